@@ -1,0 +1,37 @@
+// The form services of the command line: errors and messages go to the
+// terminal's error stream, texts carry their message-number marker, as they
+// do without a program interface.
+#pragma once
+
+#include <iostream>
+
+#include "engine/form_services.h"
+
+namespace app {
+
+class ConsoleForm : public engine::FormServices {
+ public:
+  void GestioneErrore(std::string_view procedure, const host::Error& error) override {
+    std::cerr << "quarvelindo: " << procedure << ": " << error.what() << " (" << error.Number() << ")\n";
+    ++errors_;
+  }
+  std::string TestoLingua(std::string_view text, int32_t number, int16_t quote) override {
+    std::string out = "[x" + std::to_string(number) + "x] " + std::string(text);
+    return quote == 1 ? host::ReplaceAll(out, "'", "''") : out;
+  }
+  int32_t MsgBoxLingua(std::string_view text, int32_t number, int32_t /*buttons*/, std::string_view title) override {
+    std::cerr << title << ": " << (number >= 1 ? TestoLingua(text, number, 0) : std::string(text)) << "\n";
+    return engine::kMbAnswerYes;
+  }
+  [[nodiscard]] std::string FormCaption() const override { return "Comparazione tempi lavorazione"; }
+  host::DateService& DateService() override { return dates_; }
+  host::NumberService& NumberService() override { return numbers_; }
+  [[nodiscard]] int Errors() const { return errors_; }
+
+ private:
+  host::PlainDateService dates_;
+  host::PlainNumberService numbers_;
+  int errors_ = 0;
+};
+
+}  // namespace app

@@ -1,0 +1,121 @@
+#include "engine/oms.h"
+
+#include <cstdlib>
+
+#include "engine/value_helpers.h"
+
+namespace engine {
+
+using host::Variant;
+
+namespace {
+
+std::string TwoDigits(int64_t n) { return n < 10 ? "0" + std::to_string(n) : std::to_string(n); }
+
+// A rounded double holding whole seconds, as an integer in the 32-bit range.
+int64_t WholeSeconds(double value) { return Variant(value).ToInt32(); }
+
+Variant Zero() { return int16_t{0}; }
+
+}  // namespace
+
+std::string OmsText(int64_t seconds, bool plus_sign) {
+  if (seconds < INT32_MIN || seconds > INT32_MAX) throw host::Error(host::kErrOverflow, "Overflow", "OMS");
+  int64_t hours = 0;
+  int64_t minutes = 0;
+  int64_t rest = seconds;
+  if (std::llabs(seconds) >= 3600) {
+    hours = seconds / 3600;
+    rest = seconds % 3600;
+  }
+  if (std::llabs(rest) >= 60) {
+    minutes = rest / 60;
+    rest %= 60;
+  }
+  std::string sign;
+  if (seconds < 0) {
+    sign = "- ";
+  } else if (seconds > 0 && plus_sign) {
+    sign = "+ ";
+  }
+  return sign + std::to_string(std::llabs(hours)) + ":" + TwoDigits(std::llabs(minutes)) + ":" +
+         TwoDigits(std::llabs(rest));
+}
+
+void ConvertiOMS(FormServices& form, const Variant& planned_seconds, int16_t unit, ValoriCategoria& v) {
+  try {
+    if (planned_seconds.IsEmpty() || planned_seconds.IsNull() || host::CompareNumbers(planned_seconds, Zero()) == 0) {
+      return;
+    }
+    const Variant hundred = int16_t{100};
+    const Variant one = int16_t{1};
+    // Percent of booked over planned, two decimals.
+    auto percent = [&](const Variant& booked, const Variant& planned) {
+      return Variant(Arrotonda(form, host::Multiply(host::Subtract(host::Divide(booked, planned), one), hundred), 2));
+    };
+    switch (unit) {
+      case kOreDecimali:
+        v.OREPREV = Arrotonda(form, host::Divide(planned_seconds, int16_t{3600}), 2);
+        v.MINVERS = Zero();
+        v.SECVERS = Zero();
+        v.GAP = host::Subtract(v.OREVERS, v.OREPREV);
+        if (host::CompareNumbers(v.OREPREV, Zero()) != 0) v.GAPPERC = percent(v.OREVERS, v.OREPREV);
+        return;
+      case kMinutiDecimali:
+        v.MINPREV = Arrotonda(form, host::Divide(planned_seconds, int16_t{60}), 2);
+        v.OREVERS = Zero();
+        v.SECVERS = Zero();
+        v.GAP = host::Subtract(v.MINVERS, v.MINPREV);
+        if (host::CompareNumbers(v.MINPREV, Zero()) != 0) v.GAPPERC = percent(v.MINVERS, v.MINPREV);
+        return;
+      case kSecondiDecimali:
+        v.SECPREV = Arrotonda(form, planned_seconds, 2);
+        v.OREVERS = Zero();
+        v.MINVERS = Zero();
+        v.GAP = host::Subtract(v.SECVERS, v.SECPREV);
+        if (host::CompareNumbers(v.SECPREV, Zero()) != 0) v.GAPPERC = percent(v.SECVERS, v.SECPREV);
+        return;
+      case kOreMinutiSecondi: {
+        const int64_t p = WholeSeconds(Arrotonda(form, planned_seconds, 0));
+        int64_t rest = p;
+        if (p >= 3600) {
+          v.OREPREV = static_cast<int32_t>(p / 3600);
+          rest = p % 3600;
+        }
+        if (rest >= 60) {
+          v.MINPREV = static_cast<int32_t>(rest / 60);
+          rest %= 60;
+        }
+        v.SECPREV = static_cast<int32_t>(rest);
+        if (p != 0) v.OMSPREV = OmsText(p, false);
+        // Booked seconds as the caller has them, not rounded.
+        const Variant booked = host::Add(host::Add(host::Multiply(v.OREVERS, int16_t{3600}),
+                                                   host::Multiply(v.MINVERS, int16_t{60})),
+                                         v.SECVERS);
+        if (host::CompareNumbers(booked, Zero()) != 0) {
+          v.OMSVERS = OmsText(WholeSeconds(Arrotonda(form, booked, 0)), false);
+        }
+        const Variant planned = static_cast<int32_t>(p);
+        v.GAP = OmsText(WholeSeconds(Arrotonda(form, host::Subtract(booked, planned), 0)), true);
+        if (p != 0) v.GAPPERC = percent(booked, planned);
+        return;
+      }
+      default:
+        return;
+    }
+  } catch (...) {
+    ReportCurrentError(form, "ConvertiOMS");
+  }
+}
+
+std::string FormattaOMS(const Variant& seconds) {
+  try {
+    const Variant t = ValoreNumerico(seconds);
+    if (host::CompareNumbers(t, int16_t{0}) == 0) return {};
+    return OmsText(t.ToInt64(), false);
+  } catch (...) {
+    return {};
+  }
+}
+
+}  // namespace engine

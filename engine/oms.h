@@ -1,0 +1,40 @@
+// Planned and booked times of one category in the chosen unit: the OMS text
+// (hours:minutes:seconds), the gap and the gap percent.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/form_services.h"
+#include "engine/time_unit.h"
+#include "host/value/variant.h"
+
+namespace engine {
+
+// The caller's ten values of one category, named as the record set fields
+// (the category suffix is added when they are stored).
+struct ValoriCategoria {
+  host::Variant OREPREV, MINPREV, SECPREV;
+  host::Variant OREVERS, MINVERS, SECVERS;
+  host::Variant GAP, GAPPERC;
+  host::Variant OMSPREV, OMSVERS;
+};
+
+// The OMS text of whole seconds: sign, hours without leading zeros, ":",
+// two-digit minutes, ":", two-digit seconds ("- 1:02:05", "125:00:00").
+// Negative values take "- "; positive ones "+ " only when `plus_sign`; zero
+// none. Throws kErrOverflow outside the signed 32-bit range.
+std::string OmsText(int64_t seconds, bool plus_sign);
+
+// Fills the planned values, gap and percent of one category from a planned
+// time in seconds and the booked values already in `v` (a triple under unit
+// 0, the member of the unit otherwise). Planned 0, Null or Empty changes
+// nothing; so does an unknown unit. A failure is reported as "ConvertiOMS"
+// and leaves what was not yet written.
+void ConvertiOMS(FormServices& form, const host::Variant& planned_seconds, int16_t unit, ValoriCategoria& v);
+
+// The OMS text of a number of seconds ("" for 0, blank or non-numeric);
+// reports nothing.
+std::string FormattaOMS(const host::Variant& seconds);
+
+}  // namespace engine

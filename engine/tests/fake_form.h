@@ -1,0 +1,43 @@
+// A form for the engine's tests: records what the engine reports and shows.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/form_services.h"
+
+namespace engine::testing {
+
+class FakeForm : public FormServices {
+ public:
+  struct Message {
+    std::string text;
+    int32_t number;
+    int32_t buttons;
+    std::string title;
+  };
+
+  void GestioneErrore(std::string_view procedure, const host::Error& error) override {
+    errors.emplace_back(procedure);
+    error_texts.emplace_back(error.what());
+  }
+  std::string TestoLingua(std::string_view text, int32_t number, int16_t quote) override {
+    std::string out = "[x" + std::to_string(number) + "x] " + std::string(text);
+    return quote == 1 ? host::ReplaceAll(out, "'", "''") : out;
+  }
+  int32_t MsgBoxLingua(std::string_view text, int32_t number, int32_t buttons, std::string_view title) override {
+    messages.push_back({std::string(text), number, buttons, std::string(title)});
+    return kMbAnswerYes;
+  }
+  [[nodiscard]] std::string FormCaption() const override { return "Ricerca ordini di lavorazione"; }
+  host::DateService& DateService() override { return dates; }
+  host::NumberService& NumberService() override { return numbers; }
+
+  std::vector<std::string> errors;
+  std::vector<std::string> error_texts;
+  std::vector<Message> messages;
+  host::PlainDateService dates;
+  host::PlainNumberService numbers;
+};
+
+}  // namespace engine::testing

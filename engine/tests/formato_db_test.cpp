@@ -1,0 +1,67 @@
+#include "engine/formato_db.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/tests/fake_form.h"
+
+namespace engine {
+namespace {
+
+using host::Variant;
+using testing::FakeForm;
+
+TEST(FormatoDB, TextsAreQuotedWithQuotesDoubled) {
+  FakeForm form;
+  EXPECT_EQ(FormatoDB(form, "O'Neil", kDbText, false), Variant("'O''Neil'"));
+  EXPECT_EQ(FormatoDB(form, "O'Neil", kDbUnicodeText, false), Variant("N'O''Neil'"));
+  EXPECT_EQ(FormatoDB(form, "'; DROP TABLE X; --", kDbText, true), Variant("'''; DROP TABLE X; --'"));
+  EXPECT_EQ(FormatoDB(form, "  ", kDbText, false), Variant("''"));
+  EXPECT_EQ(FormatoDB(form, Variant::Null(), kDbUnicodeText, false), Variant("''"));
+}
+
+TEST(FormatoDB, BlankWithNullAllowedIsNullForEveryKind) {
+  FakeForm form;
+  for (int32_t kind = 0; kind <= 5; ++kind) {
+    EXPECT_EQ(FormatoDB(form, Variant::Null(), kind, true), Variant("null")) << kind;
+    EXPECT_EQ(FormatoDB(form, "   ", kind, true), Variant("null")) << kind;
+    EXPECT_EQ(FormatoDB(form, Variant(), kind, true), Variant("null")) << kind;
+  }
+  EXPECT_TRUE(form.messages.empty());
+}
+
+TEST(FormatoDB, NumbersAndDates) {
+  FakeForm form;
+  EXPECT_EQ(FormatoDB(form, "12.50", kDbDecimal, false).Type(), host::VarType::Decimal);
+  EXPECT_EQ(FormatoDB(form, "12.50", kDbDecimal, false).ToText(), "12.5");
+  EXPECT_EQ(FormatoDB(form, 3.25, kDbNumber, false), Variant("3.25"));
+  EXPECT_EQ(FormatoDB(form, "2026-03-07", kDbDate, false), Variant("'20260307'"));
+  EXPECT_EQ(FormatoDB(form, *host::DateTime::FromParts(2026, 3, 7, 8, 5, 9), kDbDate, false),
+            Variant("'20260307 08:05:09'"));
+  EXPECT_TRUE(FormatoDB(form, "x", 9, false).IsEmpty());
+  EXPECT_TRUE(form.messages.empty());
+}
+
+TEST(FormatoDB, BlankNotAllowedShowsTheMessage) {
+  FakeForm form;
+  EXPECT_TRUE(FormatoDB(form, " ", kDbNumber, false).IsEmpty());
+  EXPECT_TRUE(FormatoDB(form, Variant::Null(), kDbDate, false).IsEmpty());
+  EXPECT_TRUE(FormatoDB(form, "31/02/2026", kDbDate, false).IsEmpty());
+  ASSERT_EQ(form.messages.size(), 3U);
+  EXPECT_EQ(form.messages[0].text,
+            "[x52518x] Si sta tentando di assegnare il valore (numerico) null a un campo che non ammette null.");
+  EXPECT_EQ(form.messages[0].buttons, 48);
+  EXPECT_EQ(form.messages[0].title, "Ricerca ordini di lavorazione");
+  EXPECT_EQ(form.messages[1].text,
+            "[x52517x] Si sta tentando di assegnare il valore (data) null a un campo che non ammette null.");
+  EXPECT_EQ(form.messages[2].text.substr(0, 10), "[x25382x] ");
+  EXPECT_TRUE(form.errors.empty());
+}
+
+TEST(FormatoDB, ANonNumberIsReported) {
+  FakeForm form;
+  EXPECT_TRUE(FormatoDB(form, "abc", kDbDecimal, false).IsEmpty());
+  EXPECT_EQ(form.errors, std::vector<std::string>{"FormatoDB"});
+}
+
+}  // namespace
+}  // namespace engine

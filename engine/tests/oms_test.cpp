@@ -1,0 +1,163 @@
+#include "engine/oms.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/tests/fake_form.h"
+
+namespace engine {
+namespace {
+
+using host::Decimal;
+using host::Variant;
+using testing::FakeForm;
+
+Variant Dec(const char* text) { return *Decimal::Parse(text); }
+const Variant kSentinel = "unchanged";
+
+// Every value preset, as the caller does before ConvertiOMS.
+ValoriCategoria Preset() {
+  ValoriCategoria v;
+  v.OREPREV = v.MINPREV = v.SECPREV = v.GAP = v.GAPPERC = v.OMSPREV = v.OMSVERS = kSentinel;
+  v.OREVERS = v.MINVERS = v.SECVERS = int16_t{0};
+  return v;
+}
+
+TEST(OmsText, SignsAndDigits) {
+  EXPECT_EQ(OmsText(307, false), "0:05:07");
+  EXPECT_EQ(OmsText(12 * 3600 + 59, false), "12:00:59");
+  EXPECT_EQ(OmsText(-3725, false), "- 1:02:05");
+  EXPECT_EQ(OmsText(3 * 3600, true), "+ 3:00:00");
+  EXPECT_EQ(OmsText(0, true), "0:00:00");
+  EXPECT_EQ(OmsText(125 * 3600, false), "125:00:00");
+  EXPECT_EQ(OmsText(-59, false), "- 0:00:59");
+  EXPECT_THROW(OmsText(int64_t{INT32_MAX} + 1, false), host::Error);
+}
+
+TEST(ConvertiOMS, PlannedZeroLeavesEverything) {
+  FakeForm form;
+  for (int16_t unit = 0; unit <= 3; ++unit) {
+    ValoriCategoria v = Preset();
+    v.OREVERS = Dec("2");
+    v.SECVERS = int32_t{30};
+    ConvertiOMS(form, int32_t{0}, unit, v);
+    ConvertiOMS(form, Variant::Null(), unit, v);
+    EXPECT_EQ(v.OREPREV, kSentinel);
+    EXPECT_EQ(v.GAP, kSentinel);
+    EXPECT_EQ(v.OMSVERS, kSentinel);
+    EXPECT_EQ(v.OREVERS, Dec("2"));
+  }
+  EXPECT_TRUE(form.errors.empty());
+}
+
+TEST(ConvertiOMS, UnitZeroOneHourAgainst3725Seconds) {
+  FakeForm form;
+  ValoriCategoria v = Preset();
+  v.OREVERS = int32_t{1};
+  ConvertiOMS(form, int32_t{3725}, kOreMinutiSecondi, v);
+  EXPECT_EQ(v.OREPREV.ToText(), "1");
+  EXPECT_EQ(v.MINPREV.ToText(), "2");
+  EXPECT_EQ(v.SECPREV.ToText(), "5");
+  EXPECT_EQ(v.OMSPREV, Variant("1:02:05"));
+  EXPECT_EQ(v.OMSVERS, Variant("1:00:00"));
+  EXPECT_EQ(v.GAP, Variant("- 0:02:05"));
+  EXPECT_DOUBLE_EQ(v.GAPPERC.ToDouble(), -3.36);  // (3600 / 3725 - 1) × 100 = -3.3557
+}
+
+TEST(ConvertiOMS, UnitZeroRoundsPlannedToWholeSeconds) {
+  FakeForm form;
+  ValoriCategoria v = Preset();
+  ConvertiOMS(form, 59.5, kOreMinutiSecondi, v);
+  EXPECT_EQ(v.OREPREV, kSentinel);  // under an hour: not written
+  EXPECT_EQ(v.MINPREV.ToText(), "1");
+  EXPECT_EQ(v.SECPREV.ToText(), "0");
+  EXPECT_EQ(v.OMSPREV, Variant("0:01:00"));
+  EXPECT_EQ(v.OMSVERS, kSentinel);  // nothing booked
+  EXPECT_EQ(v.GAP, Variant("- 0:01:00"));
+  EXPECT_DOUBLE_EQ(v.GAPPERC.ToDouble(), -100);
+
+  ValoriCategoria w = Preset();
+  ConvertiOMS(form, int32_t{30}, kOreMinutiSecondi, w);
+  EXPECT_EQ(w.OREPREV, kSentinel);
+  EXPECT_EQ(w.MINPREV, kSentinel);
+  EXPECT_EQ(w.SECPREV.ToText(), "30");
+}
+
+TEST(ConvertiOMS, UnitZeroBookedEqualsPlannedAndPositiveGap) {
+  FakeForm form;
+  ValoriCategoria v = Preset();
+  v.MINVERS = int32_t{2};
+  v.SECVERS = int32_t{5};
+  ConvertiOMS(form, int32_t{125}, kOreMinutiSecondi, v);
+  EXPECT_EQ(v.GAP, Variant("0:00:00"));
+  EXPECT_DOUBLE_EQ(v.GAPPERC.ToDouble(), 0);
+
+  ValoriCategoria w = Preset();
+  w.OREVERS = int32_t{4};
+  ConvertiOMS(form, int32_t{3600}, kOreMinutiSecondi, w);
+  EXPECT_EQ(w.GAP, Variant("+ 3:00:00"));
+  EXPECT_DOUBLE_EQ(w.GAPPERC.ToDouble(), 300);
+}
+
+TEST(ConvertiOMS, UnitOneHoursWithTwoDecimals) {
+  FakeForm form;
+  ValoriCategoria v = Preset();
+  v.OREVERS = Dec("2.00");
+  v.MINVERS = v.SECVERS = kSentinel;
+  ConvertiOMS(form, int32_t{5400}, kOreDecimali, v);
+  EXPECT_DOUBLE_EQ(v.OREPREV.ToDouble(), 1.5);
+  EXPECT_EQ(v.MINVERS, Variant(int16_t{0}));
+  EXPECT_EQ(v.SECVERS, Variant(int16_t{0}));
+  EXPECT_EQ(v.GAP.ToText(), "0.5");
+  EXPECT_DOUBLE_EQ(v.GAPPERC.ToDouble(), 33.33);
+  EXPECT_EQ(v.OMSPREV, kSentinel);
+
+  ValoriCategoria w = Preset();
+  w.OREVERS = Dec("1");
+  ConvertiOMS(form, int32_t{10}, kOreDecimali, w);
+  EXPECT_DOUBLE_EQ(w.OREPREV.ToDouble(), 0);  // 10 s is 0.00 h
+  EXPECT_EQ(w.GAPPERC, kSentinel);
+  EXPECT_EQ(w.GAP.ToText(), "1");
+}
+
+TEST(ConvertiOMS, UnitsTwoAndThree) {
+  FakeForm form;
+  ValoriCategoria m = Preset();
+  m.MINVERS = Dec("45");
+  ConvertiOMS(form, int32_t{3000}, kMinutiDecimali, m);  // 50 minutes planned
+  EXPECT_DOUBLE_EQ(m.MINPREV.ToDouble(), 50);
+  EXPECT_EQ(m.GAP.ToText(), "-5");
+  EXPECT_DOUBLE_EQ(m.GAPPERC.ToDouble(), -10);
+  EXPECT_EQ(m.OREVERS, Variant(int16_t{0}));
+
+  ValoriCategoria s = Preset();
+  s.SECVERS = Dec("100");
+  ConvertiOMS(form, Dec("33.333"), kSecondiDecimali, s);
+  EXPECT_DOUBLE_EQ(s.SECPREV.ToDouble(), 33.33);
+  EXPECT_EQ(s.GAP.ToText(), "66.67");
+  EXPECT_DOUBLE_EQ(s.GAPPERC.ToDouble(), 200.03);  // (100 / 33.33 - 1) × 100 = 200.030003
+}
+
+TEST(ConvertiOMS, FailureIsReportedAndLeavesTheRest) {
+  FakeForm form;
+  ValoriCategoria v = Preset();
+  ConvertiOMS(form, "abc", kOreMinutiSecondi, v);
+  EXPECT_EQ(form.errors, std::vector<std::string>{"ConvertiOMS"});
+  EXPECT_EQ(v.OREPREV, kSentinel);
+
+  ValoriCategoria big = Preset();
+  ConvertiOMS(form, 3e10, kOreMinutiSecondi, big);  // beyond 32-bit seconds
+  EXPECT_EQ(form.errors.back(), "ConvertiOMS");
+  EXPECT_EQ(big.OREPREV, kSentinel);
+}
+
+TEST(FormattaOMS, TextsOfSeconds) {
+  EXPECT_EQ(FormattaOMS(int32_t{3725}), "1:02:05");
+  EXPECT_EQ(FormattaOMS(int32_t{-65}), "- 0:01:05");
+  EXPECT_EQ(FormattaOMS(int32_t{0}), "");
+  EXPECT_EQ(FormattaOMS(Variant::Null()), "");
+  EXPECT_EQ(FormattaOMS("x"), "");
+  EXPECT_EQ(FormattaOMS(Dec("450000")), "125:00:00");
+}
+
+}  // namespace
+}  // namespace engine

@@ -1,0 +1,57 @@
+#include "engine/value_helpers.h"
+
+namespace engine {
+
+using host::Decimal;
+using host::Variant;
+
+Variant NVL(FormServices& form, const Variant& value, const Variant& fallback) {
+  try {
+    if (value.IsEmpty() || value.IsNull() || host::Trim(value.JoinedText()).empty()) return fallback;
+    return value;
+  } catch (...) {
+    ReportCurrentError(form, "NVL");
+    return {};
+  }
+}
+
+double Arrotonda(FormServices& form, const Variant& value, int16_t decimals) {
+  try {
+    const Decimal number = value.ToDecimal();
+    // The scale factor is built in base 10 too, so 1.005 × 100 is exactly 100.5.
+    const Decimal factor = decimals >= 0 ? Decimal::FromParts(host::Pow10(decimals), 0)
+                                         : Decimal::FromParts(1, -decimals);
+    const Decimal half = Decimal::FromParts(5, 1);
+    const Decimal scaled = (number * factor + half).Floor();
+    return (scaled / factor).ToDouble();
+  } catch (...) {
+    ReportCurrentError(form, "Arrotonda");
+    return 0;
+  }
+}
+
+Variant Massimo(FormServices& form, const Variant& a, const Variant& b) {
+  try {
+    if (!a.IsNumeric() || !b.IsNumeric()) return {};
+    return host::CompareNumbers(a, b) >= 0 ? a : b;
+  } catch (...) {
+    ReportCurrentError(form, "Massimo");
+    return {};
+  }
+}
+
+Variant ValoreNumerico(const Variant& value) {
+  try {
+    if (host::Trim(value.JoinedText()).empty()) return int16_t{0};
+    return value.ToDecimal();
+  } catch (...) {
+    return int16_t{0};
+  }
+}
+
+bool RecordsetVuoto(const host::RecordSet* records) {
+  if (records == nullptr || !records->IsOpen()) return true;
+  return records->Bof() && records->Eof();
+}
+
+}  // namespace engine

@@ -1,0 +1,39 @@
+// Value helpers shared by both forms: Null and blank handling, decimal
+// half-up rounding, the larger of two values, blank-tolerant numbers.
+//
+// Errors: NVL, Arrotonda and Massimo report a failure through the form's
+// error routine under their own name and then return (NVL and Massimo
+// Empty, Arrotonda 0). ValoreNumerico and RecordsetVuoto report nothing.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/form_services.h"
+#include "host/recordset/recordset.h"
+#include "host/value/variant.h"
+
+namespace engine {
+
+// The value, or `fallback` when the value is Empty, Null or blank text
+// (0 and "0" are kept).
+host::Variant NVL(FormServices& form, const host::Variant& value, const host::Variant& fallback);
+
+// floor(value × 10^decimals + 0.5) ÷ 10^decimals in decimal arithmetic, as a
+// double: halves go up (2.345 → 2.35, -2.5 → -2, 1.005 → 1.01). A double
+// converts with its 15 significant digits. Non-numeric: reported, 0.
+double Arrotonda(FormServices& form, const host::Variant& value, int16_t decimals);
+
+// a when a ≥ b, else b, when both are numeric (numbers or numeric texts);
+// Empty when either is not.
+host::Variant Massimo(FormServices& form, const host::Variant& a, const host::Variant& b);
+
+// 0 (a 16-bit integer) for Empty, Null, blank or non-numeric text; otherwise
+// the value as a Decimal.
+host::Variant ValoreNumerico(const host::Variant& value);
+
+// True when the record set is missing or closed, or has no records (BOF and
+// EOF both True).
+bool RecordsetVuoto(const host::RecordSet* records);
+inline bool RecordsetVuoto(const host::RecordSetPtr& records) { return RecordsetVuoto(records.get()); }
+
+}  // namespace engine

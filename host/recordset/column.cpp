@@ -1,0 +1,307 @@
+#include "host/recordset/column.h"
+
+#include <bit>
+#include <cstring>
+#include <vector>
+
+#include "host/recordset/int_storage.h"
+#include "host/value/error.h"
+
+namespace host {
+
+CellKey NumberKey(Int128 coefficient, int scale) {
+  int exponent = -scale;
+  if (coefficient == 0) return {CellKey::kNumber, 0, 0};
+  while (coefficient % 10 == 0) {
+    coefficient /= 10;
+    ++exponent;
+  }
+  return {CellKey::kNumber, static_cast<int8_t>(exponent), coefficient};
+}
+
+namespace {
+
+std::optional<CellKey> NumberKeyOf(const Variant& v) {
+  if (v.IsNull() || v.IsEmpty() || !v.IsNumeric()) return std::nullopt;
+  const Decimal d = v.ToDecimal();
+  return NumberKey(d.Coefficient(), d.Scale());
+}
+
+size_t Utf8Length(std::string_view text) {
+  size_t n = 0;
+  for (const char c : text) {
+    if ((static_cast<unsigned char>(c) & 0xC0U) != 0x80U) ++n;
+  }
+  return n;
+}
+
+bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
+
+class TextColumn final : public Column {
+ public:
+  TextColumn(const FieldDef& field, TextPool& pool) : field_(field), pool_(pool) {}
+  void AppendNull() override { ids_.push_back(TextPool::kNullId); }
+  void PopBack() override { ids_.pop_back(); }
+  void Reserve(size_t rows) override { ids_.reserve(rows); }
+  void Set(size_t row, const Variant& value) override {
+    if (value.IsNull() || value.IsEmpty()) {
+      ids_[row] = TextPool::kNullId;
+      return;
+    }
+    std::string text = value.ToText();
+    const size_t length = Utf8Length(text);
+    if (field_.size > 0 && length > static_cast<size_t>(field_.size)) {
+      throw Error(kErrValueTooLong,
+                  "The text is longer than field " + field_.name + " allows (" + std::to_string(field_.size) + ")",
+                  "Recordset");
+    }
+    if (field_.type == FieldType::Char && field_.size > 0) text.append(static_cast<size_t>(field_.size) - length, ' ');
+    ids_[row] = pool_.Intern(text);
+  }
+  [[nodiscard]] Variant Get(size_t row) const override {
+    const uint32_t id = ids_[row];
+    return id == TextPool::kNullId ? Variant::Null() : Variant(pool_.At(id));
+  }
+  [[nodiscard]] bool IsNullLike(size_t row) const override {
+    return ids_[row] == TextPool::kNullId || IsBlank(pool_.At(ids_[row]));
+  }
+  [[nodiscard]] std::optional<CellKey> Key(size_t row) const override {
+    if (ids_[row] == TextPool::kNullId) return std::nullopt;
+    return CellKey{CellKey::kText, 0, pool_.FoldedId(ids_[row])};
+  }
+  [[nodiscard]] std::optional<CellKey> KeyOf(const Variant& literal) const override {
+    if (literal.IsNull() || literal.IsEmpty()) return std::nullopt;
+    // Interned, not just looked up: folded forms of the cells are interned
+    // lazily, so a fold may not be in the pool yet.
+    return CellKey{CellKey::kText, 0, pool_.Intern(TextPool::Fold(literal.ToText()))};
+  }
+  [[nodiscard]] size_t MemoryBytes() const override { return ids_.capacity() * sizeof(uint32_t); }
+
+ private:
+  FieldDef field_;
+  TextPool& pool_;
+  std::vector<uint32_t> ids_;
+};
+
+// Decimals (as coefficients at the field's scale), integers, Booleans and
+// dates (as seconds) share one adaptive integer store.
+class ScaledColumn final : public Column {
+ public:
+  explicit ScaledColumn(const FieldDef& field) : field_(field) {}
+  void AppendNull() override {
+    values_.Push(0);
+    nulls_.Set(values_.Size() - 1, true);
+  }
+  void PopBack() override {
+    nulls_.Set(values_.Size() - 1, false);
+    values_.PopBack();
+  }
+  void Reserve(size_t rows) override { values_.Reserve(rows); }
+  void Set(size_t row, const Variant& value) override {
+    if (value.IsNull() || value.IsEmpty()) {
+      nulls_.Set(row, true);
+      values_.Set(row, 0);
+      return;
+    }
+    values_.Set(row, Encode(value));
+    nulls_.Set(row, false);
+  }
+  [[nodiscard]] Variant Get(size_t row) const override {
+    if (nulls_.Get(row)) return Variant::Null();
+    const Int128 v = values_.Get(row);
+    switch (field_.type) {
+      case FieldType::SmallInt: return static_cast<int16_t>(v);
+      case FieldType::Integer: return static_cast<int32_t>(v);
+      case FieldType::BigInt: return static_cast<int64_t>(v);
+      case FieldType::Boolean: return v != 0;
+      case FieldType::Date: return DateTime::FromSeconds(static_cast<int64_t>(v));
+      default: return Decimal::FromParts(v, field_.scale);
+    }
+  }
+  [[nodiscard]] bool IsNullLike(size_t row) const override {
+    if (nulls_.Get(row)) return true;
+    return field_.type != FieldType::Date && values_.Get(row) <= 0;
+  }
+  [[nodiscard]] std::optional<CellKey> Key(size_t row) const override {
+    if (nulls_.Get(row)) return std::nullopt;
+    const Int128 v = values_.Get(row);
+    if (field_.type == FieldType::Date) return CellKey{CellKey::kDate, 0, v};
+    if (field_.type == FieldType::Boolean) return NumberKey(v != 0 ? -1 : 0, 0);
+    return NumberKey(v, field_.type == FieldType::Decimal ? field_.scale : 0);
+  }
+  [[nodiscard]] std::optional<CellKey> KeyOf(const Variant& literal) const override {
+    if (field_.type == FieldType::Date) {
+      if (literal.IsDate()) return CellKey{CellKey::kDate, 0, literal.Date().Seconds()};
+      if (!literal.IsText()) return std::nullopt;
+      auto d = DateTime::Parse(literal.Text());
+      if (!d) return std::nullopt;
+      return CellKey{CellKey::kDate, 0, d->Seconds()};
+    }
+    return NumberKeyOf(literal);
+  }
+  [[nodiscard]] size_t MemoryBytes() const override { return values_.MemoryBytes() + nulls_.MemoryBytes(); }
+
+ private:
+  [[nodiscard]] Int128 Encode(const Variant& value) const {
+    switch (field_.type) {
+      case FieldType::SmallInt: return value.ToInt16();
+      case FieldType::Integer: return value.ToInt32();
+      case FieldType::BigInt: return value.ToInt64();
+      case FieldType::Boolean: return value.ToBool() ? 1 : 0;
+      case FieldType::Date: return value.ToDate().Seconds();
+      default: {
+        const Decimal d = value.ToDecimal().Round(field_.scale);
+        auto c = d.CoefficientAtScale(field_.scale);
+        if (!c) throw Error(kErrOverflow, "Overflow storing field " + field_.name, "Recordset");
+        return *c;
+      }
+    }
+  }
+  FieldDef field_;
+  IntStorage values_;
+  NullBits nulls_;
+};
+
+class DoubleColumn final : public Column {
+ public:
+  void AppendNull() override {
+    values_.push_back(0);
+    nulls_.Set(values_.size() - 1, true);
+  }
+  void PopBack() override {
+    nulls_.Set(values_.size() - 1, false);
+    values_.pop_back();
+  }
+  void Reserve(size_t rows) override { values_.reserve(rows); }
+  void Set(size_t row, const Variant& value) override {
+    const bool is_null = value.IsNull() || value.IsEmpty();
+    values_[row] = is_null ? 0 : value.ToDouble();
+    nulls_.Set(row, is_null);
+  }
+  [[nodiscard]] Variant Get(size_t row) const override {
+    return nulls_.Get(row) ? Variant::Null() : Variant(values_[row]);
+  }
+  [[nodiscard]] bool IsNullLike(size_t row) const override { return nulls_.Get(row) || values_[row] <= 0; }
+  [[nodiscard]] std::optional<CellKey> Key(size_t row) const override {
+    if (nulls_.Get(row)) return std::nullopt;
+    return NumberKeyOf(Variant(values_[row]));
+  }
+  [[nodiscard]] std::optional<CellKey> KeyOf(const Variant& literal) const override { return NumberKeyOf(literal); }
+  [[nodiscard]] size_t MemoryBytes() const override { return values_.capacity() * 8 + nulls_.MemoryBytes(); }
+
+ private:
+  std::vector<double> values_;
+  NullBits nulls_;
+};
+
+// Any value, in a tag byte plus an adaptive payload: texts by pool id,
+// decimals by coefficient (the scale is in the tag), doubles by their bits;
+// what does not fit 64 bits goes to a side list.
+class VariantColumn final : public Column {
+ public:
+  explicit VariantColumn(TextPool& pool) : pool_(pool) {}
+  void AppendNull() override {
+    tags_.push_back(kNull);
+    payload_.Push(0);
+  }
+  void PopBack() override {
+    tags_.pop_back();
+    payload_.PopBack();
+  }
+  void Reserve(size_t rows) override {
+    tags_.reserve(rows);
+    payload_.Reserve(rows);
+  }
+  void Set(size_t row, const Variant& value) override {
+    uint8_t tag = kOverflow;
+    Int128 payload = 0;
+    switch (value.Type()) {
+      case VarType::Empty: tag = kEmpty; break;
+      case VarType::Null: tag = kNull; break;
+      case VarType::Boolean: tag = kBool; payload = value.ToBool() ? 1 : 0; break;
+      case VarType::Int16: tag = kInt16; payload = value.ToInt64(); break;
+      case VarType::Int32: tag = kInt32; payload = value.ToInt64(); break;
+      case VarType::Int64: tag = kInt64; payload = value.ToInt64(); break;
+      case VarType::Double: tag = kDouble; payload = std::bit_cast<int64_t>(value.ToDouble()); break;
+      case VarType::Text: tag = kText; payload = pool_.Intern(value.Text()); break;
+      case VarType::Date: tag = kDate; payload = value.Date().Seconds(); break;
+      case VarType::Decimal: {
+        const Decimal d = value.ToDecimal();
+        if (d.Coefficient() >= INT64_MIN && d.Coefficient() <= INT64_MAX) {
+          tag = static_cast<uint8_t>(kDecimalBase + d.Scale());
+          payload = d.Coefficient();
+        }
+        break;
+      }
+    }
+    if (tag == kOverflow) {
+      payload = static_cast<Int128>(overflow_.size());
+      overflow_.push_back(value);
+    }
+    tags_[row] = tag;
+    payload_.Set(row, payload);
+  }
+  [[nodiscard]] Variant Get(size_t row) const override {
+    const uint8_t tag = tags_[row];
+    const Int128 p = payload_.Get(row);
+    switch (tag) {
+      case kEmpty: return {};
+      case kNull: return Variant::Null();
+      case kBool: return p != 0;
+      case kInt16: return static_cast<int16_t>(p);
+      case kInt32: return static_cast<int32_t>(p);
+      case kInt64: return static_cast<int64_t>(p);
+      case kDouble: return std::bit_cast<double>(static_cast<int64_t>(p));
+      case kText: return pool_.At(static_cast<uint32_t>(p));
+      case kDate: return DateTime::FromSeconds(static_cast<int64_t>(p));
+      case kOverflow: return overflow_[static_cast<size_t>(p)];
+      default: return Decimal::FromParts(p, tag - kDecimalBase);
+    }
+  }
+  [[nodiscard]] bool IsNullLike(size_t row) const override {
+    const Variant v = Get(row);
+    if (v.IsNull() || v.IsEmpty()) return true;
+    if (v.IsText()) return IsBlank(v.Text());
+    if (v.IsDate()) return false;
+    return CompareNumbers(v, Variant(int32_t{0})) <= 0;
+  }
+  [[nodiscard]] std::optional<CellKey> Key(size_t row) const override {
+    const Variant v = Get(row);
+    if (v.IsText()) return CellKey{CellKey::kText, 0, pool_.FoldedId(pool_.Find(v.Text()))};
+    if (v.IsDate()) return CellKey{CellKey::kDate, 0, v.Date().Seconds()};
+    return NumberKeyOf(v);
+  }
+  [[nodiscard]] std::optional<CellKey> KeyOf(const Variant& literal) const override {
+    if (literal.IsText()) return CellKey{CellKey::kText, 0, pool_.Intern(TextPool::Fold(literal.Text()))};
+    if (literal.IsDate()) return CellKey{CellKey::kDate, 0, literal.Date().Seconds()};
+    return NumberKeyOf(literal);
+  }
+  [[nodiscard]] size_t MemoryBytes() const override {
+    return tags_.capacity() + payload_.MemoryBytes() + overflow_.capacity() * sizeof(Variant);
+  }
+
+ private:
+  enum Tag : uint8_t { kEmpty, kNull, kBool, kInt16, kInt32, kInt64, kDouble, kText, kDate, kOverflow, kDecimalBase = 16 };
+  TextPool& pool_;
+  std::vector<uint8_t> tags_;
+  IntStorage payload_;
+  std::vector<Variant> overflow_;
+};
+
+}  // namespace
+
+std::unique_ptr<Column> MakeColumn(const FieldDef& field, TextPool& pool) {
+  switch (field.type) {
+    case FieldType::Text:
+    case FieldType::Char:
+      return std::make_unique<TextColumn>(field, pool);
+    case FieldType::Double:
+      return std::make_unique<DoubleColumn>();
+    case FieldType::Variant:
+      return std::make_unique<VariantColumn>(pool);
+    default:
+      return std::make_unique<ScaledColumn>(field);
+  }
+}
+
+}  // namespace host

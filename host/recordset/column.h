@@ -1,0 +1,68 @@
+// Column storage of a record set: one typed, compact vector per field, and
+// the comparison keys that filters and searches use.
+//
+// Store rules: a value is converted to the field's type; decimals are rounded
+// half away from zero to the field's scale; a text longer than the field's size
+// is refused (kErrValueTooLong) and fixed character fields are padded; a value
+// that does not convert is refused (kErrTypeMismatch / kErrOverflow). Null and
+// Empty store Null (a variant field keeps Empty as Empty).
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "host/recordset/field_def.h"
+#include "host/recordset/text_pool.h"
+#include "host/value/variant.h"
+
+namespace host {
+
+// What equality in a filter compares: numbers by value whatever their scale,
+// texts folded (case and trailing blanks ignored), dates to the second.
+struct CellKey {
+  enum Kind : uint8_t { kNumber, kText, kDate };
+  Kind kind = kNumber;
+  int8_t exponent = 0;  // numbers: value = coefficient * 10^exponent, normalised
+  Int128 value = 0;
+  friend bool operator==(const CellKey&, const CellKey&) = default;
+};
+
+struct CellKeyHash {
+  size_t operator()(const CellKey& k) const noexcept {
+    const auto lo = static_cast<uint64_t>(k.value);
+    const auto hi = static_cast<uint64_t>(static_cast<unsigned __int128>(k.value) >> 64);
+    uint64_t h = lo * 0x9E3779B97F4A7C15ULL ^ (hi + 0x632BE59BD9B4E019ULL + (lo << 6) + (lo >> 2));
+    h ^= (static_cast<uint64_t>(k.kind) << 8 | static_cast<uint8_t>(k.exponent)) * 0xC2B2AE3D27D4EB4FULL;
+    return static_cast<size_t>(h ^ (h >> 29));
+  }
+};
+
+// The key of a number, normalised so that 12, 12.0 and 12.00 are equal.
+CellKey NumberKey(Int128 coefficient, int scale);
+
+class Column {
+ public:
+  virtual ~Column() = default;
+  virtual void AppendNull() = 0;
+  virtual void PopBack() = 0;
+  virtual void Reserve(size_t rows) = 0;
+  // Converts and stores; throws host::Error and leaves the cell unchanged.
+  virtual void Set(size_t row, const Variant& value) = 0;
+  [[nodiscard]] virtual Variant Get(size_t row) const = 0;
+  // Null, Empty, blank text or a number not greater than 0: what a group
+  // filter's "= NULL" stands for.
+  [[nodiscard]] virtual bool IsNullLike(size_t row) const = 0;
+  // The equality key of a cell; nullopt for Null and Empty.
+  [[nodiscard]] virtual std::optional<CellKey> Key(size_t row) const = 0;
+  // The key that a literal of a filter has in this column's domain; nullopt
+  // when no cell can equal it (a number with more decimals than the field
+  // keeps, a text that is not a date). Text literals are interned folded.
+  [[nodiscard]] virtual std::optional<CellKey> KeyOf(const Variant& literal) const = 0;
+  [[nodiscard]] virtual size_t MemoryBytes() const = 0;
+};
+
+std::unique_ptr<Column> MakeColumn(const FieldDef& field, TextPool& pool);
+
+}  // namespace host

@@ -1,0 +1,63 @@
+#include "host/recordset/column_index.h"
+
+namespace host {
+
+size_t ColumnIndex::Probe(const Column& column, const CellKey& key, uint64_t hash) const {
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    const Slot& slot = slots_[i];
+    if (slot.count == 0) return i;
+    if (slot.hash == hash && column.Key(slot.first) == key) return i;
+  }
+}
+
+void ColumnIndex::Grow(const Column& /*column*/) {
+  std::vector<Slot> old;
+  old.swap(slots_);
+  slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
+  const size_t mask = slots_.size() - 1;
+  // Keys are distinct already: place by hash alone.
+  for (const Slot& slot : old) {
+    if (slot.count == 0) continue;
+    size_t i = slot.hash & mask;
+    while (slots_[i].count != 0) i = (i + 1) & mask;
+    slots_[i] = slot;
+  }
+}
+
+void ColumnIndex::CatchUp(const Column& column, size_t rows) {
+  next_.reserve(rows);
+  for (size_t row = next_.size(); row < rows; ++row) {
+    const auto r = static_cast<uint32_t>(row);
+    next_.push_back(kNoRow);
+    if (column.IsNullLike(row)) null_like_.push_back(r);
+    const auto key = column.Key(row);
+    if (!key) continue;
+    if ((used_ + 1) * 10 > slots_.size() * 7) Grow(column);
+    const uint64_t hash = CellKeyHash{}(*key);
+    Slot& slot = slots_[Probe(column, *key, hash)];
+    if (slot.count == 0) {
+      slot = Slot{hash, r, r, 1};
+      ++used_;
+    } else {
+      next_[slot.last] = r;
+      slot.last = r;
+      ++slot.count;
+    }
+  }
+}
+
+ColumnIndex::Posting ColumnIndex::Find(const Column& column, const CellKey& key) const {
+  if (slots_.empty()) return {};
+  const Slot& slot = slots_[Probe(column, key, CellKeyHash{}(key))];
+  return slot.count == 0 ? Posting{} : Posting{slot.first, slot.count};
+}
+
+std::vector<uint32_t> ColumnIndex::Rows(Posting posting) const {
+  std::vector<uint32_t> rows;
+  rows.reserve(posting.count);
+  for (uint32_t r = posting.first; r != kNoRow; r = next_[r]) rows.push_back(r);
+  return rows;
+}
+
+}  // namespace host

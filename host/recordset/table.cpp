@@ -1,0 +1,69 @@
+#include "host/recordset/table.h"
+
+#include "host/value/error.h"
+
+namespace host {
+
+std::string UpperAscii(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
+void Table::AddField(const FieldDef& field) {
+  const std::string key = UpperAscii(field.name);
+  if (by_name_.count(key) != 0) {
+    throw Error(kErrOperationNotAllowed, "Field " + field.name + " already exists", "Recordset");
+  }
+  by_name_.emplace(key, static_cast<int>(fields_.size()));
+  fields_.push_back(field);
+  columns_.push_back(MakeColumn(field, *pool_));
+  indexes_.emplace_back();
+  for (size_t r = 0; r < rows_; ++r) columns_.back()->AppendNull();
+}
+
+int Table::FieldIndex(std::string_view name) const {
+  auto it = by_name_.find(UpperAscii(name));
+  return it == by_name_.end() ? -1 : it->second;
+}
+
+size_t Table::AppendRow() {
+  for (auto& column : columns_) column->AppendNull();
+  return rows_++;
+}
+
+void Table::RemoveLastRow() {
+  if (rows_ == 0) return;
+  for (auto& column : columns_) column->PopBack();
+  --rows_;
+  for (auto& index : indexes_) {
+    if (index && index->IndexedRows() > rows_) index.reset();
+  }
+}
+
+void Table::Reserve(size_t rows) {
+  for (auto& column : columns_) column->Reserve(rows);
+}
+
+void Table::Set(size_t row, size_t col, const Variant& value) {
+  columns_[col]->Set(row, value);
+  // A row already indexed changed: its postings are stale.
+  if (indexes_[col] && row < indexes_[col]->IndexedRows()) indexes_[col].reset();
+}
+
+const ColumnIndex& Table::IndexOf(size_t col) {
+  auto& index = indexes_[col];
+  if (!index) index = std::make_unique<ColumnIndex>();
+  index->CatchUp(*columns_[col], rows_);
+  return *index;
+}
+
+size_t Table::MemoryBytes() const {
+  size_t bytes = pool_->MemoryBytes();
+  for (const auto& column : columns_) bytes += column->MemoryBytes();
+  return bytes;
+}
+
+}  // namespace host

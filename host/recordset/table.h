@@ -1,0 +1,54 @@
+// The rows of a record set, shared by the record set and its clones: field
+// definitions, one column per field, the text pool, and the equality indexes
+// that filters and searches build on first use.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "host/recordset/column.h"
+#include "host/recordset/column_index.h"
+
+namespace host {
+
+class Table {
+ public:
+  // Field names are unique, compared without regard to case.
+  void AddField(const FieldDef& field);
+  [[nodiscard]] size_t FieldCount() const { return fields_.size(); }
+  [[nodiscard]] const FieldDef& Field(size_t i) const { return fields_[i]; }
+  // Index of a field by name (any case), or -1.
+  [[nodiscard]] int FieldIndex(std::string_view name) const;
+
+  [[nodiscard]] size_t RowCount() const { return rows_; }
+  // Appends a row of Nulls and answers its number.
+  size_t AppendRow();
+  void RemoveLastRow();
+  void Reserve(size_t rows);
+
+  [[nodiscard]] Variant Get(size_t row, size_t col) const { return columns_[col]->Get(row); }
+  void Set(size_t row, size_t col, const Variant& value);
+  [[nodiscard]] const Column& ColumnAt(size_t col) const { return *columns_[col]; }
+
+  // The up-to-date equality index of a column: rows added since its last
+  // use are indexed now; a change to an indexed cell had dropped it, so it is
+  // rebuilt.
+  const ColumnIndex& IndexOf(size_t col);
+
+  [[nodiscard]] size_t MemoryBytes() const;
+
+ private:
+  std::vector<FieldDef> fields_;
+  std::vector<std::unique_ptr<Column>> columns_;
+  std::unordered_map<std::string, int> by_name_;  // upper-case name -> index
+  std::unique_ptr<TextPool> pool_ = std::make_unique<TextPool>();
+  std::vector<std::unique_ptr<ColumnIndex>> indexes_;
+  size_t rows_ = 0;
+};
+
+std::string UpperAscii(std::string_view text);
+
+}  // namespace host

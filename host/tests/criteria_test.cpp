@@ -1,0 +1,80 @@
+// The group filter's criteria, including what "= NULL" stands for.
+#include <gtest/gtest.h>
+
+#include "host/recordset/recordset.h"
+#include "host/value/error.h"
+
+namespace host {
+namespace {
+
+class GroupFilter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    rs_ = RecordSet::Create();
+    rs_->AppendField(TextField("A", 10));
+    rs_->AppendField(DecimalField("B", 5, 0));
+    rs_->AppendField(FieldDef{"C", FieldType::Date});
+    rs_->AppendField(VariantField("V"));
+    rs_->AppendField(FieldDef{"ID", FieldType::Integer});
+    rs_->Open();
+    // rows: 0 ("x", 3, 2026-01-05, Null) 1 ("  ", 0, Null, "") 2 (Null, -1, Null, 0)
+    //       3 ("X  ", Null, 2026-01-05 10:00, "k") 4 ("O'Neil", 3, Null, 5)
+    Row("x", int32_t{3}, "2026-01-05", Variant::Null());
+    Row("  ", int32_t{0}, Variant::Null(), "");
+    Row(Variant::Null(), int32_t{-1}, Variant::Null(), int32_t{0});
+    Row("X  ", Variant::Null(), "2026-01-05 10:00:00", "k");
+    Row("O'Neil", int32_t{3}, Variant::Null(), int32_t{5});
+  }
+  void Row(const Variant& a, const Variant& b, const Variant& c, const Variant& v) {
+    rs_->AddNew();
+    rs_->SetValue("ID", static_cast<int32_t>(rs_->Storage().RowCount() - 1));
+    rs_->SetValue("A", a);
+    rs_->SetValue("B", b);
+    rs_->SetValue("C", c);
+    rs_->SetValue("V", v);
+    rs_->Update();
+  }
+  // The ID of every record the filter keeps, in order.
+  std::vector<int> Rows(const char* filter) {
+    rs_->SetFilter(filter);
+    std::vector<int> ids;
+    for (; !rs_->Eof(); rs_->MoveNext()) ids.push_back(rs_->Value("ID").ToInt32());
+    return ids;
+  }
+  RecordSetPtr rs_;
+};
+
+TEST_F(GroupFilter, EqualsNullMeansNullEmptyBlankOrNotPositive) {
+  EXPECT_EQ(Rows("A = NULL"), (std::vector<int>{1, 2}));
+  EXPECT_EQ(Rows("B = NULL"), (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(Rows("C = NULL"), (std::vector<int>{1, 2, 4}));
+  EXPECT_EQ(Rows("V = NULL"), (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(Rows("A = 'x' AND B = 3 AND C = NULL"), (std::vector<int>{}));
+  EXPECT_EQ(Rows("A = 'x' AND B = NULL"), (std::vector<int>{3}));
+  EXPECT_EQ(Rows("A <> NULL"), (std::vector<int>{0, 3, 4}));
+}
+
+TEST_F(GroupFilter, ValuesCompareInTheColumnsDomain) {
+  EXPECT_EQ(Rows("A = 'X'"), (std::vector<int>{0, 3}));  // case and trailing blanks ignored
+  EXPECT_EQ(Rows("A = 'O''Neil'"), (std::vector<int>{4}));
+  EXPECT_EQ(Rows("B = 3.000"), (std::vector<int>{0, 4}));
+  EXPECT_EQ(Rows("B = 3.5"), (std::vector<int>{}));
+  EXPECT_EQ(Rows("C = '2026-01-05'"), (std::vector<int>{0}));
+  EXPECT_EQ(Rows("C = #05/01/2026 10:00#"), (std::vector<int>{3}));
+  EXPECT_EQ(Rows("V = 5"), (std::vector<int>{4}));
+  EXPECT_EQ(Rows("V = 'K'"), (std::vector<int>{3}));
+  EXPECT_EQ(Rows("B >= 0 AND B < 3"), (std::vector<int>{1}));
+  EXPECT_EQ(Rows("A LIKE 'o%'"), (std::vector<int>{4}));
+  EXPECT_EQ(Rows("B = 3 OR A = NULL"), (std::vector<int>{0, 1, 2, 4}));
+  EXPECT_EQ(Rows("(B = -1) OR (A = 'x')"), (std::vector<int>{0, 2, 3}));
+}
+
+TEST_F(GroupFilter, BadCriteriaAreErrorsNotCrashes) {
+  for (const char* bad : {"A = 'open", "A =", "= 3", "A = 3 AND", "A = 3 XOR B = 1", "C = #nope#", "B = abc",
+                          "A > NULL", "(A = 1"}) {
+    EXPECT_THROW(rs_->SetFilter(bad), Error) << bad;
+  }
+}
+
+}  // namespace
+}  // namespace host

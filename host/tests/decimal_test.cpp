@@ -1,0 +1,71 @@
+#include "host/value/decimal.h"
+
+#include <gtest/gtest.h>
+
+#include "host/value/error.h"
+
+namespace host {
+namespace {
+
+Decimal D(const char* text) { return *Decimal::Parse(text); }
+
+TEST(Decimal, ParsesAndPrintsPlainText) {
+  EXPECT_EQ(D("12.50").ToString(), "12.5");
+  EXPECT_EQ(D(" -0.25 ").ToString(), "-0.25");
+  EXPECT_EQ(D("1e3").ToString(), "1000");
+  EXPECT_EQ(D(".5").ToString(), "0.5");
+  EXPECT_EQ(D("0").ToString(), "0");
+  EXPECT_EQ(D("1.5").ToFixed(3), "1.500");
+  EXPECT_EQ(D("-0.004").ToFixed(2), "0.00");  // no negative zero
+  EXPECT_FALSE(Decimal::Parse("12a").has_value());
+  EXPECT_FALSE(Decimal::Parse("").has_value());
+  EXPECT_FALSE(Decimal::Parse("   ").has_value());
+  EXPECT_FALSE(Decimal::Parse("1,5").has_value());
+  EXPECT_EQ(D("79228162514264337593543950335").ToString(), "79228162514264337593543950335");
+  EXPECT_FALSE(Decimal::Parse("79228162514264337593543950336").has_value());
+}
+
+TEST(Decimal, DoublesKeepFifteenSignificantDigits) {
+  EXPECT_EQ(Decimal::FromDouble(1.005).ToString(), "1.005");
+  EXPECT_EQ(Decimal::FromDouble(0.1 + 0.2).ToString(), "0.3");
+  EXPECT_EQ(Decimal::FromDouble(-2.5).ToString(), "-2.5");
+  EXPECT_EQ(Decimal::FromDouble(123456789.125).ToString(), "123456789.125");
+  EXPECT_DOUBLE_EQ(D("1.01").ToDouble(), 1.01);
+}
+
+TEST(Decimal, ArithmeticIsExact) {
+  EXPECT_EQ((D("0.1") + D("0.2")).ToString(), "0.3");
+  EXPECT_EQ((D("1.005") * D("100")).ToString(), "100.5");
+  EXPECT_EQ((D("3725") / D("3600")).ToString(), "1.0347222222222222222222222222");
+  EXPECT_EQ((D("5400") / D("3600")).ToString(), "1.5");
+  EXPECT_EQ((D("1") / D("3")).ToString(), "0.3333333333333333333333333333");
+  EXPECT_EQ((D("2") / D("3")).ToString(), "0.6666666666666666666666666667");
+  EXPECT_EQ((D("10") - D("10.50")).ToString(), "-0.5");
+  EXPECT_EQ((D("3") / D("5")).ToString(), "0.6");
+  // A product past 28 decimals rounds half to even at the last digit kept.
+  EXPECT_EQ((D("0.0000000000000001") * D("0.00000000000000015")).ToString(), "0");
+  EXPECT_THROW(D("1") / D("0"), Error);
+  EXPECT_THROW(D("79228162514264337593543950335") * D("10"), Error);
+}
+
+TEST(Decimal, RoundsHalfAwayFromZeroAndFloors) {
+  EXPECT_EQ(D("2.345").Round(2).ToString(), "2.35");
+  EXPECT_EQ(D("-2.345").Round(2).ToString(), "-2.35");
+  EXPECT_EQ(D("2.344").Round(2).ToString(), "2.34");
+  EXPECT_EQ(D("2.5").Floor().ToString(), "2");
+  EXPECT_EQ(D("-2.5").Floor().ToString(), "-3");
+  EXPECT_EQ(D("-2").Floor().ToString(), "-2");
+  EXPECT_EQ(D("-2.7").Trunc().ToString(), "-2");
+}
+
+TEST(Decimal, ComparesAcrossScales) {
+  EXPECT_EQ(D("12"), D("12.000"));
+  EXPECT_LT(D("-1.5"), D("-1.25"));
+  EXPECT_GT(D("0.0000000000000000000000000001"), D("0"));
+  EXPECT_LT(D("79228162514264337593543950334"), D("79228162514264337593543950335"));
+  EXPECT_EQ(D("1.50").CoefficientAtScale(3), Int128{1500});
+  EXPECT_FALSE(D("1.555").CoefficientAtScale(2).has_value());
+}
+
+}  // namespace
+}  // namespace host

@@ -1,0 +1,217 @@
+#include "host/recordset/recordset.h"
+
+#include <gtest/gtest.h>
+
+#include "host/value/error.h"
+
+namespace host {
+namespace {
+
+// IDGRUPPO decimal(12,0), NOME text(10), QTA decimal(14,3), NOTE variant.
+RecordSetPtr Sample() {
+  auto rs = RecordSet::Create();
+  rs->AppendField(DecimalField("IDGRUPPO", 12, 0));
+  rs->AppendField(TextField("NOME", 10));
+  rs->AppendField(DecimalField("QTA", 14, 3));
+  rs->AppendField(VariantField("NOTE"));
+  rs->Open();
+  return rs;
+}
+
+void Add(RecordSet& rs, int group, const Variant& name) {
+  rs.AddNew();
+  rs.SetValue("IDGRUPPO", int32_t{group});
+  rs.SetValue("NOME", name);
+  rs.Update();
+}
+
+TEST(RecordSet, OpensEmptyAtBofAndEof) {
+  auto rs = Sample();
+  EXPECT_TRUE(rs->Bof());
+  EXPECT_TRUE(rs->Eof());
+  EXPECT_EQ(rs->RecordCount(), 0U);
+  EXPECT_EQ(rs->AbsolutePosition(), RecordSet::kPosUnknown);
+  EXPECT_EQ(rs->FieldCount(), 4U);
+  EXPECT_EQ(rs->FieldIndex("nome"), 1);
+  EXPECT_EQ(rs->FieldIndex("MISSING"), -1);
+  try {
+    (void)rs->Value("NOME");
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), kErrNoCurrentRecord);
+  }
+  EXPECT_THROW(rs->AppendField(TextField("LATE", 1)), Error);
+}
+
+TEST(RecordSet, StoresValuesByFieldRules) {
+  auto rs = Sample();
+  rs->AddNew();
+  EXPECT_TRUE(rs->Value("NOME").IsNull());  // a new record holds Nulls
+  rs->SetValue("QTA", 2.34567);
+  EXPECT_EQ(rs->Value("QTA").ToText(), "2.346");  // rounded to the field's scale
+  EXPECT_EQ(rs->Value("QTA").Type(), VarType::Decimal);
+  rs->SetValue("QTA", "-1.0005");
+  EXPECT_EQ(rs->Value("QTA").ToText(), "-1.001");  // half away from zero
+  try {
+    rs->SetValue("NOME", "ELEVENCHARS");
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), kErrValueTooLong);
+  }
+  rs->SetValue("NOME", "àèìòù");  // five characters in UTF-8
+  EXPECT_EQ(rs->Value("NOME").Text(), "àèìòù");
+  EXPECT_THROW(rs->SetValue("QTA", "abc"), Error);
+  EXPECT_EQ(rs->Value("QTA").ToText(), "-1.001");  // unchanged by the failure
+  rs->SetValue("NOTE", "0:05:07");
+  EXPECT_EQ(rs->Value("NOTE").Text(), "0:05:07");
+  rs->SetValue("NOTE", *Decimal::Parse("-3.36"));
+  EXPECT_EQ(rs->Value("NOTE").Type(), VarType::Decimal);
+  EXPECT_EQ(rs->Value("NOTE").ToText(), "-3.36");
+  rs->SetValue("NOTE", Variant());
+  EXPECT_TRUE(rs->Value("NOTE").IsEmpty());
+  rs->Update();
+  EXPECT_EQ(rs->RecordCount(), 1U);
+}
+
+TEST(RecordSet, FixedCharactersArePadded) {
+  auto rs = RecordSet::Create();
+  rs->AppendField(CharField("TIPO", 3));
+  rs->Open();
+  rs->AddNew();
+  rs->SetValue("TIPO", "N");
+  EXPECT_EQ(rs->Value("TIPO").Text(), "N  ");
+}
+
+TEST(RecordSet, MovesAndPositions) {
+  auto rs = Sample();
+  for (int i = 1; i <= 3; ++i) Add(*rs, i, "R" + std::to_string(i));
+  int moves = 0;
+  const int sub = rs->Subscribe([&](RecordSet&) { ++moves; });
+  rs->MoveFirst();
+  EXPECT_EQ(rs->AbsolutePosition(), 1);
+  rs->MoveNext();
+  rs->MoveNext();
+  EXPECT_EQ(rs->Value("NOME").Text(), "R3");
+  rs->MoveNext();
+  EXPECT_TRUE(rs->Eof());
+  EXPECT_FALSE(rs->Bof());
+  EXPECT_EQ(rs->AbsolutePosition(), RecordSet::kPosEof);
+  EXPECT_THROW(rs->MoveNext(), Error);
+  rs->MoveLast();
+  EXPECT_EQ(rs->AbsolutePosition(), 3);
+  rs->MovePrevious();
+  rs->MovePrevious();
+  rs->MovePrevious();
+  EXPECT_TRUE(rs->Bof());
+  EXPECT_EQ(rs->AbsolutePosition(), RecordSet::kPosBof);
+  rs->SetAbsolutePosition(2);
+  EXPECT_EQ(rs->Value("IDGRUPPO").ToText(), "2");
+  EXPECT_EQ(moves, 9);  // every move that succeeded, none for the failed one
+  rs->Unsubscribe(sub);
+  rs->MoveFirst();
+  EXPECT_EQ(moves, 9);
+}
+
+TEST(RecordSet, FilterKeepsMatchingRowsAndClears) {
+  auto rs = Sample();
+  Add(*rs, 12, "OREVERS");
+  Add(*rs, 13, "MINVERS");
+  Add(*rs, 12, "SECVERS");
+  rs->SetFilter("IDGRUPPO = 12");
+  EXPECT_EQ(rs->RecordCount(), 2U);
+  EXPECT_EQ(rs->Value("NOME").Text(), "OREVERS");
+  rs->MoveNext();
+  EXPECT_EQ(rs->Value("NOME").Text(), "SECVERS");
+  rs->SetFilter("NOME = 'minvers'");  // texts compare without case
+  EXPECT_EQ(rs->RecordCount(), 1U);
+  rs->SetFilter("IDGRUPPO = 99");
+  EXPECT_TRUE(rs->Bof() && rs->Eof());
+  rs->SetFilter("");
+  EXPECT_EQ(rs->RecordCount(), 3U);
+  EXPECT_EQ(rs->AbsolutePosition(), 1);
+  EXPECT_THROW(rs->SetFilter("IDGRUPPO == 1"), Error);
+  EXPECT_THROW(rs->SetFilter("NOPE = 1"), Error);
+  EXPECT_EQ(rs->RecordCount(), 3U);  // a bad filter leaves the old one
+}
+
+TEST(RecordSet, FilterSeesRowsAddedAfterTheFirstFilter) {
+  auto rs = Sample();
+  Add(*rs, 1, "A");
+  rs->SetFilter("IDGRUPPO = 2");
+  EXPECT_EQ(rs->RecordCount(), 0U);
+  rs->AddNew();  // stays visible under the filter until it is set again
+  rs->SetValue("IDGRUPPO", int32_t{2});
+  rs->Update();
+  EXPECT_EQ(rs->RecordCount(), 1U);
+  rs->SetFilter("IDGRUPPO = 2");
+  EXPECT_EQ(rs->RecordCount(), 1U);
+  rs->SetFilter("");
+  rs->MoveFirst();
+  rs->SetValue("IDGRUPPO", int32_t{2});  // an indexed cell changes
+  rs->Update();
+  rs->SetFilter("IDGRUPPO = 2");
+  EXPECT_EQ(rs->RecordCount(), 2U);
+}
+
+TEST(RecordSet, FindSearchesForwardFromTheCurrentRecord) {
+  auto rs = Sample();
+  Add(*rs, 1, "A");
+  Add(*rs, 2, "B");
+  Add(*rs, 1, "C");
+  rs->MoveFirst();
+  rs->Find("IDGRUPPO = 1");
+  EXPECT_EQ(rs->Value("NOME").Text(), "A");  // the current record counts
+  rs->Find("IDGRUPPO = 1", 1);
+  EXPECT_EQ(rs->Value("NOME").Text(), "C");
+  rs->Find("NOME = 'B'");
+  EXPECT_TRUE(rs->Eof());  // B lies behind
+  rs->MoveFirst();
+  rs->Find("NOME = 'B'");
+  EXPECT_EQ(rs->AbsolutePosition(), 2);
+  rs->MoveFirst();
+  rs->Find("IDGRUPPO > 1");
+  EXPECT_EQ(rs->Value("NOME").Text(), "B");
+  EXPECT_THROW(rs->Find("IDGRUPPO = 1 AND NOME = 'A'"), Error);
+  // Under a filter the search stays inside it.
+  rs->SetFilter("NOME <> 'A'");
+  rs->Find("IDGRUPPO = 1");
+  EXPECT_EQ(rs->Value("NOME").Text(), "C");
+}
+
+TEST(RecordSet, CloneSharesRowsWithItsOwnCursorAndFilter) {
+  auto rs = Sample();
+  Add(*rs, 1, "A");
+  Add(*rs, 2, "B");
+  Add(*rs, 1, "C");
+  rs->SetFilter("IDGRUPPO = 1");
+  rs->MoveLast();
+  auto clone = rs->Clone();
+  EXPECT_EQ(clone->RecordCount(), 2U);
+  EXPECT_EQ(clone->AbsolutePosition(), 1);
+  clone->SetFilter("");
+  EXPECT_EQ(clone->RecordCount(), 3U);
+  EXPECT_EQ(rs->RecordCount(), 2U);
+  EXPECT_EQ(rs->Value("NOME").Text(), "C");
+  clone->MoveFirst();
+  clone->SetValue("NOME", "Z");  // the rows are shared
+  clone->Update();
+  rs->MoveFirst();
+  EXPECT_EQ(rs->Value("NOME").Text(), "Z");
+  clone->AddNew();
+  clone->SetValue("IDGRUPPO", int32_t{7});
+  clone->Update();
+  rs->SetFilter("");
+  EXPECT_EQ(rs->RecordCount(), 4U);
+}
+
+TEST(RecordSet, CancelUpdateDropsTheNewRecord) {
+  auto rs = Sample();
+  Add(*rs, 1, "A");
+  rs->AddNew();
+  rs->SetValue("NOME", "X");
+  rs->CancelUpdate();
+  EXPECT_EQ(rs->RecordCount(), 1U);
+}
+
+}  // namespace
+}  // namespace host
