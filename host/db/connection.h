@@ -1,0 +1,75 @@
+// The database connection the module works on: open with a connection
+// string, run a command text into a record set or without records, read the
+// connection's error collection, close. Two back ends implement it: SQLite
+// (embedded default, read-only) and ODBC (SQL Server through FreeTDS, or
+// SQLite through its ODBC driver).
+//
+// Errors: Open and the Execute calls throw host::Error (kErrDatabase) after
+// filling Errors() with what the database said; a successful call clears it.
+// Messages never contain a password.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/recordset/recordset.h"
+#include "host/services/date_number_services.h"
+#include "host/value/error.h"
+
+namespace host::db {
+
+struct DbError {
+  int32_t number = kErrDatabase;
+  std::string description;
+  std::string source;     // the back end: "SQLite", "ODBC"
+  std::string sql_state;  // five characters where the back end gives one
+  int32_t native_error = 0;
+};
+
+class Connection {
+ public:
+  virtual ~Connection() = default;
+  // Opens (any previous session is closed first).
+  virtual void Open(const std::string& connection_string) = 0;
+  virtual void Close() = 0;
+  [[nodiscard]] virtual bool IsOpen() const = 0;
+
+  // Runs a command text and answers its rows as an open record set at its
+  // first record. A batch runs every statement; the last result is answered.
+  virtual RecordSetPtr Execute(std::string_view sql) = 0;
+  // Runs a command text that returns no records; answers the rows affected.
+  virtual int64_t ExecuteNoRecords(std::string_view sql) = 0;
+
+  [[nodiscard]] const std::vector<DbError>& Errors() const { return errors_; }
+  // Statements executed since opening (for measurements).
+  [[nodiscard]] int64_t StatementCount() const { return statements_; }
+  // "SQLite", "ODBC:SQLite", "ODBC:SQL Server", ...
+  [[nodiscard]] virtual std::string BackEnd() const = 0;
+  // How this database writes a date or a number as a SQL literal.
+  virtual DateService& Dates() = 0;
+  virtual NumberService& Numbers() = 0;
+
+ protected:
+  // Records one error, throws it.
+  [[noreturn]] void Fail(DbError error);
+  // Records every error; throws the first, with the others' texts appended.
+  [[noreturn]] void FailAll(std::vector<DbError> errors);
+  void ClearErrors() { errors_.clear(); }
+  void CountStatement() { ++statements_; }
+
+ private:
+  std::vector<DbError> errors_;
+  int64_t statements_ = 0;
+};
+
+// Opens the back end that a connection string names:
+//   a path, "Data Source=PATH" or "Provider=SQLite;Data Source=PATH"  SQLite
+//   "Driver=...;..." or "DSN=...;..."                                  ODBC
+// Throws host::Error with a clear message when it cannot (the connection's
+// errors are in the message).
+std::unique_ptr<Connection> OpenConnection(const std::string& connection_string);
+
+}  // namespace host::db

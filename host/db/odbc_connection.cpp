@@ -1,0 +1,335 @@
+#include "host/db/odbc_connection.h"
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <cstring>
+#include <regex>
+
+#include "host/db/connection_string.h"
+#include "host/db/result_reader.h"
+#include "host/db/sqlite_functions.h"
+#include "host/recordset/table.h"
+
+namespace host::db {
+
+struct OdbcConnection::Handles {
+  SQLHENV env = SQL_NULL_HENV;
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  bool connected = false;
+};
+
+namespace {
+
+std::string WithoutPassword(std::string text) {
+  static const std::regex kPassword(R"((PWD|Password)\s*=\s*(\{[^}]*\}|[^;]*))", std::regex::icase);
+  return std::regex_replace(text, kPassword, "$1=***");
+}
+
+// The diagnostic records of a handle, as errors.
+std::vector<DbError> Diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
+  std::vector<DbError> errors;
+  for (SQLSMALLINT i = 1;; ++i) {
+    SQLCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLCHAR message[1024] = {};
+    SQLSMALLINT length = 0;
+    const SQLRETURN rc = SQLGetDiagRec(type, handle, i, state, &native, message, sizeof message, &length);
+    if (!SQL_SUCCEEDED(rc)) break;
+    DbError e;
+    e.description = WithoutPassword(reinterpret_cast<char*>(message));
+    e.sql_state = reinterpret_cast<char*>(state);
+    e.native_error = native;
+    e.source = "ODBC";
+    errors.push_back(e);
+  }
+  return errors;
+}
+
+FieldDef FieldFromSqlType(std::string name, SQLSMALLINT type, SQLULEN size, SQLSMALLINT digits) {
+  FieldDef field{std::move(name), FieldType::Variant};
+  switch (type) {
+    case SQL_CHAR:
+    case SQL_WCHAR:
+      field.type = FieldType::Char;
+      field.size = static_cast<int32_t>(size);
+      break;
+    case SQL_VARCHAR:
+    case SQL_WVARCHAR:
+    case SQL_LONGVARCHAR:
+    case SQL_WLONGVARCHAR:
+      field.type = FieldType::Text;
+      field.size = size > 8000 ? 0 : static_cast<int32_t>(size);
+      break;
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
+      field.type = FieldType::Decimal;
+      field.precision = static_cast<uint8_t>(size == 0 || size > 38 ? 38 : size);
+      field.scale = static_cast<uint8_t>(digits < 0 ? 0 : digits);
+      break;
+    case SQL_INTEGER:
+      field.type = FieldType::Integer;
+      break;
+    case SQL_SMALLINT:
+    case SQL_TINYINT:
+      field.type = FieldType::SmallInt;
+      break;
+    case SQL_BIGINT:
+      field.type = FieldType::BigInt;
+      break;
+    case SQL_REAL:
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+      field.type = FieldType::Double;
+      break;
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_DATE:
+    case SQL_TIMESTAMP:
+      field.type = FieldType::Date;
+      break;
+    case SQL_BIT:
+      field.type = FieldType::Boolean;
+      break;
+    case SQL_GUID:
+      field.type = FieldType::Text;
+      field.size = 36;
+      break;
+    default:
+      break;
+  }
+  return field;
+}
+
+// Reads one cell as text (NULL as Null).
+Variant CellText(SQLHSTMT stmt, SQLUSMALLINT col) {
+  std::string value;
+  char buffer[4096];
+  for (;;) {
+    SQLLEN indicator = 0;
+    const SQLRETURN rc = SQLGetData(stmt, col, SQL_C_CHAR, buffer, sizeof buffer, &indicator);
+    if (rc == SQL_NO_DATA) break;
+    if (!SQL_SUCCEEDED(rc)) throw Error(kErrDatabase, "Cannot read column " + std::to_string(col), "ODBC");
+    if (indicator == SQL_NULL_DATA) return Variant::Null();
+    const size_t chunk = (indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(sizeof buffer))
+                             ? sizeof buffer - 1
+                             : static_cast<size_t>(indicator);
+    value.append(buffer, chunk);
+    if (rc == SQL_SUCCESS) break;
+  }
+  return value;
+}
+
+struct Statement {
+  SQLHSTMT stmt = SQL_NULL_HSTMT;
+  ~Statement() {
+    if (stmt != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  }
+};
+
+}  // namespace
+
+OdbcConnection::OdbcConnection() : h_(std::make_unique<Handles>()) {}
+
+OdbcConnection::~OdbcConnection() { Close(); }
+
+bool OdbcConnection::IsOpen() const { return h_->connected; }
+
+std::string OdbcConnection::BackEnd() const { return "ODBC:" + dbms_; }
+
+DateService& OdbcConnection::Dates() {
+  if (sqlite_) return sqlite_dates_;
+  return server_dates_;
+}
+
+void OdbcConnection::Open(const std::string& connection_string) {
+  Close();
+  ClearErrors();
+  // The SQLite driver loads the same SQLite library: our functions reach it.
+  RegisterSqliteFunctionsEverywhere();
+  SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h_->env);
+  SQLSetEnvAttr(h_->env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+  SQLAllocHandle(SQL_HANDLE_DBC, h_->env, &h_->dbc);
+  const ConnectionString parsed(connection_string);
+  const std::string timeout_text = parsed.Get("LoginTimeout");
+  const long timeout = timeout_text.empty() ? 10 : std::atol(timeout_text.c_str());
+  SQLSetConnectAttr(h_->dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
+  SQLSetConnectAttr(h_->dbc, SQL_ATTR_CONNECTION_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
+  std::string text = connection_string;
+  SQLCHAR out[1024];
+  SQLSMALLINT out_length = 0;
+  const SQLRETURN rc = SQLDriverConnect(h_->dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
+                                        static_cast<SQLSMALLINT>(text.size()), out, sizeof out, &out_length,
+                                        SQL_DRIVER_NOPROMPT);
+  if (!SQL_SUCCEEDED(rc)) {
+    auto errors = Diagnostics(SQL_HANDLE_DBC, h_->dbc);
+    std::string message = "Cannot connect with '" + ConnectionString::Redacted(connection_string) + "'";
+    for (const auto& e : errors) message += ": [" + e.sql_state + "] " + e.description;
+    Close();
+    errors.insert(errors.begin(), {kErrDatabase, message, "ODBC"});
+    FailAll(std::move(errors));
+  }
+  h_->connected = true;
+  char dbms[256] = {};
+  SQLSMALLINT length = 0;
+  SQLGetInfo(h_->dbc, SQL_DBMS_NAME, dbms, sizeof dbms, &length);
+  dbms_ = dbms;
+  sqlite_ = UpperAscii(dbms_).find("SQLITE") != std::string::npos;
+  catalog_ = SchemaCatalog();
+  if (sqlite_) {
+    catalog_.LoadFromSqlite([this](const std::string& sql) { return QueryTexts(sql); });
+  }
+}
+
+void OdbcConnection::Close() {
+  if (h_->dbc != SQL_NULL_HDBC) {
+    if (h_->connected) SQLDisconnect(h_->dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, h_->dbc);
+  }
+  if (h_->env != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, h_->env);
+  h_->dbc = SQL_NULL_HDBC;
+  h_->env = SQL_NULL_HENV;
+  h_->connected = false;
+}
+
+SchemaCatalog::Rows OdbcConnection::QueryTexts(const std::string& sql) {
+  SchemaCatalog::Rows rows;
+  Statement s;
+  SQLAllocHandle(SQL_HANDLE_STMT, h_->dbc, &s.stmt);
+  std::string text = sql;
+  if (!SQL_SUCCEEDED(SQLExecDirect(s.stmt, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS))) return rows;
+  SQLSMALLINT columns = 0;
+  SQLNumResultCols(s.stmt, &columns);
+  while (SQL_SUCCEEDED(SQLFetch(s.stmt))) {
+    std::vector<std::string> row;
+    for (SQLUSMALLINT c = 1; c <= columns; ++c) row.push_back(CellText(s.stmt, c).JoinedText());
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+RecordSetPtr OdbcConnection::Execute(std::string_view sql) { return Run(sql, nullptr); }
+
+int64_t OdbcConnection::ExecuteNoRecords(std::string_view sql) {
+  int64_t changes = 0;
+  Run(sql, &changes);
+  return changes;
+}
+
+RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
+  ClearErrors();
+  if (!h_->connected) Fail({kErrDatabase, "The connection is closed", "ODBC"});
+  CountStatement();
+  std::string sql(tsql);
+  std::unordered_map<std::string, FieldDef> hints;
+  if (sqlite_) {
+    try {
+      auto translation = dialect_.Translate(tsql);
+      sql = std::move(translation.sql);
+      hints = std::move(translation.column_hints);
+    } catch (const Error& e) {
+      Fail({kErrDatabase, e.what(), "SQLite dialect"});
+    }
+  }
+  Statement s;
+  SQLAllocHandle(SQL_HANDLE_STMT, h_->dbc, &s.stmt);
+  // The SQLite driver runs one statement per call: split a batch there.
+  std::vector<std::string> statements;
+  if (sqlite_) {
+    size_t start = 0;
+    bool in_string = false;
+    for (size_t i = 0; i < sql.size(); ++i) {
+      if (sql[i] == '\'') in_string = !in_string;
+      if (sql[i] == ';' && !in_string) {
+        statements.push_back(sql.substr(start, i - start));
+        start = i + 1;
+      }
+    }
+    if (!Trim(sql.substr(start)).empty()) statements.push_back(sql.substr(start));
+  } else {
+    statements.push_back(sql);
+  }
+  RecordSetPtr result;
+  for (auto& statement : statements) {
+    SQLFreeStmt(s.stmt, SQL_CLOSE);
+    SQLRETURN rc = SQLExecDirect(s.stmt, reinterpret_cast<SQLCHAR*>(statement.data()), SQL_NTS);
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+      auto errors = Diagnostics(SQL_HANDLE_STMT, s.stmt);
+      if (errors.empty()) errors.push_back({kErrDatabase, "SQL error", "ODBC"});
+      FailAll(std::move(errors));
+    }
+    do {
+      SQLSMALLINT columns = 0;
+      SQLNumResultCols(s.stmt, &columns);
+      if (columns == 0) {
+        SQLLEN count = 0;
+        SQLRowCount(s.stmt, &count);
+        if (changes != nullptr) *changes = count;
+        continue;
+      }
+      std::vector<ColumnInfo> infos;
+      for (SQLUSMALLINT c = 1; c <= columns; ++c) {
+        SQLCHAR name[256] = {};
+        SQLSMALLINT name_length = 0;
+        SQLSMALLINT type = 0;
+        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        SQLDescribeCol(s.stmt, c, name, sizeof name, &name_length, &type, &size, &digits, &nullable);
+        ColumnInfo info;
+        info.field = FieldFromSqlType(reinterpret_cast<char*>(name), type, size, digits);
+        // The SQLite driver reports declared types loosely (decimals as
+        // text without scale): the schema's word counts there.
+        info.known = !sqlite_ && info.field.type != FieldType::Variant;
+        if (sqlite_ && !catalog_.Lookup(info.field.name) && hints.count(UpperAscii(info.field.name)) == 0 &&
+            info.field.type != FieldType::Variant && info.field.type != FieldType::Text &&
+            info.field.type != FieldType::Char) {
+          info.known = true;
+        }
+        infos.push_back(info);
+      }
+      auto table = std::make_shared<Table>();
+      bool have_row = SQL_SUCCEEDED(SQLFetch(s.stmt));
+      std::vector<Variant> first;
+      for (SQLUSMALLINT c = 1; c <= columns; ++c) {
+        first.push_back(have_row ? CellText(s.stmt, c) : Variant::Null());
+      }
+      for (size_t c = 0; c < infos.size(); ++c) {
+        // A text value is all that ODBC gave: infer its kind from the text.
+        Variant probe = first[c];
+        if (probe.IsText() && Decimal::Parse(probe.Text()) && !infos[c].known) {
+          const auto d = *Decimal::Parse(probe.Text());
+          probe = d.Scale() == 0 ? Variant(d.TruncToInt64()) : Variant(d.ToDouble());
+        }
+        table->AddField(ResolveField(infos[c], sqlite_ ? &catalog_ : nullptr, &hints, probe));
+      }
+      while (have_row) {
+        const size_t row = table->AppendRow();
+        for (size_t c = 0; c < infos.size(); ++c) {
+          Variant raw = row == 0 ? first[c] : CellText(s.stmt, static_cast<SQLUSMALLINT>(c + 1));
+          const FieldDef& field = table->Field(c);
+          if (raw.IsText() && field.type != FieldType::Text && field.type != FieldType::Char &&
+              field.type != FieldType::Date && field.type != FieldType::Variant) {
+            auto number = Decimal::Parse(raw.Text());
+            if (number) raw = *number;
+          }
+          try {
+            table->Set(row, c, ConvertForField(raw, field));
+          } catch (const Error& e) {
+            Fail({e.Number(), std::string(e.what()) + " (column " + field.name + ")", "ODBC"});
+          }
+        }
+        have_row = SQL_SUCCEEDED(SQLFetch(s.stmt));
+      }
+      result = RecordSet::Create();
+      result->OpenOver(table);
+    } while (SQL_SUCCEEDED(SQLMoreResults(s.stmt)));
+  }
+  if (!result) {
+    result = RecordSet::Create();
+    result->Open();
+  }
+  return result;
+}
+
+}  // namespace host::db

@@ -1,0 +1,52 @@
+// The server back end through unixODBC: SQL Server with the FreeTDS driver
+// receives the module's T-SQL unchanged; a driver whose database is SQLite
+// (Driver=SQLite3) gets it through the SQLite dialect, with the schema
+// filling in the column types that driver does not report.
+//
+// A server that does not answer fails within the login timeout (10 s by
+// default, "LoginTimeout=N" in the connection string). Messages and errors
+// never carry the password.
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "host/db/connection.h"
+#include "host/db/schema_catalog.h"
+#include "host/db/sqlite_connection.h"
+#include "host/db/sqlite_dialect.h"
+
+namespace host::db {
+
+class OdbcConnection : public Connection {
+ public:
+  OdbcConnection();
+  ~OdbcConnection() override;
+  OdbcConnection(const OdbcConnection&) = delete;
+  OdbcConnection& operator=(const OdbcConnection&) = delete;
+
+  void Open(const std::string& connection_string) override;
+  void Close() override;
+  [[nodiscard]] bool IsOpen() const override;
+  RecordSetPtr Execute(std::string_view sql) override;
+  int64_t ExecuteNoRecords(std::string_view sql) override;
+  [[nodiscard]] std::string BackEnd() const override;
+  DateService& Dates() override;
+  NumberService& Numbers() override { return numbers_; }
+
+ private:
+  struct Handles;
+  RecordSetPtr Run(std::string_view sql, int64_t* changes);
+  SchemaCatalog::Rows QueryTexts(const std::string& sql);
+
+  std::unique_ptr<Handles> h_;
+  std::string dbms_;
+  bool sqlite_ = false;
+  SchemaCatalog catalog_;
+  sql::SqliteDialect dialect_{[this](std::string_view column) { return catalog_.IsTextColumn(column); }};
+  PlainDateService server_dates_;
+  SqliteDateService sqlite_dates_;
+  PlainNumberService numbers_;
+};
+
+}  // namespace host::db

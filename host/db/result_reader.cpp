@@ -1,0 +1,77 @@
+#include "host/db/result_reader.h"
+
+#include "host/recordset/table.h"
+#include "host/value/error.h"
+
+namespace host::db {
+
+FieldDef ResolveField(const ColumnInfo& column, const SchemaCatalog* catalog,
+                      const std::unordered_map<std::string, FieldDef>* hints, const Variant& first_value) {
+  if (column.known) return column.field;
+  FieldDef field = column.field;
+  if (catalog != nullptr) {
+    if (auto schema = catalog->Lookup(field.name)) {
+      schema->name = field.name;
+      return *schema;
+    }
+  }
+  if (hints != nullptr) {
+    auto it = hints->find(UpperAscii(field.name));
+    if (it != hints->end()) {
+      FieldDef hinted = it->second;
+      hinted.name = field.name;
+      return hinted;
+    }
+  }
+  switch (first_value.Type()) {
+    case VarType::Int16:
+    case VarType::Int32:
+    case VarType::Int64:
+      field.type = FieldType::Decimal;
+      field.precision = 19;
+      field.scale = 0;
+      break;
+    case VarType::Double:
+      field.type = FieldType::Double;
+      break;
+    case VarType::Text:
+      field.type = FieldType::Text;
+      field.size = 0;
+      break;
+    default:
+      field.type = FieldType::Variant;
+      break;
+  }
+  return field;
+}
+
+Variant ConvertForField(const Variant& raw, const FieldDef& field) {
+  if (raw.IsNull()) return raw;
+  switch (field.type) {
+    case FieldType::Date: {
+      if (raw.IsDate()) return raw;
+      auto date = DateTime::Parse(raw.ToText());
+      if (!date) {
+        throw Error(kErrTypeMismatch, "The value '" + raw.ToText() + "' of column " + field.name + " is not a date",
+                    "Database");
+      }
+      return *date;
+    }
+    case FieldType::Decimal:
+      if (raw.IsText()) {
+        auto d = Decimal::Parse(raw.Text());
+        if (!d) {
+          throw Error(kErrTypeMismatch,
+                      "The value '" + raw.Text() + "' of column " + field.name + " is not a number", "Database");
+        }
+        return *d;
+      }
+      return raw;
+    case FieldType::Boolean:
+      return raw.ToBool();
+    default:
+      return raw;
+  }
+}
+
+}  // namespace host::db

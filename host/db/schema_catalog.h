@@ -1,0 +1,38 @@
+// Column types by column name, read from the database's own description of
+// its tables and views. Result columns that a back end cannot type (SQLite
+// expressions such as MAX(DO11_DATADOC) AS DO11_DATADOC, or the SQLite ODBC
+// driver's decimals) take the type of the schema column of the same name;
+// the ERP's column names are unique across tables by their prefixes.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "host/recordset/field_def.h"
+
+namespace host::db {
+
+// A declared SQL type ("DECIMAL(14,2)", "VARCHAR(50)", "DATETIME", ...) as a
+// field of the given name; unknown types give a Variant field.
+FieldDef FieldFromDeclaredType(std::string name, std::string_view declared_type);
+
+class SchemaCatalog {
+ public:
+  using Rows = std::vector<std::vector<std::string>>;
+  // Reads an SQLite database's tables and views through `query`, which runs
+  // SQL and answers its rows as texts.
+  void LoadFromSqlite(const std::function<Rows(const std::string&)>& query);
+  // The first schema column of that name (any case).
+  [[nodiscard]] std::optional<FieldDef> Lookup(std::string_view column) const;
+  [[nodiscard]] bool IsTextColumn(std::string_view column) const;
+  [[nodiscard]] size_t Size() const { return columns_.size(); }
+
+ private:
+  std::unordered_map<std::string, FieldDef> columns_;  // upper-case name
+};
+
+}  // namespace host::db

@@ -1,0 +1,181 @@
+#include "host/db/sqlite_connection.h"
+
+#include <sqlite3.h>
+
+#include <array>
+#include <cstdio>
+
+#include "host/db/connection_string.h"
+#include "host/db/result_reader.h"
+#include "host/db/sqlite_functions.h"
+
+namespace host::db {
+namespace {
+
+Variant RawValue(sqlite3_stmt* stmt, int col) {
+  switch (sqlite3_column_type(stmt, col)) {
+    case SQLITE_INTEGER:
+      return static_cast<int64_t>(sqlite3_column_int64(stmt, col));
+    case SQLITE_FLOAT:
+      return sqlite3_column_double(stmt, col);
+    case SQLITE_NULL:
+      return Variant::Null();
+    default: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+      return std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(stmt, col)));
+    }
+  }
+}
+
+struct Statement {
+  sqlite3_stmt* stmt = nullptr;
+  ~Statement() { sqlite3_finalize(stmt); }
+};
+
+}  // namespace
+
+void SqliteDateService::SetText(const std::string& text) {
+  const auto date = DateTime::Parse(text);
+  error_ = date ? 0 : 1;
+  formatted_.clear();
+  if (!date) return;
+  std::array<char, 32> buffer{};
+  std::snprintf(buffer.data(), buffer.size(), "%04d-%02d-%02d %02d:%02d:%02d", date->Year(), date->Month(),
+                date->Day(), date->Hour(), date->Minute(), date->Second());
+  formatted_ = buffer.data();
+}
+
+SqliteConnection::~SqliteConnection() { Close(); }
+
+void SqliteConnection::FailSqlite(const std::string& context) {
+  DbError error;
+  error.description = context + (db_ != nullptr ? std::string(": ") + sqlite3_errmsg(db_) : std::string());
+  error.source = "SQLite";
+  error.sql_state = "HY000";
+  error.native_error = db_ != nullptr ? sqlite3_extended_errcode(db_) : 0;
+  Fail(error);
+}
+
+void SqliteConnection::Open(const std::string& connection_string) {
+  Close();
+  ClearErrors();
+  const ConnectionString parsed(connection_string);
+  std::string path = parsed.Path();
+  for (const auto* key : {"Data Source", "Database", "DBQ"}) {
+    if (path.empty()) path = parsed.Get(key);
+  }
+  if (path.empty()) {
+    Fail({kErrDatabase, "No database file in the connection string '" + ConnectionString::Redacted(connection_string) + "'", "SQLite"});
+  }
+  RegisterSqliteFunctionsEverywhere();
+  // Read-only: the module never writes ERP tables; temporary tables still work.
+  const int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
+  if (rc != SQLITE_OK) {
+    const std::string message = "Cannot open the database '" + path + "'";
+    FailSqlite(message);
+  }
+  sqlite3_busy_timeout(db_, 5000);
+  try {
+    catalog_ = SchemaCatalog();
+    catalog_.LoadFromSqlite([this](const std::string& sql) {
+      SchemaCatalog::Rows rows;
+      Statement s;
+      if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &s.stmt, nullptr) != SQLITE_OK) {
+        FailSqlite("'" + std::string(sqlite3_db_filename(db_, "main")) + "' is not a readable database");
+      }
+      while (sqlite3_step(s.stmt) == SQLITE_ROW) {
+        std::vector<std::string> row;
+        for (int c = 0; c < sqlite3_column_count(s.stmt); ++c) {
+          const auto* text = sqlite3_column_text(s.stmt, c);
+          row.emplace_back(text == nullptr ? "" : reinterpret_cast<const char*>(text));
+        }
+        rows.push_back(std::move(row));
+      }
+      if (sqlite3_errcode(db_) != SQLITE_OK && sqlite3_errcode(db_) != SQLITE_DONE &&
+          sqlite3_errcode(db_) != SQLITE_ROW) {
+        FailSqlite("The database '" + std::string(sqlite3_db_filename(db_, "main")) + "' cannot be read");
+      }
+      return rows;
+    });
+  } catch (...) {
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    throw;
+  }
+}
+
+void SqliteConnection::Close() {
+  if (db_ != nullptr) sqlite3_close_v2(db_);
+  db_ = nullptr;
+}
+
+RecordSetPtr SqliteConnection::Execute(std::string_view sql) { return Run(sql, nullptr); }
+
+int64_t SqliteConnection::ExecuteNoRecords(std::string_view sql) {
+  int64_t changes = 0;
+  Run(sql, &changes);
+  return changes;
+}
+
+RecordSetPtr SqliteConnection::Run(std::string_view tsql, int64_t* changes) {
+  ClearErrors();
+  if (db_ == nullptr) Fail({kErrDatabase, "The connection is closed", "SQLite"});
+  CountStatement();
+  sql::Translation translation;
+  try {
+    translation = dialect_.Translate(tsql);
+  } catch (const Error& e) {
+    Fail({kErrDatabase, e.what(), "SQLite dialect"});
+  }
+  RecordSetPtr result;
+  const char* tail = translation.sql.c_str();
+  while (tail != nullptr && *tail != '\0') {
+    Statement s;
+    if (sqlite3_prepare_v2(db_, tail, -1, &s.stmt, &tail) != SQLITE_OK) FailSqlite("SQL error");
+    if (s.stmt == nullptr) break;  // only blanks or comments were left
+    const int columns = sqlite3_column_count(s.stmt);
+    int rc = sqlite3_step(s.stmt);
+    if (columns == 0) {
+      while (rc == SQLITE_ROW) rc = sqlite3_step(s.stmt);
+      if (rc != SQLITE_DONE) FailSqlite("SQL error");
+      if (changes != nullptr) *changes = sqlite3_changes64(db_);
+      continue;
+    }
+    // Settle each column's field from the declaration, the schema, the
+    // dialect's hints, or the first row.
+    auto table = std::make_shared<Table>();
+    for (int c = 0; c < columns; ++c) {
+      ColumnInfo info;
+      info.field.name = sqlite3_column_name(s.stmt, c);
+      if (const char* declared = sqlite3_column_decltype(s.stmt, c)) {
+        info.field = FieldFromDeclaredType(info.field.name, declared);
+        info.known = info.field.type != FieldType::Variant;
+      }
+      const Variant first = rc == SQLITE_ROW ? RawValue(s.stmt, c) : Variant::Null();
+      table->AddField(ResolveField(info, &catalog_, &translation.column_hints, first));
+    }
+    while (rc == SQLITE_ROW) {
+      const size_t row = table->AppendRow();
+      for (int c = 0; c < columns; ++c) {
+        const auto col = static_cast<size_t>(c);
+        try {
+          table->Set(row, col, ConvertForField(RawValue(s.stmt, c), table->Field(col)));
+        } catch (const Error& e) {
+          Fail({e.Number(), std::string(e.what()) + " (column " + table->Field(col).name + ")", "SQLite"});
+        }
+      }
+      rc = sqlite3_step(s.stmt);
+    }
+    if (rc != SQLITE_DONE) FailSqlite("SQL error");
+    result = RecordSet::Create();
+    result->OpenOver(table);
+  }
+  if (!result) {
+    // A command without a result set answers an empty, open record set.
+    result = RecordSet::Create();
+    result->Open();
+  }
+  return result;
+}
+
+}  // namespace host::db

@@ -1,0 +1,62 @@
+// The embedded back end: an SQLite database file opened read-only (temporary
+// tables such as #CATVAL live in the connection's own temporary database),
+// the module's T-SQL rewritten by the SQLite dialect.
+//
+// Dates are stored and compared as 'YYYY-MM-DD HH:MM:SS' texts; decimals as
+// SQLite numbers, exact to 15 significant digits.
+#pragma once
+
+#include <memory>
+
+#include "host/db/connection.h"
+#include "host/db/schema_catalog.h"
+#include "host/db/sqlite_dialect.h"
+
+struct sqlite3;
+
+namespace host::db {
+
+// 'YYYY-MM-DD HH:MM:SS', the form the SQLite database stores.
+class SqliteDateService : public DateService {
+ public:
+  void SetText(const std::string& text) override;
+  [[nodiscard]] int ErrorValue() const override { return error_; }
+  [[nodiscard]] std::string DBFormat() const override { return formatted_; }
+
+ private:
+  int error_ = 0;
+  std::string formatted_;
+};
+
+class SqliteConnection : public Connection {
+ public:
+  SqliteConnection() = default;
+  ~SqliteConnection() override;
+  SqliteConnection(const SqliteConnection&) = delete;
+  SqliteConnection& operator=(const SqliteConnection&) = delete;
+
+  void Open(const std::string& connection_string) override;
+  void Close() override;
+  [[nodiscard]] bool IsOpen() const override { return db_ != nullptr; }
+  RecordSetPtr Execute(std::string_view sql) override;
+  int64_t ExecuteNoRecords(std::string_view sql) override;
+  [[nodiscard]] std::string BackEnd() const override { return "SQLite"; }
+  DateService& Dates() override { return dates_; }
+  NumberService& Numbers() override { return numbers_; }
+
+  // The SQLite text that a T-SQL text runs as (for --show-sql and tests).
+  [[nodiscard]] std::string Translate(std::string_view tsql) const { return dialect_.Translate(tsql).sql; }
+  [[nodiscard]] const SchemaCatalog& Catalog() const { return catalog_; }
+
+ private:
+  RecordSetPtr Run(std::string_view tsql, int64_t* changes);
+  [[noreturn]] void FailSqlite(const std::string& context);
+
+  sqlite3* db_ = nullptr;
+  SchemaCatalog catalog_;
+  sql::SqliteDialect dialect_{[this](std::string_view column) { return catalog_.IsTextColumn(column); }};
+  SqliteDateService dates_;
+  PlainNumberService numbers_;
+};
+
+}  // namespace host::db

@@ -1,0 +1,457 @@
+#include "host/db/sqlite_dialect.h"
+
+#include <algorithm>
+#include <array>
+
+#include "host/db/sql_lexer.h"
+#include "host/recordset/table.h"
+#include "host/value/error.h"
+
+namespace host::sql {
+namespace {
+
+using Tokens = std::vector<Token>;
+
+[[noreturn]] void Unsupported(std::string_view what) {
+  throw Error(kErrDatabase, "T-SQL construct not supported on SQLite: " + std::string(what), "SQLite dialect");
+}
+
+// Index of the next token that is not blank or comment, from i on; size() if none.
+size_t Next(const Tokens& t, size_t i) {
+  while (i < t.size() && t[i].IsSpace()) ++i;
+  return i;
+}
+
+// Index of the previous non-space token before i; npos if none.
+size_t Prev(const Tokens& t, size_t i) {
+  while (i > 0) {
+    --i;
+    if (!t[i].IsSpace()) return i;
+  }
+  return std::string::npos;
+}
+
+size_t MatchingClose(const Tokens& t, size_t open) {
+  int depth = 0;
+  for (size_t i = open; i < t.size(); ++i) {
+    if (t[i].IsSymbol("(")) ++depth;
+    if (t[i].IsSymbol(")") && --depth == 0) return i;
+  }
+  Unsupported("unbalanced parentheses");
+}
+
+size_t MatchingOpen(const Tokens& t, size_t close) {
+  int depth = 0;
+  for (size_t i = close + 1; i-- > 0;) {
+    if (t[i].IsSymbol(")")) ++depth;
+    if (t[i].IsSymbol("(") && --depth == 0) return i;
+  }
+  Unsupported("unbalanced parentheses");
+}
+
+std::string Text(const Tokens& t, size_t from, size_t to) {
+  std::string out;
+  for (size_t i = from; i <= to && i < t.size(); ++i) out += t[i].text;
+  return out;
+}
+
+// Replaces tokens [from, to] with one word token holding `text`.
+void Replace(Tokens& t, size_t from, size_t to, std::string text) {
+  t.erase(t.begin() + static_cast<std::ptrdiff_t>(from) + 1, t.begin() + static_cast<std::ptrdiff_t>(to) + 1);
+  t[from] = {Token::Word, std::move(text)};
+}
+
+// First token of the primary expression that ends at `end` (a name, a
+// literal, a call or a parenthesised group).
+size_t PrimaryStart(const Tokens& t, size_t end) {
+  size_t start = end;
+  if (t[end].IsSymbol(")")) {
+    start = MatchingOpen(t, end);
+    const size_t before = Prev(t, start);
+    if (before != std::string::npos && t[before].kind == Token::Word && !t[before].IsWord("AND") &&
+        !t[before].IsWord("OR") && !t[before].IsWord("SELECT") && !t[before].IsWord("ON") &&
+        !t[before].IsWord("WHERE") && !t[before].IsWord("NOT") && !t[before].IsWord("IN")) {
+      start = before;
+    }
+  }
+  // Qualified names: a.b
+  for (;;) {
+    const size_t dot = Prev(t, start);
+    if (dot == std::string::npos || !t[dot].IsSymbol(".")) break;
+    const size_t owner = Prev(t, dot);
+    if (owner == std::string::npos || t[owner].kind != Token::Word) break;
+    start = owner;
+  }
+  return start;
+}
+
+// Last token of the primary expression that starts at `start`.
+size_t PrimaryEnd(const Tokens& t, size_t start) {
+  size_t i = start;
+  if (t[i].IsSymbol("-") || t[i].IsSymbol("+")) i = Next(t, i + 1);
+  if (i >= t.size()) Unsupported("an operator without operand");
+  if (t[i].IsSymbol("(")) return MatchingClose(t, i);
+  size_t end = i;
+  for (;;) {
+    const size_t after = Next(t, end + 1);
+    if (after < t.size() && t[after].IsSymbol("(") && t[end].kind == Token::Word) return MatchingClose(t, after);
+    if (after < t.size() && t[after].IsSymbol(".")) {
+      const size_t name = Next(t, after + 1);
+      if (name < t.size() && t[name].kind == Token::Word) {
+        end = name;
+        continue;
+      }
+    }
+    return end;
+  }
+}
+
+bool IsCastToDecimal(const Tokens& t, size_t cast, int* precision, int* scale) {
+  // CAST ( ... AS DECIMAL ( p , s ) )
+  const size_t open = Next(t, cast + 1);
+  if (open >= t.size() || !t[open].IsSymbol("(")) return false;
+  const size_t close = MatchingClose(t, open);
+  size_t as = std::string::npos;
+  int depth = 0;
+  for (size_t i = open + 1; i < close; ++i) {
+    if (t[i].IsSymbol("(")) ++depth;
+    if (t[i].IsSymbol(")")) --depth;
+    if (depth == 0 && t[i].IsWord("AS")) as = i;
+  }
+  if (as == std::string::npos) return false;
+  const size_t type = Next(t, as + 1);
+  if (!t[type].IsWord("DECIMAL") && !t[type].IsWord("NUMERIC")) return false;
+  *precision = 18;
+  *scale = 0;
+  const size_t p_open = Next(t, type + 1);
+  if (p_open < close && t[p_open].IsSymbol("(")) {
+    const size_t p = Next(t, p_open + 1);
+    *precision = std::stoi(t[p].text);
+    const size_t comma = Next(t, p + 1);
+    if (t[comma].IsSymbol(",")) *scale = std::stoi(t[Next(t, comma + 1)].text);
+  }
+  return true;
+}
+
+// Table hints other than NOLOCK, T-SQL only functions and syntax.
+void RejectUnknown(const Tokens& t) {
+  static constexpr std::array<std::string_view, 16> kFunctions{
+      "CONVERT", "TRY_CAST", "TRY_CONVERT", "DATEADD",  "DATEDIFF", "DATEPART", "DATENAME", "GETDATE",
+      "CHARINDEX", "LEN",   "ISNUMERIC",  "STUFF",    "FORMAT",   "IIF",      "EOMONTH",  "NEWID"};
+  static constexpr std::array<std::string_view, 6> kStatements{"PIVOT", "UNPIVOT", "MERGE", "OUTPUT", "DECLARE",
+                                                               "EXEC"};
+  for (size_t i = 0; i < t.size(); ++i) {
+    const Token& tok = t[i];
+    if (tok.kind == Token::Variable) Unsupported("variable " + tok.text);
+    if (tok.IsSymbol("::")) Unsupported("::");
+    if (tok.kind != Token::Word) continue;
+    const std::string upper = UpperAscii(tok.text);
+    for (const auto name : kStatements) {
+      if (upper == name) Unsupported(name);
+    }
+    const size_t next = Next(t, i + 1);
+    if (next < t.size() && t[next].IsSymbol("(")) {
+      for (const auto name : kFunctions) {
+        if (upper == name) Unsupported(std::string(name) + "()");
+      }
+    }
+  }
+}
+
+class Rewriter {
+ public:
+  Rewriter(std::string_view tsql, const std::function<bool(std::string_view)>& is_text_column)
+      : t_(Tokenize(tsql)), is_text_column_(is_text_column) {}
+
+  Translation Run() {
+    RejectUnknown(t_);
+    Translation out;
+    out.column_hints = Hints();
+    TempTableDrops();
+    SimpleTokens();
+    TableHints();
+    Identity();
+    Top();
+    Apply();
+    CastsToDecimal();
+    Divisions();
+    Concatenations();
+    out.sql = Join(t_);
+    return out;
+  }
+
+ private:
+  void Retokenize() { t_ = Tokenize(Join(t_)); }
+
+  // IF OBJECT_ID('tempdb..#X') IS NOT NULL DROP TABLE #X
+  void TempTableDrops() {
+    for (size_t i = 0; i < t_.size(); ++i) {
+      if (!t_[i].IsWord("IF")) continue;
+      size_t j = Next(t_, i + 1);
+      if (!t_[j].IsWord("OBJECT_ID")) Unsupported("IF");
+      const size_t open = Next(t_, j + 1);
+      const size_t close = MatchingClose(t_, open);
+      j = Next(t_, close + 1);
+      for (const auto word : {"IS", "NOT", "NULL", "DROP", "TABLE"}) {
+        if (j >= t_.size() || !t_[j].IsWord(word)) Unsupported("IF OBJECT_ID(...) without IS NOT NULL DROP TABLE");
+        j = Next(t_, j + 1);
+      }
+      if (j >= t_.size() || t_[j].kind != Token::TempName) Unsupported("IF OBJECT_ID(...) DROP TABLE of a non-temporary table");
+      Replace(t_, i, j, "DROP TABLE IF EXISTS temp.\"" + t_[j].text + "\";");
+    }
+  }
+
+  void SimpleTokens() {
+    for (size_t i = 0; i < t_.size(); ++i) {
+      Token& tok = t_[i];
+      if (tok.kind == Token::UnicodeString) {
+        tok = {Token::String, tok.text.substr(1)};
+      } else if (tok.kind == Token::TempName) {
+        const size_t before = Prev(t_, i);
+        const size_t before2 = before == std::string::npos ? before : Prev(t_, before);
+        const bool creating = before2 != std::string::npos && t_[before].IsWord("TABLE") && t_[before2].IsWord("CREATE");
+        tok = {Token::Word, (creating ? "\"" : "temp.\"") + tok.text + "\""};
+        if (creating) t_[before2].text = "CREATE TEMP";
+      } else if (tok.kind == Token::Word && tok.text.front() == '[') {
+        tok.text = "\"" + tok.text.substr(1, tok.text.size() - 2) + "\"";
+      } else if (tok.IsWord("DBO")) {
+        const size_t dot = Next(t_, i + 1);
+        if (dot < t_.size() && t_[dot].IsSymbol(".")) {
+          t_.erase(t_.begin() + static_cast<std::ptrdiff_t>(i), t_.begin() + static_cast<std::ptrdiff_t>(dot) + 1);
+          --i;
+        }
+      } else if (tok.IsWord("COLLATE")) {
+        const size_t name = Next(t_, i + 1);
+        if (name < t_.size() && t_[name].IsWord("DATABASE_DEFAULT")) {
+          Replace(t_, i, name, "");
+        }
+      } else if (tok.kind == Token::Word) {
+        const size_t next = Next(t_, i + 1);
+        const bool call = next < t_.size() && t_[next].IsSymbol("(");
+        if (call && tok.IsWord("ISNULL")) tok.text = "IFNULL";
+        if (call && tok.IsWord("LEFT")) tok.text = "QV_LEFT";
+      }
+    }
+  }
+
+  // WITH ( NOLOCK ) after a table; any other hint is refused.
+  void TableHints() {
+    for (size_t i = 0; i < t_.size(); ++i) {
+      if (!t_[i].IsWord("WITH")) continue;
+      const size_t open = Next(t_, i + 1);
+      if (open >= t_.size() || !t_[open].IsSymbol("(")) Unsupported("WITH");
+      const size_t close = MatchingClose(t_, open);
+      for (size_t j = open + 1; j < close; ++j) {
+        if (t_[j].kind == Token::Word && !t_[j].IsWord("NOLOCK")) Unsupported("table hint " + t_[j].text);
+      }
+      Replace(t_, i, close, "");
+    }
+  }
+
+  // c <type> [NOT NULL] IDENTITY (seed, step) inside CREATE TABLE.
+  void Identity() {
+    for (size_t i = 0; i < t_.size(); ++i) {
+      if (!t_[i].IsWord("IDENTITY")) continue;
+      size_t end = i;
+      const size_t open = Next(t_, i + 1);
+      if (open < t_.size() && t_[open].IsSymbol("(")) end = MatchingClose(t_, open);
+      // Back to the column name: the word after the enclosing '(' or ','.
+      size_t start = i;
+      int depth = 0;
+      while (start > 0) {
+        const size_t p = Prev(t_, start);
+        if (p == std::string::npos) Unsupported("IDENTITY outside CREATE TABLE");
+        if (t_[p].IsSymbol(")")) ++depth;
+        if (t_[p].IsSymbol("(")) {
+          if (depth == 0) break;
+          --depth;
+        }
+        if (depth == 0 && t_[p].IsSymbol(",")) break;
+        start = p;
+      }
+      Replace(t_, start, end, t_[start].text + " INTEGER PRIMARY KEY AUTOINCREMENT");
+    }
+  }
+
+  // SELECT [DISTINCT] TOP n ... → SELECT ... LIMIT n, at the end of that select.
+  void Top() {
+    for (size_t i = 0; i < t_.size(); ++i) {
+      if (!t_[i].IsWord("TOP")) continue;
+      const size_t count = Next(t_, i + 1);
+      if (count >= t_.size() || t_[count].kind != Token::Number) Unsupported("TOP without a plain number");
+      const std::string n = t_[count].text;
+      // The select ends at the ')' that closes its level, at ';', or at the end.
+      int depth = 0;
+      size_t end = t_.size();
+      for (size_t j = count + 1; j < t_.size(); ++j) {
+        if (t_[j].IsSymbol("(")) ++depth;
+        if (t_[j].IsSymbol(")") && depth-- == 0) {
+          end = j;
+          break;
+        }
+        if (depth == 0 && t_[j].IsSymbol(";")) {
+          end = j;
+          break;
+        }
+      }
+      t_.insert(t_.begin() + static_cast<std::ptrdiff_t>(end), Token{Token::Word, " LIMIT " + n});
+      Replace(t_, i, count, "");
+    }
+  }
+
+  // OUTER/CROSS APPLY f(args) [AS] alias → [LEFT] JOIN f(args) AS alias ON 1
+  void Apply() {
+    for (size_t i = 0; i < t_.size(); ++i) {
+      if (!t_[i].IsWord("OUTER") && !t_[i].IsWord("CROSS")) continue;
+      const size_t apply = Next(t_, i + 1);
+      if (apply >= t_.size() || !t_[apply].IsWord("APPLY")) continue;
+      const bool outer = t_[i].IsWord("OUTER");
+      const size_t name = Next(t_, apply + 1);
+      const size_t open = Next(t_, name + 1);
+      if (open >= t_.size() || !t_[open].IsSymbol("(")) Unsupported("APPLY of something other than a table function");
+      size_t end = MatchingClose(t_, open);
+      size_t after = Next(t_, end + 1);
+      if (after < t_.size() && t_[after].IsWord("AS")) after = Next(t_, after + 1);
+      if (after < t_.size() && t_[after].kind == Token::Word && !IsClauseWord(t_[after])) end = after;
+      t_.insert(t_.begin() + static_cast<std::ptrdiff_t>(end) + 1, Token{Token::Word, " ON 1"});
+      Replace(t_, i, apply, outer ? "LEFT JOIN" : "JOIN");
+    }
+  }
+
+  static bool IsClauseWord(const Token& t) {
+    for (const auto w : {"LEFT", "RIGHT", "INNER", "OUTER", "CROSS", "JOIN", "WHERE", "GROUP", "ORDER", "ON", "FULL"}) {
+      if (t.IsWord(w)) return true;
+    }
+    return false;
+  }
+
+  void CastsToDecimal() {
+    for (bool again = true; again;) {
+      again = false;
+      for (size_t i = 0; i < t_.size(); ++i) {
+        int precision = 0;
+        int scale = 0;
+        if (!t_[i].IsWord("CAST") || !IsCastToDecimal(t_, i, &precision, &scale)) continue;
+        const size_t open = Next(t_, i + 1);
+        const size_t close = MatchingClose(t_, open);
+        size_t as = open;
+        int depth = 0;
+        for (size_t j = open + 1; j < close; ++j) {
+          if (t_[j].IsSymbol("(")) ++depth;
+          if (t_[j].IsSymbol(")")) --depth;
+          if (depth == 0 && t_[j].IsWord("AS")) as = j;
+        }
+        Replace(t_, i, close,
+                "QV_DECIMAL(" + Text(t_, Next(t_, open + 1), Prev(t_, as)) + ", " + std::to_string(precision) + ", " +
+                    std::to_string(scale) + ")");
+        Retokenize();
+        again = true;
+        break;
+      }
+    }
+  }
+
+  void Divisions() {
+    for (bool again = true; again;) {
+      again = false;
+      for (size_t i = 0; i < t_.size(); ++i) {
+        if (!t_[i].IsSymbol("/")) continue;
+        const size_t left_end = Prev(t_, i);
+        if (left_end == std::string::npos) Unsupported("/ without a left operand");
+        const size_t left_start = PrimaryStart(t_, left_end);
+        const size_t right_start = Next(t_, i + 1);
+        const size_t right_end = PrimaryEnd(t_, right_start);
+        Replace(t_, left_start, right_end,
+                "QV_DIV(" + Text(t_, left_start, left_end) + ", " + Text(t_, right_start, right_end) + ")");
+        Retokenize();
+        again = true;
+        break;
+      }
+    }
+  }
+
+  [[nodiscard]] bool IsTextOperand(size_t start, size_t end) const {
+    if (start == end && (t_[start].kind == Token::String)) return true;
+    if (t_[start].IsWord("QV_LEFT") || t_[start].IsWord("SUBSTR") || t_[start].IsWord("RTRIM") ||
+        t_[start].IsWord("LTRIM")) {
+      return true;
+    }
+    if (start == end && t_[start].kind == Token::Word && is_text_column_) return is_text_column_(t_[start].text);
+    if (end >= start + 2 && t_[end].kind == Token::Word && t_[end - 1].IsSymbol(".") && is_text_column_) {
+      return is_text_column_(t_[end].text);
+    }
+    return false;
+  }
+
+  void Concatenations() {
+    for (size_t i = 0; i < t_.size(); ++i) {
+      if (!t_[i].IsSymbol("+")) continue;
+      const size_t left_end = Prev(t_, i);
+      if (left_end == std::string::npos || (t_[left_end].kind == Token::Symbol && !t_[left_end].IsSymbol(")"))) {
+        continue;  // unary plus
+      }
+      const size_t left_start = PrimaryStart(t_, left_end);
+      const size_t right_start = Next(t_, i + 1);
+      if (right_start >= t_.size()) continue;
+      const size_t right_end = PrimaryEnd(t_, right_start);
+      if (IsTextOperand(left_start, left_end) || IsTextOperand(right_start, right_end)) t_[i].text = "||";
+    }
+  }
+
+  // For each top-level select item made only of CAST(... AS DECIMAL(p,s))
+  // terms joined by + or -, its alias → decimal(p + 1, s).
+  std::unordered_map<std::string, FieldDef> Hints() const {
+    std::unordered_map<std::string, FieldDef> hints;
+    for (size_t i = 0; i < t_.size(); ++i) {
+      if (!t_[i].IsWord("SELECT")) continue;
+      size_t item_start = i + 1;
+      int depth = 0;
+      for (size_t j = i + 1; j < t_.size(); ++j) {
+        if (t_[j].IsSymbol("(")) ++depth;
+        if (t_[j].IsSymbol(")")) --depth;
+        if (depth < 0) break;
+        const bool end_of_list = depth == 0 && t_[j].IsWord("FROM");
+        if (depth == 0 && (t_[j].IsSymbol(",") || end_of_list)) {
+          HintOfItem(item_start, j, hints);
+          item_start = j + 1;
+        }
+        if (end_of_list) break;
+      }
+    }
+    return hints;
+  }
+
+  void HintOfItem(size_t from, size_t to, std::unordered_map<std::string, FieldDef>& hints) const {
+    const size_t alias = Prev(t_, to);
+    if (alias == std::string::npos || alias < from || t_[alias].kind != Token::Word) return;
+    const size_t as = Prev(t_, alias);
+    if (as == std::string::npos || !t_[as].IsWord("AS")) return;
+    int precision = 0;
+    int scale = -1;
+    bool only_casts = true;
+    for (size_t k = Next(t_, from); k < as; k = Next(t_, k + 1)) {
+      int p = 0;
+      int s = 0;
+      if (t_[k].IsWord("CAST") && IsCastToDecimal(t_, k, &p, &s)) {
+        precision = std::max(precision, p);
+        scale = std::max(scale, s);
+        k = MatchingClose(t_, Next(t_, k + 1));
+      } else if (!(t_[k].IsSymbol("(") || t_[k].IsSymbol(")") || t_[k].IsSymbol("+") || t_[k].IsSymbol("-"))) {
+        only_casts = false;
+        break;
+      }
+    }
+    if (!only_casts || scale < 0) return;
+    hints[UpperAscii(t_[alias].text)] = DecimalField(t_[alias].text, static_cast<uint8_t>(std::min(38, precision + 1)),
+                                                     static_cast<uint8_t>(scale));
+  }
+
+  Tokens t_;
+  const std::function<bool(std::string_view)>& is_text_column_;
+};
+
+}  // namespace
+
+Translation SqliteDialect::Translate(std::string_view tsql) const { return Rewriter(tsql, is_text_column_).Run(); }
+
+}  // namespace host::sql
