@@ -178,6 +178,7 @@ void OdbcConnection::Open(const std::string& connection_string) {
   catalog_ = SchemaCatalog();
   if (sqlite_) {
     catalog_.LoadFromSqlite([this](const std::string& sql) { return QueryTexts(sql); });
+    for (const auto& [column, type] : TableFunctionColumns()) catalog_.AddDeclared(column, type);
   }
 }
 
@@ -279,12 +280,23 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
         ColumnInfo info;
         info.field = FieldFromSqlType(reinterpret_cast<char*>(name), type, size, digits);
         // The SQLite driver reports declared types loosely (decimals as
-        // text without scale): the schema's word counts there.
+        // text without scale, computed columns by guess): there the schema,
+        // the dialect's hints and the values decide, as on the native back
+        // end; the driver is trusted only that a column holds text.
         info.known = !sqlite_ && info.field.type != FieldType::Variant;
-        if (sqlite_ && !catalog_.Lookup(info.field.name) && hints.count(UpperAscii(info.field.name)) == 0 &&
-            info.field.type != FieldType::Variant && info.field.type != FieldType::Text &&
-            info.field.type != FieldType::Char) {
-          info.known = true;
+        if (sqlite_) {
+          // The driver names a declared type as the schema writes it (upper
+          // case) and a guess in lower case: only a declared text counts.
+          char type_name[64] = {};
+          SQLSMALLINT type_length = 0;
+          SQLColAttribute(s.stmt, c, SQL_DESC_TYPE_NAME, type_name, sizeof type_name, &type_length, nullptr);
+          const std::string declared = type_name;
+          const bool guessed = declared.empty() || declared.find_first_of("abcdefghijklmnopqrstuvwxyz") != std::string::npos;
+          if (!guessed && (UpperAscii(declared).rfind("CHAR", 0) == 0 || UpperAscii(declared).rfind("NCHAR", 0) == 0)) {
+            info.field.type = FieldType::Char;  // reported as VARCHAR, declared CHAR(n)
+            info.field.size = static_cast<int32_t>(size);
+          }
+          info.text = !guessed && (info.field.type == FieldType::Text || info.field.type == FieldType::Char);
         }
         infos.push_back(info);
       }

@@ -5,8 +5,18 @@
 
 namespace host::db {
 
+FieldDef ResolveType(const ColumnInfo& column, const SchemaCatalog* catalog,
+                     const std::unordered_map<std::string, FieldDef>* hints, const Variant& first_value);
+
 FieldDef ResolveField(const ColumnInfo& column, const SchemaCatalog* catalog,
                       const std::unordered_map<std::string, FieldDef>* hints, const Variant& first_value) {
+  FieldDef field = ResolveType(column, catalog, hints, first_value);
+  field.lenient_size = true;
+  return field;
+}
+
+FieldDef ResolveType(const ColumnInfo& column, const SchemaCatalog* catalog,
+                     const std::unordered_map<std::string, FieldDef>* hints, const Variant& first_value) {
   if (column.known) return column.field;
   FieldDef field = column.field;
   if (catalog != nullptr) {
@@ -22,6 +32,15 @@ FieldDef ResolveField(const ColumnInfo& column, const SchemaCatalog* catalog,
       hinted.name = field.name;
       return hinted;
     }
+  }
+  if (column.text) {
+    // A fixed character column keeps its size (values come padded, as the
+    // server pads them); other texts take any length.
+    if (field.type != FieldType::Char || field.size <= 0) {
+      field.type = FieldType::Text;
+      field.size = 0;
+    }
+    return field;
   }
   switch (first_value.Type()) {
     case VarType::Int16:

@@ -14,13 +14,18 @@
 namespace host::db {
 
 // A column as the back end describes it; `known` is false when the back end
-// could not tell its type.
+// could not tell its type; `text` says that it does hold text (an unknown
+// column that is text whatever its first value).
 struct ColumnInfo {
   FieldDef field;
   bool known = false;
+  bool text = false;
 };
 
-// The field to use for a column.
+// The field to use for a column: what the back end says, else the schema
+// column of the same name, else the dialect's hint, else text when the back
+// end says text, else the first value's kind. Texts longer than the size
+// are kept (lenient_size).
 FieldDef ResolveField(const ColumnInfo& column, const SchemaCatalog* catalog,
                       const std::unordered_map<std::string, FieldDef>* hints, const Variant& first_value);
 

@@ -72,6 +72,10 @@ void SchemaCatalog::LoadFromSqlite(const std::function<Rows(const std::string&)>
   }
 }
 
+void SchemaCatalog::AddDeclared(const std::string& column, std::string_view declared_type) {
+  columns_.emplace(UpperAscii(column), FieldFromDeclaredType(column, declared_type));
+}
+
 std::optional<FieldDef> SchemaCatalog::Lookup(std::string_view column) const {
   auto it = columns_.find(UpperAscii(column));
   if (it == columns_.end()) return std::nullopt;

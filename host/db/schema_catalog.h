@@ -26,6 +26,8 @@ class SchemaCatalog {
   // Reads an SQLite database's tables and views through `query`, which runs
   // SQL and answers its rows as texts.
   void LoadFromSqlite(const std::function<Rows(const std::string&)>& query);
+  // Adds a column declared elsewhere (the table functions' results).
+  void AddDeclared(const std::string& column, std::string_view declared_type);
   // The first schema column of that name (any case).
   [[nodiscard]] std::optional<FieldDef> Lookup(std::string_view column) const;
   [[nodiscard]] bool IsTextColumn(std::string_view column) const;

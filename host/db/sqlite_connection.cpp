@@ -97,6 +97,7 @@ void SqliteConnection::Open(const std::string& connection_string) {
       }
       return rows;
     });
+    for (const auto& [column, type] : TableFunctionColumns()) catalog_.AddDeclared(column, type);
   } catch (...) {
     sqlite3_close_v2(db_);
     db_ = nullptr;
@@ -150,6 +151,7 @@ RecordSetPtr SqliteConnection::Run(std::string_view tsql, int64_t* changes) {
       if (const char* declared = sqlite3_column_decltype(s.stmt, c)) {
         info.field = FieldFromDeclaredType(info.field.name, declared);
         info.known = info.field.type != FieldType::Variant;
+        info.text = info.field.type == FieldType::Text || info.field.type == FieldType::Char;
       }
       const Variant first = rc == SQLITE_ROW ? RawValue(s.stmt, c) : Variant::Null();
       table->AddField(ResolveField(info, &catalog_, &translation.column_hints, first));

@@ -441,9 +441,28 @@ class Rewriter {
         break;
       }
     }
-    if (!only_casts || scale < 0) return;
+    if (!only_casts || scale < 0) {
+      if (IsTextExpression(from, as)) hints[UpperAscii(t_[alias].text)] = TextField(t_[alias].text, 0);
+      return;
+    }
     hints[UpperAscii(t_[alias].text)] = DecimalField(t_[alias].text, static_cast<uint8_t>(std::min(38, precision + 1)),
                                                      static_cast<uint8_t>(scale));
+  }
+
+  // ISNULL(text column, ...) or a joining of texts with a literal.
+  [[nodiscard]] bool IsTextExpression(size_t from, size_t to) const {
+    const size_t first = Next(t_, from);
+    if (first < to && t_[first].IsWord("ISNULL")) {
+      const size_t arg = Next(t_, Next(t_, first + 1) + 1);
+      return arg < to && t_[arg].kind == Token::Word && is_text_column_ && is_text_column_(t_[arg].text);
+    }
+    bool plus = false;
+    bool literal = false;
+    for (size_t k = first; k < to; ++k) {
+      plus = plus || t_[k].IsSymbol("+");
+      literal = literal || t_[k].kind == Token::String || t_[k].kind == Token::UnicodeString;
+    }
+    return plus && literal;
   }
 
   Tokens t_;

@@ -119,7 +119,7 @@ constexpr std::array<TableFunction, 3> kTableFunctions{{
      "IFNULL(PD18_INDTIPOART, 0), CM02_CODARTMOD_MG66 FROM CM02_VALCONFIG "
      "LEFT JOIN PD18_ARTPROD ON PD18_DITTA_CG18 = CM02_DITTA_CG18 AND PD18_CODART_MG66 = CM02_CODART_MG66 "
      "WHERE CM02_DITTA_CG18 = ?1 AND CM02_CODART_MG66 = ?3 "
-     "AND (IFNULL(?6, 0) <= 0 OR CM02_SEGMENTO = SUBSTR(IFNULL(?4, ''), ?6, ?7)) "
+     "AND (IFNULL(?6, 0) <= 0 OR CM02_SEGMENTO = '' OR CM02_SEGMENTO = SUBSTR(IFNULL(?4, ''), ?6, ?7)) "
      "AND (?5 IS NULL OR CM02_DATAINIVAL <= ?5) ORDER BY CM02_CODICE"},
 }};
 
@@ -278,6 +278,28 @@ int AutoExtension(sqlite3* db, char** /*err*/, const sqlite3_api_routines* /*api
 }
 
 }  // namespace
+
+std::vector<std::pair<std::string, std::string>> TableFunctionColumns() {
+  std::vector<std::pair<std::string, std::string>> columns;
+  for (const auto& fn : kTableFunctions) {
+    std::string list = fn.columns;
+    size_t start = 0;
+    // "A TYPE(p,s), B TYPE": split on commas outside parentheses.
+    int depth = 0;
+    for (size_t i = 0; i <= list.size(); ++i) {
+      if (i < list.size() && list[i] == '(') ++depth;
+      if (i < list.size() && list[i] == ')') --depth;
+      if (i == list.size() || (list[i] == ',' && depth == 0)) {
+        std::string item = list.substr(start, i - start);
+        while (!item.empty() && item.front() == ' ') item.erase(0, 1);
+        const size_t blank = item.find(' ');
+        columns.emplace_back(item.substr(0, blank), blank == std::string::npos ? "" : item.substr(blank + 1));
+        start = i + 1;
+      }
+    }
+  }
+  return columns;
+}
 
 int RegisterSqliteFunctions(sqlite3* db) {
   constexpr int kFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;

@@ -13,9 +13,17 @@
 // Table functions are eponymous virtual tables over queries of the ERP tables.
 #pragma once
 
+#include <string>
+#include <utility>
+#include <vector>
+
 struct sqlite3;
 
 namespace host::db {
+
+// The result columns of the table functions, with their declared types, in
+// the form "NAME TYPE, NAME TYPE, ...".
+std::vector<std::pair<std::string, std::string>> TableFunctionColumns();
 
 // Registers every function on one connection; answers an SQLite result code.
 int RegisterSqliteFunctions(sqlite3* db);

@@ -50,12 +50,14 @@ class TextColumn final : public Column {
     }
     std::string text = value.ToText();
     const size_t length = Utf8Length(text);
-    if (field_.size > 0 && length > static_cast<size_t>(field_.size)) {
+    if (field_.size > 0 && length > static_cast<size_t>(field_.size) && !field_.lenient_size) {
       throw Error(kErrValueTooLong,
                   "The text is longer than field " + field_.name + " allows (" + std::to_string(field_.size) + ")",
                   "Recordset");
     }
-    if (field_.type == FieldType::Char && field_.size > 0) text.append(static_cast<size_t>(field_.size) - length, ' ');
+    if (field_.type == FieldType::Char && field_.size > 0 && length < static_cast<size_t>(field_.size)) {
+      text.append(static_cast<size_t>(field_.size) - length, ' ');
+    }
     ids_[row] = pool_.Intern(text);
   }
   [[nodiscard]] Variant Get(size_t row) const override {

@@ -47,6 +47,9 @@ struct FieldDef {
   uint8_t scale = 0;       // Decimal only: values are stored rounded to it
   bool nullable = true;
   int32_t ado_type = 0;    // 0: derived from `type`
+  // Database results keep a text longer than `size` (the database enforces
+  // its own sizes, and SQLite does not); in-memory layouts refuse it.
+  bool lenient_size = false;
 
   [[nodiscard]] int32_t AdoTypeCode() const {
     if (ado_type != 0) return ado_type;

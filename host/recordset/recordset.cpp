@@ -20,7 +20,7 @@ void RecordSet::RequireOpen() const {
 
 void RecordSet::AppendField(const FieldDef& field) {
   if (open_) throw Error(kErrOperationNotAllowed, "Fields cannot be appended to an open record set", "Recordset");
-  table_->AddField(field);
+  table_->AddField(field, /*unique=*/true);
 }
 
 void RecordSet::Open() {

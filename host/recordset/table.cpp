@@ -12,12 +12,12 @@ std::string UpperAscii(std::string_view text) {
   return upper;
 }
 
-void Table::AddField(const FieldDef& field) {
+void Table::AddField(const FieldDef& field, bool unique) {
   const std::string key = UpperAscii(field.name);
-  if (by_name_.count(key) != 0) {
+  if (unique && by_name_.count(key) != 0) {
     throw Error(kErrOperationNotAllowed, "Field " + field.name + " already exists", "Recordset");
   }
-  by_name_.emplace(key, static_cast<int>(fields_.size()));
+  by_name_.emplace(key, static_cast<int>(fields_.size()));  // keeps the first of a repeated name
   fields_.push_back(field);
   columns_.push_back(MakeColumn(field, *pool_));
   indexes_.emplace_back();

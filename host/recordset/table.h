@@ -16,8 +16,10 @@ namespace host {
 
 class Table {
  public:
-  // Field names are unique, compared without regard to case.
-  void AddField(const FieldDef& field);
+  // Adds a field. A query may answer two columns of the same name (the
+  // planned-time selects do): by name the first one is found. With `unique`
+  // a repeated name is refused instead, as in-memory layouts want.
+  void AddField(const FieldDef& field, bool unique = false);
   [[nodiscard]] size_t FieldCount() const { return fields_.size(); }
   [[nodiscard]] const FieldDef& Field(size_t i) const { return fields_[i]; }
   // Index of a field by name (any case), or -1.

@@ -1,0 +1,328 @@
+// Every query text of a comparison run, executed on the demo database by the
+// SQLite back end and through ODBC with the SQLite driver: both must answer
+// the same rows, and the database must come out untouched.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "engine/booking_queries.h"
+#include "engine/planned_queries.h"
+#include "engine/tests/demo_db.h"
+#include "host/db/connection.h"
+#include "host/db/odbc_connection.h"
+#include "host/db/sqlite_connection.h"
+#include "host/services/production_services.h"
+#include "host/services/recordset_functions.h"
+
+namespace engine {
+namespace {
+
+using host::RecordSetPtr;
+using host::db::Connection;
+
+std::string Cell(const host::RecordSet& rs, size_t col) {
+  const host::Variant v = rs.Value(col);
+  if (v.IsNull()) return "<null>";
+  if (v.IsNumber()) return v.ToDecimal().ToString();
+  return v.ToText();
+}
+
+// Same fields (names and kinds) and same cells, row by row.
+void ExpectSameRows(const RecordSetPtr& a, const RecordSetPtr& b, const std::string& what) {
+  ASSERT_EQ(a->FieldCount(), b->FieldCount()) << what;
+  for (size_t c = 0; c < a->FieldCount(); ++c) {
+    EXPECT_EQ(a->Field(c).name, b->Field(c).name) << what;
+    EXPECT_EQ(static_cast<int>(a->Field(c).type), static_cast<int>(b->Field(c).type)) << what << " " << a->Field(c).name;
+    EXPECT_EQ(static_cast<int>(a->Field(c).scale), static_cast<int>(b->Field(c).scale)) << what << " " << a->Field(c).name;
+  }
+  ASSERT_EQ(a->RecordCount(), b->RecordCount()) << what;
+  int mismatches = 0;
+  for (a->MoveFirst(), b->MoveFirst(); !a->Eof(); a->MoveNext(), b->MoveNext()) {
+    for (size_t c = 0; c < a->FieldCount() && mismatches < 5; ++c) {
+      if (Cell(*a, c) != Cell(*b, c)) {
+        ++mismatches;
+        ADD_FAILURE() << what << ": " << a->Field(c).name << " " << Cell(*a, c) << " vs " << Cell(*b, c);
+      }
+    }
+  }
+}
+
+class QueriesOnDemo : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    path_ = testing::DemoDatabase();
+    checksum_before_ = std::hash<std::string>{}(testing::FileBytes(path_));
+    native_ = host::db::OpenConnection(path_).release();
+    odbc_ = host::db::OpenConnection("Driver=SQLite3;Database=" + path_ + ";").release();
+  }
+  static void TearDownTestSuite() {
+    delete native_;
+    delete odbc_;
+  }
+
+  // Runs on both back ends, checks they agree, answers the native rows.
+  static RecordSetPtr Both(const std::string& sql, const std::string& what) {
+    RecordSetPtr a = native_->Execute(sql);
+    RecordSetPtr b = odbc_->Execute(sql);
+    ExpectSameRows(a, b, what);
+    a->MoveFirst();
+    return a;
+  }
+
+  static BookingQueryInput Input(bool fashion, const std::string& unit) {
+    host::RecordSetFunctions functions;
+    functions.SetConnessione(native_);
+    BookingQueryInput in;
+    in.company = "1";
+    in.unit_code = unit;
+    in.fashion = fashion;
+    in.booking_columns = functions.ElencoCampiDaSelect_V2(kBookingColumnsSelect);
+    return in;
+  }
+
+  static inline std::string path_;
+  static inline size_t checksum_before_ = 0;
+  static inline Connection* native_ = nullptr;
+  static inline Connection* odbc_ = nullptr;
+};
+
+const std::vector<OrderItem> kDefaultGrouping{
+    {"PD44_CODART_MG66", "Articolo", true}, {"PD44_OPZIONE", "Variante", true},
+    {"DO11_DOCUM_MG36", "Codice ordine", true}, {"DO11_DATADOC", "Data ordine", true},
+    {"DO11_SEZDOC", "Sezionale ordine", true}, {"DO11_NUMDOC", "Numero ordine", true},
+    {"DO30_PROGRIGA", "Riga ordine", true}, {"PD44_CODFORNREP", "Reparto", false},
+    {"PD44_SEQFASE", "Sequenza fase", false}, {"PD44_CODFASE_PD12", "Fase", false}};
+
+TEST_F(QueriesOnDemo, BookingQueriesAgreeForEveryUnitFashionAndGrouping) {
+  struct Grouping {
+    std::vector<OrderItem> items;
+    std::string grouping;
+    std::string ordering;
+  };
+  const std::vector<Grouping> groupings{
+      {kDefaultGrouping,
+       "GROUP BY PD44_CODART_MG66, PD44_OPZIONE, DO11_DOCUM_MG36, DO11_DATADOC, DO11_SEZDOC, DO11_NUMDOC, "
+       "DO30_PROGRIGA",
+       "1"},
+      {{{"PD44_OPZIONE", "Variante", true}}, "GROUP BY PD44_OPZIONE", "1"},
+      {{{"PD44_CODDIP_PD06", "Dipendente", true}, {"PD44_CODFASE_PD12", "Fase", true},
+        {"PD44_CODPROG_PD14", "Progetto", false}},
+       "GROUP BY PD44_CODDIP_PD06, PD44_CODFASE_PD12",
+       ""},
+      {{}, "", ""}};
+  for (const bool fashion : {false, true}) {
+    for (const std::string unit : {"0", "1", "2", "3"}) {
+      for (const auto& g : groupings) {
+        BookingQueryInput in = Input(fashion, unit);
+        in.items = g.items;
+        in.grouping = g.grouping;
+        in.ordering = g.ordering;
+        in.condition = " AND PD44_DATAREG >= '2026-02-01 00:00:00'";
+        const BookingQueries q = BuildBookingQueries(in);
+        const std::string what = "unit " + unit + (fashion ? " fashion " : " ") + g.grouping;
+        const RecordSetPtr grouped = Both(q.grouped, what + " grouped");
+        const RecordSetPtr detailed = Both(q.detailed, what + " detailed");
+        EXPECT_GT(grouped->RecordCount(), 0U) << what;
+        EXPECT_GT(detailed->RecordCount(), grouped->RecordCount() - 1) << what;
+        EXPECT_GE(grouped->FieldIndex("IDGRUPPO"), 0) << what;
+        EXPECT_GE(detailed->FieldIndex("VERSTOTSEC"), 0) << what;
+      }
+    }
+  }
+}
+
+TEST_F(QueriesOnDemo, BookedTimesAddUpToTheTable) {
+  // Unit 3: the groups' seconds add up to every booking of the company.
+  BookingQueryInput in = Input(false, "3");
+  in.items = kDefaultGrouping;
+  in.grouping = "GROUP BY PD44_CODART_MG66, PD44_OPZIONE, DO11_DOCUM_MG36, DO11_DATADOC, DO11_SEZDOC, DO11_NUMDOC, "
+                "DO30_PROGRIGA";
+  const BookingQueries q = BuildBookingQueries(in);
+  RecordSetPtr grouped = native_->Execute(q.grouped);
+  host::Decimal total;
+  for (; !grouped->Eof(); grouped->MoveNext()) total = total + grouped->Value("SECVERS").ToDecimal();
+  RecordSetPtr direct = native_->Execute(
+      "SELECT SUM(PD44_OREORD*3600 + PD44_MINORD*60 + PD44_SECORD) AS S FROM PD44_VERSORE WHERE PD44_DITTA_CG18 = 1");
+  EXPECT_EQ(total.ToString(), direct->Value("S").ToDecimal().ToString());
+
+  // Unit 1 per booking: each part cast to two decimals before adding.
+  in.unit_code = "1";
+  RecordSetPtr detailed = native_->Execute(BuildBookingQueries(in).detailed);
+  EXPECT_EQ(detailed->Field(static_cast<size_t>(detailed->FieldIndex("OREVERS"))).scale, 2);
+  int checked = 0;
+  for (; !detailed->Eof() && checked < 300; detailed->MoveNext(), ++checked) {
+    const auto h = detailed->Value("PD44_OREORD").ToDecimal();
+    const auto m = detailed->Value("PD44_MINORD").ToDecimal();
+    const auto s = detailed->Value("PD44_SECORD").ToDecimal();
+    const auto expected = h.Round(2) + (m / host::Decimal::FromInt(60)).Round(2) +
+                          (s / host::Decimal::FromInt(3600)).Round(2);
+    ASSERT_EQ(detailed->Value("OREVERS").ToDecimal(), expected) << h.ToString() << " " << m.ToString() << " " << s.ToString();
+  }
+}
+
+TEST_F(QueriesOnDemo, PlannedTimeQueriesAgreeAndFindBothSources) {
+  BookingQueryInput in = Input(false, "0");
+  RecordSetPtr bookings = native_->Execute(BuildBookingQueries(in).detailed);
+  host::ProductionServices production(*native_, "1");
+  int order_phases = 0;
+  int cycle_by_bom = 0;
+  int default_cycle = 0;
+  int workers = 0;
+  int walked = 0;
+  for (; !bookings->Eof() && walked < 400; bookings->MoveNext(), ++walked) {
+    const auto text = [&](const char* f) { return host::RTrim(bookings->Value(f).JoinedText()); };
+    const auto number = [&](const char* f) {
+      const auto v = bookings->Value(f);
+      return v.IsNull() ? std::string("0") : v.ToDecimal().ToString();
+    };
+    if (!bookings->Value("DO30_IDDISBA_PD95").IsNull()) {
+      RecordSetPtr phase = Both(OrderPhaseQuery("1", text("PD44_NUMREG_CO99"), number("PD44_PROGRIGA_DO30"),
+                                                text("PD44_CODFORNREP"), number("PD44_CODFASE_PD12")),
+                                "order phase");
+      if (phase->Eof()) continue;
+      ++order_phases;
+      const std::string id = phase->Value("PD2A_IDFASE").ToDecimal().ToString();
+      workers += static_cast<int>(Both(OrderWorkersQuery(id), "order workers")->RecordCount());
+      EXPECT_EQ(Both(OrderPhaseByIdQuery("1", id), "order phase by id")->RecordCount(), 1U);
+      continue;
+    }
+    if (text("PD44_CODART_MG66").empty()) continue;
+    const int16_t type = bookings->Value("PD18_INDTIPOART").IsNull() ? 0 : bookings->Value("PD18_INDTIPOART").ToInt16();
+    const std::string project = type == 3 ? text("PD44_CODPROG_PD14") : "";
+    const host::Variant bom =
+        production.CercaDistintaBase(text("PD44_CODART_MG66"), text("PD44_OPZIONE"), project.empty() ? 0 : 3, project);
+    RecordSetPtr cycle;
+    if (!bom.IsNull()) {
+      cycle = Both(CycleByBomQuery("1", text("PD44_CODFORNREP"), number("PD44_CODFASE_PD12"), bom.ToDecimal().ToString()),
+                   "cycle by bill of materials");
+      cycle_by_bom += cycle->Eof() ? 0 : 1;
+    } else if (!text("PD18_CODCICLO").empty()) {
+      cycle = Both(DefaultCycleQuery("1", text("PD44_CODFORNREP"), number("PD44_CODFASE_PD12"), text("PD18_CODCICLO")),
+                   "default cycle");
+      default_cycle += cycle->Eof() ? 0 : 1;
+    }
+    if (cycle && !cycle->Eof()) {
+      const std::string id = cycle->Value("PD48_IDCICLO").ToDecimal().ToString();
+      workers += static_cast<int>(Both(CycleWorkersQuery(id), "cycle workers")->RecordCount());
+      EXPECT_EQ(Both(CyclePhaseByIdQuery("1", id), "cycle phase by id")->RecordCount(), 1U);
+    }
+  }
+  EXPECT_GT(order_phases, 10);
+  EXPECT_GT(cycle_by_bom, 3);
+  EXPECT_GT(default_cycle, 1);
+  EXPECT_GT(workers, 5);
+}
+
+TEST_F(QueriesOnDemo, ConfigurationQueriesAndTheTemporaryTable) {
+  EXPECT_EQ(Both(CommercialConfigurationQuery("1", "ART0001"), "configured")->RecordCount(), 1U);
+  EXPECT_EQ(Both(CommercialConfigurationQuery("1", "ART0002"), "not configured")->RecordCount(), 0U);
+  EXPECT_EQ(Both(ArticleTypeQuery("1", "ART0007"), "type")->Value(size_t{0}).ToInt32(), 3);
+  // Segments 3 and 2 (not progressive), then 4 (progressive): start 6, length 4.
+  RecordSetPtr segments = Both(VariantSegmentsQuery("1"), "segments");
+  ASSERT_EQ(segments->RecordCount(), 3U);
+  segments->MoveLast();
+  EXPECT_EQ(segments->Value("MG5F_SIZE").ToInt32(), 4);
+  EXPECT_EQ(segments->Value("MG5F_INDPROGCONFIG").ToInt32(), 1);
+  RecordSetPtr values = Both(CatvalConfigQuery("1", "null", "ART0001", "'ROS.042'", "'2026-06-01 00:00:00'", "6", "4"),
+                             "configuration values");
+  ASSERT_EQ(values->RecordCount(), 2U);
+  EXPECT_EQ(values->Value("CODICE").Text(), "DIAM");
+  EXPECT_EQ(values->Value("CODARTMOD_MG66").Text(), "ART0001M");
+  for (Connection* c : {native_, odbc_}) {
+    c->ExecuteNoRecords(CatvalCreateBatch());
+    c->ExecuteNoRecords(CatvalInsert("DIAM", "1", "null", "13.5"));
+    c->ExecuteNoRecords(CatvalInsert("FINITURA", "0", "'LUCIDA'", "null"));
+    RecordSetPtr catval = c->Execute("SELECT PROG, CAT, TIPOCAT, VALSTR, VALNUM FROM #CATVAL ORDER BY PROG");
+    ASSERT_EQ(catval->RecordCount(), 2U) << c->BackEnd();
+    EXPECT_EQ(catval->Value("PROG").ToInt32(), 1);
+    EXPECT_EQ(catval->Value("CAT").Text(), "DIAM      ");  // CHAR(10)
+    EXPECT_EQ(catval->Value("VALNUM").ToDecimal().ToString(), "13.5");
+    c->ExecuteNoRecords(DropTempTableBatch("#CATVAL"));
+    EXPECT_THROW(c->Execute("SELECT * FROM #CATVAL"), host::Error) << c->BackEnd();
+    c->ExecuteNoRecords(DropTempTableBatch("#CATVAL"));  // dropping what is not there is no error
+  }
+  EXPECT_EQ(Both(ArticleBomManagementQuery("1", "ART0007"), "bom management")->Value(size_t{0}).ToInt32(), 2);
+  EXPECT_EQ(Both(CompanyBomManagementQuery("1"), "company bom management")->Value(size_t{0}).ToInt32(), 1);
+  RecordSetPtr description = Both(
+      "SELECT TOP 1 DO46_NUMREG_CO99, DO46_PROGRIGA, DO46_CODFASE, DO46_DESCRFASE FROM DO46_DOCCORORDDET "
+      "WHERE DO46_DESCRFASE IS NOT NULL ORDER BY DO46_NUMREG_CO99",
+      "a described phase");
+  ASSERT_FALSE(description->Eof());
+  RecordSetPtr found = Both(OrderPhaseDescriptionQuery("1", description->Value(size_t{0}).Text(),
+                                                       description->Value(size_t{1}).ToDecimal().ToString(),
+                                                       description->Value(size_t{2}).ToDecimal().ToString()),
+                            "phase description");
+  EXPECT_EQ(found->Value("DO46_DESCRFASE").Text(), description->Value(size_t{3}).Text());
+}
+
+TEST_F(QueriesOnDemo, TheDatabaseIsReadOnlyAndUntouched) {
+  try {
+    native_->ExecuteNoRecords("UPDATE PD44_VERSORE SET PD44_NOTE = 'x'");
+    FAIL() << "an ERP table was written";
+  } catch (const host::Error& e) {
+    EXPECT_NE(std::string(e.what()).find("readonly"), std::string::npos) << e.what();
+    ASSERT_FALSE(native_->Errors().empty());
+    EXPECT_EQ(native_->Errors().front().source, "SQLite");
+  }
+  EXPECT_EQ(std::hash<std::string>{}(testing::FileBytes(path_)), checksum_before_);
+}
+
+TEST(Connections, BadTargetsFailClearlyAndQuickly) {
+  testing::TempDir dir;
+  const auto start = std::chrono::steady_clock::now();
+  const auto message = [](const std::string& target) {
+    try {
+      host::db::OpenConnection(target);
+    } catch (const host::Error& e) {
+      return std::string(e.what());
+    }
+    return std::string("opened");
+  };
+  EXPECT_NE(message(dir.File("missing.db")).find("missing.db"), std::string::npos);
+  {
+    std::ofstream corrupt(dir.File("corrupt.db"), std::ios::binary);
+    corrupt << std::string(4096, 'x');
+  }
+  EXPECT_NE(message(dir.File("corrupt.db")).find("not a"), std::string::npos) << message(dir.File("corrupt.db"));
+  EXPECT_NE(message("Data Source=").find("No database file"), std::string::npos);
+  const std::string no_driver = message("Driver=NoSuchDriver;Database=x;PWD=Secret123");
+  EXPECT_NE(no_driver.find("Cannot connect"), std::string::npos) << no_driver;
+  EXPECT_EQ(no_driver.find("Secret123"), std::string::npos) << no_driver;
+  const std::string refused =
+      message("Driver=FreeTDS;Server=127.0.0.1;Port=1;Database=erp;UID=sa;PWD=Secret123;TDS_Version=7.4;LoginTimeout=3");
+  EXPECT_NE(refused.find("Cannot connect"), std::string::npos) << refused;
+  EXPECT_EQ(refused.find("Secret123"), std::string::npos) << refused;
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+
+  host::db::SqliteConnection closed;
+  EXPECT_THROW(closed.Execute("SELECT 1"), host::Error);
+  EXPECT_EQ(closed.Errors().size(), 1U);
+}
+
+TEST(ProductionServices, BillsOfMaterialsAndFormulas) {
+  auto connection = host::db::OpenConnection(testing::DemoDatabase());
+  host::ProductionServices production(*connection, "1");
+  EXPECT_TRUE(production.CercaDistintaBase("ART0003", "", 0, "").IsNull());        // n % 5 == 2 has none... (3 % 5 = 3)
+  EXPECT_FALSE(production.CercaDistintaBase("ART0001", "", 0, "").IsNull());
+  EXPECT_TRUE(production.CercaDistintaBase("ART0002", "", 0, "").IsNull());        // 2 % 5 == 2: no bill
+  EXPECT_FALSE(production.CercaDistintaBase("ART0003", "ROS.042", 0, "").IsNull()); // per option
+  EXPECT_TRUE(production.CercaDistintaBase("NOPE'; --", "", 0, "").IsNull());      // quotes are doubled
+  const int64_t asked = production.Queries();
+  (void)production.CercaDistintaBase("ART0001", "", 0, "");
+  EXPECT_EQ(production.Queries(), asked);  // answered from the cache
+
+  std::array<host::Variant, host::ProductionServices::kFormulaValues> values;
+  values[0] = host::Decimal::FromInt(8);
+  values[2] = int32_t{50};
+  values[9] = "not a number";
+  host::Variant result;
+  production.ValutaFormula("F_MAGG", "ART0001", "", "CIC0001", values, result);
+  EXPECT_DOUBLE_EQ(result.ToDouble(), 10);  // T * 1.25
+  production.ValutaFormula("F_LOTTO", "ART0001", "", "CIC0001", values, result);
+  EXPECT_DOUBLE_EQ(result.ToDouble(), 9);  // T + 0.02 * Q
+  production.ValutaFormula("NOPE", "ART0001", "", "CIC0001", values, result);
+  EXPECT_TRUE(result.IsEmpty());
+}
+
+}  // namespace
+}  // namespace engine
