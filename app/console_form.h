@@ -1,6 +1,6 @@
 // The form services of the command line: errors and messages go to the
-// terminal's error stream, texts carry their message-number marker, as they
-// do without a program interface.
+// terminal's error stream; texts are the module's own (Italian) ones, as a
+// translation service in the base language gives them.
 #pragma once
 
 #include <iostream>
@@ -15,12 +15,12 @@ class ConsoleForm : public engine::FormServices {
     std::cerr << "quarvelindo: " << procedure << ": " << error.what() << " (" << error.Number() << ")\n";
     ++errors_;
   }
-  std::string TestoLingua(std::string_view text, int32_t number, int16_t quote) override {
-    std::string out = "[x" + std::to_string(number) + "x] " + std::string(text);
+  std::string TestoLingua(std::string_view text, int32_t /*number*/, int16_t quote) override {
+    std::string out(text);
     return quote == 1 ? host::ReplaceAll(out, "'", "''") : out;
   }
-  int32_t MsgBoxLingua(std::string_view text, int32_t number, int32_t /*buttons*/, std::string_view title) override {
-    std::cerr << title << ": " << (number >= 1 ? TestoLingua(text, number, 0) : std::string(text)) << "\n";
+  int32_t MsgBoxLingua(std::string_view text, int32_t /*number*/, int32_t /*buttons*/, std::string_view title) override {
+    std::cerr << title << ": " << text << "\n";
     return engine::kMbAnswerYes;
   }
   [[nodiscard]] std::string FormCaption() const override { return "Comparazione tempi lavorazione"; }

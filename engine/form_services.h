@@ -36,6 +36,9 @@ class FormServices {
   // Shows a translated message (by text when number < 1); answers the button.
   virtual int32_t MsgBoxLingua(std::string_view text, int32_t number, int32_t buttons, std::string_view title) = 0;
   [[nodiscard]] virtual std::string FormCaption() const = 0;
+  // A caption in the user's language (the translation service by text);
+  // the base-language caption where there is no translation.
+  virtual std::string TraduciCaption(std::string_view caption) { return std::string(caption); }
   virtual host::DateService& DateService() = 0;
   virtual host::NumberService& NumberService() = 0;
 };

@@ -2,6 +2,7 @@
 // (hours:minutes:seconds), the gap and the gap percent.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -36,5 +37,31 @@ void ConvertiOMS(FormServices& form, const host::Variant& planned_seconds, int16
 // The OMS text of a number of seconds ("" for 0, blank or non-numeric);
 // reports nothing.
 std::string FormattaOMS(const host::Variant& seconds);
+
+}  // namespace engine
+
+namespace engine {
+
+// The ten values of a category in the record sets' field order (OREPREV,
+// MINPREV, SECPREV, OREVERS, MINVERS, SECVERS, OMSPREV, OMSVERS, GAP,
+// GAPPERC).
+inline std::array<host::Variant*, 10> InFieldOrder(ValoriCategoria& v) {
+  return {&v.OREPREV, &v.MINPREV, &v.SECPREV, &v.OREVERS, &v.MINVERS, &v.SECVERS,
+          &v.OMSPREV, &v.OMSVERS, &v.GAP,     &v.GAPPERC};
+}
+
+// The values a split category starts from: planned 0, texts empty, gap and
+// percent Null; booked as given.
+inline ValoriCategoria ResetCategory(const host::Variant& booked_h, const host::Variant& booked_m,
+                                     const host::Variant& booked_s) {
+  ValoriCategoria v;
+  v.OREPREV = v.MINPREV = v.SECPREV = int16_t{0};
+  v.OMSPREV = v.OMSVERS = "";
+  v.GAP = v.GAPPERC = host::Variant::Null();
+  v.OREVERS = booked_h;
+  v.MINVERS = booked_m;
+  v.SECVERS = booked_s;
+  return v;
+}
 
 }  // namespace engine

@@ -169,7 +169,7 @@ TEST_F(QueriesOnDemo, PlannedTimeQueriesAgreeAndFindBothSources) {
   int default_cycle = 0;
   int workers = 0;
   int walked = 0;
-  for (; !bookings->Eof() && walked < 400; bookings->MoveNext(), ++walked) {
+  for (; !bookings->Eof() && walked < 3000; bookings->MoveNext(), ++walked) {
     const auto text = [&](const char* f) { return host::RTrim(bookings->Value(f).JoinedText()); };
     const auto number = [&](const char* f) {
       const auto v = bookings->Value(f);

@@ -67,6 +67,12 @@ class Parser {
       c.op = Criterion::Op::Gt;
     } else if (Keyword("LIKE")) {
       c.op = Criterion::Op::Like;
+    } else if (Keyword("IS")) {
+      SkipBlanks();
+      c.op = Keyword("NOT") ? Criterion::Op::IsNotNull : Criterion::Op::IsNull;
+      SkipBlanks();
+      if (!Keyword("NULL")) Bad(text_, pos_, "Expected NULL after IS");
+      return c;
     } else {
       Bad(text_, pos_, "Expected a comparison after " + std::string(text_.substr(start, pos_ - start)));
     }
@@ -216,6 +222,11 @@ Criteria ParseCriteria(std::string_view text, const Table& table) {
 
 bool RowMatches(const Criterion& c, Table& table, size_t row) {
   switch (c.op) {
+    case Criterion::Op::IsNull:
+    case Criterion::Op::IsNotNull: {
+      const Variant cell = table.Get(row, c.column);
+      return (cell.IsNull() || cell.IsEmpty()) == (c.op == Criterion::Op::IsNull);
+    }
     case Criterion::Op::Eq:
       return KeyEquals(c, table, row);
     case Criterion::Op::Ne:

@@ -5,7 +5,8 @@
 // "NOME = 'OREVERS'", "A = 3 AND B = 'x' AND C = NULL".
 //
 // "= NULL" keeps the rows that a group filter means by it: Null, Empty,
-// blank text, and numbers not greater than 0. Text comparisons ignore case
+// blank text, and numbers not greater than 0. "IS NULL" and "IS NOT NULL"
+// tell Null (or Empty) cells alone. Text comparisons ignore case
 // and trailing blanks. A text that is not valid criteria is an error
 // (kErrBadFilter) naming what was not understood.
 #pragma once
@@ -21,7 +22,7 @@
 namespace host {
 
 struct Criterion {
-  enum class Op : uint8_t { Eq, Ne, Lt, Gt, Le, Ge, Like };
+  enum class Op : uint8_t { Eq, Ne, Lt, Gt, Le, Ge, Like, IsNull, IsNotNull };
   size_t column = 0;
   Op op = Op::Eq;
   bool null_literal = false;

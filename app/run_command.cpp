@@ -1,0 +1,182 @@
+#include "app/run_command.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include "app/console_form.h"
+#include "app/run_report.h"
+#include "engine/comparison_run.h"
+#include "engine/field_lists.h"
+#include "engine/group_totals.h"
+#include "host/db/connection.h"
+
+namespace app {
+namespace {
+
+struct RunArgs {
+  std::string db;
+  std::string company = "1";
+  std::vector<std::string> where;
+  std::vector<std::string> group;
+  std::string unit = "hh:mm:ss";
+  bool exclude_wait = false;
+  bool exclude_queue = false;
+  bool show_sql = false;
+  bool bookings = false;
+  std::string format = "table";
+  std::string out;
+  bool timing = false;
+};
+
+// A progress line on a terminal, nothing elsewhere.
+class TerminalProgress : public engine::Progress {
+ public:
+  explicit TerminalProgress(std::string what) : what_(std::move(what)), on_(isatty(STDERR_FILENO) != 0) {}
+  void Show(int64_t maximum) override { maximum_ = maximum; }
+  void Set(int64_t value) override {
+    if (!on_ || maximum_ <= 0 || (value % 1000 != 0 && value != maximum_)) return;
+    std::cerr << "\r" << what_ << " " << value << " / " << maximum_ << std::flush;
+  }
+  void Hide() override {
+    if (on_) std::cerr << "\r" << std::string(what_.size() + 30, ' ') << "\r" << std::flush;
+  }
+
+ private:
+  std::string what_;
+  bool on_;
+  int64_t maximum_ = 0;
+};
+
+int Fail(const std::string& message, int status = 2) {
+  std::cerr << "quarvelindo: " << message << "\n";
+  return status;
+}
+
+int Run(const RunArgs& args) {
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  ConsoleForm form;
+  std::unique_ptr<host::db::Connection> connection;
+  try {
+    connection = host::db::OpenConnection(args.db);
+  } catch (const host::Error& e) {
+    return Fail(e.what());
+  }
+  const auto unit = engine::TipoTempoFromCaption(args.unit);
+  if (!unit) return Fail("--unit takes hh:mm:ss, hh,hh, mm,mm or ss,ss");
+  if (!host::Decimal::Parse(args.company)) return Fail("--company takes the company's number");
+
+  host::ControlSettings settings;
+  settings.company = args.company;
+  settings.module = "PDXR_QUARVELINDO";
+  settings.connection = connection.get();
+  host::QueryControl query;
+  host::OrderControl order;
+  query.Settings(settings);
+  order.Settings(settings);
+  engine::LoadFilterFields(query, false);
+  engine::LoadGroupingFields(order);
+  for (const auto& condition : args.where) {
+    const size_t eq = condition.find('=');
+    if (eq == std::string::npos) return Fail("--where takes CAPTION=FROM or CAPTION=FROM..TO: " + condition);
+    const std::string caption = host::Trim(condition.substr(0, eq));
+    const std::string value = condition.substr(eq + 1);
+    std::string column;
+    if (const auto* field = query.FieldByCaption(caption)) column = field->column;
+    if (const auto* state = query.StateByCaption(caption)) column = state->column;
+    if (column.empty()) {
+      std::string known;
+      for (const auto& f : query.Fields()) known += "\n  " + f.caption;
+      for (const auto& s : query.States()) known += "\n  " + s.caption;
+      return Fail("unknown condition \"" + caption + "\"; the conditions are:" + known);
+    }
+    const size_t range = value.find("..");
+    query.SetFrom(column, range == std::string::npos ? value : value.substr(0, range));
+    if (range != std::string::npos) query.SetTo(column, value.substr(range + 2));
+  }
+  try {
+    if (!args.group.empty()) order.SetGrouping(args.group);
+  } catch (const host::Error& e) {
+    std::string known;
+    for (const auto& item : order.Items()) known += "\n  " + item.caption;
+    return Fail(std::string(e.what()) + "; the grouping fields are:" + known);
+  }
+  std::vector<std::string> grouping_columns;
+  for (const auto& item : order.Items()) {
+    if (item.use == host::OrderControl::Use::Grouping) grouping_columns.push_back(item.column);
+  }
+
+  host::ProductionServices production(*connection, args.company);
+  TerminalProgress progress("bookings");
+  engine::RunInputs inputs;
+  inputs.connection = connection.get();
+  inputs.company = args.company;
+  inputs.query = &query;
+  inputs.order = &order;
+  inputs.unit_code = std::to_string(static_cast<int>(*unit));
+  inputs.wait_check = int16_t{args.exclude_wait ? int16_t{1} : int16_t{0}};
+  inputs.queue_check = int16_t{args.exclude_queue ? int16_t{1} : int16_t{0}};
+  inputs.production = &production;
+  inputs.progress = &progress;
+  engine::ComparisonRun run(form, inputs);
+  run.LeggiVersamentiTempi();
+  if (args.show_sql) {
+    std::cerr << "-- grouped query\n" << run.GroupedQuery() << "\n-- detailed query\n" << run.DetailedQuery() << "\n";
+  }
+  if (form.Errors() > 0) return 2;
+  auto& records = run.Records();
+  if (!records.RSTempiVer || records.RSTempiVer->RecordCount() == 0) {
+    form.MsgBoxLingua("Non ci sono dati da elaborare", 39693, 48, form.FormCaption());
+    return 1;
+  }
+  const auto read = Clock::now();
+  TerminalProgress group_progress("groups");
+  engine::GroupTotals totals(form, records, run.Phases(), production, *unit, run.Options(), grouping_columns);
+  totals.ComputeAll(group_progress);
+  if (form.Errors() > 0) return 2;
+  const auto computed = Clock::now();
+
+  std::ofstream file;
+  if (!args.out.empty()) {
+    file.open(args.out);
+    if (!file) return Fail("cannot write " + args.out);
+  }
+  std::ostream& out = args.out.empty() ? std::cout : file;
+  WriteReport(out, run, totals, grouping_columns, {args.format, args.bookings});
+  if (args.timing) {
+    const auto ms = [](auto a, auto b) { return std::chrono::duration<double, std::milli>(b - a).count(); };
+    std::cerr << "bookings " << records.RSTempiVerDett->RecordCount() << ", groups " << records.RSTempiVer->RecordCount()
+              << "; read and planned " << ms(start, read) << " ms, group totals " << ms(read, computed)
+              << " ms; statements " << connection->StatementCount() << "\n";
+  }
+  return 0;
+}
+
+}  // namespace
+
+void AddRunCommand(CLI::App& cli) {
+  auto args = std::make_shared<RunArgs>();
+  auto* run = cli.add_subcommand("run", "Compare planned and booked times on a database and print the groups");
+  run->add_option("--db", args->db, "Database file (SQLite) or ODBC connection string")->required();
+  run->add_option("--company", args->company, "Company number (default 1)");
+  run->add_option("--where", args->where, "Condition CAPTION=FROM or CAPTION=FROM..TO (repeatable), e.g. \"Fase=20\"");
+  run->add_option("--group", args->group, "Grouping fields by caption, e.g. Reparto,Fase")->delimiter(',');
+  run->add_option("--unit", args->unit, "Time unit: hh:mm:ss, hh,hh, mm,mm or ss,ss");
+  run->add_flag("--exclude-wait", args->exclude_wait, "Leave wait times out of the plan");
+  run->add_flag("--exclude-queue", args->exclude_queue, "Leave queue times out of the plan");
+  run->add_flag("--show-sql", args->show_sql, "Print the two booking queries (T-SQL) on the error stream");
+  run->add_flag("--bookings", args->bookings, "Add one record per booking and each group's bookings");
+  run->add_option("--format", args->format, "table, csv or json")->check(CLI::IsMember({"table", "csv", "json"}));
+  run->add_option("--out", args->out, "Write to FILE instead of the standard output");
+  run->add_flag("--timing", args->timing, "Print timings and the number of SQL statements on the error stream");
+  run->callback([args] {
+    const int status = Run(*args);
+    if (status != 0) throw CLI::RuntimeError(status);
+  });
+}
+
+}  // namespace app

@@ -1,0 +1,221 @@
+#include "app/run_report.h"
+
+#include <iomanip>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "engine/oms.h"
+#include "engine/value_helpers.h"
+
+namespace app {
+
+using host::Variant;
+
+namespace {
+
+std::string Text(const Variant& v) {
+  if (v.IsNull() || v.IsEmpty()) return {};
+  if (v.IsDate()) return v.Date().ToIsoText();
+  return v.ToText();
+}
+
+nlohmann::json Json(const Variant& v) {
+  switch (v.Type()) {
+    case host::VarType::Empty:
+    case host::VarType::Null: return nullptr;
+    case host::VarType::Boolean: return v.ToBool();
+    case host::VarType::Int16:
+    case host::VarType::Int32:
+    case host::VarType::Int64: return v.ToInt64();
+    case host::VarType::Decimal: {
+      const host::Decimal d = v.ToDecimal().Normalized();
+      if (d.Scale() == 0 && d.Coefficient() >= INT64_MIN && d.Coefficient() <= INT64_MAX) {
+        return static_cast<int64_t>(d.Coefficient());
+      }
+      return d.ToDouble();
+    }
+    case host::VarType::Double: return v.ToDouble();
+    case host::VarType::Date: return v.Date().ToIsoText();
+    case host::VarType::Text: return host::RTrim(v.Text());
+  }
+  return nullptr;
+}
+
+std::string Csv(const std::string& text) {
+  if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
+  return "\"" + host::ReplaceAll(text, "\"", "\"\"") + "\"";
+}
+
+// The IDVERS that each group's filter keeps, by IDGRUPPO.
+std::map<std::string, std::vector<Variant>> BookingsOfGroups(engine::ComparisonRun& run, engine::GroupTotals& totals) {
+  std::map<std::string, std::vector<Variant>> out;
+  auto& r = run.Records();
+  for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
+    r.RSTempiVerDett->SetFilter(totals.GroupFilter());
+    auto& ids = out[engine::ValoreNumerico(r.RSTempiVer->Value("IDGRUPPO")).ToText()];
+    for (; !r.RSTempiVerDett->Eof(); r.RSTempiVerDett->MoveNext()) ids.push_back(r.RSTempiVerDett->Value("PD44_PRGMVORE_PD31"));
+  }
+  r.RSTempiVerDett->SetFilter("");
+  r.RSTempiVer->MoveFirst();
+  return out;
+}
+
+// A category's planned and booked seconds from a record (unit values back to seconds).
+std::pair<Variant, Variant> Seconds(const host::RecordSet& rs, const std::string& suffix, int16_t unit) {
+  engine::ValoriCategoria v;
+  v.OREPREV = rs.Value("OREPREV" + suffix);
+  v.MINPREV = rs.Value("MINPREV" + suffix);
+  v.SECPREV = rs.Value("SECPREV" + suffix);
+  engine::ValoriCategoria b;
+  b.OREPREV = rs.Value("OREVERS" + suffix);
+  b.MINPREV = rs.Value("MINVERS" + suffix);
+  b.SECPREV = rs.Value("SECVERS" + suffix);
+  return {engine::PlannedSeconds(v, unit), engine::PlannedSeconds(b, unit)};
+}
+
+std::string InUnit(const Variant& seconds, int16_t unit) {
+  const host::Decimal s = seconds.ToDecimal();
+  switch (unit) {
+    case engine::kOreMinutiSecondi: return engine::OmsText(s.Round(0).TruncToInt64(), false);
+    case engine::kOreDecimali: return (s / host::Decimal::FromInt(3600)).ToFixed(2);
+    case engine::kMinutiDecimali: return (s / host::Decimal::FromInt(60)).ToFixed(2);
+    default: return s.ToFixed(2);
+  }
+}
+
+std::string GapText(const Variant& planned, const Variant& booked, int16_t unit) {
+  const host::Decimal gap = booked.ToDecimal() - planned.ToDecimal();
+  if (unit == engine::kOreMinutiSecondi) return engine::OmsText(gap.Round(0).TruncToInt64(), true);
+  return InUnit(gap, unit);
+}
+
+std::string PercentText(const Variant& planned, const Variant& booked) {
+  if (planned.ToDecimal().IsZero()) return "";
+  const host::Decimal p = (booked.ToDecimal() / planned.ToDecimal() - host::Decimal::FromInt(1)) * host::Decimal::FromInt(100);
+  return p.Round(2).ToFixed(2);
+}
+
+void WriteTable(std::ostream& out, engine::ComparisonRun& run, const std::vector<std::string>& grouping) {
+  auto& r = run.Records();
+  const int16_t unit = run.Unit();
+  struct Block {
+    const char* title;
+    std::vector<std::string> suffixes;
+  };
+  const std::vector<Block> blocks{{"Totale", {""}},
+                                  {"Lavorazione", {"_LAV"}},
+                                  {"Setup", {"_SET"}},
+                                  {"Macchina", {"_MACLAV", "_MACSET"}},
+                                  {"Manodopera", {"_MANLAV", "_MANSET"}}};
+  out << std::left << std::setw(40) << run.DescrizioneGruppo();
+  for (const auto& b : blocks) out << " | " << std::setw(44) << b.title;
+  out << "\n" << std::setw(40) << "";
+  for (size_t i = 0; i < blocks.size(); ++i) {
+    out << " | " << std::setw(11) << "previsto" << std::setw(11) << "versato" << std::setw(12) << "scost." << std::setw(10)
+        << "scost.%";
+  }
+  out << "\n";
+  auto prev = r.RSTempiPrev->Clone();
+  prev->SetFilter("");
+  for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
+    std::string label;
+    for (const auto& column : grouping) {
+      label += (label.empty() ? "" : "/") + host::RTrim(Text(r.RSTempiVer->Value(column)));
+    }
+    out << std::setw(40) << label.substr(0, 40);
+    prev->MoveFirst();
+    prev->Find("IDGRUPPO = " + engine::ValoreNumerico(r.RSTempiVer->Value("IDGRUPPO")).ToText());
+    for (const auto& b : blocks) {
+      Variant planned = int16_t{0};
+      Variant booked = int16_t{0};
+      for (const auto& suffix : b.suffixes) {
+        if (prev->Eof()) break;
+        const auto [p, k] = Seconds(*prev, suffix, unit);
+        planned = host::Add(planned, p);
+        booked = host::Add(booked, k);
+      }
+      out << " | " << std::setw(11) << InUnit(planned, unit) << std::setw(11) << InUnit(booked, unit) << std::setw(12)
+          << GapText(planned, booked, unit) << std::setw(10) << PercentText(planned, booked);
+    }
+    out << "\n";
+  }
+  r.RSTempiVer->MoveFirst();
+}
+
+}  // namespace
+
+void WriteReport(std::ostream& out, engine::ComparisonRun& run, engine::GroupTotals& totals,
+                 const std::vector<std::string>& grouping, const ReportOptions& options) {
+  auto& r = run.Records();
+  if (options.format == "table") {
+    WriteTable(out, run, grouping);
+    return;
+  }
+  std::map<std::string, std::vector<Variant>> members;
+  if (options.bookings) members = BookingsOfGroups(run, totals);
+  auto prev = r.RSTempiPrev->Clone();
+  prev->SetFilter("");
+  if (options.format == "csv") {
+    for (const auto& column : grouping) out << Csv(column) << ",";
+    for (size_t i = 0; i < prev->FieldCount(); ++i) out << (i ? "," : "") << prev->Field(i).name;
+    out << "\n";
+    for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
+      for (const auto& column : grouping) out << Csv(host::RTrim(Text(r.RSTempiVer->Value(column)))) << ",";
+      prev->MoveFirst();
+      prev->Find("IDGRUPPO = " + engine::ValoreNumerico(r.RSTempiVer->Value("IDGRUPPO")).ToText());
+      for (size_t i = 0; i < prev->FieldCount(); ++i) out << (i ? "," : "") << (prev->Eof() ? "" : Csv(Text(prev->Value(i))));
+      out << "\n";
+    }
+    if (options.bookings) {
+      out << "\nIDGRUPPO";
+      auto dett = r.RSTempiPrevDett->Clone();
+      for (size_t i = 0; i < dett->FieldCount(); ++i) out << "," << dett->Field(i).name;
+      out << "\n";
+      std::map<std::string, std::string> group_of;
+      for (const auto& [group, ids] : members) {
+        for (const auto& id : ids) group_of[engine::ValoreNumerico(id).ToText()] = group;
+      }
+      for (dett->MoveFirst(); !dett->Eof(); dett->MoveNext()) {
+        out << group_of[engine::ValoreNumerico(dett->Value("IDVERS")).ToText()];
+        for (size_t i = 0; i < dett->FieldCount(); ++i) out << "," << Csv(Text(dett->Value(i)));
+        out << "\n";
+      }
+    }
+    r.RSTempiVer->MoveFirst();
+    return;
+  }
+  nlohmann::json doc;
+  doc["unit"] = std::string(engine::kTipoTempoCaptions[static_cast<size_t>(run.Unit())]);
+  doc["grouping"] = run.DescrizioneGruppo();
+  doc["grouping_fields"] = grouping;
+  doc["groups"] = nlohmann::json::array();
+  for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
+    nlohmann::json group;
+    for (const auto& column : grouping) group["values"][column] = Json(r.RSTempiVer->Value(column));
+    const std::string id = engine::ValoreNumerico(r.RSTempiVer->Value("IDGRUPPO")).ToText();
+    prev->MoveFirst();
+    prev->Find("IDGRUPPO = " + id);
+    if (!prev->Eof()) {
+      for (size_t i = 0; i < prev->FieldCount(); ++i) group["fields"][prev->Field(i).name] = Json(prev->Value(i));
+    }
+    if (options.bookings) {
+      group["bookings"] = nlohmann::json::array();
+      for (const auto& v : members[id]) group["bookings"].push_back(Json(v));
+    }
+    doc["groups"].push_back(std::move(group));
+  }
+  if (options.bookings) {
+    doc["bookings"] = nlohmann::json::array();
+    auto dett = r.RSTempiPrevDett->Clone();
+    for (dett->MoveFirst(); !dett->Eof(); dett->MoveNext()) {
+      nlohmann::json booking;
+      for (size_t i = 0; i < dett->FieldCount(); ++i) booking[dett->Field(i).name] = Json(dett->Value(i));
+      doc["bookings"].push_back(std::move(booking));
+    }
+  }
+  r.RSTempiVer->MoveFirst();
+  out << doc.dump(1) << "\n";
+}
+
+}  // namespace app

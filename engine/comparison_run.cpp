@@ -1,0 +1,380 @@
+#include "engine/comparison_run.h"
+
+#include "engine/booking_queries.h"
+#include "engine/oms.h"
+#include "engine/planned_queries.h"
+#include "engine/value_helpers.h"
+#include "host/services/recordset_functions.h"
+
+namespace engine {
+
+using host::Variant;
+
+namespace {
+
+// Captions and message numbers of the booked-time fields that pass 2 adds.
+struct BookedField {
+  const char* name;
+  const char* caption;
+  int32_t number;
+  int16_t decimals_unit;  // the unit whose option shows 2 decimals (-1: always 0 decimals)
+};
+constexpr BookedField kBookedFields[] = {{"OREVERS", "Ore versate", 42814, 1},
+                                         {"MINVERS", "Min. versati", 37386, 2},
+                                         {"SECVERS", "Sec. versati", 51202, -1}};
+
+bool Blank(const Variant& v) { return host::RTrim(v.JoinedText()).empty(); }
+
+// Field indexes of the per-booking record set, read once per run.
+struct BookingFields {
+  explicit BookingFields(const host::RecordSet& rs) {
+    const auto at = [&](const char* name) { return rs.FieldIndex(name); };
+    id = at("PD44_PRGMVORE_PD31");
+    article = at("PD44_CODART_MG66");
+    option = at("PD44_OPZIONE");
+    project = at("PD44_CODPROG_PD14");
+    bom = at("DO30_IDDISBA_PD95");
+    numreg = at("PD44_NUMREG_CO99");
+    order_row = at("PD44_PROGRIGA_DO30");
+    department = at("PD44_CODFORNREP");
+    phase = at("PD44_CODFASE_PD12");
+    quantity = at("PD44_QTALAV");
+    article_type = at("PD18_INDTIPOART");
+    cycle = at("PD18_CODCICLO");
+    kind = at("PD44_INDORA");
+    machine = at("PD44_MACCHINA_PD08");
+    employee = at("PD44_CODDIP_PD06");
+    hours = at("OREVERS");
+    minutes = at("MINVERS");
+    seconds = at("SECVERS");
+  }
+  int id, article, option, project, bom, numreg, order_row, department, phase, quantity, article_type, cycle, kind,
+      machine, employee, hours, minutes, seconds;
+};
+
+Variant Read(const host::RecordSet& rs, int index) { return index < 0 ? Variant() : rs.Value(static_cast<size_t>(index)); }
+
+}  // namespace
+
+ComparisonRun::ComparisonRun(FormServices& form, RunInputs inputs) : form_(form), inputs_(std::move(inputs)) {
+  phases_ = std::make_unique<PhaseSource>(*inputs_.connection, inputs_.company);
+}
+
+TipoTempo ComparisonRun::Unit() const { return static_cast<TipoTempo>(Variant(inputs_.unit_code).ToInt16()); }
+
+PhaseOptions ComparisonRun::Options() const {
+  return {host::CompareNumbers(ValoreNumerico(inputs_.wait_check), int16_t{0}) != 0,
+          host::CompareNumbers(ValoreNumerico(inputs_.queue_check), int16_t{0}) != 0};
+}
+
+void ComparisonRun::LeggiVersamentiTempi() {
+  try {
+    InizializzaRS(form_, records_);
+    descrizione_gruppo_.clear();
+    grouped_sql_.clear();
+    detailed_sql_.clear();
+    inputs_.order->Refresh();
+    host::RecordSet& campi = *records_.RSCampi;
+    std::vector<OrderItem> items;
+    for (const auto& item : inputs_.order->Items()) {
+      if (item.use == host::OrderControl::Use::LeftOut) continue;
+      const bool grouping = item.use == host::OrderControl::Use::Grouping;
+      campi.AddNew();
+      campi.SetValue("NOME", item.column);
+      campi.SetValue("ALIAS", item.caption);
+      campi.SetValue("ALIASLINGUA", form_.TraduciCaption(item.caption));
+      campi.SetValue("GRUPPO", int16_t{grouping ? int16_t{1} : int16_t{0}});
+      campi.Update();
+      if (grouping) descrizione_gruppo_ += host::RTrim(campi.Value("ALIASLINGUA").JoinedText()) + "/";
+      items.push_back({item.column, item.caption, grouping});
+    }
+    if (!descrizione_gruppo_.empty()) descrizione_gruppo_.pop_back();
+
+    host::RecordSetFunctions functions;
+    functions.SetConnessione(inputs_.connection);
+    BookingQueryInput in;
+    in.booking_columns = functions.ElencoCampiDaSelect_V2(kBookingColumnsSelect);
+    functions.SetConnessione(nullptr);
+    in.items = std::move(items);
+    in.company = inputs_.company;
+    in.unit_code = inputs_.unit_code;
+    in.fashion = inputs_.fashion;
+    in.condition = inputs_.query->ConditionText();
+    in.grouping = inputs_.order->GroupingText();
+    in.ordering = inputs_.order->OrderingText();
+    const BookingQueries q = BuildBookingQueries(in);
+    grouped_sql_ = q.grouped;
+    detailed_sql_ = q.detailed;
+
+    records_.RSTempiVer = inputs_.connection->Execute(grouped_sql_);
+    if (records_.RSTempiVer->Eof()) return;
+    if (host::CompareNumbers(ValoreNumerico(records_.RSTempiVer->Value("IDGRUPPO")), int16_t{0}) > 0) {
+      CompleteFieldMetadata();
+      records_.RSTempiVerDett = inputs_.connection->Execute(detailed_sql_);
+      CalcolaTempiPreventiviDettagliati();
+    } else {
+      records_.RSTempiVer.reset();
+    }
+  } catch (...) {
+    ReportCurrentError(form_, "LeggiVersamentiTempi");
+  }
+}
+
+void ComparisonRun::CompleteFieldMetadata() {
+  host::RecordSet& campi = *records_.RSCampi;
+  const host::RecordSet& groups = *records_.RSTempiVer;
+  const int16_t unit = Variant(inputs_.unit_code).IsNumeric() ? Variant(inputs_.unit_code).ToInt16() : int16_t{-1};
+  for (size_t i = 0; i < groups.FieldCount(); ++i) {
+    const host::FieldDef& field = groups.Field(i);
+    if (campi.RecordCount() > 0) {
+      campi.MoveFirst();
+      campi.Find("NOME = '" + host::ReplaceAll(field.name, "'", "''") + "'");
+      if (!campi.Eof()) continue;
+    }
+    campi.AddNew();
+    campi.SetValue("NOME", field.name);
+    campi.SetValue("GRUPPO", int16_t{1});
+    bool booked = false;
+    for (const BookedField& b : kBookedFields) {
+      if (host::UpperAscii(field.name) != b.name) continue;
+      booked = true;
+      campi.SetValue("ALIAS", b.caption);
+      campi.SetValue("ALIASLINGUA", form_.TestoLingua(b.caption, b.number, 0));
+      campi.SetValue("TIPO", "N");
+      if (b.decimals_unit < 0) {
+        campi.SetValue("DECIMALI", int16_t{0});
+      } else if (unit == b.decimals_unit) {
+        campi.SetValue("DECIMALI", int16_t{2});
+      }
+    }
+    if (!booked) {
+      switch (field.AdoTypeCode()) {
+        case host::kAdDate:
+        case host::kAdDBTimeStamp:
+          campi.SetValue("TIPO", "D");
+          break;
+        case host::kAdChar:
+        case host::kAdWChar:
+        case host::kAdVarChar:
+        case host::kAdVarWChar:
+          campi.SetValue("TIPO", "C");
+          break;
+        default:
+          campi.SetValue("TIPO", "N");
+          campi.SetValue("DECIMALI", int32_t{field.scale});
+          break;
+      }
+    }
+    campi.Update();
+  }
+}
+
+PlannedSplit SplitPlanned(FormServices& form, const Variant& planned_seconds, int16_t unit) {
+  PlannedSplit split;
+  if (host::CompareNumbers(planned_seconds, int16_t{0}) == 0) return split;
+  switch (unit) {
+    case kOreMinutiSecondi: {
+      int64_t s = Variant(Arrotonda(form, planned_seconds, 0)).ToInt64();
+      if (s >= 3600) {
+        split.hours = s / 3600;
+        s %= 3600;
+      }
+      if (s >= 60) {
+        split.minutes = s / 60;
+        s %= 60;
+      }
+      split.seconds = s;
+      break;
+    }
+    case kOreDecimali:
+      split.hours = Arrotonda(form, host::Divide(planned_seconds, int16_t{3600}), 2);
+      break;
+    case kMinutiDecimali:
+      split.minutes = Arrotonda(form, host::Divide(planned_seconds, int16_t{60}), 2);
+      break;
+    case kSecondiDecimali:
+      split.seconds = Arrotonda(form, planned_seconds, 2);
+      break;
+    default:
+      break;
+  }
+  return split;
+}
+
+void WriteTotalCategory(FormServices& form, host::RecordSet& rs, int16_t unit, const Variant& planned_seconds,
+                        const Variant& booked_h, const Variant& booked_m, const Variant& booked_s) {
+  const PlannedSplit split = SplitPlanned(form, planned_seconds, unit);
+  const auto percent = [&](const Variant& booked, const Variant& planned) {
+    return Variant(Arrotonda(
+        form, host::Multiply(host::Subtract(host::Divide(booked, planned), int16_t{1}), int16_t{100}), 2));
+  };
+  const auto is_zero = [](const Variant& v) { return host::CompareNumbers(v, int16_t{0}) == 0; };
+  switch (unit) {
+    case kSecondiDecimali: {
+      const Variant booked = ValoreNumerico(booked_s);
+      rs.SetValue("SECVERS", booked);
+      rs.SetValue("GAP", host::Subtract(booked, split.seconds));
+      if (!is_zero(split.seconds)) rs.SetValue("GAPPERC", percent(booked, split.seconds));
+      break;
+    }
+    case kOreDecimali: {
+      const Variant booked = ValoreNumerico(booked_h);
+      rs.SetValue("OREVERS", booked);
+      rs.SetValue("GAP", host::Subtract(booked, split.hours));
+      if (!is_zero(split.hours)) rs.SetValue("GAPPERC", percent(booked, split.hours));
+      break;
+    }
+    case kMinutiDecimali: {
+      const Variant booked = ValoreNumerico(booked_m);
+      rs.SetValue("MINVERS", booked);
+      rs.SetValue("GAP", host::Subtract(booked, split.minutes));
+      if (!is_zero(split.minutes)) rs.SetValue("GAPPERC", percent(booked, split.minutes));
+      break;
+    }
+    case kOreMinutiSecondi: {
+      rs.SetValue("OREVERS", booked_h);
+      rs.SetValue("MINVERS", booked_m);
+      rs.SetValue("SECVERS", booked_s);
+      const Variant planned = host::Add(host::Add(host::Multiply(split.hours, int16_t{3600}),
+                                                  host::Multiply(split.minutes, int16_t{60})),
+                                        split.seconds);
+      const Variant booked = host::Add(host::Add(host::Multiply(ValoreNumerico(booked_h), int16_t{3600}),
+                                                 host::Multiply(ValoreNumerico(booked_m), int16_t{60})),
+                                       ValoreNumerico(booked_s));
+      if (!is_zero(planned)) rs.SetValue("OMSPREV", OmsText(planned.ToInt64(), false));
+      if (!is_zero(booked)) rs.SetValue("OMSVERS", OmsText(Variant(Arrotonda(form, booked, 0)).ToInt64(), false));
+      rs.SetValue("GAP", OmsText(Variant(Arrotonda(form, host::Subtract(booked, planned), 0)).ToInt64(), true));
+      if (!is_zero(planned)) rs.SetValue("GAPPERC", percent(booked, planned));
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void ComparisonRun::CalcolaTempiPreventiviDettagliati() {
+  Progress& progress = *inputs_.progress;
+  try {
+    const int16_t unit = Unit();
+    const PhaseOptions options = Options();
+    host::RecordSet& bookings = *records_.RSTempiVerDett;
+    host::RecordSet& out = *records_.RSTempiPrevDett;
+    bookings.MoveFirst();
+    progress.Show(static_cast<int64_t>(bookings.RecordCount()));
+    if (static_cast<int64_t>(bookings.RecordCount()) >= inputs_.prefetch_from && !phases_->Prefetched() &&
+        !inputs_.fashion_cycles) {
+      phases_->Prefetch();
+    }
+    const BookingFields f(bookings);
+    // Output field indexes: category c, base b at 3 + c * 10 + b.
+    for (; !bookings.Eof(); bookings.MoveNext()) {
+      progress.Set(bookings.AbsolutePosition());
+      const std::string art = host::RTrim(Read(bookings, f.article).JoinedText());
+      const std::string prog = host::RTrim(Read(bookings, f.project).JoinedText());
+      const std::string option = host::RTrim(Read(bookings, f.option).JoinedText());
+      const std::string department = host::RTrim(Read(bookings, f.department).JoinedText());
+      const Variant phase = Read(bookings, f.phase);
+      Variant id_ciclo;
+      Variant qtaodl = int16_t{0};
+      PhaseTimes times;
+      times.TLAV = times.TSET = times.TATT = times.TCODA = times.MLAV = times.MSET = int16_t{0};
+      BookingKeys keys{Read(bookings, f.numreg), Read(bookings, f.order_row), phase, Read(bookings, f.department),
+                       art, option};
+      const FormulaEvaluator formula = [&](const std::string& code, const std::string& cycle,
+                                           const std::array<Variant, 28>& values) {
+        return ElaboraFormulaCicli(form_, *inputs_.production, code, art, option, cycle, values);
+      };
+      if (host::CompareNumbers(ValoreNumerico(Read(bookings, f.bom)), int16_t{0}) > 0) {
+        if (auto row = phases_->OrderPhase(host::RTrim(Read(bookings, f.numreg).JoinedText()),
+                                           Read(bookings, f.order_row), department, phase)) {
+          id_ciclo = row->Get("PD2A_IDFASE");
+          const Variant q = row->Get("DO46_QTA1ORD");
+          qtaodl = q;
+          times = ComputePhase(*row, PhaseSourceKind::Order, phases_->OrderWorkers(id_ciclo), q, options, keys, formula);
+        }
+      } else if (!art.empty()) {
+        const Variant q = NVL(form_, Read(bookings, f.quantity), int16_t{1});
+        int16_t tipo = 0;
+        std::string prog_db;
+        if (!prog.empty() && host::CompareNumbers(ValoreNumerico(Read(bookings, f.article_type)), int16_t{3}) == 0) {
+          tipo = 3;
+          prog_db = prog;
+        }
+        std::string message;
+        const Variant bom = inputs_.production->CercaDistintaBase(art, option, tipo, prog_db, 0, 0, 0, true, 0, &message);
+        const std::string cycle = host::RTrim(Read(bookings, f.cycle).JoinedText());
+        std::optional<PhaseRow> row;
+        host::RecordSetPtr configured;  // keeps a reconfigured cycle alive
+        if (!bom.IsNull()) {
+          row = phases_->CycleByBom(department, phase, bom);
+        } else if (!cycle.empty() && !inputs_.fashion_cycles) {
+          row = phases_->DefaultCycle(department, phase, cycle);
+        } else if (!cycle.empty()) {
+          // The host may reconfigure the cycle for the variant by date: the
+          // cycle rows go to it as the query answers them.
+          const host::RecordSetPtr cycle_rows = inputs_.connection->Execute(
+              DefaultCycleQuery(inputs_.company, department, ValoreNumerico(phase).ToText(), cycle));
+          if (!RecordsetVuoto(cycle_rows)) {
+            if (!fashion_cycle_) {
+              fashion_cycle_ = ConfigurationValues(form_, *inputs_.connection, inputs_.company).InizializzaCicloFashion();
+            }
+            configured = fashion_cycle_->ConfiguraCicloFashionPerDate(cycle_rows, art, option);
+            if (!RecordsetVuoto(configured) && !configured->Eof()) {
+              const auto at = static_cast<size_t>(configured->AbsolutePosition() - 1);
+              row = PhaseRow{&configured->Storage(), at, configured->Value("PD95_LOTTORIF")};
+            }
+          }
+        }
+        if (row) {
+          id_ciclo = row->Get("PD48_IDCICLO");
+          times = ComputePhase(*row, PhaseSourceKind::Cycle, phases_->CycleWorkers(id_ciclo), q, options, keys, formula);
+        }
+      }
+      const Variant planned = times.Total();
+      out.AddNew();
+      out.SetValue(size_t{0}, Read(bookings, f.id));
+      out.SetValue(size_t{1}, id_ciclo);
+      out.SetValue(size_t{2}, qtaodl);
+      const PlannedSplit split = SplitPlanned(form_, planned, unit);
+      out.SetValue(size_t{3}, split.hours);
+      out.SetValue(size_t{4}, split.minutes);
+      out.SetValue(size_t{5}, split.seconds);
+      const Variant h = Read(bookings, f.hours);
+      const Variant m = Read(bookings, f.minutes);
+      const Variant s = Read(bookings, f.seconds);
+      WriteTotalCategory(form_, out, unit, planned, h, m, s);
+      // The six split categories.
+      const Variant kind = ValoreNumerico(Read(bookings, f.kind));
+      const bool processing = host::CompareNumbers(kind, int16_t{0}) == 0;
+      const bool setup = host::CompareNumbers(kind, int16_t{1}) == 0;
+      const bool machine = !Blank(Read(bookings, f.machine)) || Blank(Read(bookings, f.employee));
+      const bool labour = !Blank(Read(bookings, f.employee));
+      struct Category {
+        Variant planned;
+        bool belongs;
+        bool always;
+      };
+      const Category categories[6] = {
+          {host::Add(times.TLAV, times.MLAV), processing, true}, {host::Add(times.TSET, times.MSET), setup, true},
+          {times.TLAV, processing && machine, false},            {times.TSET, setup && machine, false},
+          {times.MLAV, processing && labour, false},             {times.MSET, setup && labour, false}};
+      for (size_t c = 0; c < 6; ++c) {
+        const Category& cat = categories[c];
+        const Variant zero = int16_t{0};
+        ValoriCategoria v = cat.belongs ? ResetCategory(ValoreNumerico(h), ValoreNumerico(m), ValoreNumerico(s))
+                                        : ResetCategory(zero, zero, zero);
+        if (cat.always || cat.belongs) ConvertiOMS(form_, cat.planned, unit, v);
+        const auto values = InFieldOrder(v);
+        for (size_t b = 0; b < values.size(); ++b) out.SetValue(3 + (c + 1) * 10 + b, *values[b]);
+      }
+      out.Update();
+    }
+    bookings.MoveFirst();
+    progress.Hide();
+  } catch (...) {
+    progress.Hide();
+    ReportCurrentError(form_, "CalcolaTempiPreventiviDettagliati");
+  }
+}
+
+}  // namespace engine

@@ -1,0 +1,86 @@
+// One comparison run of the query form: LeggiVersamentiTempi reads the
+// bookings grouped and one by one, fills the field metadata, and
+// CalcolaTempiPreventiviDettagliati works out the planned time of every
+// booking into RSTempiPrevDett.
+//
+// Errors follow the form's convention: a failure is reported through the
+// form's error routine under the procedure's name and the procedure leaves
+// the record sets as far as it built them.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "engine/cycle_formulas.h"
+#include "engine/form_services.h"
+#include "engine/layouts.h"
+#include "engine/phase_source.h"
+#include "engine/progress.h"
+#include "engine/time_unit.h"
+#include "host/controls/order_control.h"
+#include "host/controls/query_control.h"
+#include "host/db/connection.h"
+#include "host/services/production_services.h"
+
+namespace engine {
+
+// What the run reads from the query form.
+struct RunInputs {
+  host::db::Connection* connection = nullptr;      // GconConnect
+  std::string company;                             // PvarCodDitta, as text
+  host::QueryControl* query = nullptr;             // KVL_ADVQ
+  host::OrderControl* order = nullptr;             // KVL_ADVO
+  std::string unit_code = "0";                     // the text of CMB_TIPOTEMPO
+  host::Variant queue_check = int16_t{0};          // CHK_CODA
+  host::Variant wait_check = int16_t{0};           // CHK_ATTESA
+  bool fashion = false;                            // the fashion-attributes flag
+  bool fashion_cycles = false;                     // the host's three fashion-cycle switches, all on
+  host::ProductionServices* production = nullptr;  // FwProductionServices
+  Progress* progress = nullptr;                    // ProgBar
+  // Bookings from which the phase rows are read in bulk (0: always, a huge
+  // number: never).
+  int64_t prefetch_from = 2000;
+};
+
+class ComparisonRun {
+ public:
+  ComparisonRun(FormServices& form, RunInputs inputs);
+
+  void LeggiVersamentiTempi();
+  void CalcolaTempiPreventiviDettagliati();
+
+  [[nodiscard]] RunRecordSets& Records() { return records_; }
+  [[nodiscard]] const std::string& DescrizioneGruppo() const { return descrizione_gruppo_; }
+  [[nodiscard]] const std::string& GroupedQuery() const { return grouped_sql_; }
+  [[nodiscard]] const std::string& DetailedQuery() const { return detailed_sql_; }
+  [[nodiscard]] TipoTempo Unit() const;
+  [[nodiscard]] PhaseOptions Options() const;
+  [[nodiscard]] PhaseSource& Phases() { return *phases_; }
+  [[nodiscard]] const RunInputs& Inputs() const { return inputs_; }
+
+ private:
+  void CompleteFieldMetadata();
+
+  FormServices& form_;
+  RunInputs inputs_;
+  RunRecordSets records_;
+  std::string descrizione_gruppo_, grouped_sql_, detailed_sql_;
+  std::unique_ptr<PhaseSource> phases_;
+  std::unique_ptr<FashionCycleService> fashion_cycle_;
+};
+
+// The total category of a per-booking record, by the rules ConvertiOMS
+// applies, with planned time P in seconds already split into the record's
+// OREPREV, MINPREV, SECPREV (unit 0) or the unit's member.
+void WriteTotalCategory(FormServices& form, host::RecordSet& rs, int16_t unit, const host::Variant& planned_seconds,
+                        const host::Variant& booked_h, const host::Variant& booked_m, const host::Variant& booked_s);
+
+// The planned hours, minutes and seconds of P seconds in the chosen unit (all
+// 0 when P is 0): unit 0 whole h/m/s of Arrotonda(P, 0); 1 hours, 2 minutes,
+// 3 seconds with two decimals.
+struct PlannedSplit {
+  host::Variant hours = int16_t{0}, minutes = int16_t{0}, seconds = int16_t{0};
+};
+PlannedSplit SplitPlanned(FormServices& form, const host::Variant& planned_seconds, int16_t unit);
+
+}  // namespace engine

@@ -1,0 +1,347 @@
+#include "engine/group_totals.h"
+
+#include <algorithm>
+
+#include "engine/cycle_formulas.h"
+#include "engine/comparison_run.h"
+#include "engine/value_helpers.h"
+#include "host/recordset/text_pool.h"
+
+namespace engine {
+
+using host::Variant;
+
+namespace {
+
+struct Candidate {
+  const char* field;
+  bool number;  // written as a number; otherwise quoted
+};
+
+// The group filter's candidate fields, in the order the filter is built.
+constexpr Candidate kCandidates[] = {
+    {"DO30_PROGRIGA", true},      {"DO31_DATACONS", false},    {"DO31_DATAINIZLAV", false},
+    {"DO11_DATADOC", false},      {"DO11_NUMDOC", true},       {"DO11_SEZDOC", false},
+    {"DO11_DOCUM_MG36", false},   {"PD44_CODPROG_PD14", false}, {"PD44_CODCOMM", false},
+    {"PD44_SOTPROG_PD14", true},  {"PD44_CODSCOM", true},      {"PD44_MACCHINA_PD08", false},
+    {"PD44_CODFORNREP", false},   {"PD44_CODFASE_PD12", true}, {"PD44_SEQFASE", true},
+    {"PD44_CODART_MG66", false},  {"PD44_OPZIONE", false},     {"PD44_CODDIP_PD06", false},
+};
+
+struct FilterField {
+  std::string name;
+  bool number;
+};
+
+bool NullLike(const Variant& v, bool number) {
+  if (number) return v.IsNull() || v.IsEmpty() || !v.IsNumeric() || host::CompareNumbers(v, int16_t{0}) <= 0;
+  return host::RTrim(v.JoinedText()).empty();
+}
+
+// The exact grouping value, as the server groups it (texts without case and
+// trailing blanks, Null apart).
+std::string ExactPart(const Variant& v, bool number) {
+  if (v.IsNull() || v.IsEmpty()) return std::string("\x01N");
+  if (number && v.IsNumeric()) return "D" + v.ToDecimal().Normalized().ToString();
+  return "T" + host::TextPool::Fold(v.JoinedText());
+}
+
+std::string Quoted(const Variant& v) {
+  const std::string text = v.IsDate() ? v.Date().ToIsoText() : v.JoinedText();
+  return "'" + host::ReplaceAll(text, "'", "''") + "'";
+}
+
+// The filter fields for a run: candidates that are grouping fields, then the
+// other grouping fields that the bookings carry.
+std::vector<FilterField> FilterFields(host::RecordSet& campi, const host::RecordSet& groups,
+                                      const host::RecordSet& bookings, const std::vector<std::string>& grouping) {
+  std::vector<FilterField> fields;
+  auto campi_lookup = campi.Clone();
+  const auto is_grouping = [&](const std::string& name) {
+    if (campi_lookup->RecordCount() == 0) return false;
+    campi_lookup->MoveFirst();
+    campi_lookup->Find("NOME = '" + name + "'");
+    return !campi_lookup->Eof() && host::CompareNumbers(ValoreNumerico(campi_lookup->Value("GRUPPO")), int16_t{1}) == 0;
+  };
+  for (const Candidate& c : kCandidates) {
+    if (is_grouping(c.field) && groups.FieldIndex(c.field) >= 0) fields.push_back({c.field, c.number});
+  }
+  for (const std::string& name : grouping) {
+    const bool known = std::any_of(std::begin(kCandidates), std::end(kCandidates),
+                                   [&](const Candidate& c) { return host::UpperAscii(c.field) == host::UpperAscii(name); });
+    const int in_bookings = bookings.FieldIndex(name);
+    if (known || in_bookings < 0 || groups.FieldIndex(name) < 0) continue;
+    const host::FieldType type = bookings.Field(static_cast<size_t>(in_bookings)).type;
+    const bool number = type != host::FieldType::Text && type != host::FieldType::Char &&
+                        type != host::FieldType::Date && type != host::FieldType::Variant;
+    fields.push_back({name, number});
+  }
+  return fields;
+}
+
+}  // namespace
+
+Variant PlannedSeconds(const ValoriCategoria& v, int16_t unit) {
+  switch (unit) {
+    case kOreMinutiSecondi:
+      return host::Add(host::Add(host::Multiply(ValoreNumerico(v.OREPREV), int16_t{3600}),
+                                 host::Multiply(ValoreNumerico(v.MINPREV), int16_t{60})),
+                       ValoreNumerico(v.SECPREV));
+    case kOreDecimali: return host::Multiply(ValoreNumerico(v.OREPREV), int16_t{3600});
+    case kMinutiDecimali: return host::Multiply(ValoreNumerico(v.MINPREV), int16_t{60});
+    case kSecondiDecimali: return ValoreNumerico(v.SECPREV);
+    default: return int16_t{0};
+  }
+}
+
+void ValorizzaOMSLavorazSetup(FormServices& form, host::RecordSet& rs, int16_t unit,
+                              const std::array<ValoriCategoria, 6>& values) {
+  for (size_t c = 0; c < values.size(); ++c) {
+    const std::string suffix(kCategorySuffixes[c + 1]);
+    ValoriCategoria v = ResetCategory(values[c].OREVERS, values[c].MINVERS, values[c].SECVERS);
+    ConvertiOMS(form, PlannedSeconds(values[c], unit), unit, v);
+    if (unit == kOreMinutiSecondi || unit == kOreDecimali) rs.SetValue("OREVERS" + suffix, v.OREVERS);
+    if (unit == kOreMinutiSecondi || unit == kMinutiDecimali) rs.SetValue("MINVERS" + suffix, v.MINVERS);
+    if (unit == kOreMinutiSecondi || unit == kSecondiDecimali) rs.SetValue("SECVERS" + suffix, v.SECVERS);
+    rs.SetValue("OMSPREV" + suffix, v.OMSPREV);
+    rs.SetValue("OMSVERS" + suffix, v.OMSVERS);
+    rs.SetValue("GAP" + suffix, v.GAP);
+    rs.SetValue("GAPPERC" + suffix, v.GAPPERC);
+  }
+}
+
+GroupTotals::GroupTotals(FormServices& form, RunRecordSets& records, PhaseSource& phases,
+                         host::ProductionServices& production, int16_t unit, PhaseOptions options,
+                         std::vector<std::string> grouping_columns)
+    : form_(form),
+      records_(records),
+      phases_(phases),
+      production_(production),
+      unit_(unit),
+      options_(options),
+      grouping_columns_(std::move(grouping_columns)) {}
+
+void GroupTotals::PrepareCollisions() {
+  if (collisions_ready_) return;
+  collisions_ready_ = true;
+  const auto fields = FilterFields(*records_.RSCampi, *records_.RSTempiVer, *records_.RSTempiVerDett, grouping_columns_);
+  auto groups = records_.RSTempiVer->Clone();
+  groups->SetFilter("");
+  for (; !groups->Eof(); groups->MoveNext()) {
+    std::string cls;
+    bool any_null = false;
+    for (const auto& f : fields) {
+      const Variant v = groups->Value(f.name);
+      const bool null_like = NullLike(v, f.number);
+      any_null = any_null || null_like;
+      cls += (null_like ? std::string("\x01") : ExactPart(v, f.number)) + '\x1f';
+    }
+    if (any_null) ++groups_per_class_[cls];
+  }
+}
+
+std::string GroupTotals::GroupFilter() {
+  PrepareCollisions();
+  const host::RecordSet& group = *records_.RSTempiVer;
+  const auto fields = FilterFields(*records_.RSCampi, group, *records_.RSTempiVerDett, grouping_columns_);
+  std::string values;
+  std::string nulls;
+  std::string exact;
+  std::string cls;
+  for (const auto& f : fields) {
+    const Variant v = group.Value(f.name);
+    if (NullLike(v, f.number)) {
+      nulls += (nulls.empty() ? "" : " AND ") + f.name + " = NULL";
+      cls += std::string("\x01") + '\x1f';
+      // The exact value, should another group share this "= NULL".
+      if (v.IsNull() || v.IsEmpty()) {
+        exact += " AND " + f.name + " IS NULL";
+      } else {
+        exact += " AND " + f.name + " = " + (f.number ? v.ToDecimal().ToString() : Quoted(v));
+      }
+    } else {
+      values += (values.empty() ? "" : " AND ") + f.name + " = " + (f.number ? v.ToDecimal().ToString() : Quoted(v));
+      cls += ExactPart(v, f.number) + '\x1f';
+    }
+  }
+  std::string filter = values;
+  if (!nulls.empty()) filter += (filter.empty() ? "" : " AND ") + nulls;
+  auto it = groups_per_class_.find(cls);
+  if (!nulls.empty() && it != groups_per_class_.end() && it->second > 1) filter += exact;
+  return filter;
+}
+
+PhaseOutputs GroupTotals::CalcolaTempiFase(const Variant& phase_id, const Variant& order_quantity,
+                                           const Variant& quantity, const std::string& article,
+                                           const std::string& option) {
+  PhaseOutputs out;
+  for (size_t c = 0; c < 7; ++c) out.hours[c] = out.minutes[c] = out.seconds[c] = int16_t{0};
+  try {
+    const bool order = host::CompareNumbers(ValoreNumerico(order_quantity), int16_t{0}) > 0;
+    const auto row = order ? phases_.OrderPhaseById(phase_id) : phases_.CyclePhaseById(phase_id);
+    if (!row) return out;
+    const Variant q = order ? order_quantity : quantity;
+    BookingKeys keys;
+    keys.article = article;
+    keys.option = option;
+    if (order) {
+      keys.numreg = row->Get("DO46_NUMREG_CO99");
+      keys.order_row = row->Get("DO46_PROGRIGA");
+      keys.phase = row->Get("DO46_CODFASE");
+      keys.department = row->Get("DO46_CODREPARTO");
+    } else {
+      keys.phase = row->Get("PD48_CODFASE_PD12");
+      keys.department = row->Get("PD48_CODREP_PD07");
+    }
+    const FormulaEvaluator formula = [&](const std::string& code, const std::string& cycle,
+                                         const std::array<Variant, 28>& values) {
+      return ElaboraFormulaCicli(form_, production_, code, article, option, cycle, values);
+    };
+    const PhaseTimes t = ComputePhase(*row, order ? PhaseSourceKind::Order : PhaseSourceKind::Cycle,
+                                      order ? phases_.OrderWorkers(phase_id) : phases_.CycleWorkers(phase_id), q,
+                                      options_, keys, formula);
+    const Variant per_category[7] = {t.Total(), host::Add(t.TLAV, t.MLAV), host::Add(t.TSET, t.MSET), t.TLAV,
+                                     t.TSET,    t.MLAV,                    t.MSET};
+    for (size_t c = 0; c < 7; ++c) {
+      const PlannedSplit split = SplitPlanned(form_, per_category[c], unit_);
+      out.hours[c] = split.hours;
+      out.minutes[c] = split.minutes;
+      out.seconds[c] = split.seconds;
+    }
+  } catch (...) {
+    ReportCurrentError(form_, "CalcolaTempiFase");
+  }
+  return out;
+}
+
+void GroupTotals::TempiPreventivi() {
+  try {
+    const Variant group_id = records_.RSTempiVer->Value("IDGRUPPO");
+    records_.RSTempiVerDett->SetFilter(GroupFilter());
+    host::RecordSet& prev = *records_.RSTempiPrev;
+    prev.SetFilter("IDGRUPPO = " + ValoreNumerico(group_id).ToText());
+    if (prev.RecordCount() == 0) ComputeCurrentGroup(group_id);
+    prev.MoveFirst();
+  } catch (...) {
+    ReportCurrentError(form_, "TempiPreventivi");
+  }
+}
+
+void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
+  host::RecordSet& prev = *records_.RSTempiPrev;
+  prev.AddNew();
+  prev.SetValue("IDGRUPPO", group_id);
+  if (!prev_dett_lookup_) {
+    prev_dett_lookup_ = records_.RSTempiPrevDett->Clone();
+    prev_dett_lookup_->SetFilter("");
+  }
+  std::unordered_set<std::string> seen;
+  std::array<ValoriCategoria, 7> sums;
+  for (auto& s : sums) s = ResetCategory(int16_t{0}, int16_t{0}, int16_t{0});
+  auto bookings = records_.RSTempiVerDett->Clone();
+  const int f_id = bookings->FieldIndex("PD44_PRGMVORE_PD31");
+  const int f_qty = bookings->FieldIndex("PD44_QTALAV");
+  const int f_kind = bookings->FieldIndex("PD44_INDORA");
+  const int f_machine = bookings->FieldIndex("PD44_MACCHINA_PD08");
+  const int f_employee = bookings->FieldIndex("PD44_CODDIP_PD06");
+  const int f_art = bookings->FieldIndex("PD44_CODART_MG66");
+  const int f_opt = bookings->FieldIndex("PD44_OPZIONE");
+  const int fh = bookings->FieldIndex("OREVERS");
+  const int fm = bookings->FieldIndex("MINVERS");
+  const int fs = bookings->FieldIndex("SECVERS");
+  const auto read = [&](int index) { return index < 0 ? Variant() : bookings->Value(static_cast<size_t>(index)); };
+  const auto add_to = [](ValoriCategoria& into, const Variant& h, const Variant& m, const Variant& s, bool planned) {
+    Variant& th = planned ? into.OREPREV : into.OREVERS;
+    Variant& tm = planned ? into.MINPREV : into.MINVERS;
+    Variant& ts = planned ? into.SECPREV : into.SECVERS;
+    th = host::Add(th, h);
+    tm = host::Add(tm, m);
+    ts = host::Add(ts, s);
+  };
+  for (; !bookings->Eof(); bookings->MoveNext()) {
+    prev_dett_lookup_->MoveFirst();
+    prev_dett_lookup_->Find("IDVERS = " + ValoreNumerico(read(f_id)).ToText());
+    if (!prev_dett_lookup_->Eof()) {
+      const Variant id = prev_dett_lookup_->Value("IDCICLO");
+      if (!id.IsNull() && !id.IsEmpty()) {
+        const Variant qtaodl = prev_dett_lookup_->Value("QTAODL");
+        const bool order = host::CompareNumbers(ValoreNumerico(qtaodl), int16_t{0}) > 0;
+        const std::string key = (order ? "O" : "C") + id.ToDecimal().ToString();
+        if (seen.insert(key).second) {
+          const PhaseOutputs o = CalcolaTempiFase(id, qtaodl, NVL(form_, read(f_qty), int16_t{1}),
+                                                  host::RTrim(read(f_art).JoinedText()),
+                                                  host::RTrim(read(f_opt).JoinedText()));
+          for (size_t c = 0; c < 7; ++c) add_to(sums[c], o.hours[c], o.minutes[c], o.seconds[c], true);
+        }
+      }
+    }
+    const Variant h = ValoreNumerico(read(fh));
+    const Variant m = ValoreNumerico(read(fm));
+    const Variant s = ValoreNumerico(read(fs));
+    const Variant kind = ValoreNumerico(read(f_kind));
+    const bool processing = host::CompareNumbers(kind, int16_t{0}) == 0;
+    const bool setup = host::CompareNumbers(kind, int16_t{1}) == 0;
+    const bool labour = !host::RTrim(read(f_employee).JoinedText()).empty();
+    const bool machine = !host::RTrim(read(f_machine).JoinedText()).empty() || !labour;
+    if (processing) add_to(sums[1], h, m, s, false);
+    if (setup) add_to(sums[2], h, m, s, false);
+    if (processing && machine) add_to(sums[3], h, m, s, false);
+    if (setup && machine) add_to(sums[4], h, m, s, false);
+    if (processing && labour) add_to(sums[5], h, m, s, false);
+    if (setup && labour) add_to(sums[6], h, m, s, false);
+  }
+  // The planned sums; under unit 0 carried over into whole h:mm:ss.
+  for (size_t c = 0; c < 7; ++c) {
+    const std::string suffix(kCategorySuffixes[c]);
+    ValoriCategoria planned = sums[c];
+    if (unit_ == kOreMinutiSecondi) {
+      const PlannedSplit split = SplitPlanned(form_, PlannedSeconds(sums[c], unit_), unit_);
+      planned.OREPREV = split.hours;
+      planned.MINPREV = split.minutes;
+      planned.SECPREV = split.seconds;
+      sums[c].OREPREV = split.hours;
+      sums[c].MINPREV = split.minutes;
+      sums[c].SECPREV = split.seconds;
+    }
+    prev.SetValue("OREPREV" + suffix, planned.OREPREV);
+    prev.SetValue("MINPREV" + suffix, planned.MINPREV);
+    prev.SetValue("SECPREV" + suffix, planned.SECPREV);
+  }
+  // The total: booked from the group's row.
+  const host::RecordSet& group = *records_.RSTempiVer;
+  const auto group_value = [&](const char* name) {
+    return group.FieldIndex(name) < 0 ? Variant(int16_t{0}) : ValoreNumerico(group.Value(name));
+  };
+  ValoriCategoria total = ResetCategory(group_value("OREVERS"), group_value("MINVERS"), group_value("SECVERS"));
+  total.OREPREV = sums[0].OREPREV;
+  total.MINPREV = sums[0].MINPREV;
+  total.SECPREV = sums[0].SECPREV;
+  ConvertiOMS(form_, PlannedSeconds(sums[0], unit_), unit_, total);
+  if (unit_ == kOreMinutiSecondi || unit_ == kOreDecimali) prev.SetValue("OREVERS", total.OREVERS);
+  if (unit_ == kOreMinutiSecondi || unit_ == kMinutiDecimali) prev.SetValue("MINVERS", total.MINVERS);
+  if (unit_ == kOreMinutiSecondi || unit_ == kSecondiDecimali) prev.SetValue("SECVERS", total.SECVERS);
+  prev.SetValue("OMSPREV", total.OMSPREV);
+  prev.SetValue("OMSVERS", total.OMSVERS);
+  prev.SetValue("GAP", total.GAP);
+  prev.SetValue("GAPPERC", total.GAPPERC);
+  std::array<ValoriCategoria, 6> split;
+  std::copy(sums.begin() + 1, sums.end(), split.begin());
+  ValorizzaOMSLavorazSetup(form_, prev, unit_, split);
+  prev.Update();
+  ++computed_;
+}
+
+void GroupTotals::ComputeAll(Progress& progress) {
+  host::RecordSet& groups = *records_.RSTempiVer;
+  progress.Show(static_cast<int64_t>(groups.RecordCount()));
+  for (groups.MoveFirst(); !groups.Eof(); groups.MoveNext()) {
+    progress.Set(groups.AbsolutePosition());
+    TempiPreventivi();
+  }
+  groups.MoveFirst();
+  records_.RSTempiVerDett->SetFilter("");
+  records_.RSTempiPrev->SetFilter("");
+  progress.Hide();
+}
+
+}  // namespace engine

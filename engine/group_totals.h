@@ -1,0 +1,90 @@
+// The planned totals of booking groups (the computing half of the results
+// form's TempiPreventivi): the group's filter on the bookings, and once per
+// group the planned times of its distinct phases, summed by category, against
+// its booked times, stored in RSTempiPrev.
+//
+// The group filter keeps exactly the bookings that the group's row summed:
+// the grouping fields of the candidate list in its order, then any other
+// grouping field; a Null or blank value is filtered "= NULL", and where that
+// would also take in the bookings of another group (Null beside blank, or
+// beside 0), the filter adds the exact "IS NULL" or "= value".
+//
+// A phase counts once per group. A cycle phase has no order quantity: it is
+// computed with the booking quantity (NVL(PD44_QTALAV, 1)) of the group's
+// first booking of that phase, as each booking of it was.
+#pragma once
+
+#include <array>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "engine/form_services.h"
+#include "engine/layouts.h"
+#include "engine/oms.h"
+#include "engine/phase_source.h"
+#include "engine/progress.h"
+#include "host/services/production_services.h"
+
+namespace engine {
+
+// The planned hours, minutes and seconds of the seven categories (total,
+// _LAV, _SET, _MACLAV, _MACSET, _MANLAV, _MANSET) in the chosen unit.
+struct PhaseOutputs {
+  std::array<host::Variant, 7> hours, minutes, seconds;
+};
+
+// Writes the booked values of the chosen unit and OMSPREV, OMSVERS, GAP and
+// GAPPERC of the six split categories into the current record, by the rules
+// of ConvertiOMS. `planned[c]` and `booked[c]` hold category c+1's values in
+// the unit (their OREPREV/MINPREV/SECPREV and OREVERS/MINVERS/SECVERS).
+void ValorizzaOMSLavorazSetup(FormServices& form, host::RecordSet& rs, int16_t unit,
+                              const std::array<ValoriCategoria, 6>& values);
+
+// Planned seconds of a category's planned h/m/s in the chosen unit.
+host::Variant PlannedSeconds(const ValoriCategoria& v, int16_t unit);
+
+class GroupTotals {
+ public:
+  GroupTotals(FormServices& form, RunRecordSets& records, PhaseSource& phases, host::ProductionServices& production,
+              int16_t unit, PhaseOptions options, std::vector<std::string> grouping_columns);
+
+  // The filter of RSTempiVer's current group on RSTempiVerDett.
+  [[nodiscard]] std::string GroupFilter();
+  // Filters the bookings to the current group and makes sure RSTempiPrev has
+  // its totals (computed on the first visit), positioned on them. A failure
+  // is reported as "TempiPreventivi".
+  void TempiPreventivi();
+  // Every group in turn; RSTempiVer and RSTempiVerDett end unfiltered at
+  // their first record.
+  void ComputeAll(Progress& progress);
+
+  // One phase's planned times by category in the chosen unit; all 0 when
+  // the phase row is not found. A failure is reported as "CalcolaTempiFase".
+  PhaseOutputs CalcolaTempiFase(const host::Variant& phase_id, const host::Variant& order_quantity,
+                                const host::Variant& quantity, const std::string& article, const std::string& option);
+
+  // Statements executed for the group totals (phase rows not prefetched).
+  [[nodiscard]] int64_t GroupsComputed() const { return computed_; }
+
+ private:
+  void ComputeCurrentGroup(const host::Variant& group_id);
+  void PrepareCollisions();
+
+  FormServices& form_;
+  RunRecordSets& records_;
+  PhaseSource& phases_;
+  host::ProductionServices& production_;
+  int16_t unit_;
+  PhaseOptions options_;
+  std::vector<std::string> grouping_columns_;
+  host::RecordSetPtr prev_dett_lookup_;
+  // Groups whose "= NULL" filter would take in another group's bookings.
+  std::unordered_map<std::string, int> groups_per_class_;
+  bool collisions_ready_ = false;
+  int64_t computed_ = 0;
+};
+
+}  // namespace engine

@@ -1,0 +1,238 @@
+#include "engine/phase_source.h"
+
+#include "engine/planned_queries.h"
+#include "engine/value_helpers.h"
+#include "host/recordset/text_pool.h"
+
+namespace engine {
+
+using host::Variant;
+
+namespace {
+
+// Key parts: texts without case and trailing blanks, numbers canonical; a
+// Null part means that no row can match (SQL's = never holds for Null).
+std::optional<std::string> TextPart(const Variant& v) {
+  if (v.IsNull() || v.IsEmpty()) return std::nullopt;
+  return host::TextPool::Fold(v.JoinedText());
+}
+
+std::optional<std::string> NumberPart(const Variant& v) {
+  if (v.IsNull() || v.IsEmpty() || !v.IsNumeric()) return std::nullopt;
+  return v.ToDecimal().Normalized().ToString();
+}
+
+std::optional<std::string> Key(std::initializer_list<std::optional<std::string>> parts) {
+  std::string key;
+  for (const auto& part : parts) {
+    if (!part) return std::nullopt;
+    key += *part;
+    key += '\x1f';
+  }
+  return key;
+}
+
+std::string Number(const Variant& v) { return ValoreNumerico(v).ToText(); }
+
+}  // namespace
+
+void PhaseSource::Index::Add(const std::string& key, size_t row) {
+  auto [it, inserted] = rows.emplace(key, static_cast<int64_t>(row));
+  if (!inserted) it->second = -1;
+}
+
+PhaseSource::PhaseSource(host::db::Connection& connection, std::string company)
+    : connection_(connection), company_(std::move(company)) {}
+
+host::RecordSetPtr PhaseSource::Query(const std::string& sql) {
+  auto it = by_text_.find(sql);
+  if (it != by_text_.end()) return it->second;
+  ++statements_;
+  host::RecordSetPtr rows = connection_.Execute(sql);
+  by_text_.emplace(sql, rows);
+  return rows;
+}
+
+std::optional<PhaseRow> PhaseSource::FirstRow(const std::string& sql) {
+  const host::RecordSetPtr rows = Query(sql);
+  if (rows->Storage().RowCount() == 0) return std::nullopt;
+  PhaseRow row{&rows->Storage(), 0, {}};
+  const int lot = rows->FieldIndex("PD95_LOTTORIF");
+  if (lot >= 0) row.lot = rows->Storage().Get(0, static_cast<size_t>(lot));
+  return row;
+}
+
+std::vector<WorkerRow> PhaseSource::WorkersOf(const std::string& sql) {
+  const host::RecordSetPtr rows = Query(sql);
+  std::vector<WorkerRow> workers;
+  const host::Table& t = rows->Storage();
+  for (size_t r = 0; r < t.RowCount(); ++r) workers.push_back({t.Get(r, 0), t.Get(r, 1), t.Get(r, 2)});
+  return workers;
+}
+
+void PhaseSource::Prefetch() {
+  // Order phases: the order source's columns and joins, every key column.
+  orders_ = connection_.Execute(
+      "SELECT PD2A_IDFASE, PD2A_INDUMLAV, PD2A_TMACLAV, PD2A_FORMLAV_PD24, PD2A_INDUMSETUP, PD2A_TMACSETUP, "
+      "PD2A_NUMPEZZISETUP, PD2A_FORMSETUP_PD24, PD2A_NUMPEZZIUM, PD2A_INDUMTOTLAV, PD2A_TTOTLAV, PD2A_INDUMATTESA, "
+      "PD2A_TATTESA, PD2A_INDUMCODA, PD2A_TCODA, PD2A_IDENTPROG, DO46_QTA1ORD, DO46_IDCICLO_PD48, DO46_NUMREG_CO99, "
+      "DO46_PROGRIGA, DO46_PROGDET, DO46_CODFASE, DO46_CODREPARTO, DO46_CLIFOR_CG44, DO46_MACCHINAALT, "
+      "PD48_CICLO_PD52, PD95_LOTTORIF "
+      "FROM PD2A_DETFASIDOC WITH (NOLOCK) INNER JOIN DO46_DOCCORORDDET WITH (NOLOCK) ON "
+      "DO46_NUMREG_CO99 =  PD2A_NUMREG_CO99 AND DO46_PROGRIGA = PD2A_PROGRIGA_DO46 AND DO46_PROGDET = "
+      "PD2A_PROGDET_DO46 LEFT OUTER JOIN PD48_CICLI WITH (NOLOCK) ON PD48_IDCICLO = DO46_IDCICLO_PD48 "
+      "LEFT OUTER JOIN DO30_DOCCORPO WITH (NOLOCK) ON DO46_DITTA_CG18 = DO30_DITTA_CG18 AND DO46_NUMREG_CO99 = "
+      "DO30_NUMREG_CO99 AND DO46_PROGRIGA = DO30_PROGRIGA LEFT OUTER JOIN PD95_DISBA WITH (NOLOCK) ON "
+      "DO30_DITTA_CG18 = PD95_DITTA_CG18 AND DO30_IDDISBA_PD95 = PD95_IDDISBA WHERE DO46_DITTA_CG18 = " +
+      company_);
+  cycles_ = connection_.Execute(
+      "SELECT PD48_CICLI.*, PD95_IDDISBA AS QV_IDDISBA, PD95_LOTTORIF FROM PD48_CICLI WITH (NOLOCK) "
+      "LEFT OUTER JOIN PD95_DISBA WITH (NOLOCK) ON PD48_DITTA_CG18 = PD95_DITTA_CG18 AND PD48_IDDISBA_PD95 = "
+      "PD95_IDDISBA WHERE PD48_DITTA_CG18 = " +
+      company_);
+  const host::RecordSetPtr order_workers = connection_.Execute(
+      "SELECT ISNULL(PD2B_NUMADDETTI,1)* PD2B_TEMPOIMP AS TTOTADDETTI, PD2B_INDUMTEMPO, PD2B_INDOPERAZIONE, "
+      "PD2B_IDFASE_PD2A FROM PD2B_ADDETTIDOC WITH (NOLOCK) WHERE PD2B_TEMPOIMP <> 0 ");
+  const host::RecordSetPtr cycle_workers = connection_.Execute(
+      "SELECT ISNULL(PD54_NUMADDETTI,1)* PD54_TEMPOIMP AS TTOTADDETTI, PD54_INDUMTEMPO, PD54_INDOPERAZIONE, "
+      "PD54_IDCICLO_PD48 FROM PD54_ADDETTILAV WITH (NOLOCK) WHERE PD54_TEMPOIMP <> 0 ");
+  statements_ += 4;
+
+  const host::Table& o = orders_->Storage();
+  const auto col = [](const host::Table& t, const char* name) { return static_cast<size_t>(t.FieldIndex(name)); };
+  const size_t o_numreg = col(o, "DO46_NUMREG_CO99"), o_row = col(o, "DO46_PROGRIGA"),
+               o_dept = col(o, "DO46_CODREPARTO"), o_phase = col(o, "DO46_CODFASE"), o_id = col(o, "PD2A_IDFASE"),
+               o_qty = col(o, "DO46_QTA1ORD");
+  for (size_t r = 0; r < o.RowCount(); ++r) {
+    if (auto id = NumberPart(o.Get(r, o_id))) order_by_id_.Add(*id, r);
+    // The booking lookup also asks DO46_QTA1ORD > 0.
+    const Variant qty = o.Get(r, o_qty);
+    if (qty.IsNull() || host::CompareNumbers(qty, int16_t{0}) <= 0) continue;
+    if (auto key = Key({TextPart(o.Get(r, o_numreg)), NumberPart(o.Get(r, o_row)), TextPart(o.Get(r, o_dept)),
+                        NumberPart(o.Get(r, o_phase))})) {
+      order_by_key_.Add(*key, r);
+    }
+  }
+  const host::Table& c = cycles_->Storage();
+  const size_t c_id = col(c, "PD48_IDCICLO"), c_dept = col(c, "PD48_CODREP_PD07"), c_phase = col(c, "PD48_CODFASE_PD12"),
+               c_bom = col(c, "PD48_IDDISBA_PD95"), c_found = col(c, "QV_IDDISBA"), c_cycle = col(c, "PD48_CICLO_PD52"),
+               c_version = col(c, "PD48_VERSIONE_PD52");
+  for (size_t r = 0; r < c.RowCount(); ++r) {
+    if (auto id = NumberPart(c.Get(r, c_id))) cycle_by_id_.Add(*id, r);
+    if (!c.Get(r, c_found).IsNull()) {
+      if (auto key = Key({TextPart(c.Get(r, c_dept)), NumberPart(c.Get(r, c_phase)), NumberPart(c.Get(r, c_bom))})) {
+        cycle_by_bom_.Add(*key, r);
+      }
+    }
+    const Variant version = c.Get(r, c_version);
+    if (c.Get(r, c_bom).IsNull() && !version.IsNull() && host::CompareNumbers(version, int16_t{0}) == 0) {
+      if (auto key = Key({TextPart(c.Get(r, c_dept)), NumberPart(c.Get(r, c_phase)), TextPart(c.Get(r, c_cycle))})) {
+        cycle_default_.Add(*key, r);
+      }
+    }
+  }
+  const auto load_workers = [](const host::RecordSetPtr& rows, auto& into) {
+    const host::Table& t = rows->Storage();
+    for (size_t r = 0; r < t.RowCount(); ++r) {
+      if (auto id = NumberPart(t.Get(r, 3))) into[*id].push_back({t.Get(r, 0), t.Get(r, 1), t.Get(r, 2)});
+    }
+  };
+  load_workers(order_workers, order_workers_);
+  load_workers(cycle_workers, cycle_workers_);
+  prefetched_ = true;
+}
+
+std::optional<PhaseRow> PhaseSource::OrderPhase(const std::string& numreg, const Variant& order_row,
+                                                const std::string& department, const Variant& phase) {
+  if (prefetched_) {
+    auto key = Key({TextPart(numreg), NumberPart(ValoreNumerico(order_row)), TextPart(department),
+                    NumberPart(ValoreNumerico(phase))});
+    if (!key) return std::nullopt;
+    auto it = order_by_key_.rows.find(*key);
+    if (it == order_by_key_.rows.end()) return std::nullopt;
+    if (it->second >= 0) {
+      const host::Table& o = orders_->Storage();
+      return PhaseRow{&o, static_cast<size_t>(it->second), o.Get(static_cast<size_t>(it->second),
+                                                                 static_cast<size_t>(o.FieldIndex("PD95_LOTTORIF")))};
+    }
+  }
+  return FirstRow(OrderPhaseQuery(company_, numreg, Number(order_row), department, Number(phase)));
+}
+
+std::optional<PhaseRow> PhaseSource::CycleByBom(const std::string& department, const Variant& phase,
+                                                const Variant& bom_id) {
+  if (prefetched_) {
+    auto key = Key({TextPart(department), NumberPart(ValoreNumerico(phase)), NumberPart(bom_id)});
+    if (!key) return std::nullopt;
+    auto it = cycle_by_bom_.rows.find(*key);
+    if (it == cycle_by_bom_.rows.end()) return std::nullopt;
+    if (it->second >= 0) {
+      const host::Table& c = cycles_->Storage();
+      return PhaseRow{&c, static_cast<size_t>(it->second),
+                      c.Get(static_cast<size_t>(it->second), static_cast<size_t>(c.FieldIndex("PD95_LOTTORIF")))};
+    }
+  }
+  return FirstRow(CycleByBomQuery(company_, department, Number(phase), bom_id.ToText()));
+}
+
+std::optional<PhaseRow> PhaseSource::DefaultCycle(const std::string& department, const Variant& phase,
+                                                  const std::string& cycle) {
+  if (prefetched_) {
+    auto key = Key({TextPart(department), NumberPart(ValoreNumerico(phase)), TextPart(cycle)});
+    if (!key) return std::nullopt;
+    auto it = cycle_default_.rows.find(*key);
+    if (it == cycle_default_.rows.end()) return std::nullopt;
+    if (it->second >= 0) return PhaseRow{&cycles_->Storage(), static_cast<size_t>(it->second), int32_t{0}};
+  }
+  return FirstRow(DefaultCycleQuery(company_, department, Number(phase), cycle));
+}
+
+std::optional<PhaseRow> PhaseSource::OrderPhaseById(const Variant& id) {
+  if (prefetched_) {
+    auto key = NumberPart(id);
+    if (!key) return std::nullopt;
+    auto it = order_by_id_.rows.find(*key);
+    if (it != order_by_id_.rows.end() && it->second >= 0) {
+      const host::Table& o = orders_->Storage();
+      return PhaseRow{&o, static_cast<size_t>(it->second),
+                      o.Get(static_cast<size_t>(it->second), static_cast<size_t>(o.FieldIndex("PD95_LOTTORIF")))};
+    }
+  }
+  return FirstRow(OrderPhaseByIdQuery(company_, Number(id)));
+}
+
+std::optional<PhaseRow> PhaseSource::CyclePhaseById(const Variant& id) {
+  if (prefetched_) {
+    auto key = NumberPart(id);
+    if (!key) return std::nullopt;
+    auto it = cycle_by_id_.rows.find(*key);
+    if (it != cycle_by_id_.rows.end() && it->second >= 0) {
+      const host::Table& c = cycles_->Storage();
+      return PhaseRow{&c, static_cast<size_t>(it->second),
+                      c.Get(static_cast<size_t>(it->second), static_cast<size_t>(c.FieldIndex("PD95_LOTTORIF")))};
+    }
+  }
+  return FirstRow(CyclePhaseByIdQuery(company_, Number(id)));
+}
+
+std::vector<WorkerRow> PhaseSource::OrderWorkers(const Variant& phase_id) {
+  if (prefetched_) {
+    auto key = NumberPart(phase_id);
+    if (!key) return {};
+    auto it = order_workers_.find(*key);
+    return it == order_workers_.end() ? std::vector<WorkerRow>() : it->second;
+  }
+  return WorkersOf(OrderWorkersQuery(Number(phase_id)));
+}
+
+std::vector<WorkerRow> PhaseSource::CycleWorkers(const Variant& cycle_id) {
+  if (prefetched_) {
+    auto key = NumberPart(cycle_id);
+    if (!key) return {};
+    auto it = cycle_workers_.find(*key);
+    return it == cycle_workers_.end() ? std::vector<WorkerRow>() : it->second;
+  }
+  return WorkersOf(CycleWorkersQuery(Number(cycle_id)));
+}
+
+}  // namespace engine

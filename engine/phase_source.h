@@ -1,0 +1,69 @@
+// Where the planned-time calculation finds its phase rows and workers.
+//
+// Each lookup answers exactly what the corresponding query text of the
+// calculation would answer for that booking (its first row). Two ways:
+//  - by query: the query text runs (each distinct text once per run);
+//  - prefetched: four bulk queries read every order phase, cycle phase and
+//    worker of the company once, and lookups answer from memory. A key that
+//    more than one row matches (where "first row" would depend on the
+//    database's order) is answered by its query text instead.
+// Prefetching pays off for large runs; small runs use the queries.
+// Text keys compare as the ERP's server does: without case and trailing
+// blanks.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/phase_calculation.h"
+#include "host/db/connection.h"
+
+namespace engine {
+
+class PhaseSource {
+ public:
+  PhaseSource(host::db::Connection& connection, std::string company);
+
+  // Reads the bulk tables (four statements). Errors are host::Error.
+  void Prefetch();
+  [[nodiscard]] bool Prefetched() const { return prefetched_; }
+
+  // Booking lookups (order source; cycle by bill of materials; default cycle).
+  std::optional<PhaseRow> OrderPhase(const std::string& numreg, const host::Variant& order_row,
+                                     const std::string& department, const host::Variant& phase);
+  std::optional<PhaseRow> CycleByBom(const std::string& department, const host::Variant& phase,
+                                     const host::Variant& bom_id);
+  std::optional<PhaseRow> DefaultCycle(const std::string& department, const host::Variant& phase,
+                                       const std::string& cycle);
+  // Phase rows by id (group totals) and workers by phase id.
+  std::optional<PhaseRow> OrderPhaseById(const host::Variant& id);
+  std::optional<PhaseRow> CyclePhaseById(const host::Variant& id);
+  std::vector<WorkerRow> OrderWorkers(const host::Variant& phase_id);
+  std::vector<WorkerRow> CycleWorkers(const host::Variant& cycle_id);
+
+  // Statements this source ran.
+  [[nodiscard]] int64_t Statements() const { return statements_; }
+
+ private:
+  struct Index {
+    std::unordered_map<std::string, int64_t> rows;  // key -> row, or -1 when several rows share the key
+    void Add(const std::string& key, size_t row);
+  };
+  host::RecordSetPtr Query(const std::string& sql);
+  std::optional<PhaseRow> FirstRow(const std::string& sql);
+  std::vector<WorkerRow> WorkersOf(const std::string& sql);
+
+  host::db::Connection& connection_;
+  std::string company_;
+  bool prefetched_ = false;
+  int64_t statements_ = 0;
+  std::unordered_map<std::string, host::RecordSetPtr> by_text_;
+  host::RecordSetPtr orders_, cycles_;
+  Index order_by_key_, order_by_id_, cycle_by_bom_, cycle_default_, cycle_by_id_;
+  std::unordered_map<std::string, std::vector<WorkerRow>> order_workers_, cycle_workers_;
+};
+
+}  // namespace engine

@@ -1,0 +1,110 @@
+// The condition and grouping lists, and the query control's condition text.
+#include <gtest/gtest.h>
+
+#include "engine/field_lists.h"
+#include "host/value/error.h"
+
+namespace engine {
+namespace {
+
+TEST(FieldLists, FilterFieldsWithTheirNumbersAndSettings) {
+  host::QueryControl query;
+  LoadFilterFields(query, false);
+  const auto& fields = query.Fields();
+  ASSERT_EQ(fields.size(), 18U);
+  EXPECT_EQ(fields[0].caption, "Data reg.vers.");
+  EXPECT_EQ(fields[0].column, "PD44_DATAREG");
+  EXPECT_TRUE(fields[0].IsDate());
+  EXPECT_EQ(fields[2].caption, "Variante");
+  EXPECT_TRUE(fields[2].variant_extra);
+  EXPECT_EQ(fields[2].max_length, 15);
+  EXPECT_EQ(fields[3].caption, "Fase");
+  EXPECT_TRUE(fields[3].IsNumber());
+  EXPECT_EQ(fields[17].caption, "Data ini. lavoraz.");
+  EXPECT_EQ(fields[17].number, 18);
+  for (size_t i = 0; i < fields.size(); ++i) {
+    EXPECT_EQ(fields[i].number, static_cast<int16_t>(i + 1));
+    EXPECT_EQ(fields[i].settings[0], !fields[i].settings[3]) << fields[i].caption;  // S1 exactly for non-dates
+  }
+  ASSERT_EQ(query.Categories().size(), 1U);
+  EXPECT_EQ(query.Categories()[0].caption, "Categorie");
+  EXPECT_EQ(query.Categories()[0].number, 20);
+  ASSERT_EQ(query.States().size(), 2U);
+  EXPECT_EQ(query.States()[0].column, "VS_MG66.V_IDSTATO");
+  EXPECT_EQ(query.States()[0].number, 21);
+  EXPECT_EQ(query.States()[0].entity, 6);
+  EXPECT_EQ(query.States()[1].number, 22);
+  ASSERT_EQ(query.Attributes().size(), 4U);
+  EXPECT_EQ(query.Attributes()[3].entity, 19);
+  EXPECT_EQ(query.Attributes()[3].alias, "CO5L_DOT");
+  EXPECT_TRUE(query.FashionEntries().empty());
+
+  host::QueryControl fashion;
+  LoadFilterFields(fashion, true);
+  ASSERT_EQ(fashion.FashionEntries().size(), 3U);
+  EXPECT_EQ(fashion.FashionEntries()[2].column, "PD44_CODART_MG66");
+}
+
+TEST(FieldLists, GroupingFieldsAndTheDefaultGrouping) {
+  host::OrderControl order;
+  LoadGroupingFields(order);
+  ASSERT_EQ(order.Items().size(), 19U);
+  EXPECT_EQ(order.Items()[14].caption, "Riga ordine");
+  EXPECT_EQ(order.Items()[15].caption, "Sequenza fase");
+  EXPECT_EQ(order.GroupingText(),
+            "GROUP BY PD44_CODART_MG66, PD44_OPZIONE, DO11_DOCUM_MG36, DO11_DATADOC, DO11_SEZDOC, DO11_NUMDOC, "
+            "DO30_PROGRIGA");
+  EXPECT_EQ(order.Attributes().size(), 4U);
+  order.SetGrouping({"Reparto", "fase"});
+  EXPECT_EQ(order.GroupingText(), "GROUP BY PD44_CODFORNREP, PD44_CODFASE_PD12");
+  EXPECT_THROW(order.SetGrouping({"Colore"}), host::Error);
+  const std::string saved = order.SaveState();
+  host::OrderControl restored;
+  LoadGroupingFields(restored);
+  restored.RestoreState(saved);
+  EXPECT_EQ(restored.GroupingText(), order.GroupingText());
+  EXPECT_EQ(restored.OrderingText(), order.OrderingText());
+}
+
+TEST(QueryControl, ConditionsAreCheckedAndQuoted) {
+  host::QueryControl query;
+  LoadFilterFields(query, false);
+  EXPECT_EQ(query.ConditionText(), "");
+  query.SetFrom("PD44_CODART_MG66", "O'NEIL  ");
+  query.SetFrom("PD44_CODFASE_PD12", "10");
+  query.SetTo("PD44_CODFASE_PD12", "30");
+  query.SetFrom("PD44_DATAREG", "01/02/2026");
+  query.SetTo("PD44_DATAREG", "2026-02-28");
+  query.SetFrom("PD44_MACCHINA_PD08", "M*");
+  query.SetFrom("VS_MG66.V_IDSTATO", "2");
+  EXPECT_EQ(query.ConditionText(),
+            " AND PD44_DATAREG >= '20260201' AND PD44_DATAREG < '20260301' AND PD44_CODART_MG66 = 'O''NEIL' AND "
+            "PD44_CODFASE_PD12 >= 10 AND PD44_CODFASE_PD12 <= 30 AND PD44_MACCHINA_PD08 LIKE 'M%' AND "
+            "VS_MG66.V_IDSTATO = 2");
+  const std::string saved = query.SaveState();
+  host::QueryControl restored;
+  LoadFilterFields(restored, false);
+  restored.RestoreState(saved);
+  EXPECT_EQ(restored.ConditionText(), query.ConditionText());
+
+  query.ClearConditions();
+  query.SetFrom("PD44_CODFASE_PD12", "10; DROP TABLE PD44_VERSORE");
+  try {
+    (void)query.ConditionText();
+    FAIL();
+  } catch (const host::Error& e) {
+    EXPECT_EQ(std::string(e.what()), "\"Fase\": '10; DROP TABLE PD44_VERSORE' is not a number");
+  }
+  query.ClearConditions();
+  query.SetFrom("DO31_DATACONS", "31/02/2026");
+  EXPECT_THROW((void)query.ConditionText(), host::Error);
+  query.ClearConditions();
+  query.SetFrom("PD44_OPZIONE", "A-VERY-LONG-VARIANT");
+  EXPECT_THROW((void)query.ConditionText(), host::Error);  // longer than 15
+  query.ClearConditions();
+  query.SetFrom("PD44_CODDIP_PD06", "   ");  // blanks: no condition
+  EXPECT_EQ(query.ConditionText(), "");
+}
+
+}  // namespace
+}  // namespace engine

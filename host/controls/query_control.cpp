@@ -1,0 +1,198 @@
+#include "host/controls/query_control.h"
+
+#include <sstream>
+
+#include "host/db/connection.h"
+#include "host/recordset/table.h"
+#include "host/value/error.h"
+
+namespace host {
+namespace {
+
+[[noreturn]] void BadValue(const std::string& caption, const Variant& value, const std::string& why) {
+  throw Error(kErrInvalidArgument, "\"" + caption + "\": '" + value.JoinedText() + "' " + why, "KVL_ADVQ");
+}
+
+bool Blank(const Variant& v) { return v.IsEmpty() || v.IsNull() || Trim(v.JoinedText()).empty(); }
+
+// One line per value: column, tab, from, tab, to (tabs and newlines escaped).
+std::string Escape(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '\t') out += "\\t";
+    else if (c == '\n') out += "\\n";
+    else out += c;
+  }
+  return out;
+}
+
+std::string Unescape(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 1 < text.size()) {
+      const char n = text[++i];
+      out += n == 't' ? '\t' : (n == 'n' ? '\n' : n);
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+void QueryControl::AddField(const std::string& group, const std::string& caption, const std::string& column,
+                            bool visible, int16_t& number, bool s1, bool s2, bool s3, bool s4, bool s5, bool s6,
+                            std::optional<int16_t> max_length, std::optional<std::string> extra_text,
+                            std::optional<bool> extra_flag) {
+  Field f{group, caption, column, visible, number, {s1, s2, s3, s4, s5, s6}, max_length, false};
+  f.variant_extra = extra_text.has_value() && extra_flag.value_or(false);
+  fields_.push_back(std::move(f));
+}
+
+void QueryControl::AddCategory(const std::string& group, const std::string& caption, bool visible, int16_t& number,
+                               const std::string& article_column, const std::string& variant_column) {
+  categories_.push_back({group, caption, visible, number, article_column, variant_column});
+}
+
+void QueryControl::AddState(const std::string& group, const std::string& caption, const std::string& column,
+                            bool visible, int16_t& number, int32_t entity) {
+  states_.push_back({group, caption, column, visible, number, entity});
+}
+
+void QueryControl::AddAttribute(const std::string& group, bool visible, int32_t entity, const std::string& alias) {
+  attributes_.push_back({group, visible, entity, alias});
+}
+
+void QueryControl::AddFashion1(const std::string& group, bool visible, const std::string& text) {
+  fashion_.push_back({1, group, visible, text, ""});
+}
+void QueryControl::AddFashion2(const std::string& group, bool visible, const std::string& text) {
+  fashion_.push_back({2, group, visible, text, ""});
+}
+void QueryControl::AddFashion3(const std::string& group, bool visible, const std::string& text,
+                               const std::string& column) {
+  fashion_.push_back({3, group, visible, text, column});
+}
+
+void QueryControl::SetFrom(const std::string& column, const Variant& value) { values_[UpperAscii(column)].first = value; }
+void QueryControl::SetTo(const std::string& column, const Variant& value) { values_[UpperAscii(column)].second = value; }
+
+Variant QueryControl::FromValue(const std::string& column) const {
+  auto it = values_.find(UpperAscii(column));
+  return it == values_.end() ? Variant() : it->second.first;
+}
+
+Variant QueryControl::ToValue(const std::string& column) const {
+  auto it = values_.find(UpperAscii(column));
+  return it == values_.end() ? Variant() : it->second.second;
+}
+
+const QueryControl::Field* QueryControl::FieldByCaption(const std::string& caption) const {
+  for (const auto& f : fields_) {
+    if (UpperAscii(f.caption) == UpperAscii(caption)) return &f;
+  }
+  return nullptr;
+}
+
+const QueryControl::State* QueryControl::StateByCaption(const std::string& caption) const {
+  for (const auto& s : states_) {
+    if (UpperAscii(s.caption) == UpperAscii(caption)) return &s;
+  }
+  return nullptr;
+}
+
+std::string QueryControl::Literal(const Field& field, const Variant& value, bool end_of_day) const {
+  if (field.IsDate()) {
+    std::optional<DateTime> date = value.IsDate() ? std::optional<DateTime>(value.Date()) : DateTime::Parse(value.JoinedText());
+    if (!date) BadValue(field.caption, value, "is not a date (use YYYY-MM-DD or DD/MM/YYYY)");
+    if (end_of_day) date = DateTime::FromSeconds(date->Seconds() + 86400);
+    PlainDateService plain;
+    DateService& dates = settings_.connection != nullptr ? settings_.connection->Dates() : static_cast<DateService&>(plain);
+    dates.SetText(date->ToIsoText());
+    if (dates.ErrorValue() != 0) BadValue(field.caption, value, "is not a date the database accepts");
+    return "'" + dates.DBFormat() + "'";
+  }
+  if (field.IsNumber()) {
+    auto number = Decimal::Parse(value.JoinedText());
+    if (!number) BadValue(field.caption, value, "is not a number");
+    return number->ToString();
+  }
+  const std::string text = RTrim(value.JoinedText());
+  if (field.max_length && static_cast<int>(text.size()) > *field.max_length) {
+    BadValue(field.caption, value, "is longer than " + std::to_string(*field.max_length) + " characters");
+  }
+  return "'" + ReplaceAll(text, "'", "''") + "'";
+}
+
+std::string QueryControl::ConditionText() const {
+  std::string condition;
+  // In the order of the fields, then states, then other columns.
+  for (const Field& field : fields_) {
+    auto it = values_.find(UpperAscii(field.column));
+    if (it == values_.end()) continue;
+    const Variant& from = it->second.first;
+    const Variant& to = it->second.second;
+    const bool has_from = !Blank(from);
+    const bool has_to = !Blank(to);
+    if (!has_from && !has_to) continue;
+    const bool pattern = !field.IsDate() && !field.IsNumber() && has_from && !has_to &&
+                         from.JoinedText().find_first_of("*%") != std::string::npos;
+    if (pattern) {
+      std::string like = ReplaceAll(RTrim(from.JoinedText()), "*", "%");
+      condition += " AND " + field.column + " LIKE '" + ReplaceAll(like, "'", "''") + "'";
+      continue;
+    }
+    if (has_from && has_to) {
+      const bool whole_day = field.IsDate() && !DateTime::Parse(to.JoinedText()).value_or(DateTime()).HasTime();
+      condition += " AND " + field.column + " >= " + Literal(field, from, false);
+      condition += " AND " + field.column + (whole_day ? " < " : " <= ") + Literal(field, to, whole_day);
+    } else if (has_from) {
+      if (field.IsDate()) {
+        const bool whole_day = !DateTime::Parse(from.JoinedText()).value_or(DateTime()).HasTime();
+        condition += " AND " + field.column + " >= " + Literal(field, from, false);
+        if (whole_day) condition += " AND " + field.column + " < " + Literal(field, from, true);
+      } else {
+        condition += " AND " + field.column + " = " + Literal(field, from, false);
+      }
+    } else {
+      const bool whole_day = field.IsDate() && !DateTime::Parse(to.JoinedText()).value_or(DateTime()).HasTime();
+      condition += " AND " + field.column + (whole_day ? " < " : " <= ") + Literal(field, to, whole_day);
+    }
+  }
+  for (const State& state : states_) {
+    auto it = values_.find(UpperAscii(state.column));
+    if (it == values_.end() || Blank(it->second.first)) continue;
+    auto number = Decimal::Parse(it->second.first.JoinedText());
+    if (!number) BadValue(state.caption, it->second.first, "is not a state number");
+    condition += " AND " + state.column + " = " + number->ToString();
+  }
+  return condition;
+}
+
+std::string QueryControl::SaveState() const {
+  std::ostringstream out;
+  for (const auto& [column, values] : values_) {
+    out << Escape(column) << '\t' << Escape(values.first.JoinedText()) << '\t' << Escape(values.second.JoinedText())
+        << '\n';
+  }
+  return out.str();
+}
+
+void QueryControl::RestoreState(const std::string& state) {
+  values_.clear();
+  std::istringstream in(state);
+  std::string line;
+  while (std::getline(in, line)) {
+    const size_t a = line.find('\t');
+    const size_t b = a == std::string::npos ? a : line.find('\t', a + 1);
+    if (b == std::string::npos) continue;
+    const std::string from = Unescape(line.substr(a + 1, b - a - 1));
+    const std::string to = Unescape(line.substr(b + 1));
+    values_[UpperAscii(Unescape(line.substr(0, a)))] = {from.empty() ? Variant() : Variant(from),
+                                                        to.empty() ? Variant() : Variant(to)};
+  }
+}
+
+}  // namespace host

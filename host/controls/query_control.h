@@ -1,0 +1,115 @@
+// The enhanced query control KVL_ADVQ as a model without widgets: the filter
+// fields, categories, states, attributes and fashion entries that the form
+// adds, the from/to values the user enters by column, and the condition
+// text that the booking reader appends to its queries.
+//
+// The condition text starts with its own connective (" AND ..."). Values are
+// checked before they reach SQL: numbers must read as numbers, dates as
+// dates (written through the connection's date service), texts have their
+// quotes doubled; '*' or '%' in a text makes a LIKE. A value that does not
+// pass is a host::Error (kErrInvalidArgument) naming the field and the
+// value; no SQL is built from it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/controls/control_settings.h"
+#include "host/value/variant.h"
+
+namespace host {
+
+class QueryControl {
+ public:
+  struct Field {
+    std::string group, caption, column;
+    bool visible = true;
+    int16_t number = 0;
+    std::array<bool, 6> settings{};  // S1..S6: S3 numeric code, S4 date
+    std::optional<int16_t> max_length;
+    bool variant_extra = false;      // the two further arguments of "Variante"
+    [[nodiscard]] bool IsDate() const { return settings[3]; }
+    [[nodiscard]] bool IsNumber() const { return settings[2]; }
+  };
+  struct Category {
+    std::string group, caption;
+    bool visible = true;
+    int16_t number = 0;
+    std::string article_column, variant_column;
+  };
+  struct State {
+    std::string group, caption, column;
+    bool visible = false;
+    int16_t number = 0;
+    int32_t entity = 0;
+  };
+  struct Attribute {
+    std::string group;
+    bool visible = false;
+    int32_t entity = 0;
+    std::string alias;
+  };
+  struct FashionEntry {
+    int kind = 0;  // 1, 2, 3: the control's three fashion operations
+    std::string group;
+    bool visible = true;
+    std::string text, column;
+  };
+
+  void Settings(const ControlSettings& settings) { settings_ = settings; }
+  void AddField(const std::string& group, const std::string& caption, const std::string& column, bool visible,
+                int16_t& number, bool s1, bool s2, bool s3, bool s4, bool s5, bool s6,
+                std::optional<int16_t> max_length = std::nullopt, std::optional<std::string> extra_text = std::nullopt,
+                std::optional<bool> extra_flag = std::nullopt);
+  void AddCategory(const std::string& group, const std::string& caption, bool visible, int16_t& number,
+                   const std::string& article_column, const std::string& variant_column);
+  void AddState(const std::string& group, const std::string& caption, const std::string& column, bool visible,
+                int16_t& number, int32_t entity);
+  void AddAttribute(const std::string& group, bool visible, int32_t entity, const std::string& alias);
+  void AddFashion1(const std::string& group, bool visible, const std::string& text);
+  void AddFashion2(const std::string& group, bool visible, const std::string& text);
+  void AddFashion3(const std::string& group, bool visible, const std::string& text, const std::string& column);
+  void EndSetup() { ready_ = true; }
+  void ClearConditions() { values_.clear(); }
+
+  // From/to values by column (Empty when the user entered nothing).
+  void SetFrom(const std::string& column, const Variant& value);
+  void SetTo(const std::string& column, const Variant& value);
+  [[nodiscard]] Variant FromValue(const std::string& column) const;
+  [[nodiscard]] Variant ToValue(const std::string& column) const;
+
+  // The condition of every field with a value; throws on a bad value.
+  [[nodiscard]] std::string ConditionText() const;
+
+  // The entered values as text, and back (unknown columns are skipped).
+  [[nodiscard]] std::string SaveState() const;
+  void RestoreState(const std::string& state);
+
+  [[nodiscard]] const std::vector<Field>& Fields() const { return fields_; }
+  [[nodiscard]] const std::vector<Category>& Categories() const { return categories_; }
+  [[nodiscard]] const std::vector<State>& States() const { return states_; }
+  [[nodiscard]] const std::vector<Attribute>& Attributes() const { return attributes_; }
+  [[nodiscard]] const std::vector<FashionEntry>& FashionEntries() const { return fashion_; }
+  [[nodiscard]] const ControlSettings& Settings() const { return settings_; }
+  // The filter field or state of a caption, or null.
+  [[nodiscard]] const Field* FieldByCaption(const std::string& caption) const;
+  [[nodiscard]] const State* StateByCaption(const std::string& caption) const;
+
+ private:
+  [[nodiscard]] std::string Literal(const Field& field, const Variant& value, bool end_of_day) const;
+
+  ControlSettings settings_;
+  std::vector<Field> fields_;
+  std::vector<Category> categories_;
+  std::vector<State> states_;
+  std::vector<Attribute> attributes_;
+  std::vector<FashionEntry> fashion_;
+  std::map<std::string, std::pair<Variant, Variant>> values_;  // column -> from, to
+  bool ready_ = false;
+};
+
+}  // namespace host
