@@ -303,15 +303,17 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
       auto table = std::make_shared<Table>();
       bool have_row = SQL_SUCCEEDED(SQLFetch(s.stmt));
       std::vector<Variant> first;
+      std::vector<bool> numeric(infos.size(), false);
       for (SQLUSMALLINT c = 1; c <= columns; ++c) {
         first.push_back(have_row ? CellText(s.stmt, c) : Variant::Null());
       }
       for (size_t c = 0; c < infos.size(); ++c) {
         // A text value is all that ODBC gave: infer its kind from the text.
         Variant probe = first[c];
-        if (probe.IsText() && Decimal::Parse(probe.Text()) && !infos[c].known) {
+        if (probe.IsText() && Decimal::Parse(probe.Text()) && !infos[c].known && !infos[c].text) {
           const auto d = *Decimal::Parse(probe.Text());
           probe = d.Scale() == 0 ? Variant(d.TruncToInt64()) : Variant(d.ToDouble());
+          numeric[c] = true;
         }
         table->AddField(ResolveField(infos[c], sqlite_ ? &catalog_ : nullptr, &hints, probe));
       }
@@ -320,8 +322,10 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
         for (size_t c = 0; c < infos.size(); ++c) {
           Variant raw = row == 0 ? first[c] : CellText(s.stmt, static_cast<SQLUSMALLINT>(c + 1));
           const FieldDef& field = table->Field(c);
-          if (raw.IsText() && field.type != FieldType::Text && field.type != FieldType::Char &&
-              field.type != FieldType::Date && field.type != FieldType::Variant) {
+          const bool number_column = field.type != FieldType::Text && field.type != FieldType::Char &&
+                                     field.type != FieldType::Date &&
+                                     (field.type != FieldType::Variant || numeric[c]);
+          if (raw.IsText() && number_column) {
             auto number = Decimal::Parse(raw.Text());
             if (number) raw = *number;
           }

@@ -43,21 +43,13 @@ FieldDef ResolveType(const ColumnInfo& column, const SchemaCatalog* catalog,
     return field;
   }
   switch (first_value.Type()) {
-    case VarType::Int16:
-    case VarType::Int32:
-    case VarType::Int64:
-      field.type = FieldType::Decimal;
-      field.precision = 19;
-      field.scale = 0;
-      break;
-    case VarType::Double:
-      field.type = FieldType::Double;
-      break;
     case VarType::Text:
       field.type = FieldType::Text;
       field.size = 0;
       break;
     default:
+      // A computed number (MAX(..), a product, a sum) takes any value: its
+      // first row cannot tell the scale of the others.
       field.type = FieldType::Variant;
       break;
   }

@@ -1,0 +1,215 @@
+// A whole run on a hand-made database: every number below is worked out by
+// hand from the rows of tiny_erp.h.
+#include <gtest/gtest.h>
+
+#include "engine/comparison_run.h"
+#include "engine/field_lists.h"
+#include "engine/group_totals.h"
+#include "engine/tests/fake_form.h"
+#include "engine/tests/tiny_erp.h"
+
+namespace engine {
+namespace {
+
+using host::Variant;
+
+class TinyRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    connection_ = host::db::OpenConnection(testing::TinyErp(dir_));
+    production_ = std::make_unique<host::ProductionServices>(*connection_, "1");
+    LoadFilterFields(query_, false);
+    LoadGroupingFields(order_);
+  }
+
+  ComparisonRun& Run(const std::string& unit, std::vector<std::string> grouping, int64_t prefetch_from = 2000) {
+    order_.SetGrouping(grouping);
+    RunInputs in;
+    in.connection = connection_.get();
+    in.company = "1";
+    in.query = &query_;
+    in.order = &order_;
+    in.unit_code = unit;
+    in.production = production_.get();
+    in.progress = &progress_;
+    in.prefetch_from = prefetch_from;
+    run_ = std::make_unique<ComparisonRun>(form_, in);
+    run_->LeggiVersamentiTempi();
+    return *run_;
+  }
+
+  // The per-booking record of a booking.
+  host::RecordSetPtr Booking(int id) {
+    auto rs = run_->Records().RSTempiPrevDett->Clone();
+    rs->Find("IDVERS = " + std::to_string(id));
+    EXPECT_FALSE(rs->Eof()) << id;
+    return rs;
+  }
+
+  static std::string T(const Variant& v) {
+    if (v.IsNull()) return "<null>";
+    if (v.IsNumber()) return v.ToDecimal().Normalized().ToString();
+    return v.ToText();
+  }
+
+  testing::TempDir dir_;
+  testing::FakeForm form_;
+  NoProgress progress_;
+  std::unique_ptr<host::db::Connection> connection_;
+  std::unique_ptr<host::ProductionServices> production_;
+  host::QueryControl query_;
+  host::OrderControl order_;
+  std::unique_ptr<ComparisonRun> run_;
+};
+
+TEST_F(TinyRun, CyclePhaseBookedByMachine) {
+  Run("0", {"Articolo"});
+  ASSERT_TRUE(form_.errors.empty()) << form_.error_texts.front();
+  // Q 10: run 2 min × 10 = 1200 s, set-up 1800, operator 600, setters 600: 4200 s.
+  auto b = Booking(1);
+  EXPECT_EQ(T(b->Value("IDCICLO")), "100");
+  EXPECT_EQ(T(b->Value("QTAODL")), "0");
+  EXPECT_EQ(T(b->Value("OREPREV")), "1");
+  EXPECT_EQ(T(b->Value("MINPREV")), "10");
+  EXPECT_EQ(T(b->Value("SECPREV")), "0");
+  EXPECT_EQ(T(b->Value("OMSPREV")), "1:10:00");
+  EXPECT_EQ(T(b->Value("OMSVERS")), "0:25:00");
+  EXPECT_EQ(T(b->Value("GAP")), "- 0:45:00");
+  EXPECT_EQ(T(b->Value("GAPPERC")), "-64.29");
+  EXPECT_EQ(T(b->Value("OMSPREV_LAV")), "0:30:00");  // run + operator
+  EXPECT_EQ(T(b->Value("GAP_LAV")), "- 0:05:00");
+  EXPECT_EQ(T(b->Value("GAPPERC_LAV")), "-16.67");
+  EXPECT_EQ(T(b->Value("OMSPREV_SET")), "0:40:00");  // set-up + setters, against nothing booked
+  EXPECT_EQ(T(b->Value("OMSVERS_SET")), "");
+  EXPECT_EQ(T(b->Value("GAPPERC_SET")), "-100");
+  EXPECT_EQ(T(b->Value("GAP_MACLAV")), "+ 0:05:00");
+  EXPECT_EQ(T(b->Value("GAPPERC_MACLAV")), "25");
+  EXPECT_EQ(T(b->Value("OREPREV_MACSET")), "0");  // not a set-up booking: reset values
+  EXPECT_EQ(T(b->Value("OMSPREV_MACSET")), "");
+  EXPECT_EQ(T(b->Value("GAP_MACSET")), "<null>");
+  EXPECT_EQ(T(b->Value("GAP_MANLAV")), "<null>");  // nobody booked
+}
+
+TEST_F(TinyRun, SetUpBookedByAnEmployeeOnNoMachine) {
+  Run("0", {"Articolo"});
+  // No quantity: Q 1. Run 120, set-up 1800, operator 60, setters 600: 2580 s.
+  auto b = Booking(2);
+  EXPECT_EQ(T(b->Value("OMSPREV")), "0:43:00");
+  EXPECT_EQ(T(b->Value("GAP")), "- 0:03:00");
+  EXPECT_EQ(T(b->Value("GAPPERC")), "-6.98");
+  EXPECT_EQ(T(b->Value("OMSPREV_SET")), "0:40:00");
+  EXPECT_EQ(T(b->Value("GAP_SET")), "0:00:00");
+  EXPECT_EQ(T(b->Value("GAPPERC_SET")), "0");
+  EXPECT_EQ(T(b->Value("OMSPREV_LAV")), "0:03:00");  // the run's plan against booked 0
+  EXPECT_EQ(T(b->Value("GAPPERC_LAV")), "-100");
+  EXPECT_EQ(T(b->Value("OMSPREV_MANSET")), "0:10:00");
+  EXPECT_EQ(T(b->Value("OMSVERS_MANSET")), "0:40:00");
+  EXPECT_EQ(T(b->Value("GAP_MANSET")), "+ 0:30:00");
+  EXPECT_EQ(T(b->Value("GAPPERC_MANSET")), "300");
+  EXPECT_EQ(T(b->Value("OMSPREV_MACSET")), "");  // not on a machine
+  EXPECT_EQ(T(b->Value("GAP_MACSET")), "<null>");
+}
+
+TEST_F(TinyRun, OrderPhaseWithLotWaitAndUnknownQueueUnit) {
+  Run("0", {"Articolo"});
+  // Q 20 (the order's): 90 s per 10 → 180; set-ups 20 ÷ 10 = 2 × 900 → 1800; wait 3600; queue unit 9 → 0.
+  auto b = Booking(3);
+  EXPECT_EQ(T(b->Value("IDCICLO")), "900");
+  EXPECT_EQ(T(b->Value("QTAODL")), "20");
+  EXPECT_EQ(T(b->Value("OMSPREV")), "1:33:00");
+  EXPECT_EQ(T(b->Value("GAP")), "+ 0:02:00");
+  EXPECT_EQ(T(b->Value("GAPPERC")), "2.15");
+  EXPECT_EQ(T(b->Value("OMSPREV_MACLAV")), "0:03:00");
+  EXPECT_EQ(T(b->Value("OMSVERS_MANLAV")), "");  // no crew planned: ConvertiOMS leaves the reset values
+  EXPECT_EQ(T(b->Value("OREVERS_MANLAV")), "1");  // but the booked time of the category stands
+}
+
+TEST_F(TinyRun, BookingWithoutPlanStillGetsItsRecord) {
+  Run("0", {"Articolo"});
+  auto b = Booking(4);
+  EXPECT_EQ(T(b->Value("IDCICLO")), "<null>");
+  EXPECT_EQ(T(b->Value("OREPREV")), "0");
+  EXPECT_EQ(T(b->Value("GAP")), "+ 1:00:00");
+  EXPECT_EQ(T(b->Value("GAPPERC")), "<null>");
+  EXPECT_EQ(T(b->Value("OMSVERS")), "1:00:00");
+}
+
+TEST_F(TinyRun, HoursUnitAndExclusions) {
+  Run("1", {"Articolo"});
+  auto b = Booking(3);
+  EXPECT_EQ(T(b->Value("OREVERS")), "1.58");  // 1 + 35/60 → 0.58 + 0/3600
+  EXPECT_EQ(T(b->Value("OREPREV")), "1.55");  // 5580 s
+  EXPECT_EQ(T(b->Value("GAP")), "0.03");
+  EXPECT_EQ(T(b->Value("GAPPERC")), "1.94");
+  // The run's field metadata: the booked hours with two decimals.
+  auto campi = run_->Records().RSCampi->Clone();
+  campi->Find("NOME = 'OREVERS'");
+  ASSERT_FALSE(campi->Eof());
+  EXPECT_EQ(T(campi->Value("ALIAS")), "Ore versate");
+  EXPECT_EQ(T(campi->Value("TIPO")), "N");
+  EXPECT_EQ(T(campi->Value("DECIMALI")), "2");
+  EXPECT_EQ(run_->DescrizioneGruppo(), "Articolo");
+}
+
+TEST_F(TinyRun, GroupTotalsCountEachPhaseOnce) {
+  Run("0", {"Articolo"});
+  GroupTotals totals(form_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
+  auto& groups = *run_->Records().RSTempiVer;
+  groups.MoveFirst();
+  groups.Find("PD44_CODART_MG66 = 'A1'");
+  ASSERT_FALSE(groups.Eof());
+  totals.TempiPreventivi();
+  EXPECT_EQ(run_->Records().RSTempiVerDett->RecordCount(), 3U);  // bookings 1, 2, 5
+  auto& prev = *run_->Records().RSTempiPrev;
+  // Phase 100 once, with the first booking's quantity (10): 4200 s.
+  EXPECT_EQ(T(prev.Value("OMSPREV")), "1:10:00");
+  EXPECT_EQ(T(prev.Value("OMSVERS")), "1:17:00");  // 25 + 40 + 12 minutes
+  EXPECT_EQ(T(prev.Value("GAP")), "+ 0:07:00");
+  EXPECT_EQ(T(prev.Value("GAPPERC")), "10");
+  EXPECT_EQ(T(prev.Value("GAP_LAV")), "+ 0:07:00");
+  EXPECT_EQ(T(prev.Value("GAPPERC_LAV")), "23.33");
+  EXPECT_EQ(T(prev.Value("GAP_SET")), "0:00:00");
+  EXPECT_EQ(T(prev.Value("GAP_MACLAV")), "+ 0:17:00");
+  EXPECT_EQ(T(prev.Value("GAP_MACSET")), "- 0:30:00");
+  EXPECT_EQ(T(prev.Value("GAP_MANLAV")), "- 0:10:00");
+  EXPECT_EQ(T(prev.Value("GAPPERC_MANSET")), "300");
+  // Coming back shows the stored totals without computing them again.
+  const int64_t computed = totals.GroupsComputed();
+  groups.MoveFirst();
+  totals.TempiPreventivi();
+  groups.Find("PD44_CODART_MG66 = 'A1'");
+  totals.TempiPreventivi();
+  EXPECT_EQ(totals.GroupsComputed(), computed + 1);  // only the first group was new
+  EXPECT_EQ(T(prev.Value("OMSPREV")), "1:10:00");
+}
+
+TEST_F(TinyRun, AGroupWithoutArticleFiltersWithEqualsNull) {
+  Run("0", {"Articolo"});
+  GroupTotals totals(form_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
+  auto& groups = *run_->Records().RSTempiVer;
+  groups.MoveFirst();
+  ASSERT_TRUE(groups.Value("PD44_CODART_MG66").IsNull());  // Null sorts first
+  EXPECT_EQ(totals.GroupFilter(), "PD44_CODART_MG66 = NULL");
+  totals.TempiPreventivi();
+  EXPECT_EQ(run_->Records().RSTempiVerDett->RecordCount(), 1U);
+  EXPECT_EQ(T(run_->Records().RSTempiVerDett->Value("PD44_PRGMVORE_PD31")), "4");
+}
+
+TEST_F(TinyRun, NothingToProcess) {
+  query_.SetFrom("PD44_CODART_MG66", "NOPE");
+  Run("0", {"Articolo"});
+  EXPECT_TRUE(form_.errors.empty());
+  EXPECT_TRUE(run_->Records().RSTempiVer == nullptr || run_->Records().RSTempiVer->RecordCount() == 0);
+  EXPECT_EQ(run_->Records().RSTempiVerDett, nullptr);
+}
+
+TEST_F(TinyRun, ABadConditionIsReportedNotRun) {
+  query_.SetFrom("PD44_CODFASE_PD12", "1 OR 1=1");
+  Run("0", {"Articolo"});
+  ASSERT_EQ(form_.errors.size(), 1U);
+  EXPECT_EQ(form_.errors[0], "LeggiVersamentiTempi");
+  EXPECT_EQ(run_->GroupedQuery(), "");
+}
+
+}  // namespace
+}  // namespace engine
