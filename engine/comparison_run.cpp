@@ -1,5 +1,7 @@
 #include "engine/comparison_run.h"
 
+#include <chrono>
+
 #include "engine/booking_queries.h"
 #include "engine/oms.h"
 #include "engine/planned_queries.h"
@@ -106,12 +108,23 @@ void ComparisonRun::LeggiVersamentiTempi() {
     grouped_sql_ = q.grouped;
     detailed_sql_ = q.detailed;
 
+    using Clock = std::chrono::steady_clock;
+    const auto seconds = [](Clock::time_point since) {
+      return std::chrono::duration<double>(Clock::now() - since).count();
+    };
+    timings_ = {};
+    auto start = Clock::now();
     records_.RSTempiVer = inputs_.connection->Execute(grouped_sql_);
+    timings_.grouped = seconds(start);
     if (records_.RSTempiVer->Eof()) return;
     if (host::CompareNumbers(ValoreNumerico(records_.RSTempiVer->Value("IDGRUPPO")), int16_t{0}) > 0) {
       CompleteFieldMetadata();
+      start = Clock::now();
       records_.RSTempiVerDett = inputs_.connection->Execute(detailed_sql_);
+      timings_.detailed = seconds(start);
+      start = Clock::now();
       CalcolaTempiPreventiviDettagliati();
+      timings_.planned = seconds(start);
     } else {
       records_.RSTempiVer.reset();
     }

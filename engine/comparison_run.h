@@ -57,6 +57,11 @@ class ComparisonRun {
   [[nodiscard]] PhaseOptions Options() const;
   [[nodiscard]] PhaseSource& Phases() { return *phases_; }
   [[nodiscard]] const RunInputs& Inputs() const { return inputs_; }
+  // Seconds spent in the last run: grouped query, detailed query, planned times.
+  struct Timings {
+    double grouped = 0, detailed = 0, planned = 0;
+  };
+  [[nodiscard]] const Timings& LastTimings() const { return timings_; }
 
  private:
   void CompleteFieldMetadata();
@@ -67,6 +72,7 @@ class ComparisonRun {
   std::string descrizione_gruppo_, grouped_sql_, detailed_sql_;
   std::unique_ptr<PhaseSource> phases_;
   std::unique_ptr<FashionCycleService> fashion_cycle_;
+  Timings timings_;
 };
 
 // The total category of a per-booking record, by the rules ConvertiOMS

@@ -74,11 +74,39 @@ Variant UnitFactor(const Variant& indicator) {
   }
 }
 
+namespace {
+
+// The columns the computation reads, per source (built once).
+struct Columns {
+  std::string formsetup, tmacsetup, setup_pieces, formlav, tmaclav, numpezzium, indumlav, indumsetup, tattesa,
+      indumattesa, tcoda, indumcoda;
+  explicit Columns(const std::string& p, const std::string& setup_pieces_field)
+      : formsetup(p + "FORMSETUP_PD24"),
+        tmacsetup(p + "TMACSETUP"),
+        setup_pieces(setup_pieces_field),
+        formlav(p + "FORMLAV_PD24"),
+        tmaclav(p + "TMACLAV"),
+        numpezzium(p + "NUMPEZZIUM"),
+        indumlav(p + "INDUMLAV"),
+        indumsetup(p + "INDUMSETUP"),
+        tattesa(p + "TATTESA"),
+        indumattesa(p + "INDUMATTESA"),
+        tcoda(p + "TCODA"),
+        indumcoda(p + "INDUMCODA") {}
+};
+
+const Columns& ColumnsOf(PhaseSourceKind kind) {
+  static const Columns order("PD2A_", "PD2A_NUMPEZZISETUP");
+  static const Columns cycle("PD48_", "PD48_NUMPEZSETUP");
+  return kind == PhaseSourceKind::Order ? order : cycle;
+}
+
+}  // namespace
+
 PhaseTimes ComputePhase(const PhaseRow& row, PhaseSourceKind kind, const std::vector<WorkerRow>& workers,
                         const Variant& quantity, const PhaseOptions& options, const BookingKeys& booking,
                         const FormulaEvaluator& formula) {
-  const std::string p = kind == PhaseSourceKind::Order ? "PD2A_" : "PD48_";
-  const std::string setup_pieces_field = kind == PhaseSourceKind::Order ? "PD2A_NUMPEZZISETUP" : "PD48_NUMPEZSETUP";
+  const Columns& col = ColumnsOf(kind);
   const auto num = [&](const std::string& field) { return ValoreNumerico(row.Get(field)); };
   const std::string cycle = host::RTrim(row.Get("PD48_CICLO_PD52").JoinedText());
   PhaseTimes t;
@@ -86,24 +114,24 @@ PhaseTimes ComputePhase(const PhaseRow& row, PhaseSourceKind kind, const std::ve
   const Variant lot = ValoreNumerico(row.lot);
 
   // 1-2. Machine times, from a formula when the phase has one.
-  const std::string setup_formula = host::RTrim(row.Get(p + "FORMSETUP_PD24").JoinedText());
+  const std::string setup_formula = host::RTrim(row.Get(col.formsetup).JoinedText());
   t.TSET = setup_formula.empty()
-               ? num(p + "TMACSETUP")
+               ? num(col.tmacsetup)
                : formula(setup_formula, cycle,
-                         FormulaValues(row, kind, booking, num(p + "TMACSETUP"), num(setup_pieces_field), quantity, 2));
-  const std::string run_formula = host::RTrim(row.Get(p + "FORMLAV_PD24").JoinedText());
+                         FormulaValues(row, kind, booking, num(col.tmacsetup), num(col.setup_pieces), quantity, 2));
+  const std::string run_formula = host::RTrim(row.Get(col.formlav).JoinedText());
   t.TLAV = run_formula.empty()
-               ? num(p + "TMACLAV")
+               ? num(col.tmaclav)
                : formula(run_formula, cycle,
-                         FormulaValues(row, kind, booking, num(p + "TMACLAV"), num(p + "NUMPEZZIUM"), quantity, 1));
+                         FormulaValues(row, kind, booking, num(col.tmaclav), num(col.numpezzium), quantity, 1));
   // 3-5. Run time in seconds, per piece, times the quantity.
-  if (Variant f = UnitFactor(row.Get(p + "INDUMLAV")); !f.IsEmpty()) t.TLAV = host::Multiply(t.TLAV, f);
-  t.NP = num(p + "NUMPEZZIUM");
+  if (Variant f = UnitFactor(row.Get(col.indumlav)); !f.IsEmpty()) t.TLAV = host::Multiply(t.TLAV, f);
+  t.NP = num(col.numpezzium);
   if (IsZero(t.NP)) t.NP = IsZero(lot) ? Variant(int16_t{1}) : lot;
   t.TLAV = host::Multiply(host::Divide(t.TLAV, t.NP), quantity);
   // 6-8. Set-up in seconds, once per started set-up lot.
-  if (Variant f = UnitFactor(row.Get(p + "INDUMSETUP")); !f.IsEmpty()) t.TSET = host::Multiply(t.TSET, f);
-  t.NPS = num(setup_pieces_field);
+  if (Variant f = UnitFactor(row.Get(col.indumsetup)); !f.IsEmpty()) t.TSET = host::Multiply(t.TSET, f);
+  t.NPS = num(col.setup_pieces);
   if (!IsZero(lot) && IsZero(t.NPS)) t.NPS = lot;
   t.NS = int16_t{1};
   if (Positive(t.NPS)) {
@@ -115,12 +143,12 @@ PhaseTimes ComputePhase(const PhaseRow& row, PhaseSourceKind kind, const std::ve
   }
   // 9-10. Wait and queue, unless left out.
   if (!options.exclude_wait) {
-    const Variant f = UnitFactor(row.Get(p + "INDUMATTESA"));
-    if (!f.IsEmpty()) t.TATT = host::Multiply(num(p + "TATTESA"), f);
+    const Variant f = UnitFactor(row.Get(col.indumattesa));
+    if (!f.IsEmpty()) t.TATT = host::Multiply(num(col.tattesa), f);
   }
   if (!options.exclude_queue) {
-    const Variant f = UnitFactor(row.Get(p + "INDUMCODA"));
-    if (!f.IsEmpty()) t.TCODA = host::Multiply(num(p + "TCODA"), f);
+    const Variant f = UnitFactor(row.Get(col.indumcoda));
+    if (!f.IsEmpty()) t.TCODA = host::Multiply(num(col.tcoda), f);
   }
   // 11-12. Workers, split by operation.
   for (const WorkerRow& w : workers) {

@@ -1,5 +1,7 @@
 #include "engine/phase_source.h"
 
+#include <cstring>
+
 #include "engine/planned_queries.h"
 #include "engine/value_helpers.h"
 #include "host/recordset/text_pool.h"
@@ -19,7 +21,13 @@ std::optional<std::string> TextPart(const Variant& v) {
 
 std::optional<std::string> NumberPart(const Variant& v) {
   if (v.IsNull() || v.IsEmpty() || !v.IsNumeric()) return std::nullopt;
-  return v.ToDecimal().Normalized().ToString();
+  // The normalised coefficient and scale, as bytes: equal numbers, equal keys.
+  const host::Decimal d = v.ToDecimal().Normalized();
+  const host::Int128 coefficient = d.Coefficient();
+  std::string key(sizeof coefficient + 1, '\0');
+  std::memcpy(key.data(), &coefficient, sizeof coefficient);
+  key.back() = static_cast<char>(d.Scale());
+  return key;
 }
 
 std::optional<std::string> Key(std::initializer_list<std::optional<std::string>> parts) {

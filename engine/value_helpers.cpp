@@ -23,6 +23,10 @@ double Arrotonda(FormServices& form, const Variant& value, int16_t decimals) {
                                          : Decimal::FromParts(1, -decimals);
     const Decimal half = Decimal::FromParts(5, 1);
     const Decimal scaled = (number * factor + half).Floor();
+    // Dividing by 10^n is setting the scale: no long division needed.
+    if (decimals >= 0 && decimals <= Decimal::kMaxScale) {
+      return Decimal::FromParts(scaled.Coefficient(), decimals).ToDouble();
+    }
     return (scaled / factor).ToDouble();
   } catch (...) {
     ReportCurrentError(form, "Arrotonda");

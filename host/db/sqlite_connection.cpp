@@ -69,7 +69,8 @@ void SqliteConnection::Open(const std::string& connection_string) {
   }
   RegisterSqliteFunctionsEverywhere();
   // Read-only: the module never writes ERP tables; temporary tables still work.
-  const int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
+  // One thread uses a connection: no mutexes.
+  const int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     const std::string message = "Cannot open the database '" + path + "'";
     FailSqlite(message);

@@ -40,12 +40,23 @@ bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std:
 class TextColumn final : public Column {
  public:
   TextColumn(const FieldDef& field, TextPool& pool) : field_(field), pool_(pool) {}
-  void AppendNull() override { ids_.push_back(TextPool::kNullId); }
-  void PopBack() override { ids_.pop_back(); }
-  void Reserve(size_t rows) override { ids_.reserve(rows); }
+  void AppendNull() override { ids_.Push(TextPool::kNullId); }
+  void PopBack() override { ids_.PopBack(); }
+  void Reserve(size_t rows) override { ids_.Reserve(rows); }
   void Set(size_t row, const Variant& value) override {
     if (value.IsNull() || value.IsEmpty()) {
-      ids_[row] = TextPool::kNullId;
+      ids_.Set(row, TextPool::kNullId);
+      return;
+    }
+    // The common case, a text that needs no padding, is interned as it stands.
+    if (value.IsText() && (field_.type != FieldType::Char || field_.size <= 0)) {
+      const std::string& text = value.Text();
+      if (field_.size > 0 && !field_.lenient_size && Utf8Length(text) > static_cast<size_t>(field_.size)) {
+        throw Error(kErrValueTooLong,
+                    "The text is longer than field " + field_.name + " allows (" + std::to_string(field_.size) + ")",
+                    "Recordset");
+      }
+      ids_.Set(row, pool_.Intern(text));
       return;
     }
     std::string text = value.ToText();
@@ -58,18 +69,18 @@ class TextColumn final : public Column {
     if (field_.type == FieldType::Char && field_.size > 0 && length < static_cast<size_t>(field_.size)) {
       text.append(static_cast<size_t>(field_.size) - length, ' ');
     }
-    ids_[row] = pool_.Intern(text);
+    ids_.Set(row, pool_.Intern(text));
   }
   [[nodiscard]] Variant Get(size_t row) const override {
-    const uint32_t id = ids_[row];
+    const auto id = Id(row);
     return id == TextPool::kNullId ? Variant::Null() : Variant(pool_.At(id));
   }
   [[nodiscard]] bool IsNullLike(size_t row) const override {
-    return ids_[row] == TextPool::kNullId || IsBlank(pool_.At(ids_[row]));
+    return Id(row) == TextPool::kNullId || IsBlank(pool_.At(Id(row)));
   }
   [[nodiscard]] std::optional<CellKey> Key(size_t row) const override {
-    if (ids_[row] == TextPool::kNullId) return std::nullopt;
-    return CellKey{CellKey::kText, 0, pool_.FoldedId(ids_[row])};
+    if (Id(row) == TextPool::kNullId) return std::nullopt;
+    return CellKey{CellKey::kText, 0, pool_.FoldedId(Id(row))};
   }
   [[nodiscard]] std::optional<CellKey> KeyOf(const Variant& literal) const override {
     if (literal.IsNull() || literal.IsEmpty()) return std::nullopt;
@@ -77,12 +88,14 @@ class TextColumn final : public Column {
     // lazily, so a fold may not be in the pool yet.
     return CellKey{CellKey::kText, 0, pool_.Intern(TextPool::Fold(literal.ToText()))};
   }
-  [[nodiscard]] size_t MemoryBytes() const override { return ids_.capacity() * sizeof(uint32_t); }
+  [[nodiscard]] size_t MemoryBytes() const override { return ids_.MemoryBytes(); }
 
  private:
+  [[nodiscard]] uint32_t Id(size_t row) const { return static_cast<uint32_t>(ids_.Get(row)); }
+
   FieldDef field_;
   TextPool& pool_;
-  std::vector<uint32_t> ids_;
+  IntStorage ids_;
 };
 
 // Decimals (as coefficients at the field's scale), integers, Booleans and

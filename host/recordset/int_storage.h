@@ -1,10 +1,12 @@
-// A vector of integers that starts 4 bytes wide and widens to 8 or 16 bytes
-// only when a value needs it. Most columns of booking data (codes, small
-// quantities held as scaled decimals, dates as seconds) fit 4 bytes, which is
-// what keeps a million-row, 120-column record set well under a gigabyte.
+// A vector of integers stored as narrow as its values allow: 1, 2, 4, 8 or
+// 16 bytes each, widened (all values re-encoded) when a value needs it.
+// Booking data is mostly small codes, indicators, quantities and text ids;
+// this is what keeps a million-row, 120-column record set a few hundred
+// megabytes.
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "host/value/decimal.h"
@@ -13,29 +15,73 @@ namespace host {
 
 class IntStorage {
  public:
-  void Push(Int128 value);
-  void Set(size_t index, Int128 value);
+  void Push(Int128 value) {
+    WidenFor(value);
+    bytes_.resize(bytes_.size() + width_);
+    Store(size_++, value);
+  }
+  void Set(size_t index, Int128 value) {
+    WidenFor(value);
+    Store(index, value);
+  }
   [[nodiscard]] Int128 Get(size_t index) const {
+    const uint8_t* p = bytes_.data() + index * width_;
     switch (width_) {
-      case 4: return narrow_[index];
-      case 8: return wide_[index];
-      default: return huge_[index];
+      case 1: return static_cast<int8_t>(*p);
+      case 2: return Load<int16_t>(p);
+      case 4: return Load<int32_t>(p);
+      case 8: return Load<int64_t>(p);
+      default: return Load<Int128>(p);
     }
   }
-  void PopBack();
-  void Reserve(size_t n);
-  [[nodiscard]] size_t Size() const { return size_; }
-  [[nodiscard]] size_t MemoryBytes() const {
-    return narrow_.capacity() * 4 + wide_.capacity() * 8 + huge_.capacity() * 16;
+  void PopBack() {
+    --size_;
+    bytes_.resize(size_ * width_);
   }
+  void Reserve(size_t n) { bytes_.reserve(n * width_); }
+  [[nodiscard]] size_t Size() const { return size_; }
+  [[nodiscard]] size_t MemoryBytes() const { return bytes_.capacity(); }
 
  private:
-  void WidenFor(Int128 value);
-  std::vector<int32_t> narrow_;
-  std::vector<int64_t> wide_;
-  std::vector<Int128> huge_;
+  template <typename T>
+  static T Load(const uint8_t* p) {
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+  }
+  void Store(size_t index, Int128 value) {
+    uint8_t* p = bytes_.data() + index * width_;
+    switch (width_) {
+      case 1: *p = static_cast<uint8_t>(static_cast<int8_t>(value)); break;
+      case 2: { const auto v = static_cast<int16_t>(value); std::memcpy(p, &v, 2); break; }
+      case 4: { const auto v = static_cast<int32_t>(value); std::memcpy(p, &v, 4); break; }
+      case 8: { const auto v = static_cast<int64_t>(value); std::memcpy(p, &v, 8); break; }
+      default: std::memcpy(p, &value, 16); break;
+    }
+  }
+  static size_t WidthOf(Int128 v) {
+    if (v >= INT8_MIN && v <= INT8_MAX) return 1;
+    if (v >= INT16_MIN && v <= INT16_MAX) return 2;
+    if (v >= INT32_MIN && v <= INT32_MAX) return 4;
+    if (v >= INT64_MIN && v <= INT64_MAX) return 8;
+    return 16;
+  }
+  void WidenFor(Int128 value) {
+    const size_t need = WidthOf(value);
+    if (need <= width_) return;
+    std::vector<Int128> values(size_);
+    for (size_t i = 0; i < size_; ++i) values[i] = Get(i);
+    width_ = need;
+    std::vector<uint8_t> wider;
+    wider.reserve(std::max(bytes_.capacity() / (width_ == 0 ? 1 : 1), size_ * width_));
+    wider.resize(size_ * width_);
+    bytes_.swap(wider);
+    for (size_t i = 0; i < size_; ++i) Store(i, values[i]);
+  }
+
+  std::vector<uint8_t> bytes_;
   size_t size_ = 0;
-  int width_ = 4;
+  size_t width_ = 1;
 };
 
 // One bit per row, allocated only once a row is Null.

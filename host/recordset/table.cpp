@@ -25,7 +25,7 @@ void Table::AddField(const FieldDef& field, bool unique) {
 }
 
 int Table::FieldIndex(std::string_view name) const {
-  auto it = by_name_.find(UpperAscii(name));
+  auto it = by_name_.find(name);
   return it == by_name_.end() ? -1 : it->second;
 }
 

@@ -14,6 +14,28 @@
 
 namespace host {
 
+// Field names compare without case; lookups take a string_view and allocate nothing.
+struct FieldNameHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view name) const noexcept {
+    size_t h = 1469598103934665603ULL;
+    for (const char c : name) h = (h ^ static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c)) * 1099511628211ULL;
+    return h;
+  }
+};
+struct FieldNameEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const noexcept {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+      const char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 32) : a[i];
+      const char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 32) : b[i];
+      if (x != y) return false;
+    }
+    return true;
+  }
+};
+
 class Table {
  public:
   // Adds a field. A query may answer two columns of the same name (the
@@ -45,7 +67,7 @@ class Table {
  private:
   std::vector<FieldDef> fields_;
   std::vector<std::unique_ptr<Column>> columns_;
-  std::unordered_map<std::string, int> by_name_;  // upper-case name -> index
+  std::unordered_map<std::string, int, FieldNameHash, FieldNameEqual> by_name_;
   std::unique_ptr<TextPool> pool_ = std::make_unique<TextPool>();
   std::vector<std::unique_ptr<ColumnIndex>> indexes_;
   size_t rows_ = 0;

@@ -1,6 +1,7 @@
 #include "host/value/decimal.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -134,10 +135,14 @@ Decimal Decimal::FromParts(Int128 coefficient, int scale) {
 
 Decimal Decimal::FromDouble(double value) {
   if (!std::isfinite(value)) ThrowOverflow();
+  // Whole numbers within 2^53 are exact as they stand.
+  if (value == std::trunc(value) && std::fabs(value) < 9007199254740992.0) {
+    return FromInt(static_cast<int64_t>(value));
+  }
   std::array<char, 40> buffer{};
   // 15 significant digits, the precision the desktop runtime keeps.
-  std::snprintf(buffer.data(), buffer.size(), "%.14e", value);
-  auto parsed = Parse(buffer.data());
+  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::scientific, 14);
+  auto parsed = Parse(std::string_view(buffer.data(), static_cast<size_t>(result.ptr - buffer.data())));
   if (!parsed) ThrowOverflow();
   return parsed->Normalized();
 }
@@ -228,6 +233,13 @@ std::string Decimal::ToFixed(int scale) const {
 }
 
 double Decimal::ToDouble() const {
+  // Both operands exact as doubles: one correctly rounded division.
+  if (Abs(coefficient_) < (static_cast<Int128>(1) << 53) && scale_ <= 22) {
+    static constexpr std::array<double, 23> kPowers{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    return static_cast<double>(static_cast<int64_t>(coefficient_)) / kPowers[scale_];
+  }
   const std::string text = ToFixed(scale_);
   return std::strtod(text.c_str(), nullptr);
 }
@@ -318,6 +330,7 @@ Decimal operator*(const Decimal& a, const Decimal& b) {
 Decimal operator/(const Decimal& a, const Decimal& b) {
   if (b.coefficient_ == 0) throw Error(kErrDivisionByZero, "Division by zero", "Decimal");
   if (a.coefficient_ == 0) return {};
+  if (b.coefficient_ == 1 && b.scale_ == 0) return a.Normalized();  // ÷ 1, the usual pieces per unit
   const bool negative = (a.coefficient_ < 0) != (b.coefficient_ < 0);
   const Int128 divisor = Abs(b.coefficient_);
   Int128 quotient = Abs(a.coefficient_) / divisor;

@@ -1,0 +1,130 @@
+// The whole comparison against reading the detailed booking query alone, on
+// the demo database, side by side in one process:
+//
+//   comparison_bench [--bookings N] [--db FILE] [--short]
+//
+// It makes the demo database when FILE does not exist (N bookings, seed 1),
+// then reports: reading the detailed query's rows alone; the whole run (both
+// booking queries, the planned time of every booking, the totals of every
+// group); their ratio; the SQL statements executed; the peak memory.
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "app/console_form.h"
+#include "demo/erp_database.h"
+#include "engine/booking_queries.h"
+#include "engine/comparison_run.h"
+#include "engine/field_lists.h"
+#include "engine/group_totals.h"
+#include "host/db/connection.h"
+#include "host/services/recordset_functions.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+long PeakRssMiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss / 1024;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int64_t bookings = 1000000;
+  std::string db = "build/bench-demo-1m.db";
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--short") == 0) {
+      bookings = 20000;
+      db = (std::filesystem::temp_directory_path() / "quarvelindo-bench-short.db").string();
+      std::filesystem::remove(db);
+    } else if (std::strcmp(argv[i], "--bookings") == 0 && i + 1 < argc) {
+      bookings = std::atoll(argv[++i]);
+    } else if (std::strcmp(argv[i], "--db") == 0 && i + 1 < argc) {
+      db = argv[++i];
+    }
+  }
+  if (!std::filesystem::exists(db)) {
+    const auto start = Clock::now();
+    demo::GenerateDemoDatabase(db, {bookings, 1});
+    std::printf("demo database %s: %lld bookings in %.1f s\n", db.c_str(), static_cast<long long>(bookings),
+                Seconds(start));
+  }
+  app::ConsoleForm form;
+  auto connection = host::db::OpenConnection(db);
+  host::QueryControl query;
+  host::OrderControl order;
+  engine::LoadFilterFields(query, false);
+  engine::LoadGroupingFields(order);
+  order.SetGrouping({"Reparto", "Fase"});
+
+  // 1. The detailed booking query alone, read into a record set.
+  {
+    host::RecordSetFunctions functions;
+    functions.SetConnessione(connection.get());
+    engine::BookingQueryInput in;
+    in.booking_columns = functions.ElencoCampiDaSelect_V2(engine::kBookingColumnsSelect);
+    for (const auto& item : order.Items()) {
+      if (item.use != host::OrderControl::Use::LeftOut) {
+        in.items.push_back({item.column, item.caption, item.use == host::OrderControl::Use::Grouping});
+      }
+    }
+    in.company = "1";
+    in.unit_code = "0";
+    in.grouping = order.GroupingText();
+    in.ordering = order.OrderingText();
+    const std::string detailed = engine::BuildBookingQueries(in).detailed;
+    connection->Execute(detailed);  // warms the database file into the page cache, as the run finds it
+    const auto start = Clock::now();
+    auto rows = connection->Execute(detailed);
+    const double read = Seconds(start);
+    std::printf("read the detailed query alone: %zu rows x %zu columns in %.2f s (peak RSS %ld MiB)\n",
+                rows->RecordCount(), rows->FieldCount(), read, PeakRssMiB());
+    rows.reset();
+    std::fflush(stdout);
+    const int64_t before = connection->StatementCount();
+
+    // 2. The whole comparison.
+    host::ProductionServices production(*connection, "1");
+    engine::NoProgress progress;
+    engine::RunInputs inputs;
+    inputs.connection = connection.get();
+    inputs.company = "1";
+    inputs.query = &query;
+    inputs.order = &order;
+    inputs.unit_code = "0";
+    inputs.production = &production;
+    inputs.progress = &progress;
+    const auto run_start = Clock::now();
+    engine::ComparisonRun run(form, inputs);
+    run.LeggiVersamentiTempi();
+    const double planned = Seconds(run_start);
+    engine::GroupTotals totals(form, run.Records(), run.Phases(), production, 0, run.Options(),
+                               {"PD44_CODFORNREP", "PD44_CODFASE_PD12"});
+    totals.ComputeAll(progress);
+    const double whole = Seconds(run_start);
+    const int64_t statements = connection->StatementCount() - before;
+    std::printf("whole comparison: %.2f s (booking queries and planned times %.2f s, totals of %zu groups %.2f s)\n",
+                whole, planned, run.Records().RSTempiVer->RecordCount(), whole - planned);
+    const auto& t = run.LastTimings();
+    std::printf("  grouped query %.2f s, detailed query %.2f s, planned times %.2f s\n", t.grouped, t.detailed,
+                t.planned);
+    std::printf("ratio whole / read alone: %.2f; SQL statements executed: %lld (phase rows %lld); errors %d\n",
+                whole / read, static_cast<long long>(statements),
+                static_cast<long long>(run.Phases().Statements()), form.Errors());
+    auto& r = run.Records();
+    std::printf("storage: RSTempiVerDett %zu MiB, RSTempiPrevDett %zu MiB, RSTempiVer %zu MiB, RSTempiPrev %zu MiB\n",
+                r.RSTempiVerDett->Storage().MemoryBytes() >> 20, r.RSTempiPrevDett->Storage().MemoryBytes() >> 20,
+                r.RSTempiVer->Storage().MemoryBytes() >> 20, r.RSTempiPrev->Storage().MemoryBytes() >> 20);
+    std::printf("peak RSS %ld MiB\n", PeakRssMiB());
+    return form.Errors() == 0 ? 0 : 1;
+  }
+}
