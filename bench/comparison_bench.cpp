@@ -8,6 +8,7 @@
 // booking queries, the planned time of every booking, the totals of every
 // group); their ratio; the SQL statements executed; the peak memory.
 #include <sys/resource.h>
+#include <time.h>
 
 #include <chrono>
 #include <cstdio>
@@ -29,6 +30,13 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+// CPU seconds of the process: steadier than the wall clock on a shared machine.
+double CpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
 
 long PeakRssMiB() {
   rusage usage{};
@@ -84,8 +92,10 @@ int main(int argc, char** argv) {
     const std::string detailed = engine::BuildBookingQueries(in).detailed;
     connection->Execute(detailed);  // warms the database file into the page cache, as the run finds it
     const auto start = Clock::now();
+    const double cpu_start = CpuSeconds();
     auto rows = connection->Execute(detailed);
     const double read = Seconds(start);
+    const double read_cpu = CpuSeconds() - cpu_start;
     std::printf("read the detailed query alone: %zu rows x %zu columns in %.2f s (peak RSS %ld MiB)\n",
                 rows->RecordCount(), rows->FieldCount(), read, PeakRssMiB());
     rows.reset();
@@ -104,6 +114,7 @@ int main(int argc, char** argv) {
     inputs.production = &production;
     inputs.progress = &progress;
     const auto run_start = Clock::now();
+    const double run_cpu_start = CpuSeconds();
     engine::ComparisonRun run(form, inputs);
     run.LeggiVersamentiTempi();
     const double planned = Seconds(run_start);
@@ -111,14 +122,16 @@ int main(int argc, char** argv) {
                                {"PD44_CODFORNREP", "PD44_CODFASE_PD12"});
     totals.ComputeAll(progress);
     const double whole = Seconds(run_start);
+    const double whole_cpu = CpuSeconds() - run_cpu_start;
     const int64_t statements = connection->StatementCount() - before;
     std::printf("whole comparison: %.2f s (booking queries and planned times %.2f s, totals of %zu groups %.2f s)\n",
                 whole, planned, run.Records().RSTempiVer->RecordCount(), whole - planned);
     const auto& t = run.LastTimings();
     std::printf("  grouped query %.2f s, detailed query %.2f s, planned times %.2f s\n", t.grouped, t.detailed,
                 t.planned);
-    std::printf("ratio whole / read alone: %.2f; SQL statements executed: %lld (phase rows %lld); errors %d\n",
-                whole / read, static_cast<long long>(statements),
+    std::printf("ratio whole / read alone: %.2f wall, %.2f CPU (%.2f s / %.2f s); SQL statements executed: %lld "
+                "(phase rows %lld); errors %d\n",
+                whole / read, whole_cpu / read_cpu, whole_cpu, read_cpu, static_cast<long long>(statements),
                 static_cast<long long>(run.Phases().Statements()), form.Errors());
     auto& r = run.Records();
     std::printf("storage: RSTempiVerDett %zu MiB, RSTempiPrevDett %zu MiB, RSTempiVer %zu MiB, RSTempiPrev %zu MiB\n",

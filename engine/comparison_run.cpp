@@ -1,6 +1,7 @@
 #include "engine/comparison_run.h"
 
 #include <chrono>
+#include <unordered_map>
 
 #include "engine/booking_queries.h"
 #include "engine/oms.h"
@@ -279,6 +280,22 @@ void ComparisonRun::CalcolaTempiPreventiviDettagliati() {
       phases_->Prefetch();
     }
     const BookingFields f(bookings);
+    // Bookings of one phase row with one quantity plan the same times: each
+    // such phase is computed once (the run's phase rows live as long as it).
+    std::unordered_map<std::string, PhaseTimes> computed;
+    const auto compute = [&](const PhaseRow& row, PhaseSourceKind kind, const Variant& q, const Variant& id,
+                             const BookingKeys& keys, const FormulaEvaluator& formula) {
+      std::string key(reinterpret_cast<const char*>(&row.table), sizeof row.table);
+      key.append(reinterpret_cast<const char*>(&row.row), sizeof row.row);
+      key += q.IsNull() ? std::string("N") : ValoreNumerico(q).ToDecimal().Normalized().ToString();
+      key += '\x1f' + keys.article + '\x1f' + keys.option;
+      auto it = computed.find(key);
+      if (it != computed.end()) return it->second;
+      const auto workers = kind == PhaseSourceKind::Order ? phases_->OrderWorkers(id) : phases_->CycleWorkers(id);
+      PhaseTimes t = ComputePhase(row, kind, workers, q, options, keys, formula);
+      computed.emplace(std::move(key), t);
+      return t;
+    };
     // Output field indexes: category c, base b at 3 + c * 10 + b.
     for (; !bookings.Eof(); bookings.MoveNext()) {
       progress.Set(bookings.AbsolutePosition());
@@ -303,7 +320,7 @@ void ComparisonRun::CalcolaTempiPreventiviDettagliati() {
           id_ciclo = row->Get("PD2A_IDFASE");
           const Variant q = row->Get("DO46_QTA1ORD");
           qtaodl = q;
-          times = ComputePhase(*row, PhaseSourceKind::Order, phases_->OrderWorkers(id_ciclo), q, options, keys, formula);
+          times = compute(*row, PhaseSourceKind::Order, q, id_ciclo, keys, formula);
         }
       } else if (!art.empty()) {
         const Variant q = NVL(form_, Read(bookings, f.quantity), int16_t{1});
@@ -340,7 +357,9 @@ void ComparisonRun::CalcolaTempiPreventiviDettagliati() {
         }
         if (row) {
           id_ciclo = row->Get("PD48_IDCICLO");
-          times = ComputePhase(*row, PhaseSourceKind::Cycle, phases_->CycleWorkers(id_ciclo), q, options, keys, formula);
+          times = configured ? ComputePhase(*row, PhaseSourceKind::Cycle, phases_->CycleWorkers(id_ciclo), q, options,
+                                            keys, formula)
+                             : compute(*row, PhaseSourceKind::Cycle, q, id_ciclo, keys, formula);
         }
       }
       const Variant planned = times.Total();
@@ -378,7 +397,10 @@ void ComparisonRun::CalcolaTempiPreventiviDettagliati() {
                                         : ResetCategory(zero, zero, zero);
         if (cat.always || cat.belongs) ConvertiOMS(form_, cat.planned, unit, v);
         const auto values = InFieldOrder(v);
-        for (size_t b = 0; b < values.size(); ++b) out.SetValue(3 + (c + 1) * 10 + b, *values[b]);
+        // The new record holds Nulls already.
+        for (size_t b = 0; b < values.size(); ++b) {
+          if (!values[b]->IsNull()) out.SetValue(3 + (c + 1) * 10 + b, *values[b]);
+        }
       }
       out.Update();
     }

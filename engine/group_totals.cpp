@@ -1,6 +1,7 @@
 #include "engine/group_totals.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "engine/cycle_formulas.h"
 #include "engine/comparison_run.h"
@@ -258,13 +259,25 @@ void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
     tm = host::Add(tm, m);
     ts = host::Add(ts, s);
   };
+  const host::Table& planned_rows = prev_dett_lookup_->Storage();
   for (; !bookings->Eof(); bookings->MoveNext()) {
-    prev_dett_lookup_->MoveFirst();
-    prev_dett_lookup_->Find("IDVERS = " + ValoreNumerico(read(f_id)).ToText());
-    if (!prev_dett_lookup_->Eof()) {
-      const Variant id = prev_dett_lookup_->Value("IDCICLO");
+    // The per-booking records were written in the bookings' order: the same
+    // storage row holds this booking's record, unless something reordered
+    // them, when the search by IDVERS finds it.
+    const Variant booking_id = read(f_id);
+    const size_t row = bookings->StorageRow();
+    std::optional<size_t> planned;
+    if (row < planned_rows.RowCount() && planned_rows.Get(row, 0) == booking_id) {
+      planned = row;
+    } else {
+      prev_dett_lookup_->MoveFirst();
+      prev_dett_lookup_->Find("IDVERS = " + ValoreNumerico(booking_id).ToText());
+      if (!prev_dett_lookup_->Eof()) planned = prev_dett_lookup_->StorageRow();
+    }
+    if (planned) {
+      const Variant id = planned_rows.Get(*planned, 1);  // IDCICLO
       if (!id.IsNull() && !id.IsEmpty()) {
-        const Variant qtaodl = prev_dett_lookup_->Value("QTAODL");
+        const Variant qtaodl = planned_rows.Get(*planned, 2);  // QTAODL
         const bool order = host::CompareNumbers(ValoreNumerico(qtaodl), int16_t{0}) > 0;
         const std::string key = (order ? "O" : "C") + id.ToDecimal().ToString();
         if (seen.insert(key).second) {

@@ -95,6 +95,10 @@ class RecordSet {
   int Subscribe(MoveCompleteHandler handler);
   void Unsubscribe(int subscription);
 
+  // The storage row of the current record (for callers that keep rows of
+  // two record sets in step); throws like Value without a current record.
+  [[nodiscard]] size_t StorageRow() const { return CurrentRow(); }
+
   // The shared rows (for readers, writers of bulk data and measurements).
   [[nodiscard]] Table& Storage() { return *table_; }
   [[nodiscard]] const Table& Storage() const { return *table_; }

@@ -1,5 +1,6 @@
 #include "host/value/decimal.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -307,6 +308,11 @@ Decimal operator+(const Decimal& a, const Decimal& b) {
 Decimal operator-(const Decimal& a, const Decimal& b) { return a + (-b); }
 
 Decimal operator*(const Decimal& a, const Decimal& b) {
+  // Small coefficients multiply within 128 bits.
+  constexpr Int128 kSmall = static_cast<Int128>(1) << 62;
+  if (Abs(a.coefficient_) < kSmall && Abs(b.coefficient_) < kSmall) {
+    return Fit(a.coefficient_ * b.coefficient_, a.scale_ + b.scale_);
+  }
   const bool negative = (a.coefficient_ < 0) != (b.coefficient_ < 0);
   U256 product = U256::Mul(static_cast<UInt128>(Abs(a.coefficient_)), static_cast<UInt128>(Abs(b.coefficient_)));
   int scale = a.scale_ + b.scale_;
@@ -336,17 +342,20 @@ Decimal operator/(const Decimal& a, const Decimal& b) {
   Int128 quotient = Abs(a.coefficient_) / divisor;
   Int128 remainder = Abs(a.coefficient_) % divisor;
   int scale = a.scale_ - b.scale_;
-  // Long division one decimal digit at a time: the remainder stays below the
-  // 96-bit divisor, so remainder * 10 never leaves 128 bits.
+  // Long division up to nine decimal digits at a time: the remainder stays
+  // below the 96-bit divisor, so remainder * 10^9 stays within 128 bits.
   while ((remainder != 0 && scale < Decimal::kMaxScale) || scale < 0) {
-    if (quotient > Decimal::kMaxCoefficient / 10) {
+    int k = scale < 0 ? std::min(9, -scale) : std::min(9, Decimal::kMaxScale - scale);
+    while (k > 0 && quotient > Decimal::kMaxCoefficient / Pow10(k)) --k;
+    if (k == 0) {
       if (scale < 0) ThrowOverflow();
       break;
     }
-    remainder *= 10;
-    quotient = quotient * 10 + remainder / divisor;
+    const Int128 factor = Pow10(k);
+    remainder *= factor;
+    quotient = quotient * factor + remainder / divisor;
     remainder %= divisor;
-    ++scale;
+    scale += k;
   }
   if (remainder * 2 > divisor || (remainder * 2 == divisor && (quotient & 1) != 0)) ++quotient;
   Decimal r = Fit(negative ? -quotient : quotient, scale);

@@ -1,0 +1,29 @@
+// The host's global object: what the module reads of the session (the
+// connection string, the company and its fashion settings, the user's two
+// environment values) and the translation service.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "host/framework/host_object.h"
+#include "host/framework/translation_service.h"
+
+namespace host {
+
+struct GlobalObject : HostObject {
+  struct ConnectionInfo {
+    std::string connection_string;
+  } connection_info;
+  struct Company {
+    std::string code = "1";
+    bool fashion_attributes = false;  // the company's fashion-attributes flag
+    bool fashion_cycles = false;      // the environment's three fashion-cycle switches, all on
+  } company;
+  struct UserEnvironment {
+    std::string value1, value2;
+  } environment;
+  std::shared_ptr<TranslationService> translation;
+};
+
+}  // namespace host
