@@ -6,4 +6,6 @@ preset="${1:-default}"
 bash scripts/deps.sh
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" -j "$(nproc)"
+export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 ctest --preset "$preset" -j "$(nproc)"

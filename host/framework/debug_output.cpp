@@ -1,5 +1,7 @@
 #include "host/framework/debug_output.h"
 
+#include <dlfcn.h>
+
 #include <cstdlib>
 #include <deque>
 #include <iostream>
@@ -21,7 +23,7 @@ Sink& TheSink() {
 
 }  // namespace
 
-void OutputDebugStringA(const std::string& line) {
+void LocalOutput(const std::string& line) {
   Sink& sink = TheSink();
   std::function<void(const std::string&)> listener;
   {
@@ -32,6 +34,28 @@ void OutputDebugStringA(const std::string& line) {
   }
   if (std::getenv("QUARVELINDO_DEBUG") != nullptr) std::cerr << line << "\n";
   if (listener) listener(line);
+}
+
+}  // namespace host
+
+// The process-wide entry point: a module library, which carries its own copy
+// of this file, finds the executable's through the dynamic linker, so that
+// every trace line reaches one sink (as every module's reaches the one
+// debug output of the system).
+extern "C" __attribute__((visibility("default"))) void QuarvelindoDebugOutput(const char* line) {
+  host::LocalOutput(line);
+}
+
+namespace host {
+
+void OutputDebugStringA(const std::string& line) {
+  using Target = void (*)(const char*);
+  static const auto target = reinterpret_cast<Target>(dlsym(RTLD_DEFAULT, "QuarvelindoDebugOutput"));
+  if (target != nullptr) {
+    target(line.c_str());
+  } else {
+    LocalOutput(line);
+  }
 }
 
 std::vector<std::string> DebugOutputLines() {

@@ -1,0 +1,62 @@
+// quarvelindo-host: the substitute ERP shell that loads the module.
+//
+//   quarvelindo-host [--db CONNECTION] [--company N] [--language it|en]
+//                    [--module PATH] [--open] [--screenshot FILE]
+//
+// Without --db the connection comes from ~/.config/quarvelindo/quarvelindo.ini
+// (key "connection"), else the demo database in ~/.local/share/quarvelindo,
+// made on first start.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include "app/shell/main_window.h"
+#include "demo/erp_database.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName("quarvelindo");
+  QCommandLineParser parser;
+  parser.addHelpOption();
+  const QCommandLineOption db(QStringLiteral("db"), "ERP database or ODBC connection string", "connection");
+  const QCommandLineOption company(QStringLiteral("company"), "Company number", "n");
+  const QCommandLineOption language(QStringLiteral("language"), "User language (it, en)", "code");
+  const QCommandLineOption module(QStringLiteral("module"), "Module library", "path");
+  const QCommandLineOption open(QStringLiteral("open"), "Open the module at start");
+  const QCommandLineOption screenshot(QStringLiteral("screenshot"), "Save a picture of the window and quit", "file");
+  parser.addOptions({db, company, language, module, open, screenshot});
+  parser.process(application);
+
+  QSettings settings(QSettings::IniFormat, QSettings::UserScope, "quarvelindo", "quarvelindo");
+  shell::ShellSettings shell_settings;
+  shell_settings.connection =
+      (parser.isSet(db) ? parser.value(db) : settings.value("connection").toString()).toStdString();
+  shell_settings.company = (parser.isSet(company) ? parser.value(company) : settings.value("company", "1").toString()).toStdString();
+  shell_settings.language = (parser.isSet(language) ? parser.value(language) : settings.value("language", "it").toString()).toStdString();
+  shell_settings.module_path =
+      (parser.isSet(module) ? parser.value(module)
+                            : QCoreApplication::applicationDirPath() + "/libpdxr_quarvelindo.so").toStdString();
+  if (shell_settings.connection.empty()) {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(data);
+    const QString demo = data + "/demo.db";
+    if (!QFileInfo::exists(demo)) demo::GenerateDemoDatabase(demo.toStdString(), {20000, 1});
+    shell_settings.connection = demo.toStdString();
+  }
+
+  shell::MainWindow window(shell_settings, std::make_shared<shell::DialogPresenter>());
+  window.show();
+  if (parser.isSet(open) || parser.isSet(screenshot)) QTimer::singleShot(0, &window, &shell::MainWindow::OpenModule);
+  if (parser.isSet(screenshot)) {
+    const QString file = parser.value(screenshot);
+    QTimer::singleShot(800, &window, [&window, file] {
+      window.grab().save(file);
+      QApplication::quit();
+    });
+  }
+  return QApplication::exec();
+}

@@ -1,0 +1,64 @@
+// The host shell opens the module from its menu, loads it through its
+// exported factory, and asks it before changing company.
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/shell/main_window.h"
+#include "demo/erp_database.h"
+#include "host/framework/debug_output.h"
+
+class HostShellTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(dir_.isValid());
+    db_ = (dir_.path() + "/demo.db").toStdString();
+    demo::GenerateDemoDatabase(db_, {300, 3});
+  }
+
+  void opensTheModuleFromItsMenu() {
+    auto presenter = std::make_shared<host::RecordingPresenter>(7);
+    shell::MainWindow window({db_, "1", "it", QUARVELINDO_MODULE_PATH}, presenter);
+    window.show();
+    const size_t traces = host::DebugOutputLines().size();
+    window.ModuleAction()->trigger();
+    QCOMPARE(window.Mdi()->subWindowList().size(), 1);
+    QWidget* form = window.Mdi()->subWindowList().first()->widget();
+    QCOMPARE(form->objectName(), QString("FRMPD_QUARVELINDO"));
+    QCOMPARE(form->windowTitle(), QString("Comparazione tempi lavorazione"));
+    QVERIFY(form->findChild<QLabel*>("LBL_CONNESSIONE")->text().startsWith("Ditta 1 — SQLite"));
+    QVERIFY(window.Module()->GetConnection() != nullptr);  // the form handed its connection back
+    const auto lines = host::DebugOutputLines();
+    QVERIFY(lines.size() >= traces + 2);
+    QVERIFY(QString::fromStdString(lines[traces]).endsWith("|INI|PDXR_QUARVELINDO|CLSPD_QUARVELINDO"));
+    QVERIFY(QString::fromStdString(lines[traces + 1]).endsWith("|INI|PDXR_QUARVELINDO|FRMPD_QUARVELINDO"));
+
+    // No: the change is refused and the form stays.
+    window.Companies()->setCurrentText("2");
+    QCOMPARE(window.Companies()->currentText(), QString("1"));
+    QCOMPARE(presenter->shown.size(), size_t{1});
+    QCOMPARE(QString::fromStdString(presenter->shown[0].text),
+             QString("Il cambio azienda comporta la chiusura del programma, proseguo ?"));
+    QCOMPARE(window.Mdi()->subWindowList().size(), 1);
+    // Yes: the module closes and the company changes.
+    presenter->answer = 6;
+    window.Companies()->setCurrentText("2");
+    QCOMPARE(window.Companies()->currentText(), QString("2"));
+    QTRY_COMPARE(window.Mdi()->subWindowList().size(), 0);
+    QVERIFY(window.Module() == nullptr);
+  }
+
+  void aMissingModuleIsReported() {
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, shell::ModuleLoader("/nonexistent/libpdxr_quarvelindo.so"));
+  }
+
+ private:
+  QTemporaryDir dir_;
+  std::string db_;
+};
+
+QTEST_MAIN(HostShellTest)
+#include "host_shell_test.moc"

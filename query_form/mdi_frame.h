@@ -1,0 +1,16 @@
+// The host's frame as the forms receive it through ActiveFrame: the MDI area
+// of the host shell, where the module's windows open.
+#pragma once
+
+#include <QMdiArea>
+#include <QPointer>
+
+#include "host/framework/host_object.h"
+
+namespace query_form {
+
+struct MdiFrame : host::HostObject {
+  QPointer<QMdiArea> area;
+};
+
+}  // namespace query_form
