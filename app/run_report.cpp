@@ -108,11 +108,11 @@ void WriteTable(std::ostream& out, engine::ComparisonRun& run, const std::vector
                                   {"Setup", {"_SET"}},
                                   {"Macchina", {"_MACLAV", "_MACSET"}},
                                   {"Manodopera", {"_MANLAV", "_MANSET"}}};
-  out << std::left << std::setw(40) << run.DescrizioneGruppo();
-  for (const auto& b : blocks) out << " | " << std::setw(44) << b.title;
-  out << "\n" << std::setw(40) << "";
+  out << std::left << std::setw(24) << run.DescrizioneGruppo();
+  for (const auto& b : blocks) out << " | " << std::setw(48) << b.title;
+  out << "\n" << std::setw(24) << "";
   for (size_t i = 0; i < blocks.size(); ++i) {
-    out << " | " << std::setw(11) << "previsto" << std::setw(11) << "versato" << std::setw(12) << "scost." << std::setw(10)
+    out << " | " << std::setw(12) << "previsto" << std::setw(12) << "versato" << std::setw(14) << "scost." << std::setw(10)
         << "scost.%";
   }
   out << "\n";
@@ -123,7 +123,7 @@ void WriteTable(std::ostream& out, engine::ComparisonRun& run, const std::vector
     for (const auto& column : grouping) {
       label += (label.empty() ? "" : "/") + host::RTrim(Text(r.RSTempiVer->Value(column)));
     }
-    out << std::setw(40) << label.substr(0, 40);
+    out << std::setw(24) << label.substr(0, 24);
     prev->MoveFirst();
     prev->Find("IDGRUPPO = " + engine::ValoreNumerico(r.RSTempiVer->Value("IDGRUPPO")).ToText());
     for (const auto& b : blocks) {
@@ -135,11 +135,13 @@ void WriteTable(std::ostream& out, engine::ComparisonRun& run, const std::vector
         planned = host::Add(planned, p);
         booked = host::Add(booked, k);
       }
-      out << " | " << std::setw(11) << InUnit(planned, unit) << std::setw(11) << InUnit(booked, unit) << std::setw(12)
+      out << " | " << std::setw(12) << InUnit(planned, unit) << std::setw(12) << InUnit(booked, unit) << std::setw(14)
           << GapText(planned, booked, unit) << std::setw(10) << PercentText(planned, booked);
     }
     out << "\n";
   }
+  out << "\nA cycle phase (planned from the routing) counts once per group, with the quantity of the group's "
+         "first booking of it.\n";
   r.RSTempiVer->MoveFirst();
 }
 

@@ -30,13 +30,14 @@ class FakeForm : public FormServices {
     return kMbAnswerYes;
   }
   [[nodiscard]] std::string FormCaption() const override { return "Ricerca ordini di lavorazione"; }
-  host::DateService& DateService() override { return dates; }
+  host::DateService& DateService() override { return dates_from != nullptr ? *dates_from : dates; }
   host::NumberService& NumberService() override { return numbers; }
 
   std::vector<std::string> errors;
   std::vector<std::string> error_texts;
   std::vector<Message> messages;
   host::PlainDateService dates;
+  host::DateService* dates_from = nullptr;  // a connection's own, when the test has one
   host::PlainNumberService numbers;
 };
 

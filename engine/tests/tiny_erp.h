@@ -33,7 +33,14 @@ INSERT INTO PD08_MACCHINA VALUES (1, 'M1', 'Sega a nastro', 'R01');
 INSERT INTO PD06_DIPENDENTI VALUES (1, 'E1', 'Rossi', 'Mario');
 INSERT INTO MG66_ANAGRART VALUES (1, 'A1', 'G-A1'), (1, 'A2', 'G-A2');
 INSERT INTO MG87_ARTDESC VALUES (1, 'A1', '', '', 'Albero', 'G-D1'), (1, 'A2', '', '', 'Flangia', 'G-D2');
-INSERT INTO PD18_ARTPROD VALUES (1, 'A1', 0, 'C1', 0), (1, 'A2', 0, NULL, 0);
+INSERT INTO PD18_ARTPROD VALUES (1, 'A1', 0, 'C1', 0), (1, 'A2', 0, NULL, 0), (1, 'A3', 0, NULL, 1),
+  (1, 'A4', 3, NULL, 2);
+INSERT INTO PD42_PARGEST VALUES (1, 1);
+-- Configuration: A1 and A4 are configured; variant segments 3, 2 and a progressive 4.
+INSERT INTO CM15_CONFGCOMM VALUES (1, 'A1'), (1, 'A4');
+INSERT INTO MG5F_DIMECONF VALUES (1, '01COL', 3, 0), (1, '02TG', 2, 0), (1, '03PRG', 4, 1);
+INSERT INTO CM02_VALCONFIG VALUES (1, 'A1', '', 'DIAM', 1, NULL, 12.5, 'A1M', '2026-01-01 00:00:00'),
+  (1, 'A1', '', 'FINITURA', 0, '   ', NULL, 'A1M', '2026-01-01 00:00:00');
 -- Default cycle C1, phase 10: 2 min per piece, set-up 30 min, an operator 1 min per piece, two setters 5 min.
 INSERT INTO PD48_CICLI (PD48_DITTA_CG18, PD48_IDCICLO, PD48_CICLO_PD52, PD48_VERSIONE_PD52, PD48_IDDISBA_PD95,
   PD48_CODFASE_PD12, PD48_CODREP_PD07, PD48_MACCHINA_PD08, PD48_INDUMLAV, PD48_TMACLAV, PD48_NUMPEZZIUM,
