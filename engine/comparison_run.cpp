@@ -280,6 +280,13 @@ void ComparisonRun::CalcolaTempiPreventiviDettagliati() {
       phases_->Prefetch();
     }
     const BookingFields f(bookings);
+    // The formula evaluator, made once: it reads the booking's article and option.
+    const std::string* current_article = nullptr;
+    const std::string* current_option = nullptr;
+    const FormulaEvaluator formula = [&](const std::string& code, const std::string& cycle,
+                                         const std::array<Variant, 28>& values) {
+      return ElaboraFormulaCicli(form_, *inputs_.production, code, *current_article, *current_option, cycle, values);
+    };
     // Bookings of one phase row with one quantity plan the same times: each
     // such phase is computed once (the run's phase rows live as long as it).
     std::unordered_map<std::string, PhaseTimes> computed;
@@ -310,10 +317,8 @@ void ComparisonRun::CalcolaTempiPreventiviDettagliati() {
       times.TLAV = times.TSET = times.TATT = times.TCODA = times.MLAV = times.MSET = int16_t{0};
       BookingKeys keys{Read(bookings, f.numreg), Read(bookings, f.order_row), phase, Read(bookings, f.department),
                        art, option};
-      const FormulaEvaluator formula = [&](const std::string& code, const std::string& cycle,
-                                           const std::array<Variant, 28>& values) {
-        return ElaboraFormulaCicli(form_, *inputs_.production, code, art, option, cycle, values);
-      };
+      current_article = &art;
+      current_option = &option;
       if (host::CompareNumbers(ValoreNumerico(Read(bookings, f.bom)), int16_t{0}) > 0) {
         if (auto row = phases_->OrderPhase(host::RTrim(Read(bookings, f.numreg).JoinedText()),
                                            Read(bookings, f.order_row), department, phase)) {

@@ -18,6 +18,8 @@ Variant NVL(FormServices& form, const Variant& value, const Variant& fallback) {
 double Arrotonda(FormServices& form, const Variant& value, int16_t decimals) {
   try {
     const Decimal number = value.ToDecimal();
+    // A whole number is already rounded to any number of decimals.
+    if (number.Scale() == 0 && decimals >= 0) return number.ToDouble();
     // The scale factor is built in base 10 too, so 1.005 × 100 is exactly 100.5.
     const Decimal factor = decimals >= 0 ? Decimal::FromParts(host::Pow10(decimals), 0)
                                          : Decimal::FromParts(1, -decimals);
