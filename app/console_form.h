@@ -19,7 +19,8 @@ class ConsoleForm : public engine::FormServices {
     std::string out(text);
     return quote == 1 ? host::ReplaceAll(out, "'", "''") : out;
   }
-  int32_t MsgBoxLingua(std::string_view text, int32_t /*number*/, int32_t /*buttons*/, std::string_view title) override {
+  int32_t MsgBoxLingua(std::string_view text, int32_t /*number*/, int32_t /*buttons*/,
+                       std::string_view title) override {
     std::cerr << title << ": " << text << "\n";
     return engine::kMbAnswerYes;
   }

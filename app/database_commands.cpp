@@ -35,9 +35,11 @@ void AddDatabaseCommands(CLI::App& cli) {
   });
 
   auto args = std::make_shared<DemoArgs>();
-  auto* demo_db = cli.add_subcommand("demo-db", "Create the demo ERP database (SQLite): two companies, a year of bookings");
+  auto* demo_db =
+      cli.add_subcommand("demo-db", "Create the demo ERP database (SQLite): two companies, a year of bookings");
   demo_db->add_option("FILE", args->file, "New database file")->required();
-  demo_db->add_option("--bookings", args->bookings, "Number of bookings")->check(CLI::Range(int64_t{1}, int64_t{50000000}));
+  demo_db->add_option("--bookings", args->bookings, "Number of bookings")
+      ->check(CLI::Range(int64_t{1}, int64_t{50000000}));
   demo_db->add_option("--seed", args->seed, "Seed of the generator (same seed, same data)");
   demo_db->callback([args] {
     const auto start = std::chrono::steady_clock::now();

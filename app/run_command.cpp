@@ -149,9 +149,9 @@ int Run(const RunArgs& args) {
   WriteReport(out, run, totals, grouping_columns, {args.format, args.bookings});
   if (args.timing) {
     const auto ms = [](auto a, auto b) { return std::chrono::duration<double, std::milli>(b - a).count(); };
-    std::cerr << "bookings " << records.RSTempiVerDett->RecordCount() << ", groups " << records.RSTempiVer->RecordCount()
-              << "; read and planned " << ms(start, read) << " ms, group totals " << ms(read, computed)
-              << " ms; statements " << connection->StatementCount() << "\n";
+    std::cerr << "bookings " << records.RSTempiVerDett->RecordCount() << ", groups "
+              << records.RSTempiVer->RecordCount() << "; read and planned " << ms(start, read) << " ms, group totals "
+              << ms(read, computed) << " ms; statements " << connection->StatementCount() << "\n";
   }
   return 0;
 }

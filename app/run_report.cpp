@@ -54,7 +54,8 @@ std::map<std::string, std::vector<Variant>> BookingsOfGroups(engine::ComparisonR
   for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
     r.RSTempiVerDett->SetFilter(totals.GroupFilter());
     auto& ids = out[engine::ValoreNumerico(r.RSTempiVer->Value("IDGRUPPO")).ToText()];
-    for (; !r.RSTempiVerDett->Eof(); r.RSTempiVerDett->MoveNext()) ids.push_back(r.RSTempiVerDett->Value("PD44_PRGMVORE_PD31"));
+    for (; !r.RSTempiVerDett->Eof(); r.RSTempiVerDett->MoveNext())
+      ids.push_back(r.RSTempiVerDett->Value("PD44_PRGMVORE_PD31"));
   }
   r.RSTempiVerDett->SetFilter("");
   r.RSTempiVer->MoveFirst();
@@ -92,7 +93,8 @@ std::string GapText(const Variant& planned, const Variant& booked, int16_t unit)
 
 std::string PercentText(const Variant& planned, const Variant& booked) {
   if (planned.ToDecimal().IsZero()) return "";
-  const host::Decimal p = (booked.ToDecimal() / planned.ToDecimal() - host::Decimal::FromInt(1)) * host::Decimal::FromInt(100);
+  const host::Decimal p =
+      (booked.ToDecimal() / planned.ToDecimal() - host::Decimal::FromInt(1)) * host::Decimal::FromInt(100);
   return p.Round(2).ToFixed(2);
 }
 
@@ -112,8 +114,8 @@ void WriteTable(std::ostream& out, engine::ComparisonRun& run, const std::vector
   for (const auto& b : blocks) out << " | " << std::setw(48) << b.title;
   out << "\n" << std::setw(24) << "";
   for (size_t i = 0; i < blocks.size(); ++i) {
-    out << " | " << std::setw(12) << "previsto" << std::setw(12) << "versato" << std::setw(14) << "scost." << std::setw(10)
-        << "scost.%";
+    out << " | " << std::setw(12) << "previsto" << std::setw(12) << "versato" << std::setw(14) << "scost."
+        << std::setw(10) << "scost.%";
   }
   out << "\n";
   auto prev = r.RSTempiPrev->Clone();
@@ -166,7 +168,8 @@ void WriteReport(std::ostream& out, engine::ComparisonRun& run, engine::GroupTot
       for (const auto& column : grouping) out << Csv(host::RTrim(Text(r.RSTempiVer->Value(column)))) << ",";
       prev->MoveFirst();
       prev->Find("IDGRUPPO = " + engine::ValoreNumerico(r.RSTempiVer->Value("IDGRUPPO")).ToText());
-      for (size_t i = 0; i < prev->FieldCount(); ++i) out << (i ? "," : "") << (prev->Eof() ? "" : Csv(Text(prev->Value(i))));
+      for (size_t i = 0; i < prev->FieldCount(); ++i)
+        out << (i ? "," : "") << (prev->Eof() ? "" : Csv(Text(prev->Value(i))));
       out << "\n";
     }
     if (options.bookings) {

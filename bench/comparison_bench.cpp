@@ -129,10 +129,11 @@ int main(int argc, char** argv) {
     const auto& t = run.LastTimings();
     std::printf("  grouped query %.2f s, detailed query %.2f s, planned times %.2f s\n", t.grouped, t.detailed,
                 t.planned);
-    std::printf("ratio whole / read alone: %.2f wall, %.2f CPU (%.2f s / %.2f s); SQL statements executed: %lld "
-                "(phase rows %lld); errors %d\n",
-                whole / read, whole_cpu / read_cpu, whole_cpu, read_cpu, static_cast<long long>(statements),
-                static_cast<long long>(run.Phases().Statements()), form.Errors());
+    std::printf(
+        "ratio whole / read alone: %.2f wall, %.2f CPU (%.2f s / %.2f s); SQL statements executed: %lld "
+        "(phase rows %lld); errors %d\n",
+        whole / read, whole_cpu / read_cpu, whole_cpu, read_cpu, static_cast<long long>(statements),
+        static_cast<long long>(run.Phases().Statements()), form.Errors());
     auto& r = run.Records();
     std::printf("storage: RSTempiVerDett %zu MiB, RSTempiPrevDett %zu MiB, RSTempiVer %zu MiB, RSTempiPrev %zu MiB\n",
                 r.RSTempiVerDett->Storage().MemoryBytes() >> 20, r.RSTempiPrevDett->Storage().MemoryBytes() >> 20,

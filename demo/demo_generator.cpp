@@ -34,7 +34,9 @@ class Random {
   bool Percent(int p) { return Below(100) < p; }
   double Unit() { return static_cast<double>(engine_()) / 4294967296.0; }
   template <typename T>
-  const T& Pick(const std::vector<T>& items) { return items[static_cast<size_t>(Below(static_cast<int64_t>(items.size())))]; }
+  const T& Pick(const std::vector<T>& items) {
+    return items[static_cast<size_t>(Below(static_cast<int64_t>(items.size())))];
+  }
 
  private:
   std::mt19937 engine_;
@@ -113,8 +115,8 @@ std::string DateText(int64_t day_of_2026, int hour = 0, int minute = 0) {
   const int64_t base = host::DateTime::FromParts(2026, 1, 1)->Seconds();
   const auto d = host::DateTime::FromSeconds(base + day_of_2026 * 86400 + hour * 3600 + minute * 60);
   std::array<char, 32> b{};
-  std::snprintf(b.data(), b.size(), "%04d-%02d-%02d %02d:%02d:%02d", d.Year(), d.Month(), d.Day(), d.Hour(),
-                d.Minute(), d.Second());
+  std::snprintf(b.data(), b.size(), "%04d-%02d-%02d %02d:%02d:%02d", d.Year(), d.Month(), d.Day(), d.Hour(), d.Minute(),
+                d.Second());
   return b.data();
 }
 
@@ -123,12 +125,12 @@ constexpr std::array<double, 5> kUnitSeconds{1, 60, 3600, 86400, 0.6};
 
 // One phase as planned: what the cycle row (or order phase detail) holds.
 struct Phase {
-  int64_t id = 0;            // PD48_IDCICLO
-  int64_t code = 0;          // phase code
+  int64_t id = 0;    // PD48_IDCICLO
+  int64_t code = 0;  // phase code
   std::string department;
   std::string machine;
   int run_unit = 1;
-  double run_time = 0;       // per NP pieces, in run_unit
+  double run_time = 0;  // per NP pieces, in run_unit
   double pieces_per_unit = 1;
   int setup_unit = 1;
   double setup_time = 0;
@@ -162,8 +164,8 @@ struct Article {
   std::string code;
   std::vector<std::string> options;  // empty: no variants
   int type = 0;
-  std::string cycle;                 // default cycle code, "" when none
-  std::vector<Phase> cycle_phases;   // the default cycle (version 0)
+  std::string cycle;                // default cycle code, "" when none
+  std::vector<Phase> cycle_phases;  // the default cycle (version 0)
   std::map<std::string, int64_t> bom_by_option;
   std::map<int64_t, std::vector<Phase>> bom_phases;
   std::map<int64_t, double> bom_lot;
@@ -223,10 +225,9 @@ class Generator {
       w_.Insert("PD07_REPARTO", {"PD07_DITTA_CG18", "PD07_CODREP", "PD07_DESCR"},
                 {k, S(c.departments[i]), S("Reparto " + dept_names[i])});
     }
-    const std::vector<std::pair<int64_t, std::string>> phases{{10, "Taglio barre"},   {20, "Tornitura"},
-                                                              {30, "Fresatura"},      {40, "Foratura"},
-                                                              {50, "Montaggio"},      {60, "Verniciatura"},
-                                                              {70, "Collaudo finale"}};
+    const std::vector<std::pair<int64_t, std::string>> phases{
+        {10, "Taglio barre"}, {20, "Tornitura"},    {30, "Fresatura"},      {40, "Foratura"},
+        {50, "Montaggio"},    {60, "Verniciatura"}, {70, "Collaudo finale"}};
     for (const auto& [code, name] : phases) {
       w_.Insert("PD12_FASILAVORO", {"PD12_DITTA_CG18", "PD12_CODFASE", "PD12_DESCR"}, {k, I(code), S(name)});
     }
@@ -237,27 +238,31 @@ class Generator {
       w_.Insert("PD08_MACCHINA", {"PD08_DITTA_CG18", "PD08_MACCHINA", "PD08_DESCR", "PD08_CODREP_PD07"},
                 {k, S(c.machines.back()), S("Macchina " + std::to_string(m) + " " + dept), S(dept)});
     }
-    const std::vector<std::string> surnames{"Rossi", "Bianchi", "Colombo", "Ferrari", "Esposito", "Ricci",
-                                            "Marino", "Greco", "Bruno", "Gallo", "Conti", "De Luca"};
+    const std::vector<std::string> surnames{"Rossi",  "Bianchi", "Colombo", "Ferrari", "Esposito", "Ricci",
+                                            "Marino", "Greco",   "Bruno",   "Gallo",   "Conti",    "De Luca"};
     const std::vector<std::string> names{"Marco", "Giulia", "Luca", "Sara", "Paolo", "Anna", "Davide", "Elena"};
     for (int e = 1; e <= employees; ++e) {
       c.employees.push_back(Code("D", e, 3));
       w_.Insert("PD06_DIPENDENTI", {"PD06_DITTA_CG18", "PD06_CODDIP", "PD06_COGNOME", "PD06_NOME"},
                 {k, S(c.employees.back()), S(random_.Pick(surnames)), S(random_.Pick(names))});
     }
-    for (const auto& [um, descr] : std::vector<std::pair<std::string, std::string>>{{"PZ", "Pezzi"}, {"H", "Ore"}, {"KG", "Chilogrammi"}}) {
+    for (const auto& [um, descr] :
+         std::vector<std::pair<std::string, std::string>>{{"PZ", "Pezzi"}, {"H", "Ore"}, {"KG", "Chilogrammi"}}) {
       w_.Insert("CG0C_UNITAMISURA", {"CG0C_DITTA_CG18", "CG0C_UMSIGLA", "CG0C_DESCR"}, {k, S(um), S(descr)});
     }
-    w_.Insert("PD56_ANAGKIT", {"PD56_DITTA_CG18", "PD56_CODICE", "PD56_DESCR"}, {k, S("KIT01"), S("Kit attrezzaggio tornio")});
+    w_.Insert("PD56_ANAGKIT", {"PD56_DITTA_CG18", "PD56_CODICE", "PD56_DESCR"},
+              {k, S("KIT01"), S("Kit attrezzaggio tornio")});
     w_.Insert("CI03_CAUSALI", {"CI03_DITTA_CG18", "CI03_CODICE", "CI03_DESCR"}, {k, S("VERS"), S("Versamento ore")});
-    w_.Insert("CI03_CAUSALI", {"CI03_DITTA_CG18", "CI03_CODICE", "CI03_DESCR"}, {k, S("RILP"), S("Rilevazione presenze")});
+    w_.Insert("CI03_CAUSALI", {"CI03_DITTA_CG18", "CI03_CODICE", "CI03_DESCR"},
+              {k, S("RILP"), S("Rilevazione presenze")});
     for (int a = 1; a <= 3; ++a) {
       w_.Insert("PC03_ANAGPDC", {"PC03_DITTA_CG18", "PC03_PDC_PC01", "PC03_CONTO", "PC03_DESCR"},
                 {k, I(1), S(Code("CDC", a, 3)), S("Centro di costo " + std::to_string(a))});
     }
     for (int s = 1; s <= 2; ++s) {
       const int64_t anag = c.code * 1000 + s;
-      w_.Insert("CG16_ANAGGEN", {"CG16_CODICE", "CG16_RAGSOANAG"}, {I(anag), S("Terzista " + std::to_string(anag) + " S.r.l.")});
+      w_.Insert("CG16_ANAGGEN", {"CG16_CODICE", "CG16_RAGSOANAG"},
+                {I(anag), S("Terzista " + std::to_string(anag) + " S.r.l.")});
       w_.Insert("CG44_CLIFOR", {"CG44_DITTA_CG18", "CG44_TIPOCF", "CG44_CLIFOR", "CG44_CODICE_CG16"},
                 {k, I(1), I(1000 + s), I(anag)});
       w_.Insert("PD05_COSTIFORN",
@@ -295,9 +300,12 @@ class Generator {
       w_.Insert("PD24_FORMULE", {"PD24_DITTA_CG18", "PD24_CODICE", "PD24_DESCR", "PD24_ESPRESSIONE"},
                 {k, S(code), S("Formula " + code), S(expression)});
     }
-    w_.Insert("MG5F_DIMECONF", {"MG5F_DITTA_CG18", "MG5F_CODICEVAR", "MG5F_SIZE", "MG5F_INDPROGCONFIG"}, {k, S("01COL"), I(3), I(0)});
-    w_.Insert("MG5F_DIMECONF", {"MG5F_DITTA_CG18", "MG5F_CODICEVAR", "MG5F_SIZE", "MG5F_INDPROGCONFIG"}, {k, S("02TG"), I(2), I(0)});
-    w_.Insert("MG5F_DIMECONF", {"MG5F_DITTA_CG18", "MG5F_CODICEVAR", "MG5F_SIZE", "MG5F_INDPROGCONFIG"}, {k, S("03PRG"), I(4), I(1)});
+    w_.Insert("MG5F_DIMECONF", {"MG5F_DITTA_CG18", "MG5F_CODICEVAR", "MG5F_SIZE", "MG5F_INDPROGCONFIG"},
+              {k, S("01COL"), I(3), I(0)});
+    w_.Insert("MG5F_DIMECONF", {"MG5F_DITTA_CG18", "MG5F_CODICEVAR", "MG5F_SIZE", "MG5F_INDPROGCONFIG"},
+              {k, S("02TG"), I(2), I(0)});
+    w_.Insert("MG5F_DIMECONF", {"MG5F_DITTA_CG18", "MG5F_CODICEVAR", "MG5F_SIZE", "MG5F_INDPROGCONFIG"},
+              {k, S("03PRG"), I(4), I(1)});
     for (int a = 1; a <= articles; ++a) c.articles.push_back(MakeArticle(c, a));
   }
 
@@ -353,21 +361,43 @@ class Generator {
 
   void WriteCyclePhase(const Company& c, const Phase& p, const std::string& cycle, int64_t version, int64_t bom,
                        int64_t sequence) {
-    w_.Insert("PD48_CICLI",
-              {"PD48_DITTA_CG18", "PD48_IDCICLO", "PD48_CICLO_PD52", "PD48_VERSIONE_PD52", "PD48_IDDISBA_PD95",
-               "PD48_SEQFASE", "PD48_CODFASE_PD12", "PD48_CODREP_PD07", "PD48_CODFORN_CG44", "PD48_MACCHINA_PD08",
-               "PD48_INDUMLAV", "PD48_TMACLAV", "PD48_FORMLAV_PD24", "PD48_INDUMSETUP", "PD48_TMACSETUP",
-               "PD48_NUMPEZSETUP", "PD48_FORMSETUP_PD24", "PD48_NUMPEZZIUM", "PD48_INDUMTOTLAV", "PD48_TTOTLAV",
-               "PD48_INDUMATTESA", "PD48_TATTESA", "PD48_INDUMCODA", "PD48_TCODA", "PD48_IDENTPROG"},
-              {I(c.code), I(p.id), S(cycle), I(version), bom > 0 ? I(bom) : kNull, I(sequence), I(p.code),
-               S(p.department), kNull, p.machine.empty() ? kNull : S(p.machine), I(p.run_unit), D(p.run_time),
-               p.run_formula.empty() ? kNull : S(p.run_formula), I(p.setup_unit), D(p.setup_time), D(p.setup_pieces),
-               p.setup_formula.empty() ? kNull : S(p.setup_formula), D(p.pieces_per_unit), I(1), D(0),
-               I(p.wait_unit), D(p.wait), I(p.queue_unit), D(p.queue), I(p.id)});
+    w_.Insert(
+        "PD48_CICLI",
+        {"PD48_DITTA_CG18",  "PD48_IDCICLO",        "PD48_CICLO_PD52",   "PD48_VERSIONE_PD52", "PD48_IDDISBA_PD95",
+         "PD48_SEQFASE",     "PD48_CODFASE_PD12",   "PD48_CODREP_PD07",  "PD48_CODFORN_CG44",  "PD48_MACCHINA_PD08",
+         "PD48_INDUMLAV",    "PD48_TMACLAV",        "PD48_FORMLAV_PD24", "PD48_INDUMSETUP",    "PD48_TMACSETUP",
+         "PD48_NUMPEZSETUP", "PD48_FORMSETUP_PD24", "PD48_NUMPEZZIUM",   "PD48_INDUMTOTLAV",   "PD48_TTOTLAV",
+         "PD48_INDUMATTESA", "PD48_TATTESA",        "PD48_INDUMCODA",    "PD48_TCODA",         "PD48_IDENTPROG"},
+        {I(c.code),
+         I(p.id),
+         S(cycle),
+         I(version),
+         bom > 0 ? I(bom) : kNull,
+         I(sequence),
+         I(p.code),
+         S(p.department),
+         kNull,
+         p.machine.empty() ? kNull : S(p.machine),
+         I(p.run_unit),
+         D(p.run_time),
+         p.run_formula.empty() ? kNull : S(p.run_formula),
+         I(p.setup_unit),
+         D(p.setup_time),
+         D(p.setup_pieces),
+         p.setup_formula.empty() ? kNull : S(p.setup_formula),
+         D(p.pieces_per_unit),
+         I(1),
+         D(0),
+         I(p.wait_unit),
+         D(p.wait),
+         I(p.queue_unit),
+         D(p.queue),
+         I(p.id)});
     int64_t prog = 1;
     for (const auto& worker : p.workers) {
       w_.Insert("PD54_ADDETTILAV",
-                {"PD54_IDCICLO_PD48", "PD54_PROG", "PD54_NUMADDETTI", "PD54_TEMPOIMP", "PD54_INDUMTEMPO", "PD54_INDOPERAZIONE"},
+                {"PD54_IDCICLO_PD48", "PD54_PROG", "PD54_NUMADDETTI", "PD54_TEMPOIMP", "PD54_INDUMTEMPO",
+                 "PD54_INDOPERAZIONE"},
                 {I(p.id), I(prog++), worker.count == 1 && random_.Percent(30) ? kNull : D(worker.count), D(worker.time),
                  I(worker.unit), I(worker.operation)});
     }
@@ -394,17 +424,20 @@ class Generator {
     if (n % 5 != 4) a.cycle = Code("CIC", n, 4);
     const int64_t article_guid = next_guid_++;
     w_.Insert("MG66_ANAGRART", {"MG66_DITTA_CG18", "MG66_CODART", "MG66_GUID"}, {k, S(a.code), S(Guid(article_guid))});
-    w_.Insert("CO5S_STATIENTITA", {"CO5S_GUID", "CO5S_ENTITA", "CO5S_IDSTATO"}, {S(Guid(article_guid)), I(6), I(1 + n % 3)});
+    w_.Insert("CO5S_STATIENTITA", {"CO5S_GUID", "CO5S_ENTITA", "CO5S_IDSTATO"},
+              {S(Guid(article_guid)), I(6), I(1 + n % 3)});
     Attributes(article_guid, 5, n % 2 ? "LINEA_A" : "LINEA_B");
-    w_.Insert("PD18_ARTPROD", {"PD18_DITTA_CG18", "PD18_CODART_MG66", "PD18_INDTIPOART", "PD18_CODCICLO", "PD18_INDGESDISBA"},
+    w_.Insert("PD18_ARTPROD",
+              {"PD18_DITTA_CG18", "PD18_CODART_MG66", "PD18_INDTIPOART", "PD18_CODCICLO", "PD18_INDGESDISBA"},
               {k, S(a.code), I(a.type), a.cycle.empty() ? kNull : S(a.cycle), I(n % 7 == 0 ? 2 : 0)});
     std::vector<std::string> described{""};
     described.insert(described.end(), a.options.begin(), a.options.end());
     for (const auto& option : described) {
       const int64_t guid = next_guid_++;
-      w_.Insert("MG87_ARTDESC",
-                {"MG87_DITTA_CG18", "MG87_CODART_MG66", "MG87_OPZIONE_MG5E", "MG87_LINGUA_MG52", "MG87_DESCART", "MG87_GUID"},
-                {k, S(a.code), S(option), S(""), S(description + (option.empty() ? "" : " " + option)), S(Guid(guid))});
+      w_.Insert(
+          "MG87_ARTDESC",
+          {"MG87_DITTA_CG18", "MG87_CODART_MG66", "MG87_OPZIONE_MG5E", "MG87_LINGUA_MG52", "MG87_DESCART", "MG87_GUID"},
+          {k, S(a.code), S(option), S(""), S(description + (option.empty() ? "" : " " + option)), S(Guid(guid))});
       if (!option.empty()) {
         w_.Insert("FA12_ARTICOLI", {"FA12_DITTA_CG18", "FA12_CODART_MG66", "FA12_OPZIONE_MG5E", "FA12_STAGIONE"},
                   {k, S(a.code), S(option.substr(0, 3)), S("PE26")});
@@ -442,7 +475,8 @@ class Generator {
         a.bom_lot[bom] = lot;
         auto routing = MakeRouting(c);
         int64_t seq = 10;
-        for (const auto& p : routing) WriteCyclePhase(c, p, a.cycle.empty() ? Code("CB", n, 4) : a.cycle, 1, bom, seq += 10);
+        for (const auto& p : routing)
+          WriteCyclePhase(c, p, a.cycle.empty() ? Code("CB", n, 4) : a.cycle, 1, bom, seq += 10);
         a.bom_phases[bom] = std::move(routing);
       }
     }
@@ -458,7 +492,8 @@ class Generator {
       const std::string section = random_.Percent(80) ? "A" : "B";
       const int64_t guid = next_guid_++;
       w_.Insert("DO11_DOCTESTATA",
-                {"DO11_DITTA_CG18", "DO11_NUMREG_CO99", "DO11_DOCUM_MG36", "DO11_DATADOC", "DO11_SEZDOC", "DO11_NUMDOC", "DO11_GUID"},
+                {"DO11_DITTA_CG18", "DO11_NUMREG_CO99", "DO11_DOCUM_MG36", "DO11_DATADOC", "DO11_SEZDOC", "DO11_NUMDOC",
+                 "DO11_GUID"},
                 {k, S(numreg), S("ODL"), S(DateText(day)), S(section), I(o), S(Guid(guid))});
       w_.Insert("CO5S_STATIENTITA", {"CO5S_GUID", "CO5S_ENTITA", "CO5S_IDSTATO"}, {S(Guid(guid)), I(7), I(1 + o % 4)});
       Attributes(guid, 19, o % 3 ? "URGENTE" : "");
@@ -685,17 +720,20 @@ class Generator {
 
   void WriteBooking(const Company& c, const Booking& b, int64_t id) {
     static const std::vector<const char*> kColumns{
-        "PD44_DITTA_CG18", "PD44_PRGMVORE_PD31", "PD44_DATAREG", "PD44_CODART_MG66", "PD44_OPZIONE",
-        "PD44_CODFASE_PD12", "PD44_SEQFASE", "PD44_CODFORNREP", "PD44_MACCHINA_PD08", "PD44_CODDIP_PD06",
-        "PD44_CODPROG_PD14", "PD44_SOTPROG_PD14", "PD44_CODNODO_PD0C", "PD44_CODATTIVITA_PD0D", "PD44_CODCOMM",
-        "PD44_CODSCOM", "PD44_NUMREG_CO99", "PD44_SEZDOC_DO11", "PD44_NUMDOC_DO11", "PD44_PROGRIGA_DO30",
-        "PD44_QTALAV", "PD44_INDORA", "PD44_OREORD", "PD44_MINORD", "PD44_SECORD", "PD44_KITATT_PD56",
-        "PD44_INDTIPOCOSDQR", "PD44_VALUTADQR", "PD44_UMTEMPODQR", "PD44_COSTODQR", "PD44_IMPDQR",
-        "PD44_VALUTAMAC", "PD44_UMTEMPOMAC", "PD44_COSTOMAC", "PD44_IMPMAC", "PD44_NOTE", "PD44_INDLAVORAZ",
-        "PD44_INIZLAV", "PD44_OREINI", "PD44_MININI", "PD44_SECINI", "PD44_FINELAV", "PD44_OREFIN",
-        "PD44_MINFIN", "PD44_SECFIN", "PD44_CLIFOR_CG44", "PD44_UMSIGLA_CG0C", "PD44_COSTOFORN_PD05",
-        "PD44_CODICE_CI03", "PD44_PDC_PC01", "PD44_CONTOORIG_PC03", "PD44_CONTODEST_PC03", "PD44_INDTIPOVERS",
-        "PD44_IDCOSTO_PD5A", "PD44_CODSQUADRA_PD10"};
+        "PD44_DITTA_CG18",    "PD44_PRGMVORE_PD31",    "PD44_DATAREG",        "PD44_CODART_MG66",
+        "PD44_OPZIONE",       "PD44_CODFASE_PD12",     "PD44_SEQFASE",        "PD44_CODFORNREP",
+        "PD44_MACCHINA_PD08", "PD44_CODDIP_PD06",      "PD44_CODPROG_PD14",   "PD44_SOTPROG_PD14",
+        "PD44_CODNODO_PD0C",  "PD44_CODATTIVITA_PD0D", "PD44_CODCOMM",        "PD44_CODSCOM",
+        "PD44_NUMREG_CO99",   "PD44_SEZDOC_DO11",      "PD44_NUMDOC_DO11",    "PD44_PROGRIGA_DO30",
+        "PD44_QTALAV",        "PD44_INDORA",           "PD44_OREORD",         "PD44_MINORD",
+        "PD44_SECORD",        "PD44_KITATT_PD56",      "PD44_INDTIPOCOSDQR",  "PD44_VALUTADQR",
+        "PD44_UMTEMPODQR",    "PD44_COSTODQR",         "PD44_IMPDQR",         "PD44_VALUTAMAC",
+        "PD44_UMTEMPOMAC",    "PD44_COSTOMAC",         "PD44_IMPMAC",         "PD44_NOTE",
+        "PD44_INDLAVORAZ",    "PD44_INIZLAV",          "PD44_OREINI",         "PD44_MININI",
+        "PD44_SECINI",        "PD44_FINELAV",          "PD44_OREFIN",         "PD44_MINFIN",
+        "PD44_SECFIN",        "PD44_CLIFOR_CG44",      "PD44_UMSIGLA_CG0C",   "PD44_COSTOFORN_PD05",
+        "PD44_CODICE_CI03",   "PD44_PDC_PC01",         "PD44_CONTOORIG_PC03", "PD44_CONTODEST_PC03",
+        "PD44_INDTIPOVERS",   "PD44_IDCOSTO_PD5A",     "PD44_CODSQUADRA_PD10"};
     std::vector<Value> v(kColumns.size(), kNull);
     v[0] = I(c.code);
     v[1] = I(id);

@@ -25,16 +25,16 @@ struct BookingQueryInput {
   std::string company;           // PvarCodDitta as text
   std::string unit_code;         // the text of CMB_TIPOTEMPO: "0".."3"
   bool fashion = false;
-  std::string condition;         // the query control's filter text
-  std::string grouping;          // the order control's grouping text
-  std::string ordering;          // the order control's ordering text (only tested for non-blank)
-  std::string booking_columns;   // ElencoCampiDaSelect_V2 of PD44_VERSORE
+  std::string condition;        // the query control's filter text
+  std::string grouping;         // the order control's grouping text
+  std::string ordering;         // the order control's ordering text (only tested for non-blank)
+  std::string booking_columns;  // ElencoCampiDaSelect_V2 of PD44_VERSORE
 };
 
 struct BookingQueries {
   std::string grouped;
   std::string detailed;
-  std::string group_list;      // after the PD44_OPZIONE replacement, with its trailing ", "
+  std::string group_list;  // after the PD44_OPZIONE replacement, with its trailing ", "
   std::string aggregate_list;
   std::string order_list;
 };

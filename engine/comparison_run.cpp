@@ -55,7 +55,9 @@ struct BookingFields {
       machine, employee, hours, minutes, seconds;
 };
 
-Variant Read(const host::RecordSet& rs, int index) { return index < 0 ? Variant() : rs.Value(static_cast<size_t>(index)); }
+Variant Read(const host::RecordSet& rs, int index) {
+  return index < 0 ? Variant() : rs.Value(static_cast<size_t>(index));
+}
 
 }  // namespace
 
@@ -164,15 +166,11 @@ void ComparisonRun::CompleteFieldMetadata() {
     if (!booked) {
       switch (field.AdoTypeCode()) {
         case host::kAdDate:
-        case host::kAdDBTimeStamp:
-          campi.SetValue("TIPO", "D");
-          break;
+        case host::kAdDBTimeStamp: campi.SetValue("TIPO", "D"); break;
         case host::kAdChar:
         case host::kAdWChar:
         case host::kAdVarChar:
-        case host::kAdVarWChar:
-          campi.SetValue("TIPO", "C");
-          break;
+        case host::kAdVarWChar: campi.SetValue("TIPO", "C"); break;
         default:
           campi.SetValue("TIPO", "N");
           campi.SetValue("DECIMALI", int32_t{field.scale});
@@ -200,17 +198,10 @@ PlannedSplit SplitPlanned(FormServices& form, const Variant& planned_seconds, in
       split.seconds = s;
       break;
     }
-    case kOreDecimali:
-      split.hours = Arrotonda(form, host::Divide(planned_seconds, int16_t{3600}), 2);
-      break;
-    case kMinutiDecimali:
-      split.minutes = Arrotonda(form, host::Divide(planned_seconds, int16_t{60}), 2);
-      break;
-    case kSecondiDecimali:
-      split.seconds = Arrotonda(form, planned_seconds, 2);
-      break;
-    default:
-      break;
+    case kOreDecimali: split.hours = Arrotonda(form, host::Divide(planned_seconds, int16_t{3600}), 2); break;
+    case kMinutiDecimali: split.minutes = Arrotonda(form, host::Divide(planned_seconds, int16_t{60}), 2); break;
+    case kSecondiDecimali: split.seconds = Arrotonda(form, planned_seconds, 2); break;
+    default: break;
   }
   return split;
 }
@@ -219,8 +210,8 @@ void WriteTotalCategory(FormServices& form, host::RecordSet& rs, int16_t unit, c
                         const Variant& booked_h, const Variant& booked_m, const Variant& booked_s) {
   const PlannedSplit split = SplitPlanned(form, planned_seconds, unit);
   const auto percent = [&](const Variant& booked, const Variant& planned) {
-    return Variant(Arrotonda(
-        form, host::Multiply(host::Subtract(host::Divide(booked, planned), int16_t{1}), int16_t{100}), 2));
+    return Variant(
+        Arrotonda(form, host::Multiply(host::Subtract(host::Divide(booked, planned), int16_t{1}), int16_t{100}), 2));
   };
   const auto is_zero = [](const Variant& v) { return host::CompareNumbers(v, int16_t{0}) == 0; };
   switch (unit) {
@@ -249,9 +240,9 @@ void WriteTotalCategory(FormServices& form, host::RecordSet& rs, int16_t unit, c
       rs.SetValue("OREVERS", booked_h);
       rs.SetValue("MINVERS", booked_m);
       rs.SetValue("SECVERS", booked_s);
-      const Variant planned = host::Add(host::Add(host::Multiply(split.hours, int16_t{3600}),
-                                                  host::Multiply(split.minutes, int16_t{60})),
-                                        split.seconds);
+      const Variant planned =
+          host::Add(host::Add(host::Multiply(split.hours, int16_t{3600}), host::Multiply(split.minutes, int16_t{60})),
+                    split.seconds);
       const Variant booked = host::Add(host::Add(host::Multiply(ValoreNumerico(booked_h), int16_t{3600}),
                                                  host::Multiply(ValoreNumerico(booked_m), int16_t{60})),
                                        ValoreNumerico(booked_s));
@@ -261,8 +252,7 @@ void WriteTotalCategory(FormServices& form, host::RecordSet& rs, int16_t unit, c
       if (!is_zero(planned)) rs.SetValue("GAPPERC", percent(booked, planned));
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -315,8 +305,8 @@ void ComparisonRun::CalcolaTempiPreventiviDettagliati() {
       Variant qtaodl = int16_t{0};
       PhaseTimes times;
       times.TLAV = times.TSET = times.TATT = times.TCODA = times.MLAV = times.MSET = int16_t{0};
-      BookingKeys keys{Read(bookings, f.numreg), Read(bookings, f.order_row), phase, Read(bookings, f.department),
-                       art, option};
+      BookingKeys keys{
+          Read(bookings, f.numreg), Read(bookings, f.order_row), phase, Read(bookings, f.department), art, option};
       current_article = &art;
       current_option = &option;
       if (host::CompareNumbers(ValoreNumerico(Read(bookings, f.bom)), int16_t{0}) > 0) {
@@ -336,7 +326,8 @@ void ComparisonRun::CalcolaTempiPreventiviDettagliati() {
           prog_db = prog;
         }
         std::string message;
-        const Variant bom = inputs_.production->CercaDistintaBase(art, option, tipo, prog_db, 0, 0, 0, true, 0, &message);
+        const Variant bom =
+            inputs_.production->CercaDistintaBase(art, option, tipo, prog_db, 0, 0, 0, true, 0, &message);
         const std::string cycle = host::RTrim(Read(bookings, f.cycle).JoinedText());
         std::optional<PhaseRow> row;
         host::RecordSetPtr configured;  // keeps a reconfigured cycle alive
@@ -351,7 +342,8 @@ void ComparisonRun::CalcolaTempiPreventiviDettagliati() {
               DefaultCycleQuery(inputs_.company, department, ValoreNumerico(phase).ToText(), cycle));
           if (!RecordsetVuoto(cycle_rows)) {
             if (!fashion_cycle_) {
-              fashion_cycle_ = ConfigurationValues(form_, *inputs_.connection, inputs_.company).InizializzaCicloFashion();
+              fashion_cycle_ =
+                  ConfigurationValues(form_, *inputs_.connection, inputs_.company).InizializzaCicloFashion();
             }
             configured = fashion_cycle_->ConfiguraCicloFashionPerDate(cycle_rows, art, option);
             if (!RecordsetVuoto(configured) && !configured->Eof()) {
@@ -391,10 +383,12 @@ void ComparisonRun::CalcolaTempiPreventiviDettagliati() {
         bool belongs;
         bool always;
       };
-      const Category categories[6] = {
-          {host::Add(times.TLAV, times.MLAV), processing, true}, {host::Add(times.TSET, times.MSET), setup, true},
-          {times.TLAV, processing && machine, false},            {times.TSET, setup && machine, false},
-          {times.MLAV, processing && labour, false},             {times.MSET, setup && labour, false}};
+      const Category categories[6] = {{host::Add(times.TLAV, times.MLAV), processing, true},
+                                      {host::Add(times.TSET, times.MSET), setup, true},
+                                      {times.TLAV, processing && machine, false},
+                                      {times.TSET, setup && machine, false},
+                                      {times.MLAV, processing && labour, false},
+                                      {times.MSET, setup && labour, false}};
       for (size_t c = 0; c < 6; ++c) {
         const Category& cat = categories[c];
         const Variant zero = int16_t{0};

@@ -77,7 +77,8 @@ int16_t ConfigurationValues::CaricaValoriConfigurazione(const std::string& artic
   }
   const host::RecordSetPtr values = Run(CatvalConfigQuery(
       company_, FormatoDB(form_, b, kDbText, true).JoinedText(), art, FormatoDB(form_, a, kDbText, true).JoinedText(),
-      FormatoDB(form_, c, kDbDate, true).JoinedText(), std::to_string(segment_start_), std::to_string(segment_length_)));
+      FormatoDB(form_, c, kDbDate, true).JoinedText(), std::to_string(segment_start_),
+      std::to_string(segment_length_)));
   if (RecordsetVuoto(values)) return 1;
   if (host::CompareNumbers(ValoreNumerico(values->Value("INDTIPOART")), int16_t{0}) == 0) return 0;
   model_article = values->Value("CODARTMOD_MG66").JoinedText();
@@ -89,10 +90,10 @@ int16_t ConfigurationValues::CaricaValoriConfigurazione(const std::string& artic
   }
   for (values->MoveFirst(); !values->Eof(); values->MoveNext()) {
     try {
-      connection_.ExecuteNoRecords(CatvalInsert(values->Value("CODICE").JoinedText(),
-                                                ValoreNumerico(values->Value("INDTIPODATO")).ToText(),
-                                                FormatoDB(form_, values->Value("VALORESTR_CM02"), kDbText, true).JoinedText(),
-                                                FormatoDB(form_, values->Value("VALORENUM_CM02"), kDbNumber, true).JoinedText()));
+      connection_.ExecuteNoRecords(
+          CatvalInsert(values->Value("CODICE").JoinedText(), ValoreNumerico(values->Value("INDTIPODATO")).ToText(),
+                       FormatoDB(form_, values->Value("VALORESTR_CM02"), kDbText, true).JoinedText(),
+                       FormatoDB(form_, values->Value("VALORENUM_CM02"), kDbNumber, true).JoinedText()));
     } catch (const host::Error&) {
       // A failing insert is skipped.
     }

@@ -30,9 +30,9 @@ class FashionCycleService {
 // The formula's result as a number: ValoreNumerico of what the evaluator
 // answers (0 for empty or non-numeric). A failure is reported as
 // "ElaboraFormulaCicli" and answers 0.
-host::Variant ElaboraFormulaCicli(FormServices& form, host::ProductionServices& production,
-                                  const std::string& formula, const std::string& article, const std::string& option,
-                                  const std::string& cycle, const std::array<host::Variant, 28>& values);
+host::Variant ElaboraFormulaCicli(FormServices& form, host::ProductionServices& production, const std::string& formula,
+                                  const std::string& article, const std::string& option, const std::string& cycle,
+                                  const std::array<host::Variant, 28>& values);
 
 class ConfigurationValues {
  public:

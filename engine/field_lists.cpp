@@ -47,15 +47,24 @@ struct GroupingField {
 };
 
 constexpr GroupingField kGroupingFields[] = {
-    {"Articolo", "PD44_CODART_MG66", true, true},       {"Variante", "PD44_OPZIONE", true, true},
-    {"Reparto", "PD44_CODFORNREP", false, true},         {"Macchina", "PD44_MACCHINA_PD08", false, false},
-    {"Dipendente", "PD44_CODDIP_PD06", false, false},    {"Progetto", "PD44_CODPROG_PD14", false, false},
-    {"Sottoprogetto", "PD44_SOTPROG_PD14", false, false}, {"Nodo", "PD44_CODNODO_PD0C", false, false},
-    {"Commessa", "PD44_CODCOMM", false, false},          {"Sottocommessa", "PD44_CODSCOM", false, false},
-    {"Codice ordine", "DO11_DOCUM_MG36", true, true},    {"Data ordine", "DO11_DATADOC", true, true},
-    {"Sezionale ordine", "DO11_SEZDOC", true, true},     {"Numero ordine", "DO11_NUMDOC", true, true},
-    {"Riga ordine", "DO30_PROGRIGA", true, true},        {"Sequenza fase", "PD44_SEQFASE", false, true},
-    {"Fase", "PD44_CODFASE_PD12", false, true},          {"Data consegna", "DO31_DATACONS", false, false},
+    {"Articolo", "PD44_CODART_MG66", true, true},
+    {"Variante", "PD44_OPZIONE", true, true},
+    {"Reparto", "PD44_CODFORNREP", false, true},
+    {"Macchina", "PD44_MACCHINA_PD08", false, false},
+    {"Dipendente", "PD44_CODDIP_PD06", false, false},
+    {"Progetto", "PD44_CODPROG_PD14", false, false},
+    {"Sottoprogetto", "PD44_SOTPROG_PD14", false, false},
+    {"Nodo", "PD44_CODNODO_PD0C", false, false},
+    {"Commessa", "PD44_CODCOMM", false, false},
+    {"Sottocommessa", "PD44_CODSCOM", false, false},
+    {"Codice ordine", "DO11_DOCUM_MG36", true, true},
+    {"Data ordine", "DO11_DATADOC", true, true},
+    {"Sezionale ordine", "DO11_SEZDOC", true, true},
+    {"Numero ordine", "DO11_NUMDOC", true, true},
+    {"Riga ordine", "DO30_PROGRIGA", true, true},
+    {"Sequenza fase", "PD44_SEQFASE", false, true},
+    {"Fase", "PD44_CODFASE_PD12", false, true},
+    {"Data consegna", "DO31_DATACONS", false, false},
     {"Data ini. lavoraz.", "DO31_DATAINIZLAV", false, false},
 };
 

@@ -20,28 +20,18 @@ host::Variant FormatoDB(FormServices& form, const host::Variant& value, int32_t 
       if (null_allowed) return "null";
       switch (kind) {
         case kDbText:
-        case kDbUnicodeText:
-          return "''";
+        case kDbUnicodeText: return "''";
         case kDbDecimal:
-        case kDbNumber:
-          ShowMessage(form, kTextNullNumber, kMsgNullNumber);
-          return {};
-        case kDbDate:
-          ShowMessage(form, kTextNullDate, kMsgNullDate);
-          return {};
-        default:
-          return {};
+        case kDbNumber: ShowMessage(form, kTextNullNumber, kMsgNullNumber); return {};
+        case kDbDate: ShowMessage(form, kTextNullDate, kMsgNullDate); return {};
+        default: return {};
       }
     }
     switch (kind) {
-      case kDbText:
-        return "'" + DoubleQuotes(text) + "'";
-      case kDbUnicodeText:
-        return "N'" + DoubleQuotes(text) + "'";
-      case kDbDecimal:
-        return value.ToDecimal();
-      case kDbNumber:
-        return form.NumberService().Format(value);
+      case kDbText: return "'" + DoubleQuotes(text) + "'";
+      case kDbUnicodeText: return "N'" + DoubleQuotes(text) + "'";
+      case kDbDecimal: return value.ToDecimal();
+      case kDbNumber: return form.NumberService().Format(value);
       case kDbDate: {
         host::DateService& dates = form.DateService();
         dates.SetText(text);
@@ -49,8 +39,7 @@ host::Variant FormatoDB(FormServices& form, const host::Variant& value, int32_t 
         ShowMessage(form, kTextDateConversion, kMsgDateConversion);
         return {};
       }
-      default:
-        return {};
+      default: return {};
     }
   } catch (...) {
     ReportCurrentError(form, "FormatoDB");

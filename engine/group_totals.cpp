@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "engine/cycle_formulas.h"
 #include "engine/comparison_run.h"
+#include "engine/cycle_formulas.h"
 #include "engine/value_helpers.h"
 #include "host/recordset/text_pool.h"
 
@@ -21,12 +21,11 @@ struct Candidate {
 
 // The group filter's candidate fields, in the order the filter is built.
 constexpr Candidate kCandidates[] = {
-    {"DO30_PROGRIGA", true},      {"DO31_DATACONS", false},    {"DO31_DATAINIZLAV", false},
-    {"DO11_DATADOC", false},      {"DO11_NUMDOC", true},       {"DO11_SEZDOC", false},
-    {"DO11_DOCUM_MG36", false},   {"PD44_CODPROG_PD14", false}, {"PD44_CODCOMM", false},
-    {"PD44_SOTPROG_PD14", true},  {"PD44_CODSCOM", true},      {"PD44_MACCHINA_PD08", false},
-    {"PD44_CODFORNREP", false},   {"PD44_CODFASE_PD12", true}, {"PD44_SEQFASE", true},
-    {"PD44_CODART_MG66", false},  {"PD44_OPZIONE", false},     {"PD44_CODDIP_PD06", false},
+    {"DO30_PROGRIGA", true},    {"DO31_DATACONS", false},    {"DO31_DATAINIZLAV", false}, {"DO11_DATADOC", false},
+    {"DO11_NUMDOC", true},      {"DO11_SEZDOC", false},      {"DO11_DOCUM_MG36", false},  {"PD44_CODPROG_PD14", false},
+    {"PD44_CODCOMM", false},    {"PD44_SOTPROG_PD14", true}, {"PD44_CODSCOM", true},      {"PD44_MACCHINA_PD08", false},
+    {"PD44_CODFORNREP", false}, {"PD44_CODFASE_PD12", true}, {"PD44_SEQFASE", true},      {"PD44_CODART_MG66", false},
+    {"PD44_OPZIONE", false},    {"PD44_CODDIP_PD06", false},
 };
 
 struct FilterField {
@@ -68,8 +67,9 @@ std::vector<FilterField> FilterFields(host::RecordSet& campi, const host::Record
     if (is_grouping(c.field) && groups.FieldIndex(c.field) >= 0) fields.push_back({c.field, c.number});
   }
   for (const std::string& name : grouping) {
-    const bool known = std::any_of(std::begin(kCandidates), std::end(kCandidates),
-                                   [&](const Candidate& c) { return host::UpperAscii(c.field) == host::UpperAscii(name); });
+    const bool known = std::any_of(std::begin(kCandidates), std::end(kCandidates), [&](const Candidate& c) {
+      return host::UpperAscii(c.field) == host::UpperAscii(name);
+    });
     const int in_bookings = bookings.FieldIndex(name);
     if (known || in_bookings < 0 || groups.FieldIndex(name) < 0) continue;
     const host::FieldType type = bookings.Field(static_cast<size_t>(in_bookings)).type;
@@ -125,7 +125,8 @@ GroupTotals::GroupTotals(FormServices& form, RunRecordSets& records, PhaseSource
 void GroupTotals::PrepareCollisions() {
   if (collisions_ready_) return;
   collisions_ready_ = true;
-  const auto fields = FilterFields(*records_.RSCampi, *records_.RSTempiVer, *records_.RSTempiVerDett, grouping_columns_);
+  const auto fields =
+      FilterFields(*records_.RSCampi, *records_.RSTempiVer, *records_.RSTempiVerDett, grouping_columns_);
   auto groups = records_.RSTempiVer->Clone();
   groups->SetFilter("");
   for (; !groups->Eof(); groups->MoveNext()) {
@@ -201,8 +202,8 @@ PhaseOutputs GroupTotals::CalcolaTempiFase(const Variant& phase_id, const Varian
     const PhaseTimes t = ComputePhase(*row, order ? PhaseSourceKind::Order : PhaseSourceKind::Cycle,
                                       order ? phases_.OrderWorkers(phase_id) : phases_.CycleWorkers(phase_id), q,
                                       options_, keys, formula);
-    const Variant per_category[7] = {t.Total(), host::Add(t.TLAV, t.MLAV), host::Add(t.TSET, t.MSET), t.TLAV,
-                                     t.TSET,    t.MLAV,                    t.MSET};
+    const Variant per_category[7] = {
+        t.Total(), host::Add(t.TLAV, t.MLAV), host::Add(t.TSET, t.MSET), t.TLAV, t.TSET, t.MLAV, t.MSET};
     for (size_t c = 0; c < 7; ++c) {
       const PlannedSplit split = SplitPlanned(form_, per_category[c], unit_);
       out.hours[c] = split.hours;
@@ -281,9 +282,9 @@ void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
         const bool order = host::CompareNumbers(ValoreNumerico(qtaodl), int16_t{0}) > 0;
         const std::string key = (order ? "O" : "C") + id.ToDecimal().ToString();
         if (seen.insert(key).second) {
-          const PhaseOutputs o = CalcolaTempiFase(id, qtaodl, NVL(form_, read(f_qty), int16_t{1}),
-                                                  host::RTrim(read(f_art).JoinedText()),
-                                                  host::RTrim(read(f_opt).JoinedText()));
+          const PhaseOutputs o =
+              CalcolaTempiFase(id, qtaodl, NVL(form_, read(f_qty), int16_t{1}), host::RTrim(read(f_art).JoinedText()),
+                               host::RTrim(read(f_opt).JoinedText()));
           for (size_t c = 0; c < 7; ++c) add_to(sums[c], o.hours[c], o.minutes[c], o.seconds[c], true);
         }
       }

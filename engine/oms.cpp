@@ -89,9 +89,8 @@ void ConvertiOMS(FormServices& form, const Variant& planned_seconds, int16_t uni
         v.SECPREV = static_cast<int32_t>(rest);
         if (p != 0) v.OMSPREV = OmsText(p, false);
         // Booked seconds as the caller has them, not rounded.
-        const Variant booked = host::Add(host::Add(host::Multiply(v.OREVERS, int16_t{3600}),
-                                                   host::Multiply(v.MINVERS, int16_t{60})),
-                                         v.SECVERS);
+        const Variant booked = host::Add(
+            host::Add(host::Multiply(v.OREVERS, int16_t{3600}), host::Multiply(v.MINVERS, int16_t{60})), v.SECVERS);
         if (host::CompareNumbers(booked, Zero()) != 0) {
           v.OMSVERS = OmsText(WholeSeconds(Arrotonda(form, booked, 0)), false);
         }
@@ -100,8 +99,7 @@ void ConvertiOMS(FormServices& form, const Variant& planned_seconds, int16_t uni
         if (p != 0) v.GAPPERC = percent(booked, planned);
         return;
       }
-      default:
-        return;
+      default: return;
     }
   } catch (...) {
     ReportCurrentError(form, "ConvertiOMS");

@@ -46,8 +46,8 @@ namespace engine {
 // MINPREV, SECPREV, OREVERS, MINVERS, SECVERS, OMSPREV, OMSVERS, GAP,
 // GAPPERC).
 inline std::array<host::Variant*, 10> InFieldOrder(ValoriCategoria& v) {
-  return {&v.OREPREV, &v.MINPREV, &v.SECPREV, &v.OREVERS, &v.MINVERS, &v.SECVERS,
-          &v.OMSPREV, &v.OMSVERS, &v.GAP,     &v.GAPPERC};
+  return {&v.OREPREV, &v.MINPREV, &v.SECPREV, &v.OREVERS, &v.MINVERS,
+          &v.SECVERS, &v.OMSPREV, &v.OMSVERS, &v.GAP,     &v.GAPPERC};
 }
 
 // The values a split category starts from: planned 0, texts empty, gap and

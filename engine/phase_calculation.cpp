@@ -27,22 +27,36 @@ std::array<Variant, 28> FormulaValues(const PhaseRow& row, PhaseSourceKind kind,
   v[4] = v[5] = v[6] = Zero();
   size_t i = 7;
   if (kind == PhaseSourceKind::Order) {
-    for (const Variant& value :
-         {booking.numreg, booking.order_row, row.Get("DO46_PROGDET"), booking.phase, booking.department,
-          row.Get("DO46_MACCHINAALT"), row.Get("PD2A_IDENTPROG"), row.Get("PD2A_INDUMSETUP"),
-          row.Get("PD2A_TMACSETUP"), row.Get("PD2A_NUMPEZZISETUP"), row.Get("PD2A_INDUMLAV"), row.Get("PD2A_TMACLAV"),
-          row.Get("PD2A_INDUMTOTLAV"), row.Get("PD2A_TTOTLAV"), row.Get("PD2A_NUMPEZZIUM"),
-          row.Get("PD2A_INDUMATTESA"), row.Get("PD2A_TATTESA"), row.Get("PD2A_INDUMCODA"), row.Get("PD2A_TCODA"),
-          row.Get("PD2A_IDFASE"), row.lot}) {
+    for (const Variant& value : {booking.numreg,
+                                 booking.order_row,
+                                 row.Get("DO46_PROGDET"),
+                                 booking.phase,
+                                 booking.department,
+                                 row.Get("DO46_MACCHINAALT"),
+                                 row.Get("PD2A_IDENTPROG"),
+                                 row.Get("PD2A_INDUMSETUP"),
+                                 row.Get("PD2A_TMACSETUP"),
+                                 row.Get("PD2A_NUMPEZZISETUP"),
+                                 row.Get("PD2A_INDUMLAV"),
+                                 row.Get("PD2A_TMACLAV"),
+                                 row.Get("PD2A_INDUMTOTLAV"),
+                                 row.Get("PD2A_TTOTLAV"),
+                                 row.Get("PD2A_NUMPEZZIUM"),
+                                 row.Get("PD2A_INDUMATTESA"),
+                                 row.Get("PD2A_TATTESA"),
+                                 row.Get("PD2A_INDUMCODA"),
+                                 row.Get("PD2A_TCODA"),
+                                 row.Get("PD2A_IDFASE"),
+                                 row.lot}) {
       v[i++] = value;
     }
   } else {
     for (const Variant& value :
          {row.Get("PD48_IDCICLO"), booking.phase, booking.department, row.Get("PD48_MACCHINA_PD08"),
-          row.Get("PD48_IDENTPROG"), row.Get("PD48_INDUMSETUP"), row.Get("PD48_TMACSETUP"),
-          row.Get("PD48_NUMPEZSETUP"), row.Get("PD48_INDUMLAV"), row.Get("PD48_TMACLAV"), row.Get("PD48_INDUMTOTLAV"),
-          row.Get("PD48_TTOTLAV"), row.Get("PD48_NUMPEZZIUM"), row.Get("PD48_INDUMATTESA"), row.Get("PD48_TATTESA"),
-          row.Get("PD48_INDUMCODA"), row.Get("PD48_TCODA"), row.lot}) {
+          row.Get("PD48_IDENTPROG"), row.Get("PD48_INDUMSETUP"), row.Get("PD48_TMACSETUP"), row.Get("PD48_NUMPEZSETUP"),
+          row.Get("PD48_INDUMLAV"), row.Get("PD48_TMACLAV"), row.Get("PD48_INDUMTOTLAV"), row.Get("PD48_TTOTLAV"),
+          row.Get("PD48_NUMPEZZIUM"), row.Get("PD48_INDUMATTESA"), row.Get("PD48_TATTESA"), row.Get("PD48_INDUMCODA"),
+          row.Get("PD48_TCODA"), row.lot}) {
       v[i++] = value;
     }
   }

@@ -53,9 +53,8 @@ struct BookingKeys {
 
 // Evaluates a cycle formula: code, then the 28 values; answers a number in
 // the phase's unit (0 when it cannot).
-using FormulaEvaluator =
-    std::function<host::Variant(const std::string& formula, const std::string& cycle,
-                                const std::array<host::Variant, 28>& values)>;
+using FormulaEvaluator = std::function<host::Variant(const std::string& formula, const std::string& cycle,
+                                                     const std::array<host::Variant, 28>& values)>;
 
 struct PhaseTimes {
   host::Variant TLAV, TSET, TATT, TCODA, MLAV, MSET;

@@ -122,8 +122,9 @@ void PhaseSource::Prefetch() {
     }
   }
   const host::Table& c = cycles_->Storage();
-  const size_t c_id = col(c, "PD48_IDCICLO"), c_dept = col(c, "PD48_CODREP_PD07"), c_phase = col(c, "PD48_CODFASE_PD12"),
-               c_bom = col(c, "PD48_IDDISBA_PD95"), c_found = col(c, "QV_IDDISBA"), c_cycle = col(c, "PD48_CICLO_PD52"),
+  const size_t c_id = col(c, "PD48_IDCICLO"), c_dept = col(c, "PD48_CODREP_PD07"),
+               c_phase = col(c, "PD48_CODFASE_PD12"), c_bom = col(c, "PD48_IDDISBA_PD95"),
+               c_found = col(c, "QV_IDDISBA"), c_cycle = col(c, "PD48_CICLO_PD52"),
                c_version = col(c, "PD48_VERSIONE_PD52");
   for (size_t r = 0; r < c.RowCount(); ++r) {
     if (auto id = NumberPart(c.Get(r, c_id))) cycle_by_id_.Add(*id, r);
@@ -160,8 +161,8 @@ std::optional<PhaseRow> PhaseSource::OrderPhase(const std::string& numreg, const
     if (it == order_by_key_.rows.end()) return std::nullopt;
     if (it->second >= 0) {
       const host::Table& o = orders_->Storage();
-      return PhaseRow{&o, static_cast<size_t>(it->second), o.Get(static_cast<size_t>(it->second),
-                                                                 static_cast<size_t>(o.FieldIndex("PD95_LOTTORIF")))};
+      return PhaseRow{&o, static_cast<size_t>(it->second),
+                      o.Get(static_cast<size_t>(it->second), static_cast<size_t>(o.FieldIndex("PD95_LOTTORIF")))};
     }
   }
   return FirstRow(OrderPhaseQuery(company_, numreg, Number(order_row), department, Number(phase)));

@@ -36,20 +36,22 @@ std::string OrderPhaseQuery(const std::string& company, const std::string& numre
          "PD2A_INDUMLAV, PD2A_NUMPEZZIUM, PD2A_INDUMTOTLAV, PD2A_TTOTLAV, " +
          "PD2A_INDUMATTESA, PD2A_TATTESA, PD2A_INDUMCODA, PD2A_TCODA, PD2A_IDENTPROG, " +
          "DO46_QTA1ORD, DO46_IDCICLO_PD48, DO46_PROGDET, DO46_MACCHINAALT, PD48_CICLO_PD52, PD95_LOTTORIF " +
-         kOrderFrom + "WHERE DO46_DITTA_CG18 = " + company + " AND DO46_QTA1ORD > 0 " +
-         "AND DO46_NUMREG_CO99 = '" + DoubleQuotes(numreg) + "' " + "AND DO46_PROGRIGA = " + order_row + " " +
-         "AND DO46_CODREPARTO = '" + DoubleQuotes(department) + "' " + "AND DO46_CODFASE = " + phase;
+         kOrderFrom + "WHERE DO46_DITTA_CG18 = " + company + " AND DO46_QTA1ORD > 0 " + "AND DO46_NUMREG_CO99 = '" +
+         DoubleQuotes(numreg) + "' " + "AND DO46_PROGRIGA = " + order_row + " " + "AND DO46_CODREPARTO = '" +
+         DoubleQuotes(department) + "' " + "AND DO46_CODFASE = " + phase;
 }
 
 std::string OrderWorkersQuery(const std::string& phase_id) {
-  return std::string("SELECT ISNULL(PD2B_NUMADDETTI,1)* PD2B_TEMPOIMP AS TTOTADDETTI, PD2B_INDUMTEMPO, "
-                     "PD2B_INDOPERAZIONE") +
+  return std::string(
+             "SELECT ISNULL(PD2B_NUMADDETTI,1)* PD2B_TEMPOIMP AS TTOTADDETTI, PD2B_INDUMTEMPO, "
+             "PD2B_INDOPERAZIONE") +
          " FROM PD2B_ADDETTIDOC WITH (NOLOCK)" + " WHERE PD2B_IDFASE_PD2A = " + phase_id + " AND PD2B_TEMPOIMP <> 0 ";
 }
 
 std::string CycleWorkersQuery(const std::string& cycle_id) {
-  return std::string("SELECT ISNULL(PD54_NUMADDETTI,1)* PD54_TEMPOIMP AS TTOTADDETTI, PD54_INDUMTEMPO, "
-                     "PD54_INDOPERAZIONE") +
+  return std::string(
+             "SELECT ISNULL(PD54_NUMADDETTI,1)* PD54_TEMPOIMP AS TTOTADDETTI, PD54_INDUMTEMPO, "
+             "PD54_INDOPERAZIONE") +
          " FROM PD54_ADDETTILAV WITH (NOLOCK)" + " WHERE PD54_IDCICLO_PD48 = " + cycle_id + " AND PD54_TEMPOIMP <> 0 ";
 }
 

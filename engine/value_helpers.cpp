@@ -21,8 +21,8 @@ double Arrotonda(FormServices& form, const Variant& value, int16_t decimals) {
     // A whole number is already rounded to any number of decimals.
     if (number.Scale() == 0 && decimals >= 0) return number.ToDouble();
     // The scale factor is built in base 10 too, so 1.005 × 100 is exactly 100.5.
-    const Decimal factor = decimals >= 0 ? Decimal::FromParts(host::Pow10(decimals), 0)
-                                         : Decimal::FromParts(1, -decimals);
+    const Decimal factor =
+        decimals >= 0 ? Decimal::FromParts(host::Pow10(decimals), 0) : Decimal::FromParts(1, -decimals);
     const Decimal half = Decimal::FromParts(5, 1);
     const Decimal scaled = (number * factor + half).Floor();
     // Dividing by 10^n is setting the scale: no long division needed.

@@ -21,9 +21,9 @@ constexpr const char* kModule = "FRMPD_QUARVELINDO";
 class DialogPresenter : public host::MessagePresenter {
  public:
   int32_t Show(const std::string& text, int32_t /*buttons*/, const std::string& title) override {
-    const auto answer = QMessageBox::critical(nullptr, QString::fromStdString(title), QString::fromStdString(text),
-                                              QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore,
-                                              QMessageBox::Retry);
+    const auto answer =
+        QMessageBox::critical(nullptr, QString::fromStdString(title), QString::fromStdString(text),
+                              QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore, QMessageBox::Retry);
     return answer == QMessageBox::Abort ? 3 : (answer == QMessageBox::Retry ? 4 : 5);
   }
 };
@@ -99,9 +99,8 @@ void FRMPD_QUARVELINDO::GestioneErrore(const std::string& procedure, const host:
 
 void FRMPD_QUARVELINDO::Show(bool modal) {
   if (!window_) return;
-  const auto frame = active_interface_ != nullptr
-                         ? std::dynamic_pointer_cast<MdiFrame>(active_interface_->GetActiveFrame())
-                         : nullptr;
+  const auto frame =
+      active_interface_ != nullptr ? std::dynamic_pointer_cast<MdiFrame>(active_interface_->GetActiveFrame()) : nullptr;
   if (frame && frame->area && !modal) {
     QMdiSubWindow* sub = frame->area->addSubWindow(window_);
     sub->resize(660, 380);

@@ -35,11 +35,13 @@ int main(int argc, char** argv) {
   shell::ShellSettings shell_settings;
   shell_settings.connection =
       (parser.isSet(db) ? parser.value(db) : settings.value("connection").toString()).toStdString();
-  shell_settings.company = (parser.isSet(company) ? parser.value(company) : settings.value("company", "1").toString()).toStdString();
-  shell_settings.language = (parser.isSet(language) ? parser.value(language) : settings.value("language", "it").toString()).toStdString();
+  shell_settings.company =
+      (parser.isSet(company) ? parser.value(company) : settings.value("company", "1").toString()).toStdString();
+  shell_settings.language =
+      (parser.isSet(language) ? parser.value(language) : settings.value("language", "it").toString()).toStdString();
   shell_settings.module_path =
-      (parser.isSet(module) ? parser.value(module)
-                            : QCoreApplication::applicationDirPath() + "/libpdxr_quarvelindo.so").toStdString();
+      (parser.isSet(module) ? parser.value(module) : QCoreApplication::applicationDirPath() + "/libpdxr_quarvelindo.so")
+          .toStdString();
   if (shell_settings.connection.empty()) {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(data);

@@ -19,12 +19,11 @@ int32_t DialogPresenter::Show(const std::string& text, int32_t buttons, const st
     case 4:  // Yes/No
       return QMessageBox::question(nullptr, t, m, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes ? 6 : 7;
     case 2: {  // Abort/Retry/Ignore
-      const auto a = QMessageBox::critical(nullptr, t, m, QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
+      const auto a =
+          QMessageBox::critical(nullptr, t, m, QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
       return a == QMessageBox::Abort ? 3 : (a == QMessageBox::Retry ? 4 : 5);
     }
-    default:
-      QMessageBox::information(nullptr, t, m);
-      return 1;
+    default: QMessageBox::information(nullptr, t, m); return 1;
   }
 }
 

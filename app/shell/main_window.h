@@ -16,10 +16,10 @@
 namespace shell {
 
 struct ShellSettings {
-  std::string connection;    // the ERP database
+  std::string connection;  // the ERP database
   std::string company = "1";
   std::string language = "it";
-  std::string module_path;   // libpdxr_quarvelindo.so
+  std::string module_path;  // libpdxr_quarvelindo.so
 };
 
 class MainWindow : public QMainWindow {

@@ -22,7 +22,9 @@ struct FakeQueryForm : QueryFormPort {
     program = p;
     calls.push_back("ActiveInterface");
   }
-  void SetWindowState(int16_t state) override { calls.push_back("WindowState " + std::to_string(state) + " (Form_Load)"); }
+  void SetWindowState(int16_t state) override {
+    calls.push_back("WindowState " + std::to_string(state) + " (Form_Load)");
+  }
   void SetCaption(const std::string& c) override {
     caption = c;
     calls.push_back("Caption " + c);
@@ -48,7 +50,8 @@ struct RecordingLayout : host::LayoutObjectModel {
 
 struct RecordingScript : host::ScriptObjectModel {
   std::vector<std::string> calls;
-  void Initialize(const std::string& name, host::HostObjectPtr& /*form*/, int32_t a, const std::string& caption) override {
+  void Initialize(const std::string& name, host::HostObjectPtr& /*form*/, int32_t a,
+                  const std::string& caption) override {
     calls.push_back(name + " " + std::to_string(a) + " " + caption);
   }
   void Notify(const std::string&, const std::string&) override {}
@@ -59,7 +62,8 @@ class ModuleTest : public ::testing::Test {
   void SetUp() override {
     presenter_ = std::make_shared<host::RecordingPresenter>(6);
     global_ = std::make_shared<host::GlobalObject>();
-    global_->translation = std::make_shared<host::TranslationService>(host::MessageCatalog::BuiltIn(), "it", presenter_);
+    global_->translation =
+        std::make_shared<host::TranslationService>(host::MessageCatalog::BuiltIn(), "it", presenter_);
     module_ = std::make_unique<CLSPD_QUARVELINDO>([this] { return form_; });
     module_->SetClsGlobal(global_);
     module_->SetActiveNavigator(navigator_);
@@ -138,7 +142,8 @@ TEST_F(ModuleTest, ObjectModelsSeeTheActiveForm) {
   form_->results = std::make_shared<FakeResults>();
   navigator_->RaiseInitializeLayoutObjectModel(layout);
   navigator_->RaiseInitializeScriptObjectModel(script);
-  EXPECT_EQ(layout.calls, (std::vector<std::string>{"Comparazione tempi lavorazione 001 form", "Tempi lavorazione 001 form"}));
+  EXPECT_EQ(layout.calls,
+            (std::vector<std::string>{"Comparazione tempi lavorazione 001 form", "Tempi lavorazione 001 form"}));
   EXPECT_EQ(script.calls, (std::vector<std::string>{"FRMPD_QUARVELINDO 0 Comparazione tempi lavorazione",
                                                     "FRMPD_MAVANZORDLAV 0 Tempi lavorazione - Articolo"}));
 }

@@ -1,8 +1,9 @@
 // A whole run on a hand-made database: every number below is worked out by
 // hand from the rows of tiny_erp.h.
+#include "engine/comparison_run.h"
+
 #include <gtest/gtest.h>
 
-#include "engine/comparison_run.h"
 #include "engine/field_lists.h"
 #include "engine/group_totals.h"
 #include "engine/tests/fake_form.h"
@@ -120,7 +121,7 @@ TEST_F(TinyRun, OrderPhaseWithLotWaitAndUnknownQueueUnit) {
   EXPECT_EQ(T(b->Value("GAP")), "+ 0:02:00");
   EXPECT_EQ(T(b->Value("GAPPERC")), "2.15");
   EXPECT_EQ(T(b->Value("OMSPREV_MACLAV")), "0:03:00");
-  EXPECT_EQ(T(b->Value("OMSVERS_MANLAV")), "");  // no crew planned: ConvertiOMS leaves the reset values
+  EXPECT_EQ(T(b->Value("OMSVERS_MANLAV")), "");   // no crew planned: ConvertiOMS leaves the reset values
   EXPECT_EQ(T(b->Value("OREVERS_MANLAV")), "1");  // but the booked time of the category stands
 }
 

@@ -21,7 +21,8 @@ class Configuration : public ::testing::Test {
 TEST_F(Configuration, ValuesOfAConfiguredArticleGoToTheTemporaryTable) {
   form_.dates_from = &connection_->Dates();  // dates as this database writes them
   std::string model;
-  EXPECT_EQ(values_.CaricaValoriConfigurazione("A1  ", "ROS.0420001", host::Variant::Null(), "2026-06-01", model, true), 1);
+  EXPECT_EQ(values_.CaricaValoriConfigurazione("A1  ", "ROS.0420001", host::Variant::Null(), "2026-06-01", model, true),
+            1);
   EXPECT_EQ(model, "A1M");
   // Segments 3 and 2 before the progressive one of 4: it starts at 6.
   EXPECT_EQ(values_.SegmentStart(), 6);
@@ -42,7 +43,7 @@ TEST_F(Configuration, UnconfiguredAndProjectArticles) {
   std::string model = "unchanged";
   connection_->ExecuteNoRecords("CREATE TABLE #CATVAL (X INT)");
   EXPECT_EQ(values_.CaricaValoriConfigurazione("A2", "", "", "", model, true), 1);
-  EXPECT_THROW(connection_->Execute("SELECT * FROM #CATVAL"), host::Error);  // dropped, not made again
+  EXPECT_THROW(connection_->Execute("SELECT * FROM #CATVAL"), host::Error);         // dropped, not made again
   EXPECT_EQ(values_.CaricaValoriConfigurazione("A4", "", "", "", model, true), 0);  // made to project
   EXPECT_EQ(model, "unchanged");
   const int64_t before = connection_->StatementCount();
@@ -59,10 +60,12 @@ TEST_F(Configuration, OpenBillOfMaterials) {
 }
 
 TEST_F(Configuration, FormulasAnswerNumbersOrZero) {
-  connection_->ExecuteNoRecords("CREATE TEMP TABLE PD24_FORMULE (PD24_DITTA_CG18, PD24_CODICE, PD24_DESCR, "
-                                "PD24_ESPRESSIONE)");
-  connection_->ExecuteNoRecords("INSERT INTO temp.PD24_FORMULE VALUES (1, 'F1', '', 'T * NP + Q'), "
-                                "(1, 'BAD', '', 'T * * 2')");
+  connection_->ExecuteNoRecords(
+      "CREATE TEMP TABLE PD24_FORMULE (PD24_DITTA_CG18, PD24_CODICE, PD24_DESCR, "
+      "PD24_ESPRESSIONE)");
+  connection_->ExecuteNoRecords(
+      "INSERT INTO temp.PD24_FORMULE VALUES (1, 'F1', '', 'T * NP + Q'), "
+      "(1, 'BAD', '', 'T * * 2')");
   host::ProductionServices production(*connection_, "1");
   std::array<host::Variant, 28> values;
   values[0] = int32_t{3};

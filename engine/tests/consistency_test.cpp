@@ -47,9 +47,13 @@ struct DemoRun {
 };
 
 TEST(GroupConsistency, EveryGroupKeepsExactlyItsBookings) {
-  const std::vector<std::vector<std::string>> groupings{
-      {}, {"Reparto", "Fase"}, {"Dipendente"}, {"Macchina", "Dipendente"}, {"Nodo", "Progetto"}, {"Data consegna"},
-      {"Sottocommessa", "Commessa", "Variante"}};
+  const std::vector<std::vector<std::string>> groupings{{},
+                                                        {"Reparto", "Fase"},
+                                                        {"Dipendente"},
+                                                        {"Macchina", "Dipendente"},
+                                                        {"Nodo", "Progetto"},
+                                                        {"Data consegna"},
+                                                        {"Sottocommessa", "Commessa", "Variante"}};
   for (const auto& captions : groupings) {
     DemoRun s;
     s.Run("3", captions, 2000);
@@ -91,10 +95,11 @@ TEST(GroupConsistency, BulkPhaseRowsGiveTheSameNumbersAsTheQueries) {
     int planned = 0;
     for (a->MoveFirst(), b->MoveFirst(); !a->Eof(); a->MoveNext(), b->MoveNext()) {
       for (size_t f = 0; f < a->FieldCount(); ++f) {
-        ASSERT_EQ(a->Value(f), b->Value(f)) << a->Field(f).name << " of " << a->Value(size_t{0}).ToText() << " unit " << unit
-                                            << ": " << a->Value(f).JoinedText() << " vs " << b->Value(f).JoinedText()
-                                            << " cycle " << a->Value(size_t{1}).JoinedText() << "/"
-                                            << b->Value(size_t{1}).JoinedText() << " qty " << a->Value(size_t{2}).JoinedText();
+        ASSERT_EQ(a->Value(f), b->Value(f))
+            << a->Field(f).name << " of " << a->Value(size_t{0}).ToText() << " unit " << unit << ": "
+            << a->Value(f).JoinedText() << " vs " << b->Value(f).JoinedText() << " cycle "
+            << a->Value(size_t{1}).JoinedText() << "/" << b->Value(size_t{1}).JoinedText() << " qty "
+            << a->Value(size_t{2}).JoinedText();
       }
       planned += a->Value("IDCICLO").IsNull() ? 0 : 1;
     }

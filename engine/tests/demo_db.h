@@ -15,8 +15,8 @@ namespace engine::testing {
 class TempDir {
  public:
   TempDir() {
-    path_ = std::filesystem::temp_directory_path() / ("quarvelindo-test-" + std::to_string(getpid()) + "-" +
-                                                      std::to_string(counter_++));
+    path_ = std::filesystem::temp_directory_path() /
+            ("quarvelindo-test-" + std::to_string(getpid()) + "-" + std::to_string(counter_++));
     std::filesystem::create_directories(path_);
   }
   ~TempDir() {

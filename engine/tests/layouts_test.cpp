@@ -93,7 +93,7 @@ TEST(InizializzaRS, StoresOutOfScaleValuesRounded) {
   InizializzaRS(form, run);
   auto& rs = *run.RSTempiPrevDett;
   rs.AddNew();
-  rs.SetValue("SECPREV", 33.33);  // unit 3 planned seconds in a scale-0 field
+  rs.SetValue("SECPREV", 33.33);      // unit 3 planned seconds in a scale-0 field
   rs.SetValue("GAPPERC", 3599900.0);  // beyond decimal(8,2): kept, not refused
   rs.Update();
   EXPECT_EQ(rs.Value("SECPREV").ToText(), "33");

@@ -70,7 +70,8 @@ TEST(ComputePhase, UnitFactors) {
 }
 
 TEST(ComputePhase, SetUpsAreRoundedUp) {
-  const Row row({{"PD2A_TMACSETUP", int32_t{30}}, {"PD2A_INDUMSETUP", int32_t{1}}, {"PD2A_NUMPEZZISETUP", int32_t{10}}});
+  const Row row(
+      {{"PD2A_TMACSETUP", int32_t{30}}, {"PD2A_INDUMSETUP", int32_t{1}}, {"PD2A_NUMPEZZISETUP", int32_t{10}}});
   const PhaseTimes three = Compute(row, int32_t{25});  // 2.5 set-ups → 3
   EXPECT_EQ(S(three.NS), "3");
   EXPECT_EQ(S(three.TSET), "5400");
@@ -86,7 +87,9 @@ TEST(ComputePhase, SetUpsAreRoundedUp) {
 }
 
 TEST(ComputePhase, WaitAndQueueUnlessLeftOut) {
-  const Row row({{"PD2A_TATTESA", int32_t{2}}, {"PD2A_INDUMATTESA", int32_t{2}}, {"PD2A_TCODA", int32_t{30}},
+  const Row row({{"PD2A_TATTESA", int32_t{2}},
+                 {"PD2A_INDUMATTESA", int32_t{2}},
+                 {"PD2A_TCODA", int32_t{30}},
                  {"PD2A_INDUMCODA", int32_t{1}}});
   const PhaseTimes all = Compute(row, int32_t{1});
   EXPECT_EQ(S(all.TATT), "7200");
@@ -112,8 +115,11 @@ TEST(ComputePhase, WorkersSplitByOperation) {
 }
 
 TEST(ComputePhase, FormulasReplaceTheStoredTime) {
-  const Row row({{"PD48_TMACLAV", int32_t{8}}, {"PD48_FORMLAV_PD24", "F_MAGG  "}, {"PD48_INDUMLAV", int32_t{1}},
-                 {"PD48_NUMPEZZIUM", int32_t{1}}, {"PD48_IDCICLO", int32_t{77}}});
+  const Row row({{"PD48_TMACLAV", int32_t{8}},
+                 {"PD48_FORMLAV_PD24", "F_MAGG  "},
+                 {"PD48_INDUMLAV", int32_t{1}},
+                 {"PD48_NUMPEZZIUM", int32_t{1}},
+                 {"PD48_IDCICLO", int32_t{77}}});
   std::array<Variant, 28> seen;
   std::string code;
   const FormulaEvaluator formula = [&](const std::string& c, const std::string&, const std::array<Variant, 28>& v) {

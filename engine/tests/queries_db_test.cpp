@@ -32,8 +32,10 @@ void ExpectSameRows(const RecordSetPtr& a, const RecordSetPtr& b, const std::str
   ASSERT_EQ(a->FieldCount(), b->FieldCount()) << what;
   for (size_t c = 0; c < a->FieldCount(); ++c) {
     EXPECT_EQ(a->Field(c).name, b->Field(c).name) << what;
-    EXPECT_EQ(static_cast<int>(a->Field(c).type), static_cast<int>(b->Field(c).type)) << what << " " << a->Field(c).name;
-    EXPECT_EQ(static_cast<int>(a->Field(c).scale), static_cast<int>(b->Field(c).scale)) << what << " " << a->Field(c).name;
+    EXPECT_EQ(static_cast<int>(a->Field(c).type), static_cast<int>(b->Field(c).type))
+        << what << " " << a->Field(c).name;
+    EXPECT_EQ(static_cast<int>(a->Field(c).scale), static_cast<int>(b->Field(c).scale))
+        << what << " " << a->Field(c).name;
   }
   ASSERT_EQ(a->RecordCount(), b->RecordCount()) << what;
   int mismatches = 0;
@@ -87,11 +89,11 @@ class QueriesOnDemo : public ::testing::Test {
 };
 
 const std::vector<OrderItem> kDefaultGrouping{
-    {"PD44_CODART_MG66", "Articolo", true}, {"PD44_OPZIONE", "Variante", true},
+    {"PD44_CODART_MG66", "Articolo", true},     {"PD44_OPZIONE", "Variante", true},
     {"DO11_DOCUM_MG36", "Codice ordine", true}, {"DO11_DATADOC", "Data ordine", true},
-    {"DO11_SEZDOC", "Sezionale ordine", true}, {"DO11_NUMDOC", "Numero ordine", true},
-    {"DO30_PROGRIGA", "Riga ordine", true}, {"PD44_CODFORNREP", "Reparto", false},
-    {"PD44_SEQFASE", "Sequenza fase", false}, {"PD44_CODFASE_PD12", "Fase", false}};
+    {"DO11_SEZDOC", "Sezionale ordine", true},  {"DO11_NUMDOC", "Numero ordine", true},
+    {"DO30_PROGRIGA", "Riga ordine", true},     {"PD44_CODFORNREP", "Reparto", false},
+    {"PD44_SEQFASE", "Sequenza fase", false},   {"PD44_CODFASE_PD12", "Fase", false}};
 
 TEST_F(QueriesOnDemo, BookingQueriesAgreeForEveryUnitFashionAndGrouping) {
   struct Grouping {
@@ -105,7 +107,8 @@ TEST_F(QueriesOnDemo, BookingQueriesAgreeForEveryUnitFashionAndGrouping) {
        "DO30_PROGRIGA",
        "1"},
       {{{"PD44_OPZIONE", "Variante", true}}, "GROUP BY PD44_OPZIONE", "1"},
-      {{{"PD44_CODDIP_PD06", "Dipendente", true}, {"PD44_CODFASE_PD12", "Fase", true},
+      {{{"PD44_CODDIP_PD06", "Dipendente", true},
+        {"PD44_CODFASE_PD12", "Fase", true},
         {"PD44_CODPROG_PD14", "Progetto", false}},
        "GROUP BY PD44_CODDIP_PD06, PD44_CODFASE_PD12",
        ""},
@@ -135,8 +138,9 @@ TEST_F(QueriesOnDemo, BookedTimesAddUpToTheTable) {
   // Unit 3: the groups' seconds add up to every booking of the company.
   BookingQueryInput in = Input(false, "3");
   in.items = kDefaultGrouping;
-  in.grouping = "GROUP BY PD44_CODART_MG66, PD44_OPZIONE, DO11_DOCUM_MG36, DO11_DATADOC, DO11_SEZDOC, DO11_NUMDOC, "
-                "DO30_PROGRIGA";
+  in.grouping =
+      "GROUP BY PD44_CODART_MG66, PD44_OPZIONE, DO11_DOCUM_MG36, DO11_DATADOC, DO11_SEZDOC, DO11_NUMDOC, "
+      "DO30_PROGRIGA";
   const BookingQueries q = BuildBookingQueries(in);
   RecordSetPtr grouped = native_->Execute(q.grouped);
   host::Decimal total;
@@ -154,9 +158,10 @@ TEST_F(QueriesOnDemo, BookedTimesAddUpToTheTable) {
     const auto h = detailed->Value("PD44_OREORD").ToDecimal();
     const auto m = detailed->Value("PD44_MINORD").ToDecimal();
     const auto s = detailed->Value("PD44_SECORD").ToDecimal();
-    const auto expected = h.Round(2) + (m / host::Decimal::FromInt(60)).Round(2) +
-                          (s / host::Decimal::FromInt(3600)).Round(2);
-    ASSERT_EQ(detailed->Value("OREVERS").ToDecimal(), expected) << h.ToString() << " " << m.ToString() << " " << s.ToString();
+    const auto expected =
+        h.Round(2) + (m / host::Decimal::FromInt(60)).Round(2) + (s / host::Decimal::FromInt(3600)).Round(2);
+    ASSERT_EQ(detailed->Value("OREVERS").ToDecimal(), expected)
+        << h.ToString() << " " << m.ToString() << " " << s.ToString();
   }
 }
 
@@ -193,8 +198,9 @@ TEST_F(QueriesOnDemo, PlannedTimeQueriesAgreeAndFindBothSources) {
         production.CercaDistintaBase(text("PD44_CODART_MG66"), text("PD44_OPZIONE"), project.empty() ? 0 : 3, project);
     RecordSetPtr cycle;
     if (!bom.IsNull()) {
-      cycle = Both(CycleByBomQuery("1", text("PD44_CODFORNREP"), number("PD44_CODFASE_PD12"), bom.ToDecimal().ToString()),
-                   "cycle by bill of materials");
+      cycle =
+          Both(CycleByBomQuery("1", text("PD44_CODFORNREP"), number("PD44_CODFASE_PD12"), bom.ToDecimal().ToString()),
+               "cycle by bill of materials");
       cycle_by_bom += cycle->Eof() ? 0 : 1;
     } else if (!text("PD18_CODCICLO").empty()) {
       cycle = Both(DefaultCycleQuery("1", text("PD44_CODFORNREP"), number("PD44_CODFASE_PD12"), text("PD18_CODCICLO")),
@@ -288,8 +294,8 @@ TEST(Connections, BadTargetsFailClearlyAndQuickly) {
   const std::string no_driver = message("Driver=NoSuchDriver;Database=x;PWD=Secret123");
   EXPECT_NE(no_driver.find("Cannot connect"), std::string::npos) << no_driver;
   EXPECT_EQ(no_driver.find("Secret123"), std::string::npos) << no_driver;
-  const std::string refused =
-      message("Driver=FreeTDS;Server=127.0.0.1;Port=1;Database=erp;UID=sa;PWD=Secret123;TDS_Version=7.4;LoginTimeout=3");
+  const std::string refused = message(
+      "Driver=FreeTDS;Server=127.0.0.1;Port=1;Database=erp;UID=sa;PWD=Secret123;TDS_Version=7.4;LoginTimeout=3");
   EXPECT_NE(refused.find("Cannot connect"), std::string::npos) << refused;
   EXPECT_EQ(refused.find("Secret123"), std::string::npos) << refused;
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
@@ -302,11 +308,11 @@ TEST(Connections, BadTargetsFailClearlyAndQuickly) {
 TEST(ProductionServices, BillsOfMaterialsAndFormulas) {
   auto connection = host::db::OpenConnection(testing::DemoDatabase());
   host::ProductionServices production(*connection, "1");
-  EXPECT_TRUE(production.CercaDistintaBase("ART0003", "", 0, "").IsNull());        // n % 5 == 2 has none... (3 % 5 = 3)
+  EXPECT_TRUE(production.CercaDistintaBase("ART0003", "", 0, "").IsNull());  // n % 5 == 2 has none... (3 % 5 = 3)
   EXPECT_FALSE(production.CercaDistintaBase("ART0001", "", 0, "").IsNull());
-  EXPECT_TRUE(production.CercaDistintaBase("ART0002", "", 0, "").IsNull());        // 2 % 5 == 2: no bill
-  EXPECT_FALSE(production.CercaDistintaBase("ART0003", "ROS.042", 0, "").IsNull()); // per option
-  EXPECT_TRUE(production.CercaDistintaBase("NOPE'; --", "", 0, "").IsNull());      // quotes are doubled
+  EXPECT_TRUE(production.CercaDistintaBase("ART0002", "", 0, "").IsNull());          // 2 % 5 == 2: no bill
+  EXPECT_FALSE(production.CercaDistintaBase("ART0003", "ROS.042", 0, "").IsNull());  // per option
+  EXPECT_TRUE(production.CercaDistintaBase("NOPE'; --", "", 0, "").IsNull());        // quotes are doubled
   const int64_t asked = production.Queries();
   (void)production.CercaDistintaBase("ART0001", "", 0, "");
   EXPECT_EQ(production.Queries(), asked);  // answered from the cache

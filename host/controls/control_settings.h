@@ -13,7 +13,7 @@ struct ControlSettings {
   std::string company;       // PvarCodDitta as text
   std::string environment1;  // the user environment's two values
   std::string environment2;
-  std::string module;        // the module name
+  std::string module;  // the module name
   bool flag = false;
   db::Connection* connection = nullptr;  // for dates: its date service writes the literals
 };

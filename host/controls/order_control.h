@@ -25,7 +25,7 @@ class OrderControl {
     std::string group, caption, column;
     bool initial_grouping = false;  // G
     int16_t number = 0;
-    bool setting_o = false;         // O
+    bool setting_o = false;  // O
     Use use = Use::LeftOut;
   };
   struct Attribute {

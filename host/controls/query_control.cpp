@@ -19,10 +19,14 @@ bool Blank(const Variant& v) { return v.IsEmpty() || v.IsNull() || Trim(v.Joined
 std::string Escape(const std::string& text) {
   std::string out;
   for (const char c : text) {
-    if (c == '\\') out += "\\\\";
-    else if (c == '\t') out += "\\t";
-    else if (c == '\n') out += "\\n";
-    else out += c;
+    if (c == '\\')
+      out += "\\\\";
+    else if (c == '\t')
+      out += "\\t";
+    else if (c == '\n')
+      out += "\\n";
+    else
+      out += c;
   }
   return out;
 }
@@ -76,8 +80,12 @@ void QueryControl::AddFashion3(const std::string& group, bool visible, const std
   fashion_.push_back({3, group, visible, text, column});
 }
 
-void QueryControl::SetFrom(const std::string& column, const Variant& value) { values_[UpperAscii(column)].first = value; }
-void QueryControl::SetTo(const std::string& column, const Variant& value) { values_[UpperAscii(column)].second = value; }
+void QueryControl::SetFrom(const std::string& column, const Variant& value) {
+  values_[UpperAscii(column)].first = value;
+}
+void QueryControl::SetTo(const std::string& column, const Variant& value) {
+  values_[UpperAscii(column)].second = value;
+}
 
 Variant QueryControl::FromValue(const std::string& column) const {
   auto it = values_.find(UpperAscii(column));
@@ -105,11 +113,13 @@ const QueryControl::State* QueryControl::StateByCaption(const std::string& capti
 
 std::string QueryControl::Literal(const Field& field, const Variant& value, bool end_of_day) const {
   if (field.IsDate()) {
-    std::optional<DateTime> date = value.IsDate() ? std::optional<DateTime>(value.Date()) : DateTime::Parse(value.JoinedText());
+    std::optional<DateTime> date =
+        value.IsDate() ? std::optional<DateTime>(value.Date()) : DateTime::Parse(value.JoinedText());
     if (!date) BadValue(field.caption, value, "is not a date (use YYYY-MM-DD or DD/MM/YYYY)");
     if (end_of_day) date = DateTime::FromSeconds(date->Seconds() + 86400);
     PlainDateService plain;
-    DateService& dates = settings_.connection != nullptr ? settings_.connection->Dates() : static_cast<DateService&>(plain);
+    DateService& dates =
+        settings_.connection != nullptr ? settings_.connection->Dates() : static_cast<DateService&>(plain);
     dates.SetText(date->ToIsoText());
     if (dates.ErrorValue() != 0) BadValue(field.caption, value, "is not a date the database accepts");
     return "'" + dates.DBFormat() + "'";

@@ -31,7 +31,7 @@ class QueryControl {
     int16_t number = 0;
     std::array<bool, 6> settings{};  // S1..S6: S3 numeric code, S4 date
     std::optional<int16_t> max_length;
-    bool variant_extra = false;      // the two further arguments of "Variante"
+    bool variant_extra = false;  // the two further arguments of "Variante"
     [[nodiscard]] bool IsDate() const { return settings[3]; }
     [[nodiscard]] bool IsNumber() const { return settings[2]; }
   };

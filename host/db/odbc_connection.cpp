@@ -67,36 +67,23 @@ FieldDef FieldFromSqlType(std::string name, SQLSMALLINT type, SQLULEN size, SQLS
       field.precision = static_cast<uint8_t>(size == 0 || size > 38 ? 38 : size);
       field.scale = static_cast<uint8_t>(digits < 0 ? 0 : digits);
       break;
-    case SQL_INTEGER:
-      field.type = FieldType::Integer;
-      break;
+    case SQL_INTEGER: field.type = FieldType::Integer; break;
     case SQL_SMALLINT:
-    case SQL_TINYINT:
-      field.type = FieldType::SmallInt;
-      break;
-    case SQL_BIGINT:
-      field.type = FieldType::BigInt;
-      break;
+    case SQL_TINYINT: field.type = FieldType::SmallInt; break;
+    case SQL_BIGINT: field.type = FieldType::BigInt; break;
     case SQL_REAL:
     case SQL_FLOAT:
-    case SQL_DOUBLE:
-      field.type = FieldType::Double;
-      break;
+    case SQL_DOUBLE: field.type = FieldType::Double; break;
     case SQL_TYPE_DATE:
     case SQL_TYPE_TIMESTAMP:
     case SQL_DATE:
-    case SQL_TIMESTAMP:
-      field.type = FieldType::Date;
-      break;
-    case SQL_BIT:
-      field.type = FieldType::Boolean;
-      break;
+    case SQL_TIMESTAMP: field.type = FieldType::Date; break;
+    case SQL_BIT: field.type = FieldType::Boolean; break;
     case SQL_GUID:
       field.type = FieldType::Text;
       field.size = 36;
       break;
-    default:
-      break;
+    default: break;
   }
   return field;
 }
@@ -158,9 +145,9 @@ void OdbcConnection::Open(const std::string& connection_string) {
   std::string text = connection_string;
   SQLCHAR out[1024];
   SQLSMALLINT out_length = 0;
-  const SQLRETURN rc = SQLDriverConnect(h_->dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
-                                        static_cast<SQLSMALLINT>(text.size()), out, sizeof out, &out_length,
-                                        SQL_DRIVER_NOPROMPT);
+  const SQLRETURN rc =
+      SQLDriverConnect(h_->dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLSMALLINT>(text.size()),
+                       out, sizeof out, &out_length, SQL_DRIVER_NOPROMPT);
   if (!SQL_SUCCEEDED(rc)) {
     auto errors = Diagnostics(SQL_HANDLE_DBC, h_->dbc);
     std::string message = "Cannot connect with '" + ConnectionString::Redacted(connection_string) + "'";
@@ -291,7 +278,8 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
           SQLSMALLINT type_length = 0;
           SQLColAttribute(s.stmt, c, SQL_DESC_TYPE_NAME, type_name, sizeof type_name, &type_length, nullptr);
           const std::string declared = type_name;
-          const bool guessed = declared.empty() || declared.find_first_of("abcdefghijklmnopqrstuvwxyz") != std::string::npos;
+          const bool guessed =
+              declared.empty() || declared.find_first_of("abcdefghijklmnopqrstuvwxyz") != std::string::npos;
           if (!guessed && (UpperAscii(declared).rfind("CHAR", 0) == 0 || UpperAscii(declared).rfind("NCHAR", 0) == 0)) {
             info.field.type = FieldType::Char;  // reported as VARCHAR, declared CHAR(n)
             info.field.size = static_cast<int32_t>(size);
@@ -323,8 +311,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
           Variant raw = row == 0 ? first[c] : CellText(s.stmt, static_cast<SQLUSMALLINT>(c + 1));
           const FieldDef& field = table->Field(c);
           const bool number_column = field.type != FieldType::Text && field.type != FieldType::Char &&
-                                     field.type != FieldType::Date &&
-                                     (field.type != FieldType::Variant || numeric[c]);
+                                     field.type != FieldType::Date && (field.type != FieldType::Variant || numeric[c]);
           if (raw.IsText() && number_column) {
             auto number = Decimal::Parse(raw.Text());
             if (number) raw = *number;

@@ -72,16 +72,14 @@ Variant ConvertForField(const Variant& raw, const FieldDef& field) {
       if (raw.IsText()) {
         auto d = Decimal::Parse(raw.Text());
         if (!d) {
-          throw Error(kErrTypeMismatch,
-                      "The value '" + raw.Text() + "' of column " + field.name + " is not a number", "Database");
+          throw Error(kErrTypeMismatch, "The value '" + raw.Text() + "' of column " + field.name + " is not a number",
+                      "Database");
         }
         return *d;
       }
       return raw;
-    case FieldType::Boolean:
-      return raw.ToBool();
-    default:
-      return raw;
+    case FieldType::Boolean: return raw.ToBool();
+    default: return raw;
   }
 }
 

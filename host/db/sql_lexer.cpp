@@ -8,7 +8,9 @@
 namespace host::sql {
 namespace {
 
-bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '$' || (c & 0x80) != 0; }
+bool IsWordChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '$' || (c & 0x80) != 0;
+}
 
 [[noreturn]] void Unterminated(std::string_view what) {
   throw Error(kErrDatabase, "Unterminated " + std::string(what) + " in the SQL text", "SQL");

@@ -14,12 +14,9 @@ namespace {
 
 Variant RawValue(sqlite3_stmt* stmt, int col) {
   switch (sqlite3_column_type(stmt, col)) {
-    case SQLITE_INTEGER:
-      return static_cast<int64_t>(sqlite3_column_int64(stmt, col));
-    case SQLITE_FLOAT:
-      return sqlite3_column_double(stmt, col);
-    case SQLITE_NULL:
-      return Variant::Null();
+    case SQLITE_INTEGER: return static_cast<int64_t>(sqlite3_column_int64(stmt, col));
+    case SQLITE_FLOAT: return sqlite3_column_double(stmt, col);
+    case SQLITE_NULL: return Variant::Null();
     default: {
       const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
       return std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(stmt, col)));
@@ -40,8 +37,8 @@ void SqliteDateService::SetText(const std::string& text) {
   formatted_.clear();
   if (!date) return;
   std::array<char, 32> buffer{};
-  std::snprintf(buffer.data(), buffer.size(), "%04d-%02d-%02d %02d:%02d:%02d", date->Year(), date->Month(),
-                date->Day(), date->Hour(), date->Minute(), date->Second());
+  std::snprintf(buffer.data(), buffer.size(), "%04d-%02d-%02d %02d:%02d:%02d", date->Year(), date->Month(), date->Day(),
+                date->Hour(), date->Minute(), date->Second());
   formatted_ = buffer.data();
 }
 
@@ -65,7 +62,9 @@ void SqliteConnection::Open(const std::string& connection_string) {
     if (path.empty()) path = parsed.Get(key);
   }
   if (path.empty()) {
-    Fail({kErrDatabase, "No database file in the connection string '" + ConnectionString::Redacted(connection_string) + "'", "SQLite"});
+    Fail({kErrDatabase,
+          "No database file in the connection string '" + ConnectionString::Redacted(connection_string) + "'",
+          "SQLite"});
   }
   RegisterSqliteFunctionsEverywhere();
   // Read-only: the module never writes ERP tables; temporary tables still work.

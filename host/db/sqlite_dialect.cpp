@@ -136,10 +136,10 @@ bool IsCastToDecimal(const Tokens& t, size_t cast, int* precision, int* scale) {
 // Table hints other than NOLOCK, T-SQL only functions and syntax.
 void RejectUnknown(const Tokens& t) {
   static constexpr std::array<std::string_view, 16> kFunctions{
-      "CONVERT", "TRY_CAST", "TRY_CONVERT", "DATEADD",  "DATEDIFF", "DATEPART", "DATENAME", "GETDATE",
-      "CHARINDEX", "LEN",   "ISNUMERIC",  "STUFF",    "FORMAT",   "IIF",      "EOMONTH",  "NEWID"};
-  static constexpr std::array<std::string_view, 6> kStatements{"PIVOT", "UNPIVOT", "MERGE", "OUTPUT", "DECLARE",
-                                                               "EXEC"};
+      "CONVERT",   "TRY_CAST", "TRY_CONVERT", "DATEADD", "DATEDIFF", "DATEPART", "DATENAME", "GETDATE",
+      "CHARINDEX", "LEN",      "ISNUMERIC",   "STUFF",   "FORMAT",   "IIF",      "EOMONTH",  "NEWID"};
+  static constexpr std::array<std::string_view, 6> kStatements{"PIVOT",  "UNPIVOT", "MERGE",
+                                                               "OUTPUT", "DECLARE", "EXEC"};
   for (size_t i = 0; i < t.size(); ++i) {
     const Token& tok = t[i];
     if (tok.kind == Token::Variable) Unsupported("variable " + tok.text);
@@ -196,7 +196,8 @@ class Rewriter {
         if (j >= t_.size() || !t_[j].IsWord(word)) Unsupported("IF OBJECT_ID(...) without IS NOT NULL DROP TABLE");
         j = Next(t_, j + 1);
       }
-      if (j >= t_.size() || t_[j].kind != Token::TempName) Unsupported("IF OBJECT_ID(...) DROP TABLE of a non-temporary table");
+      if (j >= t_.size() || t_[j].kind != Token::TempName)
+        Unsupported("IF OBJECT_ID(...) DROP TABLE of a non-temporary table");
       Replace(t_, i, j, "DROP TABLE IF EXISTS temp.\"" + t_[j].text + "\";");
     }
   }
@@ -209,7 +210,8 @@ class Rewriter {
       } else if (tok.kind == Token::TempName) {
         const size_t before = Prev(t_, i);
         const size_t before2 = before == std::string::npos ? before : Prev(t_, before);
-        const bool creating = before2 != std::string::npos && t_[before].IsWord("TABLE") && t_[before2].IsWord("CREATE");
+        const bool creating =
+            before2 != std::string::npos && t_[before].IsWord("TABLE") && t_[before2].IsWord("CREATE");
         tok = {Token::Word, (creating ? "\"" : "temp.\"") + tok.text + "\""};
         if (creating) t_[before2].text = "CREATE TEMP";
       } else if (tok.kind == Token::Word && tok.text.front() == '[') {
@@ -445,8 +447,8 @@ class Rewriter {
       if (IsTextExpression(from, as)) hints[UpperAscii(t_[alias].text)] = TextField(t_[alias].text, 0);
       return;
     }
-    hints[UpperAscii(t_[alias].text)] = DecimalField(t_[alias].text, static_cast<uint8_t>(std::min(38, precision + 1)),
-                                                     static_cast<uint8_t>(scale));
+    hints[UpperAscii(t_[alias].text)] =
+        DecimalField(t_[alias].text, static_cast<uint8_t>(std::min(38, precision + 1)), static_cast<uint8_t>(scale));
   }
 
   // ISNULL(text column, ...) or a joining of texts with a literal.

@@ -16,14 +16,10 @@ namespace {
 
 std::optional<Decimal> DecimalOf(sqlite3_value* v) {
   switch (sqlite3_value_type(v)) {
-    case SQLITE_INTEGER:
-      return Decimal::FromInt(sqlite3_value_int64(v));
-    case SQLITE_FLOAT:
-      return Decimal::FromDouble(sqlite3_value_double(v));
-    case SQLITE_TEXT:
-      return Decimal::Parse(reinterpret_cast<const char*>(sqlite3_value_text(v)));
-    default:
-      return std::nullopt;
+    case SQLITE_INTEGER: return Decimal::FromInt(sqlite3_value_int64(v));
+    case SQLITE_FLOAT: return Decimal::FromDouble(sqlite3_value_double(v));
+    case SQLITE_TEXT: return Decimal::Parse(reinterpret_cast<const char*>(sqlite3_value_text(v)));
+    default: return std::nullopt;
   }
 }
 
@@ -102,7 +98,7 @@ struct TableFunction {
   const char* columns;  // output columns with declared types
   int output_columns;
   int arguments;
-  const char* sql;      // ?1..?n are the arguments
+  const char* sql;  // ?1..?n are the arguments
 };
 
 constexpr std::array<TableFunction, 3> kTableFunctions{{

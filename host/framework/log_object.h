@@ -22,8 +22,8 @@ class LogObject {
 
   void TakeError(const Error& error) { error_ = error; }
   void TakeConnectionErrors(const std::vector<db::DbError>& errors) { connection_errors_ = errors; }
-  int32_t Report(const std::string& application_title, const std::string& form_caption,
-                 const std::string& procedure, int32_t style);
+  int32_t Report(const std::string& application_title, const std::string& form_caption, const std::string& procedure,
+                 int32_t style);
 
   [[nodiscard]] const std::vector<std::string>& Reports() const { return reports_; }
 

@@ -39,8 +39,7 @@ class TranslationService {
   // A message by its text (no parameters).
   int32_t ShowText(const std::string& text, int32_t buttons, const std::string& title);
   // A message by number.
-  int32_t ShowNumber(int32_t number, int32_t buttons, const std::string& title,
-                     const std::vector<std::string>& params);
+  int32_t ShowNumber(int32_t number, int32_t buttons, const std::string& title, const std::vector<std::string>& params);
   // The text of a number.
   [[nodiscard]] std::string Text(int32_t number, const std::vector<std::string>& params) const;
   // A caption in the user's language: the catalog entry whose Italian text it is, or itself.

@@ -233,13 +233,34 @@ class VariantColumn final : public Column {
     switch (value.Type()) {
       case VarType::Empty: tag = kEmpty; break;
       case VarType::Null: tag = kNull; break;
-      case VarType::Boolean: tag = kBool; payload = value.ToBool() ? 1 : 0; break;
-      case VarType::Int16: tag = kInt16; payload = value.ToInt64(); break;
-      case VarType::Int32: tag = kInt32; payload = value.ToInt64(); break;
-      case VarType::Int64: tag = kInt64; payload = value.ToInt64(); break;
-      case VarType::Double: tag = kDouble; payload = std::bit_cast<int64_t>(value.ToDouble()); break;
-      case VarType::Text: tag = kText; payload = pool_.Intern(value.Text()); break;
-      case VarType::Date: tag = kDate; payload = value.Date().Seconds(); break;
+      case VarType::Boolean:
+        tag = kBool;
+        payload = value.ToBool() ? 1 : 0;
+        break;
+      case VarType::Int16:
+        tag = kInt16;
+        payload = value.ToInt64();
+        break;
+      case VarType::Int32:
+        tag = kInt32;
+        payload = value.ToInt64();
+        break;
+      case VarType::Int64:
+        tag = kInt64;
+        payload = value.ToInt64();
+        break;
+      case VarType::Double:
+        tag = kDouble;
+        payload = std::bit_cast<int64_t>(value.ToDouble());
+        break;
+      case VarType::Text:
+        tag = kText;
+        payload = pool_.Intern(value.Text());
+        break;
+      case VarType::Date:
+        tag = kDate;
+        payload = value.Date().Seconds();
+        break;
       case VarType::Decimal: {
         const Decimal d = value.ToDecimal();
         if (d.Coefficient() >= INT64_MIN && d.Coefficient() <= INT64_MAX) {
@@ -296,7 +317,19 @@ class VariantColumn final : public Column {
   }
 
  private:
-  enum Tag : uint8_t { kEmpty, kNull, kBool, kInt16, kInt32, kInt64, kDouble, kText, kDate, kOverflow, kDecimalBase = 16 };
+  enum Tag : uint8_t {
+    kEmpty,
+    kNull,
+    kBool,
+    kInt16,
+    kInt32,
+    kInt64,
+    kDouble,
+    kText,
+    kDate,
+    kOverflow,
+    kDecimalBase = 16
+  };
   TextPool& pool_;
   std::vector<uint8_t> tags_;
   IntStorage payload_;
@@ -308,14 +341,10 @@ class VariantColumn final : public Column {
 std::unique_ptr<Column> MakeColumn(const FieldDef& field, TextPool& pool) {
   switch (field.type) {
     case FieldType::Text:
-    case FieldType::Char:
-      return std::make_unique<TextColumn>(field, pool);
-    case FieldType::Double:
-      return std::make_unique<DoubleColumn>();
-    case FieldType::Variant:
-      return std::make_unique<VariantColumn>(pool);
-    default:
-      return std::make_unique<ScaledColumn>(field);
+    case FieldType::Char: return std::make_unique<TextColumn>(field, pool);
+    case FieldType::Double: return std::make_unique<DoubleColumn>();
+    case FieldType::Variant: return std::make_unique<VariantColumn>(pool);
+    default: return std::make_unique<ScaledColumn>(field);
   }
 }
 

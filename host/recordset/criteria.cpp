@@ -9,10 +9,10 @@ namespace host {
 namespace {
 
 [[noreturn]] void Bad(std::string_view text, size_t pos, std::string_view why) {
-  throw Error(kErrBadFilter,
-              std::string(why) + " at position " + std::to_string(pos + 1) + " of the criteria \"" +
-                  std::string(text) + "\"",
-              "Recordset");
+  throw Error(
+      kErrBadFilter,
+      std::string(why) + " at position " + std::to_string(pos + 1) + " of the criteria \"" + std::string(text) + "\"",
+      "Recordset");
 }
 
 class Parser {
@@ -177,8 +177,9 @@ bool LikeMatch(std::string_view value, std::string_view pattern) {
     return false;
   }
   if (value.empty()) return false;
-  const bool same = p == '_' || p == '?' ||
-                    std::toupper(static_cast<unsigned char>(p)) == std::toupper(static_cast<unsigned char>(value.front()));
+  const bool same =
+      p == '_' || p == '?' ||
+      std::toupper(static_cast<unsigned char>(p)) == std::toupper(static_cast<unsigned char>(value.front()));
   return same && LikeMatch(value.substr(1), pattern.substr(1));
 }
 
@@ -227,8 +228,7 @@ bool RowMatches(const Criterion& c, Table& table, size_t row) {
       const Variant cell = table.Get(row, c.column);
       return (cell.IsNull() || cell.IsEmpty()) == (c.op == Criterion::Op::IsNull);
     }
-    case Criterion::Op::Eq:
-      return KeyEquals(c, table, row);
+    case Criterion::Op::Eq: return KeyEquals(c, table, row);
     case Criterion::Op::Ne:
       if (c.null_literal) return !table.ColumnAt(c.column).IsNullLike(row);
       return !table.Get(row, c.column).IsNull() && !KeyEquals(c, table, row);

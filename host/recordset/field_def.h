@@ -18,7 +18,7 @@ enum class FieldType : uint8_t {
   Double,    // binary floating point
   Date,      // date and time to the second
   Boolean,
-  Variant,   // any value: number, text, date, Null or Empty
+  Variant,  // any value: number, text, date, Null or Empty
 };
 
 // The data access layer's type numbers, which the module tests (for example 7
@@ -42,11 +42,11 @@ enum AdoType : int32_t {
 struct FieldDef {
   std::string name;
   FieldType type = FieldType::Variant;
-  int32_t size = 0;        // characters for Text/Char; 0 means unlimited
-  uint8_t precision = 0;   // Decimal only; advisory (values are not refused)
-  uint8_t scale = 0;       // Decimal only: values are stored rounded to it
+  int32_t size = 0;       // characters for Text/Char; 0 means unlimited
+  uint8_t precision = 0;  // Decimal only; advisory (values are not refused)
+  uint8_t scale = 0;      // Decimal only: values are stored rounded to it
   bool nullable = true;
-  int32_t ado_type = 0;    // 0: derived from `type`
+  int32_t ado_type = 0;  // 0: derived from `type`
   // Database results keep a text longer than `size` (the database enforces
   // its own sizes, and SQLite does not); in-memory layouts refuse it.
   bool lenient_size = false;

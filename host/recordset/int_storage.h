@@ -53,9 +53,21 @@ class IntStorage {
     uint8_t* p = bytes_.data() + index * width_;
     switch (width_) {
       case 1: *p = static_cast<uint8_t>(static_cast<int8_t>(value)); break;
-      case 2: { const auto v = static_cast<int16_t>(value); std::memcpy(p, &v, 2); break; }
-      case 4: { const auto v = static_cast<int32_t>(value); std::memcpy(p, &v, 4); break; }
-      case 8: { const auto v = static_cast<int64_t>(value); std::memcpy(p, &v, 8); break; }
+      case 2: {
+        const auto v = static_cast<int16_t>(value);
+        std::memcpy(p, &v, 2);
+        break;
+      }
+      case 4: {
+        const auto v = static_cast<int32_t>(value);
+        std::memcpy(p, &v, 4);
+        break;
+      }
+      case 8: {
+        const auto v = static_cast<int64_t>(value);
+        std::memcpy(p, &v, 8);
+        break;
+      }
       default: std::memcpy(p, &value, 16); break;
     }
   }

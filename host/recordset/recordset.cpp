@@ -60,14 +60,16 @@ size_t RecordSet::FieldOrThrow(std::string_view name) const {
 }
 
 Variant RecordSet::Value(size_t field) const {
-  if (field >= table_->FieldCount()) throw Error(kErrItemNotFound, "Item cannot be found in the collection", "Recordset");
+  if (field >= table_->FieldCount())
+    throw Error(kErrItemNotFound, "Item cannot be found in the collection", "Recordset");
   return table_->Get(CurrentRow(), field);
 }
 
 Variant RecordSet::Value(std::string_view name) const { return Value(FieldOrThrow(name)); }
 
 void RecordSet::SetValue(size_t field, const Variant& value) {
-  if (field >= table_->FieldCount()) throw Error(kErrItemNotFound, "Item cannot be found in the collection", "Recordset");
+  if (field >= table_->FieldCount())
+    throw Error(kErrItemNotFound, "Item cannot be found in the collection", "Recordset");
   const size_t row = CurrentRow();
   table_->Set(row, field, value);
   if (edit_ == EditMode::None) edit_ = EditMode::InProgress;

@@ -19,7 +19,8 @@ struct FieldNameHash {
   using is_transparent = void;
   size_t operator()(std::string_view name) const noexcept {
     size_t h = 1469598103934665603ULL;
-    for (const char c : name) h = (h ^ static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c)) * 1099511628211ULL;
+    for (const char c : name)
+      h = (h ^ static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c)) * 1099511628211ULL;
     return h;
   }
 };

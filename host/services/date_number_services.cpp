@@ -15,8 +15,8 @@ void PlainDateService::SetText(const std::string& text) {
   error_ = 0;
   std::array<char, 32> buffer{};
   if (date->HasTime()) {
-    std::snprintf(buffer.data(), buffer.size(), "%04d%02d%02d %02d:%02d:%02d", date->Year(), date->Month(),
-                  date->Day(), date->Hour(), date->Minute(), date->Second());
+    std::snprintf(buffer.data(), buffer.size(), "%04d%02d%02d %02d:%02d:%02d", date->Year(), date->Month(), date->Day(),
+                  date->Hour(), date->Minute(), date->Second());
   } else {
     std::snprintf(buffer.data(), buffer.size(), "%04d%02d%02d", date->Year(), date->Month(), date->Day());
   }

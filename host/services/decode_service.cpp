@@ -69,8 +69,8 @@ int DecodeService::DecodeProgetto(const std::string& project, const std::string&
     return Lookup("SELECT PD68_DESCRPROG FROM PD68_PROGETTI WITH (NOLOCK) WHERE PD68_DITTA_CG18 = " + company_ +
                   " AND PD68_CODPROG = " + Q(project));
   }
-  return Lookup("SELECT PD69_DESCRSOTPROG FROM PD69_SOTTOPROGETTI WITH (NOLOCK) WHERE PD69_DITTA_CG18 = " +
-                company_ + " AND PD69_CODPROG_PD68 = " + Q(project) + " AND PD69_SOTPROG = " + N(sub_project));
+  return Lookup("SELECT PD69_DESCRSOTPROG FROM PD69_SOTTOPROGETTI WITH (NOLOCK) WHERE PD69_DITTA_CG18 = " + company_ +
+                " AND PD69_CODPROG_PD68 = " + Q(project) + " AND PD69_SOTPROG = " + N(sub_project));
 }
 
 int DecodeService::DecodeNodo(const std::string& project, const std::string& node) {

@@ -70,8 +70,8 @@ TEST_F(GroupFilter, ValuesCompareInTheColumnsDomain) {
 }
 
 TEST_F(GroupFilter, BadCriteriaAreErrorsNotCrashes) {
-  for (const char* bad : {"A = 'open", "A =", "= 3", "A = 3 AND", "A = 3 XOR B = 1", "C = #nope#", "B = abc",
-                          "A > NULL", "(A = 1"}) {
+  for (const char* bad :
+       {"A = 'open", "A =", "= 3", "A = 3 AND", "A = 3 XOR B = 1", "C = #nope#", "B = abc", "A > NULL", "(A = 1"}) {
     EXPECT_THROW(rs_->SetFilter(bad), Error) << bad;
   }
 }

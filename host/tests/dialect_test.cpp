@@ -44,14 +44,16 @@ TEST(SqliteDialect, DecimalCastsAndDivisions) {
 
 TEST(SqliteDialect, PlusJoinsTextsNextToALiteralOrATextColumn) {
   EXPECT_EQ(T("PD06_COGNOME + ' ' + PD06_NOME AS DESCRDIP"), "PD06_COGNOME || ' ' || PD06_NOME AS DESCRDIP");
-  EXPECT_EQ(T("ISNULL(PD44_IMPDQR,0) + ISNULL(PD44_IMPMAC,0) AS T"), "IFNULL(PD44_IMPDQR,0) + IFNULL(PD44_IMPMAC,0) AS T");
+  EXPECT_EQ(T("ISNULL(PD44_IMPDQR,0) + ISNULL(PD44_IMPMAC,0) AS T"),
+            "IFNULL(PD44_IMPDQR,0) + IFNULL(PD44_IMPMAC,0) AS T");
   const SqliteDialect with_schema([](std::string_view column) { return column == "A" || column == "B"; });
   EXPECT_EQ(with_schema.Translate("SELECT A + B, A + 1, x.B + C").sql, "SELECT A || B, A || 1, x.B || C");
   EXPECT_EQ(T("SELECT +1, (a) + 2"), "SELECT +1, (a) + 2");
 }
 
 TEST(SqliteDialect, TemporaryTablesAndIdentity) {
-  EXPECT_EQ(T("IF OBJECT_ID('tempdb..#CATVAL') IS NOT NULL DROP TABLE #CATVAL"), "DROP TABLE IF EXISTS temp.\"#CATVAL\";");
+  EXPECT_EQ(T("IF OBJECT_ID('tempdb..#CATVAL') IS NOT NULL DROP TABLE #CATVAL"),
+            "DROP TABLE IF EXISTS temp.\"#CATVAL\";");
   EXPECT_EQ(T("IF OBJECT_ID('tempdb..#CATVAL') IS NOT NULL DROP TABLE #CATVAL\r\n CREATE TABLE #CATVAL (PROG DECIMAL "
               "(5,0) NOT NULL IDENTITY (1,1), CAT CHAR (10) COLLATE DATABASE_DEFAULT, VALNUM DECIMAL(17,6) NULL)"),
             "DROP TABLE IF EXISTS temp.\"#CATVAL\";\r\n CREATE TEMP TABLE \"#CATVAL\" (PROG INTEGER PRIMARY KEY "
@@ -118,12 +120,13 @@ class DialectOnSqlite : public ::testing::Test {
 };
 
 TEST_F(DialectOnSqlite, DecimalArithmeticAsTheServerDoes) {
-  EXPECT_EQ(One("SELECT CAST(30/60 AS DECIMAL(14,2))"), "0.5");  // never integer division
+  EXPECT_EQ(One("SELECT CAST(30/60 AS DECIMAL(14,2))"), "0.5");     // never integer division
   EXPECT_EQ(One("SELECT CAST(54/3600 AS DECIMAL(14,2))"), "0.02");  // 0.015 rounds up, exactly
   EXPECT_EQ(One("SELECT CAST(18/3600 AS DECIMAL(14,2))"), "0.01");
   EXPECT_EQ(One("SELECT CAST(-0.125 AS DECIMAL(14,2))"), "-0.13");  // half away from zero
   EXPECT_EQ(One("SELECT CAST(2.5 AS DECIMAL(5,0))"), "3");
-  EXPECT_EQ(One("SELECT CAST(1000 AS DECIMAL(3,0))"), "error: Arithmetic overflow error converting numeric to data type numeric.");
+  EXPECT_EQ(One("SELECT CAST(1000 AS DECIMAL(3,0))"),
+            "error: Arithmetic overflow error converting numeric to data type numeric.");
   EXPECT_EQ(One("SELECT 1/0"), "error: Divide by zero error encountered.");
   EXPECT_EQ(One("SELECT ISNULL(NULL, 'a') + 'b' + ISNULL(NULL,'')"), "ab");
   EXPECT_EQ(One("SELECT 'x' + NULL"), "NULL");

@@ -16,8 +16,7 @@ class DateTime {
   // Seconds since 1970-01-01 00:00:00 (civil, no zone); any int64 is valid.
   static constexpr DateTime FromSeconds(int64_t seconds) { return DateTime(seconds); }
   // Checked construction; nullopt for an impossible date or time.
-  static std::optional<DateTime> FromParts(int year, int month, int day, int hour = 0, int minute = 0,
-                                           int second = 0);
+  static std::optional<DateTime> FromParts(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
   // Accepts "YYYY-MM-DD", "YYYYMMDD", "DD/MM/YYYY" (the Italian order), each
   // optionally followed by " HH:MM[:SS]" (or "T" instead of the blank), with
   // blanks around. Anything else answers nullopt.

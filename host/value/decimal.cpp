@@ -142,7 +142,8 @@ Decimal Decimal::FromDouble(double value) {
   }
   std::array<char, 40> buffer{};
   // 15 significant digits, the precision the desktop runtime keeps.
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::scientific, 14);
+  const auto result =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::scientific, 14);
   auto parsed = Parse(std::string_view(buffer.data(), static_cast<size_t>(result.ptr - buffer.data())));
   if (!parsed) ThrowOverflow();
   return parsed->Normalized();
@@ -227,7 +228,8 @@ std::string Decimal::ToFixed(int scale) const {
   } while (magnitude != 0);
   const int have = r.scale_;
   digits.append(static_cast<size_t>(scale - have), '0');
-  if (static_cast<int>(digits.size()) <= scale) digits.insert(0, static_cast<size_t>(scale + 1 - static_cast<int>(digits.size())), '0');
+  if (static_cast<int>(digits.size()) <= scale)
+    digits.insert(0, static_cast<size_t>(scale + 1 - static_cast<int>(digits.size())), '0');
   if (scale > 0) digits.insert(digits.size() - static_cast<size_t>(scale), ".");
   if (r.coefficient_ < 0) digits.insert(0, "-");
   return digits;

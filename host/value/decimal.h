@@ -73,9 +73,7 @@ class Decimal {
   friend Decimal operator/(const Decimal& a, const Decimal& b);
   Decimal operator-() const;
   friend std::strong_ordering operator<=>(const Decimal& a, const Decimal& b);
-  friend bool operator==(const Decimal& a, const Decimal& b) {
-    return (a <=> b) == std::strong_ordering::equal;
-  }
+  friend bool operator==(const Decimal& a, const Decimal& b) { return (a <=> b) == std::strong_ordering::equal; }
 
  private:
   constexpr Decimal(Int128 coefficient, int scale) : coefficient_(coefficient), scale_(static_cast<uint8_t>(scale)) {}

@@ -28,13 +28,10 @@ enum class Rank { Integer, Double, Decimal };
 
 Rank RankOf(const Variant& v) {
   switch (v.Type()) {
-    case VarType::Decimal:
-      return Rank::Decimal;
+    case VarType::Decimal: return Rank::Decimal;
     case VarType::Double:
-    case VarType::Text:
-      return Rank::Double;
-    default:
-      return Rank::Integer;
+    case VarType::Text: return Rank::Double;
+    default: return Rank::Integer;
   }
 }
 
@@ -44,8 +41,7 @@ template <typename IntOp, typename DoubleOp, typename DecOp>
 Variant Arithmetic(const Variant& a, const Variant& b, IntOp int_op, DoubleOp double_op, DecOp dec_op) {
   if (a.IsNull() || b.IsNull()) return Variant::Null();
   switch (Promote(a, b)) {
-    case Rank::Decimal:
-      return dec_op(a.ToDecimal(), b.ToDecimal());
+    case Rank::Decimal: return dec_op(a.ToDecimal(), b.ToDecimal());
     case Rank::Double: {
       const double r = double_op(a.ToDouble(), b.ToDouble());
       if (!std::isfinite(r)) ThrowOverflow();
@@ -72,22 +68,17 @@ bool Variant::IsNumber() const {
     case VarType::Int32:
     case VarType::Int64:
     case VarType::Decimal:
-    case VarType::Double:
-      return true;
-    default:
-      return false;
+    case VarType::Double: return true;
+    default: return false;
   }
 }
 
 bool Variant::IsNumeric() const {
   switch (Type()) {
     case VarType::Null:
-    case VarType::Date:
-      return false;
-    case VarType::Text:
-      return Decimal::Parse(Text()).has_value();
-    default:
-      return true;
+    case VarType::Date: return false;
+    case VarType::Text: return Decimal::Parse(Text()).has_value();
+    default: return true;
   }
 }
 
@@ -103,55 +94,41 @@ DateTime Variant::Date() const {
 
 Decimal Variant::ToDecimal() const {
   switch (Type()) {
-    case VarType::Empty:
-      return {};
-    case VarType::Null:
-      ThrowNull();
-    case VarType::Boolean:
-      return Decimal::FromInt(std::get<bool>(value_) ? -1 : 0);
-    case VarType::Int16:
-      return Decimal::FromInt(std::get<int16_t>(value_));
-    case VarType::Int32:
-      return Decimal::FromInt(std::get<int32_t>(value_));
-    case VarType::Int64:
-      return Decimal::FromInt(std::get<int64_t>(value_));
-    case VarType::Decimal:
-      return std::get<Decimal>(value_);
-    case VarType::Double:
-      return Decimal::FromDouble(std::get<double>(value_));
+    case VarType::Empty: return {};
+    case VarType::Null: ThrowNull();
+    case VarType::Boolean: return Decimal::FromInt(std::get<bool>(value_) ? -1 : 0);
+    case VarType::Int16: return Decimal::FromInt(std::get<int16_t>(value_));
+    case VarType::Int32: return Decimal::FromInt(std::get<int32_t>(value_));
+    case VarType::Int64: return Decimal::FromInt(std::get<int64_t>(value_));
+    case VarType::Decimal: return std::get<Decimal>(value_);
+    case VarType::Double: return Decimal::FromDouble(std::get<double>(value_));
     case VarType::Text: {
       auto parsed = Decimal::Parse(std::get<std::string>(value_));
       if (!parsed) ThrowMismatch();
       return *parsed;
     }
-    case VarType::Date:
-      ThrowMismatch();
+    case VarType::Date: ThrowMismatch();
   }
   ThrowMismatch();
 }
 
 double Variant::ToDouble() const {
   switch (Type()) {
-    case VarType::Double:
-      return std::get<double>(value_);
+    case VarType::Double: return std::get<double>(value_);
     case VarType::Text: {
       auto parsed = Decimal::Parse(std::get<std::string>(value_));
       if (!parsed) ThrowMismatch();
       return parsed->ToDouble();
     }
-    default:
-      return ToDecimal().ToDouble();
+    default: return ToDecimal().ToDouble();
   }
 }
 
 int64_t Variant::ToInt64() const {
   switch (Type()) {
-    case VarType::Int16:
-      return std::get<int16_t>(value_);
-    case VarType::Int32:
-      return std::get<int32_t>(value_);
-    case VarType::Int64:
-      return std::get<int64_t>(value_);
+    case VarType::Int16: return std::get<int16_t>(value_);
+    case VarType::Int32: return std::get<int32_t>(value_);
+    case VarType::Int64: return std::get<int64_t>(value_);
     default: {
       const Decimal d = ToDecimal();
       // Half to even, as the runtime's integer conversions round.
@@ -200,26 +177,16 @@ DateTime Variant::ToDate() const {
 
 std::string Variant::ToText() const {
   switch (Type()) {
-    case VarType::Empty:
-      return {};
-    case VarType::Null:
-      ThrowNull();
-    case VarType::Boolean:
-      return std::get<bool>(value_) ? "True" : "False";
-    case VarType::Int16:
-      return std::to_string(std::get<int16_t>(value_));
-    case VarType::Int32:
-      return std::to_string(std::get<int32_t>(value_));
-    case VarType::Int64:
-      return std::to_string(std::get<int64_t>(value_));
-    case VarType::Decimal:
-      return std::get<Decimal>(value_).ToString();
-    case VarType::Double:
-      return DoubleText(std::get<double>(value_));
-    case VarType::Text:
-      return std::get<std::string>(value_);
-    case VarType::Date:
-      return std::get<DateTime>(value_).ToIsoText();
+    case VarType::Empty: return {};
+    case VarType::Null: ThrowNull();
+    case VarType::Boolean: return std::get<bool>(value_) ? "True" : "False";
+    case VarType::Int16: return std::to_string(std::get<int16_t>(value_));
+    case VarType::Int32: return std::to_string(std::get<int32_t>(value_));
+    case VarType::Int64: return std::to_string(std::get<int64_t>(value_));
+    case VarType::Decimal: return std::get<Decimal>(value_).ToString();
+    case VarType::Double: return DoubleText(std::get<double>(value_));
+    case VarType::Text: return std::get<std::string>(value_);
+    case VarType::Date: return std::get<DateTime>(value_).ToIsoText();
   }
   return {};
 }

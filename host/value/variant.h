@@ -27,16 +27,16 @@ struct NullValue {
 class Variant {
  public:
   Variant() = default;
-  Variant(bool v) : value_(v) {}                    // NOLINT(google-explicit-constructor)
-  Variant(int16_t v) : value_(v) {}                 // NOLINT(google-explicit-constructor)
-  Variant(int32_t v) : value_(v) {}                 // NOLINT(google-explicit-constructor)
-  Variant(int64_t v) : value_(v) {}                 // NOLINT(google-explicit-constructor)
-  Variant(Decimal v) : value_(v) {}                 // NOLINT(google-explicit-constructor)
-  Variant(double v) : value_(v) {}                  // NOLINT(google-explicit-constructor)
-  Variant(std::string v) : value_(std::move(v)) {}  // NOLINT(google-explicit-constructor)
-  Variant(const char* v) : value_(std::string(v)) {}  // NOLINT(google-explicit-constructor)
+  Variant(bool v) : value_(v) {}                           // NOLINT(google-explicit-constructor)
+  Variant(int16_t v) : value_(v) {}                        // NOLINT(google-explicit-constructor)
+  Variant(int32_t v) : value_(v) {}                        // NOLINT(google-explicit-constructor)
+  Variant(int64_t v) : value_(v) {}                        // NOLINT(google-explicit-constructor)
+  Variant(Decimal v) : value_(v) {}                        // NOLINT(google-explicit-constructor)
+  Variant(double v) : value_(v) {}                         // NOLINT(google-explicit-constructor)
+  Variant(std::string v) : value_(std::move(v)) {}         // NOLINT(google-explicit-constructor)
+  Variant(const char* v) : value_(std::string(v)) {}       // NOLINT(google-explicit-constructor)
   Variant(std::string_view v) : value_(std::string(v)) {}  // NOLINT(google-explicit-constructor)
-  Variant(DateTime v) : value_(v) {}                // NOLINT(google-explicit-constructor)
+  Variant(DateTime v) : value_(v) {}                       // NOLINT(google-explicit-constructor)
   static Variant Null() {
     Variant v;
     v.value_ = NullValue{};
