@@ -151,77 +151,55 @@ void PhaseSource::Prefetch() {
   prefetched_ = true;
 }
 
-std::optional<PhaseRow> PhaseSource::OrderPhase(const std::string& numreg, const Variant& order_row,
-                                                const std::string& department, const Variant& phase) {
+std::optional<PhaseRow> PhaseSource::Answer(const Index& index, const std::optional<std::string>& key,
+                                            const host::RecordSetPtr& rows, bool zero_lot,
+                                            const std::function<std::string()>& sql) {
   if (prefetched_) {
-    auto key = Key({TextPart(numreg), NumberPart(ValoreNumerico(order_row)), TextPart(department),
-                    NumberPart(ValoreNumerico(phase))});
+    // The bulk tables hold every row the query could answer: a key that is
+    // not there has no row; one that several rows share asks the query.
     if (!key) return std::nullopt;
-    auto it = order_by_key_.rows.find(*key);
-    if (it == order_by_key_.rows.end()) return std::nullopt;
+    auto it = index.rows.find(*key);
+    if (it == index.rows.end()) return std::nullopt;
     if (it->second >= 0) {
-      const host::Table& o = orders_->Storage();
-      return PhaseRow{&o, static_cast<size_t>(it->second),
-                      o.Get(static_cast<size_t>(it->second), static_cast<size_t>(o.FieldIndex("PD95_LOTTORIF")))};
+      const host::Table& table = rows->Storage();
+      const auto row = static_cast<size_t>(it->second);
+      return PhaseRow{&table, row,
+                      zero_lot ? Variant(int32_t{0})
+                               : table.Get(row, static_cast<size_t>(table.FieldIndex("PD95_LOTTORIF")))};
     }
   }
-  return FirstRow(OrderPhaseQuery(company_, numreg, Number(order_row), department, Number(phase)));
+  return FirstRow(sql());
+}
+
+std::optional<PhaseRow> PhaseSource::OrderPhase(const std::string& numreg, const Variant& order_row,
+                                                const std::string& department, const Variant& phase) {
+  return Answer(order_by_key_,
+                Key({TextPart(numreg), NumberPart(ValoreNumerico(order_row)), TextPart(department),
+                     NumberPart(ValoreNumerico(phase))}),
+                orders_, false,
+                [&] { return OrderPhaseQuery(company_, numreg, Number(order_row), department, Number(phase)); });
 }
 
 std::optional<PhaseRow> PhaseSource::CycleByBom(const std::string& department, const Variant& phase,
                                                 const Variant& bom_id) {
-  if (prefetched_) {
-    auto key = Key({TextPart(department), NumberPart(ValoreNumerico(phase)), NumberPart(bom_id)});
-    if (!key) return std::nullopt;
-    auto it = cycle_by_bom_.rows.find(*key);
-    if (it == cycle_by_bom_.rows.end()) return std::nullopt;
-    if (it->second >= 0) {
-      const host::Table& c = cycles_->Storage();
-      return PhaseRow{&c, static_cast<size_t>(it->second),
-                      c.Get(static_cast<size_t>(it->second), static_cast<size_t>(c.FieldIndex("PD95_LOTTORIF")))};
-    }
-  }
-  return FirstRow(CycleByBomQuery(company_, department, Number(phase), bom_id.ToText()));
+  return Answer(cycle_by_bom_, Key({TextPart(department), NumberPart(ValoreNumerico(phase)), NumberPart(bom_id)}),
+                cycles_, false, [&] { return CycleByBomQuery(company_, department, Number(phase), bom_id.ToText()); });
 }
 
 std::optional<PhaseRow> PhaseSource::DefaultCycle(const std::string& department, const Variant& phase,
                                                   const std::string& cycle) {
-  if (prefetched_) {
-    auto key = Key({TextPart(department), NumberPart(ValoreNumerico(phase)), TextPart(cycle)});
-    if (!key) return std::nullopt;
-    auto it = cycle_default_.rows.find(*key);
-    if (it == cycle_default_.rows.end()) return std::nullopt;
-    if (it->second >= 0) return PhaseRow{&cycles_->Storage(), static_cast<size_t>(it->second), int32_t{0}};
-  }
-  return FirstRow(DefaultCycleQuery(company_, department, Number(phase), cycle));
+  return Answer(cycle_default_, Key({TextPart(department), NumberPart(ValoreNumerico(phase)), TextPart(cycle)}),
+                cycles_, true, [&] { return DefaultCycleQuery(company_, department, Number(phase), cycle); });
 }
 
 std::optional<PhaseRow> PhaseSource::OrderPhaseById(const Variant& id) {
-  if (prefetched_) {
-    auto key = NumberPart(id);
-    if (!key) return std::nullopt;
-    auto it = order_by_id_.rows.find(*key);
-    if (it != order_by_id_.rows.end() && it->second >= 0) {
-      const host::Table& o = orders_->Storage();
-      return PhaseRow{&o, static_cast<size_t>(it->second),
-                      o.Get(static_cast<size_t>(it->second), static_cast<size_t>(o.FieldIndex("PD95_LOTTORIF")))};
-    }
-  }
-  return FirstRow(OrderPhaseByIdQuery(company_, Number(id)));
+  return Answer(order_by_id_, NumberPart(id), orders_, false,
+                [&] { return OrderPhaseByIdQuery(company_, Number(id)); });
 }
 
 std::optional<PhaseRow> PhaseSource::CyclePhaseById(const Variant& id) {
-  if (prefetched_) {
-    auto key = NumberPart(id);
-    if (!key) return std::nullopt;
-    auto it = cycle_by_id_.rows.find(*key);
-    if (it != cycle_by_id_.rows.end() && it->second >= 0) {
-      const host::Table& c = cycles_->Storage();
-      return PhaseRow{&c, static_cast<size_t>(it->second),
-                      c.Get(static_cast<size_t>(it->second), static_cast<size_t>(c.FieldIndex("PD95_LOTTORIF")))};
-    }
-  }
-  return FirstRow(CyclePhaseByIdQuery(company_, Number(id)));
+  return Answer(cycle_by_id_, NumberPart(id), cycles_, false,
+                [&] { return CyclePhaseByIdQuery(company_, Number(id)); });
 }
 
 std::vector<WorkerRow> PhaseSource::OrderWorkers(const Variant& phase_id) {

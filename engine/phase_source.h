@@ -12,6 +12,7 @@
 // blanks.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,6 +53,10 @@ class PhaseSource {
     std::unordered_map<std::string, int64_t> rows;  // key -> row, or -1 when several rows share the key
     void Add(const std::string& key, size_t row);
   };
+  // From the bulk tables when prefetched (lot 0 for the default cycle), else
+  // by the query text that `sql` builds.
+  std::optional<PhaseRow> Answer(const Index& index, const std::optional<std::string>& key,
+                                 const host::RecordSetPtr& rows, bool zero_lot, const std::function<std::string()>& sql);
   host::RecordSetPtr Query(const std::string& sql);
   std::optional<PhaseRow> FirstRow(const std::string& sql);
   std::vector<WorkerRow> WorkersOf(const std::string& sql);

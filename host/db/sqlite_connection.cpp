@@ -31,17 +31,6 @@ struct Statement {
 
 }  // namespace
 
-void SqliteDateService::SetText(const std::string& text) {
-  const auto date = DateTime::Parse(text);
-  error_ = date ? 0 : 1;
-  formatted_.clear();
-  if (!date) return;
-  std::array<char, 32> buffer{};
-  std::snprintf(buffer.data(), buffer.size(), "%04d-%02d-%02d %02d:%02d:%02d", date->Year(), date->Month(), date->Day(),
-                date->Hour(), date->Minute(), date->Second());
-  formatted_ = buffer.data();
-}
-
 SqliteConnection::~SqliteConnection() { Close(); }
 
 void SqliteConnection::FailSqlite(const std::string& context) {

@@ -17,15 +17,9 @@ struct sqlite3;
 namespace host::db {
 
 // 'YYYY-MM-DD HH:MM:SS', the form the SQLite database stores.
-class SqliteDateService : public DateService {
+class SqliteDateService : public PlainDateService {
  public:
-  void SetText(const std::string& text) override;
-  [[nodiscard]] int ErrorValue() const override { return error_; }
-  [[nodiscard]] std::string DBFormat() const override { return formatted_; }
-
- private:
-  int error_ = 0;
-  std::string formatted_;
+  SqliteDateService() : PlainDateService(Form::Iso) {}
 };
 
 class SqliteConnection : public Connection {

@@ -4,11 +4,13 @@
 
 #include "host/value/variant.h"
 
-extern const char* const kQuarvelindoMessages;
+// The catalog built in from messages.tsv (a function: the module library and
+// the host each carry a copy, and no global is defined twice).
+const char* QuarvelindoMessages();
 
 namespace host {
 
-MessageCatalog MessageCatalog::BuiltIn() { return Parse(kQuarvelindoMessages); }
+MessageCatalog MessageCatalog::BuiltIn() { return Parse(QuarvelindoMessages()); }
 
 MessageCatalog MessageCatalog::Parse(const std::string& text) {
   MessageCatalog catalog;

@@ -14,7 +14,10 @@ void PlainDateService::SetText(const std::string& text) {
   }
   error_ = 0;
   std::array<char, 32> buffer{};
-  if (date->HasTime()) {
+  if (form_ == Form::Iso) {
+    std::snprintf(buffer.data(), buffer.size(), "%04d-%02d-%02d %02d:%02d:%02d", date->Year(), date->Month(),
+                  date->Day(), date->Hour(), date->Minute(), date->Second());
+  } else if (date->HasTime()) {
     std::snprintf(buffer.data(), buffer.size(), "%04d%02d%02d %02d:%02d:%02d", date->Year(), date->Month(), date->Day(),
                   date->Hour(), date->Minute(), date->Second());
   } else {

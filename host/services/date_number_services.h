@@ -33,11 +33,16 @@ class NumberService {
 
 class PlainDateService : public DateService {
  public:
+  // Compact: 'YYYYMMDD[ HH:MM:SS]', what SQL Server reads whatever its
+  // language; Iso: 'YYYY-MM-DD HH:MM:SS', the form an SQLite database stores.
+  enum class Form { Compact, Iso };
+  explicit PlainDateService(Form form = Form::Compact) : form_(form) {}
   void SetText(const std::string& text) override;
   [[nodiscard]] int ErrorValue() const override { return error_; }
   [[nodiscard]] std::string DBFormat() const override { return formatted_; }
 
  private:
+  Form form_;
   int error_ = 0;
   std::string formatted_;
 };
