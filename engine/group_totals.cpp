@@ -28,11 +28,6 @@ constexpr Candidate kCandidates[] = {
     {"PD44_OPZIONE", false},    {"PD44_CODDIP_PD06", false},
 };
 
-struct FilterField {
-  std::string name;
-  bool number;
-};
-
 bool NullLike(const Variant& v, bool number) {
   if (number) return v.IsNull() || v.IsEmpty() || !v.IsNumeric() || host::CompareNumbers(v, int16_t{0}) <= 0;
   return host::RTrim(v.JoinedText()).empty();
@@ -53,9 +48,10 @@ std::string Quoted(const Variant& v) {
 
 // The filter fields for a run: candidates that are grouping fields, then the
 // other grouping fields that the bookings carry.
-std::vector<FilterField> FilterFields(host::RecordSet& campi, const host::RecordSet& groups,
-                                      const host::RecordSet& bookings, const std::vector<std::string>& grouping) {
-  std::vector<FilterField> fields;
+std::vector<GroupTotals::FilterField> FilterFields(host::RecordSet& campi, const host::RecordSet& groups,
+                                                   const host::RecordSet& bookings,
+                                                   const std::vector<std::string>& grouping) {
+  std::vector<GroupTotals::FilterField> fields;
   auto campi_lookup = campi.Clone();
   const auto is_grouping = [&](const std::string& name) {
     if (campi_lookup->RecordCount() == 0) return false;
@@ -122,11 +118,17 @@ GroupTotals::GroupTotals(FormServices& form, RunRecordSets& records, PhaseSource
       options_(options),
       grouping_columns_(std::move(grouping_columns)) {}
 
+const std::vector<GroupTotals::FilterField>& GroupTotals::Fields() {
+  if (!fields_) {
+    fields_ = FilterFields(*records_.RSCampi, *records_.RSTempiVer, *records_.RSTempiVerDett, grouping_columns_);
+  }
+  return *fields_;
+}
+
 void GroupTotals::PrepareCollisions() {
   if (collisions_ready_) return;
   collisions_ready_ = true;
-  const auto fields =
-      FilterFields(*records_.RSCampi, *records_.RSTempiVer, *records_.RSTempiVerDett, grouping_columns_);
+  const auto& fields = Fields();
   auto groups = records_.RSTempiVer->Clone();
   groups->SetFilter("");
   for (; !groups->Eof(); groups->MoveNext()) {
@@ -145,7 +147,7 @@ void GroupTotals::PrepareCollisions() {
 std::string GroupTotals::GroupFilter() {
   PrepareCollisions();
   const host::RecordSet& group = *records_.RSTempiVer;
-  const auto fields = FilterFields(*records_.RSCampi, group, *records_.RSTempiVerDett, grouping_columns_);
+  const auto& fields = Fields();
   std::string values;
   std::string nulls;
   std::string exact;

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -48,6 +49,13 @@ host::Variant PlannedSeconds(const ValoriCategoria& v, int16_t unit);
 
 class GroupTotals {
  public:
+  // A field of the group filter: its name, and whether its value is written
+  // as a number (else quoted).
+  struct FilterField {
+    std::string name;
+    bool number;
+  };
+
   GroupTotals(FormServices& form, RunRecordSets& records, PhaseSource& phases, host::ProductionServices& production,
               int16_t unit, PhaseOptions options, std::vector<std::string> grouping_columns);
 
@@ -72,6 +80,9 @@ class GroupTotals {
  private:
   void ComputeCurrentGroup(const host::Variant& group_id);
   void PrepareCollisions();
+  // The run's filter fields, worked out once (RSCampi does not change).
+  const std::vector<FilterField>& Fields();
+  std::optional<std::vector<FilterField>> fields_;
 
   FormServices& form_;
   RunRecordSets& records_;
