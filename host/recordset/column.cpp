@@ -165,6 +165,17 @@ class ScaledColumn final : public Column {
       case FieldType::Boolean: return value.ToBool() ? 1 : 0;
       case FieldType::Date: return value.ToDate().Seconds();
       default: {
+        // Whole numbers need no rounding: scale them up directly (64 bits
+        // times 10^18 stays within 128).
+        switch (field_.scale <= 18 ? value.Type() : VarType::Empty) {
+          case VarType::Int16:
+          case VarType::Int32:
+          case VarType::Int64: {
+            const Int128 scaled = static_cast<Int128>(value.ToInt64()) * Pow10(field_.scale);
+            return scaled;
+          }
+          default: break;
+        }
         const Decimal d = value.ToDecimal().Round(field_.scale);
         auto c = d.CoefficientAtScale(field_.scale);
         if (!c) throw Error(kErrOverflow, "Overflow storing field " + field_.name, "Recordset");

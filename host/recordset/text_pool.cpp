@@ -5,10 +5,13 @@ namespace host {
 TextPool::TextPool() { texts_.emplace_back(); }  // slot 0: Null
 
 uint32_t TextPool::Intern(std::string_view text) {
+  // The empty text is the commonest by far (cleared descriptions, reset texts).
+  if (text.empty() && empty_id_ != kNullId) return empty_id_;
   if (auto it = ids_.find(text); it != ids_.end()) return it->second;
   const auto id = static_cast<uint32_t>(texts_.size());
   texts_.emplace_back(text);
   ids_.emplace(texts_.back(), id);
+  if (text.empty()) empty_id_ = id;
   return id;
 }
 

@@ -34,6 +34,7 @@ class TextPool {
   std::deque<std::string> texts_;  // deque: element addresses stay put for the map's views
   std::unordered_map<std::string_view, uint32_t> ids_;
   std::vector<uint32_t> folded_;  // id -> folded id, 0 while unknown
+  uint32_t empty_id_ = kNullId;
 };
 
 }  // namespace host
