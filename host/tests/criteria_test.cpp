@@ -78,3 +78,17 @@ TEST_F(GroupFilter, BadCriteriaAreErrorsNotCrashes) {
 
 }  // namespace
 }  // namespace host
+
+namespace host {
+namespace {
+
+TEST_F(GroupFilter, IsNullTellsNullFromBlankAndZero) {
+  EXPECT_EQ(Rows("A IS NULL"), (std::vector<int>{2}));
+  EXPECT_EQ(Rows("B IS NULL"), (std::vector<int>{3}));
+  EXPECT_EQ(Rows("A = ''"), (std::vector<int>{1}));  // blank, not Null
+  EXPECT_EQ(Rows("B = 0"), (std::vector<int>{1}));
+  EXPECT_EQ(Rows("B = NULL AND B IS NOT NULL"), (std::vector<int>{1, 2}));
+}
+
+}  // namespace
+}  // namespace host

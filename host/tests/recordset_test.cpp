@@ -215,3 +215,49 @@ TEST(RecordSet, CancelUpdateDropsTheNewRecord) {
 
 }  // namespace
 }  // namespace host
+
+namespace host {
+namespace {
+
+TEST(RecordSetStorage, ValuesSurviveTheColumnsWidening) {
+  auto rs = RecordSet::Create();
+  rs->AppendField(DecimalField("Q", 28, 6));
+  rs->AppendField(VariantField("V"));
+  rs->AppendField(TextField("T", 0));
+  rs->Open();
+  // Small values first (one byte each), then wider ones: earlier rows keep theirs.
+  const std::vector<std::string> decimals{"1", "-2.5", "300.125", "70000.000001", "9999999999999.999999"};
+  const std::vector<Variant> variants{
+      int16_t{1}, "x", *Decimal::Parse("-1.25"), 3.5, int64_t{1} << 40, *Decimal::Parse("12345678901234567890.123")};
+  for (size_t i = 0; i < variants.size(); ++i) {
+    rs->AddNew();
+    if (i < decimals.size()) rs->SetValue("Q", *Decimal::Parse(decimals[i]));
+    rs->SetValue("V", variants[i]);
+    rs->SetValue("T", std::string(i * 3, 'a'));
+    rs->Update();
+  }
+  rs->MoveFirst();
+  for (size_t i = 0; i < variants.size(); ++i, rs->MoveNext()) {
+    if (i < decimals.size()) {
+      EXPECT_EQ(rs->Value("Q").ToDecimal(), *Decimal::Parse(decimals[i])) << i;
+    } else {
+      EXPECT_TRUE(rs->Value("Q").IsNull());
+    }
+    EXPECT_EQ(rs->Value("V"), variants[i]) << i;
+    EXPECT_EQ(rs->Value("T").Text(), std::string(i * 3, 'a'));
+  }
+}
+
+TEST(RecordSetStorage, DatabaseResultsKeepLongTexts) {
+  auto rs = RecordSet::Create();
+  FieldDef lenient = TextField("CODE", 3);
+  lenient.lenient_size = true;
+  rs->AppendField(lenient);
+  rs->Open();
+  rs->AddNew();
+  rs->SetValue("CODE", "LONGER");
+  EXPECT_EQ(rs->Value("CODE").Text(), "LONGER");
+}
+
+}  // namespace
+}  // namespace host

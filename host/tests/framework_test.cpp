@@ -1,0 +1,87 @@
+// The host's translation catalog, log object, navigator and connection strings.
+#include <gtest/gtest.h>
+
+#include "host/db/connection_string.h"
+#include "host/framework/log_object.h"
+#include "host/framework/navigator.h"
+#include "host/framework/translation_service.h"
+
+namespace host {
+namespace {
+
+TEST(MessageCatalog, TextsByNumberInTheUsersLanguage) {
+  const MessageCatalog catalog = MessageCatalog::BuiltIn();
+  EXPECT_EQ(catalog.Text(39693, "it"), "Non ci sono dati da elaborare");
+  EXPECT_EQ(catalog.Text(39693, "en"), "There is no data to process");
+  EXPECT_EQ(catalog.Text(73165, "it"), "Ricerca ordini di lavorazione");
+  EXPECT_EQ(catalog.Text(30178, "it"), "Il cambio azienda comporta la chiusura del programma, proseguo ?");
+  EXPECT_EQ(catalog.Text(12345, "it"), "");
+  EXPECT_EQ(catalog.NumberOf("Ore versate"), 42814);
+  const MessageCatalog mine = MessageCatalog::Parse("# comment\n7\tCiao %1\tHello %1\nnot a line\n");
+  EXPECT_EQ(mine.Size(), 1U);
+  auto presenter = std::make_shared<RecordingPresenter>(6);
+  TranslationService service(mine, "en", presenter);
+  EXPECT_EQ(service.Text(7, {"Anna"}), "Hello Anna");
+  EXPECT_EQ(service.Text(8, {}), "[x8x] ");
+  EXPECT_EQ(service.ShowNumber(7, 36, "Titolo", {"Luca"}), 6);
+  ASSERT_EQ(presenter->shown.size(), 1U);
+  EXPECT_EQ(presenter->shown[0].text, "Hello Luca");
+  EXPECT_EQ(presenter->shown[0].buttons, 36);
+  EXPECT_EQ(TranslationService(MessageCatalog::BuiltIn(), "en", nullptr).Caption("Ore versate"), "Booked hours");
+  EXPECT_EQ(TranslationService(MessageCatalog::BuiltIn(), "en", nullptr).Caption("Reparto"), "Reparto");
+}
+
+TEST(LogObject, ReportsTheErrorWithTheConnectionsErrors) {
+  auto presenter = std::make_shared<RecordingPresenter>(3);
+  LogObject log(presenter);
+  log.TakeError(Error(kErrDatabase, "no such column: X"));
+  log.TakeConnectionErrors({{kErrDatabase, "near \"FROM\": syntax error", "SQLite", "HY000", 1}});
+  EXPECT_EQ(log.Report("quarvelindo", "Ricerca ordini di lavorazione", "LeggiVersamentiTempi", 4370), 3);
+  ASSERT_EQ(presenter->shown.size(), 1U);
+  EXPECT_EQ(presenter->shown[0].buttons, 4370);
+  EXPECT_EQ(presenter->shown[0].title, "quarvelindo");
+  EXPECT_EQ(presenter->shown[0].text,
+            "Ricerca ordini di lavorazione\nLeggiVersamentiTempi: no such column: X (-2147217900)\n"
+            "SQLite [HY000]: near \"FROM\": syntax error");
+}
+
+TEST(Navigator, EventsReachTheConnectedModulesOnly) {
+  struct Listener : NavigatorEvents {
+    int asked = 0;
+    bool refuse = false;
+    void BeforeChangeDitta(bool& cancel) override {
+      ++asked;
+      if (refuse) cancel = true;
+    }
+    void InitializeLayoutObjectModel(bool&, LayoutObjectModel&) override {}
+    void InitializeScriptObjectModel(bool&, ScriptObjectModel&) override {}
+  };
+  Navigator navigator;
+  Listener a;
+  Listener b;
+  navigator.Connect(&a);
+  navigator.Connect(&a);  // once only
+  navigator.Connect(&b);
+  EXPECT_EQ(navigator.Listeners(), 2U);
+  EXPECT_FALSE(navigator.RaiseBeforeChangeDitta());
+  b.refuse = true;
+  EXPECT_TRUE(navigator.RaiseBeforeChangeDitta());
+  navigator.Disconnect(&b);
+  EXPECT_FALSE(navigator.RaiseBeforeChangeDitta());
+  EXPECT_EQ(a.asked, 3);
+  EXPECT_EQ(b.asked, 2);
+}
+
+TEST(ConnectionString, KeysValuesAndRedaction) {
+  const db::ConnectionString s("Driver={FreeTDS};Server=erp; PORT=1433;PWD={se;cret};Database=ERP");
+  EXPECT_EQ(s.Get("driver"), "FreeTDS");
+  EXPECT_EQ(s.Get("port"), "1433");
+  EXPECT_EQ(s.Get("PWD"), "se;cret");
+  EXPECT_FALSE(s.Has("UID"));
+  EXPECT_EQ(db::ConnectionString("/data/erp.db").Path(), "/data/erp.db");
+  EXPECT_EQ(db::ConnectionString::Redacted("Driver=FreeTDS;UID=sa;Password=x1;PWD={a;b}"),
+            "Driver=FreeTDS;UID=sa;Password=***;PWD=***");
+}
+
+}  // namespace
+}  // namespace host
