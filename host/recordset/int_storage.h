@@ -5,6 +5,7 @@
 // megabytes.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -83,9 +84,10 @@ class IntStorage {
     if (need <= width_) return;
     std::vector<Int128> values(size_);
     for (size_t i = 0; i < size_; ++i) values[i] = Get(i);
-    width_ = need;
     std::vector<uint8_t> wider;
-    wider.reserve(std::max(bytes_.capacity() / (width_ == 0 ? 1 : 1), size_ * width_));
+    // Keep room for as many values as before, at the new width.
+    wider.reserve(std::max(bytes_.capacity() / width_ * need, size_ * need));
+    width_ = need;
     wider.resize(size_ * width_);
     bytes_.swap(wider);
     for (size_t i = 0; i < size_; ++i) Store(i, values[i]);
