@@ -39,9 +39,13 @@ class Connection {
 
   // Runs a command text and answers its rows as an open record set at its
   // first record. A batch runs every statement; the last result is answered.
-  virtual RecordSetPtr Execute(std::string_view sql) = 0;
+  RecordSetPtr Execute(std::string_view sql) { return Run(sql, nullptr); }
   // Runs a command text that returns no records; answers the rows affected.
-  virtual int64_t ExecuteNoRecords(std::string_view sql) = 0;
+  int64_t ExecuteNoRecords(std::string_view sql) {
+    int64_t changes = 0;
+    Run(sql, &changes);
+    return changes;
+  }
 
   [[nodiscard]] const std::vector<DbError>& Errors() const { return errors_; }
   // Statements executed since opening (for measurements).
@@ -53,6 +57,8 @@ class Connection {
   virtual NumberService& Numbers() = 0;
 
  protected:
+  // Runs a command text on the back end; sets `changes` when given.
+  virtual RecordSetPtr Run(std::string_view sql, int64_t* changes) = 0;
   // Records one error, throws it.
   [[noreturn]] void Fail(DbError error);
   // Records every error; throws the first, with the others' texts appended.

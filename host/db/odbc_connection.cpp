@@ -196,14 +196,6 @@ SchemaCatalog::Rows OdbcConnection::QueryTexts(const std::string& sql) {
   return rows;
 }
 
-RecordSetPtr OdbcConnection::Execute(std::string_view sql) { return Run(sql, nullptr); }
-
-int64_t OdbcConnection::ExecuteNoRecords(std::string_view sql) {
-  int64_t changes = 0;
-  Run(sql, &changes);
-  return changes;
-}
-
 RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
   ClearErrors();
   if (!h_->connected) Fail({kErrDatabase, "The connection is closed", "ODBC"});

@@ -28,15 +28,13 @@ class OdbcConnection : public Connection {
   void Open(const std::string& connection_string) override;
   void Close() override;
   [[nodiscard]] bool IsOpen() const override;
-  RecordSetPtr Execute(std::string_view sql) override;
-  int64_t ExecuteNoRecords(std::string_view sql) override;
   [[nodiscard]] std::string BackEnd() const override;
   DateService& Dates() override;
   NumberService& Numbers() override { return numbers_; }
 
  private:
   struct Handles;
-  RecordSetPtr Run(std::string_view sql, int64_t* changes);
+  RecordSetPtr Run(std::string_view sql, int64_t* changes) override;
   SchemaCatalog::Rows QueryTexts(const std::string& sql);
 
   std::unique_ptr<Handles> h_;

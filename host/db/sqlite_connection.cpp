@@ -99,14 +99,6 @@ void SqliteConnection::Close() {
   db_ = nullptr;
 }
 
-RecordSetPtr SqliteConnection::Execute(std::string_view sql) { return Run(sql, nullptr); }
-
-int64_t SqliteConnection::ExecuteNoRecords(std::string_view sql) {
-  int64_t changes = 0;
-  Run(sql, &changes);
-  return changes;
-}
-
 RecordSetPtr SqliteConnection::Run(std::string_view tsql, int64_t* changes) {
   ClearErrors();
   if (db_ == nullptr) Fail({kErrDatabase, "The connection is closed", "SQLite"});

@@ -32,8 +32,6 @@ class SqliteConnection : public Connection {
   void Open(const std::string& connection_string) override;
   void Close() override;
   [[nodiscard]] bool IsOpen() const override { return db_ != nullptr; }
-  RecordSetPtr Execute(std::string_view sql) override;
-  int64_t ExecuteNoRecords(std::string_view sql) override;
   [[nodiscard]] std::string BackEnd() const override { return "SQLite"; }
   DateService& Dates() override { return dates_; }
   NumberService& Numbers() override { return numbers_; }
@@ -43,7 +41,7 @@ class SqliteConnection : public Connection {
   [[nodiscard]] const SchemaCatalog& Catalog() const { return catalog_; }
 
  private:
-  RecordSetPtr Run(std::string_view tsql, int64_t* changes);
+  RecordSetPtr Run(std::string_view tsql, int64_t* changes) override;
   [[noreturn]] void FailSqlite(const std::string& context);
 
   sqlite3* db_ = nullptr;

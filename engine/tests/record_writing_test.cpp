@@ -1,0 +1,120 @@
+// Writing the comparison records: the planned split, the total category of a
+// booking, the split categories of a group. Numbers worked out by hand.
+#include <gtest/gtest.h>
+
+#include "engine/comparison_run.h"
+#include "engine/group_totals.h"
+#include "engine/layouts.h"
+#include "engine/tests/fake_form.h"
+
+namespace engine {
+namespace {
+
+using host::Decimal;
+using host::Variant;
+
+std::string T(const Variant& v) {
+  if (v.IsNull()) return "<null>";
+  if (v.IsNumber()) return v.ToDecimal().Normalized().ToString();
+  return v.ToText();
+}
+
+Variant Dec(const char* text) { return *Decimal::Parse(text); }
+
+TEST(SplitPlanned, EachUnit) {
+  testing::FakeForm form;
+  // 3725.4 s: whole h/m/s of 3725 under unit 0.
+  PlannedSplit s0 = SplitPlanned(form, Dec("3725.4"), kOreMinutiSecondi);
+  EXPECT_EQ(T(s0.hours) + " " + T(s0.minutes) + " " + T(s0.seconds), "1 2 5");
+  PlannedSplit s0b = SplitPlanned(form, Dec("59.5"), kOreMinutiSecondi);  // halves up: one minute
+  EXPECT_EQ(T(s0b.hours) + " " + T(s0b.minutes) + " " + T(s0b.seconds), "0 1 0");
+  EXPECT_EQ(T(SplitPlanned(form, int32_t{5400}, kOreDecimali).hours), "1.5");
+  EXPECT_EQ(T(SplitPlanned(form, int32_t{100}, kMinutiDecimali).minutes), "1.67");
+  EXPECT_EQ(T(SplitPlanned(form, Dec("33.335"), kSecondiDecimali).seconds), "33.34");
+  PlannedSplit none = SplitPlanned(form, int16_t{0}, kOreDecimali);
+  EXPECT_EQ(T(none.hours) + T(none.minutes) + T(none.seconds), "000");
+  EXPECT_TRUE(form.errors.empty());
+}
+
+class TotalCategory : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    rs_ = NewRSTempiPrevDett();
+    rs_->Open();
+    rs_->AddNew();
+  }
+  testing::FakeForm form_;
+  host::RecordSetPtr rs_;
+};
+
+TEST_F(TotalCategory, SecondsUnitAgainstPlan) {
+  WriteTotalCategory(form_, *rs_, kSecondiDecimali, Dec("33.333"), Variant(), Variant(), Dec("100"));
+  EXPECT_EQ(T(rs_->Value("SECVERS")), "100");
+  EXPECT_EQ(T(rs_->Value("GAP")), "66.67");       // from the unrounded 33.33, not the stored 33
+  EXPECT_EQ(T(rs_->Value("GAPPERC")), "200.03");  // (100 / 33.33 - 1) × 100
+  EXPECT_TRUE(rs_->Value("OREVERS").IsNull());    // only the unit's member
+}
+
+TEST_F(TotalCategory, MinutesAndHoursUnits) {
+  WriteTotalCategory(form_, *rs_, kMinutiDecimali, int32_t{3000}, Variant(), Dec("45"), Variant());
+  EXPECT_EQ(T(rs_->Value("MINVERS")), "45");
+  EXPECT_EQ(T(rs_->Value("GAP")), "-5");
+  EXPECT_EQ(T(rs_->Value("GAPPERC")), "-10");
+  rs_->AddNew();
+  WriteTotalCategory(form_, *rs_, kOreDecimali, int32_t{10}, Dec("1"), Variant(), Variant());
+  EXPECT_EQ(T(rs_->Value("GAP")), "1");         // 10 s is 0.00 h
+  EXPECT_TRUE(rs_->Value("GAPPERC").IsNull());  // no percent of nothing
+}
+
+TEST_F(TotalCategory, HoursMinutesSecondsWithoutPlan) {
+  WriteTotalCategory(form_, *rs_, kOreMinutiSecondi, int16_t{0}, int32_t{2}, int32_t{5}, int32_t{0});
+  EXPECT_TRUE(rs_->Value("OMSPREV").IsNull());
+  EXPECT_EQ(T(rs_->Value("OMSVERS")), "2:05:00");
+  EXPECT_EQ(T(rs_->Value("GAP")), "+ 2:05:00");
+  EXPECT_TRUE(rs_->Value("GAPPERC").IsNull());
+  EXPECT_EQ(T(rs_->Value("MINVERS")), "5");
+}
+
+TEST(ValorizzaOMSLavorazSetup, SplitCategoriesOfAGroup) {
+  testing::FakeForm form;
+  auto rs = NewRSTempiPrev();
+  rs->Open();
+  rs->AddNew();
+  std::array<ValoriCategoria, 6> values;
+  for (auto& v : values) v = ResetCategory(int16_t{0}, int16_t{0}, int16_t{0});
+  // _LAV: planned 0:30:00, booked 0:25:00 (25 minutes, not carried over).
+  values[0].MINPREV = int32_t{30};
+  values[0].MINVERS = int32_t{25};
+  // _SET: planned 1:00:00, nothing booked. _MACLAV: nothing planned, 10 s booked.
+  values[1].OREPREV = int32_t{1};
+  values[2].SECVERS = int32_t{10};
+  ValorizzaOMSLavorazSetup(form, *rs, kOreMinutiSecondi, values);
+  EXPECT_EQ(T(rs->Value("OMSPREV_LAV")), "0:30:00");
+  EXPECT_EQ(T(rs->Value("OMSVERS_LAV")), "0:25:00");
+  EXPECT_EQ(T(rs->Value("GAP_LAV")), "- 0:05:00");
+  EXPECT_EQ(T(rs->Value("GAPPERC_LAV")), "-16.67");
+  EXPECT_EQ(T(rs->Value("MINVERS_LAV")), "25");
+  EXPECT_EQ(T(rs->Value("OMSVERS_SET")), "");
+  EXPECT_EQ(T(rs->Value("GAPPERC_SET")), "-100");
+  EXPECT_EQ(T(rs->Value("SECVERS_MACLAV")), "10");  // booked stands
+  EXPECT_EQ(T(rs->Value("OMSPREV_MACLAV")), "");    // nothing planned: reset values
+  EXPECT_TRUE(rs->Value("GAP_MACLAV").IsNull());
+  EXPECT_TRUE(rs->Value("OREPREV_LAV").IsNull());  // the planned fields are the caller's to write
+  EXPECT_TRUE(form.errors.empty());
+}
+
+TEST(PlannedSeconds, BackFromEachUnit) {
+  ValoriCategoria v = ResetCategory(int16_t{0}, int16_t{0}, int16_t{0});
+  v.OREPREV = int32_t{1};
+  v.MINPREV = int32_t{75};
+  v.SECPREV = int32_t{7};
+  EXPECT_EQ(T(PlannedSeconds(v, kOreMinutiSecondi)), "8107");  // 3600 + 4500 + 7
+  v.OREPREV = Dec("1.5");
+  EXPECT_EQ(T(PlannedSeconds(v, kOreDecimali)), "5400");
+  v.MINPREV = Dec("2.25");
+  EXPECT_EQ(T(PlannedSeconds(v, kMinutiDecimali)), "135");
+  EXPECT_EQ(T(PlannedSeconds(v, kSecondiDecimali)), "7");
+}
+
+}  // namespace
+}  // namespace engine
