@@ -9,9 +9,8 @@
 
 #include "app/console_form.h"
 #include "app/run_report.h"
-#include "engine/comparison_run.h"
+#include "engine/comparison.h"
 #include "engine/field_lists.h"
-#include "engine/group_totals.h"
 #include "host/db/connection.h"
 
 namespace app {
@@ -60,7 +59,7 @@ int Run(const RunArgs& args) {
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
   ConsoleForm form;
-  std::unique_ptr<host::db::Connection> connection;
+  std::shared_ptr<host::db::Connection> connection;
   try {
     connection = host::db::OpenConnection(args.db);
   } catch (const host::Error& e) {
@@ -105,39 +104,39 @@ int Run(const RunArgs& args) {
     for (const auto& item : order.Items()) known += "\n  " + item.caption;
     return Fail(std::string(e.what()) + "; the grouping fields are:" + known);
   }
-  std::vector<std::string> grouping_columns;
-  for (const auto& item : order.Items()) {
-    if (item.use == host::OrderControl::Use::Grouping) grouping_columns.push_back(item.column);
+
+  // A value that cannot be right is refused on its field before any SQL.
+  const auto problems = query.Validate();
+  if (!problems.empty()) {
+    std::string message = "the conditions cannot be applied:";
+    for (const auto& p : problems) message += "\n  " + p.message;
+    return Fail(message);
   }
 
-  host::ProductionServices production(*connection, args.company);
   TerminalProgress progress("bookings");
-  engine::RunInputs inputs;
-  inputs.connection = connection.get();
-  inputs.company = args.company;
-  inputs.query = &query;
-  inputs.order = &order;
-  inputs.unit_code = std::to_string(static_cast<int>(*unit));
-  inputs.wait_check = int16_t{args.exclude_wait ? int16_t{1} : int16_t{0}};
-  inputs.queue_check = int16_t{args.exclude_queue ? int16_t{1} : int16_t{0}};
-  inputs.production = &production;
-  inputs.progress = &progress;
-  engine::ComparisonRun run(form, inputs);
-  run.LeggiVersamentiTempi();
+  engine::ComparisonRequest request;
+  request.connection = std::move(connection);
+  request.company = args.company;
+  request.query = query;
+  request.order = order;
+  request.unit = *unit;
+  request.exclude_wait = args.exclude_wait;
+  request.exclude_queue = args.exclude_queue;
+  auto run = engine::Comparison::Make(form, std::move(request), progress);
   if (args.show_sql) {
-    std::cerr << "-- grouped query\n" << run.GroupedQuery() << "\n-- detailed query\n" << run.DetailedQuery() << "\n";
+    std::cerr << "-- grouped query\n"
+              << run->Reader().GroupedQuery() << "\n-- detailed query\n"
+              << run->Reader().DetailedQuery() << "\n";
   }
-  if (form.Errors() > 0) return 2;
-  auto& records = run.Records();
-  if (!records.RSTempiVer || records.RSTempiVer->RecordCount() == 0) {
-    form.MsgBoxLingua("Non ci sono dati da elaborare", 39693, 48, form.FormCaption());
+  if (run->Failed()) return 2;
+  if (run->Empty()) {
+    form.MsgBoxLingua("Non ci sono dati da elaborare", 39693, 64, form.FormCaption());
     return 1;
   }
+  auto& records = run->Records();
   const auto read = Clock::now();
   TerminalProgress group_progress("groups");
-  engine::GroupTotals totals(form, records, run.Phases(), production, *unit, run.Options(), grouping_columns);
-  totals.ComputeAll(group_progress);
-  if (form.Errors() > 0) return 2;
+  if (run->ComputeAll(group_progress)) return 2;
   const auto computed = Clock::now();
 
   std::ofstream file;
@@ -146,12 +145,12 @@ int Run(const RunArgs& args) {
     if (!file) return Fail("cannot write " + args.out);
   }
   std::ostream& out = args.out.empty() ? std::cout : file;
-  WriteReport(out, run, totals, grouping_columns, {args.format, args.bookings});
+  WriteReport(out, *run, {args.format, args.bookings});
   if (args.timing) {
     const auto ms = [](auto a, auto b) { return std::chrono::duration<double, std::milli>(b - a).count(); };
     std::cerr << "bookings " << records.RSTempiVerDett->RecordCount() << ", groups "
               << records.RSTempiVer->RecordCount() << "; read and planned " << ms(start, read) << " ms, group totals "
-              << ms(read, computed) << " ms; statements " << connection->StatementCount() << "\n";
+              << ms(read, computed) << " ms; statements " << run->Connection().StatementCount() << "\n";
   }
   return 0;
 }

@@ -48,7 +48,7 @@ std::string Csv(const std::string& text) {
 }
 
 // The IDVERS that each group's filter keeps, by IDGRUPPO.
-std::map<std::string, std::vector<Variant>> BookingsOfGroups(engine::ComparisonRun& run, engine::GroupTotals& totals) {
+std::map<std::string, std::vector<Variant>> BookingsOfGroups(engine::Comparison& run, engine::GroupTotals& totals) {
   std::map<std::string, std::vector<Variant>> out;
   auto& r = run.Records();
   for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
@@ -98,7 +98,7 @@ std::string PercentText(const Variant& planned, const Variant& booked) {
   return p.Round(2).ToFixed(2);
 }
 
-void WriteTable(std::ostream& out, engine::ComparisonRun& run, const std::vector<std::string>& grouping) {
+void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<std::string>& grouping) {
   auto& r = run.Records();
   const int16_t unit = run.Unit();
   struct Block {
@@ -149,8 +149,9 @@ void WriteTable(std::ostream& out, engine::ComparisonRun& run, const std::vector
 
 }  // namespace
 
-void WriteReport(std::ostream& out, engine::ComparisonRun& run, engine::GroupTotals& totals,
-                 const std::vector<std::string>& grouping, const ReportOptions& options) {
+void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions& options) {
+  const std::vector<std::string>& grouping = run.GroupingColumns();
+  engine::GroupTotals& totals = run.Totals();
   auto& r = run.Records();
   if (options.format == "table") {
     WriteTable(out, run, grouping);

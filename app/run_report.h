@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/comparison_run.h"
-#include "engine/group_totals.h"
+#include "engine/comparison.h"
 
 namespace app {
 
@@ -15,10 +14,9 @@ struct ReportOptions {
   bool bookings = false;         // one record per booking, and each group's IDVERS
 };
 
-// Writes every group of the run (its grouping values and RSTempiPrev's 71
+// Writes every group of the run (its totals computed: Comparison::ComputeAll) (its grouping values and RSTempiPrev's 71
 // fields); with `bookings`, the 73 fields of each booking and the IDVERS that
 // each group's filter keeps.
-void WriteReport(std::ostream& out, engine::ComparisonRun& run, engine::GroupTotals& totals,
-                 const std::vector<std::string>& grouping_columns, const ReportOptions& options);
+void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions& options);
 
 }  // namespace app

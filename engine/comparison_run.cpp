@@ -72,7 +72,7 @@ PhaseOptions ComparisonRun::Options() const {
           host::CompareNumbers(ValoreNumerico(inputs_.queue_check), int16_t{0}) != 0};
 }
 
-void ComparisonRun::LeggiVersamentiTempi() {
+bool ComparisonRun::LeggiVersamentiTempi() {
   try {
     InizializzaRS(form_, records_);
     descrizione_gruppo_.clear();
@@ -119,20 +119,22 @@ void ComparisonRun::LeggiVersamentiTempi() {
     auto start = Clock::now();
     records_.RSTempiVer = inputs_.connection->Execute(grouped_sql_);
     timings_.grouped = seconds(start);
-    if (records_.RSTempiVer->Eof()) return;
+    if (records_.RSTempiVer->Eof()) return false;
     if (host::CompareNumbers(ValoreNumerico(records_.RSTempiVer->Value("IDGRUPPO")), int16_t{0}) > 0) {
       CompleteFieldMetadata();
       start = Clock::now();
       records_.RSTempiVerDett = inputs_.connection->Execute(detailed_sql_);
       timings_.detailed = seconds(start);
       start = Clock::now();
-      CalcolaTempiPreventiviDettagliati();
+      const bool failed = CalcolaTempiPreventiviDettagliati();
       timings_.planned = seconds(start);
-    } else {
-      records_.RSTempiVer.reset();
+      return failed;
     }
+    records_.RSTempiVer.reset();
+    return false;
   } catch (...) {
     ReportCurrentError(form_, "LeggiVersamentiTempi");
+    return true;
   }
 }
 
@@ -256,7 +258,7 @@ void WriteTotalCategory(FormServices& form, host::RecordSet& rs, int16_t unit, c
   }
 }
 
-void ComparisonRun::CalcolaTempiPreventiviDettagliati() {
+bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
   Progress& progress = *inputs_.progress;
   try {
     const int16_t unit = Unit();
@@ -405,9 +407,11 @@ void ComparisonRun::CalcolaTempiPreventiviDettagliati() {
     }
     bookings.MoveFirst();
     progress.Hide();
+    return false;
   } catch (...) {
     progress.Hide();
     ReportCurrentError(form_, "CalcolaTempiPreventiviDettagliati");
+    return true;
   }
 }
 

@@ -4,8 +4,8 @@
 // booking into RSTempiPrevDett.
 //
 // Errors follow the form's convention: a failure is reported through the
-// form's error routine under the procedure's name and the procedure leaves
-// the record sets as far as it built them.
+// form's error routine under the procedure's name, the procedure leaves the
+// record sets as far as it built them, and it answers true.
 #pragma once
 
 #include <memory>
@@ -46,8 +46,10 @@ class ComparisonRun {
  public:
   ComparisonRun(FormServices& form, RunInputs inputs);
 
-  void LeggiVersamentiTempi();
-  void CalcolaTempiPreventiviDettagliati();
+  // Both answer true when they failed (after reporting it through the
+  // form); an empty result is no failure.
+  bool LeggiVersamentiTempi();
+  bool CalcolaTempiPreventiviDettagliati();
 
   [[nodiscard]] RunRecordSets& Records() { return records_; }
   [[nodiscard]] const std::string& DescrizioneGruppo() const { return descrizione_gruppo_; }

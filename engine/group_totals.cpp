@@ -218,7 +218,7 @@ PhaseOutputs GroupTotals::CalcolaTempiFase(const Variant& phase_id, const Varian
   return out;
 }
 
-void GroupTotals::TempiPreventivi() {
+bool GroupTotals::TempiPreventivi() {
   try {
     const Variant group_id = records_.RSTempiVer->Value("IDGRUPPO");
     records_.RSTempiVerDett->SetFilter(GroupFilter());
@@ -226,8 +226,10 @@ void GroupTotals::TempiPreventivi() {
     prev.SetFilter("IDGRUPPO = " + ValoreNumerico(group_id).ToText());
     if (prev.RecordCount() == 0) ComputeCurrentGroup(group_id);
     prev.MoveFirst();
+    return false;
   } catch (...) {
     ReportCurrentError(form_, "TempiPreventivi");
+    return true;
   }
 }
 
@@ -347,17 +349,19 @@ void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
   ++computed_;
 }
 
-void GroupTotals::ComputeAll(Progress& progress) {
+bool GroupTotals::ComputeAll(Progress& progress) {
   host::RecordSet& groups = *records_.RSTempiVer;
   progress.Show(static_cast<int64_t>(groups.RecordCount()));
-  for (groups.MoveFirst(); !groups.Eof(); groups.MoveNext()) {
+  bool failed = false;
+  for (groups.MoveFirst(); !groups.Eof() && !failed; groups.MoveNext()) {
     progress.Set(groups.AbsolutePosition());
-    TempiPreventivi();
+    failed = TempiPreventivi();
   }
   groups.MoveFirst();
   records_.RSTempiVerDett->SetFilter("");
   records_.RSTempiPrev->SetFilter("");
   progress.Hide();
+  return failed;
 }
 
 }  // namespace engine

@@ -63,11 +63,11 @@ class GroupTotals {
   [[nodiscard]] std::string GroupFilter();
   // Filters the bookings to the current group and makes sure RSTempiPrev has
   // its totals (computed on the first visit), positioned on them. A failure
-  // is reported as "TempiPreventivi".
-  void TempiPreventivi();
-  // Every group in turn; RSTempiVer and RSTempiVerDett end unfiltered at
-  // their first record.
-  void ComputeAll(Progress& progress);
+  // is reported as "TempiPreventivi" and answers true.
+  bool TempiPreventivi();
+  // Every group in turn, stopping at the first failure (answers true);
+  // RSTempiVer and RSTempiVerDett end unfiltered at their first record.
+  bool ComputeAll(Progress& progress);
 
   // One phase's planned times by category in the chosen unit; all 0 when
   // the phase row is not found. A failure is reported as "CalcolaTempiFase".

@@ -181,6 +181,41 @@ std::string QueryControl::ConditionText() const {
   return condition;
 }
 
+std::optional<std::string> QueryControl::CheckValue(const std::string& column, const Variant& value) const {
+  if (Blank(value)) return std::nullopt;
+  const std::string key = UpperAscii(column);
+  try {
+    for (const Field& field : fields_) {
+      if (UpperAscii(field.column) != key) continue;
+      const bool pattern = !field.IsDate() && !field.IsNumber() &&
+                           value.JoinedText().find_first_of("*%") != std::string::npos;
+      if (!pattern) (void)Literal(field, value, false);
+      return std::nullopt;
+    }
+    for (const State& state : states_) {
+      if (UpperAscii(state.column) == key && !Decimal::Parse(value.JoinedText())) {
+        BadValue(state.caption, value, "is not a state number");
+      }
+    }
+  } catch (const Error& e) {
+    return std::string(e.what());
+  }
+  return std::nullopt;
+}
+
+std::vector<QueryControl::Problem> QueryControl::Validate() const {
+  std::vector<Problem> problems;
+  const auto check = [&](const std::string& column, const std::string& caption) {
+    auto it = values_.find(UpperAscii(column));
+    if (it == values_.end()) return;
+    if (auto message = CheckValue(column, it->second.first)) problems.push_back({column, caption, false, *message});
+    if (auto message = CheckValue(column, it->second.second)) problems.push_back({column, caption, true, *message});
+  };
+  for (const Field& field : fields_) check(field.column, field.caption);
+  for (const State& state : states_) check(state.column, state.caption);
+  return problems;
+}
+
 std::string QueryControl::SaveState() const {
   std::ostringstream out;
   for (const auto& [column, values] : values_) {

@@ -85,6 +85,18 @@ class QueryControl {
   // The condition of every field with a value; throws on a bad value.
   [[nodiscard]] std::string ConditionText() const;
 
+  // A value that cannot become part of the condition as typed.
+  struct Problem {
+    std::string column, caption;
+    bool to_side = false;  // the to-value (else the from-value)
+    std::string message;   // plain words for the user: what is wrong
+  };
+  // Every field and state value checked as ConditionText would write it;
+  // empty when all pass. Blank values pass (they set no condition).
+  [[nodiscard]] std::vector<Problem> Validate() const;
+  // The problem of one value of a field or state (by column), if any.
+  [[nodiscard]] std::optional<std::string> CheckValue(const std::string& column, const Variant& value) const;
+
   // The entered values as text, and back (unknown columns are skipped).
   [[nodiscard]] std::string SaveState() const;
   void RestoreState(const std::string& state);

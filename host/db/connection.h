@@ -36,6 +36,10 @@ class Connection {
   virtual void Open(const std::string& connection_string) = 0;
   virtual void Close() = 0;
   [[nodiscard]] virtual bool IsOpen() const = 0;
+  // Asks a statement that is running on another thread to stop; it then
+  // fails with kErrCancelled. The only member that may be called from another
+  // thread; does nothing when no statement runs.
+  virtual void Interrupt() {}
 
   // Runs a command text and answers its rows as an open record set at its
   // first record. A batch runs every statement; the last result is answered.

@@ -1,5 +1,7 @@
 #include "host/db/odbc_connection.h"
 
+#include <atomic>
+
 #include <sql.h>
 #include <sqlext.h>
 
@@ -17,6 +19,9 @@ struct OdbcConnection::Handles {
   SQLHENV env = SQL_NULL_HENV;
   SQLHDBC dbc = SQL_NULL_HDBC;
   bool connected = false;
+  // The statement that Run is executing, for Interrupt from another thread.
+  std::atomic<SQLHSTMT> running{SQL_NULL_HSTMT};
+  std::atomic<bool> cancelled{false};
 };
 
 namespace {
@@ -213,6 +218,15 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
   }
   Statement s;
   SQLAllocHandle(SQL_HANDLE_STMT, h_->dbc, &s.stmt);
+  h_->cancelled = false;
+  h_->running = s.stmt;
+  struct RunningGuard {
+    Handles& h;
+    ~RunningGuard() { h.running = SQL_NULL_HSTMT; }
+  } guard{*h_};
+  const auto fail_if_cancelled = [this] {
+    if (h_->cancelled) Fail({kErrCancelled, "Stopped by the user", "ODBC"});
+  };
   // The SQLite driver runs one statement per call: split a batch there.
   std::vector<std::string> statements;
   if (sqlite_) {
@@ -234,6 +248,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
     SQLFreeStmt(s.stmt, SQL_CLOSE);
     SQLRETURN rc = SQLExecDirect(s.stmt, reinterpret_cast<SQLCHAR*>(statement.data()), SQL_NTS);
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+      fail_if_cancelled();
       auto errors = Diagnostics(SQL_HANDLE_STMT, s.stmt);
       if (errors.empty()) errors.push_back({kErrDatabase, "SQL error", "ODBC"});
       FailAll(std::move(errors));
@@ -316,6 +331,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
         }
         have_row = SQL_SUCCEEDED(SQLFetch(s.stmt));
       }
+      fail_if_cancelled();
       result = RecordSet::Create();
       result->OpenOver(table);
     } while (SQL_SUCCEEDED(SQLMoreResults(s.stmt)));
@@ -325,6 +341,12 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
     result->Open();
   }
   return result;
+}
+
+void OdbcConnection::Interrupt() {
+  h_->cancelled = true;
+  // SQLCancel is the one ODBC call meant for another thread.
+  if (const SQLHSTMT stmt = h_->running.load(); stmt != SQL_NULL_HSTMT) SQLCancel(stmt);
 }
 
 }  // namespace host::db

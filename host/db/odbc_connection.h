@@ -28,6 +28,7 @@ class OdbcConnection : public Connection {
   void Open(const std::string& connection_string) override;
   void Close() override;
   [[nodiscard]] bool IsOpen() const override;
+  void Interrupt() override;
   [[nodiscard]] std::string BackEnd() const override;
   DateService& Dates() override;
   NumberService& Numbers() override { return numbers_; }

@@ -39,7 +39,13 @@ void SqliteConnection::FailSqlite(const std::string& context) {
   error.source = "SQLite";
   error.sql_state = "HY000";
   error.native_error = db_ != nullptr ? sqlite3_extended_errcode(db_) : 0;
+  if (error.native_error == SQLITE_INTERRUPT) error.number = kErrCancelled;
   Fail(error);
+}
+
+void SqliteConnection::Interrupt() {
+  // sqlite3_interrupt is safe from another thread while the handle is open.
+  if (db_ != nullptr) sqlite3_interrupt(db_);
 }
 
 void SqliteConnection::Open(const std::string& connection_string) {

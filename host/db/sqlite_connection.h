@@ -32,6 +32,7 @@ class SqliteConnection : public Connection {
   void Open(const std::string& connection_string) override;
   void Close() override;
   [[nodiscard]] bool IsOpen() const override { return db_ != nullptr; }
+  void Interrupt() override;
   [[nodiscard]] std::string BackEnd() const override { return "SQLite"; }
   DateService& Dates() override { return dates_; }
   NumberService& Numbers() override { return numbers_; }

@@ -24,6 +24,7 @@ enum ErrorNumber : int32_t {
   kErrValueTooLong = 3367,
   kErrBadFilter = 3001,
   kErrDatabase = -2147217900,
+  kErrCancelled = 18,  // the user stopped the operation
 };
 
 class Error : public std::runtime_error {

@@ -1,0 +1,88 @@
+#include "engine/comparison.h"
+
+#include "engine/value_helpers.h"
+
+namespace engine {
+
+void Comparison::CancellableProgress::Show(int64_t maximum) {
+  if (target_ != nullptr) target_->Show(maximum);
+}
+
+void Comparison::CancellableProgress::Set(int64_t value) {
+  // Checked here because every long loop of the run reports its progress.
+  if (cancel_) throw host::Error(host::kErrCancelled, "Stopped by the user");
+  if (target_ != nullptr) target_->Set(value);
+}
+
+void Comparison::CancellableProgress::Hide() {
+  if (target_ != nullptr) target_->Hide();
+}
+
+Comparison::Comparison(FormServices& form, ComparisonRequest request)
+    : relay_(form), request_(std::move(request)) {
+  if (!request_.connection) throw host::Error(host::kErrObjectNotSet, "A comparison needs an open connection");
+  production_ = std::make_unique<host::ProductionServices>(*request_.connection, request_.company);
+  RunInputs inputs;
+  inputs.connection = request_.connection.get();
+  inputs.company = request_.company;
+  inputs.query = &request_.query;
+  inputs.order = &request_.order;
+  inputs.unit_code = std::to_string(static_cast<int>(request_.unit));
+  inputs.wait_check = int16_t{request_.exclude_wait ? int16_t{1} : int16_t{0}};
+  inputs.queue_check = int16_t{request_.exclude_queue ? int16_t{1} : int16_t{0}};
+  inputs.fashion = request_.fashion;
+  inputs.production = production_.get();
+  inputs.progress = &progress_;
+  inputs.prefetch_from = request_.prefetch_from;
+  reader_ = std::make_unique<ComparisonRun>(relay_, inputs);
+  for (const auto& item : request_.order.Items()) {
+    if (item.use == host::OrderControl::Use::Grouping) grouping_columns_.push_back(item.column);
+  }
+}
+
+Comparison::~Comparison() = default;
+
+std::unique_ptr<Comparison> Comparison::Make(FormServices& form, ComparisonRequest request, Progress& progress) {
+  auto comparison = std::make_unique<Comparison>(form, std::move(request));
+  comparison->Run(progress);
+  return comparison;
+}
+
+bool Comparison::Run(Progress& progress) {
+  relay_.ResetCounts();
+  totals_.reset();
+  progress_.Target(&progress);
+  bool failed = reader_->LeggiVersamentiTempi();
+  progress_.Target(nullptr);
+  if (cancel_) failed = true;
+  return failed || relay_.Cancelled();
+}
+
+void Comparison::Cancel() {
+  cancel_ = true;
+  request_.connection->Interrupt();
+}
+
+bool Comparison::Empty() const {
+  const auto& groups = reader_->Records().RSTempiVer;
+  return !groups || RecordsetVuoto(groups.get());
+}
+
+GroupTotals& Comparison::Totals() {
+  if (!totals_) {
+    totals_ = std::make_unique<GroupTotals>(relay_, reader_->Records(), reader_->Phases(), *production_,
+                                            static_cast<int16_t>(request_.unit), reader_->Options(),
+                                            grouping_columns_);
+  }
+  return *totals_;
+}
+
+bool Comparison::ComputeAll(Progress& progress) {
+  if (Empty()) return false;
+  progress_.Target(&progress);
+  const bool failed = Totals().ComputeAll(progress_);
+  progress_.Target(nullptr);
+  return failed || cancel_;
+}
+
+}  // namespace engine

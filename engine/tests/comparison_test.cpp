@@ -1,0 +1,116 @@
+// The run object on the hand-made database: one call makes it, it owns what
+// the run produced, and failure and cancellation are values as well as
+// reports.
+#include "engine/comparison.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/field_lists.h"
+#include "engine/tests/fake_form.h"
+#include "engine/tests/tiny_erp.h"
+
+namespace engine {
+namespace {
+
+class ComparisonTest : public ::testing::Test {
+ protected:
+  ComparisonRequest Request(std::vector<std::string> grouping) {
+    ComparisonRequest request;
+    request.connection = host::db::OpenConnection(testing::TinyErp(dir_));
+    request.company = "1";
+    LoadFilterFields(request.query, false);
+    LoadGroupingFields(request.order);
+    request.order.SetGrouping(grouping);
+    return request;
+  }
+
+  testing::TempDir dir_;
+  testing::FakeForm form_;
+  NoProgress progress_;
+};
+
+TEST_F(ComparisonTest, OneCallMakesARunThatOwnsItsRecordSets) {
+  auto run = Comparison::Make(form_, Request({"Articolo"}), progress_);
+  ASSERT_TRUE(form_.errors.empty()) << form_.error_texts.front();
+  EXPECT_FALSE(run->Failed());
+  EXPECT_FALSE(run->Cancelled());
+  EXPECT_FALSE(run->Empty());
+  EXPECT_EQ(run->DescrizioneGruppo(), "Articolo");
+  EXPECT_EQ(run->GroupingColumns(), std::vector<std::string>{"PD44_CODART_MG66"});
+  const host::RecordSet* groups = run->Records().RSTempiVer.get();
+  const host::RecordSet* prev = run->Records().RSTempiPrev.get();
+  EXPECT_FALSE(run->ComputeAll(progress_));
+  // The group totals fill the run's own record sets, not copies.
+  EXPECT_EQ(run->Records().RSTempiVer.get(), groups);
+  EXPECT_EQ(run->Records().RSTempiPrev.get(), prev);
+  EXPECT_EQ(prev->RecordCount(), groups->RecordCount());
+}
+
+TEST_F(ComparisonTest, NoMatchIsEmptyAndNoFailure) {
+  auto request = Request({"Articolo"});
+  request.query.SetFrom("PD44_CODART_MG66", std::string("NOTHING"));
+  auto run = Comparison::Make(form_, std::move(request), progress_);
+  EXPECT_TRUE(form_.errors.empty());
+  EXPECT_FALSE(run->Failed());
+  EXPECT_TRUE(run->Empty());
+  EXPECT_FALSE(run->ComputeAll(progress_));
+}
+
+TEST_F(ComparisonTest, AFailedRunIsReportedAndAnsweredAsAFailure) {
+  auto request = Request({"Articolo"});
+  request.connection->Close();
+  Comparison run(form_, std::move(request));
+  EXPECT_TRUE(run.Run(progress_));
+  EXPECT_TRUE(run.Failed());
+  EXPECT_FALSE(run.Cancelled());
+  EXPECT_EQ(form_.errors, std::vector<std::string>{"LeggiVersamentiTempi"});
+}
+
+TEST_F(ComparisonTest, HeldReportsReachTheFormOnlyWhenReplayed) {
+  auto request = Request({"Articolo"});
+  request.connection->Close();
+  Comparison run(form_, std::move(request));
+  run.Relay().Hold(true);
+  EXPECT_TRUE(run.Run(progress_));
+  EXPECT_TRUE(form_.errors.empty());
+  testing::FakeForm results_form;
+  run.Relay().Attach(results_form);
+  run.Relay().Hold(false);
+  run.Relay().Replay();
+  EXPECT_TRUE(form_.errors.empty());
+  EXPECT_EQ(results_form.errors, std::vector<std::string>{"LeggiVersamentiTempi"});
+}
+
+TEST_F(ComparisonTest, ACancelledRunStopsWithoutAnErrorReport) {
+  Comparison run(form_, Request({"Articolo"}));
+  run.Cancel();
+  EXPECT_TRUE(run.Run(progress_));
+  EXPECT_TRUE(run.Cancelled());
+  EXPECT_FALSE(run.Failed());
+  EXPECT_TRUE(form_.errors.empty());
+}
+
+// Validation names the field and the side before any SQL is built.
+TEST(QueryValidation, RefusesImpossibleValuesOnTheirField) {
+  host::QueryControl query;
+  LoadFilterFields(query, false);
+  query.SetFrom("PD44_DATAREG", std::string("2026-02-30"));
+  query.SetTo("PD44_CODFASE_PD12", std::string("1O"));
+  query.SetFrom("VS_MG66.V_IDSTATO", std::string("attivo"));
+  query.SetFrom("PD44_CODART_MG66", std::string("ART*"));  // a pattern passes
+  query.SetFrom("PD44_CODCOMM", std::string("   "));      // blank sets no condition
+  const auto problems = query.Validate();
+  ASSERT_EQ(problems.size(), 3U);
+  EXPECT_EQ(problems[0].caption, "Data reg.vers.");
+  EXPECT_FALSE(problems[0].to_side);
+  EXPECT_EQ(problems[0].message, "\"Data reg.vers.\": '2026-02-30' is not a date (use YYYY-MM-DD or DD/MM/YYYY)");
+  EXPECT_EQ(problems[1].caption, "Fase");
+  EXPECT_TRUE(problems[1].to_side);
+  EXPECT_EQ(problems[1].message, "\"Fase\": '1O' is not a number");
+  EXPECT_EQ(problems[2].caption, "Stato articolo");
+  EXPECT_EQ(problems[2].message, "\"Stato articolo\": 'attivo' is not a state number");
+  EXPECT_FALSE(query.CheckValue("PD44_DATAREG", std::string("28/02/2026")).has_value());
+}
+
+}  // namespace
+}  // namespace engine
