@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "engine/category_texts.h"
 #include "engine/oms.h"
 #include "engine/value_helpers.h"
 
@@ -62,56 +63,12 @@ std::map<std::string, std::vector<Variant>> BookingsOfGroups(engine::Comparison&
   return out;
 }
 
-// A category's planned and booked seconds from a record (unit values back to seconds).
-std::pair<Variant, Variant> Seconds(const host::RecordSet& rs, const std::string& suffix, int16_t unit) {
-  engine::ValoriCategoria v;
-  v.OREPREV = rs.Value("OREPREV" + suffix);
-  v.MINPREV = rs.Value("MINPREV" + suffix);
-  v.SECPREV = rs.Value("SECPREV" + suffix);
-  engine::ValoriCategoria b;
-  b.OREPREV = rs.Value("OREVERS" + suffix);
-  b.MINPREV = rs.Value("MINVERS" + suffix);
-  b.SECPREV = rs.Value("SECVERS" + suffix);
-  return {engine::PlannedSeconds(v, unit), engine::PlannedSeconds(b, unit)};
-}
-
-std::string InUnit(const Variant& seconds, int16_t unit) {
-  const host::Decimal s = seconds.ToDecimal();
-  switch (unit) {
-    case engine::kOreMinutiSecondi: return engine::OmsText(s.Round(0).TruncToInt64(), false);
-    case engine::kOreDecimali: return (s / host::Decimal::FromInt(3600)).ToFixed(2);
-    case engine::kMinutiDecimali: return (s / host::Decimal::FromInt(60)).ToFixed(2);
-    default: return s.ToFixed(2);
-  }
-}
-
-std::string GapText(const Variant& planned, const Variant& booked, int16_t unit) {
-  const host::Decimal gap = booked.ToDecimal() - planned.ToDecimal();
-  if (unit == engine::kOreMinutiSecondi) return engine::OmsText(gap.Round(0).TruncToInt64(), true);
-  return InUnit(gap, unit);
-}
-
-std::string PercentText(const Variant& planned, const Variant& booked) {
-  if (planned.ToDecimal().IsZero()) return "";
-  const host::Decimal p =
-      (booked.ToDecimal() / planned.ToDecimal() - host::Decimal::FromInt(1)) * host::Decimal::FromInt(100);
-  return p.Round(2).ToFixed(2);
-}
-
 void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<std::string>& grouping) {
   auto& r = run.Records();
   const int16_t unit = run.Unit();
-  struct Block {
-    const char* title;
-    std::vector<std::string> suffixes;
-  };
-  const std::vector<Block> blocks{{"Totale", {""}},
-                                  {"Lavorazione", {"_LAV"}},
-                                  {"Setup", {"_SET"}},
-                                  {"Macchina", {"_MACLAV", "_MACSET"}},
-                                  {"Manodopera", {"_MANLAV", "_MANSET"}}};
+  const auto& blocks = engine::SummaryBlocks();
   out << std::left << std::setw(24) << run.DescrizioneGruppo();
-  for (const auto& b : blocks) out << " | " << std::setw(48) << b.title;
+  for (const auto& b : blocks) out << " | " << std::setw(48) << b.caption;
   out << "\n" << std::setw(24) << "";
   for (size_t i = 0; i < blocks.size(); ++i) {
     out << " | " << std::setw(12) << "previsto" << std::setw(12) << "versato" << std::setw(14) << "scost."
@@ -129,16 +86,10 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
     prev->MoveFirst();
     prev->Find("IDGRUPPO = " + engine::ValoreNumerico(r.RSTempiVer->Value("IDGRUPPO")).ToText());
     for (const auto& b : blocks) {
-      Variant planned = int16_t{0};
-      Variant booked = int16_t{0};
-      for (const auto& suffix : b.suffixes) {
-        if (prev->Eof()) break;
-        const auto [p, k] = Seconds(*prev, suffix, unit);
-        planned = host::Add(planned, p);
-        booked = host::Add(booked, k);
-      }
-      out << " | " << std::setw(12) << InUnit(planned, unit) << std::setw(12) << InUnit(booked, unit) << std::setw(14)
-          << GapText(planned, booked, unit) << std::setw(10) << PercentText(planned, booked);
+      const engine::CategorySeconds c = prev->Eof() ? engine::CategorySeconds{} : engine::SecondsOf(*prev, b.suffixes, unit);
+      out << " | " << std::setw(12) << engine::TimeText(c.planned, unit) << std::setw(12)
+          << engine::TimeText(c.booked, unit) << std::setw(14) << engine::GapText(c.planned, c.booked, unit)
+          << std::setw(10) << engine::GapPercentText(c.planned, c.booked);
     }
     out << "\n";
   }

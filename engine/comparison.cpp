@@ -52,10 +52,10 @@ bool Comparison::Run(Progress& progress) {
   relay_.ResetCounts();
   totals_.reset();
   progress_.Target(&progress);
-  bool failed = reader_->LeggiVersamentiTempi();
+  const bool failed = reader_->LeggiVersamentiTempi();
   progress_.Target(nullptr);
-  if (cancel_) failed = true;
-  return failed || relay_.Cancelled();
+  stopped_ = relay_.Cancelled() || (failed && cancel_);
+  return failed || stopped_;
 }
 
 void Comparison::Cancel() {
@@ -82,7 +82,8 @@ bool Comparison::ComputeAll(Progress& progress) {
   progress_.Target(&progress);
   const bool failed = Totals().ComputeAll(progress_);
   progress_.Target(nullptr);
-  return failed || cancel_;
+  stopped_ = relay_.Cancelled();
+  return failed || stopped_;
 }
 
 }  // namespace engine

@@ -60,7 +60,8 @@ class Comparison {
   void Cancel();
 
   [[nodiscard]] bool Failed() const { return relay_.Failures() > 0; }
-  [[nodiscard]] bool Cancelled() const { return cancel_ || relay_.Cancelled(); }
+  // The last run (or group totals) stopped because Cancel was asked.
+  [[nodiscard]] bool Cancelled() const { return stopped_; }
   // No group to show (RecordsetVuoto of RSTempiVer).
   [[nodiscard]] bool Empty() const;
 
@@ -102,6 +103,7 @@ class Comparison {
   };
 
   std::atomic<bool> cancel_{false};
+  bool stopped_ = false;
   CancellableProgress progress_{cancel_};
   FormRelay relay_;
   ComparisonRequest request_;

@@ -1,34 +1,106 @@
 #include "query_form/frmpd_quarvelindo.h"
 
-#include <QEventLoop>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCryptographicHash>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QMdiSubWindow>
-#include <QMessageBox>
+#include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include "engine/decodes.h"
+#include "engine/field_lists.h"
+#include "engine/value_helpers.h"
 #include "host/db/connection_string.h"
-#include "host/framework/log_object.h"
-#include "query_form/mdi_frame.h"
+#include "host/qt/dialog_presenter.h"
+#include "host/qt/progress_bar.h"
+#include "query_form/bar_progress.h"
+#include "query_form/condition_model.h"
+#include "query_form/grouping_model.h"
+#include "query_form/lookup_dialog.h"
+#include "query_form/run_thread.h"
+#include "results_form/frmpd_mavanzordlav.h"
 
 namespace query_form {
 
 namespace {
 
 constexpr const char* kModule = "FRMPD_QUARVELINDO";
+constexpr int16_t kLookupFrom = 5;  // the side of a look-up on the from-value
 
-// The log object's message box, as a Qt dialog.
-class DialogPresenter : public host::MessagePresenter {
+QString& SettingsFile() {
+  static QString file;
+  return file;
+}
+
+std::unique_ptr<QSettings> OpenSettings() {
+  if (!SettingsFile().isEmpty()) return std::make_unique<QSettings>(SettingsFile(), QSettings::IniFormat);
+  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "quarvelindo", "quarvelindo");
+}
+
+// The editor of a condition cell: a line limited to the field's length.
+class ConditionDelegate : public QStyledItemDelegate {
  public:
-  int32_t Show(const std::string& text, int32_t /*buttons*/, const std::string& title) override {
-    const auto answer =
-        QMessageBox::critical(nullptr, QString::fromStdString(title), QString::fromStdString(text),
-                              QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore, QMessageBox::Retry);
-    return answer == QMessageBox::Abort ? 3 : (answer == QMessageBox::Retry ? 4 : 5);
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    auto* editor = new QLineEdit(parent);
+    const auto* model = qobject_cast<const ConditionModel*>(index.model());
+    if (model != nullptr && model->MaxLength(index.row()) > 0) editor->setMaxLength(model->MaxLength(index.row()));
+    if (model != nullptr && model->IsDate(index.row())) editor->setPlaceholderText("gg/mm/aaaa");
+    (void)option;
+    return editor;
   }
 };
 
+// Keys of the condition grid: F4 opens the look-up, Enter (not editing)
+// runs, Delete clears the cell.
+class ConditionKeys : public QObject {
+ public:
+  ConditionKeys(QTableView* view, std::function<void()> lookup, std::function<void()> run)
+      : QObject(view), view_(view), lookup_(std::move(lookup)), run_(std::move(run)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F4) {
+      lookup_();
+      return true;
+    }
+    // While a cell is edited its editor takes the keys: these arrive only
+    // from the grid itself.
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+      run_();
+      return true;
+    }
+    if (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace) {
+      const QModelIndex current = view_->currentIndex();
+      if (current.isValid() && (current.flags() & Qt::ItemIsEditable)) view_->model()->setData(current, QString());
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QTableView* view_;
+  std::function<void()> lookup_, run_;
+};
+
 }  // namespace
+
+void FRMPD_QUARVELINDO::SetSettingsFile(const QString& path) { SettingsFile() = path; }
 
 std::shared_ptr<FRMPD_QUARVELINDO> FRMPD_QUARVELINDO::Create() { return std::make_shared<FRMPD_QUARVELINDO>(); }
 
@@ -37,114 +109,726 @@ FRMPD_QUARVELINDO::FRMPD_QUARVELINDO() {
 }
 
 FRMPD_QUARVELINDO::~FRMPD_QUARVELINDO() {
-  if (window_) window_->deleteLater();
+  // A run still working is stopped before its form goes.
+  if (run_thread_) run_thread_->Cancel();
+  run_thread_.reset();
+  if (frm_mod_) frm_mod_->CloseFormVersamenti = nullptr;
+  frm_mod_.reset();
+  window_.reset();
   component::WriteTrace(identity_, "TER", kModule);  // Form_Terminate
 }
 
 std::string FRMPD_QUARVELINDO::Caption() const {
-  return window_ ? window_->windowTitle().toStdString() : std::string();
+  return Window() != nullptr ? Window()->windowTitle().toStdString() : std::string();
+}
+
+QString FRMPD_QUARVELINDO::Tr(const std::string& italian) { return QString::fromStdString(TraduciCaption(italian)); }
+
+std::string FRMPD_QUARVELINDO::TraduciCaption(std::string_view caption) {
+  const auto global = ActiveInterface != nullptr ? ActiveInterface->GetClsGlobal() : nullptr;
+  if (global && global->translation) return global->translation->Caption(std::string(caption));
+  return std::string(caption);
+}
+
+std::string FRMPD_QUARVELINDO::TestoLingua(std::string_view text, int32_t number, int16_t quote) {
+  return component::TestoLingua(ActiveInterface, std::string(text), number, std::nullopt, quote);
+}
+
+int32_t FRMPD_QUARVELINDO::MsgBoxLingua(std::string_view text, int32_t number, int32_t buttons,
+                                        std::string_view title) {
+  return component::MsgBoxLingua(ActiveInterface, standalone_, std::string(text), number, buttons, std::string(title));
 }
 
 void FRMPD_QUARVELINDO::SetWindowState(int16_t state) {
-  if (!window_) FormLoad();  // the first access loads the form
-  if (!window_) return;
-  window_->setWindowState(state == 2 ? Qt::WindowMaximized : (state == 1 ? Qt::WindowMinimized : Qt::WindowNoState));
+  if (!loaded_) Form_Load();  // the first access loads the form
+  if (Window() == nullptr) return;
+  Window()->setWindowState(state == 2 ? Qt::WindowMaximized
+                                      : (state == 1 ? Qt::WindowMinimized : Qt::WindowNoState));
 }
 
 void FRMPD_QUARVELINDO::SetCaption(const std::string& caption) {
-  if (window_) window_->setWindowTitle(QString::fromStdString(caption));
+  // The host's caption (its menu entry) comes after Form_Load's title and
+  // replaces it, as the host sets it on every module's window.
+  if (Window() != nullptr && !caption.empty()) Window()->setWindowTitle(QString::fromStdString(caption));
 }
 
-void FRMPD_QUARVELINDO::FormLoad() {
-  window_ = new QWidget();
-  window_->setObjectName(kModule);
-  window_->setAttribute(Qt::WA_DeleteOnClose, false);
-  auto* layout = new QVBoxLayout(window_);
-  auto* heading = new QLabel(window_);
-  auto* details = new QLabel(window_);
-  details->setObjectName("LBL_CONNESSIONE");
-  auto* close = new QPushButton(QObject::tr("Chiudi"), window_);
-  close->setObjectName("CmdExit");
-  layout->addWidget(heading);
-  layout->addWidget(details);
-  layout->addStretch();
-  layout->addWidget(close, 0, Qt::AlignRight);
-  window_->resize(640, 360);
-  QObject::connect(close, &QPushButton::clicked, window_, [this] { Unload(); });
+void FRMPD_QUARVELINDO::Form_Load() {
   loaded_ = true;
+  window_ = std::make_unique<host::qt::FormWindow>(kModule);
+  window_->query_unload = [this](int16_t& cancel, int16_t mode) { Form_QueryUnload(cancel, mode); };
+  window_->unload = [this] { Form_Unload(); };
+  window_->activate = [this] { Form_Activate(); };
+  const auto global = ActiveInterface != nullptr ? ActiveInterface->GetClsGlobal() : nullptr;
+  const std::string language = global && global->translation ? global->translation->Language() : "it";
+  // 1. The log, and the form is the module's active one.
+  std::shared_ptr<host::MessagePresenter> presenter =
+      global && global->presenter ? global->presenter : std::make_shared<host::qt::DialogPresenter>(language);
+  GclsLog = std::make_shared<host::LogObject>(presenter);
+  window_->main_form_active = true;
+  BuildWindow();
   try {
-    const auto global = active_interface_ != nullptr ? active_interface_->GetClsGlobal() : nullptr;
-    const std::string connect = global ? global->connection_info.connection_string : std::string();
-    company_ = global ? global->company.code : std::string();
-    heading->setText(QString::fromStdString(
-        component::TestoLingua(active_interface_, "Ricerca ordini di lavorazione", 73165, std::nullopt, 0)));
-    connection_ = host::db::OpenConnection(connect);
+    // 2.-3. The connection string and the connection.
+    GstrConnect = global ? global->connection_info.connection_string : std::string();
+    // 4. The company code: a whole number, checked before any SQL sees it.
+    PvarCodDitta = global ? host::Trim(global->company.code) : std::string("1");
+    const auto company = host::Decimal::Parse(PvarCodDitta);
+    if (!company || company->Scale() != 0 || company->Sign() <= 0) {
+      throw host::Error(host::kErrInvalidArgument, "The company code '" + PvarCodDitta + "' is not a whole number");
+    }
+    PvarCodDitta = company->ToString();
+    GconConnect = host::db::OpenConnection(GstrConnect);
+    // 5. The time units.
+    cmb_tipo_tempo_->clear();
+    for (size_t i = 0; i < engine::kTipoTempoCaptions.size(); ++i) {
+      cmb_tipo_tempo_->addItem(QString::fromUtf8(engine::kTipoTempoCaptions[i].data(),
+                                                 static_cast<int>(engine::kTipoTempoCaptions[i].size())),
+                               QString::number(i));
+    }
+    cmb_tipo_tempo_->setCurrentIndex(0);
+    cmb_tipo_tempo_->setEditable(false);
+    // 6. The connection goes back to the program interface.
     auto handed = std::make_shared<ConnectionObject>();
-    handed->connection = connection_;
-    active_interface_->SetConnection(handed);
-    details->setText(QString::fromStdString("Ditta " + company_ + " — " + connection_->BackEnd() + ": " +
-                                            host::db::ConnectionString::Redacted(connect)));
-  } catch (const host::Error& e) {
-    details->setText(QString::fromStdString(e.what()));
-    GestioneErrore("Form_Load", e);
+    handed->connection = GconConnect;
+    if (ActiveInterface != nullptr) ActiveInterface->SetConnection(handed);
+    // 7. The look-up and decode services.
+    PclsLookupDb = std::make_unique<host::LookupService>(*GconConnect, PvarCodDitta);
+    PclsDecodeDb = std::make_unique<host::DecodeService>(*GconConnect, PvarCodDitta);
+    // 8. The title.
+    Window()->setWindowTitle(QString::fromStdString(TestoLingua("Ricerca ordini di lavorazione", 73165, 0)));
+    // 9. The fashion-attributes flag.
+    fashion_ = global && global->company.fashion_attributes;
+    // 10.
+    window_->initialised = false;
+  } catch (...) {
+    if (Window()->windowTitle().isEmpty()) {
+      Window()->setWindowTitle(QString::fromStdString(TestoLingua("Ricerca ordini di lavorazione", 73165, 0)));
+    }
+    status_->setText(QString::fromStdString(engine::CurrentError().what()));
+    engine::ReportCurrentError(*this, "Form_Load");
   }
 }
 
-void FRMPD_QUARVELINDO::GestioneErrore(const std::string& procedure, const host::Error& error) {
-  host::LogObject log(std::make_shared<DialogPresenter>());
-  log.TakeError(error);
-  if (connection_) log.TakeConnectionErrors(connection_->Errors());
-  log.Report("quarvelindo", Caption(), procedure, 4370);
+void FRMPD_QUARVELINDO::BuildWindow() {
+  QWidget* w = Window();
+  auto* layout = new QVBoxLayout(w);
+  auto* bar = new QHBoxLayout();
+  cmd_dupl_ = new QPushButton(Tr("&Esegui"), w);
+  cmd_dupl_->setObjectName("CmdDupl");
+  cmd_dupl_->setDefault(true);
+  cmd_ann_ = new QPushButton(Tr("&Annulla"), w);
+  cmd_ann_->setObjectName("CmdAnn");
+  prog_bar_ = new host::qt::ProgressBar(w);
+  prog_bar_->setMinimumWidth(260);
+  cmd_stop_ = new QPushButton(Tr("&Interrompi"), w);
+  cmd_stop_->setObjectName("CmdStop");
+  cmd_stop_->setVisible(false);
+  auto* lookup = new QPushButton(Tr("Cerca") + " (F4)", w);
+  lookup->setObjectName("CmdLookup");
+  bar->addWidget(cmd_dupl_);
+  bar->addWidget(cmd_ann_);
+  bar->addWidget(lookup);
+  bar->addStretch();
+  bar->addWidget(prog_bar_);
+  bar->addWidget(cmd_stop_);
+  layout->addLayout(bar);
+
+  tabs_ = new QTabWidget(w);
+  tabs_->setObjectName("SSTab1");
+  // Tab 1: the conditions and the options.
+  auto* general = new QWidget(tabs_);
+  auto* general_layout = new QVBoxLayout(general);
+  auto* frame4 = new QGroupBox(Tr("Condizioni"), general);
+  frame4->setObjectName("WLFrame4");
+  auto* frame4_layout = new QVBoxLayout(frame4);
+  condition_view_ = new QTableView(frame4);
+  condition_view_->setObjectName("KVL_ADVQ");
+  condition_view_->setItemDelegate(new ConditionDelegate(condition_view_));
+  condition_view_->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
+                                   QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+  condition_view_->setSelectionMode(QAbstractItemView::SingleSelection);
+  condition_view_->verticalHeader()->hide();
+  condition_view_->verticalHeader()->setDefaultSectionSize(condition_view_->fontMetrics().height() + 8);
+  condition_view_->setAlternatingRowColors(true);
+  condition_view_->installEventFilter(
+      new ConditionKeys(condition_view_, [this] { LookupCurrentCell(); }, [this] { CmdDupl_Click(); }));
+  frame4_layout->addWidget(condition_view_);
+  general_layout->addWidget(frame4, 1);
+  auto* frame1 = new QGroupBox(Tr("Opzioni"), general);
+  frame1->setObjectName("WLFrame1");
+  auto* options = new QHBoxLayout(frame1);
+  auto* label10 = new QLabel(Tr("Modalità tempo"), frame1);
+  label10->setObjectName("KVL_LABEL10");
+  cmb_tipo_tempo_ = new QComboBox(frame1);
+  cmb_tipo_tempo_->setObjectName("CMB_TIPOTEMPO");
+  cmb_tipo_tempo_->setToolTip(Tr("Modalità tipo tempo da versare"));
+  label10->setBuddy(cmb_tipo_tempo_);
+  chk_attesa_ = new QCheckBox(Tr("Escludi tempi attesa"), frame1);
+  chk_attesa_->setObjectName("CHK_ATTESA");
+  chk_coda_ = new QCheckBox(Tr("Escludi tempi coda"), frame1);
+  chk_coda_->setObjectName("CHK_CODA");
+  options->addWidget(label10);
+  options->addWidget(cmb_tipo_tempo_);
+  options->addSpacing(24);
+  options->addWidget(chk_attesa_);
+  options->addWidget(chk_coda_);
+  options->addStretch();
+  general_layout->addWidget(frame1);
+  tabs_->addTab(general, Tr("&Parametri generali"));
+
+  // Tab 2: the grouping.
+  auto* grouping = new QWidget(tabs_);
+  auto* grouping_layout = new QVBoxLayout(grouping);
+  auto* frame2 = new QGroupBox(Tr("Raggruppa per (spuntati, nell'ordine)"), grouping);
+  frame2->setObjectName("WLFrame2");
+  auto* frame2_layout = new QHBoxLayout(frame2);
+  grouping_view_ = new QListView(frame2);
+  grouping_view_->setObjectName("KVL_ADVO");
+  grouping_view_->setDragDropMode(QAbstractItemView::InternalMove);
+  grouping_view_->setDefaultDropAction(Qt::MoveAction);
+  grouping_view_->setDragEnabled(true);
+  grouping_view_->setAcceptDrops(true);
+  grouping_view_->setDropIndicatorShown(true);
+  auto* moves = new QVBoxLayout();
+  auto* up = new QPushButton(Tr("Su"), frame2);
+  up->setObjectName("CmdUp");
+  up->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
+  auto* down = new QPushButton(Tr("Giù"), frame2);
+  down->setObjectName("CmdDown");
+  down->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Down));
+  moves->addWidget(up);
+  moves->addWidget(down);
+  moves->addStretch();
+  frame2_layout->addWidget(grouping_view_, 1);
+  frame2_layout->addLayout(moves);
+  grouping_layout->addWidget(frame2);
+  tabs_->addTab(grouping, Tr("&Ordinamento e raggruppamento"));
+  layout->addWidget(tabs_, 1);
+  status_ = new QLabel(w);
+  status_->setObjectName("LBL_STATO");
+  status_->setWordWrap(true);
+  layout->addWidget(status_);
+
+  conditions_ = new ConditionModel(query_, [this](const std::string& s) { return Tr(s); }, w);
+  condition_view_->setModel(conditions_);
+  grouping_ = new GroupingModel(order_, [this](const std::string& s) { return Tr(s); }, w);
+  grouping_view_->setModel(grouping_);
+
+  QObject::connect(cmd_dupl_, &QPushButton::clicked, w, [this] { CmdDupl_Click(); });
+  QObject::connect(cmd_ann_, &QPushButton::clicked, w, [this] { CmdAnn_Click(); });
+  QObject::connect(cmd_stop_, &QPushButton::clicked, w, [this] { CancelRun(); });
+  QObject::connect(lookup, &QPushButton::clicked, w, [this] { LookupCurrentCell(); });
+  QObject::connect(condition_view_, &QTableView::doubleClicked, w, [this](const QModelIndex& index) {
+    if (index.column() == ConditionModel::kFromDescription || index.column() == ConditionModel::kToDescription ||
+        index.column() == ConditionModel::kCaption) {
+      LookupCurrentCell();
+    }
+  });
+  QObject::connect(conditions_, &ConditionModel::ValueCommitted, w, [this](int, bool) {
+    // A value can change the description of another field (the variant of
+    // an article, the project of a node): every described field is decoded.
+    for (int row = 0; row < conditions_->rowCount(); ++row) DecodeRow(row);
+  });
+  const auto move = [this](int delta) {
+    const QModelIndex current = grouping_view_->currentIndex();
+    if (!current.isValid()) return;
+    const int row = grouping_->MoveRow(current.row(), delta);
+    grouping_view_->setCurrentIndex(grouping_->index(row));
+  };
+  QObject::connect(up, &QPushButton::clicked, w, [move] { move(-1); });
+  QObject::connect(down, &QPushButton::clicked, w, [move] { move(1); });
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), w);
+  escape->setContext(Qt::WidgetWithChildrenShortcut);
+  QObject::connect(escape, &QShortcut::activated, w, [this] {
+    if (Running()) CancelRun();
+  });
 }
 
 void FRMPD_QUARVELINDO::Show(bool modal) {
   if (!window_) return;
-  const auto frame =
-      active_interface_ != nullptr ? std::dynamic_pointer_cast<MdiFrame>(active_interface_->GetActiveFrame()) : nullptr;
-  if (frame && frame->area && !modal) {
-    QMdiSubWindow* sub = frame->area->addSubWindow(window_);
-    sub->resize(660, 380);
-    sub->show();
-    window_->show();
-    return;
-  }
+  const host::HostObjectPtr frame = ActiveInterface != nullptr ? ActiveInterface->GetActiveFrame() : nullptr;
   if (modal) {
-    window_->setWindowModality(Qt::ApplicationModal);
-    window_->show();
-    QEventLoop loop;
-    QObject::connect(window_, &QObject::destroyed, &loop, &QEventLoop::quit);
-    loop.exec();
-    return;
+    // The first activation runs before the modal loop takes over.
+    QTimer::singleShot(0, Window(), [this] { Form_Activate(); });
   }
-  window_->show();
+  window_->Show(frame, modal, QSize(900, 640));
+  if (!modal) Form_Activate();
 }
 
-void FRMPD_QUARVELINDO::FormUnload() {
-  if (connection_) connection_->Close();
-  connection_.reset();
+void FRMPD_QUARVELINDO::Form_Activate() {
+  if (!window_ || window_->closing || !GconConnect) return;
+  try {
+    // 1. The navigator takes the frame's state and refreshes.
+    if (ActiveInterface != nullptr && ActiveInterface->GetActiveNavigator()) {
+      ActiveInterface->GetActiveNavigator()->Refresh();
+    }
+    if (window_->initialised) return;
+    // 2a.
+    window_->closing = false;
+    // 2b. The conditions.
+    host::ControlSettings settings;
+    settings.company = PvarCodDitta;
+    settings.module = "PDXR_QUARVELINDO";
+    settings.connection = GconConnect.get();
+    const auto global = ActiveInterface != nullptr ? ActiveInterface->GetClsGlobal() : nullptr;
+    if (global) {
+      settings.environment1 = global->environment.value1;
+      settings.environment2 = global->environment.value2;
+    }
+    query_.Settings(settings);
+    engine::LoadFilterFields(query_, fashion_);
+    query_.EndSetup();
+    // 2c. The grouping.
+    order_.Settings(settings);
+    engine::LoadGroupingFields(order_);
+    order_.EndSetup();
+    conditions_->Reload();
+    grouping_->Reload();
+    condition_view_->resizeColumnToContents(ConditionModel::kCaption);
+    condition_view_->setColumnWidth(ConditionModel::kFrom, 150);
+    condition_view_->setColumnWidth(ConditionModel::kTo, 150);
+    condition_view_->horizontalHeader()->setStretchLastSection(true);
+    condition_view_->setColumnWidth(ConditionModel::kFromDescription, 220);
+    // 2d.
+    if (cmb_tipo_tempo_->isVisible() && cmb_tipo_tempo_->isEnabled()) cmb_tipo_tempo_->setFocus();
+    // 2e.
+    NotificaApriChiudi("znOpen");
+    // 2f. What Annulla returns to.
+    saved_query_state_ = query_.SaveState();
+    saved_order_state_ = order_.SaveState();
+    // 2g.
+    window_->initialised = true;
+    // The last conditions of this database and company come back.
+    RestoreRemembered();
+  } catch (...) {
+    engine::ReportCurrentError(*this, "Form_Activate");
+  }
+}
+
+void FRMPD_QUARVELINDO::CmdAnn_Click() {
+  try {
+    query_.ClearConditions();
+    query_.RestoreState(saved_query_state_);
+    order_.RestoreState(saved_order_state_);
+    conditions_->Reload();
+    grouping_->Reload();
+    cmb_tipo_tempo_->setCurrentIndex(0);
+    chk_attesa_->setChecked(false);
+    chk_coda_->setChecked(false);
+    status_->clear();
+  } catch (...) {
+    // Errors are suppressed: the reset does what it can.
+  }
+}
+
+void FRMPD_QUARVELINDO::CmdDupl_Click() {
+  if (Running() || !window_ || !window_->initialised || !GconConnect) return;
+  try {
+    // A value that cannot be right stops here, on its field, before any SQL.
+    condition_view_->setFocus();
+    const auto problems = query_.Validate();
+    conditions_->MarkProblems(problems);
+    if (!problems.empty()) {
+      const auto& first = problems.front();
+      const int row = conditions_->RowOfColumn(first.column);
+      tabs_->setCurrentIndex(0);
+      condition_view_->setCurrentIndex(
+          conditions_->index(row, first.to_side ? ConditionModel::kTo : ConditionModel::kFrom));
+      const QString text = Tr("Valore non valido nel campo") + " \"" + Tr(first.caption) + "\":\n" +
+                           QString::fromStdString(first.message) + "\n\n" +
+                           Tr("Correggere i valori evidenziati e premere di nuovo Esegui.");
+      status_->setText(text);
+      MsgBoxLingua(text.toStdString(), 0, engine::kMbIconExclamation, Caption());
+      return;
+    }
+    engine::ComparisonRequest request;
+    request.company = PvarCodDitta;
+    request.query = query_;
+    request.order = order_;
+    request.unit = static_cast<engine::TipoTempo>(cmb_tipo_tempo_->currentData().toString().toInt());
+    request.exclude_wait = chk_attesa_->isChecked();
+    request.exclude_queue = chk_coda_->isChecked();
+    request.fashion = fashion_;
+    // 1. The busy pointer (an arrow with it: the form can still stop the run).
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    cmd_dupl_->setEnabled(false);
+    cmd_ann_->setEnabled(false);
+    tabs_->setEnabled(false);
+    cmd_stop_->setVisible(true);
+    status_->clear();
+    prog_bar_->SetWhat(Tr("versamenti"));
+    prog_bar_->Start(0);
+    bar_progress_ = std::make_unique<BarProgress>(*prog_bar_);
+    // 2. The run, on its own thread and connection.
+    std::weak_ptr<FRMPD_QUARVELINDO> self = weak_from_this();
+    run_thread_ = std::make_unique<RunThread>(*this, GstrConnect, std::move(request), *bar_progress_, Window(),
+                                              [self] {
+                                                if (auto form = self.lock()) form->RunFinished();
+                                              });
+  } catch (...) {
+    engine::ReportCurrentError(*this, "CmdDupl_Click");
+  }
+}
+
+void FRMPD_QUARVELINDO::CancelRun() {
+  if (run_thread_) run_thread_->Cancel();
+}
+
+void FRMPD_QUARVELINDO::RunFinished() {
+  if (!run_thread_) return;
+  const RunThread::Outcome outcome = run_thread_->Join();
+  run_thread_.reset();
+  // 3. The pointer and the controls come back.
+  QApplication::restoreOverrideCursor();
+  prog_bar_->Stop();
+  cmd_dupl_->setEnabled(true);
+  cmd_ann_->setEnabled(true);
+  tabs_->setEnabled(true);
+  cmd_stop_->setVisible(false);
+  if (!window_ || window_->closing) return;
+  try {
+    if (!outcome.run) throw host::Error(host::kErrDatabase, outcome.open_error);
+    run_ = outcome.run;
+    run_->Relay().Hold(false);
+    run_->Relay().Replay();
+    if (run_->Cancelled()) {
+      status_->setText(Tr("Elaborazione interrotta dall'utente."));
+      return;
+    }
+    if (run_->Failed()) return;
+    // 4. Nothing to show.
+    if (run_->Empty()) {
+      MsgBoxLingua("Non ci sono dati da elaborare", 39693, 64, Caption());
+      return;
+    }
+    SaveRemembered();
+    // 5. The results form, over the run's own record sets.
+    auto& records = run_->Records();
+    frm_mod_ = std::make_shared<results_form::FRMPD_MAVANZORDLAV>();
+    frm_mod_->GconConnect = GconConnect;
+    frm_mod_->GclsLog = GclsLog;
+    frm_mod_->ActiveInterface = ActiveInterface;
+    frm_mod_->PclsDecodeDb = PclsDecodeDb.get();
+    frm_mod_->PclsLookupDb = PclsLookupDb.get();
+    frm_mod_->DescrizioneGruppo = run_->DescrizioneGruppo();
+    frm_mod_->GstrConnect = GstrConnect;
+    frm_mod_->PvarCodDitta = PvarCodDitta;
+    frm_mod_->TipoTempo = static_cast<int16_t>(run_->Unit());
+    frm_mod_->EscludiCoda = run_->ExcludeQueue();
+    frm_mod_->EscludiAttesa = run_->ExcludeWait();
+    frm_mod_->RSTempiVer = records.RSTempiVer;
+    frm_mod_->RSTempiPrev = records.RSTempiPrev;
+    frm_mod_->RSTempiVerDett = records.RSTempiVerDett;
+    frm_mod_->RSTempiPrevDett = records.RSTempiPrevDett;
+    frm_mod_->RSCampi = records.RSCampi;
+    frm_mod_->Run = run_;
+    std::weak_ptr<FRMPD_QUARVELINDO> self = weak_from_this();
+    frm_mod_->CloseFormVersamenti = [self](int16_t& cancel) {
+      if (auto form = self.lock()) form->FrmMod_CloseFormVersamenti(cancel);
+    };
+    // 6.-7.
+    window_->main_form_active = false;
+    window_->Hide();
+    frm_mod_->Show(ActiveInterface != nullptr ? ActiveInterface->GetActiveFrame() : nullptr);
+  } catch (...) {
+    engine::ReportCurrentError(*this, "CmdDupl_Click");
+  }
+}
+
+void FRMPD_QUARVELINDO::FrmMod_CloseFormVersamenti(int16_t& /*cancel*/) {
+  try {
+    if (frm_mod_) {
+      frm_mod_->GconConnect.reset();
+      frm_mod_->GclsLog.reset();
+      frm_mod_->ActiveInterface = nullptr;
+      frm_mod_->PclsDecodeDb = nullptr;
+      frm_mod_->PclsLookupDb = nullptr;
+      frm_mod_->RSTempiVer.reset();
+      frm_mod_->RSTempiPrev.reset();
+      frm_mod_->RSTempiVerDett.reset();
+      frm_mod_->RSTempiPrevDett.reset();
+      frm_mod_->RSCampi.reset();
+      // The results form is closing from inside its own call: it is released
+      // once that call has returned.
+      auto closing = std::move(frm_mod_);
+      QTimer::singleShot(0, [closing] {});
+    }
+    if (ActiveInterface != nullptr && ActiveInterface->GetActiveNavigator()) {
+      ActiveInterface->GetActiveNavigator()->Refresh();
+    }
+    if (window_ && !window_->closing) {
+      window_->main_form_active = true;
+      if (ActiveInterface != nullptr && ActiveInterface->GetActiveNavigator()) {
+        ActiveInterface->GetActiveNavigator()->FormActiveAgain();
+      }
+      window_->ShowAgain();
+    }
+  } catch (...) {
+    // Errors are suppressed.
+  }
+}
+
+void FRMPD_QUARVELINDO::Form_QueryUnload(int16_t& cancel, int16_t unload_mode) {
+  try {
+    // 1. A close by the window before the first set-up finished is refused.
+    if (unload_mode == host::qt::FormWindow::kFromControlMenu && !window_->initialised) {
+      cancel = 1;
+      return;
+    }
+    // 2.
+    if (ActiveInterface != nullptr && ActiveInterface->GetActiveNavigator()) {
+      ActiveInterface->GetActiveNavigator()->Refresh();
+    }
+    // 3. Scripts may refuse the close.
+    if (cancel == 0) {
+      NotificaApriChiudi("znClose");
+      if (ActiveInterface != nullptr && ActiveInterface->GetActiveNavigator()) {
+        if (auto script = ActiveInterface->GetActiveNavigator()->Script()) {
+          cancel = script->QueryCancel(Name()) ? 1 : 0;
+        }
+      }
+    }
+  } catch (...) {
+    // Errors are suppressed.
+  }
+}
+
+void FRMPD_QUARVELINDO::Form_Unload() {
+  window_->closing = true;
+  // 1. The results form goes first; its closing event finds the flag set.
+  if (frm_mod_) frm_mod_->Unload();
+  frm_mod_.reset();
+  // A run still working stops.
+  if (run_thread_) {
+    run_thread_->Cancel();
+    run_thread_->Join();
+    run_thread_.reset();
+    QApplication::restoreOverrideCursor();
+  }
+  // 4. Everything the form holds is released; the connection is closed.
+  run_.reset();
+  PclsLookupDb.reset();
+  PclsDecodeDb.reset();
+  if (ActiveInterface != nullptr) ActiveInterface->SetConnection(nullptr);
+  if (GconConnect) GconConnect->Close();
+  GconConnect.reset();
+  GclsLog.reset();
 }
 
 void FRMPD_QUARVELINDO::Unload() {
-  if (!loaded_) return;
-  loaded_ = false;
-  FormUnload();
-  if (window_) {
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(window_->parentWidget())) {
-      sub->close();
-      sub->deleteLater();
-    } else {
-      window_->close();
-      window_->deleteLater();
-    }
+  if (window_) window_->Close(host::qt::FormWindow::kFromCode);
+}
+
+bool FRMPD_QUARVELINDO::MainFormActive() const { return window_ && window_->main_form_active; }
+
+std::shared_ptr<component::FormPort> FRMPD_QUARVELINDO::ResultsForm() const { return frm_mod_; }
+
+void FRMPD_QUARVELINDO::NotificaApriChiudi(const std::string& action) {
+  try {
+    if (ActiveInterface == nullptr || !ActiveInterface->GetActiveNavigator()) return;
+    if (auto script = ActiveInterface->GetActiveNavigator()->Script()) script->Notify(Name(), action);
+  } catch (...) {
+    // Errors are suppressed.
   }
 }
 
-bool FRMPD_QUARVELINDO::MainFormActive() const {
-  if (!window_) return false;
-  if (auto* sub = qobject_cast<QMdiSubWindow*>(window_->parentWidget())) {
-    return sub->mdiArea() != nullptr && sub->mdiArea()->activeSubWindow() == sub;
+void FRMPD_QUARVELINDO::GestioneErrore(std::string_view procedure, const host::Error& error) {
+  // 1. The pointer and the progress bar.
+  while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
+  if (prog_bar_ != nullptr) prog_bar_->Stop();
+  // 2.-4. The log reports the error and the database's.
+  auto log = GclsLog ? GclsLog : std::make_shared<host::LogObject>(std::make_shared<host::qt::DialogPresenter>());
+  log->TakeError(error);
+  if (GconConnect) log->TakeConnectionErrors(GconConnect->Errors());
+  log->Report("quarvelindo", Caption(), std::string(procedure), engine::kMbErrorReportStyle);
+}
+
+QString FRMPD_QUARVELINDO::StatusText() const { return status_ != nullptr ? status_->text() : QString(); }
+
+void FRMPD_QUARVELINDO::DecodeRow(int row) {
+  if (!PclsDecodeDb) return;
+  int16_t cancel = 0;
+  QString from_description, to_description;
+  const std::string column = conditions_->ColumnOf(row);
+  KVL_ADVQ_StartDecode(cancel, conditions_->CaptionOf(row), query_.FromValue(column), from_description,
+                       query_.ToValue(column), to_description);
+  conditions_->SetDescription(row, false, from_description);
+  conditions_->SetDescription(row, true, to_description);
+}
+
+void FRMPD_QUARVELINDO::KVL_ADVQ_StartDecode(int16_t& cancel, const std::string& caption,
+                                             const host::Variant& from_value, QString& from_description,
+                                             const host::Variant& to_value, QString& to_description) {
+  cancel = 0;
+  try {
+    const auto blank = [](const host::Variant& v) { return host::Trim(v.JoinedText()).empty(); };
+    // The decode of one side; `side` picks the parent field's value.
+    std::function<std::string(const host::Variant&, bool)> decode;
+    const auto parent = [this](const char* column, bool to_side) {
+      return to_side ? query_.ToValue(column) : query_.FromValue(column);
+    };
+    auto& d = *PclsDecodeDb;
+    if (caption == "Macchina") {
+      decode = [&](const host::Variant& v, bool) { return engine::DecodificaMacchina(*this, d, v); };
+    } else if (caption == "Dipendente") {
+      decode = [&](const host::Variant& v, bool) { return engine::DecodificaDipendente(*this, d, v); };
+    } else if (caption == "Fase") {
+      decode = [&](const host::Variant& v, bool) { return engine::DecodificaFase(*this, d, v); };
+    } else if (caption == "Reparto") {
+      decode = [&](const host::Variant& v, bool) { return engine::DecodificaReparto(*this, d, v); };
+    } else if (caption == "Articolo") {
+      decode = [&](const host::Variant& v, bool to) {
+        return engine::DecodificaArticolo(d, v, parent("PD44_OPZIONE", to));
+      };
+    } else if (caption == "Variante") {
+      decode = [&](const host::Variant& v, bool to) {
+        return engine::DecodificaArticolo(d, parent("PD44_CODART_MG66", to), v);
+      };
+    } else if (caption == "Progetto") {
+      decode = [&](const host::Variant& v, bool) { return engine::DecodificaProgetto(d, v, std::string()); };
+    } else if (caption == "Sottoprogetto") {
+      decode = [&](const host::Variant& v, bool to) {
+        return engine::DecodificaProgetto(d, parent("PD44_CODPROG_PD14", to), v);
+      };
+    } else if (caption == "Nodo") {
+      decode = [&](const host::Variant& v, bool to) {
+        return engine::DecodificaNodo(d, parent("PD44_CODPROG_PD14", to), v);
+      };
+    } else if (caption == "Commessa") {
+      decode = [&](const host::Variant& v, bool) { return engine::DecodificaCommessa(d, v, std::string()); };
+    } else if (caption == "Sottocommessa") {
+      decode = [&](const host::Variant& v, bool to) {
+        return engine::DecodificaCommessa(d, parent("PD44_CODCOMM", to), v);
+      };
+    } else {
+      return;
+    }
+    if (!blank(from_value)) from_description = QString::fromStdString(decode(from_value, false));
+    if (!blank(to_value)) to_description = QString::fromStdString(decode(to_value, true));
+  } catch (...) {
+    engine::ReportCurrentError(*this, "KVL_ADVQ_StartDecode");
   }
-  return window_->isActiveWindow();
+}
+
+void FRMPD_QUARVELINDO::LookupCurrentCell() {
+  const QModelIndex current = condition_view_->currentIndex();
+  if (!current.isValid()) return;
+  const bool to_side = current.column() == ConditionModel::kTo || current.column() == ConditionModel::kToDescription;
+  if (to_side && conditions_->IsState(current.row())) return;
+  int16_t cancel = 0;
+  KVL_ADVQ_StartLookup(cancel, conditions_->CaptionOf(current.row()), to_side ? int16_t{0} : kLookupFrom);
+}
+
+void FRMPD_QUARVELINDO::KVL_ADVQ_StartLookup(int16_t& cancel, const std::string& caption, int16_t side) {
+  cancel = 0;
+  try {
+    if (!PclsLookupDb) return;
+    const bool from_side = side == kLookupFrom;
+    const int row = [&] {
+      for (int r = 0; r < conditions_->rowCount(); ++r) {
+        if (conditions_->CaptionOf(r) == caption) return r;
+      }
+      return -1;
+    }();
+    if (row < 0) return;
+    const int cell_column = from_side ? ConditionModel::kFrom : ConditionModel::kTo;
+    const QModelIndex cell = conditions_->index(row, cell_column);
+    const auto translate = [this](const std::string& s) { return Tr(s); };
+    if (conditions_->IsDate(row)) {
+      const QString date = PickDate(cell.data().toString(), translate, Window());
+      if (!date.isEmpty()) conditions_->setData(cell, date, Qt::EditRole);
+      return;
+    }
+    if (caption == "Numero ordine") {
+      // The form runs the document look-up itself.
+      cancel = 1;
+      LookupDialog dialog(*PclsLookupDb, PclsLookupDb->Documents(), translate, cell.data().toString(), Window());
+      if (dialog.exec() != QDialog::Accepted) return;
+      auto header = host::RecordSet::Create();
+      header->AppendField({"DO11_SEZDOC", host::FieldType::Text, 3});
+      header->AppendField({"DO11_NUMDOC", host::FieldType::Text, 10});
+      header->Open();
+      header->AddNew();
+      header->SetValue("DO11_SEZDOC", dialog.Chosen().at("SEZIONALE").toStdString());
+      header->SetValue("DO11_NUMDOC", dialog.Chosen().at("CODICE").toStdString());
+      header->Update();
+      int16_t doc_cancel = 0;
+      PclsLookupDoc_OnSelection(doc_cancel, header, header);
+      const int section_row = conditions_->RowOfColumn("DO11_SEZDOC");
+      conditions_->setData(conditions_->index(section_row, cell_column), QString::fromStdString(chosen_section_),
+                           Qt::EditRole);
+      conditions_->setData(cell, QString::fromStdString(chosen_number_), Qt::EditRole);
+      return;
+    }
+    std::string parent;
+    if (caption == "Sottocommessa") {
+      parent = (from_side ? query_.FromValue("PD44_CODCOMM") : query_.ToValue("PD44_CODCOMM")).JoinedText();
+      if (host::Trim(parent).empty()) {
+        MsgBoxLingua(Tr("Scegliere prima la commessa.").toStdString(), 0, 64, Caption());
+        return;
+      }
+    } else if (caption == "Sottoprogetto" || caption == "Nodo") {
+      parent = (from_side ? query_.FromValue("PD44_CODPROG_PD14") : query_.ToValue("PD44_CODPROG_PD14")).JoinedText();
+      if (host::Trim(parent).empty()) {
+        MsgBoxLingua(Tr("Scegliere prima il progetto.").toStdString(), 0, 64, Caption());
+        return;
+      }
+    }
+    const auto definition = PclsLookupDb->Definition(caption, parent);
+    if (!definition) return;
+    QString typed = cell.data().toString();
+    if (typed.contains('*')) typed.remove('*');
+    LookupDialog dialog(*PclsLookupDb, *definition, translate, typed, Window());
+    if (dialog.exec() != QDialog::Accepted) return;
+    conditions_->setData(cell, dialog.Chosen().at("CODICE"), Qt::EditRole);
+  } catch (...) {
+    engine::ReportCurrentError(*this, "KVL_ADVQ_StartLookup");
+  }
+}
+
+void FRMPD_QUARVELINDO::PclsLookupDoc_OnSelection(int16_t& /*cancel*/, const host::RecordSetPtr& rsetRigaDoc,
+                                                  const host::RecordSetPtr& RsetTestateDoc) {
+  try {
+    if (rsetRigaDoc && rsetRigaDoc->RecordCount() > 0 && RsetTestateDoc) {
+      chosen_section_ = RsetTestateDoc->Value("DO11_SEZDOC").JoinedText();
+      chosen_number_ = RsetTestateDoc->Value("DO11_NUMDOC").JoinedText();
+    }
+  } catch (...) {
+    // Errors are suppressed.
+  }
+}
+
+std::string FRMPD_QUARVELINDO::RememberKey() const {
+  // Per database (its connection string without a password) and company.
+  const std::string where = host::db::ConnectionString::Redacted(GstrConnect) + "|" + PvarCodDitta;
+  return "query/" + QCryptographicHash::hash(QByteArray::fromStdString(where), QCryptographicHash::Sha1)
+                        .toHex()
+                        .left(16)
+                        .toStdString();
+}
+
+void FRMPD_QUARVELINDO::SaveRemembered() {
+  auto settings = OpenSettings();
+  const QString key = QString::fromStdString(RememberKey());
+  settings->setValue(key + "/conditions", QString::fromStdString(query_.SaveState()));
+  settings->setValue(key + "/grouping", QString::fromStdString(order_.SaveState()));
+  settings->setValue(key + "/unit", cmb_tipo_tempo_->currentIndex());
+  settings->setValue(key + "/exclude_wait", chk_attesa_->isChecked());
+  settings->setValue(key + "/exclude_queue", chk_coda_->isChecked());
+}
+
+void FRMPD_QUARVELINDO::RestoreRemembered() {
+  auto settings = OpenSettings();
+  const QString key = QString::fromStdString(RememberKey());
+  if (!settings->contains(key + "/conditions")) return;
+  query_.RestoreState(settings->value(key + "/conditions").toString().toStdString());
+  order_.RestoreState(settings->value(key + "/grouping").toString().toStdString());
+  const int unit = settings->value(key + "/unit", 0).toInt();
+  if (unit >= 0 && unit < cmb_tipo_tempo_->count()) cmb_tipo_tempo_->setCurrentIndex(unit);
+  chk_attesa_->setChecked(settings->value(key + "/exclude_wait", false).toBool());
+  chk_coda_->setChecked(settings->value(key + "/exclude_queue", false).toBool());
+  conditions_->Reload();
+  grouping_->Reload();
+  for (int row = 0; row < conditions_->rowCount(); ++row) DecodeRow(row);
 }
 
 }  // namespace query_form

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include "app/shell/main_window.h"
+#include "app/shell/tour.h"
 #include "demo/erp_database.h"
 
 int main(int argc, char** argv) {
@@ -28,7 +29,8 @@ int main(int argc, char** argv) {
   const QCommandLineOption module(QStringLiteral("module"), "Module library", "path");
   const QCommandLineOption open(QStringLiteral("open"), "Open the module at start");
   const QCommandLineOption screenshot(QStringLiteral("screenshot"), "Save a picture of the window and quit", "file");
-  parser.addOptions({db, company, language, module, open, screenshot});
+  const QCommandLineOption tour(QStringLiteral("tour"), "Walk through the module's windows, saving pictures", "dir");
+  parser.addOptions({db, company, language, module, open, screenshot, tour});
   parser.process(application);
 
   QSettings settings(QSettings::IniFormat, QSettings::UserScope, "quarvelindo", "quarvelindo");
@@ -52,7 +54,12 @@ int main(int argc, char** argv) {
 
   shell::MainWindow window(shell_settings, std::make_shared<shell::DialogPresenter>());
   window.show();
-  if (parser.isSet(open) || parser.isSet(screenshot)) QTimer::singleShot(0, &window, &shell::MainWindow::OpenModule);
+  if (parser.isSet(tour)) {
+    window.resize(1400, 900);
+    shell::StartTour(window, parser.value(tour));
+  } else if (parser.isSet(open) || parser.isSet(screenshot)) {
+    QTimer::singleShot(0, &window, &shell::MainWindow::OpenModule);
+  }
   if (parser.isSet(screenshot)) {
     const QString file = parser.value(screenshot);
     QTimer::singleShot(800, &window, [&window, file] {

@@ -8,7 +8,7 @@
 #include <QToolBar>
 
 #include "host/framework/debug_output.h"
-#include "query_form/mdi_frame.h"
+#include "host/qt/mdi_frame.h"
 
 namespace shell {
 
@@ -35,6 +35,7 @@ MainWindow::MainWindow(ShellSettings settings, std::shared_ptr<host::MessagePres
   global_->company.code = settings_.company;
   global_->translation =
       std::make_shared<host::TranslationService>(host::MessageCatalog::BuiltIn(), settings_.language, presenter);
+  global_->presenter = presenter;
 
   mdi_ = new QMdiArea(this);
   mdi_->setObjectName("MDIActiveX1");
@@ -76,7 +77,7 @@ void MainWindow::OpenModule() {
   try {
     if (!loader_) loader_ = std::make_unique<ModuleLoader>(settings_.module_path);
     module_ = loader_->Create();
-    auto frame = std::make_shared<query_form::MdiFrame>();
+    auto frame = std::make_shared<host::qt::MdiFrame>();
     frame->area = mdi_;
     module_->SetClsGlobal(global_);
     module_->SetActiveFrame(frame);

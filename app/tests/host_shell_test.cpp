@@ -1,6 +1,7 @@
 // The host shell opens the module from its menu, loads it through its
 // exported factory, and asks it before changing company.
 #include <QLabel>
+#include <QTableView>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -29,7 +30,8 @@ class HostShellTest : public QObject {
     QWidget* form = window.Mdi()->subWindowList().first()->widget();
     QCOMPARE(form->objectName(), QString("FRMPD_QUARVELINDO"));
     QCOMPARE(form->windowTitle(), QString("Comparazione tempi lavorazione"));
-    QVERIFY(form->findChild<QLabel*>("LBL_CONNESSIONE")->text().startsWith("Ditta 1 — SQLite"));
+    QVERIFY(form->findChild<QTableView*>("KVL_ADVQ") != nullptr);
+    QCOMPARE(form->findChild<QTableView*>("KVL_ADVQ")->model()->rowCount(), 20);  // 18 fields, 2 states
     QVERIFY(window.Module()->GetConnection() != nullptr);  // the form handed its connection back
     const auto lines = host::DebugOutputLines();
     QVERIFY(lines.size() >= traces + 2);

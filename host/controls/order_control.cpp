@@ -51,6 +51,13 @@ void OrderControl::SetUse(const std::string& column, Use use) {
   }
 }
 
+void OrderControl::Move(size_t from, size_t to) {
+  if (from >= items_.size() || to >= items_.size() || from == to) return;
+  Item item = items_[from];
+  items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(from));
+  items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(to), std::move(item));
+}
+
 std::string OrderControl::GroupingText() const {
   std::string list;
   for (const auto& item : items_) {

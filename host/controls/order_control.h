@@ -50,6 +50,9 @@ class OrderControl {
   // Throws host::Error for an unknown name.
   void SetGrouping(const std::vector<std::string>& names);
   void SetUse(const std::string& column, Use use);
+  // Moves the item at `from` to position `to` (the grouping follows the
+  // order of the items); positions out of range do nothing.
+  void Move(size_t from, size_t to);
   void SetOrdered(bool ordered) { ordered_ = ordered; }
 
   // "GROUP BY a, b" or "" without grouping items.

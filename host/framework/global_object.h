@@ -3,6 +3,8 @@
 // environment values) and the translation service.
 #pragma once
 
+#include "host/framework/message_presenter.h"
+
 #include <memory>
 #include <string>
 
@@ -24,6 +26,9 @@ struct GlobalObject : HostObject {
     std::string value1, value2;
   } environment;
   std::shared_ptr<TranslationService> translation;
+  // Where the host shows its message boxes (the log's error reports too);
+  // null: the forms use their own dialogs.
+  std::shared_ptr<MessagePresenter> presenter;
 };
 
 }  // namespace host

@@ -11,7 +11,8 @@ int32_t LogObject::Report(const std::string& application_title, const std::strin
   }
   reports_.push_back(text);
   connection_errors_.clear();
-  return presenter_ ? presenter_->Show(text, style, application_title) : 3;
+  if (!presenter_) return 3;
+  return presenter_->ShowError(error_.what(), text, style, application_title);
 }
 
 }  // namespace host

@@ -13,6 +13,13 @@ class MessagePresenter {
  public:
   virtual ~MessagePresenter() = default;
   virtual int32_t Show(const std::string& text, int32_t buttons, const std::string& title) = 0;
+  // An error report: what happened in plain words, and the technical detail
+  // (procedure, error number, what the database said) for who asks for it.
+  // Answers 5 (Ignore: go on) unless the presenter offers more.
+  virtual int32_t ShowError(const std::string& headline, const std::string& details, int32_t buttons,
+                            const std::string& title) {
+    return Show(headline + "\n\n" + details, buttons, title);
+  }
 };
 
 // Answers every message with a set answer and keeps what it was shown.

@@ -28,6 +28,8 @@ class ScriptObjectModel {
   virtual ~ScriptObjectModel() = default;
   virtual void Initialize(const std::string& name, HostObjectPtr& form, int32_t a, const std::string& caption) = 0;
   virtual void Notify(const std::string& name, const std::string& action) = 0;
+  // Whether the scripts refuse the closing of the form `name`.
+  virtual bool QueryCancel(const std::string& /*name*/) { return false; }
 };
 
 class NavigatorEvents {

@@ -143,6 +143,13 @@ void RecordSet::MovePrevious() {
   Moved();
 }
 
+Variant RecordSet::ValueAt(size_t position, size_t field) const {
+  RequireOpen();
+  if (position >= Count()) throw Error(kErrInvalidArgument, "Record position out of range", "Recordset");
+  if (field >= FieldCount()) throw Error(kErrItemNotFound, "Field position out of range", "Recordset");
+  return table_->Get(RowAt(position), field);
+}
+
 int64_t RecordSet::AbsolutePosition() const {
   if (!open_ || Count() == 0) return kPosUnknown;
   if (pos_ < 0) return kPosBof;

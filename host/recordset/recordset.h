@@ -55,6 +55,10 @@ class RecordSet {
   // Current record's values.
   [[nodiscard]] Variant Value(size_t field) const;
   [[nodiscard]] Variant Value(std::string_view name) const;
+  // The value of the record at 0-based `position` of the current filter,
+  // without moving the cursor (for grids that paint any row). Throws
+  // kErrInvalidArgument for a position out of range.
+  [[nodiscard]] Variant ValueAt(size_t position, size_t field) const;
   // Writes the current record (starting an edit when none is in progress).
   void SetValue(size_t field, const Variant& value);
   void SetValue(std::string_view name, const Variant& value);

@@ -40,7 +40,9 @@ TEST(LogObject, ReportsTheErrorWithTheConnectionsErrors) {
   ASSERT_EQ(presenter->shown.size(), 1U);
   EXPECT_EQ(presenter->shown[0].buttons, 4370);
   EXPECT_EQ(presenter->shown[0].title, "quarvelindo");
+  // What happened first, in plain words; the technical detail after it.
   EXPECT_EQ(presenter->shown[0].text,
+            "no such column: X\n\n"
             "Ricerca ordini di lavorazione\nLeggiVersamentiTempi: no such column: X (-2147217900)\n"
             "SQLite [HY000]: near \"FROM\": syntax error");
 }

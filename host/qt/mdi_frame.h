@@ -7,10 +7,10 @@
 
 #include "host/framework/host_object.h"
 
-namespace query_form {
+namespace host::qt {
 
 struct MdiFrame : host::HostObject {
   QPointer<QMdiArea> area;
 };
 
-}  // namespace query_form
+}  // namespace host::qt

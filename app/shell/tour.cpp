@@ -1,0 +1,143 @@
+#include "app/shell/tour.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <vector>
+
+#include "app/shell/main_window.h"
+
+namespace shell {
+namespace {
+
+struct Tour {
+  MainWindow& window;
+  QString directory;
+  std::vector<std::function<bool()>> steps;
+  size_t next = 0;
+
+  QWidget* Form(const char* name) const {
+    for (auto* sub : window.Mdi()->subWindowList()) {
+      if (sub->widget() != nullptr && sub->widget()->objectName() == name && sub->isVisible()) return sub->widget();
+    }
+    return nullptr;
+  }
+  void Save(const QString& file) {
+    window.grab().save(directory + "/" + file);
+    std::cout << "saved " << (directory + "/" + file).toStdString() << "\n";
+  }
+  static int RowOf(QAbstractItemModel* model, const QString& caption) {
+    for (int r = 0; r < model->rowCount(); ++r) {
+      if (model->index(r, 0).data().toString() == caption) return r;
+    }
+    return -1;
+  }
+  void Run() {
+    if (next >= steps.size()) {
+      QApplication::exit(0);
+      return;
+    }
+    if (!steps[next]()) {
+      std::cerr << "tour: step " << next + 1 << " failed\n";
+      Save("failed.png");
+      QApplication::exit(1);
+      return;
+    }
+    ++next;
+    QTimer::singleShot(400, &window, [this] { Run(); });
+  }
+};
+
+}  // namespace
+
+void StartTour(MainWindow& window, const QString& directory) {
+  auto* tour = new Tour{window, directory, {}};
+  auto& s = tour->steps;
+  s.push_back([tour] {
+    tour->window.OpenModule();
+    auto* form = tour->Form("FRMPD_QUARVELINDO");
+    if (form == nullptr) return false;
+    qobject_cast<QMdiSubWindow*>(form->parentWidget())->showMaximized();
+    return true;
+  });
+  s.push_back([tour] {
+    auto* view = tour->Form("FRMPD_QUARVELINDO")->findChild<QTableView*>("KVL_ADVQ");
+    auto* model = view->model();
+    const int date = Tour::RowOf(model, "Data reg.vers.");
+    model->setData(model->index(date, 1), "01/03/2026");
+    model->setData(model->index(date, 2), "31/03/2026");
+    const int machine = Tour::RowOf(model, "Macchina");
+    view->setCurrentIndex(model->index(machine, 1));
+    view->setFocus();
+    // F4 opens the machine's look-up (a modal window): it is pictured and
+    // its first row chosen from the keyboard.
+    QTimer::singleShot(300, tour->Form("FRMPD_QUARVELINDO"), [tour] {
+      auto* lookup = QApplication::activeModalWidget();
+      if (lookup == nullptr) return;
+      lookup->findChild<QLineEdit*>("Search")->setText("3");
+      QTimer::singleShot(500, lookup, [tour, lookup] {
+        lookup->grab().save(tour->directory + "/lookup.png");
+        std::cout << "saved " << (tour->directory + "/lookup.png").toStdString() << "\n";
+        auto* search = lookup->findChild<QLineEdit*>("Search");
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(search, &enter);
+      });
+    });
+    QKeyEvent f4(QEvent::KeyPress, Qt::Key_F4, Qt::NoModifier);
+    QApplication::sendEvent(view, &f4);
+    return model->index(machine, 1).data().toString() == "M03";
+  });
+  s.push_back([tour] {
+    tour->Save("query-form.png");
+    return true;
+  });
+  s.push_back([tour] {
+    auto* form = tour->Form("FRMPD_QUARVELINDO");
+    form->findChild<QTabWidget*>("SSTab1")->setCurrentIndex(1);
+    auto* model = form->findChild<QListView*>("KVL_ADVO")->model();
+    for (int r = 0; r < model->rowCount(); ++r) model->setData(model->index(r, 0), Qt::Unchecked, Qt::CheckStateRole);
+    const int department = Tour::RowOf(model, "Reparto");
+    model->setData(model->index(department, 0), Qt::Checked, Qt::CheckStateRole);
+    const int phase = Tour::RowOf(model, "Fase");
+    model->setData(model->index(phase, 0), Qt::Checked, Qt::CheckStateRole);
+    return department >= 0 && phase >= 0;
+  });
+  s.push_back([tour] {
+    tour->Save("grouping.png");
+    auto* form = tour->Form("FRMPD_QUARVELINDO");
+    form->findChild<QTabWidget*>("SSTab1")->setCurrentIndex(0);
+    form->findChild<QComboBox*>("CMB_TIPOTEMPO")->setCurrentIndex(1);  // hh,hh
+    form->findChild<QPushButton*>("CmdDupl")->click();
+    return true;
+  });
+  // The run works on its own thread: wait for the results form.
+  for (int i = 0; i < 60; ++i) {
+    s.push_back([tour] { return true; });
+  }
+  s.push_back([tour] {
+    auto* results = tour->Form("FRMPD_MAVANZORDLAV");
+    if (results == nullptr) return false;
+    qobject_cast<QMdiSubWindow*>(results->parentWidget())->showMaximized();
+    auto* groups = results->findChild<QTableView*>("GRD_VERS");
+    if (groups->model()->rowCount() > 1) groups->selectRow(1);
+    return true;
+  });
+  s.push_back([tour] {
+    tour->Save("results-form.png");
+    return true;
+  });
+  QTimer::singleShot(300, &window, [tour] { tour->Run(); });
+}
+
+}  // namespace shell

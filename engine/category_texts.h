@@ -1,0 +1,58 @@
+// How a group's or a booking's planned and booked times read, category by
+// category, in the chosen unit: the texts that the terminal table, the
+// results form's grids, the print and the export all show. Without Qt.
+//
+// Seconds come back from a record's unit values (the OREPREV/MINPREV/SECPREV
+// of unit 0, the unit's member otherwise), so every reader shows the figures
+// that the record holds. A planned time of 0 gives an empty percent, never
+// a figure that looks like data.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/recordset/recordset.h"
+#include "host/value/variant.h"
+
+namespace engine {
+
+// The seven categories in field order: suffix and Italian caption.
+struct CategoryName {
+  std::string_view suffix, caption;
+};
+inline constexpr std::array<CategoryName, 7> kCategoryNames{{{"", "Totale"},
+                                                             {"_LAV", "Lavorazione"},
+                                                             {"_SET", "Setup"},
+                                                             {"_MACLAV", "Macchina lavorazione"},
+                                                             {"_MACSET", "Macchina setup"},
+                                                             {"_MANLAV", "Manodopera lavorazione"},
+                                                             {"_MANSET", "Manodopera setup"}}};
+
+// The five blocks of the summary table: total, processing, set-up, machine
+// (processing + set-up) and labour (processing + set-up).
+struct SummaryBlock {
+  std::string_view caption;
+  std::vector<std::string_view> suffixes;
+};
+const std::vector<SummaryBlock>& SummaryBlocks();
+
+// Planned and booked seconds of the categories `suffixes` added up, read
+// from the current record of `rs` (a record of RSTempiPrev or
+// RSTempiPrevDett). Throws like RecordSet::Value without a current record.
+struct CategorySeconds {
+  host::Variant planned = int16_t{0}, booked = int16_t{0};
+};
+CategorySeconds SecondsOf(const host::RecordSet& rs, const std::vector<std::string_view>& suffixes, int16_t unit);
+
+// Seconds as the unit shows them: "h:mm:ss" (no sign), or hours, minutes or
+// seconds with two decimals.
+std::string TimeText(const host::Variant& seconds, int16_t unit);
+// The gap booked − planned: with its sign ("+ 0:02:05", "- 1:00:00") under
+// hh:mm:ss, else as TimeText.
+std::string GapText(const host::Variant& planned, const host::Variant& booked, int16_t unit);
+// (booked ÷ planned − 1) × 100 with two decimals; "" when planned is 0.
+std::string GapPercentText(const host::Variant& planned, const host::Variant& booked);
+
+}  // namespace engine

@@ -1,0 +1,59 @@
+#include "query_form/run_thread.h"
+
+#include <QMetaObject>
+
+namespace query_form {
+
+RunThread::RunThread(engine::FormServices& relay_target, std::string connection_string,
+                     engine::ComparisonRequest request, engine::Progress& progress, QObject* context,
+                     std::function<void()> finished)
+    : relay_target_(relay_target),
+      connection_string_(std::move(connection_string)),
+      request_(std::move(request)),
+      progress_(progress),
+      context_(context),
+      finished_(std::move(finished)) {
+  thread_ = std::thread([this] { Work(); });
+}
+
+RunThread::~RunThread() {
+  if (!done_) Cancel();
+  if (thread_.joinable()) thread_.join();
+}
+
+void RunThread::Work() {
+  std::shared_ptr<engine::Comparison> run;
+  try {
+    request_.connection = host::db::OpenConnection(connection_string_);
+    run = std::make_shared<engine::Comparison>(relay_target_, std::move(request_));
+    // Reports wait for the window thread: no dialog opens from here.
+    run->Relay().Hold(true);
+    {
+      std::lock_guard lock(mutex_);
+      run_ = run;
+    }
+    if (cancel_) run->Cancel();
+    run->Run(progress_);
+  } catch (const std::exception& e) {
+    std::lock_guard lock(mutex_);
+    open_error_ = e.what();
+  }
+  done_ = true;
+  if (context_) {
+    QMetaObject::invokeMethod(context_, [finished = finished_] { finished(); }, Qt::QueuedConnection);
+  }
+}
+
+void RunThread::Cancel() {
+  cancel_ = true;
+  std::lock_guard lock(mutex_);
+  if (run_) run_->Cancel();
+}
+
+RunThread::Outcome RunThread::Join() {
+  if (thread_.joinable()) thread_.join();
+  std::lock_guard lock(mutex_);
+  return {run_, open_error_};
+}
+
+}  // namespace query_form

@@ -1,0 +1,308 @@
+// The query form driven as a user drives it (offscreen): decodes with their
+// parent fields, look-ups by side, validation before any SQL, the run on its
+// thread with its three endings (no data, results, stopped), the reset, the
+// closing rules, and the remembered conditions.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+
+#include "demo/erp_database.h"
+#include "engine/tests/tiny_erp.h"
+#include "query_form/condition_model.h"
+#include "query_form/grouping_model.h"
+#include "query_form/lookup_dialog.h"
+#include "query_form/tests/form_harness.h"
+#include "results_form/frmpd_mavanzordlav.h"
+
+using query_form::ConditionModel;
+using query_form::FRMPD_QUARVELINDO;
+using query_form::testing::FormHarness;
+using query_form::testing::WaitForRun;
+
+class QueryFormTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    tiny_ = engine::testing::TinyErp(dir_);
+    sqlite3* db = nullptr;
+    sqlite3_open(tiny_.c_str(), &db);
+    engine::testing::Exec(db, R"(
+INSERT INTO MG87_ARTDESC VALUES (1, 'A1', 'V1', '', 'Albero variante 1', 'G-D3');
+INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Prima di C1'),
+  (1, 'C2', 0, 'Commessa due'), (1, 'C2', 2, 'Seconda di C2'), (1, 'C2', 3, 'Terza di C2');
+)");
+    sqlite3_close(db);
+    demo_ = dir_.File("demo.db");
+    demo::GenerateDemoDatabase(demo_, {300, 3});
+    FRMPD_QUARVELINDO::SetSettingsFile(QString::fromStdString(dir_.File("settings.ini")));
+  }
+
+  void theFormOpensWithItsControlsSetUp() {
+    FormHarness harness(tiny_);
+    auto form = harness.Open();
+    QVERIFY(form->Initialised());
+    QCOMPARE(form->Conditions()->rowCount(), 20);
+    QCOMPARE(form->SSTab1()->tabText(0), QString("&Parametri generali"));
+    QCOMPARE(form->SSTab1()->tabText(1), QString("&Ordinamento e raggruppamento"));
+    QCOMPARE(form->CMB_TIPOTEMPO()->count(), 4);
+    QCOMPARE(form->CMB_TIPOTEMPO()->itemText(1), QString("hh,hh"));
+    QCOMPARE(form->CMB_TIPOTEMPO()->itemData(3).toString(), QString("3"));
+    QCOMPARE(form->CHK_ATTESA()->text(), QString("Escludi tempi attesa"));
+    QCOMPARE(form->CHK_CODA()->text(), QString("Escludi tempi coda"));
+    QCOMPARE(form->CmdDupl()->text(), QString("&Esegui"));
+    QCOMPARE(form->CmdAnn()->text(), QString("&Annulla"));
+    // The default grouping: article, variant, order code, date, section, number, line.
+    QStringList grouped;
+    for (const auto& item : form->KVL_ADVO().Items()) {
+      if (item.use == host::OrderControl::Use::Grouping) grouped << QString::fromStdString(item.caption);
+    }
+    QCOMPARE(grouped, QStringList({"Articolo", "Variante", "Codice ordine", "Data ordine", "Sezionale ordine",
+                                   "Numero ordine", "Riga ordine"}));
+    form->Unload();
+  }
+
+  void englishReadsEnglish() {
+    FormHarness harness(tiny_, "en");
+    auto form = harness.Open();
+    QCOMPARE(form->SSTab1()->tabText(0), QString("&General parameters"));
+    QCOMPARE(form->CmdDupl()->text(), QString("&Run"));
+    QCOMPARE(form->Conditions()->index(0, ConditionModel::kCaption).data().toString(), QString("Booking date"));
+    QCOMPARE(form->Conditions()->headerData(ConditionModel::kFrom, Qt::Horizontal, Qt::DisplayRole).toString(),
+             QString("From"));
+    form->Unload();
+  }
+
+  void decodesPairTheParentFieldBySide() {
+    FormHarness harness(tiny_);
+    auto form = harness.Open();
+    auto& query = form->KVL_ADVQ();
+    query.SetFrom("PD44_OPZIONE", std::string("V1"));
+    QString from, to;
+    int16_t cancel = 7;
+    form->KVL_ADVQ_StartDecode(cancel, "Articolo", std::string("A1"), from, std::string("A1"), to);
+    QCOMPARE(cancel, int16_t{0});
+    QCOMPARE(from, QString("Albero variante 1"));  // with the variant's from value
+    QCOMPARE(to, QString("Albero"));               // with its (empty) to value
+    // A sub-order without its job order asks the database nothing.
+    const int64_t statements = form->GconConnect->StatementCount();
+    from.clear();
+    form->KVL_ADVQ_StartDecode(cancel, "Sottocommessa", std::string("1"), from, host::Variant(), to);
+    QCOMPARE(from, QString());
+    QCOMPARE(form->GconConnect->StatementCount(), statements);
+    // Typed into the grid, a machine gets its description beside it.
+    auto* model = form->Conditions();
+    const int machine = model->RowOfColumn("PD44_MACCHINA_PD08");
+    model->setData(model->index(machine, ConditionModel::kFrom), "M1", Qt::EditRole);
+    QCOMPARE(model->index(machine, ConditionModel::kFromDescription).data().toString(), QString("Sega a nastro"));
+    // Blanks are no value: no description and no condition.
+    model->setData(model->index(machine, ConditionModel::kFrom), "   ", Qt::EditRole);
+    QCOMPARE(model->index(machine, ConditionModel::kFromDescription).data().toString(), QString());
+    QVERIFY(query.ConditionText().find("PD44_MACCHINA_PD08") == std::string::npos);
+    form->Unload();
+  }
+
+  void theSubOrderLookUpTakesTheJobOrderOfItsSide() {
+    FormHarness harness(tiny_);
+    auto form = harness.Open();
+    form->KVL_ADVQ().SetFrom("PD44_CODCOMM", std::string("C1"));
+    form->KVL_ADVQ().SetTo("PD44_CODCOMM", std::string("C2"));
+    QStringList from_rows, to_rows;
+    const auto take = [](QStringList& rows) {
+      QTimer::singleShot(0, [&rows] {
+        auto* dialog = dynamic_cast<query_form::LookupDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        for (int r = 0; r < dialog->Rows().rowCount(); ++r) rows << dialog->Rows().item(r, 1)->text();
+        dialog->Choose();
+      });
+    };
+    int16_t cancel = 0;
+    take(from_rows);
+    form->KVL_ADVQ_StartLookup(cancel, "Sottocommessa", 5);
+    take(to_rows);
+    form->KVL_ADVQ_StartLookup(cancel, "Sottocommessa", 1);
+    QCOMPARE(from_rows, QStringList({"Prima di C1"}));
+    QCOMPARE(to_rows, QStringList({"Seconda di C2", "Terza di C2"}));
+    // The choice fills the field, and its description beside it.
+    QCOMPARE(QString::fromStdString(form->KVL_ADVQ().FromValue("PD44_CODSCOM").JoinedText()), QString("1"));
+    QCOMPARE(QString::fromStdString(form->KVL_ADVQ().ToValue("PD44_CODSCOM").JoinedText()), QString("2"));
+    const int row = form->Conditions()->RowOfColumn("PD44_CODSCOM");
+    QCOMPARE(form->Conditions()->index(row, ConditionModel::kToDescription).data().toString(),
+             QString("Seconda di C2"));
+    form->Unload();
+  }
+
+  void theLookUpSearchesAsTheUserTypes() {
+    FormHarness harness(demo_);
+    auto form = harness.Open();
+    host::LookupService service(*form->GconConnect, "1");
+    query_form::LookupDialog dialog(service, *service.Definition("Macchina"), [](const std::string& s) {
+      return QString::fromStdString(s);
+    }, "", nullptr);
+    const int all = dialog.Rows().rowCount();
+    QVERIFY(all > 3);
+    QTest::keyClicks(dialog.SearchBox(), "M03");
+    dialog.Search();
+    QCOMPARE(dialog.Rows().rowCount(), 1);
+    QCOMPARE(dialog.Rows().item(0, 0)->text(), QString("M03"));
+    // A quote or a LIKE character is searched as typed.
+    dialog.SearchBox()->setText("%' OR 1=1 --");
+    dialog.Search();
+    QCOMPARE(dialog.Rows().rowCount(), 0);
+    form->Unload();
+  }
+
+  void aBadDateIsRefusedOnItsFieldWithoutSql() {
+    FormHarness harness(tiny_);
+    auto form = harness.Open();
+    auto* model = form->Conditions();
+    const int date = model->RowOfColumn("PD44_DATAREG");
+    model->setData(model->index(date, ConditionModel::kFrom), "30/02/2026", Qt::EditRole);
+    QVERIFY(!model->Problem(date, false).isEmpty());  // marked as soon as it is typed
+    QCOMPARE(model->index(date, ConditionModel::kFrom).data(Qt::ToolTipRole).toString(), model->Problem(date, false));
+    QTest::mouseClick(form->CmdDupl(), Qt::LeftButton);
+    QVERIFY(!form->Running());
+    QVERIFY(form->LastRun() == nullptr);
+    QCOMPARE(harness.Shown().size(), 1);
+    QVERIFY(harness.Shown()[0].contains("\"Data reg.vers.\""));
+    QVERIFY(harness.Shown()[0].contains("'30/02/2026' is not a date"));
+    QCOMPARE(form->ConditionView()->currentIndex().row(), date);
+    form->Unload();
+  }
+
+  void aRunWithoutBookingsSaysSoAndKeepsTheForm() {
+    FormHarness harness(tiny_);
+    auto form = harness.Open();
+    form->KVL_ADVQ().SetFrom("PD44_CODART_MG66", std::string("NOPE"));
+    form->CmdDupl_Click();
+    QVERIFY(WaitForRun(*form));
+    QCOMPARE(harness.Shown(), QStringList({"Non ci sono dati da elaborare"}));
+    QCOMPARE(harness.presenter->shown[0].buttons, 64);
+    QVERIFY(form->FrmMod() == nullptr);
+    QVERIFY(form->MainFormActive());
+    QVERIFY(form->Window()->isVisible());
+    form->Unload();
+  }
+
+  void aRunOpensTheResultsFormAndTheResetReturnsToTheFirstState() {
+    FormHarness harness(tiny_);
+    auto form = harness.Open();
+    auto* model = form->Conditions();
+    model->setData(model->index(model->RowOfColumn("PD44_CODFORNREP"), ConditionModel::kFrom), "R01", Qt::EditRole);
+    form->CMB_TIPOTEMPO()->setCurrentIndex(3);  // ss,ss
+    form->CHK_CODA()->setChecked(true);
+    form->KVL_ADVO().SetGrouping({"Reparto", "Fase"});
+    form->CmdDupl_Click();
+    QVERIFY(form->Running() || form->FrmMod() != nullptr);
+    QVERIFY(WaitForRun(*form));
+    QVERIFY2(harness.Shown().isEmpty(), qPrintable(harness.Shown().join("; ")));
+    auto results = form->FrmMod();
+    QVERIFY(results != nullptr);
+    QCOMPARE(results->TipoTempo, int16_t{3});
+    QVERIFY(results->EscludiCoda);
+    QVERIFY(!results->EscludiAttesa);
+    QCOMPARE(results->DescrizioneGruppo, std::string("Reparto/Fase"));
+    // Shared, not copied.
+    QCOMPARE(results->RSTempiVer.get(), form->LastRun()->Records().RSTempiVer.get());
+    QVERIFY(!form->MainFormActive());
+    QVERIFY(!form->Window()->isVisible());
+    QCOMPARE(results->Caption(), std::string("Tempi di lavorazione per Reparto/Fase"));
+    // Closing the results brings the query form back.
+    results->Unload();
+    QVERIFY(form->FrmMod() == nullptr);
+    QVERIFY(form->MainFormActive());
+    QVERIFY(form->Window()->isVisible());
+    // Annulla: the state of the first activation, not of the last run.
+    form->CmdAnn_Click();
+    QVERIFY(form->KVL_ADVQ().FromValue("PD44_CODFORNREP").IsEmpty());
+    QCOMPARE(form->CMB_TIPOTEMPO()->currentIndex(), 0);
+    QVERIFY(!form->CHK_CODA()->isChecked());
+    QCOMPARE(form->KVL_ADVO().GroupingText(),
+             std::string("GROUP BY PD44_CODART_MG66, PD44_OPZIONE, DO11_DOCUM_MG36, DO11_DATADOC, DO11_SEZDOC, "
+                         "DO11_NUMDOC, DO30_PROGRIGA"));
+    form->Unload();
+  }
+
+  void theLastConditionsComeBackAtTheNextOpening() {
+    {
+      FormHarness harness(tiny_);
+      auto form = harness.Open();
+      form->KVL_ADVQ().SetFrom("PD44_CODFORNREP", std::string("R01"));
+      form->CMB_TIPOTEMPO()->setCurrentIndex(2);
+      form->KVL_ADVO().SetGrouping({"Fase"});
+      form->CmdDupl_Click();
+      QVERIFY(WaitForRun(*form));
+      QVERIFY(form->FrmMod() != nullptr);
+      form->Unload();
+    }
+    FormHarness harness(tiny_);
+    auto form = harness.Open();
+    QCOMPARE(QString::fromStdString(form->KVL_ADVQ().FromValue("PD44_CODFORNREP").JoinedText()), QString("R01"));
+    QCOMPARE(form->CMB_TIPOTEMPO()->currentIndex(), 2);
+    QCOMPARE(form->KVL_ADVO().GroupingText(), std::string("GROUP BY PD44_CODFASE_PD12"));
+    // The reset still returns to the plain first state.
+    form->CmdAnn_Click();
+    QVERIFY(form->KVL_ADVQ().FromValue("PD44_CODFORNREP").IsEmpty());
+    form->Unload();
+    QSettings(QString::fromStdString(dir_.File("settings.ini")), QSettings::IniFormat).clear();
+  }
+
+  void closingTheQueryFormClosesTheResultsAndStaysClosed() {
+    FormHarness harness(tiny_);
+    auto form = harness.Open();
+    form->CmdDupl_Click();
+    QVERIFY(WaitForRun(*form));
+    auto results = form->FrmMod();
+    QVERIFY(results != nullptr);
+    QPointer<QWidget> results_window = results->Window();
+    form->Unload();
+    QVERIFY(form->FrmMod() == nullptr);
+    QVERIFY(!form->Window() || !form->Window()->isVisible());
+    QVERIFY(form->GconConnect == nullptr);  // the database is let go at once
+    QTRY_VERIFY(results_window.isNull() || !results_window->isVisible());
+  }
+
+  void aCloseBeforeTheFirstActivationIsRefused() {
+    FormHarness harness(tiny_);
+    auto form = FRMPD_QUARVELINDO::Create();
+    form->SetActiveInterface(harness.module.get());
+    form->SetWindowState(0);  // loads, not activated
+    QVERIFY(!form->Initialised());
+    QVERIFY(!form->Frame()->Close(host::qt::FormWindow::kFromControlMenu));
+    QVERIFY(!form->Frame()->Unloaded());
+    // From code the form closes.
+    QVERIFY(form->Frame()->Close(host::qt::FormWindow::kFromCode));
+  }
+
+  void stopEndsALongRunAndLeavesTheFormUsable() {
+    const std::string big = dir_.File("big.db");
+    demo::GenerateDemoDatabase(big, {200000, 5});
+    FormHarness harness(big);
+    auto form = harness.Open();
+    form->CmdDupl_Click();
+    QVERIFY(form->Running());
+    QTest::qWait(1500);
+    QVERIFY(form->Running());  // a 200,000-booking run takes longer
+    QElapsedTimer timer;
+    timer.start();
+    QTest::mouseClick(form->CmdStop(), Qt::LeftButton);
+    QVERIFY(WaitForRun(*form, 10000));
+    QVERIFY2(timer.elapsed() < 1000 * (qEnvironmentVariableIsSet("QUARVELINDO_SLOW") ? 10 : 1),
+             qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(harness.Shown().isEmpty());  // a stop is no error
+    QVERIFY(form->FrmMod() == nullptr);
+    QCOMPARE(form->StatusText(), QString("Elaborazione interrotta dall'utente."));
+    QVERIFY(form->CmdDupl()->isEnabled());
+    form->Unload();
+  }
+
+ private:
+  engine::testing::TempDir dir_;
+  std::string tiny_, demo_;
+};
+
+QTEST_MAIN(QueryFormTest)
+#include "query_form_test.moc"

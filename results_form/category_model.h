@@ -1,0 +1,36 @@
+// The planned totals of the current group by category (GRD_Prev as rows of
+// the seven categories): planned, booked, gap and gap % in the run's unit,
+// read from the current record of RSTempiPrev when the form refreshes it.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <functional>
+#include <string>
+
+#include "host/recordset/recordset.h"
+
+namespace results_form {
+
+class CategoryModel : public QAbstractTableModel {
+ public:
+  using Translate = std::function<QString(const std::string&)>;
+  CategoryModel(int16_t unit, Translate translate, QObject* parent = nullptr);
+
+  // Reads the current record of `prev` (none: empty rows).
+  void Load(const host::RecordSet* prev);
+
+  [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
+  [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
+  [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
+  [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  // The text of a cell (row: category, column: planned, booked, gap, gap %).
+  [[nodiscard]] QString Text(int row, int column) const;
+
+ private:
+  int16_t unit_;
+  Translate translate_;
+  std::vector<std::array<QString, 4>> rows_;
+  std::vector<bool> negative_;
+};
+
+}  // namespace results_form

@@ -1,0 +1,116 @@
+// FRMPD_MAVANZORDLAV, the results form: the groups of a run (GRD_VERS), the
+// label row of the current group, its planned totals by category
+// (GRD_Prev) and its bookings (GRD_VERSDett). Moving to a group filters its
+// bookings and computes its totals once (TempiPreventivi).
+//
+// The query form makes it, sets its public members (the record sets are
+// the run's own, shared) and shows it modeless; closing it raises
+// CloseFormVersamenti so that the query form comes back.
+#pragma once
+
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "component/facilities.h"
+#include "component/form_port.h"
+#include "engine/comparison.h"
+#include "engine/form_services.h"
+#include "host/framework/log_object.h"
+#include "host/qt/form_window.h"
+#include "host/services/decode_service.h"
+#include "host/services/lookup_service.h"
+
+class QLabel;
+class QPushButton;
+class QTableView;
+
+namespace results_form {
+
+class RecordSetModel;
+class CategoryModel;
+
+class FRMPD_MAVANZORDLAV : public component::FormPort, public engine::FormServices {
+ public:
+  FRMPD_MAVANZORDLAV();
+  ~FRMPD_MAVANZORDLAV() override;
+  FRMPD_MAVANZORDLAV(const FRMPD_MAVANZORDLAV&) = delete;
+  FRMPD_MAVANZORDLAV& operator=(const FRMPD_MAVANZORDLAV&) = delete;
+
+  std::string Name() const override { return "FRMPD_MAVANZORDLAV"; }
+  std::string Caption() const override;
+
+  // Public members that the query form sets before showing the form.
+  std::shared_ptr<host::db::Connection> GconConnect;
+  std::shared_ptr<host::LogObject> GclsLog;
+  host::Cinterface* ActiveInterface = nullptr;
+  host::DecodeService* PclsDecodeDb = nullptr;
+  host::LookupService* PclsLookupDb = nullptr;
+  std::string DescrizioneGruppo;
+  std::string GstrConnect;
+  std::string PvarCodDitta;
+  int16_t TipoTempo = 0;
+  bool EscludiCoda = false;
+  bool EscludiAttesa = false;
+  host::RecordSetPtr RSTempiVer, RSTempiPrev, RSTempiVerDett, RSTempiPrevDett, RSCampi;
+  // The run that the record sets belong to (its group totals, connection).
+  std::shared_ptr<engine::Comparison> Run;
+  // The event CloseFormVersamenti(Cancel), raised when the form closes.
+  std::function<void(int16_t& cancel)> CloseFormVersamenti;
+
+  // Shows the form modeless in the host's frame; the first activation lays
+  // out the grids and moves to the first group.
+  void Show(const host::HostObjectPtr& frame);
+  // Closes the form from code (Form_QueryUnload, Form_Unload).
+  void Unload();
+  [[nodiscard]] bool Prepared() const { return window_ && window_->prepared; }
+  // The current group's planned totals after TempiPreventivi.
+  void TempiPreventivi();
+
+  // FormServices.
+  void GestioneErrore(std::string_view procedure, const host::Error& error) override;
+  std::string TestoLingua(std::string_view text, int32_t number, int16_t quote) override;
+  int32_t MsgBoxLingua(std::string_view text, int32_t number, int32_t buttons, std::string_view title) override;
+  [[nodiscard]] std::string FormCaption() const override { return Caption(); }
+  std::string TraduciCaption(std::string_view caption) override;
+  host::DateService& DateService() override { return dates_; }
+  host::NumberService& NumberService() override { return numbers_; }
+
+  // The window and its grids (tests drive them).
+  [[nodiscard]] QWidget* Window() const { return window_ ? window_->Widget() : nullptr; }
+  [[nodiscard]] host::qt::FormWindow* Frame() const { return window_.get(); }
+  [[nodiscard]] QTableView* GRD_VERS() const { return grd_vers_; }
+  [[nodiscard]] QTableView* GRD_Prev() const { return grd_prev_; }
+  [[nodiscard]] QTableView* GRD_VERSDett() const { return grd_vers_dett_; }
+  [[nodiscard]] QLabel* LabelRow() const { return label_row_; }
+  // Groups whose totals were computed (a revisit computes nothing).
+  [[nodiscard]] int64_t GroupsComputed() const { return groups_computed_; }
+
+ private:
+  void Form_Activate();
+  void PreparaForm();
+  void Form_QueryUnload(int16_t& cancel, int16_t unload_mode);
+  void Form_Unload();
+  void FillLabelRow();
+  QString Tr(const std::string& italian);
+
+  component::InstanceIdentity identity_;
+  std::unique_ptr<component::MultiLanguage> standalone_;
+  std::unique_ptr<host::qt::FormWindow> window_;
+  host::PlainDateService dates_;
+  host::PlainNumberService numbers_;
+  QLabel* label_row_ = nullptr;
+  QTableView* grd_vers_ = nullptr;
+  QTableView* grd_prev_ = nullptr;
+  QTableView* grd_vers_dett_ = nullptr;
+  QPushButton* cmd_exit_ = nullptr;
+  RecordSetModel* groups_model_ = nullptr;
+  RecordSetModel* bookings_model_ = nullptr;
+  CategoryModel* categories_model_ = nullptr;
+  int subscription_ = 0;
+  bool in_move_ = false;
+  int64_t groups_computed_ = 0;
+};
+
+}  // namespace results_form
