@@ -28,7 +28,9 @@ TEST(MessageCatalog, TextsByNumberInTheUsersLanguage) {
   EXPECT_EQ(presenter->shown[0].text, "Hello Luca");
   EXPECT_EQ(presenter->shown[0].buttons, 36);
   EXPECT_EQ(TranslationService(MessageCatalog::BuiltIn(), "en", nullptr).Caption("Ore versate"), "Booked hours");
-  EXPECT_EQ(TranslationService(MessageCatalog::BuiltIn(), "en", nullptr).Caption("Reparto"), "Reparto");
+  EXPECT_EQ(TranslationService(MessageCatalog::BuiltIn(), "en", nullptr).Caption("Reparto"), "Department");
+  // A caption without an entry stays as it is.
+  EXPECT_EQ(TranslationService(MessageCatalog::BuiltIn(), "en", nullptr).Caption("Tornio"), "Tornio");
 }
 
 TEST(LogObject, ReportsTheErrorWithTheConnectionsErrors) {
