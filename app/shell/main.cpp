@@ -14,15 +14,42 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <iostream>
+
 #include "app/shell/main_window.h"
+#include "host/qt/dialog_presenter.h"
 #include "app/shell/tour.h"
 #include "demo/erp_database.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: quarvelindo-host [options]\n"
+    "The ERP shell that opens the working-time comparison module.\n\n"
+    "Options:\n"
+    "  --db <connection>   ERP database file or ODBC connection string\n"
+    "  --company <n>       Company number\n"
+    "  --language <code>   User language (it, en)\n"
+    "  --module <path>     Module library\n"
+    "  --open              Open the module at start\n"
+    "  --screenshot <file> Save a picture of the window and quit\n"
+    "  --tour <dir>        Walk through the module's windows, saving pictures\n"
+    "  -h, --help          Show this help\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // Help needs no display: it is answered before Qt starts.
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h" || arg == "--help-all") {
+      std::cout << kUsage;
+      return 0;
+    }
+  }
   QApplication application(argc, argv);
   QApplication::setApplicationName("quarvelindo");
   QCommandLineParser parser;
-  parser.addHelpOption();
   const QCommandLineOption db(QStringLiteral("db"), "ERP database or ODBC connection string", "connection");
   const QCommandLineOption company(QStringLiteral("company"), "Company number", "n");
   const QCommandLineOption language(QStringLiteral("language"), "User language (it, en)", "code");
@@ -52,7 +79,7 @@ int main(int argc, char** argv) {
     shell_settings.connection = demo.toStdString();
   }
 
-  shell::MainWindow window(shell_settings, std::make_shared<shell::DialogPresenter>());
+  shell::MainWindow window(shell_settings, std::make_shared<host::qt::DialogPresenter>(shell_settings.language));
   window.show();
   if (parser.isSet(tour)) {
     window.resize(1400, 900);

@@ -3,69 +3,75 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "host/db/connection_string.h"
 #include "host/framework/debug_output.h"
+#include "host/services/companies.h"
 #include "host/qt/mdi_frame.h"
 
 namespace shell {
 
-int32_t DialogPresenter::Show(const std::string& text, int32_t buttons, const std::string& title) {
-  const QString t = QString::fromStdString(title);
-  const QString m = QString::fromStdString(text);
-  switch (buttons & 0x7) {
-    case 4:  // Yes/No
-      return QMessageBox::question(nullptr, t, m, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes ? 6 : 7;
-    case 2: {  // Abort/Retry/Ignore
-      const auto a =
-          QMessageBox::critical(nullptr, t, m, QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
-      return a == QMessageBox::Abort ? 3 : (a == QMessageBox::Retry ? 4 : 5);
-    }
-    default: QMessageBox::information(nullptr, t, m); return 1;
-  }
-}
-
 MainWindow::MainWindow(ShellSettings settings, std::shared_ptr<host::MessagePresenter> presenter)
     : settings_(std::move(settings)) {
-  setWindowTitle("ERP — quarvelindo");
-  resize(1100, 700);
+  resize(1280, 860);
   global_->connection_info.connection_string = settings_.connection;
   global_->company.code = settings_.company;
   global_->translation =
       std::make_shared<host::TranslationService>(host::MessageCatalog::BuiltIn(), settings_.language, presenter);
   global_->presenter = presenter;
+  setWindowTitle("ERP — quarvelindo");
 
   mdi_ = new QMdiArea(this);
   mdi_->setObjectName("MDIActiveX1");
   setCentralWidget(mdi_);
 
-  auto* production = menuBar()->addMenu("&Produzione");
-  module_action_ = production->addAction("Comparazione tempi lavorazione");
+  auto* production = menuBar()->addMenu(Tr("&Produzione"));
+  module_action_ = production->addAction(Tr("Comparazione tempi lavorazione"));
   connect(module_action_, &QAction::triggered, this, &MainWindow::OpenModule);
-  menuBar()->addMenu("&Finestra")->addAction("Affianca", mdi_, &QMdiArea::tileSubWindows);
+  auto* window_menu = menuBar()->addMenu(Tr("&Finestra"));
+  window_menu->addAction(Tr("Affianca"), mdi_, &QMdiArea::tileSubWindows);
 
-  auto* bar = addToolBar("Ditta");
-  bar->addWidget(new QLabel(" Ditta: ", bar));
+  auto* bar = addToolBar(Tr("Ditta"));
+  bar->addWidget(new QLabel(" " + Tr("Ditta") + ": ", bar));
   companies_ = new QComboBox(bar);
-  companies_->addItems({"1", "2"});
+  companies_->setObjectName("Ditta");
+  // The companies of the database; the one asked for stays selectable.
+  QStringList codes;
+  try {
+    auto connection = host::db::OpenConnection(settings_.connection);
+    for (const auto& code : host::CompaniesOf(*connection)) codes << QString::fromStdString(code);
+  } catch (const std::exception&) {
+    // The module will say what is wrong with the database when it opens.
+  }
+  if (!codes.contains(QString::fromStdString(settings_.company))) codes << QString::fromStdString(settings_.company);
+  companies_->addItems(codes);
   companies_->setCurrentText(QString::fromStdString(settings_.company));
   current_company_ = companies_->currentText();
   bar->addWidget(companies_);
   connect(companies_, &QComboBox::currentTextChanged, this, &MainWindow::ChangeCompany);
 
-  auto* dock = new QDockWidget("Debug output", this);
+  auto* dock = new QDockWidget(Tr("Uscita di debug"), this);
+  dock->setObjectName("DebugOutput");
   debug_ = new QPlainTextEdit(dock);
   debug_->setReadOnly(true);
   debug_->setMaximumBlockCount(2000);
   dock->setWidget(debug_);
   addDockWidget(Qt::BottomDockWidgetArea, dock);
   resizeDocks({dock}, {110}, Qt::Vertical);
+  // Closed, the debug view comes back from the menu.
+  debug_action_ = dock->toggleViewAction();
+  debug_action_->setText(Tr("Uscita di debug"));
+  menuBar()->addMenu(Tr("&Visualizza"))->addAction(debug_action_);
   host::SetDebugOutputListener([this](const std::string& line) {
     QMetaObject::invokeMethod(debug_, [this, line] { debug_->appendPlainText(QString::fromStdString(line)); });
   });
-  statusBar()->showMessage(QString::fromStdString("Database: " + settings_.connection));
+  // Never the password of the connection string.
+  statusBar()->showMessage(Tr("Database") + ": " +
+                           QString::fromStdString(host::db::ConnectionString::Redacted(settings_.connection)));
 }
 
 MainWindow::~MainWindow() {
@@ -73,7 +79,21 @@ MainWindow::~MainWindow() {
   module_.reset();
 }
 
+QString MainWindow::Tr(const std::string& italian) const {
+  return QString::fromStdString(global_->translation->Caption(italian));
+}
+
 void MainWindow::OpenModule() {
+  // The module open already: its window comes forward (the query form, or
+  // the results form while it shows).
+  for (const char* name : {"FRMPD_MAVANZORDLAV", "FRMPD_QUARVELINDO"}) {
+    for (auto* sub : mdi_->subWindowList()) {
+      if (module_ && sub->widget() != nullptr && sub->widget()->objectName() == name && sub->isVisible()) {
+        mdi_->setActiveSubWindow(sub);
+        return;
+      }
+    }
+  }
   try {
     if (!loader_) loader_ = std::make_unique<ModuleLoader>(settings_.module_path);
     module_ = loader_->Create();
@@ -82,7 +102,7 @@ void MainWindow::OpenModule() {
     module_->SetClsGlobal(global_);
     module_->SetActiveFrame(frame);
     module_->SetActiveNavigator(navigator_);
-    module_->LetCaption("Comparazione tempi lavorazione");
+    module_->LetCaption(Tr("Comparazione tempi lavorazione").toStdString());
     module_->LetMenuModulo("PD");
     module_->LetWindowState(0);
     module_->LetWindowModal(false);
@@ -104,7 +124,7 @@ void MainWindow::ChangeCompany(const QString& code) {
   global_->company.code = code.toStdString();
   // The module closed its forms: the host releases it.
   module_.reset();
-  statusBar()->showMessage("Ditta " + code);
+  statusBar()->showMessage(Tr("Ditta") + " " + code);
 }
 
 }  // namespace shell

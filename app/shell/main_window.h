@@ -1,6 +1,7 @@
 // The host shell: a main window with an MDI area, the menu entry that opens
-// the module, the company selector (a change asks the module first) and a
-// view of the debug output.
+// the module (or brings its open window forward), the company selector with
+// the database's companies (a change asks the module first) and a view of
+// the debug output. Every text follows the user's language.
 #pragma once
 
 #include <QComboBox>
@@ -38,6 +39,10 @@ class MainWindow : public QMainWindow {
   [[nodiscard]] QComboBox* Companies() const { return companies_; }
   [[nodiscard]] QAction* ModuleAction() const { return module_action_; }
   [[nodiscard]] host::Cinterface* Module() const { return module_.get(); }
+  [[nodiscard]] QAction* DebugAction() const { return debug_action_; }
+
+  // A text of the shell in the user's language.
+  [[nodiscard]] QString Tr(const std::string& italian) const;
 
  private:
   ShellSettings settings_;
@@ -48,14 +53,10 @@ class MainWindow : public QMainWindow {
   QMdiArea* mdi_ = nullptr;
   QComboBox* companies_ = nullptr;
   QAction* module_action_ = nullptr;
+  QAction* debug_action_ = nullptr;
   QPlainTextEdit* debug_ = nullptr;
   QString current_company_;
 };
 
-// Message boxes of the shell (question, information, critical) by style.
-class DialogPresenter : public host::MessagePresenter {
- public:
-  int32_t Show(const std::string& text, int32_t buttons, const std::string& title) override;
-};
 
 }  // namespace shell

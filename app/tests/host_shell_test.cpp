@@ -53,6 +53,36 @@ class HostShellTest : public QObject {
     QVERIFY(window.Module() == nullptr);
   }
 
+  void openingTheModuleAgainBringsItsWindowForward() {
+    auto presenter = std::make_shared<host::RecordingPresenter>(7);
+    shell::MainWindow window({db_, "1", "it", QUARVELINDO_MODULE_PATH}, presenter);
+    window.show();
+    window.ModuleAction()->trigger();
+    host::Cinterface* first = window.Module();
+    QWidget* form = window.Mdi()->subWindowList().first()->widget();
+    window.ModuleAction()->trigger();
+    QCOMPARE(window.Module(), first);
+    QCOMPARE(window.Mdi()->subWindowList().size(), 1);
+    QCOMPARE(window.Mdi()->subWindowList().first()->widget(), form);
+    // Closed with its X, the form lets go of the database at once.
+    window.Mdi()->subWindowList().first()->close();
+    QTRY_COMPARE(window.Mdi()->subWindowList().size(), 0);
+    QVERIFY(window.Module()->GetConnection() == nullptr);
+  }
+
+  void theCompaniesComeFromTheDatabaseAndTheShellSpeaksEnglish() {
+    auto presenter = std::make_shared<host::RecordingPresenter>(7);
+    shell::MainWindow window({db_, "2", "en", QUARVELINDO_MODULE_PATH}, presenter);
+    QStringList companies;
+    for (int i = 0; i < window.Companies()->count(); ++i) companies << window.Companies()->itemText(i);
+    QCOMPARE(companies, QStringList({"1", "2"}));
+    QCOMPARE(window.Companies()->currentText(), QString("2"));
+    QCOMPARE(window.ModuleAction()->text(), QString("Working time comparison"));
+    QCOMPARE(window.DebugAction()->text(), QString("Debug output"));
+    shell::MainWindow seven({db_, "7", "it", QUARVELINDO_MODULE_PATH}, presenter);
+    QCOMPARE(seven.Companies()->currentText(), QString("7"));
+  }
+
   void aMissingModuleIsReported() {
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, shell::ModuleLoader("/nonexistent/libpdxr_quarvelindo.so"));
   }
