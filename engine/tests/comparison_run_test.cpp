@@ -39,6 +39,14 @@ class TinyRun : public ::testing::Test {
     return *run_;
   }
 
+  // Adds rows to the test database (the run's connection reads them).
+  void Add(const std::string& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open(dir_.File("tiny.db").c_str(), &db);
+    testing::Exec(db, sql);
+    sqlite3_close(db);
+  }
+
   // The per-booking record of a booking.
   host::RecordSetPtr Booking(int id) {
     auto rs = run_->Records().RSTempiPrevDett->Clone();
@@ -182,6 +190,76 @@ TEST_F(TinyRun, GroupTotalsCountEachPhaseOnce) {
   totals.TempiPreventivi();
   EXPECT_EQ(totals.GroupsComputed(), computed + 1);  // only the first group was new
   EXPECT_EQ(T(prev.Value("OMSPREV")), "1:10:00");
+}
+
+// A booking with both a machine and an employee counts as machine time and
+// as labour time; one with neither counts as machine time (the rule: machine
+// not blank OR employee blank; labour: employee not blank).
+TEST_F(TinyRun, GroupMachineAndLabourTakeBookingsWithBothOrNeither) {
+  Add("INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, "
+      "PD44_CODFORNREP, PD44_QTALAV, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES "
+      "(1, 6, '2026-03-06 00:00:00', 'A4', 'R01', 1, 0, 0, 30, 0)");
+  Run("0", {"Articolo"});
+  ASSERT_TRUE(form_.errors.empty()) << form_.error_texts.front();
+  GroupTotals totals(form_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
+  auto& groups = *run_->Records().RSTempiVer;
+  auto& prev = *run_->Records().RSTempiPrev;
+  // A2: booking 3 alone, on machine M1 by employee E1, processing 1:35:00;
+  // its order phase plans 0:03:00 of machine processing and no crew.
+  groups.MoveFirst();
+  groups.Find("PD44_CODART_MG66 = 'A2'");
+  ASSERT_FALSE(groups.Eof());
+  totals.TempiPreventivi();
+  EXPECT_EQ(T(prev.Value("OREVERS_MACLAV")) + ":" + T(prev.Value("MINVERS_MACLAV")), "1:35");
+  EXPECT_EQ(T(prev.Value("GAP_MACLAV")), "+ 1:32:00");
+  EXPECT_EQ(T(prev.Value("OREVERS_MANLAV")) + ":" + T(prev.Value("MINVERS_MANLAV")), "1:35");
+  EXPECT_EQ(T(prev.Value("OREVERS_LAV")) + ":" + T(prev.Value("MINVERS_LAV")), "1:35");
+  // A4: booking 6, neither machine nor employee, processing 0:30:00, no plan.
+  groups.MoveFirst();
+  groups.Find("PD44_CODART_MG66 = 'A4'");
+  ASSERT_FALSE(groups.Eof());
+  totals.TempiPreventivi();
+  EXPECT_EQ(T(prev.Value("OREVERS_MACLAV")) + ":" + T(prev.Value("MINVERS_MACLAV")), "0:30");
+  EXPECT_EQ(T(prev.Value("OREVERS_MANLAV")) + ":" + T(prev.Value("MINVERS_MANLAV")), "0:0");
+  // Nothing planned: the total's texts stay as ConvertiOMS leaves them.
+  EXPECT_EQ(T(prev.Value("MINVERS")), "30");
+  EXPECT_EQ(T(prev.Value("OMSVERS")), "");
+  EXPECT_EQ(T(prev.Value("GAPPERC")), "<null>");
+}
+
+// Order lines of quantity 0 or Null plan nothing from their phases, in the
+// per-booking queries and in the bulk look-up alike: a booking on an order
+// line with a bill of materials looks only at the order's phases.
+TEST_F(TinyRun, OrderLinesWithoutQuantityPlanNothingOnBothPaths) {
+  Add(R"(
+INSERT INTO DO30_DOCCORPO VALUES (1, 'N1', 2, 'A2', NULL, 0, 500), (1, 'N1', 3, 'A2', NULL, NULL, 500);
+INSERT INTO DO31_DOCCORPOORD VALUES (1, 'N1', 2, NULL, NULL), (1, 'N1', 3, NULL, NULL);
+INSERT INTO DO46_DOCCORORDDET VALUES (1, 'N1', 2, 1, 10, 'Taglio', 'R01', NULL, NULL, 0, 200),
+  (1, 'N1', 3, 1, 10, 'Taglio', 'R01', NULL, NULL, NULL, 200);
+CREATE TEMP TABLE P AS SELECT * FROM PD2A_DETFASIDOC WHERE PD2A_IDFASE = 900;
+UPDATE P SET PD2A_IDFASE = 901, PD2A_PROGRIGA_DO46 = 2;
+INSERT INTO PD2A_DETFASIDOC SELECT * FROM P;
+UPDATE P SET PD2A_IDFASE = 902, PD2A_PROGRIGA_DO46 = 3;
+INSERT INTO PD2A_DETFASIDOC SELECT * FROM P;
+INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, PD44_CODFASE_PD12,
+  PD44_SEQFASE, PD44_CODFORNREP, PD44_MACCHINA_PD08, PD44_NUMREG_CO99, PD44_PROGRIGA_DO30, PD44_QTALAV, PD44_INDORA,
+  PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES
+  (1, 7, '2026-03-07 00:00:00', 'A2', 10, 10, 'R01', 'M1', 'N1', 2, 5, 0, 0, 20, 0),
+  (1, 8, '2026-03-08 00:00:00', 'A2', 10, 10, 'R01', 'M1', 'N1', 3, 5, 0, 0, 10, 0);
+)");
+  for (const int64_t prefetch_from : {int64_t{0}, int64_t{1} << 40}) {
+    Run("0", {"Articolo"}, prefetch_from);
+    ASSERT_TRUE(form_.errors.empty()) << form_.error_texts.front();
+    for (const int id : {7, 8}) {
+      auto b = Booking(id);
+      EXPECT_EQ(T(b->Value("IDCICLO")), "<null>") << id << " prefetch from " << prefetch_from;
+      EXPECT_EQ(T(b->Value("OREPREV")) + T(b->Value("MINPREV")) + T(b->Value("SECPREV")), "000") << id;
+      EXPECT_EQ(T(b->Value("OMSPREV")), "<null>") << id;
+      EXPECT_EQ(T(b->Value("OMSVERS")), id == 7 ? "0:20:00" : "0:10:00") << id;
+    }
+    // Booking 3 on line 1 (quantity 20) still plans its 1:33:00.
+    EXPECT_EQ(T(Booking(3)->Value("OMSPREV")), "1:33:00");
+  }
 }
 
 TEST_F(TinyRun, AGroupWithoutArticleFiltersWithEqualsNull) {

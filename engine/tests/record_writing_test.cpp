@@ -31,6 +31,18 @@ TEST(SplitPlanned, EachUnit) {
   EXPECT_EQ(T(SplitPlanned(form, int32_t{5400}, kOreDecimali).hours), "1.5");
   EXPECT_EQ(T(SplitPlanned(form, int32_t{100}, kMinutiDecimali).minutes), "1.67");
   EXPECT_EQ(T(SplitPlanned(form, Dec("33.335"), kSecondiDecimali).seconds), "33.34");
+  // The boundaries: exactly an hour is 1 h 0 min, never 0 h 60 min.
+  const auto hms = [&](const Variant& seconds) {
+    const PlannedSplit s = SplitPlanned(form, seconds, kOreMinutiSecondi);
+    return T(s.hours) + " " + T(s.minutes) + " " + T(s.seconds);
+  };
+  EXPECT_EQ(hms(int32_t{3600}), "1 0 0");
+  EXPECT_EQ(hms(Dec("3599.5")), "1 0 0");
+  EXPECT_EQ(hms(int32_t{3599}), "0 59 59");
+  EXPECT_EQ(hms(int32_t{3660}), "1 1 0");
+  EXPECT_EQ(hms(int32_t{60}), "0 1 0");
+  EXPECT_EQ(hms(int32_t{59}), "0 0 59");
+  EXPECT_EQ(hms(int32_t{7200}), "2 0 0");
   PlannedSplit none = SplitPlanned(form, int16_t{0}, kOreDecimali);
   EXPECT_EQ(T(none.hours) + T(none.minutes) + T(none.seconds), "000");
   EXPECT_TRUE(form.errors.empty());

@@ -48,6 +48,21 @@ TEST(Decimal, ArithmeticIsExact) {
   EXPECT_THROW(D("79228162514264337593543950335") * D("10"), Error);
 }
 
+TEST(Decimal, ATieAtTheLastDigitRoundsToEven) {
+  // Products one digit past 28 decimals, ending exactly in 5: the digit kept
+  // goes to the even neighbour, down from an even one and up from an odd one.
+  EXPECT_EQ((D("0.0000000000000000000000000002") * D("0.25")).ToString(), "0");      // 0.5e-28
+  EXPECT_EQ((D("0.0000000000000000000000000006") * D("0.25")).ToString(),
+            "0.0000000000000000000000000002");  // 1.5e-28
+  EXPECT_EQ((D("0.000000000000000000000000001") * D("0.25")).ToString(),
+            "0.0000000000000000000000000002");  // 2.5e-28
+  EXPECT_EQ((D("-0.000000000000000000000000001") * D("0.25")).ToString(),
+            "-0.0000000000000000000000000002");
+  // Just off the tie, the nearer neighbour.
+  EXPECT_EQ((D("0.0000000000000000000000000011") * D("0.25")).ToString(),
+            "0.0000000000000000000000000003");  // 2.75e-28
+}
+
 TEST(Decimal, RoundsHalfAwayFromZeroAndFloors) {
   EXPECT_EQ(D("2.345").Round(2).ToString(), "2.35");
   EXPECT_EQ(D("-2.345").Round(2).ToString(), "-2.35");
