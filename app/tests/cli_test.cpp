@@ -1,0 +1,154 @@
+// The command line on the small hand-worked database: whole outputs written
+// down, so that a changed figure fails here too. The figures are those of
+// engine/tests/comparison_run_test.cpp, worked out by hand from the rows of
+// tiny_erp.h: article A1 plans phase 100 once (4200 s) against 25 + 40 + 12
+// booked minutes; A2 plans order phase 900 (5580 s) against 1:35:00; the
+// booking without article books a wait hour and plans nothing.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <sstream>
+#include <string>
+
+#include "engine/tests/tiny_erp.h"
+
+namespace {
+
+struct Output {
+  std::string text;
+  int status = -1;
+};
+
+// Runs the command line with `arguments`; standard output only.
+Output Cli(const std::string& arguments) {
+  Output out;
+  FILE* pipe = popen((std::string(QUARVELINDO_CLI) + " " + arguments + " 2>/dev/null").c_str(), "r");
+  if (pipe == nullptr) return out;
+  std::array<char, 4096> buffer{};
+  size_t n = 0;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.text.append(buffer.data(), n);
+  const int status = pclose(pipe);
+  out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return out;
+}
+
+// The text with the blanks at the end of each line removed.
+std::string Trimmed(const std::string& text) {
+  std::istringstream in(text);
+  std::string line, out;
+  while (std::getline(in, line)) {
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out += line + "\n";
+  }
+  return out;
+}
+
+class CommandLine : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new engine::testing::TempDir();
+    db_ = new std::string(engine::testing::TinyErp(*dir_));
+  }
+  static void TearDownTestSuite() {
+    delete db_;
+    delete dir_;
+  }
+  static std::string Run(const std::string& options) {
+    const Output out = Cli("run --db " + *db_ + " " + options);
+    EXPECT_EQ(out.status, 0) << options;
+    return out.text;
+  }
+  static engine::testing::TempDir* dir_;
+  static std::string* db_;
+};
+engine::testing::TempDir* CommandLine::dir_ = nullptr;
+std::string* CommandLine::db_ = nullptr;
+
+TEST_F(CommandLine, TableInHoursMinutesSeconds) {
+  EXPECT_EQ(Trimmed(Run("--group Articolo")),
+      "Articolo                 | Totale                                           | Lavorazione                                      | Setup                                            | Macchina                                         | Manodopera\n"
+      "                         | previsto    versato     scost.        scost.%    | previsto    versato     scost.        scost.%    | previsto    versato     scost.        scost.%    | previsto    versato     scost.        scost.%    | previsto    versato     scost.        scost.%\n"
+      "                         | 0:00:00     1:00:00     + 1:00:00                | 0:00:00     0:00:00     0:00:00                  | 0:00:00     0:00:00     0:00:00                  | 0:00:00     0:00:00     0:00:00                  | 0:00:00     0:00:00     0:00:00\n"
+      "A1                       | 1:10:00     1:17:00     + 0:07:00     10.00      | 0:30:00     0:37:00     + 0:07:00     23.33      | 0:40:00     0:40:00     0:00:00       0.00       | 0:50:00     0:37:00     - 0:13:00     -26.00     | 0:20:00     0:40:00     + 0:20:00     100.00\n"
+      "A2                       | 1:33:00     1:35:00     + 0:02:00     2.15       | 0:03:00     1:35:00     + 1:32:00     3066.67    | 0:30:00     0:00:00     - 0:30:00     -100.00    | 0:33:00     1:35:00     + 1:02:00     187.88     | 0:00:00     1:35:00     + 1:35:00\n"
+      "\n"
+      "A cycle phase (planned from the routing) counts once per group, with the quantity of the group's first booking of it.\n");
+}
+
+TEST_F(CommandLine, TableInDecimalHoursGapsFromTheRoundedFigures) {
+  // 4200 s are 1.17 h and 77 min 1.28 h: the gap is 0.11, and 1.28 / 1.17
+  // makes 9.40 %, as the record's own fields give them.
+  EXPECT_EQ(Trimmed(Run("--group Articolo --unit hh,hh")),
+      "Articolo                 | Totale                                           | Lavorazione                                      | Setup                                            | Macchina                                         | Manodopera\n"
+      "                         | previsto    versato     scost.        scost.%    | previsto    versato     scost.        scost.%    | previsto    versato     scost.        scost.%    | previsto    versato     scost.        scost.%    | previsto    versato     scost.        scost.%\n"
+      "                         | 0.00        1.00        1.00                     | 0.00        0.00        0.00                     | 0.00        0.00        0.00                     | 0.00        0.00        0.00                     | 0.00        0.00        0.00\n"
+      "A1                       | 1.17        1.28        0.11          9.40       | 0.50        0.62        0.12          24.00      | 0.67        0.67        0.00          0.00       | 0.83        0.62        -0.21         -25.30     | 0.34        0.67        0.33          97.06\n"
+      "A2                       | 1.55        1.58        0.03          1.94       | 0.05        1.58        1.53          3060.00    | 0.50        0.00        -0.50         -100.00    | 0.55        1.58        1.03          187.27     | 0.00        1.58        1.58\n"
+      "\n"
+      "A cycle phase (planned from the routing) counts once per group, with the quantity of the group's first booking of it.\n");
+}
+
+TEST_F(CommandLine, TotalsInMinutesAndSeconds) {
+  const std::string minutes = Run("--group Articolo --unit mm,mm");
+  EXPECT_NE(minutes.find("A1                       | 70.00       77.00       7.00          10.00"), std::string::npos);
+  EXPECT_NE(minutes.find("A2                       | 93.00       95.00       2.00          2.15"), std::string::npos);
+  const std::string seconds = Run("--group Articolo --unit ss,ss");
+  EXPECT_NE(seconds.find("A1                       | 4200.00     4620.00     420.00        10.00"), std::string::npos);
+  EXPECT_NE(seconds.find("A2                       | 5580.00     5700.00     120.00        2.15"), std::string::npos);
+}
+
+TEST_F(CommandLine, CsvCarriesEveryFieldOfTheGroups) {
+  const std::string csv = Run("--group Articolo --format csv");
+  std::istringstream in(csv);
+  std::string header, none, a1, a2, extra;
+  std::getline(in, header);
+  std::getline(in, none);
+  std::getline(in, a1);
+  std::getline(in, a2);
+  EXPECT_FALSE(std::getline(in, extra));
+  EXPECT_EQ(header, "PD44_CODART_MG66,IDGRUPPO,OREPREV,MINPREV,SECPREV,OREVERS,MINVERS,SECVERS,OMSPREV,OMSVERS,GAP,GAPPERC,OREPREV_LAV,MINPREV_LAV,SECPREV_LAV,OREVERS_LAV,MINVERS_LAV,SECVERS_LAV,OMSPREV_LAV,OMSVERS_LAV,GAP_LAV,GAPPERC_LAV,OREPREV_SET,MINPREV_SET,SECPREV_SET,OREVERS_SET,MINVERS_SET,SECVERS_SET,OMSPREV_SET,OMSVERS_SET,GAP_SET,GAPPERC_SET,OREPREV_MACLAV,MINPREV_MACLAV,SECPREV_MACLAV,OREVERS_MACLAV,MINVERS_MACLAV,SECVERS_MACLAV,OMSPREV_MACLAV,OMSVERS_MACLAV,GAP_MACLAV,GAPPERC_MACLAV,OREPREV_MACSET,MINPREV_MACSET,SECPREV_MACSET,OREVERS_MACSET,MINVERS_MACSET,SECVERS_MACSET,OMSPREV_MACSET,OMSVERS_MACSET,GAP_MACSET,GAPPERC_MACSET,OREPREV_MANLAV,MINPREV_MANLAV,SECPREV_MANLAV,OREVERS_MANLAV,MINVERS_MANLAV,SECVERS_MANLAV,OMSPREV_MANLAV,OMSVERS_MANLAV,GAP_MANLAV,GAPPERC_MANLAV,OREPREV_MANSET,MINPREV_MANSET,SECPREV_MANSET,OREVERS_MANSET,MINVERS_MANSET,SECVERS_MANSET,OMSPREV_MANSET,OMSVERS_MANSET,GAP_MANSET,GAPPERC_MANSET");
+  EXPECT_EQ(none, ",4,0,0,0,1,0,0,,,,,0,0,0,0,0,0,,,,,0,0,0,0,0,0,,,,,0,0,0,0,0,0,,,,,0,0,0,0,0,0,,,,,0,0,0,0,0,0,,,,,0,0,0,0,0,0,,,,");
+  EXPECT_EQ(a1, "A1,5,1,10,0,0,77,0,1:10:00,1:17:00,+ 0:07:00,10,0,30,0,0,37,0,0:30:00,0:37:00,+ 0:07:00,23.33,0,40,0,0,40,0,0:40:00,0:40:00,0:00:00,0,0,20,0,0,37,0,0:20:00,0:37:00,+ 0:17:00,85,0,30,0,0,0,0,0:30:00,,- 0:30:00,-100,0,10,0,0,0,0,0:10:00,,- 0:10:00,-100,0,10,0,0,40,0,0:10:00,0:40:00,+ 0:30:00,300");
+  EXPECT_EQ(a2, "A2,3,1,33,0,1,35,0,1:33:00,1:35:00,+ 0:02:00,2.15,0,3,0,1,35,0,0:03:00,1:35:00,+ 1:32:00,3066.67,0,30,0,0,0,0,0:30:00,,- 0:30:00,-100,0,3,0,1,35,0,0:03:00,1:35:00,+ 1:32:00,3066.67,0,30,0,0,0,0,0:30:00,,- 0:30:00,-100,0,0,0,1,35,0,,,,,0,0,0,0,0,0,,,,");
+}
+
+TEST_F(CommandLine, JsonOfOneDepartment) {
+  // One group: both phases (4200 + 5580 s = 2:43:00) against every booking
+  // (25 + 40 + 95 + 60 + 12 = 232 min = 3:52:00).
+  const std::string json = Run("--group Reparto --format json --bookings");
+  for (const char* expected :
+       {"\"OMSPREV\": \"2:43:00\"", "\"OMSVERS\": \"3:52:00\"", "\"GAP\": \"+ 1:09:00\"", "\"GAPPERC\": 42.33",
+        "\"PD44_CODFORNREP\": \"R01\"", "\"grouping\": \"Reparto\"", "\"unit\": \"hh:mm:ss\""}) {
+    EXPECT_NE(json.find(expected), std::string::npos) << expected;
+  }
+  // Five bookings, each once.
+  size_t bookings = 0;
+  for (size_t at = json.find("\"IDVERS\""); at != std::string::npos; at = json.find("\"IDVERS\"", at + 1)) ++bookings;
+  EXPECT_EQ(bookings, 5U);
+}
+
+TEST(Examples, TheWholeText) {
+  const Output out = Cli("examples");
+  EXPECT_EQ(out.status, 0);
+  EXPECT_EQ(Trimmed(out.text),
+      "booking                           unit      planned    booked     gap         gap %\n"
+      "one hour booked, 1:02:05 planned  hh:mm:ss  1:02:05    1:00:00    - 0:02:05   -3.36\n"
+      "                                  hh,hh     1.03       1          -0.03       -2.91\n"
+      "                                  mm,mm     62.08      60         -2.08       -3.35\n"
+      "                                  ss,ss     3725       3600       -125        -3.36\n"
+      "set-up on time                    hh:mm:ss  0:15:00    0:15:00    0:00:00     0\n"
+      "                                  hh,hh     0.25       0.25       0           0\n"
+      "                                  mm,mm     15         15         0           0\n"
+      "                                  ss,ss     900        900        0           0\n"
+      "run three times the plan          hh:mm:ss  1:00:00    4:00:00    + 3:00:00   300\n"
+      "                                  hh,hh     1          4          3           300\n"
+      "                                  mm,mm     60         240        180         300\n"
+      "                                  ss,ss     3600       14400      10800       300\n"
+      "nothing planned                   hh:mm:ss  -          -          -           -\n"
+      "                                  hh,hh     -          0.5        -           -\n"
+      "                                  mm,mm     -          30         -           -\n"
+      "                                  ss,ss     -          1800       -           -\n");
+}
+
+}  // namespace
