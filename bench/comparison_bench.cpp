@@ -19,9 +19,10 @@
 #include "app/console_form.h"
 #include "demo/erp_database.h"
 #include "engine/booking_queries.h"
-#include "engine/comparison_run.h"
+#include "engine/comparison.h"
 #include "engine/field_lists.h"
 #include "engine/group_totals.h"
+#include "engine/value_helpers.h"
 #include "host/db/connection.h"
 #include "host/services/recordset_functions.h"
 
@@ -46,6 +47,35 @@ long PeakRssMiB() {
 
 }  // namespace
 
+// The figures the benchmark prints must add up: every booking in exactly
+// one group, and the groups' booked seconds the bookings' own.
+bool Consistent(engine::Comparison& run) {
+  auto& r = run.Records();
+  const auto seconds = [](const host::RecordSet& rs) {
+    return engine::ValoreNumerico(rs.Value("OREVERS")).ToDecimal() * host::Decimal::FromInt(3600) +
+           engine::ValoreNumerico(rs.Value("MINVERS")).ToDecimal() * host::Decimal::FromInt(60) +
+           engine::ValoreNumerico(rs.Value("SECVERS")).ToDecimal();
+  };
+  size_t covered = 0;
+  host::Decimal group_seconds;
+  for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
+    run.Totals().TempiPreventivi();
+    covered += r.RSTempiVerDett->RecordCount();
+    group_seconds = group_seconds + seconds(*r.RSTempiVer);
+  }
+  r.RSTempiVerDett->SetFilter("");
+  host::Decimal booking_seconds;
+  for (r.RSTempiVerDett->MoveFirst(); !r.RSTempiVerDett->Eof(); r.RSTempiVerDett->MoveNext()) {
+    booking_seconds = booking_seconds + seconds(*r.RSTempiVerDett);
+  }
+  const size_t bookings = r.RSTempiVerDett->RecordCount();
+  const bool ok = covered == bookings && group_seconds == booking_seconds && bookings > 0;
+  std::printf("consistency: groups cover %zu of %zu bookings; booked seconds of the groups %s, of the bookings %s: %s\n",
+              covered, bookings, group_seconds.ToString().c_str(), booking_seconds.ToString().c_str(),
+              ok ? "consistent" : "INCONSISTENT");
+  return ok;
+}
+
 int main(int argc, char** argv) {
   int64_t bookings = 1000000;
   std::string db = "build/bench-demo-1m.db";
@@ -67,7 +97,7 @@ int main(int argc, char** argv) {
                 Seconds(start));
   }
   app::ConsoleForm form;
-  auto connection = host::db::OpenConnection(db);
+  std::shared_ptr<host::db::Connection> connection = host::db::OpenConnection(db);
   host::QueryControl query;
   host::OrderControl order;
   engine::LoadFilterFields(query, false);
@@ -102,43 +132,37 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     const int64_t before = connection->StatementCount();
 
-    // 2. The whole comparison.
-    host::ProductionServices production(*connection, "1");
+    // 2. The whole comparison, through the run object.
     engine::NoProgress progress;
-    engine::RunInputs inputs;
-    inputs.connection = connection.get();
-    inputs.company = "1";
-    inputs.query = &query;
-    inputs.order = &order;
-    inputs.unit_code = "0";
-    inputs.production = &production;
-    inputs.progress = &progress;
+    engine::ComparisonRequest request;
+    request.connection = connection;
+    request.company = "1";
+    request.query = query;
+    request.order = order;
     const auto run_start = Clock::now();
     const double run_cpu_start = CpuSeconds();
-    engine::ComparisonRun run(form, inputs);
-    run.LeggiVersamentiTempi();
+    auto run = engine::Comparison::Make(form, std::move(request), progress);
     const double planned = Seconds(run_start);
-    engine::GroupTotals totals(form, run.Records(), run.Phases(), production, 0, run.Options(),
-                               {"PD44_CODFORNREP", "PD44_CODFASE_PD12"});
-    totals.ComputeAll(progress);
+    run->ComputeAll(progress);
     const double whole = Seconds(run_start);
     const double whole_cpu = CpuSeconds() - run_cpu_start;
     const int64_t statements = connection->StatementCount() - before;
     std::printf("whole comparison: %.2f s (booking queries and planned times %.2f s, totals of %zu groups %.2f s)\n",
-                whole, planned, run.Records().RSTempiVer->RecordCount(), whole - planned);
-    const auto& t = run.LastTimings();
+                whole, planned, run->Records().RSTempiVer->RecordCount(), whole - planned);
+    const auto& t = run->Reader().LastTimings();
     std::printf("  grouped query %.2f s, detailed query %.2f s, planned times %.2f s\n", t.grouped, t.detailed,
                 t.planned);
     std::printf(
-        "ratio whole / read alone: %.2f wall, %.2f CPU (%.2f s / %.2f s); SQL statements executed: %lld "
+        "ratio whole / raw step-and-read: %.2f wall, %.2f CPU (%.2f s / %.2f s); SQL statements executed: %lld "
         "(phase rows %lld); errors %d\n",
         whole / read, whole_cpu / read_cpu, whole_cpu, read_cpu, static_cast<long long>(statements),
-        static_cast<long long>(run.Phases().Statements()), form.Errors());
-    auto& r = run.Records();
+        static_cast<long long>(run->Reader().Phases().Statements()), form.Errors());
+    const bool consistent = Consistent(*run);
+    auto& r = run->Records();
     std::printf("storage: RSTempiVerDett %zu MiB, RSTempiPrevDett %zu MiB, RSTempiVer %zu MiB, RSTempiPrev %zu MiB\n",
                 r.RSTempiVerDett->Storage().MemoryBytes() >> 20, r.RSTempiPrevDett->Storage().MemoryBytes() >> 20,
                 r.RSTempiVer->Storage().MemoryBytes() >> 20, r.RSTempiPrev->Storage().MemoryBytes() >> 20);
     std::printf("peak RSS %ld MiB\n", PeakRssMiB());
-    return form.Errors() == 0 ? 0 : 1;
+    return form.Errors() == 0 && !run->Failed() && consistent ? 0 : 1;
   }
 }
