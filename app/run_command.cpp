@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/console_form.h"
+#include "app/output_file.h"
 #include "app/run_report.h"
 #include "engine/comparison.h"
 #include "engine/field_lists.h"
@@ -59,6 +60,8 @@ int Run(const RunArgs& args) {
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
   ConsoleForm form;
+  // The report never goes over the database, nor over any other one.
+  if (const std::string refused = RefuseOutput(args.out, args.db); !refused.empty()) return Fail(refused);
   std::shared_ptr<host::db::Connection> connection;
   try {
     connection = host::db::OpenConnection(args.db);
@@ -139,13 +142,9 @@ int Run(const RunArgs& args) {
   if (run->ComputeAll(group_progress)) return 2;
   const auto computed = Clock::now();
 
-  std::ofstream file;
-  if (!args.out.empty()) {
-    file.open(args.out);
-    if (!file) return Fail("cannot write " + args.out);
-  }
-  std::ostream& out = args.out.empty() ? std::cout : file;
-  WriteReport(out, *run, {args.format, args.bookings});
+  const std::string failed_write =
+      WriteOutput(args.out, [&](std::ostream& out) { WriteReport(out, *run, {args.format, args.bookings}); });
+  if (!failed_write.empty()) return Fail(failed_write);
   if (args.timing) {
     const auto ms = [](auto a, auto b) { return std::chrono::duration<double, std::milli>(b - a).count(); };
     std::cerr << "bookings " << records.RSTempiVerDett->RecordCount() << ", groups "

@@ -8,6 +8,9 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -126,6 +129,43 @@ TEST_F(CommandLine, JsonOfOneDepartment) {
   size_t bookings = 0;
   for (size_t at = json.find("\"IDVERS\""); at != std::string::npos; at = json.find("\"IDVERS\"", at + 1)) ++bookings;
   EXPECT_EQ(bookings, 5U);
+}
+
+// Reads a whole file.
+std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(CommandLine, NeverWritesOverADatabase) {
+  const std::string before = Contents(*db_);
+  // The database itself, also under another name of the same file.
+  const std::string link = dir_->File("same.db");
+  std::filesystem::create_hard_link(*db_, link);
+  for (const std::string& out : {*db_, link}) {
+    const Output o = Cli("run --db " + *db_ + " --format csv --out " + out);
+    EXPECT_EQ(o.status, 2) << out;
+  }
+  // Any other SQLite database.
+  const std::string other = dir_->File("other.db");
+  std::filesystem::copy_file(*db_, other);
+  EXPECT_EQ(Cli("run --db " + *db_ + " --out " + other).status, 2);
+  EXPECT_EQ(Contents(*db_), before);
+  EXPECT_EQ(Contents(other), before);
+}
+
+TEST_F(CommandLine, AFailedWriteIsAnErrorAndLeavesNoFile) {
+  EXPECT_EQ(Cli("run --db " + *db_ + " --out /dev/full").status, 2);
+  EXPECT_EQ(Cli("run --db " + *db_ + " > /dev/full").status, 2);
+  const std::string missing = dir_->File("no/such/dir/out.csv");
+  EXPECT_EQ(Cli("run --db " + *db_ + " --out " + missing).status, 2);
+  EXPECT_FALSE(std::filesystem::exists(missing));
+  // A run that fails leaves an earlier file as it was.
+  const std::string kept = dir_->File("kept.txt");
+  std::ofstream(kept) << "earlier report\n";
+  EXPECT_EQ(Cli("run --db " + *db_ + " --where \"Fase=abc\" --out " + kept).status, 2);
+  EXPECT_EQ(Contents(kept), "earlier report\n");
+  EXPECT_FALSE(std::filesystem::exists(kept + ".partial"));
 }
 
 TEST(Examples, TheWholeText) {
