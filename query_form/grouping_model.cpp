@@ -53,13 +53,17 @@ bool GroupingModel::setData(const QModelIndex& index, const QVariant& value, int
                                   : (item.setting_o ? host::OrderControl::Use::Selected
                                                     : host::OrderControl::Use::LeftOut));
   emit dataChanged(index, index);
-  // The grouping items stay together at the top, in the order they were
-  // chosen: a newly checked one joins them last, an unchecked one leaves.
-  int grouped = 0;
-  for (const auto& i : control_.Items()) {
-    if (i.use == host::OrderControl::Use::Grouping && i.column != column) ++grouped;
+  // A newly checked item joins the grouping items, after the last of them,
+  // so that the list reads in the grouping's order; an unchecked one stays.
+  if (!checked) return true;
+  const int row = index.row();
+  int last = -1;
+  for (int r = 0; r < rowCount(); ++r) {
+    const auto& i = control_.Items()[static_cast<size_t>(r)];
+    if (i.use == host::OrderControl::Use::Grouping && i.column != column) last = r;
   }
-  MoveRow(index.row(), grouped - index.row());
+  const int target = last > row ? last : last + 1;
+  MoveRow(index.row(), target - index.row());
   return true;
 }
 

@@ -76,6 +76,37 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     form->Unload();
   }
 
+  void groupingFieldsAreCheckedAndOrderedAtTheTop() {
+    FormHarness harness(tiny_);
+    auto form = harness.Open();
+    auto* model = form->Grouping();
+    const auto row_of = [model](const QString& caption) {
+      for (int r = 0; r < model->rowCount(); ++r) {
+        if (model->index(r).data().toString() == caption) return r;
+      }
+      return -1;
+    };
+    // Uncheck the default ones, then choose Fase and Reparto in that order.
+    for (const char* caption : {"Articolo", "Variante", "Codice ordine", "Data ordine", "Sezionale ordine",
+                                "Numero ordine", "Riga ordine"}) {
+      model->setData(model->index(row_of(caption)), Qt::Unchecked, Qt::CheckStateRole);
+    }
+    QCOMPARE(form->KVL_ADVO().GroupingText(), std::string());
+    model->setData(model->index(row_of("Fase")), Qt::Checked, Qt::CheckStateRole);
+    model->setData(model->index(row_of("Reparto")), Qt::Checked, Qt::CheckStateRole);
+    QCOMPARE(row_of("Fase"), 0);
+    QCOMPARE(row_of("Reparto"), 1);
+    QCOMPARE(form->KVL_ADVO().GroupingText(), std::string("GROUP BY PD44_CODFASE_PD12, PD44_CODFORNREP"));
+    // The others keep the order of the list as loaded (Articolo was first).
+    QCOMPARE(row_of("Articolo"), 2);
+    QCOMPARE(row_of("Variante"), 3);
+    QCOMPARE(row_of("Data ini. lavoraz."), model->rowCount() - 1);
+    // Moving up changes the grouping's order.
+    QCOMPARE(model->MoveRow(1, -1), 0);
+    QCOMPARE(form->KVL_ADVO().GroupingText(), std::string("GROUP BY PD44_CODFORNREP, PD44_CODFASE_PD12"));
+    form->Unload();
+  }
+
   void decodesPairTheParentFieldBySide() {
     FormHarness harness(tiny_);
     auto form = harness.Open();
