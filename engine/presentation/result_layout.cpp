@@ -1,0 +1,186 @@
+#include "engine/presentation/result_layout.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "engine/decodes.h"
+#include "engine/value_helpers.h"
+
+namespace engine {
+namespace {
+
+using host::Variant;
+
+std::optional<LabelPair> PairOfAlias(const std::string& alias) {
+  if (alias == "Articolo" || alias == "Variante") return LabelPair::Articolo;
+  if (alias == "Fase" || alias == "Sequenza fase") return LabelPair::Fase;
+  if (alias == "Reparto") return LabelPair::Reparto;
+  if (alias == "Macchina") return LabelPair::Macchina;
+  if (alias == "Dipendente") return LabelPair::Dipendente;
+  if (alias == "Progetto") return LabelPair::Progetto;
+  if (alias == "Commessa") return LabelPair::Commessa;
+  if (alias == "Codice ordine") return LabelPair::Ordine;
+  if (alias == "Data consegna") return LabelPair::DataCons;
+  if (alias == "Data ini. lavoraz.") return LabelPair::DataIniLav;
+  return std::nullopt;
+}
+
+std::string Text(const Variant& v) { return v.IsNull() || v.IsEmpty() ? std::string() : host::RTrim(v.JoinedText()); }
+
+// The value of a grouping field in the current group, or Empty when the
+// run did not select it.
+Variant Field(const host::RecordSet& groups, const char* name) {
+  const int index = groups.FieldIndex(name);
+  return index < 0 ? Variant() : groups.Value(static_cast<size_t>(index));
+}
+
+std::string DateText(const Variant& v) {
+  if (!v.IsDate()) return Text(v);
+  const host::DateTime d = v.Date();
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d/%02d/%04d", d.Day(), d.Month(), d.Year());
+  return text;
+}
+
+std::string NumberText(const Variant& v) {
+  return v.IsNumber() ? v.ToDecimal().Normalized().ToString() : Text(v);
+}
+
+std::string Joined(std::initializer_list<std::string> parts) {
+  std::string out;
+  for (const auto& p : parts) {
+    if (p.empty()) continue;
+    out += (out.empty() ? "" : " ") + p;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string LabelCaption(LabelPair pair) {
+  switch (pair) {
+    case LabelPair::Articolo: return "Articolo";
+    case LabelPair::Fase: return "Fase";
+    case LabelPair::Reparto: return "Reparto";
+    case LabelPair::Macchina: return "Macchina";
+    case LabelPair::Dipendente: return "Dipendente";
+    case LabelPair::Progetto: return "Progetto";
+    case LabelPair::Commessa: return "Commessa";
+    case LabelPair::Ordine: return "Ordine";
+    case LabelPair::DataCons: return "Data cons.";
+    case LabelPair::DataIniLav: return "Data ini.lav.";
+  }
+  return {};
+}
+
+ResultLayout PreparaFormLayout(const host::RecordSet& groups, const host::RecordSet& campi) {
+  ResultLayout layout;
+  auto metadata = campi.Clone();
+  const size_t count = groups.FieldCount();
+  for (size_t i = 0; i < count; ++i) {
+    const host::FieldDef& field = groups.Field(i);
+    GridColumn c;
+    c.field = field.name;
+    c.caption = field.name;
+    c.kind = ColumnKind::Text;
+    c.visible = field.name != "IDGRUPPO";
+    const bool last = i + 1 == count;
+    if (!last && metadata->RecordCount() > 0) {
+      metadata->MoveFirst();
+      metadata->Find("NOME = '" + host::ReplaceAll(field.name, "'", "''") + "'");
+      if (!metadata->Eof()) {
+        const std::string alias = Text(metadata->Value("ALIAS"));
+        const std::string shown = Text(metadata->Value("ALIASLINGUA"));
+        c.caption = shown.empty() ? alias : shown;
+        const std::string tipo = Text(metadata->Value("TIPO"));
+        if (tipo == "N") {
+          c.kind = ColumnKind::Number;
+          c.alignment = Alignment::Right;
+          const Variant decimals = metadata->Value("DECIMALI");
+          if (host::CompareNumbers(ValoreNumerico(decimals), int16_t{0}) > 0) {
+            c.format = NumberFormat(ValoreNumerico(decimals).ToInt16());
+          }
+        }
+        if (field.name == "OREVERS" || field.name == "MINVERS" || field.name == "SECVERS") c.visible = false;
+        if (const auto pair = PairOfAlias(alias)) {
+          if (std::find(layout.pairs.begin(), layout.pairs.end(), *pair) == layout.pairs.end()) {
+            layout.pairs.push_back(*pair);
+          }
+        }
+      }
+    }
+    layout.columns.push_back(std::move(c));
+  }
+  return layout;
+}
+
+std::vector<LabelText> LabelRowTexts(FormServices& form, host::DecodeService& decode, const host::RecordSet& groups,
+                                     const std::vector<LabelPair>& pairs) {
+  std::vector<LabelText> out;
+  const auto coded = [&](const Variant& code, const std::string& description) {
+    return Joined({Text(code), description});
+  };
+  for (const LabelPair pair : pairs) {
+    LabelText label{pair, form.TraduciCaption(LabelCaption(pair)), {}};
+    switch (pair) {
+      case LabelPair::Articolo: {
+        const Variant article = Field(groups, "PD44_CODART_MG66");
+        const Variant variant = Field(groups, "PD44_OPZIONE");
+        label.value = Joined({Text(article), Text(variant), DecodificaArticolo(decode, article, variant)});
+        break;
+      }
+      case LabelPair::Fase: {
+        const Variant phase = Field(groups, "PD44_CODFASE_PD12");
+        const Variant sequence = Field(groups, "PD44_SEQFASE");
+        label.value = coded(phase, DecodificaFase(form, decode, phase));
+        if (!Text(sequence).empty() && host::CompareNumbers(ValoreNumerico(sequence), int16_t{0}) != 0) {
+          label.value = Joined({label.value, form.TestoLingua("seq.", 51943, 0), NumberText(sequence)});
+        }
+        break;
+      }
+      case LabelPair::Reparto: {
+        const Variant v = Field(groups, "PD44_CODFORNREP");
+        label.value = coded(v, DecodificaReparto(form, decode, v));
+        break;
+      }
+      case LabelPair::Macchina: {
+        const Variant v = Field(groups, "PD44_MACCHINA_PD08");
+        label.value = coded(v, DecodificaMacchina(form, decode, v));
+        break;
+      }
+      case LabelPair::Dipendente: {
+        const Variant v = Field(groups, "PD44_CODDIP_PD06");
+        label.value = coded(v, DecodificaDipendente(form, decode, v));
+        break;
+      }
+      case LabelPair::Progetto: {
+        const Variant v = Field(groups, "PD44_CODPROG_PD14");
+        label.value = coded(v, DecodificaProgetto(decode, v, std::string()));
+        break;
+      }
+      case LabelPair::Commessa: {
+        const Variant v = Field(groups, "PD44_CODCOMM");
+        label.value = coded(v, DecodificaCommessa(decode, v, std::string()));
+        break;
+      }
+      case LabelPair::Ordine: {
+        const Variant code = Field(groups, "DO11_DOCUM_MG36");
+        if (Text(code).empty()) break;
+        const auto part = [&](const std::string& word, const std::string& value) {
+          return value.empty() ? std::string() : word + " " + value;
+        };
+        label.value = Joined({Text(code), part(form.TraduciCaption("n."), NumberText(Field(groups, "DO11_NUMDOC"))),
+                              part(form.TestoLingua("sez.", 52116, 0), Text(Field(groups, "DO11_SEZDOC"))),
+                              part(form.TraduciCaption("del"), DateText(Field(groups, "DO11_DATADOC"))),
+                              part(form.TestoLingua("riga", 49386, 0), NumberText(Field(groups, "DO30_PROGRIGA")))});
+        break;
+      }
+      case LabelPair::DataCons: label.value = DateText(Field(groups, "DO31_DATACONS")); break;
+      case LabelPair::DataIniLav: label.value = DateText(Field(groups, "DO31_DATAINIZLAV")); break;
+    }
+    out.push_back(std::move(label));
+  }
+  return out;
+}
+
+}  // namespace engine

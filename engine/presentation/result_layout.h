@@ -1,0 +1,61 @@
+// How the results form lays out the grouped comparison (PreparaForm): the
+// columns of GRD_VERS from the fields of RSTempiVer and their metadata in
+// RSCampi, and which caption/value pairs of the label row show; then the
+// label row's texts for the current group (TempiPreventivi's step 2).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/form_services.h"
+#include "engine/presentation/grid_column.h"
+#include "host/recordset/recordset.h"
+#include "host/services/decode_service.h"
+
+namespace engine {
+
+// The caption/value pairs of the label row, in the order the form knows them.
+enum class LabelPair : uint8_t {
+  Articolo,    // LBL_cArticolo: LBL_ART, LBL_VAR, LBL_DESCART
+  Fase,        // LBL_cFase: LBL_FASE
+  Reparto,     // LBL_cReparto: LBL_REPARTO
+  Macchina,    // LBL_cMacchina: LBL_MACCHINA
+  Dipendente,  // LBL_cDipendente: LBL_DIPENDENTE
+  Progetto,    // LBL_cProgetto: LBL_PROGETTO
+  Commessa,    // LBL_cCommessa: LBL_COMMESSA
+  Ordine,      // LBL_cOrdine: LBL_ORDINE
+  DataCons,    // LBL_cDataCons: LBL_DATACONS
+  DataIniLav,  // LBL_cDataIniLav: LBL_DATAINILAV
+};
+
+// The Italian caption of a pair ("Articolo", ..., "Data cons.", "Data ini.lav.").
+std::string LabelCaption(LabelPair pair);
+
+struct ResultLayout {
+  // One column per field of RSTempiVer, in field order: captions, formats
+  // and alignment from RSCampi (the caption in the user's language); the
+  // last field keeps its name and no format; IDGRUPPO and the booked
+  // triple hidden.
+  std::vector<GridColumn> columns;
+  // The pairs that show, in the order of the fields that named them, each
+  // once (article and variant share one, phase and phase sequence too).
+  std::vector<LabelPair> pairs;
+};
+
+// Throws host::Error as the record sets do (the form reports it as
+// "PreparaForm").
+ResultLayout PreparaFormLayout(const host::RecordSet& groups, const host::RecordSet& campi);
+
+// The texts of the shown pairs for the current record of `groups`: codes
+// with their descriptions, the phase with "seq." and its sequence, the order
+// with "n.", "sez.", "del" and "riga". A pair whose fields the grouping
+// lacks reads as empty.
+struct LabelText {
+  LabelPair pair;
+  std::string caption;  // in the user's language
+  std::string value;    // LBL_ART + LBL_VAR + LBL_DESCART for the article
+};
+std::vector<LabelText> LabelRowTexts(FormServices& form, host::DecodeService& decode, const host::RecordSet& groups,
+                                     const std::vector<LabelPair>& pairs);
+
+}  // namespace engine

@@ -1,0 +1,196 @@
+// The column tables and the label row of the results form, headless: the
+// grids, the print and the export read them, so they are pinned here.
+#include <gtest/gtest.h>
+
+#include "engine/comparison.h"
+#include "engine/field_lists.h"
+#include "engine/presentation/booking_columns.h"
+#include "engine/presentation/planned_columns.h"
+#include "engine/presentation/result_layout.h"
+#include "engine/tests/fake_form.h"
+#include "engine/tests/tiny_erp.h"
+
+namespace engine {
+namespace {
+
+const GridColumn& Column(const std::vector<GridColumn>& columns, const std::string& field) {
+  for (const auto& c : columns) {
+    if (c.field == field) return c;
+  }
+  throw std::runtime_error("no column " + field);
+}
+
+TEST(PlannedColumns, FiftySixInTheirOrder) {
+  const auto& columns = PlannedGridColumns();
+  ASSERT_EQ(columns.size(), 56U);
+  EXPECT_EQ(columns.front().field, "OMSPREV");
+  EXPECT_EQ(columns.front().caption, "Previsto");
+  EXPECT_EQ(columns.front().width, 1470);
+  EXPECT_EQ(columns[7].field, "GAPPERC");
+  EXPECT_EQ(columns[7].caption, "Scost. %");
+  EXPECT_EQ(columns[7].width, 855);
+  EXPECT_EQ(Column(columns, "MINPREV_MACSET").caption, "Min.prev.set.mac.");
+  EXPECT_FALSE(Column(columns, "MINPREV_MACSET").visible);
+  EXPECT_EQ(columns.back().field, "GAPPERC_MANSET");
+  EXPECT_EQ(columns.back().caption, "Sc.set.man.%");
+  for (const auto& c : columns) EXPECT_EQ(c.alignment, Alignment::Right) << c.field;
+}
+
+TEST(PlannedColumns, TheTimeUnitDecidesWhatShowsAndItsDecimals) {
+  const auto hms = PlannedGridColumnsFor(0);
+  EXPECT_TRUE(Column(hms, "OMSPREV").visible);
+  EXPECT_EQ(Column(hms, "OMSPREV").format, "");
+  EXPECT_FALSE(Column(hms, "MINPREV").visible);
+  EXPECT_FALSE(Column(hms, "SECVERS_LAV").visible);
+  EXPECT_EQ(Column(hms, "GAP_MANSET").format, "###,###,###.00");
+  EXPECT_EQ(Column(hms, "GAPPERC").format, "");
+
+  const auto hours = PlannedGridColumnsFor(1);
+  EXPECT_EQ(Column(hours, "OMSPREV").caption, "Previsto");
+  EXPECT_TRUE(Column(hours, "OMSPREV").visible);
+  EXPECT_EQ(Column(hours, "OMSPREV").format, "###,###,###.00");
+  EXPECT_EQ(Column(hours, "OMSVERS_SET").format, "###,###,###.00");
+  EXPECT_EQ(Column(hours, "OMSPREV").Shown(), "OREPREV");
+  EXPECT_EQ(Column(hours, "OMSVERS_MANSET").Shown(), "OREVERS_MANSET");
+  for (const auto& c : hours) {
+    if (c.field.rfind("MIN", 0) == 0 || c.field.rfind("SEC", 0) == 0) EXPECT_FALSE(c.visible) << c.field;
+  }
+
+  const auto minutes = PlannedGridColumnsFor(2);
+  EXPECT_TRUE(Column(minutes, "MINPREV").visible);
+  EXPECT_EQ(Column(minutes, "MINVERS_SET").format, "###,###,###.00");
+  EXPECT_EQ(Column(minutes, "MINPREV_MACLAV").format, "");
+  EXPECT_FALSE(Column(minutes, "OMSPREV").visible);
+  EXPECT_FALSE(Column(minutes, "SECPREV").visible);
+
+  const auto seconds = PlannedGridColumnsFor(3);
+  EXPECT_TRUE(Column(seconds, "SECVERS").visible);
+  EXPECT_EQ(Column(seconds, "SECPREV_LAV").format, "###,###,###.00");
+  EXPECT_FALSE(Column(seconds, "MINPREV").visible);
+}
+
+TEST(BookingColumns, EightySevenWithTheirKindsAndFormats) {
+  const auto columns = BookingGridColumns("#,##0.000");
+  ASSERT_EQ(columns.size(), 87U);
+  for (const auto& c : columns) EXPECT_FALSE(c.field.empty());
+  EXPECT_EQ(columns.front().field, "PD44_PRGMVORE_PD31");
+  EXPECT_FALSE(columns.front().visible);
+  EXPECT_EQ(columns.back().field, "PD44_PROGRIGAP_DO30");
+  EXPECT_EQ(Column(columns, "PD44_NUMREGRIF_D030").caption, "Num.reg.fatt.progetto");  // the zero, as the form has it
+  EXPECT_EQ(Column(columns, "PD44_IMPTOT").format, "###,###,###,##0.000000");
+  EXPECT_EQ(Column(columns, "PD44_QTALAV").format, "#,##0.000");
+  EXPECT_EQ(Column(columns, "PD44_QTALAV").alignment, Alignment::Right);
+  EXPECT_EQ(Column(columns, "PD44_SOTPROG_PD14").alignment, Alignment::Left);  // a number, not in the list
+  EXPECT_TRUE(Column(columns, "VERSTOTSEC").form_text);
+  EXPECT_EQ(Column(columns, "VERSTOTSEC").caption, "hhmmss vers.");
+  EXPECT_EQ(Column(columns, "PD44_INDTIPOCOSDQR").list, ValueList::HourType);
+  EXPECT_EQ(Column(columns, "PD44_UMTEMPOMAC").list, ValueList::TimeUnit);
+  EXPECT_EQ(Column(columns, "PD44_INDORA").width, 1300);
+}
+
+TEST(BookingColumns, ValueListsCarryTheirTextNumbers) {
+  testing::FakeForm form;
+  auto lists = BuildValueLists(form);
+  ASSERT_EQ(lists.size(), 5U);
+  const auto& hours = lists[ValueList::HourType];
+  ASSERT_EQ(hours.size(), 4U);
+  EXPECT_EQ(hours.at(0), "[x42537x] Ordinario");
+  EXPECT_EQ(hours.at(1), "[x55457x] Straordinario");
+  EXPECT_EQ(hours.at(2), "[x42538x] Ordinario festivo");
+  EXPECT_EQ(hours.at(3), "[x55454x] Straord. festivo");
+  EXPECT_EQ(lists[ValueList::BookingKind].at(2), "[x74274x] Dip./Qual./Rep.");
+  EXPECT_EQ(lists[ValueList::TimeUnit].at(2), "[x42732x] Ore");
+}
+
+TEST(BookingColumns, TheExportCaptions) {
+  auto bookings = host::RecordSet::Create();
+  for (const char* name : {"PD44_DITTA_CG18", "PD44_CODDIP_PD06", "DESCRDIP", "DO31_DATACONS", "SOMETHING_ELSE"}) {
+    bookings->AppendField({name, host::FieldType::Text, 10});
+  }
+  bookings->Open();
+  const auto dictionary = BuildCaptionDictionary(bookings.get());
+  EXPECT_EQ(EtichettaCampo(dictionary, "PD44_CODDIP_PD06"), "PD44_CODDIP_PD06");
+  EXPECT_EQ(EtichettaCampo(dictionary, "DESCRDIP"), "Desc. dipendente");
+  EXPECT_EQ(EtichettaCampo(dictionary, "PD44_DITTA_CG18"), "Azienda Codice");
+  EXPECT_EQ(EtichettaCampo(dictionary, "DO31_DATACONS"), "Data consegna");
+  EXPECT_EQ(EtichettaCampo(dictionary, "SOMETHING_ELSE"), "SOMETHING_ELSE");
+  EXPECT_EQ(EtichettaCampo(dictionary, "MG87_DESCART"), "MG87_DESCART");
+  EXPECT_EQ(dictionary.size(), 79U + 2U);  // 87 columns less 8, and two extra captions
+}
+
+// A form whose texts are the module's own (no markers).
+struct PlainForm : testing::FakeForm {
+  std::string TestoLingua(std::string_view text, int32_t, int16_t) override { return std::string(text); }
+};
+
+class ResultLayoutTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<Comparison> Run(std::vector<std::string> grouping, TipoTempo unit = kOreMinutiSecondi) {
+    ComparisonRequest request;
+    request.connection = host::db::OpenConnection(testing::TinyErp(dir_));
+    request.company = "1";
+    request.unit = unit;
+    LoadFilterFields(request.query, false);
+    LoadGroupingFields(request.order);
+    request.order.SetGrouping(grouping);
+    auto run = Comparison::Make(form_, std::move(request), progress_);
+    EXPECT_FALSE(run->Failed());
+    return run;
+  }
+  testing::TempDir dir_;
+  PlainForm form_;
+  NoProgress progress_;
+};
+
+TEST_F(ResultLayoutTest, CaptionsFormatsAndTheLastFieldLeftAlone) {
+  auto run = Run({"Articolo", "Variante"}, kOreDecimali);
+  const auto& r = run->Records();
+  const ResultLayout layout = PreparaFormLayout(*r.RSTempiVer, *r.RSCampi);
+  ASSERT_EQ(layout.columns.size(), r.RSTempiVer->FieldCount());
+  EXPECT_EQ(Column(layout.columns, "PD44_CODART_MG66").caption, "Articolo");
+  EXPECT_FALSE(Column(layout.columns, "IDGRUPPO").visible);
+  const auto& hours = Column(layout.columns, "OREVERS");
+  EXPECT_FALSE(hours.visible);
+  EXPECT_EQ(hours.format, "###,###,###.00");  // two decimals under hh,hh
+  EXPECT_EQ(hours.alignment, Alignment::Right);
+  EXPECT_EQ(hours.caption, "Ore versate");
+  // The last field keeps its name, no format.
+  const auto& last = layout.columns.back();
+  EXPECT_EQ(last.caption, r.RSTempiVer->Field(r.RSTempiVer->FieldCount() - 1).name);
+  EXPECT_EQ(last.format, "");
+  // Article and variant share one pair; the fields the list shows beside
+  // the grouping (department, order code, phase) name theirs.
+  EXPECT_EQ(layout.pairs,
+            (std::vector<LabelPair>{LabelPair::Articolo, LabelPair::Reparto, LabelPair::Ordine, LabelPair::Fase}));
+}
+
+TEST_F(ResultLayoutTest, NoPairWithoutAGroupingDimension) {
+  auto run = Run({"Riga ordine"});
+  const auto& r = run->Records();
+  // "Riga ordine" names no pair; the selected fields of the list still do.
+  const ResultLayout layout = PreparaFormLayout(*r.RSTempiVer, *r.RSCampi);
+  for (const LabelPair p : layout.pairs) EXPECT_NE(p, LabelPair::DataCons);
+  auto empty = host::RecordSet::Create();
+  empty->AppendField({"NOME", host::FieldType::Text, 50});
+  empty->AppendField({"ALIAS", host::FieldType::Text, 50});
+  empty->Open();
+  EXPECT_TRUE(PreparaFormLayout(*r.RSTempiVer, *empty).pairs.empty());
+}
+
+TEST_F(ResultLayoutTest, LabelRowOfAGroup) {
+  auto run = Run({"Reparto", "Fase", "Sequenza fase"});
+  auto& r = run->Records();
+  host::DecodeService decode(run->Connection(), "1");
+  const ResultLayout layout = PreparaFormLayout(*r.RSTempiVer, *r.RSCampi);
+  r.RSTempiVer->MoveFirst();
+  r.RSTempiVer->Find("PD44_CODFASE_PD12 = 10");
+  ASSERT_FALSE(r.RSTempiVer->Eof());
+  const auto texts = LabelRowTexts(form_, decode, *r.RSTempiVer, {LabelPair::Reparto, LabelPair::Fase});
+  ASSERT_EQ(texts.size(), 2U);
+  EXPECT_EQ(texts[0].caption, "Reparto");
+  EXPECT_EQ(texts[0].value, "R01 Taglio");
+  EXPECT_EQ(texts[1].value, "10 Taglio barre seq. 10");
+}
+
+}  // namespace
+}  // namespace engine
