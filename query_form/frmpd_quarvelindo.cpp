@@ -26,6 +26,7 @@
 #include "host/db/connection_string.h"
 #include "host/qt/dialog_presenter.h"
 #include "host/qt/progress_bar.h"
+#include "host/qt/user_settings.h"
 #include "query_form/bar_progress.h"
 #include "query_form/condition_model.h"
 #include "query_form/grouping_model.h"
@@ -39,16 +40,6 @@ namespace {
 
 constexpr const char* kModule = "FRMPD_QUARVELINDO";
 constexpr int16_t kLookupFrom = 5;  // the side of a look-up on the from-value
-
-QString& SettingsFile() {
-  static QString file;
-  return file;
-}
-
-std::unique_ptr<QSettings> OpenSettings() {
-  if (!SettingsFile().isEmpty()) return std::make_unique<QSettings>(SettingsFile(), QSettings::IniFormat);
-  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "quarvelindo", "quarvelindo");
-}
 
 // The editor of a condition cell: a line limited to the field's length.
 class ConditionDelegate : public QStyledItemDelegate {
@@ -100,7 +91,7 @@ class ConditionKeys : public QObject {
 
 }  // namespace
 
-void FRMPD_QUARVELINDO::SetSettingsFile(const QString& path) { SettingsFile() = path; }
+void FRMPD_QUARVELINDO::SetSettingsFile(const QString& path) { host::qt::SetUserSettingsFile(path); }
 
 std::shared_ptr<FRMPD_QUARVELINDO> FRMPD_QUARVELINDO::Create() { return std::make_shared<FRMPD_QUARVELINDO>(); }
 
@@ -807,7 +798,7 @@ std::string FRMPD_QUARVELINDO::RememberKey() const {
 }
 
 void FRMPD_QUARVELINDO::SaveRemembered() {
-  auto settings = OpenSettings();
+  auto settings = host::qt::UserSettings();
   const QString key = QString::fromStdString(RememberKey());
   settings->setValue(key + "/conditions", QString::fromStdString(query_.SaveState()));
   settings->setValue(key + "/grouping", QString::fromStdString(order_.SaveState()));
@@ -817,7 +808,7 @@ void FRMPD_QUARVELINDO::SaveRemembered() {
 }
 
 void FRMPD_QUARVELINDO::RestoreRemembered() {
-  auto settings = OpenSettings();
+  auto settings = host::qt::UserSettings();
   const QString key = QString::fromStdString(RememberKey());
   if (!settings->contains(key + "/conditions")) return;
   query_.RestoreState(settings->value(key + "/conditions").toString().toStdString());

@@ -13,6 +13,11 @@ CategoryModel::CategoryModel(int16_t unit, Translate translate, QObject* parent)
     : QAbstractTableModel(parent), unit_(unit), translate_(std::move(translate)) {
   rows_.resize(engine::kCategoryNames.size());
   negative_.resize(engine::kCategoryNames.size());
+  seconds_.resize(engine::kCategoryNames.size());
+}
+
+std::pair<double, double> CategoryModel::Seconds(int row) const {
+  return row >= 0 && row < rowCount() ? seconds_[static_cast<size_t>(row)] : std::pair<double, double>{};
 }
 
 void CategoryModel::Load(const host::RecordSet* prev) {
@@ -20,6 +25,7 @@ void CategoryModel::Load(const host::RecordSet* prev) {
   for (size_t i = 0; i < engine::kCategoryNames.size(); ++i) {
     rows_[i] = {};
     negative_[i] = false;
+    seconds_[i] = {};
     if (prev == nullptr || prev->Bof() || prev->Eof()) continue;
     try {
       const auto c = engine::SecondsOf(*prev, {engine::kCategoryNames[i].suffix}, unit_);
@@ -28,6 +34,7 @@ void CategoryModel::Load(const host::RecordSet* prev) {
                   QString::fromStdString(engine::GapText(c.planned, c.booked, unit_)),
                   QString::fromStdString(engine::GapPercentText(c.planned, c.booked))};
       negative_[i] = c.booked.ToDecimal() < c.planned.ToDecimal();
+      seconds_[i] = {c.planned.ToDecimal().ToDouble(), c.booked.ToDecimal().ToDouble()};
     } catch (const host::Error&) {
       // A record without the category's fields shows empty cells.
     }

@@ -25,12 +25,15 @@ class CategoryModel : public QAbstractTableModel {
   [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   // The text of a cell (row: category, column: planned, booked, gap, gap %).
   [[nodiscard]] QString Text(int row, int column) const;
+  // The planned and booked seconds of a category (row), 0 when not loaded.
+  [[nodiscard]] std::pair<double, double> Seconds(int row) const;
 
  private:
   int16_t unit_;
   Translate translate_;
   std::vector<std::array<QString, 4>> rows_;
   std::vector<bool> negative_;
+  std::vector<std::pair<double, double>> seconds_;
 };
 
 }  // namespace results_form

@@ -8,13 +8,20 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include "engine/oms.h"
+#include "engine/presentation/booking_texts.h"
+#include "engine/presentation/planned_columns.h"
 #include "engine/value_helpers.h"
 #include "host/qt/dialog_presenter.h"
+#include "host/qt/user_settings.h"
 #include "results_form/category_model.h"
+#include "results_form/grid_columns.h"
+#include "results_form/grid_definition.h"
+#include "results_form/group_chart.h"
 #include "results_form/recordset_model.h"
 
 namespace results_form {
@@ -26,16 +33,18 @@ QTableView* NewGrid(const char* name, QWidget* parent) {
   auto* grid = new QTableView(parent);
   grid->setObjectName(name);
   grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-  grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
   grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid->setAlternatingRowColors(true);
   grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+  grid->verticalHeader()->hide();
   grid->horizontalHeader()->setHighlightSections(false);
   return grid;
 }
 
-QGroupBox* Framed(const QString& title, QWidget* content, QWidget* parent) {
+QGroupBox* Framed(const char* name, const QString& title, QWidget* content, QWidget* parent) {
   auto* box = new QGroupBox(title, parent);
+  box->setObjectName(name);
   auto* layout = new QVBoxLayout(box);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(content);
@@ -49,7 +58,7 @@ FRMPD_MAVANZORDLAV::FRMPD_MAVANZORDLAV() {
 }
 
 FRMPD_MAVANZORDLAV::~FRMPD_MAVANZORDLAV() {
-  if (RSTempiVer && subscription_ != 0) RSTempiVer->Unsubscribe(subscription_);
+  if (subscribed_ && subscription_ != 0) subscribed_->Unsubscribe(subscription_);
   window_.reset();
   component::WriteTrace(identity_, "TER", kModule);  // Form_Terminate
 }
@@ -77,17 +86,24 @@ int32_t FRMPD_MAVANZORDLAV::MsgBoxLingua(std::string_view text, int32_t number, 
 }
 
 void FRMPD_MAVANZORDLAV::GestioneErrore(std::string_view procedure, const host::Error& error) {
-  QApplication::restoreOverrideCursor();
+  while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
   auto log = GclsLog ? GclsLog : std::make_shared<host::LogObject>(std::make_shared<host::qt::DialogPresenter>());
   log->TakeError(error);
   if (GconConnect) log->TakeConnectionErrors(GconConnect->Errors());
   log->Report("quarvelindo", Caption(), std::string(procedure), engine::kMbErrorReportStyle);
 }
 
+QString FRMPD_MAVANZORDLAV::LayoutKey(const char* grid) const {
+  return QString("%1.%2%3").arg(kModule, grid).arg(TipoTempo);
+}
+
 void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   window_ = std::make_unique<host::qt::FormWindow>(kModule);
   QWidget* w = window_->Widget();
-  w->setWindowTitle(Tr("Tempi di lavorazione") + " " + Tr("per") + " " + QString::fromStdString(DescrizioneGruppo));
+  // Form_Load: "Tempi di lavorazione" per the grouping.
+  QString caption = Tr("Tempi di lavorazione");
+  if (!DescrizioneGruppo.empty()) caption += " " + Tr("per") + " " + QString::fromStdString(DescrizioneGruppo);
+  w->setWindowTitle(caption);
   window_->query_unload = [this](int16_t& cancel, int16_t mode) { Form_QueryUnload(cancel, mode); };
   window_->unload = [this] { Form_Unload(); };
   window_->activate = [this] { Form_Activate(); };
@@ -107,29 +123,65 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   buttons->addStretch();
   buttons->addWidget(cmd_exit_);
   layout->addLayout(buttons);
-  label_row_ = new QLabel(w);
-  label_row_->setObjectName("LBL_GRUPPO");
-  label_row_->setTextFormat(Qt::PlainText);
-  label_row_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  QFont bold = label_row_->font();
-  bold.setBold(true);
-  label_row_->setFont(bold);
+
+  // The label row: a caption and a framed value per grouping dimension.
+  label_row_ = new QWidget(w);
+  label_row_->setObjectName("LabelRow");
+  auto* labels = new QHBoxLayout(label_row_);
+  labels->setContentsMargins(0, 0, 0, 0);
+  const char* const kNames[] = {"Articolo", "Fase",     "Reparto", "Macchina", "Dipendente",
+                                "Progetto", "Commessa", "Ordine",  "DataCons", "DataIniLav"};
+  for (int i = 0; i < 10; ++i) {
+    const auto pair = static_cast<engine::LabelPair>(i);
+    auto* caption_label = new QLabel(Tr(engine::LabelCaption(pair)), label_row_);
+    caption_label->setObjectName(QString("LBL_c") + kNames[i]);
+    auto* value = new QLabel(label_row_);
+    value->setObjectName(QString("LBL_") + kNames[i]);
+    value->setFrameShape(QFrame::StyledPanel);
+    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    caption_label->hide();
+    value->hide();
+    labels->addWidget(caption_label);
+    labels->addWidget(value);
+    labels->addSpacing(16);
+    labels_.push_back({pair, {caption_label, value}});
+  }
+  labels->addStretch();
   layout->addWidget(label_row_);
 
   grd_vers_ = NewGrid("GRD_VERS", w);
   grd_prev_ = NewGrid("GRD_Prev", w);
+  grd_prev_->setMaximumHeight(grd_prev_->fontMetrics().height() * 5);
+  grd_prev_dett_ = NewGrid("GRD_PrevDett", w);
   grd_vers_dett_ = NewGrid("GRD_VERSDett", w);
-  auto* top = new QSplitter(Qt::Vertical, w);
-  top->addWidget(Framed(Tr("Gruppi"), grd_vers_, w));
+  outer_splitter_ = new QSplitter(Qt::Vertical, w);
+  outer_splitter_->setObjectName("Splitter");
+  outer_splitter_->addWidget(Framed("WLF_Gruppi", Tr("Gruppi"), grd_vers_, w));
+  outer_splitter_->addWidget(Framed("WLF_Prev", Tr("Tempi previsti"), grd_prev_, w));
   auto* bottom = new QSplitter(Qt::Horizontal, w);
-  bottom->addWidget(Framed(Tr("Tempi previsti"), grd_prev_, w));
-  bottom->addWidget(Framed(Tr("Dettaglio versamenti"), grd_vers_dett_, w));
-  bottom->setSizes({520, 640});
-  top->addWidget(bottom);
-  layout->addWidget(top, 1);
+  auto* summary_tabs = new QTabWidget(w);
+  summary_tabs->setObjectName("SummaryTabs");
+  auto* summary = NewGrid("GRD_Riepilogo", w);
+  summary->verticalHeader()->show();
+  summary->setSelectionMode(QAbstractItemView::NoSelection);
+  categories_model_ = new CategoryModel(TipoTempo, [this](const std::string& s) { return Tr(s); }, summary);
+  summary->setModel(categories_model_);
+  summary->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  summary_tabs->addTab(summary, Tr("Gruppo corrente"));
+  chart_ = new GroupChart([this](const std::string& s) { return Tr(s); }, summary_tabs);
+  summary_tabs->addTab(chart_, Tr("Grafico"));
+  bottom->addWidget(summary_tabs);
+  auto* details = new QSplitter(Qt::Vertical, w);
+  details->addWidget(Framed("WLF_VersOre", Tr("Dettaglio versamenti"), grd_vers_dett_, w));
+  details->addWidget(grd_prev_dett_);
+  bottom->addWidget(details);
+  bottom->setSizes({420, 760});
+  outer_splitter_->addWidget(bottom);
+  outer_splitter_->setSizes({260, 90, 360});
+  layout->addWidget(outer_splitter_, 1);
   QObject::connect(cmd_exit_, &QPushButton::clicked, w, [this] { window_->Close(host::qt::FormWindow::kFromCode); });
 
-  window_->Show(frame, false, QSize(1180, 720));
+  window_->Show(frame, false, QSize(1180, 760));
   Form_Activate();
 }
 
@@ -138,57 +190,116 @@ void FRMPD_MAVANZORDLAV::Form_Activate() {
   PreparaForm();
 }
 
-// The grids' columns from RSCampi and the layouts; the first group made current.
 void FRMPD_MAVANZORDLAV::PreparaForm() {
   try {
     if (!RSTempiVer || !RSCampi) return;
-    std::vector<RecordSetModel::Column> groups;
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    auto campi = RSCampi->Clone();
-    for (campi->MoveFirst(); !campi->Eof(); campi->MoveNext()) {
-      const std::string name = host::RTrim(campi->Value("NOME").JoinedText());
-      if (name == "IDGRUPPO" || name == "OREVERS" || name == "MINVERS" || name == "SECVERS") continue;
-      if (RSTempiVer->FieldIndex(name) < 0) continue;
-      const auto type = RSTempiVer->Field(static_cast<size_t>(RSTempiVer->FieldIndex(name))).type;
-      const bool number = type != host::FieldType::Text && type != host::FieldType::Char &&
-                          type != host::FieldType::Date && type != host::FieldType::Variant;
-      groups.push_back({name, QString::fromStdString(host::RTrim(campi->Value("ALIASLINGUA").JoinedText())),
-                        number ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter, nullptr});
-    }
-    groups_model_ = new RecordSetModel(RSTempiVer, groups, grd_vers_);
+    const Translate translate = [this](const std::string& s) { return Tr(s); };
+    // GRD_VERS: the groups, with captions and formats from RSCampi.
+    const engine::ResultLayout layout = engine::PreparaFormLayout(*RSTempiVer, *RSCampi);
+    std::vector<engine::GridColumn> group_columns = layout.columns;
+    for (auto& c : group_columns) c.width = 0;  // the content decides, until the user sizes them
+    groups_model_ = new RecordSetModel(RSTempiVer, ModelColumns(group_columns, [](const std::string& s) {
+                                         return QString::fromStdString(s);  // RSCampi's captions are translated
+                                       }, nullptr), grd_vers_);
     groups_model_->Bind(grd_vers_);
     grd_vers_->resizeColumnsToContents();
-
-    categories_model_ = new CategoryModel(TipoTempo, [this](const std::string& s) { return Tr(s); }, grd_prev_);
-    grd_prev_->setModel(categories_model_);
-    grd_prev_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    grd_prev_->setSelectionMode(QAbstractItemView::NoSelection);
-
-    const auto right = Qt::AlignRight | Qt::AlignVCenter;
-    const auto left = Qt::AlignLeft | Qt::AlignVCenter;
-    std::vector<RecordSetModel::Column> bookings{
-        {"PD44_PRGMVORE_PD31", Tr("Id"), right, nullptr},
-        {"PD44_DATAREG", Tr("Data reg."), left, nullptr},
-        {"PD44_CODDIP_PD06", Tr("Dipendente"), left, nullptr},
-        {"DESCRDIP", Tr("Desc. dipendente"), left, nullptr},
-        {"PD44_MACCHINA_PD08", Tr("Macchina"), left, nullptr},
-        {"PD44_CODFASE_PD12", Tr("Fase"), right, nullptr},
-        {"PD44_INDORA", Tr("Tipo ore"), right, nullptr},
-        {"PD44_QTALAV", Tr("Quantità"), right, nullptr},
-        {"VERSTOTSEC", Tr("Tempo versato"), right,
-         [](const host::Variant& v) { return QString::fromStdString(engine::FormattaOMS(v)); }}};
-    if (RSTempiVerDett) {
-      bookings_model_ = new RecordSetModel(RSTempiVerDett, bookings, grd_vers_dett_);
-      bookings_model_->Bind(grd_vers_dett_);
+    definitions_["GRD_VERS"] = new GridDefinition(grd_vers_, groups_model_, LayoutKey("GRD_VERS"), translate);
+    // The label pairs of the grouping dimensions.
+    pairs_ = layout.pairs;
+    for (auto& [pair, widgets] : labels_) {
+      const bool shown = std::find(pairs_.begin(), pairs_.end(), pair) != pairs_.end();
+      widgets.first->setVisible(shown);
+      widgets.second->setVisible(shown);
     }
-
+    InitQGrid();
+    CaricaQGridVERSDett();
     // Every move of the groups shows the group: its bookings and totals.
+    subscribed_ = RSTempiVer;
     subscription_ = RSTempiVer->Subscribe([this](host::RecordSet&) { TempiPreventivi(); });
     window_->prepared = true;
     RSTempiVer->MoveFirst();
     grd_vers_->setFocus();
   } catch (...) {
     engine::ReportCurrentError(*this, "PreparaForm");
+  }
+}
+
+void FRMPD_MAVANZORDLAV::InitQGrid() {
+  try {
+    const Translate translate = [this](const std::string& s) { return Tr(s); };
+    const auto columns = ModelColumns(engine::PlannedGridColumnsFor(TipoTempo), translate, nullptr);
+    if (RSTempiPrev) {
+      prev_model_ = new RecordSetModel(RSTempiPrev, columns, grd_prev_);
+      prev_model_->Bind(grd_prev_);
+      definitions_["GRD_Prev"] = new GridDefinition(grd_prev_, prev_model_, LayoutKey("GRD_Prev"), translate);
+    }
+    if (RSTempiPrevDett) {
+      prev_dett_model_ = new RecordSetModel(RSTempiPrevDett, columns, grd_prev_dett_);
+      prev_dett_model_->Bind(grd_prev_dett_);
+      definitions_["GRD_PrevDett"] =
+          new GridDefinition(grd_prev_dett_, prev_dett_model_, LayoutKey("GRD_PrevDett"), translate);
+    }
+  } catch (...) {
+    engine::ReportCurrentError(*this, "InitQGrid");
+  }
+}
+
+void FRMPD_MAVANZORDLAV::CaricaQGridVERSDett() {
+  try {
+    if (!RSTempiVerDett) return;
+    const Translate translate = [this](const std::string& s) { return Tr(s); };
+    const auto lists = engine::BuildValueLists(*this);
+    dizionario_etichette_ = engine::BuildCaptionDictionary(RSTempiVerDett.get());
+    if (Run) booking_texts_ = std::make_unique<engine::BookingTexts>(Run->Connection(), PvarCodDitta, PclsDecodeDb);
+    auto columns = ModelColumns(engine::BookingGridColumns(), translate, &lists);
+    engine::BookingTexts* texts = booking_texts_.get();
+    for (auto& c : columns) {
+      if (c.field == "VERSTOTSEC") {
+        c.text = [](const host::Variant& v) { return QString::fromStdString(engine::FormattaOMS(v)); };
+      } else if (c.field == "PD12_DESCR" && texts != nullptr) {
+        // The order's own description of the phase, read when the row is painted.
+        c.row_text = [texts](const host::RecordSet& rs, size_t position, const host::Variant& v) {
+          const QString current = CellText(v);
+          if (current.trimmed().isEmpty()) return current;
+          const auto field = [&](const char* name) {
+            const int i = rs.FieldIndex(name);
+            return i < 0 ? host::Variant() : rs.ValueAt(position, static_cast<size_t>(i));
+          };
+          return QString::fromStdString(texts->DescrizioneFase(field("PD44_NUMREG_CO99"), field("PD44_PROGRIGA_DO30"),
+                                                               field("PD44_CODFASE_PD12"), current.toStdString()));
+        };
+      } else if (c.field == "PD44_COSTOFORN_PD05_D" && texts != nullptr) {
+        c.row_text = [texts](const host::RecordSet& rs, size_t position, const host::Variant& v) {
+          const QString code = CellText(v);
+          if (code.isEmpty()) return code;
+          const auto field = [&](const char* name) {
+            const int i = rs.FieldIndex(name);
+            return i < 0 ? host::Variant() : rs.ValueAt(position, static_cast<size_t>(i));
+          };
+          return QString::fromStdString(
+              texts->CostoFornitore(code.toStdString(), field("PD44_CLIFOR_CG44"), field("PD44_UMSIGLA_CG0C")));
+        };
+      }
+    }
+    bookings_model_ = new RecordSetModel(RSTempiVerDett, columns, grd_vers_dett_);
+    bookings_model_->Bind(grd_vers_dett_);
+    definitions_["GRD_VERSDett"] =
+        new GridDefinition(grd_vers_dett_, bookings_model_, LayoutKey("GRD_VERSDett"), translate);
+    // The selected booking's planned phases.
+    QObject::connect(grd_vers_dett_->selectionModel(), &QItemSelectionModel::currentRowChanged, grd_vers_dett_,
+                     [this] { BookingRowChanged(); });
+  } catch (...) {
+    engine::ReportCurrentError(*this, "CaricaQGridVERSDett");
+  }
+}
+
+void FRMPD_MAVANZORDLAV::BookingRowChanged() {
+  try {
+    if (!RSTempiPrevDett || !RSTempiVerDett || RSTempiVerDett->Bof() || RSTempiVerDett->Eof()) return;
+    RSTempiPrevDett->SetFilter("IDVERS = " +
+                               engine::ValoreNumerico(RSTempiVerDett->Value("PD44_PRGMVORE_PD31")).ToText());
+  } catch (const host::Error&) {
+    // The grid's events clear their errors: the planned phases stay as they were.
   }
 }
 
@@ -200,30 +311,44 @@ void FRMPD_MAVANZORDLAV::TempiPreventivi() {
   Run->Relay().Attach(*this);
   Run->Totals().TempiPreventivi();
   groups_computed_ = Run->Totals().GroupsComputed();
-  if (bookings_model_) bookings_model_->Refresh();
-  if (grd_vers_dett_ && bookings_model_ && groups_computed_ > 0) grd_vers_dett_->resizeColumnsToContents();
   categories_model_->Load(RSTempiPrev.get());
+  chart_->Load(*categories_model_);
   FillLabelRow();
+  BookingRowChanged();
   QApplication::restoreOverrideCursor();
   in_move_ = false;
 }
 
 void FRMPD_MAVANZORDLAV::FillLabelRow() {
-  QString text;
+  if (PclsDecodeDb == nullptr) return;
   try {
-    auto campi = RSCampi->Clone();
-    for (const std::string& name : Run->GroupingColumns()) {
-      campi->MoveFirst();
-      campi->Find("NOME = '" + host::ReplaceAll(name, "'", "''") + "'");
-      const QString caption =
-          campi->Eof() ? QString::fromStdString(name)
-                       : QString::fromStdString(host::RTrim(campi->Value("ALIASLINGUA").JoinedText()));
-      text += (text.isEmpty() ? "" : "    ") + caption + ": " + CellText(RSTempiVer->Value(name));
+    for (const auto& text : engine::LabelRowTexts(*this, *PclsDecodeDb, *RSTempiVer, pairs_)) {
+      for (auto& [pair, widgets] : labels_) {
+        if (pair == text.pair) widgets.second->setText(QString::fromStdString(text.value));
+      }
     }
-  } catch (const host::Error&) {
-    // A label row without a value reads as empty.
+  } catch (...) {
+    engine::ReportCurrentError(*this, "TempiPreventivi");
   }
-  label_row_->setText(text);
+}
+
+QString FRMPD_MAVANZORDLAV::LabelRowText() const {
+  QStringList parts;
+  for (const auto& [pair, widgets] : labels_) {
+    if (!widgets.first->isHidden()) parts << widgets.first->text() + ": " + widgets.second->text();
+  }
+  return parts.join("    ");
+}
+
+GridDefinition* FRMPD_MAVANZORDLAV::Definition(const QString& grid) const {
+  auto it = definitions_.find(grid);
+  return it == definitions_.end() ? nullptr : it->second;
+}
+
+int64_t FRMPD_MAVANZORDLAV::DetailQueries() const { return booking_texts_ ? booking_texts_->Queries() : 0; }
+
+std::string FRMPD_MAVANZORDLAV::EtichettaCampo(const std::string& field) const {
+  return engine::EtichettaCampo(dizionario_etichette_, field);
 }
 
 void FRMPD_MAVANZORDLAV::Unload() {
@@ -240,15 +365,18 @@ void FRMPD_MAVANZORDLAV::Form_QueryUnload(int16_t& cancel, int16_t unload_mode) 
 }
 
 void FRMPD_MAVANZORDLAV::Form_Unload() {
-  if (RSTempiVer && subscription_ != 0) RSTempiVer->Unsubscribe(subscription_);
+  if (subscribed_ && subscription_ != 0) subscribed_->Unsubscribe(subscription_);
   subscription_ = 0;
+  subscribed_.reset();
+  for (auto& [name, definition] : definitions_) definition->Save();
+  definitions_.clear();
   // The grids let go of the record sets before the form does.
-  if (grd_vers_) grd_vers_->setModel(nullptr);
-  if (grd_vers_dett_) grd_vers_dett_->setModel(nullptr);
-  delete groups_model_;
-  delete bookings_model_;
-  groups_model_ = nullptr;
-  bookings_model_ = nullptr;
+  for (QTableView* grid : {grd_vers_, grd_prev_, grd_prev_dett_, grd_vers_dett_}) {
+    if (grid != nullptr) grid->setModel(nullptr);
+  }
+  for (RecordSetModel* model : {groups_model_, bookings_model_, prev_model_, prev_dett_model_}) delete model;
+  groups_model_ = bookings_model_ = prev_model_ = prev_dett_model_ = nullptr;
+  booking_texts_.reset();
 }
 
 }  // namespace results_form

@@ -21,15 +21,26 @@
 #include "host/qt/form_window.h"
 #include "host/services/decode_service.h"
 #include "host/services/lookup_service.h"
+#include "engine/presentation/booking_columns.h"
+#include "engine/presentation/result_layout.h"
+#include <map>
+#include <vector>
 
 class QLabel;
 class QPushButton;
+class QSplitter;
 class QTableView;
+
+namespace engine {
+class BookingTexts;
+}
 
 namespace results_form {
 
 class RecordSetModel;
 class CategoryModel;
+class GridDefinition;
+class GroupChart;
 
 class FRMPD_MAVANZORDLAV : public component::FormPort, public engine::FormServices {
  public:
@@ -83,9 +94,18 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public engine::FormServic
   [[nodiscard]] QTableView* GRD_VERS() const { return grd_vers_; }
   [[nodiscard]] QTableView* GRD_Prev() const { return grd_prev_; }
   [[nodiscard]] QTableView* GRD_VERSDett() const { return grd_vers_dett_; }
-  [[nodiscard]] QLabel* LabelRow() const { return label_row_; }
+  [[nodiscard]] QTableView* GRD_PrevDett() const { return grd_prev_dett_; }
+  [[nodiscard]] CategoryModel* Summary() const { return categories_model_; }
+  [[nodiscard]] GroupChart* Chart() const { return chart_; }
+  // The label row as it reads ("Reparto: R01 Taglio    Fase: 10 ...").
+  [[nodiscard]] QString LabelRowText() const;
+  [[nodiscard]] GridDefinition* Definition(const QString& grid) const;
+  // The booking detail texts read so far (phase descriptions, supplier costs).
+  [[nodiscard]] int64_t DetailQueries() const;
   // Groups whose totals were computed (a revisit computes nothing).
   [[nodiscard]] int64_t GroupsComputed() const { return groups_computed_; }
+  // The export's caption of a booking field (the dictionary's, else the name).
+  [[nodiscard]] std::string EtichettaCampo(const std::string& field) const;
 
  private:
   void Form_Activate();
@@ -93,21 +113,36 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public engine::FormServic
   void Form_QueryUnload(int16_t& cancel, int16_t unload_mode);
   void Form_Unload();
   void FillLabelRow();
+  void CaricaQGridVERSDett();
+  void InitQGrid();
+  void BookingRowChanged();
   QString Tr(const std::string& italian);
+  QString LayoutKey(const char* grid) const;
 
   component::InstanceIdentity identity_;
   std::unique_ptr<component::MultiLanguage> standalone_;
   std::unique_ptr<host::qt::FormWindow> window_;
   host::PlainDateService dates_;
   host::PlainNumberService numbers_;
-  QLabel* label_row_ = nullptr;
+  QWidget* label_row_ = nullptr;
+  std::vector<std::pair<engine::LabelPair, std::pair<QLabel*, QLabel*>>> labels_;
+  std::vector<engine::LabelPair> pairs_;
   QTableView* grd_vers_ = nullptr;
   QTableView* grd_prev_ = nullptr;
+  QTableView* grd_prev_dett_ = nullptr;
   QTableView* grd_vers_dett_ = nullptr;
+  QSplitter* outer_splitter_ = nullptr;
   QPushButton* cmd_exit_ = nullptr;
   RecordSetModel* groups_model_ = nullptr;
   RecordSetModel* bookings_model_ = nullptr;
+  RecordSetModel* prev_model_ = nullptr;
+  RecordSetModel* prev_dett_model_ = nullptr;
   CategoryModel* categories_model_ = nullptr;
+  GroupChart* chart_ = nullptr;
+  std::map<QString, GridDefinition*> definitions_;
+  std::unique_ptr<engine::BookingTexts> booking_texts_;
+  engine::DizionarioEtichette dizionario_etichette_;
+  host::RecordSetPtr subscribed_;
   int subscription_ = 0;
   bool in_move_ = false;
   int64_t groups_computed_ = 0;

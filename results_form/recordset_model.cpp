@@ -1,8 +1,12 @@
 #include "results_form/recordset_model.h"
 
-#include "host/value/error.h"
 #include <QAbstractItemView>
+#include <QFontDatabase>
 #include <QItemSelectionModel>
+#include <algorithm>
+#include <numeric>
+
+#include "host/value/error.h"
 
 namespace results_form {
 
@@ -23,7 +27,9 @@ QString CellText(const host::Variant& value) {
 
 RecordSetModel::RecordSetModel(host::RecordSetPtr records, std::vector<Column> columns, QObject* parent)
     : QAbstractTableModel(parent), records_(std::move(records)), columns_(std::move(columns)) {
-  for (const auto& c : columns_) fields_.push_back(records_ ? records_->FieldIndex(c.field) : -1);
+  for (const auto& c : columns_) {
+    fields_.push_back(records_ ? records_->FieldIndex(c.shown.empty() ? c.field : c.shown) : -1);
+  }
   if (records_) {
     filter_ = records_->Filter();
     count_ = records_->RecordCount();
@@ -41,7 +47,7 @@ void RecordSetModel::Bind(QAbstractItemView* view) {
   QObject::connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                    [this](const QModelIndex& current) {
                      if (syncing_ || !current.isValid() || !records_) return;
-                     const auto position = static_cast<int64_t>(current.row()) + 1;
+                     const auto position = static_cast<int64_t>(PositionOf(current.row())) + 1;
                      if (records_->AbsolutePosition() == position) return;
                      syncing_ = true;
                      try {
@@ -54,10 +60,21 @@ void RecordSetModel::Bind(QAbstractItemView* view) {
   SelectCurrent();
 }
 
+size_t RecordSetModel::PositionOf(int row) const {
+  return order_.empty() ? static_cast<size_t>(row) : order_[static_cast<size_t>(row)];
+}
+
+int RecordSetModel::RowOfPosition(size_t position) const {
+  if (order_.empty()) return static_cast<int>(position);
+  const auto it = std::find(order_.begin(), order_.end(), static_cast<uint32_t>(position));
+  return it == order_.end() ? -1 : static_cast<int>(it - order_.begin());
+}
+
 void RecordSetModel::Refresh() {
   beginResetModel();
   filter_ = records_ ? records_->Filter() : std::string();
-  count_ = records_ ? records_->RecordCount() : 0;
+  count_ = records_ && records_->IsOpen() ? records_->RecordCount() : 0;
+  Resort();
   endResetModel();
   SelectCurrent();
 }
@@ -72,15 +89,23 @@ void RecordSetModel::OnMoveComplete() {
 }
 
 void RecordSetModel::SelectCurrent() {
-  if (!view_ || !records_ || syncing_) return;
+  if (!view_ || !records_ || syncing_ || view_->selectionModel() == nullptr) return;
   const int64_t position = records_->AbsolutePosition();
   if (position < 1) return;
-  const QModelIndex target = index(static_cast<int>(position - 1), 0);
-  if (view_->selectionModel()->currentIndex().row() == target.row()) return;
+  const int row = RowOfPosition(static_cast<size_t>(position - 1));
+  if (row < 0 || view_->selectionModel()->currentIndex().row() == row) return;
   syncing_ = true;
+  const QModelIndex target = index(row, std::max(0, view_->selectionModel()->currentIndex().column()));
   view_->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   view_->scrollTo(target);
   syncing_ = false;
+}
+
+host::Variant RecordSetModel::ValueAt(int row, int column) const {
+  if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return {};
+  const int field = fields_[static_cast<size_t>(column)];
+  if (field < 0) return {};
+  return records_->ValueAt(PositionOf(row), static_cast<size_t>(field));
 }
 
 int RecordSetModel::rowCount(const QModelIndex& parent) const {
@@ -96,10 +121,9 @@ QVariant RecordSetModel::data(const QModelIndex& index, int role) const {
   const auto& column = columns_[static_cast<size_t>(index.column())];
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(column.alignment);
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
-  const int field = fields_[static_cast<size_t>(index.column())];
-  if (field < 0) return {};
   try {
-    const host::Variant value = records_->ValueAt(static_cast<size_t>(index.row()), static_cast<size_t>(field));
+    const host::Variant value = ValueAt(index.row(), index.column());
+    if (column.row_text) return column.row_text(*records_, PositionOf(index.row()), value);
     return column.text ? column.text(value) : CellText(value);
   } catch (const host::Error&) {
     return {};
@@ -110,7 +134,45 @@ QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, in
   if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
   if (role == Qt::DisplayRole) return columns_[static_cast<size_t>(section)].caption;
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(columns_[static_cast<size_t>(section)].alignment);
+  if (role == Qt::ToolTipRole) return QString::fromStdString(columns_[static_cast<size_t>(section)].field);
   return {};
+}
+
+void RecordSetModel::sort(int column, Qt::SortOrder order) {
+  beginResetModel();
+  sort_column_ = column;
+  sort_order_ = order;
+  Resort();
+  endResetModel();
+  SelectCurrent();
+}
+
+// Sorts positions by the column's values: Null first, numbers as numbers,
+// dates as dates, texts as texts; equal values keep the record set's order.
+void RecordSetModel::Resort() {
+  order_.clear();
+  if (sort_column_ < 0 || sort_column_ >= columnCount() || !records_ || count_ == 0) return;
+  const int field = fields_[static_cast<size_t>(sort_column_)];
+  if (field < 0) return;
+  order_.resize(count_);
+  std::iota(order_.begin(), order_.end(), 0U);
+  std::vector<host::Variant> keys(count_);
+  for (size_t p = 0; p < count_; ++p) keys[p] = records_->ValueAt(p, static_cast<size_t>(field));
+  const auto less = [&keys](uint32_t a, uint32_t b) {
+    const host::Variant& x = keys[a];
+    const host::Variant& y = keys[b];
+    const bool xn = x.IsNull() || x.IsEmpty();
+    const bool yn = y.IsNull() || y.IsEmpty();
+    if (xn || yn) return xn && !yn;
+    if (x.IsNumber() && y.IsNumber()) return host::CompareNumbers(x, y) < 0;
+    if (x.IsDate() && y.IsDate()) return x.Date().Seconds() < y.Date().Seconds();
+    return x.JoinedText() < y.JoinedText();
+  };
+  if (sort_order_ == Qt::AscendingOrder) {
+    std::stable_sort(order_.begin(), order_.end(), less);
+  } else {
+    std::stable_sort(order_.begin(), order_.end(), [&less](uint32_t a, uint32_t b) { return less(b, a); });
+  }
 }
 
 }  // namespace results_form

@@ -1,12 +1,14 @@
 // A grid's model over one of our record sets: no copy of the rows. The rows
-// are the record set's records through its current filter; a change of
-// filter resets the view once; the grid's current row and the record set's
-// cursor move together both ways (a move that the record set makes, even
-// from inside another record set's MoveComplete, selects the row; a row
-// chosen in the grid moves the record set).
+// are the record set's records through its current filter (sorted, when the
+// user sorts, through a permutation of positions); a change of filter resets
+// the view once; the grid's current row and the record set's cursor move
+// together both ways (a move that the record set makes, even from inside
+// another record set's MoveComplete, selects the row; a row chosen in the
+// grid moves the record set).
 //
-// Columns are given by field name with a caption and a text function, so
-// that the formats live with the column tables, not in the model.
+// Columns come from the column tables (engine/presentation): the caption,
+// the alignment and a text function made once from the column's format,
+// value list or the form's own text.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -24,11 +26,17 @@ namespace results_form {
 class RecordSetModel : public QAbstractTableModel {
  public:
   struct Column {
-    std::string field;  // the record set's field
+    std::string field;  // the record set's field (the key of layouts and captions)
     QString caption;
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     // The cell's text from its value (null: the value as text).
     std::function<QString(const host::Variant&)> text;
+    bool visible = true;
+    int width = 0;  // pixels; 0: as the view decides
+    std::string shown;  // the field whose value shows, when not `field`
+    // The cell's text from its row (texts read from other fields or the
+    // database); given the record set, the position and the cell's value.
+    std::function<QString(const host::RecordSet&, size_t, const host::Variant&)> row_text;
   };
 
   RecordSetModel(host::RecordSetPtr records, std::vector<Column> columns, QObject* parent = nullptr);
@@ -40,24 +48,34 @@ class RecordSetModel : public QAbstractTableModel {
   [[nodiscard]] const std::vector<Column>& Columns() const { return columns_; }
   // Re-reads the filter (after the record set was filtered while detached).
   void Refresh();
+  // The record set's 0-based position of a view row.
+  [[nodiscard]] size_t PositionOf(int row) const;
+  // The value under a cell (for the copy and the tests).
+  [[nodiscard]] host::Variant ValueAt(int row, int column) const;
 
   [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
   [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
   [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
   [[nodiscard]] QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  void sort(int column, Qt::SortOrder order) override;
 
  private:
   void OnMoveComplete();
   void SelectCurrent();
+  void Resort();
+  [[nodiscard]] int RowOfPosition(size_t position) const;
 
   host::RecordSetPtr records_;
   std::vector<Column> columns_;
-  std::vector<int> fields_;  // field index of each column (-1: none)
+  std::vector<int> fields_;  // field index of each column's shown value (-1: none)
   std::string filter_;
   size_t count_ = 0;
   int subscription_ = 0;
   QPointer<QAbstractItemView> view_;
   bool syncing_ = false;
+  int sort_column_ = -1;
+  Qt::SortOrder sort_order_ = Qt::AscendingOrder;
+  std::vector<uint32_t> order_;  // view row → position, when sorted
 };
 
 // The text of a value as the grids show it: numbers without trailing

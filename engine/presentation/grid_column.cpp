@@ -15,4 +15,46 @@ int FormatDecimals(std::string_view pattern) {
   return decimals;
 }
 
+std::string FormatNumber(const host::Decimal& value, std::string_view pattern, char group, char point) {
+  int shown = 0;    // '0' after the point
+  int allowed = 0;  // '0' and '#' after the point
+  const size_t dot = pattern.rfind('.');
+  if (dot != std::string_view::npos) {
+    for (size_t i = dot + 1; i < pattern.size(); ++i) {
+      if (pattern[i] == '0') ++shown;
+      if (pattern[i] == '0' || pattern[i] == '#') ++allowed;
+    }
+  }
+  const bool grouped = pattern.substr(0, dot == std::string_view::npos ? pattern.size() : dot).find(',') !=
+                       std::string_view::npos;
+  std::string text = value.Round(allowed).ToFixed(allowed);
+  // Decimals beyond the ones always shown go when they are zeros.
+  if (allowed > shown) {
+    size_t keep = text.size();
+    int dropped = 0;
+    while (dropped < allowed - shown && text[keep - 1] == '0') {
+      --keep;
+      ++dropped;
+    }
+    text.resize(keep);
+    if (!text.empty() && text.back() == '.') text.pop_back();
+  }
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.erase(0, 1);
+  const size_t decimals_at = text.find('.');
+  std::string whole = text.substr(0, decimals_at);
+  const std::string fraction = decimals_at == std::string::npos ? std::string() : text.substr(decimals_at + 1);
+  if (grouped) {
+    std::string with_groups;
+    for (size_t i = 0; i < whole.size(); ++i) {
+      if (i > 0 && (whole.size() - i) % 3 == 0) with_groups += group;
+      with_groups += whole[i];
+    }
+    whole = std::move(with_groups);
+  }
+  std::string out = (negative ? "-" : "") + whole;
+  if (!fraction.empty()) out += point + fraction;
+  return out;
+}
+
 }  // namespace engine

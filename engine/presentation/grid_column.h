@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "host/value/decimal.h"
+
 namespace engine {
 
 enum class ColumnKind : uint8_t {
@@ -47,6 +49,12 @@ std::string NumberFormat(int decimals);
 // The number of decimals a "###,###,###.00"-style pattern shows; -1 for an
 // empty pattern.
 int FormatDecimals(std::string_view pattern);
+
+// A number written by a "###,###,###.00"-style pattern: the '0's after the
+// point are decimals always shown, the '#'s decimals shown when not zero; a
+// ',' in the pattern groups thousands with `group`; `point` separates the
+// decimals. Rounded half away from zero, exactly.
+std::string FormatNumber(const host::Decimal& value, std::string_view pattern, char group = ',', char point = '.');
 
 // A design-unit width in pixels at 96 dots per inch.
 inline int WidthInPixels(int twips) { return twips / 15; }

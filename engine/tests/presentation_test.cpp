@@ -20,6 +20,21 @@ const GridColumn& Column(const std::vector<GridColumn>& columns, const std::stri
   throw std::runtime_error("no column " + field);
 }
 
+TEST(GridFormats, NumbersByThePatternsOfTheGrids) {
+  const auto d = [](const char* text) { return *host::Decimal::Parse(text); };
+  EXPECT_EQ(NumberFormat(2), "###,###,###.00");
+  EXPECT_EQ(NumberFormat(0), "###,###,###.");
+  EXPECT_EQ(FormatNumber(d("1234567.891"), "###,###,###.00"), "1,234,567.89");
+  EXPECT_EQ(FormatNumber(d("-0.005"), "###,###,###.00"), "-0.01");  // half away from zero
+  EXPECT_EQ(FormatNumber(d("12"), "###,###,###.00", '.', ','), "12,00");
+  EXPECT_EQ(FormatNumber(d("1500.5"), "###,###,###,##0.000000"), "1,500.500000");
+  EXPECT_EQ(FormatNumber(d("2.5"), "##,###,###,##0.00####"), "2.50");
+  EXPECT_EQ(FormatNumber(d("2.1234567"), "##,###,###,##0.00####"), "2.123457");
+  EXPECT_EQ(FormatNumber(d("999.999"), "###,###,###."), "1,000");
+  EXPECT_EQ(FormatDecimals("###,###,###.00"), 2);
+  EXPECT_EQ(FormatDecimals(""), -1);
+}
+
 TEST(PlannedColumns, FiftySixInTheirOrder) {
   const auto& columns = PlannedGridColumns();
   ASSERT_EQ(columns.size(), 56U);

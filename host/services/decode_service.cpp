@@ -84,6 +84,14 @@ int DecodeService::DecodeArticolo(const std::string& article, const std::string&
                 " AND MG87_LINGUA_MG52 = ''");
 }
 
+std::string DecodeService::SupplierCostSql(const std::string& cost_code, const std::string& supplier,
+                                           const std::string& unit) const {
+  return "SELECT PD05_COSTO1, PD05_UMSIGLA_CG0C, PD05_DATAINIVAL, PD05_DATAFINVAL FROM PD05_COSTIFORN WITH (NOLOCK) "
+         "WHERE PD05_DITTA_CG18 = " +
+         company_ + " AND PD05_CODCOSTO = " + Q(cost_code) + " AND PD05_CLIFOR_CG44 = " + N(supplier) +
+         " AND PD05_UMSIGLA_CG0C = " + Q(unit) + " ORDER BY PD05_DATAINIVAL DESC";
+}
+
 int DecodeService::DecodeDocumento(const std::string& section, const std::string& number, int16_t, int16_t) {
   return Lookup("SELECT DO11_NUMREG_CO99 FROM DO11_DOCTESTATA WITH (NOLOCK) WHERE DO11_DITTA_CG18 = " + company_ +
                 " AND DO11_SEZDOC = " + Q(section) + " AND DO11_NUMDOC = " + N(number));

@@ -28,6 +28,12 @@ class DecodeService {
   // Whether the order document of section and number exists among the kinds.
   int DecodeDocumento(const std::string& section, const std::string& number, int16_t kind1, int16_t kind2);
 
+  // The query text of the supplier cost record of a cost code, supplier and
+  // unit (its PD05_COSTO1, PD05_UMSIGLA_CG0C, PD05_DATAINIVAL and
+  // PD05_DATAFINVAL), the latest validity first.
+  [[nodiscard]] std::string SupplierCostSql(const std::string& cost_code, const std::string& supplier,
+                                            const std::string& unit) const;
+
   [[nodiscard]] const std::string& Description() const { return description_; }
   [[nodiscard]] const std::string& Surname() const { return surname_; }
   [[nodiscard]] const std::string& Name() const { return name_; }
