@@ -1,0 +1,291 @@
+// The results form as a controller reads it (offscreen), opened by a real
+// run from the query form: the grids' captions and formats, the label row,
+// the planned grids under each unit, the booking detail's texts, the saved
+// layouts, sorting and copying, and the group totals it shows against those
+// of an independent run.
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+
+#include "demo/erp_database.h"
+#include "engine/category_texts.h"
+#include "engine/comparison.h"
+#include "engine/field_lists.h"
+#include "engine/tests/fake_form.h"
+#include "engine/tests/tiny_erp.h"
+#include "query_form/tests/form_harness.h"
+#include "results_form/category_model.h"
+#include "results_form/frmpd_mavanzordlav.h"
+#include "results_form/grid_definition.h"
+#include "results_form/recordset_model.h"
+
+using query_form::FRMPD_QUARVELINDO;
+using query_form::testing::FormHarness;
+using query_form::testing::WaitForRun;
+using results_form::FRMPD_MAVANZORDLAV;
+using results_form::RecordSetModel;
+
+namespace {
+
+int ColumnOf(const QAbstractItemModel* model, const QString& caption) {
+  for (int c = 0; c < model->columnCount(); ++c) {
+    if (model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == caption) return c;
+  }
+  return -1;
+}
+
+int FieldColumn(const QTableView* view, const std::string& field) {
+  const auto* model = dynamic_cast<const RecordSetModel*>(view->model());
+  for (size_t c = 0; c < model->Columns().size(); ++c) {
+    if (model->Columns()[c].field == field) return static_cast<int>(c);
+  }
+  return -1;
+}
+
+}  // namespace
+
+class ResultsFormTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    tiny_ = engine::testing::TinyErp(dir_);
+    sqlite3* db = nullptr;
+    sqlite3_open(tiny_.c_str(), &db);
+    // A booking of 1:02:05 on article A1, and its order phase's own description.
+    engine::testing::Exec(db, R"(
+INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, PD44_CODFASE_PD12,
+  PD44_SEQFASE, PD44_CODFORNREP, PD44_MACCHINA_PD08, PD44_QTALAV, PD44_INDORA, PD44_INDTIPOCOSDQR, PD44_OREORD,
+  PD44_MINORD, PD44_SECORD) VALUES (1, 9, '2026-03-09 00:00:00', 'A1', 10, 10, 'R01', 'M1', 1, 0, 3, 1, 2, 5);
+)");
+    sqlite3_close(db);
+    demo_ = dir_.File("demo.db");
+    demo::GenerateDemoDatabase(demo_, {2000, 11});
+    FRMPD_QUARVELINDO::SetSettingsFile(QString::fromStdString(dir_.File("settings.ini")));
+  }
+
+  // Runs from the query form and answers the results form it opened.
+  std::shared_ptr<FRMPD_MAVANZORDLAV> Open(FormHarness& harness, std::shared_ptr<FRMPD_QUARVELINDO>& form,
+                                           std::vector<std::string> grouping, int unit) {
+    form = harness.Open();
+    form->KVL_ADVO().SetGrouping(grouping);
+    form->CMB_TIPOTEMPO()->setCurrentIndex(unit);
+    form->CmdDupl_Click();
+    if (!WaitForRun(*form)) return nullptr;
+    return form->FrmMod();
+  }
+
+  void theGroupedGridTakesItsCaptionsAndFormatsFromTheRun() {
+    FormHarness harness(tiny_);
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form, {"Articolo", "Variante"}, 1);
+    QVERIFY(results != nullptr);
+    QVERIFY(results->Prepared());
+    auto* grid = results->GRD_VERS();
+    QCOMPARE(grid->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Articolo"));
+    QVERIFY(grid->isColumnHidden(FieldColumn(grid, "IDGRUPPO")));
+    QVERIFY(grid->isColumnHidden(FieldColumn(grid, "OREVERS")));
+    // The last field keeps its own name as caption.
+    const int last = grid->model()->columnCount() - 1;
+    const auto* model = dynamic_cast<const RecordSetModel*>(grid->model());
+    QCOMPARE(grid->model()->headerData(last, Qt::Horizontal, Qt::DisplayRole).toString(),
+             QString::fromStdString(model->Columns().back().field));
+    // Booked hours with two decimals, right-aligned.
+    const int hours = FieldColumn(grid, "OREVERS");
+    const int a1 = 1;  // Null article first, then A1
+    // 25 + 40 + 12 minutes and 1:02:05: 139.08 minutes, 2.32 hours.
+    QCOMPARE(grid->model()->index(a1, hours).data().toString(), QString("2.32"));
+    QCOMPARE(grid->model()->index(a1, hours).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight,
+             Qt::AlignRight);
+    // The article pair shows once, for article and variant.
+    QVERIFY(!results->Window()->findChild<QLabel*>("LBL_cArticolo")->isHidden());
+    QVERIFY(results->Window()->findChild<QLabel*>("LBL_cMacchina")->isHidden());
+    form->Unload();
+  }
+
+  void hoursShowTwoDecimalsAndNoMinuteOrSecondColumns() {
+    FormHarness harness(tiny_);
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form, {"Articolo"}, 1);
+    QVERIFY(results != nullptr);
+    auto* prev = results->GRD_Prev();
+    const int planned = ColumnOf(prev->model(), "Previsto");
+    const int booked = ColumnOf(prev->model(), "Versato");
+    QVERIFY(planned >= 0 && booked >= 0);
+    QVERIFY(!prev->isColumnHidden(planned));
+    for (int c = 0; c < prev->model()->columnCount(); ++c) {
+      const auto& field = dynamic_cast<const RecordSetModel*>(prev->model())->Columns()[static_cast<size_t>(c)].field;
+      if (field.rfind("MIN", 0) == 0 || field.rfind("SEC", 0) == 0) QVERIFY2(prev->isColumnHidden(c), field.c_str());
+    }
+    // Group A1 (the current one after moving there): 4200 s planned, 4620 + 3725 s booked.
+    results->GRD_VERS()->selectRow(1);
+    QCOMPARE(prev->model()->rowCount(), 1);
+    QCOMPARE(prev->model()->index(0, planned).data().toString(), QString("1.17"));
+    QCOMPARE(prev->model()->index(0, booked).data().toString(), QString("2.32"));
+    form->Unload();
+  }
+
+  void theLabelRowReadsTheCurrentGroup() {
+    FormHarness harness(tiny_);
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form, {"Reparto", "Fase", "Sequenza fase"}, 0);
+    QVERIFY(results != nullptr);
+    auto* groups = results->GRD_VERS();
+    int row = -1;
+    for (int r = 0; r < groups->model()->rowCount(); ++r) {
+      if (groups->model()->index(r, FieldColumn(groups, "PD44_CODFASE_PD12")).data().toString() == "10") row = r;
+    }
+    QVERIFY(row >= 0);
+    groups->selectRow(row);
+    QVERIFY2(results->LabelRowText().contains("Reparto: R01 Taglio"), qPrintable(results->LabelRowText()));
+    QVERIFY2(results->LabelRowText().contains("Fase: 10 Taglio barre seq. 10"), qPrintable(results->LabelRowText()));
+    form->Unload();
+  }
+
+  void theBookingDetailShowsItsTexts() {
+    FormHarness harness(tiny_);
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form, {"Articolo"}, 0);
+    QVERIFY(results != nullptr);
+    results->GRD_VERS()->selectRow(1);  // A1: bookings 1, 2, 5 and 9
+    auto* detail = results->GRD_VERSDett();
+    QCOMPARE(detail->model()->rowCount(), 4);
+    const auto* model = dynamic_cast<const RecordSetModel*>(detail->model());
+    const int id = FieldColumn(detail, "PD44_PRGMVORE_PD31");
+    int booking9 = -1;
+    for (int r = 0; r < 4; ++r) {
+      if (model->index(r, id).data().toString() == "9") booking9 = r;
+    }
+    QVERIFY(booking9 >= 0);
+    QCOMPARE(model->index(booking9, FieldColumn(detail, "VERSTOTSEC")).data().toString(), QString("1:02:05"));
+    QCOMPARE(model->index(booking9, FieldColumn(detail, "PD44_INDTIPOCOSDQR")).data().toString(),
+             QString("Straord. festivo"));
+    QCOMPARE(model->index(booking9, FieldColumn(detail, "PD44_INDORA")).data().toString(), QString("Lavorazione"));
+    QCOMPARE(QString::fromStdString(results->EtichettaCampo("PD44_CODDIP_PD06")), QString("PD44_CODDIP_PD06"));
+    QCOMPARE(QString::fromStdString(results->EtichettaCampo("DESCRDIP")), QString("Desc. dipendente"));
+    // The selected booking's planned phases.
+    detail->selectRow(booking9);
+    QCOMPARE(results->GRD_PrevDett()->model()->rowCount(), 1);
+    form->Unload();
+  }
+
+  void aRevisitedGroupIsNotComputedAgain() {
+    FormHarness harness(tiny_);
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form, {"Articolo"}, 0);
+    QVERIFY(results != nullptr);
+    auto* groups = results->GRD_VERS();
+    groups->selectRow(1);
+    groups->selectRow(2);
+    const int64_t computed = results->GroupsComputed();
+    groups->selectRow(1);
+    groups->selectRow(2);
+    QCOMPARE(results->GroupsComputed(), computed);
+    form->Unload();
+  }
+
+  void layoutsAreKeptPerTimeUnit() {
+    for (int unit : {0, 1}) {
+      FormHarness harness(tiny_);
+      std::shared_ptr<FRMPD_QUARVELINDO> form;
+      auto results = Open(harness, form, {"Articolo"}, unit);
+      QVERIFY(results != nullptr);
+      auto* prev = results->GRD_Prev();
+      const int gap = ColumnOf(prev->model(), "Scostamento");
+      QVERIFY(!prev->isColumnHidden(gap));
+      if (unit == 0) {
+        prev->setColumnHidden(gap, true);
+        results->Definition("GRD_Prev")->Save();
+      }
+      form->Unload();
+    }
+    // Reopened: hidden under hh:mm:ss, shown under hh,hh.
+    for (int unit : {0, 1}) {
+      FormHarness harness(tiny_);
+      std::shared_ptr<FRMPD_QUARVELINDO> form;
+      auto results = Open(harness, form, {"Articolo"}, unit);
+      auto* prev = results->GRD_Prev();
+      QCOMPARE(prev->isColumnHidden(ColumnOf(prev->model(), "Scostamento")), unit == 0);
+      if (unit == 0) {
+        results->Definition("GRD_Prev")->RestoreDefault();
+        QVERIFY(!prev->isColumnHidden(ColumnOf(prev->model(), "Scostamento")));
+      }
+      form->Unload();
+    }
+  }
+
+  void sortingAndCopyingKeepTheCursorInStep() {
+    FormHarness harness(tiny_);
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form, {"Articolo"}, 0);
+    QVERIFY(results != nullptr);
+    auto* groups = results->GRD_VERS();
+    const int article = FieldColumn(groups, "PD44_CODART_MG66");
+    groups->sortByColumn(article, Qt::DescendingOrder);
+    QCOMPARE(groups->model()->index(0, article).data().toString(), QString("A2"));
+    groups->selectRow(0);
+    QCOMPARE(QString::fromStdString(results->RSTempiVer->Value("PD44_CODART_MG66").JoinedText()), QString("A2"));
+    QVERIFY(results->LabelRowText().contains("A2"));
+    // Ctrl+C: captions, then the selected row.
+    QTest::keyClick(groups, Qt::Key_C, Qt::ControlModifier);
+    const QStringList lines = QApplication::clipboard()->text().split('\n');
+    QVERIFY(lines.size() >= 2);
+    QVERIFY(lines[0].startsWith("Articolo\t"));
+    QVERIFY(lines[1].startsWith("A2\t"));
+    form->Unload();
+  }
+
+  void aCloseBeforeThePreparationIsRefused() {
+    auto results = std::make_shared<FRMPD_MAVANZORDLAV>();
+    results->Show(nullptr);  // no record sets: nothing to prepare
+    QVERIFY(!results->Prepared());
+    QVERIFY(!results->Frame()->Close(host::qt::FormWindow::kFromControlMenu));
+    QVERIFY(results->Frame()->Close(host::qt::FormWindow::kFromCode));
+  }
+
+  // Every group of a Reparto + Fase run shows the totals that a run of the
+  // command line's object computes for the same options.
+  void theGroupTotalsAreThoseOfTheRun() {
+    FormHarness harness(demo_);
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form, {"Reparto", "Fase"}, 0);
+    QVERIFY(results != nullptr);
+
+    engine::testing::FakeForm fake;
+    engine::NoProgress progress;
+    engine::ComparisonRequest request;
+    request.connection = host::db::OpenConnection(demo_);
+    request.company = "1";
+    engine::LoadFilterFields(request.query, false);
+    engine::LoadGroupingFields(request.order);
+    request.order.SetGrouping({"Reparto", "Fase"});
+    auto run = engine::Comparison::Make(fake, std::move(request), progress);
+    QVERIFY(!run->ComputeAll(progress));
+    auto& other = run->Records();
+
+    auto* groups = results->GRD_VERS();
+    QCOMPARE(groups->model()->rowCount(), static_cast<int>(other.RSTempiVer->RecordCount()));
+    const auto* summary = results->Summary();
+    for (int row = 0; row < groups->model()->rowCount(); ++row) {
+      groups->selectRow(row);
+      const std::string id = results->RSTempiVer->Value("IDGRUPPO").JoinedText();
+      auto prev = other.RSTempiPrev->Clone();
+      prev->Find("IDGRUPPO = " + id);
+      QVERIFY(!prev->Eof());
+      const auto seconds = engine::SecondsOf(*prev, {""}, 0);
+      QCOMPARE(summary->Text(0, 0).toStdString(), engine::TimeText(seconds.planned, 0));
+      QCOMPARE(summary->Text(0, 1).toStdString(), engine::TimeText(seconds.booked, 0));
+    }
+    form->Unload();
+  }
+
+ private:
+  engine::testing::TempDir dir_;
+  std::string tiny_, demo_;
+};
+
+QTEST_MAIN(ResultsFormTest)
+#include "results_form_test.moc"
