@@ -1,0 +1,123 @@
+// How the results form feels on a large run (offscreen): opening it after
+// the run (prepare and first group), the first visit of a group, and a
+// return to a visited group, each including the grids' model resets.
+//
+//   results_form_bench [--bookings N] [--db FILE] [--short]
+//
+// Two groupings side by side: Reparto + Fase (a few dozen groups) and the
+// default grouping (one group per order line). Targets: revisit ≤ 20 ms,
+// first visit of a group of up to 1,000 bookings ≤ 100 ms, opening ≤ 1 s.
+#include <QApplication>
+#include <QTableView>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "demo/erp_database.h"
+#include "engine/comparison.h"
+#include "engine/field_lists.h"
+#include "engine/tests/fake_form.h"
+#include "results_form/frmpd_mavanzordlav.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+double Ms(Clock::time_point since) { return std::chrono::duration<double, std::milli>(Clock::now() - since).count(); }
+
+// Answers false when a target was missed or the figures do not hold.
+bool Measure(const std::string& db, const std::vector<std::string>& grouping, const char* name) {
+  engine::testing::FakeForm form;
+  engine::NoProgress progress;
+  engine::ComparisonRequest request;
+  request.connection = host::db::OpenConnection(db);
+  request.company = "1";
+  engine::LoadFilterFields(request.query, false);
+  engine::LoadGroupingFields(request.order);
+  if (!grouping.empty()) request.order.SetGrouping(grouping);
+  auto start = Clock::now();
+  std::shared_ptr<engine::Comparison> run = engine::Comparison::Make(form, std::move(request), progress);
+  const double run_ms = Ms(start);
+  auto& r = run->Records();
+  const size_t total = r.RSTempiVerDett ? r.RSTempiVerDett->RecordCount() : 0;
+  if (run->Failed() || run->Empty()) {
+    std::printf("%s: the run failed\n", name);
+    return false;
+  }
+
+  auto results = std::make_shared<results_form::FRMPD_MAVANZORDLAV>();
+  results->DescrizioneGruppo = run->DescrizioneGruppo();
+  results->PvarCodDitta = "1";
+  results->TipoTempo = 0;
+  results->RSTempiVer = r.RSTempiVer;
+  results->RSTempiPrev = r.RSTempiPrev;
+  results->RSTempiVerDett = r.RSTempiVerDett;
+  results->RSTempiPrevDett = r.RSTempiPrevDett;
+  results->RSCampi = r.RSCampi;
+  results->Run = run;
+  start = Clock::now();
+  results->Show(nullptr);
+  QApplication::processEvents();
+  const double open_ms = Ms(start);
+
+  // First visits and revisits of up to 200 groups spread over the run.
+  auto* groups = results->GRD_VERS();
+  const int count = groups->model()->rowCount();
+  const int step = std::max(1, count / 200);
+  double first_max = 0, first_small_max = 0, revisit_max = 0, first_total = 0;
+  size_t largest = 0;
+  int visited = 0;
+  for (int row = 0; row < count; row += step) {
+    start = Clock::now();
+    groups->selectRow(row);
+    QApplication::processEvents();
+    const double ms = Ms(start);
+    const size_t bookings = r.RSTempiVerDett->RecordCount();
+    first_max = std::max(first_max, ms);
+    if (bookings <= 1000) first_small_max = std::max(first_small_max, ms);
+    first_total += ms;
+    largest = std::max(largest, bookings);
+    ++visited;
+  }
+  const int64_t computed = results->GroupsComputed();
+  for (int row = 0; row < count; row += step) {
+    start = Clock::now();
+    groups->selectRow(row);
+    QApplication::processEvents();
+    revisit_max = std::max(revisit_max, Ms(start));
+  }
+  const bool recomputed = results->GroupsComputed() != computed;
+  std::printf("%s: %zu bookings, %d groups; run %.0f ms; open the form %.1f ms; first visit of %d groups: "
+              "mean %.1f ms, max %.1f ms (largest group %zu bookings), max %.1f ms for groups of up to 1,000; "
+              "revisit max %.1f ms%s\n",
+              name, total, count, run_ms, open_ms, visited, first_total / visited,
+              first_max, largest, first_small_max, revisit_max, recomputed ? " (RECOMPUTED)" : "");
+  results->Unload();
+  return !recomputed && visited > 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+  QApplication application(argc, argv);
+  int64_t bookings = 1000000;
+  std::string db = "build/demo-1m.db";
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--short") == 0) {
+      bookings = 20000;
+      db = (std::filesystem::temp_directory_path() / "quarvelindo-results-bench-short.db").string();
+    } else if (std::strcmp(argv[i], "--bookings") == 0 && i + 1 < argc) {
+      bookings = std::atoll(argv[++i]);
+    } else if (std::strcmp(argv[i], "--db") == 0 && i + 1 < argc) {
+      db = argv[++i];
+    }
+  }
+  if (!std::filesystem::exists(db)) demo::GenerateDemoDatabase(db, {bookings, 1});
+  bool ok = Measure(db, {"Reparto", "Fase"}, "Reparto + Fase");
+  ok = Measure(db, {}, "default grouping") && ok;
+  std::printf("%s\n", ok ? "results form: every revisit reused its totals" : "results form: FAILED");
+  return ok ? 0 : 1;
+}
