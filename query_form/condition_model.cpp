@@ -25,32 +25,51 @@ void ConditionModel::Reload() {
 }
 
 int ConditionModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(control_.Fields().size() + control_.States().size());
+  return parent.isValid() ? 0
+                          : static_cast<int>(control_.Fields().size() + control_.States().size() +
+                                             control_.AttributeFields().size());
+}
+
+// Rows: the fields, the states, then the attributes of each source.
+const host::QueryControl::Field* ConditionModel::FieldOf(int row) const {
+  if (row < 0) return nullptr;
+  const auto r = static_cast<size_t>(row);
+  const size_t fields = control_.Fields().size();
+  const size_t states = control_.States().size();
+  if (r < fields) return &control_.Fields()[r];
+  if (r < fields + states) return nullptr;
+  const size_t a = r - fields - states;
+  return a < control_.AttributeFields().size() ? &control_.AttributeFields()[a] : nullptr;
 }
 
 int ConditionModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumns; }
 
-bool ConditionModel::IsState(int row) const { return row >= static_cast<int>(control_.Fields().size()); }
+bool ConditionModel::IsState(int row) const {
+  return row >= static_cast<int>(control_.Fields().size()) &&
+         row < static_cast<int>(control_.Fields().size() + control_.States().size());
+}
 
 std::string ConditionModel::ColumnOf(int row) const {
   if (row < 0 || row >= rowCount()) return {};
-  return IsState(row) ? control_.States()[static_cast<size_t>(row) - control_.Fields().size()].column
-                      : control_.Fields()[static_cast<size_t>(row)].column;
+  if (const auto* field = FieldOf(row)) return field->column;
+  return control_.States()[static_cast<size_t>(row) - control_.Fields().size()].column;
 }
 
 std::string ConditionModel::CaptionOf(int row) const {
   if (row < 0 || row >= rowCount()) return {};
-  return IsState(row) ? control_.States()[static_cast<size_t>(row) - control_.Fields().size()].caption
-                      : control_.Fields()[static_cast<size_t>(row)].caption;
+  if (const auto* field = FieldOf(row)) return field->caption;
+  return control_.States()[static_cast<size_t>(row) - control_.Fields().size()].caption;
 }
 
 bool ConditionModel::IsDate(int row) const {
-  return row >= 0 && !IsState(row) && row < rowCount() && control_.Fields()[static_cast<size_t>(row)].IsDate();
+  const auto* field = FieldOf(row);
+  return field != nullptr && field->IsDate();
 }
 
 int ConditionModel::MaxLength(int row) const {
-  if (row < 0 || IsState(row) || row >= rowCount()) return 0;
-  const auto& field = control_.Fields()[static_cast<size_t>(row)];
+  const auto* found = FieldOf(row);
+  if (found == nullptr) return 0;
+  const auto& field = *found;
   // A date field's length is the text of a date and time, not a limit.
   return field.max_length && !field.IsDate() ? *field.max_length : 0;
 }

@@ -1,5 +1,5 @@
-// The Qt model of the query control KVL_ADVQ: one row per filter field and
-// per state filter, with its caption, the from and to values the user types
+// The Qt model of the query control KVL_ADVQ: one row per filter field, per
+// state filter and per attribute of the attribute sources, with its caption, the from and to values the user types
 // (kept in the QueryControl itself, not copied), and the descriptions that
 // the form's decode writes beside them. A value that cannot be right is
 // marked on its cell with the reason (tool tip) as soon as it is typed.
@@ -53,6 +53,9 @@ class ConditionModel : public QAbstractTableModel {
   void ValueCommitted(int row, bool to_side);
 
  private:
+  // The filter or attribute field of a row (null for a state).
+  [[nodiscard]] const host::QueryControl::Field* FieldOf(int row) const;
+
   host::QueryControl& control_;
   Translate translate_;
   std::map<std::pair<int, bool>, QString> descriptions_, problems_;

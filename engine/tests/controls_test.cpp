@@ -108,3 +108,31 @@ TEST(QueryControl, ConditionsAreCheckedAndQuoted) {
 
 }  // namespace
 }  // namespace engine
+
+namespace engine {
+namespace {
+
+// The attribute sources give conditions that reach the booking query: two
+// text attributes and one number per source, on the source's alias.
+TEST(QueryControl, AttributeSourcesBecomeConditions) {
+  host::QueryControl query;
+  LoadFilterFields(query, false);
+  ASSERT_EQ(query.AttributeFields().size(), 12U);
+  EXPECT_EQ(query.AttributeFields()[0].caption, "Articolo attributo 1");
+  EXPECT_EQ(query.AttributeFields()[0].column, "CO5L_ART.CO5L_ATTR01");
+  EXPECT_EQ(query.AttributeFields()[11].caption, "Ordine attributo 3");
+  EXPECT_EQ(query.AttributeFields()[11].column, "CO5L_DOT.CO5L_ATTR03");
+  ASSERT_NE(query.FieldByCaption("Progetto attributo 2"), nullptr);
+  query.SetFrom("CO5L_ART.CO5L_ATTR02", std::string("A'B"));
+  query.SetFrom("CO5L_DOT.CO5L_ATTR03", std::string("10"));
+  query.SetTo("CO5L_DOT.CO5L_ATTR03", std::string("50"));
+  EXPECT_EQ(query.ConditionText(),
+            " AND CO5L_ART.CO5L_ATTR02 = 'A''B' AND CO5L_DOT.CO5L_ATTR03 >= 10 AND CO5L_DOT.CO5L_ATTR03 <= 50");
+  query.SetFrom("CO5L_NOD.CO5L_ATTR03", std::string("dieci"));
+  const auto problems = query.Validate();
+  ASSERT_EQ(problems.size(), 1U);
+  EXPECT_EQ(problems[0].caption, "Nodo attributo 3");
+}
+
+}  // namespace
+}  // namespace engine

@@ -67,6 +67,20 @@ void QueryControl::AddState(const std::string& group, const std::string& caption
 
 void QueryControl::AddAttribute(const std::string& group, bool visible, int32_t entity, const std::string& alias) {
   attributes_.push_back({group, visible, entity, alias});
+  // The entity kinds the attribute tables serve, by the caption a user knows.
+  const char* owner = entity == 5 ? "Articolo" : entity == 6 ? "Progetto" : entity == 7 ? "Nodo" : "Ordine";
+  for (int i = 1; i <= 3; ++i) {
+    Field f;
+    f.group = group;
+    f.caption = std::string(owner) + " attributo " + std::to_string(i);
+    f.column = alias + ".CO5L_ATTR0" + std::to_string(i);
+    f.visible = visible;
+    f.number = static_cast<int16_t>(attribute_fields_.size() + 1);
+    const bool number = i == 3;
+    f.settings = {!number, false, number, false, false, false};
+    if (!number) f.max_length = int16_t{20};
+    attribute_fields_.push_back(std::move(f));
+  }
 }
 
 void QueryControl::AddFashion1(const std::string& group, bool visible, const std::string& text) {
@@ -98,8 +112,10 @@ Variant QueryControl::ToValue(const std::string& column) const {
 }
 
 const QueryControl::Field* QueryControl::FieldByCaption(const std::string& caption) const {
-  for (const auto& f : fields_) {
-    if (UpperAscii(f.caption) == UpperAscii(caption)) return &f;
+  for (const auto* list : {&fields_, &attribute_fields_}) {
+    for (const auto& f : *list) {
+      if (UpperAscii(f.caption) == UpperAscii(caption)) return &f;
+    }
   }
   return nullptr;
 }
@@ -138,8 +154,12 @@ std::string QueryControl::Literal(const Field& field, const Variant& value, bool
 
 std::string QueryControl::ConditionText() const {
   std::string condition;
-  // In the order of the fields, then states, then other columns.
-  for (const Field& field : fields_) {
+  // In the order of the fields, then attributes, then states.
+  std::vector<const Field*> all;
+  for (const Field& field : fields_) all.push_back(&field);
+  for (const Field& field : attribute_fields_) all.push_back(&field);
+  for (const Field* each : all) {
+    const Field& field = *each;
     auto it = values_.find(UpperAscii(field.column));
     if (it == values_.end()) continue;
     const Variant& from = it->second.first;
@@ -185,12 +205,14 @@ std::optional<std::string> QueryControl::CheckValue(const std::string& column, c
   if (Blank(value)) return std::nullopt;
   const std::string key = UpperAscii(column);
   try {
-    for (const Field& field : fields_) {
-      if (UpperAscii(field.column) != key) continue;
-      const bool pattern = !field.IsDate() && !field.IsNumber() &&
-                           value.JoinedText().find_first_of("*%") != std::string::npos;
-      if (!pattern) (void)Literal(field, value, false);
-      return std::nullopt;
+    for (const auto* each : {&fields_, &attribute_fields_}) {
+      for (const Field& field : *each) {
+        if (UpperAscii(field.column) != key) continue;
+        const bool pattern =
+            !field.IsDate() && !field.IsNumber() && value.JoinedText().find_first_of("*%") != std::string::npos;
+        if (!pattern) (void)Literal(field, value, false);
+        return std::nullopt;
+      }
     }
     for (const State& state : states_) {
       if (UpperAscii(state.column) == key && !Decimal::Parse(value.JoinedText())) {
@@ -212,6 +234,7 @@ std::vector<QueryControl::Problem> QueryControl::Validate() const {
     if (auto message = CheckValue(column, it->second.second)) problems.push_back({column, caption, true, *message});
   };
   for (const Field& field : fields_) check(field.column, field.caption);
+  for (const Field& field : attribute_fields_) check(field.column, field.caption);
   for (const State& state : states_) check(state.column, state.caption);
   return problems;
 }

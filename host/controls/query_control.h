@@ -105,9 +105,13 @@ class QueryControl {
   [[nodiscard]] const std::vector<Category>& Categories() const { return categories_; }
   [[nodiscard]] const std::vector<State>& States() const { return states_; }
   [[nodiscard]] const std::vector<Attribute>& Attributes() const { return attributes_; }
+  // The conditions each attribute source offers: its three attributes
+  // (two texts, one number) on the source's alias, as fields ("Articolo
+  // attributo 1" on CO5L_ART.CO5L_ATTR01, ...).
+  [[nodiscard]] const std::vector<Field>& AttributeFields() const { return attribute_fields_; }
   [[nodiscard]] const std::vector<FashionEntry>& FashionEntries() const { return fashion_; }
   [[nodiscard]] const ControlSettings& Settings() const { return settings_; }
-  // The filter field or state of a caption, or null.
+  // The filter field (attribute fields too) or state of a caption, or null.
   [[nodiscard]] const Field* FieldByCaption(const std::string& caption) const;
   [[nodiscard]] const State* StateByCaption(const std::string& caption) const;
 
@@ -119,6 +123,7 @@ class QueryControl {
   std::vector<Category> categories_;
   std::vector<State> states_;
   std::vector<Attribute> attributes_;
+  std::vector<Field> attribute_fields_;
   std::vector<FashionEntry> fashion_;
   std::map<std::string, std::pair<Variant, Variant>> values_;  // column -> from, to
   bool ready_ = false;
