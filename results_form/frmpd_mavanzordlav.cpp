@@ -170,6 +170,9 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   summary_tabs->addTab(summary, Tr("Gruppo corrente"));
   chart_ = new GroupChart([this](const std::string& s) { return Tr(s); }, summary_tabs);
   summary_tabs->addTab(chart_, Tr("Grafico"));
+  QObject::connect(summary_tabs, &QTabWidget::currentChanged, summary_tabs, [this] {
+    if (chart_->isVisible()) chart_->Load(*categories_model_);
+  });
   bottom->addWidget(summary_tabs);
   auto* details = new QSplitter(Qt::Vertical, w);
   details->addWidget(Framed("WLF_VersOre", Tr("Dettaglio versamenti"), grd_vers_dett_, w));
@@ -312,7 +315,8 @@ void FRMPD_MAVANZORDLAV::TempiPreventivi() {
   Run->Totals().TempiPreventivi();
   groups_computed_ = Run->Totals().GroupsComputed();
   categories_model_->Load(RSTempiPrev.get());
-  chart_->Load(*categories_model_);
+  // The chart is drawn when it shows, not on every move.
+  if (chart_->isVisible()) chart_->Load(*categories_model_);
   FillLabelRow();
   BookingRowChanged();
   QApplication::restoreOverrideCursor();
