@@ -132,8 +132,8 @@ bool ConditionModel::setData(const QModelIndex& index, const QVariant& value, in
   } else {
     control_.SetFrom(column, stored);
   }
-  if (auto problem = control_.CheckValue(column, stored)) {
-    problems_[{row, to_side}] = QString::fromStdString(*problem);
+  if (auto problem = control_.ProblemOf(column, stored)) {
+    problems_[{row, to_side}] = Describe(*problem, QString::fromStdString(text));
   } else {
     problems_.erase({row, to_side});
   }
@@ -157,9 +157,25 @@ void ConditionModel::MarkProblems(const std::vector<host::QueryControl::Problem>
   problems_.clear();
   for (const auto& p : problems) {
     const int row = RowOfColumn(p.column);
-    if (row >= 0) problems_[{row, p.to_side}] = QString::fromStdString(p.message);
+    if (row >= 0) {
+      const host::Variant value = p.to_side ? control_.ToValue(p.column) : control_.FromValue(p.column);
+      problems_[{row, p.to_side}] = Describe(p, QString::fromStdString(value.JoinedText()));
+    }
   }
   emit dataChanged(index(0, 0), index(rowCount() - 1, kColumns - 1));
+}
+
+QString ConditionModel::Describe(const host::QueryControl::Problem& problem, const QString& value) const {
+  using Kind = host::QueryControl::ProblemKind;
+  QString why;
+  switch (problem.kind) {
+    case Kind::NotADate: why = translate_("non è una data valida (usare GG/MM/AAAA o AAAA-MM-GG)"); break;
+    case Kind::DateRefused: why = translate_("non è una data accettata dal database"); break;
+    case Kind::NotANumber: why = translate_("non è un numero"); break;
+    case Kind::TooLong: why = translate_("è più lungo di %1 caratteri").arg(problem.limit); break;
+    case Kind::NotAState: why = translate_("non è un numero di stato"); break;
+  }
+  return "'" + value + "' " + why;
 }
 
 QString ConditionModel::Problem(int row, bool to_side) const {

@@ -25,6 +25,9 @@ class ConditionModel : public QAbstractTableModel {
 
   ConditionModel(host::QueryControl& control, Translate translate, QObject* parent = nullptr);
 
+  // A problem in the user's words: the value and why it cannot be right.
+  [[nodiscard]] QString Describe(const host::QueryControl::Problem& problem, const QString& value) const;
+
   // After the control's lists were loaded or its values restored.
   void Reload();
 

@@ -425,7 +425,7 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
       condition_view_->setCurrentIndex(
           conditions_->index(row, first.to_side ? ConditionModel::kTo : ConditionModel::kFrom));
       const QString text = Tr("Valore non valido nel campo") + " \"" + Tr(first.caption) + "\":\n" +
-                           QString::fromStdString(first.message) + "\n\n" +
+                           conditions_->Problem(row, first.to_side) + "\n\n" +
                            Tr("Correggere i valori evidenziati e premere di nuovo Esegui.");
       status_->setText(text);
       MsgBoxLingua(text.toStdString(), 0, engine::kMbIconExclamation, Caption());

@@ -9,8 +9,17 @@
 namespace host {
 namespace {
 
-[[noreturn]] void BadValue(const std::string& caption, const Variant& value, const std::string& why) {
-  throw Error(kErrInvalidArgument, "\"" + caption + "\": '" + value.JoinedText() + "' " + why, "KVL_ADVQ");
+// A refused value, with what kind of problem it is for the form's message.
+struct ValueError : Error {
+  ValueError(const std::string& text, QueryControl::ProblemKind kind, int limit)
+      : Error(kErrInvalidArgument, text, "KVL_ADVQ"), kind(kind), limit(limit) {}
+  QueryControl::ProblemKind kind;
+  int limit;
+};
+
+[[noreturn]] void BadValue(const std::string& caption, const Variant& value, const std::string& why,
+                           QueryControl::ProblemKind kind, int limit = 0) {
+  throw ValueError("\"" + caption + "\": '" + value.JoinedText() + "' " + why, kind, limit);
 }
 
 bool Blank(const Variant& v) { return v.IsEmpty() || v.IsNull() || Trim(v.JoinedText()).empty(); }
@@ -131,23 +140,24 @@ std::string QueryControl::Literal(const Field& field, const Variant& value, bool
   if (field.IsDate()) {
     std::optional<DateTime> date =
         value.IsDate() ? std::optional<DateTime>(value.Date()) : DateTime::Parse(value.JoinedText());
-    if (!date) BadValue(field.caption, value, "is not a date (use YYYY-MM-DD or DD/MM/YYYY)");
+    if (!date) BadValue(field.caption, value, "is not a date (use YYYY-MM-DD or DD/MM/YYYY)", ProblemKind::NotADate);
     if (end_of_day) date = DateTime::FromSeconds(date->Seconds() + 86400);
     PlainDateService plain;
     DateService& dates =
         settings_.connection != nullptr ? settings_.connection->Dates() : static_cast<DateService&>(plain);
     dates.SetText(date->ToIsoText());
-    if (dates.ErrorValue() != 0) BadValue(field.caption, value, "is not a date the database accepts");
+    if (dates.ErrorValue() != 0) BadValue(field.caption, value, "is not a date the database accepts", ProblemKind::DateRefused);
     return "'" + dates.DBFormat() + "'";
   }
   if (field.IsNumber()) {
     auto number = Decimal::Parse(value.JoinedText());
-    if (!number) BadValue(field.caption, value, "is not a number");
+    if (!number) BadValue(field.caption, value, "is not a number", ProblemKind::NotANumber);
     return number->ToString();
   }
   const std::string text = RTrim(value.JoinedText());
   if (field.max_length && static_cast<int>(text.size()) > *field.max_length) {
-    BadValue(field.caption, value, "is longer than " + std::to_string(*field.max_length) + " characters");
+    BadValue(field.caption, value, "is longer than " + std::to_string(*field.max_length) + " characters",
+             ProblemKind::TooLong, *field.max_length);
   }
   return "'" + ReplaceAll(text, "'", "''") + "'";
 }
@@ -195,13 +205,13 @@ std::string QueryControl::ConditionText() const {
     auto it = values_.find(UpperAscii(state.column));
     if (it == values_.end() || Blank(it->second.first)) continue;
     auto number = Decimal::Parse(it->second.first.JoinedText());
-    if (!number) BadValue(state.caption, it->second.first, "is not a state number");
+    if (!number) BadValue(state.caption, it->second.first, "is not a state number", ProblemKind::NotAState);
     condition += " AND " + state.column + " = " + number->ToString();
   }
   return condition;
 }
 
-std::optional<std::string> QueryControl::CheckValue(const std::string& column, const Variant& value) const {
+std::optional<QueryControl::Problem> QueryControl::ProblemOf(const std::string& column, const Variant& value) const {
   if (Blank(value)) return std::nullopt;
   const std::string key = UpperAscii(column);
   try {
@@ -216,12 +226,17 @@ std::optional<std::string> QueryControl::CheckValue(const std::string& column, c
     }
     for (const State& state : states_) {
       if (UpperAscii(state.column) == key && !Decimal::Parse(value.JoinedText())) {
-        BadValue(state.caption, value, "is not a state number");
+        BadValue(state.caption, value, "is not a state number", ProblemKind::NotAState);
       }
     }
-  } catch (const Error& e) {
-    return std::string(e.what());
+  } catch (const ValueError& e) {
+    return Problem{column, {}, false, e.what(), e.kind, e.limit};
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> QueryControl::CheckValue(const std::string& column, const Variant& value) const {
+  if (auto problem = ProblemOf(column, value)) return problem->message;
   return std::nullopt;
 }
 
@@ -230,8 +245,13 @@ std::vector<QueryControl::Problem> QueryControl::Validate() const {
   const auto check = [&](const std::string& column, const std::string& caption) {
     auto it = values_.find(UpperAscii(column));
     if (it == values_.end()) return;
-    if (auto message = CheckValue(column, it->second.first)) problems.push_back({column, caption, false, *message});
-    if (auto message = CheckValue(column, it->second.second)) problems.push_back({column, caption, true, *message});
+    for (const bool to_side : {false, true}) {
+      if (auto problem = ProblemOf(column, to_side ? it->second.second : it->second.first)) {
+        problem->caption = caption;
+        problem->to_side = to_side;
+        problems.push_back(std::move(*problem));
+      }
+    }
   };
   for (const Field& field : fields_) check(field.column, field.caption);
   for (const Field& field : attribute_fields_) check(field.column, field.caption);

@@ -86,16 +86,20 @@ class QueryControl {
   [[nodiscard]] std::string ConditionText() const;
 
   // A value that cannot become part of the condition as typed.
+  enum class ProblemKind : uint8_t { NotADate, DateRefused, NotANumber, TooLong, NotAState };
   struct Problem {
     std::string column, caption;
     bool to_side = false;  // the to-value (else the from-value)
-    std::string message;   // plain words for the user: what is wrong
+    std::string message;   // what is wrong, with the field and the value (English, for logs and the CLI)
+    ProblemKind kind = ProblemKind::NotADate;
+    int limit = 0;  // the length a too long text may have
   };
   // Every field and state value checked as ConditionText would write it;
   // empty when all pass. Blank values pass (they set no condition).
   [[nodiscard]] std::vector<Problem> Validate() const;
   // The problem of one value of a field or state (by column), if any.
   [[nodiscard]] std::optional<std::string> CheckValue(const std::string& column, const Variant& value) const;
+  [[nodiscard]] std::optional<Problem> ProblemOf(const std::string& column, const Variant& value) const;
 
   // The entered values as text, and back (unknown columns are skipped).
   [[nodiscard]] std::string SaveState() const;

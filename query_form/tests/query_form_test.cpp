@@ -68,6 +68,10 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
   void englishReadsEnglish() {
     FormHarness harness(tiny_, "en");
     auto form = harness.Open();
+    auto* model = form->Conditions();
+    const int phase = model->RowOfColumn("PD44_CODFASE_PD12");
+    model->setData(model->index(phase, ConditionModel::kFrom), "1O", Qt::EditRole);
+    QCOMPARE(model->Problem(phase, false), QString("'1O' is not a number"));
     QCOMPARE(form->SSTab1()->tabText(0), QString("&General parameters"));
     QCOMPARE(form->CmdDupl()->text(), QString("&Run"));
     QCOMPARE(form->Conditions()->index(0, ConditionModel::kCaption).data().toString(), QString("Booking date"));
@@ -199,7 +203,7 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QVERIFY(form->LastRun() == nullptr);
     QCOMPARE(harness.Shown().size(), 1);
     QVERIFY(harness.Shown()[0].contains("\"Data reg.vers.\""));
-    QVERIFY(harness.Shown()[0].contains("'30/02/2026' is not a date"));
+    QVERIFY(harness.Shown()[0].contains("'30/02/2026' non è una data valida (usare GG/MM/AAAA o AAAA-MM-GG)"));
     QCOMPARE(form->ConditionView()->currentIndex().row(), date);
     form->Unload();
   }

@@ -172,6 +172,27 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     form->Unload();
   }
 
+  void englishColumnsAndValueLists() {
+    FormHarness harness(tiny_, "en");
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form, {"Articolo"}, 0);
+    QVERIFY(results != nullptr);
+    QCOMPARE(results->Caption(), std::string("Working times by Article"));
+    QVERIFY(ColumnOf(results->GRD_Prev()->model(), "Planned") >= 0);
+    QVERIFY(ColumnOf(results->GRD_Prev()->model(), "Gap proc. mach. %") >= 0);
+    auto* detail = results->GRD_VERSDett();
+    QVERIFY(ColumnOf(detail->model(), "Employee name") >= 0);
+    results->GRD_VERS()->selectRow(1);
+    bool ordinary = false;
+    const int kind = FieldColumn(detail, "PD44_INDORA");
+    for (int r = 0; r < detail->model()->rowCount(); ++r) {
+      ordinary = ordinary || detail->model()->index(r, kind).data().toString() == "Processing";
+    }
+    QVERIFY(ordinary);
+    QVERIFY2(results->LabelRowText().startsWith("Article: A1"), qPrintable(results->LabelRowText()));
+    form->Unload();
+  }
+
   void aRevisitedGroupIsNotComputedAgain() {
     FormHarness harness(tiny_);
     std::shared_ptr<FRMPD_QUARVELINDO> form;
