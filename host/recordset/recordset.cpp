@@ -174,9 +174,17 @@ void RecordSet::SetFilter(std::string_view criteria) {
     view_.reset();
     filter_.clear();
   } else {
-    const Criteria parsed = ParseCriteria(criteria, *table_);
-    view_ = std::make_shared<const std::vector<uint32_t>>(SelectRows(parsed, *table_));
-    filter_ = std::string(criteria);
+    // A failed filter leaves the record set as it was: the new view is
+    // made aside first.
+    std::string text(criteria);
+    Table::Selection rows = table_->RememberedSelection(text);
+    if (!rows) {
+      const Criteria parsed = ParseCriteria(criteria, *table_);
+      rows = std::make_shared<const std::vector<uint32_t>>(SelectRows(parsed, *table_));
+      table_->RememberSelection(text, rows);
+    }
+    view_ = std::move(rows);
+    filter_ = std::move(text);
   }
   pos_ = Count() == 0 ? -1 : 0;
   Moved();

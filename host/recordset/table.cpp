@@ -30,12 +30,14 @@ int Table::FieldIndex(std::string_view name) const {
 }
 
 size_t Table::AppendRow() {
+  Changed();
   for (auto& column : columns_) column->AppendNull();
   return rows_++;
 }
 
 void Table::RemoveLastRow() {
   if (rows_ == 0) return;
+  Changed();
   for (auto& column : columns_) column->PopBack();
   --rows_;
   for (auto& index : indexes_) {
@@ -48,9 +50,31 @@ void Table::Reserve(size_t rows) {
 }
 
 void Table::Set(size_t row, size_t col, const Variant& value) {
+  Changed();
   columns_[col]->Set(row, value);
   // A row already indexed changed: its postings are stale.
   if (indexes_[col] && row < indexes_[col]->IndexedRows()) indexes_[col].reset();
+}
+
+void Table::Changed() {
+  if (selections_.empty()) return;
+  selections_.clear();
+  selected_rows_ = 0;
+}
+
+Table::Selection Table::RememberedSelection(const std::string& criteria) const {
+  auto it = selections_.find(criteria);
+  return it == selections_.end() ? nullptr : it->second;
+}
+
+void Table::RememberSelection(const std::string& criteria, Selection rows) {
+  if (!rows) return;
+  if (selected_rows_ + rows->size() > 2 * rows_ + 1024) {
+    selections_.clear();
+    selected_rows_ = 0;
+  }
+  selected_rows_ += rows->size();
+  selections_[criteria] = std::move(rows);
 }
 
 const ColumnIndex& Table::IndexOf(size_t col) {

@@ -65,13 +65,26 @@ class Table {
 
   [[nodiscard]] size_t MemoryBytes() const;
 
+  // The rows a filter selected, remembered while no row is added, removed or
+  // written: going back to a group whose bookings were already filtered
+  // costs a look-up. Null when not remembered.
+  using Selection = std::shared_ptr<const std::vector<uint32_t>>;
+  [[nodiscard]] Selection RememberedSelection(const std::string& criteria) const;
+  void RememberSelection(const std::string& criteria, Selection rows);
+
  private:
+  void Changed();
+
   std::vector<FieldDef> fields_;
   std::vector<std::unique_ptr<Column>> columns_;
   std::unordered_map<std::string, int, FieldNameHash, FieldNameEqual> by_name_;
   std::unique_ptr<TextPool> pool_ = std::make_unique<TextPool>();
   std::vector<std::unique_ptr<ColumnIndex>> indexes_;
   size_t rows_ = 0;
+  // Remembered selections; they hold at most twice the rows of the table,
+  // so memory stays bounded whatever the number of filters.
+  std::unordered_map<std::string, Selection> selections_;
+  size_t selected_rows_ = 0;
 };
 
 std::string UpperAscii(std::string_view text);

@@ -153,6 +153,29 @@ TEST(RecordSet, FilterSeesRowsAddedAfterTheFirstFilter) {
   EXPECT_EQ(rs->RecordCount(), 2U);
 }
 
+TEST(RecordSet, AFilterSetAgainReusesItsRowsUntilTheRowsChange) {
+  auto rs = Sample();
+  for (int i = 0; i < 6; ++i) Add(*rs, i % 3, "N" + std::to_string(i));
+  rs->SetFilter("IDGRUPPO = 1");
+  EXPECT_EQ(rs->RecordCount(), 2U);
+  auto clone = rs->Clone();
+  clone->SetFilter("IDGRUPPO = 2");
+  clone->SetFilter("IDGRUPPO = 1");  // remembered: the same rows, the same order
+  EXPECT_EQ(clone->RecordCount(), 2U);
+  EXPECT_EQ(clone->Value("NOME").Text(), "N1");
+  clone->MoveNext();
+  EXPECT_EQ(clone->Value("NOME").Text(), "N4");
+  // A written cell forgets every remembered selection.
+  clone->SetValue("IDGRUPPO", int32_t{2});
+  clone->Update();
+  rs->SetFilter("IDGRUPPO = 1");
+  EXPECT_EQ(rs->RecordCount(), 1U);
+  // A bad filter leaves the record set as it was.
+  EXPECT_THROW(rs->SetFilter("NOSUCHFIELD = 1"), Error);
+  EXPECT_EQ(rs->Filter(), "IDGRUPPO = 1");
+  EXPECT_EQ(rs->RecordCount(), 1U);
+}
+
 TEST(RecordSet, FindSearchesForwardFromTheCurrentRecord) {
   auto rs = Sample();
   Add(*rs, 1, "A");
