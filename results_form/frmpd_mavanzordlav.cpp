@@ -12,6 +12,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "engine/largest_gaps.h"
 #include "engine/oms.h"
 #include "engine/presentation/booking_texts.h"
 #include "engine/presentation/planned_columns.h"
@@ -21,6 +22,7 @@
 #include "results_form/category_model.h"
 #include "results_form/grid_columns.h"
 #include "results_form/grid_definition.h"
+#include "results_form/gap_chart.h"
 #include "results_form/group_chart.h"
 #include "results_form/recordset_model.h"
 
@@ -170,8 +172,12 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   summary_tabs->addTab(summary, Tr("Gruppo corrente"));
   chart_ = new GroupChart([this](const std::string& s) { return Tr(s); }, summary_tabs);
   summary_tabs->addTab(chart_, Tr("Grafico"));
+  gap_chart_ = new GapChart([this](const std::string& s) { return Tr(s); },
+                            [this](const host::Variant& id) { MakeGroupCurrent(id); }, summary_tabs);
+  summary_tabs->addTab(gap_chart_, Tr("Scostamento maggiore"));
   QObject::connect(summary_tabs, &QTabWidget::currentChanged, summary_tabs, [this] {
     if (chart_->isVisible()) chart_->Load(*categories_model_);
+    if (gap_chart_->isVisible() && !gap_chart_->Loaded()) LoadLargestGaps();
   });
   bottom->addWidget(summary_tabs);
   auto* details = new QSplitter(Qt::Vertical, w);
@@ -333,6 +339,26 @@ void FRMPD_MAVANZORDLAV::FillLabelRow() {
     }
   } catch (...) {
     engine::ReportCurrentError(*this, "TempiPreventivi");
+  }
+}
+
+void FRMPD_MAVANZORDLAV::LoadLargestGaps() {
+  if (!Run || !gap_chart_) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  engine::NoProgress progress;
+  Run->Relay().Attach(*this);
+  gap_chart_->Load(engine::LargestGaps(*Run, 20, progress));
+  QApplication::restoreOverrideCursor();
+}
+
+void FRMPD_MAVANZORDLAV::MakeGroupCurrent(const host::Variant& id) {
+  try {
+    if (!RSTempiVer) return;
+    RSTempiVer->MoveFirst();
+    RSTempiVer->Find("IDGRUPPO = " + engine::ValoreNumerico(id).ToText());
+    if (RSTempiVer->Eof()) RSTempiVer->MoveFirst();
+  } catch (const host::Error&) {
+    // A group that is not there leaves the current one.
   }
 }
 

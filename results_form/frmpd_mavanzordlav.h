@@ -41,6 +41,7 @@ class RecordSetModel;
 class CategoryModel;
 class GridDefinition;
 class GroupChart;
+class GapChart;
 
 class FRMPD_MAVANZORDLAV : public component::FormPort, public engine::FormServices {
  public:
@@ -97,6 +98,11 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public engine::FormServic
   [[nodiscard]] QTableView* GRD_PrevDett() const { return grd_prev_dett_; }
   [[nodiscard]] CategoryModel* Summary() const { return categories_model_; }
   [[nodiscard]] GroupChart* Chart() const { return chart_; }
+  [[nodiscard]] GapChart* Gaps() const { return gap_chart_; }
+  // The twenty groups with the largest gap, into their chart (on demand).
+  void LoadLargestGaps();
+  // Makes the group of IDGRUPPO `id` current (a click on its bar).
+  void MakeGroupCurrent(const host::Variant& id);
   // The label row as it reads ("Reparto: R01 Taglio    Fase: 10 ...").
   [[nodiscard]] QString LabelRowText() const;
   [[nodiscard]] GridDefinition* Definition(const QString& grid) const;
@@ -139,6 +145,7 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public engine::FormServic
   RecordSetModel* prev_dett_model_ = nullptr;
   CategoryModel* categories_model_ = nullptr;
   GroupChart* chart_ = nullptr;
+  GapChart* gap_chart_ = nullptr;
   std::map<QString, GridDefinition*> definitions_;
   std::unique_ptr<engine::BookingTexts> booking_texts_;
   engine::DizionarioEtichette dizionario_etichette_;

@@ -135,6 +135,16 @@ void StartTour(MainWindow& window, const QString& directory) {
   });
   s.push_back([tour] {
     tour->Save("results-form.png");
+    tour->Form("FRMPD_MAVANZORDLAV")->findChild<QTabWidget*>("SummaryTabs")->setCurrentIndex(1);
+    return true;
+  });
+  s.push_back([tour] {
+    tour->Save("results-chart.png");
+    tour->Form("FRMPD_MAVANZORDLAV")->findChild<QTabWidget*>("SummaryTabs")->setCurrentIndex(2);
+    return true;
+  });
+  s.push_back([tour] {
+    tour->Save("results-gaps.png");
     return true;
   });
   QTimer::singleShot(300, &window, [tour] { tour->Run(); });

@@ -19,6 +19,7 @@
 #include "query_form/tests/form_harness.h"
 #include "results_form/category_model.h"
 #include "results_form/frmpd_mavanzordlav.h"
+#include "results_form/gap_chart.h"
 #include "results_form/grid_definition.h"
 #include "results_form/recordset_model.h"
 
@@ -190,6 +191,29 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     }
     QVERIFY(ordinary);
     QVERIFY2(results->LabelRowText().startsWith("Article: A1"), qPrintable(results->LabelRowText()));
+    form->Unload();
+  }
+
+  void theLargestGapsAndAClickOnOne() {
+    FormHarness harness(tiny_);
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form, {"Articolo"}, 0);
+    QVERIFY(results != nullptr);
+    const int64_t computed = results->GroupsComputed();
+    results->LoadLargestGaps();
+    const auto& gaps = results->Gaps()->Gaps();
+    // A1: 77 min and 1:02:05 booked against 4200 s planned, + 4145 s; the
+    // booking without article: + 3600 s; A2: + 120 s.
+    QCOMPARE(gaps.size(), size_t{3});
+    QCOMPARE(QString::fromStdString(gaps[0].label), QString("A1"));
+    QCOMPARE(gaps[0].Gap(), 4145.0);
+    QCOMPARE(QString::fromStdString(gaps[1].label), QString(""));
+    QCOMPARE(gaps[1].Gap(), 3600.0);
+    QCOMPARE(gaps[2].Gap(), 120.0);
+    QCOMPARE(results->GroupsComputed(), computed);  // no grid moved
+    results->Gaps()->Choose(2);
+    QCOMPARE(QString::fromStdString(results->RSTempiVer->Value("PD44_CODART_MG66").JoinedText()), QString("A2"));
+    QVERIFY(results->LabelRowText().contains("A2"));
     form->Unload();
   }
 

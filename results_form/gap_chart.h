@@ -1,0 +1,35 @@
+// The groups with the largest absolute gap, as horizontal bars in hours
+// (booked − planned); a click on a bar makes that group current.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/largest_gaps.h"
+
+namespace results_form {
+
+class GapChart : public QWidget {
+ public:
+  using Translate = std::function<QString(const std::string&)>;
+  GapChart(Translate translate, std::function<void(const host::Variant& group_id)> chosen, QWidget* parent = nullptr);
+  ~GapChart() override;
+  void Load(std::vector<engine::GroupGap> gaps);
+  [[nodiscard]] const std::vector<engine::GroupGap>& Gaps() const { return gaps_; }
+  [[nodiscard]] bool Loaded() const { return loaded_; }
+  // As a click on bar `index` does.
+  void Choose(int index);
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+  Translate translate_;
+  std::function<void(const host::Variant&)> chosen_;
+  std::vector<engine::GroupGap> gaps_;
+  bool loaded_ = false;
+};
+
+}  // namespace results_form
