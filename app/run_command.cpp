@@ -10,6 +10,9 @@
 #include "app/console_form.h"
 #include "app/output_file.h"
 #include "app/run_report.h"
+#include "engine/presentation/booking_columns.h"
+#include "output/export_tables.h"
+#include "output/table_writer.h"
 #include "engine/comparison.h"
 #include "engine/field_lists.h"
 #include "host/db/connection.h"
@@ -29,6 +32,8 @@ struct RunArgs {
   bool bookings = false;
   std::string format = "table";
   std::string out;
+  std::string xlsx;
+  std::string csv_dir;
   bool timing = false;
 };
 
@@ -146,6 +151,21 @@ int Run(const RunArgs& args) {
   const std::string failed_write =
       WriteOutput(args.out, [&](std::ostream& out) { WriteReport(out, *run, {args.format, args.bookings}); });
   if (!failed_write.empty()) return Fail(failed_write);
+  // The export for analysis, through the same tables as the results form's.
+  if (!args.xlsx.empty() || !args.csv_dir.empty()) {
+    host::DecodeService decode(run->Connection(), args.company);
+    output::PrintRecords print;
+    std::vector<output::ExportTable> tables;
+    const auto captions = engine::BuildCaptionDictionary(records.RSTempiVerDett.get());
+    if (output::KVL_EXPTOQV1_BeforeExportToQV(form, *run, decode, captions, print, tables)) return 2;
+    if (!args.xlsx.empty()) {
+      if (const auto refused = RefuseOutput(args.xlsx, args.db); !refused.empty()) return Fail(refused);
+      if (const auto failed = output::WriteWorkbook(args.xlsx, tables); !failed.empty()) return Fail(failed);
+    }
+    if (!args.csv_dir.empty()) {
+      if (const auto failed = output::WriteCsvFiles(args.csv_dir, tables); !failed.empty()) return Fail(failed);
+    }
+  }
   if (args.timing) {
     const auto ms = [](auto a, auto b) { return std::chrono::duration<double, std::milli>(b - a).count(); };
     std::cerr << "bookings " << records.RSTempiVerDett->RecordCount() << ", groups "
@@ -171,6 +191,8 @@ void AddRunCommand(CLI::App& cli) {
   run->add_flag("--bookings", args->bookings, "Add one record per booking and each group's bookings");
   run->add_option("--format", args->format, "table, csv or json")->check(CLI::IsMember({"table", "csv", "json"}));
   run->add_option("--out", args->out, "Write to FILE instead of the standard output");
+  run->add_option("--xlsx", args->xlsx, "Also write the export's three tables as an XLSX workbook");
+  run->add_option("--csv-dir", args->csv_dir, "Also write the export's three tables as CSV files into DIR");
   run->add_flag("--timing", args->timing, "Print timings and the number of SQL statements on the error stream");
   run->callback([args] {
     const int status = Run(*args);

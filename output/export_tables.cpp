@@ -1,0 +1,56 @@
+#include "output/export_tables.h"
+
+#include <set>
+
+#include "engine/presentation/planned_columns.h"
+#include "engine/value_helpers.h"
+
+namespace output {
+
+std::string PlannedPhaseCaption(const std::string& field) {
+  if (field == "IDVERS") return "ID";
+  // The totals and the processing texts keep their field names.
+  static const std::set<std::string> kByName{"OMSPREV", "OMSVERS", "MINPREV",     "MINVERS",    "SECPREV",
+                                             "SECVERS", "GAP",     "GAPPERC",     "OMSPREV_LAV", "OMSVERS_LAV"};
+  if (kByName.count(field) != 0) return field;
+  for (const auto& c : engine::PlannedGridColumns()) {
+    if (c.field == field) return c.caption;
+  }
+  return field;
+}
+
+bool KVL_EXPTOQV1_BeforeExportToQV(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
+                                   const engine::DizionarioEtichette& captions, PrintRecords& print,
+                                   std::vector<ExportTable>& tables) {
+  try {
+    if (PreparaRSStampa(form, run, decode, true, print)) return true;
+    const auto fields = [](const host::RecordSet& rs, const auto& caption) {
+      std::vector<std::pair<std::string, std::string>> out;
+      for (size_t i = 0; i < rs.FieldCount(); ++i) out.emplace_back(rs.Field(i).name, caption(rs.Field(i).name));
+      return out;
+    };
+    if (!engine::RecordsetVuoto(print.RSStampa.get())) {
+      tables.push_back({"TempiDiLavorazione", print.RSStampa,
+                        fields(*print.RSStampa, [](const std::string& name) { return name; })});
+    }
+    if (!engine::RecordsetVuoto(print.RSStampaDett.get())) {
+      tables.push_back({"TempiDiLavorazioneDettaglioVersamenti", print.RSStampaDett,
+                        fields(*print.RSStampaDett,
+                               [&captions](const std::string& name) { return engine::EtichettaCampo(captions, name); })});
+    }
+    const auto& planned = run.Records().RSTempiPrevDett;
+    if (planned) {
+      auto clone = planned->Clone();
+      clone->SetFilter("");
+      if (!engine::RecordsetVuoto(clone.get())) {
+        tables.push_back({"ScostamentoTempiDettaglioVersamenti", clone, fields(*clone, PlannedPhaseCaption)});
+      }
+    }
+    return false;
+  } catch (...) {
+    engine::ReportCurrentError(form, "KVL_EXPTOQV1_BeforeExportToQV");
+    return true;
+  }
+}
+
+}  // namespace output

@@ -1,0 +1,34 @@
+// The tables of the export for analysis (KVL_EXPTOQV1_BeforeExportToQV):
+// "TempiDiLavorazione" (RSStampa, captioned by its field names),
+// "TempiDiLavorazioneDettaglioVersamenti" (RSStampaDett, captioned through
+// EtichettaCampo) and "ScostamentoTempiDettaglioVersamenti" (a clone of
+// RSTempiPrevDett, captioned as the planned grids are, the totals by their
+// field names). An empty record set adds no table.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/presentation/booking_columns.h"
+#include "output/print_records.h"
+
+namespace output {
+
+struct ExportTable {
+  std::string name;
+  host::RecordSetPtr records;
+  std::vector<std::pair<std::string, std::string>> fields;  // field name, caption
+};
+
+// The caption of a field of the third table.
+std::string PlannedPhaseCaption(const std::string& field);
+
+// Prepares the print record sets into `print` and answers the tables; a
+// failure is reported as "KVL_EXPTOQV1_BeforeExportToQV" (the tables added
+// before it stay) and answers true.
+bool KVL_EXPTOQV1_BeforeExportToQV(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
+                                   const engine::DizionarioEtichette& captions, PrintRecords& print,
+                                   std::vector<ExportTable>& tables);
+
+}  // namespace output

@@ -1,0 +1,221 @@
+#include "output/print_records.h"
+
+#include "engine/decodes.h"
+#include "engine/oms.h"
+#include "engine/value_helpers.h"
+
+namespace output {
+namespace {
+
+using host::FieldDef;
+using host::Variant;
+
+const char* const kCopiedBookingFields[] = {
+    "PD44_VARIANTE",    "PD44_COSTOORD",      "PD44_ORESTRAORD",   "PD44_MINSTRAORD", "PD44_SECSTRAORD",
+    "PD44_COSTOSTRAORD", "PD44_OREORD",       "PD44_MINORD",       "PD44_SECORD",     "PD44_CODART_MG66",
+    "PD44_OPZIONE",     "MG87_DESCART",       "PD44_CODFORNREP",   "PD44_MACCHINA_PD08", "PD44_CODDIP_PD06",
+    "PD44_CODPROG_PD14", "PD44_CODCOMM",      "PD44_TIPOCF_CG44",  "PD44_DATAINS",    "PD44_SQUADRAPROG"};
+
+FieldDef Unicode(const char* name, int32_t size) { return host::TextField(name, size); }
+FieldDef Plain(const char* name, int32_t size) {
+  FieldDef f = host::TextField(name, size);
+  f.ado_type = host::kAdVarChar;
+  return f;
+}
+FieldDef Date(const char* name) { return {name, host::FieldType::Date}; }
+
+// A text cut to the field's size: the print's fields are narrower than
+// some of the ERP's columns.
+Variant Fit(const host::RecordSet& rs, const char* field, const Variant& value) {
+  if (value.IsNull() || value.IsEmpty()) return Variant::Null();
+  const auto& def = rs.Field(static_cast<size_t>(rs.FieldIndex(field)));
+  if (def.type != host::FieldType::Text && def.type != host::FieldType::Char) return value;
+  std::string text = host::RTrim(value.JoinedText());
+  if (def.size > 0 && static_cast<int32_t>(text.size()) > def.size) text.resize(static_cast<size_t>(def.size));
+  return text;
+}
+
+Variant Of(const host::RecordSet& rs, const char* field) {
+  const int i = rs.FieldIndex(field);
+  return i < 0 ? Variant::Null() : rs.Value(static_cast<size_t>(i));
+}
+
+}  // namespace
+
+const PrintCategory kPrintCategories[7] = {{"", ""},           {"Lavoraz", "_LAV"},    {"Setup", "_SET"},
+                                           {"LavorazMac", "_MACLAV"}, {"SetupMac", "_MACSET"}, {"LavorazMan", "_MANLAV"},
+                                           {"SetupMan", "_MANSET"}};
+
+host::RecordSetPtr NewRSStampa() {
+  auto rs = host::RecordSet::Create();
+  rs->AppendField(host::CharField("Articolo", 25));
+  rs->AppendField(host::CharField("Variante", 20));
+  rs->AppendField(Unicode("Descrizione articolo", 72));
+  rs->AppendField(host::CharField("Reparto", 6));
+  rs->AppendField(Unicode("DescrizioneReparto", 40));
+  rs->AppendField(host::CharField("Macchina", 20));
+  rs->AppendField(Unicode("DescrizioneMacchina", 40));
+  rs->AppendField(host::CharField("Dipendente", 5));
+  rs->AppendField(Unicode("DescrizioneDipendente", 85));
+  rs->AppendField(host::CharField("Progetto", 25));
+  rs->AppendField(host::DecimalField("SottoProgetto", 4, 0));
+  rs->AppendField(Unicode("DescrizioneProgetto", 125));
+  rs->AppendField(host::CharField("Commessa", 25));
+  rs->AppendField(host::DecimalField("SottoCommessa", 4, 0));
+  rs->AppendField(Unicode("DescrizioneCommessa", 40));
+  rs->AppendField(host::CharField("CodiceOrdine", 14));
+  rs->AppendField(Date("DataOrdine"));
+  rs->AppendField(host::CharField("SezionaleOrdine", 2));
+  rs->AppendField(host::DecimalField("NumeroOrdine", 7, 0));
+  rs->AppendField(host::DecimalField("RigaOrdine", 6, 0));
+  rs->AppendField(host::DecimalField("SeqFaseOrdine", 5, 0));
+  rs->AppendField(host::DecimalField("FaseOrdine", 5, 0));
+  rs->AppendField(Unicode("DescrFaseOrdine", 40));
+  rs->AppendField(Date("DataConsegna"));
+  rs->AppendField(Date("DataInizioLav"));
+  rs->AppendField(host::DecimalField("IDGruppo", 12, 0));
+  for (const auto& c : kPrintCategories) {
+    const std::string s = c.print_suffix;
+    rs->AppendField(host::DecimalField("OrePreviste" + s, 14, 2));
+    rs->AppendField(host::DecimalField("MinPrevisti" + s, 18, 2));
+    rs->AppendField(host::DecimalField("SecPrevisti" + s, 18, 0));
+    rs->AppendField(host::DecimalField("OreVersate" + s, 14, 2));
+    rs->AppendField(host::DecimalField("MinVersati" + s, 18, 2));
+    rs->AppendField(host::DecimalField("SecVersati" + s, 18, 0));
+    rs->AppendField(Plain(("OreMinSecPrev" + s).c_str(), 20));
+    rs->AppendField(Plain(("OreMinSecVers" + s).c_str(), 20));
+    rs->AppendField(Plain(("ScostamentoOMS" + s).c_str(), 20));
+    rs->AppendField(host::DecimalField("ScostamentoPerc" + s, 8, 2));
+  }
+  rs->AppendField(host::DecimalField("IDTESTATA", 18, 0));
+  return rs;
+}
+
+bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
+                     bool /*for_export*/, PrintRecords& out) {
+  try {
+    out.RSStampa = NewRSStampa();
+    out.RSStampa->Open();
+    auto& r = run.Records();
+    // The booking layout: IDTESTATA, the copied fields in the bookings'
+    // order, the booked time as text.
+    out.RSStampaDett = host::RecordSet::Create();
+    out.RSStampaDett->AppendField(host::DecimalField("IDTESTATA", 18, 0));
+    std::vector<std::pair<int, size_t>> copied;  // booking field → detail field
+    if (r.RSTempiVerDett) {
+      for (size_t i = 0; i < r.RSTempiVerDett->FieldCount(); ++i) {
+        const host::FieldDef& f = r.RSTempiVerDett->Field(i);
+        for (const char* name : kCopiedBookingFields) {
+          if (f.name != name) continue;
+          host::FieldDef copy = f;
+          copy.nullable = true;
+          copy.lenient_size = true;
+          out.RSStampaDett->AppendField(copy);
+          copied.emplace_back(static_cast<int>(i), out.RSStampaDett->FieldCount() - 1);
+        }
+      }
+    }
+    out.RSStampaDett->AppendField(Plain("VERSTOTSEC", 10));
+    out.RSStampaDett->Open();
+    if (run.Empty()) return false;
+
+    // Clones: the grids' record sets do not move; the totals are the run's.
+    engine::RunRecordSets clones{r.RSCampi, r.RSTempiVer->Clone(), r.RSTempiVerDett->Clone(), r.RSTempiPrev->Clone(),
+                                 r.RSTempiPrevDett->Clone()};
+    clones.RSTempiVer->SetFilter("");
+    engine::GroupTotals totals(form, clones, run.Reader().Phases(), run.Production(),
+                               static_cast<int16_t>(run.Unit()), run.Options(), run.GroupingColumns());
+    host::RecordSet& groups = *clones.RSTempiVer;
+    host::RecordSet& bookings = *clones.RSTempiVerDett;
+    host::RecordSet& head = *out.RSStampa;
+    host::RecordSet& detail = *out.RSStampaDett;
+    const int booked_seconds = bookings.FieldIndex("VERSTOTSEC");
+    for (groups.MoveFirst(); !groups.Eof(); groups.MoveNext()) {
+      if (totals.TempiPreventivi()) return true;
+      const Variant id = groups.Value("IDGRUPPO");
+      head.AddNew();
+      const auto set = [&head](const char* field, const Variant& value) { head.SetValue(field, Fit(head, field, value)); };
+      const Variant article = Of(groups, "PD44_CODART_MG66");
+      const Variant variant = Of(groups, "PD44_OPZIONE");
+      set("Articolo", article);
+      set("Variante", variant);
+      set("Descrizione articolo", engine::DecodificaArticolo(decode, article, variant));
+      const Variant department = Of(groups, "PD44_CODFORNREP");
+      set("Reparto", department);
+      set("DescrizioneReparto", engine::DecodificaReparto(form, decode, department));
+      const Variant machine = Of(groups, "PD44_MACCHINA_PD08");
+      set("Macchina", machine);
+      set("DescrizioneMacchina", engine::DecodificaMacchina(form, decode, machine));
+      const Variant employee = Of(groups, "PD44_CODDIP_PD06");
+      set("Dipendente", employee);
+      set("DescrizioneDipendente", engine::DecodificaDipendente(form, decode, employee));
+      const Variant project = Of(groups, "PD44_CODPROG_PD14");
+      const Variant sub_project = Of(groups, "PD44_SOTPROG_PD14");
+      set("Progetto", project);
+      set("SottoProgetto", sub_project);
+      set("DescrizioneProgetto", engine::DecodificaProgetto(decode, project, sub_project));
+      const Variant job = Of(groups, "PD44_CODCOMM");
+      const Variant sub_job = Of(groups, "PD44_CODSCOM");
+      set("Commessa", job);
+      set("SottoCommessa", sub_job);
+      set("DescrizioneCommessa", engine::DecodificaCommessa(decode, job, sub_job));
+      set("CodiceOrdine", Of(groups, "DO11_DOCUM_MG36"));
+      set("DataOrdine", Of(groups, "DO11_DATADOC"));
+      set("SezionaleOrdine", Of(groups, "DO11_SEZDOC"));
+      set("NumeroOrdine", Of(groups, "DO11_NUMDOC"));
+      set("RigaOrdine", Of(groups, "DO30_PROGRIGA"));
+      set("SeqFaseOrdine", Of(groups, "PD44_SEQFASE"));
+      const Variant phase = Of(groups, "PD44_CODFASE_PD12");
+      set("FaseOrdine", phase);
+      set("DescrFaseOrdine", engine::DecodificaFase(form, decode, phase));
+      set("DataConsegna", Of(groups, "DO31_DATACONS"));
+      set("DataInizioLav", Of(groups, "DO31_DATAINIZLAV"));
+      set("IDGruppo", id);
+      // The seven categories, as the group totals hold them.
+      const host::RecordSet& prev = *clones.RSTempiPrev;
+      if (!prev.Eof()) {
+        for (const auto& c : kPrintCategories) {
+          const std::string p = c.print_suffix;
+          const std::string s = c.result_suffix;
+          const auto copy = [&](const std::string& to, const std::string& from) {
+            head.SetValue(to, Fit(head, to.c_str(), prev.Value(from)));
+          };
+          copy("OrePreviste" + p, "OREPREV" + s);
+          copy("MinPrevisti" + p, "MINPREV" + s);
+          copy("SecPrevisti" + p, "SECPREV" + s);
+          copy("OreVersate" + p, "OREVERS" + s);
+          copy("MinVersati" + p, "MINVERS" + s);
+          copy("SecVersati" + p, "SECVERS" + s);
+          copy("OreMinSecPrev" + p, "OMSPREV" + s);
+          copy("OreMinSecVers" + p, "OMSVERS" + s);
+          const Variant gap = prev.Value("GAP" + s);
+          head.SetValue("ScostamentoOMS" + p,
+                        gap.IsNull() ? Variant::Null()
+                                     : Variant(gap.IsNumber() ? gap.ToDecimal().Normalized().ToString()
+                                                              : host::RTrim(gap.JoinedText())));
+          copy("ScostamentoPerc" + p, "GAPPERC" + s);
+        }
+      }
+      head.SetValue("IDTESTATA", id);
+      head.Update();
+      // The group's bookings (the filter TempiPreventivi set on the clone).
+      for (bookings.MoveFirst(); !bookings.Eof(); bookings.MoveNext()) {
+        detail.AddNew();
+        detail.SetValue(size_t{0}, id);
+        for (const auto& [from, to] : copied) detail.SetValue(to, bookings.Value(static_cast<size_t>(from)));
+        const Variant seconds = booked_seconds < 0 ? Variant() : bookings.Value(static_cast<size_t>(booked_seconds));
+        const std::string text = engine::FormattaOMS(seconds);
+        detail.SetValue("VERSTOTSEC", text);  // 0 booked seconds: the empty text
+        detail.Update();
+      }
+    }
+    head.MoveFirst();
+    detail.MoveFirst();
+    return false;
+  } catch (...) {
+    engine::ReportCurrentError(form, "PreparaRSStampa");
+    return true;
+  }
+}
+
+}  // namespace output

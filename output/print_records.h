@@ -1,0 +1,45 @@
+// The record sets of the comparison print and of the export (PreparaRSStampa):
+// RSStampa, one record per group with its grouping values, their
+// descriptions and the seven categories' planned and booked figures, and
+// RSStampaDett, the group's bookings linked by IDTESTATA.
+//
+// Built from the run object on clones, so that no grid moves; the figures
+// of each group are the run's own group totals (computed where the group
+// was not visited yet, and then kept for the results form as a visit
+// keeps them). Without Qt.
+#pragma once
+
+#include <string>
+
+#include "engine/comparison.h"
+#include "engine/form_services.h"
+#include "host/recordset/recordset.h"
+#include "host/services/decode_service.h"
+
+namespace output {
+
+struct PrintRecords {
+  host::RecordSetPtr RSStampa;
+  host::RecordSetPtr RSStampaDett;
+};
+
+// The 97 fields of RSStampa, unopened.
+host::RecordSetPtr NewRSStampa();
+
+// The category suffixes of RSStampa's fields, in field order, beside those
+// of the result record sets: "" / "", "Lavoraz" / "_LAV", ... "SetupMan" /
+// "_MANSET".
+struct PrintCategory {
+  const char* print_suffix;
+  const char* result_suffix;
+};
+extern const PrintCategory kPrintCategories[7];
+
+// Builds both record sets. `for_export` is the export's call (the print
+// passes false); the two build the same records. A failure is reported as
+// "PreparaRSStampa", leaves the record sets as far as they were built, and
+// answers true.
+bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
+                     bool for_export, PrintRecords& out);
+
+}  // namespace output

@@ -1,0 +1,207 @@
+// The print record sets and the export on the hand-worked database: their
+// layout, that every figure is the group totals' own, the export's tables
+// and captions, and the workbook read back as a spreadsheet reads it.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "engine/field_lists.h"
+#include "engine/tests/fake_form.h"
+#include "engine/tests/tiny_erp.h"
+#include "output/export_tables.h"
+#include "output/print_records.h"
+#include "output/table_writer.h"
+
+namespace output {
+namespace {
+
+using host::Variant;
+
+class OutputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string db = engine::testing::TinyErp(dir_);
+    sqlite3* handle = nullptr;
+    sqlite3_open(db.c_str(), &handle);
+    // A booking of no time at all.
+    engine::testing::Exec(handle,
+                          "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, "
+                          "PD44_CODART_MG66, PD44_CODFORNREP, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) "
+                          "VALUES (1, 10, '2026-03-10 00:00:00', 'A2', 'R01', 0, 0, 0, 0)");
+    sqlite3_close(handle);
+    engine::ComparisonRequest request;
+    request.connection = host::db::OpenConnection(db);
+    request.company = "1";
+    engine::LoadFilterFields(request.query, false);
+    engine::LoadGroupingFields(request.order);
+    request.order.SetGrouping({"Articolo"});
+    run_ = engine::Comparison::Make(form_, std::move(request), progress_);
+    ASSERT_FALSE(run_->Failed());
+    decode_ = std::make_unique<host::DecodeService>(run_->Connection(), "1");
+  }
+
+  engine::testing::TempDir dir_;
+  engine::testing::FakeForm form_;
+  engine::NoProgress progress_;
+  std::unique_ptr<engine::Comparison> run_;
+  std::unique_ptr<host::DecodeService> decode_;
+};
+
+TEST(PrintLayout, NinetySevenFieldsInOrder) {
+  auto rs = NewRSStampa();
+  ASSERT_EQ(rs->FieldCount(), 97U);
+  EXPECT_EQ(rs->Field(0).name, "Articolo");
+  EXPECT_EQ(rs->Field(0).type, host::FieldType::Char);
+  EXPECT_EQ(rs->Field(0).size, 25);
+  EXPECT_EQ(rs->Field(2).name, "Descrizione articolo");
+  EXPECT_EQ(rs->Field(2).AdoTypeCode(), host::kAdVarWChar);
+  EXPECT_EQ(rs->Field(2).size, 72);
+  EXPECT_EQ(rs->Field(16).name, "DataOrdine");
+  EXPECT_EQ(rs->Field(16).type, host::FieldType::Date);
+  EXPECT_EQ(rs->Field(25).name, "IDGruppo");
+  EXPECT_EQ(rs->Field(25).precision, 12);
+  EXPECT_EQ(rs->Field(26).name, "OrePreviste");
+  EXPECT_EQ(rs->Field(26).scale, 2);
+  EXPECT_EQ(rs->Field(32).name, "OreMinSecPrev");
+  EXPECT_EQ(rs->Field(32).AdoTypeCode(), host::kAdVarChar);
+  EXPECT_EQ(rs->Field(32).size, 20);
+  EXPECT_EQ(rs->Field(36).name, "OrePrevisteLavoraz");
+  EXPECT_EQ(rs->Field(95).name, "ScostamentoPercSetupMan");
+  EXPECT_EQ(rs->Field(95).precision, 8);
+  EXPECT_EQ(rs->Field(96).name, "IDTESTATA");
+  EXPECT_EQ(rs->Field(96).precision, 18);
+}
+
+TEST_F(OutputTest, EveryHeaderCarriesItsGroupTotals) {
+  PrintRecords print;
+  ASSERT_FALSE(PreparaRSStampa(form_, *run_, *decode_, false, print)) << form_.error_texts.front();
+  auto& r = run_->Records();
+  ASSERT_EQ(print.RSStampa->RecordCount(), r.RSTempiVer->RecordCount());
+  // The grids' record sets did not move.
+  EXPECT_EQ(r.RSTempiVer->AbsolutePosition(), 1);
+  for (print.RSStampa->MoveFirst(); !print.RSStampa->Eof(); print.RSStampa->MoveNext()) {
+    auto prev = r.RSTempiPrev->Clone();
+    prev->SetFilter("");
+    prev->Find("IDGRUPPO = " + print.RSStampa->Value("IDGruppo").ToDecimal().ToString());
+    ASSERT_FALSE(prev->Eof());
+    for (const auto& c : kPrintCategories) {
+      const std::string p = c.print_suffix;
+      const std::string s = c.result_suffix;
+      const auto text = [](const Variant& v) { return v.IsNull() ? std::string("<null>") : host::RTrim(v.JoinedText()); };
+      EXPECT_EQ(text(print.RSStampa->Value("OreMinSecPrev" + p)), text(prev->Value("OMSPREV" + s))) << p;
+      EXPECT_EQ(text(print.RSStampa->Value("OreMinSecVers" + p)), text(prev->Value("OMSVERS" + s))) << p;
+      EXPECT_EQ(text(print.RSStampa->Value("ScostamentoOMS" + p)), text(prev->Value("GAP" + s))) << p;
+      EXPECT_EQ(host::CompareNumbers(print.RSStampa->Value("MinPrevisti" + p), prev->Value("MINPREV" + s)), 0) << p;
+    }
+  }
+  // A1 by hand: phase 100 once, 4200 s against 77 minutes.
+  print.RSStampa->MoveFirst();
+  print.RSStampa->Find("Articolo = 'A1'");
+  ASSERT_FALSE(print.RSStampa->Eof());
+  EXPECT_EQ(print.RSStampa->Value("OreMinSecPrev").JoinedText(), "1:10:00");
+  EXPECT_EQ(print.RSStampa->Value("OreMinSecVers").JoinedText(), "1:17:00");
+  EXPECT_EQ(print.RSStampa->Value("ScostamentoOMS").JoinedText(), "+ 0:07:00");
+  EXPECT_EQ(print.RSStampa->Value("ScostamentoPerc").ToDecimal().ToString(), "10");
+  // The phase the group shows (its highest), with its description.
+  EXPECT_EQ(host::RTrim(print.RSStampa->Value("DescrFaseOrdine").JoinedText()), "Taglio barre");
+  // Its bookings, linked by IDTESTATA, the booked time as text.
+  auto detail = print.RSStampaDett->Clone();
+  detail->SetFilter("IDTESTATA = " + print.RSStampa->Value("IDTESTATA").ToDecimal().ToString());
+  EXPECT_EQ(detail->RecordCount(), 3U);
+  EXPECT_EQ(detail->Value("VERSTOTSEC").JoinedText(), "0:25:00");
+  // No booked time: an empty text.
+  auto none = print.RSStampaDett->Clone();
+  none->SetFilter("VERSTOTSEC = ''");
+  EXPECT_EQ(none->RecordCount(), 1U);
+}
+
+TEST_F(OutputTest, TheThreeTablesOfTheExportWithTheirCaptions) {
+  PrintRecords print;
+  std::vector<ExportTable> tables;
+  const auto captions = engine::BuildCaptionDictionary(run_->Records().RSTempiVerDett.get());
+  ASSERT_FALSE(KVL_EXPTOQV1_BeforeExportToQV(form_, *run_, *decode_, captions, print, tables));
+  ASSERT_EQ(tables.size(), 3U);
+  EXPECT_EQ(tables[0].name, "TempiDiLavorazione");
+  EXPECT_EQ(tables[0].fields[2], (std::pair<std::string, std::string>{"Descrizione articolo", "Descrizione articolo"}));
+  EXPECT_EQ(tables[1].name, "TempiDiLavorazioneDettaglioVersamenti");
+  for (const auto& [field, caption] : tables[1].fields) {
+    if (field == "PD44_CODDIP_PD06") EXPECT_EQ(caption, "PD44_CODDIP_PD06");
+    if (field == "VERSTOTSEC") EXPECT_EQ(caption, "hhmmss vers.");
+  }
+  EXPECT_EQ(tables[2].name, "ScostamentoTempiDettaglioVersamenti");
+  EXPECT_EQ(PlannedPhaseCaption("GAP"), "GAP");
+  EXPECT_EQ(PlannedPhaseCaption("GAP_LAV"), "Scost. lav.");
+  EXPECT_EQ(PlannedPhaseCaption("IDVERS"), "ID");
+  EXPECT_EQ(PlannedPhaseCaption("OMSPREV_LAV"), "OMSPREV_LAV");
+  EXPECT_EQ(PlannedPhaseCaption("OMSPREV_SET"), "Previsto set.");
+  EXPECT_EQ(PlannedPhaseCaption("QTAODL"), "QTAODL");
+}
+
+TEST(Durations, HoursOfTheTexts) {
+  EXPECT_DOUBLE_EQ(*DurationHours("1:02:05"), 1 + 2 / 60.0 + 5 / 3600.0);
+  EXPECT_DOUBLE_EQ(*DurationHours("- 0:30:00"), -0.5);
+  EXPECT_DOUBLE_EQ(*DurationHours("+ 125:00:00"), 125);
+  EXPECT_FALSE(DurationHours("").has_value());
+  EXPECT_FALSE(DurationHours("1:2:05").has_value());
+  EXPECT_FALSE(DurationHours("12.5").has_value());
+  EXPECT_FALSE(DurationHours("1:60:00").has_value());
+  EXPECT_TRUE(IsDurationField("OMSPREV_LAV"));
+  EXPECT_TRUE(IsDurationField("ScostamentoOMSSetup"));
+  EXPECT_TRUE(IsDurationField("VERSTOTSEC"));
+  EXPECT_FALSE(IsDurationField("GAPPERC"));
+  EXPECT_FALSE(IsDurationField("OREPREV"));
+}
+
+// The workbook as a spreadsheet program reads it (openpyxl): three sheets,
+// captions on the first row, numbers as numbers, and the hours beside the
+// duration texts.
+TEST_F(OutputTest, TheWorkbookReadsBack) {
+  PrintRecords print;
+  std::vector<ExportTable> tables;
+  const auto captions = engine::BuildCaptionDictionary(run_->Records().RSTempiVerDett.get());
+  ASSERT_FALSE(KVL_EXPTOQV1_BeforeExportToQV(form_, *run_, *decode_, captions, print, tables));
+  const std::string path = dir_.File("export.xlsx");
+  ASSERT_EQ(WriteWorkbook(path, tables), "");
+  const std::string script = dir_.File("read.py");
+  std::ofstream(script) << R"(import sys, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1])
+print('|'.join(wb.sheetnames))
+ws = wb['TempiDiLavorazione']
+head = [c.value for c in ws[1]]
+row = {head[i]: c.value for i, c in enumerate(ws[3])}
+print(row['Articolo'], row['OreMinSecPrev'], round(row['OreMinSecPrev (ore)'], 4), type(row['MinPrevisti']).__name__)
+print(ws.freeze_panes, ws.auto_filter.ref is not None)
+)";
+  // The Debian interpreter, which has openpyxl (python3-openpyxl).
+  FILE* pipe = popen(("/usr/bin/python3 " + script + " " + path).c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::array<char, 512> buffer{};
+  std::string out;
+  while (fgets(buffer.data(), buffer.size(), pipe) != nullptr) out += buffer.data();
+  pclose(pipe);
+  EXPECT_EQ(out,
+            "TempiDiLavorazione|TempiDiLavorazioneDettaglioVers|ScostamentoTempiDettaglioVersam\n"
+            "A1 1:10:00 1.1667 int\n"
+            "A2 True\n");
+  EXPECT_FALSE(std::filesystem::exists(path + ".partial.xlsx"));
+}
+
+TEST_F(OutputTest, CsvFilesOnePerTable) {
+  PrintRecords print;
+  std::vector<ExportTable> tables;
+  ASSERT_FALSE(KVL_EXPTOQV1_BeforeExportToQV(form_, *run_, *decode_, {}, print, tables));
+  const std::string dir = dir_.File("csv");
+  ASSERT_EQ(WriteCsvFiles(dir, tables), "");
+  std::ifstream in(dir + "/TempiDiLavorazione.csv");
+  std::string header;
+  std::getline(in, header);
+  EXPECT_EQ(header.substr(0, 48), "Articolo,Variante,Descrizione articolo,Reparto,D");
+  EXPECT_NE(header.find(",OreMinSecPrev,OreMinSecPrev (ore),"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(dir + "/ScostamentoTempiDettaglioVersamenti.csv"));
+}
+
+}  // namespace
+}  // namespace output
