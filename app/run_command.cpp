@@ -9,6 +9,7 @@
 
 #include "app/console_form.h"
 #include "app/output_file.h"
+#include "app/pdf_report.h"
 #include "app/run_report.h"
 #include "engine/presentation/booking_columns.h"
 #include "output/export_tables.h"
@@ -34,6 +35,7 @@ struct RunArgs {
   std::string out;
   std::string xlsx;
   std::string csv_dir;
+  std::string pdf;
   bool timing = false;
 };
 
@@ -151,8 +153,9 @@ int Run(const RunArgs& args) {
   const std::string failed_write =
       WriteOutput(args.out, [&](std::ostream& out) { WriteReport(out, *run, {args.format, args.bookings}); });
   if (!failed_write.empty()) return Fail(failed_write);
-  // The export for analysis, through the same tables as the results form's.
-  if (!args.xlsx.empty() || !args.csv_dir.empty()) {
+  // The print and the export for analysis, through the same record sets
+  // and tables as the results form's.
+  if (!args.xlsx.empty() || !args.csv_dir.empty() || !args.pdf.empty()) {
     host::DecodeService decode(run->Connection(), args.company);
     output::PrintRecords print;
     std::vector<output::ExportTable> tables;
@@ -164,6 +167,10 @@ int Run(const RunArgs& args) {
     }
     if (!args.csv_dir.empty()) {
       if (const auto failed = output::WriteCsvFiles(args.csv_dir, tables); !failed.empty()) return Fail(failed);
+    }
+    if (!args.pdf.empty()) {
+      if (const auto refused = RefuseOutput(args.pdf, args.db); !refused.empty()) return Fail(refused);
+      if (const auto failed = WritePdfReport(args.pdf, print, *run, args.company); !failed.empty()) return Fail(failed);
     }
   }
   if (args.timing) {
@@ -192,6 +199,7 @@ void AddRunCommand(CLI::App& cli) {
   run->add_option("--format", args->format, "table, csv or json")->check(CLI::IsMember({"table", "csv", "json"}));
   run->add_option("--out", args->out, "Write to FILE instead of the standard output");
   run->add_option("--xlsx", args->xlsx, "Also write the export's three tables as an XLSX workbook");
+  run->add_option("--pdf", args->pdf, "Also write the comparison report as a PDF file");
   run->add_option("--csv-dir", args->csv_dir, "Also write the export's three tables as CSV files into DIR");
   run->add_flag("--timing", args->timing, "Print timings and the number of SQL statements on the error stream");
   run->callback([args] {

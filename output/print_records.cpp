@@ -10,6 +10,10 @@ namespace {
 using host::FieldDef;
 using host::Variant;
 
+// What the report shows of a booking.
+const char* const kReportBookingFields[] = {"PD44_DATAREG",      "PD44_CODDIP_PD06", "PD44_MACCHINA_PD08",
+                                            "PD44_CODFASE_PD12", "PD44_INDORA",      "PD44_QTALAV"};
+
 const char* const kCopiedBookingFields[] = {
     "PD44_VARIANTE",    "PD44_COSTOORD",      "PD44_ORESTRAORD",   "PD44_MINSTRAORD", "PD44_SECSTRAORD",
     "PD44_COSTOSTRAORD", "PD44_OREORD",       "PD44_MINORD",       "PD44_SECORD",     "PD44_CODART_MG66",
@@ -117,6 +121,11 @@ bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::
     }
     out.RSStampaDett->AppendField(Plain("VERSTOTSEC", 10));
     out.RSStampaDett->Open();
+    out.RSReportDett = host::RecordSet::Create();
+    out.RSReportDett->AppendField(host::DecimalField("IDTESTATA", 18, 0));
+    for (const char* name : kReportBookingFields) out.RSReportDett->AppendField(host::VariantField(name));
+    out.RSReportDett->AppendField(Plain("VERSTOTSEC", 10));
+    out.RSReportDett->Open();
     if (run.Empty()) return false;
 
     // Clones: the grids' record sets do not move; the totals are the run's.
@@ -129,6 +138,7 @@ bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::
     host::RecordSet& bookings = *clones.RSTempiVerDett;
     host::RecordSet& head = *out.RSStampa;
     host::RecordSet& detail = *out.RSStampaDett;
+    host::RecordSet& report = *out.RSReportDett;
     const int booked_seconds = bookings.FieldIndex("VERSTOTSEC");
     for (groups.MoveFirst(); !groups.Eof(); groups.MoveNext()) {
       if (totals.TempiPreventivi()) return true;
@@ -207,10 +217,16 @@ bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::
         const std::string text = engine::FormattaOMS(seconds);
         detail.SetValue("VERSTOTSEC", text);  // 0 booked seconds: the empty text
         detail.Update();
+        report.AddNew();
+        report.SetValue(size_t{0}, id);
+        for (const char* name : kReportBookingFields) report.SetValue(name, Of(bookings, name));
+        report.SetValue("VERSTOTSEC", text);
+        report.Update();
       }
     }
     head.MoveFirst();
     detail.MoveFirst();
+    report.MoveFirst();
     return false;
   } catch (...) {
     engine::ReportCurrentError(form, "PreparaRSStampa");

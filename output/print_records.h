@@ -21,6 +21,11 @@ namespace output {
 struct PrintRecords {
   host::RecordSetPtr RSStampa;
   host::RecordSetPtr RSStampaDett;
+  // What the report lists of each booking (its own layout, beside the
+  // export's RSStampaDett): IDTESTATA, PD44_DATAREG, PD44_CODDIP_PD06,
+  // PD44_MACCHINA_PD08, PD44_CODFASE_PD12, PD44_INDORA, PD44_QTALAV and
+  // VERSTOTSEC as text.
+  host::RecordSetPtr RSReportDett;
 };
 
 // The 97 fields of RSStampa, unopened.

@@ -1,0 +1,30 @@
+#include "app/pdf_report.h"
+
+#include <QDate>
+#include <QGuiApplication>
+#include <memory>
+
+#include "output/report/comparison_report.h"
+
+namespace app {
+
+std::string WritePdfReport(const std::string& path, const output::PrintRecords& print, engine::Comparison& run,
+                           const std::string& company) {
+  // Fonts need a Qt application; no display is needed.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  int argc = 1;
+  char name[] = "quarvelindo";
+  char* argv[] = {name, nullptr};
+  // Made for this report and gone before the process ends.
+  std::unique_ptr<QGuiApplication> application;
+  if (QGuiApplication::instance() == nullptr) application = std::make_unique<QGuiApplication>(argc, argv);
+  output::ReportParameters parameters;
+  parameters.titolo = "Stampa comparazione tempi lavorazione";
+  parameters.ditta = QString::fromStdString(company);
+  parameters.grouping = QString::fromStdString(run.DescrizioneGruppo());
+  parameters.unit = static_cast<int16_t>(run.Unit());
+  parameters.print_date = QDate::currentDate().toString("dd/MM/yyyy");
+  return output::WriteReportPdf(path, print, parameters);
+}
+
+}  // namespace app

@@ -1,0 +1,16 @@
+// The comparison report as a PDF from the command line, for scheduled runs:
+// the same drawing as the results form's print, on an offscreen display.
+#pragma once
+
+#include <string>
+
+#include "engine/comparison.h"
+#include "output/print_records.h"
+
+namespace app {
+
+// Answers "" or what went wrong.
+std::string WritePdfReport(const std::string& path, const output::PrintRecords& print, engine::Comparison& run,
+                           const std::string& company);
+
+}  // namespace app

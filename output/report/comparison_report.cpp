@@ -1,0 +1,292 @@
+#include "output/report/comparison_report.h"
+
+#include <QFile>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <vector>
+
+#include "engine/category_texts.h"
+#include "engine/group_totals.h"
+#include "engine/oms.h"
+#include "engine/value_helpers.h"
+
+namespace output {
+namespace {
+
+using host::Variant;
+
+QString Text(const Variant& v) {
+  if (v.IsNull() || v.IsEmpty()) return {};
+  if (v.IsDate()) {
+    const host::DateTime d = v.Date();
+    return QString("%1/%2/%3").arg(d.Day(), 2, 10, QChar('0')).arg(d.Month(), 2, 10, QChar('0')).arg(d.Year());
+  }
+  if (v.IsNumber()) return QString::fromStdString(v.ToDecimal().Normalized().ToString());
+  return QString::fromStdString(host::RTrim(v.JoinedText()));
+}
+
+// One line of the report: what it draws and how tall it is.
+struct Line {
+  enum Kind { ReportTitle, ReportInfo, GroupHeading, TableHeader, TableRow, BookingHeader, BookingRow, Gap } kind;
+  QStringList cells;
+  bool negative = false;
+};
+
+// The report as lines, from the print record sets.
+std::vector<Line> Lines(const PrintRecords& records, const ReportParameters& p) {
+  std::vector<Line> lines;
+  const auto tr = p.translate;
+  if (p.report_header) {
+    lines.push_back({Line::ReportTitle, {ShortenedTitle(p.titolo)}});
+    lines.push_back({Line::ReportInfo, {tr("Ditta") + ": " + p.ditta + (p.desditta.isEmpty() ? "" : " - " + p.desditta)}});
+    if (!p.eseg.isEmpty()) lines.push_back({Line::ReportInfo, {tr("Eseguito da") + ": " + p.eseg}});
+    if (!p.dest.isEmpty()) lines.push_back({Line::ReportInfo, {tr("Destinazione") + ": " + p.dest}});
+    if (!p.note.isEmpty()) lines.push_back({Line::ReportInfo, {tr("Note") + ": " + p.note}});
+    lines.push_back({Line::Gap, {}});
+  }
+  if (!records.RSStampa) return lines;
+  auto head = records.RSStampa->Clone();
+  auto bookings = records.RSReportDett ? records.RSReportDett->Clone() : nullptr;
+  const char* const kPairs[][3] = {{"Articolo", "Articolo", "Descrizione articolo"},
+                                   {"Variante", "Variante", nullptr},
+                                   {"Reparto", "Reparto", "DescrizioneReparto"},
+                                   {"Fase", "FaseOrdine", "DescrFaseOrdine"},
+                                   {"Macchina", "Macchina", "DescrizioneMacchina"},
+                                   {"Dipendente", "Dipendente", "DescrizioneDipendente"},
+                                   {"Progetto", "Progetto", "DescrizioneProgetto"},
+                                   {"Commessa", "Commessa", "DescrizioneCommessa"},
+                                   {"Ordine", "CodiceOrdine", nullptr},
+                                   {"n.", "NumeroOrdine", nullptr},
+                                   {"riga", "RigaOrdine", nullptr}};
+  const char* const kKinds[] = {"Lavorazione", "Setup", "Manutenzione"};
+  for (head->MoveFirst(); !head->Eof(); head->MoveNext()) {
+    QStringList heading;
+    for (const auto& pair : kPairs) {
+      const QString code = Text(head->Value(pair[1]));
+      if (code.isEmpty()) continue;
+      QString part = tr(pair[0]) + " " + code;
+      if (pair[2] != nullptr) {
+        const QString description = Text(head->Value(pair[2]));
+        if (!description.isEmpty()) part += " " + description;
+      }
+      heading << part;
+    }
+    lines.push_back({Line::GroupHeading, {heading.isEmpty() ? tr("Gruppo") + " " + Text(head->Value("IDGruppo"))
+                                                            : heading.join("   ")}});
+    lines.push_back({Line::TableHeader,
+                     {tr("Categoria"), tr("Previsto"), tr("Versato"), tr("Scostamento"), tr("Scost. %")}});
+    for (size_t i = 0; i < 7; ++i) {
+      const std::string s = kPrintCategories[i].print_suffix;
+      // The figures read as everywhere else (the terminal table, the
+      // results form): from the record's unit values, so a category without
+      // plan still shows what was booked.
+      engine::ValoriCategoria planned_values;
+      planned_values.OREPREV = head->Value("OrePreviste" + s);
+      planned_values.MINPREV = head->Value("MinPrevisti" + s);
+      planned_values.SECPREV = head->Value("SecPrevisti" + s);
+      engine::ValoriCategoria booked_values;
+      booked_values.OREPREV = head->Value("OreVersate" + s);
+      booked_values.MINPREV = head->Value("MinVersati" + s);
+      booked_values.SECPREV = head->Value("SecVersati" + s);
+      const Variant planned = engine::PlannedSeconds(planned_values, p.unit);
+      const Variant booked = engine::PlannedSeconds(booked_values, p.unit);
+      const QString gap = QString::fromStdString(engine::GapText(planned, booked, p.unit));
+      Line row{Line::TableRow,
+               {tr(std::string(engine::kCategoryNames[i].caption)),
+                QString::fromStdString(engine::TimeText(planned, p.unit)),
+                QString::fromStdString(engine::TimeText(booked, p.unit)), gap,
+                QString::fromStdString(engine::GapPercentText(planned, booked))}};
+      row.negative = gap.startsWith('-');
+      lines.push_back(std::move(row));
+    }
+    if (bookings) {
+      bookings->SetFilter("IDTESTATA = " + Text(head->Value("IDTESTATA")).toStdString());
+      if (bookings->RecordCount() > 0) {
+        lines.push_back({Line::BookingHeader,
+                         {tr("Data reg."), tr("Dipendente"), tr("Macchina"), tr("Fase"), tr("Tipo ora"),
+                          tr("Quantità"), tr("Tempo versato")}});
+      }
+      for (bookings->MoveFirst(); !bookings->Eof(); bookings->MoveNext()) {
+        const Variant kind = bookings->Value("PD44_INDORA");
+        const int k = kind.IsNull() ? -1 : engine::ValoreNumerico(kind).ToInt32();
+        lines.push_back({Line::BookingRow,
+                         {Text(bookings->Value("PD44_DATAREG")), Text(bookings->Value("PD44_CODDIP_PD06")),
+                          Text(bookings->Value("PD44_MACCHINA_PD08")), Text(bookings->Value("PD44_CODFASE_PD12")),
+                          k >= 0 && k <= 2 ? tr(kKinds[k]) : Text(kind), Text(bookings->Value("PD44_QTALAV")),
+                          Text(bookings->Value("VERSTOTSEC"))}});
+      }
+    }
+    lines.push_back({Line::Gap, {}});
+  }
+  return lines;
+}
+
+struct Fonts {
+  QFont title, heading, body, small;
+};
+
+double HeightOf(const Line& line, const Fonts& f, QPaintDevice* device) {
+  const auto h = [device](const QFont& font) { return QFontMetricsF(font, device).height(); };
+  switch (line.kind) {
+    case Line::ReportTitle: return h(f.title) * 1.6;
+    case Line::GroupHeading: return h(f.heading) * 1.5;
+    case Line::Gap: return h(f.body) * 0.8;
+    default: return h(f.body) * 1.25;
+  }
+}
+
+// Draws (or, without a painter, only counts) the pages.
+int Paginate(QPainter* painter, QPagedPaintDevice& device, const std::vector<Line>& lines,
+             const ReportParameters& p, const Fonts& f, int total_pages) {
+  // The painter's origin is the printable area's corner.
+  const QRectF area(0, 0, device.width(), device.height());
+  const double body = QFontMetricsF(f.body, &device).height();
+  const double header_height = body * 2.2;
+  const double footer_height = body * 2;
+  const double top = header_height;
+  const double bottom = area.height() - footer_height;
+  int pages = 1;
+  double y = top;
+  const auto frame = [&](int number) {
+    if (painter == nullptr) return;
+    painter->setFont(f.small);
+    painter->setPen(Qt::black);
+    painter->drawText(QRectF(0, 0, area.width() / 2, body * 1.5), Qt::AlignLeft | Qt::AlignVCenter,
+                      ShortenedTitle(p.titolo));
+    painter->drawText(QRectF(area.width() / 2, 0, area.width() / 2, body * 1.5), Qt::AlignRight | Qt::AlignVCenter,
+                      p.translate("Raggruppamento") + ": " + p.grouping);
+    painter->drawLine(QPointF(0, body * 1.6), QPointF(area.width(), body * 1.6));
+    painter->drawLine(QPointF(0, bottom + body * 0.3), QPointF(area.width(), bottom + body * 0.3));
+    painter->drawText(QRectF(0, bottom + body * 0.4, area.width() / 2, body * 1.4), Qt::AlignLeft | Qt::AlignVCenter,
+                      p.print_date);
+    painter->drawText(QRectF(area.width() / 2, bottom + body * 0.4, area.width() / 2, body * 1.4),
+                      Qt::AlignRight | Qt::AlignVCenter,
+                      p.translate("Pagina") + QString(" %1 ").arg(number) + p.translate("di") +
+                          QString(" %1").arg(total_pages));
+  };
+  frame(1);
+  // Column positions: the category table and the booking table.
+  const double w = area.width();
+  const std::vector<double> category_columns{0, w * 0.22, w * 0.36, w * 0.50, w * 0.64, w * 0.74};
+  const std::vector<double> booking_columns{w * 0.02, w * 0.14, w * 0.28, w * 0.42, w * 0.52, w * 0.66, w * 0.78,
+                                            w * 0.92};
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const Line& line = lines[i];
+    double height = HeightOf(line, f, &device);
+    // A group heading keeps its table on the same page.
+    if (line.kind == Line::GroupHeading) height += HeightOf(lines[std::min(i + 1, lines.size() - 1)], f, &device) * 9;
+    if (y + height > bottom && y > top) {
+      ++pages;
+      if (painter != nullptr) device.newPage();
+      frame(pages);
+      y = top;
+      if (line.kind == Line::Gap) continue;
+    }
+    const double line_height = HeightOf(line, f, &device);
+    if (painter != nullptr) {
+      painter->setPen(Qt::black);
+      switch (line.kind) {
+        case Line::ReportTitle:
+          painter->setFont(f.title);
+          painter->drawText(QRectF(0, y, w, line_height), Qt::AlignLeft | Qt::AlignVCenter, line.cells[0]);
+          break;
+        case Line::ReportInfo:
+          painter->setFont(f.body);
+          painter->drawText(QRectF(0, y, w, line_height), Qt::AlignLeft | Qt::AlignVCenter, line.cells[0]);
+          break;
+        case Line::GroupHeading:
+          painter->setFont(f.heading);
+          painter->fillRect(QRectF(0, y, w, line_height), QColor(232, 236, 242));
+          painter->drawText(QRectF(body * 0.3, y, w, line_height), Qt::AlignLeft | Qt::AlignVCenter, line.cells[0]);
+          break;
+        case Line::TableHeader:
+        case Line::TableRow: {
+          QFont font = f.body;
+          font.setBold(line.kind == Line::TableHeader);
+          painter->setFont(font);
+          for (size_t c = 0; c + 1 < category_columns.size() && c < static_cast<size_t>(line.cells.size()); ++c) {
+            const QRectF cell(category_columns[c] + body * 0.3, y, category_columns[c + 1] - category_columns[c] - body * 0.6,
+                              line_height);
+            if (line.kind == Line::TableRow && c >= 3 && line.negative) painter->setPen(QColor(160, 30, 30));
+            painter->drawText(cell, (c == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter,
+                              line.cells[static_cast<int>(c)]);
+            painter->setPen(Qt::black);
+          }
+          if (line.kind == Line::TableHeader) {
+            painter->drawLine(QPointF(0, y + line_height), QPointF(category_columns.back(), y + line_height));
+          }
+          break;
+        }
+        case Line::BookingHeader:
+        case Line::BookingRow: {
+          QFont font = f.small;
+          font.setBold(line.kind == Line::BookingHeader);
+          painter->setFont(font);
+          for (size_t c = 0; c + 1 < booking_columns.size() && c < static_cast<size_t>(line.cells.size()); ++c) {
+            const QRectF cell(booking_columns[c], y, booking_columns[c + 1] - booking_columns[c] - body * 0.5,
+                              line_height);
+            painter->drawText(cell, (c >= 5 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
+                              line.cells[static_cast<int>(c)]);
+          }
+          break;
+        }
+        case Line::Gap: break;
+      }
+    }
+    y += line_height;
+  }
+  return pages;
+}
+
+}  // namespace
+
+QString ShortenedTitle(QString title) { return title.replace("ordine", "ord."); }
+
+int DrawReport(QPagedPaintDevice& device, const PrintRecords& records, const ReportParameters& parameters) {
+  device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(12, 12, 12, 12),
+                                   QPageLayout::Millimeter));
+  Fonts fonts;
+  fonts.body = QFont("DejaVu Sans", 8);
+  fonts.small = QFont("DejaVu Sans", 7);
+  fonts.heading = QFont("DejaVu Sans", 9, QFont::Bold);
+  fonts.title = QFont("DejaVu Sans", 14, QFont::Bold);
+  // No ligatures: a text copied or searched in the PDF reads as printed
+  // ("Officine", not its "ffi" glyph).
+  for (QFont* font : {&fonts.body, &fonts.small, &fonts.heading, &fonts.title}) {
+    font->setStyleStrategy(QFont::PreferNoShaping);
+  }
+  const std::vector<Line> lines = Lines(records, parameters);
+  // First the pages are counted, for "Pagina n di m"; then drawn.
+  const int pages = Paginate(nullptr, device, lines, parameters, fonts, 0);
+  QPainter painter;
+  if (!painter.begin(&device)) return 0;
+  Paginate(&painter, device, lines, parameters, fonts, pages);
+  painter.end();
+  return pages;
+}
+
+std::string WriteReportPdf(const std::string& path, const PrintRecords& records, const ReportParameters& parameters) {
+  const QString partial = QString::fromStdString(path + ".partial.pdf");
+  int pages = 0;
+  {
+    QPdfWriter writer(partial);
+    writer.setResolution(150);
+    writer.setTitle(ShortenedTitle(parameters.titolo));
+    writer.setCreator("quarvelindo");
+    pages = DrawReport(writer, records, parameters);
+  }
+  if (pages == 0) {
+    QFile::remove(partial);
+    return "cannot write " + path;
+  }
+  QFile::remove(QString::fromStdString(path));
+  if (!QFile::rename(partial, QString::fromStdString(path))) {
+    QFile::remove(partial);
+    return "cannot write " + path;
+  }
+  return {};
+}
+
+}  // namespace output

@@ -1,0 +1,44 @@
+// The comparison report "CRPD_QUARVELINDO", drawn with Qt on A4 landscape
+// pages: a report header (the title, the company, the notes), one block per
+// group (its grouping values with their descriptions, a table of the seven
+// categories: planned, booked, gap, gap %) followed by the group's bookings,
+// a page header with the grouping description and a footer "Pagina n di m"
+// with the print date. The same drawing serves the PDF file (QPdfWriter:
+// text stays text, fonts embedded), the printer and the print preview.
+#pragma once
+
+#include <QPagedPaintDevice>
+#include <QString>
+#include <functional>
+#include <string>
+
+#include "output/print_records.h"
+
+namespace output {
+
+struct ReportParameters {
+  QString titolo;     // the title as the report service holds it
+  QString ditta;      // the company code
+  QString desditta;   // the company description
+  QString eseg, dest, note;
+  bool report_header = true;  // the section "RH" (off: suppressed by the print options)
+  QString grouping;   // DescrizioneGruppo
+  int16_t unit = 0;   // TipoTempo
+  QString print_date;
+  std::function<QString(const std::string&)> translate = [](const std::string& s) {
+    return QString::fromStdString(s);
+  };
+};
+
+// Every "ordine" of the title becomes "ord." (PclsReport_BeforePrintReport).
+QString ShortenedTitle(QString title);
+
+// Draws the report; answers the number of pages. Draws nothing and answers 0
+// when the device cannot be painted on.
+int DrawReport(QPagedPaintDevice& device, const PrintRecords& records, const ReportParameters& parameters);
+
+// The report as a PDF file; answers "" or what went wrong (no file is left
+// then).
+std::string WriteReportPdf(const std::string& path, const PrintRecords& records, const ReportParameters& parameters);
+
+}  // namespace output

@@ -1,0 +1,89 @@
+// The comparison report read back from its PDF (poppler's pdftotext and
+// pdfinfo): the title with "ordine" shortened, the company, every group's
+// figures as the group totals have them, the page footer.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+
+#include "engine/field_lists.h"
+#include "engine/tests/fake_form.h"
+#include "engine/tests/tiny_erp.h"
+#include "output/report/comparison_report.h"
+
+namespace output {
+namespace {
+
+std::string Command(const std::string& command) {
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return {};
+  std::array<char, 4096> buffer{};
+  std::string out;
+  size_t n = 0;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
+  pclose(pipe);
+  return out;
+}
+
+TEST(ReportTitle, EveryOrdineIsShortened) {
+  EXPECT_EQ(ShortenedTitle("Confronto ordine per ordine").toStdString(), "Confronto ord. per ord.");
+  EXPECT_EQ(ShortenedTitle("Ordine e ordine").toStdString(), "Ordine e ord.");  // case-sensitive
+}
+
+TEST(Report, ThePdfReadsBack) {
+  engine::testing::TempDir dir;
+  engine::testing::FakeForm form;
+  engine::NoProgress progress;
+  engine::ComparisonRequest request;
+  request.connection = host::db::OpenConnection(engine::testing::TinyErp(dir));
+  request.company = "1";
+  engine::LoadFilterFields(request.query, false);
+  engine::LoadGroupingFields(request.order);
+  request.order.SetGrouping({"Articolo"});
+  auto run = engine::Comparison::Make(form, std::move(request), progress);
+  host::DecodeService decode(run->Connection(), "1");
+  PrintRecords print;
+  ASSERT_FALSE(PreparaRSStampa(form, *run, decode, false, print));
+  ReportParameters parameters;
+  parameters.titolo = "Stampa comparazione per ordine";
+  parameters.ditta = "1";
+  parameters.desditta = "Officine Demo";
+  parameters.note = "Riunione di produzione";
+  parameters.grouping = "Articolo";
+  parameters.print_date = "06/12/2026";
+  const std::string pdf = dir.File("report.pdf");
+  ASSERT_EQ(WriteReportPdf(pdf, print, parameters), "");
+  const std::string info = Command("pdfinfo " + pdf);
+  EXPECT_NE(info.find("Title:           Stampa comparazione per ord."), std::string::npos) << info;
+  EXPECT_NE(info.find("Pages:           2"), std::string::npos) << info;
+  EXPECT_NE(info.find("A4"), std::string::npos);
+  const std::string text = Command("pdftotext -layout " + pdf + " -");
+  for (const char* expected :
+       {"Stampa comparazione per ord.", "Ditta: 1 - Officine Demo", "Note: Riunione di produzione",
+        "Raggruppamento: Articolo", "Articolo A1 Albero", "Articolo A2 Flangia", "Pagina 1 di 2", "Pagina 2 di 2",
+        "06/12/2026", "0:25:00"}) {
+    EXPECT_NE(text.find(expected), std::string::npos) << expected;
+  }
+  // A1 (hand-worked): 1:10:00 planned, 1:17:00 booked, + 0:07:00, 10.00 %.
+  const size_t a1 = text.find("Articolo A1");
+  const size_t total = text.find("Totale", a1);
+  ASSERT_NE(total, std::string::npos);
+  const std::string line = text.substr(total, text.find('\n', total) - total);
+  EXPECT_NE(line.find("1:10:00"), std::string::npos) << line;
+  EXPECT_NE(line.find("1:17:00"), std::string::npos) << line;
+  EXPECT_NE(line.find("+ 0:07:00"), std::string::npos) << line;
+  EXPECT_NE(line.find("10.00"), std::string::npos) << line;
+  EXPECT_FALSE(std::filesystem::exists(pdf + ".partial.pdf"));
+}
+
+}  // namespace
+}  // namespace output
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
