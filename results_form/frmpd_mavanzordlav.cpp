@@ -1,6 +1,14 @@
 #include "results_form/frmpd_mavanzordlav.h"
 
 #include <QApplication>
+#include <QDate>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMenu>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QToolBar>
+#include <QUrl>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,6 +23,8 @@
 #include "engine/largest_gaps.h"
 #include "engine/oms.h"
 #include "engine/presentation/booking_texts.h"
+#include "output/export_tables.h"
+#include "output/table_writer.h"
 #include "engine/presentation/planned_columns.h"
 #include "engine/value_helpers.h"
 #include "host/qt/dialog_presenter.h"
@@ -114,10 +124,10 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   auto* buttons = new QHBoxLayout();
   auto* stampa = new QPushButton(Tr("&Stampa"), w);
   stampa->setObjectName("CmdStampa");
-  stampa->setEnabled(false);  // the print comes with the report layout
+  QObject::connect(stampa, &QPushButton::clicked, w, [this] { Stampa(); });
   auto* esporta = new QPushButton(Tr("&Esporta"), w);
   esporta->setObjectName("KVL_EXPTOQV1");
-  esporta->setEnabled(false);
+  QObject::connect(esporta, &QPushButton::clicked, w, [this] { Esporta(); });
   cmd_exit_ = new QPushButton(Tr("&Chiudi"), w);
   cmd_exit_->setObjectName("CmdExit");
   buttons->addWidget(stampa);
@@ -379,6 +389,105 @@ int64_t FRMPD_MAVANZORDLAV::DetailQueries() const { return booking_texts_ ? book
 
 std::string FRMPD_MAVANZORDLAV::EtichettaCampo(const std::string& field) const {
   return engine::EtichettaCampo(dizionario_etichette_, field);
+}
+
+output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
+  output::ReportParameters p;
+  p.translate = [this](const std::string& s) { return Tr(s); };
+  // PclsReport_BeforePrintReport.
+  p.titolo = output::ShortenedTitle(
+      QString::fromStdString(TestoLingua("Stampa comparazione tempi lavorazione", 74790, 0)));
+  p.ditta = QString::fromStdString(PvarCodDitta);
+  const auto global = ActiveInterface != nullptr ? ActiveInterface->GetClsGlobal() : nullptr;
+  const host::GlobalObject::PrintOptions options = global ? global->print_options : host::GlobalObject::PrintOptions{};
+  p.desditta = global ? QString::fromStdString(global->company.description) : QString();
+  // The section "RH" goes when the first option is off or the other two both are.
+  const bool header = options.header && (options.company_data || options.references);
+  p.report_header = header;
+  // PreparaNote: the texts only with the notes option, each when it is not empty.
+  const bool notes = header && options.notes;
+  p.eseg = notes ? QString::fromStdString(options.executing) : QString();
+  p.dest = notes ? QString::fromStdString(options.destination) : QString();
+  p.note = notes ? QString::fromStdString(options.note) : QString();
+  p.grouping = QString::fromStdString(DescrizioneGruppo);
+  p.unit = TipoTempo;
+  p.print_date = QDate::currentDate().toString("dd/MM/yyyy");
+  return p;
+}
+
+std::string FRMPD_MAVANZORDLAV::SavePdf(const std::string& path) {
+  if (!Run || PclsDecodeDb == nullptr) return "no run to print";
+  Run->Relay().Attach(*this);
+  if (output::PreparaRSStampa(*this, *Run, *PclsDecodeDb, false, print_records_)) return "the print failed";
+  return output::WriteReportPdf(path, print_records_, ReportParameters());
+}
+
+void FRMPD_MAVANZORDLAV::Stampa() {
+  try {
+    if (!Run || PclsDecodeDb == nullptr) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Run->Relay().Attach(*this);
+    const bool failed = output::PreparaRSStampa(*this, *Run, *PclsDecodeDb, false, print_records_);
+    QApplication::restoreOverrideCursor();
+    if (failed) return;
+    const output::ReportParameters parameters = ReportParameters();
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog preview(&printer, Window());
+    preview.setWindowTitle(Tr("Anteprima di stampa"));
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [this, &parameters](QPrinter* target) { output::DrawReport(*target, print_records_, parameters); });
+    // Beside print, the preview saves the report as a PDF.
+    if (auto* bar = preview.findChild<QToolBar*>()) {
+      bar->addSeparator();
+      QObject::connect(bar->addAction(Tr("Salva come PDF")), &QAction::triggered, &preview, [this, &preview, &parameters] {
+        const QString file =
+            QFileDialog::getSaveFileName(&preview, Tr("Salva come PDF"), "comparazione.pdf", "PDF (*.pdf)");
+        if (file.isEmpty()) return;
+        const std::string error = output::WriteReportPdf(file.toStdString(), print_records_, parameters);
+        if (!error.empty()) MsgBoxLingua(error, 0, engine::kMbIconExclamation, Caption());
+      });
+    }
+    preview.exec();
+  } catch (...) {
+    while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
+    engine::ReportCurrentError(*this, "Stampa");
+  }
+}
+
+std::string FRMPD_MAVANZORDLAV::ExportTo(const std::string& path, bool csv) {
+  if (!Run || PclsDecodeDb == nullptr) return "no run to export";
+  Run->Relay().Attach(*this);
+  std::vector<output::ExportTable> tables;
+  if (output::KVL_EXPTOQV1_BeforeExportToQV(*this, *Run, *PclsDecodeDb, dizionario_etichette_, print_records_,
+                                            tables)) {
+    return "the export failed";
+  }
+  const std::string hours = Tr("ore").toStdString();
+  return csv ? output::WriteCsvFiles(path, tables, hours) : output::WriteWorkbook(path, tables, hours);
+}
+
+void FRMPD_MAVANZORDLAV::Esporta() {
+  QMenu menu(Window());
+  QAction* workbook = menu.addAction(Tr("Cartella di lavoro Excel") + "...");
+  QAction* csv = menu.addAction(Tr("File CSV") + "...");
+  QAction* chosen = menu.exec(QCursor::pos());
+  if (chosen == nullptr) return;
+  const QString path = chosen == workbook
+                           ? QFileDialog::getSaveFileName(Window(), Tr("Esporta per analisi"), "comparazione.xlsx",
+                                                          "Excel (*.xlsx)")
+                           : QFileDialog::getExistingDirectory(Window(), Tr("Esporta per analisi"));
+  if (path.isEmpty()) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const std::string error = ExportTo(path.toStdString(), chosen == csv);
+  QApplication::restoreOverrideCursor();
+  if (!error.empty()) {
+    MsgBoxLingua(error, 0, engine::kMbIconExclamation, Caption());
+    return;
+  }
+  if (MsgBoxLingua(Tr("Il file è stato scritto. Aprirlo?").toStdString(), 0, engine::kMbYesNo | engine::kMbIconQuestion,
+                   Caption()) == engine::kMbAnswerYes) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  }
 }
 
 void FRMPD_MAVANZORDLAV::Unload() {

@@ -23,6 +23,8 @@
 #include "host/services/lookup_service.h"
 #include "engine/presentation/booking_columns.h"
 #include "engine/presentation/result_layout.h"
+#include "output/print_records.h"
+#include "output/report/comparison_report.h"
 #include <map>
 #include <vector>
 
@@ -110,6 +112,19 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public engine::FormServic
   [[nodiscard]] int64_t DetailQueries() const;
   // Groups whose totals were computed (a revisit computes nothing).
   [[nodiscard]] int64_t GroupsComputed() const { return groups_computed_; }
+  // CmdStampa: the report in a print preview (print, or save as PDF).
+  void Stampa();
+  // The report's parameters as PclsReport_BeforePrintReport sets them: the
+  // title with every "ordine" shortened, the company, the section "RH" and
+  // the notes by the user's print options (PreparaNote).
+  [[nodiscard]] output::ReportParameters ReportParameters();
+  // The report as a PDF file without the preview; answers "" or the error.
+  std::string SavePdf(const std::string& path);
+  // KVL_EXPTOQV1: the three tables into an XLSX workbook, or CSV files in a
+  // folder; answers "" or the error. The button asks where and offers to
+  // open what it wrote.
+  std::string ExportTo(const std::string& path, bool csv);
+  void Esporta();
   // The export's caption of a booking field (the dictionary's, else the name).
   [[nodiscard]] std::string EtichettaCampo(const std::string& field) const;
 
@@ -139,6 +154,7 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public engine::FormServic
   QTableView* grd_vers_dett_ = nullptr;
   QSplitter* outer_splitter_ = nullptr;
   QPushButton* cmd_exit_ = nullptr;
+  output::PrintRecords print_records_;  // RSStampa, RSStampaDett: kept until the next print or export
   RecordSetModel* groups_model_ = nullptr;
   RecordSetModel* bookings_model_ = nullptr;
   RecordSetModel* prev_model_ = nullptr;

@@ -1,5 +1,7 @@
 #include "app/shell/main_window.h"
 
+#include "app/shell/print_options_dialog.h"
+
 #include <QDockWidget>
 #include <QLabel>
 #include <QMenuBar>
@@ -29,6 +31,14 @@ MainWindow::MainWindow(ShellSettings settings, std::shared_ptr<host::MessagePres
   mdi_->setObjectName("MDIActiveX1");
   setCentralWidget(mdi_);
 
+  global_->print_options = LoadPrintOptions();
+  auto* file = menuBar()->addMenu(Tr("&File"));
+  QObject::connect(file->addAction(Tr("Opzioni di stampa") + "..."), &QAction::triggered, this, [this] {
+    PrintOptionsDialog dialog(global_->print_options, [this](const std::string& s) { return Tr(s); }, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    global_->print_options = dialog.Options();
+    SavePrintOptions(global_->print_options);
+  });
   auto* production = menuBar()->addMenu(Tr("&Produzione"));
   module_action_ = production->addAction(Tr("Comparazione tempi lavorazione"));
   connect(module_action_, &QAction::triggered, this, &MainWindow::OpenModule);

@@ -145,6 +145,15 @@ void StartTour(MainWindow& window, const QString& directory) {
   });
   s.push_back([tour] {
     tour->Save("results-gaps.png");
+    // Stampa opens the print preview (modal): pictured, then closed.
+    QTimer::singleShot(2500, &tour->window, [tour] {
+      if (auto* preview = QApplication::activeModalWidget()) {
+        preview->grab().save(tour->directory + "/print-preview.png");
+        std::cout << "saved " << (tour->directory + "/print-preview.png").toStdString() << "\n";
+        preview->close();
+      }
+    });
+    tour->Form("FRMPD_MAVANZORDLAV")->findChild<QPushButton*>("CmdStampa")->click();
     return true;
   });
   QTimer::singleShot(300, &window, [tour] { tour->Run(); });

@@ -21,7 +21,18 @@ struct GlobalObject : HostObject {
     std::string code = "1";
     bool fashion_attributes = false;  // the company's fashion-attributes flag
     bool fashion_cycles = false;      // the environment's three fashion-cycle switches, all on
+    std::string description;          // the company's name, printed beside its code
   } company;
+  // The user's print options: the report header (its section "RH") prints
+  // when `header` is on and either `company_data` or `references` is; the
+  // notes print with it when `notes` is on.
+  struct PrintOptions {
+    bool header = true;
+    bool company_data = true;
+    bool references = true;
+    bool notes = false;
+    std::string executing, destination, note;  // "eseg", "dest", "note"
+  } print_options;
   struct UserEnvironment {
     std::string value1, value2;
   } environment;

@@ -4,6 +4,7 @@
 // layouts, sorting and copying, and the group totals it shows against those
 // of an independent run.
 #include <QApplication>
+#include <filesystem>
 #include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
@@ -214,6 +215,43 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     results->Gaps()->Choose(2);
     QCOMPARE(QString::fromStdString(results->RSTempiVer->Value("PD44_CODART_MG66").JoinedText()), QString("A2"));
     QVERIFY(results->LabelRowText().contains("A2"));
+    form->Unload();
+  }
+
+  void printAndExportFromTheButtonsCode() {
+    FormHarness harness(tiny_);
+    harness.global->company.description = "Officine Demo";
+    harness.global->print_options.notes = true;
+    harness.global->print_options.executing = "Rossi";
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form, {"Articolo"}, 0);
+    QVERIFY(results != nullptr);
+    auto parameters = results->ReportParameters();
+    QCOMPARE(parameters.titolo, QString("Stampa comparazione tempi lavorazione"));
+    QCOMPARE(parameters.desditta, QString("Officine Demo"));
+    QVERIFY(parameters.report_header);
+    QCOMPARE(parameters.eseg, QString("Rossi"));
+    // The first option off (or the other two): no "RH", no notes.
+    harness.global->print_options.header = false;
+    parameters = results->ReportParameters();
+    QVERIFY(!parameters.report_header);
+    QCOMPARE(parameters.eseg, QString());
+    harness.global->print_options.header = true;
+    harness.global->print_options.company_data = false;
+    harness.global->print_options.references = false;
+    QVERIFY(!results->ReportParameters().report_header);
+
+    const std::string pdf = dir_.File("results.pdf");
+    QCOMPARE(QString::fromStdString(results->SavePdf(pdf)), QString());
+    QVERIFY(std::filesystem::file_size(pdf) > 1000);
+    const std::string xlsx = dir_.File("results.xlsx");
+    QCOMPARE(QString::fromStdString(results->ExportTo(xlsx, false)), QString());
+    QVERIFY(std::filesystem::exists(xlsx));
+    const std::string csv = dir_.File("csv");
+    QCOMPARE(QString::fromStdString(results->ExportTo(csv, true)), QString());
+    QVERIFY(std::filesystem::exists(csv + "/TempiDiLavorazioneDettaglioVersamenti.csv"));
+    // The grids did not move.
+    QCOMPARE(results->RSTempiVer->AbsolutePosition(), int64_t{1});
     form->Unload();
   }
 
