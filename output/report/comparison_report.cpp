@@ -48,7 +48,7 @@ std::vector<Line> Lines(const PrintRecords& records, const ReportParameters& p) 
   }
   if (!records.RSStampa) return lines;
   auto head = records.RSStampa->Clone();
-  auto bookings = records.RSReportDett ? records.RSReportDett->Clone() : nullptr;
+  auto bookings = records.RSReportDett && p.bookings ? records.RSReportDett->Clone() : nullptr;
   const char* const kPairs[][3] = {{"Articolo", "Articolo", "Descrizione articolo"},
                                    {"Variante", "Variante", nullptr},
                                    {"Reparto", "Reparto", "DescrizioneReparto"},
@@ -61,7 +61,8 @@ std::vector<Line> Lines(const PrintRecords& records, const ReportParameters& p) 
                                    {"n.", "NumeroOrdine", nullptr},
                                    {"riga", "RigaOrdine", nullptr}};
   const char* const kKinds[] = {"Lavorazione", "Setup", "Manutenzione"};
-  for (head->MoveFirst(); !head->Eof(); head->MoveNext()) {
+  size_t drawn = 0;
+  for (head->MoveFirst(); !head->Eof() && (p.max_groups == 0 || drawn < p.max_groups); head->MoveNext(), ++drawn) {
     QStringList heading;
     for (const auto& pair : kPairs) {
       const QString code = Text(head->Value(pair[1]));

@@ -22,6 +22,8 @@ struct ReportParameters {
   QString desditta;   // the company description
   QString eseg, dest, note;
   bool report_header = true;  // the section "RH" (off: suppressed by the print options)
+  bool bookings = true;       // each group's bookings under its figures
+  size_t max_groups = 0;      // the first groups only (0: all)
   QString grouping;   // DescrizioneGruppo
   int16_t unit = 0;   // TipoTempo
   QString print_date;

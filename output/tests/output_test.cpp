@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "demo/erp_database.h"
 #include "engine/field_lists.h"
 #include "engine/tests/fake_form.h"
 #include "engine/tests/tiny_erp.h"
@@ -116,6 +117,50 @@ TEST_F(OutputTest, EveryHeaderCarriesItsGroupTotals) {
   auto none = print.RSStampaDett->Clone();
   none->SetFilter("VERSTOTSEC = ''");
   EXPECT_EQ(none->RecordCount(), 1U);
+}
+
+// On the demo database too, every header carries its group's totals.
+TEST(OutputOnTheDemo, EveryHeaderMatchesItsGroupTotals) {
+  engine::testing::TempDir dir;
+  const std::string db = dir.File("demo.db");
+  demo::GenerateDemoDatabase(db, {3000, 7});
+  engine::testing::FakeForm form;
+  engine::NoProgress progress;
+  engine::ComparisonRequest request;
+  request.connection = host::db::OpenConnection(db);
+  request.company = "1";
+  engine::LoadFilterFields(request.query, false);
+  engine::LoadGroupingFields(request.order);
+  request.order.SetGrouping({"Reparto", "Fase"});
+  auto run = engine::Comparison::Make(form, std::move(request), progress);
+  ASSERT_FALSE(run->Failed());
+  host::DecodeService decode(run->Connection(), "1");
+  PrintRecords print;
+  ASSERT_FALSE(PreparaRSStampa(form, *run, decode, false, print));
+  // The group totals computed by the results form's own path.
+  ASSERT_FALSE(run->ComputeAll(progress));
+  auto prev = run->Records().RSTempiPrev->Clone();
+  prev->SetFilter("");
+  size_t bookings = 0;
+  for (print.RSStampa->MoveFirst(); !print.RSStampa->Eof(); print.RSStampa->MoveNext()) {
+    prev->MoveFirst();
+    prev->Find("IDGRUPPO = " + print.RSStampa->Value("IDGruppo").ToDecimal().ToString());
+    ASSERT_FALSE(prev->Eof());
+    for (const auto& c : kPrintCategories) {
+      const std::string p = c.print_suffix;
+      const std::string s = c.result_suffix;
+      for (const auto& [to, from] : std::vector<std::pair<std::string, std::string>>{
+               {"OrePreviste", "OREPREV"}, {"MinPrevisti", "MINPREV"}, {"SecPrevisti", "SECPREV"},
+               {"OreVersate", "OREVERS"}, {"MinVersati", "MINVERS"}, {"SecVersati", "SECVERS"},
+               {"ScostamentoPerc", "GAPPERC"}}) {
+        const Variant a = print.RSStampa->Value(to + p);
+        const Variant b = prev->Value(from + s);
+        EXPECT_TRUE((a.IsNull() && b.IsNull()) || host::CompareNumbers(a, b) == 0) << to + p;
+      }
+    }
+  }
+  bookings = print.RSStampaDett->RecordCount();
+  EXPECT_EQ(bookings, run->Records().RSTempiVerDett->RecordCount());  // every booking in exactly one group
 }
 
 TEST_F(OutputTest, TheThreeTablesOfTheExportWithTheirCaptions) {
