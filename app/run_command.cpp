@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <set>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -17,6 +19,7 @@
 #include "engine/comparison.h"
 #include "engine/field_lists.h"
 #include "host/db/connection.h"
+#include "host/services/companies.h"
 
 namespace app {
 namespace {
@@ -77,7 +80,26 @@ int Run(const RunArgs& args) {
   }
   const auto unit = engine::TipoTempoFromCaption(args.unit);
   if (!unit) return Fail("--unit takes hh:mm:ss, hh,hh, mm,mm or ss,ss");
-  if (!host::Decimal::Parse(args.company)) return Fail("--company takes the company's number");
+  // The company: a whole number that the database knows.
+  {
+    const auto number = host::Decimal::Parse(args.company);
+    const bool digits = !args.company.empty() && args.company.find_first_not_of("0123456789") == std::string::npos;
+    std::vector<std::string> companies;
+    try {
+      companies = host::CompaniesOf(*connection);
+    } catch (const host::Error&) {
+      // Said by the run, with the database's own words.
+    }
+    std::string known;
+    for (const auto& c : companies) known += (known.empty() ? "" : ", ") + c;
+    if (!number || !digits || args.company.size() > 6 || number->Sign() <= 0) {
+      return Fail("--company takes the company's whole number" + (known.empty() ? "" : " (" + known + ")") + ": '" +
+                  args.company + "' is not one");
+    }
+    if (!companies.empty() && std::find(companies.begin(), companies.end(), number->ToString()) == companies.end()) {
+      return Fail("company " + number->ToString() + " is not in this database; its companies are " + known);
+    }
+  }
 
   host::ControlSettings settings;
   settings.company = args.company;
@@ -89,6 +111,7 @@ int Run(const RunArgs& args) {
   order.Settings(settings);
   engine::LoadFilterFields(query, false);
   engine::LoadGroupingFields(order);
+  std::set<std::string> given;
   for (const auto& condition : args.where) {
     const size_t eq = condition.find('=');
     if (eq == std::string::npos) return Fail("--where takes CAPTION=FROM or CAPTION=FROM..TO: " + condition);
@@ -104,9 +127,20 @@ int Run(const RunArgs& args) {
       for (const auto& s : query.States()) known += "\n  " + s.caption;
       return Fail("unknown condition \"" + caption + "\"; the conditions are:" + known);
     }
+    // One condition per field: a second one would silently replace the first.
+    if (!given.insert(host::UpperAscii(column)).second) {
+      return Fail("the condition \"" + caption + "\" is given twice; give it once, as FROM..TO for a range");
+    }
     const size_t range = value.find("..");
-    query.SetFrom(column, range == std::string::npos ? value : value.substr(0, range));
-    if (range != std::string::npos) query.SetTo(column, value.substr(range + 2));
+    const std::string from = host::Trim(range == std::string::npos ? value : value.substr(0, range));
+    const std::string to = range == std::string::npos ? std::string() : host::Trim(value.substr(range + 2));
+    if (from.empty() && to.empty()) {
+      return Fail("the condition \"" + caption + "\" has no value: give FROM, FROM..TO, FROM.. or ..TO");
+    }
+    if (!from.empty()) query.SetFrom(column, from);
+    if (!to.empty()) query.SetTo(column, to);
+    // "FROM.." is open upwards; "..TO" open downwards; "FROM" alone one value.
+    query.SetOnwards(column, range != std::string::npos && to.empty());
   }
   try {
     if (!args.group.empty()) order.SetGrouping(args.group);

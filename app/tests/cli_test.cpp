@@ -168,6 +168,49 @@ TEST_F(CommandLine, AFailedWriteIsAnErrorAndLeavesNoFile) {
   EXPECT_FALSE(std::filesystem::exists(kept + ".partial"));
 }
 
+// Output and status of a command, the error stream included.
+Output CliWithErrors(const std::string& arguments) {
+  Output out;
+  FILE* pipe = popen((std::string(QUARVELINDO_CLI) + " " + arguments + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return out;
+  std::array<char, 4096> buffer{};
+  size_t n = 0;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.text.append(buffer.data(), n);
+  const int status = pclose(pipe);
+  out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return out;
+}
+
+TEST_F(CommandLine, TheConditionsTypedAreTheConditionsApplied) {
+  // "FROM.." is open upwards: phases 10 and beyond, not phase 10 alone.
+  const std::string open = Run("--group Fase --where \"Fase=5..\"");
+  EXPECT_NE(open.find("\n10 "), std::string::npos) << open;
+  const std::string none = Cli("run --db " + *db_ + " --group Fase --where \"Fase=11..\"").text;
+  EXPECT_EQ(none.find("\n10 "), std::string::npos);
+  // One date with a time is its whole day: booking 1 of 1 March.
+  const std::string day = Run("--group Articolo --where \"Data reg.vers.=2026-03-01 10:00:00\" --format csv");
+  EXPECT_NE(day.find("\nA1,"), std::string::npos) << day;
+  EXPECT_EQ(day.find("\nA2,"), std::string::npos) << day;
+  // Refused, with a message: twice the same caption, no value, a bad company.
+  for (const char* refused : {"--where Fase=10 --where Fase=20", "--where \"Fase=..\"", "--where Fase=",
+                              "--company 1.5", "--company 1e3", "--company 12345678901234567890", "--company 7"}) {
+    const Output o = CliWithErrors("run --db " + *db_ + " " + refused);
+    EXPECT_EQ(o.status, 2) << refused << ": " << o.text;
+  }
+  EXPECT_NE(CliWithErrors("run --db " + *db_ + " --company 7").text.find("its companies are 1"), std::string::npos);
+  // '%' is a character like any other; '?' one character.
+  EXPECT_EQ(CliWithErrors("run --db " + *db_ + " --where Articolo=%").status, 1);
+  EXPECT_EQ(CliWithErrors("run --db " + *db_ + " --where \"Articolo=A?\"").status, 0);
+}
+
+TEST(CommandLineUsage, VersionAndUsageErrors) {
+  const Output version = CliWithErrors("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.text.rfind("quarvelindo ", 0), 0U) << version.text;
+  EXPECT_EQ(CliWithErrors("run --no-such-option").status, 2);
+  EXPECT_EQ(CliWithErrors("").status, 2);
+}
+
 TEST(Examples, TheWholeText) {
   const Output out = Cli("examples");
   EXPECT_EQ(out.status, 0);

@@ -79,7 +79,7 @@ TEST(QueryControl, ConditionsAreCheckedAndQuoted) {
   query.SetFrom("VS_MG66.V_IDSTATO", "2");
   EXPECT_EQ(query.ConditionText(),
             " AND PD44_DATAREG >= '20260201' AND PD44_DATAREG < '20260301' AND PD44_CODART_MG66 = 'O''NEIL' AND "
-            "PD44_CODFASE_PD12 >= 10 AND PD44_CODFASE_PD12 <= 30 AND PD44_MACCHINA_PD08 LIKE 'M%' AND "
+            "PD44_CODFASE_PD12 >= 10 AND PD44_CODFASE_PD12 <= 30 AND PD44_MACCHINA_PD08 LIKE 'M%' ESCAPE '!' AND "
             "VS_MG66.V_IDSTATO = 2");
   const std::string saved = query.SaveState();
   host::QueryControl restored;
@@ -111,6 +111,46 @@ TEST(QueryControl, ConditionsAreCheckedAndQuoted) {
 
 namespace engine {
 namespace {
+
+// What is typed is what is applied: open ranges stay open, one date is its
+// whole day (with or without a time), states take ranges, and only '*' and
+// '?' are wildcards.
+TEST(QueryControl, TheConditionsTypedAreTheConditionsApplied) {
+  host::QueryControl query;
+  LoadFilterFields(query, false);
+  query.SetFrom("PD44_CODFASE_PD12", std::string("10"));
+  query.SetOnwards("PD44_CODFASE_PD12", true);
+  query.SetFrom("PD44_DATAREG", std::string("2026-03-01 10:00:00"));
+  EXPECT_EQ(query.ConditionText(),
+            " AND PD44_DATAREG >= '20260301' AND PD44_DATAREG < '20260302' AND PD44_CODFASE_PD12 >= 10");
+  query.ClearConditions();
+  query.SetFrom("PD44_DATAREG", std::string("2026-03-01"));
+  query.SetOnwards("PD44_DATAREG", true);
+  query.SetTo("PD44_CODFASE_PD12", std::string("30"));
+  EXPECT_EQ(query.ConditionText(), " AND PD44_DATAREG >= '20260301' AND PD44_CODFASE_PD12 <= 30");
+  // States: a range, an open range, an upper bound.
+  query.ClearConditions();
+  query.SetFrom("VS_MG66.V_IDSTATO", std::string("1"));
+  query.SetTo("VS_MG66.V_IDSTATO", std::string("3"));
+  query.SetTo("VS_DO11.V_IDSTATO", std::string("5"));
+  EXPECT_EQ(query.ConditionText(),
+            " AND VS_MG66.V_IDSTATO >= 1 AND VS_MG66.V_IDSTATO <= 3 AND VS_DO11.V_IDSTATO <= 5");
+  // Patterns: '%', '_' and '[' are themselves; '?' is one character.
+  query.ClearConditions();
+  query.SetFrom("PD44_CODART_MG66", std::string("50%_[x]?*"));
+  EXPECT_EQ(query.ConditionText(), " AND PD44_CODART_MG66 LIKE '50!%!_![x]_%' ESCAPE '!'");
+  query.ClearConditions();
+  query.SetFrom("PD44_CODART_MG66", std::string("%"));
+  EXPECT_EQ(query.ConditionText(), " AND PD44_CODART_MG66 = '%'");
+  // The open end survives saving and restoring.
+  query.ClearConditions();
+  query.SetFrom("PD44_CODFASE_PD12", std::string("10"));
+  query.SetOnwards("PD44_CODFASE_PD12", true);
+  host::QueryControl restored;
+  LoadFilterFields(restored, false);
+  restored.RestoreState(query.SaveState());
+  EXPECT_EQ(restored.ConditionText(), " AND PD44_CODFASE_PD12 >= 10");
+}
 
 // The attribute sources give conditions that reach the booking query: two
 // text attributes and one number per source, on the source's alias.

@@ -24,6 +24,14 @@ struct ValueError : Error {
 
 bool Blank(const Variant& v) { return v.IsEmpty() || v.IsNull() || Trim(v.JoinedText()).empty(); }
 
+// The midnight of a date value (text or date); the value itself when it is
+// not a date (Literal then refuses it).
+Variant DayOf(const Variant& v) {
+  const std::optional<DateTime> d = v.IsDate() ? std::optional<DateTime>(v.Date()) : DateTime::Parse(v.JoinedText());
+  if (!d) return v;
+  return *DateTime::FromParts(d->Year(), d->Month(), d->Day(), 0, 0, 0);
+}
+
 // One line per value: column, tab, from, tab, to (tabs and newlines escaped).
 std::string Escape(const std::string& text) {
   std::string out;
@@ -110,6 +118,16 @@ void QueryControl::SetTo(const std::string& column, const Variant& value) {
   values_[UpperAscii(column)].second = value;
 }
 
+void QueryControl::SetOnwards(const std::string& column, bool onwards) {
+  if (onwards) {
+    onwards_.insert(UpperAscii(column));
+  } else {
+    onwards_.erase(UpperAscii(column));
+  }
+}
+
+bool QueryControl::Onwards(const std::string& column) const { return onwards_.count(UpperAscii(column)) != 0; }
+
 Variant QueryControl::FromValue(const std::string& column) const {
   auto it = values_.find(UpperAscii(column));
   return it == values_.end() ? Variant() : it->second.first;
@@ -177,36 +195,67 @@ std::string QueryControl::ConditionText() const {
     const bool has_from = !Blank(from);
     const bool has_to = !Blank(to);
     if (!has_from && !has_to) continue;
-    const bool pattern = !field.IsDate() && !field.IsNumber() && has_from && !has_to &&
-                         from.JoinedText().find_first_of("*%") != std::string::npos;
+    const bool onwards = onwards_.count(UpperAscii(field.column)) != 0;
+    const bool pattern = !field.IsDate() && !field.IsNumber() && has_from && !has_to && !onwards &&
+                         from.JoinedText().find_first_of("*?") != std::string::npos;
     if (pattern) {
-      std::string like = ReplaceAll(RTrim(from.JoinedText()), "*", "%");
-      condition += " AND " + field.column + " LIKE '" + ReplaceAll(like, "'", "''") + "'";
+      // '*' any text, '?' one character; the rest literally, '!' escaping
+      // what LIKE (and SQL Server's brackets) would read otherwise.
+      std::string like;
+      for (const char c : RTrim(from.JoinedText())) {
+        if (c == '*') {
+          like += '%';
+        } else if (c == '?') {
+          like += '_';
+        } else {
+          if (c == '%' || c == '_' || c == '[' || c == '!') like += '!';
+          like += c;
+        }
+      }
+      condition += " AND " + field.column + " LIKE '" + ReplaceAll(like, "'", "''") + "' ESCAPE '!'";
       continue;
     }
+    const auto has_time = [](const Variant& v) {
+      return v.IsDate() ? v.Date().HasTime() : DateTime::Parse(v.JoinedText()).value_or(DateTime()).HasTime();
+    };
     if (has_from && has_to) {
-      const bool whole_day = field.IsDate() && !DateTime::Parse(to.JoinedText()).value_or(DateTime()).HasTime();
+      const bool whole_day = field.IsDate() && !has_time(to);
       condition += " AND " + field.column + " >= " + Literal(field, from, false);
       condition += " AND " + field.column + (whole_day ? " < " : " <= ") + Literal(field, to, whole_day);
+    } else if (has_from && onwards) {
+      condition += " AND " + field.column + " >= " + Literal(field, from, false);
     } else if (has_from) {
       if (field.IsDate()) {
-        const bool whole_day = !DateTime::Parse(from.JoinedText()).value_or(DateTime()).HasTime();
-        condition += " AND " + field.column + " >= " + Literal(field, from, false);
-        if (whole_day) condition += " AND " + field.column + " < " + Literal(field, from, true);
+        // One date is its whole day, whatever time it carries.
+        (void)Literal(field, from, false);  // refuses a value that is no date, as typed
+        const Variant midnight = DayOf(from);
+        condition += " AND " + field.column + " >= " + Literal(field, midnight, false);
+        condition += " AND " + field.column + " < " + Literal(field, midnight, true);
       } else {
         condition += " AND " + field.column + " = " + Literal(field, from, false);
       }
     } else {
-      const bool whole_day = field.IsDate() && !DateTime::Parse(to.JoinedText()).value_or(DateTime()).HasTime();
+      const bool whole_day = field.IsDate() && !has_time(to);
       condition += " AND " + field.column + (whole_day ? " < " : " <= ") + Literal(field, to, whole_day);
     }
   }
   for (const State& state : states_) {
     auto it = values_.find(UpperAscii(state.column));
-    if (it == values_.end() || Blank(it->second.first)) continue;
-    auto number = Decimal::Parse(it->second.first.JoinedText());
-    if (!number) BadValue(state.caption, it->second.first, "is not a state number", ProblemKind::NotAState);
-    condition += " AND " + state.column + " = " + number->ToString();
+    if (it == values_.end()) continue;
+    const auto number = [&](const Variant& v) {
+      auto n = Decimal::Parse(v.JoinedText());
+      if (!n) BadValue(state.caption, v, "is not a state number", ProblemKind::NotAState);
+      return n->ToString();
+    };
+    const bool has_from = !Blank(it->second.first);
+    const bool has_to = !Blank(it->second.second);
+    const bool onwards = onwards_.count(UpperAscii(state.column)) != 0;
+    if (has_from && !has_to && !onwards) {
+      condition += " AND " + state.column + " = " + number(it->second.first);
+      continue;
+    }
+    if (has_from) condition += " AND " + state.column + " >= " + number(it->second.first);
+    if (has_to) condition += " AND " + state.column + " <= " + number(it->second.second);
   }
   return condition;
 }
@@ -219,7 +268,7 @@ std::optional<QueryControl::Problem> QueryControl::ProblemOf(const std::string& 
       for (const Field& field : *each) {
         if (UpperAscii(field.column) != key) continue;
         const bool pattern =
-            !field.IsDate() && !field.IsNumber() && value.JoinedText().find_first_of("*%") != std::string::npos;
+            !field.IsDate() && !field.IsNumber() && value.JoinedText().find_first_of("*?") != std::string::npos;
         if (!pattern) (void)Literal(field, value, false);
         return std::nullopt;
       }
@@ -263,23 +312,26 @@ std::string QueryControl::SaveState() const {
   std::ostringstream out;
   for (const auto& [column, values] : values_) {
     out << Escape(column) << '\t' << Escape(values.first.JoinedText()) << '\t' << Escape(values.second.JoinedText())
-        << '\n';
+        << (onwards_.count(column) != 0 ? "\t.." : "") << '\n';
   }
   return out.str();
 }
 
 void QueryControl::RestoreState(const std::string& state) {
   values_.clear();
+  onwards_.clear();
   std::istringstream in(state);
   std::string line;
   while (std::getline(in, line)) {
     const size_t a = line.find('\t');
     const size_t b = a == std::string::npos ? a : line.find('\t', a + 1);
     if (b == std::string::npos) continue;
+    const size_t c = line.find('\t', b + 1);  // a fourth part marks an open range
     const std::string from = Unescape(line.substr(a + 1, b - a - 1));
-    const std::string to = Unescape(line.substr(b + 1));
-    values_[UpperAscii(Unescape(line.substr(0, a)))] = {from.empty() ? Variant() : Variant(from),
-                                                        to.empty() ? Variant() : Variant(to)};
+    const std::string to = Unescape(line.substr(b + 1, c == std::string::npos ? std::string::npos : c - b - 1));
+    const std::string column = UpperAscii(Unescape(line.substr(0, a)));
+    values_[column] = {from.empty() ? Variant() : Variant(from), to.empty() ? Variant() : Variant(to)};
+    if (c != std::string::npos) onwards_.insert(column);
   }
 }
 

@@ -6,7 +6,11 @@
 // The condition text starts with its own connective (" AND ..."). Values are
 // checked before they reach SQL: numbers must read as numbers, dates as
 // dates (written through the connection's date service), texts have their
-// quotes doubled; '*' or '%' in a text makes a LIKE. A value that does not
+// quotes doubled. In a text, '*' (any text) and '?' (one character) make a
+// pattern; every other character, '%', '_' and '[' too, matches itself on
+// every back end (escaped with '!'). A single date, with or without a time,
+// is its whole day; a range's ends compare as typed (a date end without a
+// time takes its whole day). A value that does not
 // pass is a host::Error (kErrInvalidArgument) naming the field and the
 // value; no SQL is built from it.
 #pragma once
@@ -14,6 +18,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <optional>
 #include <string>
 #include <vector>
@@ -74,13 +79,21 @@ class QueryControl {
   void AddFashion2(const std::string& group, bool visible, const std::string& text);
   void AddFashion3(const std::string& group, bool visible, const std::string& text, const std::string& column);
   void EndSetup() { ready_ = true; }
-  void ClearConditions() { values_.clear(); }
+  void ClearConditions() {
+    values_.clear();
+    onwards_.clear();
+  }
 
   // From/to values by column (Empty when the user entered nothing).
   void SetFrom(const std::string& column, const Variant& value);
   void SetTo(const std::string& column, const Variant& value);
   [[nodiscard]] Variant FromValue(const std::string& column) const;
   [[nodiscard]] Variant ToValue(const std::string& column) const;
+  // A from-value without a to-value is one value (equality, or the whole
+  // day of a date); marked onwards it is the start of an open range
+  // (">= from"), as "FROM.." is on the command line.
+  void SetOnwards(const std::string& column, bool onwards);
+  [[nodiscard]] bool Onwards(const std::string& column) const;
 
   // The condition of every field with a value; throws on a bad value.
   [[nodiscard]] std::string ConditionText() const;
@@ -130,6 +143,7 @@ class QueryControl {
   std::vector<Field> attribute_fields_;
   std::vector<FashionEntry> fashion_;
   std::map<std::string, std::pair<Variant, Variant>> values_;  // column -> from, to
+  std::set<std::string> onwards_;                              // columns whose range has no end
   bool ready_ = false;
 };
 
