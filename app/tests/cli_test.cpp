@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -201,6 +202,50 @@ TEST_F(CommandLine, TheConditionsTypedAreTheConditionsApplied) {
   // '%' is a character like any other; '?' one character.
   EXPECT_EQ(CliWithErrors("run --db " + *db_ + " --where Articolo=%").status, 1);
   EXPECT_EQ(CliWithErrors("run --db " + *db_ + " --where \"Articolo=A?\"").status, 0);
+}
+
+TEST(CommandLineDatabases, WhatIsWrongWithTheFileIsSaidPlainly) {
+  engine::testing::TempDir dir;
+  const std::string empty = dir.File("empty.db");
+  std::ofstream(empty).close();
+  const std::string text = dir.File("text.db");
+  std::ofstream(text) << "not a database\n";
+  const std::string missing = dir.File("missing.db");
+  const std::string folder = dir.File("folder");
+  std::filesystem::create_directories(folder);
+  const std::vector<std::pair<std::string, std::string>> cases{
+      {empty, "is not an ERP database"},
+      {text, "is not an ERP database"},
+      {folder, "is a folder, not an ERP database"},
+      {missing, "database not found: " + missing},
+      {"\"Driver=SQLite3;Database=" + missing + "\"", "database not found: " + missing},
+      {"\"Driver=SQLite3;Database=" + dir.File("a") + ";b.db\"", "database not found: " + dir.File("a")}};
+  for (const auto& [db, expected] : cases) {
+    const Output o = CliWithErrors("run --db " + db);
+    EXPECT_EQ(o.status, 2) << db;
+    EXPECT_NE(o.text.find(expected), std::string::npos) << db << ": " << o.text;
+  }
+  // Nothing was created by trying.
+  EXPECT_FALSE(std::filesystem::exists(missing));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("a")));
+}
+
+TEST(CommandLineDatabases, ALockedDatabaseAnswersWithinSeconds) {
+  engine::testing::TempDir dir;
+  const std::string db = engine::testing::TinyErp(dir);
+  sqlite3* writer = nullptr;
+  sqlite3_open(db.c_str(), &writer);
+  engine::testing::Exec(writer, "BEGIN EXCLUSIVE; DELETE FROM PD07_REPARTO;");
+  for (const std::string& connection : {db, "\"Driver=SQLite3;Database=" + db + "\""}) {
+    const auto start = std::chrono::steady_clock::now();
+    const Output o = CliWithErrors("run --db " + connection);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(o.status, 2) << connection;
+    EXPECT_LT(seconds, 8.0) << connection;  // 5 s of waiting, and the start
+    EXPECT_NE(o.text.find("locked"), std::string::npos) << connection << ": " << o.text;
+  }
+  engine::testing::Exec(writer, "ROLLBACK");
+  sqlite3_close(writer);
 }
 
 TEST(CommandLineUsage, VersionAndUsageErrors) {

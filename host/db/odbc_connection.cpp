@@ -9,6 +9,7 @@
 #include <regex>
 
 #include "host/db/connection_string.h"
+#include "host/db/database_file.h"
 #include "host/db/result_reader.h"
 #include "host/db/sqlite_functions.h"
 #include "host/recordset/table.h"
@@ -143,11 +144,31 @@ void OdbcConnection::Open(const std::string& connection_string) {
   SQLSetEnvAttr(h_->env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
   SQLAllocHandle(SQL_HANDLE_DBC, h_->env, &h_->dbc);
   const ConnectionString parsed(connection_string);
+  // A server that accepts and never answers gives up after 5 s by default;
+  // "LoginTimeout=N" in the connection string changes it.
   const std::string timeout_text = parsed.Get("LoginTimeout");
-  const long timeout = timeout_text.empty() ? 10 : std::atol(timeout_text.c_str());
+  const long timeout = timeout_text.empty() ? 5 : std::atol(timeout_text.c_str());
   SQLSetConnectAttr(h_->dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
   SQLSetConnectAttr(h_->dbc, SQL_ATTR_CONNECTION_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
+  // A statement that stalls gives up after 60 s ("QueryTimeout=N").
+  const std::string query_timeout = parsed.Get("QueryTimeout");
+  query_timeout_ = query_timeout.empty() ? 60 : std::atol(query_timeout.c_str());
   std::string text = connection_string;
+  // Through the SQLite driver: the file must exist (the driver would create
+  // an empty one), and a locked database answers within 5 s: the driver
+  // waits once when it connects and once more at the first statement, so
+  // each wait is 2.5 s.
+  if (UpperAscii(parsed.Get("Driver")).find("SQLITE") != std::string::npos) {
+    std::string path = parsed.Get("Database");
+    try {
+      CheckDatabaseFile(path);
+    } catch (const Error& e) {
+      Close();
+      Fail({kErrDatabase, e.what(), "ODBC"});
+    }
+    if (!parsed.Has("NoCreat")) text += ";NoCreat=1";
+    if (!parsed.Has("Timeout")) text += ";Timeout=2500";
+  }
   SQLCHAR out[1024];
   SQLSMALLINT out_length = 0;
   const SQLRETURN rc =
@@ -169,6 +190,26 @@ void OdbcConnection::Open(const std::string& connection_string) {
   sqlite_ = UpperAscii(dbms_).find("SQLITE") != std::string::npos;
   catalog_ = SchemaCatalog();
   if (sqlite_) {
+    // A locked database is said once, before the catalog's many reads would
+    // each wait for it.
+    {
+      Statement probe;
+      SQLAllocHandle(SQL_HANDLE_STMT, h_->dbc, &probe.stmt);
+      std::string sql = "SELECT name FROM sqlite_master LIMIT 1";
+      SQLRETURN rc = SQLExecDirect(probe.stmt, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS);
+      if (SQL_SUCCEEDED(rc)) {
+        rc = SQLFetch(probe.stmt);
+        if (rc == SQL_NO_DATA) rc = SQL_SUCCESS;
+      }
+      if (!SQL_SUCCEEDED(rc)) {
+        auto errors = Diagnostics(SQL_HANDLE_STMT, probe.stmt);
+        std::string text;
+        for (const auto& e : errors) text += e.description;
+        Close();
+        Fail({kErrDatabase, UpperAscii(text).find("LOCKED") != std::string::npos ? std::string(kLockedMessage) : text,
+              "ODBC"});
+      }
+    }
     catalog_.LoadFromSqlite([this](const std::string& sql) { return QueryTexts(sql); });
     for (const auto& [column, type] : TableFunctionColumns()) catalog_.AddDeclared(column, type);
   }
@@ -218,6 +259,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
   }
   Statement s;
   SQLAllocHandle(SQL_HANDLE_STMT, h_->dbc, &s.stmt);
+  SQLSetStmtAttr(s.stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(query_timeout_), 0);
   h_->cancelled = false;
   h_->running = s.stmt;
   struct RunningGuard {

@@ -40,6 +40,7 @@ class OdbcConnection : public Connection {
 
   std::unique_ptr<Handles> h_;
   std::string dbms_;
+  long query_timeout_ = 60;  // seconds a statement may run
   bool sqlite_ = false;
   SchemaCatalog catalog_;
   sql::SqliteDialect dialect_{[this](std::string_view column) { return catalog_.IsTextColumn(column); }};

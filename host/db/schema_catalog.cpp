@@ -62,6 +62,7 @@ void SchemaCatalog::LoadFromSqlite(const std::function<Rows(const std::string&)>
   const Rows objects = query("SELECT name FROM sqlite_master WHERE type IN ('table','view') ORDER BY type, name");
   for (const auto& object : objects) {
     if (object.empty()) continue;
+    tables_.insert(UpperAscii(object[0]));
     // table_info columns: cid, name, type, notnull, default, pk
     for (const auto& column : query("PRAGMA table_info(\"" + object[0] + "\")")) {
       if (column.size() < 3) continue;

@@ -9,6 +9,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <set>
+
+#include "host/recordset/table.h"
 #include <unordered_map>
 #include <vector>
 
@@ -31,10 +34,13 @@ class SchemaCatalog {
   // The first schema column of that name (any case).
   [[nodiscard]] std::optional<FieldDef> Lookup(std::string_view column) const;
   [[nodiscard]] bool IsTextColumn(std::string_view column) const;
+  // Whether the loaded database has a table or view of that name (any case).
+  [[nodiscard]] bool HasTable(std::string_view name) const { return tables_.count(UpperAscii(name)) != 0; }
   [[nodiscard]] size_t Size() const { return columns_.size(); }
 
  private:
   std::unordered_map<std::string, FieldDef> columns_;  // upper-case name
+  std::set<std::string> tables_;                        // upper-case names
 };
 
 }  // namespace host::db

@@ -1,5 +1,7 @@
 #include "host/db/sqlite_connection.h"
 
+#include "host/db/database_file.h"
+
 #include <sqlite3.h>
 
 #include <array>
@@ -40,6 +42,9 @@ void SqliteConnection::FailSqlite(const std::string& context) {
   error.sql_state = "HY000";
   error.native_error = db_ != nullptr ? sqlite3_extended_errcode(db_) : 0;
   if (error.native_error == SQLITE_INTERRUPT) error.number = kErrCancelled;
+  if ((error.native_error & 0xff) == SQLITE_BUSY || (error.native_error & 0xff) == SQLITE_LOCKED) {
+    error.description = kLockedMessage;
+  }
   Fail(error);
 }
 
@@ -60,6 +65,11 @@ void SqliteConnection::Open(const std::string& connection_string) {
     Fail({kErrDatabase,
           "No database file in the connection string '" + ConnectionString::Redacted(connection_string) + "'",
           "SQLite"});
+  }
+  try {
+    CheckDatabaseFile(path);
+  } catch (const Error& e) {
+    Fail({kErrDatabase, e.what(), "SQLite"});
   }
   RegisterSqliteFunctionsEverywhere();
   // Read-only: the module never writes ERP tables; temporary tables still work.
@@ -93,6 +103,11 @@ void SqliteConnection::Open(const std::string& connection_string) {
       return rows;
     });
     for (const auto& [column, type] : TableFunctionColumns()) catalog_.AddDeclared(column, type);
+    // An SQLite file that is not an ERP database says so now, not later as
+    // "no such table".
+    if (!catalog_.HasTable("PD44_VERSORE")) {
+      Fail({kErrDatabase, path + " is not an ERP database (it has no booking table PD44_VERSORE)", "SQLite"});
+    }
   } catch (...) {
     sqlite3_close_v2(db_);
     db_ = nullptr;
