@@ -207,6 +207,14 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
 void FRMPD_MAVANZORDLAV::Form_Activate() {
   if (!window_ || window_->prepared || window_->closing) return;
   PreparaForm();
+  if (window_->prepared) ApriChiudiForm("znOpen");
+}
+
+void FRMPD_MAVANZORDLAV::ApriChiudiForm(const std::string& action) {
+  const auto navigator = ActiveInterface != nullptr ? ActiveInterface->GetActiveNavigator() : nullptr;
+  if (!navigator) return;
+  if (action == "znOpen") navigator->RegisterWindow(Name());
+  if (action == "znClose") navigator->UnregisterWindow(Name());
 }
 
 void FRMPD_MAVANZORDLAV::PreparaForm() {
@@ -500,6 +508,7 @@ void FRMPD_MAVANZORDLAV::Form_QueryUnload(int16_t& cancel, int16_t unload_mode) 
     cancel = 1;
     return;
   }
+  ApriChiudiForm("znClose");
   if (CloseFormVersamenti) CloseFormVersamenti(cancel);
 }
 

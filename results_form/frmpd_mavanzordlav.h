@@ -131,6 +131,9 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public engine::FormServic
  private:
   void Form_Activate();
   void PreparaForm();
+  // "znOpen" registers the form in the host's window list, "znClose"
+  // takes it out; nothing else.
+  void ApriChiudiForm(const std::string& action);
   void Form_QueryUnload(int16_t& cancel, int16_t unload_mode);
   void Form_Unload();
   void FillLabelRow();

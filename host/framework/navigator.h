@@ -54,6 +54,18 @@ class Navigator : public HostObject {
   void ReceiveStatus(const Variant& value) { status_.push_back(value); }
   void Refresh() { ++refreshes_; }
   void FormActiveAgain() { ++activations_; }
+  // The host's window list: a form registers when it opens ("znOpen") and
+  // leaves it when it closes ("znClose").
+  void RegisterWindow(const std::string& name) { windows_.push_back(name); }
+  void UnregisterWindow(const std::string& name) {
+    for (auto it = windows_.begin(); it != windows_.end(); ++it) {
+      if (*it == name) {
+        windows_.erase(it);
+        return;
+      }
+    }
+  }
+  [[nodiscard]] const std::vector<std::string>& Windows() const { return windows_; }
   [[nodiscard]] std::shared_ptr<ScriptObjectModel> Script() const { return script_; }
   void SetScript(std::shared_ptr<ScriptObjectModel> script) { script_ = std::move(script); }
 
@@ -64,6 +76,7 @@ class Navigator : public HostObject {
   std::vector<NavigatorEvents*> listeners_;
   std::vector<Variant> status_;
   std::shared_ptr<ScriptObjectModel> script_;
+  std::vector<std::string> windows_;
   int refreshes_ = 0;
   int activations_ = 0;
 };

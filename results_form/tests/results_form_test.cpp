@@ -86,6 +86,8 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     auto results = Open(harness, form, {"Articolo", "Variante"}, 1);
     QVERIFY(results != nullptr);
     QVERIFY(results->Prepared());
+    // Registered in the host's window list while open.
+    QCOMPARE(harness.navigator->Windows(), std::vector<std::string>{"FRMPD_MAVANZORDLAV"});
     auto* grid = results->GRD_VERS();
     QCOMPARE(grid->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Articolo"));
     QVERIFY(grid->isColumnHidden(FieldColumn(grid, "IDGRUPPO")));
@@ -106,6 +108,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QVERIFY(!results->Window()->findChild<QLabel*>("LBL_cArticolo")->isHidden());
     QVERIFY(results->Window()->findChild<QLabel*>("LBL_cMacchina")->isHidden());
     form->Unload();
+    QVERIFY(harness.navigator->Windows().empty());  // and out of it once closed
   }
 
   void hoursShowTwoDecimalsAndNoMinuteOrSecondColumns() {
