@@ -117,6 +117,20 @@ TEST_F(CommandLine, CsvCarriesEveryFieldOfTheGroups) {
   EXPECT_EQ(a2, "A2,3,1,33,0,1,35,0,1:33:00,1:35:00,+ 0:02:00,2.15,0,3,0,1,35,0,0:03:00,1:35:00,+ 1:32:00,3066.67,0,30,0,0,0,0,0:30:00,,- 0:30:00,-100,0,3,0,1,35,0,0:03:00,1:35:00,+ 1:32:00,3066.67,0,30,0,0,0,0,0:30:00,,- 0:30:00,-100,0,0,0,1,35,0,,,,,0,0,0,0,0,0,,,,");
 }
 
+TEST_F(CommandLine, CsvInHoursAndJsonInSeconds) {
+  // hh,hh: 4200 s are 1.17 h, 77 min 1.28 h; gap 0.11, 1.28 / 1.17 − 1 = 9.40 %.
+  const std::string csv = Run("--group Articolo --unit hh,hh --format csv");
+  EXPECT_NE(csv.find("\nA1,5,1.17,0,0,1.28,,,,,0.11,9.4,"), std::string::npos) << csv;
+  EXPECT_NE(csv.find("\nA2,3,1.55,0,0,1.58,,,,,0.03,1.94,"), std::string::npos) << csv;
+  // ss,ss: the seconds themselves, gap 420 s and 10 %.
+  const std::string json = Run("--group Articolo --unit ss,ss --format json");
+  for (const char* expected : {"\"SECPREV\": 4200", "\"SECVERS\": 4620", "\"GAP\": 420", "\"GAPPERC\": 10",
+                               "\"SECPREV\": 5580", "\"SECVERS\": 5700", "\"GAP\": 120", "\"GAPPERC\": 2.15",
+                               "\"unit\": \"ss,ss\""}) {
+    EXPECT_NE(json.find(expected), std::string::npos) << expected;
+  }
+}
+
 TEST_F(CommandLine, JsonOfOneDepartment) {
   // One group: both phases (4200 + 5580 s = 2:43:00) against every booking
   // (25 + 40 + 95 + 60 + 12 = 232 min = 3:52:00).
