@@ -1,5 +1,6 @@
 #include "app/run_command.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,6 +40,7 @@ struct RunArgs {
   std::string xlsx;
   std::string csv_dir;
   std::string pdf;
+  std::vector<std::string> columns;
   bool timing = false;
 };
 
@@ -70,6 +72,9 @@ int Run(const RunArgs& args) {
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
   ConsoleForm form;
+  // The table has no place for the bookings: refused rather than ignored.
+  if (args.bookings && args.format == "table") return Fail("--bookings needs --format csv or json");
+  if (const std::string wrong = CheckColumns(args.columns); !wrong.empty()) return Fail(wrong);
   // The report never goes over the database, nor over any other one.
   if (const std::string refused = RefuseOutput(args.out, args.db); !refused.empty()) return Fail(refused);
   std::shared_ptr<host::db::Connection> connection;
@@ -184,8 +189,13 @@ int Run(const RunArgs& args) {
   if (run->ComputeAll(group_progress)) return 2;
   const auto computed = Clock::now();
 
+  ReportOptions report{args.format, args.bookings, args.columns, 0};
+  if (args.out.empty() && isatty(STDOUT_FILENO) != 0) {
+    winsize size{};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) report.terminal_width = size.ws_col;
+  }
   const std::string failed_write =
-      WriteOutput(args.out, [&](std::ostream& out) { WriteReport(out, *run, {args.format, args.bookings}); });
+      WriteOutput(args.out, [&](std::ostream& out) { WriteReport(out, *run, report); });
   if (!failed_write.empty()) return Fail(failed_write);
   // The print and the export for analysis, through the same record sets
   // and tables as the results form's.
@@ -233,6 +243,8 @@ void AddRunCommand(CLI::App& cli) {
   run->add_option("--format", args->format, "table, csv or json")->check(CLI::IsMember({"table", "csv", "json"}));
   run->add_option("--out", args->out, "Write to FILE instead of the standard output");
   run->add_option("--xlsx", args->xlsx, "Also write the export's three tables as an XLSX workbook");
+  run->add_option("--columns", args->columns, "The table's blocks: total,lav,set,mac,man (default: all that fit)")
+      ->delimiter(',');
   run->add_option("--pdf", args->pdf, "Also write the comparison report as a PDF file");
   run->add_option("--csv-dir", args->csv_dir, "Also write the export's three tables as CSV files into DIR");
   run->add_flag("--timing", args->timing, "Print timings and the number of SQL statements on the error stream");

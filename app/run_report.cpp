@@ -1,5 +1,7 @@
 #include "app/run_report.h"
 
+#include <algorithm>
+#include <array>
 #include <iomanip>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -63,18 +65,38 @@ std::map<std::string, std::vector<Variant>> BookingsOfGroups(engine::Comparison&
   return out;
 }
 
-void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<std::string>& grouping) {
+// The keys of the table's blocks, in the order of engine::SummaryBlocks.
+constexpr std::array<const char*, 5> kBlockKeys{"total", "lav", "set", "mac", "man"};
+
+// Characters shown, not bytes: the labels may hold accented letters.
+size_t Width(const std::string& text) {
+  size_t n = 0;
+  for (const char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  return n;
+}
+
+std::string Pad(const std::string& text, size_t width, bool right) {
+  const size_t w = Width(text);
+  if (w >= width) return text;
+  return right ? std::string(width - w, ' ') + text : text + std::string(width - w, ' ');
+}
+
+// A value on one line: a newline or a tab in a code never breaks a row.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+  }
+  return text;
+}
+
+void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<std::string>& grouping,
+                const ReportOptions& options) {
   auto& r = run.Records();
   const int16_t unit = run.Unit();
   const auto& blocks = engine::SummaryBlocks();
-  out << std::left << std::setw(24) << run.DescrizioneGruppo();
-  for (const auto& b : blocks) out << " | " << std::setw(48) << b.caption;
-  out << "\n" << std::setw(24) << "";
-  for (size_t i = 0; i < blocks.size(); ++i) {
-    out << " | " << std::setw(12) << "previsto" << std::setw(12) << "versato" << std::setw(14) << "scost."
-        << std::setw(10) << "scost.%";
-  }
-  out << "\n";
+  // Every cell first, so that each column is as wide as its content.
+  std::vector<std::string> labels;
+  std::vector<std::vector<std::array<std::string, 4>>> cells;  // row → block → planned, booked, gap, %
   auto prev = r.RSTempiPrev->Clone();
   prev->SetFilter("");
   for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
@@ -82,30 +104,88 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
     for (const auto& column : grouping) {
       label += (label.empty() ? "" : "/") + host::RTrim(Text(r.RSTempiVer->Value(column)));
     }
-    out << std::setw(24) << label.substr(0, 24);
+    labels.push_back(OneLine(label));
     prev->MoveFirst();
     prev->Find("IDGRUPPO = " + engine::ValoreNumerico(r.RSTempiVer->Value("IDGRUPPO")).ToText());
+    auto& row = cells.emplace_back();
     for (const auto& b : blocks) {
-      const engine::CategorySeconds c = prev->Eof() ? engine::CategorySeconds{} : engine::SecondsOf(*prev, b.suffixes, unit);
-      out << " | " << std::setw(12) << engine::TimeText(c.planned, unit) << std::setw(12)
-          << engine::TimeText(c.booked, unit) << std::setw(14) << engine::GapText(c.planned, c.booked, unit)
-          << std::setw(10) << engine::GapPercentText(c.planned, c.booked);
+      const engine::CategorySeconds c =
+          prev->Eof() ? engine::CategorySeconds{} : engine::SecondsOf(*prev, b.suffixes, unit);
+      row.push_back({engine::TimeText(c.planned, unit), engine::TimeText(c.booked, unit),
+                     engine::GapText(c.planned, c.booked, unit), engine::GapPercentText(c.planned, c.booked)});
+    }
+  }
+  r.RSTempiVer->MoveFirst();
+  const std::array<std::string, 4> words{"previsto", "versato", "scost.", "scost.%"};
+  size_t label_width = Width(run.DescrizioneGruppo());
+  for (const auto& l : labels) label_width = std::max(label_width, Width(l));
+  std::vector<std::array<size_t, 4>> widths(blocks.size());
+  for (size_t b = 0; b < blocks.size(); ++b) {
+    for (size_t k = 0; k < 4; ++k) {
+      widths[b][k] = Width(words[k]);
+      for (const auto& row : cells) widths[b][k] = std::max(widths[b][k], Width(row[b][k]));
+    }
+  }
+  const auto block_width = [&](size_t b) {
+    return std::max(widths[b][0] + widths[b][1] + widths[b][2] + widths[b][3] + 6, Width(std::string(blocks[b].caption)));
+  };
+  // Which blocks: as asked, else all that fit the terminal (the total at least).
+  std::vector<size_t> shown;
+  if (!options.columns.empty()) {
+    for (size_t b = 0; b < kBlockKeys.size(); ++b) {
+      if (std::find(options.columns.begin(), options.columns.end(), kBlockKeys[b]) != options.columns.end()) {
+        shown.push_back(b);
+      }
+    }
+  } else {
+    size_t total = label_width;
+    for (size_t b = 0; b < blocks.size(); ++b) total += 3 + block_width(b);
+    for (size_t b = 0; b < blocks.size(); ++b) {
+      if (b == 0 || options.terminal_width == 0 || total <= options.terminal_width) shown.push_back(b);
+    }
+  }
+  out << Pad(run.DescrizioneGruppo(), label_width, false);
+  for (const size_t b : shown) out << " | " << Pad(std::string(blocks[b].caption), block_width(b), false);
+  out << "\n" << std::string(label_width, ' ');
+  for (const size_t b : shown) {
+    std::string line;
+    for (size_t k = 0; k < 4; ++k) line += (k == 0 ? "" : "  ") + Pad(words[k], widths[b][k], true);
+    out << " | " << Pad(line, block_width(b), false);
+  }
+  out << "\n";
+  for (size_t i = 0; i < labels.size(); ++i) {
+    out << Pad(labels[i], label_width, false);
+    for (const size_t b : shown) {
+      std::string line;
+      for (size_t k = 0; k < 4; ++k) line += (k == 0 ? "" : "  ") + Pad(cells[i][b][k], widths[b][k], true);
+      out << " | " << Pad(line, block_width(b), false);
     }
     out << "\n";
   }
+  if (shown.size() < blocks.size() && options.columns.empty()) {
+    out << "\n(The terminal is narrow: only the total shows; --columns total,lav,set,mac,man chooses.)\n";
+  }
   out << "\nA cycle phase (planned from the routing) counts once per group, with the quantity of the group's "
          "first booking of it.\n";
-  r.RSTempiVer->MoveFirst();
 }
 
 }  // namespace
+
+std::string CheckColumns(const std::vector<std::string>& columns) {
+  for (const auto& c : columns) {
+    if (std::find(kBlockKeys.begin(), kBlockKeys.end(), c) == kBlockKeys.end()) {
+      return "--columns takes total, lav, set, mac and man: '" + c + "' is none of them";
+    }
+  }
+  return {};
+}
 
 void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions& options) {
   const std::vector<std::string>& grouping = run.GroupingColumns();
   engine::GroupTotals& totals = run.Totals();
   auto& r = run.Records();
   if (options.format == "table") {
-    WriteTable(out, run, grouping);
+    WriteTable(out, run, grouping, options);
     return;
   }
   std::map<std::string, std::vector<Variant>> members;

@@ -12,7 +12,14 @@ namespace app {
 struct ReportOptions {
   std::string format = "table";  // table, csv, json
   bool bookings = false;         // one record per booking, and each group's IDVERS
+  // The table's blocks: "total", "lav", "set", "mac", "man" (empty: all of
+  // them, or the total alone when they would not fit `terminal_width`).
+  std::vector<std::string> columns;
+  size_t terminal_width = 0;  // 0: not a terminal
 };
+
+// The blocks a --columns value names, or a message naming the known ones.
+std::string CheckColumns(const std::vector<std::string>& columns);
 
 // Writes every group of the run (its totals computed: Comparison::ComputeAll) (its grouping values and RSTempiPrev's 71
 // fields); with `bookings`, the 73 fields of each booking and the IDVERS that

@@ -71,11 +71,11 @@ std::string* CommandLine::db_ = nullptr;
 
 TEST_F(CommandLine, TableInHoursMinutesSeconds) {
   EXPECT_EQ(Trimmed(Run("--group Articolo")),
-      "Articolo                 | Totale                                           | Lavorazione                                      | Setup                                            | Macchina                                         | Manodopera\n"
-      "                         | previsto    versato     scost.        scost.%    | previsto    versato     scost.        scost.%    | previsto    versato     scost.        scost.%    | previsto    versato     scost.        scost.%    | previsto    versato     scost.        scost.%\n"
-      "                         | 0:00:00     1:00:00     + 1:00:00                | 0:00:00     0:00:00     0:00:00                  | 0:00:00     0:00:00     0:00:00                  | 0:00:00     0:00:00     0:00:00                  | 0:00:00     0:00:00     0:00:00\n"
-      "A1                       | 1:10:00     1:17:00     + 0:07:00     10.00      | 0:30:00     0:37:00     + 0:07:00     23.33      | 0:40:00     0:40:00     0:00:00       0.00       | 0:50:00     0:37:00     - 0:13:00     -26.00     | 0:20:00     0:40:00     + 0:20:00     100.00\n"
-      "A2                       | 1:33:00     1:35:00     + 0:02:00     2.15       | 0:03:00     1:35:00     + 1:32:00     3066.67    | 0:30:00     0:00:00     - 0:30:00     -100.00    | 0:33:00     1:35:00     + 1:02:00     187.88     | 0:00:00     1:35:00     + 1:35:00\n"
+      "Articolo | Totale                                | Lavorazione                           | Setup                                 | Macchina                              | Manodopera\n"
+      "         | previsto  versato     scost.  scost.% | previsto  versato     scost.  scost.% | previsto  versato     scost.  scost.% | previsto  versato     scost.  scost.% | previsto  versato     scost.  scost.%\n"
+      "         |  0:00:00  1:00:00  + 1:00:00          |  0:00:00  0:00:00    0:00:00          |  0:00:00  0:00:00    0:00:00          |  0:00:00  0:00:00    0:00:00          |  0:00:00  0:00:00    0:00:00\n"
+      "A1       |  1:10:00  1:17:00  + 0:07:00    10.00 |  0:30:00  0:37:00  + 0:07:00    23.33 |  0:40:00  0:40:00    0:00:00     0.00 |  0:50:00  0:37:00  - 0:13:00   -26.00 |  0:20:00  0:40:00  + 0:20:00   100.00\n"
+      "A2       |  1:33:00  1:35:00  + 0:02:00     2.15 |  0:03:00  1:35:00  + 1:32:00  3066.67 |  0:30:00  0:00:00  - 0:30:00  -100.00 |  0:33:00  1:35:00  + 1:02:00   187.88 |  0:00:00  1:35:00  + 1:35:00\n"
       "\n"
       "A cycle phase (planned from the routing) counts once per group, with the quantity of the group's first booking of it.\n");
 }
@@ -84,22 +84,22 @@ TEST_F(CommandLine, TableInDecimalHoursGapsFromTheRoundedFigures) {
   // 4200 s are 1.17 h and 77 min 1.28 h: the gap is 0.11, and 1.28 / 1.17
   // makes 9.40 %, as the record's own fields give them.
   EXPECT_EQ(Trimmed(Run("--group Articolo --unit hh,hh")),
-      "Articolo                 | Totale                                           | Lavorazione                                      | Setup                                            | Macchina                                         | Manodopera\n"
-      "                         | previsto    versato     scost.        scost.%    | previsto    versato     scost.        scost.%    | previsto    versato     scost.        scost.%    | previsto    versato     scost.        scost.%    | previsto    versato     scost.        scost.%\n"
-      "                         | 0.00        1.00        1.00                     | 0.00        0.00        0.00                     | 0.00        0.00        0.00                     | 0.00        0.00        0.00                     | 0.00        0.00        0.00\n"
-      "A1                       | 1.17        1.28        0.11          9.40       | 0.50        0.62        0.12          24.00      | 0.67        0.67        0.00          0.00       | 0.83        0.62        -0.21         -25.30     | 0.34        0.67        0.33          97.06\n"
-      "A2                       | 1.55        1.58        0.03          1.94       | 0.05        1.58        1.53          3060.00    | 0.50        0.00        -0.50         -100.00    | 0.55        1.58        1.03          187.27     | 0.00        1.58        1.58\n"
+      "Articolo | Totale                             | Lavorazione                        | Setup                              | Macchina                           | Manodopera\n"
+      "         | previsto  versato  scost.  scost.% | previsto  versato  scost.  scost.% | previsto  versato  scost.  scost.% | previsto  versato  scost.  scost.% | previsto  versato  scost.  scost.%\n"
+      "         |     0.00     1.00    1.00          |     0.00     0.00    0.00          |     0.00     0.00    0.00          |     0.00     0.00    0.00          |     0.00     0.00    0.00\n"
+      "A1       |     1.17     1.28    0.11     9.40 |     0.50     0.62    0.12    24.00 |     0.67     0.67    0.00     0.00 |     0.83     0.62   -0.21   -25.30 |     0.34     0.67    0.33    97.06\n"
+      "A2       |     1.55     1.58    0.03     1.94 |     0.05     1.58    1.53  3060.00 |     0.50     0.00   -0.50  -100.00 |     0.55     1.58    1.03   187.27 |     0.00     1.58    1.58\n"
       "\n"
       "A cycle phase (planned from the routing) counts once per group, with the quantity of the group's first booking of it.\n");
 }
 
 TEST_F(CommandLine, TotalsInMinutesAndSeconds) {
   const std::string minutes = Run("--group Articolo --unit mm,mm");
-  EXPECT_NE(minutes.find("A1                       | 70.00       77.00       7.00          10.00"), std::string::npos);
-  EXPECT_NE(minutes.find("A2                       | 93.00       95.00       2.00          2.15"), std::string::npos);
+  EXPECT_NE(minutes.find("A1       |    70.00    77.00    7.00    10.00 |"), std::string::npos) << minutes;
+  EXPECT_NE(minutes.find("A2       |    93.00    95.00    2.00     2.15 |"), std::string::npos) << minutes;
   const std::string seconds = Run("--group Articolo --unit ss,ss");
-  EXPECT_NE(seconds.find("A1                       | 4200.00     4620.00     420.00        10.00"), std::string::npos);
-  EXPECT_NE(seconds.find("A2                       | 5580.00     5700.00     120.00        2.15"), std::string::npos);
+  EXPECT_NE(seconds.find("A1       |  4200.00  4620.00   420.00    10.00 |"), std::string::npos) << seconds;
+  EXPECT_NE(seconds.find("A2       |  5580.00  5700.00   120.00     2.15 |"), std::string::npos) << seconds;
 }
 
 TEST_F(CommandLine, CsvCarriesEveryFieldOfTheGroups) {
@@ -260,6 +260,48 @@ TEST(CommandLineDatabases, ALockedDatabaseAnswersWithinSeconds) {
   }
   engine::testing::Exec(writer, "ROLLBACK");
   sqlite3_close(writer);
+}
+
+TEST_F(CommandLine, TheTableFitsItsContentAndItsColumnsAreChosen) {
+  // --columns: the total and machine blocks only, in the table's order.
+  const std::string two = Trimmed(Run("--group Articolo --columns mac,total"));
+  EXPECT_NE(two.find("Articolo | Totale"), std::string::npos) << two;
+  EXPECT_NE(two.find("| Macchina"), std::string::npos) << two;
+  EXPECT_EQ(two.find("Lavorazione"), std::string::npos) << two;
+  EXPECT_NE(two.find("A1       |  1:10:00  1:17:00  + 0:07:00    10.00 |  0:50:00  0:37:00  - 0:13:00   -26.00\n"),
+            std::string::npos)
+      << two;
+  // Refused rather than ignored.
+  EXPECT_EQ(CliWithErrors("run --db " + *db_ + " --columns total,foo").status, 2);
+  EXPECT_EQ(CliWithErrors("run --db " + *db_ + " --bookings").status, 2);
+}
+
+TEST(CommandLineTable, LongLabelsAndLineBreaksKeepTheRows) {
+  engine::testing::TempDir dir;
+  const std::string db = engine::testing::TinyErp(dir);
+  sqlite3* handle = nullptr;
+  sqlite3_open(db.c_str(), &handle);
+  engine::testing::Exec(handle,
+                        "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, "
+                        "PD44_CODFORNREP, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES (1, 20, "
+                        "'2026-03-12 00:00:00', 'A-VERY-LONG-ARTICLE-CODE-OF-40-CHARS-XY' || char(10) || 'Z', 'R01', 0, "
+                        "0, 10, 0)");
+  sqlite3_close(handle);
+  const Output o = Cli("run --db " + db + " --group Articolo");
+  EXPECT_EQ(o.status, 0);
+  // The whole label, on its own row, and every row as wide as the others.
+  EXPECT_NE(o.text.find("A-VERY-LONG-ARTICLE-CODE-OF-40-CHARS-XY Z |"), std::string::npos) << o.text;
+  std::istringstream in(o.text);
+  std::string line;
+  size_t bar = std::string::npos;
+  int rows = 0;
+  while (std::getline(in, line) && !line.empty()) {
+    const size_t at = line.find(" | ");
+    if (bar == std::string::npos) bar = at;
+    EXPECT_EQ(at, bar) << line;
+    ++rows;
+  }
+  EXPECT_EQ(rows, 6);  // two header lines, four groups
 }
 
 TEST(CommandLineUsage, VersionAndUsageErrors) {
