@@ -169,6 +169,39 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
          "first booking of it.\n";
 }
 
+// Every duration also as seconds, so that a tool need not read "h:mm:ss":
+// PREV_SEC, VERS_SEC and GAP_SEC of each category (with its suffix).
+std::vector<std::pair<std::string, Variant>> SecondsFields(const host::RecordSet& rs, int16_t unit) {
+  std::vector<std::pair<std::string, Variant>> out;
+  for (const auto& category : engine::kCategoryNames) {
+    const std::string suffix(category.suffix);
+    const engine::CategorySeconds c = engine::SecondsOf(rs, {category.suffix}, unit);
+    const host::Decimal planned = c.planned.ToDecimal();
+    const host::Decimal booked = c.booked.ToDecimal();
+    out.emplace_back("PREV_SEC" + suffix, planned.Normalized());
+    out.emplace_back("VERS_SEC" + suffix, booked.Normalized());
+    out.emplace_back("GAP_SEC" + suffix, (booked - planned).Normalized());
+  }
+  return out;
+}
+
+// The value of a field as the outputs give it: a category without plan still
+// shows its booked time and gap, as the table does (the record leaves them
+// empty there).
+Variant Shown(const host::RecordSet& rs, size_t field, int16_t unit) {
+  const Variant v = rs.Value(field);
+  const std::string& name = rs.Field(field).name;
+  const bool booked_text = name.rfind("OMSVERS", 0) == 0;
+  const bool gap = name.rfind("GAP", 0) == 0 && name.rfind("GAPPERC", 0) != 0;
+  if (!(booked_text || gap) || !(v.IsNull() || v.IsEmpty() || host::Trim(v.JoinedText()).empty())) return v;
+  const std::string suffix = name.substr(booked_text ? 7 : 3);
+  const engine::CategorySeconds c = engine::SecondsOf(rs, {suffix}, unit);
+  if (c.booked.ToDecimal().IsZero() && c.planned.ToDecimal().IsZero()) return v;
+  if (booked_text) return unit == engine::kOreMinutiSecondi ? Variant(engine::TimeText(c.booked, unit)) : v;
+  if (unit == engine::kOreMinutiSecondi) return engine::GapText(c.planned, c.booked, unit);
+  return *host::Decimal::Parse(engine::GapText(c.planned, c.booked, unit));
+}
+
 }  // namespace
 
 std::string CheckColumns(const std::vector<std::string>& columns) {
@@ -193,21 +226,35 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
   auto prev = r.RSTempiPrev->Clone();
   prev->SetFilter("");
   if (options.format == "csv") {
+    const int16_t unit = run.Unit();
     for (const auto& column : grouping) out << Csv(column) << ",";
     for (size_t i = 0; i < prev->FieldCount(); ++i) out << (i ? "," : "") << prev->Field(i).name;
+    for (const auto& category : engine::kCategoryNames) {
+      const std::string sfx(category.suffix);
+      out << ",PREV_SEC" << sfx << ",VERS_SEC" << sfx << ",GAP_SEC" << sfx;
+    }
     out << "\n";
     for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
       for (const auto& column : grouping) out << Csv(host::RTrim(Text(r.RSTempiVer->Value(column)))) << ",";
       prev->MoveFirst();
       prev->Find("IDGRUPPO = " + engine::ValoreNumerico(r.RSTempiVer->Value("IDGRUPPO")).ToText());
       for (size_t i = 0; i < prev->FieldCount(); ++i)
-        out << (i ? "," : "") << (prev->Eof() ? "" : Csv(Text(prev->Value(i))));
+        out << (i ? "," : "") << (prev->Eof() ? "" : Csv(Text(Shown(*prev, i, unit))));
+      if (prev->Eof()) {
+        out << std::string(engine::kCategoryNames.size() * 3, ',');
+      } else {
+        for (const auto& [name, value] : SecondsFields(*prev, unit)) out << "," << Text(value);
+      }
       out << "\n";
     }
     if (options.bookings) {
       out << "\nIDGRUPPO";
       auto dett = r.RSTempiPrevDett->Clone();
       for (size_t i = 0; i < dett->FieldCount(); ++i) out << "," << dett->Field(i).name;
+      for (const auto& category : engine::kCategoryNames) {
+        const std::string sfx(category.suffix);
+        out << ",PREV_SEC" << sfx << ",VERS_SEC" << sfx << ",GAP_SEC" << sfx;
+      }
       out << "\n";
       std::map<std::string, std::string> group_of;
       for (const auto& [group, ids] : members) {
@@ -215,7 +262,8 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
       }
       for (dett->MoveFirst(); !dett->Eof(); dett->MoveNext()) {
         out << group_of[engine::ValoreNumerico(dett->Value("IDVERS")).ToText()];
-        for (size_t i = 0; i < dett->FieldCount(); ++i) out << "," << Csv(Text(dett->Value(i)));
+        for (size_t i = 0; i < dett->FieldCount(); ++i) out << "," << Csv(Text(Shown(*dett, i, unit)));
+        for (const auto& [name, value] : SecondsFields(*dett, unit)) out << "," << Text(value);
         out << "\n";
       }
     }
@@ -234,7 +282,10 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
     prev->MoveFirst();
     prev->Find("IDGRUPPO = " + id);
     if (!prev->Eof()) {
-      for (size_t i = 0; i < prev->FieldCount(); ++i) group["fields"][prev->Field(i).name] = Json(prev->Value(i));
+      for (size_t i = 0; i < prev->FieldCount(); ++i) {
+        group["fields"][prev->Field(i).name] = Json(Shown(*prev, i, run.Unit()));
+      }
+      for (const auto& [name, value] : SecondsFields(*prev, run.Unit())) group["fields"][name] = Json(value);
     }
     if (options.bookings) {
       group["bookings"] = nlohmann::json::array();
@@ -247,7 +298,8 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
     auto dett = r.RSTempiPrevDett->Clone();
     for (dett->MoveFirst(); !dett->Eof(); dett->MoveNext()) {
       nlohmann::json booking;
-      for (size_t i = 0; i < dett->FieldCount(); ++i) booking[dett->Field(i).name] = Json(dett->Value(i));
+      for (size_t i = 0; i < dett->FieldCount(); ++i) booking[dett->Field(i).name] = Json(Shown(*dett, i, run.Unit()));
+      for (const auto& [name, value] : SecondsFields(*dett, run.Unit())) booking[name] = Json(value);
       doc["bookings"].push_back(std::move(booking));
     }
   }
