@@ -12,7 +12,9 @@
 
 #include "app/console_form.h"
 #include "app/output_file.h"
+#ifdef QUARVELINDO_WITH_PDF
 #include "app/pdf_report.h"
+#endif
 #include "app/run_report.h"
 #include "engine/presentation/booking_columns.h"
 #include "output/export_tables.h"
@@ -213,8 +215,12 @@ int Run(const RunArgs& args) {
       if (const auto failed = output::WriteCsvFiles(args.csv_dir, tables); !failed.empty()) return Fail(failed);
     }
     if (!args.pdf.empty()) {
+#ifdef QUARVELINDO_WITH_PDF
       if (const auto refused = RefuseOutput(args.pdf, args.db); !refused.empty()) return Fail(refused);
       if (const auto failed = WritePdfReport(args.pdf, print, *run, args.company); !failed.empty()) return Fail(failed);
+#else
+      return Fail("this build has no PDF report (it was built without the windows)");
+#endif
     }
   }
   if (args.timing) {

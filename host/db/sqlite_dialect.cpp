@@ -10,7 +10,28 @@
 namespace host::sql {
 namespace {
 
-using Tokens = std::vector<Token>;
+// The tokens of a text. Reading past either end answers an empty symbol
+// that matches nothing, so that a rewrite looking one token too far on a
+// truncated text refuses it ("... without ...") instead of reading beyond
+// the tokens; text from users is arbitrary.
+class Tokens : public std::vector<Token> {
+ public:
+  Tokens() = default;
+  Tokens(std::vector<Token> tokens) : std::vector<Token>(std::move(tokens)) {}  // NOLINT: a plain conversion
+  const Token& operator[](size_t i) const { return i < size() ? std::vector<Token>::operator[](i) : End(); }
+  Token& operator[](size_t i) {
+    if (i < size()) return std::vector<Token>::operator[](i);
+    static thread_local Token scratch;
+    scratch = End();
+    return scratch;
+  }
+
+ private:
+  static const Token& End() {
+    static const Token end{Token::Symbol, ""};
+    return end;
+  }
+};
 
 [[noreturn]] void Unsupported(std::string_view what) {
   throw Error(kErrDatabase, "T-SQL construct not supported on SQLite: " + std::string(what), "SQLite dialect");
@@ -87,6 +108,8 @@ size_t PrimaryStart(const Tokens& t, size_t end) {
 
 // Last token of the primary expression that starts at `start`.
 size_t PrimaryEnd(const Tokens& t, size_t start) {
+  // An operator at the very end ("A /") has nothing after it.
+  if (start >= t.size()) Unsupported("an operator without operand");
   size_t i = start;
   if (t[i].IsSymbol("-") || t[i].IsSymbol("+")) i = Next(t, i + 1);
   if (i >= t.size()) Unsupported("an operator without operand");
@@ -125,10 +148,19 @@ bool IsCastToDecimal(const Tokens& t, size_t cast, int* precision, int* scale) {
   *scale = 0;
   const size_t p_open = Next(t, type + 1);
   if (p_open < close && t[p_open].IsSymbol("(")) {
+    // DECIMAL(p) or DECIMAL(p, s) with small whole numbers; anything else
+    // is refused by name rather than guessed.
+    const auto digits = [&](size_t at) {
+      if (at >= t.size() || t[at].kind != Token::Number || t[at].text.empty() || t[at].text.size() > 2 ||
+          t[at].text.find_first_not_of("0123456789") != std::string::npos) {
+        Unsupported("a DECIMAL type without whole precision and scale");
+      }
+      return std::stoi(t[at].text);
+    };
     const size_t p = Next(t, p_open + 1);
-    *precision = std::stoi(t[p].text);
+    *precision = digits(p);
     const size_t comma = Next(t, p + 1);
-    if (t[comma].IsSymbol(",")) *scale = std::stoi(t[Next(t, comma + 1)].text);
+    if (comma < t.size() && t[comma].IsSymbol(",")) *scale = digits(Next(t, comma + 1));
   }
   return true;
 }

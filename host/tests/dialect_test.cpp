@@ -31,6 +31,24 @@ TEST(SqliteDialect, RewritesEachConstruct) {
   EXPECT_EQ(T("CROSS APPLY F(A) X WHERE 1=1"), "JOIN F(A) X ON 1 WHERE 1=1");
 }
 
+// Truncated or malformed texts found by fuzzing: each is refused by name
+// (host::Error), never read past its end nor thrown as another exception.
+TEST(SqliteDialect, TruncatedTextsAreRefused) {
+  for (const char* text : {"SELECT A /", "SELECT CAST(A AS DECIMAL(18,-)) / B FROM T",
+                           "SELECT CAST(A AS DECIMAL(x)) FROM T", "IF OBJECT_ID(", "IF", "SELECT TOP",
+                           "SELECT A FROM T WHERE B = -", "SELECT LEFT("}) {
+    try {
+      (void)T(text);
+    } catch (const Error&) {
+      continue;  // refused: fine
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << text << ": " << e.what();
+    }
+  }
+  EXPECT_THROW(T("SELECT A /"), Error);
+  EXPECT_THROW(T("SELECT CAST(A AS DECIMAL(18,-)) FROM T"), Error);
+}
+
 TEST(SqliteDialect, DecimalCastsAndDivisions) {
   EXPECT_EQ(T("CAST(SUM(ISNULL(PD44_MINORD,0))/60 AS DECIMAL(14,2))"),
             "QV_DECIMAL(QV_DIV(SUM(IFNULL(PD44_MINORD,0)), 60), 14, 2)");

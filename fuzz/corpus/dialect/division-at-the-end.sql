@@ -1,0 +1,1 @@
+SELECT TMP 10 A + B F10 A + B FROM T WI/
