@@ -11,10 +11,15 @@ namespace app {
 
 class ConsoleForm : public engine::FormServices {
  public:
+  // What happened, in plain words; the procedure and the error number only
+  // with --verbose (they help a developer, not the user).
   void GestioneErrore(std::string_view procedure, const host::Error& error) override {
-    std::cerr << "quarvelindo: " << procedure << ": " << error.what() << " (" << error.Number() << ")\n";
+    std::cerr << "quarvelindo: " << error.what();
+    if (verbose_) std::cerr << " [" << procedure << ", " << error.Number() << "]";
+    std::cerr << "\n";
     ++errors_;
   }
+  void SetVerbose(bool verbose) { verbose_ = verbose; }
   std::string TestoLingua(std::string_view text, int32_t /*number*/, int16_t quote) override {
     std::string out(text);
     return quote == 1 ? host::ReplaceAll(out, "'", "''") : out;
@@ -33,6 +38,7 @@ class ConsoleForm : public engine::FormServices {
   host::PlainDateService dates_;
   host::PlainNumberService numbers_;
   int errors_ = 0;
+  bool verbose_ = false;
 };
 
 }  // namespace app

@@ -36,6 +36,7 @@ struct RunArgs {
   bool exclude_wait = false;
   bool exclude_queue = false;
   bool show_sql = false;
+  bool verbose = false;
   bool bookings = false;
   std::string format = "table";
   std::string out;
@@ -74,6 +75,7 @@ int Run(const RunArgs& args) {
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
   ConsoleForm form;
+  form.SetVerbose(args.verbose);
   // The table has no place for the bookings: refused rather than ignored.
   if (args.bookings && args.format == "table") return Fail("--bookings needs --format csv or json");
   if (const std::string wrong = CheckColumns(args.columns); !wrong.empty()) return Fail(wrong);
@@ -244,6 +246,7 @@ void AddRunCommand(CLI::App& cli) {
   run->add_option("--unit", args->unit, "Time unit: hh:mm:ss, hh,hh, mm,mm or ss,ss");
   run->add_flag("--exclude-wait", args->exclude_wait, "Leave wait times out of the plan");
   run->add_flag("--exclude-queue", args->exclude_queue, "Leave queue times out of the plan");
+  run->add_flag("--verbose", args->verbose, "Name the procedure and the error number in error messages");
   run->add_flag("--show-sql", args->show_sql, "Print the two booking queries (T-SQL) on the error stream");
   run->add_flag("--bookings", args->bookings, "Add one record per booking and each group's bookings");
   run->add_option("--format", args->format, "table, csv or json")->check(CLI::IsMember({"table", "csv", "json"}));

@@ -308,6 +308,21 @@ TEST(CommandLineTable, LongLabelsAndLineBreaksKeepTheRows) {
   EXPECT_EQ(rows, 6);  // two header lines, four groups
 }
 
+TEST(CommandLineDatabases, MessagesSayWhatHappenedAndVerboseSaysWhere) {
+  engine::testing::TempDir dir;
+  const std::string db = engine::testing::TinyErp(dir);
+  sqlite3* handle = nullptr;
+  sqlite3_open(db.c_str(), &handle);
+  engine::testing::Exec(handle, "DROP TABLE PD12_FASILAVORO; CREATE TABLE PD12_FASILAVORO (X INT);");
+  sqlite3_close(handle);
+  const Output plain = CliWithErrors("run --db " + db);
+  EXPECT_EQ(plain.status, 2);
+  EXPECT_NE(plain.text.find("no such column: PD12_DESCR"), std::string::npos) << plain.text;
+  EXPECT_EQ(plain.text.find("LeggiVersamentiTempi"), std::string::npos) << plain.text;
+  const Output verbose = CliWithErrors("run --db " + db + " --verbose");
+  EXPECT_NE(verbose.text.find("[LeggiVersamentiTempi, -2147217900]"), std::string::npos) << verbose.text;
+}
+
 TEST(CommandLineUsage, VersionAndUsageErrors) {
   const Output version = CliWithErrors("--version");
   EXPECT_EQ(version.status, 0);
