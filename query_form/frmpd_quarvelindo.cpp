@@ -112,20 +112,8 @@ std::string FRMPD_QUARVELINDO::Caption() const {
 
 QString FRMPD_QUARVELINDO::Tr(const std::string& italian) { return QString::fromStdString(TraduciCaption(italian)); }
 
-std::string FRMPD_QUARVELINDO::TraduciCaption(std::string_view caption) {
-  const auto global = ActiveInterface != nullptr ? ActiveInterface->GetClsGlobal() : nullptr;
-  if (global && global->translation) return global->translation->Caption(std::string(caption));
-  return std::string(caption);
-}
 
-std::string FRMPD_QUARVELINDO::TestoLingua(std::string_view text, int32_t number, int16_t quote) {
-  return component::TestoLingua(ActiveInterface, std::string(text), number, std::nullopt, quote);
-}
 
-int32_t FRMPD_QUARVELINDO::MsgBoxLingua(std::string_view text, int32_t number, int32_t buttons,
-                                        std::string_view title) {
-  return component::MsgBoxLingua(ActiveInterface, standalone_, std::string(text), number, buttons, std::string(title));
-}
 
 void FRMPD_QUARVELINDO::SetWindowState(int16_t state) {
   if (!loaded_) Form_Load();  // the first access loads the form
@@ -624,10 +612,7 @@ void FRMPD_QUARVELINDO::GestioneErrore(std::string_view procedure, const host::E
   while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
   if (prog_bar_ != nullptr) prog_bar_->Stop();
   // 2.-4. The log reports the error and the database's.
-  auto log = GclsLog ? GclsLog : std::make_shared<host::LogObject>(std::make_shared<host::qt::DialogPresenter>());
-  log->TakeError(error);
-  if (GconConnect) log->TakeConnectionErrors(GconConnect->Errors());
-  log->Report("quarvelindo", Caption(), std::string(procedure), engine::kMbErrorReportStyle);
+  ReportToLog(procedure, error, std::make_shared<host::qt::DialogPresenter>());
 }
 
 QString FRMPD_QUARVELINDO::StatusText() const { return status_ != nullptr ? status_->text() : QString(); }

@@ -21,7 +21,7 @@
 #include "component/facilities.h"
 #include "component/form_port.h"
 #include "engine/comparison.h"
-#include "engine/form_services.h"
+#include "component/module_form.h"
 #include "host/controls/order_control.h"
 #include "host/controls/query_control.h"
 #include "host/db/connection.h"
@@ -58,7 +58,7 @@ struct ConnectionObject : host::HostObject {
 };
 
 class FRMPD_QUARVELINDO : public component::QueryFormPort,
-                          public engine::FormServices,
+                          public component::ModuleForm,
                           public std::enable_shared_from_this<FRMPD_QUARVELINDO> {
  public:
   static std::shared_ptr<FRMPD_QUARVELINDO> Create();
@@ -78,14 +78,10 @@ class FRMPD_QUARVELINDO : public component::QueryFormPort,
   bool MainFormActive() const override;
   std::shared_ptr<component::FormPort> ResultsForm() const override;
 
-  // What the engine asks of its form (FormServices).
+  // The form's error routine: the pointer and the progress bar reset, then
+  // the log's report (ModuleForm).
   void GestioneErrore(std::string_view procedure, const host::Error& error) override;
-  std::string TestoLingua(std::string_view text, int32_t number, int16_t quote) override;
-  int32_t MsgBoxLingua(std::string_view text, int32_t number, int32_t buttons, std::string_view title) override;
   [[nodiscard]] std::string FormCaption() const override { return Caption(); }
-  std::string TraduciCaption(std::string_view caption) override;
-  host::DateService& DateService() override { return dates_; }
-  host::NumberService& NumberService() override { return numbers_; }
 
   // The form's procedures.
   void Form_Activate();
@@ -106,10 +102,8 @@ class FRMPD_QUARVELINDO : public component::QueryFormPort,
   void PclsLookupDoc_OnSelection(int16_t& cancel, const host::RecordSetPtr& rsetRigaDoc,
                                  const host::RecordSetPtr& RsetTestateDoc);
 
-  // Public members that the host, the class and the results form reach.
-  host::Cinterface* ActiveInterface = nullptr;
-  std::shared_ptr<host::LogObject> GclsLog;
-  std::shared_ptr<host::db::Connection> GconConnect;
+  // Public members that the host, the class and the results form reach
+  // (ActiveInterface, GclsLog and GconConnect are ModuleForm's).
   std::string GstrConnect;
   std::string PvarCodDitta;
 
@@ -153,7 +147,6 @@ class FRMPD_QUARVELINDO : public component::QueryFormPort,
   [[nodiscard]] std::string RememberKey() const;
 
   component::InstanceIdentity identity_;
-  std::unique_ptr<component::MultiLanguage> standalone_;
   std::unique_ptr<host::qt::FormWindow> window_;
   bool loaded_ = false;
   bool fashion_ = false;
@@ -167,8 +160,6 @@ class FRMPD_QUARVELINDO : public component::QueryFormPort,
   std::unique_ptr<RunThread> run_thread_;
   std::unique_ptr<BarProgress> bar_progress_;
   std::shared_ptr<results_form::FRMPD_MAVANZORDLAV> frm_mod_;
-  host::PlainDateService dates_;
-  host::PlainNumberService numbers_;
 
   QTabWidget* tabs_ = nullptr;
   QTableView* condition_view_ = nullptr;

@@ -81,28 +81,12 @@ std::string FRMPD_MAVANZORDLAV::Caption() const {
 
 QString FRMPD_MAVANZORDLAV::Tr(const std::string& italian) { return QString::fromStdString(TraduciCaption(italian)); }
 
-std::string FRMPD_MAVANZORDLAV::TraduciCaption(std::string_view caption) {
-  const auto global = ActiveInterface != nullptr ? ActiveInterface->GetClsGlobal() : nullptr;
-  if (global && global->translation) return global->translation->Caption(std::string(caption));
-  return std::string(caption);
-}
 
-std::string FRMPD_MAVANZORDLAV::TestoLingua(std::string_view text, int32_t number, int16_t quote) {
-  return component::TestoLingua(ActiveInterface, std::string(text), number, std::nullopt, quote);
-}
 
-int32_t FRMPD_MAVANZORDLAV::MsgBoxLingua(std::string_view text, int32_t number, int32_t buttons,
-                                         std::string_view title) {
-  return component::MsgBoxLingua(ActiveInterface, standalone_, std::string(text), number, buttons,
-                                 std::string(title));
-}
 
 void FRMPD_MAVANZORDLAV::GestioneErrore(std::string_view procedure, const host::Error& error) {
   while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
-  auto log = GclsLog ? GclsLog : std::make_shared<host::LogObject>(std::make_shared<host::qt::DialogPresenter>());
-  log->TakeError(error);
-  if (GconConnect) log->TakeConnectionErrors(GconConnect->Errors());
-  log->Report("quarvelindo", Caption(), std::string(procedure), engine::kMbErrorReportStyle);
+  ReportToLog(procedure, error, std::make_shared<host::qt::DialogPresenter>());
 }
 
 QString FRMPD_MAVANZORDLAV::LayoutKey(const char* grid) const {

@@ -16,7 +16,7 @@
 #include "component/facilities.h"
 #include "component/form_port.h"
 #include "engine/comparison.h"
-#include "engine/form_services.h"
+#include "component/module_form.h"
 #include "host/framework/log_object.h"
 #include "host/qt/form_window.h"
 #include "host/services/decode_service.h"
@@ -45,7 +45,7 @@ class GridDefinition;
 class GroupChart;
 class GapChart;
 
-class FRMPD_MAVANZORDLAV : public component::FormPort, public engine::FormServices {
+class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleForm {
  public:
   FRMPD_MAVANZORDLAV();
   ~FRMPD_MAVANZORDLAV() override;
@@ -55,10 +55,8 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public engine::FormServic
   std::string Name() const override { return "FRMPD_MAVANZORDLAV"; }
   std::string Caption() const override;
 
-  // Public members that the query form sets before showing the form.
-  std::shared_ptr<host::db::Connection> GconConnect;
-  std::shared_ptr<host::LogObject> GclsLog;
-  host::Cinterface* ActiveInterface = nullptr;
+  // Public members that the query form sets before showing the form
+  // (GconConnect, GclsLog and ActiveInterface are ModuleForm's).
   host::DecodeService* PclsDecodeDb = nullptr;
   host::LookupService* PclsLookupDb = nullptr;
   std::string DescrizioneGruppo;
@@ -82,14 +80,9 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public engine::FormServic
   // The current group's planned totals after TempiPreventivi.
   void TempiPreventivi();
 
-  // FormServices.
+  // The form's error routine: the pointer reset, then the log's report.
   void GestioneErrore(std::string_view procedure, const host::Error& error) override;
-  std::string TestoLingua(std::string_view text, int32_t number, int16_t quote) override;
-  int32_t MsgBoxLingua(std::string_view text, int32_t number, int32_t buttons, std::string_view title) override;
   [[nodiscard]] std::string FormCaption() const override { return Caption(); }
-  std::string TraduciCaption(std::string_view caption) override;
-  host::DateService& DateService() override { return dates_; }
-  host::NumberService& NumberService() override { return numbers_; }
 
   // The window and its grids (tests drive them).
   [[nodiscard]] QWidget* Window() const { return window_ ? window_->Widget() : nullptr; }
@@ -144,10 +137,7 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public engine::FormServic
   QString LayoutKey(const char* grid) const;
 
   component::InstanceIdentity identity_;
-  std::unique_ptr<component::MultiLanguage> standalone_;
   std::unique_ptr<host::qt::FormWindow> window_;
-  host::PlainDateService dates_;
-  host::PlainNumberService numbers_;
   QWidget* label_row_ = nullptr;
   std::vector<std::pair<engine::LabelPair, std::pair<QLabel*, QLabel*>>> labels_;
   std::vector<engine::LabelPair> pairs_;

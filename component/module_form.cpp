@@ -1,0 +1,29 @@
+#include "component/module_form.h"
+
+#include "host/framework/global_object.h"
+
+namespace component {
+
+std::string ModuleForm::TestoLingua(std::string_view text, int32_t number, int16_t quote) {
+  return component::TestoLingua(ActiveInterface, std::string(text), number, std::nullopt, quote);
+}
+
+int32_t ModuleForm::MsgBoxLingua(std::string_view text, int32_t number, int32_t buttons, std::string_view title) {
+  return component::MsgBoxLingua(ActiveInterface, standalone_, std::string(text), number, buttons, std::string(title));
+}
+
+std::string ModuleForm::TraduciCaption(std::string_view caption) {
+  const auto global = ActiveInterface != nullptr ? ActiveInterface->GetClsGlobal() : nullptr;
+  if (global && global->translation) return global->translation->Caption(std::string(caption));
+  return std::string(caption);
+}
+
+void ModuleForm::ReportToLog(std::string_view procedure, const host::Error& error,
+                             const std::shared_ptr<host::MessagePresenter>& fallback) {
+  auto log = GclsLog ? GclsLog : std::make_shared<host::LogObject>(fallback);
+  log->TakeError(error);
+  if (GconConnect) log->TakeConnectionErrors(GconConnect->Errors());
+  log->Report("quarvelindo", FormCaption(), std::string(procedure), engine::kMbErrorReportStyle);
+}
+
+}  // namespace component
