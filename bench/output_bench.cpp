@@ -19,6 +19,7 @@
 #include "engine/field_lists.h"
 #include "engine/presentation/booking_columns.h"
 #include "engine/tests/fake_form.h"
+#include "engine/tests/run_request.h"
 #include "output/export_tables.h"
 #include "output/report/comparison_report.h"
 #include "output/table_writer.h"
@@ -53,12 +54,7 @@ int main(int argc, char** argv) {
   if (!std::filesystem::exists(db)) demo::GenerateDemoDatabase(db, {bookings, 1});
   engine::testing::FakeForm form;
   engine::NoProgress progress;
-  engine::ComparisonRequest request;
-  request.connection = host::db::OpenConnection(db);
-  request.company = "1";
-  engine::LoadFilterFields(request.query, false);
-  engine::LoadGroupingFields(request.order);
-  request.order.SetGrouping({"Reparto", "Fase", "Commessa"});
+  auto request = engine::testing::RequestOn(db, {"Reparto", "Fase", "Commessa"});
   auto start = Clock::now();
   auto run = engine::Comparison::Make(form, std::move(request), progress);
   const double run_seconds = Seconds(start);

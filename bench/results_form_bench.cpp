@@ -20,6 +20,7 @@
 #include "engine/comparison.h"
 #include "engine/field_lists.h"
 #include "engine/tests/fake_form.h"
+#include "engine/tests/run_request.h"
 #include "results_form/frmpd_mavanzordlav.h"
 
 namespace {
@@ -31,12 +32,7 @@ double Ms(Clock::time_point since) { return std::chrono::duration<double, std::m
 bool Measure(const std::string& db, const std::vector<std::string>& grouping, const char* name) {
   engine::testing::FakeForm form;
   engine::NoProgress progress;
-  engine::ComparisonRequest request;
-  request.connection = host::db::OpenConnection(db);
-  request.company = "1";
-  engine::LoadFilterFields(request.query, false);
-  engine::LoadGroupingFields(request.order);
-  if (!grouping.empty()) request.order.SetGrouping(grouping);
+  auto request = engine::testing::RequestOn(db, grouping);
   auto start = Clock::now();
   std::shared_ptr<engine::Comparison> run = engine::Comparison::Make(form, std::move(request), progress);
   const double run_ms = Ms(start);

@@ -24,10 +24,12 @@ struct Output {
   int status = -1;
 };
 
-// Runs the command line with `arguments`; standard output only.
-Output Cli(const std::string& arguments) {
+// Runs the command line with `arguments`: standard output, and the error
+// stream too when asked.
+Output Cli(const std::string& arguments, bool with_errors = false) {
   Output out;
-  FILE* pipe = popen((std::string(QUARVELINDO_CLI) + " " + arguments + " 2>/dev/null").c_str(), "r");
+  FILE* pipe = popen((std::string(QUARVELINDO_CLI) + " " + arguments + (with_errors ? " 2>&1" : " 2>/dev/null")).c_str(),
+                     "r");
   if (pipe == nullptr) return out;
   std::array<char, 4096> buffer{};
   size_t n = 0;
@@ -188,17 +190,7 @@ TEST_F(CommandLine, AFailedWriteIsAnErrorAndLeavesNoFile) {
 }
 
 // Output and status of a command, the error stream included.
-Output CliWithErrors(const std::string& arguments) {
-  Output out;
-  FILE* pipe = popen((std::string(QUARVELINDO_CLI) + " " + arguments + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return out;
-  std::array<char, 4096> buffer{};
-  size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.text.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return out;
-}
+Output CliWithErrors(const std::string& arguments) { return Cli(arguments, true); }
 
 TEST_F(CommandLine, TheConditionsTypedAreTheConditionsApplied) {
   // "FROM.." is open upwards: phases 10 and beyond, not phase 10 alone.

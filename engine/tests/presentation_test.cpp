@@ -8,6 +8,7 @@
 #include "engine/presentation/planned_columns.h"
 #include "engine/presentation/result_layout.h"
 #include "engine/tests/fake_form.h"
+#include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"
 
 namespace engine {
@@ -141,13 +142,7 @@ struct PlainForm : testing::FakeForm {
 class ResultLayoutTest : public ::testing::Test {
  protected:
   std::unique_ptr<Comparison> Run(std::vector<std::string> grouping, TipoTempo unit = kOreMinutiSecondi) {
-    ComparisonRequest request;
-    request.connection = host::db::OpenConnection(testing::TinyErp(dir_));
-    request.company = "1";
-    request.unit = unit;
-    LoadFilterFields(request.query, false);
-    LoadGroupingFields(request.order);
-    request.order.SetGrouping(grouping);
+    auto request = testing::RequestOn(testing::TinyErp(dir_), grouping, unit);
     auto run = Comparison::Make(form_, std::move(request), progress_);
     EXPECT_FALSE(run->Failed());
     return run;

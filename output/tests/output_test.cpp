@@ -11,6 +11,7 @@
 #include "demo/erp_database.h"
 #include "engine/field_lists.h"
 #include "engine/tests/fake_form.h"
+#include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"
 #include "output/export_tables.h"
 #include "output/print_records.h"
@@ -33,12 +34,7 @@ class OutputTest : public ::testing::Test {
                           "PD44_CODART_MG66, PD44_CODFORNREP, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) "
                           "VALUES (1, 10, '2026-03-10 00:00:00', 'A2', 'R01', 0, 0, 0, 0)");
     sqlite3_close(handle);
-    engine::ComparisonRequest request;
-    request.connection = host::db::OpenConnection(db);
-    request.company = "1";
-    engine::LoadFilterFields(request.query, false);
-    engine::LoadGroupingFields(request.order);
-    request.order.SetGrouping({"Articolo"});
+    auto request = engine::testing::RequestOn(db, {"Articolo"});
     run_ = engine::Comparison::Make(form_, std::move(request), progress_);
     ASSERT_FALSE(run_->Failed());
     decode_ = std::make_unique<host::DecodeService>(run_->Connection(), "1");
@@ -126,12 +122,7 @@ TEST(OutputOnTheDemo, EveryHeaderMatchesItsGroupTotals) {
   demo::GenerateDemoDatabase(db, {3000, 7});
   engine::testing::FakeForm form;
   engine::NoProgress progress;
-  engine::ComparisonRequest request;
-  request.connection = host::db::OpenConnection(db);
-  request.company = "1";
-  engine::LoadFilterFields(request.query, false);
-  engine::LoadGroupingFields(request.order);
-  request.order.SetGrouping({"Reparto", "Fase"});
+  auto request = engine::testing::RequestOn(db, {"Reparto", "Fase"});
   auto run = engine::Comparison::Make(form, std::move(request), progress);
   ASSERT_FALSE(run->Failed());
   host::DecodeService decode(run->Connection(), "1");

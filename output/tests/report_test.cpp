@@ -10,6 +10,7 @@
 
 #include "engine/field_lists.h"
 #include "engine/tests/fake_form.h"
+#include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"
 #include "output/report/comparison_report.h"
 
@@ -36,12 +37,7 @@ TEST(Report, ThePdfReadsBack) {
   engine::testing::TempDir dir;
   engine::testing::FakeForm form;
   engine::NoProgress progress;
-  engine::ComparisonRequest request;
-  request.connection = host::db::OpenConnection(engine::testing::TinyErp(dir));
-  request.company = "1";
-  engine::LoadFilterFields(request.query, false);
-  engine::LoadGroupingFields(request.order);
-  request.order.SetGrouping({"Articolo"});
+  auto request = engine::testing::RequestOn(engine::testing::TinyErp(dir), {"Articolo"});
   auto run = engine::Comparison::Make(form, std::move(request), progress);
   host::DecodeService decode(run->Connection(), "1");
   PrintRecords print;

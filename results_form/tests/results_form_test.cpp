@@ -16,6 +16,7 @@
 #include "engine/comparison.h"
 #include "engine/field_lists.h"
 #include "engine/tests/fake_form.h"
+#include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"
 #include "query_form/tests/form_harness.h"
 #include "results_form/category_model.h"
@@ -342,12 +343,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
 
     engine::testing::FakeForm fake;
     engine::NoProgress progress;
-    engine::ComparisonRequest request;
-    request.connection = host::db::OpenConnection(demo_);
-    request.company = "1";
-    engine::LoadFilterFields(request.query, false);
-    engine::LoadGroupingFields(request.order);
-    request.order.SetGrouping({"Reparto", "Fase"});
+    auto request = engine::testing::RequestOn(demo_, {"Reparto", "Fase"});
     auto run = engine::Comparison::Make(fake, std::move(request), progress);
     QVERIFY(!run->ComputeAll(progress));
     auto& other = run->Records();
