@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/field_lists.h"
+#include "host/services/lookup_service.h"
 #include "host/value/error.h"
 
 namespace engine {
@@ -150,6 +151,39 @@ TEST(QueryControl, TheConditionsTypedAreTheConditionsApplied) {
   LoadFilterFields(restored, false);
   restored.RestoreState(query.SaveState());
   EXPECT_EQ(restored.ConditionText(), " AND PD44_CODFASE_PD12 >= 10");
+}
+
+// The look-ups' queries: one page, ordered by code, the typed text escaped.
+TEST(LookupService, PagesOfTheMasterData) {
+  // Only the texts are asked here: a connection that runs nothing.
+  struct NoConnection : host::db::Connection {
+    void Open(const std::string&) override {}
+    void Close() override {}
+    [[nodiscard]] bool IsOpen() const override { return false; }
+    [[nodiscard]] std::string BackEnd() const override { return "none"; }
+    host::DateService& Dates() override { return dates; }
+    host::NumberService& Numbers() override { return numbers; }
+    host::RecordSetPtr Run(std::string_view, int64_t*) override { Fail({host::kErrDatabase, "no database"}); }
+    host::PlainDateService dates;
+    host::PlainNumberService numbers;
+  } none;
+  host::LookupService lookups(none, "1");
+  const auto sub_orders = lookups.Definition("Sottocommessa", " C'1 ");
+  ASSERT_TRUE(sub_orders.has_value());
+  EXPECT_EQ(host::LookupService::PageSql(*sub_orders, "5", 200),
+            "SELECT TOP 200 PD25_CODSOTCOMM AS CODICE, PD25_DESCR AS DESCRIZIONE FROM PD25_COMMESSA WITH (NOLOCK) "
+            "WHERE PD25_DITTA_CG18 = 1 AND PD25_CODSOTCOMM <> 0 AND PD25_CODCOMMESSA = 'C''1' AND "
+            "(PD25_CODSOTCOMM = 5 OR PD25_DESCR LIKE '%5%' ESCAPE '!') ORDER BY PD25_CODSOTCOMM");
+  const auto machines = lookups.Definition("Macchina");
+  ASSERT_TRUE(machines.has_value());
+  EXPECT_EQ(host::LookupService::PageSql(*machines, "50%_x", 20),
+            "SELECT TOP 20 PD08_MACCHINA AS CODICE, PD08_DESCR AS DESCRIZIONE FROM VPD08_MACCHINA WITH (NOLOCK) "
+            "WHERE PD08_DITTA_CG18 = 1 AND (PD08_MACCHINA LIKE '50!%!_x%' ESCAPE '!' OR PD08_DESCR LIKE "
+            "'%50!%!_x%' ESCAPE '!') ORDER BY PD08_MACCHINA");
+  const auto sections = lookups.Definition("Sezionale ordine");
+  ASSERT_TRUE(sections.has_value());
+  EXPECT_TRUE(sections->distinct);
+  EXPECT_FALSE(lookups.Definition("Data ordine").has_value());
 }
 
 // The attribute sources give conditions that reach the booking query: two

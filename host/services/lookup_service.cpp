@@ -26,84 +26,62 @@ bool Digits(const std::string& text) {
   return true;
 }
 
+// The look-ups of the master data, one row each: caption, FROM, code,
+// description, the company column, what else the rows must meet (with
+// "{parent}" where the parent field's value goes), DISTINCT, numeric code.
+struct LookupRow {
+  const char* caption;
+  const char* from;
+  const char* code;
+  const char* description;
+  const char* company_column;
+  const char* more;
+  bool distinct;
+  bool numeric_code;
+};
+
+constexpr LookupRow kLookups[] = {
+    {"Macchina", "VPD08_MACCHINA WITH (NOLOCK)", "PD08_MACCHINA", "PD08_DESCR", "PD08_DITTA_CG18", "", false, false},
+    {"Dipendente", "PD06_DIPENDENTI WITH (NOLOCK)", "PD06_CODDIP", "PD06_COGNOME + ' ' + PD06_NOME",
+     "PD06_DITTA_CG18", "", false, false},
+    {"Fase", "VPD12_FASILAVORO WITH (NOLOCK)", "PD12_CODFASE", "PD12_DESCR", "PD12_DITTA_CG18", "", false, true},
+    {"Reparto", "VPD07_REPARTO WITH (NOLOCK)", "PD07_CODREP", "PD07_DESCR", "PD07_DITTA_CG18", "", false, false},
+    {"Commessa", "PD25_COMMESSA WITH (NOLOCK)", "PD25_CODCOMMESSA", "PD25_DESCR", "PD25_DITTA_CG18",
+     " AND PD25_CODSOTCOMM = 0", false, false},
+    {"Sottocommessa", "PD25_COMMESSA WITH (NOLOCK)", "PD25_CODSOTCOMM", "PD25_DESCR", "PD25_DITTA_CG18",
+     " AND PD25_CODSOTCOMM <> 0 AND PD25_CODCOMMESSA = {parent}", false, true},
+    {"Progetto", "PD68_PROGETTI WITH (NOLOCK)", "PD68_CODPROG", "PD68_DESCRPROG", "PD68_DITTA_CG18", "", false, false},
+    {"Sottoprogetto", "PD69_SOTTOPROGETTI WITH (NOLOCK)", "PD69_SOTPROG", "PD69_DESCRSOTPROG", "PD69_DITTA_CG18",
+     " AND PD69_CODPROG_PD68 = {parent}", false, true},
+    {"Nodo", "VPD0C_NODO WITH (NOLOCK)", "PD0C_CODNODO", "PD0C_DESCR", "PD0C_DITTA_CG18",
+     " AND PD0C_CODPROG_PD68 = {parent}", false, false},
+    {"Articolo",
+     "MG66_ANAGRART WITH (NOLOCK) LEFT OUTER JOIN MG87_ARTDESC WITH (NOLOCK) ON MG87_DITTA_CG18 = MG66_DITTA_CG18 "
+     "AND MG87_CODART_MG66 = MG66_CODART AND MG87_OPZIONE_MG5E = '' AND MG87_LINGUA_MG52 = ''",
+     "MG66_CODART", "MG87_DESCART", "MG66_DITTA_CG18", "", false, false},
+    {"Codice ordine", "DO11_DOCTESTATA WITH (NOLOCK)", "DO11_DOCUM_MG36", "DO11_DOCUM_MG36", "DO11_DITTA_CG18",
+     " AND DO11_DOCUM_MG36 IS NOT NULL", true, false},
+    {"Sezionale ordine", "DO11_DOCTESTATA WITH (NOLOCK)", "DO11_SEZDOC", "DO11_SEZDOC", "DO11_DITTA_CG18",
+     " AND DO11_SEZDOC IS NOT NULL", true, false},
+};
+
 }  // namespace
 
 std::optional<LookupDefinition> LookupService::Definition(const std::string& caption, const std::string& parent) const {
-  const std::string company = company_;
-  const std::string p = Trim(parent);
-  LookupDefinition d;
-  d.title = caption;
-  if (caption == "Macchina") {
-    d.from = "VPD08_MACCHINA WITH (NOLOCK)";
-    d.code = "PD08_MACCHINA";
-    d.description = "PD08_DESCR";
-    d.where = "PD08_DITTA_CG18 = " + company;
-  } else if (caption == "Dipendente") {
-    d.from = "PD06_DIPENDENTI WITH (NOLOCK)";
-    d.code = "PD06_CODDIP";
-    d.description = "PD06_COGNOME + ' ' + PD06_NOME";
-    d.where = "PD06_DITTA_CG18 = " + company;
-  } else if (caption == "Fase") {
-    d.from = "VPD12_FASILAVORO WITH (NOLOCK)";
-    d.code = "PD12_CODFASE";
-    d.description = "PD12_DESCR";
-    d.where = "PD12_DITTA_CG18 = " + company;
-    d.numeric_code = true;
-  } else if (caption == "Reparto") {
-    d.from = "VPD07_REPARTO WITH (NOLOCK)";
-    d.code = "PD07_CODREP";
-    d.description = "PD07_DESCR";
-    d.where = "PD07_DITTA_CG18 = " + company;
-  } else if (caption == "Commessa") {
-    d.from = "PD25_COMMESSA WITH (NOLOCK)";
-    d.code = "PD25_CODCOMMESSA";
-    d.description = "PD25_DESCR";
-    d.where = "PD25_DITTA_CG18 = " + company + " AND PD25_CODSOTCOMM = 0";
-  } else if (caption == "Sottocommessa") {
-    d.from = "PD25_COMMESSA WITH (NOLOCK)";
-    d.code = "PD25_CODSOTCOMM";
-    d.description = "PD25_DESCR";
-    d.where = "PD25_DITTA_CG18 = " + company + " AND PD25_CODSOTCOMM <> 0 AND PD25_CODCOMMESSA = " + Quoted(p);
-    d.numeric_code = true;
-  } else if (caption == "Progetto") {
-    d.from = "PD68_PROGETTI WITH (NOLOCK)";
-    d.code = "PD68_CODPROG";
-    d.description = "PD68_DESCRPROG";
-    d.where = "PD68_DITTA_CG18 = " + company;
-  } else if (caption == "Sottoprogetto") {
-    d.from = "PD69_SOTTOPROGETTI WITH (NOLOCK)";
-    d.code = "PD69_SOTPROG";
-    d.description = "PD69_DESCRSOTPROG";
-    d.where = "PD69_DITTA_CG18 = " + company + " AND PD69_CODPROG_PD68 = " + Quoted(p);
-    d.numeric_code = true;
-  } else if (caption == "Nodo") {
-    d.from = "VPD0C_NODO WITH (NOLOCK)";
-    d.code = "PD0C_CODNODO";
-    d.description = "PD0C_DESCR";
-    d.where = "PD0C_DITTA_CG18 = " + company + " AND PD0C_CODPROG_PD68 = " + Quoted(p);
-  } else if (caption == "Articolo") {
-    d.from =
-        "MG66_ANAGRART WITH (NOLOCK) LEFT OUTER JOIN MG87_ARTDESC WITH (NOLOCK) ON MG87_DITTA_CG18 = MG66_DITTA_CG18 "
-        "AND MG87_CODART_MG66 = MG66_CODART AND MG87_OPZIONE_MG5E = '' AND MG87_LINGUA_MG52 = ''";
-    d.code = "MG66_CODART";
-    d.description = "MG87_DESCART";
-    d.where = "MG66_DITTA_CG18 = " + company;
-  } else if (caption == "Codice ordine") {
-    d.from = "DO11_DOCTESTATA WITH (NOLOCK)";
-    d.code = "DO11_DOCUM_MG36";
-    d.description = "DO11_DOCUM_MG36";
-    d.where = "DO11_DITTA_CG18 = " + company + " AND DO11_DOCUM_MG36 IS NOT NULL";
-    d.distinct = true;
-  } else if (caption == "Sezionale ordine") {
-    d.from = "DO11_DOCTESTATA WITH (NOLOCK)";
-    d.code = "DO11_SEZDOC";
-    d.description = "DO11_SEZDOC";
-    d.where = "DO11_DITTA_CG18 = " + company + " AND DO11_SEZDOC IS NOT NULL";
-    d.distinct = true;
-  } else {
-    return std::nullopt;
+  for (const LookupRow& row : kLookups) {
+    if (caption != row.caption) continue;
+    LookupDefinition d;
+    d.title = caption;
+    d.from = row.from;
+    d.code = row.code;
+    d.description = row.description;
+    d.where = std::string(row.company_column) + " = " + company_ +
+              ReplaceAll(row.more, "{parent}", Quoted(Trim(parent)));
+    d.distinct = row.distinct;
+    d.numeric_code = row.numeric_code;
+    return d;
   }
-  return d;
+  return std::nullopt;
 }
 
 LookupDefinition LookupService::Documents() const {
