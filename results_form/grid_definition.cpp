@@ -26,8 +26,11 @@ GridDefinition::GridDefinition(QTableView* view, RecordSetModel* model, QString 
   header->setContextMenuPolicy(Qt::CustomContextMenu);
   QObject::connect(header, &QHeaderView::customContextMenuRequested, this,
                    [this](const QPoint& at) { ShowHeaderMenu(at); });
-  // Every change of the layout is kept at once: a crash loses nothing.
-  const auto save = [this] { Save(); };
+  // Every change of the layout is kept, half a second after it settles.
+  save_later_.setSingleShot(true);
+  save_later_.setInterval(500);
+  QObject::connect(&save_later_, &QTimer::timeout, this, [this] { Save(); });
+  const auto save = [this] { save_later_.start(); };
   QObject::connect(header, &QHeaderView::sectionMoved, this, save);
   QObject::connect(header, &QHeaderView::sectionResized, this, save);
   view->installEventFilter(this);

@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
+#include <functional>
 
 class QTableView;
 
@@ -39,6 +41,7 @@ class GridDefinition : public QObject {
   void ShowHeaderMenu(const QPoint& at);
 
   QPointer<QTableView> view_;
+  QTimer save_later_;  // a drag resizes many times: the layout is written once it settles
   RecordSetModel* model_;
   QString key_;
   Translate translate_;

@@ -66,8 +66,7 @@ size_t RecordSetModel::PositionOf(int row) const {
 
 int RecordSetModel::RowOfPosition(size_t position) const {
   if (order_.empty()) return static_cast<int>(position);
-  const auto it = std::find(order_.begin(), order_.end(), static_cast<uint32_t>(position));
-  return it == order_.end() ? -1 : static_cast<int>(it - order_.begin());
+  return position < rank_.size() ? static_cast<int>(rank_[position]) : -1;
 }
 
 void RecordSetModel::Refresh() {
@@ -151,6 +150,7 @@ void RecordSetModel::sort(int column, Qt::SortOrder order) {
 // dates as dates, texts as texts; equal values keep the record set's order.
 void RecordSetModel::Resort() {
   order_.clear();
+  rank_.clear();
   if (sort_column_ < 0 || sort_column_ >= columnCount() || !records_ || count_ == 0) return;
   const int field = fields_[static_cast<size_t>(sort_column_)];
   if (field < 0) return;
@@ -173,6 +173,9 @@ void RecordSetModel::Resort() {
   } else {
     std::stable_sort(order_.begin(), order_.end(), [&less](uint32_t a, uint32_t b) { return less(b, a); });
   }
+  // Each move of the cursor finds its row at once.
+  rank_.resize(order_.size());
+  for (size_t row = 0; row < order_.size(); ++row) rank_[order_[row]] = static_cast<uint32_t>(row);
 }
 
 }  // namespace results_form

@@ -76,6 +76,7 @@ class RecordSetModel : public QAbstractTableModel {
   int sort_column_ = -1;
   Qt::SortOrder sort_order_ = Qt::AscendingOrder;
   std::vector<uint32_t> order_;  // view row → position, when sorted
+  std::vector<uint32_t> rank_;   // position → view row, when sorted
 };
 
 // The text of a value as the grids show it: numbers without trailing
