@@ -132,7 +132,7 @@ int Run(const RunArgs& args) {
     if (column.empty()) {
       std::string known;
       for (const auto& f : query.Fields()) known += "\n  " + f.caption;
-      for (const auto& f : query.AttributeFields()) known += "\n  " + f.caption;
+      for (const auto& f : query.ExtraFields()) known += "\n  " + f.caption;
       for (const auto& s : query.States()) known += "\n  " + s.caption;
       return Fail("unknown condition \"" + caption + "\"; the conditions are:" + known);
     }

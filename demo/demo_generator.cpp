@@ -427,6 +427,14 @@ class Generator {
     w_.Insert("CO5S_STATIENTITA", {"CO5S_GUID", "CO5S_ENTITA", "CO5S_IDSTATO"},
               {S(Guid(article_guid)), I(6), I(1 + n % 3)});
     Attributes(article_guid, 5, n % 2 ? "LINEA_A" : "LINEA_B");
+    // Categories by position, so the rest of the demo stays as it was.
+    static constexpr std::array<const char*, 4> kCategories{"MECC", "ELETTR", "ASSEMB", "VERNIC"};
+    const auto category = [&](const std::string& option, const char* code) {
+      w_.Insert("CO5C_CATEGORIEART", {"CO5C_DITTA_CG18", "CO5C_CODART_MG66", "CO5C_OPZIONE_MG5E", "CO5C_CODCAT"},
+                {k, S(a.code), S(option), S(code)});
+    };
+    category("", kCategories[static_cast<size_t>(n) % kCategories.size()]);
+    if (n % 5 == 0 && !a.options.empty()) category(a.options.front(), "SPECIALE");
     w_.Insert("PD18_ARTPROD",
               {"PD18_DITTA_CG18", "PD18_CODART_MG66", "PD18_INDTIPOART", "PD18_CODCICLO", "PD18_INDGESDISBA"},
               {k, S(a.code), I(a.type), a.cycle.empty() ? kNull : S(a.cycle), I(n % 7 == 0 ? 2 : 0)});

@@ -27,7 +27,7 @@ void ConditionModel::Reload() {
 int ConditionModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0
                           : static_cast<int>(control_.Fields().size() + control_.States().size() +
-                                             control_.AttributeFields().size());
+                                             control_.ExtraFields().size());
 }
 
 // Rows: the fields, the states, then the attributes of each source.
@@ -39,7 +39,7 @@ const host::QueryControl::Field* ConditionModel::FieldOf(int row) const {
   if (r < fields) return &control_.Fields()[r];
   if (r < fields + states) return nullptr;
   const size_t a = r - fields - states;
-  return a < control_.AttributeFields().size() ? &control_.AttributeFields()[a] : nullptr;
+  return a < control_.ExtraFields().size() ? &control_.ExtraFields()[a] : nullptr;
 }
 
 int ConditionModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumns; }

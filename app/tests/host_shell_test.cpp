@@ -31,7 +31,7 @@ class HostShellTest : public QObject {
     QCOMPARE(form->objectName(), QString("FRMPD_QUARVELINDO"));
     QCOMPARE(form->windowTitle(), QString("Comparazione tempi lavorazione"));
     QVERIFY(form->findChild<QTableView*>("KVL_ADVQ") != nullptr);
-    QCOMPARE(form->findChild<QTableView*>("KVL_ADVQ")->model()->rowCount(), 32);  // fields, states, attributes
+    QCOMPARE(form->findChild<QTableView*>("KVL_ADVQ")->model()->rowCount(), 33);  // fields, states, category, attributes
     QVERIFY(window.Module()->GetConnection() != nullptr);  // the form handed its connection back
     const auto lines = host::DebugOutputLines();
     QVERIFY(lines.size() >= traces + 2);

@@ -21,6 +21,7 @@ class ComparisonTest : public ::testing::Test {
     ComparisonRequest request;
     request.connection = host::db::OpenConnection(Database());
     request.company = "1";
+    request.query.Settings(host::ControlSettings{"1", "", "", "", false, nullptr});
     LoadFilterFields(request.query, false);
     LoadGroupingFields(request.order);
     request.order.SetGrouping(grouping);
@@ -63,6 +64,32 @@ TEST_F(ComparisonTest, NoMatchIsEmptyAndNoFailure) {
   EXPECT_FALSE(run->Failed());
   EXPECT_TRUE(run->Empty());
   EXPECT_FALSE(run->ComputeAll(progress_));
+}
+
+// Articles in categories: A1 by its code, A2 only with a variant the
+// bookings do not carry, and by its code in a second category.
+TEST_F(ComparisonTest, TheCategoryConditionKeepsTheBookingsOfItsArticles) {
+  const std::string database = Database();
+  sqlite3* db = nullptr;
+  sqlite3_open(database.c_str(), &db);
+  testing::Exec(db,
+                "INSERT INTO CO5C_CATEGORIEART VALUES (1, 'A1', '', 'MECC'), (1, 'A2', 'ROS', 'SPECIALE'),"
+                " (1, 'A2', '', 'VERNIC'), (2, 'A2', '', 'MECC')");
+  sqlite3_close(db);
+  const auto bookings = [&](const std::string& from, const std::string& to) {
+    auto request = Request({"Articolo"});
+    request.query.SetFrom("CO5C_CODCAT", from);
+    if (!to.empty()) request.query.SetTo("CO5C_CODCAT", to);
+    auto run = Comparison::Make(form_, std::move(request), progress_);
+    EXPECT_FALSE(run->Failed());
+    return run->Empty() ? 0 : run->Records().RSTempiVerDett->RecordCount();
+  };
+  EXPECT_EQ(bookings("MECC", ""), 3);  // bookings 1, 2 and 5 of A1; company 2's row is not company 1's
+  EXPECT_EQ(bookings("VERNIC", ""), 1);
+  EXPECT_EQ(bookings("SPECIALE", ""), 0);
+  EXPECT_EQ(bookings("*C", ""), 4);
+  EXPECT_EQ(bookings("A", "N"), 3);
+  EXPECT_TRUE(form_.errors.empty());
 }
 
 TEST_F(ComparisonTest, AFailedRunIsReportedAndAnsweredAsAFailure) {
@@ -125,7 +152,9 @@ TEST_F(ComparisonTest, AFailureAtAnyStatementIsAFailedRun) {
     const bool failed = run->Failed() || run->ComputeAll(progress_);
     EXPECT_TRUE(failed) << "statement " << n;
     EXPECT_GE(form.errors.size(), 1U) << "statement " << n;
-    if (!form.error_texts.empty()) EXPECT_EQ(form.error_texts.front(), "the server closed the connection") << n;
+    if (!form.error_texts.empty()) {
+      EXPECT_EQ(form.error_texts.front(), "the server closed the connection") << n;
+    }
   }
 }
 

@@ -191,11 +191,11 @@ TEST(LookupService, PagesOfTheMasterData) {
 TEST(QueryControl, AttributeSourcesBecomeConditions) {
   host::QueryControl query;
   LoadFilterFields(query, false);
-  ASSERT_EQ(query.AttributeFields().size(), 12U);
-  EXPECT_EQ(query.AttributeFields()[0].caption, "Articolo attributo 1");
-  EXPECT_EQ(query.AttributeFields()[0].column, "CO5L_ART.CO5L_ATTR01");
-  EXPECT_EQ(query.AttributeFields()[11].caption, "Ordine attributo 3");
-  EXPECT_EQ(query.AttributeFields()[11].column, "CO5L_DOT.CO5L_ATTR03");
+  ASSERT_EQ(query.ExtraFields().size(), 13U);  // the category, then 4 sources x 3
+  EXPECT_EQ(query.ExtraFields()[1].caption, "Articolo attributo 1");
+  EXPECT_EQ(query.ExtraFields()[1].column, "CO5L_ART.CO5L_ATTR01");
+  EXPECT_EQ(query.ExtraFields()[12].caption, "Ordine attributo 3");
+  EXPECT_EQ(query.ExtraFields()[12].column, "CO5L_DOT.CO5L_ATTR03");
   ASSERT_NE(query.FieldByCaption("Progetto attributo 2"), nullptr);
   query.SetFrom("CO5L_ART.CO5L_ATTR02", std::string("A'B"));
   query.SetFrom("CO5L_DOT.CO5L_ATTR03", std::string("10"));
@@ -206,6 +206,33 @@ TEST(QueryControl, AttributeSourcesBecomeConditions) {
   const auto problems = query.Validate();
   ASSERT_EQ(problems.size(), 1U);
   EXPECT_EQ(problems[0].caption, "Nodo attributo 3");
+}
+
+// "Categorie" asks that the booking's article (or its variant) be in the
+// category: one code, a range or a pattern, inside the same sub-query.
+TEST(QueryControl, CategoryBecomesAnArticleCondition) {
+  host::QueryControl query;
+  query.Settings(host::ControlSettings{"2", "", "", "", false, nullptr});
+  LoadFilterFields(query, false);
+  const auto* category = query.FieldByCaption("Categorie");
+  ASSERT_NE(category, nullptr);
+  EXPECT_EQ(category->number, 20);
+  EXPECT_EQ(category->column, "CO5C_CODCAT");
+  EXPECT_EQ(query.ConditionText(), "");
+  const std::string head =
+      " AND EXISTS (SELECT 1 FROM CO5C_CATEGORIEART WITH (NOLOCK) WHERE CO5C_DITTA_CG18 = 2 AND "
+      "CO5C_CODART_MG66 = PD44_CODART_MG66 AND CO5C_OPZIONE_MG5E IN ('', ISNULL(PD44_OPZIONE,''))";
+  query.SetFrom("CO5C_CODCAT", std::string("MECC"));
+  EXPECT_EQ(query.ConditionText(), head + " AND CO5C_CODCAT = 'MECC')");
+  query.SetFrom("CO5C_CODCAT", std::string("EL*_1"));
+  EXPECT_EQ(query.ConditionText(), head + " AND CO5C_CODCAT LIKE 'EL%!_1' ESCAPE '!')");
+  query.SetFrom("CO5C_CODCAT", std::string("A"));
+  query.SetTo("CO5C_CODCAT", std::string("M"));
+  EXPECT_EQ(query.ConditionText(), head + " AND CO5C_CODCAT >= 'A' AND CO5C_CODCAT <= 'M')");
+  query.SetFrom("CO5C_CODCAT", std::string("TROPPO_LUNGO"));
+  const auto problems = query.Validate();
+  ASSERT_EQ(problems.size(), 1U);
+  EXPECT_EQ(problems[0].kind, host::QueryControl::ProblemKind::TooLong);
 }
 
 }  // namespace

@@ -69,7 +69,9 @@ TEST(PlannedColumns, TheTimeUnitDecidesWhatShowsAndItsDecimals) {
   EXPECT_EQ(Column(hours, "OMSPREV").Shown(), "OREPREV");
   EXPECT_EQ(Column(hours, "OMSVERS_MANSET").Shown(), "OREVERS_MANSET");
   for (const auto& c : hours) {
-    if (c.field.rfind("MIN", 0) == 0 || c.field.rfind("SEC", 0) == 0) EXPECT_FALSE(c.visible) << c.field;
+    if (c.field.rfind("MIN", 0) == 0 || c.field.rfind("SEC", 0) == 0) {
+      EXPECT_FALSE(c.visible) << c.field;
+    }
   }
 
   const auto minutes = PlannedGridColumnsFor(2);

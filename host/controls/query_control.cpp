@@ -75,6 +75,17 @@ void QueryControl::AddField(const std::string& group, const std::string& caption
 void QueryControl::AddCategory(const std::string& group, const std::string& caption, bool visible, int16_t& number,
                                const std::string& article_column, const std::string& variant_column) {
   categories_.push_back({group, caption, visible, number, article_column, variant_column});
+  Field f;
+  f.group = group;
+  f.caption = caption;
+  f.column = "CO5C_CODCAT";
+  f.visible = visible;
+  f.number = number;
+  f.settings = {true, true, false, false, false, false};
+  f.max_length = int16_t{10};
+  f.category = categories_.size() - 1;
+  // Before the attributes, in the order the entries come.
+  extra_fields_.insert(extra_fields_.begin() + static_cast<std::ptrdiff_t>(categories_.size() - 1), std::move(f));
 }
 
 void QueryControl::AddState(const std::string& group, const std::string& caption, const std::string& column,
@@ -92,11 +103,11 @@ void QueryControl::AddAttribute(const std::string& group, bool visible, int32_t 
     f.caption = std::string(owner) + " attributo " + std::to_string(i);
     f.column = alias + ".CO5L_ATTR0" + std::to_string(i);
     f.visible = visible;
-    f.number = static_cast<int16_t>(attribute_fields_.size() + 1);
+    f.number = static_cast<int16_t>((attributes_.size() - 1) * 3 + static_cast<size_t>(i));
     const bool number = i == 3;
     f.settings = {!number, false, number, false, false, false};
     if (!number) f.max_length = int16_t{20};
-    attribute_fields_.push_back(std::move(f));
+    extra_fields_.push_back(std::move(f));
   }
 }
 
@@ -139,7 +150,7 @@ Variant QueryControl::ToValue(const std::string& column) const {
 }
 
 const QueryControl::Field* QueryControl::FieldByCaption(const std::string& caption) const {
-  for (const auto* list : {&fields_, &attribute_fields_}) {
+  for (const auto* list : {&fields_, &extra_fields_}) {
     for (const auto& f : *list) {
       if (UpperAscii(f.caption) == UpperAscii(caption)) return &f;
     }
@@ -180,64 +191,80 @@ std::string QueryControl::Literal(const Field& field, const Variant& value, bool
   return "'" + ReplaceAll(text, "'", "''") + "'";
 }
 
+std::string QueryControl::FieldCondition(const Field& field) const {
+  auto it = values_.find(UpperAscii(field.column));
+  if (it == values_.end()) return {};
+  const Variant& from = it->second.first;
+  const Variant& to = it->second.second;
+  const bool has_from = !Blank(from);
+  const bool has_to = !Blank(to);
+  if (!has_from && !has_to) return {};
+  const bool onwards = onwards_.count(UpperAscii(field.column)) != 0;
+  const bool pattern = !field.IsDate() && !field.IsNumber() && has_from && !has_to && !onwards &&
+                       from.JoinedText().find_first_of("*?") != std::string::npos;
+  if (pattern) {
+    // '*' any text, '?' one character; the rest literally, '!' escaping
+    // what LIKE (and SQL Server's brackets) would read otherwise.
+    std::string like;
+    for (const char c : RTrim(from.JoinedText())) {
+      if (c == '*') {
+        like += '%';
+      } else if (c == '?') {
+        like += '_';
+      } else {
+        if (c == '%' || c == '_' || c == '[' || c == '!') like += '!';
+        like += c;
+      }
+    }
+    return " AND " + field.column + " LIKE '" + ReplaceAll(like, "'", "''") + "' ESCAPE '!'";
+  }
+  const auto has_time = [](const Variant& v) {
+    return v.IsDate() ? v.Date().HasTime() : DateTime::Parse(v.JoinedText()).value_or(DateTime()).HasTime();
+  };
+  std::string condition;
+  if (has_from && has_to) {
+    const bool whole_day = field.IsDate() && !has_time(to);
+    condition += " AND " + field.column + " >= " + Literal(field, from, false);
+    condition += " AND " + field.column + (whole_day ? " < " : " <= ") + Literal(field, to, whole_day);
+  } else if (has_from && onwards) {
+    condition += " AND " + field.column + " >= " + Literal(field, from, false);
+  } else if (has_from) {
+    if (field.IsDate()) {
+      // One date is its whole day, whatever time it carries.
+      (void)Literal(field, from, false);  // refuses a value that is no date, as typed
+      const Variant midnight = DayOf(from);
+      condition += " AND " + field.column + " >= " + Literal(field, midnight, false);
+      condition += " AND " + field.column + " < " + Literal(field, midnight, true);
+    } else {
+      condition += " AND " + field.column + " = " + Literal(field, from, false);
+    }
+  } else {
+    const bool whole_day = field.IsDate() && !has_time(to);
+    condition += " AND " + field.column + (whole_day ? " < " : " <= ") + Literal(field, to, whole_day);
+  }
+  return condition;
+}
+
 std::string QueryControl::ConditionText() const {
   std::string condition;
-  // In the order of the fields, then attributes, then states.
+  // In the order of the fields, then categories and attributes, then states.
   std::vector<const Field*> all;
   for (const Field& field : fields_) all.push_back(&field);
-  for (const Field& field : attribute_fields_) all.push_back(&field);
-  for (const Field* each : all) {
-    const Field& field = *each;
-    auto it = values_.find(UpperAscii(field.column));
-    if (it == values_.end()) continue;
-    const Variant& from = it->second.first;
-    const Variant& to = it->second.second;
-    const bool has_from = !Blank(from);
-    const bool has_to = !Blank(to);
-    if (!has_from && !has_to) continue;
-    const bool onwards = onwards_.count(UpperAscii(field.column)) != 0;
-    const bool pattern = !field.IsDate() && !field.IsNumber() && has_from && !has_to && !onwards &&
-                         from.JoinedText().find_first_of("*?") != std::string::npos;
-    if (pattern) {
-      // '*' any text, '?' one character; the rest literally, '!' escaping
-      // what LIKE (and SQL Server's brackets) would read otherwise.
-      std::string like;
-      for (const char c : RTrim(from.JoinedText())) {
-        if (c == '*') {
-          like += '%';
-        } else if (c == '?') {
-          like += '_';
-        } else {
-          if (c == '%' || c == '_' || c == '[' || c == '!') like += '!';
-          like += c;
-        }
-      }
-      condition += " AND " + field.column + " LIKE '" + ReplaceAll(like, "'", "''") + "' ESCAPE '!'";
+  for (const Field& field : extra_fields_) all.push_back(&field);
+  for (const Field* field : all) {
+    std::string own = FieldCondition(*field);
+    if (own.empty() || !field->category) {
+      condition += own;
       continue;
     }
-    const auto has_time = [](const Variant& v) {
-      return v.IsDate() ? v.Date().HasTime() : DateTime::Parse(v.JoinedText()).value_or(DateTime()).HasTime();
-    };
-    if (has_from && has_to) {
-      const bool whole_day = field.IsDate() && !has_time(to);
-      condition += " AND " + field.column + " >= " + Literal(field, from, false);
-      condition += " AND " + field.column + (whole_day ? " < " : " <= ") + Literal(field, to, whole_day);
-    } else if (has_from && onwards) {
-      condition += " AND " + field.column + " >= " + Literal(field, from, false);
-    } else if (has_from) {
-      if (field.IsDate()) {
-        // One date is its whole day, whatever time it carries.
-        (void)Literal(field, from, false);  // refuses a value that is no date, as typed
-        const Variant midnight = DayOf(from);
-        condition += " AND " + field.column + " >= " + Literal(field, midnight, false);
-        condition += " AND " + field.column + " < " + Literal(field, midnight, true);
-      } else {
-        condition += " AND " + field.column + " = " + Literal(field, from, false);
-      }
-    } else {
-      const bool whole_day = field.IsDate() && !has_time(to);
-      condition += " AND " + field.column + (whole_day ? " < " : " <= ") + Literal(field, to, whole_day);
-    }
+    // An article is in a category by its own code, or by its variant's
+    // when the category names one; the company is the control's.
+    const Category& category = categories_[*field->category];
+    const auto company = Decimal::Parse(settings_.company);
+    condition += " AND EXISTS (SELECT 1 FROM CO5C_CATEGORIEART WITH (NOLOCK) WHERE CO5C_DITTA_CG18 = " +
+                 (company ? company->ToString() : std::string("0")) + " AND CO5C_CODART_MG66 = " +
+                 category.article_column + " AND CO5C_OPZIONE_MG5E IN ('', ISNULL(" + category.variant_column +
+                 ",''))" + own + ")";
   }
   for (const State& state : states_) {
     auto it = values_.find(UpperAscii(state.column));
@@ -264,7 +291,7 @@ std::optional<QueryControl::Problem> QueryControl::ProblemOf(const std::string& 
   if (Blank(value)) return std::nullopt;
   const std::string key = UpperAscii(column);
   try {
-    for (const auto* each : {&fields_, &attribute_fields_}) {
+    for (const auto* each : {&fields_, &extra_fields_}) {
       for (const Field& field : *each) {
         if (UpperAscii(field.column) != key) continue;
         const bool pattern =
@@ -303,7 +330,7 @@ std::vector<QueryControl::Problem> QueryControl::Validate() const {
     }
   };
   for (const Field& field : fields_) check(field.column, field.caption);
-  for (const Field& field : attribute_fields_) check(field.column, field.caption);
+  for (const Field& field : extra_fields_) check(field.column, field.caption);
   for (const State& state : states_) check(state.column, state.caption);
   return problems;
 }

@@ -37,6 +37,9 @@ class QueryControl {
     std::array<bool, 6> settings{};  // S1..S6: S3 numeric code, S4 date
     std::optional<int16_t> max_length;
     bool variant_extra = false;  // the two further arguments of "Variante"
+    // The category of the article (index in Categories()): the value is a
+    // category code the article, or its variant, belongs to.
+    std::optional<size_t> category;
     [[nodiscard]] bool IsDate() const { return settings[3]; }
     [[nodiscard]] bool IsNumber() const { return settings[2]; }
   };
@@ -122,25 +125,29 @@ class QueryControl {
   [[nodiscard]] const std::vector<Category>& Categories() const { return categories_; }
   [[nodiscard]] const std::vector<State>& States() const { return states_; }
   [[nodiscard]] const std::vector<Attribute>& Attributes() const { return attributes_; }
-  // The conditions each attribute source offers: its three attributes
-  // (two texts, one number) on the source's alias, as fields ("Articolo
-  // attributo 1" on CO5L_ART.CO5L_ATTR01, ...).
-  [[nodiscard]] const std::vector<Field>& AttributeFields() const { return attribute_fields_; }
+  // The conditions beyond the filter fields, as fields: first the
+  // category code of each category entry ("Categorie" on CO5C_CODCAT,
+  // up to 10 characters), then the three attributes (two texts, one
+  // number) of each attribute source on its alias ("Articolo attributo 1"
+  // on CO5L_ART.CO5L_ATTR01, ...).
+  [[nodiscard]] const std::vector<Field>& ExtraFields() const { return extra_fields_; }
   [[nodiscard]] const std::vector<FashionEntry>& FashionEntries() const { return fashion_; }
   [[nodiscard]] const ControlSettings& Settings() const { return settings_; }
-  // The filter field (attribute fields too) or state of a caption, or null.
+  // The filter field (extra fields too) or state of a caption, or null.
   [[nodiscard]] const Field* FieldByCaption(const std::string& caption) const;
   [[nodiscard]] const State* StateByCaption(const std::string& caption) const;
 
  private:
   [[nodiscard]] std::string Literal(const Field& field, const Variant& value, bool end_of_day) const;
+  // The condition of one field's values (" AND ..."), empty without values.
+  [[nodiscard]] std::string FieldCondition(const Field& field) const;
 
   ControlSettings settings_;
   std::vector<Field> fields_;
   std::vector<Category> categories_;
   std::vector<State> states_;
   std::vector<Attribute> attributes_;
-  std::vector<Field> attribute_fields_;
+  std::vector<Field> extra_fields_;
   std::vector<FashionEntry> fashion_;
   std::map<std::string, std::pair<Variant, Variant>> values_;  // column -> from, to
   std::set<std::string> onwards_;                              // columns whose range has no end

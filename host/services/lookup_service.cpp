@@ -63,6 +63,7 @@ constexpr LookupRow kLookups[] = {
      " AND DO11_DOCUM_MG36 IS NOT NULL", true, false},
     {"Sezionale ordine", "DO11_DOCTESTATA WITH (NOLOCK)", "DO11_SEZDOC", "DO11_SEZDOC", "DO11_DITTA_CG18",
      " AND DO11_SEZDOC IS NOT NULL", true, false},
+    {"Categorie", "CO5C_CATEGORIEART WITH (NOLOCK)", "CO5C_CODCAT", "CO5C_CODCAT", "CO5C_DITTA_CG18", "", true, false},
 };
 
 }  // namespace

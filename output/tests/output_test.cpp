@@ -164,8 +164,12 @@ TEST_F(OutputTest, TheThreeTablesOfTheExportWithTheirCaptions) {
   EXPECT_EQ(tables[0].fields[2], (std::pair<std::string, std::string>{"Descrizione articolo", "Descrizione articolo"}));
   EXPECT_EQ(tables[1].name, "TempiDiLavorazioneDettaglioVersamenti");
   for (const auto& [field, caption] : tables[1].fields) {
-    if (field == "PD44_CODDIP_PD06") EXPECT_EQ(caption, "PD44_CODDIP_PD06");
-    if (field == "VERSTOTSEC") EXPECT_EQ(caption, "hhmmss vers.");
+    if (field == "PD44_CODDIP_PD06") {
+      EXPECT_EQ(caption, "PD44_CODDIP_PD06");
+    }
+    if (field == "VERSTOTSEC") {
+      EXPECT_EQ(caption, "hhmmss vers.");
+    }
   }
   EXPECT_EQ(tables[2].name, "ScostamentoTempiDettaglioVersamenti");
   EXPECT_EQ(PlannedPhaseCaption("GAP"), "GAP");

@@ -45,7 +45,7 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     FormHarness harness(tiny_);
     auto form = harness.Open();
     QVERIFY(form->Initialised());
-    QCOMPARE(form->Conditions()->rowCount(), 32);  // 18 fields, 2 states, 4 sources × 3 attributes
+    QCOMPARE(form->Conditions()->rowCount(), 33);  // 18 fields, 2 states, the category, 4 sources × 3 attributes
     QCOMPARE(form->SSTab1()->tabText(0), QString("&Parametri generali"));
     QCOMPARE(form->SSTab1()->tabText(1), QString("&Ordinamento e raggruppamento"));
     QCOMPARE(form->CMB_TIPOTEMPO()->count(), 4);
