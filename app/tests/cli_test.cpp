@@ -6,6 +6,7 @@
 // booking without article books a wait hour and plans nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -256,6 +257,40 @@ TEST(CommandLineDatabases, ALockedDatabaseAnswersWithinSeconds) {
   }
   engine::testing::Exec(writer, "ROLLBACK");
   sqlite3_close(writer);
+}
+
+// A database in WAL mode: a run leaves nothing beside it, through either
+// back end; while another program has it open, its files are left alone.
+TEST(CommandLineDatabases, AWalDatabaseHasNothingLeftBesideIt) {
+  engine::testing::TempDir dir;
+  const std::string db = engine::testing::TinyErp(dir);
+  sqlite3* other = nullptr;
+  sqlite3_open(db.c_str(), &other);
+  engine::testing::Exec(other, "PRAGMA journal_mode = WAL");
+  sqlite3_close(other);
+  ASSERT_FALSE(std::filesystem::exists(db + "-wal"));
+  const auto listing = [&] {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.File(""))) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  for (const std::string& connection : {db, "\"Driver=SQLite3;Database=" + db + "\""}) {
+    const Output o = CliWithErrors("run --db " + connection + " --group Articolo --format csv");
+    EXPECT_EQ(o.status, 0) << o.text;
+    EXPECT_EQ(listing(), std::vector<std::string>{"tiny.db"}) << connection;
+  }
+  // Another program keeps the database open (and its WAL files) meanwhile.
+  sqlite3_open(db.c_str(), &other);
+  engine::testing::Exec(other, "INSERT INTO PD07_REPARTO VALUES (1, 'R99', 'Nuovo')");
+  EXPECT_EQ(CliWithErrors("run --db " + db + " --group Reparto --format csv").status, 0);
+  EXPECT_TRUE(std::filesystem::exists(db + "-wal"));
+  EXPECT_TRUE(std::filesystem::exists(db + "-shm"));
+  engine::testing::Exec(other, "INSERT INTO PD07_REPARTO VALUES (1, 'R98', 'Altro')");  // still works
+  sqlite3_close(other);
+  EXPECT_EQ(listing(), std::vector<std::string>{"tiny.db"});
 }
 
 TEST_F(CommandLine, TheTableFitsItsContentAndItsColumnsAreChosen) {

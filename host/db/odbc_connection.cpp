@@ -166,6 +166,7 @@ void OdbcConnection::Open(const std::string& connection_string) {
       Close();
       Fail({kErrDatabase, e.what(), "ODBC"});
     }
+    wal_leftovers_ = std::make_unique<WalLeftovers>(path);
     if (!parsed.Has("NoCreat")) text += ";NoCreat=1";
     if (!parsed.Has("Timeout")) text += ";Timeout=2500";
   }
@@ -224,6 +225,7 @@ void OdbcConnection::Close() {
   h_->dbc = SQL_NULL_HDBC;
   h_->env = SQL_NULL_HENV;
   h_->connected = false;
+  wal_leftovers_.reset();
 }
 
 SchemaCatalog::Rows OdbcConnection::QueryTexts(const std::string& sql) {

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "host/db/connection.h"
+#include "host/db/wal_leftovers.h"
 #include "host/db/schema_catalog.h"
 #include "host/db/sqlite_connection.h"
 #include "host/db/sqlite_dialect.h"
@@ -42,6 +43,7 @@ class OdbcConnection : public Connection {
   std::string dbms_;
   long query_timeout_ = 60;  // seconds a statement may run
   bool sqlite_ = false;
+  std::unique_ptr<WalLeftovers> wal_leftovers_;  // through the SQLite driver; released after it disconnects
   SchemaCatalog catalog_;
   sql::SqliteDialect dialect_{[this](std::string_view column) { return catalog_.IsTextColumn(column); }};
   PlainDateService server_dates_;

@@ -74,6 +74,7 @@ void SqliteConnection::Open(const std::string& connection_string) {
   RegisterSqliteFunctionsEverywhere();
   // Read-only: the module never writes ERP tables; temporary tables still work.
   // One thread uses a connection: no mutexes.
+  wal_leftovers_ = std::make_unique<WalLeftovers>(path);
   const int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     const std::string message = "Cannot open the database '" + path + "'";
@@ -111,6 +112,7 @@ void SqliteConnection::Open(const std::string& connection_string) {
   } catch (...) {
     sqlite3_close_v2(db_);
     db_ = nullptr;
+    wal_leftovers_.reset();
     throw;
   }
 }
@@ -118,6 +120,7 @@ void SqliteConnection::Open(const std::string& connection_string) {
 void SqliteConnection::Close() {
   if (db_ != nullptr) sqlite3_close_v2(db_);
   db_ = nullptr;
+  wal_leftovers_.reset();
 }
 
 RecordSetPtr SqliteConnection::Run(std::string_view tsql, int64_t* changes) {

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "host/db/connection.h"
+#include "host/db/wal_leftovers.h"
 #include "host/db/schema_catalog.h"
 #include "host/db/sqlite_dialect.h"
 
@@ -46,6 +47,7 @@ class SqliteConnection : public Connection {
   [[noreturn]] void FailSqlite(const std::string& context);
 
   sqlite3* db_ = nullptr;
+  std::unique_ptr<WalLeftovers> wal_leftovers_;  // released after db_ closes
   SchemaCatalog catalog_;
   sql::SqliteDialect dialect_{[this](std::string_view column) { return catalog_.IsTextColumn(column); }};
   SqliteDateService dates_;
