@@ -188,7 +188,7 @@ PlannedSplit SplitPlanned(FormServices& form, const Variant& planned_seconds, in
   if (host::CompareNumbers(planned_seconds, int16_t{0}) == 0) return split;
   switch (unit) {
     case kOreMinutiSecondi: {
-      int64_t s = Variant(Arrotonda(form, planned_seconds, 0)).ToInt64();
+      int64_t s = WholeSecondsOf(planned_seconds);
       if (s >= 3600) {
         split.hours = s / 3600;
         s %= 3600;
@@ -249,8 +249,8 @@ void WriteTotalCategory(FormServices& form, host::RecordSet& rs, int16_t unit, c
                                                  host::Multiply(ValoreNumerico(booked_m), int16_t{60})),
                                        ValoreNumerico(booked_s));
       if (!is_zero(planned)) rs.SetValue("OMSPREV", OmsText(planned.ToInt64(), false));
-      if (!is_zero(booked)) rs.SetValue("OMSVERS", OmsText(Variant(Arrotonda(form, booked, 0)).ToInt64(), false));
-      rs.SetValue("GAP", OmsText(Variant(Arrotonda(form, host::Subtract(booked, planned), 0)).ToInt64(), true));
+      if (!is_zero(booked)) rs.SetValue("OMSVERS", OmsText(WholeSecondsOf(booked), false));
+      rs.SetValue("GAP", OmsText(WholeSecondsOf(host::Subtract(booked, planned)), true));
       if (!is_zero(planned)) rs.SetValue("GAPPERC", percent(booked, planned));
       break;
     }

@@ -12,15 +12,13 @@ namespace {
 
 std::string TwoDigits(int64_t n) { return n < 10 ? "0" + std::to_string(n) : std::to_string(n); }
 
-// A rounded double holding whole seconds, as an integer in the 32-bit range.
-int64_t WholeSeconds(double value) { return Variant(value).ToInt32(); }
-
 Variant Zero() { return int16_t{0}; }
 
 }  // namespace
 
 std::string OmsText(int64_t seconds, bool plus_sign) {
-  if (seconds < INT32_MIN || seconds > INT32_MAX) throw host::Error(host::kErrOverflow, "Overflow", "OMS");
+  // llabs below needs a value that has a positive counterpart.
+  if (seconds == INT64_MIN) throw host::Error(host::kErrOverflow, "Overflow", "OMS");
   int64_t hours = 0;
   int64_t minutes = 0;
   int64_t rest = seconds;
@@ -76,26 +74,26 @@ void ConvertiOMS(FormServices& form, const Variant& planned_seconds, int16_t uni
         if (host::CompareNumbers(v.SECPREV, Zero()) != 0) v.GAPPERC = percent(v.SECVERS, v.SECPREV);
         return;
       case kOreMinutiSecondi: {
-        const int64_t p = WholeSeconds(Arrotonda(form, planned_seconds, 0));
+        const int64_t p = WholeSecondsOf(planned_seconds);
         int64_t rest = p;
         if (p >= 3600) {
-          v.OREPREV = static_cast<int32_t>(p / 3600);
+          v.OREPREV = p / 3600;
           rest = p % 3600;
         }
         if (rest >= 60) {
-          v.MINPREV = static_cast<int32_t>(rest / 60);
+          v.MINPREV = rest / 60;
           rest %= 60;
         }
-        v.SECPREV = static_cast<int32_t>(rest);
+        v.SECPREV = rest;
         if (p != 0) v.OMSPREV = OmsText(p, false);
         // Booked seconds as the caller has them, not rounded.
         const Variant booked = host::Add(
             host::Add(host::Multiply(v.OREVERS, int16_t{3600}), host::Multiply(v.MINVERS, int16_t{60})), v.SECVERS);
         if (host::CompareNumbers(booked, Zero()) != 0) {
-          v.OMSVERS = OmsText(WholeSeconds(Arrotonda(form, booked, 0)), false);
+          v.OMSVERS = OmsText(WholeSecondsOf(booked), false);
         }
-        const Variant planned = static_cast<int32_t>(p);
-        v.GAP = OmsText(WholeSeconds(Arrotonda(form, host::Subtract(booked, planned), 0)), true);
+        const Variant planned = p;
+        v.GAP = OmsText(WholeSecondsOf(host::Subtract(booked, planned)), true);
         if (p != 0) v.GAPPERC = percent(booked, planned);
         return;
       }

@@ -36,6 +36,10 @@ double Arrotonda(FormServices& form, const Variant& value, int16_t decimals) {
   }
 }
 
+int64_t WholeSecondsOf(const Variant& value) {
+  return (value.ToDecimal() + Decimal::FromParts(5, 1)).Floor().TruncToInt64();
+}
+
 Variant Massimo(FormServices& form, const Variant& a, const Variant& b) {
   try {
     if (!a.IsNumeric() || !b.IsNumeric()) return {};

@@ -23,6 +23,12 @@ host::Variant NVL(FormServices& form, const host::Variant& value, const host::Va
 // converts with its 15 significant digits. Non-numeric: reported, 0.
 double Arrotonda(FormServices& form, const host::Variant& value, int16_t decimals);
 
+// Arrotonda to whole seconds, exact in 64 bits: a double would lose seconds
+// past 2^53 (a planned time of 10^12 hours still reads to the second).
+// Throws host::Error (kErrOverflow) past the 64-bit range, kErrTypeMismatch
+// for a value that is not a number; the caller reports.
+int64_t WholeSecondsOf(const host::Variant& value);
+
 // a when a ≥ b, else b, when both are numeric (numbers or numeric texts);
 // Empty when either is not.
 host::Variant Massimo(FormServices& form, const host::Variant& a, const host::Variant& b);

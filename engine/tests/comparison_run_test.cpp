@@ -160,6 +160,31 @@ TEST_F(TinyRun, HoursUnitAndExclusions) {
   EXPECT_EQ(run_->DescrizioneGruppo(), "Articolo");
 }
 
+// A run time of 99,999,999,999 min per piece: far past 2^31 seconds, and
+// past what a double carries to the second, every text is still exact.
+TEST_F(TinyRun, PlannedTimesPastThirtyTwoBitsStayExact) {
+  Add("UPDATE PD48_CICLI SET PD48_TMACLAV = 99999999999 WHERE PD48_IDCICLO = 100");
+  Run("0", {"Articolo"});
+  ASSERT_TRUE(form_.errors.empty()) << form_.error_texts.front();
+  // Run 99,999,999,999 × 60 × 10 = 59,999,999,999,400 s; + 1800 + 600 + 600.
+  auto b = Booking(1);
+  EXPECT_EQ(T(b->Value("OREPREV")), "16666666667");
+  EXPECT_EQ(T(b->Value("MINPREV")), "20");
+  EXPECT_EQ(T(b->Value("OMSPREV")), "16666666667:20:00");
+  EXPECT_EQ(T(b->Value("GAP")), "- 16666666666:55:00");  // 1500 booked
+  EXPECT_EQ(T(b->Value("GAPPERC")), "-100");
+  EXPECT_EQ(T(b->Value("OMSPREV_LAV")), "16666666666:40:00");
+  GroupTotals totals(form_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
+  auto& groups = *run_->Records().RSTempiVer;
+  groups.MoveFirst();
+  groups.Find("PD44_CODART_MG66 = 'A1'");
+  totals.TempiPreventivi();
+  auto& prev = *run_->Records().RSTempiPrev;
+  EXPECT_EQ(T(prev.Value("OMSPREV")), "16666666667:20:00");
+  EXPECT_EQ(T(prev.Value("GAP")), "- 16666666666:03:00");  // 4620 booked
+  EXPECT_TRUE(form_.errors.empty());
+}
+
 TEST_F(TinyRun, GroupTotalsCountEachPhaseOnce) {
   Run("0", {"Articolo"});
   GroupTotals totals(form_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});

@@ -30,7 +30,10 @@ TEST(OmsText, SignsAndDigits) {
   EXPECT_EQ(OmsText(0, true), "0:00:00");
   EXPECT_EQ(OmsText(125 * 3600, false), "125:00:00");
   EXPECT_EQ(OmsText(-59, false), "- 0:00:59");
-  EXPECT_THROW(OmsText(int64_t{INT32_MAX} + 1, false), host::Error);
+  // Past the 32-bit range of seconds, still exact.
+  EXPECT_EQ(OmsText(int64_t{INT32_MAX} + 1, false), "596523:14:08");
+  EXPECT_EQ(OmsText(-int64_t{99999} * 3600 - 99999 * 60 - 99999, true), "- 101693:25:39");
+  EXPECT_THROW(OmsText(INT64_MIN, false), host::Error);
 }
 
 TEST(ConvertiOMS, PlannedZeroLeavesEverything) {
@@ -145,9 +148,16 @@ TEST(ConvertiOMS, FailureIsReportedAndLeavesTheRest) {
   EXPECT_EQ(v.OREPREV, kSentinel);
 
   ValoriCategoria big = Preset();
-  ConvertiOMS(form, 3e10, kOreMinutiSecondi, big);  // beyond 32-bit seconds
-  EXPECT_EQ(form.errors.back(), "ConvertiOMS");
+  ConvertiOMS(form, Dec("1e19"), kOreMinutiSecondi, big);  // beyond 64-bit seconds
+  EXPECT_EQ(form.errors.size(), 2U);
   EXPECT_EQ(big.OREPREV, kSentinel);
+  // 3e10 s passes the 32-bit range and is still exact: 8,333,333 h 20 min.
+  ValoriCategoria large = Preset();
+  large.OREVERS = large.MINVERS = large.SECVERS = int16_t{0};
+  ConvertiOMS(form, 3e10, kOreMinutiSecondi, large);
+  EXPECT_EQ(form.errors.size(), 2U);
+  EXPECT_EQ(large.OMSPREV.ToText(), "8333333:20:00");
+  EXPECT_EQ(large.GAP.ToText(), "- 8333333:20:00");
 }
 
 TEST(FormattaOMS, TextsOfSeconds) {
