@@ -11,6 +11,9 @@ template <typename Visit>
 void ForEachPair(std::string_view text, Visit visit) {
   size_t i = 0;
   while (i < text.size()) {
+    // Empty parts (";;", a leading ';') hold no pair.
+    while (i < text.size() && (text[i] == ';' || text[i] == ' ')) ++i;
+    if (i == text.size()) break;
     const size_t eq = text.find('=', i);
     if (eq == std::string_view::npos) break;
     const std::string key = Trim(text.substr(i, eq - i));

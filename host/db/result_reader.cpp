@@ -1,5 +1,8 @@
 #include "host/db/result_reader.h"
 
+#include <locale>
+#include <sstream>
+
 #include "host/recordset/table.h"
 #include "host/value/error.h"
 
@@ -79,6 +82,20 @@ Variant ConvertForField(const Variant& raw, const FieldDef& field) {
       }
       return raw;
     case FieldType::Boolean: return raw.ToBool();
+    case FieldType::Double:
+      if (raw.IsText()) {
+        // A driver writes doubles as C does ("1e+300"): read them so.
+        const std::string& text = raw.Text();
+        std::istringstream in(text);
+        in.imbue(std::locale::classic());
+        double value = 0;
+        if (!(in >> value) || !(in >> std::ws).eof()) {
+          throw Error(kErrTypeMismatch, "The value '" + text + "' of column " + field.name + " is not a number",
+                      "Database");
+        }
+        return value;
+      }
+      return raw;
     default: return raw;
   }
 }
