@@ -357,6 +357,7 @@ void QueryControl::RestoreState(const std::string& state) {
     const std::string from = Unescape(line.substr(a + 1, b - a - 1));
     const std::string to = Unescape(line.substr(b + 1, c == std::string::npos ? std::string::npos : c - b - 1));
     const std::string column = UpperAscii(Unescape(line.substr(0, a)));
+    if (column.empty()) continue;
     values_[column] = {from.empty() ? Variant() : Variant(from), to.empty() ? Variant() : Variant(to)};
     if (c != std::string::npos) onwards_.insert(column);
   }
