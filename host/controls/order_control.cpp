@@ -26,7 +26,8 @@ void OrderControl::SetGrouping(const std::vector<std::string>& names) {
       return UpperAscii(Trim(i.caption)) == UpperAscii(Trim(name)) || UpperAscii(i.column) == UpperAscii(Trim(name));
     });
     if (it == items_.end()) throw Error(kErrInvalidArgument, "Unknown grouping field \"" + name + "\"", "KVL_ADVO");
-    chosen.push_back(&*it);
+    // A field named twice groups once, where it was first named.
+    if (std::find(chosen.begin(), chosen.end(), &*it) == chosen.end()) chosen.push_back(&*it);
   }
   for (auto& item : items_) {
     if (item.use == Use::Grouping) item.use = Use::Selected;
@@ -93,6 +94,7 @@ void OrderControl::RestoreState(const std::string& state) {
     const std::string column = line.substr(0, tab);
     auto it = std::find_if(items_.begin(), items_.end(), [&](const Item& i) { return i.column == column; });
     if (it == items_.end()) continue;
+    if (std::any_of(restored.begin(), restored.end(), [&](const Item& r) { return r.column == column; })) continue;
     Item item = *it;
     const int use = std::atoi(line.c_str() + tab + 1);
     item.use = use == 2 ? Use::Grouping : (use == 1 ? Use::Selected : Use::LeftOut);
