@@ -64,7 +64,7 @@ void SchemaCatalog::LoadFromSqlite(const std::function<Rows(const std::string&)>
     if (object.empty()) continue;
     tables_.insert(UpperAscii(object[0]));
     // table_info columns: cid, name, type, notnull, default, pk
-    for (const auto& column : query("PRAGMA table_info(\"" + object[0] + "\")")) {
+    for (const auto& column : query("PRAGMA table_info(\"" + ReplaceAll(object[0], "\"", "\"\"") + "\")")) {
       if (column.size() < 3) continue;
       const std::string key = UpperAscii(column[1]);
       if (columns_.count(key) != 0 || column[2].empty()) continue;
