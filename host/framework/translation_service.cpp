@@ -22,7 +22,9 @@ MessageCatalog MessageCatalog::Parse(const std::string& text) {
     if (a == std::string::npos) continue;
     const size_t b = line.find('\t', a + 1);
     const std::string italian = line.substr(a + 1, b == std::string::npos ? std::string::npos : b - a - 1);
-    const std::string english = b == std::string::npos ? italian : line.substr(b + 1);
+    // A line without English (or with an empty one) reads Italian in English too.
+    std::string english = b == std::string::npos ? italian : line.substr(b + 1);
+    if (english.empty()) english = italian;
     auto number = Decimal::Parse(line.substr(0, a));
     if (!number) continue;
     const auto n = static_cast<int32_t>(number->TruncToInt64());
