@@ -122,7 +122,10 @@ struct Statement {
 
 }  // namespace
 
-OdbcConnection::OdbcConnection() : h_(std::make_unique<Handles>()) {}
+OdbcConnection::OdbcConnection()
+    : h_(std::make_unique<Handles>()), deadline_(std::make_unique<StatementDeadline>([h = h_.get()] {
+        if (const SQLHSTMT stmt = h->running.load(); stmt != SQL_NULL_HSTMT) SQLCancel(stmt);
+      })) {}
 
 OdbcConnection::~OdbcConnection() { Close(); }
 
@@ -264,12 +267,25 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
   SQLSetStmtAttr(s.stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(query_timeout_), 0);
   h_->cancelled = false;
   h_->running = s.stmt;
+  // Not every driver keeps its query timeout (the SQLite one does not): the
+  // deadline cancels the statement itself.
+  deadline_->Arm(std::chrono::seconds(query_timeout_));
   struct RunningGuard {
     Handles& h;
-    ~RunningGuard() { h.running = SQL_NULL_HSTMT; }
-  } guard{*h_};
+    StatementDeadline& deadline;
+    ~RunningGuard() {
+      deadline.Disarm();
+      h.running = SQL_NULL_HSTMT;
+    }
+  } guard{*h_, *deadline_};
   const auto fail_if_cancelled = [this] {
     if (h_->cancelled) Fail({kErrCancelled, "Stopped by the user", "ODBC"});
+    if (deadline_->Expired()) {
+      Fail({kErrDatabase,
+            "the database did not answer within " + std::to_string(query_timeout_) +
+                " s; try again later, or set a longer QueryTimeout=SECONDS in the connection string",
+            "ODBC"});
+    }
   };
   // The SQLite driver runs one statement per call: split a batch there.
   std::vector<std::string> statements;

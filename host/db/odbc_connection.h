@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "host/db/connection.h"
+#include "host/db/statement_deadline.h"
 #include "host/db/wal_leftovers.h"
 #include "host/db/schema_catalog.h"
 #include "host/db/sqlite_connection.h"
@@ -42,6 +43,7 @@ class OdbcConnection : public Connection {
   std::unique_ptr<Handles> h_;
   std::string dbms_;
   long query_timeout_ = 60;  // seconds a statement may run
+  std::unique_ptr<StatementDeadline> deadline_;  // cancels a statement past query_timeout_
   bool sqlite_ = false;
   std::unique_ptr<WalLeftovers> wal_leftovers_;  // through the SQLite driver; released after it disconnects
   SchemaCatalog catalog_;

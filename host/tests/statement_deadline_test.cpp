@@ -1,0 +1,65 @@
+// The statement deadline: disarmed in time it does nothing; passed, it
+// cancels once; and through the SQLite ODBC driver, which keeps no query
+// timeout of its own, a statement that runs on gives up with a plain message.
+#include "host/db/statement_deadline.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+
+#include "host/db/connection.h"
+#include "host/value/error.h"
+
+namespace host::db {
+namespace {
+
+using std::chrono::milliseconds;
+
+TEST(StatementDeadline, CancelsOnlyWhatOutlivesIt) {
+  std::atomic<int> cancelled{0};
+  StatementDeadline deadline([&] { ++cancelled; });
+  deadline.Arm(milliseconds(200));
+  deadline.Disarm();
+  std::this_thread::sleep_for(milliseconds(300));
+  EXPECT_EQ(cancelled, 0);
+  EXPECT_FALSE(deadline.Expired());
+  deadline.Arm(milliseconds(0));  // nothing armed
+  deadline.Arm(milliseconds(20));
+  std::this_thread::sleep_for(milliseconds(300));
+  EXPECT_EQ(cancelled, 1);
+  EXPECT_TRUE(deadline.Expired());
+  deadline.Arm(milliseconds(10000));  // a new statement starts afresh
+  EXPECT_FALSE(deadline.Expired());
+}
+
+TEST(StatementDeadline, AStatementThatRunsOnThroughOdbcGivesUp) {
+  const auto dir = std::filesystem::temp_directory_path() / ("quarvelindo-deadline-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "erp.db").string();
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_exec(db, "CREATE TABLE PD44_VERSORE (X); INSERT INTO PD44_VERSORE VALUES (1), (2), (3), (4);", nullptr,
+               nullptr, nullptr);
+  sqlite3_close(db);
+  auto connection = OpenConnection("Driver=SQLite3;Database=" + path + ";QueryTimeout=1");
+  std::string joins = "SELECT COUNT(*) AS N FROM PD44_VERSORE A0";
+  for (int i = 1; i < 20; ++i) joins += ", PD44_VERSORE A" + std::to_string(i);  // 4^20 rows
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    (void)connection->Execute(joins);
+    ADD_FAILURE() << "the statement ran to its end";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("did not answer within 1 s"), std::string::npos) << e.what();
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  // The connection still works for the next statement.
+  EXPECT_EQ(connection->Execute("SELECT COUNT(*) AS N FROM PD44_VERSORE")->Value("N").ToInt64(), 4);
+  connection->Close();
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace host::db
