@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -211,6 +212,7 @@ class Generator {
     const int64_t small_share = options_.bookings / 20;
     Bookings(main, options_.bookings - small_share, 1, progress);
     Bookings(small, small_share, options_.bookings - small_share + 1, progress);
+    ExternalPlans();
     w_.Exec("COMMIT");
     summary_.bookings = options_.bookings;
     return summary_;
@@ -820,6 +822,7 @@ class Generator {
     v[42] = I(std::min<int64_t>(23, start_hour + booked / 3600));
     v[43] = I(random_.Below(60));
     v[44] = I(0);
+    if (external) external_.push_back({&c, b.line, b.article, b.option, b.phase});
     if (external) {
       v[45] = I(1001);
       v[46] = S("H");
@@ -838,6 +841,75 @@ class Generator {
   DemoOptions options_;
   DemoSummary summary_;
   int64_t next_guid_ = 1;
+  // The external bookings, whose phases the supplier department plans too.
+  struct ExternalWork {
+    const Company* company;
+    const OrderLine* line;
+    const Article* article;
+    std::string option;
+    const Phase* phase;
+  };
+  std::vector<ExternalWork> external_;
+
+  // The supplier department "F1001" plans each phase that was sent out: an
+  // order phase detail of its own on the order line (supplier 1001, no
+  // machine, no crew), or a row of the routing (the article's cycle, or its
+  // bill of materials) in that department. Written after the bookings, with
+  // no draw of the random sequence, so the rest of the demo stays as it was.
+  void ExternalPlans() {
+    std::set<std::string> written;
+    for (const ExternalWork& w : external_) {
+      Phase p = *w.phase;
+      p.department = "F1001";
+      p.machine.clear();
+      p.workers.clear();
+      const Value k = I(w.company->code);
+      const Article* article = w.line != nullptr ? w.line->article : w.article;
+      const std::string option = w.line != nullptr ? w.line->option : w.option;
+      const bool detailed = w.line != nullptr && article->bom_by_option.count(option) != 0;
+      if (detailed) {
+        const std::string key = w.line->numreg + "/" + std::to_string(w.line->line) + "/" + std::to_string(p.code);
+        if (!written.insert(key).second) continue;
+        const int64_t cycle_id = p.id;
+        p.id = next_order_phase_id_++;
+        w_.Insert("DO46_DOCCORORDDET",
+                  {"DO46_DITTA_CG18", "DO46_NUMREG_CO99", "DO46_PROGRIGA", "DO46_PROGDET", "DO46_CODFASE",
+                   "DO46_DESCRFASE", "DO46_CODREPARTO", "DO46_CLIFOR_CG44", "DO46_MACCHINAALT", "DO46_QTA1ORD",
+                   "DO46_IDCICLO_PD48"},
+                  {k, S(w.line->numreg), I(w.line->line), I(900 + p.code), I(p.code),
+                   S("Fase " + std::to_string(p.code) + " presso terzista"), S(p.department), I(1001), kNull,
+                   D(w.line->quantity), I(cycle_id)});
+        w_.Insert("PD2A_DETFASIDOC",
+                  {"PD2A_IDFASE", "PD2A_NUMREG_CO99", "PD2A_PROGRIGA_DO46", "PD2A_PROGDET_DO46", "PD2A_INDUMLAV",
+                   "PD2A_TMACLAV", "PD2A_FORMLAV_PD24", "PD2A_INDUMSETUP", "PD2A_TMACSETUP", "PD2A_NUMPEZZISETUP",
+                   "PD2A_FORMSETUP_PD24", "PD2A_NUMPEZZIUM", "PD2A_INDUMTOTLAV", "PD2A_TTOTLAV", "PD2A_INDUMATTESA",
+                   "PD2A_TATTESA", "PD2A_INDUMCODA", "PD2A_TCODA", "PD2A_IDENTPROG"},
+                  {I(p.id), S(w.line->numreg), I(w.line->line), I(900 + p.code), I(p.run_unit), D(p.run_time),
+                   kNull, I(p.setup_unit), D(p.setup_time), D(p.setup_pieces), kNull, D(p.pieces_per_unit), I(1),
+                   D(0), I(p.wait_unit), D(p.wait), I(p.queue_unit), D(p.queue), I(cycle_id)});
+        continue;
+      }
+      // The routing: the default cycle and every bill of materials of the
+      // article that hold the phase.
+      if (!article->cycle.empty()) {
+        const std::string key = "C/" + std::to_string(w.company->code) + "/" + article->cycle + "/" +
+                                std::to_string(p.code);
+        if (written.insert(key).second) {
+          p.id = next_cycle_id_++;
+          WriteCyclePhase(*w.company, p, article->cycle, 0, 0, 900);
+        }
+      }
+      for (const auto& [bom, phases] : article->bom_phases) {
+        const bool holds = std::any_of(phases.begin(), phases.end(), [&](const Phase& x) { return x.code == p.code; });
+        const std::string key = "B/" + std::to_string(w.company->code) + "/" + std::to_string(bom) + "/" +
+                                std::to_string(p.code);
+        if (!holds || !written.insert(key).second) continue;
+        p.id = next_cycle_id_++;
+        WriteCyclePhase(*w.company, p, article->cycle.empty() ? "EXT" : article->cycle, 1, bom, 900);
+      }
+    }
+  }
+
   int64_t next_cycle_id_ = 1;
   int64_t next_bom_id_ = 1;
   int64_t next_order_phase_id_ = 1;

@@ -10,6 +10,7 @@
 #include "engine/field_lists.h"
 #include "engine/tests/failing_connection.h"
 #include "engine/tests/fake_form.h"
+#include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"
 
 namespace engine {
@@ -89,6 +90,28 @@ TEST_F(ComparisonTest, TheCategoryConditionKeepsTheBookingsOfItsArticles) {
   EXPECT_EQ(bookings("SPECIALE", ""), 0);
   EXPECT_EQ(bookings("*C", ""), 4);
   EXPECT_EQ(bookings("A", "N"), 3);
+  EXPECT_TRUE(form_.errors.empty());
+}
+
+// The demo sends some work out to the supplier department F1001, and plans
+// it there: its bookings find their phase, and the group has a plan.
+TEST_F(ComparisonTest, TheDemosExternalWorkIsPlanned) {
+  auto request = testing::RequestOn(testing::DemoDatabase(), {"Reparto"});
+  request.query.SetFrom("PD44_CODFORNREP", std::string("F1001"));
+  auto run = Comparison::Make(form_, std::move(request), progress_);
+  ASSERT_FALSE(run->Failed());
+  ASSERT_FALSE(run->Empty());
+  EXPECT_FALSE(run->ComputeAll(progress_));
+  auto& bookings = *run->Records().RSTempiPrevDett;
+  size_t planned = 0;
+  for (bookings.MoveFirst(); !bookings.Eof(); bookings.MoveNext()) {
+    if (!bookings.Value("IDCICLO").IsNull()) ++planned;
+  }
+  EXPECT_GE(bookings.RecordCount(), 10U);
+  EXPECT_EQ(planned, bookings.RecordCount());
+  auto& group = *run->Records().RSTempiPrev;
+  group.MoveFirst();
+  EXPECT_NE(group.Value("OMSPREV").JoinedText(), "");
   EXPECT_TRUE(form_.errors.empty());
 }
 
