@@ -10,6 +10,7 @@
 #include <iostream>
 #include <memory>
 
+#include "app/cli_language.h"
 #include "app/console_form.h"
 #include "app/output_file.h"
 #ifdef QUARVELINDO_WITH_PDF
@@ -22,6 +23,7 @@
 #include "engine/comparison.h"
 #include "engine/field_lists.h"
 #include "host/db/connection.h"
+#include "host/framework/translation_service.h"
 #include "host/services/companies.h"
 
 namespace app {
@@ -45,6 +47,7 @@ struct RunArgs {
   std::string pdf;
   std::vector<std::string> columns;
   bool timing = false;
+  std::string language = "it";
 };
 
 // A progress line on a terminal, nothing elsewhere.
@@ -67,15 +70,23 @@ class TerminalProgress : public engine::Progress {
 };
 
 int Fail(const std::string& message, int status = 2) {
-  std::cerr << "quarvelindo: " << message << "\n";
+  std::cerr << "quarvelindo: " << CliMessage(message) << "\n";
   return status;
 }
 
 int Run(const RunArgs& args) {
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
+  SetCliLanguage(args.language);
   ConsoleForm form;
   form.SetVerbose(args.verbose);
+  form.message = CliMessage;
+  form.text = [](std::string_view italian, int32_t number) {
+    if (CliLanguage() != "en") return std::string(italian);
+    static const host::MessageCatalog catalog = host::MessageCatalog::BuiltIn();
+    const std::string english = number != 0 ? catalog.Text(number, "en") : std::string();
+    return english.empty() ? CliCaption(std::string(italian)) : english;
+  };
   // The table has no place for the bookings: refused rather than ignored.
   if (args.bookings && args.format == "table") return Fail("--bookings needs --format csv or json");
   if (const std::string wrong = CheckColumns(args.columns); !wrong.empty()) return Fail(wrong);
@@ -167,7 +178,7 @@ int Run(const RunArgs& args) {
     return Fail(message);
   }
 
-  TerminalProgress progress("bookings");
+  TerminalProgress progress(CliText("versamenti", "bookings"));
   engine::ComparisonRequest request;
   request.connection = std::move(connection);
   request.company = args.company;
@@ -189,7 +200,7 @@ int Run(const RunArgs& args) {
   }
   auto& records = run->Records();
   const auto read = Clock::now();
-  TerminalProgress group_progress("groups");
+  TerminalProgress group_progress(CliText("gruppi", "groups"));
   if (run->ComputeAll(group_progress)) return 2;
   const auto computed = Clock::now();
 
@@ -256,6 +267,8 @@ void AddRunCommand(CLI::App& cli) {
       ->delimiter(',');
   run->add_option("--pdf", args->pdf, "Also write the comparison report as a PDF file");
   run->add_option("--csv-dir", args->csv_dir, "Also write the export's three tables as CSV files into DIR");
+  run->add_option("--language", args->language, "Language of the table and the messages: it (default) or en")
+      ->check(CLI::IsMember({"it", "en"}));
   run->add_flag("--timing", args->timing, "Print timings and the number of SQL statements on the error stream");
   run->callback([args] {
     const int status = Run(*args);

@@ -1,5 +1,7 @@
 #include "app/run_report.h"
 
+#include "app/cli_language.h"
+
 #include <algorithm>
 #include <array>
 #include <iomanip>
@@ -116,8 +118,10 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
     }
   }
   r.RSTempiVer->MoveFirst();
-  const std::array<std::string, 4> words{"previsto", "versato", "scost.", "scost.%"};
-  size_t label_width = Width(run.DescrizioneGruppo());
+  const std::array<std::string, 4> words{CliText("previsto", "planned"), CliText("versato", "booked"),
+                                         CliText("scost.", "gap"), CliText("scost.%", "gap %")};
+  const std::string description = CliCaption(run.DescrizioneGruppo());
+  size_t label_width = Width(description);
   for (const auto& l : labels) label_width = std::max(label_width, Width(l));
   std::vector<std::array<size_t, 4>> widths(blocks.size());
   for (size_t b = 0; b < blocks.size(); ++b) {
@@ -127,7 +131,8 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
     }
   }
   const auto block_width = [&](size_t b) {
-    return std::max(widths[b][0] + widths[b][1] + widths[b][2] + widths[b][3] + 6, Width(std::string(blocks[b].caption)));
+    return std::max(widths[b][0] + widths[b][1] + widths[b][2] + widths[b][3] + 6,
+                    Width(CliCaption(std::string(blocks[b].caption))));
   };
   // Which blocks: as asked, else all that fit the terminal (the total at least).
   std::vector<size_t> shown;
@@ -144,8 +149,8 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
       if (b == 0 || options.terminal_width == 0 || total <= options.terminal_width) shown.push_back(b);
     }
   }
-  out << Pad(run.DescrizioneGruppo(), label_width, false);
-  for (const size_t b : shown) out << " | " << Pad(std::string(blocks[b].caption), block_width(b), false);
+  out << Pad(description, label_width, false);
+  for (const size_t b : shown) out << " | " << Pad(CliCaption(std::string(blocks[b].caption)), block_width(b), false);
   out << "\n" << std::string(label_width, ' ');
   for (const size_t b : shown) {
     std::string line;
@@ -163,10 +168,13 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
     out << "\n";
   }
   if (shown.size() < blocks.size() && options.columns.empty()) {
-    out << "\n(The terminal is narrow: only the total shows; --columns total,lav,set,mac,man chooses.)\n";
+    out << CliText("\n(Il terminale è stretto: si vede solo il totale; --columns total,lav,set,mac,man sceglie.)\n",
+                   "\n(The terminal is narrow: only the total shows; --columns total,lav,set,mac,man chooses.)\n");
   }
-  out << "\nA cycle phase (planned from the routing) counts once per group, with the quantity of the group's "
-         "first booking of it.\n";
+  out << CliText("\nUna fase di ciclo (prevista dal ciclo di lavorazione) conta una volta per gruppo, con la quantità "
+                 "del primo versamento del gruppo su di essa.\n",
+                 "\nA cycle phase (planned from the routing) counts once per group, with the quantity of the group's "
+                 "first booking of it.\n");
 }
 
 // Every duration also as seconds, so that a tool need not read "h:mm:ss":

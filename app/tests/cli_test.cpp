@@ -80,18 +80,19 @@ TEST_F(CommandLine, TableInHoursMinutesSeconds) {
       "A1       |  1:10:00  1:17:00  + 0:07:00    10.00 |  0:30:00  0:37:00  + 0:07:00    23.33 |  0:40:00  0:40:00    0:00:00     0.00 |  0:50:00  0:37:00  - 0:13:00   -26.00 |  0:20:00  0:40:00  + 0:20:00   100.00\n"
       "A2       |  1:33:00  1:35:00  + 0:02:00     2.15 |  0:03:00  1:35:00  + 1:32:00  3066.67 |  0:30:00  0:00:00  - 0:30:00  -100.00 |  0:33:00  1:35:00  + 1:02:00   187.88 |  0:00:00  1:35:00  + 1:35:00\n"
       "\n"
-      "A cycle phase (planned from the routing) counts once per group, with the quantity of the group's first booking of it.\n");
+      "Una fase di ciclo (prevista dal ciclo di lavorazione) conta una volta per gruppo, con la quantità del primo versamento del gruppo su di essa.\n");
 }
 
 TEST_F(CommandLine, TableInDecimalHoursGapsFromTheRoundedFigures) {
   // 4200 s are 1.17 h and 77 min 1.28 h: the gap is 0.11, and 1.28 / 1.17
   // makes 9.40 %, as the record's own fields give them.
-  EXPECT_EQ(Trimmed(Run("--group Articolo --unit hh,hh")),
-      "Articolo | Totale                             | Lavorazione                        | Setup                              | Macchina                           | Manodopera\n"
-      "         | previsto  versato  scost.  scost.% | previsto  versato  scost.  scost.% | previsto  versato  scost.  scost.% | previsto  versato  scost.  scost.% | previsto  versato  scost.  scost.%\n"
-      "         |     0.00     1.00    1.00          |     0.00     0.00    0.00          |     0.00     0.00    0.00          |     0.00     0.00    0.00          |     0.00     0.00    0.00\n"
-      "A1       |     1.17     1.28    0.11     9.40 |     0.50     0.62    0.12    24.00 |     0.67     0.67    0.00     0.00 |     0.83     0.62   -0.21   -25.30 |     0.34     0.67    0.33    97.06\n"
-      "A2       |     1.55     1.58    0.03     1.94 |     0.05     1.58    1.53  3060.00 |     0.50     0.00   -0.50  -100.00 |     0.55     1.58    1.03   187.27 |     0.00     1.58    1.58\n"
+  // In English: the same figures under English headers.
+  EXPECT_EQ(Trimmed(Run("--group Articolo --unit hh,hh --language en")),
+      "Article | Total                        | Processing                     | Set-up                          | Machine                        | Labour\n"
+      "        | planned  booked   gap  gap % | planned  booked   gap    gap % | planned  booked    gap    gap % | planned  booked    gap   gap % | planned  booked   gap  gap %\n"
+      "        |    0.00    1.00  1.00        |    0.00    0.00  0.00          |    0.00    0.00   0.00          |    0.00    0.00   0.00         |    0.00    0.00  0.00\n"
+      "A1      |    1.17    1.28  0.11   9.40 |    0.50    0.62  0.12    24.00 |    0.67    0.67   0.00     0.00 |    0.83    0.62  -0.21  -25.30 |    0.34    0.67  0.33  97.06\n"
+      "A2      |    1.55    1.58  0.03   1.94 |    0.05    1.58  1.53  3060.00 |    0.50    0.00  -0.50  -100.00 |    0.55    1.58   1.03  187.27 |    0.00    1.58  1.58\n"
       "\n"
       "A cycle phase (planned from the routing) counts once per group, with the quantity of the group's first booking of it.\n");
 }
@@ -209,7 +210,9 @@ TEST_F(CommandLine, TheConditionsTypedAreTheConditionsApplied) {
     const Output o = CliWithErrors("run --db " + *db_ + " " + refused);
     EXPECT_EQ(o.status, 2) << refused << ": " << o.text;
   }
-  EXPECT_NE(CliWithErrors("run --db " + *db_ + " --company 7").text.find("its companies are 1"), std::string::npos);
+  EXPECT_NE(CliWithErrors("run --db " + *db_ + " --company 7 --language en").text.find("its companies are 1"),
+            std::string::npos);
+  EXPECT_NE(CliWithErrors("run --db " + *db_ + " --company 7").text.find("le sue ditte sono 1"), std::string::npos);
   // '%' is a character like any other; '?' one character.
   EXPECT_EQ(CliWithErrors("run --db " + *db_ + " --where Articolo=%").status, 1);
   EXPECT_EQ(CliWithErrors("run --db " + *db_ + " --where \"Articolo=A?\"").status, 0);
@@ -232,10 +235,14 @@ TEST(CommandLineDatabases, WhatIsWrongWithTheFileIsSaidPlainly) {
       {"\"Driver=SQLite3;Database=" + missing + "\"", "database not found: " + missing},
       {"\"Driver=SQLite3;Database=" + dir.File("a") + ";b.db\"", "database not found: " + dir.File("a")}};
   for (const auto& [db, expected] : cases) {
-    const Output o = CliWithErrors("run --db " + db);
+    const Output o = CliWithErrors("run --language en --db " + db);
     EXPECT_EQ(o.status, 2) << db;
     EXPECT_NE(o.text.find(expected), std::string::npos) << db << ": " << o.text;
   }
+  // In Italian, the default.
+  EXPECT_NE(CliWithErrors("run --db " + missing).text.find("database non trovato: " + missing), std::string::npos);
+  EXPECT_NE(CliWithErrors("run --db " + folder).text.find("è una cartella, non un database dell'ERP"),
+            std::string::npos);
   // Nothing was created by trying.
   EXPECT_FALSE(std::filesystem::exists(missing));
   EXPECT_FALSE(std::filesystem::exists(dir.File("a")));
@@ -253,7 +260,7 @@ TEST(CommandLineDatabases, ALockedDatabaseAnswersWithinSeconds) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(o.status, 2) << connection;
     EXPECT_LT(seconds, 8.0) << connection;  // 5 s of waiting, and the start
-    EXPECT_NE(o.text.find("locked"), std::string::npos) << connection << ": " << o.text;
+    EXPECT_NE(o.text.find("bloccato da un altro programma"), std::string::npos) << connection << ": " << o.text;
   }
   engine::testing::Exec(writer, "ROLLBACK");
   sqlite3_close(writer);

@@ -1,0 +1,139 @@
+#include "app/cli_language.h"
+
+#include <regex>
+#include <utility>
+#include <vector>
+
+#include "host/framework/translation_service.h"
+
+namespace app {
+namespace {
+
+std::string& Language() {
+  static std::string language = "it";
+  return language;
+}
+
+// English message → Italian, by pattern; $1, $2 keep the variable parts
+// (file names, values, numbers). The first pattern that matches the whole
+// text wins; a message made of a known head and details ("...: details")
+// has its head translated.
+const std::vector<std::pair<std::regex, std::string>>& ItalianMessages() {
+  static const std::vector<std::pair<std::regex, std::string>> kMessages = [] {
+    const std::vector<std::pair<const char*, const char*>> table{
+        {"database not found: (.*)", "database non trovato: $1"},
+        {"(.*) is a folder, not an ERP database", "$1 è una cartella, non un database dell'ERP"},
+        {"(.*) is not an ERP database \\(not an SQLite database file\\)",
+         "$1 non è un database dell'ERP (non è un file di database SQLite)"},
+        {"(.*) is not an ERP database \\(it has no booking table PD44_VERSORE\\)",
+         "$1 non è un database dell'ERP (manca la tabella dei versamenti PD44_VERSORE)"},
+        {"no database file is named in the connection string",
+         "la stringa di connessione non indica alcun file di database"},
+        {"database is locked by another program; try again when it is free",
+         "il database è bloccato da un altro programma; riprovare quando è libero"},
+        {"the database did not answer within (\\d+) s; try again later, or set a longer QueryTimeout=SECONDS in the "
+         "connection string",
+         "il database non ha risposto entro $1 s; riprovare più tardi, o indicare un QueryTimeout=SECONDI più lungo "
+         "nella stringa di connessione"},
+        {"Cannot connect with '([^']*)'(.*)", "impossibile collegarsi con '$1'$2"},
+        {"--bookings needs --format csv or json", "--bookings richiede --format csv o json"},
+        {"--unit takes hh:mm:ss, hh,hh, mm,mm or ss,ss", "--unit vuole hh:mm:ss, hh,hh, mm,mm o ss,ss"},
+        {"--company takes the company's whole number(.*): '(.*)' is not one",
+         "--company vuole il numero intero della ditta$1: '$2' non lo è"},
+        {"company (.*) is not in this database; its companies are (.*)",
+         "la ditta $1 non è in questo database; le sue ditte sono $2"},
+        {"--where takes CAPTION=FROM or CAPTION=FROM\\.\\.TO: (.*)",
+         "--where vuole DESCRIZIONE=DA o DESCRIZIONE=DA..A: $1"},
+        {"unknown condition \"(.*)\"; the conditions are:", "condizione \"$1\" sconosciuta; le condizioni sono:"},
+        {"the condition \"(.*)\" is given twice; give it once, as FROM\\.\\.TO for a range",
+         "la condizione \"$1\" è data due volte; darla una volta sola, come DA..A per un intervallo"},
+        {"the condition \"(.*)\" has no value: give FROM, FROM\\.\\.TO, FROM\\.\\. or \\.\\.TO",
+         "la condizione \"$1\" non ha valore: dare DA, DA..A, DA.. o ..A"},
+        {"Unknown grouping field \"(.*)\"; the grouping fields are:",
+         "campo di raggruppamento \"$1\" sconosciuto; i campi di raggruppamento sono:"},
+        {"the conditions cannot be applied:", "le condizioni non si possono applicare:"},
+        {"\"(.*)\": '(.*)' is not a date \\(use YYYY-MM-DD or DD/MM/YYYY\\)",
+         "\"$1\": '$2' non è una data (usare AAAA-MM-GG o GG/MM/AAAA)"},
+        {"\"(.*)\": '(.*)' is not a date the database accepts", "\"$1\": '$2' non è una data che il database accetta"},
+        {"\"(.*)\": '(.*)' is not a number", "\"$1\": '$2' non è un numero"},
+        {"\"(.*)\": '(.*)' is not a state number", "\"$1\": '$2' non è il numero di uno stato"},
+        {"\"(.*)\": '(.*)' is longer than (\\d+) characters", "\"$1\": '$2' è più lungo di $3 caratteri"},
+        {"--columns takes total, lav, set, mac and man: '(.*)' is none of them",
+         "--columns vuole total, lav, set, mac e man: '$1' non è nessuno di questi"},
+        {"the output file (.*) is the database being read; quarvelindo never writes over it",
+         "il file di uscita $1 è il database che si legge; quarvelindo non lo sovrascrive mai"},
+        {"the output file (.*) is a SQLite database; quarvelindo never writes over a database",
+         "il file di uscita $1 è un database SQLite; quarvelindo non sovrascrive mai un database"},
+        {"the output could not be written(.*)", "non è stato possibile scrivere l'uscita$1"},
+        {"cannot write (.*)", "impossibile scrivere $1"},
+        {"cannot make the folder (.*)", "impossibile creare la cartella $1"},
+        {"this build has no PDF report \\(it was built without the windows\\)",
+         "questa versione non ha la stampa PDF (è stata compilata senza le finestre)"},
+        {"the server closed the connection", "il server ha chiuso la connessione"},
+        {"Stopped by the user", "interrotto dall'utente"},
+        {"Overflow", "valore fuori dai limiti"},
+    };
+    std::vector<std::pair<std::regex, std::string>> compiled;
+    for (const auto& [english, italian] : table) compiled.emplace_back(std::regex(english), italian);
+    return compiled;
+  }();
+  return kMessages;
+}
+
+const host::MessageCatalog& Catalog() {
+  static const host::MessageCatalog catalog = host::MessageCatalog::BuiltIn();
+  return catalog;
+}
+
+}  // namespace
+
+void SetCliLanguage(const std::string& language) { Language() = language == "en" ? "en" : "it"; }
+
+const std::string& CliLanguage() { return Language(); }
+
+std::string CliCaption(const std::string& italian) {
+  if (Language() != "en") return italian;
+  // A grouping description joins its captions with '/'.
+  std::string out;
+  size_t start = 0;
+  while (true) {
+    const size_t slash = italian.find('/', start);
+    const std::string part = italian.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+    const int32_t number = Catalog().NumberOf(part);
+    out += number != 0 ? Catalog().Text(number, "en") : part;
+    if (slash == std::string::npos) break;
+    out += '/';
+    start = slash + 1;
+  }
+  return out;
+}
+
+std::string CliMessage(const std::string& english) {
+  if (Language() == "en") return english;
+  // Line by line: a message lists its details (problems, known captions)
+  // on lines of their own, each translated (or kept) by itself.
+  std::string out;
+  size_t start = 0;
+  while (true) {
+    const size_t end = english.find('\n', start);
+    const std::string line = english.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    const size_t indent = line.find_first_not_of(' ');
+    const std::string text = indent == std::string::npos ? line : line.substr(indent);
+    std::string translated = text;
+    for (const auto& [pattern, italian] : ItalianMessages()) {
+      if (std::regex_match(text, pattern)) {
+        translated = std::regex_replace(text, pattern, italian);
+        break;
+      }
+    }
+    out += line.substr(0, indent == std::string::npos ? 0 : indent) + translated;
+    if (end == std::string::npos) break;
+    out += '\n';
+    start = end + 1;
+  }
+  return out;
+}
+
+std::string CliText(const char* italian, const char* english) { return Language() == "en" ? english : italian; }
+
+}  // namespace app
