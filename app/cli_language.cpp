@@ -72,6 +72,12 @@ const std::vector<std::pair<std::regex, std::string>>& ItalianMessages() {
         {"the server closed the connection", "il server ha chiuso la connessione"},
         {"Stopped by the user", "interrotto dall'utente"},
         {"Overflow", "valore fuori dai limiti"},
+        {"bookings (.*), \\.\\.\\. \\((\\d+) in all\\): a time is too large to show; they are left without times",
+         "versamenti $1, ... ($2 in tutto): un tempo è troppo grande per essere mostrato; restano senza tempi"},
+        {"bookings (.*): a time is too large to show; they are left without times",
+         "versamenti $1: un tempo è troppo grande per essere mostrato; restano senza tempi"},
+        {"group (\\S+): the planned time of phase (\\S+) is too large to show; the group is shown without it",
+         "gruppo $1: il tempo previsto della fase $2 è troppo grande per essere mostrato; il gruppo è mostrato senza"},
     };
     std::vector<std::pair<std::regex, std::string>> compiled;
     for (const auto& [english, italian] : table) compiled.emplace_back(std::regex(english), italian);

@@ -20,6 +20,12 @@ std::string ModuleForm::TraduciCaption(std::string_view caption) {
 
 void ModuleForm::ReportToLog(std::string_view procedure, const host::Error& error,
                              const std::shared_ptr<host::MessagePresenter>& fallback) {
+  // A value left out is news for the user, not a failure: a warning with
+  // OK, without the error report's "nothing was changed".
+  if (error.Number() == host::kWarnValueLeftOut) {
+    if (fallback) fallback->Show(error.what(), 48, FormCaption());
+    return;
+  }
   auto log = GclsLog ? GclsLog : std::make_shared<host::LogObject>(fallback);
   log->TakeError(error);
   if (GconConnect) log->TakeConnectionErrors(GconConnect->Errors());

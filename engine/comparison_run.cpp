@@ -295,118 +295,140 @@ bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
       computed.emplace(std::move(key), t);
       return t;
     };
+    // Bookings whose times cannot be shown, said once at the end.
+    std::vector<std::string> left_out;
     // Output field indexes: category c, base b at 3 + c * 10 + b.
     for (; !bookings.Eof(); bookings.MoveNext()) {
       progress.Set(bookings.AbsolutePosition());
-      const std::string art = host::RTrim(Read(bookings, f.article).JoinedText());
-      const std::string prog = host::RTrim(Read(bookings, f.project).JoinedText());
-      const std::string option = host::RTrim(Read(bookings, f.option).JoinedText());
-      const std::string department = host::RTrim(Read(bookings, f.department).JoinedText());
-      const Variant phase = Read(bookings, f.phase);
-      Variant id_ciclo;
-      Variant qtaodl = int16_t{0};
-      PhaseTimes times;
-      times.TLAV = times.TSET = times.TATT = times.TCODA = times.MLAV = times.MSET = int16_t{0};
-      BookingKeys keys{
-          Read(bookings, f.numreg), Read(bookings, f.order_row), phase, Read(bookings, f.department), art, option};
-      current_article = &art;
-      current_option = &option;
-      if (host::CompareNumbers(ValoreNumerico(Read(bookings, f.bom)), int16_t{0}) > 0) {
-        if (auto row = phases_->OrderPhase(host::RTrim(Read(bookings, f.numreg).JoinedText()),
-                                           Read(bookings, f.order_row), department, phase)) {
-          id_ciclo = row->Get("PD2A_IDFASE");
-          const Variant q = row->Get("DO46_QTA1ORD");
-          qtaodl = q;
-          times = compute(*row, PhaseSourceKind::Order, q, id_ciclo, keys, formula);
-        }
-      } else if (!art.empty()) {
-        const Variant q = NVL(form_, Read(bookings, f.quantity), int16_t{1});
-        int16_t tipo = 0;
-        std::string prog_db;
-        if (!prog.empty() && host::CompareNumbers(ValoreNumerico(Read(bookings, f.article_type)), int16_t{3}) == 0) {
-          tipo = 3;
-          prog_db = prog;
-        }
-        std::string message;
-        const Variant bom =
-            inputs_.production->CercaDistintaBase(art, option, tipo, prog_db, 0, 0, 0, true, 0, &message);
-        const std::string cycle = host::RTrim(Read(bookings, f.cycle).JoinedText());
-        std::optional<PhaseRow> row;
-        host::RecordSetPtr configured;  // keeps a reconfigured cycle alive
-        if (!bom.IsNull()) {
-          row = phases_->CycleByBom(department, phase, bom);
-        } else if (!cycle.empty() && !inputs_.fashion_cycles) {
-          row = phases_->DefaultCycle(department, phase, cycle);
-        } else if (!cycle.empty()) {
-          // The host may reconfigure the cycle for the variant by date: the
-          // cycle rows go to it as the query answers them.
-          const host::RecordSetPtr cycle_rows = inputs_.connection->Execute(
-              DefaultCycleQuery(inputs_.company, department, ValoreNumerico(phase).ToText(), cycle));
-          if (!RecordsetVuoto(cycle_rows)) {
-            if (!fashion_cycle_) {
-              fashion_cycle_ =
-                  ConfigurationValues(form_, *inputs_.connection, inputs_.company).InizializzaCicloFashion();
-            }
-            configured = fashion_cycle_->ConfiguraCicloFashionPerDate(cycle_rows, art, option);
-            if (!RecordsetVuoto(configured) && !configured->Eof()) {
-              const auto at = static_cast<size_t>(configured->AbsolutePosition() - 1);
-              row = PhaseRow{&configured->Storage(), at, configured->Value("PD95_LOTTORIF")};
+      try {
+        const std::string art = host::RTrim(Read(bookings, f.article).JoinedText());
+        const std::string prog = host::RTrim(Read(bookings, f.project).JoinedText());
+        const std::string option = host::RTrim(Read(bookings, f.option).JoinedText());
+        const std::string department = host::RTrim(Read(bookings, f.department).JoinedText());
+        const Variant phase = Read(bookings, f.phase);
+        Variant id_ciclo;
+        Variant qtaodl = int16_t{0};
+        PhaseTimes times;
+        times.TLAV = times.TSET = times.TATT = times.TCODA = times.MLAV = times.MSET = int16_t{0};
+        BookingKeys keys{
+            Read(bookings, f.numreg), Read(bookings, f.order_row), phase, Read(bookings, f.department), art, option};
+        current_article = &art;
+        current_option = &option;
+        if (host::CompareNumbers(ValoreNumerico(Read(bookings, f.bom)), int16_t{0}) > 0) {
+          if (auto row = phases_->OrderPhase(host::RTrim(Read(bookings, f.numreg).JoinedText()),
+                                             Read(bookings, f.order_row), department, phase)) {
+            id_ciclo = row->Get("PD2A_IDFASE");
+            const Variant q = row->Get("DO46_QTA1ORD");
+            qtaodl = q;
+            times = compute(*row, PhaseSourceKind::Order, q, id_ciclo, keys, formula);
+          }
+        } else if (!art.empty()) {
+          const Variant q = NVL(form_, Read(bookings, f.quantity), int16_t{1});
+          int16_t tipo = 0;
+          std::string prog_db;
+          if (!prog.empty() && host::CompareNumbers(ValoreNumerico(Read(bookings, f.article_type)), int16_t{3}) == 0) {
+            tipo = 3;
+            prog_db = prog;
+          }
+          std::string message;
+          const Variant bom =
+              inputs_.production->CercaDistintaBase(art, option, tipo, prog_db, 0, 0, 0, true, 0, &message);
+          const std::string cycle = host::RTrim(Read(bookings, f.cycle).JoinedText());
+          std::optional<PhaseRow> row;
+          host::RecordSetPtr configured;  // keeps a reconfigured cycle alive
+          if (!bom.IsNull()) {
+            row = phases_->CycleByBom(department, phase, bom);
+          } else if (!cycle.empty() && !inputs_.fashion_cycles) {
+            row = phases_->DefaultCycle(department, phase, cycle);
+          } else if (!cycle.empty()) {
+            // The host may reconfigure the cycle for the variant by date: the
+            // cycle rows go to it as the query answers them.
+            const host::RecordSetPtr cycle_rows = inputs_.connection->Execute(
+                DefaultCycleQuery(inputs_.company, department, ValoreNumerico(phase).ToText(), cycle));
+            if (!RecordsetVuoto(cycle_rows)) {
+              if (!fashion_cycle_) {
+                fashion_cycle_ =
+                    ConfigurationValues(form_, *inputs_.connection, inputs_.company).InizializzaCicloFashion();
+              }
+              configured = fashion_cycle_->ConfiguraCicloFashionPerDate(cycle_rows, art, option);
+              if (!RecordsetVuoto(configured) && !configured->Eof()) {
+                const auto at = static_cast<size_t>(configured->AbsolutePosition() - 1);
+                row = PhaseRow{&configured->Storage(), at, configured->Value("PD95_LOTTORIF")};
+              }
             }
           }
+          if (row) {
+            id_ciclo = row->Get("PD48_IDCICLO");
+            times = configured ? ComputePhase(*row, PhaseSourceKind::Cycle, phases_->CycleWorkers(id_ciclo), q, options,
+                                              keys, formula)
+                               : compute(*row, PhaseSourceKind::Cycle, q, id_ciclo, keys, formula);
+          }
         }
-        if (row) {
-          id_ciclo = row->Get("PD48_IDCICLO");
-          times = configured ? ComputePhase(*row, PhaseSourceKind::Cycle, phases_->CycleWorkers(id_ciclo), q, options,
-                                            keys, formula)
-                             : compute(*row, PhaseSourceKind::Cycle, q, id_ciclo, keys, formula);
+        const Variant planned = times.Total();
+        out.AddNew();
+        out.SetValue(size_t{0}, Read(bookings, f.id));
+        out.SetValue(size_t{1}, id_ciclo);
+        out.SetValue(size_t{2}, qtaodl);
+        const PlannedSplit split = SplitPlanned(form_, planned, unit);
+        out.SetValue(size_t{3}, split.hours);
+        out.SetValue(size_t{4}, split.minutes);
+        out.SetValue(size_t{5}, split.seconds);
+        const Variant h = Read(bookings, f.hours);
+        const Variant m = Read(bookings, f.minutes);
+        const Variant s = Read(bookings, f.seconds);
+        WriteTotalCategory(form_, out, unit, planned, h, m, s);
+        // The six split categories.
+        const Variant kind = ValoreNumerico(Read(bookings, f.kind));
+        const bool processing = host::CompareNumbers(kind, int16_t{0}) == 0;
+        const bool setup = host::CompareNumbers(kind, int16_t{1}) == 0;
+        const bool machine = !Blank(Read(bookings, f.machine)) || Blank(Read(bookings, f.employee));
+        const bool labour = !Blank(Read(bookings, f.employee));
+        struct Category {
+          Variant planned;
+          bool belongs;
+          bool always;
+        };
+        const Category categories[6] = {{host::Add(times.TLAV, times.MLAV), processing, true},
+                                        {host::Add(times.TSET, times.MSET), setup, true},
+                                        {times.TLAV, processing && machine, false},
+                                        {times.TSET, setup && machine, false},
+                                        {times.MLAV, processing && labour, false},
+                                        {times.MSET, setup && labour, false}};
+        for (size_t c = 0; c < 6; ++c) {
+          const Category& cat = categories[c];
+          const Variant zero = int16_t{0};
+          ValoriCategoria v = cat.belongs ? ResetCategory(ValoreNumerico(h), ValoreNumerico(m), ValoreNumerico(s))
+                                          : ResetCategory(zero, zero, zero);
+          if (cat.always || cat.belongs) ConvertiOMS(form_, cat.planned, unit, v);
+          const auto values = InFieldOrder(v);
+          // The new record holds Nulls already.
+          for (size_t b = 0; b < values.size(); ++b) {
+            if (!values[b]->IsNull()) out.SetValue(3 + (c + 1) * 10 + b, *values[b]);
+          }
         }
+        out.Update();
+      } catch (const host::Error& e) {
+        if (e.Number() != host::kErrOverflow) throw;
+        // One booking whose times cannot be shown does not lose the run: it
+        // keeps its record, without times, and the message names it.
+        if (out.Editing() != host::RecordSet::EditMode::None) out.CancelUpdate();
+        out.AddNew();
+        out.SetValue(size_t{0}, Read(bookings, f.id));
+        out.Update();
+        left_out.push_back(ValoreNumerico(Read(bookings, f.id)).ToText());
       }
-      const Variant planned = times.Total();
-      out.AddNew();
-      out.SetValue(size_t{0}, Read(bookings, f.id));
-      out.SetValue(size_t{1}, id_ciclo);
-      out.SetValue(size_t{2}, qtaodl);
-      const PlannedSplit split = SplitPlanned(form_, planned, unit);
-      out.SetValue(size_t{3}, split.hours);
-      out.SetValue(size_t{4}, split.minutes);
-      out.SetValue(size_t{5}, split.seconds);
-      const Variant h = Read(bookings, f.hours);
-      const Variant m = Read(bookings, f.minutes);
-      const Variant s = Read(bookings, f.seconds);
-      WriteTotalCategory(form_, out, unit, planned, h, m, s);
-      // The six split categories.
-      const Variant kind = ValoreNumerico(Read(bookings, f.kind));
-      const bool processing = host::CompareNumbers(kind, int16_t{0}) == 0;
-      const bool setup = host::CompareNumbers(kind, int16_t{1}) == 0;
-      const bool machine = !Blank(Read(bookings, f.machine)) || Blank(Read(bookings, f.employee));
-      const bool labour = !Blank(Read(bookings, f.employee));
-      struct Category {
-        Variant planned;
-        bool belongs;
-        bool always;
-      };
-      const Category categories[6] = {{host::Add(times.TLAV, times.MLAV), processing, true},
-                                      {host::Add(times.TSET, times.MSET), setup, true},
-                                      {times.TLAV, processing && machine, false},
-                                      {times.TSET, setup && machine, false},
-                                      {times.MLAV, processing && labour, false},
-                                      {times.MSET, setup && labour, false}};
-      for (size_t c = 0; c < 6; ++c) {
-        const Category& cat = categories[c];
-        const Variant zero = int16_t{0};
-        ValoriCategoria v = cat.belongs ? ResetCategory(ValoreNumerico(h), ValoreNumerico(m), ValoreNumerico(s))
-                                        : ResetCategory(zero, zero, zero);
-        if (cat.always || cat.belongs) ConvertiOMS(form_, cat.planned, unit, v);
-        const auto values = InFieldOrder(v);
-        // The new record holds Nulls already.
-        for (size_t b = 0; b < values.size(); ++b) {
-          if (!values[b]->IsNull()) out.SetValue(3 + (c + 1) * 10 + b, *values[b]);
-        }
-      }
-      out.Update();
     }
     bookings.MoveFirst();
     progress.Hide();
+    if (!left_out.empty()) {
+      std::string ids;
+      for (size_t i = 0; i < left_out.size() && i < 10; ++i) ids += (i == 0 ? "" : ", ") + left_out[i];
+      if (left_out.size() > 10) ids += ", ... (" + std::to_string(left_out.size()) + " in all)";
+      form_.GestioneErrore("CalcolaTempiPreventiviDettagliati",
+                           host::Error(host::kWarnValueLeftOut,
+                                       "bookings " + ids + ": a time is too large to show; they are left without times",
+                                       "CalcolaTempiPreventiviDettagliati"));
+    }
     return false;
   } catch (...) {
     progress.Hide();

@@ -27,7 +27,7 @@ void FormRelay::GestioneErrore(std::string_view procedure, const host::Error& er
     cancelled_ = true;
     return;
   }
-  ++failures_;
+  if (error.Number() != host::kWarnValueLeftOut) ++failures_;
   {
     std::lock_guard lock(mutex_);
     if (hold_) {

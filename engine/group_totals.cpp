@@ -212,6 +212,20 @@ PhaseOutputs GroupTotals::CalcolaTempiFase(const Variant& phase_id, const Varian
       out.minutes[c] = split.minutes;
       out.seconds[c] = split.seconds;
     }
+  } catch (const host::Error& e) {
+    if (e.Number() != host::kErrOverflow) {
+      ReportCurrentError(form_, "CalcolaTempiFase");
+      return out;
+    }
+    // The group is still shown, without this phase's plan; the message
+    // names the group and the phase.
+    for (size_t c = 0; c < 7; ++c) out.hours[c] = out.minutes[c] = out.seconds[c] = int16_t{0};
+    form_.GestioneErrore(
+        "CalcolaTempiFase",
+        host::Error(host::kWarnValueLeftOut,
+                    "group " + ValoreNumerico(records_.RSTempiVer->Value("IDGRUPPO")).ToText() + ": the planned time of phase " +
+                        ValoreNumerico(phase_id).ToText() + " is too large to show; the group is shown without it",
+                    "CalcolaTempiFase"));
   } catch (...) {
     ReportCurrentError(form_, "CalcolaTempiFase");
   }

@@ -185,6 +185,40 @@ TEST_F(TinyRun, PlannedTimesPastThirtyTwoBitsStayExact) {
   EXPECT_TRUE(form_.errors.empty());
 }
 
+// Past every range (10^17 hours a piece): the booking is named and left
+// without times; every other booking and group is still delivered.
+TEST_F(TinyRun, ATimeBeyondEveryRangeNamesItsBookingAndKeepsTheRest) {
+  Add("UPDATE PD48_CICLI SET PD48_TMACLAV = 99999999999, PD48_INDUMLAV = 2, PD48_NUMPEZZIUM = 0.000001 "
+      "WHERE PD48_IDCICLO = 100");
+  Run("0", {"Articolo"});
+  ASSERT_FALSE(form_.error_texts.empty());
+  EXPECT_EQ(form_.error_texts.front(), "bookings 1, 2, 5: a time is too large to show; they are left without times");
+  EXPECT_EQ(form_.error_texts.size(), 1U);
+  EXPECT_EQ(run_->Records().RSTempiPrevDett->RecordCount(), 5U);
+  EXPECT_EQ(T(Booking(1)->Value("OMSPREV")), "<null>");
+  EXPECT_EQ(T(Booking(3)->Value("OMSPREV")), "1:33:00");  // A2's order phase, untouched
+  GroupTotals totals(form_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
+  auto& groups = *run_->Records().RSTempiVer;
+  groups.MoveFirst();
+  groups.Find("PD44_CODART_MG66 = 'A2'");
+  EXPECT_FALSE(totals.TempiPreventivi());
+  EXPECT_EQ(T(run_->Records().RSTempiPrev->Value("OMSPREV")), "1:33:00");
+  // A1's bookings lost their times, so its group plans nothing of them but
+  // is still shown with its bookings.
+  groups.MoveFirst();
+  groups.Find("PD44_CODART_MG66 = 'A1'");
+  EXPECT_FALSE(totals.TempiPreventivi());
+  EXPECT_EQ(run_->Records().RSTempiVerDett->RecordCount(), 3U);
+  EXPECT_EQ(T(run_->Records().RSTempiPrev->Value("OMSPREV")), "");
+  // The phase itself, asked for the group: zeros, and the group named.
+  const std::string a1 = T(groups.Value("IDGRUPPO"));
+  const PhaseOutputs phase = totals.CalcolaTempiFase(int32_t{100}, int16_t{0}, int16_t{10}, "A1", "");
+  EXPECT_EQ(T(phase.hours[0]), "0");
+  EXPECT_EQ(form_.error_texts.back(), "group " + a1 +
+                                          ": the planned time of phase 100 is too large to show; the group is shown "
+                                          "without it");
+}
+
 TEST_F(TinyRun, GroupTotalsCountEachPhaseOnce) {
   Run("0", {"Articolo"});
   GroupTotals totals(form_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});

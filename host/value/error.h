@@ -25,6 +25,9 @@ enum ErrorNumber : int32_t {
   kErrBadFilter = 3001,
   kErrDatabase = -2147217900,
   kErrCancelled = 18,  // the user stopped the operation
+  // A value left out so that everything else can still be shown: reported
+  // to the user, but the operation did not fail.
+  kWarnValueLeftOut = 1106,
 };
 
 class Error : public std::runtime_error {
