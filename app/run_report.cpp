@@ -6,7 +6,9 @@
 #include <array>
 #include <iomanip>
 #include <map>
+#include <functional>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <sstream>
 
 #include "engine/category_texts.h"
@@ -278,12 +280,53 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
     r.RSTempiVer->MoveFirst();
     return;
   }
-  nlohmann::json doc;
-  doc["unit"] = std::string(engine::kTipoTempoCaptions[static_cast<size_t>(run.Unit())]);
-  doc["grouping"] = run.DescrizioneGruppo();
-  doc["grouping_fields"] = grouping;
-  doc["groups"] = nlohmann::json::array();
-  for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
+  // The document is written as it is produced, one booking and one group
+  // at a time, so that memory does not grow with it; the text is the one a
+  // whole document dumped with an indent of 1 would be (keys in order).
+  const auto element = [&out](const nlohmann::json& value, size_t depth) {
+    const std::string text = value.dump(1);
+    const std::string indent(depth, ' ');
+    out << indent;
+    for (const char c : text) {
+      out << c;
+      if (c == '\n') out << indent;
+    }
+  };
+  const auto array = [&out](const char* key, size_t count, const std::function<void(size_t)>& each) {
+    out << " \"" << key << "\": [";
+    if (count == 0) {
+      out << "],\n";
+      return;
+    }
+    out << "\n";
+    for (size_t i = 0; i < count; ++i) {
+      each(i);
+      out << (i + 1 < count ? ",\n" : "\n");
+    }
+    out << " ],\n";
+  };
+  out << "{\n";
+  if (options.bookings) {
+    auto dett = r.RSTempiPrevDett->Clone();
+    dett->MoveFirst();
+    array("bookings", dett->RecordCount(), [&](size_t) {
+      nlohmann::json booking;
+      for (size_t i = 0; i < dett->FieldCount(); ++i) booking[dett->Field(i).name] = Json(Shown(*dett, i, run.Unit()));
+      for (const auto& [name, value] : SecondsFields(*dett, run.Unit())) booking[name] = Json(value);
+      element(booking, 2);
+      dett->MoveNext();
+    });
+  }
+  out << " \"grouping\": " << nlohmann::json(run.DescrizioneGruppo()).dump() << ",\n";
+  out << " \"grouping_fields\": ";
+  {
+    std::ostringstream fields;
+    const std::string text = nlohmann::json(grouping).dump(1);
+    for (const char c : text) fields << c << (c == '\n' ? " " : "");
+    out << fields.str() << ",\n";
+  }
+  r.RSTempiVer->MoveFirst();
+  array("groups", r.RSTempiVer->RecordCount(), [&](size_t) {
     nlohmann::json group;
     for (const auto& column : grouping) group["values"][column] = Json(r.RSTempiVer->Value(column));
     const std::string id = engine::ValoreNumerico(r.RSTempiVer->Value("IDGRUPPO")).ToText();
@@ -299,20 +342,12 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
       group["bookings"] = nlohmann::json::array();
       for (const auto& v : members[id]) group["bookings"].push_back(Json(v));
     }
-    doc["groups"].push_back(std::move(group));
-  }
-  if (options.bookings) {
-    doc["bookings"] = nlohmann::json::array();
-    auto dett = r.RSTempiPrevDett->Clone();
-    for (dett->MoveFirst(); !dett->Eof(); dett->MoveNext()) {
-      nlohmann::json booking;
-      for (size_t i = 0; i < dett->FieldCount(); ++i) booking[dett->Field(i).name] = Json(Shown(*dett, i, run.Unit()));
-      for (const auto& [name, value] : SecondsFields(*dett, run.Unit())) booking[name] = Json(value);
-      doc["bookings"].push_back(std::move(booking));
-    }
-  }
+    element(group, 2);
+    r.RSTempiVer->MoveNext();
+  });
   r.RSTempiVer->MoveFirst();
-  out << doc.dump(1) << "\n";
+  out << " \"unit\": " << nlohmann::json(std::string(engine::kTipoTempoCaptions[static_cast<size_t>(run.Unit())])).dump()
+      << "\n}\n";
 }
 
 }  // namespace app
