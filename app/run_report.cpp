@@ -9,7 +9,6 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <sstream>
-#include <sstream>
 
 #include "engine/category_texts.h"
 #include "engine/oms.h"
@@ -47,6 +46,36 @@ nlohmann::json Json(const Variant& v) {
     case host::VarType::Text: return host::RTrim(v.Text());
   }
   return nullptr;
+}
+
+// A value as Json() gives it, written straight into `out`: whole numbers
+// and plain texts without a JSON object in between (a million bookings of
+// 94 fields each), the rest through the library, so the text is the same.
+void AppendJson(std::string& out, const Variant& v) {
+  switch (v.Type()) {
+    case host::VarType::Empty:
+    case host::VarType::Null: out += "null"; return;
+    case host::VarType::Int16:
+    case host::VarType::Int32:
+    case host::VarType::Int64: out += std::to_string(v.ToInt64()); return;
+    case host::VarType::Text: {
+      const std::string text = host::RTrim(v.Text());
+      if (text.find_first_of("\"\\") == std::string::npos &&
+          std::none_of(text.begin(), text.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x80;
+          })) {
+        out += '"';
+        out += text;
+        out += '"';
+        return;
+      }
+      break;
+    }
+    default: break;
+  }
+  // A text that is not valid UTF-8 shows U+FFFD where it breaks, rather
+  // than stopping the output.
+  out += Json(v).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::string Csv(const std::string& text) {
@@ -284,7 +313,7 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
   // at a time, so that memory does not grow with it; the text is the one a
   // whole document dumped with an indent of 1 would be (keys in order).
   const auto element = [&out](const nlohmann::json& value, size_t depth) {
-    const std::string text = value.dump(1);
+    const std::string text = value.dump(1, ' ', false, nlohmann::json::error_handler_t::replace);
     const std::string indent(depth, ' ');
     out << indent;
     for (const char c : text) {
@@ -309,11 +338,36 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
   if (options.bookings) {
     auto dett = r.RSTempiPrevDett->Clone();
     dett->MoveFirst();
+    // The keys of a booking in the order a JSON object keeps them (sorted):
+    // a field of the record (index) or one of its seconds fields (name).
+    struct Key {
+      std::string name;
+      int field = -1;
+    };
+    std::vector<Key> keys;
+    for (size_t i = 0; i < dett->FieldCount(); ++i) keys.push_back({dett->Field(i).name, static_cast<int>(i)});
+    if (!dett->Eof()) {
+      for (const auto& [name, value] : SecondsFields(*dett, run.Unit())) keys.push_back({name, -1});
+    }
+    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.name < b.name; });
+    std::string text;
     array("bookings", dett->RecordCount(), [&](size_t) {
-      nlohmann::json booking;
-      for (size_t i = 0; i < dett->FieldCount(); ++i) booking[dett->Field(i).name] = Json(Shown(*dett, i, run.Unit()));
-      for (const auto& [name, value] : SecondsFields(*dett, run.Unit())) booking[name] = Json(value);
-      element(booking, 2);
+      const auto seconds = SecondsFields(*dett, run.Unit());
+      text = "  {";
+      for (size_t k = 0; k < keys.size(); ++k) {
+        text += k == 0 ? "\n   \"" : ",\n   \"";
+        text += keys[k].name;
+        text += "\": ";
+        if (keys[k].field >= 0) {
+          AppendJson(text, Shown(*dett, static_cast<size_t>(keys[k].field), run.Unit()));
+        } else {
+          for (const auto& [name, value] : seconds) {
+            if (name == keys[k].name) AppendJson(text, value);
+          }
+        }
+      }
+      text += "\n  }";
+      out << text;
       dett->MoveNext();
     });
   }

@@ -1,5 +1,7 @@
 #include "host/db/sqlite_dialect.h"
 
+#include <optional>
+
 #include <algorithm>
 #include <array>
 
@@ -333,7 +335,10 @@ class Rewriter {
     }
   }
 
-  // OUTER/CROSS APPLY f(args) [AS] alias → [LEFT] JOIN f(args) AS alias ON 1
+  // OUTER/CROSS APPLY f(args) [AS] alias → [LEFT] JOIN f(args) AS alias ON 1;
+  // a function that is one keyed look-up of a table becomes a plain join of
+  // that table (SQLite then uses the table's key instead of calling the
+  // function once per row).
   void Apply() {
     for (size_t i = 0; i < t_.size(); ++i) {
       if (!t_[i].IsWord("OUTER") && !t_[i].IsWord("CROSS")) continue;
@@ -343,13 +348,60 @@ class Rewriter {
       const size_t name = Next(t_, apply + 1);
       const size_t open = Next(t_, name + 1);
       if (open >= t_.size() || !t_[open].IsSymbol("(")) Unsupported("APPLY of something other than a table function");
-      size_t end = MatchingClose(t_, open);
+      const size_t close = MatchingClose(t_, open);
+      size_t end = close;
       size_t after = Next(t_, end + 1);
       if (after < t_.size() && t_[after].IsWord("AS")) after = Next(t_, after + 1);
-      if (after < t_.size() && t_[after].kind == Token::Word && !IsClauseWord(t_[after])) end = after;
+      const bool aliased = after < t_.size() && t_[after].kind == Token::Word && !IsClauseWord(t_[after]);
+      if (aliased) end = after;
+      if (auto join = PlainJoin(name, open, close, aliased ? t_[after].text : t_[name].text)) {
+        Replace(t_, i, end, (outer ? "LEFT JOIN " : "JOIN ") + *join);
+        continue;
+      }
       t_.insert(t_.begin() + static_cast<std::ptrdiff_t>(end) + 1, Token{Token::Word, " ON 1"});
       Replace(t_, i, apply, outer ? "LEFT JOIN" : "JOIN");
     }
+  }
+
+  // "TABLE AS alias ON alias.key1 = arg1 AND ..." for a function that reads
+  // one row of a table by its key, when every argument is a plain name,
+  // number or NULL; nullopt otherwise.
+  std::optional<std::string> PlainJoin(size_t name, size_t open, size_t close, const std::string& alias) const {
+    struct KeyedLookup {
+      std::string_view function, table;
+      std::array<std::string_view, 4> keys;  // by argument; empty: an argument the function ignores
+    };
+    static constexpr std::array<KeyedLookup, 2> kLookups{
+        {{"FNCI03_CAUSALI", "CI03_CAUSALI", {"CI03_CODICE", "CI03_DITTA_CG18", "", ""}},
+         {"FNPC03_ANAGPDC_COAN", "PC03_ANAGPDC", {"PC03_PDC_PC01", "PC03_CONTO", "PC03_DITTA_CG18", ""}}}};
+    const std::string function = UpperAscii(t_[name].text);
+    const KeyedLookup* lookup = nullptr;
+    for (const auto& l : kLookups) {
+      if (function == l.function) lookup = &l;
+    }
+    if (lookup == nullptr) return std::nullopt;
+    std::vector<std::string> args;
+    bool expecting = true;
+    for (size_t j = Next(t_, open + 1); j < close; j = Next(t_, j + 1)) {
+      if (expecting && (t_[j].kind == Token::Word || t_[j].kind == Token::Number || t_[j].kind == Token::String)) {
+        args.push_back(t_[j].text);
+        expecting = false;
+      } else if (!expecting && t_[j].IsSymbol(",")) {
+        expecting = true;
+      } else {
+        return std::nullopt;  // an expression: the function keeps it
+      }
+    }
+    std::string on;
+    size_t keyed = 0;
+    for (size_t a = 0; a < args.size(); ++a) {
+      if (a >= lookup->keys.size()) return std::nullopt;
+      if (lookup->keys[a].empty()) continue;
+      on += (on.empty() ? "" : " AND ") + alias + "." + std::string(lookup->keys[a]) + " = " + args[a];
+      ++keyed;
+    }
+    if (keyed == 0) return std::nullopt;
+    return std::string(lookup->table) + " AS " + alias + " ON " + on;
   }
 
   static bool IsClauseWord(const Token& t) {

@@ -9,6 +9,8 @@
 //   SELECT TOP n ...                  SELECT ... LIMIT n
 //   OUTER APPLY dbo.F(args) AS X      LEFT JOIN F(args) AS X ON 1 (table-valued function)
 //   CROSS APPLY dbo.F(args) AS X      JOIN F(args) AS X ON 1
+//   OUTER APPLY dbo.FNCI03_CAUSALI(a, b) [AS X]  (and FNPC03_ANAGPDC_COAN: keyed look-ups)
+//                                     LEFT JOIN CI03_CAUSALI AS X ON X.CI03_CODICE = a AND ...
 //   dbo.name                          name
 //   N'text'                           'text'
 //   [name]                            "name"

@@ -24,10 +24,15 @@ TEST(SqliteDialect, RewritesEachConstruct) {
   EXPECT_EQ(T("SELECT dbo.F(1), DBO.G(2)"), "SELECT F(1), G(2)");
   EXPECT_EQ(T("SELECT N'O''Neil', 'N''x'"), "SELECT 'O''Neil', 'N''x'");
   EXPECT_EQ(T("SELECT [Order], [A B] FROM [T]"), "SELECT \"Order\", \"A B\" FROM \"T\"");
+  // A function that reads one keyed row of a table is a join of the table.
   EXPECT_EQ(T("OUTER APPLY DBO.FNCI03_CAUSALI(A, B) LEFT OUTER JOIN X"),
-            "LEFT JOIN FNCI03_CAUSALI(A, B) ON 1 LEFT OUTER JOIN X");
+            "LEFT JOIN CI03_CAUSALI AS FNCI03_CAUSALI ON FNCI03_CAUSALI.CI03_CODICE = A AND "
+            "FNCI03_CAUSALI.CI03_DITTA_CG18 = B LEFT OUTER JOIN X");
   EXPECT_EQ(T("OUTER APPLY DBO.FNPC03_ANAGPDC_COAN(A, B, C, NULL) AS ORI OUTER APPLY F(1) AS D2 "),
-            "LEFT JOIN FNPC03_ANAGPDC_COAN(A, B, C, NULL) AS ORI ON 1 LEFT JOIN F(1) AS D2 ON 1 ");
+            "LEFT JOIN PC03_ANAGPDC AS ORI ON ORI.PC03_PDC_PC01 = A AND ORI.PC03_CONTO = B AND ORI.PC03_DITTA_CG18 = C "
+            "LEFT JOIN F(1) AS D2 ON 1 ");
+  // With an expression among the arguments the function stays a function.
+  EXPECT_EQ(T("OUTER APPLY FNCI03_CAUSALI(ISNULL(A,''), B) X"), "LEFT JOIN FNCI03_CAUSALI(IFNULL(A,''), B) X ON 1");
   EXPECT_EQ(T("CROSS APPLY F(A) X WHERE 1=1"), "JOIN F(A) X ON 1 WHERE 1=1");
 }
 
@@ -136,6 +141,34 @@ class DialectOnSqlite : public ::testing::Test {
   }
   sqlite3* db_ = nullptr;
 };
+
+// The join that replaces a keyed look-up function finds what the function
+// finds: the company's row, none for a Null or unknown code, case ignored.
+TEST_F(DialectOnSqlite, AKeyedLookUpJoinFindsWhatTheFunctionFinds) {
+  ASSERT_EQ(sqlite3_exec(db_, R"(
+CREATE TABLE CI03_CAUSALI (CI03_DITTA_CG18 DECIMAL(6,0), CI03_CODICE VARCHAR(10) COLLATE NOCASE, CI03_DESCR VARCHAR(80),
+  PRIMARY KEY (CI03_DITTA_CG18, CI03_CODICE));
+INSERT INTO CI03_CAUSALI VALUES (1, 'VERS', 'Versamento'), (2, 'VERS', 'Altra ditta'), (1, 'X', 'Ics');
+CREATE TABLE B (ID INTEGER, CODE VARCHAR(10), DITTA DECIMAL(6,0));
+INSERT INTO B VALUES (1, 'VERS', 1), (2, 'vers', 2), (3, NULL, 1), (4, 'NONE', 1), (5, 'X', 2);
+)", nullptr, nullptr, nullptr), SQLITE_OK);
+  const auto rows = [&](const std::string& sql) {
+    sqlite3_stmt* stmt = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sqlite3_errmsg(db_) << sql;
+    std::string out;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      const auto* text = sqlite3_column_text(stmt, 1);
+      out += std::to_string(sqlite3_column_int(stmt, 0)) + "=" + (text == nullptr ? "NULL" : (const char*)text) + ";";
+    }
+    sqlite3_finalize(stmt);
+    return out;
+  };
+  const std::string joined = T("SELECT ID, CI03_DESCR FROM B OUTER APPLY DBO.FNCI03_CAUSALI(CODE, DITTA) ORDER BY ID");
+  ASSERT_NE(joined.find("LEFT JOIN CI03_CAUSALI"), std::string::npos) << joined;
+  const std::string called = "SELECT ID, CI03_DESCR FROM B LEFT JOIN FNCI03_CAUSALI(CODE, DITTA) ON 1 ORDER BY ID";
+  EXPECT_EQ(rows(joined), "1=Versamento;2=Altra ditta;3=NULL;4=NULL;5=NULL;");
+  EXPECT_EQ(rows(joined), rows(called));
+}
 
 TEST_F(DialectOnSqlite, DecimalArithmeticAsTheServerDoes) {
   EXPECT_EQ(One("SELECT CAST(30/60 AS DECIMAL(14,2))"), "0.5");     // never integer division
