@@ -60,7 +60,7 @@ bool Comparison::Run(Progress& progress) {
 
 void Comparison::Cancel() {
   cancel_ = true;
-  request_.connection->Interrupt();
+  reader_->Interrupt();
 }
 
 bool Comparison::Empty() const {

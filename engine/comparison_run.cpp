@@ -1,5 +1,8 @@
 #include "engine/comparison_run.h"
 
+#include <exception>
+#include <thread>
+
 #include <chrono>
 #include <unordered_map>
 
@@ -116,26 +119,84 @@ bool ComparisonRun::LeggiVersamentiTempi() {
       return std::chrono::duration<double>(Clock::now() - since).count();
     };
     timings_ = {};
-    auto start = Clock::now();
-    records_.RSTempiVer = inputs_.connection->Execute(grouped_sql_);
-    timings_.grouped = seconds(start);
-    if (records_.RSTempiVer->Eof()) return false;
+    ReadBothQueries();
+    if (records_.RSTempiVer->Eof()) {
+      records_.RSTempiVerDett.reset();
+      return false;
+    }
     if (host::CompareNumbers(ValoreNumerico(records_.RSTempiVer->Value("IDGRUPPO")), int16_t{0}) > 0) {
       CompleteFieldMetadata();
-      start = Clock::now();
-      records_.RSTempiVerDett = inputs_.connection->Execute(detailed_sql_);
-      timings_.detailed = seconds(start);
-      start = Clock::now();
+      auto start = Clock::now();
       const bool failed = CalcolaTempiPreventiviDettagliati();
       timings_.planned = seconds(start);
       return failed;
     }
     records_.RSTempiVer.reset();
+    records_.RSTempiVerDett.reset();
     return false;
   } catch (...) {
     ReportCurrentError(form_, "LeggiVersamentiTempi");
     return true;
   }
+}
+
+void ComparisonRun::ReadBothQueries() {
+  using Clock = std::chrono::steady_clock;
+  const auto seconds = [](Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); };
+  {
+    // A second connection costs an open; it pays on the two reads of a
+    // large run, and costs little on a small one.
+    std::unique_ptr<host::db::Connection> sibling;
+    try {
+      sibling = inputs_.connection->OpenSibling();
+    } catch (const host::Error&) {
+      sibling.reset();  // read one after the other instead
+    }
+    std::lock_guard lock(sibling_mutex_);
+    sibling_ = std::move(sibling);
+  }
+  if (!sibling_) {
+    auto start = Clock::now();
+    records_.RSTempiVer = inputs_.connection->Execute(grouped_sql_);
+    timings_.grouped = seconds(start);
+    if (records_.RSTempiVer->Eof()) return;
+    start = Clock::now();
+    records_.RSTempiVerDett = inputs_.connection->Execute(detailed_sql_);
+    timings_.detailed = seconds(start);
+    return;
+  }
+  std::exception_ptr detailed_error;
+  std::thread detailed([&] {
+    try {
+      const auto start = Clock::now();
+      records_.RSTempiVerDett = sibling_->Execute(detailed_sql_);
+      timings_.detailed = seconds(start);
+    } catch (...) {
+      detailed_error = std::current_exception();
+    }
+  });
+  std::exception_ptr grouped_error;
+  try {
+    const auto start = Clock::now();
+    records_.RSTempiVer = inputs_.connection->Execute(grouped_sql_);
+    timings_.grouped = seconds(start);
+  } catch (...) {
+    grouped_error = std::current_exception();
+    sibling_->Interrupt();  // no use reading the bookings of a failed run
+  }
+  detailed.join();
+  {
+    std::lock_guard lock(sibling_mutex_);
+    sibling_.reset();  // its page cache goes with it
+  }
+  if (grouped_error) std::rethrow_exception(grouped_error);
+  if (detailed_error) std::rethrow_exception(detailed_error);
+}
+
+void ComparisonRun::Interrupt() {
+  inputs_.connection->Interrupt();
+  std::lock_guard lock(sibling_mutex_);
+  if (sibling_) sibling_->Interrupt();
 }
 
 void ComparisonRun::CompleteFieldMetadata() {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "engine/cycle_formulas.h"
@@ -64,9 +65,15 @@ class ComparisonRun {
     double grouped = 0, detailed = 0, planned = 0;
   };
   [[nodiscard]] const Timings& LastTimings() const { return timings_; }
+  // Stops the statements running for this run (any thread).
+  void Interrupt();
 
  private:
   void CompleteFieldMetadata();
+  // The grouped query on the run's connection and, at the same time, the
+  // detailed one on a sibling connection when the back end gives one (else
+  // after it, on the same connection). Throws what either throws.
+  void ReadBothQueries();
 
   FormServices& form_;
   RunInputs inputs_;
@@ -75,6 +82,8 @@ class ComparisonRun {
   std::unique_ptr<PhaseSource> phases_;
   std::unique_ptr<FashionCycleService> fashion_cycle_;
   Timings timings_;
+  std::mutex sibling_mutex_;                   // guards sibling_ against Interrupt
+  std::unique_ptr<host::db::Connection> sibling_;  // open while the detailed query runs beside
 };
 
 // The total category of a per-booking record, by the rules ConvertiOMS

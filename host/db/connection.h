@@ -40,6 +40,10 @@ class Connection {
   // fails with kErrCancelled. The only member that may be called from another
   // thread; does nothing when no statement runs.
   virtual void Interrupt() {}
+  // Another connection to the same database, opened as this one was (so
+  // read-only too), for work that runs beside this connection's on another
+  // thread; null when the back end cannot give one. Throws as Open does.
+  [[nodiscard]] virtual std::unique_ptr<Connection> OpenSibling() const { return nullptr; }
 
   // Runs a command text and answers its rows as an open record set at its
   // first record. A batch runs every statement; the last result is answered.

@@ -187,6 +187,7 @@ void OdbcConnection::Open(const std::string& connection_string) {
     FailAll(std::move(errors));
   }
   h_->connected = true;
+  connection_string_ = connection_string;
   char dbms[256] = {};
   SQLSMALLINT length = 0;
   SQLGetInfo(h_->dbc, SQL_DBMS_NAME, dbms, sizeof dbms, &length);
@@ -217,6 +218,13 @@ void OdbcConnection::Open(const std::string& connection_string) {
     catalog_.LoadFromSqlite([this](const std::string& sql) { return QueryTexts(sql); });
     for (const auto& [column, type] : TableFunctionColumns()) catalog_.AddDeclared(column, type);
   }
+}
+
+std::unique_ptr<Connection> OdbcConnection::OpenSibling() const {
+  if (!h_->connected) return nullptr;
+  auto sibling = std::make_unique<OdbcConnection>();
+  sibling->Open(connection_string_);
+  return sibling;
 }
 
 void OdbcConnection::Close() {

@@ -28,6 +28,7 @@ class OdbcConnection : public Connection {
   OdbcConnection& operator=(const OdbcConnection&) = delete;
 
   void Open(const std::string& connection_string) override;
+  [[nodiscard]] std::unique_ptr<Connection> OpenSibling() const override;
   void Close() override;
   [[nodiscard]] bool IsOpen() const override;
   void Interrupt() override;
@@ -36,6 +37,7 @@ class OdbcConnection : public Connection {
   NumberService& Numbers() override { return numbers_; }
 
  private:
+  std::string connection_string_;  // as opened, for a sibling
   struct Handles;
   RecordSetPtr Run(std::string_view sql, int64_t* changes) override;
   SchemaCatalog::Rows QueryTexts(const std::string& sql);

@@ -81,6 +81,7 @@ void SqliteConnection::Open(const std::string& connection_string) {
     FailSqlite(message);
   }
   sqlite3_busy_timeout(db_, 5000);
+  connection_string_ = connection_string;
   try {
     catalog_ = SchemaCatalog();
     catalog_.LoadFromSqlite([this](const std::string& sql) {
@@ -115,6 +116,13 @@ void SqliteConnection::Open(const std::string& connection_string) {
     wal_leftovers_.reset();
     throw;
   }
+}
+
+std::unique_ptr<Connection> SqliteConnection::OpenSibling() const {
+  if (db_ == nullptr) return nullptr;
+  auto sibling = std::make_unique<SqliteConnection>();
+  sibling->Open(connection_string_);
+  return sibling;
 }
 
 void SqliteConnection::Close() {

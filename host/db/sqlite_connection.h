@@ -31,6 +31,7 @@ class SqliteConnection : public Connection {
   SqliteConnection& operator=(const SqliteConnection&) = delete;
 
   void Open(const std::string& connection_string) override;
+  [[nodiscard]] std::unique_ptr<Connection> OpenSibling() const override;
   void Close() override;
   [[nodiscard]] bool IsOpen() const override { return db_ != nullptr; }
   void Interrupt() override;
@@ -43,6 +44,7 @@ class SqliteConnection : public Connection {
   [[nodiscard]] const SchemaCatalog& Catalog() const { return catalog_; }
 
  private:
+  std::string connection_string_;  // as opened, for a sibling
   RecordSetPtr Run(std::string_view tsql, int64_t* changes) override;
   [[noreturn]] void FailSqlite(const std::string& context);
 
