@@ -70,9 +70,9 @@ class ComparisonRun {
 
  private:
   void CompleteFieldMetadata();
-  // The grouped query on the run's connection and, at the same time, the
-  // detailed one on a sibling connection when the back end gives one (else
-  // after it, on the same connection). Throws what either throws.
+  // The two booking queries: at the same time when the back end gives a
+  // sibling connection (the grouped one there), else one after the other
+  // on the run's connection. Throws what either throws, the grouped first.
   void ReadBothQueries();
 
   FormServices& form_;
