@@ -115,6 +115,28 @@ TEST_F(OutputTest, EveryHeaderCarriesItsGroupTotals) {
   EXPECT_EQ(none->RecordCount(), 1U);
 }
 
+// A group whose filter keeps no booking (here one added to the groups by
+// hand) still gets its header record, with no detail under it.
+TEST_F(OutputTest, AGroupWithoutBookingsHasAHeaderWithoutDetail) {
+  auto& groups = *run_->Records().RSTempiVer;
+  groups.AddNew();
+  groups.SetValue("PD44_CODART_MG66", "ZZ");
+  groups.SetValue("IDGRUPPO", int32_t{99});
+  groups.Update();
+  groups.MoveFirst();
+  PrintRecords print;
+  ASSERT_FALSE(PreparaRSStampa(form_, *run_, *decode_, false, print)) << form_.error_texts.front();
+  print.RSStampa->MoveFirst();
+  print.RSStampa->Find("Articolo = 'ZZ'");
+  ASSERT_FALSE(print.RSStampa->Eof());
+  EXPECT_EQ(host::RTrim(print.RSStampa->Value("OreMinSecPrev").JoinedText()), "");
+  auto detail = print.RSStampaDett->Clone();
+  detail->SetFilter("IDTESTATA = " + print.RSStampa->Value("IDTESTATA").ToDecimal().ToString());
+  EXPECT_EQ(detail->RecordCount(), 0U);
+  // The other groups keep all their bookings.
+  EXPECT_EQ(print.RSStampaDett->RecordCount(), run_->Records().RSTempiVerDett->RecordCount());
+}
+
 // On the demo database too, every header carries its group's totals.
 TEST(OutputOnTheDemo, EveryHeaderMatchesItsGroupTotals) {
   engine::testing::TempDir dir;
