@@ -170,6 +170,23 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     form->Unload();
   }
 
+  void theCategoriesHaveTheirLookUp() {
+    FormHarness harness(demo_);
+    auto form = harness.Open();
+    QStringList codes;
+    QTimer::singleShot(0, [&codes] {
+      auto* dialog = dynamic_cast<query_form::LookupDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      for (int r = 0; r < dialog->Rows().rowCount(); ++r) codes << dialog->Rows().item(r, 0)->text();
+      dialog->Choose();
+    });
+    int16_t cancel = 0;
+    form->KVL_ADVQ_StartLookup(cancel, "Categorie", 5);
+    QCOMPARE(codes, QStringList({"ASSEMB", "ELETTR", "MECC", "SPECIALE", "VERNIC"}));  // each code once
+    QCOMPARE(QString::fromStdString(form->KVL_ADVQ().FromValue("CO5C_CODCAT").JoinedText()), QString("ASSEMB"));
+    form->Unload();
+  }
+
   void theLookUpSearchesAsTheUserTypes() {
     FormHarness harness(demo_);
     auto form = harness.Open();
