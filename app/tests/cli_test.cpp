@@ -314,20 +314,30 @@ TEST_F(CommandLine, TheTableFitsItsContentAndItsColumnsAreChosen) {
   EXPECT_EQ(CliWithErrors("run --db " + *db_ + " --bookings").status, 2);
 }
 
-// Codes as a database may hold them: quotes, a backslash, a tab, accented
-// letters and bytes that are not UTF-8. The JSON stays valid and says them.
-TEST(CommandLineJson, AwkwardTextsStayValidJson) {
-  engine::testing::TempDir dir;
+// The hand-made database with one more booking of 10 minutes (R01, 12 March)
+// for each article code, given as SQL expressions (ids from 20).
+std::string TinyWithArticles(const engine::testing::TempDir& dir, const std::vector<std::string>& articles) {
   const std::string db = engine::testing::TinyErp(dir);
+  std::string values;
+  int id = 20;
+  for (const auto& article : articles) {
+    values += std::string(values.empty() ? "" : ", ") + "(1, " + std::to_string(id++) + ", '2026-03-12 00:00:00', " +
+              article + ", 'R01', 0, 0, 10, 0)";
+  }
   sqlite3* handle = nullptr;
   sqlite3_open(db.c_str(), &handle);
   engine::testing::Exec(handle,
                         "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, "
-                        "PD44_CODFORNREP, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES "
-                        "(1, 21, '2026-03-12 00:00:00', 'Q\"B\\S' || char(9) || 'T', 'R01', 0, 0, 10, 0),"
-                        "(1, 22, '2026-03-12 00:00:00', 'Città', 'R01', 0, 0, 10, 0),"
-                        "(1, 23, '2026-03-12 00:00:00', CAST(X'41FF42' AS TEXT), 'R01', 0, 0, 10, 0)");
+                        "PD44_CODFORNREP, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES " + values);
   sqlite3_close(handle);
+  return db;
+}
+
+// Codes as a database may hold them: quotes, a backslash, a tab, accented
+// letters and bytes that are not UTF-8. The JSON stays valid and says them.
+TEST(CommandLineJson, AwkwardTextsStayValidJson) {
+  engine::testing::TempDir dir;
+  const std::string db = TinyWithArticles(dir, {"'Q\"B\\S' || char(9) || 'T'", "'Città'", "CAST(X'41FF42' AS TEXT)"});
   const Output o = Cli("run --db " + db + " --group Articolo --format json --bookings");
   EXPECT_EQ(o.status, 0) << o.text;
   EXPECT_NE(o.text.find(R"("PD44_CODART_MG66": "Q\"B\\S\tT")"), std::string::npos) << o.text;
@@ -337,15 +347,7 @@ TEST(CommandLineJson, AwkwardTextsStayValidJson) {
 
 TEST(CommandLineTable, LongLabelsAndLineBreaksKeepTheRows) {
   engine::testing::TempDir dir;
-  const std::string db = engine::testing::TinyErp(dir);
-  sqlite3* handle = nullptr;
-  sqlite3_open(db.c_str(), &handle);
-  engine::testing::Exec(handle,
-                        "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, "
-                        "PD44_CODFORNREP, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES (1, 20, "
-                        "'2026-03-12 00:00:00', 'A-VERY-LONG-ARTICLE-CODE-OF-40-CHARS-XY' || char(10) || 'Z', 'R01', 0, "
-                        "0, 10, 0)");
-  sqlite3_close(handle);
+  const std::string db = TinyWithArticles(dir, {"'A-VERY-LONG-ARTICLE-CODE-OF-40-CHARS-XY' || char(10) || 'Z'"});
   const Output o = Cli("run --db " + db + " --group Articolo");
   EXPECT_EQ(o.status, 0);
   // The whole label, on its own row, and every row as wide as the others.

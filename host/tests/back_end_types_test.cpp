@@ -3,13 +3,11 @@
 // value (Null, empty, blank, 0, negative, the largest, non-ASCII) reads the
 // same, so that a module never sees which back end it runs on.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <string>
 
 #include "host/db/connection.h"
+#include "host/tests/scratch_folder.h"
 #include "host/value/error.h"
 
 namespace host::db {
@@ -18,12 +16,7 @@ namespace {
 class BackEndTypes : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() / ("quarvelindo-types-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir_);
-    path_ = (dir_ / "types.db").string();
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
-    const char* sql = R"(
+    testing::RunSqlOnFile(path_, R"(
 CREATE TABLE PD44_VERSORE (PD44_PRGMVORE_PD31 DECIMAL(12,0));
 CREATE TABLE T (ID INTEGER, C CHAR(4), V VARCHAR(10), D DECIMAL(17,6), S SMALLINT, B BIGINT, F FLOAT,
   DT DATETIME);
@@ -31,11 +24,8 @@ INSERT INTO T VALUES (1, 'ab', 'Città', 0, 0, 0, 0, '2026-01-01 00:00:00');
 INSERT INTO T VALUES (2, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
 INSERT INTO T VALUES (3, '', '', -12.5, -32768, 9223372036854775807, -1.5, '2026-12-31 23:59:59');
 INSERT INTO T VALUES (4, '    ', '日本語', 99999999999.999, 32767, -9223372036854775808, 1e300, '1900-01-01 00:00:00');
-)";
-    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
+)");
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   RecordSetPtr Read(const std::string& connection_string) {
     auto connection = OpenConnection(connection_string);
@@ -44,8 +34,8 @@ INSERT INTO T VALUES (4, '    ', '日本語', 99999999999.999, 32767, -922337203
     return rs;
   }
 
-  std::filesystem::path dir_;
-  std::string path_;
+  testing::ScratchFolder folder_{"types"};
+  std::string path_ = folder_.File("types.db");
 };
 
 TEST_F(BackEndTypes, BothBackEndsGiveTheSameFieldsAndValues) {

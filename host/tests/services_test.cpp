@@ -2,16 +2,13 @@
 // unknown codes and non-ASCII names; look-up pages by code and description;
 // the companies of the database.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
-#include <unistd.h>
-
-#include <filesystem>
 
 #include "demo/erp_database.h"
 #include "host/db/connection.h"
 #include "host/services/companies.h"
 #include "host/services/decode_service.h"
 #include "host/services/lookup_service.h"
+#include "host/tests/scratch_folder.h"
 
 namespace host {
 namespace {
@@ -19,28 +16,18 @@ namespace {
 class Services : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() / ("quarvelindo-services-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir_);
-    const std::string path = (dir_ / "erp.db").string();
+    const std::string path = folder_.File("erp.db");
     demo::CreateErpDatabase(path);
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    const char* rows = R"(
+    testing::RunSqlOnFile(path, R"(
 INSERT INTO PD42_PARGEST VALUES (1, 0), (7, 0);
 INSERT INTO PD07_REPARTO VALUES (1, 'R01', 'Taglio'), (1, 'R''2', 'Forgia d''Aosta'), (7, 'R01', 'Altro');
 INSERT INTO PD06_DIPENDENTI VALUES (1, 'E1', 'Müller', 'Jürgen'), (1, 'E2', NULL, 'Anna');
 INSERT INTO PD08_MACCHINA VALUES (1, 'M1', 'Sega 50%_x', 'R01'), (1, 'M2', 'Tornio', 'R01');
 INSERT INTO PD12_FASILAVORO VALUES (1, 10, 'Taglio barre'), (1, -5, 'Negativa');
-)";
-    ASSERT_EQ(sqlite3_exec(db, rows, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
+)");
     connection_ = db::OpenConnection(path);
   }
-  void TearDown() override {
-    connection_.reset();
-    std::filesystem::remove_all(dir_);
-  }
-  std::filesystem::path dir_;
+  testing::ScratchFolder folder_{"services"};
   std::unique_ptr<db::Connection> connection_;
 };
 

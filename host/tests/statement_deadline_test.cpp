@@ -4,13 +4,11 @@
 #include "host/db/statement_deadline.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
-#include <unistd.h>
 
 #include <atomic>
-#include <filesystem>
 
 #include "host/db/connection.h"
+#include "host/tests/scratch_folder.h"
 #include "host/value/error.h"
 
 namespace host::db {
@@ -36,14 +34,9 @@ TEST(StatementDeadline, CancelsOnlyWhatOutlivesIt) {
 }
 
 TEST(StatementDeadline, AStatementThatRunsOnThroughOdbcGivesUp) {
-  const auto dir = std::filesystem::temp_directory_path() / ("quarvelindo-deadline-" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
-  const std::string path = (dir / "erp.db").string();
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  sqlite3_exec(db, "CREATE TABLE PD44_VERSORE (X); INSERT INTO PD44_VERSORE VALUES (1), (2), (3), (4);", nullptr,
-               nullptr, nullptr);
-  sqlite3_close(db);
+  testing::ScratchFolder folder("deadline");
+  const std::string path = folder.File("erp.db");
+  testing::RunSqlOnFile(path, "CREATE TABLE PD44_VERSORE (X); INSERT INTO PD44_VERSORE VALUES (1), (2), (3), (4);");
   auto connection = OpenConnection("Driver=SQLite3;Database=" + path + ";QueryTimeout=1");
   std::string joins = "SELECT COUNT(*) AS N FROM PD44_VERSORE A0";
   for (int i = 1; i < 20; ++i) joins += ", PD44_VERSORE A" + std::to_string(i);  // 4^20 rows
@@ -58,7 +51,6 @@ TEST(StatementDeadline, AStatementThatRunsOnThroughOdbcGivesUp) {
   // The connection still works for the next statement.
   EXPECT_EQ(connection->Execute("SELECT COUNT(*) AS N FROM PD44_VERSORE")->Value("N").ToInt64(), 4);
   connection->Close();
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

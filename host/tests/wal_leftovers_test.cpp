@@ -3,11 +3,11 @@
 // a connection that writes are never touched.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "host/db/connection.h"
+#include "host/tests/scratch_folder.h"
 
 namespace host::db {
 namespace {
@@ -15,23 +15,16 @@ namespace {
 class WalDatabase : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() / ("quarvelindo-wal-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir_);
-    path_ = (dir_ / "erp.db").string();
-    sqlite3* db = nullptr;
-    sqlite3_open(path_.c_str(), &db);
-    sqlite3_exec(db, "PRAGMA journal_mode = WAL; CREATE TABLE PD44_VERSORE (X); INSERT INTO PD44_VERSORE VALUES (1);",
-                 nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    testing::RunSqlOnFile(path_,
+                          "PRAGMA journal_mode = WAL; CREATE TABLE PD44_VERSORE (X); INSERT INTO PD44_VERSORE VALUES (1);");
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
   [[nodiscard]] bool Leftovers() const {
     return std::filesystem::exists(path_ + "-wal") || std::filesystem::exists(path_ + "-shm");
   }
   int64_t Count(Connection& c) { return c.Execute("SELECT COUNT(*) AS N FROM PD44_VERSORE")->Value("N").ToInt64(); }
 
-  std::filesystem::path dir_;
-  std::string path_;
+  testing::ScratchFolder folder_{"wal"};
+  std::string path_ = folder_.File("erp.db");
 };
 
 TEST_F(WalDatabase, TheFilesGoWhenTheLastOfOurConnectionsCloses) {
