@@ -9,26 +9,16 @@
 #include <string>
 
 #include "demo/erp_database.h"
+#include "host/tests/scratch_folder.h"
 
 namespace engine::testing {
 
-class TempDir {
+// A folder of a test's own, removed with its files; a new one each time.
+class TempDir : public host::testing::ScratchFolder {
  public:
-  TempDir() {
-    path_ = std::filesystem::temp_directory_path() /
-            ("quarvelindo-test-" + std::to_string(getpid()) + "-" + std::to_string(counter_++));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  [[nodiscard]] std::string File(const std::string& name) const { return (path_ / name).string(); }
+  TempDir() : ScratchFolder("test-" + std::to_string(counter_++)) {}
 
  private:
-  std::filesystem::path path_;
   static inline int counter_ = 0;
 };
 

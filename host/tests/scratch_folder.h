@@ -2,17 +2,19 @@
 // with everything in it, and an SQLite file made from SQL text.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 
 namespace host::testing {
 
 class ScratchFolder {
  public:
+  // Named after `name` and the process, so that tests running at once
+  // never share a folder.
   explicit ScratchFolder(const std::string& name)
       : path_(std::filesystem::temp_directory_path() / ("quarvelindo-" + name + "-" + std::to_string(getpid()))) {
     std::filesystem::create_directories(path_);
@@ -29,15 +31,17 @@ class ScratchFolder {
   std::filesystem::path path_;
 };
 
-// Makes (or opens) the SQLite file and runs `sql` on it.
+// Makes (or opens) the SQLite file and runs `sql` on it; throws
+// std::runtime_error with SQLite's message when it fails.
 inline void RunSqlOnFile(const std::string& path, const std::string& sql) {
   sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  sqlite3_open(path.c_str(), &db);
   char* error = nullptr;
   const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-  EXPECT_EQ(rc, SQLITE_OK) << (error != nullptr ? error : "") << " in " << sql;
+  const std::string message = error != nullptr ? error : "cannot open " + path;
   sqlite3_free(error);
   sqlite3_close(db);
+  if (rc != SQLITE_OK) throw std::runtime_error(message + " in " + sql);
 }
 
 }  // namespace host::testing
