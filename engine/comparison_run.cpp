@@ -1,9 +1,8 @@
 #include "engine/comparison_run.h"
 
+#include <chrono>
 #include <exception>
 #include <thread>
-
-#include <chrono>
 #include <unordered_map>
 
 #include "engine/booking_queries.h"
