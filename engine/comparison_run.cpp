@@ -191,8 +191,20 @@ void ComparisonRun::ReadBothQueries() {
     std::lock_guard lock(sibling_mutex_);
     sibling_.reset();  // its page cache goes with it
   }
-  if (grouped_error) std::rethrow_exception(grouped_error);
+  // A query stopped because the other one failed is no news: the failure
+  // is. A real failure of the grouped query comes first, as it would alone.
+  const auto stopped = [](const std::exception_ptr& error) {
+    try {
+      std::rethrow_exception(error);
+    } catch (const host::Error& e) {
+      return e.Number() == host::kErrCancelled;
+    } catch (...) {
+      return false;
+    }
+  };
+  if (grouped_error && !stopped(grouped_error)) std::rethrow_exception(grouped_error);
   if (detailed_error) std::rethrow_exception(detailed_error);
+  if (grouped_error) std::rethrow_exception(grouped_error);
 }
 
 void ComparisonRun::Interrupt() {

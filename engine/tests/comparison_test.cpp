@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #include "engine/field_lists.h"
 #include "engine/tests/failing_connection.h"
@@ -15,6 +19,74 @@
 
 namespace engine {
 namespace {
+
+// A connection whose detailed booking query fails while its sibling's
+// grouped query still runs: the sibling waits until it is interrupted.
+class FailingBesideASibling : public host::db::Connection {
+ public:
+  explicit FailingBesideASibling(std::string database) : inner_(host::db::OpenConnection(database)) {}
+  void Open(const std::string& connection_string) override { inner_->Open(connection_string); }
+  void Close() override { inner_->Close(); }
+  [[nodiscard]] bool IsOpen() const override { return inner_->IsOpen(); }
+  [[nodiscard]] std::string BackEnd() const override { return inner_->BackEnd(); }
+  host::DateService& Dates() override { return inner_->Dates(); }
+  host::NumberService& Numbers() override { return inner_->Numbers(); }
+  [[nodiscard]] std::unique_ptr<host::db::Connection> OpenSibling() const override {
+    return std::make_unique<Stalling>(sibling_running_);
+  }
+
+ protected:
+  host::RecordSetPtr Run(std::string_view sql, int64_t* changes) override {
+    // The detailed query (ordered by date last) fails once the grouped
+    // one is running beside it.
+    if (sql.size() > 12 && sql.substr(sql.size() - 12) == "PD44_DATAREG") {
+      for (int i = 0; i < 500 && !*sibling_running_; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      Fail({host::kErrDatabase, "the server closed the connection", "Test"});
+    }
+    if (changes != nullptr) {
+      *changes = inner_->ExecuteNoRecords(sql);
+      return nullptr;
+    }
+    return inner_->Execute(sql);
+  }
+
+ private:
+  // Runs until interrupted, then stops as a cancelled statement does.
+  class Stalling : public host::db::Connection {
+   public:
+    explicit Stalling(std::shared_ptr<std::atomic<bool>> running) : running_(std::move(running)) {}
+    void Open(const std::string&) override {}
+    void Close() override {}
+    [[nodiscard]] bool IsOpen() const override { return true; }
+    [[nodiscard]] std::string BackEnd() const override { return "stalling"; }
+    host::DateService& Dates() override { return dates_; }
+    host::NumberService& Numbers() override { return numbers_; }
+    void Interrupt() override {
+      std::lock_guard lock(mutex_);
+      interrupted_ = true;
+      changed_.notify_all();
+    }
+
+   protected:
+    host::RecordSetPtr Run(std::string_view, int64_t*) override {
+      *running_ = true;
+      std::unique_lock lock(mutex_);
+      changed_.wait_for(lock, std::chrono::seconds(20), [this] { return interrupted_; });
+      lock.unlock();
+      Fail({host::kErrCancelled, "Stopped", "Test"});
+    }
+
+   private:
+    std::shared_ptr<std::atomic<bool>> running_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool interrupted_ = false;
+    host::PlainDateService dates_;
+    host::PlainNumberService numbers_;
+  };
+  std::unique_ptr<host::db::Connection> inner_;
+  std::shared_ptr<std::atomic<bool>> sibling_running_ = std::make_shared<std::atomic<bool>>(false);
+};
 
 class ComparisonTest : public ::testing::Test {
  protected:
@@ -113,6 +185,18 @@ TEST_F(ComparisonTest, TheDemosExternalWorkIsPlanned) {
   group.MoveFirst();
   EXPECT_NE(group.Value("OMSPREV").JoinedText(), "");
   EXPECT_TRUE(form_.errors.empty());
+}
+
+// The detailed query fails while the grouped one runs beside it: the run
+// reports the failure, not the stop of the query it no longer needs.
+TEST_F(ComparisonTest, AFailureBesideTheOtherQueryIsTheOneReported) {
+  auto request = Request({"Articolo"});
+  request.connection = std::make_shared<FailingBesideASibling>(Database());
+  auto run = Comparison::Make(form_, std::move(request), progress_);
+  EXPECT_TRUE(run->Failed());
+  EXPECT_FALSE(run->Cancelled());
+  ASSERT_FALSE(form_.error_texts.empty());
+  EXPECT_EQ(form_.error_texts.front(), "the server closed the connection");
 }
 
 TEST_F(ComparisonTest, AFailedRunIsReportedAndAnsweredAsAFailure) {
