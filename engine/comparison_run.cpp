@@ -175,6 +175,7 @@ void ComparisonRun::ReadBothQueries() {
       timings_.grouped = seconds(start);
     } catch (...) {
       grouped_error = std::current_exception();
+      inputs_.connection->Interrupt();  // the bookings of a failed run are of no use
     }
   });
   std::exception_ptr detailed_error;
