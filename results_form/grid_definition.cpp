@@ -38,7 +38,7 @@ GridDefinition::GridDefinition(QTableView* view, RecordSetModel* model, QString 
 }
 
 void GridDefinition::RestoreDefault() {
-  if (!view_) return;
+  if (!view_ || !model_) return;
   QHeaderView* header = view_->horizontalHeader();
   const QSignalBlocker block(header);
   for (int logical = 0; logical < model_->columnCount(); ++logical) {
@@ -53,7 +53,7 @@ void GridDefinition::Restore() {
   RestoreDefault();
   auto settings = host::qt::UserSettings();
   const QVariant saved = settings->value("layouts/" + key_);
-  if (saved.isValid() && view_) {
+  if (saved.isValid() && view_ && model_) {
     // A layout saved for other columns (another version) is ignored.
     const QStringList fields = settings->value("layouts/" + key_ + ".fields").toStringList();
     QStringList now;
@@ -63,7 +63,8 @@ void GridDefinition::Restore() {
 }
 
 void GridDefinition::Save() const {
-  if (!view_) return;
+  // A save still pending when the form let its grids go has nothing to save.
+  if (!view_ || !model_) return;
   auto settings = host::qt::UserSettings();
   QStringList fields;
   for (const auto& c : model_->Columns()) fields << QString::fromStdString(c.field);
@@ -72,7 +73,7 @@ void GridDefinition::Save() const {
 }
 
 void GridDefinition::ShowHeaderMenu(const QPoint& at) {
-  if (!view_) return;
+  if (!view_ || !model_) return;
   QMenu menu(view_);
   QMenu* columns = menu.addMenu(translate_("Colonne"));
   for (int logical = 0; logical < model_->columnCount(); ++logical) {
@@ -93,7 +94,7 @@ void GridDefinition::ShowHeaderMenu(const QPoint& at) {
 }
 
 QString GridDefinition::SelectionText() const {
-  if (!view_ || view_->selectionModel() == nullptr) return {};
+  if (!view_ || !model_ || view_->selectionModel() == nullptr) return {};
   std::map<int, std::set<int>> cells;  // row → columns
   for (const QModelIndex& index : view_->selectionModel()->selectedIndexes()) {
     if (!view_->isColumnHidden(index.column())) cells[index.row()].insert(index.column());

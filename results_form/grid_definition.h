@@ -42,7 +42,7 @@ class GridDefinition : public QObject {
 
   QPointer<QTableView> view_;
   QTimer save_later_;  // a drag resizes many times: the layout is written once it settles
-  RecordSetModel* model_;
+  QPointer<RecordSetModel> model_;  // the form may delete it before this object
   QString key_;
   Translate translate_;
 };

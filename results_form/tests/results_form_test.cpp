@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
@@ -302,6 +303,22 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
       }
       form->Unload();
     }
+  }
+
+  // A column resized just before the form closes: the layout's delayed
+  // save finds the grid gone and does nothing (no read of a freed model).
+  void aResizeJustBeforeClosingIsHarmless() {
+    FormHarness harness(tiny_);
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form, {"Articolo"}, 0);
+    QVERIFY(results != nullptr);
+    results->GRD_Prev()->setColumnWidth(0, results->GRD_Prev()->columnWidth(0) + 30);
+    form->Unload();
+    // Events as a busy window handles them (deferred deletions wait): the
+    // save falls due while the grids are still there, their models gone.
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 700) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
   }
 
   void sortingAndCopyingKeepTheCursorInStep() {
