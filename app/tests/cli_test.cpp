@@ -284,10 +284,12 @@ TEST(CommandLineDatabases, AWalDatabaseHasNothingLeftBesideIt) {
     std::sort(names.begin(), names.end());
     return names;
   };
+  const std::string bytes = engine::testing::FileBytes(db);
   for (const std::string& connection : {db, "\"Driver=SQLite3;Database=" + db + "\""}) {
     const Output o = CliWithErrors("run --db " + connection + " --group Articolo --format csv");
     EXPECT_EQ(o.status, 0) << o.text;
     EXPECT_EQ(listing(), std::vector<std::string>{"tiny.db"}) << connection;
+    EXPECT_TRUE(engine::testing::FileBytes(db) == bytes) << "the database file changed";
   }
   // Another program keeps the database open (and its WAL files) meanwhile.
   sqlite3_open(db.c_str(), &other);
