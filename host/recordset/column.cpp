@@ -56,7 +56,7 @@ class TextColumn final : public Column {
                     "The text is longer than field " + field_.name + " allows (" + std::to_string(field_.size) + ")",
                     "Recordset");
       }
-      ids_.Set(row, pool_.Intern(text));
+      ids_.Set(row, InternRepeated(text));
       return;
     }
     std::string text = value.ToText();
@@ -69,7 +69,7 @@ class TextColumn final : public Column {
     if (field_.type == FieldType::Char && field_.size > 0 && length < static_cast<size_t>(field_.size)) {
       text.append(static_cast<size_t>(field_.size) - length, ' ');
     }
-    ids_.Set(row, pool_.Intern(text));
+    ids_.Set(row, InternRepeated(text));
   }
   [[nodiscard]] Variant Get(size_t row) const override {
     const auto id = Id(row);
@@ -92,10 +92,19 @@ class TextColumn final : public Column {
 
  private:
   [[nodiscard]] uint32_t Id(size_t row) const { return static_cast<uint32_t>(ids_.Get(row)); }
+  // Rows come in order, and a column repeats its last text often (the same
+  // department or article on row after row): that one is compared, not
+  // hashed and looked up again.
+  uint32_t InternRepeated(std::string_view text) {
+    if (last_id_ != TextPool::kNullId && pool_.At(last_id_) == text) return last_id_;
+    last_id_ = pool_.Intern(text);
+    return last_id_;
+  }
 
   FieldDef field_;
   TextPool& pool_;
   IntStorage ids_;
+  uint32_t last_id_ = TextPool::kNullId;
 };
 
 // Decimals (as coefficients at the field's scale), integers, Booleans and
