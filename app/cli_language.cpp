@@ -114,6 +114,12 @@ std::string CliCaption(const std::string& italian) {
   return out;
 }
 
+std::string CliNumberedText(std::string_view italian, int32_t number) {
+  if (Language() != "en") return std::string(italian);
+  const std::string english = number != 0 ? Catalog().Text(number, "en") : std::string();
+  return english.empty() ? CliCaption(std::string(italian)) : english;
+}
+
 std::string CliMessage(const std::string& english) {
   if (Language() == "en") return english;
   // Line by line: a message lists its details (problems, known captions)

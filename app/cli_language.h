@@ -8,7 +8,9 @@
 // field names are an interface and never change with the language.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace app {
 
@@ -17,6 +19,9 @@ void SetCliLanguage(const std::string& language);  // "it" or "en"; anything els
 
 // A caption of the module (Italian) in the command line's language.
 [[nodiscard]] std::string CliCaption(const std::string& italian);
+// A module text by its catalog number (0: none), given in Italian: the
+// catalog's English for "en", else the text itself.
+[[nodiscard]] std::string CliNumberedText(std::string_view italian, int32_t number);
 // A message written in English, in the command line's language.
 [[nodiscard]] std::string CliMessage(const std::string& english);
 // One of the command line's own texts, given in both languages.

@@ -23,7 +23,6 @@
 #include "engine/comparison.h"
 #include "engine/field_lists.h"
 #include "host/db/connection.h"
-#include "host/framework/translation_service.h"
 #include "host/services/companies.h"
 
 namespace app {
@@ -81,12 +80,7 @@ int Run(const RunArgs& args) {
   ConsoleForm form;
   form.SetVerbose(args.verbose);
   form.message = CliMessage;
-  form.text = [](std::string_view italian, int32_t number) {
-    if (CliLanguage() != "en") return std::string(italian);
-    static const host::MessageCatalog catalog = host::MessageCatalog::BuiltIn();
-    const std::string english = number != 0 ? catalog.Text(number, "en") : std::string();
-    return english.empty() ? CliCaption(std::string(italian)) : english;
-  };
+  form.text = CliNumberedText;
   // The table has no place for the bookings: refused rather than ignored.
   if (args.bookings && args.format == "table") return Fail("--bookings needs --format csv or json");
   if (const std::string wrong = CheckColumns(args.columns); !wrong.empty()) return Fail(wrong);

@@ -342,12 +342,14 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
     // a field of the record (index) or one of its seconds fields (name).
     struct Key {
       std::string name;
-      int field = -1;
+      int field = -1;   // a field of the record, or
+      int second = -1;  // a position in SecondsFields (always the same order)
     };
     std::vector<Key> keys;
-    for (size_t i = 0; i < dett->FieldCount(); ++i) keys.push_back({dett->Field(i).name, static_cast<int>(i)});
+    for (size_t i = 0; i < dett->FieldCount(); ++i) keys.push_back({dett->Field(i).name, static_cast<int>(i), -1});
     if (!dett->Eof()) {
-      for (const auto& [name, value] : SecondsFields(*dett, run.Unit())) keys.push_back({name, -1});
+      int position = 0;
+      for (const auto& [name, value] : SecondsFields(*dett, run.Unit())) keys.push_back({name, -1, position++});
     }
     std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.name < b.name; });
     std::string text;
@@ -361,9 +363,7 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
         if (keys[k].field >= 0) {
           AppendJson(text, Shown(*dett, static_cast<size_t>(keys[k].field), run.Unit()));
         } else {
-          for (const auto& [name, value] : seconds) {
-            if (name == keys[k].name) AppendJson(text, value);
-          }
+          AppendJson(text, seconds[static_cast<size_t>(keys[k].second)].second);
         }
       }
       text += "\n  }";
