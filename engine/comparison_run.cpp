@@ -259,81 +259,6 @@ void ComparisonRun::CompleteFieldMetadata() {
   }
 }
 
-PlannedSplit SplitPlanned(FormServices& form, const Variant& planned_seconds, int16_t unit) {
-  PlannedSplit split;
-  if (host::CompareNumbers(planned_seconds, int16_t{0}) == 0) return split;
-  switch (unit) {
-    case kOreMinutiSecondi: {
-      int64_t s = WholeSecondsOf(planned_seconds);
-      if (s >= 3600) {
-        split.hours = s / 3600;
-        s %= 3600;
-      }
-      if (s >= 60) {
-        split.minutes = s / 60;
-        s %= 60;
-      }
-      split.seconds = s;
-      break;
-    }
-    case kOreDecimali: split.hours = Arrotonda(form, host::Divide(planned_seconds, int16_t{3600}), 2); break;
-    case kMinutiDecimali: split.minutes = Arrotonda(form, host::Divide(planned_seconds, int16_t{60}), 2); break;
-    case kSecondiDecimali: split.seconds = Arrotonda(form, planned_seconds, 2); break;
-    default: break;
-  }
-  return split;
-}
-
-void WriteTotalCategory(FormServices& form, host::RecordSet& rs, int16_t unit, const Variant& planned_seconds,
-                        const Variant& booked_h, const Variant& booked_m, const Variant& booked_s) {
-  const PlannedSplit split = SplitPlanned(form, planned_seconds, unit);
-  const auto percent = [&](const Variant& booked, const Variant& planned) {
-    return Variant(
-        Arrotonda(form, host::Multiply(host::Subtract(host::Divide(booked, planned), int16_t{1}), int16_t{100}), 2));
-  };
-  const auto is_zero = [](const Variant& v) { return host::CompareNumbers(v, int16_t{0}) == 0; };
-  switch (unit) {
-    case kSecondiDecimali: {
-      const Variant booked = ValoreNumerico(booked_s);
-      rs.SetValue("SECVERS", booked);
-      rs.SetValue("GAP", host::Subtract(booked, split.seconds));
-      if (!is_zero(split.seconds)) rs.SetValue("GAPPERC", percent(booked, split.seconds));
-      break;
-    }
-    case kOreDecimali: {
-      const Variant booked = ValoreNumerico(booked_h);
-      rs.SetValue("OREVERS", booked);
-      rs.SetValue("GAP", host::Subtract(booked, split.hours));
-      if (!is_zero(split.hours)) rs.SetValue("GAPPERC", percent(booked, split.hours));
-      break;
-    }
-    case kMinutiDecimali: {
-      const Variant booked = ValoreNumerico(booked_m);
-      rs.SetValue("MINVERS", booked);
-      rs.SetValue("GAP", host::Subtract(booked, split.minutes));
-      if (!is_zero(split.minutes)) rs.SetValue("GAPPERC", percent(booked, split.minutes));
-      break;
-    }
-    case kOreMinutiSecondi: {
-      rs.SetValue("OREVERS", booked_h);
-      rs.SetValue("MINVERS", booked_m);
-      rs.SetValue("SECVERS", booked_s);
-      const Variant planned =
-          host::Add(host::Add(host::Multiply(split.hours, int16_t{3600}), host::Multiply(split.minutes, int16_t{60})),
-                    split.seconds);
-      const Variant booked = host::Add(host::Add(host::Multiply(ValoreNumerico(booked_h), int16_t{3600}),
-                                                 host::Multiply(ValoreNumerico(booked_m), int16_t{60})),
-                                       ValoreNumerico(booked_s));
-      if (!is_zero(planned)) rs.SetValue("OMSPREV", OmsText(planned.ToInt64(), false));
-      if (!is_zero(booked)) rs.SetValue("OMSVERS", OmsText(WholeSecondsOf(booked), false));
-      rs.SetValue("GAP", OmsText(WholeSecondsOf(host::Subtract(booked, planned)), true));
-      if (!is_zero(planned)) rs.SetValue("GAPPERC", percent(booked, planned));
-      break;
-    }
-    default: break;
-  }
-}
-
 bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
   Progress& progress = *inputs_.progress;
   try {
@@ -355,9 +280,13 @@ bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
                                          const std::array<Variant, 28>& values) {
       return ElaboraFormulaCicli(form_, *inputs_.production, code, *current_article, *current_option, cycle, values);
     };
+    // The records keep their three stored fields; their figures are worked
+    // out when read, from the planned times kept here and the booking's row.
+    auto records = std::make_shared<PlannedRecords>(unit, bookings.SharedStorage());
+    out.Storage().ComputeFields(PlannedRecords::kFirstField, PlannedRecords::FieldNames(), records);
     // Bookings of one phase row with one quantity plan the same times: each
     // such phase is computed once (the run's phase rows live as long as it).
-    std::unordered_map<std::string, PhaseTimes> computed;
+    std::unordered_map<std::string, uint32_t> computed;
     const auto compute = [&](const PhaseRow& row, PhaseSourceKind kind, const Variant& q, const Variant& id,
                              const BookingKeys& keys, const FormulaEvaluator& formula) {
       std::string key(reinterpret_cast<const char*>(&row.table), sizeof row.table);
@@ -367,15 +296,15 @@ bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
       auto it = computed.find(key);
       if (it != computed.end()) return it->second;
       const auto workers = kind == PhaseSourceKind::Order ? phases_->OrderWorkers(id) : phases_->CycleWorkers(id);
-      PhaseTimes t = ComputePhase(row, kind, workers, q, options, keys, formula);
-      computed.emplace(std::move(key), t);
-      return t;
+      const uint32_t kept = records->KeepTimes(ComputePhase(row, kind, workers, q, options, keys, formula));
+      computed.emplace(std::move(key), kept);
+      return kept;
     };
     // Bookings whose times cannot be shown, said once at the end.
     std::vector<std::string> left_out;
-    // Output field indexes: category c, base b at 3 + c * 10 + b.
     for (; !bookings.Eof(); bookings.MoveNext()) {
       progress.Set(bookings.AbsolutePosition());
+      const size_t booking_row = bookings.StorageRow();
       try {
         const std::string art = host::RTrim(Read(bookings, f.article).JoinedText());
         const std::string prog = host::RTrim(Read(bookings, f.project).JoinedText());
@@ -384,8 +313,7 @@ bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
         const Variant phase = Read(bookings, f.phase);
         Variant id_ciclo;
         Variant qtaodl = int16_t{0};
-        PhaseTimes times;
-        times.TLAV = times.TSET = times.TATT = times.TCODA = times.MLAV = times.MSET = int16_t{0};
+        uint32_t times = 0;  // nothing planned
         BookingKeys keys{
             Read(bookings, f.numreg), Read(bookings, f.order_row), phase, Read(bookings, f.department), art, option};
         current_article = &art;
@@ -435,53 +363,20 @@ bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
           }
           if (row) {
             id_ciclo = row->Get("PD48_IDCICLO");
-            times = configured ? ComputePhase(*row, PhaseSourceKind::Cycle, phases_->CycleWorkers(id_ciclo), q, options,
-                                              keys, formula)
+            times = configured ? records->KeepTimes(ComputePhase(*row, PhaseSourceKind::Cycle,
+                                                                 phases_->CycleWorkers(id_ciclo), q, options, keys,
+                                                                 formula))
                                : compute(*row, PhaseSourceKind::Cycle, q, id_ciclo, keys, formula);
           }
         }
-        const Variant planned = times.Total();
+        // Figures that might not fit are worked out now, so that a booking
+        // that cannot be shown is found by the run, not by a reader.
+        if (records->NearLimits(booking_row, times)) records->Check(form_, out.Storage(), booking_row, times);
         out.AddNew();
         out.SetValue(size_t{0}, Read(bookings, f.id));
         out.SetValue(size_t{1}, id_ciclo);
         out.SetValue(size_t{2}, qtaodl);
-        const PlannedSplit split = SplitPlanned(form_, planned, unit);
-        out.SetValue(size_t{3}, split.hours);
-        out.SetValue(size_t{4}, split.minutes);
-        out.SetValue(size_t{5}, split.seconds);
-        const Variant h = Read(bookings, f.hours);
-        const Variant m = Read(bookings, f.minutes);
-        const Variant s = Read(bookings, f.seconds);
-        WriteTotalCategory(form_, out, unit, planned, h, m, s);
-        // The six split categories.
-        const Variant kind = ValoreNumerico(Read(bookings, f.kind));
-        const bool processing = host::CompareNumbers(kind, int16_t{0}) == 0;
-        const bool setup = host::CompareNumbers(kind, int16_t{1}) == 0;
-        const bool machine = !Blank(Read(bookings, f.machine)) || Blank(Read(bookings, f.employee));
-        const bool labour = !Blank(Read(bookings, f.employee));
-        struct Category {
-          Variant planned;
-          bool belongs;
-          bool always;
-        };
-        const Category categories[6] = {{host::Add(times.TLAV, times.MLAV), processing, true},
-                                        {host::Add(times.TSET, times.MSET), setup, true},
-                                        {times.TLAV, processing && machine, false},
-                                        {times.TSET, setup && machine, false},
-                                        {times.MLAV, processing && labour, false},
-                                        {times.MSET, setup && labour, false}};
-        for (size_t c = 0; c < 6; ++c) {
-          const Category& cat = categories[c];
-          const Variant zero = int16_t{0};
-          ValoriCategoria v = cat.belongs ? ResetCategory(ValoreNumerico(h), ValoreNumerico(m), ValoreNumerico(s))
-                                          : ResetCategory(zero, zero, zero);
-          if (cat.always || cat.belongs) ConvertiOMS(form_, cat.planned, unit, v);
-          const auto values = InFieldOrder(v);
-          // The new record holds Nulls already.
-          for (size_t b = 0; b < values.size(); ++b) {
-            if (!values[b]->IsNull()) out.SetValue(3 + (c + 1) * 10 + b, *values[b]);
-          }
-        }
+        records->Place(out.StorageRow(), booking_row, times);
         out.Update();
       } catch (const host::Error& e) {
         if (e.Number() != host::kErrOverflow) throw;
@@ -490,6 +385,7 @@ bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
         if (out.Editing() != host::RecordSet::EditMode::None) out.CancelUpdate();
         out.AddNew();
         out.SetValue(size_t{0}, Read(bookings, f.id));
+        records->Place(out.StorageRow(), booking_row, PlannedRecords::kWithoutTimes);
         out.Update();
         left_out.push_back(ValoreNumerico(Read(bookings, f.id)).ToText());
       }

@@ -16,6 +16,7 @@
 #include "engine/form_services.h"
 #include "engine/layouts.h"
 #include "engine/phase_source.h"
+#include "engine/planned_records.h"
 #include "engine/progress.h"
 #include "engine/time_unit.h"
 #include "host/controls/order_control.h"
@@ -86,18 +87,5 @@ class ComparisonRun {
   std::unique_ptr<host::db::Connection> sibling_;  // open while the detailed query runs beside
 };
 
-// The total category of a per-booking record, by the rules ConvertiOMS
-// applies, with planned time P in seconds already split into the record's
-// OREPREV, MINPREV, SECPREV (unit 0) or the unit's member.
-void WriteTotalCategory(FormServices& form, host::RecordSet& rs, int16_t unit, const host::Variant& planned_seconds,
-                        const host::Variant& booked_h, const host::Variant& booked_m, const host::Variant& booked_s);
-
-// The planned hours, minutes and seconds of P seconds in the chosen unit (all
-// 0 when P is 0): unit 0 whole h/m/s of Arrotonda(P, 0); 1 hours, 2 minutes,
-// 3 seconds with two decimals.
-struct PlannedSplit {
-  host::Variant hours = int16_t{0}, minutes = int16_t{0}, seconds = int16_t{0};
-};
-PlannedSplit SplitPlanned(FormServices& form, const host::Variant& planned_seconds, int16_t unit);
 
 }  // namespace engine

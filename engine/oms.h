@@ -24,7 +24,8 @@ struct ValoriCategoria {
 // The OMS text of whole seconds: sign, hours without leading zeros, ":",
 // two-digit minutes, ":", two-digit seconds ("- 1:02:05", "125:00:00").
 // Negative values take "- "; positive ones "+ " only when `plus_sign`; zero
-// none. Throws kErrOverflow outside the signed 32-bit range.
+// none. Throws kErrOverflow for the one value without a positive
+// counterpart (the smallest 64-bit number).
 std::string OmsText(int64_t seconds, bool plus_sign);
 
 // Fills the planned values, gap and percent of one category from a planned

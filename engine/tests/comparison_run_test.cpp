@@ -160,6 +160,18 @@ TEST_F(TinyRun, HoursUnitAndExclusions) {
   EXPECT_EQ(run_->DescrizioneGruppo(), "Articolo");
 }
 
+// The figures of a booking's record are worked out when read, from rows the
+// record keeps alive: they outlive the run and cannot be written over.
+TEST_F(TinyRun, ABookingsFiguresOutliveTheRunAndAreReadOnly) {
+  Run("0", {"Articolo"});
+  const host::RecordSetPtr planned = Booking(4);
+  run_.reset();
+  EXPECT_EQ(T(planned->Value("GAP")), "+ 1:00:00");
+  EXPECT_EQ(T(planned->Value("OMSVERS")), "1:00:00");
+  EXPECT_THROW(planned->SetValue("GAP", "0:00:00"), host::Error);
+  EXPECT_EQ(T(planned->Value("GAP")), "+ 1:00:00");
+}
+
 // A run time of 99,999,999,999 min per piece: far past 2^31 seconds, and
 // past what a double carries to the second, every text is still exact.
 TEST_F(TinyRun, PlannedTimesPastThirtyTwoBitsStayExact) {

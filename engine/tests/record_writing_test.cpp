@@ -55,12 +55,21 @@ class TotalCategory : public ::testing::Test {
     rs_->Open();
     rs_->AddNew();
   }
+  // Works the total category out and stores it in the record, as a reader
+  // of the per-booking records gets it (each value through its field).
+  void Write(int16_t unit, const Variant& planned, const Variant& h, const Variant& m, const Variant& s) {
+    ValoriCategoria total;
+    for (Variant* v : InFieldOrder(total)) *v = Variant::Null();
+    WriteTotalCategory(form_, total, unit, planned, h, m, s);
+    const auto values = InFieldOrder(total);
+    for (size_t b = 3; b < values.size(); ++b) rs_->SetValue(PlannedRecords::kFirstField + b, *values[b]);
+  }
   testing::FakeForm form_;
   host::RecordSetPtr rs_;
 };
 
 TEST_F(TotalCategory, SecondsUnitAgainstPlan) {
-  WriteTotalCategory(form_, *rs_, kSecondiDecimali, Dec("33.333"), Variant(), Variant(), Dec("100"));
+  Write(kSecondiDecimali, Dec("33.333"), Variant(), Variant(), Dec("100"));
   EXPECT_EQ(T(rs_->Value("SECVERS")), "100");
   EXPECT_EQ(T(rs_->Value("GAP")), "66.67");       // from the unrounded 33.33, not the stored 33
   EXPECT_EQ(T(rs_->Value("GAPPERC")), "200.03");  // (100 / 33.33 - 1) × 100
@@ -68,18 +77,18 @@ TEST_F(TotalCategory, SecondsUnitAgainstPlan) {
 }
 
 TEST_F(TotalCategory, MinutesAndHoursUnits) {
-  WriteTotalCategory(form_, *rs_, kMinutiDecimali, int32_t{3000}, Variant(), Dec("45"), Variant());
+  Write(kMinutiDecimali, int32_t{3000}, Variant(), Dec("45"), Variant());
   EXPECT_EQ(T(rs_->Value("MINVERS")), "45");
   EXPECT_EQ(T(rs_->Value("GAP")), "-5");
   EXPECT_EQ(T(rs_->Value("GAPPERC")), "-10");
   rs_->AddNew();
-  WriteTotalCategory(form_, *rs_, kOreDecimali, int32_t{10}, Dec("1"), Variant(), Variant());
+  Write(kOreDecimali, int32_t{10}, Dec("1"), Variant(), Variant());
   EXPECT_EQ(T(rs_->Value("GAP")), "1");         // 10 s is 0.00 h
   EXPECT_TRUE(rs_->Value("GAPPERC").IsNull());  // no percent of nothing
 }
 
 TEST_F(TotalCategory, HoursMinutesSecondsWithoutPlan) {
-  WriteTotalCategory(form_, *rs_, kOreMinutiSecondi, int16_t{0}, int32_t{2}, int32_t{5}, int32_t{0});
+  Write(kOreMinutiSecondi, int16_t{0}, int32_t{2}, int32_t{5}, int32_t{0});
   EXPECT_TRUE(rs_->Value("OMSPREV").IsNull());
   EXPECT_EQ(T(rs_->Value("OMSVERS")), "2:05:00");
   EXPECT_EQ(T(rs_->Value("GAP")), "+ 2:05:00");

@@ -106,6 +106,8 @@ class RecordSet {
   // The shared rows (for readers, writers of bulk data and measurements).
   [[nodiscard]] Table& Storage() { return *table_; }
   [[nodiscard]] const Table& Storage() const { return *table_; }
+  // The shared rows, kept alive by the caller (for rows worked out from them).
+  [[nodiscard]] std::shared_ptr<const Table> SharedStorage() const { return table_; }
 
  private:
   [[nodiscard]] size_t Count() const { return view_ ? view_->size() : table_->RowCount(); }

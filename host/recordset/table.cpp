@@ -29,6 +29,26 @@ int Table::FieldIndex(std::string_view name) const {
   return it == by_name_.end() ? -1 : it->second;
 }
 
+void Table::ComputeFields(size_t first, const std::vector<std::string>& names,
+                          std::shared_ptr<const RowFormula> formula) {
+  const auto refuse = [](const std::string& why) { throw Error(kErrOperationNotAllowed, why, "Recordset"); };
+  if (rows_ != 0) refuse("Fields can be made computed only before the first row");
+  if (first + names.size() > fields_.size()) refuse("There are fewer fields than the computed ones");
+  std::vector<FieldDef> computed;
+  for (size_t k = 0; k < names.size(); ++k) {
+    if (UpperAscii(names[k]) != UpperAscii(fields_[first + k].name)) {
+      refuse("Computed field " + names[k] + " is not field " + fields_[first + k].name);
+    }
+    computed.push_back(fields_[first + k]);
+  }
+  auto columns = MakeComputedColumns(computed, std::move(formula));
+  for (size_t k = 0; k < columns.size(); ++k) {
+    columns_[first + k] = std::move(columns[k]);
+    indexes_[first + k].reset();
+  }
+  Changed();
+}
+
 size_t Table::AppendRow() {
   Changed();
   for (auto& column : columns_) column->AppendNull();

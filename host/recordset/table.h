@@ -11,6 +11,7 @@
 
 #include "host/recordset/column.h"
 #include "host/recordset/column_index.h"
+#include "host/recordset/computed_fields.h"
 
 namespace host {
 
@@ -47,6 +48,11 @@ class Table {
   [[nodiscard]] const FieldDef& Field(size_t i) const { return fields_[i]; }
   // Index of a field by name (any case), or -1.
   [[nodiscard]] int FieldIndex(std::string_view name) const;
+  // Makes the fields from `first` on, as many as `fields` names (by name, in
+  // order), computed by `formula` (see computed_fields.h). Only on a table
+  // without rows; kErrOperationNotAllowed otherwise or when the names do not
+  // match the fields there.
+  void ComputeFields(size_t first, const std::vector<std::string>& fields, std::shared_ptr<const RowFormula> formula);
 
   [[nodiscard]] size_t RowCount() const { return rows_; }
   // Appends a row of Nulls and answers its number.

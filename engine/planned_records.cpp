@@ -1,0 +1,230 @@
+#include "engine/planned_records.h"
+
+#include <cmath>
+
+#include "engine/layouts.h"
+#include "engine/value_helpers.h"
+#include "host/value/error.h"
+
+namespace engine {
+
+using host::Variant;
+
+namespace {
+
+// Beyond this many seconds a figure might leave the range of the values
+// (whole seconds are 64-bit, percents are worked out with 28 digits); below
+// it, nothing the computation does can overflow.
+constexpr double kSafeSeconds = 1e12;
+
+// The form of a figure worked out when read: nobody to report to, so an
+// error reaches the reader (the run found none for these figures).
+class RaisingForm final : public FormServices {
+ public:
+  void GestioneErrore(std::string_view, const host::Error& error) override { throw error; }
+  std::string TestoLingua(std::string_view text, int32_t, int16_t) override { return std::string(text); }
+  int32_t MsgBoxLingua(std::string_view, int32_t, int32_t, std::string_view) override { return 0; }
+  [[nodiscard]] std::string FormCaption() const override { return {}; }
+  host::DateService& DateService() override { return dates_; }
+  host::NumberService& NumberService() override { return numbers_; }
+
+ private:
+  host::PlainDateService dates_;
+  host::PlainNumberService numbers_;
+};
+
+bool Blank(const Variant& v) { return host::RTrim(v.JoinedText()).empty(); }
+
+double Magnitude(const Variant& v) {
+  const Variant n = ValoreNumerico(v);
+  return std::fabs(n.ToDouble());
+}
+
+}  // namespace
+
+PlannedSplit SplitPlanned(FormServices& form, const Variant& planned_seconds, int16_t unit) {
+  PlannedSplit split;
+  if (host::CompareNumbers(planned_seconds, int16_t{0}) == 0) return split;
+  switch (unit) {
+    case kOreMinutiSecondi: {
+      int64_t s = WholeSecondsOf(planned_seconds);
+      if (s >= 3600) {
+        split.hours = s / 3600;
+        s %= 3600;
+      }
+      if (s >= 60) {
+        split.minutes = s / 60;
+        s %= 60;
+      }
+      split.seconds = s;
+      break;
+    }
+    case kOreDecimali: split.hours = Arrotonda(form, host::Divide(planned_seconds, int16_t{3600}), 2); break;
+    case kMinutiDecimali: split.minutes = Arrotonda(form, host::Divide(planned_seconds, int16_t{60}), 2); break;
+    case kSecondiDecimali: split.seconds = Arrotonda(form, planned_seconds, 2); break;
+    default: break;
+  }
+  return split;
+}
+
+void WriteTotalCategory(FormServices& form, ValoriCategoria& total, int16_t unit, const Variant& planned_seconds,
+                        const Variant& booked_h, const Variant& booked_m, const Variant& booked_s) {
+  const PlannedSplit split = SplitPlanned(form, planned_seconds, unit);
+  const auto percent = [&](const Variant& booked, const Variant& planned) {
+    return Variant(
+        Arrotonda(form, host::Multiply(host::Subtract(host::Divide(booked, planned), int16_t{1}), int16_t{100}), 2));
+  };
+  const auto is_zero = [](const Variant& v) { return host::CompareNumbers(v, int16_t{0}) == 0; };
+  switch (unit) {
+    case kSecondiDecimali: {
+      const Variant booked = ValoreNumerico(booked_s);
+      total.SECVERS = booked;
+      total.GAP = host::Subtract(booked, split.seconds);
+      if (!is_zero(split.seconds)) total.GAPPERC = percent(booked, split.seconds);
+      break;
+    }
+    case kOreDecimali: {
+      const Variant booked = ValoreNumerico(booked_h);
+      total.OREVERS = booked;
+      total.GAP = host::Subtract(booked, split.hours);
+      if (!is_zero(split.hours)) total.GAPPERC = percent(booked, split.hours);
+      break;
+    }
+    case kMinutiDecimali: {
+      const Variant booked = ValoreNumerico(booked_m);
+      total.MINVERS = booked;
+      total.GAP = host::Subtract(booked, split.minutes);
+      if (!is_zero(split.minutes)) total.GAPPERC = percent(booked, split.minutes);
+      break;
+    }
+    case kOreMinutiSecondi: {
+      total.OREVERS = booked_h;
+      total.MINVERS = booked_m;
+      total.SECVERS = booked_s;
+      const Variant planned =
+          host::Add(host::Add(host::Multiply(split.hours, int16_t{3600}), host::Multiply(split.minutes, int16_t{60})),
+                    split.seconds);
+      const Variant booked = host::Add(host::Add(host::Multiply(ValoreNumerico(booked_h), int16_t{3600}),
+                                                 host::Multiply(ValoreNumerico(booked_m), int16_t{60})),
+                                       ValoreNumerico(booked_s));
+      if (!is_zero(planned)) total.OMSPREV = OmsText(planned.ToInt64(), false);
+      if (!is_zero(booked)) total.OMSVERS = OmsText(WholeSecondsOf(booked), false);
+      total.GAP = OmsText(WholeSecondsOf(host::Subtract(booked, planned)), true);
+      if (!is_zero(planned)) total.GAPPERC = percent(booked, planned);
+      break;
+    }
+    default: break;
+  }
+}
+
+PlannedRecords::PlannedRecords(int16_t unit, std::shared_ptr<const host::Table> bookings)
+    : unit_(unit), bookings_(std::move(bookings)) {
+  const auto at = [&](const char* name) { return bookings_->FieldIndex(name); };
+  hours_ = at("OREVERS");
+  minutes_ = at("MINVERS");
+  seconds_ = at("SECVERS");
+  kind_ = at("PD44_INDORA");
+  machine_ = at("PD44_MACCHINA_PD08");
+  employee_ = at("PD44_CODDIP_PD06");
+  for (int c = 0; c < 7; ++c) plans_.AddField(host::VariantField("P" + std::to_string(c)));
+  PhaseTimes none;
+  none.TLAV = none.TSET = none.TATT = none.TCODA = none.MLAV = none.MSET = int16_t{0};
+  KeepTimes(none);
+}
+
+std::vector<std::string> PlannedRecords::FieldNames() {
+  std::vector<std::string> names;
+  for (const std::string_view suffix : kCategorySuffixes) {
+    for (const std::string_view base : kTimeFieldBases) names.push_back(std::string(base) + std::string(suffix));
+  }
+  return names;
+}
+
+uint32_t PlannedRecords::KeepTimes(const PhaseTimes& t) {
+  const Variant category[7] = {t.Total(),
+                               host::Add(t.TLAV, t.MLAV),
+                               host::Add(t.TSET, t.MSET),
+                               t.TLAV,
+                               t.TSET,
+                               t.MLAV,
+                               t.MSET};
+  const size_t row = plans_.AppendRow();
+  double largest = 0;
+  for (size_t c = 0; c < 7; ++c) {
+    plans_.Set(row, c, category[c]);
+    const double m = Magnitude(category[c]);
+    // NaN compares false: it counts as beyond every limit.
+    largest = m <= largest ? largest : m;
+  }
+  largest_.push_back(largest);
+  return static_cast<uint32_t>(row);
+}
+
+void PlannedRecords::Place(size_t row, size_t booking_row, uint32_t times) {
+  if (records_.size() <= row) records_.resize(row + 1);
+  records_[row] = {static_cast<uint32_t>(booking_row), times};
+}
+
+bool PlannedRecords::NearLimits(size_t booking_row, uint32_t times) const {
+  if (times == kWithoutTimes) return false;
+  const auto read = [&](int col) { return col < 0 ? Variant() : bookings_->Get(booking_row, static_cast<size_t>(col)); };
+  const double booked = Magnitude(read(hours_)) * 3600 + Magnitude(read(minutes_)) * 60 + Magnitude(read(seconds_));
+  return !(largest_[times] <= kSafeSeconds) || !(booked <= kSafeSeconds);
+}
+
+void PlannedRecords::Fill(FormServices& form, size_t booking_row, uint32_t times, std::span<Variant> values) const {
+  const auto read = [&](int col) { return col < 0 ? Variant() : bookings_->Get(booking_row, static_cast<size_t>(col)); };
+  const Variant planned = plans_.Get(times, 0);
+  const PlannedSplit split = SplitPlanned(form, planned, unit_);
+  values[0] = split.hours;
+  values[1] = split.minutes;
+  values[2] = split.seconds;
+  const Variant h = read(hours_);
+  const Variant m = read(minutes_);
+  const Variant s = read(seconds_);
+  ValoriCategoria total;
+  for (Variant* v : InFieldOrder(total)) *v = Variant::Null();
+  WriteTotalCategory(form, total, unit_, planned, h, m, s);
+  const auto total_values = InFieldOrder(total);
+  for (size_t b = 3; b < total_values.size(); ++b) values[b] = *total_values[b];
+  // The six split categories.
+  const Variant kind = ValoreNumerico(read(kind_));
+  const bool processing = host::CompareNumbers(kind, int16_t{0}) == 0;
+  const bool setup = host::CompareNumbers(kind, int16_t{1}) == 0;
+  const bool machine = !Blank(read(machine_)) || Blank(read(employee_));
+  const bool labour = !Blank(read(employee_));
+  const bool belongs[6] = {processing, setup, processing && machine, setup && machine, processing && labour,
+                           setup && labour};
+  const bool always[6] = {true, true, false, false, false, false};
+  const Variant zero = int16_t{0};
+  for (size_t c = 0; c < 6; ++c) {
+    ValoriCategoria v = belongs[c] ? ResetCategory(ValoreNumerico(h), ValoreNumerico(m), ValoreNumerico(s))
+                                   : ResetCategory(zero, zero, zero);
+    if (always[c] || belongs[c]) ConvertiOMS(form, plans_.Get(times, c + 1), unit_, v);
+    const auto category = InFieldOrder(v);
+    for (size_t b = 0; b < category.size(); ++b) values[(c + 1) * 10 + b] = *category[b];
+  }
+}
+
+void PlannedRecords::Check(FormServices& form, const host::Table& out, size_t booking_row, uint32_t times) const {
+  std::vector<Variant> values(out.FieldCount() - kFirstField, Variant::Null());
+  Fill(form, booking_row, times, values);
+  host::TextPool pool;
+  for (size_t k = 0; k < values.size(); ++k) {
+    const auto cell = host::MakeColumn(out.Field(kFirstField + k), pool);
+    cell->AppendNull();
+    cell->Set(0, values[k]);
+  }
+}
+
+void PlannedRecords::Compute(size_t row, std::span<Variant> values) const {
+  if (row >= records_.size() || records_[row].times == kWithoutTimes) return;
+  thread_local RaisingForm form;
+  Fill(form, records_[row].booking_row, records_[row].times, values);
+}
+
+size_t PlannedRecords::MemoryBytes() const {
+  return records_.capacity() * sizeof(Record) + largest_.capacity() * sizeof(double) + plans_.MemoryBytes();
+}
+
+}  // namespace engine
