@@ -295,7 +295,7 @@ bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
       key += '\x1f' + keys.article + '\x1f' + keys.option;
       auto it = computed.find(key);
       if (it != computed.end()) return it->second;
-      const auto workers = kind == PhaseSourceKind::Order ? phases_->OrderWorkers(id) : phases_->CycleWorkers(id);
+      const auto& workers = kind == PhaseSourceKind::Order ? phases_->OrderWorkers(id) : phases_->CycleWorkers(id);
       const uint32_t kept = records->KeepTimes(ComputePhase(row, kind, workers, q, options, keys, formula));
       computed.emplace(std::move(key), kept);
       return kept;

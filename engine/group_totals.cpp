@@ -93,17 +93,22 @@ Variant PlannedSeconds(const ValoriCategoria& v, int16_t unit) {
 
 void ValorizzaOMSLavorazSetup(FormServices& form, host::RecordSet& rs, int16_t unit,
                               const std::array<ValoriCategoria, 6>& values) {
+  ValorizzaOMSLavorazSetup(form, rs, TimeFieldIndex(rs), unit, values);
+}
+
+void ValorizzaOMSLavorazSetup(FormServices& form, host::RecordSet& rs, const TimeFieldIndex& fields, int16_t unit,
+                              const std::array<ValoriCategoria, 6>& values) {
   for (size_t c = 0; c < values.size(); ++c) {
-    const std::string suffix(kCategorySuffixes[c + 1]);
+    const auto at = [&](TimeFieldBase base) { return fields.At(c + 1, base); };
     ValoriCategoria v = ResetCategory(values[c].OREVERS, values[c].MINVERS, values[c].SECVERS);
     ConvertiOMS(form, PlannedSeconds(values[c], unit), unit, v);
-    if (unit == kOreMinutiSecondi || unit == kOreDecimali) rs.SetValue("OREVERS" + suffix, v.OREVERS);
-    if (unit == kOreMinutiSecondi || unit == kMinutiDecimali) rs.SetValue("MINVERS" + suffix, v.MINVERS);
-    if (unit == kOreMinutiSecondi || unit == kSecondiDecimali) rs.SetValue("SECVERS" + suffix, v.SECVERS);
-    rs.SetValue("OMSPREV" + suffix, v.OMSPREV);
-    rs.SetValue("OMSVERS" + suffix, v.OMSVERS);
-    rs.SetValue("GAP" + suffix, v.GAP);
-    rs.SetValue("GAPPERC" + suffix, v.GAPPERC);
+    if (unit == kOreMinutiSecondi || unit == kOreDecimali) rs.SetValue(at(kOreVers), v.OREVERS);
+    if (unit == kOreMinutiSecondi || unit == kMinutiDecimali) rs.SetValue(at(kMinVers), v.MINVERS);
+    if (unit == kOreMinutiSecondi || unit == kSecondiDecimali) rs.SetValue(at(kSecVers), v.SECVERS);
+    rs.SetValue(at(kOmsPrev), v.OMSPREV);
+    rs.SetValue(at(kOmsVers), v.OMSVERS);
+    rs.SetValue(at(kGap), v.GAP);
+    rs.SetValue(at(kGapPerc), v.GAPPERC);
   }
 }
 
@@ -323,8 +328,9 @@ void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
     if (setup && labour) add_to(sums[6], h, m, s, false);
   }
   // The planned sums; under unit 0 carried over into whole h:mm:ss.
+  if (!prev_fields_) prev_fields_.emplace(prev);
+  const TimeFieldIndex& fields = *prev_fields_;
   for (size_t c = 0; c < 7; ++c) {
-    const std::string suffix(kCategorySuffixes[c]);
     ValoriCategoria planned = sums[c];
     if (unit_ == kOreMinutiSecondi) {
       const PlannedSplit split = SplitPlanned(form_, PlannedSeconds(sums[c], unit_), unit_);
@@ -335,9 +341,9 @@ void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
       sums[c].MINPREV = split.minutes;
       sums[c].SECPREV = split.seconds;
     }
-    prev.SetValue("OREPREV" + suffix, planned.OREPREV);
-    prev.SetValue("MINPREV" + suffix, planned.MINPREV);
-    prev.SetValue("SECPREV" + suffix, planned.SECPREV);
+    prev.SetValue(fields.At(c, kOrePrev), planned.OREPREV);
+    prev.SetValue(fields.At(c, kMinPrev), planned.MINPREV);
+    prev.SetValue(fields.At(c, kSecPrev), planned.SECPREV);
   }
   // The total: booked from the group's row.
   const host::RecordSet& group = *records_.RSTempiVer;
@@ -349,16 +355,16 @@ void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
   total.MINPREV = sums[0].MINPREV;
   total.SECPREV = sums[0].SECPREV;
   ConvertiOMS(form_, PlannedSeconds(sums[0], unit_), unit_, total);
-  if (unit_ == kOreMinutiSecondi || unit_ == kOreDecimali) prev.SetValue("OREVERS", total.OREVERS);
-  if (unit_ == kOreMinutiSecondi || unit_ == kMinutiDecimali) prev.SetValue("MINVERS", total.MINVERS);
-  if (unit_ == kOreMinutiSecondi || unit_ == kSecondiDecimali) prev.SetValue("SECVERS", total.SECVERS);
-  prev.SetValue("OMSPREV", total.OMSPREV);
-  prev.SetValue("OMSVERS", total.OMSVERS);
-  prev.SetValue("GAP", total.GAP);
-  prev.SetValue("GAPPERC", total.GAPPERC);
+  if (unit_ == kOreMinutiSecondi || unit_ == kOreDecimali) prev.SetValue(fields.At(0, kOreVers), total.OREVERS);
+  if (unit_ == kOreMinutiSecondi || unit_ == kMinutiDecimali) prev.SetValue(fields.At(0, kMinVers), total.MINVERS);
+  if (unit_ == kOreMinutiSecondi || unit_ == kSecondiDecimali) prev.SetValue(fields.At(0, kSecVers), total.SECVERS);
+  prev.SetValue(fields.At(0, kOmsPrev), total.OMSPREV);
+  prev.SetValue(fields.At(0, kOmsVers), total.OMSVERS);
+  prev.SetValue(fields.At(0, kGap), total.GAP);
+  prev.SetValue(fields.At(0, kGapPerc), total.GAPPERC);
   std::array<ValoriCategoria, 6> split;
   std::copy(sums.begin() + 1, sums.end(), split.begin());
-  ValorizzaOMSLavorazSetup(form_, prev, unit_, split);
+  ValorizzaOMSLavorazSetup(form_, prev, fields, unit_, split);
   prev.Update();
   ++computed_;
 }

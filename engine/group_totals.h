@@ -43,6 +43,9 @@ struct PhaseOutputs {
 // the unit (their OREPREV/MINPREV/SECPREV and OREVERS/MINVERS/SECVERS).
 void ValorizzaOMSLavorazSetup(FormServices& form, host::RecordSet& rs, int16_t unit,
                               const std::array<ValoriCategoria, 6>& values);
+// The same with the record set's time fields already found.
+void ValorizzaOMSLavorazSetup(FormServices& form, host::RecordSet& rs, const TimeFieldIndex& fields, int16_t unit,
+                              const std::array<ValoriCategoria, 6>& values);
 
 // Planned seconds of a category's planned h/m/s in the chosen unit.
 host::Variant PlannedSeconds(const ValoriCategoria& v, int16_t unit);
@@ -92,6 +95,7 @@ class GroupTotals {
   PhaseOptions options_;
   std::vector<std::string> grouping_columns_;
   host::RecordSetPtr prev_dett_lookup_;
+  std::optional<TimeFieldIndex> prev_fields_;  // RSTempiPrev's, found on the first group
   // Groups whose "= NULL" filter would take in another group's bookings.
   std::unordered_map<std::string, int> groups_per_class_;
   bool collisions_ready_ = false;

@@ -23,6 +23,17 @@ FieldDef TimeField(std::string_view base, std::string_view suffix) {
 
 }  // namespace
 
+TimeFieldIndex::TimeFieldIndex(const RecordSet& records) {
+  for (size_t c = 0; c < kCategorySuffixes.size(); ++c) {
+    for (size_t b = 0; b < kTimeFieldBases.size(); ++b) {
+      const std::string name = std::string(kTimeFieldBases[b]) + std::string(kCategorySuffixes[c]);
+      const int i = records.FieldIndex(name);
+      if (i < 0) throw host::Error(host::kErrItemNotFound, "Item cannot be found in the collection: " + name, "Recordset");
+      at_[c][b] = static_cast<size_t>(i);
+    }
+  }
+}
+
 void AppendTimeFields(RecordSet& records) {
   for (const std::string_view suffix : kCategorySuffixes) {
     for (const std::string_view base : kTimeFieldBases) records.AppendField(TimeField(base, suffix));

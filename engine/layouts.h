@@ -27,6 +27,22 @@ inline constexpr std::array<std::string_view, 7> kCategorySuffixes{"",        "_
 inline constexpr std::array<std::string_view, 10> kTimeFieldBases{
     "OREPREV", "MINPREV", "SECPREV", "OREVERS", "MINVERS", "SECVERS", "OMSPREV", "OMSVERS", "GAP", "GAPPERC"};
 
+// The positions of the 70 time fields in a record set that has them:
+// At(category, base) in the order of kCategorySuffixes and kTimeFieldBases.
+// Made once, it spares a look-up by name for every value written.
+class TimeFieldIndex {
+ public:
+  // Throws kErrItemNotFound, naming the field, when one is missing.
+  explicit TimeFieldIndex(const host::RecordSet& records);
+  [[nodiscard]] size_t At(size_t category, size_t base) const { return at_[category][base]; }
+
+ private:
+  std::array<std::array<size_t, 10>, 7> at_{};
+};
+
+// The bases' positions in kTimeFieldBases.
+enum TimeFieldBase : size_t { kOrePrev, kMinPrev, kSecPrev, kOreVers, kMinVers, kSecVers, kOmsPrev, kOmsVers, kGap, kGapPerc };
+
 // Appends the 70 time fields (7 categories × 10) to an unopened record set.
 void AppendTimeFields(host::RecordSet& records);
 

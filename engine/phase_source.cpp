@@ -70,12 +70,13 @@ std::optional<PhaseRow> PhaseSource::FirstRow(const std::string& sql) {
   return row;
 }
 
-std::vector<WorkerRow> PhaseSource::WorkersOf(const std::string& sql) {
+const std::vector<WorkerRow>& PhaseSource::WorkersOf(const std::string& sql) {
+  if (auto known = workers_by_text_.find(sql); known != workers_by_text_.end()) return known->second;
   const host::RecordSetPtr rows = Query(sql);
   std::vector<WorkerRow> workers;
   const host::Table& t = rows->Storage();
   for (size_t r = 0; r < t.RowCount(); ++r) workers.push_back({t.Get(r, 0), t.Get(r, 1), t.Get(r, 2)});
-  return workers;
+  return workers_by_text_.emplace(sql, std::move(workers)).first->second;
 }
 
 void PhaseSource::Prefetch() {
@@ -148,6 +149,8 @@ void PhaseSource::Prefetch() {
   };
   load_workers(order_workers, order_workers_);
   load_workers(cycle_workers, cycle_workers_);
+  orders_lot_ = o.FieldIndex("PD95_LOTTORIF");
+  cycles_lot_ = c.FieldIndex("PD95_LOTTORIF");
   prefetched_ = true;
 }
 
@@ -163,9 +166,8 @@ std::optional<PhaseRow> PhaseSource::Answer(const Index& index, const std::optio
     if (it->second >= 0) {
       const host::Table& table = rows->Storage();
       const auto row = static_cast<size_t>(it->second);
-      return PhaseRow{&table, row,
-                      zero_lot ? Variant(int32_t{0})
-                               : table.Get(row, static_cast<size_t>(table.FieldIndex("PD95_LOTTORIF")))};
+      const int lot = rows == orders_ ? orders_lot_ : cycles_lot_;
+      return PhaseRow{&table, row, zero_lot ? Variant(int32_t{0}) : table.Get(row, static_cast<size_t>(lot))};
     }
   }
   return FirstRow(sql());
@@ -202,22 +204,22 @@ std::optional<PhaseRow> PhaseSource::CyclePhaseById(const Variant& id) {
                 [&] { return CyclePhaseByIdQuery(company_, Number(id)); });
 }
 
-std::vector<WorkerRow> PhaseSource::OrderWorkers(const Variant& phase_id) {
+const std::vector<WorkerRow>& PhaseSource::OrderWorkers(const Variant& phase_id) {
   if (prefetched_) {
     auto key = NumberPart(phase_id);
-    if (!key) return {};
+    if (!key) return no_workers_;
     auto it = order_workers_.find(*key);
-    return it == order_workers_.end() ? std::vector<WorkerRow>() : it->second;
+    return it == order_workers_.end() ? no_workers_ : it->second;
   }
   return WorkersOf(OrderWorkersQuery(Number(phase_id)));
 }
 
-std::vector<WorkerRow> PhaseSource::CycleWorkers(const Variant& cycle_id) {
+const std::vector<WorkerRow>& PhaseSource::CycleWorkers(const Variant& cycle_id) {
   if (prefetched_) {
     auto key = NumberPart(cycle_id);
-    if (!key) return {};
+    if (!key) return no_workers_;
     auto it = cycle_workers_.find(*key);
-    return it == cycle_workers_.end() ? std::vector<WorkerRow>() : it->second;
+    return it == cycle_workers_.end() ? no_workers_ : it->second;
   }
   return WorkersOf(CycleWorkersQuery(Number(cycle_id)));
 }

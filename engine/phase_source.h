@@ -42,8 +42,9 @@ class PhaseSource {
   // Phase rows by id (group totals) and workers by phase id.
   std::optional<PhaseRow> OrderPhaseById(const host::Variant& id);
   std::optional<PhaseRow> CyclePhaseById(const host::Variant& id);
-  std::vector<WorkerRow> OrderWorkers(const host::Variant& phase_id);
-  std::vector<WorkerRow> CycleWorkers(const host::Variant& cycle_id);
+  // The workers live as long as the source.
+  const std::vector<WorkerRow>& OrderWorkers(const host::Variant& phase_id);
+  const std::vector<WorkerRow>& CycleWorkers(const host::Variant& cycle_id);
 
   // Statements this source ran.
   [[nodiscard]] int64_t Statements() const { return statements_; }
@@ -59,7 +60,7 @@ class PhaseSource {
                                  const host::RecordSetPtr& rows, bool zero_lot, const std::function<std::string()>& sql);
   host::RecordSetPtr Query(const std::string& sql);
   std::optional<PhaseRow> FirstRow(const std::string& sql);
-  std::vector<WorkerRow> WorkersOf(const std::string& sql);
+  const std::vector<WorkerRow>& WorkersOf(const std::string& sql);
 
   host::db::Connection& connection_;
   std::string company_;
@@ -69,6 +70,9 @@ class PhaseSource {
   host::RecordSetPtr orders_, cycles_;
   Index order_by_key_, order_by_id_, cycle_by_bom_, cycle_default_, cycle_by_id_;
   std::unordered_map<std::string, std::vector<WorkerRow>> order_workers_, cycle_workers_;
+  std::unordered_map<std::string, std::vector<WorkerRow>> workers_by_text_;
+  const std::vector<WorkerRow> no_workers_;
+  int orders_lot_ = -1, cycles_lot_ = -1;  // PD95_LOTTORIF in the bulk tables
 };
 
 }  // namespace engine
