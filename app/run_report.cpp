@@ -1,6 +1,7 @@
 #include "app/run_report.h"
 
 #include "app/cli_language.h"
+#include "app/record_durations.h"
 
 #include <algorithm>
 #include <array>
@@ -208,39 +209,6 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
                  "first booking of it.\n");
 }
 
-// Every duration also as seconds, so that a tool need not read "h:mm:ss":
-// PREV_SEC, VERS_SEC and GAP_SEC of each category (with its suffix).
-std::vector<std::pair<std::string, Variant>> SecondsFields(const host::RecordSet& rs, int16_t unit) {
-  std::vector<std::pair<std::string, Variant>> out;
-  for (const auto& category : engine::kCategoryNames) {
-    const std::string suffix(category.suffix);
-    const engine::CategorySeconds c = engine::SecondsOf(rs, {category.suffix}, unit);
-    const host::Decimal planned = c.planned.ToDecimal();
-    const host::Decimal booked = c.booked.ToDecimal();
-    out.emplace_back("PREV_SEC" + suffix, planned.Normalized());
-    out.emplace_back("VERS_SEC" + suffix, booked.Normalized());
-    out.emplace_back("GAP_SEC" + suffix, (booked - planned).Normalized());
-  }
-  return out;
-}
-
-// The value of a field as the outputs give it: a category without plan still
-// shows its booked time and gap, as the table does (the record leaves them
-// empty there).
-Variant Shown(const host::RecordSet& rs, size_t field, int16_t unit) {
-  const Variant v = rs.Value(field);
-  const std::string& name = rs.Field(field).name;
-  const bool booked_text = name.rfind("OMSVERS", 0) == 0;
-  const bool gap = name.rfind("GAP", 0) == 0 && name.rfind("GAPPERC", 0) != 0;
-  if (!(booked_text || gap) || !(v.IsNull() || v.IsEmpty() || host::Trim(v.JoinedText()).empty())) return v;
-  const std::string suffix = name.substr(booked_text ? 7 : 3);
-  const engine::CategorySeconds c = engine::SecondsOf(rs, {suffix}, unit);
-  if (c.booked.ToDecimal().IsZero() && c.planned.ToDecimal().IsZero()) return v;
-  if (booked_text) return unit == engine::kOreMinutiSecondi ? Variant(engine::TimeText(c.booked, unit)) : v;
-  if (unit == engine::kOreMinutiSecondi) return engine::GapText(c.planned, c.booked, unit);
-  return *host::Decimal::Parse(engine::GapText(c.planned, c.booked, unit));
-}
-
 }  // namespace
 
 std::string CheckColumns(const std::vector<std::string>& columns) {
@@ -266,23 +234,22 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
   prev->SetFilter("");
   if (options.format == "csv") {
     const int16_t unit = run.Unit();
+    RecordDurations durations(*prev, unit);
     for (const auto& column : grouping) out << Csv(column) << ",";
     for (size_t i = 0; i < prev->FieldCount(); ++i) out << (i ? "," : "") << prev->Field(i).name;
-    for (const auto& category : engine::kCategoryNames) {
-      const std::string sfx(category.suffix);
-      out << ",PREV_SEC" << sfx << ",VERS_SEC" << sfx << ",GAP_SEC" << sfx;
-    }
+    for (const auto& name : RecordDurations::SecondsNames()) out << "," << name;
     out << "\n";
     for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
       for (const auto& column : grouping) out << Csv(host::RTrim(Text(r.RSTempiVer->Value(column)))) << ",";
       prev->MoveFirst();
       prev->Find("IDGRUPPO = " + engine::ValoreNumerico(r.RSTempiVer->Value("IDGRUPPO")).ToText());
+      if (!prev->Eof()) durations.Load(*prev);
       for (size_t i = 0; i < prev->FieldCount(); ++i)
-        out << (i ? "," : "") << (prev->Eof() ? "" : Csv(Text(Shown(*prev, i, unit))));
+        out << (i ? "," : "") << (prev->Eof() ? "" : Csv(Text(durations.Shown(*prev, i))));
       if (prev->Eof()) {
         out << std::string(engine::kCategoryNames.size() * 3, ',');
       } else {
-        for (const auto& [name, value] : SecondsFields(*prev, unit)) out << "," << Text(value);
+        for (size_t k = 0; k < RecordDurations::SecondsNames().size(); ++k) out << "," << Text(durations.Seconds(k));
       }
       out << "\n";
     }
@@ -290,19 +257,18 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
       out << "\nIDGRUPPO";
       auto dett = r.RSTempiPrevDett->Clone();
       for (size_t i = 0; i < dett->FieldCount(); ++i) out << "," << dett->Field(i).name;
-      for (const auto& category : engine::kCategoryNames) {
-        const std::string sfx(category.suffix);
-        out << ",PREV_SEC" << sfx << ",VERS_SEC" << sfx << ",GAP_SEC" << sfx;
-      }
+      for (const auto& name : RecordDurations::SecondsNames()) out << "," << name;
       out << "\n";
       std::map<std::string, std::string> group_of;
       for (const auto& [group, ids] : members) {
         for (const auto& id : ids) group_of[engine::ValoreNumerico(id).ToText()] = group;
       }
+      RecordDurations booking(*dett, unit);
       for (dett->MoveFirst(); !dett->Eof(); dett->MoveNext()) {
+        booking.Load(*dett);
         out << group_of[engine::ValoreNumerico(dett->Value("IDVERS")).ToText()];
-        for (size_t i = 0; i < dett->FieldCount(); ++i) out << "," << Csv(Text(Shown(*dett, i, unit)));
-        for (const auto& [name, value] : SecondsFields(*dett, unit)) out << "," << Text(value);
+        for (size_t i = 0; i < dett->FieldCount(); ++i) out << "," << Csv(Text(booking.Shown(*dett, i)));
+        for (size_t k = 0; k < RecordDurations::SecondsNames().size(); ++k) out << "," << Text(booking.Seconds(k));
         out << "\n";
       }
     }
@@ -343,27 +309,28 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
     struct Key {
       std::string name;
       int field = -1;   // a field of the record, or
-      int second = -1;  // a position in SecondsFields (always the same order)
+      int second = -1;  // a position in RecordDurations::SecondsNames
     };
     std::vector<Key> keys;
     for (size_t i = 0; i < dett->FieldCount(); ++i) keys.push_back({dett->Field(i).name, static_cast<int>(i), -1});
     if (!dett->Eof()) {
       int position = 0;
-      for (const auto& [name, value] : SecondsFields(*dett, run.Unit())) keys.push_back({name, -1, position++});
+      for (const auto& name : RecordDurations::SecondsNames()) keys.push_back({name, -1, position++});
     }
     std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.name < b.name; });
     std::string text;
+    RecordDurations booking(*dett, run.Unit());
     array("bookings", dett->RecordCount(), [&](size_t) {
-      const auto seconds = SecondsFields(*dett, run.Unit());
+      booking.Load(*dett);
       text = "  {";
       for (size_t k = 0; k < keys.size(); ++k) {
         text += k == 0 ? "\n   \"" : ",\n   \"";
         text += keys[k].name;
         text += "\": ";
         if (keys[k].field >= 0) {
-          AppendJson(text, Shown(*dett, static_cast<size_t>(keys[k].field), run.Unit()));
+          AppendJson(text, booking.Shown(*dett, static_cast<size_t>(keys[k].field)));
         } else {
-          AppendJson(text, seconds[static_cast<size_t>(keys[k].second)].second);
+          AppendJson(text, booking.Seconds(static_cast<size_t>(keys[k].second)));
         }
       }
       text += "\n  }";
@@ -380,6 +347,7 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
     out << fields.str() << ",\n";
   }
   r.RSTempiVer->MoveFirst();
+  RecordDurations group_durations(*prev, run.Unit());
   array("groups", r.RSTempiVer->RecordCount(), [&](size_t) {
     nlohmann::json group;
     for (const auto& column : grouping) group["values"][column] = Json(r.RSTempiVer->Value(column));
@@ -387,10 +355,13 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
     prev->MoveFirst();
     prev->Find("IDGRUPPO = " + id);
     if (!prev->Eof()) {
+      group_durations.Load(*prev);
       for (size_t i = 0; i < prev->FieldCount(); ++i) {
-        group["fields"][prev->Field(i).name] = Json(Shown(*prev, i, run.Unit()));
+        group["fields"][prev->Field(i).name] = Json(group_durations.Shown(*prev, i));
       }
-      for (const auto& [name, value] : SecondsFields(*prev, run.Unit())) group["fields"][name] = Json(value);
+      for (size_t k = 0; k < RecordDurations::SecondsNames().size(); ++k) {
+        group["fields"][RecordDurations::SecondsNames()[k]] = Json(group_durations.Seconds(k));
+      }
     }
     if (options.bookings) {
       group["bookings"] = nlohmann::json::array();

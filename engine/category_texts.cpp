@@ -17,21 +17,39 @@ const std::vector<SummaryBlock>& SummaryBlocks() {
   return kBlocks;
 }
 
+namespace {
+
+// Adds a category's planned and booked values (in the unit's members) as seconds.
+void AddCategory(CategorySeconds& out, const Variant& planned_h, const Variant& planned_m, const Variant& planned_s,
+                 const Variant& booked_h, const Variant& booked_m, const Variant& booked_s, int16_t unit) {
+  ValoriCategoria planned;
+  planned.OREPREV = planned_h;
+  planned.MINPREV = planned_m;
+  planned.SECPREV = planned_s;
+  ValoriCategoria booked;
+  booked.OREPREV = booked_h;
+  booked.MINPREV = booked_m;
+  booked.SECPREV = booked_s;
+  out.planned = host::Add(out.planned, PlannedSeconds(planned, unit));
+  out.booked = host::Add(out.booked, PlannedSeconds(booked, unit));
+}
+
+}  // namespace
+
 CategorySeconds SecondsOf(const host::RecordSet& rs, const std::vector<std::string_view>& suffixes, int16_t unit) {
   CategorySeconds out;
   for (const auto suffix : suffixes) {
     const std::string s(suffix);
-    ValoriCategoria planned;
-    planned.OREPREV = rs.Value("OREPREV" + s);
-    planned.MINPREV = rs.Value("MINPREV" + s);
-    planned.SECPREV = rs.Value("SECPREV" + s);
-    ValoriCategoria booked;
-    booked.OREPREV = rs.Value("OREVERS" + s);
-    booked.MINPREV = rs.Value("MINVERS" + s);
-    booked.SECPREV = rs.Value("SECVERS" + s);
-    out.planned = host::Add(out.planned, PlannedSeconds(planned, unit));
-    out.booked = host::Add(out.booked, PlannedSeconds(booked, unit));
+    AddCategory(out, rs.Value("OREPREV" + s), rs.Value("MINPREV" + s), rs.Value("SECPREV" + s),
+                rs.Value("OREVERS" + s), rs.Value("MINVERS" + s), rs.Value("SECVERS" + s), unit);
   }
+  return out;
+}
+
+CategorySeconds SecondsOf(const host::RecordSet& rs, const TimeFieldIndex& fields, size_t category, int16_t unit) {
+  CategorySeconds out;
+  const auto at = [&](TimeFieldBase base) { return rs.Value(fields.At(category, base)); };
+  AddCategory(out, at(kOrePrev), at(kMinPrev), at(kSecPrev), at(kOreVers), at(kMinVers), at(kSecVers), unit);
   return out;
 }
 

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/layouts.h"
 #include "host/recordset/recordset.h"
 #include "host/value/variant.h"
 
@@ -45,6 +46,9 @@ struct CategorySeconds {
   host::Variant planned = int16_t{0}, booked = int16_t{0};
 };
 CategorySeconds SecondsOf(const host::RecordSet& rs, const std::vector<std::string_view>& suffixes, int16_t unit);
+// The same for one category (its position in kCategoryNames), with the
+// record set's time fields already found: for readers of every record.
+CategorySeconds SecondsOf(const host::RecordSet& rs, const TimeFieldIndex& fields, size_t category, int16_t unit);
 
 // Seconds as the unit shows them: "h:mm:ss" (no sign), or hours, minutes or
 // seconds with two decimals.

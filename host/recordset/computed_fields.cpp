@@ -9,23 +9,34 @@ namespace host {
 
 namespace {
 
-// The last row a formula worked out, held as one-cell typed columns: what a
-// reader gets is what storing the value in such a column would have kept.
+// The last row a formula worked out, each value as storing it in a column of
+// its field's type would have kept it. The one-cell typed columns convert
+// (and answer keys for filters); a text in a variant field is kept as it is,
+// which is what such a column gives back, without adding every text ever
+// read to a pool.
 class RowCache {
  public:
   RowCache(const std::vector<FieldDef>& fields, std::shared_ptr<const RowFormula> formula)
-      : formula_(std::move(formula)), values_(fields.size()) {
+      : formula_(std::move(formula)), computed_(fields.size()), values_(fields.size()) {
     for (const FieldDef& field : fields) {
+      variant_.push_back(field.type == FieldType::Variant);
       cells_.push_back(MakeColumn(field, pool_));
       cells_.back()->AppendNull();
     }
   }
 
-  // Runs `read` on the cell of field `k` holding row `row`'s value.
-  template <typename Read>
-  auto With(size_t row, size_t k, Read read) {
+  Variant Get(size_t row, size_t k) {
     const std::lock_guard lock(mutex_);
     if (row != row_) Load(row);
+    return values_[k];
+  }
+
+  // Runs `read` on a cell of field `k` holding row `row`'s value.
+  template <typename Read>
+  auto WithCell(size_t row, size_t k, Read read) {
+    const std::lock_guard lock(mutex_);
+    if (row != row_) Load(row);
+    cells_[k]->Set(0, values_[k]);
     return read(*cells_[k]);
   }
 
@@ -40,9 +51,16 @@ class RowCache {
  private:
   void Load(size_t row) {
     row_ = kNoRow;  // a throw below leaves nothing half loaded behind
-    for (Variant& v : values_) v = Variant::Null();
-    formula_->Compute(row, values_);
-    for (size_t k = 0; k < cells_.size(); ++k) cells_[k]->Set(0, values_[k]);
+    for (Variant& v : computed_) v = Variant::Null();
+    formula_->Compute(row, computed_);
+    for (size_t k = 0; k < cells_.size(); ++k) {
+      if (variant_[k] && computed_[k].IsText()) {
+        values_[k] = std::move(computed_[k]);
+      } else {
+        cells_[k]->Set(0, computed_[k]);
+        values_[k] = cells_[k]->Get(0);
+      }
+    }
     row_ = row;
   }
 
@@ -50,7 +68,8 @@ class RowCache {
   std::shared_ptr<const RowFormula> formula_;
   TextPool pool_;
   std::vector<std::unique_ptr<Column>> cells_;
-  std::vector<Variant> values_;
+  std::vector<bool> variant_;
+  std::vector<Variant> computed_, values_;
   size_t row_ = kNoRow;
   std::mutex mutex_;
 };
@@ -67,13 +86,13 @@ class ComputedColumn final : public Column {
                 "Recordset");
   }
   [[nodiscard]] Variant Get(size_t row) const override {
-    return cache_->With(row, k_, [](const Column& c) { return c.Get(0); });
+    return cache_->Get(row, k_);
   }
   [[nodiscard]] bool IsNullLike(size_t row) const override {
-    return cache_->With(row, k_, [](const Column& c) { return c.IsNullLike(0); });
+    return cache_->WithCell(row, k_, [](const Column& c) { return c.IsNullLike(0); });
   }
   [[nodiscard]] std::optional<CellKey> Key(size_t row) const override {
-    return cache_->With(row, k_, [](const Column& c) { return c.Key(0); });
+    return cache_->WithCell(row, k_, [](const Column& c) { return c.Key(0); });
   }
   [[nodiscard]] std::optional<CellKey> KeyOf(const Variant& literal) const override {
     return cache_->WithCell(k_, [&](const Column& c) { return c.KeyOf(literal); });

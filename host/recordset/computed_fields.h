@@ -3,10 +3,10 @@
 // figures a row keeps only what the figures are made from.
 //
 // A RowFormula fills the values of its fields for one row; the table keeps
-// one computed column per field. Every value read passes through a one-cell
-// column of the field's own type, so it is converted, rounded and padded
-// exactly as a stored value would have been, and filters, searches and
-// look-ups by key see the same keys.
+// one computed column per field. Every value read is what a column of the
+// field's own type gives back (converted, rounded and padded exactly as a
+// stored value would have been), and filters, searches and look-ups by key
+// see the same keys.
 //
 // Reading is safe from several threads (the last row worked out is kept
 // under a lock, so reading the fields of one row one after the other

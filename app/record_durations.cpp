@@ -1,0 +1,67 @@
+#include "app/record_durations.h"
+
+#include "engine/time_unit.h"
+
+namespace app {
+
+using host::Variant;
+
+RecordDurations::RecordDurations(const host::RecordSet& records, int16_t unit) : unit_(unit), fields_(records) {
+  for (size_t i = 0; i < records.FieldCount(); ++i) {
+    const std::string& name = records.Field(i).name;
+    FieldRole role;
+    const bool booked_text = name.rfind("OMSVERS", 0) == 0;
+    const bool gap = name.rfind("GAP", 0) == 0 && name.rfind("GAPPERC", 0) != 0;
+    if (booked_text || gap) {
+      const std::string suffix = name.substr(booked_text ? 7 : 3);
+      for (size_t c = 0; c < engine::kCategoryNames.size(); ++c) {
+        if (engine::kCategoryNames[c].suffix == suffix) role = {booked_text ? Kind::kBookedText : Kind::kGap, c};
+      }
+    }
+    roles_.push_back(role);
+  }
+}
+
+const std::vector<std::string>& RecordDurations::SecondsNames() {
+  static const std::vector<std::string> kNames = [] {
+    std::vector<std::string> names;
+    for (const auto& category : engine::kCategoryNames) {
+      const std::string suffix(category.suffix);
+      names.push_back("PREV_SEC" + suffix);
+      names.push_back("VERS_SEC" + suffix);
+      names.push_back("GAP_SEC" + suffix);
+    }
+    return names;
+  }();
+  return kNames;
+}
+
+void RecordDurations::Load(const host::RecordSet& records) {
+  for (size_t c = 0; c < seconds_.size(); ++c) seconds_[c] = engine::SecondsOf(records, fields_, c, unit_);
+}
+
+Variant RecordDurations::Seconds(size_t k) const {
+  const engine::CategorySeconds& c = seconds_[k / 3];
+  const host::Decimal planned = c.planned.ToDecimal();
+  const host::Decimal booked = c.booked.ToDecimal();
+  switch (k % 3) {
+    case 0: return planned.Normalized();
+    case 1: return booked.Normalized();
+    default: return (booked - planned).Normalized();
+  }
+}
+
+Variant RecordDurations::Shown(const host::RecordSet& records, size_t field) const {
+  const Variant v = records.Value(field);
+  const FieldRole role = roles_[field];
+  if (role.kind == Kind::kPlain || !(v.IsNull() || v.IsEmpty() || host::Trim(v.JoinedText()).empty())) return v;
+  const engine::CategorySeconds& c = seconds_[role.category];
+  if (c.booked.ToDecimal().IsZero() && c.planned.ToDecimal().IsZero()) return v;
+  if (role.kind == Kind::kBookedText) {
+    return unit_ == engine::kOreMinutiSecondi ? Variant(engine::TimeText(c.booked, unit_)) : v;
+  }
+  if (unit_ == engine::kOreMinutiSecondi) return engine::GapText(c.planned, c.booked, unit_);
+  return *host::Decimal::Parse(engine::GapText(c.planned, c.booked, unit_));
+}
+
+}  // namespace app

@@ -1,0 +1,50 @@
+// A comparison record's durations as the command line's outputs give them
+// (a record of RSTempiPrev or RSTempiPrevDett): every category's planned,
+// booked and gap seconds, and a field's value with the booked time and gap
+// filled in where the record leaves them empty. The fields are found once
+// for the layout, and a record's seconds are worked out once for all its
+// fields: the outputs read a million records this way.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/category_texts.h"
+#include "engine/layouts.h"
+#include "host/recordset/recordset.h"
+
+namespace app {
+
+class RecordDurations {
+ public:
+  // Throws kErrItemNotFound when `records` lacks a time field.
+  RecordDurations(const host::RecordSet& records, int16_t unit);
+
+  // The names of the seconds fields: PREV_SEC, VERS_SEC and GAP_SEC of each
+  // category, with its suffix, in category order.
+  [[nodiscard]] static const std::vector<std::string>& SecondsNames();
+
+  // Reads the current record of `records` (the layout given at construction).
+  // Throws like RecordSet::Value without a current record.
+  void Load(const host::RecordSet& records);
+  // The loaded record's seconds field `k` (a position in SecondsNames).
+  [[nodiscard]] host::Variant Seconds(size_t k) const;
+  // Field `field` of the loaded record as the outputs show it: a category
+  // without plan still shows its booked time and gap, as the table does.
+  [[nodiscard]] host::Variant Shown(const host::RecordSet& records, size_t field) const;
+
+ private:
+  enum class Kind : uint8_t { kPlain, kBookedText, kGap };
+  struct FieldRole {
+    Kind kind = Kind::kPlain;
+    size_t category = 0;
+  };
+  int16_t unit_;
+  engine::TimeFieldIndex fields_;
+  std::vector<FieldRole> roles_;
+  std::array<engine::CategorySeconds, 7> seconds_;
+};
+
+}  // namespace app
