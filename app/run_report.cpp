@@ -1,6 +1,7 @@
 #include "app/run_report.h"
 
 #include "app/cli_language.h"
+#include "app/ordered_blocks.h"
 #include "app/record_durations.h"
 
 #include <algorithm>
@@ -59,6 +60,17 @@ void AppendJson(std::string& out, const Variant& v) {
     case host::VarType::Int16:
     case host::VarType::Int32:
     case host::VarType::Int64: out += std::to_string(v.ToInt64()); return;
+    case host::VarType::Boolean: out += v.ToBool() ? "true" : "false"; return;
+    case host::VarType::Decimal: {
+      // Whole decimals are most of a booking's figures: written as Json()
+      // gives them (a whole number); the others go through the library.
+      const host::Decimal d = v.ToDecimal().Normalized();
+      if (d.Scale() == 0 && d.Coefficient() >= INT64_MIN && d.Coefficient() <= INT64_MAX) {
+        out += std::to_string(static_cast<int64_t>(d.Coefficient()));
+        return;
+      }
+      break;
+    }
     case host::VarType::Text: {
       const std::string text = host::RTrim(v.Text());
       if (text.find_first_of("\"\\") == std::string::npos &&
@@ -318,25 +330,34 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
       for (const auto& name : RecordDurations::SecondsNames()) keys.push_back({name, -1, position++});
     }
     std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.name < b.name; });
-    std::string text;
-    RecordDurations booking(*dett, run.Unit());
-    array("bookings", dett->RecordCount(), [&](size_t) {
-      booking.Load(*dett);
-      text = "  {";
-      for (size_t k = 0; k < keys.size(); ++k) {
-        text += k == 0 ? "\n   \"" : ",\n   \"";
-        text += keys[k].name;
-        text += "\": ";
-        if (keys[k].field >= 0) {
-          AppendJson(text, booking.Shown(*dett, static_cast<size_t>(keys[k].field)));
-        } else {
-          AppendJson(text, booking.Seconds(static_cast<size_t>(keys[k].second)));
+    // Blocks of bookings are made into text on two threads, each with its
+    // own cursor, and written in order.
+    const size_t count = dett->RecordCount();
+    const auto format = [&](size_t first, size_t last) {
+      const host::RecordSetPtr mine = r.RSTempiPrevDett->Clone();
+      mine->SetAbsolutePosition(static_cast<int64_t>(first) + 1);
+      RecordDurations booking(*mine, run.Unit());
+      std::string text;
+      for (size_t i = first; i < last; ++i, mine->MoveNext()) {
+        booking.Load(*mine);
+        text += "  {";
+        for (size_t k = 0; k < keys.size(); ++k) {
+          text += k == 0 ? "\n   \"" : ",\n   \"";
+          text += keys[k].name;
+          text += "\": ";
+          if (keys[k].field >= 0) {
+            AppendJson(text, booking.Shown(*mine, static_cast<size_t>(keys[k].field)));
+          } else {
+            AppendJson(text, booking.Seconds(static_cast<size_t>(keys[k].second)));
+          }
         }
+        text += i + 1 < count ? "\n  },\n" : "\n  }\n";
       }
-      text += "\n  }";
-      out << text;
-      dett->MoveNext();
-    });
+      return text;
+    };
+    out << " \"bookings\": [" << (count == 0 ? "],\n" : "\n");
+    WriteBlocksInOrder(count, 256, 2, format, [&out](const std::string& text) { out << text; });
+    if (count != 0) out << " ],\n";
   }
   out << " \"grouping\": " << nlohmann::json(run.DescrizioneGruppo()).dump() << ",\n";
   out << " \"grouping_fields\": ";

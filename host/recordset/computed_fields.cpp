@@ -1,5 +1,7 @@
 #include "host/recordset/computed_fields.h"
 
+#include <algorithm>
+#include <atomic>
 #include <limits>
 #include <mutex>
 
@@ -9,74 +11,116 @@ namespace host {
 
 namespace {
 
-// The last row a formula worked out, each value as storing it in a column of
-// its field's type would have kept it. The one-cell typed columns convert
-// (and answer keys for filters); a text in a variant field is kept as it is,
-// which is what such a column gives back, without adding every text ever
-// read to a pool.
+// The last row a thread worked out with one formula, each value as storing it
+// in a column of its field's type would have kept it. The one-cell typed
+// columns convert (and answer keys for filters); a text in a variant field is
+// kept as it is, which is what such a column gives back, without adding every
+// text ever read to a pool.
+struct LoadedRow {
+  static constexpr size_t kNoRow = std::numeric_limits<size_t>::max();
+  uint64_t cache = 0;  // the RowCache it belongs to
+  size_t row = kNoRow;
+  TextPool pool;
+  std::vector<std::unique_ptr<Column>> cells;
+  std::vector<Variant> computed, values;
+};
+
+// Each thread keeps its own last rows, so that readers on several threads
+// (the grids, an export, the command line's writers) neither wait for each
+// other nor undo each other's row. A few per thread: the newest first.
+constexpr size_t kRowsPerThread = 8;
+thread_local std::vector<std::unique_ptr<LoadedRow>> t_loaded;
+
+std::atomic<uint64_t> g_next_cache{1};
+
 class RowCache {
  public:
-  RowCache(const std::vector<FieldDef>& fields, std::shared_ptr<const RowFormula> formula)
-      : formula_(std::move(formula)), computed_(fields.size()), values_(fields.size()) {
-    for (const FieldDef& field : fields) {
-      variant_.push_back(field.type == FieldType::Variant);
-      cells_.push_back(MakeColumn(field, pool_));
-      cells_.back()->AppendNull();
+  RowCache(std::vector<FieldDef> fields, std::shared_ptr<const RowFormula> formula)
+      : id_(g_next_cache++), fields_(std::move(fields)), formula_(std::move(formula)) {
+    for (const FieldDef& field : fields_) {
+      key_cells_.push_back(MakeColumn(field, key_pool_));
+      key_cells_.back()->AppendNull();
     }
   }
 
-  Variant Get(size_t row, size_t k) {
-    const std::lock_guard lock(mutex_);
-    if (row != row_) Load(row);
-    return values_[k];
-  }
+  Variant Get(size_t row, size_t k) const { return Loaded(row).values[k]; }
 
-  // Runs `read` on a cell of field `k` holding row `row`'s value.
+  // Runs `read` on a cell of field `k` holding row `row`'s value. Keys are
+  // read from cells shared by every thread (texts fold to ids of one pool),
+  // so an index built on one thread answers a filter on another.
   template <typename Read>
-  auto WithCell(size_t row, size_t k, Read read) {
-    const std::lock_guard lock(mutex_);
-    if (row != row_) Load(row);
-    cells_[k]->Set(0, values_[k]);
-    return read(*cells_[k]);
+  auto WithCell(size_t row, size_t k, Read read) const {
+    const Variant value = Get(row, k);
+    const std::lock_guard lock(key_mutex_);
+    key_cells_[k]->Set(0, value);
+    return read(*key_cells_[k]);
   }
 
+  // Runs `read` on the shared cell of field `k` (what does not depend on a row).
   template <typename Read>
-  auto WithCell(size_t k, Read read) {
-    const std::lock_guard lock(mutex_);
-    return read(*cells_[k]);
+  auto WithCell(size_t k, Read read) const {
+    const std::lock_guard lock(key_mutex_);
+    return read(*key_cells_[k]);
   }
 
-  [[nodiscard]] size_t MemoryBytes() const { return formula_->MemoryBytes() + pool_.MemoryBytes(); }
+  [[nodiscard]] size_t MemoryBytes() const {
+    const std::lock_guard lock(key_mutex_);
+    return formula_->MemoryBytes() + key_pool_.MemoryBytes();
+  }
 
  private:
-  void Load(size_t row) {
-    row_ = kNoRow;  // a throw below leaves nothing half loaded behind
-    for (Variant& v : computed_) v = Variant::Null();
-    formula_->Compute(row, computed_);
-    for (size_t k = 0; k < cells_.size(); ++k) {
-      if (variant_[k] && computed_[k].IsText()) {
-        values_[k] = std::move(computed_[k]);
-      } else {
-        cells_[k]->Set(0, computed_[k]);
-        values_[k] = cells_[k]->Get(0);
+  // This thread's row of this cache, made (and the oldest dropped) when new.
+  LoadedRow& Mine() const {
+    auto it = std::find_if(t_loaded.begin(), t_loaded.end(), [&](const auto& l) { return l->cache == id_; });
+    if (it == t_loaded.begin() && it != t_loaded.end()) return **it;
+    std::unique_ptr<LoadedRow> mine;
+    if (it != t_loaded.end()) {
+      mine = std::move(*it);
+      t_loaded.erase(it);
+    } else {
+      mine = std::make_unique<LoadedRow>();
+      mine->cache = id_;
+      for (const FieldDef& field : fields_) {
+        mine->cells.push_back(MakeColumn(field, mine->pool));
+        mine->cells.back()->AppendNull();
       }
+      mine->computed.resize(fields_.size());
+      mine->values.resize(fields_.size());
+      if (t_loaded.size() >= kRowsPerThread) t_loaded.pop_back();
     }
-    row_ = row;
+    t_loaded.insert(t_loaded.begin(), std::move(mine));
+    return *t_loaded.front();
   }
 
-  static constexpr size_t kNoRow = std::numeric_limits<size_t>::max();
+  LoadedRow& Loaded(size_t row) const {
+    LoadedRow& loaded = Mine();
+    if (loaded.row == row) return loaded;
+    loaded.row = LoadedRow::kNoRow;  // a throw below leaves nothing half loaded behind
+    for (Variant& v : loaded.computed) v = Variant::Null();
+    formula_->Compute(row, loaded.computed);
+    for (size_t k = 0; k < fields_.size(); ++k) {
+      if (fields_[k].type == FieldType::Variant && loaded.computed[k].IsText()) {
+        loaded.values[k] = std::move(loaded.computed[k]);
+      } else {
+        loaded.cells[k]->Set(0, loaded.computed[k]);
+        loaded.values[k] = loaded.cells[k]->Get(0);
+      }
+    }
+    loaded.row = row;
+    return loaded;
+  }
+
+  uint64_t id_;
+  std::vector<FieldDef> fields_;
   std::shared_ptr<const RowFormula> formula_;
-  TextPool pool_;
-  std::vector<std::unique_ptr<Column>> cells_;
-  std::vector<bool> variant_;
-  std::vector<Variant> computed_, values_;
-  size_t row_ = kNoRow;
-  std::mutex mutex_;
+  mutable std::mutex key_mutex_;
+  mutable TextPool key_pool_;
+  std::vector<std::unique_ptr<Column>> key_cells_;
 };
 
 class ComputedColumn final : public Column {
  public:
-  ComputedColumn(std::shared_ptr<RowCache> cache, size_t k, std::string name)
+  ComputedColumn(std::shared_ptr<const RowCache> cache, size_t k, std::string name)
       : cache_(std::move(cache)), k_(k), name_(std::move(name)) {}
   void AppendNull() override {}
   void PopBack() override {}
@@ -85,9 +129,7 @@ class ComputedColumn final : public Column {
     throw Error(kErrOperationNotAllowed, "Field " + name_ + " is worked out from its row and cannot be written",
                 "Recordset");
   }
-  [[nodiscard]] Variant Get(size_t row) const override {
-    return cache_->Get(row, k_);
-  }
+  [[nodiscard]] Variant Get(size_t row) const override { return cache_->Get(row, k_); }
   [[nodiscard]] bool IsNullLike(size_t row) const override {
     return cache_->WithCell(row, k_, [](const Column& c) { return c.IsNullLike(0); });
   }
@@ -100,7 +142,7 @@ class ComputedColumn final : public Column {
   [[nodiscard]] size_t MemoryBytes() const override { return k_ == 0 ? cache_->MemoryBytes() : 0; }
 
  private:
-  std::shared_ptr<RowCache> cache_;
+  std::shared_ptr<const RowCache> cache_;
   size_t k_;
   std::string name_;
 };
@@ -109,9 +151,11 @@ class ComputedColumn final : public Column {
 
 std::vector<std::unique_ptr<Column>> MakeComputedColumns(const std::vector<FieldDef>& fields,
                                                          std::shared_ptr<const RowFormula> formula) {
-  auto cache = std::make_shared<RowCache>(fields, std::move(formula));
+  auto cache = std::make_shared<const RowCache>(fields, std::move(formula));
   std::vector<std::unique_ptr<Column>> columns;
-  for (size_t k = 0; k < fields.size(); ++k) columns.push_back(std::make_unique<ComputedColumn>(cache, k, fields[k].name));
+  for (size_t k = 0; k < fields.size(); ++k) {
+    columns.push_back(std::make_unique<ComputedColumn>(cache, k, fields[k].name));
+  }
   return columns;
 }
 

@@ -8,11 +8,13 @@
 // stored value would have been), and filters, searches and look-ups by key
 // see the same keys.
 //
-// Reading is safe from several threads (the last row worked out is kept
-// under a lock, so reading the fields of one row one after the other
-// computes it once). Writing a computed field is refused
+// Reading is safe from several threads at once: each thread keeps the last
+// rows it worked out, so reading the fields of one row one after the other
+// computes it once, and readers on two threads neither wait for each other
+// nor undo each other's row. Writing a computed field is refused
 // (kErrOperationNotAllowed); adding and removing rows costs the computed
-// columns nothing: the formula answers for any row the table has.
+// columns nothing: the formula answers for any row the table has. The
+// formula's Compute must be safe to call from several threads.
 #pragma once
 
 #include <cstddef>

@@ -120,5 +120,18 @@ TEST_F(ComputedFields, ClonesOnOtherThreadsReadTheSameValues) {
   for (const auto& text : seen) EXPECT_EQ(text, "0c0  |0.33c1  |0.67c2  |1c3  |1.33c4  |1.67c5  |");
 }
 
+// A filter builds its index once for the table; the texts' keys must mean
+// the same on every thread that filters afterwards.
+TEST_F(ComputedFields, AnIndexBuiltOnOneThreadAnswersOnAnother) {
+  std::thread([&] { rs_->SetFilter("CODE = 'c4'"); }).join();
+  ASSERT_EQ(rs_->RecordCount(), 1U);
+  rs_->SetFilter("CODE = 'C2'");
+  ASSERT_EQ(rs_->RecordCount(), 1U);
+  EXPECT_EQ(rs_->Value("ID").ToText(), "2");
+  std::thread([&] { rs_->SetFilter("CODE = 'c5  '"); }).join();
+  ASSERT_EQ(rs_->RecordCount(), 1U);
+  EXPECT_EQ(rs_->Value("ID").ToText(), "5");
+}
+
 }  // namespace
 }  // namespace host
