@@ -1,5 +1,6 @@
 #include "engine/comparison_run.h"
 
+#include <atomic>
 #include <chrono>
 #include <exception>
 #include <thread>
@@ -168,6 +169,9 @@ void ComparisonRun::ReadBothQueries() {
   // that follow read the same order and routing pages, which this
   // connection then has in its cache.
   std::exception_ptr grouped_error;
+  std::atomic<bool> detailed_done = false;
+  std::atomic<bool> prefetching = false;  // the grouped query is over: only the bulk read may be stopped
+  bool prefetched_beside = false;
   std::thread grouped([&] {
     try {
       const auto start = Clock::now();
@@ -176,6 +180,18 @@ void ComparisonRun::ReadBothQueries() {
     } catch (...) {
       grouped_error = std::current_exception();
       inputs_.connection->Interrupt();  // the bookings of a failed run are of no use
+      return;
+    }
+    // A detailed query still running means a large run: its phase rows are
+    // read in bulk here meanwhile. Should this fail, the planned times read
+    // them themselves and report what fails there.
+    prefetching = true;
+    if (!detailed_done && !inputs_.fashion_cycles && !records_.RSTempiVer->Eof()) {
+      try {
+        phases_->Prefetch(sibling_.get());
+        prefetched_beside = true;
+      } catch (...) {
+      }
     }
   });
   std::exception_ptr detailed_error;
@@ -183,13 +199,24 @@ void ComparisonRun::ReadBothQueries() {
     const auto start = Clock::now();
     records_.RSTempiVerDett = inputs_.connection->Execute(detailed_sql_);
     timings_.detailed = seconds(start);
+    detailed_done = true;
+    // Too few bookings for the bulk read: the phases are asked one by one.
+    if (static_cast<int64_t>(records_.RSTempiVerDett->RecordCount()) < inputs_.prefetch_from && prefetching) {
+      sibling_->Interrupt();
+    }
   } catch (...) {
+    detailed_done = true;
     detailed_error = std::current_exception();
     sibling_->Interrupt();  // no use grouping the bookings of a failed run
   }
   grouped.join();
+  if (prefetched_beside && records_.RSTempiVerDett &&
+      static_cast<int64_t>(records_.RSTempiVerDett->RecordCount()) < inputs_.prefetch_from) {
+    phases_ = std::make_unique<PhaseSource>(*inputs_.connection, inputs_.company);
+  }
   {
     std::lock_guard lock(sibling_mutex_);
+    inputs_.connection->CountStatementsOf(*sibling_);
     sibling_.reset();  // its page cache goes with it
   }
   // A query stopped because the other one failed is no news: the failure

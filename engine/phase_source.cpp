@@ -79,9 +79,18 @@ const std::vector<WorkerRow>& PhaseSource::WorkersOf(const std::string& sql) {
   return workers_by_text_.emplace(sql, std::move(workers)).first->second;
 }
 
-void PhaseSource::Prefetch() {
+void PhaseSource::Prefetch(host::db::Connection* via) {
+  host::db::Connection& connection = via != nullptr ? *via : connection_;
+  prefetched_ = false;
+  order_by_key_ = {};
+  order_by_id_ = {};
+  cycle_by_bom_ = {};
+  cycle_default_ = {};
+  cycle_by_id_ = {};
+  order_workers_.clear();
+  cycle_workers_.clear();
   // Order phases: the order source's columns and joins, every key column.
-  orders_ = connection_.Execute(
+  orders_ = connection.Execute(
       "SELECT PD2A_IDFASE, PD2A_INDUMLAV, PD2A_TMACLAV, PD2A_FORMLAV_PD24, PD2A_INDUMSETUP, PD2A_TMACSETUP, "
       "PD2A_NUMPEZZISETUP, PD2A_FORMSETUP_PD24, PD2A_NUMPEZZIUM, PD2A_INDUMTOTLAV, PD2A_TTOTLAV, PD2A_INDUMATTESA, "
       "PD2A_TATTESA, PD2A_INDUMCODA, PD2A_TCODA, PD2A_IDENTPROG, DO46_QTA1ORD, DO46_IDCICLO_PD48, DO46_NUMREG_CO99, "
@@ -94,15 +103,15 @@ void PhaseSource::Prefetch() {
       "DO30_NUMREG_CO99 AND DO46_PROGRIGA = DO30_PROGRIGA LEFT OUTER JOIN PD95_DISBA WITH (NOLOCK) ON "
       "DO30_DITTA_CG18 = PD95_DITTA_CG18 AND DO30_IDDISBA_PD95 = PD95_IDDISBA WHERE DO46_DITTA_CG18 = " +
       company_);
-  cycles_ = connection_.Execute(
+  cycles_ = connection.Execute(
       "SELECT PD48_CICLI.*, PD95_IDDISBA AS QV_IDDISBA, PD95_LOTTORIF FROM PD48_CICLI WITH (NOLOCK) "
       "LEFT OUTER JOIN PD95_DISBA WITH (NOLOCK) ON PD48_DITTA_CG18 = PD95_DITTA_CG18 AND PD48_IDDISBA_PD95 = "
       "PD95_IDDISBA WHERE PD48_DITTA_CG18 = " +
       company_);
-  const host::RecordSetPtr order_workers = connection_.Execute(
+  const host::RecordSetPtr order_workers = connection.Execute(
       "SELECT ISNULL(PD2B_NUMADDETTI,1)* PD2B_TEMPOIMP AS TTOTADDETTI, PD2B_INDUMTEMPO, PD2B_INDOPERAZIONE, "
       "PD2B_IDFASE_PD2A FROM PD2B_ADDETTIDOC WITH (NOLOCK) WHERE PD2B_TEMPOIMP <> 0 ");
-  const host::RecordSetPtr cycle_workers = connection_.Execute(
+  const host::RecordSetPtr cycle_workers = connection.Execute(
       "SELECT ISNULL(PD54_NUMADDETTI,1)* PD54_TEMPOIMP AS TTOTADDETTI, PD54_INDUMTEMPO, PD54_INDOPERAZIONE, "
       "PD54_IDCICLO_PD48 FROM PD54_ADDETTILAV WITH (NOLOCK) WHERE PD54_TEMPOIMP <> 0 ");
   statements_ += 4;

@@ -28,8 +28,11 @@ class PhaseSource {
  public:
   PhaseSource(host::db::Connection& connection, std::string company);
 
-  // Reads the bulk tables (four statements). Errors are host::Error.
-  void Prefetch();
+  // Reads the bulk tables (four statements), on `via` when given (another
+  // connection to the same database, so that it can run beside a query of
+  // the source's own). Errors are host::Error and leave the source as if it
+  // had never prefetched.
+  void Prefetch(host::db::Connection* via = nullptr);
   [[nodiscard]] bool Prefetched() const { return prefetched_; }
 
   // Booking lookups (order source; cycle by bill of materials; default cycle).

@@ -56,8 +56,12 @@ class Connection {
   }
 
   [[nodiscard]] const std::vector<DbError>& Errors() const { return errors_; }
-  // Statements executed since opening (for measurements).
+  // Statements executed since opening (for measurements), with those of
+  // siblings that handed theirs over.
   [[nodiscard]] int64_t StatementCount() const { return statements_; }
+  // Adds a sibling's statements to this connection's count (when the
+  // sibling, opened for one piece of this connection's work, closes).
+  void CountStatementsOf(const Connection& sibling) { statements_ += sibling.StatementCount(); }
   // "SQLite", "ODBC:SQLite", "ODBC:SQL Server", ...
   [[nodiscard]] virtual std::string BackEnd() const = 0;
   // How this database writes a date or a number as a SQL literal.
