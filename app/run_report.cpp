@@ -293,11 +293,13 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
   const auto element = [&out](const nlohmann::json& value, size_t depth) {
     const std::string text = value.dump(1, ' ', false, nlohmann::json::error_handler_t::replace);
     const std::string indent(depth, ' ');
-    out << indent;
+    std::string indented = indent;
+    indented.reserve(text.size() * 2);
     for (const char c : text) {
-      out << c;
-      if (c == '\n') out << indent;
+      indented += c;
+      if (c == '\n') indented += indent;
     }
+    out << indented;
   };
   const auto array = [&out](const char* key, size_t count, const std::function<void(size_t)>& each) {
     out << " \"" << key << "\": [";
