@@ -135,14 +135,17 @@ int main(int argc, char** argv) {
 
     // 2. The whole comparison, through the run object.
     engine::NoProgress progress;
-    engine::ComparisonRequest request;
-    request.connection = connection;
-    request.company = "1";
-    request.query = query;
-    request.order = order;
+    const auto request_for = [&](const host::OrderControl& grouping) {
+      engine::ComparisonRequest request;
+      request.connection = connection;
+      request.company = "1";
+      request.query = query;
+      request.order = grouping;
+      return request;
+    };
     const auto run_start = Clock::now();
     const double run_cpu_start = CpuSeconds();
-    auto run = engine::Comparison::Make(form, std::move(request), progress);
+    auto run = engine::Comparison::Make(form, request_for(order), progress);
     const double planned = Seconds(run_start);
     run->ComputeAll(progress);
     const double whole = Seconds(run_start);
@@ -172,13 +175,8 @@ int main(int argc, char** argv) {
     //    field it proposes): many more, smaller groups.
     host::OrderControl default_order;
     engine::LoadGroupingFields(default_order);
-    engine::ComparisonRequest again;
-    again.connection = connection;
-    again.company = "1";
-    again.query = query;
-    again.order = default_order;
     const auto default_start = Clock::now();
-    auto by_default = engine::Comparison::Make(form, std::move(again), progress);
+    auto by_default = engine::Comparison::Make(form, request_for(default_order), progress);
     by_default->ComputeAll(progress);
     const double default_whole = Seconds(default_start);
     std::printf("default grouping: %zu groups, whole comparison %.2f s = %.2f x the Reparto + Fase grouping\n",

@@ -75,28 +75,18 @@ void WriteTotalCategory(FormServices& form, ValoriCategoria& total, int16_t unit
         Arrotonda(form, host::Multiply(host::Subtract(host::Divide(booked, planned), int16_t{1}), int16_t{100}), 2));
   };
   const auto is_zero = [](const Variant& v) { return host::CompareNumbers(v, int16_t{0}) == 0; };
+  // A decimal unit: the booked value in the unit's member, the gap and the
+  // percent against the planned value in the same unit.
+  const auto decimal_unit = [&](const Variant& booked_value, Variant& member, const Variant& planned) {
+    const Variant booked = ValoreNumerico(booked_value);
+    member = booked;
+    total.GAP = host::Subtract(booked, planned);
+    if (!is_zero(planned)) total.GAPPERC = percent(booked, planned);
+  };
   switch (unit) {
-    case kSecondiDecimali: {
-      const Variant booked = ValoreNumerico(booked_s);
-      total.SECVERS = booked;
-      total.GAP = host::Subtract(booked, split.seconds);
-      if (!is_zero(split.seconds)) total.GAPPERC = percent(booked, split.seconds);
-      break;
-    }
-    case kOreDecimali: {
-      const Variant booked = ValoreNumerico(booked_h);
-      total.OREVERS = booked;
-      total.GAP = host::Subtract(booked, split.hours);
-      if (!is_zero(split.hours)) total.GAPPERC = percent(booked, split.hours);
-      break;
-    }
-    case kMinutiDecimali: {
-      const Variant booked = ValoreNumerico(booked_m);
-      total.MINVERS = booked;
-      total.GAP = host::Subtract(booked, split.minutes);
-      if (!is_zero(split.minutes)) total.GAPPERC = percent(booked, split.minutes);
-      break;
-    }
+    case kSecondiDecimali: decimal_unit(booked_s, total.SECVERS, split.seconds); break;
+    case kOreDecimali: decimal_unit(booked_h, total.OREVERS, split.hours); break;
+    case kMinutiDecimali: decimal_unit(booked_m, total.MINVERS, split.minutes); break;
     case kOreMinutiSecondi: {
       total.OREVERS = booked_h;
       total.MINVERS = booked_m;
