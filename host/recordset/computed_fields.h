@@ -32,7 +32,8 @@ class RowFormula {
  public:
   virtual ~RowFormula() = default;
   // Fills `values` (one per computed field, in field order, Null on entry)
-  // for storage row `row`. A throw reaches the reader.
+  // for storage row `row`. A throw reaches the reader. It reads stored
+  // fields only, never computed ones.
   virtual void Compute(size_t row, std::span<Variant> values) const = 0;
   // Bytes the formula keeps for its rows (for measurements).
   [[nodiscard]] virtual size_t MemoryBytes() const { return 0; }
