@@ -358,7 +358,7 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
       return text;
     };
     out << " \"bookings\": [" << (count == 0 ? "],\n" : "\n");
-    WriteBlocksInOrder(count, 256, 2, format, [&out](const std::string& text) { out << text; });
+    WriteBlocksInOrder(count, 1024, 2, format, [&out](const std::string& text) { out << text; });
     if (count != 0) out << " ],\n";
   }
   out << " \"grouping\": " << nlohmann::json(run.DescrizioneGruppo()).dump() << ",\n";

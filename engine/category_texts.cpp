@@ -22,16 +22,8 @@ namespace {
 // Adds a category's planned and booked values (in the unit's members) as seconds.
 void AddCategory(CategorySeconds& out, const Variant& planned_h, const Variant& planned_m, const Variant& planned_s,
                  const Variant& booked_h, const Variant& booked_m, const Variant& booked_s, int16_t unit) {
-  ValoriCategoria planned;
-  planned.OREPREV = planned_h;
-  planned.MINPREV = planned_m;
-  planned.SECPREV = planned_s;
-  ValoriCategoria booked;
-  booked.OREPREV = booked_h;
-  booked.MINPREV = booked_m;
-  booked.SECPREV = booked_s;
-  out.planned = host::Add(out.planned, PlannedSeconds(planned, unit));
-  out.booked = host::Add(out.booked, PlannedSeconds(booked, unit));
+  out.planned = host::Add(out.planned, PlannedSeconds(planned_h, planned_m, planned_s, unit));
+  out.booked = host::Add(out.booked, PlannedSeconds(booked_h, booked_m, booked_s, unit));
 }
 
 }  // namespace

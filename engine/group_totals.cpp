@@ -78,18 +78,20 @@ std::vector<GroupTotals::FilterField> FilterFields(host::RecordSet& campi, const
 
 }  // namespace
 
-Variant PlannedSeconds(const ValoriCategoria& v, int16_t unit) {
+Variant PlannedSeconds(const Variant& hours, const Variant& minutes, const Variant& seconds, int16_t unit) {
   switch (unit) {
     case kOreMinutiSecondi:
-      return host::Add(host::Add(host::Multiply(ValoreNumerico(v.OREPREV), int16_t{3600}),
-                                 host::Multiply(ValoreNumerico(v.MINPREV), int16_t{60})),
-                       ValoreNumerico(v.SECPREV));
-    case kOreDecimali: return host::Multiply(ValoreNumerico(v.OREPREV), int16_t{3600});
-    case kMinutiDecimali: return host::Multiply(ValoreNumerico(v.MINPREV), int16_t{60});
-    case kSecondiDecimali: return ValoreNumerico(v.SECPREV);
+      return host::Add(host::Add(host::Multiply(ValoreNumerico(hours), int16_t{3600}),
+                                 host::Multiply(ValoreNumerico(minutes), int16_t{60})),
+                       ValoreNumerico(seconds));
+    case kOreDecimali: return host::Multiply(ValoreNumerico(hours), int16_t{3600});
+    case kMinutiDecimali: return host::Multiply(ValoreNumerico(minutes), int16_t{60});
+    case kSecondiDecimali: return ValoreNumerico(seconds);
     default: return int16_t{0};
   }
 }
+
+Variant PlannedSeconds(const ValoriCategoria& v, int16_t unit) { return PlannedSeconds(v.OREPREV, v.MINPREV, v.SECPREV, unit); }
 
 void ValorizzaOMSLavorazSetup(FormServices& form, host::RecordSet& rs, int16_t unit,
                               const std::array<ValoriCategoria, 6>& values) {

@@ -49,6 +49,9 @@ void ValorizzaOMSLavorazSetup(FormServices& form, host::RecordSet& rs, const Tim
 
 // Planned seconds of a category's planned h/m/s in the chosen unit.
 host::Variant PlannedSeconds(const ValoriCategoria& v, int16_t unit);
+// The same from the three members themselves.
+host::Variant PlannedSeconds(const host::Variant& hours, const host::Variant& minutes, const host::Variant& seconds,
+                             int16_t unit);
 
 class GroupTotals {
  public:

@@ -75,6 +75,20 @@ class TextColumn final : public Column {
     const auto id = Id(row);
     return id == TextPool::kNullId ? Variant::Null() : Variant(pool_.At(id));
   }
+  [[nodiscard]] Variant Stored(const Variant& value) const override {
+    if (value.IsNull() || value.IsEmpty()) return Variant::Null();
+    std::string text = value.IsText() ? value.Text() : value.ToText();
+    const size_t length = Utf8Length(text);
+    if (field_.size > 0 && length > static_cast<size_t>(field_.size) && !field_.lenient_size) {
+      throw Error(kErrValueTooLong,
+                  "The text is longer than field " + field_.name + " allows (" + std::to_string(field_.size) + ")",
+                  "Recordset");
+    }
+    if (field_.type == FieldType::Char && field_.size > 0 && length < static_cast<size_t>(field_.size)) {
+      text.append(static_cast<size_t>(field_.size) - length, ' ');
+    }
+    return text;
+  }
   [[nodiscard]] bool IsNullLike(size_t row) const override {
     return Id(row) == TextPool::kNullId || IsBlank(pool_.At(Id(row)));
   }
@@ -132,15 +146,11 @@ class ScaledColumn final : public Column {
   }
   [[nodiscard]] Variant Get(size_t row) const override {
     if (nulls_.Get(row)) return Variant::Null();
-    const Int128 v = values_.Get(row);
-    switch (field_.type) {
-      case FieldType::SmallInt: return static_cast<int16_t>(v);
-      case FieldType::Integer: return static_cast<int32_t>(v);
-      case FieldType::BigInt: return static_cast<int64_t>(v);
-      case FieldType::Boolean: return v != 0;
-      case FieldType::Date: return DateTime::FromSeconds(static_cast<int64_t>(v));
-      default: return Decimal::FromParts(v, field_.scale);
-    }
+    return Decode(values_.Get(row));
+  }
+  [[nodiscard]] Variant Stored(const Variant& value) const override {
+    if (value.IsNull() || value.IsEmpty()) return Variant::Null();
+    return Decode(Encode(value));
   }
   [[nodiscard]] bool IsNullLike(size_t row) const override {
     if (nulls_.Get(row)) return true;
@@ -166,6 +176,16 @@ class ScaledColumn final : public Column {
   [[nodiscard]] size_t MemoryBytes() const override { return values_.MemoryBytes() + nulls_.MemoryBytes(); }
 
  private:
+  [[nodiscard]] Variant Decode(Int128 v) const {
+    switch (field_.type) {
+      case FieldType::SmallInt: return static_cast<int16_t>(v);
+      case FieldType::Integer: return static_cast<int32_t>(v);
+      case FieldType::BigInt: return static_cast<int64_t>(v);
+      case FieldType::Boolean: return v != 0;
+      case FieldType::Date: return DateTime::FromSeconds(static_cast<int64_t>(v));
+      default: return Decimal::FromParts(v, field_.scale);
+    }
+  }
   [[nodiscard]] Int128 Encode(const Variant& value) const {
     switch (field_.type) {
       case FieldType::SmallInt: return value.ToInt16();
@@ -215,6 +235,9 @@ class DoubleColumn final : public Column {
   }
   [[nodiscard]] Variant Get(size_t row) const override {
     return nulls_.Get(row) ? Variant::Null() : Variant(values_[row]);
+  }
+  [[nodiscard]] Variant Stored(const Variant& value) const override {
+    return value.IsNull() || value.IsEmpty() ? Variant::Null() : Variant(value.ToDouble());
   }
   [[nodiscard]] bool IsNullLike(size_t row) const override { return nulls_.Get(row) || values_[row] <= 0; }
   [[nodiscard]] std::optional<CellKey> Key(size_t row) const override {
@@ -314,6 +337,9 @@ class VariantColumn final : public Column {
       default: return Decimal::FromParts(p, tag - kDecimalBase);
     }
   }
+  // Every value comes back as it went in: texts by the pool, decimals by
+  // coefficient and scale, doubles by their bits, the rest as they are.
+  [[nodiscard]] Variant Stored(const Variant& value) const override { return value; }
   [[nodiscard]] bool IsNullLike(size_t row) const override {
     const Variant v = Get(row);
     if (v.IsNull() || v.IsEmpty()) return true;

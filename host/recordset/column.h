@@ -51,6 +51,9 @@ class Column {
   // Converts and stores; throws host::Error and leaves the cell unchanged.
   virtual void Set(size_t row, const Variant& value) = 0;
   [[nodiscard]] virtual Variant Get(size_t row) const = 0;
+  // What a cell set to `value` would give back, without storing it (and
+  // without adding a text to the pool); throws as Set would.
+  [[nodiscard]] virtual Variant Stored(const Variant& value) const = 0;
   // Null, Empty, blank text or a number not greater than 0: what a group
   // filter's "= NULL" stands for.
   [[nodiscard]] virtual bool IsNullLike(size_t row) const = 0;

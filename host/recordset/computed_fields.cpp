@@ -12,16 +12,11 @@ namespace host {
 namespace {
 
 // The last row a thread worked out with one formula, each value as storing it
-// in a column of its field's type would have kept it. The one-cell typed
-// columns convert (and answer keys for filters); a text in a variant field is
-// kept as it is, which is what such a column gives back, without adding every
-// text ever read to a pool.
+// in a column of its field's type would have kept it.
 struct LoadedRow {
   static constexpr size_t kNoRow = std::numeric_limits<size_t>::max();
   uint64_t cache = 0;  // the RowCache it belongs to
   size_t row = kNoRow;
-  TextPool pool;
-  std::vector<std::unique_ptr<Column>> cells;
   std::vector<Variant> computed, values;
 };
 
@@ -80,10 +75,6 @@ class RowCache {
     } else {
       mine = std::make_unique<LoadedRow>();
       mine->cache = id_;
-      for (const FieldDef& field : fields_) {
-        mine->cells.push_back(MakeColumn(field, mine->pool));
-        mine->cells.back()->AppendNull();
-      }
       mine->computed.resize(fields_.size());
       mine->values.resize(fields_.size());
       if (t_loaded.size() >= kRowsPerThread) t_loaded.pop_back();
@@ -98,14 +89,8 @@ class RowCache {
     loaded.row = LoadedRow::kNoRow;  // a throw below leaves nothing half loaded behind
     for (Variant& v : loaded.computed) v = Variant::Null();
     formula_->Compute(row, loaded.computed);
-    for (size_t k = 0; k < fields_.size(); ++k) {
-      if (fields_[k].type == FieldType::Variant && loaded.computed[k].IsText()) {
-        loaded.values[k] = std::move(loaded.computed[k]);
-      } else {
-        loaded.cells[k]->Set(0, loaded.computed[k]);
-        loaded.values[k] = loaded.cells[k]->Get(0);
-      }
-    }
+    // Stored() only reads its column: the shared cells serve every thread.
+    for (size_t k = 0; k < fields_.size(); ++k) loaded.values[k] = key_cells_[k]->Stored(loaded.computed[k]);
     loaded.row = row;
     return loaded;
   }
@@ -125,11 +110,9 @@ class ComputedColumn final : public Column {
   void AppendNull() override {}
   void PopBack() override {}
   void Reserve(size_t) override {}
-  void Set(size_t, const Variant&) override {
-    throw Error(kErrOperationNotAllowed, "Field " + name_ + " is worked out from its row and cannot be written",
-                "Recordset");
-  }
+  void Set(size_t, const Variant&) override { Refuse(); }
   [[nodiscard]] Variant Get(size_t row) const override { return cache_->Get(row, k_); }
+  [[nodiscard]] Variant Stored(const Variant&) const override { Refuse(); }
   [[nodiscard]] bool IsNullLike(size_t row) const override {
     return cache_->WithCell(row, k_, [](const Column& c) { return c.IsNullLike(0); });
   }
@@ -142,6 +125,11 @@ class ComputedColumn final : public Column {
   [[nodiscard]] size_t MemoryBytes() const override { return k_ == 0 ? cache_->MemoryBytes() : 0; }
 
  private:
+  [[noreturn]] void Refuse() const {
+    throw Error(kErrOperationNotAllowed, "Field " + name_ + " is worked out from its row and cannot be written",
+                "Recordset");
+  }
+
   std::shared_ptr<const RowCache> cache_;
   size_t k_;
   std::string name_;
