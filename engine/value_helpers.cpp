@@ -52,6 +52,15 @@ Variant Massimo(FormServices& form, const Variant& a, const Variant& b) {
 
 Variant ValoreNumerico(const Variant& value) {
   try {
+    // A number's text is never blank: numbers skip making it.
+    switch (value.Type()) {
+      case host::VarType::Int16:
+      case host::VarType::Int32:
+      case host::VarType::Int64:
+      case host::VarType::Decimal:
+      case host::VarType::Double: return value.ToDecimal();
+      default: break;
+    }
     if (host::Trim(value.JoinedText()).empty()) return int16_t{0};
     return value.ToDecimal();
   } catch (...) {
