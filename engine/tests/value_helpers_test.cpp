@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "engine/tests/fake_form.h"
 
 namespace engine {
@@ -61,6 +63,11 @@ TEST(ValoreNumerico, IsBlankTolerant) {
   EXPECT_EQ(ValoreNumerico(" 12.5 ").Type(), host::VarType::Decimal);
   EXPECT_EQ(ValoreNumerico(" 12.5 ").ToText(), "12.5");
   EXPECT_EQ(ValoreNumerico(int32_t{4}).ToText(), "4");
+  // Numbers of every kind come back as decimals; zero is a number, not a blank.
+  EXPECT_EQ(ValoreNumerico(int16_t{0}).Type(), host::VarType::Decimal);
+  EXPECT_EQ(ValoreNumerico(2.5).ToText(), "2.5");
+  EXPECT_EQ(ValoreNumerico(host::Decimal::FromParts(-1050, 2)).ToText(), "-10.5");
+  EXPECT_EQ(ValoreNumerico(std::numeric_limits<double>::quiet_NaN()), Variant(int16_t{0}));
 }
 
 TEST(RecordsetVuoto, TrueForMissingClosedOrEmpty) {
