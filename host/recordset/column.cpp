@@ -59,17 +59,7 @@ class TextColumn final : public Column {
       ids_.Set(row, InternRepeated(text));
       return;
     }
-    std::string text = value.ToText();
-    const size_t length = Utf8Length(text);
-    if (field_.size > 0 && length > static_cast<size_t>(field_.size) && !field_.lenient_size) {
-      throw Error(kErrValueTooLong,
-                  "The text is longer than field " + field_.name + " allows (" + std::to_string(field_.size) + ")",
-                  "Recordset");
-    }
-    if (field_.type == FieldType::Char && field_.size > 0 && length < static_cast<size_t>(field_.size)) {
-      text.append(static_cast<size_t>(field_.size) - length, ' ');
-    }
-    ids_.Set(row, InternRepeated(text));
+    ids_.Set(row, InternRepeated(Fitted(value)));
   }
   [[nodiscard]] Variant Get(size_t row) const override {
     const auto id = Id(row);
@@ -77,17 +67,7 @@ class TextColumn final : public Column {
   }
   [[nodiscard]] Variant Stored(const Variant& value) const override {
     if (value.IsNull() || value.IsEmpty()) return Variant::Null();
-    std::string text = value.IsText() ? value.Text() : value.ToText();
-    const size_t length = Utf8Length(text);
-    if (field_.size > 0 && length > static_cast<size_t>(field_.size) && !field_.lenient_size) {
-      throw Error(kErrValueTooLong,
-                  "The text is longer than field " + field_.name + " allows (" + std::to_string(field_.size) + ")",
-                  "Recordset");
-    }
-    if (field_.type == FieldType::Char && field_.size > 0 && length < static_cast<size_t>(field_.size)) {
-      text.append(static_cast<size_t>(field_.size) - length, ' ');
-    }
-    return text;
+    return Fitted(value);
   }
   [[nodiscard]] bool IsNullLike(size_t row) const override {
     return Id(row) == TextPool::kNullId || IsBlank(pool_.At(Id(row)));
@@ -106,6 +86,21 @@ class TextColumn final : public Column {
 
  private:
   [[nodiscard]] uint32_t Id(size_t row) const { return static_cast<uint32_t>(ids_.Get(row)); }
+  // The text of a value that is not Null or Empty as the field keeps it:
+  // refused when too long, padded when a fixed character field.
+  [[nodiscard]] std::string Fitted(const Variant& value) const {
+    std::string text = value.ToText();
+    const size_t length = Utf8Length(text);
+    if (field_.size > 0 && length > static_cast<size_t>(field_.size) && !field_.lenient_size) {
+      throw Error(kErrValueTooLong,
+                  "The text is longer than field " + field_.name + " allows (" + std::to_string(field_.size) + ")",
+                  "Recordset");
+    }
+    if (field_.type == FieldType::Char && field_.size > 0 && length < static_cast<size_t>(field_.size)) {
+      text.append(static_cast<size_t>(field_.size) - length, ' ');
+    }
+    return text;
+  }
   // Rows come in order, and a column repeats its last text often (the same
   // department or article on row after row): that one is compared, not
   // hashed and looked up again.
