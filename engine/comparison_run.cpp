@@ -29,8 +29,6 @@ constexpr BookedField kBookedFields[] = {{"OREVERS", "Ore versate", 42814, 1},
                                          {"MINVERS", "Min. versati", 37386, 2},
                                          {"SECVERS", "Sec. versati", 51202, -1}};
 
-bool Blank(const Variant& v) { return host::RTrim(v.JoinedText()).empty(); }
-
 // Field indexes of the per-booking record set, read once per run.
 struct BookingFields {
   explicit BookingFields(const host::RecordSet& rs) {
@@ -47,15 +45,8 @@ struct BookingFields {
     quantity = at("PD44_QTALAV");
     article_type = at("PD18_INDTIPOART");
     cycle = at("PD18_CODCICLO");
-    kind = at("PD44_INDORA");
-    machine = at("PD44_MACCHINA_PD08");
-    employee = at("PD44_CODDIP_PD06");
-    hours = at("OREVERS");
-    minutes = at("MINVERS");
-    seconds = at("SECVERS");
   }
-  int id, article, option, project, bom, numreg, order_row, department, phase, quantity, article_type, cycle, kind,
-      machine, employee, hours, minutes, seconds;
+  int id, article, option, project, bom, numreg, order_row, department, phase, quantity, article_type, cycle;
 };
 
 Variant Read(const host::RecordSet& rs, int index) {

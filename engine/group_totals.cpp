@@ -91,7 +91,9 @@ Variant PlannedSeconds(const Variant& hours, const Variant& minutes, const Varia
   }
 }
 
-Variant PlannedSeconds(const ValoriCategoria& v, int16_t unit) { return PlannedSeconds(v.OREPREV, v.MINPREV, v.SECPREV, unit); }
+Variant PlannedSeconds(const ValoriCategoria& v, int16_t unit) {
+  return PlannedSeconds(v.OREPREV, v.MINPREV, v.SECPREV, unit);
+}
 
 void ValorizzaOMSLavorazSetup(FormServices& form, host::RecordSet& rs, int16_t unit,
                               const std::array<ValoriCategoria, 6>& values) {

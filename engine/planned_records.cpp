@@ -35,9 +35,11 @@ class RaisingForm final : public FormServices {
 
 bool Blank(const Variant& v) { return host::RTrim(v.JoinedText()).empty(); }
 
+// The size of a value as a number; a double keeps NaN and infinity (which
+// ValoreNumerico would turn into 0), so that they count as beyond the limits.
 double Magnitude(const Variant& v) {
-  const Variant n = ValoreNumerico(v);
-  return std::fabs(n.ToDouble());
+  if (v.Type() == host::VarType::Double) return std::fabs(v.ToDouble());
+  return std::fabs(ValoreNumerico(v).ToDouble());
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // booking, the split categories of a group. Numbers worked out by hand.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "engine/comparison_run.h"
 #include "engine/group_totals.h"
 #include "engine/layouts.h"
@@ -122,6 +124,43 @@ TEST(ValorizzaOMSLavorazSetup, SplitCategoriesOfAGroup) {
   EXPECT_TRUE(rs->Value("GAP_MACLAV").IsNull());
   EXPECT_TRUE(rs->Value("OREPREV_LAV").IsNull());  // the planned fields are the caller's to write
   EXPECT_TRUE(form.errors.empty());
+}
+
+// Which bookings the run works out at once: times past 10^12 s, booked or
+// planned; everything else is left for the readers.
+TEST(PlannedRecords, NearTheLimitsAreTheHugeOnes) {
+  auto bookings = std::make_shared<host::Table>();
+  bookings->AddField(host::DecimalField("OREVERS", 14, 2));
+  bookings->AddField(host::DecimalField("MINVERS", 18, 2));
+  bookings->AddField(host::DecimalField("SECVERS", 18, 0));
+  const size_t usual = bookings->AppendRow();
+  bookings->Set(usual, 0, int32_t{2});
+  bookings->Set(usual, 1, int32_t{5});
+  const size_t huge = bookings->AppendRow();
+  bookings->Set(huge, 0, Dec("300000000"));  // 3 × 10^8 h: over 10^12 s
+  PlannedRecords records(kOreMinutiSecondi, bookings);
+  PhaseTimes t;
+  t.TLAV = t.TSET = t.TATT = t.TCODA = t.MLAV = t.MSET = int16_t{0};
+  t.TLAV = Dec("5400.5");
+  const uint32_t normal = records.KeepTimes(t);
+  // A time that is no number (a formula that divided by zero) does not even
+  // add up: the run keeps such a booking without times at once.
+  for (const double odd : {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+    t.MSET = odd;
+    try {
+      records.KeepTimes(t);
+      ADD_FAILURE() << odd << " was kept";
+    } catch (const host::Error& e) {
+      EXPECT_EQ(e.Number(), host::kErrOverflow);
+    }
+  }
+  t.MSET = 1e13;
+  const uint32_t too_long = records.KeepTimes(t);
+  EXPECT_FALSE(records.NearLimits(usual, 0));  // nothing planned
+  EXPECT_FALSE(records.NearLimits(usual, normal));
+  EXPECT_TRUE(records.NearLimits(usual, too_long));
+  EXPECT_TRUE(records.NearLimits(huge, normal));
+  EXPECT_FALSE(records.NearLimits(huge, PlannedRecords::kWithoutTimes));
 }
 
 TEST(PlannedSeconds, BackFromEachUnit) {

@@ -51,11 +51,7 @@ class TextColumn final : public Column {
     // The common case, a text that needs no padding, is interned as it stands.
     if (value.IsText() && (field_.type != FieldType::Char || field_.size <= 0)) {
       const std::string& text = value.Text();
-      if (field_.size > 0 && !field_.lenient_size && Utf8Length(text) > static_cast<size_t>(field_.size)) {
-        throw Error(kErrValueTooLong,
-                    "The text is longer than field " + field_.name + " allows (" + std::to_string(field_.size) + ")",
-                    "Recordset");
-      }
+      if (field_.size > 0 && !field_.lenient_size) CheckLength(Utf8Length(text));
       ids_.Set(row, InternRepeated(text));
       return;
     }
@@ -86,16 +82,19 @@ class TextColumn final : public Column {
 
  private:
   [[nodiscard]] uint32_t Id(size_t row) const { return static_cast<uint32_t>(ids_.Get(row)); }
+  void CheckLength(size_t length) const {
+    if (length > static_cast<size_t>(field_.size)) {
+      throw Error(kErrValueTooLong,
+                  "The text is longer than field " + field_.name + " allows (" + std::to_string(field_.size) + ")",
+                  "Recordset");
+    }
+  }
   // The text of a value that is not Null or Empty as the field keeps it:
   // refused when too long, padded when a fixed character field.
   [[nodiscard]] std::string Fitted(const Variant& value) const {
     std::string text = value.ToText();
     const size_t length = Utf8Length(text);
-    if (field_.size > 0 && length > static_cast<size_t>(field_.size) && !field_.lenient_size) {
-      throw Error(kErrValueTooLong,
-                  "The text is longer than field " + field_.name + " allows (" + std::to_string(field_.size) + ")",
-                  "Recordset");
-    }
+    if (field_.size > 0 && !field_.lenient_size) CheckLength(length);
     if (field_.type == FieldType::Char && field_.size > 0 && length < static_cast<size_t>(field_.size)) {
       text.append(static_cast<size_t>(field_.size) - length, ' ');
     }
