@@ -47,32 +47,49 @@ std::string RefuseOutput(const std::string& path, const std::string& connection)
   return {};
 }
 
-std::string WriteOutput(const std::string& path, const std::function<void(std::ostream&)>& write) {
+bool WrittenAside(const std::string& path) {
+  std::error_code ec;
+  // A device or a pipe (/dev/stdout, a fifo) is written in place.
+  return !path.empty() && !(fs::exists(path, ec) && !fs::is_regular_file(path, ec));
+}
+
+std::string WriteOutputUnlessGivenUp(const std::string& path, const std::function<bool(std::ostream&)>& write,
+                                     bool* given_up) {
+  *given_up = false;
   if (path.empty()) {
     errno = 0;
-    write(std::cout);
+    *given_up = !write(std::cout);
     std::cout.flush();
     if (!std::cout) return "the output could not be written" + Reason(errno);
     return {};
   }
   std::error_code ec;
-  // A device or a pipe (/dev/stdout, a fifo) is written in place.
-  const bool special = fs::exists(path, ec) && !fs::is_regular_file(path, ec);
-  const std::string target = special ? path : path + ".partial";
+  const bool aside = WrittenAside(path);
+  const std::string target = aside ? path + ".partial" : path;
   errno = 0;
   {
     std::ofstream file(target, std::ios::binary | std::ios::trunc);
     if (!file) return "cannot write " + path + Reason(errno);
-    write(file);
+    try {
+      *given_up = !write(file);
+    } catch (...) {
+      file.close();
+      if (aside) fs::remove(target, ec);
+      throw;
+    }
     file.flush();
     file.close();
+    if (*given_up) {
+      if (aside) fs::remove(target, ec);
+      return {};
+    }
     if (!file) {
       const int error = errno;
-      if (!special) fs::remove(target, ec);
+      if (aside) fs::remove(target, ec);
       return "cannot write " + path + Reason(error);
     }
   }
-  if (!special) {
+  if (aside) {
     fs::rename(target, path, ec);
     if (ec) {
       fs::remove(target, ec);
@@ -80,6 +97,17 @@ std::string WriteOutput(const std::string& path, const std::function<void(std::o
     }
   }
   return {};
+}
+
+std::string WriteOutput(const std::string& path, const std::function<void(std::ostream&)>& write) {
+  bool given_up = false;
+  return WriteOutputUnlessGivenUp(
+      path,
+      [&](std::ostream& out) {
+        write(out);
+        return true;
+      },
+      &given_up);
 }
 
 }  // namespace app

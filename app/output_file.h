@@ -21,4 +21,15 @@ std::string RefuseOutput(const std::string& path, const std::string& connection)
 // Answers "" or what went wrong (a full disk, a closed pipe, no rights).
 std::string WriteOutput(const std::string& path, const std::function<void(std::ostream&)>& write);
 
+// Whether `path` names a file that WriteOutput writes beside its place and
+// renames (not the standard output, a device or a pipe): a report given up
+// half way leaves nothing there.
+bool WrittenAside(const std::string& path);
+
+// WriteOutput for a `write` that may give up (answer false): the file is then
+// not put in place, and `*given_up` is set. Only for a path WrittenAside
+// answers true of, so that nothing half written is ever seen.
+std::string WriteOutputUnlessGivenUp(const std::string& path, const std::function<bool(std::ostream&)>& write,
+                                     bool* given_up);
+
 }  // namespace app

@@ -37,7 +37,9 @@ const std::vector<std::string>& RecordDurations::SecondsNames() {
 }
 
 void RecordDurations::Load(const host::RecordSet& records) {
-  for (size_t c = 0; c < seconds_.size(); ++c) seconds_[c] = engine::SecondsOf(records, fields_, c, unit_);
+  values_.resize(records.FieldCount());
+  for (size_t i = 0; i < values_.size(); ++i) values_[i] = records.Value(i);
+  for (size_t c = 0; c < seconds_.size(); ++c) seconds_[c] = engine::SecondsOf(values_, fields_, c, unit_);
 }
 
 Variant RecordDurations::Seconds(size_t k) const {
@@ -51,17 +53,21 @@ Variant RecordDurations::Seconds(size_t k) const {
   }
 }
 
-Variant RecordDurations::Shown(const host::RecordSet& records, size_t field) const {
-  const Variant v = records.Value(field);
+const Variant& RecordDurations::Shown(size_t field) const {
+  const Variant& v = values_.at(field);
   const FieldRole role = roles_[field];
   if (role.kind == Kind::kPlain || !(v.IsNull() || v.IsEmpty() || host::Trim(v.JoinedText()).empty())) return v;
   const engine::CategorySeconds& c = seconds_[role.category];
   if (c.booked.ToDecimal().IsZero() && c.planned.ToDecimal().IsZero()) return v;
   if (role.kind == Kind::kBookedText) {
-    return unit_ == engine::kOreMinutiSecondi ? Variant(engine::TimeText(c.booked, unit_)) : v;
+    if (unit_ != engine::kOreMinutiSecondi) return v;
+    shown_ = engine::TimeText(c.booked, unit_);
+  } else if (unit_ == engine::kOreMinutiSecondi) {
+    shown_ = engine::GapText(c.planned, c.booked, unit_);
+  } else {
+    shown_ = *host::Decimal::Parse(engine::GapText(c.planned, c.booked, unit_));
   }
-  if (unit_ == engine::kOreMinutiSecondi) return engine::GapText(c.planned, c.booked, unit_);
-  return *host::Decimal::Parse(engine::GapText(c.planned, c.booked, unit_));
+  return shown_;
 }
 
 }  // namespace app

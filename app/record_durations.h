@@ -26,14 +26,16 @@ class RecordDurations {
   // category, with its suffix, in category order.
   [[nodiscard]] static const std::vector<std::string>& SecondsNames();
 
-  // Reads the current record of `records` (the layout given at construction).
-  // Throws like RecordSet::Value without a current record.
+  // Reads every field of the current record of `records` (the layout given
+  // at construction) once. Throws like RecordSet::Value without a current
+  // record.
   void Load(const host::RecordSet& records);
   // The loaded record's seconds field `k` (a position in SecondsNames).
   [[nodiscard]] host::Variant Seconds(size_t k) const;
   // Field `field` of the loaded record as the outputs show it: a category
   // without plan still shows its booked time and gap, as the table does.
-  [[nodiscard]] host::Variant Shown(const host::RecordSet& records, size_t field) const;
+  // The reference holds until the next Load or Shown.
+  [[nodiscard]] const host::Variant& Shown(size_t field) const;
 
  private:
   enum class Kind : uint8_t { kPlain, kBookedText, kGap };
@@ -45,6 +47,8 @@ class RecordDurations {
   engine::TimeFieldIndex fields_;
   std::vector<FieldRole> roles_;
   std::array<engine::CategorySeconds, 7> seconds_;
+  std::vector<host::Variant> values_;  // the loaded record, field by field
+  mutable host::Variant shown_;        // a value Shown made
 };
 
 }  // namespace app

@@ -195,16 +195,33 @@ int Run(const RunArgs& args) {
   auto& records = run->Records();
   const auto read = Clock::now();
   TerminalProgress group_progress(CliText("gruppi", "groups"));
-  if (run->ComputeAll(group_progress)) return 2;
-  const auto computed = Clock::now();
+  auto computed = read;
+  const auto compute_totals = [&] {
+    const bool failed = run->ComputeAll(group_progress);
+    computed = Clock::now();
+    return !failed;
+  };
 
   ReportOptions report{args.format, args.bookings, args.columns, 0};
   if (args.out.empty() && isatty(STDOUT_FILENO) != 0) {
     winsize size{};
     if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) report.terminal_width = size.ws_col;
   }
-  const std::string failed_write =
-      WriteOutput(args.out, [&](std::ostream& out) { WriteReport(out, *run, report); });
+  // Into a file that is put in place only once whole, the report is written
+  // while the group totals are worked out; elsewhere (the standard output, a
+  // pipe) nothing is written unless they were.
+  bool given_up = false;
+  std::string failed_write;
+  if (WrittenAside(args.out)) {
+    failed_write = WriteOutputUnlessGivenUp(
+        args.out, [&](std::ostream& out) { return WriteReportComputing(out, *run, report, compute_totals); },
+        &given_up);
+  } else if (compute_totals()) {
+    failed_write = WriteOutput(args.out, [&](std::ostream& out) { WriteReport(out, *run, report); });
+  } else {
+    given_up = true;
+  }
+  if (given_up) return 2;
   if (!failed_write.empty()) return Fail(failed_write);
   // The print and the export for analysis, through the same record sets
   // and tables as the results form's.

@@ -11,6 +11,7 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <thread>
 
 #include "engine/category_texts.h"
 #include "engine/oms.h"
@@ -221,6 +222,131 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
                  "first booking of it.\n");
 }
 
+// A JSON report is written as it is produced, one booking and one group at
+// a time, so that memory does not grow with it; the text is the one a whole
+// document dumped with an indent of 1 would be (keys in order).
+void WriteJsonElement(std::ostream& out, const nlohmann::json& value, size_t depth) {
+  const std::string text = value.dump(1, ' ', false, nlohmann::json::error_handler_t::replace);
+  const std::string indent(depth, ' ');
+  std::string indented = indent;
+  indented.reserve(text.size() * 2);
+  for (const char c : text) {
+    indented += c;
+    if (c == '\n') indented += indent;
+  }
+  out << indented;
+}
+
+void WriteJsonArray(std::ostream& out, const char* key, size_t count, const std::function<void(size_t)>& each) {
+  out << " \"" << key << "\": [";
+  if (count == 0) {
+    out << "],\n";
+    return;
+  }
+  out << "\n";
+  for (size_t i = 0; i < count; ++i) {
+    each(i);
+    out << (i + 1 < count ? ",\n" : "\n");
+  }
+  out << " ],\n";
+}
+
+// The "bookings" member: every record of RSTempiPrevDett. It reads nothing
+// that the group totals write, so it may be written while they are worked out.
+// `dett` is a clone of it (its cursor is moved) made on the calling thread.
+void WriteJsonBookings(std::ostream& out, const host::RecordSetPtr& dett, int16_t unit) {
+  dett->MoveFirst();
+  // The keys of a booking in the order a JSON object keeps them (sorted):
+  // a field of the record (index) or one of its seconds fields (name).
+  struct Key {
+    std::string name;
+    int field = -1;   // a field of the record, or
+    int second = -1;  // a position in RecordDurations::SecondsNames
+  };
+  std::vector<Key> keys;
+  for (size_t i = 0; i < dett->FieldCount(); ++i) keys.push_back({dett->Field(i).name, static_cast<int>(i), -1});
+  if (!dett->Eof()) {
+    int position = 0;
+    for (const auto& name : RecordDurations::SecondsNames()) keys.push_back({name, -1, position++});
+  }
+  std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.name < b.name; });
+  // Blocks of bookings are made into text on two threads, each with its
+  // own cursor, and written in order.
+  const size_t count = dett->RecordCount();
+  const auto format = [&](size_t first, size_t last) {
+    const host::RecordSetPtr mine = dett->Clone();
+    mine->SetAbsolutePosition(static_cast<int64_t>(first) + 1);
+    RecordDurations booking(*mine, unit);
+    std::string text;
+    text.reserve((last - first) * 2560);
+    for (size_t i = first; i < last; ++i, mine->MoveNext()) {
+      booking.Load(*mine);
+      text += "  {";
+      for (size_t k = 0; k < keys.size(); ++k) {
+        text += k == 0 ? "\n   \"" : ",\n   \"";
+        text += keys[k].name;
+        text += "\": ";
+        if (keys[k].field >= 0) {
+          AppendJson(text, booking.Shown(static_cast<size_t>(keys[k].field)));
+        } else {
+          AppendJson(text, booking.Seconds(static_cast<size_t>(keys[k].second)));
+        }
+      }
+      text += i + 1 < count ? "\n  },\n" : "\n  }\n";
+    }
+    return text;
+  };
+  out << " \"bookings\": [" << (count == 0 ? "],\n" : "\n");
+  WriteBlocksInOrder(count, 1024, 2, format, [&out](const std::string& text) { out << text; });
+  if (count != 0) out << " ],\n";
+}
+
+// The JSON report after its bookings: the grouping and every group (its
+// totals computed).
+void WriteJsonGroups(std::ostream& out, engine::Comparison& run, const ReportOptions& options) {
+  const std::vector<std::string>& grouping = run.GroupingColumns();
+  auto& r = run.Records();
+  std::map<std::string, std::vector<Variant>> members;
+  if (options.bookings) members = BookingsOfGroups(run, run.Totals());
+  auto prev = r.RSTempiPrev->Clone();
+  prev->SetFilter("");
+  out << " \"grouping\": " << nlohmann::json(run.DescrizioneGruppo()).dump() << ",\n";
+  out << " \"grouping_fields\": ";
+  {
+    std::ostringstream fields;
+    const std::string text = nlohmann::json(grouping).dump(1);
+    for (const char c : text) fields << c << (c == '\n' ? " " : "");
+    out << fields.str() << ",\n";
+  }
+  r.RSTempiVer->MoveFirst();
+  RecordDurations group_durations(*prev, run.Unit());
+  WriteJsonArray(out, "groups", r.RSTempiVer->RecordCount(), [&](size_t) {
+    nlohmann::json group;
+    for (const auto& column : grouping) group["values"][column] = Json(r.RSTempiVer->Value(column));
+    const std::string id = engine::ValoreNumerico(r.RSTempiVer->Value("IDGRUPPO")).ToText();
+    prev->MoveFirst();
+    prev->Find("IDGRUPPO = " + id);
+    if (!prev->Eof()) {
+      group_durations.Load(*prev);
+      for (size_t i = 0; i < prev->FieldCount(); ++i) {
+        group["fields"][prev->Field(i).name] = Json(group_durations.Shown(i));
+      }
+      for (size_t k = 0; k < RecordDurations::SecondsNames().size(); ++k) {
+        group["fields"][RecordDurations::SecondsNames()[k]] = Json(group_durations.Seconds(k));
+      }
+    }
+    if (options.bookings) {
+      group["bookings"] = nlohmann::json::array();
+      for (const auto& v : members[id]) group["bookings"].push_back(Json(v));
+    }
+    WriteJsonElement(out, group, 2);
+    r.RSTempiVer->MoveNext();
+  });
+  r.RSTempiVer->MoveFirst();
+  out << " \"unit\": " << nlohmann::json(std::string(engine::kTipoTempoCaptions[static_cast<size_t>(run.Unit())])).dump()
+      << "\n}\n";
+}
+
 }  // namespace
 
 std::string CheckColumns(const std::vector<std::string>& columns) {
@@ -234,17 +360,16 @@ std::string CheckColumns(const std::vector<std::string>& columns) {
 
 void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions& options) {
   const std::vector<std::string>& grouping = run.GroupingColumns();
-  engine::GroupTotals& totals = run.Totals();
   auto& r = run.Records();
   if (options.format == "table") {
     WriteTable(out, run, grouping, options);
     return;
   }
-  std::map<std::string, std::vector<Variant>> members;
-  if (options.bookings) members = BookingsOfGroups(run, totals);
-  auto prev = r.RSTempiPrev->Clone();
-  prev->SetFilter("");
   if (options.format == "csv") {
+    std::map<std::string, std::vector<Variant>> members;
+    if (options.bookings) members = BookingsOfGroups(run, run.Totals());
+    auto prev = r.RSTempiPrev->Clone();
+    prev->SetFilter("");
     const int16_t unit = run.Unit();
     RecordDurations durations(*prev, unit);
     for (const auto& column : grouping) out << Csv(column) << ",";
@@ -257,7 +382,7 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
       prev->Find("IDGRUPPO = " + engine::ValoreNumerico(r.RSTempiVer->Value("IDGRUPPO")).ToText());
       if (!prev->Eof()) durations.Load(*prev);
       for (size_t i = 0; i < prev->FieldCount(); ++i)
-        out << (i ? "," : "") << (prev->Eof() ? "" : Csv(Text(durations.Shown(*prev, i))));
+        out << (i ? "," : "") << (prev->Eof() ? "" : Csv(Text(durations.Shown(i))));
       if (prev->Eof()) {
         out << std::string(engine::kCategoryNames.size() * 3, ',');
       } else {
@@ -279,7 +404,7 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
       for (dett->MoveFirst(); !dett->Eof(); dett->MoveNext()) {
         booking.Load(*dett);
         out << group_of[engine::ValoreNumerico(dett->Value("IDVERS")).ToText()];
-        for (size_t i = 0; i < dett->FieldCount(); ++i) out << "," << Csv(Text(booking.Shown(*dett, i)));
+        for (size_t i = 0; i < dett->FieldCount(); ++i) out << "," << Csv(Text(booking.Shown(i)));
         for (size_t k = 0; k < RecordDurations::SecondsNames().size(); ++k) out << "," << Text(booking.Seconds(k));
         out << "\n";
       }
@@ -287,115 +412,42 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
     r.RSTempiVer->MoveFirst();
     return;
   }
-  // The document is written as it is produced, one booking and one group
-  // at a time, so that memory does not grow with it; the text is the one a
-  // whole document dumped with an indent of 1 would be (keys in order).
-  const auto element = [&out](const nlohmann::json& value, size_t depth) {
-    const std::string text = value.dump(1, ' ', false, nlohmann::json::error_handler_t::replace);
-    const std::string indent(depth, ' ');
-    std::string indented = indent;
-    indented.reserve(text.size() * 2);
-    for (const char c : text) {
-      indented += c;
-      if (c == '\n') indented += indent;
-    }
-    out << indented;
-  };
-  const auto array = [&out](const char* key, size_t count, const std::function<void(size_t)>& each) {
-    out << " \"" << key << "\": [";
-    if (count == 0) {
-      out << "],\n";
-      return;
-    }
-    out << "\n";
-    for (size_t i = 0; i < count; ++i) {
-      each(i);
-      out << (i + 1 < count ? ",\n" : "\n");
-    }
-    out << " ],\n";
-  };
   out << "{\n";
-  if (options.bookings) {
-    auto dett = r.RSTempiPrevDett->Clone();
-    dett->MoveFirst();
-    // The keys of a booking in the order a JSON object keeps them (sorted):
-    // a field of the record (index) or one of its seconds fields (name).
-    struct Key {
-      std::string name;
-      int field = -1;   // a field of the record, or
-      int second = -1;  // a position in RecordDurations::SecondsNames
-    };
-    std::vector<Key> keys;
-    for (size_t i = 0; i < dett->FieldCount(); ++i) keys.push_back({dett->Field(i).name, static_cast<int>(i), -1});
-    if (!dett->Eof()) {
-      int position = 0;
-      for (const auto& name : RecordDurations::SecondsNames()) keys.push_back({name, -1, position++});
-    }
-    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.name < b.name; });
-    // Blocks of bookings are made into text on two threads, each with its
-    // own cursor, and written in order.
-    const size_t count = dett->RecordCount();
-    const auto format = [&](size_t first, size_t last) {
-      const host::RecordSetPtr mine = r.RSTempiPrevDett->Clone();
-      mine->SetAbsolutePosition(static_cast<int64_t>(first) + 1);
-      RecordDurations booking(*mine, run.Unit());
-      std::string text;
-      for (size_t i = first; i < last; ++i, mine->MoveNext()) {
-        booking.Load(*mine);
-        text += "  {";
-        for (size_t k = 0; k < keys.size(); ++k) {
-          text += k == 0 ? "\n   \"" : ",\n   \"";
-          text += keys[k].name;
-          text += "\": ";
-          if (keys[k].field >= 0) {
-            AppendJson(text, booking.Shown(*mine, static_cast<size_t>(keys[k].field)));
-          } else {
-            AppendJson(text, booking.Seconds(static_cast<size_t>(keys[k].second)));
-          }
-        }
-        text += i + 1 < count ? "\n  },\n" : "\n  }\n";
-      }
-      return text;
-    };
-    out << " \"bookings\": [" << (count == 0 ? "],\n" : "\n");
-    WriteBlocksInOrder(count, 1024, 2, format, [&out](const std::string& text) { out << text; });
-    if (count != 0) out << " ],\n";
+  if (options.bookings) WriteJsonBookings(out, r.RSTempiPrevDett->Clone(), run.Unit());
+  WriteJsonGroups(out, run, options);
+}
+
+bool WriteReportComputing(std::ostream& out, engine::Comparison& run, const ReportOptions& options,
+                          const std::function<bool()>& compute) {
+  if (options.format != "json" || !options.bookings) {
+    if (!compute()) return false;
+    WriteReport(out, run, options);
+    return true;
   }
-  out << " \"grouping\": " << nlohmann::json(run.DescrizioneGruppo()).dump() << ",\n";
-  out << " \"grouping_fields\": ";
-  {
-    std::ostringstream fields;
-    const std::string text = nlohmann::json(grouping).dump(1);
-    for (const char c : text) fields << c << (c == '\n' ? " " : "");
-    out << fields.str() << ",\n";
-  }
-  r.RSTempiVer->MoveFirst();
-  RecordDurations group_durations(*prev, run.Unit());
-  array("groups", r.RSTempiVer->RecordCount(), [&](size_t) {
-    nlohmann::json group;
-    for (const auto& column : grouping) group["values"][column] = Json(r.RSTempiVer->Value(column));
-    const std::string id = engine::ValoreNumerico(r.RSTempiVer->Value("IDGRUPPO")).ToText();
-    prev->MoveFirst();
-    prev->Find("IDGRUPPO = " + id);
-    if (!prev->Eof()) {
-      group_durations.Load(*prev);
-      for (size_t i = 0; i < prev->FieldCount(); ++i) {
-        group["fields"][prev->Field(i).name] = Json(group_durations.Shown(*prev, i));
-      }
-      for (size_t k = 0; k < RecordDurations::SecondsNames().size(); ++k) {
-        group["fields"][RecordDurations::SecondsNames()[k]] = Json(group_durations.Seconds(k));
-      }
+  // The group totals take one core; the bookings, which do not need them,
+  // are made into text and written meanwhile.
+  out << "{\n";
+  std::exception_ptr failed_bookings;
+  const host::RecordSetPtr dett = run.Records().RSTempiPrevDett->Clone();
+  std::thread bookings([&] {
+    try {
+      WriteJsonBookings(out, dett, run.Unit());
+    } catch (...) {
+      failed_bookings = std::current_exception();
     }
-    if (options.bookings) {
-      group["bookings"] = nlohmann::json::array();
-      for (const auto& v : members[id]) group["bookings"].push_back(Json(v));
-    }
-    element(group, 2);
-    r.RSTempiVer->MoveNext();
   });
-  r.RSTempiVer->MoveFirst();
-  out << " \"unit\": " << nlohmann::json(std::string(engine::kTipoTempoCaptions[static_cast<size_t>(run.Unit())])).dump()
-      << "\n}\n";
+  bool computed = false;
+  try {
+    computed = compute();
+  } catch (...) {
+    bookings.join();
+    throw;
+  }
+  bookings.join();
+  if (failed_bookings) std::rethrow_exception(failed_bookings);
+  if (!computed) return false;
+  WriteJsonGroups(out, run, options);
+  return true;
 }
 
 }  // namespace app

@@ -1,6 +1,7 @@
 // Writing a comparison run's results: a terminal table, CSV or JSON.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -25,5 +26,13 @@ std::string CheckColumns(const std::vector<std::string>& columns);
 // fields); with `bookings`, the 73 fields of each booking and the IDVERS that
 // each group's filter keeps.
 void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions& options);
+
+// WriteReport for a run whose group totals `compute` works out (on this
+// thread; it answers false when they failed or were cancelled). What does not
+// need them (a JSON report's bookings) is written meanwhile on other
+// threads. Answers false, the report left unfinished, when `compute` does; a
+// throw while writing the bookings is rethrown once `compute` ended.
+bool WriteReportComputing(std::ostream& out, engine::Comparison& run, const ReportOptions& options,
+                          const std::function<bool()>& compute);
 
 }  // namespace app

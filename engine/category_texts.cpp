@@ -45,6 +45,14 @@ CategorySeconds SecondsOf(const host::RecordSet& rs, const TimeFieldIndex& field
   return out;
 }
 
+CategorySeconds SecondsOf(std::span<const Variant> values, const TimeFieldIndex& fields, size_t category,
+                          int16_t unit) {
+  CategorySeconds out;
+  const auto at = [&](TimeFieldBase base) -> const Variant& { return values[fields.At(category, base)]; };
+  AddCategory(out, at(kOrePrev), at(kMinPrev), at(kSecPrev), at(kOreVers), at(kMinVers), at(kSecVers), unit);
+  return out;
+}
+
 std::string TimeText(const Variant& seconds, int16_t unit) {
   const host::Decimal s = seconds.ToDecimal();
   switch (unit) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,9 @@ CategorySeconds SecondsOf(const host::RecordSet& rs, const std::vector<std::stri
 // The same for one category (its position in kCategoryNames), with the
 // record set's time fields already found: for readers of every record.
 CategorySeconds SecondsOf(const host::RecordSet& rs, const TimeFieldIndex& fields, size_t category, int16_t unit);
+// The same from a record's values read once (`values[i]` is field i).
+CategorySeconds SecondsOf(std::span<const host::Variant> values, const TimeFieldIndex& fields, size_t category,
+                          int16_t unit);
 
 // Seconds as the unit shows them: "h:mm:ss" (no sign), or hours, minutes or
 // seconds with two decimals.

@@ -191,6 +191,26 @@ TEST_F(CommandLine, AFailedWriteIsAnErrorAndLeavesNoFile) {
   EXPECT_FALSE(std::filesystem::exists(kept + ".partial"));
 }
 
+// Into a file, the bookings are written while the group totals are worked
+// out: the file says exactly what the standard output says.
+TEST_F(CommandLine, AJsonFileWithBookingsIsTheStandardOutput) {
+  for (const std::string options : {"--group Reparto --format json --bookings",
+                                    "--group Articolo --unit ss,ss --format json --bookings",
+                                    "--format json --bookings --where \"Articolo=NOPE\""}) {
+    const Output shown = Cli("run --db " + *db_ + " " + options);
+    const std::string file = dir_->File("bookings.json");
+    const Output written = Cli("run --db " + *db_ + " " + options + " --out " + file);
+    EXPECT_EQ(written.status, shown.status) << options;
+    EXPECT_EQ(written.text, "") << options;
+    if (shown.status == 0) {
+      EXPECT_EQ(Contents(file), shown.text) << options;
+    } else {
+      EXPECT_FALSE(std::filesystem::exists(file)) << options;
+    }
+    std::filesystem::remove(file);
+  }
+}
+
 // Output and status of a command, the error stream included.
 Output CliWithErrors(const std::string& arguments) { return Cli(arguments, true); }
 
