@@ -10,9 +10,9 @@
 namespace app {
 
 // Cuts rows [0, count) into blocks of `block` rows; `format(first, last)`
-// answers the text of rows [first, last) on a worker thread (at most
-// `workers` at once); `write(text)` gets the texts on the calling thread, in
-// row order. `format` must be safe to run on several threads at once. The
+// answers the text of rows [first, last) on one of `workers` threads, at
+// most 2 × `workers` blocks ahead of the writing; `write(text)` gets the
+// texts on the calling thread, in row order. `format` must be safe to run on several threads at once. The
 // first throw of `format` is rethrown here, once the blocks in flight ended;
 // nothing after the failed block is written.
 void WriteBlocksInOrder(size_t count, size_t block, unsigned workers,

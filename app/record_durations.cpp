@@ -38,7 +38,7 @@ const std::vector<std::string>& RecordDurations::SecondsNames() {
 
 void RecordDurations::Load(const host::RecordSet& records) {
   values_.resize(records.FieldCount());
-  for (size_t i = 0; i < values_.size(); ++i) values_[i] = records.Value(i);
+  for (size_t i = 0; i < values_.size(); ++i) records.ValueInto(i, values_[i]);
   for (size_t c = 0; c < seconds_.size(); ++c) seconds_[c] = engine::SecondsOf(values_, fields_, c, unit_);
 }
 
@@ -56,7 +56,11 @@ Variant RecordDurations::Seconds(size_t k) const {
 const Variant& RecordDurations::Shown(size_t field) const {
   const Variant& v = values_.at(field);
   const FieldRole role = roles_[field];
-  if (role.kind == Kind::kPlain || !(v.IsNull() || v.IsEmpty() || host::Trim(v.JoinedText()).empty())) return v;
+  if (role.kind == Kind::kPlain) return v;
+  // Blank: nothing, or only spaces (looked at in place: 14 fields a record).
+  const bool blank = v.IsNull() || v.IsEmpty() ||
+                     (v.IsText() ? v.Text().find_first_not_of(' ') == std::string::npos : host::Trim(v.JoinedText()).empty());
+  if (!blank) return v;
   const engine::CategorySeconds& c = seconds_[role.category];
   if (c.booked.ToDecimal().IsZero() && c.planned.ToDecimal().IsZero()) return v;
   if (role.kind == Kind::kBookedText) {

@@ -1,6 +1,7 @@
 #include "app/run_report.h"
 
 #include "app/cli_language.h"
+#include "app/deferred_output.h"
 #include "app/ordered_blocks.h"
 #include "app/record_durations.h"
 
@@ -115,6 +116,11 @@ std::map<std::string, std::vector<Variant>> BookingsOfGroups(engine::Comparison&
 // The keys of the table's blocks, in the order of engine::SummaryBlocks.
 constexpr std::array<const char*, 5> kBlockKeys{"total", "lav", "set", "mac", "man"};
 
+// How much of a JSON report's groups is kept in memory while its bookings
+// are still being written (all of them for a million bookings in 60,000
+// groups); beyond it, making the groups waits for the bookings.
+constexpr size_t kGroupsKeptAtMost = size_t{256} << 20;
+
 // Characters shown, not bytes: the labels may hold accented letters.
 size_t Width(const std::string& text) {
   size_t n = 0;
@@ -225,7 +231,7 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
 // A JSON report is written as it is produced, one booking and one group at
 // a time, so that memory does not grow with it; the text is the one a whole
 // document dumped with an indent of 1 would be (keys in order).
-void WriteJsonElement(std::ostream& out, const nlohmann::json& value, size_t depth) {
+std::string IndentedJson(const nlohmann::json& value, size_t depth) {
   const std::string text = value.dump(1, ' ', false, nlohmann::json::error_handler_t::replace);
   const std::string indent(depth, ' ');
   std::string indented = indent;
@@ -234,7 +240,31 @@ void WriteJsonElement(std::ostream& out, const nlohmann::json& value, size_t dep
     indented += c;
     if (c == '\n') indented += indent;
   }
-  out << indented;
+  return indented;
+}
+
+// A group of a JSON report at depth 2; with its bookings' IDVERS (the first
+// key), which are most of its text and are written without the library.
+void WriteJsonGroup(std::ostream& out, const nlohmann::json& group, const std::vector<Variant>* bookings) {
+  if (bookings == nullptr) {
+    out << IndentedJson(group, 2);
+    return;
+  }
+  std::string text = "  {\n   \"bookings\": [";
+  for (size_t i = 0; i < bookings->size(); ++i) {
+    text += i == 0 ? "\n    " : ",\n    ";
+    AppendJson(text, (*bookings)[i]);
+  }
+  text += bookings->empty() ? "]" : "\n   ]";
+  if (group.empty()) {
+    text += "\n  }";
+  } else {
+    // The other keys, as the library writes them, after the object's "{".
+    const std::string rest = IndentedJson(group, 2);
+    text += ",";
+    text.append(rest, rest.find('\n'));
+  }
+  out << text;
 }
 
 void WriteJsonArray(std::ostream& out, const char* key, size_t count, const std::function<void(size_t)>& each) {
@@ -335,11 +365,7 @@ void WriteJsonGroups(std::ostream& out, engine::Comparison& run, const ReportOpt
         group["fields"][RecordDurations::SecondsNames()[k]] = Json(group_durations.Seconds(k));
       }
     }
-    if (options.bookings) {
-      group["bookings"] = nlohmann::json::array();
-      for (const auto& v : members[id]) group["bookings"].push_back(Json(v));
-    }
-    WriteJsonElement(out, group, 2);
+    WriteJsonGroup(out, group, options.bookings ? &members[id] : nullptr);
     r.RSTempiVer->MoveNext();
   });
   r.RSTempiVer->MoveFirst();
@@ -425,8 +451,10 @@ bool WriteReportComputing(std::ostream& out, engine::Comparison& run, const Repo
     return true;
   }
   // The group totals take one core; the bookings, which do not need them,
-  // are made into text and written meanwhile.
+  // are made into text and written meanwhile. Once the totals are done, the
+  // groups are made too and kept until the bookings are written.
   out << "{\n";
+  DeferredOutput groups(out, kGroupsKeptAtMost);
   std::exception_ptr failed_bookings;
   const host::RecordSetPtr dett = run.Records().RSTempiPrevDett->Clone();
   std::thread bookings([&] {
@@ -435,10 +463,15 @@ bool WriteReportComputing(std::ostream& out, engine::Comparison& run, const Repo
     } catch (...) {
       failed_bookings = std::current_exception();
     }
+    groups.Release();
   });
   bool computed = false;
   try {
     computed = compute();
+    if (computed) {
+      std::ostream groups_out(&groups);
+      WriteJsonGroups(groups_out, run, options);
+    }
   } catch (...) {
     bookings.join();
     throw;
@@ -446,7 +479,7 @@ bool WriteReportComputing(std::ostream& out, engine::Comparison& run, const Repo
   bookings.join();
   if (failed_bookings) std::rethrow_exception(failed_bookings);
   if (!computed) return false;
-  WriteJsonGroups(out, run, options);
+  groups.Flush();
   return true;
 }
 

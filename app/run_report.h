@@ -30,8 +30,10 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
 // WriteReport for a run whose group totals `compute` works out (on this
 // thread; it answers false when they failed or were cancelled). What does not
 // need them (a JSON report's bookings) is written meanwhile on other
-// threads. Answers false, the report left unfinished, when `compute` does; a
-// throw while writing the bookings is rethrown once `compute` ended.
+// threads; the groups are then made on this thread and kept (up to a limit)
+// until the bookings are out. Answers false, the report left unfinished,
+// when `compute` does; a throw while writing the bookings is rethrown once
+// this thread's part ended.
 bool WriteReportComputing(std::ostream& out, engine::Comparison& run, const ReportOptions& options,
                           const std::function<bool()>& compute);
 

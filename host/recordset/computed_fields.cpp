@@ -38,14 +38,14 @@ class RowCache {
     }
   }
 
-  Variant Get(size_t row, size_t k) const { return Loaded(row).values[k]; }
+  const Variant& Get(size_t row, size_t k) const { return Loaded(row).values[k]; }
 
   // Runs `read` on a cell of field `k` holding row `row`'s value. Keys are
   // read from cells shared by every thread (texts fold to ids of one pool),
   // so an index built on one thread answers a filter on another.
   template <typename Read>
   auto WithCell(size_t row, size_t k, Read read) const {
-    const Variant value = Get(row, k);
+    const Variant& value = Get(row, k);
     const std::lock_guard lock(key_mutex_);
     key_cells_[k]->Set(0, value);
     return read(*key_cells_[k]);
@@ -112,6 +112,7 @@ class ComputedColumn final : public Column {
   void Reserve(size_t) override {}
   void Set(size_t, const Variant&) override { Refuse(); }
   [[nodiscard]] Variant Get(size_t row) const override { return cache_->Get(row, k_); }
+  void GetInto(size_t row, Variant& out) const override { out = cache_->Get(row, k_); }
   [[nodiscard]] Variant Stored(const Variant&) const override { Refuse(); }
   [[nodiscard]] bool IsNullLike(size_t row) const override {
     return cache_->WithCell(row, k_, [](const Column& c) { return c.IsNullLike(0); });

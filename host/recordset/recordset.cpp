@@ -65,6 +65,12 @@ Variant RecordSet::Value(size_t field) const {
   return table_->Get(CurrentRow(), field);
 }
 
+void RecordSet::ValueInto(size_t field, Variant& out) const {
+  if (field >= table_->FieldCount())
+    throw Error(kErrItemNotFound, "Item cannot be found in the collection", "Recordset");
+  table_->GetInto(CurrentRow(), field, out);
+}
+
 Variant RecordSet::Value(std::string_view name) const { return Value(FieldOrThrow(name)); }
 
 void RecordSet::SetValue(size_t field, const Variant& value) {

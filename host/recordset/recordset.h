@@ -54,6 +54,8 @@ class RecordSet {
 
   // Current record's values.
   [[nodiscard]] Variant Value(size_t field) const;
+  // Value(field) into `out`, which may keep its storage.
+  void ValueInto(size_t field, Variant& out) const;
   [[nodiscard]] Variant Value(std::string_view name) const;
   // The value of the record at 0-based `position` of the current filter,
   // without moving the cursor (for grids that paint any row). Throws

@@ -61,6 +61,7 @@ class Table {
   void Reserve(size_t rows);
 
   [[nodiscard]] Variant Get(size_t row, size_t col) const { return columns_[col]->Get(row); }
+  void GetInto(size_t row, size_t col, Variant& out) const { columns_[col]->GetInto(row, out); }
   void Set(size_t row, size_t col, const Variant& value);
   [[nodiscard]] const Column& ColumnAt(size_t col) const { return *columns_[col]; }
 
