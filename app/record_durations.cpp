@@ -39,19 +39,17 @@ const std::vector<std::string>& RecordDurations::SecondsNames() {
 void RecordDurations::Load(const host::RecordSet& records) {
   values_.resize(records.FieldCount());
   for (size_t i = 0; i < values_.size(); ++i) records.ValueInto(i, values_[i]);
-  for (size_t c = 0; c < seconds_.size(); ++c) seconds_[c] = engine::SecondsOf(values_, fields_, c, unit_);
-}
-
-Variant RecordDurations::Seconds(size_t k) const {
-  const engine::CategorySeconds& c = seconds_[k / 3];
-  const host::Decimal planned = c.planned.ToDecimal();
-  const host::Decimal booked = c.booked.ToDecimal();
-  switch (k % 3) {
-    case 0: return planned.Normalized();
-    case 1: return booked.Normalized();
-    default: return (booked - planned).Normalized();
+  for (size_t c = 0; c < seconds_.size(); ++c) {
+    seconds_[c] = engine::SecondsOf(values_, fields_, c, unit_);
+    const host::Decimal planned = seconds_[c].planned.ToDecimal();
+    const host::Decimal booked = seconds_[c].booked.ToDecimal();
+    figures_[c * 3] = planned.Normalized();
+    figures_[c * 3 + 1] = booked.Normalized();
+    figures_[c * 3 + 2] = (booked - planned).Normalized();
   }
 }
+
+Variant RecordDurations::Seconds(size_t k) const { return figures_.at(k); }
 
 const Variant& RecordDurations::Shown(size_t field) const {
   const Variant& v = values_.at(field);

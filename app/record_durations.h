@@ -47,6 +47,7 @@ class RecordDurations {
   engine::TimeFieldIndex fields_;
   std::vector<FieldRole> roles_;
   std::array<engine::CategorySeconds, 7> seconds_;
+  std::array<host::Decimal, 21> figures_{};  // Seconds(k), worked out by Load
   std::vector<host::Variant> values_;  // the loaded record, field by field
   mutable host::Variant shown_;        // a value Shown made
 };

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <iomanip>
 #include <map>
 #include <functional>
@@ -52,6 +53,12 @@ nlohmann::json Json(const Variant& v) {
   return nullptr;
 }
 
+void AppendInteger(std::string& out, int64_t n) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+  out.append(digits, end);
+}
+
 // A value as Json() gives it, written straight into `out`: whole numbers
 // and plain texts without a JSON object in between (a million bookings of
 // 94 fields each), the rest through the library, so the text is the same.
@@ -61,14 +68,14 @@ void AppendJson(std::string& out, const Variant& v) {
     case host::VarType::Null: out += "null"; return;
     case host::VarType::Int16:
     case host::VarType::Int32:
-    case host::VarType::Int64: out += std::to_string(v.ToInt64()); return;
+    case host::VarType::Int64: AppendInteger(out, v.ToInt64()); return;
     case host::VarType::Boolean: out += v.ToBool() ? "true" : "false"; return;
     case host::VarType::Decimal: {
       // Whole decimals are most of a booking's figures: written as Json()
       // gives them (a whole number); the others go through the library.
       const host::Decimal d = v.ToDecimal().Normalized();
       if (d.Scale() == 0 && d.Coefficient() >= INT64_MIN && d.Coefficient() <= INT64_MAX) {
-        out += std::to_string(static_cast<int64_t>(d.Coefficient()));
+        AppendInteger(out, static_cast<int64_t>(d.Coefficient()));
         return;
       }
       break;
@@ -292,6 +299,7 @@ void WriteJsonBookings(std::ostream& out, const host::RecordSetPtr& dett, int16_
     std::string name;
     int field = -1;   // a field of the record, or
     int second = -1;  // a position in RecordDurations::SecondsNames
+    std::string prefix = {};  // what comes before its value: the separator, the indent and the name
   };
   std::vector<Key> keys;
   for (size_t i = 0; i < dett->FieldCount(); ++i) keys.push_back({dett->Field(i).name, static_cast<int>(i), -1});
@@ -300,6 +308,7 @@ void WriteJsonBookings(std::ostream& out, const host::RecordSetPtr& dett, int16_
     for (const auto& name : RecordDurations::SecondsNames()) keys.push_back({name, -1, position++});
   }
   std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.name < b.name; });
+  for (size_t k = 0; k < keys.size(); ++k) keys[k].prefix = (k == 0 ? "\n   \"" : ",\n   \"") + keys[k].name + "\": ";
   // Blocks of bookings are made into text on two threads, each with its
   // own cursor, and written in order.
   const size_t count = dett->RecordCount();
@@ -313,9 +322,7 @@ void WriteJsonBookings(std::ostream& out, const host::RecordSetPtr& dett, int16_
       booking.Load(*mine);
       text += "  {";
       for (size_t k = 0; k < keys.size(); ++k) {
-        text += k == 0 ? "\n   \"" : ",\n   \"";
-        text += keys[k].name;
-        text += "\": ";
+        text += keys[k].prefix;
         if (keys[k].field >= 0) {
           AppendJson(text, booking.Shown(static_cast<size_t>(keys[k].field)));
         } else {

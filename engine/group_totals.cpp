@@ -80,10 +80,19 @@ std::vector<GroupTotals::FilterField> FilterFields(host::RecordSet& campi, const
 
 Variant PlannedSeconds(const Variant& hours, const Variant& minutes, const Variant& seconds, int16_t unit) {
   switch (unit) {
-    case kOreMinutiSecondi:
-      return host::Add(host::Add(host::Multiply(ValoreNumerico(hours), int16_t{3600}),
-                                 host::Multiply(ValoreNumerico(minutes), int16_t{60})),
-                       ValoreNumerico(seconds));
+    case kOreMinutiSecondi: {
+      const Variant h = ValoreNumerico(hours);
+      const Variant m = ValoreNumerico(minutes);
+      const Variant s = ValoreNumerico(seconds);
+      // Numbers come back as decimals: the same sums, without the Variant
+      // arithmetic's dispatch (this runs for every figure of every booking).
+      if (h.Type() == host::VarType::Decimal && m.Type() == host::VarType::Decimal &&
+          s.Type() == host::VarType::Decimal) {
+        return h.ToDecimal() * host::Decimal::FromInt(3600) + m.ToDecimal() * host::Decimal::FromInt(60) +
+               s.ToDecimal();
+      }
+      return host::Add(host::Add(host::Multiply(h, int16_t{3600}), host::Multiply(m, int16_t{60})), s);
+    }
     case kOreDecimali: return host::Multiply(ValoreNumerico(hours), int16_t{3600});
     case kMinutiDecimali: return host::Multiply(ValoreNumerico(minutes), int16_t{60});
     case kSecondiDecimali: return ValoreNumerico(seconds);
