@@ -57,6 +57,14 @@ class TextColumn final : public Column {
     }
     ids_.Set(row, InternRepeated(Fitted(value)));
   }
+  void SetText(size_t row, std::string_view text) override {
+    if (field_.type == FieldType::Char && field_.size > 0) {
+      Set(row, Variant(std::string(text)));  // padded: through the common path
+      return;
+    }
+    if (field_.size > 0 && !field_.lenient_size) CheckLength(Utf8Length(text));
+    ids_.Set(row, InternRepeated(text));
+  }
   [[nodiscard]] Variant Get(size_t row) const override {
     const auto id = Id(row);
     return id == TextPool::kNullId ? Variant::Null() : Variant(pool_.At(id));
@@ -136,6 +144,25 @@ class ScaledColumn final : public Column {
       return;
     }
     values_.Set(row, Encode(value));
+    nulls_.Set(row, false);
+  }
+  void SetInteger(size_t row, int64_t value) override {
+    Int128 stored = value;
+    switch (field_.type) {
+      case FieldType::SmallInt:
+        if (value < INT16_MIN || value > INT16_MAX) return Set(row, Variant(value));  // its overflow error
+        break;
+      case FieldType::Integer:
+        if (value < INT32_MIN || value > INT32_MAX) return Set(row, Variant(value));
+        break;
+      case FieldType::BigInt: break;
+      case FieldType::Decimal:
+        if (field_.scale > 18) return Set(row, Variant(value));
+        stored = static_cast<Int128>(value) * Pow10(field_.scale);
+        break;
+      default: return Set(row, Variant(value));  // Boolean, Date: converted
+    }
+    values_.Set(row, stored);
     nulls_.Set(row, false);
   }
   [[nodiscard]] Variant Get(size_t row) const override {

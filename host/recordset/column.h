@@ -51,6 +51,11 @@ class Column {
   // Converts and stores; throws host::Error and leaves the cell unchanged.
   virtual void Set(size_t row, const Variant& value) = 0;
   [[nodiscard]] virtual Variant Get(size_t row) const = 0;
+  // Set(row, Variant(value)) without making the Variant: how a statement's
+  // whole numbers and texts are stored, row after row. Same results, same
+  // errors.
+  virtual void SetInteger(size_t row, int64_t value) { Set(row, Variant(value)); }
+  virtual void SetText(size_t row, std::string_view text) { Set(row, Variant(std::string(text))); }
   // Get into `out`, which may keep its storage (a text's buffer): for readers
   // of every field of a million rows.
   virtual void GetInto(size_t row, Variant& out) const { out = Get(row); }

@@ -76,6 +76,18 @@ void Table::Set(size_t row, size_t col, const Variant& value) {
   if (indexes_[col] && row < indexes_[col]->IndexedRows()) indexes_[col].reset();
 }
 
+void Table::SetInteger(size_t row, size_t col, int64_t value) {
+  Changed();
+  columns_[col]->SetInteger(row, value);
+  if (indexes_[col] && row < indexes_[col]->IndexedRows()) indexes_[col].reset();
+}
+
+void Table::SetText(size_t row, size_t col, std::string_view text) {
+  Changed();
+  columns_[col]->SetText(row, text);
+  if (indexes_[col] && row < indexes_[col]->IndexedRows()) indexes_[col].reset();
+}
+
 void Table::Changed() {
   if (selections_.empty()) return;
   selections_.clear();

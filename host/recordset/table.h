@@ -62,6 +62,9 @@ class Table {
 
   [[nodiscard]] Variant Get(size_t row, size_t col) const { return columns_[col]->Get(row); }
   void GetInto(size_t row, size_t col, Variant& out) const { columns_[col]->GetInto(row, out); }
+  // Set with a whole number or a text, without a Variant (a statement's rows).
+  void SetInteger(size_t row, size_t col, int64_t value);
+  void SetText(size_t row, size_t col, std::string_view text);
   void Set(size_t row, size_t col, const Variant& value);
   [[nodiscard]] const Column& ColumnAt(size_t col) const { return *columns_[col]; }
 
