@@ -251,6 +251,11 @@ void WriteJsonReport(std::ostream& out, engine::Comparison& run, const ReportOpt
 
 bool WriteJsonReportComputing(std::ostream& out, engine::Comparison& run, const ReportOptions& options,
                               const std::function<bool()>& compute) {
+  if (!options.bookings) {
+    if (!compute()) return false;
+    WriteJsonReport(out, run, options);
+    return true;
+  }
   // The group totals take one core; the bookings, which do not need them,
   // are made into text and written meanwhile. Once the totals are done, the
   // groups are made too and kept until the bookings are written.
