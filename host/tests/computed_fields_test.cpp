@@ -58,6 +58,21 @@ TEST_F(ComputedFields, ValuesAreWhatTheFieldsTypesKeep) {
   EXPECT_EQ(rs_->ValueAt(5, 1).ToText(), "1.67");
 }
 
+// A reader of every field (the command line's outputs) reads into values it
+// keeps: it gets what Value gives, whatever the value held before.
+TEST_F(ComputedFields, ReadingIntoAValueGivesWhatValueGives) {
+  std::vector<Variant> into(rs_->FieldCount(), Variant("an earlier, longer text that is replaced"));
+  for (rs_->MoveFirst(); !rs_->Eof(); rs_->MoveNext()) {
+    for (size_t i = 0; i < rs_->FieldCount(); ++i) {
+      rs_->ValueInto(i, into[i]);
+      const Variant v = rs_->Value(i);
+      EXPECT_EQ(into[i].Type(), v.Type()) << i;
+      EXPECT_EQ(into[i].IsNull() ? "null" : into[i].ToText(), v.IsNull() ? "null" : v.ToText()) << i;
+    }
+  }
+  EXPECT_THROW(rs_->ValueInto(rs_->FieldCount(), into[0]), Error);
+}
+
 TEST_F(ComputedFields, FiltersAndSearchesSeeThem) {
   rs_->SetFilter("AMOUNT = 1");  // row 3
   ASSERT_EQ(rs_->RecordCount(), 1U);

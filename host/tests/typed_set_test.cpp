@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/recordset/column.h"
+#include "host/recordset/recordset.h"
 #include "host/value/error.h"
 
 namespace host {
@@ -52,6 +53,30 @@ TEST(TypedSet, KeepsWhatSetKeeps) {
           << field.name << " <- '" << t << "'";
     }
   }
+}
+
+// A typed set on a row a filter has indexed makes the filter see the new
+// value, as Set does.
+TEST(TypedSet, AFilterSeesTheNewValue) {
+  auto rs = RecordSet::Create();
+  rs->AppendField(FieldDef{"ID", FieldType::Integer});
+  rs->AppendField(TextField("CODE", 8));
+  rs->Open();
+  for (int32_t id = 1; id <= 3; ++id) {
+    rs->AddNew();
+    rs->SetValue(size_t{0}, id);
+    rs->SetValue(size_t{1}, "A" + std::to_string(id));
+    rs->Update();
+  }
+  rs->SetFilter("ID = 2 AND CODE = 'A2'");
+  ASSERT_EQ(rs->RecordCount(), 1U);
+  rs->Storage().SetInteger(1, 0, 7);
+  rs->Storage().SetText(1, 1, "B7");
+  rs->SetFilter("ID = 2");
+  EXPECT_EQ(rs->RecordCount(), 0U);
+  rs->SetFilter("ID = 7 AND CODE = 'b7'");
+  ASSERT_EQ(rs->RecordCount(), 1U);
+  EXPECT_EQ(rs->Value("CODE").ToText(), "B7");
 }
 
 }  // namespace
