@@ -39,10 +39,10 @@ const std::vector<std::string>& RecordDurations::SecondsNames() {
 void RecordDurations::Load(const host::RecordSet& records) {
   values_.resize(records.FieldCount());
   for (size_t i = 0; i < values_.size(); ++i) records.ValueInto(i, values_[i]);
-  for (size_t c = 0; c < seconds_.size(); ++c) {
-    seconds_[c] = engine::SecondsOf(values_, fields_, c, unit_);
-    const host::Decimal planned = seconds_[c].planned.ToDecimal();
-    const host::Decimal booked = seconds_[c].booked.ToDecimal();
+  for (size_t c = 0; c < engine::kCategoryNames.size(); ++c) {
+    const engine::CategorySeconds seconds = engine::SecondsOf(values_, fields_, c, unit_);
+    const host::Decimal planned = seconds.planned.ToDecimal();
+    const host::Decimal booked = seconds.booked.ToDecimal();
     figures_[c * 3] = planned.Normalized();
     figures_[c * 3 + 1] = booked.Normalized();
     figures_[c * 3 + 2] = (booked - planned).Normalized();
@@ -59,15 +59,16 @@ const Variant& RecordDurations::Shown(size_t field) const {
   const bool blank = v.IsNull() || v.IsEmpty() ||
                      (v.IsText() ? v.Text().find_first_not_of(' ') == std::string::npos : host::Trim(v.JoinedText()).empty());
   if (!blank) return v;
-  const engine::CategorySeconds& c = seconds_[role.category];
-  if (c.booked.ToDecimal().IsZero() && c.planned.ToDecimal().IsZero()) return v;
+  if (figures_[role.category * 3].IsZero() && figures_[role.category * 3 + 1].IsZero()) return v;
+  const Variant planned = figures_[role.category * 3];
+  const Variant booked = figures_[role.category * 3 + 1];
   if (role.kind == Kind::kBookedText) {
     if (unit_ != engine::kOreMinutiSecondi) return v;
-    shown_ = engine::TimeText(c.booked, unit_);
+    shown_ = engine::TimeText(booked, unit_);
   } else if (unit_ == engine::kOreMinutiSecondi) {
-    shown_ = engine::GapText(c.planned, c.booked, unit_);
+    shown_ = engine::GapText(planned, booked, unit_);
   } else {
-    shown_ = *host::Decimal::Parse(engine::GapText(c.planned, c.booked, unit_));
+    shown_ = *host::Decimal::Parse(engine::GapText(planned, booked, unit_));
   }
   return shown_;
 }

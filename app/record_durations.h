@@ -46,8 +46,8 @@ class RecordDurations {
   int16_t unit_;
   engine::TimeFieldIndex fields_;
   std::vector<FieldRole> roles_;
-  std::array<engine::CategorySeconds, 7> seconds_;
-  std::array<host::Decimal, 21> figures_{};  // Seconds(k), worked out by Load
+  // Seconds(k) of the loaded record: planned, booked and gap of each category.
+  std::array<host::Decimal, 21> figures_{};
   std::vector<host::Variant> values_;  // the loaded record, field by field
   mutable host::Variant shown_;        // a value Shown made
 };

@@ -38,13 +38,6 @@ CategorySeconds SecondsOf(const host::RecordSet& rs, const std::vector<std::stri
   return out;
 }
 
-CategorySeconds SecondsOf(const host::RecordSet& rs, const TimeFieldIndex& fields, size_t category, int16_t unit) {
-  CategorySeconds out;
-  const auto at = [&](TimeFieldBase base) { return rs.Value(fields.At(category, base)); };
-  AddCategory(out, at(kOrePrev), at(kMinPrev), at(kSecPrev), at(kOreVers), at(kMinVers), at(kSecVers), unit);
-  return out;
-}
-
 CategorySeconds SecondsOf(std::span<const Variant> values, const TimeFieldIndex& fields, size_t category,
                           int16_t unit) {
   CategorySeconds out;

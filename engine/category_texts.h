@@ -47,10 +47,9 @@ struct CategorySeconds {
   host::Variant planned = int16_t{0}, booked = int16_t{0};
 };
 CategorySeconds SecondsOf(const host::RecordSet& rs, const std::vector<std::string_view>& suffixes, int16_t unit);
-// The same for one category (its position in kCategoryNames), with the
-// record set's time fields already found: for readers of every record.
-CategorySeconds SecondsOf(const host::RecordSet& rs, const TimeFieldIndex& fields, size_t category, int16_t unit);
-// The same from a record's values read once (`values[i]` is field i).
+// The same for one category (its position in kCategoryNames) of a record's
+// values read once (`values[i]` is field i), its time fields already found:
+// for readers of every record.
 CategorySeconds SecondsOf(std::span<const host::Variant> values, const TimeFieldIndex& fields, size_t category,
                           int16_t unit);
 
