@@ -12,7 +12,7 @@
 
 #include "app/deferred_output.h"
 #include "app/group_members.h"
-#include "app/ordered_blocks.h"
+#include "output/ordered_blocks.h"
 #include "app/record_durations.h"
 #include "engine/time_unit.h"
 #include "engine/value_helpers.h"
@@ -195,7 +195,7 @@ void WriteJsonBookings(std::ostream& out, const host::RecordSetPtr& dett, int16_
     return text;
   };
   out << " \"bookings\": [" << (count == 0 ? "],\n" : "\n");
-  WriteBlocksInOrder(count, 1024, 2, format, [&out](const std::string& text) { out << text; });
+  output::WriteBlocksInOrder(count, 1024, 2, format, [&out](const std::string& text) { out << text; });
   if (count != 0) out << " ],\n";
 }
 

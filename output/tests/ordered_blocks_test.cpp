@@ -1,6 +1,6 @@
 // Blocks made on worker threads come out in row order, whatever order the
 // workers finish in; a failed block stops the output where it failed.
-#include "app/ordered_blocks.h"
+#include "output/ordered_blocks.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <thread>
 
-namespace app {
+namespace output {
 namespace {
 
 std::string Rows(size_t first, size_t last) {
@@ -62,4 +62,4 @@ TEST(WriteBlocksInOrder, AFailedBlockIsRethrownAndStopsTheOutputThere) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace output

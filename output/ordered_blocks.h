@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-namespace app {
+namespace output {
 
 // Cuts rows [0, count) into blocks of `block` rows; `format(first, last)`
 // answers the text of rows [first, last) on one of `workers` threads, at
@@ -19,4 +19,4 @@ void WriteBlocksInOrder(size_t count, size_t block, unsigned workers,
                         const std::function<std::string(size_t first, size_t last)>& format,
                         const std::function<void(const std::string& text)>& write);
 
-}  // namespace app
+}  // namespace output

@@ -1,4 +1,4 @@
-#include "app/ordered_blocks.h"
+#include "output/ordered_blocks.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-namespace app {
+namespace output {
 
 namespace {
 
@@ -118,4 +118,4 @@ void WriteBlocksInOrder(size_t count, size_t block, unsigned workers,
   if (queue.Error()) std::rethrow_exception(queue.Error());
 }
 
-}  // namespace app
+}  // namespace output

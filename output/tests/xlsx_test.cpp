@@ -1,0 +1,187 @@
+// The workbook's own XML and zip: cell texts exactly as written, escapes
+// for what XML cannot carry, day numbers worked out by hand, pieces of
+// deflate data that inflate to the whole, and a workbook of several pieces
+// a sheet read back by a spreadsheet reader.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "engine/tests/demo_db.h"
+#include "host/recordset/recordset.h"
+#include "output/block_deflate.h"
+#include "output/table_writer.h"
+#include "output/xlsx_cells.h"
+
+namespace output {
+namespace {
+
+using host::DateTime;
+
+std::string Escaped(std::string_view text) {
+  std::string out;
+  xlsx::AppendXmlText(out, text);
+  return out;
+}
+
+TEST(XlsxCells, ColumnNames) {
+  EXPECT_EQ(xlsx::ColumnName(0), "A");
+  EXPECT_EQ(xlsx::ColumnName(25), "Z");
+  EXPECT_EQ(xlsx::ColumnName(26), "AA");
+  EXPECT_EQ(xlsx::ColumnName(93), "CP");
+  EXPECT_EQ(xlsx::ColumnName(701), "ZZ");
+  EXPECT_EQ(xlsx::ColumnName(702), "AAA");
+  EXPECT_EQ(xlsx::ColumnName(16383), "XFD");
+}
+
+TEST(XlsxCells, TextsAreEscapedAsSpreadsheetsReadThem) {
+  EXPECT_EQ(Escaped("Tornio & fresa <CNC>"), "Tornio &amp; fresa &lt;CNC&gt;");
+  EXPECT_EQ(Escaped("perno\x01" "a\tb\nc"), "perno_x0001_a\tb\nc");
+  // A literal escape keeps its meaning; an underscore alone stays one.
+  EXPECT_EQ(Escaped("_x0041_ e A_B _x12_"), "_x005F_x0041_ e A_B _x12_");
+  EXPECT_EQ(Escaped("Qualità 5°"), "Qualità 5°");
+  // Bytes that are not UTF-8 (a Latin-1 "à", an overlong "/", a surrogate,
+  // a sequence cut short) each become the replacement character.
+  EXPECT_EQ(Escaped("Qualit\xE0"), "Qualit\xEF\xBF\xBD");
+  EXPECT_EQ(Escaped("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_EQ(Escaped("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_EQ(Escaped("ok\xE2\x82"), "ok\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_EQ(Escaped(""), "");
+}
+
+TEST(XlsxCells, DayNumbersCountTheFictitiousLeapDay) {
+  const auto day = [](int y, int m, int d, int h = 0, int mi = 0, int s = 0) {
+    return xlsx::DayNumberOf(*DateTime::FromParts(y, m, d, h, mi, s));
+  };
+  EXPECT_EQ(day(1900, 1, 1), 1.0);
+  EXPECT_EQ(day(1900, 2, 28), 59.0);
+  EXPECT_EQ(day(1900, 3, 1), 61.0);
+  EXPECT_EQ(day(1970, 1, 1), 25569.0);
+  EXPECT_EQ(day(2026, 3, 10, 12), 46091.5);
+  EXPECT_DOUBLE_EQ(*day(2026, 3, 10, 6, 30, 36), 46091 + (6 * 3600 + 30 * 60 + 36) / 86400.0);
+  EXPECT_FALSE(day(1899, 12, 31).has_value());
+}
+
+TEST(XlsxCells, ARowAsTheSheetHoldsIt) {
+  std::string xml;
+  xlsx::RowXml row(xml);
+  row.Start(12);
+  row.Number("A", 5);
+  row.Number("B", 0.1);
+  row.Number("C", std::nan(""));  // left out
+  row.Text("D", "R&D");
+  row.Text("E", " 0:30:00", xlsx::kHeader);
+  row.Number("F", 46091.25, xlsx::kDate);
+  row.End();
+  EXPECT_EQ(xml,
+            "<row r=\"12\"><c r=\"A12\"><v>5</v></c><c r=\"B12\"><v>0.1</v></c>"
+            "<c r=\"D12\" t=\"inlineStr\"><is><t>R&amp;D</t></is></c>"
+            "<c r=\"E12\" s=\"1\" t=\"inlineStr\"><is><t xml:space=\"preserve\"> 0:30:00</t></is></c>"
+            "<c r=\"F12\" s=\"3\"><v>46091.25</v></c></row>");
+  // A text longer than a cell holds is cut before the character it would split.
+  xml.clear();
+  row.Start(1);
+  row.Text("A", std::string(32766, 'x') + "è");
+  row.End();
+  EXPECT_EQ(xml.size(), std::string("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t></t></is></c></row>").size() + 32766);
+}
+
+std::string Inflate(const std::string& deflated) {
+  z_stream stream{};
+  inflateInit2(&stream, -15);
+  std::string out(1 << 20, '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(deflated.data()));
+  stream.avail_in = static_cast<uInt>(deflated.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int result = inflate(&stream, Z_FINISH);
+  out.resize(result == Z_STREAM_END ? stream.total_out : 0);
+  inflateEnd(&stream);
+  return out;
+}
+
+TEST(BlockDeflate, PiecesEndToEndAreOneStream) {
+  std::string whole_text, whole_data;
+  DeflatedPiece whole = DeflatePiece("<head>", false);
+  whole_text = "<head>";
+  whole_data = whole.data;
+  for (const std::string& text : {std::string(70000, 'a') + "<row/>", std::string(), std::string("<c>1</c>")}) {
+    const DeflatedPiece piece = DeflatePiece(text, false);
+    whole_data += piece.data;
+    whole_text += text;
+    AddPiece(whole, piece);
+  }
+  const DeflatedPiece tail = DeflatePiece("</tail>", true);
+  whole_data += tail.data;
+  whole_text += "</tail>";
+  AddPiece(whole, tail);
+  EXPECT_EQ(Inflate(whole_data), whole_text);
+  EXPECT_EQ(whole.size, whole_text.size());
+  EXPECT_EQ(whole.crc, crc32_z(0, reinterpret_cast<const Bytef*>(whole_text.data()), whole_text.size()));
+}
+
+std::string Python(const std::string& script, const std::string& argument) {
+  // The Debian interpreter, which has openpyxl (python3-openpyxl).
+  FILE* pipe = popen(("/usr/bin/python3 " + script + " " + argument + " 2>&1").c_str(), "r");
+  std::array<char, 512> buffer{};
+  std::string out;
+  while (pipe != nullptr && fgets(buffer.data(), buffer.size(), pipe) != nullptr) out += buffer.data();
+  if (pipe != nullptr) pclose(pipe);
+  return out;
+}
+
+// A table of 2,500 rows is three pieces a sheet, made on two threads: the
+// zip's CRCs hold, every row is where it belongs, and awkward values come
+// back as they went in (a date before 1900 as its text).
+TEST(Workbook, ManyPiecesReadBackInOrder) {
+  engine::testing::TempDir dir;
+  auto records = host::RecordSet::Create();
+  records->AppendField({"N", host::FieldType::Integer});
+  records->AppendField({"Testo", host::FieldType::Text, 40});
+  records->AppendField({"Giorno", host::FieldType::Date});
+  records->AppendField({"OMSVERS", host::FieldType::Text, 20});
+  records->Open();
+  for (int i = 0; i < 2500; ++i) {
+    records->AddNew();
+    records->SetValue("N", host::Variant(int64_t{i}));
+    records->SetValue("Testo", host::Variant(i == 1234 ? std::string("a<b> & \x01 _x0041_ ") : "riga " + std::to_string(i)));
+    records->SetValue("Giorno", host::Variant(*DateTime::FromParts(i == 7 ? 1850 : 2026, 3, 10, 6, 30)));
+    records->SetValue("OMSVERS", host::Variant(std::string(i % 2 == 0 ? "1:30:00" : "- 0:15:00")));
+    records->Update();
+  }
+  const std::vector<ExportTable> tables{
+      {"Righe", records, {{"N", "Numero"}, {"Testo", "Testo"}, {"Giorno", "Giorno"}, {"OMSVERS", "Tempo"}}}};
+  const std::string path = dir.File("righe.xlsx");
+  ASSERT_EQ(WriteWorkbook(path, tables), "");
+  const std::string script = dir.File("read.py");
+  std::ofstream(script) << R"(import sys, zipfile, openpyxl
+print(zipfile.ZipFile(sys.argv[1]).testzip())
+ws = openpyxl.load_workbook(sys.argv[1])['Righe']
+print(ws.max_row, ws.max_column, [c.value for c in ws[1]])
+print([c.value for c in ws[2]])
+print(repr(ws['B1236'].value), ws['C9'].value, ws['E2501'].value)
+print(sum(1 for r in range(2, 2502) if ws.cell(r, 1).value == r - 2))
+)";
+  EXPECT_EQ(Python(script, path),
+            "None\n"
+            "2501 5 ['Numero', 'Testo', 'Giorno', 'Tempo', 'Tempo (ore)']\n"
+            "[0, 'riga 0', datetime.datetime(2026, 3, 10, 6, 30), '1:30:00', 1.5]\n"
+            // openpyxl shows the _xHHHH_ escapes as written; a spreadsheet
+            // program shows the control character and the literal text.
+            "'a<b> & _x0001_ _x005F_x0041_' 1850-03-10 06:30:00 -0.25\n"
+            "2500\n");
+}
+
+TEST(Workbook, AnUnwritablePlaceLeavesNothing) {
+  engine::testing::TempDir dir;
+  const std::string path = dir.File("missing/righe.xlsx");
+  EXPECT_EQ(WriteWorkbook(path, {}), "cannot write " + path);
+  EXPECT_FALSE(std::filesystem::exists(path + ".partial.xlsx"));
+}
+
+}  // namespace
+}  // namespace output

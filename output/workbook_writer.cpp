@@ -1,0 +1,231 @@
+// The export's XLSX workbook. A sheet's rows are made into XML and deflated
+// in pieces of a thousand rows on two threads, each with its own cursor,
+// and the pieces go into the file in row order: a year of bookings is a few
+// gigabytes of XML, and compressing it on one core would take longer than
+// the comparison that produced it.
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <stdexcept>
+
+#include "output/block_deflate.h"
+#include "output/ordered_blocks.h"
+#include "output/table_writer.h"
+#include "output/xlsx_cells.h"
+#include "output/xlsx_parts.h"
+#include "output/zip_writer.h"
+
+namespace output {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr size_t kRowsAPiece = 1000;
+constexpr unsigned kWorkers = 2;
+constexpr size_t kRowsMeasured = 1000;  // for the widths and the size of a row
+constexpr uint64_t kZip32Limit = 0xFFFFFFFFULL;
+
+// A field of the table as the sheet lays it out.
+struct SheetColumn {
+  size_t field;
+  std::string name;        // the column's letters
+  std::string hours_name;  // the letters of its hours column, or "" without one
+};
+
+struct SheetLayout {
+  std::vector<SheetColumn> columns;
+  std::vector<std::string> captions;  // one per sheet column
+  size_t width = 0;                   // sheet columns
+};
+
+SheetLayout LayoutOf(const ExportTable& table, const std::string& hours_word) {
+  SheetLayout layout;
+  for (const auto& c : ExportColumnsOf(table)) {
+    SheetColumn column{c.field, xlsx::ColumnName(layout.width++), ""};
+    layout.captions.push_back(c.caption);
+    if (c.hours) {
+      column.hours_name = xlsx::ColumnName(layout.width++);
+      layout.captions.push_back(c.caption + " (" + hours_word + ")");
+    }
+    layout.columns.push_back(std::move(column));
+  }
+  return layout;
+}
+
+// Widths from the captions and the first rows (the sheet's columns are
+// declared before its rows).
+std::vector<double> WidthsOf(const ExportTable& table, const SheetLayout& layout) {
+  std::vector<double> widths;
+  for (const auto& caption : layout.captions) widths.push_back(static_cast<double>(caption.size()) + 2);
+  auto rows = table.records->Clone();
+  size_t sampled = 0;
+  for (rows->MoveFirst(); !rows->Eof() && sampled < kRowsMeasured; rows->MoveNext(), ++sampled) {
+    size_t col = 0;
+    for (const auto& c : layout.columns) {
+      widths[col] = std::max(widths[col], static_cast<double>(CellText(rows->Value(c.field)).size()) + 2);
+      col += c.hours_name.empty() ? 1 : 2;
+    }
+  }
+  for (auto& w : widths) w = std::min(w, 60.0);
+  return widths;
+}
+
+void AppendCell(xlsx::RowXml& row, const SheetColumn& column, const host::Variant& v) {
+  if (v.IsNull() || v.IsEmpty()) return;
+  if (v.IsDate()) {
+    const auto day = xlsx::DayNumberOf(v.Date());
+    if (day) {
+      row.Number(column.name, *day, xlsx::kDate);
+    } else {
+      row.Text(column.name, v.Date().ToIsoText());
+    }
+    return;
+  }
+  if (v.IsNumber()) {
+    row.Number(column.name, v.ToDouble());
+    return;
+  }
+  std::string joined;
+  std::string_view text;
+  if (v.IsText()) {
+    text = v.Text();
+  } else {
+    joined = v.JoinedText();
+    text = joined;
+  }
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  if (text.empty()) return;
+  row.Text(column.name, text);
+  if (column.hours_name.empty()) return;
+  if (const auto hours = DurationHours(text)) row.Number(column.hours_name, *hours, xlsx::kHours);
+}
+
+// The XML of records [first, last) of the table; record r is row r + 2.
+// Safe on several threads at once: each call has its own cursor.
+std::string RowsXml(const ExportTable& table, const SheetLayout& layout, size_t first, size_t last) {
+  const host::RecordSetPtr rows = table.records->Clone();
+  rows->SetAbsolutePosition(static_cast<int64_t>(first) + 1);
+  std::string xml;
+  xml.reserve((last - first) * layout.width * 32);
+  xlsx::RowXml row(xml);
+  host::Variant value;
+  for (size_t r = first; r < last && !rows->Eof(); ++r, rows->MoveNext()) {
+    row.Start(r + 2);
+    for (const auto& c : layout.columns) {
+      rows->ValueInto(c.field, value);
+      AppendCell(row, c, value);
+    }
+    row.End();
+  }
+  return xml;
+}
+
+std::string HeaderRowXml(const SheetLayout& layout) {
+  std::string xml;
+  xlsx::RowXml row(xml);
+  row.Start(1);
+  for (size_t col = 0; col < layout.captions.size(); ++col) {
+    row.Text(xlsx::ColumnName(col), layout.captions[col], xlsx::kHeader);
+  }
+  row.End();
+  return xml;
+}
+
+xlsx::SheetPart PartOf(const ExportTable& table, const SheetLayout& layout) {
+  // A sheet's name has at most 31 characters.
+  return {table.name.substr(0, 31),
+          xlsx::ColumnName(std::max<size_t>(layout.width, 1) - 1) + std::to_string(table.records->RecordCount() + 1)};
+}
+
+void Fail(const std::string& what) { throw std::runtime_error(what); }
+
+// Streams the sheet into the archive as entry `entry`.
+void WriteSheet(ZipWriter& zip, const std::string& entry, const ExportTable& table, const SheetLayout& layout,
+                const xlsx::SheetPart& part) {
+  const size_t count = table.records->RecordCount();
+  const std::string head = xlsx::SheetHead(part, WidthsOf(table, layout)) + HeaderRowXml(layout);
+  // The entry's header is written before its data: whether it needs 64-bit
+  // sizes is judged from the first rows, with room to spare.
+  const size_t measured = std::min(count, kRowsMeasured);
+  const double row_bytes = measured == 0 ? 0.0 : static_cast<double>(RowsXml(table, layout, 0, measured).size()) /
+                                                      static_cast<double>(measured);
+  const bool zip64 = row_bytes * static_cast<double>(count) * 1.5 + static_cast<double>(head.size()) >
+                     static_cast<double>(kZip32Limit);
+  if (!zip.BeginRaw(entry, zip64)) Fail("");
+  DeflatedPiece whole = DeflatePiece(head, false);
+  if (!zip.AppendRaw(whole.data)) Fail("");
+  std::vector<DeflatedPiece> pieces((count + kRowsAPiece - 1) / kRowsAPiece);  // their CRC and size
+  size_t written = 0;
+  WriteBlocksInOrder(
+      count, kRowsAPiece, kWorkers,
+      [&](size_t first, size_t last) {
+        DeflatedPiece piece = DeflatePiece(RowsXml(table, layout, first, last), false);
+        pieces[first / kRowsAPiece] = {{}, piece.crc, piece.size};
+        return std::move(piece.data);
+      },
+      [&](const std::string& data) {
+        if (!zip.AppendRaw(data)) Fail("");
+        AddPiece(whole, pieces[written++]);
+      });
+  const DeflatedPiece tail = DeflatePiece(xlsx::SheetTail(part), true);
+  if (!zip.AppendRaw(tail.data)) Fail("");
+  AddPiece(whole, tail);
+  if (!zip64 && whole.size >= kZip32Limit) Fail("the sheet " + part.name + " is too large");
+  if (!zip.EndRaw(whole.size, whole.crc)) Fail("");
+}
+
+void WriteParts(ZipWriter& zip, const std::vector<xlsx::SheetPart>& sheets) {
+  const bool ok = zip.Add("[Content_Types].xml", xlsx::ContentTypes(sheets.size())) &&
+                  zip.Add("_rels/.rels", xlsx::RootRelationships()) &&
+                  zip.Add("docProps/app.xml", xlsx::AppProperties(sheets)) &&
+                  zip.Add("docProps/core.xml", xlsx::CoreProperties(std::time(nullptr))) &&
+                  zip.Add("xl/workbook.xml", xlsx::WorkbookXml(sheets)) &&
+                  zip.Add("xl/_rels/workbook.xml.rels", xlsx::WorkbookRelationships(sheets.size())) &&
+                  zip.Add("xl/styles.xml", xlsx::StylesXml());
+  if (!ok) Fail("");
+}
+
+void WriteWorkbookInto(ZipWriter& zip, const std::vector<ExportTable>& tables, const std::string& hours_word) {
+  if (!zip.Ok()) Fail("");
+  std::vector<SheetLayout> layouts;
+  std::vector<xlsx::SheetPart> sheets;
+  for (const auto& table : tables) {
+    layouts.push_back(LayoutOf(table, hours_word));
+    sheets.push_back(PartOf(table, layouts.back()));
+  }
+  // A workbook has a sheet at least.
+  if (tables.empty()) sheets.push_back({"Sheet1", "A1"});
+  WriteParts(zip, sheets);
+  for (size_t i = 0; i < sheets.size(); ++i) {
+    const std::string entry = "xl/worksheets/sheet" + std::to_string(i + 1) + ".xml";
+    if (tables.empty()) {
+      if (!zip.Add(entry, xlsx::SheetHead(sheets[i], {}) + xlsx::SheetTail(sheets[i]))) Fail("");
+    } else {
+      WriteSheet(zip, entry, tables[i], layouts[i], sheets[i]);
+    }
+  }
+  if (!zip.Close()) Fail("");
+}
+
+}  // namespace
+
+std::string WriteWorkbook(const std::string& path, const std::vector<ExportTable>& tables,
+                          const std::string& hours_word) {
+  const std::string partial = path + ".partial.xlsx";
+  std::string error;
+  try {
+    ZipWriter zip(partial);
+    WriteWorkbookInto(zip, tables, hours_word);
+  } catch (const std::exception& e) {
+    error = "cannot write " + path + (e.what()[0] != '\0' ? std::string(": ") + e.what() : std::string());
+  }
+  std::error_code ec;
+  if (error.empty()) {
+    fs::rename(partial, path, ec);
+    if (ec) error = "cannot write " + path + ": " + ec.message();
+  }
+  if (!error.empty()) fs::remove(partial, ec);
+  return error;
+}
+
+}  // namespace output

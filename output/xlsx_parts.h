@@ -1,0 +1,35 @@
+// The small parts of an XLSX workbook around its sheets: content types,
+// relationships, the workbook with its sheet names and filter ranges, the
+// styles the cells use (xlsx::Style), the document properties, and a
+// sheet's XML before and after its rows.
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace output::xlsx {
+
+struct SheetPart {
+  std::string name;       // at most 31 characters, none of []:*?/\ (not checked here)
+  std::string last_cell;  // "W6": the sheet holds A1 to it
+};
+
+std::string ContentTypes(size_t sheets);
+std::string RootRelationships();
+// Each sheet's auto-filter covers A1 to its last cell; a spreadsheet program
+// finds it through a hidden defined name.
+std::string WorkbookXml(const std::vector<SheetPart>& sheets);
+std::string WorkbookRelationships(size_t sheets);
+std::string StylesXml();
+std::string AppProperties(const std::vector<SheetPart>& sheets);
+// `now` is written as the time the workbook was made (UTC).
+std::string CoreProperties(std::time_t now);
+
+// A sheet's XML up to its first row: its extent, the header row frozen, the
+// column widths (in characters, column A first).
+std::string SheetHead(const SheetPart& sheet, const std::vector<double>& widths);
+// After its last row: the auto-filter over the whole sheet.
+std::string SheetTail(const SheetPart& sheet);
+
+}  // namespace output::xlsx
