@@ -139,7 +139,11 @@ bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::
     host::RecordSet& head = *out.RSStampa;
     host::RecordSet& detail = *out.RSStampaDett;
     host::RecordSet& report = *out.RSReportDett;
+    // Fields found once by name: a year of bookings is a million records.
     const int booked_seconds = bookings.FieldIndex("VERSTOTSEC");
+    std::vector<int> report_from;  // each of kReportBookingFields in the bookings, or -1
+    for (const char* name : kReportBookingFields) report_from.push_back(bookings.FieldIndex(name));
+    Variant value;
     for (groups.MoveFirst(); !groups.Eof(); groups.MoveNext()) {
       if (totals.TempiPreventivi()) return true;
       const Variant id = groups.Value("IDGRUPPO");
@@ -212,15 +216,21 @@ bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::
       for (bookings.MoveFirst(); !bookings.Eof(); bookings.MoveNext()) {
         detail.AddNew();
         detail.SetValue(size_t{0}, id);
-        for (const auto& [from, to] : copied) detail.SetValue(to, bookings.Value(static_cast<size_t>(from)));
-        const Variant seconds = booked_seconds < 0 ? Variant() : bookings.Value(static_cast<size_t>(booked_seconds));
-        const std::string text = engine::FormattaOMS(seconds);
-        detail.SetValue("VERSTOTSEC", text);  // 0 booked seconds: the empty text
+        for (const auto& [from, to] : copied) {
+          bookings.ValueInto(static_cast<size_t>(from), value);
+          detail.SetValue(to, value);
+        }
+        if (booked_seconds >= 0) bookings.ValueInto(static_cast<size_t>(booked_seconds), value);
+        // 0 booked seconds: the empty text
+        const Variant text(engine::FormattaOMS(booked_seconds < 0 ? Variant() : value));
+        detail.SetValue(detail.FieldCount() - 1, text);
         detail.Update();
         report.AddNew();
         report.SetValue(size_t{0}, id);
-        for (const char* name : kReportBookingFields) report.SetValue(name, Of(bookings, name));
-        report.SetValue("VERSTOTSEC", text);
+        for (size_t k = 0; k < report_from.size(); ++k) {
+          report.SetValue(k + 1, report_from[k] < 0 ? Variant::Null() : bookings.Value(static_cast<size_t>(report_from[k])));
+        }
+        report.SetValue(report.FieldCount() - 1, text);
         report.Update();
       }
     }
