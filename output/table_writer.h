@@ -5,7 +5,7 @@
 // spreadsheet can add it up; in the workbook the header row is frozen, has
 // an auto-filter, and the columns are as wide as their content.
 //
-// The workbook's sheets are made and compressed in pieces on both cores and
+// The workbook's sheets are made and compressed in pieces on every core and
 // streamed into the file: memory holds a few pieces, not the rows.
 #pragma once
 

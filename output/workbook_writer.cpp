@@ -1,5 +1,5 @@
 // The export's XLSX workbook. A sheet's rows are made into XML and deflated
-// in pieces of a thousand rows on two threads, each with its own cursor,
+// in pieces of a thousand rows on every core, each with its own cursor,
 // and the pieces go into the file in row order: a year of bookings is a few
 // gigabytes of XML, and compressing it on one core would take longer than
 // the comparison that produced it.
@@ -7,6 +7,7 @@
 #include <ctime>
 #include <filesystem>
 #include <stdexcept>
+#include <thread>
 
 #include "output/block_deflate.h"
 #include "output/ordered_blocks.h"
@@ -21,7 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr size_t kRowsAPiece = 1000;
-constexpr unsigned kWorkers = 2;
 constexpr size_t kRowsMeasured = 1000;  // for the widths and the size of a row
 constexpr uint64_t kZip32Limit = 0xFFFFFFFFULL;
 
@@ -156,8 +156,11 @@ void WriteSheet(ZipWriter& zip, const std::string& entry, const ExportTable& tab
   if (!zip.AppendRaw(whole.data)) Fail("");
   std::vector<DeflatedPiece> pieces((count + kRowsAPiece - 1) / kRowsAPiece);  // their CRC and size
   size_t written = 0;
+  // Every core but never fewer than two workers: one makes a piece while the
+  // other's is written.
+  const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 2U, 8U);
   WriteBlocksInOrder(
-      count, kRowsAPiece, kWorkers,
+      count, kRowsAPiece, workers,
       [&](size_t first, size_t last) {
         DeflatedPiece piece = DeflatePiece(RowsXml(table, layout, first, last), false);
         pieces[first / kRowsAPiece] = {{}, piece.crc, piece.size};
