@@ -12,10 +12,10 @@
 
 #include "app/deferred_output.h"
 #include "app/group_members.h"
-#include "output/ordered_blocks.h"
 #include "app/record_durations.h"
 #include "engine/time_unit.h"
 #include "engine/value_helpers.h"
+#include "output/ordered_blocks.h"
 
 namespace app {
 
