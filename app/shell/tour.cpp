@@ -3,6 +3,7 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
@@ -26,6 +27,7 @@ struct Tour {
   QString directory;
   std::vector<std::function<bool()>> steps;
   size_t next = 0;
+  bool unsaved = false;  // a picture could not be written: the tour ends in failure
 
   QWidget* Form(const char* name) const {
     for (auto* sub : window.Mdi()->subWindowList()) {
@@ -33,9 +35,15 @@ struct Tour {
     }
     return nullptr;
   }
-  void Save(const QString& file) {
-    window.grab().save(directory + "/" + file);
-    std::cout << "saved " << (directory + "/" + file).toStdString() << "\n";
+  void Save(const QString& file) { Picture(window, file); }
+  void Picture(QWidget& widget, const QString& file) {
+    const QString path = directory + "/" + file;
+    if (widget.grab().save(path)) {
+      std::cout << "saved " << path.toStdString() << "\n";
+    } else {
+      std::cerr << "tour: cannot save " << path.toStdString() << "\n";
+      unsaved = true;
+    }
   }
   static int RowOf(QAbstractItemModel* model, const QString& caption) {
     for (int r = 0; r < model->rowCount(); ++r) {
@@ -45,7 +53,7 @@ struct Tour {
   }
   void Run() {
     if (next >= steps.size()) {
-      QApplication::exit(0);
+      QApplication::exit(unsaved ? 1 : 0);
       return;
     }
     if (!steps[next]()) {
@@ -62,6 +70,7 @@ struct Tour {
 }  // namespace
 
 void StartTour(MainWindow& window, const QString& directory) {
+  QDir().mkpath(directory);
   auto* tour = new Tour{window, directory, {}};
   auto& s = tour->steps;
   s.push_back([tour] {
@@ -87,8 +96,7 @@ void StartTour(MainWindow& window, const QString& directory) {
       if (lookup == nullptr) return;
       lookup->findChild<QLineEdit*>("Search")->setText("3");
       QTimer::singleShot(500, lookup, [tour, lookup] {
-        lookup->grab().save(tour->directory + "/lookup.png");
-        std::cout << "saved " << (tour->directory + "/lookup.png").toStdString() << "\n";
+        tour->Picture(*lookup, "lookup.png");
         auto* search = lookup->findChild<QLineEdit*>("Search");
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
         QApplication::sendEvent(search, &enter);
@@ -148,8 +156,7 @@ void StartTour(MainWindow& window, const QString& directory) {
     // Stampa opens the print preview (modal): pictured, then closed.
     QTimer::singleShot(2500, &tour->window, [tour] {
       if (auto* preview = QApplication::activeModalWidget()) {
-        preview->grab().save(tour->directory + "/print-preview.png");
-        std::cout << "saved " << (tour->directory + "/print-preview.png").toStdString() << "\n";
+        tour->Picture(*preview, "print-preview.png");
         preview->close();
       }
     });
