@@ -17,11 +17,16 @@
 
 namespace output {
 
+// The most records a sheet holds: a spreadsheet program reads 1,048,576
+// rows, the header included.
+constexpr size_t kMostSheetRecords = 1048575;
+
 // Both answer "" or what went wrong; a failed write leaves no file (and an
 // earlier file at `path` as it was). `hours_word` names the added columns
-// ("<caption> (ore)").
+// ("<caption> (ore)"). A table of more than `most_rows` records goes on in
+// sheets of the same name with " (2)", " (3)"... after it.
 std::string WriteWorkbook(const std::string& path, const std::vector<ExportTable>& tables,
-                          const std::string& hours_word = "ore");
+                          const std::string& hours_word = "ore", size_t most_rows = kMostSheetRecords);
 std::string WriteCsvFiles(const std::string& directory, const std::vector<ExportTable>& tables,
                           const std::string& hours_word = "ore");
 

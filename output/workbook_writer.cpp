@@ -100,9 +100,11 @@ void AppendCell(xlsx::RowXml& row, const SheetColumn& column, const host::Varian
   if (const auto hours = DurationHours(text)) row.Number(column.hours_name, *hours, xlsx::kHours);
 }
 
-// The XML of records [first, last) of the table; record r is row r + 2.
-// Safe on several threads at once: each call has its own cursor.
-std::string RowsXml(const ExportTable& table, const SheetLayout& layout, size_t first, size_t last) {
+// The XML of records [first, last) of the table; record r is row
+// r - `sheet_first` + 2 of its sheet. Safe on several threads at once: each
+// call has its own cursor.
+std::string RowsXml(const ExportTable& table, const SheetLayout& layout, size_t sheet_first, size_t first,
+                    size_t last) {
   const host::RecordSetPtr rows = table.records->Clone();
   rows->SetAbsolutePosition(static_cast<int64_t>(first) + 1);
   std::string xml;
@@ -110,7 +112,7 @@ std::string RowsXml(const ExportTable& table, const SheetLayout& layout, size_t 
   xlsx::RowXml row(xml);
   host::Variant value;
   for (size_t r = first; r < last && !rows->Eof(); ++r, rows->MoveNext()) {
-    row.Start(r + 2);
+    row.Start(r - sheet_first + 2);
     for (const auto& c : layout.columns) {
       rows->ValueInto(c.field, value);
       AppendCell(row, c, value);
@@ -131,24 +133,45 @@ std::string HeaderRowXml(const SheetLayout& layout) {
   return xml;
 }
 
-xlsx::SheetPart PartOf(const ExportTable& table, const SheetLayout& layout) {
-  // A sheet's name has at most 31 characters.
-  return {table.name.substr(0, 31),
-          xlsx::ColumnName(std::max<size_t>(layout.width, 1) - 1) + std::to_string(table.records->RecordCount() + 1)};
+// A sheet of the workbook: records [first, last) of a table.
+struct Sheet {
+  const ExportTable* table;
+  const SheetLayout* layout;
+  size_t first, last;
+  xlsx::SheetPart part;
+};
+
+// The table's sheets: as many as it takes to hold its records at
+// `most_rows` a sheet (spreadsheet programs read no more), the second one
+// named "<name> (2)" and so on, every name cut to 31 characters.
+std::vector<Sheet> SheetsOf(const ExportTable& table, const SheetLayout& layout, size_t most_rows) {
+  const size_t count = table.records->RecordCount();
+  const std::string last_column = xlsx::ColumnName(std::max<size_t>(layout.width, 1) - 1);
+  std::vector<Sheet> sheets;
+  for (size_t first = 0, n = 1; first < count || n == 1; first += most_rows, ++n) {
+    const size_t last = std::min(count, first + most_rows);
+    const std::string suffix = n == 1 ? "" : " (" + std::to_string(n) + ")";
+    const std::string name = table.name.substr(0, 31 - suffix.size()) + suffix;
+    sheets.push_back({&table, &layout, first, last, {name, last_column + std::to_string(last - first + 1)}});
+  }
+  return sheets;
 }
 
 void Fail(const std::string& what) { throw std::runtime_error(what); }
 
 // Streams the sheet into the archive as entry `entry`.
-void WriteSheet(ZipWriter& zip, const std::string& entry, const ExportTable& table, const SheetLayout& layout,
-                const xlsx::SheetPart& part) {
-  const size_t count = table.records->RecordCount();
-  const std::string head = xlsx::SheetHead(part, WidthsOf(table, layout)) + HeaderRowXml(layout);
+void WriteSheet(ZipWriter& zip, const std::string& entry, const Sheet& sheet) {
+  const ExportTable& table = *sheet.table;
+  const SheetLayout& layout = *sheet.layout;
+  const size_t count = sheet.last - sheet.first;
+  const std::string head = xlsx::SheetHead(sheet.part, WidthsOf(table, layout)) + HeaderRowXml(layout);
   // The entry's header is written before its data: whether it needs 64-bit
   // sizes is judged from the first rows, with room to spare.
   const size_t measured = std::min(count, kRowsMeasured);
-  const double row_bytes = measured == 0 ? 0.0 : static_cast<double>(RowsXml(table, layout, 0, measured).size()) /
-                                                      static_cast<double>(measured);
+  const double row_bytes =
+      measured == 0 ? 0.0
+                    : static_cast<double>(RowsXml(table, layout, sheet.first, sheet.first, sheet.first + measured).size()) /
+                          static_cast<double>(measured);
   const bool zip64 = row_bytes * static_cast<double>(count) * 1.5 + static_cast<double>(head.size()) >
                      static_cast<double>(kZip32Limit);
   if (!zip.BeginRaw(entry, zip64)) Fail("");
@@ -162,7 +185,8 @@ void WriteSheet(ZipWriter& zip, const std::string& entry, const ExportTable& tab
   WriteBlocksInOrder(
       count, kRowsAPiece, workers,
       [&](size_t first, size_t last) {
-        DeflatedPiece piece = DeflatePiece(RowsXml(table, layout, first, last), false);
+        DeflatedPiece piece =
+            DeflatePiece(RowsXml(table, layout, sheet.first, sheet.first + first, sheet.first + last), false);
         pieces[first / kRowsAPiece] = {{}, piece.crc, piece.size};
         return std::move(piece.data);
       },
@@ -170,10 +194,10 @@ void WriteSheet(ZipWriter& zip, const std::string& entry, const ExportTable& tab
         if (!zip.AppendRaw(data)) Fail("");
         AddPiece(whole, pieces[written++]);
       });
-  const DeflatedPiece tail = DeflatePiece(xlsx::SheetTail(part), true);
+  const DeflatedPiece tail = DeflatePiece(xlsx::SheetTail(sheet.part), true);
   if (!zip.AppendRaw(tail.data)) Fail("");
   AddPiece(whole, tail);
-  if (!zip64 && whole.size >= kZip32Limit) Fail("the sheet " + part.name + " is too large");
+  if (!zip64 && whole.size >= kZip32Limit) Fail("the sheet " + sheet.part.name + " is too large");
   if (!zip.EndRaw(whole.size, whole.crc)) Fail("");
 }
 
@@ -188,23 +212,27 @@ void WriteParts(ZipWriter& zip, const std::vector<xlsx::SheetPart>& sheets) {
   if (!ok) Fail("");
 }
 
-void WriteWorkbookInto(ZipWriter& zip, const std::vector<ExportTable>& tables, const std::string& hours_word) {
+void WriteWorkbookInto(ZipWriter& zip, const std::vector<ExportTable>& tables, const std::string& hours_word,
+                       size_t most_rows) {
   if (!zip.Ok()) Fail("");
   std::vector<SheetLayout> layouts;
-  std::vector<xlsx::SheetPart> sheets;
+  layouts.reserve(tables.size());  // the sheets point into it
+  std::vector<Sheet> sheets;
   for (const auto& table : tables) {
     layouts.push_back(LayoutOf(table, hours_word));
-    sheets.push_back(PartOf(table, layouts.back()));
+    for (auto& sheet : SheetsOf(table, layouts.back(), most_rows)) sheets.push_back(std::move(sheet));
   }
+  std::vector<xlsx::SheetPart> parts;
+  for (const auto& sheet : sheets) parts.push_back(sheet.part);
   // A workbook has a sheet at least.
-  if (tables.empty()) sheets.push_back({"Sheet1", "A1"});
-  WriteParts(zip, sheets);
-  for (size_t i = 0; i < sheets.size(); ++i) {
+  if (tables.empty()) parts.push_back({"Sheet1", "A1"});
+  WriteParts(zip, parts);
+  for (size_t i = 0; i < parts.size(); ++i) {
     const std::string entry = "xl/worksheets/sheet" + std::to_string(i + 1) + ".xml";
     if (tables.empty()) {
-      if (!zip.Add(entry, xlsx::SheetHead(sheets[i], {}) + xlsx::SheetTail(sheets[i]))) Fail("");
+      if (!zip.Add(entry, xlsx::SheetHead(parts[i], {}) + xlsx::SheetTail(parts[i]))) Fail("");
     } else {
-      WriteSheet(zip, entry, tables[i], layouts[i], sheets[i]);
+      WriteSheet(zip, entry, sheets[i]);
     }
   }
   if (!zip.Close()) Fail("");
@@ -213,12 +241,12 @@ void WriteWorkbookInto(ZipWriter& zip, const std::vector<ExportTable>& tables, c
 }  // namespace
 
 std::string WriteWorkbook(const std::string& path, const std::vector<ExportTable>& tables,
-                          const std::string& hours_word) {
+                          const std::string& hours_word, size_t most_rows) {
   const std::string partial = path + ".partial.xlsx";
   std::string error;
   try {
     ZipWriter zip(partial);
-    WriteWorkbookInto(zip, tables, hours_word);
+    WriteWorkbookInto(zip, tables, hours_word, std::max<size_t>(most_rows, 1));
   } catch (const std::exception& e) {
     error = "cannot write " + path + (e.what()[0] != '\0' ? std::string(": ") + e.what() : std::string());
   }

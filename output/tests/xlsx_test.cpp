@@ -165,18 +165,16 @@ print(z.testzip(), [(i.filename, i.file_size) for i in z.infolist()], z.read('bi
   EXPECT_FALSE(ZipWriter(dir.File("missing/parts.zip")).Ok());
 }
 
-// A table of 2,500 rows is three pieces a sheet, made on two threads: the
-// zip's CRCs hold, every row is where it belongs, and awkward values come
-// back as they went in (a date before 1900 as its text).
-TEST(Workbook, ManyPiecesReadBackInOrder) {
-  engine::testing::TempDir dir;
+// N rows of a number, a text, a date and a duration; row 1234 holds text
+// that XML must escape, row 7 a date before 1900.
+host::RecordSetPtr Righe(int rows) {
   auto records = host::RecordSet::Create();
   records->AppendField({"N", host::FieldType::Integer});
   records->AppendField({"Testo", host::FieldType::Text, 40});
   records->AppendField({"Giorno", host::FieldType::Date});
   records->AppendField({"OMSVERS", host::FieldType::Text, 20});
   records->Open();
-  for (int i = 0; i < 2500; ++i) {
+  for (int i = 0; i < rows; ++i) {
     records->AddNew();
     records->SetValue("N", host::Variant(int64_t{i}));
     records->SetValue("Testo", host::Variant(i == 1234 ? std::string("a<b> & \x01 _x0041_ ") : "riga " + std::to_string(i)));
@@ -184,6 +182,15 @@ TEST(Workbook, ManyPiecesReadBackInOrder) {
     records->SetValue("OMSVERS", host::Variant(std::string(i % 2 == 0 ? "1:30:00" : "- 0:15:00")));
     records->Update();
   }
+  return records;
+}
+
+// A table of 2,500 rows is three pieces a sheet, made on two threads: the
+// zip's CRCs hold, every row is where it belongs, and awkward values come
+// back as they went in (a date before 1900 as its text).
+TEST(Workbook, ManyPiecesReadBackInOrder) {
+  engine::testing::TempDir dir;
+  const auto records = Righe(2500);
   const std::vector<ExportTable> tables{
       {"Righe", records, {{"N", "Numero"}, {"Testo", "Testo"}, {"Giorno", "Giorno"}, {"OMSVERS", "Tempo"}}}};
   const std::string path = dir.File("righe.xlsx");
@@ -205,6 +212,29 @@ print(sum(1 for r in range(2, 2502) if ws.cell(r, 1).value == r - 2))
             // program shows the control character and the literal text.
             "'a<b> & _x0001_ _x005F_x0041_' 1850-03-10 06:30:00 -0.25\n"
             "2500\n");
+}
+
+// A table longer than a sheet holds goes on in sheets named after it, each
+// with the header and its rows numbered from 2, its name cut to make room.
+TEST(Workbook, ALongTableGoesOnInFurtherSheets) {
+  engine::testing::TempDir dir;
+  const std::vector<ExportTable> tables{
+      {"Righe", Righe(2500), {{"N", "Numero"}, {"OMSVERS", "Tempo"}}},
+      {"ScostamentoTempiDettaglioVersamenti", Righe(1001), {{"N", "Numero"}}}};
+  const std::string path = dir.File("righe.xlsx");
+  ASSERT_EQ(WriteWorkbook(path, tables, "ore", 1000), "");
+  const std::string script = dir.File("read.py");
+  std::ofstream(script) << R"(import sys, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1])
+for ws in wb:
+    print(ws.title, ws.max_row, ws.auto_filter.ref, ws['A1'].value, ws['A2'].value, ws.cell(ws.max_row, 1).value)
+)";
+  EXPECT_EQ(Python(script, path),
+            "Righe 1001 A1:C1001 Numero 0 999\n"
+            "Righe (2) 1001 A1:C1001 Numero 1000 1999\n"
+            "Righe (3) 501 A1:C501 Numero 2000 2499\n"
+            "ScostamentoTempiDettaglioVersam 1001 A1:A1001 Numero 0 999\n"
+            "ScostamentoTempiDettaglioVe (2) 2 A1:A2 Numero 1000 1000\n");
 }
 
 TEST(Workbook, AnUnwritablePlaceLeavesNothing) {
