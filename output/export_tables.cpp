@@ -21,9 +21,9 @@ std::string PlannedPhaseCaption(const std::string& field) {
 
 bool KVL_EXPTOQV1_BeforeExportToQV(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
                                    const engine::DizionarioEtichette& captions, PrintRecords& print,
-                                   std::vector<ExportTable>& tables) {
+                                   std::vector<ExportTable>& tables, const GoingOn& going_on) {
   try {
-    if (PreparaRSStampa(form, run, decode, true, print)) return true;
+    if (PreparaRSStampa(form, run, decode, true, print, going_on)) return true;
     const auto fields = [](const host::RecordSet& rs, const auto& caption) {
       std::vector<std::pair<std::string, std::string>> out;
       for (size_t i = 0; i < rs.FieldCount(); ++i) out.emplace_back(rs.Field(i).name, caption(rs.Field(i).name));

@@ -26,9 +26,10 @@ std::string PlannedPhaseCaption(const std::string& field);
 
 // Prepares the print record sets into `print` and answers the tables; a
 // failure is reported as "KVL_EXPTOQV1_BeforeExportToQV" (the tables added
-// before it stay) and answers true.
+// before it stay) and answers true. `going_on` follows the preparation
+// (PreparaRSStampa); stopped, it answers true without a report.
 bool KVL_EXPTOQV1_BeforeExportToQV(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
                                    const engine::DizionarioEtichette& captions, PrintRecords& print,
-                                   std::vector<ExportTable>& tables);
+                                   std::vector<ExportTable>& tables, const GoingOn& going_on = {});
 
 }  // namespace output

@@ -96,7 +96,7 @@ host::RecordSetPtr NewRSStampa() {
 }
 
 bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
-                     bool /*for_export*/, PrintRecords& out) {
+                     bool /*for_export*/, PrintRecords& out, const GoingOn& going_on) {
   try {
     out.RSStampa = NewRSStampa();
     out.RSStampa->Open();
@@ -144,7 +144,11 @@ bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::
     std::vector<int> report_from;  // each of kReportBookingFields in the bookings, or -1
     for (const char* name : kReportBookingFields) report_from.push_back(bookings.FieldIndex(name));
     Variant value;
+    bookings.SetFilter("");  // a clone keeps the grid's filter; each group sets its own
+    const size_t all_bookings = bookings.RecordCount();
+    size_t copied_bookings = 0;
     for (groups.MoveFirst(); !groups.Eof(); groups.MoveNext()) {
+      if (!GoOn(going_on, copied_bookings, all_bookings)) return true;
       if (totals.TempiPreventivi()) return true;
       const Variant id = groups.Value("IDGRUPPO");
       head.AddNew();
@@ -232,6 +236,7 @@ bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::
         }
         report.SetValue(report.FieldCount() - 1, text);
         report.Update();
+        ++copied_bookings;
       }
     }
     head.MoveFirst();

@@ -15,6 +15,7 @@
 #include "engine/form_services.h"
 #include "host/recordset/recordset.h"
 #include "host/services/decode_service.h"
+#include "output/going_on.h"
 
 namespace output {
 
@@ -43,8 +44,10 @@ extern const PrintCategory kPrintCategories[7];
 // Builds both record sets. `for_export` is the export's call (the print
 // passes false); the two build the same records. A failure is reported as
 // "PreparaRSStampa", leaves the record sets as far as they were built, and
-// answers true.
+// answers true. `going_on` hears of the bookings copied so far, group by
+// group; when it answers false the building stops there and answers true
+// without a report (the user stopped it).
 bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
-                     bool for_export, PrintRecords& out);
+                     bool for_export, PrintRecords& out, const GoingOn& going_on = {});
 
 }  // namespace output

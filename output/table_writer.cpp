@@ -20,10 +20,12 @@ std::string Csv(const std::string& text) {
 }  // namespace
 
 std::string WriteCsvFiles(const std::string& directory, const std::vector<ExportTable>& tables,
-                          const std::string& hours_word) {
+                          const TableWriteOptions& options) {
   std::error_code ec;
   fs::create_directories(directory, ec);
   if (ec) return "cannot make the folder " + directory + ": " + ec.message();
+  size_t total = 0, done = 0;
+  for (const auto& table : tables) total += table.records->RecordCount();
   for (const auto& table : tables) {
     const std::string path = (fs::path(directory) / (table.name + ".csv")).string();
     const std::string partial = path + ".partial";
@@ -33,11 +35,16 @@ std::string WriteCsvFiles(const std::string& directory, const std::vector<Export
       std::string line;
       for (const auto& c : columns) {
         line += (line.empty() ? "" : ",") + Csv(c.caption);
-        if (c.hours) line += "," + Csv(c.caption + " (" + hours_word + ")");
+        if (c.hours) line += "," + Csv(c.caption + " (" + options.hours_word + ")");
       }
       out << line << "\n";
       auto rows = table.records->Clone();
-      for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
+      for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext(), ++done) {
+        if (done % 1000 == 0 && !GoOn(options.going_on, done, total)) {
+          out.close();
+          fs::remove(partial, ec);
+          return "stopped";
+        }
         line.clear();
         bool first = true;
         for (const auto& c : columns) {

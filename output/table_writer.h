@@ -14,6 +14,7 @@
 
 #include "output/export_columns.h"
 #include "output/export_tables.h"
+#include "output/going_on.h"
 
 namespace output {
 
@@ -21,13 +22,23 @@ namespace output {
 // rows, the header included.
 constexpr size_t kMostSheetRecords = 1048575;
 
-// Both answer "" or what went wrong; a failed write leaves no file (and an
-// earlier file at `path` as it was). `hours_word` names the added columns
-// ("<caption> (ore)"). A table of more than `most_rows` records goes on in
-// sheets of the same name with " (2)", " (3)"... after it.
+struct TableWriteOptions {
+  // Names the added hours columns ("<caption> (ore)").
+  std::string hours_word = "ore";
+  // A table of more records than this goes on in sheets of the same name
+  // with " (2)", " (3)"... after it (the workbook only).
+  size_t most_rows = kMostSheetRecords;
+  // Hears of the records written so far of all the tables; answering false
+  // stops the writing, which then leaves no file.
+  GoingOn going_on;
+};
+
+// Both answer "" or what went wrong ("stopped" when `going_on` stopped
+// them); a failed or stopped write leaves no file (and an earlier file at
+// `path` as it was; of the CSV files, those written before stay).
 std::string WriteWorkbook(const std::string& path, const std::vector<ExportTable>& tables,
-                          const std::string& hours_word = "ore", size_t most_rows = kMostSheetRecords);
+                          const TableWriteOptions& options = {});
 std::string WriteCsvFiles(const std::string& directory, const std::vector<ExportTable>& tables,
-                          const std::string& hours_word = "ore");
+                          const TableWriteOptions& options = {});
 
 }  // namespace output

@@ -159,8 +159,17 @@ std::vector<Sheet> SheetsOf(const ExportTable& table, const SheetLayout& layout,
 
 void Fail(const std::string& what) { throw std::runtime_error(what); }
 
+// Thrown when GoingOn answers false.
+struct Stopped {};
+
+// Counts the records written of the whole workbook for GoingOn.
+struct Written {
+  const GoingOn& going_on;
+  size_t done = 0, total = 0;
+};
+
 // Streams the sheet into the archive as entry `entry`.
-void WriteSheet(ZipWriter& zip, const std::string& entry, const Sheet& sheet) {
+void WriteSheet(ZipWriter& zip, const std::string& entry, const Sheet& sheet, Written& written_so_far) {
   const ExportTable& table = *sheet.table;
   const SheetLayout& layout = *sheet.layout;
   const size_t count = sheet.last - sheet.first;
@@ -192,7 +201,10 @@ void WriteSheet(ZipWriter& zip, const std::string& entry, const Sheet& sheet) {
       },
       [&](const std::string& data) {
         if (!zip.AppendRaw(data)) Fail("");
-        AddPiece(whole, pieces[written++]);
+        AddPiece(whole, pieces[written]);
+        written_so_far.done += std::min(kRowsAPiece, count - written * kRowsAPiece);
+        ++written;
+        if (!GoOn(written_so_far.going_on, written_so_far.done, written_so_far.total)) throw Stopped();
       });
   const DeflatedPiece tail = DeflatePiece(xlsx::SheetTail(sheet.part), true);
   if (!zip.AppendRaw(tail.data)) Fail("");
@@ -212,14 +224,14 @@ void WriteParts(ZipWriter& zip, const std::vector<xlsx::SheetPart>& sheets) {
   if (!ok) Fail("");
 }
 
-void WriteWorkbookInto(ZipWriter& zip, const std::vector<ExportTable>& tables, const std::string& hours_word,
-                       size_t most_rows) {
+void WriteWorkbookInto(ZipWriter& zip, const std::vector<ExportTable>& tables, const TableWriteOptions& options) {
+  const size_t most_rows = std::max<size_t>(options.most_rows, 1);
   if (!zip.Ok()) Fail("");
   std::vector<SheetLayout> layouts;
   layouts.reserve(tables.size());  // the sheets point into it
   std::vector<Sheet> sheets;
   for (const auto& table : tables) {
-    layouts.push_back(LayoutOf(table, hours_word));
+    layouts.push_back(LayoutOf(table, options.hours_word));
     for (auto& sheet : SheetsOf(table, layouts.back(), most_rows)) sheets.push_back(std::move(sheet));
   }
   std::vector<xlsx::SheetPart> parts;
@@ -227,12 +239,14 @@ void WriteWorkbookInto(ZipWriter& zip, const std::vector<ExportTable>& tables, c
   // A workbook has a sheet at least.
   if (tables.empty()) parts.push_back({"Sheet1", "A1"});
   WriteParts(zip, parts);
+  Written written{options.going_on};
+  for (const auto& table : tables) written.total += table.records->RecordCount();
   for (size_t i = 0; i < parts.size(); ++i) {
     const std::string entry = "xl/worksheets/sheet" + std::to_string(i + 1) + ".xml";
     if (tables.empty()) {
       if (!zip.Add(entry, xlsx::SheetHead(parts[i], {}) + xlsx::SheetTail(parts[i]))) Fail("");
     } else {
-      WriteSheet(zip, entry, sheets[i]);
+      WriteSheet(zip, entry, sheets[i], written);
     }
   }
   if (!zip.Close()) Fail("");
@@ -241,12 +255,14 @@ void WriteWorkbookInto(ZipWriter& zip, const std::vector<ExportTable>& tables, c
 }  // namespace
 
 std::string WriteWorkbook(const std::string& path, const std::vector<ExportTable>& tables,
-                          const std::string& hours_word, size_t most_rows) {
+                          const TableWriteOptions& options) {
   const std::string partial = path + ".partial.xlsx";
   std::string error;
   try {
     ZipWriter zip(partial);
-    WriteWorkbookInto(zip, tables, hours_word, std::max<size_t>(most_rows, 1));
+    WriteWorkbookInto(zip, tables, options);
+  } catch (const Stopped&) {
+    error = "stopped";
   } catch (const std::exception& e) {
     error = "cannot write " + path + (e.what()[0] != '\0' ? std::string(": ") + e.what() : std::string());
   }

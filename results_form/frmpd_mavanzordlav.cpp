@@ -29,6 +29,7 @@
 #include "engine/value_helpers.h"
 #include "host/qt/dialog_presenter.h"
 #include "host/qt/user_settings.h"
+#include "host/qt/work_progress.h"
 #include "results_form/category_model.h"
 #include "results_form/grid_columns.h"
 #include "results_form/grid_definition.h"
@@ -417,11 +418,12 @@ std::string FRMPD_MAVANZORDLAV::SavePdf(const std::string& path) {
 void FRMPD_MAVANZORDLAV::Stampa() {
   try {
     if (!Run || PclsDecodeDb == nullptr) return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     Run->Relay().Attach(*this);
-    const bool failed = output::PreparaRSStampa(*this, *Run, *PclsDecodeDb, false, print_records_);
-    QApplication::restoreOverrideCursor();
-    if (failed) return;
+    host::qt::WorkProgress progress(Window(), QString::fromStdString(Caption()), Tr("&Interrompi"));
+    const bool failed = output::PreparaRSStampa(*this, *Run, *PclsDecodeDb, false, print_records_,
+                                                progress.Stage(Tr("Preparazione: versamenti")));
+    progress.Done();
+    if (failed) return;  // reported, or stopped by the user
     const output::ReportParameters parameters = ReportParameters();
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog preview(&printer, Window());
@@ -446,16 +448,22 @@ void FRMPD_MAVANZORDLAV::Stampa() {
   }
 }
 
-std::string FRMPD_MAVANZORDLAV::ExportTo(const std::string& path, bool csv) {
+std::string FRMPD_MAVANZORDLAV::ExportTo(const std::string& path, bool csv, const output::GoingOn& preparing,
+                                         const output::GoingOn& writing) {
   if (!Run || PclsDecodeDb == nullptr) return "no run to export";
   Run->Relay().Attach(*this);
   std::vector<output::ExportTable> tables;
-  if (output::KVL_EXPTOQV1_BeforeExportToQV(*this, *Run, *PclsDecodeDb, dizionario_etichette_, print_records_,
-                                            tables)) {
-    return "the export failed";
+  bool stopped = false;
+  const output::GoingOn preparing_heard = [&](size_t done, size_t total) {
+    stopped = !output::GoOn(preparing, done, total);
+    return !stopped;
+  };
+  if (output::KVL_EXPTOQV1_BeforeExportToQV(*this, *Run, *PclsDecodeDb, dizionario_etichette_, print_records_, tables,
+                                            preparing_heard)) {
+    return stopped ? "stopped" : "the export failed";
   }
-  const std::string hours = Tr("ore").toStdString();
-  return csv ? output::WriteCsvFiles(path, tables, hours) : output::WriteWorkbook(path, tables, hours);
+  const output::TableWriteOptions options{Tr("ore").toStdString(), output::kMostSheetRecords, writing};
+  return csv ? output::WriteCsvFiles(path, tables, options) : output::WriteWorkbook(path, tables, options);
 }
 
 void FRMPD_MAVANZORDLAV::Esporta() {
@@ -469,9 +477,13 @@ void FRMPD_MAVANZORDLAV::Esporta() {
                                                           "Excel (*.xlsx)")
                            : QFileDialog::getExistingDirectory(Window(), Tr("Esporta per analisi"));
   if (path.isEmpty()) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  const std::string error = ExportTo(path.toStdString(), chosen == csv);
-  QApplication::restoreOverrideCursor();
+  // A year of bookings takes a while to prepare and write: the count shows
+  // how far it is, and Interrompi leaves nothing half written.
+  host::qt::WorkProgress progress(Window(), QString::fromStdString(Caption()), Tr("&Interrompi"));
+  const std::string error = ExportTo(path.toStdString(), chosen == csv, progress.Stage(Tr("Preparazione: versamenti")),
+                                     progress.Stage(Tr("Scrittura: righe")));
+  progress.Done();
+  if (progress.Stopped()) return;
   if (!error.empty()) {
     MsgBoxLingua(error, 0, engine::kMbIconExclamation, Caption());
     return;

@@ -114,9 +114,11 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   // The report as a PDF file without the preview; answers "" or the error.
   std::string SavePdf(const std::string& path);
   // KVL_EXPTOQV1: the three tables into an XLSX workbook, or CSV files in a
-  // folder; answers "" or the error. The button asks where and offers to
-  // open what it wrote.
-  std::string ExportTo(const std::string& path, bool csv);
+  // folder; answers "" or the error ("stopped" when `preparing` or `writing`
+  // stopped it: nothing is then written). The button asks where, shows the
+  // progress with a button to stop, and offers to open what it wrote.
+  std::string ExportTo(const std::string& path, bool csv, const output::GoingOn& preparing = {},
+                       const output::GoingOn& writing = {});
   void Esporta();
   // The export's caption of a booking field (the dictionary's, else the name).
   [[nodiscard]] std::string EtichettaCampo(const std::string& field) const;

@@ -265,5 +265,32 @@ TEST_F(OutputTest, CsvFilesOnePerTable) {
   EXPECT_TRUE(std::filesystem::exists(dir + "/ScostamentoTempiDettaglioVersamenti.csv"));
 }
 
+// Stopped by the user: the preparation answers true without an error
+// report, having heard of the bookings group by group; a stopped CSV table
+// leaves no file of its own.
+TEST_F(OutputTest, StoppingThePreparationAndTheFiles) {
+  PrintRecords print;
+  std::vector<std::pair<size_t, size_t>> heard;
+  const GoingOn stop_at_second_group = [&heard](size_t done, size_t total) {
+    heard.emplace_back(done, total);
+    return heard.size() < 2;
+  };
+  EXPECT_TRUE(PreparaRSStampa(form_, *run_, *decode_, false, print, stop_at_second_group));
+  EXPECT_TRUE(form_.errors.empty());
+  ASSERT_EQ(heard.size(), 2U);
+  const size_t bookings = run_->Records().RSTempiVerDett->RecordCount();
+  EXPECT_EQ(heard[0], std::make_pair(size_t{0}, bookings));
+  EXPECT_EQ(heard[1], std::make_pair(print.RSStampaDett->RecordCount(), bookings));
+  EXPECT_EQ(print.RSStampa->RecordCount(), 1U);
+
+  std::vector<ExportTable> tables;
+  ASSERT_FALSE(KVL_EXPTOQV1_BeforeExportToQV(form_, *run_, *decode_, {}, print, tables));
+  const std::string dir = dir_.File("csv");
+  TableWriteOptions options;
+  options.going_on = [](size_t, size_t) { return false; };
+  EXPECT_EQ(WriteCsvFiles(dir, tables, options), "stopped");
+  EXPECT_TRUE(std::filesystem::is_empty(dir));
+}
+
 }  // namespace
 }  // namespace output

@@ -222,7 +222,7 @@ TEST(Workbook, ALongTableGoesOnInFurtherSheets) {
       {"Righe", Righe(2500), {{"N", "Numero"}, {"OMSVERS", "Tempo"}}},
       {"ScostamentoTempiDettaglioVersamenti", Righe(1001), {{"N", "Numero"}}}};
   const std::string path = dir.File("righe.xlsx");
-  ASSERT_EQ(WriteWorkbook(path, tables, "ore", 1000), "");
+  ASSERT_EQ(WriteWorkbook(path, tables, {"ore", 1000, {}}), "");
   const std::string script = dir.File("read.py");
   std::ofstream(script) << R"(import sys, openpyxl
 wb = openpyxl.load_workbook(sys.argv[1])
@@ -235,6 +235,30 @@ for ws in wb:
             "Righe (3) 501 A1:C501 Numero 2000 2499\n"
             "ScostamentoTempiDettaglioVersam 1001 A1:A1001 Numero 0 999\n"
             "ScostamentoTempiDettaglioVe (2) 2 A1:A2 Numero 1000 1000\n");
+}
+
+// The writing is heard of piece by piece over all the tables; stopped, it
+// leaves the earlier workbook at the place as it was.
+TEST(Workbook, StoppedItLeavesTheEarlierFile) {
+  engine::testing::TempDir dir;
+  const std::vector<ExportTable> tables{{"Righe", Righe(2500), {{"N", "Numero"}}},
+                                        {"Altre", Righe(10), {{"N", "Numero"}}}};
+  const std::string path = dir.File("righe.xlsx");
+  std::ofstream(path) << "earlier";
+  std::vector<std::pair<size_t, size_t>> heard;
+  TableWriteOptions options;
+  options.going_on = [&heard](size_t done, size_t total) {
+    heard.emplace_back(done, total);
+    return true;
+  };
+  ASSERT_EQ(WriteWorkbook(dir.File("all.xlsx"), tables, options), "");
+  EXPECT_EQ(heard, (std::vector<std::pair<size_t, size_t>>{{1000, 2510}, {2000, 2510}, {2500, 2510}, {2510, 2510}}));
+  options.going_on = [](size_t done, size_t) { return done < 2000; };
+  EXPECT_EQ(WriteWorkbook(path, tables, options), "stopped");
+  std::string kept;
+  std::getline(std::ifstream(path), kept);
+  EXPECT_EQ(kept, "earlier");
+  EXPECT_FALSE(std::filesystem::exists(path + ".partial.xlsx"));
 }
 
 TEST(Workbook, AnUnwritablePlaceLeavesNothing) {

@@ -255,6 +255,13 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     const std::string csv = dir_.File("csv");
     QCOMPARE(QString::fromStdString(results->ExportTo(csv, true)), QString());
     QVERIFY(std::filesystem::exists(csv + "/TempiDiLavorazioneDettaglioVersamenti.csv"));
+    // Interrompi while preparing or while writing: nothing written, no message.
+    const std::string stopped = dir_.File("stopped.xlsx");
+    const output::GoingOn stop = [](size_t, size_t) { return false; };
+    QCOMPARE(QString::fromStdString(results->ExportTo(stopped, false, stop)), QString("stopped"));
+    QCOMPARE(QString::fromStdString(results->ExportTo(stopped, false, {}, stop)), QString("stopped"));
+    QVERIFY(!std::filesystem::exists(stopped));
+    QCOMPARE(harness.Shown(), QStringList());
     // The grids did not move.
     QCOMPARE(results->RSTempiVer->AbsolutePosition(), int64_t{1});
     form->Unload();

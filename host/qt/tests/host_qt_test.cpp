@@ -1,15 +1,19 @@
 // The host's window pieces on their own: a form window's close path in each
 // way a window closes, the modal show, the progress bar moved from another
-// thread, the message dialog's buttons in the user's language and the
+// thread, the work progress window and its stop button, the message dialog's buttons in the user's language and the
 // user's settings file.
 #include <QApplication>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
+#include <QElapsedTimer>
+#include <QLocale>
 #include <thread>
 
 #include "host/qt/dialog_presenter.h"
@@ -17,6 +21,7 @@
 #include "host/qt/mdi_frame.h"
 #include "host/qt/progress_bar.h"
 #include "host/qt/user_settings.h"
+#include "host/qt/work_progress.h"
 
 namespace host::qt {
 
@@ -95,6 +100,48 @@ class HostQtTest : public QObject {
     QTRY_VERIFY(bar.text().contains(QStringLiteral("120")));
     QVERIFY(bar.text().startsWith(QStringLiteral("bookings")));
     bar.Stop();
+  }
+
+  // Work on the window thread that lasts: the window comes up with the
+  // count, its button stops the work at the next step, and Done hides it.
+  void longWorkShowsItsCountAndStopsWhenAsked() {
+    QWidget parent;
+    parent.show();
+    WorkProgress progress(&parent, "Esporta", "&Interrompi");
+    const auto step = progress.Stage("Scrittura: righe");
+    auto* dialog = parent.findChild<QProgressDialog*>("WorkProgress");
+    QVERIFY(dialog != nullptr);
+    QString label;
+    QTimer::singleShot(800, [&] {
+      label = dialog->findChild<QLabel*>()->text();
+      if (dialog->isVisible()) dialog->findChild<QPushButton*>()->click();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    size_t done = 0;
+    while (clock.elapsed() < 5000 && step(done, 100000)) {
+      ++done;
+      QThread::usleep(200);
+    }
+    QVERIFY(progress.Stopped());
+    QVERIFY(done < 100000);
+    QVERIFY2(label.startsWith("Scrittura: righe ") && label.endsWith(" / " + QLocale().toString(100000ULL)),
+             qPrintable(label));
+    progress.Done();
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(progress.Stopped());
+  }
+
+  void shortWorkNeverShowsTheWindow() {
+    QWidget parent;
+    parent.show();
+    WorkProgress progress(&parent, "Esporta", "&Interrompi");
+    const auto step = progress.Stage("Preparazione: versamenti");
+    for (size_t i = 0; i <= 10; ++i) QVERIFY(step(i, 10));
+    progress.Done();
+    QTest::qWait(700);
+    QVERIFY(!progress.Dialog().isVisible());
+    QVERIFY(!progress.Stopped());
   }
 
   void theDialogsButtonsSpeakTheUsersLanguage() {
