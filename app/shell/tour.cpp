@@ -4,6 +4,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QFile>
+#include <QMenu>
+#include <QMessageBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
@@ -27,6 +31,7 @@ struct Tour {
   QString directory;
   std::vector<std::function<bool()>> steps;
   size_t next = 0;
+  size_t waited = 0;  // the first step after the wait for the results
   bool unsaved = false;  // a picture could not be written: the tour ends in failure
 
   QWidget* Form(const char* name) const {
@@ -129,10 +134,16 @@ void StartTour(MainWindow& window, const QString& directory) {
     form->findChild<QPushButton*>("CmdDupl")->click();
     return true;
   });
-  // The run works on its own thread: wait for the results form.
-  for (int i = 0; i < 60; ++i) {
-    s.push_back([tour] { return true; });
+  // The run works on its own thread: wait for the results form (a year of
+  // bookings takes a while).
+  for (int i = 0; i < 600; ++i) {
+    s.push_back([tour] {
+      // Run then moves on to the first step after the wait.
+      if (tour->Form("FRMPD_MAVANZORDLAV") != nullptr) tour->next = tour->waited - 1;
+      return true;
+    });
   }
+  tour->waited = s.size();
   s.push_back([tour] {
     auto* results = tour->Form("FRMPD_MAVANZORDLAV");
     if (results == nullptr) return false;
@@ -153,6 +164,33 @@ void StartTour(MainWindow& window, const QString& directory) {
   });
   s.push_back([tour] {
     tour->Save("results-gaps.png");
+    // Esporta: the workbook into the temporary folder (not among the
+    // pictures), chosen from the menu and the file window as a user does.
+    // The answer to "open it?" is No.
+    auto* poll = new QTimer(&tour->window);
+    QObject::connect(poll, &QTimer::timeout, poll, [tour, poll] {
+      if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        menu->setActiveAction(menu->actions().front());
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(menu, &enter);
+        return;
+      }
+      QWidget* modal = QApplication::activeModalWidget();
+      if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+        // The name it offers.
+        files->setDirectory(QDir::tempPath());
+        files->selectFile("comparazione.xlsx");
+        static_cast<QDialog*>(files)->accept();  // as its Save button does
+      } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        box->escapeButton()->click();
+        poll->deleteLater();
+      }
+    });
+    poll->start(100);
+    tour->Form("FRMPD_MAVANZORDLAV")->findChild<QPushButton*>("KVL_EXPTOQV1")->click();
+    return QFile::remove(QDir::tempPath() + "/comparazione.xlsx");  // it was written
+  });
+  s.push_back([tour] {
     // Stampa opens the print preview (modal): pictured, then closed.
     QTimer::singleShot(2500, &tour->window, [tour] {
       if (auto* preview = QApplication::activeModalWidget()) {

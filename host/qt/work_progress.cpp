@@ -17,6 +17,9 @@ WorkProgress::WorkProgress(QWidget* parent, const QString& title, const QString&
   // The count is in the label; the bar counts thousandths (it holds an int).
   dialog_.setRange(0, 1000);
   dialog_.setMinimumWidth(420);
+  // The half second counts from here, over all the stages: the bar's
+  // minimum (re)starts that clock, so the steps never go back to it.
+  dialog_.setValue(0);
 }
 
 std::function<bool(size_t, size_t)> WorkProgress::Stage(const QString& what) {
@@ -37,7 +40,7 @@ bool WorkProgress::Step(const QString& what, size_t done, size_t total) {
                        locale.toString(static_cast<qulonglong>(total)));
   // A modal window's setValue also lets the window thread paint and hear
   // the button.
-  dialog_.setValue(total == 0 ? 0 : static_cast<int>(std::min(done, total) * 1000 / total));
+  dialog_.setValue(std::max(1, total == 0 ? 0 : static_cast<int>(std::min(done, total) * 1000 / total)));
   return !dialog_.wasCanceled();
 }
 
