@@ -55,8 +55,10 @@ class TerminalProgress : public engine::Progress {
   explicit TerminalProgress(std::string what) : what_(std::move(what)), on_(isatty(STDERR_FILENO) != 0) {}
   void Show(int64_t maximum) override { maximum_ = maximum; }
   void Set(int64_t value) override {
-    if (!on_ || maximum_ <= 0 || (value % 1000 != 0 && value != maximum_)) return;
-    std::cerr << "\r" << what_ << " " << value << " / " << maximum_ << std::flush;
+    if (value % 1000 == 0 || value == maximum_) Line(value);
+  }
+  void Line(int64_t value) {
+    if (on_ && maximum_ > 0) std::cerr << "\r" << what_ << " " << value << " / " << maximum_ << std::flush;
   }
   void Hide() override {
     if (on_) std::cerr << "\r" << std::string(what_.size() + 30, ' ') << "\r" << std::flush;
@@ -67,6 +69,19 @@ class TerminalProgress : public engine::Progress {
   bool on_;
   int64_t maximum_ = 0;
 };
+
+// A stage of the print and export on the terminal line, at most ten times a
+// second (a workbook's pieces come faster).
+output::GoingOn OnTerminal(TerminalProgress& line) {
+  return [&line, last = std::chrono::steady_clock::time_point{}](size_t done, size_t total) mutable {
+    const auto now = std::chrono::steady_clock::now();
+    if (done < total && now - last < std::chrono::milliseconds(100)) return true;
+    last = now;
+    line.Show(static_cast<int64_t>(total));
+    line.Line(static_cast<int64_t>(done));
+    return true;
+  };
+}
 
 int Fail(const std::string& message, int status = 2) {
   std::cerr << "quarvelindo: " << CliMessage(message) << "\n";
@@ -230,13 +245,24 @@ int Run(const RunArgs& args) {
     output::PrintRecords print;
     std::vector<output::ExportTable> tables;
     const auto captions = engine::BuildCaptionDictionary(records.RSTempiVerDett.get());
-    if (output::KVL_EXPTOQV1_BeforeExportToQV(form, *run, decode, captions, print, tables)) return 2;
+    TerminalProgress preparing(CliText("preparazione: versamenti", "preparing: bookings"));
+    const bool prepare_failed =
+        output::KVL_EXPTOQV1_BeforeExportToQV(form, *run, decode, captions, print, tables, OnTerminal(preparing));
+    preparing.Hide();
+    if (prepare_failed) return 2;
+    TerminalProgress writing(CliText("scrittura: righe", "writing: rows"));
+    output::TableWriteOptions options;
+    options.going_on = OnTerminal(writing);
     if (!args.xlsx.empty()) {
       if (const auto refused = RefuseOutput(args.xlsx, args.db); !refused.empty()) return Fail(refused);
-      if (const auto failed = output::WriteWorkbook(args.xlsx, tables); !failed.empty()) return Fail(failed);
+      const auto failed = output::WriteWorkbook(args.xlsx, tables, options);
+      writing.Hide();
+      if (!failed.empty()) return Fail(failed);
     }
     if (!args.csv_dir.empty()) {
-      if (const auto failed = output::WriteCsvFiles(args.csv_dir, tables); !failed.empty()) return Fail(failed);
+      const auto failed = output::WriteCsvFiles(args.csv_dir, tables, options);
+      writing.Hide();
+      if (!failed.empty()) return Fail(failed);
     }
     if (!args.pdf.empty()) {
 #ifdef QUARVELINDO_WITH_PDF
