@@ -188,8 +188,8 @@ void WriteSheet(ZipWriter& zip, const std::string& entry, const Sheet& sheet, Wr
   if (!zip.AppendRaw(whole.data)) Fail("");
   std::vector<DeflatedPiece> pieces((count + kRowsAPiece - 1) / kRowsAPiece);  // their CRC and size
   size_t written = 0;
-  // Every core but never fewer than two workers: one makes a piece while the
-  // other's is written.
+  // A worker on every core, two at least, so that pieces are made while
+  // this thread writes one.
   const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 2U, 8U);
   WriteBlocksInOrder(
       count, kRowsAPiece, workers,
