@@ -460,7 +460,7 @@ std::string FRMPD_MAVANZORDLAV::ExportTo(const std::string& path, bool csv, cons
   };
   if (output::KVL_EXPTOQV1_BeforeExportToQV(*this, *Run, *PclsDecodeDb, dizionario_etichette_, print_records_, tables,
                                             preparing_heard)) {
-    return stopped ? "stopped" : "the export failed";
+    return stopped ? "stopped" : "reported";
   }
   const output::TableWriteOptions options{Tr("ore").toStdString(), output::kMostSheetRecords, writing};
   return csv ? output::WriteCsvFiles(path, tables, options) : output::WriteWorkbook(path, tables, options);
@@ -483,7 +483,8 @@ void FRMPD_MAVANZORDLAV::Esporta() {
   const std::string error = ExportTo(path.toStdString(), chosen == csv, progress.Stage(Tr("Preparazione: versamenti")),
                                      progress.Stage(Tr("Scrittura: righe")));
   progress.Done();
-  if (progress.Stopped()) return;
+  // Stopped: nothing was written. Reported: the error routine told the user.
+  if (progress.Stopped() || error == "reported") return;
   if (!error.empty()) {
     MsgBoxLingua(error, 0, engine::kMbIconExclamation, Caption());
     return;

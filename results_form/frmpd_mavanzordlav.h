@@ -115,7 +115,8 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   std::string SavePdf(const std::string& path);
   // KVL_EXPTOQV1: the three tables into an XLSX workbook, or CSV files in a
   // folder; answers "" or the error ("stopped" when `preparing` or `writing`
-  // stopped it: nothing is then written). The button asks where, shows the
+  // stopped it: nothing is then written; "reported" when the preparation
+  // failed and the error routine told the user). The button asks where, shows the
   // progress with a button to stop, and offers to open what it wrote.
   std::string ExportTo(const std::string& path, bool csv, const output::GoingOn& preparing = {},
                        const output::GoingOn& writing = {});
