@@ -7,9 +7,9 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 seconds="${1:-60}"
 bash scripts/deps.sh
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)" --target dialect_fuzz conditions_fuzz
+cmake --build --preset fuzz -j "$(nproc)" --target dialect_fuzz conditions_fuzz cell_text_fuzz
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
-for target in dialect conditions; do
+for target in dialect conditions cell_text; do
   scratch="$(mktemp -d)"
   echo "fuzz: ${target} for ${seconds} s"
   "./build/fuzz/fuzz/${target}_fuzz" -max_total_time="${seconds}" -max_len=512 -timeout=10 \
