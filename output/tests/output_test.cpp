@@ -3,8 +3,6 @@
 // and captions, and the workbook read back as a spreadsheet reads it.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -16,6 +14,7 @@
 #include "output/export_tables.h"
 #include "output/print_records.h"
 #include "output/table_writer.h"
+#include "output/tests/python_reader.h"
 
 namespace output {
 namespace {
@@ -237,13 +236,7 @@ row = {head[i]: c.value for i, c in enumerate(ws[3])}
 print(row['Articolo'], row['OreMinSecPrev'], round(row['OreMinSecPrev (ore)'], 4), type(row['MinPrevisti']).__name__)
 print(ws.freeze_panes, ws.auto_filter.ref is not None)
 )";
-  // The Debian interpreter, which has openpyxl (python3-openpyxl).
-  FILE* pipe = popen(("/usr/bin/python3 " + script + " " + path).c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::array<char, 512> buffer{};
-  std::string out;
-  while (fgets(buffer.data(), buffer.size(), pipe) != nullptr) out += buffer.data();
-  pclose(pipe);
+  const std::string out = testing::Python(script, path);
   EXPECT_EQ(out,
             "TempiDiLavorazione|TempiDiLavorazioneDettaglioVers|ScostamentoTempiDettaglioVersam\n"
             "A1 1:10:00 1.1667 int\n"

@@ -5,15 +5,14 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <array>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
 #include "engine/tests/demo_db.h"
 #include "host/recordset/recordset.h"
 #include "output/block_deflate.h"
+#include "output/tests/python_reader.h"
 #include "output/table_writer.h"
 #include "output/zip_writer.h"
 #include "output/xlsx_cells.h"
@@ -125,15 +124,7 @@ TEST(BlockDeflate, PiecesEndToEndAreOneStream) {
   EXPECT_EQ(whole.crc, crc32_z(0, reinterpret_cast<const Bytef*>(whole_text.data()), whole_text.size()));
 }
 
-std::string Python(const std::string& script, const std::string& argument) {
-  // The Debian interpreter, which has openpyxl (python3-openpyxl).
-  FILE* pipe = popen(("/usr/bin/python3 " + script + " " + argument + " 2>&1").c_str(), "r");
-  std::array<char, 512> buffer{};
-  std::string out;
-  while (pipe != nullptr && fgets(buffer.data(), buffer.size(), pipe) != nullptr) out += buffer.data();
-  if (pipe != nullptr) pclose(pipe);
-  return out;
-}
+using testing::Python;
 
 // Raw entries made of pieces, with and without 64-bit sizes, beside a
 // whole one: a zip reader finds each entry's text and CRC right.
