@@ -59,7 +59,8 @@ std::string TimeText(const host::Variant& seconds, int16_t unit);
 // The gap booked − planned: with its sign ("+ 0:02:05", "- 1:00:00") under
 // hh:mm:ss, else as TimeText.
 std::string GapText(const host::Variant& planned, const host::Variant& booked, int16_t unit);
-// (booked ÷ planned − 1) × 100 with two decimals; "" when planned is 0.
+// (booked ÷ planned − 1) × 100 with two decimals, halves up as the records'
+// GAPPERC (RoundHalfUp: -0.625 reads "-0.62"); "" when planned is 0.
 std::string GapPercentText(const host::Variant& planned, const host::Variant& booked);
 
 }  // namespace engine

@@ -18,6 +18,7 @@
 
 #include "app/shell/main_window.h"
 #include "host/qt/dialog_presenter.h"
+#include "host/qt/interface_language.h"
 #include "app/shell/tour.h"
 #include "demo/erp_database.h"
 
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
       (parser.isSet(company) ? parser.value(company) : settings.value("company", "1").toString()).toStdString();
   shell_settings.language =
       (parser.isSet(language) ? parser.value(language) : settings.value("language", "it").toString()).toStdString();
+  host::qt::UseInterfaceLanguage(shell_settings.language);
   shell_settings.module_path =
       (parser.isSet(module) ? parser.value(module) : QCoreApplication::applicationDirPath() + "/libpdxr_quarvelindo.so")
           .toStdString();

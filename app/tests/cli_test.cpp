@@ -367,6 +367,55 @@ TEST(CommandLineJson, AwkwardTextsStayValidJson) {
   EXPECT_NE(o.text.find("\"PD44_CODART_MG66\": \"A\xEF\xBF\xBD" "B\""), std::string::npos);  // U+FFFD
 }
 
+// A plain text with a backslash (no quote, nothing else to escape) is
+// escaped too: the short way for plain texts must not skip it.
+TEST(CommandLineJson, ABackslashAloneIsEscaped) {
+  engine::testing::TempDir dir;
+  const std::string db = TinyWithArticles(dir, {"'A\\B'", "'C/D'"});
+  const Output o = Cli("run --db " + db + " --group Articolo --format json --bookings");
+  EXPECT_EQ(o.status, 0) << o.text;
+  EXPECT_NE(o.text.find(R"("PD44_CODART_MG66": "A\\B")"), std::string::npos) << o.text;
+  EXPECT_EQ(o.text.find(R"("PD44_CODART_MG66": "A\B")"), std::string::npos);
+  EXPECT_NE(o.text.find(R"("PD44_CODART_MG66": "C/D")"), std::string::npos);
+}
+
+// Codes compare without case, as on the ERP's server: 'r03' and 'R03' are
+// one group of two ten-minute bookings, and it comes before 'R04' (a byte
+// order would put 'R04' before 'r03' and make two groups of 'R03').
+TEST(CommandLineCsv, CodesGroupAndSortWithoutCase) {
+  engine::testing::TempDir dir;
+  const std::string db = TinyWithArticles(dir, {"'R04'", "'r03'", "'R03'"});
+  const Output o = Cli("run --db " + db + " --group Articolo --format csv");
+  EXPECT_EQ(o.status, 0) << o.text;
+  std::vector<std::string> articles;
+  std::istringstream in(o.text);
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) articles.push_back(line.substr(0, line.find(',')));
+  ASSERT_EQ(articles.size(), 5U) << o.text;
+  EXPECT_EQ(articles[0], "");
+  EXPECT_EQ(articles[1], "A1");
+  EXPECT_EQ(articles[2], "A2");
+  EXPECT_TRUE(articles[3] == "r03" || articles[3] == "R03") << articles[3];
+  EXPECT_EQ(articles[4], "R04");
+  const size_t r03 = o.text.find("\n" + articles[3] + ",");
+  const std::string row = o.text.substr(r03 + 1, o.text.find('\n', r03 + 1) - r03 - 1);
+  EXPECT_NE(row.find(",0:20:00,"), std::string::npos) << row;  // both bookings, booked
+}
+
+// The CSV for an Italian spreadsheet: ';' between fields, decimal commas.
+TEST(CommandLineCsv, TheItalianStyleOnRequest) {
+  engine::testing::TempDir dir;
+  const std::string db = engine::testing::TinyErp(dir);
+  const Output tools = Cli("run --db " + db + " --group Articolo --unit hh,hh --format csv");
+  const Output italian = Cli("run --db " + db + " --group Articolo --unit hh,hh --format csv --csv-locale it");
+  ASSERT_EQ(italian.status, 0) << italian.text;
+  EXPECT_EQ(italian.text.substr(0, 34), "PD44_CODART_MG66;IDGRUPPO;OREPREV;");
+  EXPECT_NE(tools.text.find("\nA1,5,1.17,0,0,1.28,,,,,0.11,9.4,"), std::string::npos) << tools.text;
+  EXPECT_NE(italian.text.find("\nA1;5;1,17;0;0;1,28;;;;;0,11;9,4;"), std::string::npos) << italian.text;
+  EXPECT_EQ(Cli("run --db " + db + " --format csv --csv-locale fr").status, 2);
+}
+
 TEST(CommandLineTable, LongLabelsAndLineBreaksKeepTheRows) {
   engine::testing::TempDir dir;
   const std::string db = TinyWithArticles(dir, {"'A-VERY-LONG-ARTICLE-CODE-OF-40-CHARS-XY' || char(10) || 'Z'"});
