@@ -76,8 +76,8 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
     for (const auto& b : blocks) {
       const engine::CategorySeconds c =
           prev->Eof() ? engine::CategorySeconds{} : engine::SecondsOf(*prev, b.suffixes, unit);
-      row.push_back({engine::TimeText(c.planned, unit), engine::TimeText(c.booked, unit),
-                     engine::GapText(c.planned, c.booked, unit), engine::GapPercentText(c.planned, c.booked)});
+      const engine::FigureTexts t = engine::FigureTextsOf(c.planned, c.booked, unit);
+      row.push_back({t.planned, t.booked, t.gap, t.percent});
     }
   }
   r.RSTempiVer->MoveFirst();

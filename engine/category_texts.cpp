@@ -72,4 +72,11 @@ std::string GapPercentText(const Variant& planned, const Variant& booked) {
   return RoundHalfUp(p, 2).ToFixed(2);
 }
 
+FigureTexts FigureTextsOf(const Variant& planned, const Variant& booked, int16_t unit) {
+  const bool has_plan = !planned.ToDecimal().IsZero();
+  if (!has_plan && booked.ToDecimal().IsZero()) return {};
+  return {has_plan ? TimeText(planned, unit) : std::string(), TimeText(booked, unit), GapText(planned, booked, unit),
+          GapPercentText(planned, booked)};
+}
+
 }  // namespace engine

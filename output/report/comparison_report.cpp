@@ -103,11 +103,11 @@ std::vector<Line> Lines(const PrintRecords& records, const ReportParameters& p) 
       booked_values.SECPREV = head->Value("SecVersati" + s);
       const Variant planned = engine::PlannedSeconds(planned_values, p.unit);
       const Variant booked = engine::PlannedSeconds(booked_values, p.unit);
-      const QString gap = LocalFigure(engine::GapText(planned, booked, p.unit));
+      const engine::FigureTexts t = engine::FigureTextsOf(planned, booked, p.unit);
+      const QString gap = LocalFigure(t.gap);
       Line row{Line::TableRow,
-               {tr(std::string(engine::kCategoryNames[i].caption)), LocalFigure(engine::TimeText(planned, p.unit)),
-                LocalFigure(engine::TimeText(booked, p.unit)), gap,
-                LocalFigure(engine::GapPercentText(planned, booked))}};
+               {tr(std::string(engine::kCategoryNames[i].caption)), LocalFigure(t.planned), LocalFigure(t.booked), gap,
+                LocalFigure(t.percent)}};
       row.negative = gap.startsWith('-');
       lines.push_back(std::move(row));
     }
