@@ -47,7 +47,7 @@ class Writer {
  public:
   explicit Writer(sqlite3* db) : db_(db) {}
   ~Writer() {
-    for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
+    for (auto& s : statements_) sqlite3_finalize(s.stmt);
   }
   Writer(const Writer&) = delete;
   Writer& operator=(const Writer&) = delete;
@@ -57,9 +57,15 @@ class Writer {
   }
 
   void Insert(const std::string& table, const std::vector<const char*>& columns, const std::vector<Value>& values) {
-    std::string key = table;
-    for (const char* c : columns) key += ',' + std::string(c);
-    sqlite3_stmt*& stmt = statements_[key];
+    // Found by the column names' addresses (literals): ten million bookings
+    // must not build a text key of fifty names each.
+    sqlite3_stmt* stmt = nullptr;
+    for (auto& s : statements_) {
+      if (s.columns == columns && s.table == table) {
+        stmt = s.stmt;
+        break;
+      }
+    }
     if (stmt == nullptr) {
       std::string sql = "INSERT INTO " + table + " (";
       std::string marks;
@@ -69,6 +75,7 @@ class Writer {
       }
       sql += ") VALUES (" + marks + ")";
       if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) Fail(sql);
+      statements_.push_back({table, columns, stmt});
     }
     for (size_t i = 0; i < values.size(); ++i) {
       const int at = static_cast<int>(i) + 1;
@@ -93,7 +100,12 @@ class Writer {
     throw host::Error(host::kErrDatabase, "Demo database: " + what + ": " + sqlite3_errmsg(db_), "demo");
   }
   sqlite3* db_;
-  std::unordered_map<std::string, sqlite3_stmt*> statements_;
+  struct Prepared {
+    std::string table;
+    std::vector<const char*> columns;
+    sqlite3_stmt* stmt;
+  };
+  std::vector<Prepared> statements_;
 };
 
 inline Value I(int64_t v) { return v; }
