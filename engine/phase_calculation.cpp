@@ -127,7 +127,7 @@ PhaseTimes ComputePhase(const PhaseRow& row, PhaseSourceKind kind, const std::ve
   t.TLAV = t.TSET = t.TATT = t.TCODA = t.MLAV = t.MSET = Zero();
   const Variant lot = ValoreNumerico(row.lot);
 
-  // 1-2. Machine times, from a formula when the phase has one.
+  // Machine times, from a formula when the phase has one.
   const std::string setup_formula = host::RTrim(row.Get(col.formsetup).JoinedText());
   t.TSET = setup_formula.empty()
                ? num(col.tmacsetup)
@@ -138,12 +138,12 @@ PhaseTimes ComputePhase(const PhaseRow& row, PhaseSourceKind kind, const std::ve
                ? num(col.tmaclav)
                : formula(run_formula, cycle,
                          FormulaValues(row, kind, booking, num(col.tmaclav), num(col.numpezzium), quantity, 1));
-  // 3-5. Run time in seconds, per piece, times the quantity.
+  // Run time in seconds, per piece, times the quantity.
   if (Variant f = UnitFactor(row.Get(col.indumlav)); !f.IsEmpty()) t.TLAV = host::Multiply(t.TLAV, f);
   t.NP = num(col.numpezzium);
   if (IsZero(t.NP)) t.NP = IsZero(lot) ? Variant(int16_t{1}) : lot;
   t.TLAV = host::Multiply(host::Divide(t.TLAV, t.NP), quantity);
-  // 6-8. Set-up in seconds, once per started set-up lot.
+  // Set-up in seconds, once per started set-up lot.
   if (Variant f = UnitFactor(row.Get(col.indumsetup)); !f.IsEmpty()) t.TSET = host::Multiply(t.TSET, f);
   t.NPS = num(col.setup_pieces);
   if (!IsZero(lot) && IsZero(t.NPS)) t.NPS = lot;
@@ -155,7 +155,7 @@ PhaseTimes ComputePhase(const PhaseRow& row, PhaseSourceKind kind, const std::ve
     t.TSET = host::Multiply(t.TSET, r);
     t.NS = r;
   }
-  // 9-10. Wait and queue, unless left out.
+  // Wait and queue, unless left out.
   if (!options.exclude_wait) {
     const Variant f = UnitFactor(row.Get(col.indumattesa));
     if (!f.IsEmpty()) t.TATT = host::Multiply(num(col.tattesa), f);
@@ -164,7 +164,7 @@ PhaseTimes ComputePhase(const PhaseRow& row, PhaseSourceKind kind, const std::ve
     const Variant f = UnitFactor(row.Get(col.indumcoda));
     if (!f.IsEmpty()) t.TCODA = host::Multiply(num(col.tcoda), f);
   }
-  // 11-12. Workers, split by operation.
+  // Workers, split by operation.
   for (const WorkerRow& w : workers) {
     const Variant f = UnitFactor(w.unit);
     if (f.IsEmpty()) continue;
