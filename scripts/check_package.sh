@@ -37,8 +37,9 @@ for program in "$root/usr/bin/quarvelindo" "$root/usr/bin/quarvelindo-host" "$ro
 done
 # The shell loads the module from the private folder and opens it on a small database.
 "$root/usr/bin/quarvelindo" demo-db "$root/check.db" --bookings 200 >/dev/null
-QT_QPA_PLATFORM=offscreen HOME="$root" "$root/usr/bin/quarvelindo-host" --db "$root/check.db" \
-  --screenshot "$root/check.png" >/dev/null 2>&1
+trace="$(QUARVELINDO_DEBUG=1 QT_QPA_PLATFORM=offscreen HOME="$root" timeout 60 \
+  "$root/usr/bin/quarvelindo-host" --db "$root/check.db" --screenshot "$root/check.png" 2>&1 || true)"
+grep -q '|INI|PDXR_QUARVELINDO|FRMPD_QUARVELINDO' <<<"$trace" || fail "quarvelindo-host did not open the module: $trace"
 [[ -s "$root/check.png" ]] || fail "quarvelindo-host from the package took no picture"
 echo "check_package: both programs run from the unpacked package"
 
