@@ -8,8 +8,11 @@ bash scripts/deps.sh
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$(nproc)" \
   --target quarvelindo quarvelindo-host pdxr_quarvelindo quarvelindo_packaging_files
-cpack --config build/default/CPackConfig.cmake -B "$PWD/build" | grep -v '^CPack: - ' || true
+rm -f build/quarvelindo_*.deb
+if ! cpack --config build/default/CPackConfig.cmake -B "$PWD/build" >build/cpack.log 2>&1; then
+  cat build/cpack.log >&2
+  exit 1
+fi
 rm -rf build/_CPack_Packages
-deb="$(ls -t build/quarvelindo_*.deb | head -n 1)"
-[[ -f "$deb" ]] || { echo "package: no .deb was written" >&2; exit 1; }
+deb="$(ls build/quarvelindo_*.deb)"
 echo "package: $deb"

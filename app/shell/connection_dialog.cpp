@@ -107,7 +107,18 @@ ConnectionDialog::ConnectionDialog(const std::string& current, Translate tr, QWi
   buttons->addButton(tr_("OK"), QDialogButtonBox::AcceptRole);
   buttons->addButton(tr_("Annulla"), QDialogButtonBox::RejectRole);
   layout->addWidget(buttons);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+    // An empty choice would bring the dialog back at every start.
+    const ConnectionChoice choice = Choice();
+    const bool empty = choice.kind == ConnectionChoice::Kind::kFile     ? choice.file.empty()
+                       : choice.kind == ConnectionChoice::Kind::kDataSource ? choice.dsn.empty()
+                                                                          : choice.driver.empty() || choice.server.empty();
+    if (empty) {
+      outcome_->setText(tr_("Indicare un file SQLite o un'origine ODBC"));
+      return;
+    }
+    accept();
+  });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
   switch (choice.kind) {

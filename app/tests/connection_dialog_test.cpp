@@ -168,6 +168,24 @@ class ConnectionDialogTest : public QObject {
     Answer(QString::number(silent.serverPort()), 3);
   }
 
+  void anEmptyChoiceIsNotAccepted() {
+    shell::ConnectionDialog dialog("", Italian);
+    dialog.show();
+    Child<QRadioButton>(dialog, "FileKind")->setChecked(true);
+    Child<QLineEdit>(dialog, "File")->clear();
+    QPushButton* ok = nullptr;
+    for (auto* button : dialog.findChildren<QPushButton*>()) {
+      if (button->text() == "OK") ok = button;
+    }
+    QVERIFY(ok != nullptr);
+    ok->click();
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(Child<QLabel>(dialog, "Esito")->text(), QString("Indicare un file SQLite o un'origine ODBC"));
+    Child<QLineEdit>(dialog, "File")->setText("/data/erp.db");
+    ok->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+  }
+
   void speaksTheUsersLanguage() {
     const host::TranslationService english(host::MessageCatalog::BuiltIn(), "en", nullptr);
     shell::ConnectionDialog dialog("", [&english](const std::string& s) { return QString::fromStdString(english.Caption(s)); });
