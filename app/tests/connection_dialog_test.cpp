@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -166,6 +167,54 @@ class ConnectionDialogTest : public QObject {
     QTcpServer silent;  // accepts (the system does) and never says a word
     QVERIFY(silent.listen(QHostAddress::LocalHost));
     Answer(QString::number(silent.serverPort()), 3);
+  }
+
+  void firstStartAsksAndRemembersTheChoice() {
+    QTemporaryDir dir;
+    const QString ini = dir.path() + "/quarvelindo.ini";
+    FakeKeyring keyring;
+    QSettings settings(ini, QSettings::IniFormat);
+    // Nothing saved: the dialog comes up; a driver's connection is chosen.
+    QTimer::singleShot(0, [] {
+      auto* dialog = qobject_cast<shell::ConnectionDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      ChooseDriver(*dialog, "erp", "", "s3cret");
+      dialog->accept();
+    });
+    QCOMPARE(QString::fromStdString(shell::StartConnection(settings, keyring, Italian, true).value()),
+             QString("Driver={FreeTDS};Server=erp;Database=ERP;UID=report;PWD=s3cret"));
+    settings.sync();
+    QVERIFY(FileText(ini).contains("Driver={FreeTDS};Server=erp;Database=ERP;UID=report"));
+    QVERIFY(!FileText(ini).contains("s3cret"));
+    QCOMPARE(QString::fromStdString(keyring.kept["report@erp"]), QString("s3cret"));
+    // Closed without a choice, the shell does not start.
+    QSettings empty(dir.path() + "/empty.ini", QSettings::IniFormat);
+    QTimer::singleShot(0, [] {
+      if (auto* dialog = QApplication::activeModalWidget()) qobject_cast<QDialog*>(dialog)->reject();
+    });
+    QVERIFY(!shell::StartConnection(empty, keyring, Italian, true).has_value());
+  }
+
+  void withoutAKeyringThePasswordIsAskedAndKeptInMemory() {
+    QTemporaryDir dir;
+    const QString ini = dir.path() + "/quarvelindo.ini";
+    QSettings settings(ini, QSettings::IniFormat);
+    settings.setValue("connection", "DSN=erp;UID=report");
+    FakeKeyring none(false);
+    QString prompt;
+    QTimer::singleShot(0, [&prompt] {
+      auto* ask = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+      if (ask == nullptr) return;
+      prompt = ask->labelText();
+      ask->setTextValue("typed");
+      ask->accept();
+    });
+    QCOMPARE(QString::fromStdString(shell::StartConnection(settings, none, Italian, true).value()),
+             QString("DSN=erp;UID=report;PWD=typed"));
+    QCOMPARE(prompt, QString("Password del database per report@DSN=erp"));
+    settings.sync();
+    QVERIFY(!FileText(ini).contains("typed"));
+    QVERIFY(none.kept.empty());
   }
 
   void anEmptyChoiceIsNotAccepted() {
