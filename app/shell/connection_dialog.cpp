@@ -16,9 +16,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <thread>
 
 #include "app/shell/odbc_sources.h"
 #include "demo/erp_database.h"
@@ -201,7 +201,9 @@ void ConnectionDialog::TestConnection() {
   QPointer<ConnectionDialog> self(this);
   std::shared_ptr<bool> alive = alive_;
   const std::string password = Password();
-  QThread* thread = QThread::create([self, alive, text, password, attempt] {
+  // A plain detached thread: one still waiting when the program ends holds
+  // nothing the program must free or wait for.
+  std::thread([self, alive, text, password, attempt] {
     bool ok = true;
     std::string message;
     try {
@@ -215,14 +217,14 @@ void ConnectionDialog::TestConnection() {
         message.replace(at, password.size(), "***");
       }
     }
-    QMetaObject::invokeMethod(qApp, [self, alive, ok, message, attempt] {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (application == nullptr) return;
+    QMetaObject::invokeMethod(application, [self, alive, ok, message, attempt] {
       if (*alive && self && attempt == self->attempt_ && !self->test_->isEnabled()) {
         self->ShowOutcome(ok, QString::fromStdString(message));
       }
     });
-  });
-  connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-  thread->start();
+  }).detach();
 }
 
 void ConnectionDialog::ShowOutcome(bool ok, const QString& message) {
