@@ -12,7 +12,7 @@
 
 #include "app/deferred_output.h"
 #include "app/group_members.h"
-#include "app/record_durations.h"
+#include "engine/presentation/record_durations.h"
 #include "engine/time_unit.h"
 #include "engine/value_helpers.h"
 #include "output/ordered_blocks.h"
@@ -159,14 +159,14 @@ void WriteJsonBookings(std::ostream& out, const host::RecordSetPtr& dett, int16_
   struct Key {
     std::string name;
     int field = -1;   // a field of the record, or
-    int second = -1;  // a position in RecordDurations::SecondsNames
+    int second = -1;  // a position in engine::RecordDurations::SecondsNames
     std::string prefix = {};  // what comes before its value: the separator, the indent and the name
   };
   std::vector<Key> keys;
   for (size_t i = 0; i < dett->FieldCount(); ++i) keys.push_back({dett->Field(i).name, static_cast<int>(i), -1});
   if (!dett->Eof()) {
     int position = 0;
-    for (const auto& name : RecordDurations::SecondsNames()) keys.push_back({name, -1, position++});
+    for (const auto& name : engine::RecordDurations::SecondsNames()) keys.push_back({name, -1, position++});
   }
   std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.name < b.name; });
   for (size_t k = 0; k < keys.size(); ++k) keys[k].prefix = (k == 0 ? "\n   \"" : ",\n   \"") + keys[k].name + "\": ";
@@ -176,7 +176,7 @@ void WriteJsonBookings(std::ostream& out, const host::RecordSetPtr& dett, int16_
   const auto format = [&](size_t first, size_t last) {
     const host::RecordSetPtr mine = dett->Clone();
     mine->SetAbsolutePosition(static_cast<int64_t>(first) + 1);
-    RecordDurations booking(*mine, unit);
+    engine::RecordDurations booking(*mine, unit);
     std::string text;
     text.reserve((last - first) * 2560);
     for (size_t i = first; i < last; ++i, mine->MoveNext()) {
@@ -217,7 +217,7 @@ void WriteJsonGroups(std::ostream& out, engine::Comparison& run, const ReportOpt
     out << fields.str() << ",\n";
   }
   r.RSTempiVer->MoveFirst();
-  RecordDurations group_durations(*prev, run.Unit());
+  engine::RecordDurations group_durations(*prev, run.Unit());
   WriteJsonArray(out, "groups", r.RSTempiVer->RecordCount(), [&](size_t) {
     nlohmann::json group;
     for (const auto& column : grouping) group["values"][column] = Json(r.RSTempiVer->Value(column));
@@ -229,8 +229,8 @@ void WriteJsonGroups(std::ostream& out, engine::Comparison& run, const ReportOpt
       for (size_t i = 0; i < prev->FieldCount(); ++i) {
         group["fields"][prev->Field(i).name] = Json(group_durations.Shown(i));
       }
-      for (size_t k = 0; k < RecordDurations::SecondsNames().size(); ++k) {
-        group["fields"][RecordDurations::SecondsNames()[k]] = Json(group_durations.Seconds(k));
+      for (size_t k = 0; k < engine::RecordDurations::SecondsNames().size(); ++k) {
+        group["fields"][engine::RecordDurations::SecondsNames()[k]] = Json(group_durations.Seconds(k));
       }
     }
     WriteJsonGroup(out, group, options.bookings ? &members[id] : nullptr);

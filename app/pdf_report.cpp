@@ -2,8 +2,10 @@
 
 #include <QDate>
 #include <QGuiApplication>
+#include <QLocale>
 #include <memory>
 
+#include "app/cli_language.h"
 #include "output/report/comparison_report.h"
 
 namespace app {
@@ -18,8 +20,13 @@ std::string WritePdfReport(const std::string& path, const output::PrintRecords& 
   // Made for this report and gone before the process ends.
   std::unique_ptr<QGuiApplication> application;
   if (QGuiApplication::instance() == nullptr) application = std::make_unique<QGuiApplication>(argc, argv);
+  // The report in the command line's language: its captions, and its
+  // figures with the language's separators, as the window prints them.
+  QLocale::setDefault(CliLanguage() == "en" ? QLocale(QLocale::English, QLocale::UnitedKingdom)
+                                            : QLocale(QLocale::Italian, QLocale::Italy));
   output::ReportParameters parameters;
-  parameters.titolo = "Stampa comparazione tempi lavorazione";
+  parameters.translate = [](const std::string& italian) { return QString::fromStdString(CliCaption(italian)); };
+  parameters.titolo = QString::fromStdString(CliCaption("Stampa comparazione tempi lavorazione"));
   parameters.ditta = QString::fromStdString(company);
   parameters.grouping = QString::fromStdString(run.DescrizioneGruppo());
   parameters.unit = static_cast<int16_t>(run.Unit());

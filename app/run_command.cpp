@@ -45,6 +45,7 @@ struct RunArgs {
   std::string out;
   std::string xlsx;
   std::string csv_dir;
+  std::string csv_locale = "c";
   std::string pdf;
   std::vector<std::string> columns;
   bool timing = false;
@@ -223,6 +224,7 @@ int Run(const RunArgs& args) {
   };
 
   ReportOptions report{args.format, args.bookings, args.columns, 0};
+  report.csv_style = *output::CsvStyleOf(args.csv_locale);
   if (args.out.empty() && isatty(STDOUT_FILENO) != 0) {
     winsize size{};
     if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) report.terminal_width = size.ws_col;
@@ -258,6 +260,7 @@ int Run(const RunArgs& args) {
     TerminalProgress writing(CliText("scrittura: righe", "writing: rows"));
     output::TableWriteOptions options;
     options.going_on = OnTerminal(writing);
+    options.csv_style = *output::CsvStyleOf(args.csv_locale);
     if (!args.xlsx.empty()) {
       if (const auto refused = RefuseOutput(args.xlsx, args.db); !refused.empty()) return Fail(refused);
       const auto failed = output::WriteWorkbook(args.xlsx, tables, options);
@@ -311,6 +314,10 @@ void AddRunCommand(CLI::App& cli) {
       ->delimiter(',');
   run->add_option("--pdf", args->pdf, "Also write the comparison report as a PDF file");
   run->add_option("--csv-dir", args->csv_dir, "Also write the export's three tables as CSV files into DIR");
+  run->add_option("--csv-locale", args->csv_locale,
+                  "CSV for tools (c: ',' and decimal points, the default) or for an Italian spreadsheet (it: ';', "
+                  "decimal commas, dd/mm/yyyy)")
+      ->check(CLI::IsMember({"c", "it"}));
   run->add_option("--language", args->language, "Language of the table and the messages: it (default) or en")
       ->check(CLI::IsMember({"it", "en"}));
   run->add_flag("--timing", args->timing, "Print timings and the number of SQL statements on the error stream");

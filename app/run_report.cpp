@@ -3,7 +3,7 @@
 #include "app/cli_language.h"
 #include "app/group_members.h"
 #include "app/json_report.h"
-#include "app/record_durations.h"
+#include "engine/presentation/record_durations.h"
 
 #include <algorithm>
 #include <array>
@@ -26,12 +26,6 @@ std::string Text(const Variant& v) {
   if (v.IsNull() || v.IsEmpty()) return {};
   if (v.IsDate()) return v.Date().ToIsoText();
   return v.ToText();
-}
-
-
-std::string Csv(const std::string& text) {
-  if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
-  return "\"" + host::ReplaceAll(text, "\"", "\"\"") + "\"";
 }
 
 
@@ -82,8 +76,8 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
     for (const auto& b : blocks) {
       const engine::CategorySeconds c =
           prev->Eof() ? engine::CategorySeconds{} : engine::SecondsOf(*prev, b.suffixes, unit);
-      row.push_back({engine::TimeText(c.planned, unit), engine::TimeText(c.booked, unit),
-                     engine::GapText(c.planned, c.booked, unit), engine::GapPercentText(c.planned, c.booked)});
+      const engine::FigureTexts t = engine::FigureTextsOf(c.planned, c.booked, unit);
+      row.push_back({t.planned, t.booked, t.gap, t.percent});
     }
   }
   r.RSTempiVer->MoveFirst();
@@ -146,6 +140,69 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
                  "first booking of it.\n");
 }
 
+// The CSV report: a header and a row per group (grouping values, the 71
+// fields of its totals, the seconds), then with `bookings` a row per booking.
+void WriteCsvReport(std::ostream& out, engine::Comparison& run, const std::vector<std::string>& grouping,
+                    const ReportOptions& options) {
+  auto& r = run.Records();
+  const output::CsvStyle& style = options.csv_style;
+  const char sep = style.separator;
+  const std::string separator(1, sep);
+  // A value as the CSV writes it: numbers with the style's decimal point.
+  const auto cell = [&style](const Variant& v) {
+    std::string text = Text(v);
+    if (v.IsNumber()) text = output::CsvNumber(std::move(text), style);
+    return output::CsvField(text, style);
+  };
+  std::map<std::string, std::vector<Variant>> members;
+  if (options.bookings) members = GroupMembers(run);
+  auto prev = r.RSTempiPrev->Clone();
+  prev->SetFilter("");
+  const int16_t unit = run.Unit();
+  engine::RecordDurations durations(*prev, unit);
+  for (const auto& column : grouping) out << output::CsvField(column, style) << sep;
+  for (size_t i = 0; i < prev->FieldCount(); ++i) out << (i ? separator : "") << prev->Field(i).name;
+  for (const auto& name : engine::RecordDurations::SecondsNames()) out << sep << name;
+  out << "\n";
+  for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
+    for (const auto& column : grouping) {
+      const Variant value = r.RSTempiVer->Value(column);
+      out << (value.IsNumber() ? cell(value) : output::CsvField(host::RTrim(Text(value)), style)) << sep;
+    }
+    prev->MoveFirst();
+    prev->Find("IDGRUPPO = " + engine::ValoreNumerico(r.RSTempiVer->Value("IDGRUPPO")).ToText());
+    if (!prev->Eof()) durations.Load(*prev);
+    for (size_t i = 0; i < prev->FieldCount(); ++i) {
+      out << (i ? separator : "") << (prev->Eof() ? "" : cell(durations.Shown(i)));
+    }
+    if (prev->Eof()) {
+      out << std::string(engine::kCategoryNames.size() * 3, sep);
+    } else {
+      for (size_t k = 0; k < engine::RecordDurations::SecondsNames().size(); ++k) out << sep << cell(durations.Seconds(k));
+    }
+    out << "\n";
+  }
+  if (options.bookings) {
+    out << "\nIDGRUPPO";
+    auto dett = r.RSTempiPrevDett->Clone();
+    for (size_t i = 0; i < dett->FieldCount(); ++i) out << sep << dett->Field(i).name;
+    for (const auto& name : engine::RecordDurations::SecondsNames()) out << sep << name;
+    out << "\n";
+    std::map<std::string, std::string> group_of;
+    for (const auto& [group, ids] : members) {
+      for (const auto& id : ids) group_of[engine::ValoreNumerico(id).ToText()] = group;
+    }
+    engine::RecordDurations booking(*dett, unit);
+    for (dett->MoveFirst(); !dett->Eof(); dett->MoveNext()) {
+      booking.Load(*dett);
+      out << group_of[engine::ValoreNumerico(dett->Value("IDVERS")).ToText()];
+      for (size_t i = 0; i < dett->FieldCount(); ++i) out << sep << cell(booking.Shown(i));
+      for (size_t k = 0; k < engine::RecordDurations::SecondsNames().size(); ++k) out << sep << cell(booking.Seconds(k));
+      out << "\n";
+    }
+  }
+  r.RSTempiVer->MoveFirst();
+}
 
 }  // namespace
 
@@ -160,56 +217,12 @@ std::string CheckColumns(const std::vector<std::string>& columns) {
 
 void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions& options) {
   const std::vector<std::string>& grouping = run.GroupingColumns();
-  auto& r = run.Records();
   if (options.format == "table") {
     WriteTable(out, run, grouping, options);
     return;
   }
   if (options.format == "csv") {
-    std::map<std::string, std::vector<Variant>> members;
-    if (options.bookings) members = GroupMembers(run);
-    auto prev = r.RSTempiPrev->Clone();
-    prev->SetFilter("");
-    const int16_t unit = run.Unit();
-    RecordDurations durations(*prev, unit);
-    for (const auto& column : grouping) out << Csv(column) << ",";
-    for (size_t i = 0; i < prev->FieldCount(); ++i) out << (i ? "," : "") << prev->Field(i).name;
-    for (const auto& name : RecordDurations::SecondsNames()) out << "," << name;
-    out << "\n";
-    for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
-      for (const auto& column : grouping) out << Csv(host::RTrim(Text(r.RSTempiVer->Value(column)))) << ",";
-      prev->MoveFirst();
-      prev->Find("IDGRUPPO = " + engine::ValoreNumerico(r.RSTempiVer->Value("IDGRUPPO")).ToText());
-      if (!prev->Eof()) durations.Load(*prev);
-      for (size_t i = 0; i < prev->FieldCount(); ++i)
-        out << (i ? "," : "") << (prev->Eof() ? "" : Csv(Text(durations.Shown(i))));
-      if (prev->Eof()) {
-        out << std::string(engine::kCategoryNames.size() * 3, ',');
-      } else {
-        for (size_t k = 0; k < RecordDurations::SecondsNames().size(); ++k) out << "," << Text(durations.Seconds(k));
-      }
-      out << "\n";
-    }
-    if (options.bookings) {
-      out << "\nIDGRUPPO";
-      auto dett = r.RSTempiPrevDett->Clone();
-      for (size_t i = 0; i < dett->FieldCount(); ++i) out << "," << dett->Field(i).name;
-      for (const auto& name : RecordDurations::SecondsNames()) out << "," << name;
-      out << "\n";
-      std::map<std::string, std::string> group_of;
-      for (const auto& [group, ids] : members) {
-        for (const auto& id : ids) group_of[engine::ValoreNumerico(id).ToText()] = group;
-      }
-      RecordDurations booking(*dett, unit);
-      for (dett->MoveFirst(); !dett->Eof(); dett->MoveNext()) {
-        booking.Load(*dett);
-        out << group_of[engine::ValoreNumerico(dett->Value("IDVERS")).ToText()];
-        for (size_t i = 0; i < dett->FieldCount(); ++i) out << "," << Csv(Text(booking.Shown(i)));
-        for (size_t k = 0; k < RecordDurations::SecondsNames().size(); ++k) out << "," << Text(booking.Seconds(k));
-        out << "\n";
-      }
-    }
-    r.RSTempiVer->MoveFirst();
+    WriteCsvReport(out, run, grouping, options);
     return;
   }
   WriteJsonReport(out, run, options);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/comparison.h"
+#include "output/csv_format.h"
 
 namespace app {
 
@@ -17,6 +18,8 @@ struct ReportOptions {
   // them, or the total alone when they would not fit `terminal_width`).
   std::vector<std::string> columns;
   size_t terminal_width = 0;  // 0: not a terminal
+  // The CSV's separator, decimal point and dates (--csv-locale): for tools by default.
+  output::CsvStyle csv_style = output::kCsvForTools;
 };
 
 // The blocks a --columns value names, or a message naming the known ones.

@@ -18,6 +18,12 @@ std::string ModuleForm::TraduciCaption(std::string_view caption) {
   return std::string(caption);
 }
 
+std::string ModuleForm::UserLanguage() const {
+  const auto global = ActiveInterface != nullptr ? ActiveInterface->GetClsGlobal() : nullptr;
+  if (global && global->translation && !global->translation->Language().empty()) return global->translation->Language();
+  return "it";
+}
+
 void ModuleForm::ReportToLog(std::string_view procedure, const host::Error& error,
                              const std::shared_ptr<host::MessagePresenter>& fallback) {
   // A value left out is news for the user, not a failure: a warning with

@@ -28,6 +28,8 @@ class ModuleForm : public engine::FormServices {
   int32_t MsgBoxLingua(std::string_view text, int32_t number, int32_t buttons, std::string_view title) override;
   // The catalog's caption in the user's language, the Italian one without it.
   std::string TraduciCaption(std::string_view caption) override;
+  // The user's language ("it", "en"): the translation service's, Italian without one.
+  [[nodiscard]] std::string UserLanguage() const;
   host::DateService& DateService() override { return dates_; }
   host::NumberService& NumberService() override { return numbers_; }
 

@@ -3,6 +3,7 @@
 #include "engine/group_totals.h"
 #include "engine/oms.h"
 #include "engine/time_unit.h"
+#include "engine/value_helpers.h"
 
 namespace engine {
 
@@ -49,7 +50,7 @@ CategorySeconds SecondsOf(std::span<const Variant> values, const TimeFieldIndex&
 std::string TimeText(const Variant& seconds, int16_t unit) {
   const host::Decimal s = seconds.ToDecimal();
   switch (unit) {
-    case kOreMinutiSecondi: return OmsText(s.Round(0).TruncToInt64(), false);
+    case kOreMinutiSecondi: return OmsText(RoundHalfUp(s, 0).TruncToInt64(), false);
     case kOreDecimali: return (s / host::Decimal::FromInt(3600)).ToFixed(2);
     case kMinutiDecimali: return (s / host::Decimal::FromInt(60)).ToFixed(2);
     default: return s.ToFixed(2);
@@ -58,7 +59,8 @@ std::string TimeText(const Variant& seconds, int16_t unit) {
 
 std::string GapText(const Variant& planned, const Variant& booked, int16_t unit) {
   const host::Decimal gap = booked.ToDecimal() - planned.ToDecimal();
-  if (unit == kOreMinutiSecondi) return OmsText(gap.Round(0).TruncToInt64(), true);
+  // Whole seconds half up, as the records' GAP (WholeSecondsOf): -2.5 s reads "- 0:00:02".
+  if (unit == kOreMinutiSecondi) return OmsText(RoundHalfUp(gap, 0).TruncToInt64(), true);
   return TimeText(gap, unit);
 }
 
@@ -66,7 +68,15 @@ std::string GapPercentText(const Variant& planned, const Variant& booked) {
   if (planned.ToDecimal().IsZero()) return "";
   const host::Decimal p =
       (booked.ToDecimal() / planned.ToDecimal() - host::Decimal::FromInt(1)) * host::Decimal::FromInt(100);
-  return p.Round(2).ToFixed(2);
+  // Half up, as the records' GAPPERC: one figure, one text in every output.
+  return RoundHalfUp(p, 2).ToFixed(2);
+}
+
+FigureTexts FigureTextsOf(const Variant& planned, const Variant& booked, int16_t unit) {
+  const bool has_plan = !planned.ToDecimal().IsZero();
+  if (!has_plan && booked.ToDecimal().IsZero()) return {};
+  return {has_plan ? TimeText(planned, unit) : std::string(), TimeText(booked, unit), GapText(planned, booked, unit),
+          GapPercentText(planned, booked)};
 }
 
 }  // namespace engine

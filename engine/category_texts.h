@@ -59,7 +59,20 @@ std::string TimeText(const host::Variant& seconds, int16_t unit);
 // The gap booked − planned: with its sign ("+ 0:02:05", "- 1:00:00") under
 // hh:mm:ss, else as TimeText.
 std::string GapText(const host::Variant& planned, const host::Variant& booked, int16_t unit);
-// (booked ÷ planned − 1) × 100 with two decimals; "" when planned is 0.
+// (booked ÷ planned − 1) × 100 with two decimals, halves up as the records'
+// GAPPERC (RoundHalfUp: -0.625 reads "-0.62"); "" when planned is 0.
 std::string GapPercentText(const host::Variant& planned, const host::Variant& booked);
+
+// The four texts of a category as every output shows them (the table, the
+// summary, the print; the records read through RecordDurations agree):
+//   - neither planned nor booked: all four empty;
+//   - no plan, something booked: planned empty, the booked time, the gap
+//     (all of it booked), percent empty;
+//   - a plan: the planned time, the booked time (0:00:00, or 0.00, when
+//     nothing was booked), the gap and the percent.
+struct FigureTexts {
+  std::string planned, booked, gap, percent;
+};
+FigureTexts FigureTextsOf(const host::Variant& planned, const host::Variant& booked, int16_t unit);
 
 }  // namespace engine

@@ -15,21 +15,22 @@ Variant NVL(FormServices& form, const Variant& value, const Variant& fallback) {
   }
 }
 
+host::Decimal RoundHalfUp(const Decimal& number, int16_t decimals) {
+  // A whole number is already rounded to any number of decimals.
+  if (number.Scale() == 0 && decimals >= 0) return number;
+  // The scale factor is built in base 10 too, so 1.005 × 100 is exactly 100.5.
+  const Decimal factor =
+      decimals >= 0 ? Decimal::FromParts(host::Pow10(decimals), 0) : Decimal::FromParts(1, -decimals);
+  const Decimal half = Decimal::FromParts(5, 1);
+  const Decimal scaled = (number * factor + half).Floor();
+  // Dividing by 10^n is setting the scale: no long division needed.
+  if (decimals >= 0 && decimals <= Decimal::kMaxScale) return Decimal::FromParts(scaled.Coefficient(), decimals);
+  return scaled / factor;
+}
+
 double Arrotonda(FormServices& form, const Variant& value, int16_t decimals) {
   try {
-    const Decimal number = value.ToDecimal();
-    // A whole number is already rounded to any number of decimals.
-    if (number.Scale() == 0 && decimals >= 0) return number.ToDouble();
-    // The scale factor is built in base 10 too, so 1.005 × 100 is exactly 100.5.
-    const Decimal factor =
-        decimals >= 0 ? Decimal::FromParts(host::Pow10(decimals), 0) : Decimal::FromParts(1, -decimals);
-    const Decimal half = Decimal::FromParts(5, 1);
-    const Decimal scaled = (number * factor + half).Floor();
-    // Dividing by 10^n is setting the scale: no long division needed.
-    if (decimals >= 0 && decimals <= Decimal::kMaxScale) {
-      return Decimal::FromParts(scaled.Coefficient(), decimals).ToDouble();
-    }
-    return (scaled / factor).ToDouble();
+    return RoundHalfUp(value.ToDecimal(), decimals).ToDouble();
   } catch (...) {
     ReportCurrentError(form, "Arrotonda");
     return 0;
@@ -37,7 +38,7 @@ double Arrotonda(FormServices& form, const Variant& value, int16_t decimals) {
 }
 
 int64_t WholeSecondsOf(const Variant& value) {
-  return (value.ToDecimal() + Decimal::FromParts(5, 1)).Floor().TruncToInt64();
+  return RoundHalfUp(value.ToDecimal(), 0).TruncToInt64();
 }
 
 Variant Massimo(FormServices& form, const Variant& a, const Variant& b) {

@@ -23,6 +23,12 @@ host::Variant NVL(FormServices& form, const host::Variant& value, const host::Va
 // converts with its 15 significant digits. Non-numeric: reported, 0.
 double Arrotonda(FormServices& form, const host::Variant& value, int16_t decimals);
 
+// The rounding of Arrotonda on a decimal, without a form: halves go up
+// (-0.625 → -0.62, -16.665 → -16.66, 0.625 → 0.63). Every figure that is
+// rounded to show it (gap percent in the records, the table, the print, the
+// grids) goes through this one rule. Throws host::Error past 28 digits.
+host::Decimal RoundHalfUp(const host::Decimal& number, int16_t decimals);
+
 // Arrotonda to whole seconds, exact in 64 bits: a double would lose seconds
 // past 2^53 (a planned time of 10^12 hours still reads to the second).
 // Throws host::Error (kErrOverflow) past the 64-bit range, kErrTypeMismatch

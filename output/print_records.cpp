@@ -2,6 +2,8 @@
 
 #include "engine/decodes.h"
 #include "engine/oms.h"
+#include "engine/presentation/record_durations.h"
+#include "engine/time_unit.h"
 #include "engine/value_helpers.h"
 
 namespace output {
@@ -141,6 +143,10 @@ bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::
     host::RecordSet& report = *out.RSReportDett;
     // Fields found once by name: a year of bookings is a million records.
     const int booked_seconds = bookings.FieldIndex("VERSTOTSEC");
+    // A group's booked time and gap read as in every other output, also in a
+    // category without plan and where nothing was booked.
+    const host::RecordSet& prev = *clones.RSTempiPrev;
+    engine::RecordDurations shown(prev, static_cast<int16_t>(run.Unit()));
     std::vector<int> report_from;  // each of kReportBookingFields in the bookings, or -1
     for (const char* name : kReportBookingFields) report_from.push_back(bookings.FieldIndex(name));
     Variant value;
@@ -190,8 +196,8 @@ bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::
       set("DataInizioLav", Of(groups, "DO31_DATAINIZLAV"));
       set("IDGruppo", id);
       // The seven categories, as the group totals hold them.
-      const host::RecordSet& prev = *clones.RSTempiPrev;
       if (!prev.Eof()) {
+        shown.Load(prev);
         for (const auto& c : kPrintCategories) {
           const std::string p = c.print_suffix;
           const std::string s = c.result_suffix;
@@ -205,8 +211,9 @@ bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::
           copy("MinVersati" + p, "MINVERS" + s);
           copy("SecVersati" + p, "SECVERS" + s);
           copy("OreMinSecPrev" + p, "OMSPREV" + s);
-          copy("OreMinSecVers" + p, "OMSVERS" + s);
-          const Variant gap = prev.Value("GAP" + s);
+          const Variant& booked = shown.Shown(static_cast<size_t>(prev.FieldIndex("OMSVERS" + s)));
+          head.SetValue("OreMinSecVers" + p, Fit(head, ("OreMinSecVers" + p).c_str(), booked));
+          const Variant& gap = shown.Shown(static_cast<size_t>(prev.FieldIndex("GAP" + s)));
           head.SetValue("ScostamentoOMS" + p,
                         gap.IsNull() ? Variant::Null()
                                      : Variant(gap.IsNumber() ? gap.ToDecimal().Normalized().ToString()
@@ -225,8 +232,8 @@ bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::
           detail.SetValue(to, value);
         }
         if (booked_seconds >= 0) bookings.ValueInto(static_cast<size_t>(booked_seconds), value);
-        // 0 booked seconds: the empty text
-        const Variant text(engine::FormattaOMS(booked_seconds < 0 ? Variant() : value));
+        // A booking with 0 booked seconds reads 0:00:00, as in the table and the JSON.
+        const Variant text(booked_seconds < 0 ? std::string() : engine::TimeText(value, engine::kOreMinutiSecondi));
         detail.SetValue(detail.FieldCount() - 1, text);
         detail.Update();
         report.AddNew();

@@ -5,17 +5,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "output/csv_format.h"
+
 namespace output {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Csv(const std::string& text) {
-  if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
-  std::string out = "\"";
-  for (const char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
-}
 
 }  // namespace
 
@@ -31,11 +26,14 @@ std::string WriteCsvFiles(const std::string& directory, const std::vector<Export
     const std::string partial = path + ".partial";
     {
       std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+      const CsvStyle& style = options.csv_style;
+      const std::string separator(1, style.separator);
+      if (style.byte_order_mark) out << "\xEF\xBB\xBF";
       const auto columns = ExportColumnsOf(table);
       std::string line;
       for (const auto& c : columns) {
-        line += (line.empty() ? "" : ",") + Csv(c.caption);
-        if (c.hours) line += "," + Csv(c.caption + " (" + options.hours_word + ")");
+        line += (line.empty() ? "" : separator) + CsvField(c.caption, style);
+        if (c.hours) line += separator + CsvField(c.caption + " (" + options.hours_word + ")", style);
       }
       out << line << "\n";
       auto rows = table.records->Clone();
@@ -48,14 +46,14 @@ std::string WriteCsvFiles(const std::string& directory, const std::vector<Export
         line.clear();
         bool first = true;
         for (const auto& c : columns) {
-          const std::string text = CellText(rows->Value(c.field));
-          line += (first ? "" : ",") + Csv(text);
+          const std::string text = CsvValue(rows->Value(c.field), style);
+          line += (first ? "" : separator) + CsvField(text, style);
           first = false;
           if (c.hours) {
             const auto hours = DurationHours(text);
             char number[32] = "";
             if (hours) std::snprintf(number, sizeof number, "%.6f", *hours);
-            line += std::string(",") + number;
+            line += separator + CsvNumber(number, style);
           }
         }
         out << line << "\n";

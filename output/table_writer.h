@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "output/csv_format.h"
 #include "output/export_columns.h"
 #include "output/export_tables.h"
 #include "output/going_on.h"
@@ -31,6 +32,8 @@ struct TableWriteOptions {
   // Hears of the records written so far of all the tables; answering false
   // stops the writing, which then leaves no file.
   GoingOn going_on;
+  // How the CSV files are written: for tools, or for the user's spreadsheet.
+  CsvStyle csv_style = kCsvForTools;
 };
 
 // Both answer "" or what went wrong ("stopped" when `going_on` stopped

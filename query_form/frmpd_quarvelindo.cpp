@@ -41,15 +41,20 @@ constexpr const char* kModule = "FRMPD_QUARVELINDO";
 // The editor of a condition cell: a line limited to the field's length.
 class ConditionDelegate : public QStyledItemDelegate {
  public:
-  using QStyledItemDelegate::QStyledItemDelegate;
+  // `date_placeholder`: how a date is typed, in the user's language.
+  ConditionDelegate(QString date_placeholder, QObject* parent)
+      : QStyledItemDelegate(parent), date_placeholder_(std::move(date_placeholder)) {}
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     auto* editor = new QLineEdit(parent);
     const auto* model = qobject_cast<const ConditionModel*>(index.model());
     if (model != nullptr && model->MaxLength(index.row()) > 0) editor->setMaxLength(model->MaxLength(index.row()));
-    if (model != nullptr && model->IsDate(index.row())) editor->setPlaceholderText("gg/mm/aaaa");
+    if (model != nullptr && model->IsDate(index.row())) editor->setPlaceholderText(date_placeholder_);
     (void)option;
     return editor;
   }
+
+ private:
+  QString date_placeholder_;
 };
 
 // Keys of the condition grid: F4 opens the look-up, Enter (not editing)
@@ -218,7 +223,7 @@ void FRMPD_QUARVELINDO::BuildWindow() {
   auto* frame4_layout = new QVBoxLayout(frame4);
   condition_view_ = new QTableView(frame4);
   condition_view_->setObjectName("KVL_ADVQ");
-  condition_view_->setItemDelegate(new ConditionDelegate(condition_view_));
+  condition_view_->setItemDelegate(new ConditionDelegate(Tr("gg/mm/aaaa"), condition_view_));
   condition_view_->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
                                    QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
   condition_view_->setSelectionMode(QAbstractItemView::SingleSelection);

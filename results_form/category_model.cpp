@@ -1,5 +1,7 @@
 #include "results_form/category_model.h"
 
+#include "results_form/grid_columns.h"
+
 #include "host/value/error.h"
 #include <QBrush>
 #include <QColor>
@@ -29,10 +31,8 @@ void CategoryModel::Load(const host::RecordSet* prev) {
     if (prev == nullptr || prev->Bof() || prev->Eof()) continue;
     try {
       const auto c = engine::SecondsOf(*prev, {engine::kCategoryNames[i].suffix}, unit_);
-      rows_[i] = {QString::fromStdString(engine::TimeText(c.planned, unit_)),
-                  QString::fromStdString(engine::TimeText(c.booked, unit_)),
-                  QString::fromStdString(engine::GapText(c.planned, c.booked, unit_)),
-                  QString::fromStdString(engine::GapPercentText(c.planned, c.booked))};
+      const engine::FigureTexts t = engine::FigureTextsOf(c.planned, c.booked, unit_);
+      rows_[i] = {LocalFigure(t.planned), LocalFigure(t.booked), LocalFigure(t.gap), LocalFigure(t.percent)};
       negative_[i] = c.booked.ToDecimal() < c.planned.ToDecimal();
       seconds_[i] = {c.planned.ToDecimal().ToDouble(), c.booked.ToDecimal().ToDouble()};
     } catch (const host::Error&) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDate>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QMenu>
 #include <QPrintPreviewDialog>
@@ -462,7 +463,11 @@ std::string FRMPD_MAVANZORDLAV::ExportTo(const std::string& path, bool csv, cons
                                             preparing_heard)) {
     return stopped ? "stopped" : "reported";
   }
-  const output::TableWriteOptions options{Tr("ore").toStdString(), output::kMostSheetRecords, writing};
+  output::TableWriteOptions options{Tr("ore").toStdString(), output::kMostSheetRecords, writing};
+  // CSV from the window is for the user's spreadsheet: in Italian ';' and
+  // decimal commas; in English commas and points. Both with a byte order
+  // mark, so that accented letters read right.
+  options.csv_style = UserLanguage() == "it" ? output::kCsvItalian : output::CsvStyle{',', '.', false, true};
   return csv ? output::WriteCsvFiles(path, tables, options) : output::WriteWorkbook(path, tables, options);
 }
 
@@ -489,8 +494,12 @@ void FRMPD_MAVANZORDLAV::Esporta() {
     MsgBoxLingua(error, 0, engine::kMbIconExclamation, Caption());
     return;
   }
-  if (MsgBoxLingua(Tr("Il file è stato scritto. Aprirlo?").toStdString(), 0, engine::kMbYesNo | engine::kMbIconQuestion,
-                   Caption()) == engine::kMbAnswerYes) {
+  // The CSV export writes three files: the question names their folder.
+  const QString question = chosen == csv ? Tr("I file CSV sono stati scritti nella cartella %1. Aprire la cartella?").arg(
+                                               QDir::toNativeSeparators(path))
+                                         : Tr("Il file è stato scritto. Aprirlo?");
+  if (MsgBoxLingua(question.toStdString(), 0, engine::kMbYesNo | engine::kMbIconQuestion, Caption()) ==
+      engine::kMbAnswerYes) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
   }
 }

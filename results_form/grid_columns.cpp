@@ -6,6 +6,24 @@
 
 namespace results_form {
 
+namespace {
+
+// The default locale's thousands separator and decimal point (one byte each:
+// the locales the module speaks use ASCII ones).
+std::pair<char, char> LocaleSeparators() {
+  const QLocale locale;
+  const char group = locale.groupSeparator().isEmpty() ? ',' : locale.groupSeparator().at(0).toLatin1();
+  const char point = locale.decimalPoint().isEmpty() ? '.' : locale.decimalPoint().at(0).toLatin1();
+  return {group != 0 ? group : ',', point != 0 ? point : '.'};
+}
+
+}  // namespace
+
+QString LocalFigure(const std::string& text) {
+  const auto [group, point] = LocaleSeparators();
+  return QString::fromStdString(engine::LocalizedFigure(text, group, point));
+}
+
 QString FormattedNumber(const host::Variant& value, const std::string& pattern) {
   if (value.IsNull() || value.IsEmpty()) return {};
   if (!value.IsNumber()) {
@@ -14,10 +32,8 @@ QString FormattedNumber(const host::Variant& value, const std::string& pattern) 
     if (!number) return CellText(value);
     return FormattedNumber(*number, pattern);
   }
-  const QLocale locale;
-  const char group = locale.groupSeparator().isEmpty() ? ',' : locale.groupSeparator().at(0).toLatin1();
-  const char point = locale.decimalPoint().isEmpty() ? '.' : locale.decimalPoint().at(0).toLatin1();
-  return QString::fromStdString(engine::FormatNumber(value.ToDecimal(), pattern, group ? group : ',', point ? point : '.'));
+  const auto [group, point] = LocaleSeparators();
+  return QString::fromStdString(engine::FormatNumber(value.ToDecimal(), pattern, group, point));
 }
 
 std::vector<RecordSetModel::Column> ModelColumns(const std::vector<engine::GridColumn>& columns,

@@ -20,6 +20,9 @@ std::vector<RecordSetModel::Column> ModelColumns(const std::vector<engine::GridC
                                                  const Translate& translate,
                                                  const std::map<engine::ValueList, engine::ValueListTexts>* lists);
 
+// A figure's text from the engine (TimeText, GapText, GapPercentText) with
+// the separators of the interface's locale (engine::LocalizedFigure).
+QString LocalFigure(const std::string& text);
 // A value by a "###,###,###.00"-style pattern in the user's locale.
 QString FormattedNumber(const host::Variant& value, const std::string& pattern);
 

@@ -22,6 +22,7 @@
 #include "app/shell/start_connection.h"
 #include "host/framework/translation_service.h"
 #include "host/qt/dialog_presenter.h"
+#include "host/qt/interface_language.h"
 #include "app/shell/tour.h"
 #include "demo/erp_database.h"
 
@@ -78,6 +79,7 @@ int main(int argc, char** argv) {
       (parser.isSet(company) ? parser.value(company) : settings.value("company", "1").toString()).toStdString();
   shell_settings.language =
       (parser.isSet(language) ? parser.value(language) : settings.value("language", "it").toString()).toStdString();
+  host::qt::UseInterfaceLanguage(shell_settings.language);
   shell_settings.module_path = (parser.isSet(module) ? parser.value(module) : InstalledModule()).toStdString();
   shell_settings.passwords = shell::MakeKeyringPasswordStore();
   if (parser.isSet(db)) {

@@ -57,9 +57,8 @@ PrintOptionsDialog::PrintOptionsDialog(host::GlobalObject::PrintOptions o,
   form->addRow(tr("Destinazione"), destination_);
   form->addRow(tr("Note"), note_);
   layout->addLayout(form);
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(tr("OK"), QDialogButtonBox::AcceptRole);
-  buttons->addButton(tr("&Annulla"), QDialogButtonBox::RejectRole);
+  // Qt's own buttons: their texts come from Qt's translation of the language.
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);

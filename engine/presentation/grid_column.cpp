@@ -57,4 +57,10 @@ std::string FormatNumber(const host::Decimal& value, std::string_view pattern, c
   return out;
 }
 
+std::string LocalizedFigure(const std::string& text, char group, char point) {
+  const auto number = host::Decimal::Parse(text);
+  if (!number) return text;
+  return FormatNumber(*number, NumberFormat(2), group, point);
+}
+
 }  // namespace engine

@@ -56,6 +56,13 @@ int FormatDecimals(std::string_view pattern);
 // decimals. Rounded half away from zero, exactly.
 std::string FormatNumber(const host::Decimal& value, std::string_view pattern, char group = ',', char point = '.');
 
+// A figure's text (TimeText, GapText, GapPercentText) in a locale: a decimal
+// figure ("-1364019.40") written with the locale's separators and two
+// decimals ("-1.364.019,40" in Italian); an h:mm:ss text, or anything that
+// is not a plain number, unchanged. One format per figure kind everywhere
+// a window or the print shows it.
+std::string LocalizedFigure(const std::string& text, char group, char point);
+
 // A design-unit width in pixels at 96 dots per inch.
 inline int WidthInPixels(int twips) { return twips / 15; }
 

@@ -114,6 +114,8 @@ std::vector<GridColumn> PlannedGridColumnsFor(int16_t unit) {
     const bool minutes = StartsWith(c.field, "MIN");
     const bool seconds = StartsWith(c.field, "SEC");
     const bool oms = StartsWith(c.field, "OMS");
+    // A gap percent reads with two decimals in every grid, as in the summary.
+    if (StartsWith(c.field, "GAPPERC")) c.format = two;
     switch (unit) {
       case 0:
         if (minutes || seconds) c.visible = false;

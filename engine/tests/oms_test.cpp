@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/category_texts.h"
 #include "engine/tests/fake_form.h"
+#include "engine/value_helpers.h"
 
 namespace engine {
 namespace {
@@ -167,6 +169,37 @@ TEST(FormattaOMS, TextsOfSeconds) {
   EXPECT_EQ(FormattaOMS(Variant::Null()), "");
   EXPECT_EQ(FormattaOMS("x"), "");
   EXPECT_EQ(FormattaOMS(Dec("450000")), "125:00:00");
+}
+
+// A gap percent on a negative tie reads the same in the record (GAPPERC, which
+// the grids, CSV, JSON and workbook show) and in the texts of the table, the
+// print and the summary: halves go up, so -0.625 is -0.62 and -16.665 is -16.66.
+TEST(GapPercent, NegativeTiesRoundUpInTheRecordAndInTheText) {
+  FakeForm form;
+  // Planned 1.60 h, booked 1.59 h: (1.59 / 1.60 - 1) × 100 = -0.625.
+  ValoriCategoria h = Preset();
+  h.OREVERS = *host::Decimal::Parse("1.59");
+  ConvertiOMS(form, int32_t{5760}, kOreDecimali, h);
+  EXPECT_EQ(h.GAPPERC.ToText(), "-0.62");
+  EXPECT_EQ(GapPercentText(int32_t{5760}, int32_t{5724}), "-0.62");
+  // Booked 16,667 s against 20,000 s planned: -16.665.
+  ValoriCategoria s = Preset();
+  s.OREVERS = int32_t{4};
+  s.MINVERS = int32_t{37};
+  s.SECVERS = int32_t{47};
+  ConvertiOMS(form, int32_t{20000}, kOreMinutiSecondi, s);
+  EXPECT_EQ(s.GAPPERC.ToText(), "-16.66");
+  EXPECT_EQ(GapPercentText(int32_t{20000}, int32_t{16667}), "-16.66");
+  // A positive tie goes up too, away from zero.
+  EXPECT_EQ(GapPercentText(int32_t{1600}, int32_t{1610}), "0.63");
+  EXPECT_TRUE(form.errors.empty());
+}
+
+TEST(GapText, HalfSecondsOfANegativeGapRoundUpAsTheRecordsDo) {
+  // Booked 10 s against 12.5 s planned: -2.5 s → -2 s, as WholeSecondsOf.
+  EXPECT_EQ(GapText(*host::Decimal::Parse("12.5"), int32_t{10}, kOreMinutiSecondi), "- 0:00:02");
+  EXPECT_EQ(WholeSecondsOf(*host::Decimal::Parse("-2.5")), -2);
+  EXPECT_EQ(GapText(int32_t{10}, *host::Decimal::Parse("12.5"), kOreMinutiSecondi), "+ 0:00:03");
 }
 
 }  // namespace

@@ -36,6 +36,17 @@ TEST(GridFormats, NumbersByThePatternsOfTheGrids) {
   EXPECT_EQ(FormatDecimals(""), -1);
 }
 
+// A figure reads in the user's locale wherever a window or the print shows
+// it; a duration text stays as it is.
+TEST(GridFormats, FiguresInTheLocale) {
+  EXPECT_EQ(LocalizedFigure("-1364019.40", '.', ','), "-1.364.019,40");
+  EXPECT_EQ(LocalizedFigure("14.4", '.', ','), "14,40");
+  EXPECT_EQ(LocalizedFigure("-0.62", ',', '.'), "-0.62");
+  EXPECT_EQ(LocalizedFigure("+ 0:07:00", '.', ','), "+ 0:07:00");
+  EXPECT_EQ(LocalizedFigure("125:00:00", '.', ','), "125:00:00");
+  EXPECT_EQ(LocalizedFigure("", '.', ','), "");
+}
+
 TEST(PlannedColumns, FiftySixInTheirOrder) {
   const auto& columns = PlannedGridColumns();
   ASSERT_EQ(columns.size(), 56U);
@@ -59,7 +70,7 @@ TEST(PlannedColumns, TheTimeUnitDecidesWhatShowsAndItsDecimals) {
   EXPECT_FALSE(Column(hms, "MINPREV").visible);
   EXPECT_FALSE(Column(hms, "SECVERS_LAV").visible);
   EXPECT_EQ(Column(hms, "GAP_MANSET").format, "###,###,###.00");
-  EXPECT_EQ(Column(hms, "GAPPERC").format, "");
+  EXPECT_EQ(Column(hms, "GAPPERC").format, NumberFormat(2));
 
   const auto hours = PlannedGridColumnsFor(1);
   EXPECT_EQ(Column(hours, "OMSPREV").caption, "Previsto");

@@ -210,6 +210,7 @@ class Rewriter {
     CastsToDecimal();
     Divisions();
     Concatenations();
+    CaseInsensitiveOrder();
     out.sql = Join(t_);
     return out;
   }
@@ -402,6 +403,82 @@ class Rewriter {
     }
     if (keyed == 0) return std::nullopt;
     return std::string(lookup->table) + " AS " + alias + " ON " + on;
+  }
+
+  // The ERP's server compares codes without case: 'r03' sorts before 'R04'
+  // and 'R03' and 'r03' are one group. SQLite compares bytes, so every
+  // GROUP BY and ORDER BY term and every MIN/MAX argument takes the QV_CI
+  // collation (numbers are not affected by a collation). A term that is a
+  // column position or already has a collation is left alone.
+  void CaseInsensitiveOrder() {
+    for (size_t i = 0; i < t_.size(); ++i) {
+      if (t_[i].IsWord("GROUP") || t_[i].IsWord("ORDER")) {
+        const size_t by = Next(t_, i + 1);
+        if (by < t_.size() && t_[by].IsWord("BY")) CollateTerms(by);
+      } else if (t_[i].IsWord("MAX") || t_[i].IsWord("MIN")) {
+        const size_t open = Next(t_, i + 1);
+        if (open >= t_.size() || !t_[open].IsSymbol("(")) continue;
+        const size_t close = MatchingClose(t_, open);
+        const size_t first = Next(t_, open + 1);
+        if (first >= close || t_[first].IsWord("DISTINCT")) continue;
+        CollateTerm(first, Prev(t_, close));
+      }
+    }
+  }
+
+  // The terms after `by`, up to the clause's end: a ')' closing its level,
+  // ';', the end of the text, or the next clause.
+  void CollateTerms(size_t by) {
+    size_t start = Next(t_, by + 1);
+    int depth = 0;
+    for (size_t j = start; j <= t_.size(); ++j) {
+      const bool at_end = j == t_.size();
+      if (!at_end && t_[j].IsSymbol("(")) ++depth;
+      if (!at_end && t_[j].IsSymbol(")") && depth-- > 0) continue;
+      if (!at_end && depth > 0) continue;
+      const bool stops = at_end || t_[j].IsSymbol(")") || t_[j].IsSymbol(";") || EndsOrdering(t_[j]);
+      if (!stops && !t_[j].IsSymbol(",")) continue;
+      size_t last = Prev(t_, j);
+      // ASC / DESC stay after the collation.
+      while (last != std::string::npos && last >= start && (t_[last].IsWord("ASC") || t_[last].IsWord("DESC"))) {
+        last = Prev(t_, last);
+      }
+      if (last != std::string::npos && last >= start && start < t_.size()) {
+        const size_t before = t_.size();
+        CollateTerm(start, last);
+        j += t_.size() - before;
+      }
+      if (stops) return;
+      start = Next(t_, j + 1);
+    }
+  }
+
+  static bool EndsOrdering(const Token& t) {
+    for (const auto w : {"HAVING", "ORDER", "LIMIT", "UNION", "EXCEPT", "INTERSECT", "WINDOW", "OFFSET"}) {
+      if (t.IsWord(w)) return true;
+    }
+    return false;
+  }
+
+  // Adds the collation after the term [first, last]: a plain (possibly
+  // qualified) name stays bare so that an ORDER BY still finds a select
+  // alias; anything longer is put in parentheses first.
+  void CollateTerm(size_t first, size_t last) {
+    bool plain_name = true;
+    for (size_t k = first; k <= last; ++k) {
+      if (t_[k].IsWord("COLLATE")) return;
+      if (!t_[k].IsSpace() && t_[k].kind != Token::Word && !t_[k].IsSymbol(".")) plain_name = false;
+    }
+    if (first == last && t_[first].kind == Token::Number) return;  // a column position
+    if (first == last && t_[first].kind != Token::Word) return;     // a literal
+    // A name known not to hold text (a date, a number) keeps its order and
+    // whatever index serves it.
+    if (plain_name && is_text_column_ && !is_text_column_(t_[last].text)) return;
+    t_.insert(t_.begin() + static_cast<std::ptrdiff_t>(last) + 1, Token{Token::Word, " COLLATE QV_CI"});
+    if (!plain_name) {
+      t_.insert(t_.begin() + static_cast<std::ptrdiff_t>(last) + 1, Token{Token::Symbol, ")"});
+      t_.insert(t_.begin() + static_cast<std::ptrdiff_t>(first), Token{Token::Symbol, "("});
+    }
   }
 
   static bool IsClauseWord(const Token& t) {

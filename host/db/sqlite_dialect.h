@@ -20,6 +20,8 @@
 //   c DECIMAL(5,0) NOT NULL IDENTITY (1,1)
 //                                     c INTEGER PRIMARY KEY AUTOINCREMENT
 //   COLLATE DATABASE_DEFAULT          dropped
+//   GROUP BY / ORDER BY terms, MIN(x) and MAX(x)
+//                                     x COLLATE QV_CI (codes without case, as the server)
 // Anything else that is T-SQL only (variables, CONVERT, DATEADD, other table
 // hints, IF ...) is refused with host::Error (kErrDatabase) naming it.
 #pragma once

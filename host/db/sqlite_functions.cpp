@@ -296,6 +296,29 @@ std::vector<std::pair<std::string, std::string>> TableFunctionColumns() {
   return columns;
 }
 
+namespace {
+
+// QV_CI: texts compared as the ERP's server compares codes (and as our
+// filters do, TextPool::Fold): ASCII letters without case, trailing blanks
+// ignored. Byte by byte, no copy: it runs in every sort of a million rows.
+int CompareWithoutCase(void* /*unused*/, int left_size, const void* left, int right_size, const void* right) {
+  const auto* a = static_cast<const unsigned char*>(left);
+  const auto* b = static_cast<const unsigned char*>(right);
+  while (left_size > 0 && a[left_size - 1] == ' ') --left_size;
+  while (right_size > 0 && b[right_size - 1] == ' ') --right_size;
+  const int common = left_size < right_size ? left_size : right_size;
+  for (int i = 0; i < common; ++i) {
+    unsigned char x = a[i];
+    unsigned char y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return left_size == right_size ? 0 : (left_size < right_size ? -1 : 1);
+}
+
+}  // namespace
+
 int RegisterSqliteFunctions(sqlite3* db) {
   constexpr int kFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
   int rc = sqlite3_create_function(db, "QV_DECIMAL", 3, kFlags, nullptr, QvDecimal, nullptr, nullptr);
@@ -304,6 +327,7 @@ int RegisterSqliteFunctions(sqlite3* db) {
   if (rc == SQLITE_OK) {
     rc = sqlite3_create_function(db, "FNFA_VALVARIANTEPRI", 5, kFlags, nullptr, ValVariantePri, nullptr, nullptr);
   }
+  if (rc == SQLITE_OK) rc = sqlite3_create_collation(db, "QV_CI", SQLITE_UTF8, nullptr, CompareWithoutCase);
   for (const auto& fn : kTableFunctions) {
     if (rc == SQLITE_OK) {
       rc = sqlite3_create_module_v2(db, fn.name, &kModule, const_cast<TableFunction*>(&fn), nullptr);

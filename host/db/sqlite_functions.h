@@ -5,6 +5,8 @@
 //                         arithmetic overflow when the integer part exceeds p-s
 //   QV_DIV(a, b)          decimal division (never integer division)
 //   QV_LEFT(x, n)         the first n characters
+//   COLLATE QV_CI         texts without ASCII case and trailing blanks, as the
+//                         server's collation compares codes
 // and the ERP's own functions, which its SQL Server defines in T-SQL:
 //   FNFA_VALVARIANTEPRI(kind, company, article, option, table)   scalar
 //   FNCI03_CAUSALI(code, company)                                 table

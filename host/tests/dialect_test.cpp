@@ -36,6 +36,22 @@ TEST(SqliteDialect, RewritesEachConstruct) {
   EXPECT_EQ(T("CROSS APPLY F(A) X WHERE 1=1"), "JOIN F(A) X ON 1 WHERE 1=1");
 }
 
+// Codes order and group without case, as on the ERP's server; a column
+// that holds no text (a date, a number) and a column position keep theirs.
+TEST(SqliteDialect, OrderingAndGroupingOfTextsIgnoreCase) {
+  const SqliteDialect dialect([](std::string_view c) { return c == "PD44_CODREP" || c == "DO11_NUMDOC"; });
+  const auto t = [&](std::string_view tsql) { return dialect.Translate(tsql).sql; };
+  EXPECT_EQ(t("SELECT PD44_CODREP, MAX(DO11_NUMDOC) AS DO11_NUMDOC FROM T GROUP BY PD44_CODREP "
+              "ORDER BY PD44_CODREP, DO11_NUMDOC DESC, PD44_DATAREG"),
+            "SELECT PD44_CODREP, MAX(DO11_NUMDOC COLLATE QV_CI) AS DO11_NUMDOC FROM T GROUP BY PD44_CODREP COLLATE QV_CI "
+            "ORDER BY PD44_CODREP COLLATE QV_CI, DO11_NUMDOC COLLATE QV_CI DESC, PD44_DATAREG");
+  EXPECT_EQ(t("SELECT A FROM (SELECT A FROM T ORDER BY T.PD44_CODREP) X GROUP BY ISNULL(A,'') HAVING 1=1 ORDER BY 1"),
+            "SELECT A FROM (SELECT A FROM T ORDER BY T.PD44_CODREP COLLATE QV_CI) X "
+            "GROUP BY (IFNULL(A,'')) COLLATE QV_CI HAVING 1=1 ORDER BY 1");
+  EXPECT_EQ(t("SELECT MIN(PD44_CODREP), MAX(DISTINCT A) FROM T"),
+            "SELECT MIN(PD44_CODREP COLLATE QV_CI), MAX(DISTINCT A) FROM T");
+}
+
 // Truncated or malformed texts found by fuzzing: each is refused by name
 // (host::Error), never read past its end nor thrown as another exception.
 TEST(SqliteDialect, TruncatedTextsAreRefused) {
@@ -168,6 +184,30 @@ INSERT INTO B VALUES (1, 'VERS', 1), (2, 'vers', 2), (3, NULL, 1), (4, 'NONE', 1
   const std::string called = "SELECT ID, CI03_DESCR FROM B LEFT JOIN FNCI03_CAUSALI(CODE, DITTA) ON 1 ORDER BY ID";
   EXPECT_EQ(rows(joined), "1=Versamento;2=Altra ditta;3=NULL;4=NULL;5=NULL;");
   EXPECT_EQ(rows(joined), rows(called));
+}
+
+TEST_F(DialectOnSqlite, CodesSortAndGroupWithoutCaseOrTrailingBlanks) {
+  const auto all = [&](const std::string& tsql) {
+    sqlite3_stmt* stmt = nullptr;
+    const std::string sql = T(tsql);
+    EXPECT_EQ(sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sqlite3_errmsg(db_) << sql;
+    std::string out;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
+        out += (c > 0 ? "|" : "") + std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)));
+      }
+      out += ";";
+    }
+    sqlite3_finalize(stmt);
+    return out;
+  };
+  const std::string codes = "(SELECT 'R04' AS C, 1 AS N UNION ALL SELECT 'r03', 2 UNION ALL SELECT 'R03 ', 4 "
+                            "UNION ALL SELECT 'b', 8)";
+  EXPECT_EQ(all("SELECT C FROM " + codes + " WHERE N <> 4 ORDER BY C"), "b;r03;R04;");
+  // 'r03' and 'R03 ' are one group, as on the server.
+  EXPECT_EQ(all("SELECT UPPER(RTRIM(MAX(C))), SUM(N) FROM " + codes + " GROUP BY C ORDER BY MAX(C)"),
+            "B|8;R03|6;R04|1;");
+  EXPECT_EQ(all("SELECT MAX(C) AS C FROM " + codes), "R04;");
 }
 
 TEST_F(DialectOnSqlite, DecimalArithmeticAsTheServerDoes) {

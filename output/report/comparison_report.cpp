@@ -1,7 +1,7 @@
 #include "output/report/comparison_report.h"
 
 #include <QFile>
-#include <QFontMetricsF>
+#include <QLocale>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -10,10 +10,20 @@
 #include "engine/category_texts.h"
 #include "engine/group_totals.h"
 #include "engine/oms.h"
+#include "engine/presentation/grid_column.h"
 #include "engine/value_helpers.h"
 
 namespace output {
 namespace {
+
+// A figure's text with the separators of the print's locale (the
+// interface's): the same text as the results form's summary shows.
+QString LocalFigure(const std::string& text) {
+  const QLocale locale;
+  const char group = locale.groupSeparator().isEmpty() ? ',' : locale.groupSeparator().at(0).toLatin1();
+  const char point = locale.decimalPoint().isEmpty() ? '.' : locale.decimalPoint().at(0).toLatin1();
+  return QString::fromStdString(engine::LocalizedFigure(text, group != 0 ? group : ',', point != 0 ? point : '.'));
+}
 
 using host::Variant;
 
@@ -93,12 +103,11 @@ std::vector<Line> Lines(const PrintRecords& records, const ReportParameters& p) 
       booked_values.SECPREV = head->Value("SecVersati" + s);
       const Variant planned = engine::PlannedSeconds(planned_values, p.unit);
       const Variant booked = engine::PlannedSeconds(booked_values, p.unit);
-      const QString gap = QString::fromStdString(engine::GapText(planned, booked, p.unit));
+      const engine::FigureTexts t = engine::FigureTextsOf(planned, booked, p.unit);
+      const QString gap = LocalFigure(t.gap);
       Line row{Line::TableRow,
-               {tr(std::string(engine::kCategoryNames[i].caption)),
-                QString::fromStdString(engine::TimeText(planned, p.unit)),
-                QString::fromStdString(engine::TimeText(booked, p.unit)), gap,
-                QString::fromStdString(engine::GapPercentText(planned, booked))}};
+               {tr(std::string(engine::kCategoryNames[i].caption)), LocalFigure(t.planned), LocalFigure(t.booked), gap,
+                LocalFigure(t.percent)}};
       row.negative = gap.startsWith('-');
       lines.push_back(std::move(row));
     }
@@ -128,8 +137,14 @@ struct Fonts {
   QFont title, heading, body, small;
 };
 
-double HeightOf(const Line& line, const Fonts& f, QPaintDevice* device) {
-  const auto h = [device](const QFont& font) { return QFontMetricsF(font, device).height(); };
+// The report is laid out in points (1/72 inch) from the fonts' sizes alone,
+// never from a device's font metrics: the preview, the printer and the PDF
+// differ in resolution and hinting, and must still break the pages at the
+// same lines. DejaVu Sans is 1.164 of its size from ascent to descent.
+constexpr double kLineSpacing = 1.17;
+
+double HeightOf(const Line& line, const Fonts& f) {
+  const auto h = [](const QFont& font) { return font.pixelSize() * kLineSpacing; };
   switch (line.kind) {
     case Line::ReportTitle: return h(f.title) * 1.6;
     case Line::GroupHeading: return h(f.heading) * 1.5;
@@ -141,9 +156,14 @@ double HeightOf(const Line& line, const Fonts& f, QPaintDevice* device) {
 // Draws (or, without a painter, only counts) the pages.
 int Paginate(QPainter* painter, QPagedPaintDevice& device, const std::vector<Line>& lines,
              const ReportParameters& p, const Fonts& f, int total_pages) {
-  // The painter's origin is the printable area's corner.
-  const QRectF area(0, 0, device.width(), device.height());
-  const double body = QFontMetricsF(f.body, &device).height();
+  // The painter's origin is the printable area's corner; its unit the point
+  // (the fonts' pixel sizes are points too), whatever the device.
+  const QRectF paint_rect = device.pageLayout().paintRect(QPageLayout::Point);
+  const QRectF area(0, 0, paint_rect.width(), paint_rect.height());
+  if (painter != nullptr) {
+    painter->scale(device.logicalDpiX() / 72.0, device.logicalDpiY() / 72.0);
+  }
+  const double body = f.body.pixelSize() * kLineSpacing;
   const double header_height = body * 2.2;
   const double footer_height = body * 2;
   const double top = header_height;
@@ -175,9 +195,9 @@ int Paginate(QPainter* painter, QPagedPaintDevice& device, const std::vector<Lin
                                             w * 0.92};
   for (size_t i = 0; i < lines.size(); ++i) {
     const Line& line = lines[i];
-    double height = HeightOf(line, f, &device);
+    double height = HeightOf(line, f);
     // A group heading keeps its table on the same page.
-    if (line.kind == Line::GroupHeading) height += HeightOf(lines[std::min(i + 1, lines.size() - 1)], f, &device) * 9;
+    if (line.kind == Line::GroupHeading) height += HeightOf(lines[std::min(i + 1, lines.size() - 1)], f) * 9;
     if (y + height > bottom && y > top) {
       ++pages;
       if (painter != nullptr) device.newPage();
@@ -185,7 +205,7 @@ int Paginate(QPainter* painter, QPagedPaintDevice& device, const std::vector<Lin
       y = top;
       if (line.kind == Line::Gap) continue;
     }
-    const double line_height = HeightOf(line, f, &device);
+    const double line_height = HeightOf(line, f);
     if (painter != nullptr) {
       painter->setPen(Qt::black);
       switch (line.kind) {
@@ -249,10 +269,17 @@ int DrawReport(QPagedPaintDevice& device, const PrintRecords& records, const Rep
   device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(12, 12, 12, 12),
                                    QPageLayout::Millimeter));
   Fonts fonts;
-  fonts.body = QFont("DejaVu Sans", 8);
-  fonts.small = QFont("DejaVu Sans", 7);
-  fonts.heading = QFont("DejaVu Sans", 9, QFont::Bold);
-  fonts.title = QFont("DejaVu Sans", 14, QFont::Bold);
+  // Sizes in points, given as pixels of the painter's point-sized unit.
+  const auto font = [](int points, bool bold) {
+    QFont f("DejaVu Sans");
+    f.setPixelSize(points);
+    f.setBold(bold);
+    return f;
+  };
+  fonts.body = font(8, false);
+  fonts.small = font(7, false);
+  fonts.heading = font(9, true);
+  fonts.title = font(14, true);
   // No ligatures: a text copied or searched in the PDF reads as printed
   // ("Officine", not its "ffi" glyph).
   for (QFont* font : {&fonts.body, &fonts.small, &fonts.heading, &fonts.title}) {

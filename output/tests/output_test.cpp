@@ -8,6 +8,7 @@
 
 #include "demo/erp_database.h"
 #include "engine/field_lists.h"
+#include "engine/presentation/record_durations.h"
 #include "engine/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"
@@ -83,13 +84,20 @@ TEST_F(OutputTest, EveryHeaderCarriesItsGroupTotals) {
     prev->SetFilter("");
     prev->Find("IDGRUPPO = " + print.RSStampa->Value("IDGruppo").ToDecimal().ToString());
     ASSERT_FALSE(prev->Eof());
+    // The booked time and gap as every output shows them.
+    engine::RecordDurations shown(*prev, 0);
+    shown.Load(*prev);
+    const auto shown_text = [&](const std::string& field) {
+      const Variant& v = shown.Shown(static_cast<size_t>(prev->FieldIndex(field)));
+      return v.IsNull() ? std::string("<null>") : host::RTrim(v.JoinedText());
+    };
     for (const auto& c : kPrintCategories) {
       const std::string p = c.print_suffix;
       const std::string s = c.result_suffix;
       const auto text = [](const Variant& v) { return v.IsNull() ? std::string("<null>") : host::RTrim(v.JoinedText()); };
       EXPECT_EQ(text(print.RSStampa->Value("OreMinSecPrev" + p)), text(prev->Value("OMSPREV" + s))) << p;
-      EXPECT_EQ(text(print.RSStampa->Value("OreMinSecVers" + p)), text(prev->Value("OMSVERS" + s))) << p;
-      EXPECT_EQ(text(print.RSStampa->Value("ScostamentoOMS" + p)), text(prev->Value("GAP" + s))) << p;
+      EXPECT_EQ(text(print.RSStampa->Value("OreMinSecVers" + p)), shown_text("OMSVERS" + s)) << p;
+      EXPECT_EQ(text(print.RSStampa->Value("ScostamentoOMS" + p)), shown_text("GAP" + s)) << p;
       EXPECT_EQ(host::CompareNumbers(print.RSStampa->Value("MinPrevisti" + p), prev->Value("MINPREV" + s)), 0) << p;
     }
   }
@@ -108,10 +116,24 @@ TEST_F(OutputTest, EveryHeaderCarriesItsGroupTotals) {
   detail->SetFilter("IDTESTATA = " + print.RSStampa->Value("IDTESTATA").ToDecimal().ToString());
   EXPECT_EQ(detail->RecordCount(), 3U);
   EXPECT_EQ(detail->Value("VERSTOTSEC").JoinedText(), "0:25:00");
-  // No booked time: an empty text.
+  // No booked time reads 0:00:00, as in the table and the JSON.
   auto none = print.RSStampaDett->Clone();
-  none->SetFilter("VERSTOTSEC = ''");
+  none->SetFilter("VERSTOTSEC = '0:00:00'");
   EXPECT_EQ(none->RecordCount(), 1U);
+  // A1's machine set-up has a plan and nothing booked: 0:00:00 and the
+  // whole plan as the gap, where the group totals leave the text empty.
+  EXPECT_EQ(print.RSStampa->Value("OreMinSecVersSetupMac").JoinedText(), "0:00:00");
+  EXPECT_EQ(print.RSStampa->Value("ScostamentoOMSSetupMac").JoinedText(), "- 0:30:00");
+  // The group without article plans nothing and books a wait hour: its
+  // booked time and gap are there, its planned time and percent are not.
+  print.RSStampa->MoveFirst();
+  while (!print.RSStampa->Eof() && !print.RSStampa->Value("Articolo").IsNull()) print.RSStampa->MoveNext();
+  ASSERT_FALSE(print.RSStampa->Eof());
+  EXPECT_EQ(host::RTrim(print.RSStampa->Value("OreMinSecPrev").JoinedText()), "");
+  EXPECT_EQ(print.RSStampa->Value("OreMinSecVers").JoinedText(), "1:00:00");
+  EXPECT_EQ(print.RSStampa->Value("ScostamentoOMS").JoinedText(), "+ 1:00:00");
+  EXPECT_TRUE(print.RSStampa->Value("ScostamentoPerc").IsNull());
+  EXPECT_EQ(host::RTrim(print.RSStampa->Value("OreMinSecVersLavoraz").JoinedText()), "");  // nothing at all
 }
 
 // A group whose filter keeps no booking (here one added to the groups by

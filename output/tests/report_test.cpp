@@ -3,11 +3,14 @@
 // figures as the group totals have them, the page footer.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QPdfWriter>
+#include <QPrinter>
 #include <array>
 #include <cstdio>
 #include <filesystem>
 
+#include "demo/erp_database.h"
 #include "engine/field_lists.h"
 #include "engine/tests/fake_form.h"
 #include "engine/tests/run_request.h"
@@ -74,12 +77,49 @@ TEST(Report, ThePdfReadsBack) {
   EXPECT_FALSE(std::filesystem::exists(pdf + ".partial.pdf"));
 }
 
+// The preview (a printer at its high resolution), a printer at the screen's
+// and the PDF file break the pages at the same lines: the same count of
+// pages for a report of many groups and bookings.
+TEST(Report, ThePreviewThePrinterAndThePdfHaveTheSamePages) {
+  engine::testing::TempDir dir;
+  const std::string db = dir.File("demo.db");
+  demo::GenerateDemoDatabase(db, {1500, 5});
+  engine::testing::FakeForm form;
+  engine::NoProgress progress;
+  auto request = engine::testing::RequestOn(db, {"Reparto", "Fase"});
+  auto run = engine::Comparison::Make(form, std::move(request), progress);
+  ASSERT_FALSE(run->Failed());
+  host::DecodeService decode(run->Connection(), "1");
+  PrintRecords print;
+  ASSERT_FALSE(PreparaRSStampa(form, *run, decode, false, print));
+  ReportParameters parameters;
+  parameters.titolo = "Stampa comparazione";
+  parameters.grouping = "Reparto, Fase";
+  parameters.print_date = "07/12/2026";
+  const std::string pdf = dir.File("report.pdf");
+  ASSERT_EQ(WriteReportPdf(pdf, print, parameters), "");
+  const std::string info = Command("pdfinfo " + pdf);
+  const size_t at = info.find("Pages:");
+  ASSERT_NE(at, std::string::npos) << info;
+  const int pdf_pages = std::stoi(info.substr(at + 6));
+  EXPECT_GT(pdf_pages, 10);
+  for (const auto mode : {QPrinter::HighResolution, QPrinter::ScreenResolution}) {
+    QPrinter printer(mode);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(dir.File("printer.pdf")));
+    EXPECT_EQ(DrawReport(printer, print, parameters), pdf_pages) << printer.resolution() << " dpi";
+  }
+  QPdfWriter fine(QString::fromStdString(dir.File("fine.pdf")));
+  fine.setResolution(1200);
+  EXPECT_EQ(DrawReport(fine, print, parameters), pdf_pages);
+}
+
 }  // namespace
 }  // namespace output
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication application(argc, argv);
+  QApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -1,8 +1,8 @@
-#include "app/record_durations.h"
+#include "engine/presentation/record_durations.h"
 
 #include "engine/time_unit.h"
 
-namespace app {
+namespace engine {
 
 using host::Variant;
 
@@ -14,8 +14,8 @@ RecordDurations::RecordDurations(const host::RecordSet& records, int16_t unit) :
     const bool gap = name.rfind("GAP", 0) == 0 && name.rfind("GAPPERC", 0) != 0;
     if (booked_text || gap) {
       const std::string suffix = name.substr(booked_text ? 7 : 3);
-      for (size_t c = 0; c < engine::kCategoryNames.size(); ++c) {
-        if (engine::kCategoryNames[c].suffix == suffix) role = {booked_text ? Kind::kBookedText : Kind::kGap, c};
+      for (size_t c = 0; c < kCategoryNames.size(); ++c) {
+        if (kCategoryNames[c].suffix == suffix) role = {booked_text ? Kind::kBookedText : Kind::kGap, c};
       }
     }
     roles_.push_back(role);
@@ -25,7 +25,7 @@ RecordDurations::RecordDurations(const host::RecordSet& records, int16_t unit) :
 const std::vector<std::string>& RecordDurations::SecondsNames() {
   static const std::vector<std::string> kNames = [] {
     std::vector<std::string> names;
-    for (const auto& category : engine::kCategoryNames) {
+    for (const auto& category : kCategoryNames) {
       const std::string suffix(category.suffix);
       names.push_back("PREV_SEC" + suffix);
       names.push_back("VERS_SEC" + suffix);
@@ -39,8 +39,8 @@ const std::vector<std::string>& RecordDurations::SecondsNames() {
 void RecordDurations::Load(const host::RecordSet& records) {
   values_.resize(records.FieldCount());
   for (size_t i = 0; i < values_.size(); ++i) records.ValueInto(i, values_[i]);
-  for (size_t c = 0; c < engine::kCategoryNames.size(); ++c) {
-    const engine::CategorySeconds seconds = engine::SecondsOf(values_, fields_, c, unit_);
+  for (size_t c = 0; c < kCategoryNames.size(); ++c) {
+    const CategorySeconds seconds = SecondsOf(values_, fields_, c, unit_);
     const host::Decimal planned = seconds.planned.ToDecimal();
     const host::Decimal booked = seconds.booked.ToDecimal();
     figures_[c * 3] = planned.Normalized();
@@ -63,14 +63,14 @@ const Variant& RecordDurations::Shown(size_t field) const {
   const Variant planned = figures_[role.category * 3];
   const Variant booked = figures_[role.category * 3 + 1];
   if (role.kind == Kind::kBookedText) {
-    if (unit_ != engine::kOreMinutiSecondi) return v;
-    shown_ = engine::TimeText(booked, unit_);
-  } else if (unit_ == engine::kOreMinutiSecondi) {
-    shown_ = engine::GapText(planned, booked, unit_);
+    if (unit_ != kOreMinutiSecondi) return v;
+    shown_ = TimeText(booked, unit_);
+  } else if (unit_ == kOreMinutiSecondi) {
+    shown_ = GapText(planned, booked, unit_);
   } else {
-    shown_ = *host::Decimal::Parse(engine::GapText(planned, booked, unit_));
+    shown_ = *host::Decimal::Parse(GapText(planned, booked, unit_));
   }
   return shown_;
 }
 
-}  // namespace app
+}  // namespace engine

@@ -1,9 +1,15 @@
-// A comparison record's durations as the command line's outputs give them
-// (a record of RSTempiPrev or RSTempiPrevDett): every category's planned,
-// booked and gap seconds, and a field's value with the booked time and gap
-// filled in where the record leaves them empty. The fields are found once
-// for the layout, and a record's seconds are worked out once for all its
-// fields: the outputs read a million records this way.
+// A comparison record's durations as every output shows them (a record of
+// RSTempiPrev or RSTempiPrevDett): every category's planned, booked and gap
+// seconds, and a field's value with the booked time and gap filled in where
+// the record leaves them empty. The one rule of what a user reads:
+//   - a category with a plan or a booking shows its booked time, "0:00:00"
+//     (0.00 in the decimal units) when nothing was booked, and its gap;
+//   - a category with neither shows nothing;
+//   - the gap percent is empty without a plan.
+// The command line's table, CSV and JSON, the print and the workbook read
+// records through it. The fields are found once for the layout, and a
+// record's seconds are worked out once for all its fields: the outputs read
+// a million records this way.
 #pragma once
 
 #include <array>
@@ -15,7 +21,7 @@
 #include "engine/layouts.h"
 #include "host/recordset/recordset.h"
 
-namespace app {
+namespace engine {
 
 class RecordDurations {
  public:
@@ -44,7 +50,7 @@ class RecordDurations {
     size_t category = 0;
   };
   int16_t unit_;
-  engine::TimeFieldIndex fields_;
+  TimeFieldIndex fields_;
   std::vector<FieldRole> roles_;
   // Seconds(k) of the loaded record: planned, booked and gap of each category.
   std::array<host::Decimal, 21> figures_{};
@@ -52,4 +58,4 @@ class RecordDurations {
   mutable host::Variant shown_;        // a value Shown made
 };
 
-}  // namespace app
+}  // namespace engine
