@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include <iostream>
@@ -24,7 +23,6 @@
 #include "host/qt/dialog_presenter.h"
 #include "host/qt/interface_language.h"
 #include "app/shell/tour.h"
-#include "demo/erp_database.h"
 
 namespace {
 
