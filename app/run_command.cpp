@@ -22,6 +22,7 @@
 #include "output/table_writer.h"
 #include "engine/comparison.h"
 #include "engine/field_lists.h"
+#include "app/password_source.h"
 #include "host/db/connection.h"
 #include "host/services/companies.h"
 
@@ -30,6 +31,7 @@ namespace {
 
 struct RunArgs {
   std::string db;
+  std::string password_file;
   std::string company = "1";
   std::vector<std::string> where;
   std::vector<std::string> group;
@@ -104,7 +106,10 @@ int Run(const RunArgs& args) {
   if (const std::string refused = RefuseOutput(args.out, args.db); !refused.empty()) return Fail(refused);
   std::shared_ptr<host::db::Connection> connection;
   try {
-    connection = host::db::OpenConnection(args.db);
+    // The password comes from a private file or the environment, never the command line.
+    const PasswordOutcome password = WithPassword(args.db, args.password_file, PasswordFromEnvironment());
+    if (!password.refused.empty()) return Fail(password.refused);
+    connection = host::db::OpenConnection(password.connection);
   } catch (const host::Error& e) {
     return Fail(e.what());
   }
@@ -291,6 +296,8 @@ void AddRunCommand(CLI::App& cli) {
   auto args = std::make_shared<RunArgs>();
   auto* run = cli.add_subcommand("run", "Compare planned and booked times on a database and print the groups");
   run->add_option("--db", args->db, "Database file (SQLite) or ODBC connection string")->required();
+  run->add_option("--password-file", args->password_file,
+                  "File (mode 0600) whose first line is the ODBC password; else QUARVELINDO_PWD is used");
   run->add_option("--company", args->company, "Company number (default 1)");
   run->add_option("--where", args->where, "Condition CAPTION=FROM or CAPTION=FROM..TO (repeatable), e.g. \"Fase=20\"");
   run->add_option("--group", args->group, "Grouping fields by caption, e.g. Reparto,Fase")->delimiter(',');

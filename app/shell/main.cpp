@@ -4,23 +4,25 @@
 //                    [--module PATH] [--open] [--screenshot FILE]
 //
 // Without --db the connection comes from ~/.config/quarvelindo/quarvelindo.ini
-// (key "connection"), else the demo database in ~/.local/share/quarvelindo,
-// made on first start.
+// (key "connection", never with its password: that is in the keyring); on
+// first start the connection dialog asks for one (pictures and tours take the
+// demo database in ~/.local/share/quarvelindo instead).
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include <iostream>
 
 #include "app/shell/main_window.h"
+#include "app/shell/password_store.h"
+#include "app/shell/start_connection.h"
+#include "host/framework/translation_service.h"
 #include "host/qt/dialog_presenter.h"
 #include "host/qt/interface_language.h"
 #include "app/shell/tour.h"
-#include "demo/erp_database.h"
 
 namespace {
 
@@ -36,6 +38,14 @@ constexpr const char* kUsage =
     "  --screenshot <file> Save a picture of the window and quit\n"
     "  --tour <dir>        Walk through the module's windows, saving pictures\n"
     "  -h, --help          Show this help\n";
+
+// The module library: beside the program in a build, in the private
+// library folder in an installed copy.
+QString InstalledModule() {
+  const QString beside = QCoreApplication::applicationDirPath() + "/libpdxr_quarvelindo.so";
+  if (QFileInfo::exists(beside)) return beside;
+  return QDir::cleanPath(QCoreApplication::applicationDirPath() + "/" QUARVELINDO_MODULE_DIR "/libpdxr_quarvelindo.so");
+}
 
 }  // namespace
 
@@ -63,22 +73,23 @@ int main(int argc, char** argv) {
 
   QSettings settings(QSettings::IniFormat, QSettings::UserScope, "quarvelindo", "quarvelindo");
   shell::ShellSettings shell_settings;
-  shell_settings.connection =
-      (parser.isSet(db) ? parser.value(db) : settings.value("connection").toString()).toStdString();
   shell_settings.company =
       (parser.isSet(company) ? parser.value(company) : settings.value("company", "1").toString()).toStdString();
   shell_settings.language =
       (parser.isSet(language) ? parser.value(language) : settings.value("language", "it").toString()).toStdString();
   host::qt::UseInterfaceLanguage(shell_settings.language);
-  shell_settings.module_path =
-      (parser.isSet(module) ? parser.value(module) : QCoreApplication::applicationDirPath() + "/libpdxr_quarvelindo.so")
-          .toStdString();
-  if (shell_settings.connection.empty()) {
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(data);
-    const QString demo = data + "/demo.db";
-    if (!QFileInfo::exists(demo)) demo::GenerateDemoDatabase(demo.toStdString(), {20000, 1});
-    shell_settings.connection = demo.toStdString();
+  shell_settings.module_path = (parser.isSet(module) ? parser.value(module) : InstalledModule()).toStdString();
+  shell_settings.passwords = shell::MakeKeyringPasswordStore();
+  if (parser.isSet(db)) {
+    shell_settings.connection = parser.value(db).toStdString();
+  } else {
+    const host::TranslationService translation(host::MessageCatalog::BuiltIn(), shell_settings.language, nullptr);
+    const auto connection = shell::StartConnection(
+        settings, *shell_settings.passwords,
+        [&translation](const std::string& italian) { return QString::fromStdString(translation.Caption(italian)); },
+        !parser.isSet(tour) && !parser.isSet(screenshot));
+    if (!connection) return 0;  // the first-start dialog closed without a choice
+    shell_settings.connection = *connection;
   }
 
   shell::MainWindow window(shell_settings, std::make_shared<host::qt::DialogPresenter>(shell_settings.language));

@@ -1,5 +1,7 @@
 #include "app/shell/main_window.h"
 
+#include "app/shell/connection_dialog.h"
+#include "app/shell/connection_settings.h"
 #include "app/shell/print_options_dialog.h"
 
 #include <QDockWidget>
@@ -7,6 +9,7 @@
 #include <QMenuBar>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -32,7 +35,10 @@ MainWindow::MainWindow(ShellSettings settings, std::shared_ptr<host::MessagePres
   setCentralWidget(mdi_);
 
   global_->print_options = LoadPrintOptions();
+  if (!settings_.passwords) settings_.passwords = std::make_shared<MemoryPasswordStore>();
   auto* file = menuBar()->addMenu(Tr("&File"));
+  connection_action_ = file->addAction(Tr("Connessione") + "...");
+  connect(connection_action_, &QAction::triggered, this, &MainWindow::ChooseConnection);
   QObject::connect(file->addAction(Tr("Opzioni di stampa") + "..."), &QAction::triggered, this, [this] {
     PrintOptionsDialog dialog(global_->print_options, [this](const std::string& s) { return Tr(s); }, this);
     if (dialog.exec() != QDialog::Accepted) return;
@@ -49,18 +55,7 @@ MainWindow::MainWindow(ShellSettings settings, std::shared_ptr<host::MessagePres
   bar->addWidget(new QLabel(" " + Tr("Ditta") + ": ", bar));
   companies_ = new QComboBox(bar);
   companies_->setObjectName("Ditta");
-  // The companies of the database; the one asked for stays selectable.
-  QStringList codes;
-  try {
-    auto connection = host::db::OpenConnection(settings_.connection);
-    for (const auto& code : host::CompaniesOf(*connection)) codes << QString::fromStdString(code);
-  } catch (const std::exception&) {
-    // The module will say what is wrong with the database when it opens.
-  }
-  if (!codes.contains(QString::fromStdString(settings_.company))) codes << QString::fromStdString(settings_.company);
-  companies_->addItems(codes);
-  companies_->setCurrentText(QString::fromStdString(settings_.company));
-  current_company_ = companies_->currentText();
+  LoadCompanies();
   bar->addWidget(companies_);
   connect(companies_, &QComboBox::currentTextChanged, this, &MainWindow::ChangeCompany);
 
@@ -87,6 +82,48 @@ MainWindow::MainWindow(ShellSettings settings, std::shared_ptr<host::MessagePres
 MainWindow::~MainWindow() {
   host::SetDebugOutputListener({});
   module_.reset();
+}
+
+void MainWindow::LoadCompanies() {
+  // The companies of the database; the one asked for stays selectable.
+  QStringList codes;
+  try {
+    auto connection = host::db::OpenConnection(settings_.connection);
+    for (const auto& code : host::CompaniesOf(*connection)) codes << QString::fromStdString(code);
+  } catch (const std::exception&) {
+    // The module will say what is wrong with the database when it opens.
+  }
+  if (!codes.contains(QString::fromStdString(settings_.company))) codes << QString::fromStdString(settings_.company);
+  const QSignalBlocker block(companies_);
+  companies_->clear();
+  companies_->addItems(codes);
+  companies_->setCurrentText(QString::fromStdString(settings_.company));
+  current_company_ = companies_->currentText();
+}
+
+void MainWindow::ChooseConnection() {
+  ConnectionDialog dialog(settings_.connection, [this](const std::string& s) { return Tr(s); }, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const std::string text = ConnectionText(dialog.Choice());
+  if (!ChangeConnection(WithPassword(text, dialog.Password()))) return;
+  QSettings settings(QSettings::IniFormat, QSettings::UserScope, "quarvelindo", "quarvelindo");
+  if (!SaveConnection(settings, *settings_.passwords, text, dialog.Password())) {
+    QMessageBox::information(this, windowTitle(),
+                             Tr("Nessun portachiavi risponde: la password resta in memoria fino alla chiusura"));
+  }
+}
+
+bool MainWindow::ChangeConnection(const std::string& connection) {
+  // The module works on the old database: it closes first, or the change waits.
+  if (module_ && navigator_->RaiseBeforeChangeDitta()) return false;
+  module_.reset();
+  settings_.connection = connection;
+  global_->connection_info.connection_string = connection;
+  LoadCompanies();
+  global_->company.code = current_company_.toStdString();
+  statusBar()->showMessage(Tr("Database") + ": " +
+                           QString::fromStdString(host::db::ConnectionString::Redacted(settings_.connection)));
+  return true;
 }
 
 QString MainWindow::Tr(const std::string& italian) const {

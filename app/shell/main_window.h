@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/shell/module_loader.h"
+#include "app/shell/password_store.h"
 #include "host/framework/global_object.h"
 #include "host/framework/navigator.h"
 
@@ -21,6 +22,8 @@ struct ShellSettings {
   std::string company = "1";
   std::string language = "it";
   std::string module_path;  // libpdxr_quarvelindo.so
+  // Where File → Connessione… keeps passwords (in memory when null).
+  std::shared_ptr<PasswordStore> passwords;
 };
 
 class MainWindow : public QMainWindow {
@@ -34,17 +37,27 @@ class MainWindow : public QMainWindow {
   void OpenModule();
   // The company selector's change: the module may refuse it.
   void ChangeCompany(const QString& code);
+  // File → Connessione…: the connection dialog; a new choice is saved and,
+  // once the module agrees to close, used from now on.
+  void ChooseConnection();
+  // Uses `connection` (with its password) from now on: false when the open
+  // module refuses to close.
+  bool ChangeConnection(const std::string& connection);
 
   [[nodiscard]] QMdiArea* Mdi() const { return mdi_; }
   [[nodiscard]] QComboBox* Companies() const { return companies_; }
   [[nodiscard]] QAction* ModuleAction() const { return module_action_; }
   [[nodiscard]] host::Cinterface* Module() const { return module_.get(); }
   [[nodiscard]] QAction* DebugAction() const { return debug_action_; }
+  [[nodiscard]] QAction* ConnectionAction() const { return connection_action_; }
+  [[nodiscard]] const std::string& Connection() const { return settings_.connection; }
 
   // A text of the shell in the user's language.
   [[nodiscard]] QString Tr(const std::string& italian) const;
 
  private:
+  void LoadCompanies();
+
   ShellSettings settings_;
   std::shared_ptr<host::GlobalObject> global_ = std::make_shared<host::GlobalObject>();
   std::shared_ptr<host::Navigator> navigator_ = std::make_shared<host::Navigator>();
@@ -54,6 +67,7 @@ class MainWindow : public QMainWindow {
   QComboBox* companies_ = nullptr;
   QAction* module_action_ = nullptr;
   QAction* debug_action_ = nullptr;
+  QAction* connection_action_ = nullptr;
   QPlainTextEdit* debug_ = nullptr;
   QString current_company_;
 };

@@ -21,6 +21,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/shell/connection_dialog.h"
 #include "app/shell/main_window.h"
 
 namespace shell {
@@ -78,6 +79,14 @@ void StartTour(MainWindow& window, const QString& directory) {
   QDir().mkpath(directory);
   auto* tour = new Tour{window, directory, {}};
   auto& s = tour->steps;
+  s.push_back([tour] {
+    // The connection dialog as File → Connessione… opens it, on an ODBC driver.
+    ConnectionDialog dialog("Driver={FreeTDS};Server=erp;Port=1433;Database=ERP;UID=controller;PWD=secret",
+                            [tour](const std::string& text) { return tour->window.Tr(text); }, &tour->window);
+    dialog.show();
+    tour->Picture(dialog, "connection-dialog.png");
+    return true;
+  });
   s.push_back([tour] {
     tour->window.OpenModule();
     auto* form = tour->Form("FRMPD_QUARVELINDO");
