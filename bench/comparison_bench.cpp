@@ -10,6 +10,7 @@
 // the whole comparison again with the default grouping, against the first.
 #include <sys/resource.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -80,10 +81,14 @@ bool Consistent(engine::Comparison& run) {
 int main(int argc, char** argv) {
   int64_t bookings = 1000000;
   std::string db = "build/bench-demo-1m.db";
+  bool is_short = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--short") == 0) {
+      is_short = true;
       bookings = 20000;
-      db = (std::filesystem::temp_directory_path() / "quarvelindo-bench-short.db").string();
+      // One file per process: two builds may run their short benchmarks at once.
+      db = (std::filesystem::temp_directory_path() / ("quarvelindo-bench-short-" + std::to_string(getpid()) + ".db"))
+               .string();
       std::filesystem::remove(db);
     } else if (std::strcmp(argv[i], "--bookings") == 0 && i + 1 < argc) {
       bookings = std::atoll(argv[++i]);
@@ -181,6 +186,10 @@ int main(int argc, char** argv) {
     const double default_whole = Seconds(default_start);
     std::printf("default grouping: %zu groups, whole comparison %.2f s = %.2f x the Reparto + Fase grouping\n",
                 by_default->Records().RSTempiVer->RecordCount(), default_whole, default_whole / whole);
-    return form.Errors() == 0 && run_ok && !by_default->Failed() && consistent ? 0 : 1;
+    const int status = form.Errors() == 0 && run_ok && !by_default->Failed() && consistent ? 0 : 1;
+    by_default.reset();
+    connection.reset();
+    if (is_short) std::filesystem::remove(db);
+    return status;
   }
 }
