@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/services/date_number_services.h"
+#include "host/value/date_number_services.h"
 #include "host/value/error.h"
 
 namespace engine {

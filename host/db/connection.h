@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "host/recordset/recordset.h"
-#include "host/services/date_number_services.h"
+#include "host/value/date_number_services.h"
 #include "host/value/error.h"
 
 namespace host::db {

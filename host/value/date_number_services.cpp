@@ -1,4 +1,4 @@
-#include "host/services/date_number_services.h"
+#include "host/value/date_number_services.h"
 
 #include <array>
 #include <cstdio>
