@@ -143,19 +143,23 @@ void OdbcConnection::Open(const std::string& connection_string) {
   ClearErrors();
   // The SQLite driver loads the same SQLite library: our functions reach it.
   RegisterSqliteFunctionsEverywhere();
+  const ConnectionString parsed(connection_string);
+  // A server that accepts and never answers gives up after 5 s by default;
+  // "LoginTimeout=N" in the connection string changes it. A statement that
+  // stalls gives up after 60 s ("QueryTimeout=N"). A value that is no
+  // number of seconds is refused: it would mean no timeout at all.
+  long timeout = 5;
+  try {
+    timeout = TimeoutSeconds(connection_string, "LoginTimeout", 5);
+    query_timeout_ = TimeoutSeconds(connection_string, "QueryTimeout", 60);
+  } catch (const Error& e) {
+    Fail({kErrDatabase, e.what(), "ODBC"});
+  }
   SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h_->env);
   SQLSetEnvAttr(h_->env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
   SQLAllocHandle(SQL_HANDLE_DBC, h_->env, &h_->dbc);
-  const ConnectionString parsed(connection_string);
-  // A server that accepts and never answers gives up after 5 s by default;
-  // "LoginTimeout=N" in the connection string changes it.
-  const std::string timeout_text = parsed.Get("LoginTimeout");
-  const long timeout = timeout_text.empty() ? 5 : std::atol(timeout_text.c_str());
   SQLSetConnectAttr(h_->dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
   SQLSetConnectAttr(h_->dbc, SQL_ATTR_CONNECTION_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
-  // A statement that stalls gives up after 60 s ("QueryTimeout=N").
-  const std::string query_timeout = parsed.Get("QueryTimeout");
-  query_timeout_ = query_timeout.empty() ? 60 : std::atol(query_timeout.c_str());
   std::string text = connection_string;
   // Through the SQLite driver: the file must exist (the driver would create
   // an empty one), and a locked database answers within 5 s: the driver
@@ -197,6 +201,7 @@ void OdbcConnection::Open(const std::string& connection_string) {
   if (sqlite_) {
     // A locked database is said once, before the catalog's many reads would
     // each wait for it.
+    std::string failure;
     {
       Statement probe;
       SQLAllocHandle(SQL_HANDLE_STMT, h_->dbc, &probe.stmt);
@@ -207,16 +212,30 @@ void OdbcConnection::Open(const std::string& connection_string) {
         if (rc == SQL_NO_DATA) rc = SQL_SUCCESS;
       }
       if (!SQL_SUCCEEDED(rc)) {
-        auto errors = Diagnostics(SQL_HANDLE_STMT, probe.stmt);
-        std::string text;
-        for (const auto& e : errors) text += e.description;
-        Close();
-        Fail({kErrDatabase, UpperAscii(text).find("LOCKED") != std::string::npos ? std::string(kLockedMessage) : text,
-              "ODBC"});
+        for (const auto& e : Diagnostics(SQL_HANDLE_STMT, probe.stmt)) failure += e.description;
+        if (UpperAscii(failure).find("LOCKED") != std::string::npos) {
+          failure = kLockedMessage;
+        } else {
+          // As the direct path says it: "[SQLite]database disk image is
+          // malformed (11)" without the driver's marks.
+          static const std::regex kDriverMarks(R"(^\[SQLite\]\s*|\s*\(\d+\)$)");
+          failure = "'" + parsed.Get("Database") + "' is not a readable database: " +
+                    std::regex_replace(failure, kDriverMarks, "");
+        }
       }
+    }  // the statement is freed before its connection is
+    if (!failure.empty()) {
+      Close();
+      Fail({kErrDatabase, failure, "ODBC"});
     }
     catalog_.LoadFromSqlite([this](const std::string& sql) { return QueryTexts(sql); });
     for (const auto& [column, type] : TableFunctionColumns()) catalog_.AddDeclared(column, type);
+    // Said as the direct path says it, not later as "no such table".
+    if (!catalog_.HasTable("PD44_VERSORE")) {
+      Close();
+      Fail({kErrDatabase, parsed.Get("Database") + " is not an ERP database (it has no booking table PD44_VERSORE)",
+            "ODBC"});
+    }
   }
 }
 
@@ -289,10 +308,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
   const auto fail_if_cancelled = [this] {
     if (h_->cancelled) Fail({kErrCancelled, "Stopped by the user", "ODBC"});
     if (deadline_->Expired()) {
-      Fail({kErrDatabase,
-            "the database did not answer within " + std::to_string(query_timeout_) +
-                " s; try again later, or set a longer QueryTimeout=SECONDS in the connection string",
-            "ODBC"});
+      Fail({kErrDatabase, DeadlineMessage(query_timeout_), "ODBC"});
     }
   };
   // The SQLite driver runs one statement per call: split a batch there.
