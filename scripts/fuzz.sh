@@ -12,9 +12,9 @@ export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 for target in dialect conditions cell_text database_file; do
   scratch="$(mktemp -d)"
   echo "fuzz: ${target} for ${seconds} s"
-  # A database file is a few pages of 512 bytes; the texts are short.
+  # A database file is a few hundred pages of 512 bytes; the texts are short.
   max_len=512
-  [ "${target}" = database_file ] && max_len=65536
+  [ "${target}" = database_file ] && max_len=262144
   "./build/fuzz/fuzz/${target}_fuzz" -max_total_time="${seconds}" -max_len="${max_len}" -timeout=30 \
     "${scratch}" "fuzz/corpus/${target}" 2>&1 | tail -n 3
   rm -rf "${scratch}"
