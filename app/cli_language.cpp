@@ -40,6 +40,10 @@ const std::vector<std::pair<std::regex, std::string>>& ItalianMessages() {
          "connection string",
          "il database non ha risposto entro $1 s; riprovare più tardi, o indicare un QueryTimeout=SECONDI più lungo "
          "nella stringa di connessione"},
+        {"the server did not answer within (\\d+) s; check its name and port, or set a longer LoginTimeout=SECONDS in "
+         "the connection string",
+         "il server non ha risposto entro $1 s; controllarne il nome e la porta, o indicare un LoginTimeout=SECONDI più "
+         "lungo nella stringa di connessione"},
         {"Cannot connect with '([^']*)'(.*)", "impossibile collegarsi con '$1'$2"},
         {"--bookings needs --format csv or json", "--bookings richiede --format csv o json"},
         {"--unit takes hh:mm:ss, hh,hh, mm,mm or ss,ss", "--unit vuole hh:mm:ss, hh,hh, mm,mm o ss,ss"},

@@ -3,10 +3,14 @@
 // full disks, timeouts written wrong, values the columns cannot hold, and
 // too little memory. Each ends in status 2 with a plain message, and never
 // in a crash, a hang or a file destroyed.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -132,6 +136,43 @@ TEST(Timeouts, ATimeoutThatIsNoNumberOfSecondsIsRefused) {
                   "LoginTimeout vuole un numero intero di secondi da 1 a 86400: 'abc' non lo è"));
   // A good one runs.
   EXPECT_EQ(Cli("run --db \"Data Source=" + db + ";QueryTimeout=30\"").status, 0);
+}
+
+// A server that accepts the connection and never says a word.
+class SilentServer {
+ public:
+  SilentServer() {
+    listener_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(listener_, 16);
+    socklen_t length = sizeof address;
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+  }
+  ~SilentServer() { close(listener_); }
+  [[nodiscard]] int Port() const { return port_; }
+
+ private:
+  int listener_ = -1;  // connections wait in its backlog, accepted by the system, never answered
+  int port_ = 0;
+};
+
+TEST(Timeouts, ASilentServerIsGivenUpWithinTheLoginTimeout) {
+  SilentServer server;
+  const std::string base = "Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(server.Port()) +
+                           ";Database=erp;UID=sa;PWD=x;LoginTimeout=2";
+  // Without TDS_Version too: not one wait per protocol version.
+  for (const std::string& connection : {base, base + ";TDS_Version=7.4"}) {
+    const auto start = std::chrono::steady_clock::now();
+    const Output o = Cli("run --language en --db \"" + connection + "\"");
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(o.status, 2) << o.text;
+    EXPECT_LT(seconds, 2 + 2 + 2.0) << connection << ": " << o.text;  // the timeout, the grace, the start
+    EXPECT_FALSE(Has(o, "PWD=x")) << o.text;
+  }
 }
 
 class Outputs : public ::testing::Test {

@@ -1,6 +1,10 @@
 #include "host/db/odbc_connection.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include <sql.h>
 #include <sqlext.h>
@@ -120,6 +124,59 @@ struct Statement {
   }
 };
 
+// Seconds beyond the login timeout before a connection attempt is given up:
+// the driver's own timeout comes first when it keeps it.
+constexpr long kLoginGrace = 2;
+
+std::string LoginDeadlineMessage(long seconds) {
+  return "the server did not answer within " + std::to_string(seconds) +
+         " s; check its name and port, or set a longer LoginTimeout=SECONDS in the connection string";
+}
+
+// One connection attempt, on a worker that may be abandoned: it owns its
+// handles until the waiting side takes them; abandoned, it frees them.
+struct ConnectAttempt {
+  std::string text;
+  long timeout = 5;
+  SQLHENV env = SQL_NULL_HENV;
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  SQLRETURN rc = SQL_ERROR;
+  std::vector<DbError> errors;
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool done = false;
+  bool abandoned = false;
+
+  void Run() {
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
+    SQLSetConnectAttr(dbc, SQL_ATTR_CONNECTION_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
+    SQLCHAR out[1024];
+    SQLSMALLINT out_length = 0;
+    rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLSMALLINT>(text.size()),
+                          out, sizeof out, &out_length, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) errors = Diagnostics(SQL_HANDLE_DBC, dbc);
+    std::lock_guard lock(mutex);
+    if (abandoned) {
+      if (SQL_SUCCEEDED(rc)) SQLDisconnect(dbc);
+      SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+      SQLFreeHandle(SQL_HANDLE_ENV, env);
+      return;
+    }
+    done = true;
+    changed.notify_all();
+  }
+  // Whether the attempt ended within `wait`; if not, it is abandoned.
+  bool WaitDone(std::chrono::seconds wait) {
+    std::unique_lock lock(mutex);
+    if (changed.wait_for(lock, wait, [this] { return done; })) return true;
+    abandoned = true;
+    return false;
+  }
+};
+
 }  // namespace
 
 OdbcConnection::OdbcConnection()
@@ -155,12 +212,12 @@ void OdbcConnection::Open(const std::string& connection_string) {
   } catch (const Error& e) {
     Fail({kErrDatabase, e.what(), "ODBC"});
   }
-  SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h_->env);
-  SQLSetEnvAttr(h_->env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-  SQLAllocHandle(SQL_HANDLE_DBC, h_->env, &h_->dbc);
-  SQLSetConnectAttr(h_->dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
-  SQLSetConnectAttr(h_->dbc, SQL_ATTR_CONNECTION_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
   std::string text = connection_string;
+  // FreeTDS without a protocol version tries one after another, each with
+  // its own wait: a silent server would hold the login for minutes.
+  if (UpperAscii(parsed.Get("Driver")).find("TDS") != std::string::npos && !parsed.Has("TDS_Version")) {
+    text += ";TDS_Version=7.4";
+  }
   // Through the SQLite driver: the file must exist (the driver would create
   // an empty one), and a locked database answers within 5 s: the driver
   // waits once when it connects and once more at the first statement, so
@@ -177,13 +234,22 @@ void OdbcConnection::Open(const std::string& connection_string) {
     if (!parsed.Has("NoCreat")) text += ";NoCreat=1";
     if (!parsed.Has("Timeout")) text += ";Timeout=2500";
   }
-  SQLCHAR out[1024];
-  SQLSMALLINT out_length = 0;
-  const SQLRETURN rc =
-      SQLDriverConnect(h_->dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLSMALLINT>(text.size()),
-                       out, sizeof out, &out_length, SQL_DRIVER_NOPROMPT);
-  if (!SQL_SUCCEEDED(rc)) {
-    auto errors = Diagnostics(SQL_HANDLE_DBC, h_->dbc);
+  auto attempt = std::make_shared<ConnectAttempt>();
+  attempt->text = text;
+  attempt->timeout = timeout;
+  std::thread worker([attempt] { attempt->Run(); });
+  if (!attempt->WaitDone(std::chrono::seconds(timeout + kLoginGrace))) {
+    // Whatever the driver does: the worker is left to end when it does,
+    // freeing its own handles.
+    worker.detach();
+    Close();
+    Fail({kErrDatabase, LoginDeadlineMessage(timeout), "ODBC"});
+  }
+  worker.join();
+  h_->env = attempt->env;
+  h_->dbc = attempt->dbc;
+  if (!SQL_SUCCEEDED(attempt->rc)) {
+    auto errors = std::move(attempt->errors);
     std::string message = "Cannot connect with '" + ConnectionString::Redacted(connection_string) + "'";
     for (const auto& e : errors) message += ": [" + e.sql_state + "] " + e.description;
     Close();
