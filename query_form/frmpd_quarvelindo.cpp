@@ -179,7 +179,15 @@ void FRMPD_QUARVELINDO::Form_Load() {
     if (Window()->windowTitle().isEmpty()) {
       Window()->setWindowTitle(QString::fromStdString(TestoLingua("Ricerca ordini di lavorazione", 73165, 0)));
     }
-    status_->setText(QString::fromStdString(engine::CurrentError().what()));
+    const QString reason = QString::fromStdString(engine::CurrentError().what());
+    status_->setText(reason);
+    // Without a connection the form stays open and says why; Esegui waits
+    // for a connection rather than doing nothing.
+    if (!GconConnect) {
+      status_->setText(Tr("Nessuna connessione al database:") + " " + reason);
+      cmd_dupl_->setEnabled(false);
+      cmd_dupl_->setToolTip(status_->text());
+    }
     engine::ReportCurrentError(*this, "Form_Load");
   }
 }
@@ -456,7 +464,7 @@ void FRMPD_QUARVELINDO::RunFinished() {
   // 3. The pointer and the controls come back.
   QApplication::restoreOverrideCursor();
   prog_bar_->Stop();
-  cmd_dupl_->setEnabled(true);
+  cmd_dupl_->setEnabled(GconConnect != nullptr);
   cmd_ann_->setEnabled(true);
   tabs_->setEnabled(true);
   cmd_stop_->setVisible(false);

@@ -3,6 +3,7 @@
 // thread with its three endings (no data, results, stopped), the reset, the
 // closing rules, and the remembered conditions.
 #include <QCheckBox>
+#include <fstream>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -349,6 +350,25 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QCOMPARE(form->StatusText(), QString("Elaborazione interrotta dall'utente."));
     QVERIFY(form->CmdDupl()->isEnabled());
     form->Unload();
+  }
+
+  // Without a connection the form opens, says why, and Esegui waits for one.
+  void aConnectionErrorIsShownAndEseguiWaits() {
+    const std::string missing = dir_.File("missing.db");
+    const std::string text = dir_.File("text.db");
+    std::ofstream(text) << "not a database\n";
+    for (const auto& [database, reason] :
+         {std::pair{missing, "database not found: " + missing},
+          std::pair{text, text + " is not an ERP database (not an SQLite database file)"}}) {
+      FormHarness harness(database);
+      auto form = harness.Open();
+      QCOMPARE(form->StatusText(), QString::fromStdString("Nessuna connessione al database: " + reason));
+      QVERIFY(!form->CmdDupl()->isEnabled());
+      QCOMPARE(form->CmdDupl()->toolTip(), form->StatusText());
+      form->CmdDupl_Click();  // does nothing, and says nothing more
+      QVERIFY(!form->Running());
+      form->Unload();
+    }
   }
 
  private:
