@@ -146,8 +146,10 @@ int Run(const RunArgs& args, int64_t& bookings) {
     std::vector<std::string> companies;
     try {
       companies = host::CompaniesOf(*connection);
-    } catch (const host::Error&) {
-      // Said by the run, with the database's own words.
+    } catch (const host::Error& e) {
+      // Said by the run, with the database's own words; but a database that
+      // does not answer is said now, not after a second wait.
+      if (std::string(e.what()).rfind("the database did not answer within", 0) == 0) return Fail(e.what());
     }
     std::string known;
     for (const auto& c : companies) known += (known.empty() ? "" : ", ") + c;

@@ -12,6 +12,8 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -173,6 +175,24 @@ TEST(Timeouts, ASilentServerIsGivenUpWithinTheLoginTimeout) {
     EXPECT_LT(seconds, 2 + 2 + 2.0) << connection << ": " << o.text;  // the timeout, the grace, the start
     EXPECT_FALSE(Has(o, "PWD=x")) << o.text;
   }
+}
+
+// Over FreeTDS, a server that logs in and then never answers a statement:
+// the run gives up within the query timeout, with our words.
+TEST(Timeouts, AServerThatNeverAnswersAStatementIsGivenUpWithinTheQueryTimeout) {
+  FILE* server = popen(("python3 " + std::string(QUARVELINDO_FAKE_TDS)).c_str(), "r");
+  ASSERT_NE(server, nullptr);
+  int port = 0, pid = 0;
+  ASSERT_EQ(fscanf(server, "%d %d", &port, &pid), 2);
+  const auto start = std::chrono::steady_clock::now();
+  const Output o = Cli("run --language en --db \"Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(port) +
+                       ";Database=erp;UID=sa;PWD=x;QueryTimeout=4\"");
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  kill(pid, SIGTERM);
+  pclose(server);
+  EXPECT_EQ(o.status, 2);
+  EXPECT_TRUE(Has(o, "the database did not answer within 4 s")) << o.text;
+  EXPECT_LT(seconds, 4 + 3.0) << o.text;  // the timeout, the start and the login
 }
 
 class Outputs : public ::testing::Test {

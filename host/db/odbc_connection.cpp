@@ -1,5 +1,6 @@
 #include "host/db/odbc_connection.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -357,7 +358,12 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
   }
   Statement s;
   SQLAllocHandle(SQL_HANDLE_STMT, h_->dbc, &s.stmt);
-  SQLSetStmtAttr(s.stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(query_timeout_), 0);
+  // FreeTDS waits its query timeout for an answer, then as long again for
+  // the server to acknowledge the cancel: half the timeout each keeps the
+  // whole within it.
+  const long driver_timeout = std::max(1L, query_timeout_ / 2);
+  SQLSetStmtAttr(s.stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(driver_timeout), 0);
+  const auto started = std::chrono::steady_clock::now();
   h_->cancelled = false;
   h_->running = s.stmt;
   // Not every driver keeps its query timeout (the SQLite one does not): the
@@ -376,6 +382,19 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
     if (deadline_->Expired()) {
       Fail({kErrDatabase, DeadlineMessage(query_timeout_), "ODBC"});
     }
+  };
+  // A failure past the driver's timeout that the driver calls a timeout or
+  // a lost link is the deadline, said as ours.
+  const auto fail_with = [&](std::vector<DbError> errors) {
+    fail_if_cancelled();
+    const bool late = std::chrono::steady_clock::now() - started >= std::chrono::seconds(driver_timeout);
+    for (const auto& e : errors) {
+      if (late && (e.sql_state == "HYT00" || e.sql_state == "HYT01" || e.sql_state == "08S01")) {
+        Fail({kErrDatabase, DeadlineMessage(query_timeout_), "ODBC"});
+      }
+    }
+    if (errors.empty()) errors.push_back({kErrDatabase, "SQL error", "ODBC"});
+    FailAll(std::move(errors));
   };
   // The SQLite driver runs one statement per call: split a batch there.
   std::vector<std::string> statements;
@@ -397,12 +416,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
   for (auto& statement : statements) {
     SQLFreeStmt(s.stmt, SQL_CLOSE);
     SQLRETURN rc = SQLExecDirect(s.stmt, reinterpret_cast<SQLCHAR*>(statement.data()), SQL_NTS);
-    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
-      fail_if_cancelled();
-      auto errors = Diagnostics(SQL_HANDLE_STMT, s.stmt);
-      if (errors.empty()) errors.push_back({kErrDatabase, "SQL error", "ODBC"});
-      FailAll(std::move(errors));
-    }
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) fail_with(Diagnostics(SQL_HANDLE_STMT, s.stmt));
     do {
       SQLSMALLINT columns = 0;
       SQLNumResultCols(s.stmt, &columns);
@@ -446,7 +460,8 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
         infos.push_back(info);
       }
       auto table = std::make_shared<Table>();
-      bool have_row = SQL_SUCCEEDED(SQLFetch(s.stmt));
+      SQLRETURN fetched = SQLFetch(s.stmt);
+      bool have_row = SQL_SUCCEEDED(fetched);
       std::vector<Variant> first;
       std::vector<bool> numeric(infos.size(), false);
       for (SQLUSMALLINT c = 1; c <= columns; ++c) {
@@ -479,8 +494,11 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
             Fail({e.Number(), std::string(e.what()) + " (column " + field.name + ")", "ODBC"});
           }
         }
-        have_row = SQL_SUCCEEDED(SQLFetch(s.stmt));
+        fetched = SQLFetch(s.stmt);
+        have_row = SQL_SUCCEEDED(fetched);
       }
+      // Rows that stop coming are a failure, not the end of the rows.
+      if (fetched != SQL_NO_DATA && !SQL_SUCCEEDED(fetched)) fail_with(Diagnostics(SQL_HANDLE_STMT, s.stmt));
       fail_if_cancelled();
       result = RecordSet::Create();
       result->OpenOver(table);
