@@ -180,7 +180,7 @@ TEST(Timeouts, ASilentServerIsGivenUpWithinTheLoginTimeout) {
 // Over FreeTDS, a server that logs in and then never answers a statement:
 // the run gives up within the query timeout, with our words.
 TEST(Timeouts, AServerThatNeverAnswersAStatementIsGivenUpWithinTheQueryTimeout) {
-  FILE* server = popen(("python3 " + std::string(QUARVELINDO_FAKE_TDS)).c_str(), "r");
+  FILE* server = popen(("exec python3 " + std::string(QUARVELINDO_FAKE_TDS)).c_str(), "r");
   ASSERT_NE(server, nullptr);
   int port = 0, pid = 0;
   ASSERT_EQ(fscanf(server, "%d %d", &port, &pid), 2);
