@@ -19,6 +19,8 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <chrono>
+#include <future>
 
 #include "engine/field_lists.h"
 #include "engine/value_helpers.h"
@@ -128,6 +130,24 @@ void FRMPD_QUARVELINDO::SetCaption(const std::string& caption) {
   if (Window() != nullptr && !caption.empty()) Window()->setWindowTitle(QString::fromStdString(caption));
 }
 
+namespace {
+
+// Opens the connection on a worker while the windows go on drawing: a
+// locked database or a slow server waits there, not in the window thread.
+// The user's input waits meanwhile (the form is not ready for it); an
+// error comes back as the open's own.
+std::shared_ptr<host::db::Connection> OpenAside(const std::string& connection_string) {
+  auto opening = std::async(std::launch::async, [connection_string] {
+    return std::shared_ptr<host::db::Connection>(host::db::OpenConnection(connection_string));
+  });
+  while (opening.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+  }
+  return opening.get();
+}
+
+}  // namespace
+
 void FRMPD_QUARVELINDO::Form_Load() {
   loaded_ = true;
   window_ = std::make_unique<host::qt::FormWindow>(kModule);
@@ -152,7 +172,7 @@ void FRMPD_QUARVELINDO::Form_Load() {
       throw host::Error(host::kErrInvalidArgument, "The company code '" + PvarCodDitta + "' is not a whole number");
     }
     PvarCodDitta = company->ToString();
-    GconConnect = host::db::OpenConnection(GstrConnect);
+    GconConnect = OpenAside(GstrConnect);
     // 5. The time units.
     cmb_tipo_tempo_->clear();
     for (size_t i = 0; i < engine::kTipoTempoCaptions.size(); ++i) {

@@ -1,14 +1,18 @@
 // The query form driven as a user drives it (offscreen): decodes with their
 // parent fields, look-ups by side, validation before any SQL, the run on its
 // thread with its three endings (no data, results, stopped), the reset, the
-// closing rules, and the remembered conditions.
+// closing rules, the remembered conditions, and a database that cannot be
+// opened (missing, not a database, locked) without holding the windows.
 #include <QCheckBox>
-#include <fstream>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
 
 #include "demo/erp_database.h"
 #include "engine/tests/tiny_erp.h"
@@ -349,6 +353,31 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QVERIFY(form->FrmMod() == nullptr);
     QCOMPARE(form->StatusText(), QString("Elaborazione interrotta dall'utente."));
     QVERIFY(form->CmdDupl()->isEnabled());
+    form->Unload();
+  }
+
+  // A locked database is waited for on a worker: the windows go on (a
+  // timer fires meanwhile), and then the form says why it has no connection.
+  void aLockedDatabaseDoesNotHoldTheWindows() {
+    const std::string locked = dir_.File("locked.db");
+    std::filesystem::copy_file(tiny_, locked);
+    sqlite3* writer = nullptr;
+    sqlite3_open(locked.c_str(), &writer);
+    engine::testing::Exec(writer, "BEGIN EXCLUSIVE; DELETE FROM PD07_REPARTO;");
+    QElapsedTimer clock;
+    clock.start();
+    qint64 ticked = -1;
+    QTimer::singleShot(200, [&] { ticked = clock.elapsed(); });
+    FormHarness harness(locked);
+    auto form = harness.Open();
+    const qint64 opened = clock.elapsed();
+    engine::testing::Exec(writer, "ROLLBACK");
+    sqlite3_close(writer);
+    QVERIFY2(opened >= 4000, qPrintable(QString::number(opened)));  // the 5 s a locked database is given
+    QVERIFY2(ticked >= 0 && ticked < 1500, qPrintable(QString::number(ticked)));
+    QCOMPARE(form->StatusText(), QString("Nessuna connessione al database: database is locked by another program; "
+                                         "try again when it is free"));
+    QVERIFY(!form->CmdDupl()->isEnabled());
     form->Unload();
   }
 
