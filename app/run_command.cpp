@@ -175,7 +175,9 @@ int Run(const RunArgs& args, int64_t& bookings) {
   std::set<std::string> given;
   for (const auto& condition : args.where) {
     const size_t eq = condition.find('=');
-    if (eq == std::string::npos) return Fail("--where takes CAPTION=FROM or CAPTION=FROM..TO: " + host::ShortenedForMessage(condition));
+    if (eq == std::string::npos) {
+      return Fail("--where takes CAPTION=FROM or CAPTION=FROM..TO: " + host::ShortenedForMessage(condition));
+    }
     const std::string caption = host::Trim(condition.substr(0, eq));
     const std::string value = condition.substr(eq + 1);
     std::string column;

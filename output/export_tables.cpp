@@ -34,9 +34,10 @@ bool KVL_EXPTOQV1_BeforeExportToQV(engine::FormServices& form, engine::Compariso
                         fields(*print.RSStampa, [](const std::string& name) { return name; })});
     }
     if (!engine::RecordsetVuoto(print.RSStampaDett.get())) {
-      tables.push_back({kExportTableNames[1], print.RSStampaDett,
-                        fields(*print.RSStampaDett,
-                               [&captions](const std::string& name) { return engine::EtichettaCampo(captions, name); })});
+      tables.push_back(
+          {kExportTableNames[1], print.RSStampaDett, fields(*print.RSStampaDett, [&captions](const std::string& name) {
+             return engine::EtichettaCampo(captions, name);
+           })});
     }
     const auto& planned = run.Records().RSTempiPrevDett;
     if (planned) {

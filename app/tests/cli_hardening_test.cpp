@@ -12,11 +12,10 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <csignal>
-
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -100,7 +99,8 @@ TEST(BrokenDatabases, ACorruptFileIsAnErrorThroughEitherBackEnd) {
   for (const std::string& db : BothBackEnds(other)) {
     const Output o = Cli("run --language en --db " + db);
     EXPECT_EQ(o.status, 2) << db;
-    EXPECT_TRUE(Has(o, other + " is not an ERP database (it has no booking table PD44_VERSORE)")) << db << ": " << o.text;
+    EXPECT_TRUE(Has(o, other + " is not an ERP database (it has no booking table PD44_VERSORE)"))
+        << db << ": " << o.text;
   }
 }
 
@@ -126,7 +126,8 @@ TEST(Timeouts, ATimeoutThatIsNoNumberOfSecondsIsRefused) {
        "LoginTimeout takes a whole number of seconds from 1 to 86400: 'abc' is not one"},
       {"Driver=SQLite3;Database=" + db + ";QueryTimeout=0",
        "QueryTimeout takes a whole number of seconds from 1 to 86400: '0' is not one"},
-      {"Data Source=" + db + ";QueryTimeout=-5", "QueryTimeout takes a whole number of seconds from 1 to 86400: '-5' is not one"},
+      {"Data Source=" + db + ";QueryTimeout=-5",
+       "QueryTimeout takes a whole number of seconds from 1 to 86400: '-5' is not one"},
       {"Driver=FreeTDS;Server=127.0.0.1;Port=1;LoginTimeout=10s",
        "LoginTimeout takes a whole number of seconds from 1 to 86400: '10s' is not one"}};
   for (const auto& [connection, said] : cases) {
@@ -219,9 +220,9 @@ TEST_F(Outputs, EveryPlaceIsCheckedBeforeAnyIsWritten) {
     EXPECT_EQ(o.status, 2) << second << ": " << o.text;
     EXPECT_EQ(Contents(old), "earlier\n") << second;
   }
-  EXPECT_TRUE(Has(Cli(Run("--out " + old + " --pdf " + dir_.File("missing/r.pdf"))),
-                  "cannot write " + dir_.File("missing/r.pdf") + ": the folder " + dir_.File("missing") +
-                      " does not exist"));
+  EXPECT_TRUE(
+      Has(Cli(Run("--out " + old + " --pdf " + dir_.File("missing/r.pdf"))),
+          "cannot write " + dir_.File("missing/r.pdf") + ": the folder " + dir_.File("missing") + " does not exist"));
   EXPECT_EQ(Listing(dir_.File("")), (std::vector<std::string>{"old.json", "tiny.db"}));
 }
 
@@ -331,7 +332,7 @@ TEST(Memory, RunningOutIsSaidAndLeavesNoFile) {
     const Output o = Cli("run --db " + db + " --format json --bookings --out " + out,
                          "ulimit -v " + std::to_string(megabytes * 1024) + "; ");
     ASSERT_NE(o.status, -1) << megabytes << " MB: " << o.text;  // never a crash
-    if (o.status == 127) continue;                               // too little even to load the program
+    if (o.status == 127) continue;                              // too little even to load the program
     if (o.status == 0) {
       EXPECT_NE(Contents(out).find("\"unit\""), std::string::npos) << megabytes;
       continue;

@@ -2,6 +2,8 @@
 // temporary name of its own beside it; a report given up half way, stopped
 // by a throw, or cut short by a full disk leaves what was there; a place
 // that is not a plain file, or is a database, is refused before writing.
+#include "app/output_file.h"
+
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -15,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "app/output_file.h"
 #include "output/placed_file.h"
 
 namespace app {

@@ -237,8 +237,8 @@ std::string QueryControl::Literal(const Field& field, const Variant& value, bool
     const std::string typed = Trim(value.JoinedText());
     if (SignificantDigits(typed) > kMostDigits ||
         (typed.find_first_of("eE") == std::string::npos && Canonical(typed) != Canonical(number->ToString()))) {
-      BadValue(field.caption, value, "has more than " + std::to_string(kMostDigits) + " digits", ProblemKind::TooManyDigits,
-               kMostDigits);
+      BadValue(field.caption, value, "has more than " + std::to_string(kMostDigits) + " digits",
+               ProblemKind::TooManyDigits, kMostDigits);
     }
     return number->ToString();
   }
@@ -276,7 +276,8 @@ bool IsText(const QueryControl::Field& field) { return !field.IsDate() && !field
 void QueryControl::CheckRangeEnd(const Field& field, const Variant& value) const {
   const std::string text = RTrim(value.JoinedText());
   if (IsText(field) && text.find_first_of("*?") != std::string::npos && !PrefixBound(text)) {
-    BadValue(field.caption, value, "has '*' or '?' inside; a range's end takes '*' only at its end", ProblemKind::PatternInRange);
+    BadValue(field.caption, value, "has '*' or '?' inside; a range's end takes '*' only at its end",
+             ProblemKind::PatternInRange);
   }
 }
 
@@ -305,7 +306,8 @@ std::string QueryControl::ToCondition(const Field& field, const Variant& to) con
 }
 
 std::string QueryControl::WholeDayEnd(const Field& field, const Variant& day) const {
-  const std::optional<DateTime> date = day.IsDate() ? std::optional<DateTime>(day.Date()) : DateTime::Parse(day.JoinedText());
+  const std::optional<DateTime> date =
+      day.IsDate() ? std::optional<DateTime>(day.Date()) : DateTime::Parse(day.JoinedText());
   // The last day there is has no next day to stop before: up to its last second.
   if (date && date->Year() == 9999 && date->Month() == 12 && date->Day() == 31) {
     (void)Literal(field, day, false);
@@ -323,8 +325,8 @@ std::string QueryControl::FieldCondition(const Field& field) const {
   const bool has_to = !Blank(to);
   if (!has_from && !has_to) return {};
   const bool onwards = onwards_.count(UpperAscii(field.column)) != 0;
-  const bool pattern = IsText(field) && has_from && !has_to && !onwards &&
-                       from.JoinedText().find_first_of("*?") != std::string::npos;
+  const bool pattern =
+      IsText(field) && has_from && !has_to && !onwards && from.JoinedText().find_first_of("*?") != std::string::npos;
   if (pattern) return " AND " + field.column + " LIKE " + LikePattern(RTrim(from.JoinedText()));
   std::string condition;
   if (has_from && (has_to || onwards)) {

@@ -106,7 +106,15 @@ class QueryControl {
   [[nodiscard]] std::string ConditionText() const;
 
   // A value that cannot become part of the condition as typed.
-  enum class ProblemKind : uint8_t { NotADate, DateRefused, NotANumber, TooLong, NotAState, TooManyDigits, PatternInRange };
+  enum class ProblemKind : uint8_t {
+    NotADate,
+    DateRefused,
+    NotANumber,
+    TooLong,
+    NotAState,
+    TooManyDigits,
+    PatternInRange
+  };
   struct Problem {
     std::string column, caption;
     bool to_side = false;  // the to-value (else the from-value)

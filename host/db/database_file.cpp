@@ -20,7 +20,8 @@ void CheckDatabaseFile(const std::string& path) {
   }
   // A pipe would hold the open for ever, a device would be read as one.
   if (!fs::is_regular_file(path, ec)) {
-    throw Error(kErrDatabase, path + " is not an ERP database (not a file but a device, a pipe or a socket)", "Database");
+    throw Error(kErrDatabase, path + " is not an ERP database (not a file but a device, a pipe or a socket)",
+                "Database");
   }
   std::ifstream in(path, std::ios::binary);
   char header[16] = {};
@@ -37,10 +38,10 @@ long TimeoutSeconds(const std::string& connection_string, const std::string& key
   const bool digits = !text.empty() && text.size() <= 5 && text.find_first_not_of("0123456789") == std::string::npos;
   const long seconds = digits ? std::stol(text) : 0;
   if (seconds < 1 || seconds > 86400) {
-    throw Error(kErrDatabase,
-                key + " takes a whole number of seconds from 1 to 86400: '" + ShortenedForMessage(text, 20) +
-                    "' is not one",
-                "Database");
+    throw Error(
+        kErrDatabase,
+        key + " takes a whole number of seconds from 1 to 86400: '" + ShortenedForMessage(text, 20) + "' is not one",
+        "Database");
   }
   return seconds;
 }

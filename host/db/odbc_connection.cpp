@@ -1,17 +1,16 @@
 #include "host/db/odbc_connection.h"
 
+#include <sql.h>
+#include <sqlext.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
-#include <thread>
-
-#include <sql.h>
-#include <sqlext.h>
-
 #include <cstring>
+#include <mutex>
 #include <regex>
+#include <thread>
 
 #include "host/db/connection_string.h"
 #include "host/db/database_file.h"
@@ -286,8 +285,8 @@ void OdbcConnection::Open(const std::string& connection_string) {
           // As the direct path says it: "[SQLite]database disk image is
           // malformed (11)" without the driver's marks.
           static const std::regex kDriverMarks(R"(^\[SQLite\]\s*|\s*\(\d+\)$)");
-          failure = "'" + parsed.Get("Database") + "' is not a readable database: " +
-                    std::regex_replace(failure, kDriverMarks, "");
+          failure = "'" + parsed.Get("Database") +
+                    "' is not a readable database: " + std::regex_replace(failure, kDriverMarks, "");
         }
       }
     }  // the statement is freed before its connection is

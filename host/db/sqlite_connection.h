@@ -15,9 +15,9 @@
 #include <memory>
 
 #include "host/db/connection.h"
-#include "host/db/wal_leftovers.h"
 #include "host/db/schema_catalog.h"
 #include "host/db/sqlite_dialect.h"
+#include "host/db/wal_leftovers.h"
 
 struct sqlite3;
 
