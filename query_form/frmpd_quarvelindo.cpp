@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
@@ -52,6 +53,33 @@ class ConditionDelegate : public QStyledItemDelegate {
     (void)option;
     return editor;
   }
+};
+
+// A click on the cell that is already the current one edits it at once.
+// (The view's own "selected clicked" waits a double-click interval first,
+// and what is typed in that interval goes to its keyboard search: lost.)
+class ClickToEdit : public QObject {
+ public:
+  explicit ClickToEdit(QTableView* view) : QObject(view), view_(view) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonPress) {
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      const QModelIndex at = view_->indexAt(mouse->position().toPoint());
+      pressed_on_current_ = at.isValid() && at == view_->currentIndex() && mouse->button() == Qt::LeftButton;
+    } else if (event->type() == QEvent::MouseButtonRelease && pressed_on_current_) {
+      pressed_on_current_ = false;
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      const QModelIndex at = view_->indexAt(mouse->position().toPoint());
+      if (at.isValid() && at == view_->currentIndex() && (at.flags() & Qt::ItemIsEditable)) view_->edit(at);
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QTableView* view_;
+  bool pressed_on_current_ = false;
 };
 
 // Keys of the condition grid: F4 opens the look-up, Enter (not editing)
@@ -248,7 +276,8 @@ void FRMPD_QUARVELINDO::BuildWindow() {
   condition_view_->setObjectName("KVL_ADVQ");
   condition_view_->setItemDelegate(new ConditionDelegate(condition_view_));
   condition_view_->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
-                                   QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+                                   QAbstractItemView::EditKeyPressed);
+  condition_view_->viewport()->installEventFilter(new ClickToEdit(condition_view_));
   condition_view_->setSelectionMode(QAbstractItemView::SingleSelection);
   condition_view_->verticalHeader()->hide();
   condition_view_->verticalHeader()->setDefaultSectionSize(condition_view_->fontMetrics().height() + 8);

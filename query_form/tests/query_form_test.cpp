@@ -3,6 +3,7 @@
 // thread with its three endings (no data, results, stopped), the reset, the
 // closing rules, the remembered conditions, and a database that cannot be
 // opened (missing, not a database, locked) without holding the windows.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -378,6 +379,32 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QCOMPARE(form->StatusText(), QString("Nessuna connessione al database: database is locked by another program; "
                                          "try again when it is free"));
     QVERIFY(!form->CmdDupl()->isEnabled());
+    form->Unload();
+  }
+
+  // A click on the selected cell, then typing at once: every key typed is
+  // kept, none lost in the moment before the editor opens.
+  void typingRightAfterAClickOnTheSelectedCellIsKept() {
+    FormHarness harness(tiny_);
+    auto form = harness.Open();
+    QTableView* view = form->ConditionView();
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    auto* model = form->Conditions();
+    const QModelIndex cell = model->index(model->RowOfColumn("PD44_CODART_MG66"), ConditionModel::kFrom);
+    const QPoint at = view->visualRect(cell).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);  // selects the cell
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);  // on the selected cell: an editor later
+    // Each key to whatever has the focus, as the keyboard sends it.
+    const auto type = [](const char* text) {
+      for (const char* c = text; *c != '\0'; ++c) QTest::keyClick(QApplication::focusWidget(), *c);
+    };
+    type("A1");
+    QTest::qWait(QApplication::doubleClickInterval() + 200);
+    type("X");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);  // leaves the cell
+    QCOMPARE(model->data(cell, Qt::EditRole).toString(), QString("A1X"));
     form->Unload();
   }
 
