@@ -178,19 +178,51 @@ TEST(Timeouts, ASilentServerIsGivenUpWithinTheLoginTimeout) {
   }
 }
 
+// The fake TDS server of tests/fake_tds_server.py, for as long as it lives.
+class FakeTdsServer {
+ public:
+  explicit FakeTdsServer(const std::string& options = "") {
+    pipe_ = popen(("exec python3 " + std::string(QUARVELINDO_FAKE_TDS) + " " + options).c_str(), "r");
+    if (pipe_ == nullptr || fscanf(pipe_, "%d %d", &port_, &pid_) != 2) port_ = 0;
+  }
+  ~FakeTdsServer() {
+    if (pid_ > 0) kill(pid_, SIGTERM);
+    if (pipe_ != nullptr) pclose(pipe_);
+  }
+  FakeTdsServer(const FakeTdsServer&) = delete;
+  FakeTdsServer& operator=(const FakeTdsServer&) = delete;
+  [[nodiscard]] int Port() const { return port_; }
+
+ private:
+  FILE* pipe_ = nullptr;
+  int port_ = 0, pid_ = 0;
+};
+
+// A login that goes on for ever, the line never quiet (the driver's own
+// timeout never fires): given up all the same, 2 s past the login timeout.
+TEST(Timeouts, ALoginThatNeverEndsIsGivenUpWhateverTheDriverDoes) {
+  FakeTdsServer server("--trickle");
+  ASSERT_NE(server.Port(), 0);
+  const auto start = std::chrono::steady_clock::now();
+  const Output o = Cli("run --language en --db \"Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(server.Port()) +
+                       ";Database=erp;UID=sa;PWD=x;LoginTimeout=2\"");
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(o.status, 2);
+  EXPECT_TRUE(Has(o, "the server did not answer within 2 s; check its name and port, or set a longer "
+                     "LoginTimeout=SECONDS in the connection string"))
+      << o.text;
+  EXPECT_LT(seconds, 2 + 2 + 2.5) << o.text;  // the timeout, the grace, the start
+}
+
 // Over FreeTDS, a server that logs in and then never answers a statement:
 // the run gives up within the query timeout, with our words.
 TEST(Timeouts, AServerThatNeverAnswersAStatementIsGivenUpWithinTheQueryTimeout) {
-  FILE* server = popen(("exec python3 " + std::string(QUARVELINDO_FAKE_TDS)).c_str(), "r");
-  ASSERT_NE(server, nullptr);
-  int port = 0, pid = 0;
-  ASSERT_EQ(fscanf(server, "%d %d", &port, &pid), 2);
+  FakeTdsServer server;
+  ASSERT_NE(server.Port(), 0);
   const auto start = std::chrono::steady_clock::now();
-  const Output o = Cli("run --language en --db \"Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(port) +
+  const Output o = Cli("run --language en --db \"Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(server.Port()) +
                        ";Database=erp;UID=sa;PWD=x;QueryTimeout=4\"");
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  kill(pid, SIGTERM);
-  pclose(server);
   EXPECT_EQ(o.status, 2);
   EXPECT_TRUE(Has(o, "the database did not answer within 4 s")) << o.text;
   EXPECT_LT(seconds, 4 + 3.0) << o.text;  // the timeout, the start and the login

@@ -3,14 +3,19 @@
 
 Enough of the protocol for FreeTDS: the pre-login answer (no encryption),
 the login acknowledged, every SQL batch left without an answer and the
-cancel never acknowledged. Prints "PORT PID" on its first line; ends when
-killed, or after a minute.
+cancel never acknowledged. With --trickle it sends its pre-login answer one
+byte a second instead, a login that never ends though the line never goes
+quiet. Prints "PORT PID" on its first line; ends when killed, or after a
+minute.
 """
 import os
 import socket
 import struct
+import sys
 import threading
 import time
+
+TRICKLE = "--trickle" in sys.argv
 
 
 def packet(payload):
@@ -57,7 +62,11 @@ def serve(connection):
         kind, _ = read_message(connection)
         if kind is None:
             return
-        if kind == 0x12:
+        if kind == 0x12 and TRICKLE:
+            for byte in packet(prelogin_answer()):
+                connection.sendall(bytes([byte]))
+                time.sleep(1)
+        elif kind == 0x12:
             connection.sendall(packet(prelogin_answer()))
         elif kind == 0x10:
             connection.sendall(packet(login_answer()))
