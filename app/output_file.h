@@ -1,34 +1,31 @@
 // Where the command line writes a report: the standard output, or a file
-// that is neither the database being read nor any other SQLite database.
-// A file is written beside its place and renamed into it only when the
-// whole report was written, so a failed write leaves no partial file and
-// never spoils what was there.
+// that is neither the database being read nor any other SQLite database,
+// nor a device, a pipe or a folder. A file is written beside its place
+// under a unique temporary name, flushed to the disk and renamed into it
+// only when the whole report was written, so a failed write leaves no
+// partial file and never spoils what was there.
 #pragma once
 
-#include <fstream>
 #include <functional>
 #include <ostream>
 #include <string>
 
 namespace app {
 
+// The database file a connection string names ("" for a server).
+std::string DatabaseFile(const std::string& connection);
+
 // Why `path` cannot take a report while `connection` is read ("" when it
-// can): it is the same file as the database (compared as files, not
-// names), or a SQLite database.
+// can, and for the standard output, ""): see output::RefusePlace.
 std::string RefuseOutput(const std::string& path, const std::string& connection);
 
 // Writes through `write` to `path` (the standard output when empty).
 // Answers "" or what went wrong (a full disk, a closed pipe, no rights).
 std::string WriteOutput(const std::string& path, const std::function<void(std::ostream&)>& write);
 
-// Whether `path` names a file that WriteOutput writes beside its place and
-// renames (not the standard output, a device or a pipe): a report given up
-// half way leaves nothing there.
-bool WrittenAside(const std::string& path);
-
 // WriteOutput for a `write` that may give up (answer false): the file is then
-// not put in place, and `*given_up` is set. Only for a path WrittenAside
-// answers true of, so that nothing half written is ever seen.
+// not put in place, and `*given_up` is set. Into a file nothing half written
+// is ever seen; on the standard output what was written stays written.
 std::string WriteOutputUnlessGivenUp(const std::string& path, const std::function<bool(std::ostream&)>& write,
                                      bool* given_up);
 

@@ -4,6 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
+#include <system_error>
 #include <chrono>
 #include <set>
 #include <fstream>
@@ -91,19 +95,45 @@ int Fail(const std::string& message, int status = 2) {
   return status;
 }
 
-int Run(const RunArgs& args) {
+// What running out of memory is called where it happens: an allocation, or
+// a thread that could not be started.
+bool IsOutOfMemory(const std::string& what) {
+  return what == std::bad_alloc().what() || what == std::strerror(EAGAIN) || what == std::strerror(ENOMEM);
+}
+
+// The message for a run that ran out of memory, `bookings` read so far (-1
+// before the bookings were read).
+std::string OutOfMemory(int64_t bookings) {
+  const std::string advice = ": narrow the conditions (--where) or free some memory, and try again";
+  if (bookings < 0) return "not enough memory to read the bookings" + advice;
+  return "not enough memory for " + std::to_string(bookings) + " bookings" + advice;
+}
+
+int Run(const RunArgs& args, int64_t& bookings) {
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
   SetCliLanguage(args.language);
   ConsoleForm form;
   form.SetVerbose(args.verbose);
-  form.message = CliMessage;
+  // An error the engine reports from deep down reads as what it means.
+  form.message = [&bookings](const std::string& english) {
+    return CliMessage(IsOutOfMemory(english) ? OutOfMemory(bookings) : english);
+  };
   form.text = CliNumberedText;
   // The table has no place for the bookings: refused rather than ignored.
   if (args.bookings && args.format == "table") return Fail("--bookings needs --format csv or json");
   if (const std::string wrong = CheckColumns(args.columns); !wrong.empty()) return Fail(wrong);
-  // The report never goes over the database, nor over any other one.
-  if (const std::string refused = RefuseOutput(args.out, args.db); !refused.empty()) return Fail(refused);
+  // Every output's place is checked before anything is read or written: no
+  // output goes over the database, another database, a device or a folder,
+  // and a run that cannot write its last output has not replaced its first.
+  for (const std::string* place : {&args.out, &args.xlsx, &args.pdf}) {
+    if (const std::string refused = RefuseOutput(*place, args.db); !refused.empty()) return Fail(refused);
+  }
+  if (!args.csv_dir.empty()) {
+    if (const std::string refused = output::RefuseCsvFolder(args.csv_dir, DatabaseFile(args.db)); !refused.empty()) {
+      return Fail(refused);
+    }
+  }
   std::shared_ptr<host::db::Connection> connection;
   try {
     // The password comes from a private file or the environment, never the command line.
@@ -122,14 +152,16 @@ int Run(const RunArgs& args) {
     std::vector<std::string> companies;
     try {
       companies = host::CompaniesOf(*connection);
-    } catch (const host::Error&) {
-      // Said by the run, with the database's own words.
+    } catch (const host::Error& e) {
+      // Said by the run, with the database's own words; but a database that
+      // does not answer is said now, not after a second wait.
+      if (std::string(e.what()).rfind("the database did not answer within", 0) == 0) return Fail(e.what());
     }
     std::string known;
     for (const auto& c : companies) known += (known.empty() ? "" : ", ") + c;
     if (!number || !digits || args.company.size() > 6 || number->Sign() <= 0) {
       return Fail("--company takes the company's whole number" + (known.empty() ? "" : " (" + known + ")") + ": '" +
-                  args.company + "' is not one");
+                  host::ShortenedForMessage(args.company) + "' is not one");
     }
     if (!companies.empty() && std::find(companies.begin(), companies.end(), number->ToString()) == companies.end()) {
       return Fail("company " + number->ToString() + " is not in this database; its companies are " + known);
@@ -149,7 +181,9 @@ int Run(const RunArgs& args) {
   std::set<std::string> given;
   for (const auto& condition : args.where) {
     const size_t eq = condition.find('=');
-    if (eq == std::string::npos) return Fail("--where takes CAPTION=FROM or CAPTION=FROM..TO: " + condition);
+    if (eq == std::string::npos) {
+      return Fail("--where takes CAPTION=FROM or CAPTION=FROM..TO: " + host::ShortenedForMessage(condition));
+    }
     const std::string caption = host::Trim(condition.substr(0, eq));
     const std::string value = condition.substr(eq + 1);
     std::string column;
@@ -160,7 +194,7 @@ int Run(const RunArgs& args) {
       for (const auto& f : query.Fields()) known += "\n  " + f.caption;
       for (const auto& f : query.ExtraFields()) known += "\n  " + f.caption;
       for (const auto& s : query.States()) known += "\n  " + s.caption;
-      return Fail("unknown condition \"" + caption + "\"; the conditions are:" + known);
+      return Fail("unknown condition \"" + host::ShortenedForMessage(caption) + "\"; the conditions are:" + known);
     }
     // One condition per field: a second one would silently replace the first.
     if (!given.insert(host::UpperAscii(column)).second) {
@@ -214,6 +248,7 @@ int Run(const RunArgs& args) {
     return 1;
   }
   auto& records = run->Records();
+  bookings = static_cast<int64_t>(records.RSTempiVerDett->RecordCount());
   const auto read = Clock::now();
   TerminalProgress group_progress(CliText("gruppi", "groups"));
   auto computed = read;
@@ -234,7 +269,7 @@ int Run(const RunArgs& args) {
   // pipe) nothing is written unless they were.
   bool given_up = false;
   std::string failed_write;
-  if (WrittenAside(args.out)) {
+  if (!args.out.empty()) {
     failed_write = WriteOutputUnlessGivenUp(
         args.out, [&](std::ostream& out) { return WriteReportComputing(out, *run, report, compute_totals); },
         &given_up);
@@ -262,7 +297,6 @@ int Run(const RunArgs& args) {
     options.going_on = OnTerminal(writing);
     options.csv_style = *output::CsvStyleOf(args.csv_locale);
     if (!args.xlsx.empty()) {
-      if (const auto refused = RefuseOutput(args.xlsx, args.db); !refused.empty()) return Fail(refused);
       const auto failed = output::WriteWorkbook(args.xlsx, tables, options);
       writing.Hide();
       if (!failed.empty()) return Fail(failed);
@@ -274,7 +308,6 @@ int Run(const RunArgs& args) {
     }
     if (!args.pdf.empty()) {
 #ifdef QUARVELINDO_WITH_PDF
-      if (const auto refused = RefuseOutput(args.pdf, args.db); !refused.empty()) return Fail(refused);
       if (const auto failed = WritePdfReport(args.pdf, print, *run, args.company); !failed.empty()) return Fail(failed);
 #else
       return Fail("this build has no PDF report (it was built without the windows)");
@@ -288,6 +321,22 @@ int Run(const RunArgs& args) {
               << ms(read, computed) << " ms; statements " << run->Connection().StatementCount() << "\n";
   }
   return 0;
+}
+
+// The run's edge: running out of memory anywhere is said plainly, with
+// status 2; an output file being written was removed on the way out.
+int Run(const RunArgs& args) {
+  int64_t bookings = -1;
+  try {
+    return Run(args, bookings);
+  } catch (const std::bad_alloc&) {
+    return Fail(OutOfMemory(bookings));
+  } catch (const std::system_error& e) {
+    if (e.code() == std::errc::resource_unavailable_try_again || e.code() == std::errc::not_enough_memory) {
+      return Fail(OutOfMemory(bookings));
+    }
+    throw;
+  }
 }
 
 }  // namespace

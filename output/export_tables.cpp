@@ -30,20 +30,21 @@ bool KVL_EXPTOQV1_BeforeExportToQV(engine::FormServices& form, engine::Compariso
       return out;
     };
     if (!engine::RecordsetVuoto(print.RSStampa.get())) {
-      tables.push_back({"TempiDiLavorazione", print.RSStampa,
+      tables.push_back({kExportTableNames[0], print.RSStampa,
                         fields(*print.RSStampa, [](const std::string& name) { return name; })});
     }
     if (!engine::RecordsetVuoto(print.RSStampaDett.get())) {
-      tables.push_back({"TempiDiLavorazioneDettaglioVersamenti", print.RSStampaDett,
-                        fields(*print.RSStampaDett,
-                               [&captions](const std::string& name) { return engine::EtichettaCampo(captions, name); })});
+      tables.push_back(
+          {kExportTableNames[1], print.RSStampaDett, fields(*print.RSStampaDett, [&captions](const std::string& name) {
+             return engine::EtichettaCampo(captions, name);
+           })});
     }
     const auto& planned = run.Records().RSTempiPrevDett;
     if (planned) {
       auto clone = planned->Clone();
       clone->SetFilter("");
       if (!engine::RecordsetVuoto(clone.get())) {
-        tables.push_back({"ScostamentoTempiDettaglioVersamenti", clone, fields(*clone, PlannedPhaseCaption)});
+        tables.push_back({kExportTableNames[2], clone, fields(*clone, PlannedPhaseCaption)});
       }
     }
     return false;

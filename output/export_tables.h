@@ -21,6 +21,10 @@ struct ExportTable {
   std::vector<std::pair<std::string, std::string>> fields;  // field name, caption
 };
 
+// The tables' names, in their order (a CSV file each: NAME.csv).
+inline constexpr const char* kExportTableNames[] = {"TempiDiLavorazione", "TempiDiLavorazioneDettaglioVersamenti",
+                                                    "ScostamentoTempiDettaglioVersamenti"};
+
 // The caption of a field of the third table.
 std::string PlannedPhaseCaption(const std::string& field);
 

@@ -87,18 +87,8 @@ void WriteBlocksInOrder(size_t count, size_t block, unsigned workers,
   const size_t blocks = (count + block - 1) / block;
   BlockQueue queue(blocks, 2 * size_t{workers});
   std::vector<std::thread> threads;
-  for (unsigned w = 0; w < workers && w < blocks; ++w) {
-    threads.emplace_back([&] {
-      while (const auto b = queue.Take()) {
-        try {
-          queue.Made(*b, format(*b * block, std::min(count, (*b + 1) * block)));
-        } catch (...) {
-          queue.Failed(*b, std::current_exception());
-        }
-      }
-    });
-  }
-  // Joined however the writing ends: the workers read what the caller owns.
+  // Joined however the writing ends, a worker that could not be started
+  // (no memory left) included: the workers read what the caller owns.
   struct Join {
     BlockQueue& queue;
     std::vector<std::thread>& threads;
@@ -109,6 +99,18 @@ void WriteBlocksInOrder(size_t count, size_t block, unsigned workers,
   };
   {
     Join join{queue, threads};
+    threads.reserve(workers);
+    for (unsigned w = 0; w < workers && w < blocks; ++w) {
+      threads.emplace_back([&] {
+        while (const auto b = queue.Take()) {
+          try {
+            queue.Made(*b, format(*b * block, std::min(count, (*b + 1) * block)));
+          } catch (...) {
+            queue.Failed(*b, std::current_exception());
+          }
+        }
+      });
+    }
     for (size_t b = 0; b < blocks; ++b) {
       const auto text = queue.Wait(b);
       if (!text) break;

@@ -38,10 +38,17 @@ struct TableWriteOptions {
 
 // Both answer "" or what went wrong ("stopped" when `going_on` stopped
 // them); a failed or stopped write leaves no file (and an earlier file at
-// `path` as it was; of the CSV files, those written before stay).
+// `path` as it was; of the CSV files, those written before stay). Each file
+// goes to its place as output::PlacedFile puts it, and a place
+// output::RefusePlace refuses is not written.
 std::string WriteWorkbook(const std::string& path, const std::vector<ExportTable>& tables,
                           const TableWriteOptions& options = {});
 std::string WriteCsvFiles(const std::string& directory, const std::vector<ExportTable>& tables,
                           const TableWriteOptions& options = {});
+
+// Why the CSV files cannot go into `directory` while `database` is read ("" when
+// they can): it is a file, or its nearest existing folder cannot be written,
+// or one of the CSV files' places is refused (see output::RefusePlace).
+std::string RefuseCsvFolder(const std::string& directory, const std::string& database);
 
 }  // namespace output

@@ -11,6 +11,7 @@
 
 #include "output/block_deflate.h"
 #include "output/ordered_blocks.h"
+#include "output/placed_file.h"
 #include "output/table_writer.h"
 #include "output/xlsx_cells.h"
 #include "output/xlsx_parts.h"
@@ -256,23 +257,18 @@ void WriteWorkbookInto(ZipWriter& zip, const std::vector<ExportTable>& tables, c
 
 std::string WriteWorkbook(const std::string& path, const std::vector<ExportTable>& tables,
                           const TableWriteOptions& options) {
-  const std::string partial = path + ".partial.xlsx";
-  std::string error;
+  if (std::string refused = RefusePlace(path, {}); !refused.empty()) return refused;
+  PlacedFile placed(path);
+  if (!placed.Error().empty()) return placed.Error();
   try {
-    ZipWriter zip(partial);
+    ZipWriter zip(placed.TemporaryPath());
     WriteWorkbookInto(zip, tables, options);
   } catch (const Stopped&) {
-    error = "stopped";
+    return "stopped";
   } catch (const std::exception& e) {
-    error = "cannot write " + path + (e.what()[0] != '\0' ? std::string(": ") + e.what() : std::string());
+    return "cannot write " + path + (e.what()[0] != '\0' ? std::string(": ") + e.what() : std::string());
   }
-  std::error_code ec;
-  if (error.empty()) {
-    fs::rename(partial, path, ec);
-    if (ec) error = "cannot write " + path + ": " + ec.message();
-  }
-  if (!error.empty()) fs::remove(partial, ec);
-  return error;
+  return placed.Commit();
 }
 
 }  // namespace output

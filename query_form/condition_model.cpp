@@ -174,6 +174,10 @@ QString ConditionModel::Describe(const host::QueryControl::Problem& problem, con
     case Kind::NotANumber: why = translate_("non è un numero"); break;
     case Kind::TooLong: why = translate_("è più lungo di %1 caratteri").arg(problem.limit); break;
     case Kind::NotAState: why = translate_("non è un numero di stato"); break;
+    case Kind::TooManyDigits: why = translate_("ha più di %1 cifre").arg(problem.limit); break;
+    case Kind::PatternInRange:
+      why = translate_("ha '*' o '?' all'interno; un estremo dell'intervallo accetta '*' solo in fondo");
+      break;
   }
   return "'" + value + "' " + why;
 }

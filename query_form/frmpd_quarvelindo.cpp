@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
@@ -19,6 +20,8 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <chrono>
+#include <future>
 
 #include "engine/field_lists.h"
 #include "engine/value_helpers.h"
@@ -55,6 +58,33 @@ class ConditionDelegate : public QStyledItemDelegate {
 
  private:
   QString date_placeholder_;
+};
+
+// A click on the cell that is already the current one edits it at once.
+// (The view's own "selected clicked" waits a double-click interval first,
+// and what is typed in that interval goes to its keyboard search: lost.)
+class ClickToEdit : public QObject {
+ public:
+  explicit ClickToEdit(QTableView* view) : QObject(view), view_(view) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonPress) {
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      const QModelIndex at = view_->indexAt(mouse->position().toPoint());
+      pressed_on_current_ = at.isValid() && at == view_->currentIndex() && mouse->button() == Qt::LeftButton;
+    } else if (event->type() == QEvent::MouseButtonRelease && pressed_on_current_) {
+      pressed_on_current_ = false;
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      const QModelIndex at = view_->indexAt(mouse->position().toPoint());
+      if (at.isValid() && at == view_->currentIndex() && (at.flags() & Qt::ItemIsEditable)) view_->edit(at);
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QTableView* view_;
+  bool pressed_on_current_ = false;
 };
 
 // Keys of the condition grid: F4 opens the look-up, Enter (not editing)
@@ -133,6 +163,24 @@ void FRMPD_QUARVELINDO::SetCaption(const std::string& caption) {
   if (Window() != nullptr && !caption.empty()) Window()->setWindowTitle(QString::fromStdString(caption));
 }
 
+namespace {
+
+// Opens the connection on a worker while the windows go on drawing: a
+// locked database or a slow server waits there, not in the window thread.
+// The user's input waits meanwhile (the form is not ready for it); an
+// error comes back as the open's own.
+std::shared_ptr<host::db::Connection> OpenAside(const std::string& connection_string) {
+  auto opening = std::async(std::launch::async, [connection_string] {
+    return std::shared_ptr<host::db::Connection>(host::db::OpenConnection(connection_string));
+  });
+  while (opening.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+  }
+  return opening.get();
+}
+
+}  // namespace
+
 void FRMPD_QUARVELINDO::Form_Load() {
   loaded_ = true;
   window_ = std::make_unique<host::qt::FormWindow>(kModule);
@@ -157,7 +205,7 @@ void FRMPD_QUARVELINDO::Form_Load() {
       throw host::Error(host::kErrInvalidArgument, "The company code '" + PvarCodDitta + "' is not a whole number");
     }
     PvarCodDitta = company->ToString();
-    GconConnect = host::db::OpenConnection(GstrConnect);
+    GconConnect = OpenAside(GstrConnect);
     // 5. The time units.
     cmb_tipo_tempo_->clear();
     for (size_t i = 0; i < engine::kTipoTempoCaptions.size(); ++i) {
@@ -184,7 +232,15 @@ void FRMPD_QUARVELINDO::Form_Load() {
     if (Window()->windowTitle().isEmpty()) {
       Window()->setWindowTitle(QString::fromStdString(TestoLingua("Ricerca ordini di lavorazione", 73165, 0)));
     }
-    status_->setText(QString::fromStdString(engine::CurrentError().what()));
+    const QString reason = QString::fromStdString(engine::CurrentError().what());
+    status_->setText(reason);
+    // Without a connection the form stays open and says why; Esegui waits
+    // for a connection rather than doing nothing.
+    if (!GconConnect) {
+      status_->setText(Tr("Nessuna connessione al database:") + " " + reason);
+      cmd_dupl_->setEnabled(false);
+      cmd_dupl_->setToolTip(status_->text());
+    }
     engine::ReportCurrentError(*this, "Form_Load");
   }
 }
@@ -225,7 +281,8 @@ void FRMPD_QUARVELINDO::BuildWindow() {
   condition_view_->setObjectName("KVL_ADVQ");
   condition_view_->setItemDelegate(new ConditionDelegate(Tr("gg/mm/aaaa"), condition_view_));
   condition_view_->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
-                                   QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+                                   QAbstractItemView::EditKeyPressed);
+  condition_view_->viewport()->installEventFilter(new ClickToEdit(condition_view_));
   condition_view_->setSelectionMode(QAbstractItemView::SingleSelection);
   condition_view_->verticalHeader()->hide();
   condition_view_->verticalHeader()->setDefaultSectionSize(condition_view_->fontMetrics().height() + 8);
@@ -461,7 +518,7 @@ void FRMPD_QUARVELINDO::RunFinished() {
   // 3. The pointer and the controls come back.
   QApplication::restoreOverrideCursor();
   prog_bar_->Stop();
-  cmd_dupl_->setEnabled(true);
+  cmd_dupl_->setEnabled(GconConnect != nullptr);
   cmd_ann_->setEnabled(true);
   tabs_->setEnabled(true);
   cmd_stop_->setVisible(false);

@@ -1,5 +1,6 @@
 #include "host/controls/query_control.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "host/db/connection.h"
@@ -7,6 +8,7 @@
 #include "host/value/error.h"
 
 namespace host {
+
 namespace {
 
 // A refused value, with what kind of problem it is for the form's message.
@@ -19,7 +21,57 @@ struct ValueError : Error {
 
 [[noreturn]] void BadValue(const std::string& caption, const Variant& value, const std::string& why,
                            QueryControl::ProblemKind kind, int limit = 0) {
-  throw ValueError("\"" + caption + "\": '" + value.JoinedText() + "' " + why, kind, limit);
+  throw ValueError("\"" + caption + "\": '" + ShortenedForMessage(value.JoinedText()) + "' " + why, kind, limit);
+}
+
+// Characters, not bytes: a column of 15 holds 15 accented letters.
+size_t Characters(std::string_view text) {
+  size_t count = 0;
+  for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  return count;
+}
+
+// The significant digits a number is written with (leading zeros and the
+// zeros that end its fraction not counted).
+int SignificantDigits(std::string_view text) {
+  text = text.substr(0, text.find_first_of("eE"));
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+  const size_t dot = text.find('.');
+  std::string_view whole = text.substr(0, dot);
+  std::string_view fraction = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
+  while (!whole.empty() && whole.front() == '0') whole.remove_prefix(1);
+  while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
+  if (whole.empty()) {
+    while (!fraction.empty() && fraction.front() == '0') fraction.remove_prefix(1);
+  }
+  return static_cast<int>(whole.size() + fraction.size());
+}
+
+// A number without exponent as digits only: its sign, its whole part without
+// leading zeros, its fraction without trailing ones ("-0012.50" is "-12.5").
+std::string Canonical(std::string_view text) {
+  std::string sign;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    if (text.front() == '-') sign = "-";
+    text.remove_prefix(1);
+  }
+  const size_t dot = text.find('.');
+  std::string_view whole = text.substr(0, dot);
+  std::string_view fraction = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
+  while (!whole.empty() && whole.front() == '0') whole.remove_prefix(1);
+  while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
+  if (whole.empty() && fraction.empty()) return "0";
+  return sign + std::string(whole) + (fraction.empty() ? "" : "." + std::string(fraction));
+}
+
+// The most digits a number of a condition may have: what the database's
+// widest decimal keeps exactly.
+constexpr int kMostDigits = 28;
+
+// Whether the text ends a range as a prefix ("ART001*": every text that
+// starts with ART001); anything else with '*' or '?' in a range is refused.
+bool PrefixBound(const std::string& text) {
+  return text.size() > 1 && text.back() == '*' && text.find_first_of("*?") == text.size() - 1;
 }
 
 bool Blank(const Variant& v) { return v.IsEmpty() || v.IsNull() || Trim(v.JoinedText()).empty(); }
@@ -181,14 +233,87 @@ std::string QueryControl::Literal(const Field& field, const Variant& value, bool
   if (field.IsNumber()) {
     auto number = Decimal::Parse(value.JoinedText());
     if (!number) BadValue(field.caption, value, "is not a number", ProblemKind::NotANumber);
+    // Rounded, it would select other rows than those asked for.
+    const std::string typed = Trim(value.JoinedText());
+    if (SignificantDigits(typed) > kMostDigits ||
+        (typed.find_first_of("eE") == std::string::npos && Canonical(typed) != Canonical(number->ToString()))) {
+      BadValue(field.caption, value, "has more than " + std::to_string(kMostDigits) + " digits",
+               ProblemKind::TooManyDigits, kMostDigits);
+    }
     return number->ToString();
   }
   const std::string text = RTrim(value.JoinedText());
-  if (field.max_length && static_cast<int>(text.size()) > *field.max_length) {
+  if (field.max_length && static_cast<int>(Characters(text)) > *field.max_length) {
     BadValue(field.caption, value, "is longer than " + std::to_string(*field.max_length) + " characters",
              ProblemKind::TooLong, *field.max_length);
   }
   return "'" + ReplaceAll(text, "'", "''") + "'";
+}
+
+namespace {
+
+// A text for LIKE: '*' any text, '?' one character; the rest literally,
+// '!' escaping what LIKE (and SQL Server's brackets) would read otherwise.
+std::string LikePattern(const std::string& text) {
+  std::string like;
+  for (const char c : text) {
+    if (c == '*') {
+      like += '%';
+    } else if (c == '?') {
+      like += '_';
+    } else {
+      if (c == '%' || c == '_' || c == '[' || c == '!') like += '!';
+      like += c;
+    }
+  }
+  return "'" + ReplaceAll(like, "'", "''") + "' ESCAPE '!'";
+}
+
+bool IsText(const QueryControl::Field& field) { return !field.IsDate() && !field.IsNumber(); }
+
+}  // namespace
+
+void QueryControl::CheckRangeEnd(const Field& field, const Variant& value) const {
+  const std::string text = RTrim(value.JoinedText());
+  if (IsText(field) && text.find_first_of("*?") != std::string::npos && !PrefixBound(text)) {
+    BadValue(field.caption, value, "has '*' or '?' inside; a range's end takes '*' only at its end",
+             ProblemKind::PatternInRange);
+  }
+}
+
+std::string QueryControl::FromCondition(const Field& field, const Variant& from) const {
+  CheckRangeEnd(field, from);
+  const std::string text = RTrim(from.JoinedText());
+  // "ART001*..": from the lowest text that starts so, the prefix itself.
+  const Variant bound = IsText(field) && PrefixBound(text) ? Variant(text.substr(0, text.size() - 1)) : from;
+  return " AND " + field.column + " >= " + Literal(field, bound, false);
+}
+
+std::string QueryControl::ToCondition(const Field& field, const Variant& to) const {
+  CheckRangeEnd(field, to);
+  const std::string text = RTrim(to.JoinedText());
+  if (IsText(field) && PrefixBound(text)) {
+    // "..ART002*": up to the highest text that starts so, whatever the
+    // collation orders after the prefix.
+    const std::string prefix = text.substr(0, text.size() - 1);
+    return " AND (" + field.column + " <= " + Literal(field, Variant(prefix), false) + " OR " + field.column +
+           " LIKE " + LikePattern(prefix + "*") + ")";
+  }
+  const bool has_time =
+      to.IsDate() ? to.Date().HasTime() : DateTime::Parse(to.JoinedText()).value_or(DateTime()).HasTime();
+  if (!field.IsDate() || has_time) return " AND " + field.column + " <= " + Literal(field, to, false);
+  return " AND " + field.column + WholeDayEnd(field, to);
+}
+
+std::string QueryControl::WholeDayEnd(const Field& field, const Variant& day) const {
+  const std::optional<DateTime> date =
+      day.IsDate() ? std::optional<DateTime>(day.Date()) : DateTime::Parse(day.JoinedText());
+  // The last day there is has no next day to stop before: up to its last second.
+  if (date && date->Year() == 9999 && date->Month() == 12 && date->Day() == 31) {
+    (void)Literal(field, day, false);
+    return " <= " + Literal(field, Variant(*DateTime::FromParts(9999, 12, 31, 23, 59, 59)), false);
+  }
+  return " < " + Literal(field, day, true);
 }
 
 std::string QueryControl::FieldCondition(const Field& field) const {
@@ -200,47 +325,25 @@ std::string QueryControl::FieldCondition(const Field& field) const {
   const bool has_to = !Blank(to);
   if (!has_from && !has_to) return {};
   const bool onwards = onwards_.count(UpperAscii(field.column)) != 0;
-  const bool pattern = !field.IsDate() && !field.IsNumber() && has_from && !has_to && !onwards &&
-                       from.JoinedText().find_first_of("*?") != std::string::npos;
-  if (pattern) {
-    // '*' any text, '?' one character; the rest literally, '!' escaping
-    // what LIKE (and SQL Server's brackets) would read otherwise.
-    std::string like;
-    for (const char c : RTrim(from.JoinedText())) {
-      if (c == '*') {
-        like += '%';
-      } else if (c == '?') {
-        like += '_';
-      } else {
-        if (c == '%' || c == '_' || c == '[' || c == '!') like += '!';
-        like += c;
-      }
-    }
-    return " AND " + field.column + " LIKE '" + ReplaceAll(like, "'", "''") + "' ESCAPE '!'";
-  }
-  const auto has_time = [](const Variant& v) {
-    return v.IsDate() ? v.Date().HasTime() : DateTime::Parse(v.JoinedText()).value_or(DateTime()).HasTime();
-  };
+  const bool pattern =
+      IsText(field) && has_from && !has_to && !onwards && from.JoinedText().find_first_of("*?") != std::string::npos;
+  if (pattern) return " AND " + field.column + " LIKE " + LikePattern(RTrim(from.JoinedText()));
   std::string condition;
-  if (has_from && has_to) {
-    const bool whole_day = field.IsDate() && !has_time(to);
-    condition += " AND " + field.column + " >= " + Literal(field, from, false);
-    condition += " AND " + field.column + (whole_day ? " < " : " <= ") + Literal(field, to, whole_day);
-  } else if (has_from && onwards) {
-    condition += " AND " + field.column + " >= " + Literal(field, from, false);
+  if (has_from && (has_to || onwards)) {
+    condition += FromCondition(field, from);
+    if (has_to) condition += ToCondition(field, to);
   } else if (has_from) {
     if (field.IsDate()) {
       // One date is its whole day, whatever time it carries.
       (void)Literal(field, from, false);  // refuses a value that is no date, as typed
       const Variant midnight = DayOf(from);
       condition += " AND " + field.column + " >= " + Literal(field, midnight, false);
-      condition += " AND " + field.column + " < " + Literal(field, midnight, true);
+      condition += " AND " + field.column + WholeDayEnd(field, midnight);
     } else {
       condition += " AND " + field.column + " = " + Literal(field, from, false);
     }
   } else {
-    const bool whole_day = field.IsDate() && !has_time(to);
-    condition += " AND " + field.column + (whole_day ? " < " : " <= ") + Literal(field, to, whole_day);
+    condition += ToCondition(field, to);
   }
   return condition;
 }
@@ -288,15 +391,28 @@ std::string QueryControl::ConditionText() const {
 }
 
 std::optional<QueryControl::Problem> QueryControl::ProblemOf(const std::string& column, const Variant& value) const {
+  return ProblemOf(column, value, false);
+}
+
+std::optional<QueryControl::Problem> QueryControl::ProblemOf(const std::string& column, const Variant& value,
+                                                             bool range_end) const {
   if (Blank(value)) return std::nullopt;
   const std::string key = UpperAscii(column);
   try {
     for (const auto* each : {&fields_, &extra_fields_}) {
       for (const Field& field : *each) {
         if (UpperAscii(field.column) != key) continue;
-        const bool pattern =
-            !field.IsDate() && !field.IsNumber() && value.JoinedText().find_first_of("*?") != std::string::npos;
+        const std::string text = RTrim(value.JoinedText());
+        if (range_end) {
+          CheckRangeEnd(field, value);
+          (void)Literal(field, IsText(field) && PrefixBound(text) ? Variant(text.substr(0, text.size() - 1)) : value,
+                        false);
+          if (field.IsDate()) (void)WholeDayEnd(field, DayOf(value));
+          return std::nullopt;
+        }
+        const bool pattern = IsText(field) && text.find_first_of("*?") != std::string::npos;
         if (!pattern) (void)Literal(field, value, false);
+        if (field.IsDate()) (void)WholeDayEnd(field, DayOf(value));
         return std::nullopt;
       }
     }
@@ -321,8 +437,9 @@ std::vector<QueryControl::Problem> QueryControl::Validate() const {
   const auto check = [&](const std::string& column, const std::string& caption) {
     auto it = values_.find(UpperAscii(column));
     if (it == values_.end()) return;
+    const bool range = !Blank(it->second.second) || onwards_.count(UpperAscii(column)) != 0;
     for (const bool to_side : {false, true}) {
-      if (auto problem = ProblemOf(column, to_side ? it->second.second : it->second.first)) {
+      if (auto problem = ProblemOf(column, to_side ? it->second.second : it->second.first, range)) {
         problem->caption = caption;
         problem->to_side = to_side;
         problems.push_back(std::move(*problem));

@@ -10,7 +10,11 @@
 // pattern; every other character, '%', '_' and '[' too, matches itself on
 // every back end (escaped with '!'). A single date, with or without a time,
 // is its whole day; a range's ends compare as typed (a date end without a
-// time takes its whole day). A value that does not
+// time takes its whole day, 9999-12-31 up to its last second), but a text
+// end "ART001*" is every text that starts with ART001 (from the lowest, up
+// to the highest); any other '*' or '?' in a range's end is refused. Text
+// lengths count characters, not bytes; a number of more than 28 significant
+// digits is refused rather than rounded. A value that does not
 // pass is a host::Error (kErrInvalidArgument) naming the field and the
 // value; no SQL is built from it.
 #pragma once
@@ -102,13 +106,21 @@ class QueryControl {
   [[nodiscard]] std::string ConditionText() const;
 
   // A value that cannot become part of the condition as typed.
-  enum class ProblemKind : uint8_t { NotADate, DateRefused, NotANumber, TooLong, NotAState };
+  enum class ProblemKind : uint8_t {
+    NotADate,
+    DateRefused,
+    NotANumber,
+    TooLong,
+    NotAState,
+    TooManyDigits,
+    PatternInRange
+  };
   struct Problem {
     std::string column, caption;
     bool to_side = false;  // the to-value (else the from-value)
     std::string message;   // what is wrong, with the field and the value (English, for logs and the CLI)
     ProblemKind kind = ProblemKind::NotADate;
-    int limit = 0;  // the length a too long text may have
+    int limit = 0;  // the characters a too long text may have, the digits a number
   };
   // Every field and state value checked as ConditionText would write it;
   // empty when all pass. Blank values pass (they set no condition).
@@ -139,6 +151,14 @@ class QueryControl {
 
  private:
   [[nodiscard]] std::string Literal(const Field& field, const Variant& value, bool end_of_day) const;
+  [[nodiscard]] std::optional<Problem> ProblemOf(const std::string& column, const Variant& value, bool range_end) const;
+  // A range's end with '*' or '?' anywhere but a '*' at its end is refused.
+  void CheckRangeEnd(const Field& field, const Variant& value) const;
+  [[nodiscard]] std::string FromCondition(const Field& field, const Variant& from) const;
+  [[nodiscard]] std::string ToCondition(const Field& field, const Variant& to) const;
+  // The end of a date's whole day (" < next midnight", or up to the last
+  // second of 9999-12-31, which has no next day).
+  [[nodiscard]] std::string WholeDayEnd(const Field& field, const Variant& day) const;
   // The condition of one field's values (" AND ..."), empty without values.
   [[nodiscard]] std::string FieldCondition(const Field& field) const;
 

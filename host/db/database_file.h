@@ -1,7 +1,8 @@
 // Checks a database file before a connection opens it, so that the user
 // reads what is wrong with the file, not what the driver makes of it: a
-// missing file is "database not found" (and no driver creates it), a folder
-// or a file that is not an SQLite database says so.
+// missing file is "database not found" (and no driver creates it), a folder,
+// a device, a pipe or a file that is not an SQLite database says so (and
+// a pipe is never opened, which would wait for a writer for ever).
 #pragma once
 
 #include <string>
@@ -14,5 +15,13 @@ void CheckDatabaseFile(const std::string& path);
 
 // The message for a database that another program holds locked.
 inline constexpr const char* kLockedMessage = "database is locked by another program; try again when it is free";
+
+// The seconds a "KEY=N" timeout of a connection string gives: `fallback`
+// when the key is absent; throws host::Error (kErrDatabase) when the value
+// is not a whole number of seconds from 1 to 86400.
+long TimeoutSeconds(const std::string& connection_string, const std::string& key, long fallback);
+
+// The message of a statement that ran past its timeout.
+std::string DeadlineMessage(long seconds);
 
 }  // namespace host::db

@@ -1,12 +1,16 @@
 #include "host/db/odbc_connection.h"
 
-#include <atomic>
-
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <regex>
+#include <thread>
 
 #include "host/db/connection_string.h"
 #include "host/db/database_file.h"
@@ -120,6 +124,59 @@ struct Statement {
   }
 };
 
+// Seconds beyond the login timeout before a connection attempt is given up:
+// the driver's own timeout comes first when it keeps it.
+constexpr long kLoginGrace = 2;
+
+std::string LoginDeadlineMessage(long seconds) {
+  return "the server did not answer within " + std::to_string(seconds) +
+         " s; check its name and port, or set a longer LoginTimeout=SECONDS in the connection string";
+}
+
+// One connection attempt, on a worker that may be abandoned: it owns its
+// handles until the waiting side takes them; abandoned, it frees them.
+struct ConnectAttempt {
+  std::string text;
+  long timeout = 5;
+  SQLHENV env = SQL_NULL_HENV;
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  SQLRETURN rc = SQL_ERROR;
+  std::vector<DbError> errors;
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool done = false;
+  bool abandoned = false;
+
+  void Run() {
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
+    SQLSetConnectAttr(dbc, SQL_ATTR_CONNECTION_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
+    SQLCHAR out[1024];
+    SQLSMALLINT out_length = 0;
+    rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLSMALLINT>(text.size()),
+                          out, sizeof out, &out_length, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) errors = Diagnostics(SQL_HANDLE_DBC, dbc);
+    std::lock_guard lock(mutex);
+    if (abandoned) {
+      if (SQL_SUCCEEDED(rc)) SQLDisconnect(dbc);
+      SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+      SQLFreeHandle(SQL_HANDLE_ENV, env);
+      return;
+    }
+    done = true;
+    changed.notify_all();
+  }
+  // Whether the attempt ended within `wait`; if not, it is abandoned.
+  bool WaitDone(std::chrono::seconds wait) {
+    std::unique_lock lock(mutex);
+    if (changed.wait_for(lock, wait, [this] { return done; })) return true;
+    abandoned = true;
+    return false;
+  }
+};
+
 }  // namespace
 
 OdbcConnection::OdbcConnection()
@@ -143,20 +200,24 @@ void OdbcConnection::Open(const std::string& connection_string) {
   ClearErrors();
   // The SQLite driver loads the same SQLite library: our functions reach it.
   RegisterSqliteFunctionsEverywhere();
-  SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h_->env);
-  SQLSetEnvAttr(h_->env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-  SQLAllocHandle(SQL_HANDLE_DBC, h_->env, &h_->dbc);
   const ConnectionString parsed(connection_string);
   // A server that accepts and never answers gives up after 5 s by default;
-  // "LoginTimeout=N" in the connection string changes it.
-  const std::string timeout_text = parsed.Get("LoginTimeout");
-  const long timeout = timeout_text.empty() ? 5 : std::atol(timeout_text.c_str());
-  SQLSetConnectAttr(h_->dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
-  SQLSetConnectAttr(h_->dbc, SQL_ATTR_CONNECTION_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
-  // A statement that stalls gives up after 60 s ("QueryTimeout=N").
-  const std::string query_timeout = parsed.Get("QueryTimeout");
-  query_timeout_ = query_timeout.empty() ? 60 : std::atol(query_timeout.c_str());
+  // "LoginTimeout=N" in the connection string changes it. A statement that
+  // stalls gives up after 60 s ("QueryTimeout=N"). A value that is no
+  // number of seconds is refused: it would mean no timeout at all.
+  long timeout = 5;
+  try {
+    timeout = TimeoutSeconds(connection_string, "LoginTimeout", 5);
+    query_timeout_ = TimeoutSeconds(connection_string, "QueryTimeout", 60);
+  } catch (const Error& e) {
+    Fail({kErrDatabase, e.what(), "ODBC"});
+  }
   std::string text = connection_string;
+  // FreeTDS without a protocol version tries one after another, each with
+  // its own wait: a silent server would hold the login for minutes.
+  if (UpperAscii(parsed.Get("Driver")).find("TDS") != std::string::npos && !parsed.Has("TDS_Version")) {
+    text += ";TDS_Version=7.4";
+  }
   // Through the SQLite driver: the file must exist (the driver would create
   // an empty one), and a locked database answers within 5 s: the driver
   // waits once when it connects and once more at the first statement, so
@@ -173,13 +234,22 @@ void OdbcConnection::Open(const std::string& connection_string) {
     if (!parsed.Has("NoCreat")) text += ";NoCreat=1";
     if (!parsed.Has("Timeout")) text += ";Timeout=2500";
   }
-  SQLCHAR out[1024];
-  SQLSMALLINT out_length = 0;
-  const SQLRETURN rc =
-      SQLDriverConnect(h_->dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLSMALLINT>(text.size()),
-                       out, sizeof out, &out_length, SQL_DRIVER_NOPROMPT);
-  if (!SQL_SUCCEEDED(rc)) {
-    auto errors = Diagnostics(SQL_HANDLE_DBC, h_->dbc);
+  auto attempt = std::make_shared<ConnectAttempt>();
+  attempt->text = text;
+  attempt->timeout = timeout;
+  std::thread worker([attempt] { attempt->Run(); });
+  if (!attempt->WaitDone(std::chrono::seconds(timeout + kLoginGrace))) {
+    // Whatever the driver does: the worker is left to end when it does,
+    // freeing its own handles.
+    worker.detach();
+    Close();
+    Fail({kErrDatabase, LoginDeadlineMessage(timeout), "ODBC"});
+  }
+  worker.join();
+  h_->env = attempt->env;
+  h_->dbc = attempt->dbc;
+  if (!SQL_SUCCEEDED(attempt->rc)) {
+    auto errors = std::move(attempt->errors);
     std::string message = "Cannot connect with '" + ConnectionString::Redacted(connection_string) + "'";
     for (const auto& e : errors) message += ": [" + e.sql_state + "] " + e.description;
     Close();
@@ -197,6 +267,7 @@ void OdbcConnection::Open(const std::string& connection_string) {
   if (sqlite_) {
     // A locked database is said once, before the catalog's many reads would
     // each wait for it.
+    std::string failure;
     {
       Statement probe;
       SQLAllocHandle(SQL_HANDLE_STMT, h_->dbc, &probe.stmt);
@@ -207,16 +278,30 @@ void OdbcConnection::Open(const std::string& connection_string) {
         if (rc == SQL_NO_DATA) rc = SQL_SUCCESS;
       }
       if (!SQL_SUCCEEDED(rc)) {
-        auto errors = Diagnostics(SQL_HANDLE_STMT, probe.stmt);
-        std::string text;
-        for (const auto& e : errors) text += e.description;
-        Close();
-        Fail({kErrDatabase, UpperAscii(text).find("LOCKED") != std::string::npos ? std::string(kLockedMessage) : text,
-              "ODBC"});
+        for (const auto& e : Diagnostics(SQL_HANDLE_STMT, probe.stmt)) failure += e.description;
+        if (UpperAscii(failure).find("LOCKED") != std::string::npos) {
+          failure = kLockedMessage;
+        } else {
+          // As the direct path says it: "[SQLite]database disk image is
+          // malformed (11)" without the driver's marks.
+          static const std::regex kDriverMarks(R"(^\[SQLite\]\s*|\s*\(\d+\)$)");
+          failure = "'" + parsed.Get("Database") +
+                    "' is not a readable database: " + std::regex_replace(failure, kDriverMarks, "");
+        }
       }
+    }  // the statement is freed before its connection is
+    if (!failure.empty()) {
+      Close();
+      Fail({kErrDatabase, failure, "ODBC"});
     }
     catalog_.LoadFromSqlite([this](const std::string& sql) { return QueryTexts(sql); });
     for (const auto& [column, type] : TableFunctionColumns()) catalog_.AddDeclared(column, type);
+    // Said as the direct path says it, not later as "no such table".
+    if (!catalog_.HasTable("PD44_VERSORE")) {
+      Close();
+      Fail({kErrDatabase, parsed.Get("Database") + " is not an ERP database (it has no booking table PD44_VERSORE)",
+            "ODBC"});
+    }
   }
 }
 
@@ -272,7 +357,12 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
   }
   Statement s;
   SQLAllocHandle(SQL_HANDLE_STMT, h_->dbc, &s.stmt);
-  SQLSetStmtAttr(s.stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(query_timeout_), 0);
+  // FreeTDS waits its query timeout for an answer, then as long again for
+  // the server to acknowledge the cancel: half the timeout each keeps the
+  // whole within it.
+  const long driver_timeout = std::max(1L, query_timeout_ / 2);
+  SQLSetStmtAttr(s.stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(driver_timeout), 0);
+  const auto started = std::chrono::steady_clock::now();
   h_->cancelled = false;
   h_->running = s.stmt;
   // Not every driver keeps its query timeout (the SQLite one does not): the
@@ -289,11 +379,21 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
   const auto fail_if_cancelled = [this] {
     if (h_->cancelled) Fail({kErrCancelled, "Stopped by the user", "ODBC"});
     if (deadline_->Expired()) {
-      Fail({kErrDatabase,
-            "the database did not answer within " + std::to_string(query_timeout_) +
-                " s; try again later, or set a longer QueryTimeout=SECONDS in the connection string",
-            "ODBC"});
+      Fail({kErrDatabase, DeadlineMessage(query_timeout_), "ODBC"});
     }
+  };
+  // A failure past the driver's timeout that the driver calls a timeout or
+  // a lost link is the deadline, said as ours.
+  const auto fail_with = [&](std::vector<DbError> errors) {
+    fail_if_cancelled();
+    const bool late = std::chrono::steady_clock::now() - started >= std::chrono::seconds(driver_timeout);
+    for (const auto& e : errors) {
+      if (late && (e.sql_state == "HYT00" || e.sql_state == "HYT01" || e.sql_state == "08S01")) {
+        Fail({kErrDatabase, DeadlineMessage(query_timeout_), "ODBC"});
+      }
+    }
+    if (errors.empty()) errors.push_back({kErrDatabase, "SQL error", "ODBC"});
+    FailAll(std::move(errors));
   };
   // The SQLite driver runs one statement per call: split a batch there.
   std::vector<std::string> statements;
@@ -315,12 +415,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
   for (auto& statement : statements) {
     SQLFreeStmt(s.stmt, SQL_CLOSE);
     SQLRETURN rc = SQLExecDirect(s.stmt, reinterpret_cast<SQLCHAR*>(statement.data()), SQL_NTS);
-    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
-      fail_if_cancelled();
-      auto errors = Diagnostics(SQL_HANDLE_STMT, s.stmt);
-      if (errors.empty()) errors.push_back({kErrDatabase, "SQL error", "ODBC"});
-      FailAll(std::move(errors));
-    }
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) fail_with(Diagnostics(SQL_HANDLE_STMT, s.stmt));
     do {
       SQLSMALLINT columns = 0;
       SQLNumResultCols(s.stmt, &columns);
@@ -364,7 +459,8 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
         infos.push_back(info);
       }
       auto table = std::make_shared<Table>();
-      bool have_row = SQL_SUCCEEDED(SQLFetch(s.stmt));
+      SQLRETURN fetched = SQLFetch(s.stmt);
+      bool have_row = SQL_SUCCEEDED(fetched);
       std::vector<Variant> first;
       std::vector<bool> numeric(infos.size(), false);
       for (SQLUSMALLINT c = 1; c <= columns; ++c) {
@@ -397,8 +493,11 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
             Fail({e.Number(), std::string(e.what()) + " (column " + field.name + ")", "ODBC"});
           }
         }
-        have_row = SQL_SUCCEEDED(SQLFetch(s.stmt));
+        fetched = SQLFetch(s.stmt);
+        have_row = SQL_SUCCEEDED(fetched);
       }
+      // Rows that stop coming are a failure, not the end of the rows.
+      if (fetched != SQL_NO_DATA && !SQL_SUCCEEDED(fetched)) fail_with(Diagnostics(SQL_HANDLE_STMT, s.stmt));
       fail_if_cancelled();
       result = RecordSet::Create();
       result->OpenOver(table);

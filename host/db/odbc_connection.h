@@ -3,9 +3,14 @@
 // (Driver=SQLite3) gets it through the SQLite dialect, with the schema
 // filling in the column types that driver does not report.
 //
-// A server that does not answer fails within the login timeout (10 s by
-// default, "LoginTimeout=N" in the connection string). Messages and errors
-// never carry the password.
+// A server that does not answer fails within the login timeout (5 s by
+// default, "LoginTimeout=N" in the connection string), and 2 s more at most
+// whatever the driver does: the attempt runs on a worker that is abandoned
+// then. FreeTDS is given TDS_Version=7.4 unless the string names one (it
+// would otherwise try one version after another, each with its own wait).
+// A statement gives up after 60 s ("QueryTimeout=N"). A timeout that is no
+// whole number of seconds is refused. Messages and errors never carry the
+// password.
 #pragma once
 
 #include <memory>

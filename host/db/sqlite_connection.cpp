@@ -42,10 +42,26 @@ void SqliteConnection::FailSqlite(const std::string& context) {
   error.sql_state = "HY000";
   error.native_error = db_ != nullptr ? sqlite3_extended_errcode(db_) : 0;
   if (error.native_error == SQLITE_INTERRUPT) error.number = kErrCancelled;
+  if (error.native_error == SQLITE_INTERRUPT && deadline_passed_) {
+    error.number = kErrDatabase;
+    error.description = DeadlineMessage(query_timeout_);
+  }
   if ((error.native_error & 0xff) == SQLITE_BUSY || (error.native_error & 0xff) == SQLITE_LOCKED) {
     error.description = kLockedMessage;
   }
   Fail(error);
+}
+
+void SqliteConnection::StartDeadline() {
+  deadline_passed_ = false;
+  deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(query_timeout_);
+}
+
+int SqliteConnection::PastDeadline(void* connection) {
+  auto* self = static_cast<SqliteConnection*>(connection);
+  if (std::chrono::steady_clock::now() < self->deadline_) return 0;
+  self->deadline_passed_ = true;
+  return 1;  // SQLite stops the statement with SQLITE_INTERRUPT
 }
 
 void SqliteConnection::Interrupt() {
@@ -67,6 +83,7 @@ void SqliteConnection::Open(const std::string& connection_string) {
           "SQLite"});
   }
   try {
+    query_timeout_ = TimeoutSeconds(connection_string, "QueryTimeout", 60);
     CheckDatabaseFile(path);
   } catch (const Error& e) {
     Fail({kErrDatabase, e.what(), "SQLite"});
@@ -81,6 +98,9 @@ void SqliteConnection::Open(const std::string& connection_string) {
     FailSqlite(message);
   }
   sqlite3_busy_timeout(db_, 5000);
+  // Checked every few thousand steps of SQLite's machine: a few microseconds.
+  sqlite3_progress_handler(db_, 4096, &SqliteConnection::PastDeadline, this);
+  StartDeadline();
   connection_string_ = connection_string;
   try {
     catalog_ = SchemaCatalog();
@@ -135,6 +155,7 @@ RecordSetPtr SqliteConnection::Run(std::string_view tsql, int64_t* changes) {
   ClearErrors();
   if (db_ == nullptr) Fail({kErrDatabase, "The connection is closed", "SQLite"});
   CountStatement();
+  StartDeadline();
   sql::Translation translation;
   try {
     translation = dialect_.Translate(tsql);

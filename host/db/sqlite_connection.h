@@ -4,14 +4,20 @@
 //
 // Dates are stored and compared as 'YYYY-MM-DD HH:MM:SS' texts; decimals as
 // SQLite numbers, exact to 15 significant digits.
+//
+// A statement gives up after 60 s ("QueryTimeout=N" in a connection string
+// "Data Source=FILE;QueryTimeout=N"): SQLite's progress handler stops it at
+// the deadline, whatever it is doing. A locked database waits 5 s.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <memory>
 
 #include "host/db/connection.h"
-#include "host/db/wal_leftovers.h"
 #include "host/db/schema_catalog.h"
 #include "host/db/sqlite_dialect.h"
+#include "host/db/wal_leftovers.h"
 
 struct sqlite3;
 
@@ -47,6 +53,12 @@ class SqliteConnection : public Connection {
   std::string connection_string_;  // as opened, for a sibling
   RecordSetPtr Run(std::string_view tsql, int64_t* changes) override;
   [[noreturn]] void FailSqlite(const std::string& context);
+  void StartDeadline();
+  static int PastDeadline(void* connection);  // SQLite's progress handler
+
+  long query_timeout_ = 60;  // seconds a statement may run
+  std::chrono::steady_clock::time_point deadline_;
+  std::atomic<bool> deadline_passed_{false};
 
   sqlite3* db_ = nullptr;
   std::unique_ptr<WalLeftovers> wal_leftovers_;  // released after db_ closes

@@ -49,8 +49,62 @@ TEST_F(Conditions, StarAndQuestionMarkArePatternsAndTheRestIsEscaped) {
   EXPECT_EQ(With("T.CODE", "A*"), " AND T.CODE LIKE 'A%' ESCAPE '!'");
   EXPECT_EQ(With("T.CODE", "?%_[!*"), " AND T.CODE LIKE '_!%!_![!!%' ESCAPE '!'");
   EXPECT_EQ(With("T.CODE", "*'*"), " AND T.CODE LIKE '%''%' ESCAPE '!'");
-  // With a to-value the star is a character of a range end, not a pattern.
-  EXPECT_EQ(With("T.CODE", "A*", "B"), " AND T.CODE >= 'A*' AND T.CODE <= 'B'");
+  // In a range a star at the end is every text that starts so: from the
+  // lowest (the prefix itself) up to the highest.
+  EXPECT_EQ(With("T.CODE", "A*", "B"), " AND T.CODE >= 'A' AND T.CODE <= 'B'");
+  EXPECT_EQ(With("T.CODE", "ART001*", "ART002*"),
+            " AND T.CODE >= 'ART001' AND (T.CODE <= 'ART002' OR T.CODE LIKE 'ART002%' ESCAPE '!')");
+  EXPECT_EQ(With("T.CODE", "", "ART_0*"), " AND (T.CODE <= 'ART_0' OR T.CODE LIKE 'ART!_0%' ESCAPE '!')");
+  EXPECT_EQ(With("T.CODE", "O'N*", "", true), " AND T.CODE >= 'O''N'");
+}
+
+// What a range's end, a text's length or a number's digits cannot be is
+// refused with the field, the value and the reason; never taken otherwise.
+TEST_F(Conditions, RangeEndsLengthsAndDigitsAreRefusedRatherThanTakenOtherwise) {
+  const auto refused = [&](const std::string& column, const std::string& from, const std::string& to) {
+    query_.ClearConditions();
+    if (!from.empty()) query_.SetFrom(column, from);
+    if (!to.empty()) query_.SetTo(column, to);
+    query_.SetOnwards(column, to.empty());
+    const auto problems = query_.Validate();
+    std::string said;
+    for (const auto& p : problems) said += p.message + (p.to_side ? " (to)" : " (from)");
+    EXPECT_THROW((void)query_.ConditionText(), Error) << said;
+    return said;
+  };
+  EXPECT_EQ(refused("T.CODE", "A?", "B"),
+            "\"Codice\": 'A?' has '*' or '?' inside; a range's end takes '*' only at its end (from)");
+  EXPECT_EQ(refused("T.CODE", "A", "B*C"),
+            "\"Codice\": 'B*C' has '*' or '?' inside; a range's end takes '*' only at its end (to)");
+  EXPECT_EQ(refused("T.CODE", "**", ""),
+            "\"Codice\": '**' has '*' or '?' inside; a range's end takes '*' only at its end (from)");
+  // Lengths in characters: ten accented letters fit a code of 10, eleven do not.
+  EXPECT_EQ(With("T.CODE", "ÀÀÀÀÀÀÀÀÀÀ"), " AND T.CODE = 'ÀÀÀÀÀÀÀÀÀÀ'");
+  EXPECT_EQ(refused("T.CODE", "", "èèèèèèèèèèè"), "\"Codice\": 'èèèèèèèèèèè' is longer than 10 characters (to)");
+  // 28 significant digits pass; one more would be rounded by the database.
+  EXPECT_EQ(With("T.NUM", "20.00000000000000000000000001"), " AND T.NUM = 20.00000000000000000000000001");
+  EXPECT_EQ(refused("T.NUM", "0.000000000000000000000000000000001", ""),
+            "\"Numero\": '0.000000000000000000000000000000001' has more than 28 digits (from)");
+  EXPECT_EQ(With("T.NUM", "-007.50"), " AND T.NUM = -7.5");
+  EXPECT_EQ(With("T.NUM", "20.000000000000000000000000000000"), " AND T.NUM = 20");
+  EXPECT_EQ(refused("T.NUM", "20.0000000000000000000000000001", ""),
+            "\"Numero\": '20.0000000000000000000000000001' has more than 28 digits (from)");
+  const auto problem = query_.ProblemOf("T.NUM", std::string("12345678901234567890123456789"));
+  ASSERT_TRUE(problem.has_value());
+  EXPECT_EQ(problem->kind, QueryControl::ProblemKind::TooManyDigits);
+  EXPECT_EQ(problem->limit, 28);
+  // A long value is quoted cut, not whole.
+  const std::string long_value(128 * 1024, 'x');
+  EXPECT_EQ(query_.CheckValue("T.NUM", long_value).value_or(""),
+            "\"Numero\": '" + std::string(60, 'x') + "…' is not a number");
+}
+
+// The last day there is has no next midnight: its whole day ends at its
+// last second.
+TEST_F(Conditions, TheLastDayThereIsIsAcceptedWholeDay) {
+  EXPECT_EQ(With("T.DAY", "9999-12-31"), " AND T.DAY >= '99991231' AND T.DAY <= '99991231 23:59:59'");
+  EXPECT_EQ(With("T.DAY", "2026-01-01", "31/12/9999"), " AND T.DAY >= '20260101' AND T.DAY <= '99991231 23:59:59'");
+  EXPECT_EQ(ProblemKindOf("T.DAY", "9999-12-31"), -1);
 }
 
 TEST_F(Conditions, NumbersReadAsNumbersOnly) {

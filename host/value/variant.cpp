@@ -205,6 +205,15 @@ std::string LTrim(std::string_view text) {
 
 std::string Trim(std::string_view text) { return LTrim(RTrim(text)); }
 
+std::string ShortenedForMessage(std::string_view text, size_t characters) {
+  size_t count = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+    if (count++ == characters) return std::string(text.substr(0, i)) + "…";
+  }
+  return std::string(text);
+}
+
 std::string ReplaceAll(std::string_view text, std::string_view what, std::string_view with) {
   if (what.empty()) return std::string(text);
   std::string out;

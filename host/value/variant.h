@@ -86,6 +86,9 @@ class Variant {
 std::string RTrim(std::string_view text);
 std::string LTrim(std::string_view text);
 std::string Trim(std::string_view text);
+// A value as a message quotes it: at most `characters` characters (whole
+// UTF-8 letters), then "…" when it was longer.
+std::string ShortenedForMessage(std::string_view text, size_t characters = 60);
 // Every occurrence of `what` replaced by `with`.
 std::string ReplaceAll(std::string_view text, std::string_view what, std::string_view with);
 

@@ -12,6 +12,7 @@
 #include "engine/oms.h"
 #include "engine/presentation/grid_column.h"
 #include "engine/value_helpers.h"
+#include "output/placed_file.h"
 
 namespace output {
 namespace {
@@ -296,25 +297,28 @@ int DrawReport(QPagedPaintDevice& device, const PrintRecords& records, const Rep
 }
 
 std::string WriteReportPdf(const std::string& path, const PrintRecords& records, const ReportParameters& parameters) {
-  const QString partial = QString::fromStdString(path + ".partial.pdf");
+  if (std::string refused = RefusePlace(path, {}); !refused.empty()) return refused;
+  PlacedFile placed(path);
+  if (!placed.Error().empty()) return placed.Error();
+  // Through a file of our own: QPdfWriter says nothing of a failed write,
+  // the file does.
+  QFile file;
+  if (!file.open(placed.Descriptor(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
+    return "cannot write " + path;
+  }
   int pages = 0;
   {
-    QPdfWriter writer(partial);
+    QPdfWriter writer(&file);
     writer.setResolution(150);
     writer.setTitle(ShortenedTitle(parameters.titolo));
     writer.setCreator("quarvelindo");
     pages = DrawReport(writer, records, parameters);
   }
-  if (pages == 0) {
-    QFile::remove(partial);
-    return "cannot write " + path;
-  }
-  QFile::remove(QString::fromStdString(path));
-  if (!QFile::rename(partial, QString::fromStdString(path))) {
-    QFile::remove(partial);
-    return "cannot write " + path;
-  }
-  return {};
+  const bool written = file.flush() && file.error() == QFileDevice::NoError;
+  const std::string reason = file.errorString().toStdString();
+  file.close();
+  if (pages == 0 || !written) return "cannot write " + path + (written ? std::string() : ": " + reason);
+  return placed.Commit();
 }
 
 }  // namespace output

@@ -255,8 +255,8 @@ TEST(Workbook, StoppedItLeavesTheEarlierFile) {
 TEST(Workbook, AnUnwritablePlaceLeavesNothing) {
   engine::testing::TempDir dir;
   const std::string path = dir.File("missing/righe.xlsx");
-  EXPECT_EQ(WriteWorkbook(path, {}), "cannot write " + path);
-  EXPECT_FALSE(std::filesystem::exists(path + ".partial.xlsx"));
+  EXPECT_EQ(WriteWorkbook(path, {}), "cannot write " + path + ": the folder " + dir.File("missing") + " does not exist");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
 }
 
 }  // namespace

@@ -1,13 +1,19 @@
 // The query form driven as a user drives it (offscreen): decodes with their
 // parent fields, look-ups by side, validation before any SQL, the run on its
 // thread with its three endings (no data, results, stopped), the reset, the
-// closing rules, and the remembered conditions.
+// closing rules, the remembered conditions, and a database that cannot be
+// opened (missing, not a database, locked) without holding the windows.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
 
 #include "demo/erp_database.h"
 #include "engine/tests/tiny_erp.h"
@@ -349,6 +355,76 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QCOMPARE(form->StatusText(), QString("Elaborazione interrotta dall'utente."));
     QVERIFY(form->CmdDupl()->isEnabled());
     form->Unload();
+  }
+
+  // A locked database is waited for on a worker: the windows go on (a
+  // timer fires meanwhile), and then the form says why it has no connection.
+  void aLockedDatabaseDoesNotHoldTheWindows() {
+    const std::string locked = dir_.File("locked.db");
+    std::filesystem::copy_file(tiny_, locked);
+    sqlite3* writer = nullptr;
+    sqlite3_open(locked.c_str(), &writer);
+    engine::testing::Exec(writer, "BEGIN EXCLUSIVE; DELETE FROM PD07_REPARTO;");
+    QElapsedTimer clock;
+    clock.start();
+    qint64 ticked = -1;
+    QTimer::singleShot(200, [&] { ticked = clock.elapsed(); });
+    FormHarness harness(locked);
+    auto form = harness.Open();
+    const qint64 opened = clock.elapsed();
+    engine::testing::Exec(writer, "ROLLBACK");
+    sqlite3_close(writer);
+    QVERIFY2(opened >= 4000, qPrintable(QString::number(opened)));  // the 5 s a locked database is given
+    QVERIFY2(ticked >= 0 && ticked < 1500, qPrintable(QString::number(ticked)));
+    QCOMPARE(form->StatusText(), QString("Nessuna connessione al database: database is locked by another program; "
+                                         "try again when it is free"));
+    QVERIFY(!form->CmdDupl()->isEnabled());
+    form->Unload();
+  }
+
+  // A click on the selected cell, then typing at once: every key typed is
+  // kept, none lost in the moment before the editor opens.
+  void typingRightAfterAClickOnTheSelectedCellIsKept() {
+    FormHarness harness(tiny_);
+    auto form = harness.Open();
+    QTableView* view = form->ConditionView();
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    auto* model = form->Conditions();
+    const QModelIndex cell = model->index(model->RowOfColumn("PD44_CODART_MG66"), ConditionModel::kFrom);
+    const QPoint at = view->visualRect(cell).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);  // selects the cell
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);  // on the selected cell: an editor later
+    // Each key to whatever has the focus, as the keyboard sends it.
+    const auto type = [](const char* text) {
+      for (const char* c = text; *c != '\0'; ++c) QTest::keyClick(QApplication::focusWidget(), *c);
+    };
+    type("A1");
+    QTest::qWait(QApplication::doubleClickInterval() + 200);
+    type("X");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);  // leaves the cell
+    QCOMPARE(model->data(cell, Qt::EditRole).toString(), QString("A1X"));
+    form->Unload();
+  }
+
+  // Without a connection the form opens, says why, and Esegui waits for one.
+  void aConnectionErrorIsShownAndEseguiWaits() {
+    const std::string missing = dir_.File("missing.db");
+    const std::string text = dir_.File("text.db");
+    std::ofstream(text) << "not a database\n";
+    for (const auto& [database, reason] :
+         {std::pair{missing, "database not found: " + missing},
+          std::pair{text, text + " is not an ERP database (not an SQLite database file)"}}) {
+      FormHarness harness(database);
+      auto form = harness.Open();
+      QCOMPARE(form->StatusText(), QString::fromStdString("Nessuna connessione al database: " + reason));
+      QVERIFY(!form->CmdDupl()->isEnabled());
+      QCOMPARE(form->CmdDupl()->toolTip(), form->StatusText());
+      form->CmdDupl_Click();  // does nothing, and says nothing more
+      QVERIFY(!form->Running());
+      form->Unload();
+    }
   }
 
  private:
