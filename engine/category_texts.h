@@ -61,5 +61,12 @@ std::string TimeText(const host::Variant& seconds, int16_t unit);
 std::string GapText(const host::Variant& planned, const host::Variant& booked, int16_t unit);
 // (booked ÷ planned − 1) × 100 with two decimals; "" when planned is 0.
 std::string GapPercentText(const host::Variant& planned, const host::Variant& booked);
+// planned ÷ booked × 100 with two decimals; "" when booked is 0.
+std::string EfficiencyText(const host::Variant& planned, const host::Variant& booked);
+// Where a gap % as GapPercentText writes it lies against the band
+// ±tolerance %: +1 beyond it over plan, -1 beyond it under plan, 0 inside
+// it, on its edge or without a percent. The shown text decides, so that a
+// cell reading "10.00" is never flagged against 10.
+int ToleranceSide(const std::string& gap_percent_text, double tolerance);
 
 }  // namespace engine

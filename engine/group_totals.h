@@ -22,6 +22,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/category_texts.h"
 #include "engine/form_services.h"
 #include "engine/layouts.h"
 #include "engine/oms.h"
@@ -80,11 +81,21 @@ class GroupTotals {
   PhaseOutputs CalcolaTempiFase(const host::Variant& phase_id, const host::Variant& order_quantity,
                                 const host::Variant& quantity, const std::string& article, const std::string& option);
 
+  // All the run's bookings taken as one group, each phase once (not the
+  // sum of the groups, which counts a phase shared by two groups twice):
+  // planned and booked seconds of the seven categories, the planned ones
+  // carried as a group's are. Stores nothing and moves no record set; a
+  // failure of a phase is reported as CalcolaTempiFase and leaves it out.
+  std::array<CategorySeconds, 7> AllBookings();
+
   // Statements executed for the group totals (phase rows not prefetched).
   [[nodiscard]] int64_t GroupsComputed() const { return computed_; }
 
  private:
   void ComputeCurrentGroup(const host::Variant& group_id);
+  // Planned (each phase once) and booked sums by category of `bookings`
+  // from its current record on.
+  std::array<ValoriCategoria, 7> SumBookings(host::RecordSet& bookings);
   void PrepareCollisions();
   // The run's filter fields, worked out once (RSCampi does not change).
   const std::vector<FilterField>& Fields();
