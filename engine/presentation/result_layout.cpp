@@ -109,7 +109,9 @@ ResultLayout PreparaFormLayout(const host::RecordSet& groups, const host::Record
           }
         }
         if (field.name == "OREVERS" || field.name == "MINVERS" || field.name == "SECVERS") c.visible = false;
-        const bool grouping = metadata->FieldIndex("GRUPPO") >= 0 &&
+        // The booked triple is flagged in RSCampi too, though it is a sum.
+        const bool time = field.name == "OREVERS" || field.name == "MINVERS" || field.name == "SECVERS";
+        const bool grouping = !time && metadata->FieldIndex("GRUPPO") >= 0 &&
                               host::CompareNumbers(ValoreNumerico(metadata->Value("GRUPPO")), int16_t{1}) == 0;
         if (grouping) layout.grouping_fields.push_back(field.name);
         if (const auto pair = grouping ? PairOfAlias(alias) : std::nullopt) {
