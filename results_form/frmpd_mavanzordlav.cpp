@@ -102,6 +102,17 @@ QString SummarySelectionText(const QTableView& view) {
   return lines.join('\n');
 }
 
+// No caption cut: a column narrower than its caption (the English ones are
+// longer than the widths the column tables give) is widened to it.
+void WidenToCaptions(QTableView* grid) {
+  QHeaderView* header = grid->horizontalHeader();
+  for (int c = 0; c < header->count(); ++c) {
+    if (grid->isColumnHidden(c)) continue;
+    const int needed = header->sectionSizeHint(c);
+    if (header->sectionSize(c) < needed) grid->setColumnWidth(c, needed);
+  }
+}
+
 // Ctrl+C on the summary grid copies SummarySelectionText.
 class CopyKey : public QObject {
  public:
@@ -463,6 +474,9 @@ void FRMPD_MAVANZORDLAV::SetTolerance(double percent) {
     }
   }
   categories_model_->SetTolerance(percent);
+  for (QTableView* grid : {grd_prev_, grd_prev_dett_}) {
+    if (grid != nullptr) grid->viewport()->update();
+  }
   UpdateTotalsRow();
 }
 
@@ -540,17 +554,34 @@ QString FRMPD_MAVANZORDLAV::ShownCount() {
 void FRMPD_MAVANZORDLAV::InitQGrid() {
   try {
     const Translate translate = [this](const std::string& s) { return Tr(s); };
-    const auto columns = ModelColumns(engine::PlannedGridColumnsFor(TipoTempo), translate, nullptr);
+    auto columns = ModelColumns(engine::PlannedGridColumnsFor(TipoTempo), translate, nullptr);
+    // The gap % cells beyond the tolerance band, as in the groups grid.
+    for (auto& c : columns) {
+      if (c.field.rfind("GAPPERC", 0) != 0) continue;
+      const auto text = c.text;
+      const std::string field = c.field;
+      c.role_data = [this, text, field](const host::RecordSet& rs, size_t position, int role) -> QVariant {
+        if (role != Qt::BackgroundRole && role != Qt::ForegroundRole) return {};
+        const int index = rs.FieldIndex(field);
+        if (index < 0) return {};
+        const host::Variant v = rs.ValueAt(position, static_cast<size_t>(index));
+        if (v.IsNull() || v.IsEmpty() || !v.IsNumeric()) return {};
+        const int side = engine::ToleranceSide(v.ToDecimal().Round(2).ToFixed(2), tolerance_);
+        return role == Qt::BackgroundRole ? ToleranceBackground(side) : ToleranceForeground(side);
+      };
+    }
     if (RSTempiPrev) {
       prev_model_ = new RecordSetModel(RSTempiPrev, columns, grd_prev_);
       prev_model_->Bind(grd_prev_);
       definitions_["GRD_Prev"] = new GridDefinition(grd_prev_, prev_model_, LayoutKey("GRD_Prev"), translate);
+      WidenToCaptions(grd_prev_);
     }
     if (RSTempiPrevDett) {
       prev_dett_model_ = new RecordSetModel(RSTempiPrevDett, columns, grd_prev_dett_);
       prev_dett_model_->Bind(grd_prev_dett_);
       definitions_["GRD_PrevDett"] =
           new GridDefinition(grd_prev_dett_, prev_dett_model_, LayoutKey("GRD_PrevDett"), translate);
+      WidenToCaptions(grd_prev_dett_);
     }
   } catch (...) {
     engine::ReportCurrentError(*this, "InitQGrid");
@@ -598,6 +629,7 @@ void FRMPD_MAVANZORDLAV::CaricaQGridVERSDett() {
     bookings_model_->Bind(grd_vers_dett_);
     definitions_["GRD_VERSDett"] =
         new GridDefinition(grd_vers_dett_, bookings_model_, LayoutKey("GRD_VERSDett"), translate);
+    WidenToCaptions(grd_vers_dett_);
     // The selected booking's planned phases.
     QObject::connect(grd_vers_dett_->selectionModel(), &QItemSelectionModel::currentRowChanged, grd_vers_dett_,
                      [this] { BookingRowChanged(); });

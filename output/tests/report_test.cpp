@@ -100,8 +100,8 @@ TEST(Report, HeadingsNameTheGroupingAndMarkTheBand) {
     const size_t from = line == std::string::npos ? 0 : line + 1;
     return text.substr(from, text.find('\n', at) - from);
   };
-  const std::string by_phase = heading_of({"Reparto", "Fase", "Sequenza fase"}, 0, "Reparto R01");
-  EXPECT_NE(by_phase.find("Fase 10"), std::string::npos) << by_phase;
+  const std::string by_phase = heading_of({"Reparto", "Fase", "Sequenza fase"}, 0, "Fase 10");
+  EXPECT_NE(by_phase.find("Reparto R01 Taglio"), std::string::npos) << by_phase;
   EXPECT_NE(by_phase.find("seq. 10"), std::string::npos) << by_phase;
   EXPECT_EQ(by_phase.find("Articolo"), std::string::npos) << by_phase;
   // A1: + 0:07:00 on 1:10:00, 10.00 %.

@@ -200,6 +200,26 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QVERIFY(ordinary);
     QVERIFY2(results->LabelRowText().startsWith("Article: A1"), qPrintable(results->LabelRowText()));
     form->Unload();
+    // The figures, the totals row and "(various)" in English; no caption cut.
+    std::shared_ptr<FRMPD_QUARVELINDO> by_employee;
+    auto other = Open(harness, by_employee, {"Dipendente"}, 0);
+    QVERIFY(other != nullptr);
+    other->FinishFigures();
+    auto* groups = other->GRD_VERS();
+    QVERIFY(ColumnOf(groups->model(), "Efficiency %") >= 0);
+    QCOMPARE(other->ShownCount(), QString("2 of 2 groups"));
+    bool various = false;
+    for (int r = 0; r < groups->model()->rowCount(); ++r) {
+      various = various || groups->model()->index(r, FieldColumn(groups, "PD44_CODART_MG66")).data() == "(various)";
+    }
+    QVERIFY(various);
+    auto* prev = other->GRD_Prev();
+    for (int c = 0; c < prev->model()->columnCount(); ++c) {
+      if (prev->isColumnHidden(c)) continue;
+      QVERIFY2(prev->columnWidth(c) >= prev->horizontalHeader()->sectionSizeHint(c),
+               qPrintable(prev->model()->headerData(c, Qt::Horizontal).toString()));
+    }
+    by_employee->Unload();
   }
 
   void theLargestGapsAndAClickOnOne() {
@@ -488,10 +508,16 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     // A click on the sorted row still moves the run's cursor there.
     groups->selectRow(0);
     QCOMPARE(QString::fromStdString(results->RSTempiVer->Value("PD44_CODART_MG66").JoinedText()), QString("A1"));
+    // The planned grid of the group flags the same gap %.
+    auto* prev = results->GRD_Prev();
+    const QModelIndex prev_percent = prev->model()->index(0, FieldColumn(prev, "GAPPERC"));
+    QCOMPARE(prev_percent.data().toString(), QString("98.69"));
+    QVERIFY(prev_percent.data(Qt::BackgroundRole).isValid());
     // The band's edge is inside it.
     results->SetTolerance(98.69);
     QCOMPARE(groups->model()->index(0, marker).data().toString(), QString());
     QVERIFY(!groups->model()->index(0, percent).data(Qt::BackgroundRole).isValid());
+    QVERIFY(!prev_percent.data(Qt::BackgroundRole).isValid());
     results->SetTolerance(98.68);
     QCOMPARE(groups->model()->index(0, marker).data().toString(), QString::fromUtf8("▲"));
     // The summary of the current group flags its gap % too.
