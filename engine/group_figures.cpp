@@ -84,7 +84,8 @@ bool GroupFigures::Step(size_t count) {
     }
     figures_[GroupKey(groups.Value("IDGRUPPO"))] = std::move(entry);
   }
-  done_ = groups.Eof();
+  // Then all the bookings as one group, for the totals row, a slice at a time too.
+  if (groups.Eof()) done_ = totals_->StepAllBookings(count * 64);
   return done_;
 }
 

@@ -37,8 +37,8 @@ class GroupFigures {
   GroupFigures(const GroupFigures&) = delete;
   GroupFigures& operator=(const GroupFigures&) = delete;
 
-  // Computes up to `count` more groups; answers true once every group is
-  // done. A failure is reported as "TempiPreventivi" and ends the work (the
+  // Computes up to `count` more groups (then 64 × `count` more bookings of
+  // AllBookings); answers true once every group and booking is done. A failure is reported as "TempiPreventivi" and ends the work (the
   // groups computed so far keep their figures).
   bool Step(size_t count);
   [[nodiscard]] bool Done() const { return done_; }

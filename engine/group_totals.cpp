@@ -1,6 +1,7 @@
 #include "engine/group_totals.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 #include "engine/comparison_run.h"
@@ -265,14 +266,17 @@ bool GroupTotals::TempiPreventivi() {
   }
 }
 
-std::array<ValoriCategoria, 7> GroupTotals::SumBookings(host::RecordSet& bookings) {
+GroupTotals::BookingSums::BookingSums() {
+  for (auto& s : sums) s = ResetCategory(int16_t{0}, int16_t{0}, int16_t{0});
+}
+
+bool GroupTotals::SumBookings(host::RecordSet& bookings, BookingSums& into, size_t limit) {
   if (!prev_dett_lookup_) {
     prev_dett_lookup_ = records_.RSTempiPrevDett->Clone();
     prev_dett_lookup_->SetFilter("");
   }
-  std::unordered_set<std::string> seen;
-  std::array<ValoriCategoria, 7> sums;
-  for (auto& s : sums) s = ResetCategory(int16_t{0}, int16_t{0}, int16_t{0});
+  std::unordered_set<std::string>& seen = into.seen;
+  std::array<ValoriCategoria, 7>& sums = into.sums;
   const int f_id = bookings.FieldIndex("PD44_PRGMVORE_PD31");
   const int f_qty = bookings.FieldIndex("PD44_QTALAV");
   const int f_kind = bookings.FieldIndex("PD44_INDORA");
@@ -293,7 +297,7 @@ std::array<ValoriCategoria, 7> GroupTotals::SumBookings(host::RecordSet& booking
     ts = host::Add(ts, s);
   };
   const host::Table& planned_rows = prev_dett_lookup_->Storage();
-  for (; !bookings.Eof(); bookings.MoveNext()) {
+  for (size_t n = 0; n < limit && !bookings.Eof(); ++n, bookings.MoveNext()) {
     // The per-booking records were written in the bookings' order: the same
     // storage row holds this booking's record, unless something reordered
     // them, when the search by IDVERS finds it.
@@ -337,12 +341,14 @@ std::array<ValoriCategoria, 7> GroupTotals::SumBookings(host::RecordSet& booking
     if (processing && labour) add_to(sums[5], h, m, s, false);
     if (setup && labour) add_to(sums[6], h, m, s, false);
   }
-  return sums;
+  return bookings.Eof();
 }
 
 void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
   auto bookings = records_.RSTempiVerDett->Clone();
-  std::array<ValoriCategoria, 7> sums = SumBookings(*bookings);
+  BookingSums summed;
+  SumBookings(*bookings, summed);
+  std::array<ValoriCategoria, 7>& sums = summed.sums;
   host::RecordSet& prev = *records_.RSTempiPrev;
   prev.AddNew();
   prev.SetValue("IDGRUPPO", group_id);
@@ -388,13 +394,23 @@ void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
   ++computed_;
 }
 
+bool GroupTotals::StepAllBookings(size_t count) {
+  if (!all_) {
+    all_.emplace();
+    all_->bookings = records_.RSTempiVerDett->Clone();
+    all_->bookings->SetFilter("");
+    if (all_->bookings->RecordCount() == 0) return all_->done = true;
+    all_->bookings->MoveFirst();
+  }
+  if (!all_->done) all_->done = SumBookings(*all_->bookings, all_->sums, count);
+  return all_->done;
+}
+
 std::array<CategorySeconds, 7> GroupTotals::AllBookings() {
-  auto bookings = records_.RSTempiVerDett->Clone();
-  bookings->SetFilter("");
+  while (!StepAllBookings(std::numeric_limits<size_t>::max())) {
+  }
   std::array<CategorySeconds, 7> out;
-  if (bookings->RecordCount() == 0) return out;
-  bookings->MoveFirst();
-  const std::array<ValoriCategoria, 7> sums = SumBookings(*bookings);
+  const std::array<ValoriCategoria, 7>& sums = all_->sums.sums;
   for (size_t c = 0; c < 7; ++c) {
     Variant planned = PlannedSeconds(sums[c], unit_);
     if (unit_ == kOreMinutiSecondi) {

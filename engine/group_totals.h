@@ -15,6 +15,7 @@
 #pragma once
 
 #include <array>
+#include <limits>
 #include <optional>
 #include <set>
 #include <string>
@@ -86,6 +87,9 @@ class GroupTotals {
   // planned and booked seconds of the seven categories, the planned ones
   // carried as a group's are. Stores nothing and moves no record set; a
   // failure of a phase is reported as CalcolaTempiFase and leaves it out.
+  // StepAllBookings adds up to `count` more bookings and answers true once
+  // all are in; AllBookings adds what is left and answers the figures.
+  bool StepAllBookings(size_t count);
   std::array<CategorySeconds, 7> AllBookings();
 
   // Statements executed for the group totals (phase rows not prefetched).
@@ -93,9 +97,22 @@ class GroupTotals {
 
  private:
   void ComputeCurrentGroup(const host::Variant& group_id);
-  // Planned (each phase once) and booked sums by category of `bookings`
-  // from its current record on.
-  std::array<ValoriCategoria, 7> SumBookings(host::RecordSet& bookings);
+  // Planned (each phase once) and booked sums by category.
+  struct BookingSums {
+    BookingSums();
+    std::unordered_set<std::string> seen;  // the phases already counted
+    std::array<ValoriCategoria, 7> sums;
+  };
+  // Adds at most `limit` bookings of `bookings` from its current record on;
+  // answers true at its end.
+  bool SumBookings(host::RecordSet& bookings, BookingSums& into,
+                   size_t limit = std::numeric_limits<size_t>::max());
+  struct AllBookingsState {
+    host::RecordSetPtr bookings;
+    BookingSums sums;
+    bool done = false;
+  };
+  std::optional<AllBookingsState> all_;
   void PrepareCollisions();
   // The run's filter fields, worked out once (RSCampi does not change).
   const std::vector<FilterField>& Fields();
