@@ -103,12 +103,13 @@ QString SummarySelectionText(const QTableView& view) {
 }
 
 // No caption cut: a column narrower than its caption (the English ones are
-// longer than the widths the column tables give) is widened to it.
-void WidenToCaptions(QTableView* grid) {
+// longer than the widths the column tables give) is widened to it, and with
+// `contents` to the widest text of the rows in view too.
+void WidenToCaptions(QTableView* grid, bool contents = false) {
   QHeaderView* header = grid->horizontalHeader();
   for (int c = 0; c < header->count(); ++c) {
     if (grid->isColumnHidden(c)) continue;
-    const int needed = header->sectionSizeHint(c);
+    const int needed = std::max(header->sectionSizeHint(c), contents ? static_cast<QAbstractItemView*>(grid)->sizeHintForColumn(c) : 0);
     if (header->sectionSize(c) < needed) grid->setColumnWidth(c, needed);
   }
 }
@@ -446,6 +447,8 @@ void FRMPD_MAVANZORDLAV::StepFigures() {
           }
         }
         figure_widths_set_ = true;
+        // The fields beside the grouping read "(vari)" or their value only now.
+        if (done) WidenToCaptions(grd_vers_, true);
       }
       if (outside_only_->isChecked()) ApplyRowFilter();
       UpdateTotalsRow();

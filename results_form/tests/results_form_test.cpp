@@ -596,6 +596,8 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     const int article = FieldColumn(groups, "PD44_CODART_MG66");
     QVERIFY(employee >= 0 && article >= 0);
     QCOMPARE(groups->model()->rowCount(), 2);
+    // Sized to "(vari)" and the article once they are known.
+    QVERIFY(groups->columnWidth(article) >= static_cast<QAbstractItemView*>(groups)->sizeHintForColumn(article));
     for (int r = 0; r < 2; ++r) {
       const QString who = groups->model()->index(r, employee).data().toString();
       // E1 booked A1, A2 and no article; the bookings without employee all A1.
