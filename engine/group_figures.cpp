@@ -38,9 +38,31 @@ GroupFigures::GroupFigures(Comparison& run, std::vector<std::string> shared_fiel
   for (const auto& name : shared_fields_) shared_index_.push_back(clones_.RSTempiVerDett->FieldIndex(name));
   totals_ = std::make_unique<GroupTotals>(run.Relay(), clones_, run.Reader().Phases(), run.Production(),
                                           static_cast<int16_t>(run.Unit()), run.Options(), run.GroupingColumns());
+  // The booked total reads every booking again: beside the groups' figures.
+  const std::string sql = run.Reader().TotalQuery();
+  if (sql.empty()) return;
+  try {
+    sibling_ = run.Connection().OpenSibling();
+  } catch (const host::Error&) {
+    sibling_.reset();  // read here at the end instead
+  }
+  if (sibling_) {
+    host::db::Connection* sibling = sibling_.get();
+    booked_total_ = std::async(std::launch::async, [sibling, sql] { return sibling->Execute(sql); });
+  }
 }
 
-GroupFigures::~GroupFigures() = default;
+GroupFigures::~GroupFigures() {
+  // A form closed before the end does not wait for the query.
+  if (booked_total_.valid()) {
+    sibling_->Interrupt();
+    try {
+      booked_total_.get();
+    } catch (...) {
+      // Stopped: nobody needs it.
+    }
+  }
+}
 
 bool GroupFigures::Step(size_t count) {
   if (done_) return true;
@@ -106,7 +128,7 @@ CategoryFigures GroupFigures::AllBookings() {
   const std::string& sql = run_.Reader().TotalQuery();
   if (sql.empty()) return out;
   try {
-    const host::RecordSetPtr rs = run_.Connection().Execute(sql);
+    const host::RecordSetPtr rs = booked_total_.valid() ? booked_total_.get() : run_.Connection().Execute(sql);
     if (rs && !rs->Eof()) {
       const auto value = [&](const char* name) {
         const int i = rs->FieldIndex(name);

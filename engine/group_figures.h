@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,8 +54,10 @@ class GroupFigures {
   // All the run's bookings taken as one group: the planned figures with
   // each phase once (GroupTotals::AllBookings), the total's booked as the
   // grouped query sums a group's (one more query, ComparisonRun's
-  // TotalQuery), so that they equal a run without grouping. A failure of
-  // the query is reported as "TempiPreventivi" and leaves the bookings' sum.
+  // TotalQuery), so that they equal a run without grouping. That query
+  // runs from the start on a sibling connection on its own thread when the
+  // back end gives one (else here, on the run's). A failure of the query
+  // is reported as "TempiPreventivi" and leaves the bookings' sum.
   [[nodiscard]] CategoryFigures AllBookings();
 
  private:
@@ -68,6 +71,8 @@ class GroupFigures {
   std::unordered_map<int64_t, Entry> figures_;
   std::vector<std::string> shared_fields_;
   std::vector<int> shared_index_;  // in RSTempiVerDett
+  std::unique_ptr<host::db::Connection> sibling_;
+  std::future<host::RecordSetPtr> booked_total_;  // the booked total, read beside
   size_t total_ = 0;
   bool started_ = false;
   bool done_ = false;
