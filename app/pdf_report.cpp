@@ -29,6 +29,7 @@ std::string WritePdfReport(const std::string& path, const output::PrintRecords& 
   parameters.titolo = QString::fromStdString(CliCaption("Stampa comparazione tempi lavorazione"));
   parameters.ditta = QString::fromStdString(company);
   parameters.grouping = QString::fromStdString(run.DescrizioneGruppo());
+  parameters.grouping_fields = run.GroupingColumns();  // headings name the grouping dimensions only
   parameters.unit = static_cast<int16_t>(run.Unit());
   parameters.print_date = QDate::currentDate().toString("dd/MM/yyyy");
   return output::WriteReportPdf(path, print, parameters);

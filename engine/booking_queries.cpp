@@ -189,20 +189,25 @@ BookingQueries BuildBookingQueries(const BookingQueryInput& input) {
   q.detailed = "SELECT " + columns + kDetailedHeadPieces + " ";
   q.grouped += unit.grouped;
   q.detailed += unit.detailed;
+  q.total = "SELECT " + std::string(unit.grouped) + " FROM PD44_VERSORE WITH(NOLOCK) ";
   q.grouped += ", MAX(PD44_PRGMVORE_PD31) AS IDGRUPPO FROM PD44_VERSORE WITH(NOLOCK) ";
   q.detailed += kDescriptionJoins;
   q.detailed += DocumentJoins();
   q.grouped += DocumentJoins() + kProjectJoins + AttributeJoins();
+  q.total += DocumentJoins() + kProjectJoins + AttributeJoins();
   q.detailed += AttributeJoins();
   if (input.fashion) {
     q.grouped += kFashionGrouped;
+    q.total += kFashionGrouped;
     q.detailed += FashionDetailed(input.company);
   }
   q.grouped += company_condition;
   q.detailed += company_condition;
+  q.total += company_condition;
   if (!host::RTrim(input.condition).empty()) {
     q.grouped += input.condition;
     q.detailed += input.condition;
+    q.total += input.condition;
   }
   const std::string grouping = host::RTrim(input.grouping);
   if (!grouping.empty()) q.grouped += " " + host::ReplaceAll(grouping, kVariantColumn, kVariantValue);

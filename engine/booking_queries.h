@@ -34,6 +34,9 @@ struct BookingQueryInput {
 struct BookingQueries {
   std::string grouped;
   std::string detailed;
+  // The booked total of all the bookings the two select, as the grouped
+  // query sums a group's (the unit's OREVERS/MINVERS/SECVERS, one row).
+  std::string total;
   std::string group_list;  // after the PD44_OPZIONE replacement, with its trailing ", "
   std::string aggregate_list;
   std::string order_list;

@@ -1,5 +1,7 @@
 #include "engine/category_texts.h"
 
+#include <charconv>
+
 #include "engine/group_totals.h"
 #include "engine/oms.h"
 #include "engine/time_unit.h"
@@ -77,6 +79,23 @@ FigureTexts FigureTextsOf(const Variant& planned, const Variant& booked, int16_t
   if (!has_plan && booked.ToDecimal().IsZero()) return {};
   return {has_plan ? TimeText(planned, unit) : std::string(), TimeText(booked, unit), GapText(planned, booked, unit),
           GapPercentText(planned, booked)};
+}
+
+std::string EfficiencyText(const Variant& planned, const Variant& booked) {
+  if (booked.ToDecimal().IsZero()) return "";
+  const host::Decimal p = planned.ToDecimal() / booked.ToDecimal() * host::Decimal::FromInt(100);
+  return p.Round(2).ToFixed(2);
+}
+
+int ToleranceSide(const std::string& gap_percent_text, double tolerance) {
+  if (gap_percent_text.empty()) return 0;
+  // Not strtod: the user's locale may read "10.01" as 10.
+  double percent = 0;
+  const char* first = gap_percent_text.data();
+  if (std::from_chars(first, first + gap_percent_text.size(), percent).ec != std::errc()) return 0;
+  if (percent > tolerance) return 1;
+  if (percent < -tolerance) return -1;
+  return 0;
 }
 
 }  // namespace engine

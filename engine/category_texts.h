@@ -62,6 +62,13 @@ std::string GapText(const host::Variant& planned, const host::Variant& booked, i
 // (booked ÷ planned − 1) × 100 with two decimals, halves up as the records'
 // GAPPERC (RoundHalfUp: -0.625 reads "-0.62"); "" when planned is 0.
 std::string GapPercentText(const host::Variant& planned, const host::Variant& booked);
+// planned ÷ booked × 100 with two decimals; "" when booked is 0.
+std::string EfficiencyText(const host::Variant& planned, const host::Variant& booked);
+// Where a gap % as GapPercentText writes it lies against the band
+// ±tolerance %: +1 beyond it over plan, -1 beyond it under plan, 0 inside
+// it, on its edge or without a percent. The shown text decides, so that a
+// cell reading "10.00" is never flagged against 10.
+int ToleranceSide(const std::string& gap_percent_text, double tolerance);
 
 // The four texts of a category as every output shows them (the table, the
 // summary, the print; the records read through RecordDurations agree):

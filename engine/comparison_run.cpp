@@ -72,6 +72,7 @@ bool ComparisonRun::LeggiVersamentiTempi() {
     descrizione_gruppo_.clear();
     grouped_sql_.clear();
     detailed_sql_.clear();
+    total_sql_.clear();
     inputs_.order->Refresh();
     host::RecordSet& campi = *records_.RSCampi;
     std::vector<OrderItem> items;
@@ -104,6 +105,7 @@ bool ComparisonRun::LeggiVersamentiTempi() {
     const BookingQueries q = BuildBookingQueries(in);
     grouped_sql_ = q.grouped;
     detailed_sql_ = q.detailed;
+    total_sql_ = q.total;
 
     using Clock = std::chrono::steady_clock;
     const auto seconds = [](Clock::time_point since) {

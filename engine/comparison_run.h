@@ -57,6 +57,8 @@ class ComparisonRun {
   [[nodiscard]] const std::string& DescrizioneGruppo() const { return descrizione_gruppo_; }
   [[nodiscard]] const std::string& GroupedQuery() const { return grouped_sql_; }
   [[nodiscard]] const std::string& DetailedQuery() const { return detailed_sql_; }
+  // All the selected bookings' booked total in one row (see BookingQueries).
+  [[nodiscard]] const std::string& TotalQuery() const { return total_sql_; }
   [[nodiscard]] TipoTempo Unit() const;
   [[nodiscard]] PhaseOptions Options() const;
   [[nodiscard]] PhaseSource& Phases() { return *phases_; }
@@ -79,7 +81,7 @@ class ComparisonRun {
   FormServices& form_;
   RunInputs inputs_;
   RunRecordSets records_;
-  std::string descrizione_gruppo_, grouped_sql_, detailed_sql_;
+  std::string descrizione_gruppo_, grouped_sql_, detailed_sql_, total_sql_;
   std::unique_ptr<PhaseSource> phases_;
   std::unique_ptr<FashionCycleService> fashion_cycle_;
   Timings timings_;

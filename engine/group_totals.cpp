@@ -1,6 +1,7 @@
 #include "engine/group_totals.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 #include "engine/comparison_run.h"
@@ -265,29 +266,28 @@ bool GroupTotals::TempiPreventivi() {
   }
 }
 
-void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
-  host::RecordSet& prev = *records_.RSTempiPrev;
-  prev.AddNew();
-  prev.SetValue("IDGRUPPO", group_id);
+GroupTotals::BookingSums::BookingSums() {
+  for (auto& s : sums) s = ResetCategory(int16_t{0}, int16_t{0}, int16_t{0});
+}
+
+bool GroupTotals::SumBookings(host::RecordSet& bookings, BookingSums& into, size_t limit) {
   if (!prev_dett_lookup_) {
     prev_dett_lookup_ = records_.RSTempiPrevDett->Clone();
     prev_dett_lookup_->SetFilter("");
   }
-  std::unordered_set<std::string> seen;
-  std::array<ValoriCategoria, 7> sums;
-  for (auto& s : sums) s = ResetCategory(int16_t{0}, int16_t{0}, int16_t{0});
-  auto bookings = records_.RSTempiVerDett->Clone();
-  const int f_id = bookings->FieldIndex("PD44_PRGMVORE_PD31");
-  const int f_qty = bookings->FieldIndex("PD44_QTALAV");
-  const int f_kind = bookings->FieldIndex("PD44_INDORA");
-  const int f_machine = bookings->FieldIndex("PD44_MACCHINA_PD08");
-  const int f_employee = bookings->FieldIndex("PD44_CODDIP_PD06");
-  const int f_art = bookings->FieldIndex("PD44_CODART_MG66");
-  const int f_opt = bookings->FieldIndex("PD44_OPZIONE");
-  const int fh = bookings->FieldIndex("OREVERS");
-  const int fm = bookings->FieldIndex("MINVERS");
-  const int fs = bookings->FieldIndex("SECVERS");
-  const auto read = [&](int index) { return index < 0 ? Variant() : bookings->Value(static_cast<size_t>(index)); };
+  std::unordered_set<std::string>& seen = into.seen;
+  std::array<ValoriCategoria, 7>& sums = into.sums;
+  const int f_id = bookings.FieldIndex("PD44_PRGMVORE_PD31");
+  const int f_qty = bookings.FieldIndex("PD44_QTALAV");
+  const int f_kind = bookings.FieldIndex("PD44_INDORA");
+  const int f_machine = bookings.FieldIndex("PD44_MACCHINA_PD08");
+  const int f_employee = bookings.FieldIndex("PD44_CODDIP_PD06");
+  const int f_art = bookings.FieldIndex("PD44_CODART_MG66");
+  const int f_opt = bookings.FieldIndex("PD44_OPZIONE");
+  const int fh = bookings.FieldIndex("OREVERS");
+  const int fm = bookings.FieldIndex("MINVERS");
+  const int fs = bookings.FieldIndex("SECVERS");
+  const auto read = [&](int index) { return index < 0 ? Variant() : bookings.Value(static_cast<size_t>(index)); };
   const auto add_to = [](ValoriCategoria& into, const Variant& h, const Variant& m, const Variant& s, bool planned) {
     Variant& th = planned ? into.OREPREV : into.OREVERS;
     Variant& tm = planned ? into.MINPREV : into.MINVERS;
@@ -297,12 +297,12 @@ void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
     ts = host::Add(ts, s);
   };
   const host::Table& planned_rows = prev_dett_lookup_->Storage();
-  for (; !bookings->Eof(); bookings->MoveNext()) {
+  for (size_t n = 0; n < limit && !bookings.Eof(); ++n, bookings.MoveNext()) {
     // The per-booking records were written in the bookings' order: the same
     // storage row holds this booking's record, unless something reordered
     // them, when the search by IDVERS finds it.
     const Variant booking_id = read(f_id);
-    const size_t row = bookings->StorageRow();
+    const size_t row = bookings.StorageRow();
     std::optional<size_t> planned;
     if (row < planned_rows.RowCount() && planned_rows.Get(row, 0) == booking_id) {
       planned = row;
@@ -328,6 +328,7 @@ void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
     const Variant h = ValoreNumerico(read(fh));
     const Variant m = ValoreNumerico(read(fm));
     const Variant s = ValoreNumerico(read(fs));
+    add_to(sums[0], h, m, s, false);
     const Variant kind = ValoreNumerico(read(f_kind));
     const bool processing = host::CompareNumbers(kind, int16_t{0}) == 0;
     const bool setup = host::CompareNumbers(kind, int16_t{1}) == 0;
@@ -340,6 +341,17 @@ void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
     if (processing && labour) add_to(sums[5], h, m, s, false);
     if (setup && labour) add_to(sums[6], h, m, s, false);
   }
+  return bookings.Eof();
+}
+
+void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
+  auto bookings = records_.RSTempiVerDett->Clone();
+  BookingSums summed;
+  SumBookings(*bookings, summed);
+  std::array<ValoriCategoria, 7>& sums = summed.sums;
+  host::RecordSet& prev = *records_.RSTempiPrev;
+  prev.AddNew();
+  prev.SetValue("IDGRUPPO", group_id);
   // The planned sums; under unit 0 carried over into whole h:mm:ss.
   if (!prev_fields_) prev_fields_.emplace(prev);
   const TimeFieldIndex& fields = *prev_fields_;
@@ -380,6 +392,35 @@ void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
   ValorizzaOMSLavorazSetup(form_, prev, fields, unit_, split);
   prev.Update();
   ++computed_;
+}
+
+bool GroupTotals::StepAllBookings(size_t count) {
+  if (!all_) {
+    all_.emplace();
+    all_->bookings = records_.RSTempiVerDett->Clone();
+    all_->bookings->SetFilter("");
+    if (all_->bookings->RecordCount() == 0) return all_->done = true;
+    all_->bookings->MoveFirst();
+  }
+  if (!all_->done) all_->done = SumBookings(*all_->bookings, all_->sums, count);
+  return all_->done;
+}
+
+std::array<CategorySeconds, 7> GroupTotals::AllBookings() {
+  while (!StepAllBookings(std::numeric_limits<size_t>::max())) {
+  }
+  std::array<CategorySeconds, 7> out;
+  const std::array<ValoriCategoria, 7>& sums = all_->sums.sums;
+  for (size_t c = 0; c < 7; ++c) {
+    Variant planned = PlannedSeconds(sums[c], unit_);
+    if (unit_ == kOreMinutiSecondi) {
+      const PlannedSplit split = SplitPlanned(form_, planned, unit_);
+      planned = PlannedSeconds(split.hours, split.minutes, split.seconds, unit_);
+    }
+    out[c].planned = planned;
+    out[c].booked = PlannedSeconds(sums[c].OREVERS, sums[c].MINVERS, sums[c].SECVERS, unit_);
+  }
+  return out;
 }
 
 bool GroupTotals::ComputeAll(Progress& progress) {

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <array>
+#include <limits>
 #include <optional>
 #include <set>
 #include <string>
@@ -22,6 +23,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/category_texts.h"
 #include "engine/form_services.h"
 #include "engine/layouts.h"
 #include "engine/oms.h"
@@ -80,11 +82,37 @@ class GroupTotals {
   PhaseOutputs CalcolaTempiFase(const host::Variant& phase_id, const host::Variant& order_quantity,
                                 const host::Variant& quantity, const std::string& article, const std::string& option);
 
+  // All the run's bookings taken as one group, each phase once (not the
+  // sum of the groups, which counts a phase shared by two groups twice):
+  // planned and booked seconds of the seven categories, the planned ones
+  // carried as a group's are. Stores nothing and moves no record set; a
+  // failure of a phase is reported as CalcolaTempiFase and leaves it out.
+  // StepAllBookings adds up to `count` more bookings and answers true once
+  // all are in; AllBookings adds what is left and answers the figures.
+  bool StepAllBookings(size_t count);
+  std::array<CategorySeconds, 7> AllBookings();
+
   // Statements executed for the group totals (phase rows not prefetched).
   [[nodiscard]] int64_t GroupsComputed() const { return computed_; }
 
  private:
   void ComputeCurrentGroup(const host::Variant& group_id);
+  // Planned (each phase once) and booked sums by category.
+  struct BookingSums {
+    BookingSums();
+    std::unordered_set<std::string> seen;  // the phases already counted
+    std::array<ValoriCategoria, 7> sums;
+  };
+  // Adds at most `limit` bookings of `bookings` from its current record on;
+  // answers true at its end.
+  bool SumBookings(host::RecordSet& bookings, BookingSums& into,
+                   size_t limit = std::numeric_limits<size_t>::max());
+  struct AllBookingsState {
+    host::RecordSetPtr bookings;
+    BookingSums sums;
+    bool done = false;
+  };
+  std::optional<AllBookingsState> all_;
   void PrepareCollisions();
   // The run's filter fields, worked out once (RSCampi does not change).
   const std::vector<FilterField>& Fields();

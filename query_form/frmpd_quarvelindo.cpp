@@ -375,7 +375,9 @@ void FRMPD_QUARVELINDO::BuildWindow() {
   QObject::connect(up, &QPushButton::clicked, w, [move] { move(-1); });
   QObject::connect(down, &QPushButton::clicked, w, [move] { move(1); });
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), w);
-  escape->setContext(Qt::WidgetWithChildrenShortcut);
+  // The window's: disabling the tabs for a run takes the focus away from
+  // the control that had it, and Esc must still stop the run.
+  escape->setContext(Qt::WindowShortcut);
   QObject::connect(escape, &QShortcut::activated, w, [this] {
     if (Running()) CancelRun();
   });
@@ -427,7 +429,9 @@ void FRMPD_QUARVELINDO::Form_Activate() {
     condition_view_->horizontalHeader()->setStretchLastSection(true);
     condition_view_->setColumnWidth(ConditionModel::kFromDescription, 220);
     // 2d.
-    if (cmb_tipo_tempo_->isVisible() && cmb_tipo_tempo_->isEnabled()) cmb_tipo_tempo_->setFocus();
+    // The first condition's cell has the focus, so that typing and Enter work at once.
+    if (conditions_->rowCount() > 0) condition_view_->setCurrentIndex(conditions_->index(0, ConditionModel::kFrom));
+    condition_view_->setFocus();
     // 2e.
     NotificaApriChiudi("znOpen");
     // 2f. What Annulla returns to.
@@ -492,6 +496,7 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
     cmd_ann_->setEnabled(false);
     tabs_->setEnabled(false);
     cmd_stop_->setVisible(true);
+    cmd_stop_->setFocus();  // the focus stays in the window while the tabs are disabled
     status_->clear();
     prog_bar_->SetWhat(Tr("versamenti"));
     prog_bar_->Start(0);
@@ -521,6 +526,7 @@ void FRMPD_QUARVELINDO::RunFinished() {
   cmd_dupl_->setEnabled(GconConnect != nullptr);
   cmd_ann_->setEnabled(true);
   tabs_->setEnabled(true);
+  if (cmd_stop_->hasFocus()) condition_view_->setFocus();
   cmd_stop_->setVisible(false);
   if (!window_ || window_->closing) return;
   try {

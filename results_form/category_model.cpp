@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 
 #include "engine/category_texts.h"
+#include "results_form/tolerance_style.h"
 
 namespace results_form {
 
@@ -16,6 +17,13 @@ CategoryModel::CategoryModel(int16_t unit, Translate translate, QObject* parent)
   rows_.resize(engine::kCategoryNames.size());
   negative_.resize(engine::kCategoryNames.size());
   seconds_.resize(engine::kCategoryNames.size());
+  side_.resize(engine::kCategoryNames.size());
+}
+
+void CategoryModel::SetTolerance(double percent) {
+  tolerance_ = percent;
+  for (size_t i = 0; i < rows_.size(); ++i) side_[i] = engine::ToleranceSide(rows_[i][3].toStdString(), tolerance_);
+  if (!rows_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
 std::pair<double, double> CategoryModel::Seconds(int row) const {
@@ -28,6 +36,7 @@ void CategoryModel::Load(const host::RecordSet* prev) {
     rows_[i] = {};
     negative_[i] = false;
     seconds_[i] = {};
+    side_[i] = 0;
     if (prev == nullptr || prev->Bof() || prev->Eof()) continue;
     try {
       const auto c = engine::SecondsOf(*prev, {engine::kCategoryNames[i].suffix}, unit_);
@@ -35,6 +44,7 @@ void CategoryModel::Load(const host::RecordSet* prev) {
       rows_[i] = {LocalFigure(t.planned), LocalFigure(t.booked), LocalFigure(t.gap), LocalFigure(t.percent)};
       negative_[i] = c.booked.ToDecimal() < c.planned.ToDecimal();
       seconds_[i] = {c.planned.ToDecimal().ToDouble(), c.booked.ToDecimal().ToDouble()};
+      side_[i] = engine::ToleranceSide(rows_[i][3].toStdString(), tolerance_);
     } catch (const host::Error&) {
       // A record without the category's fields shows empty cells.
     }
@@ -56,11 +66,20 @@ QString CategoryModel::Text(int row, int column) const {
 QVariant CategoryModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   switch (role) {
-    case Qt::DisplayRole: return Text(index.row(), index.column());
+    case Qt::DisplayRole: {
+      const int side = side_[static_cast<size_t>(index.row())];
+      if (index.column() == 3 && side != 0) return ToleranceSymbol(side) + " " + Text(index.row(), 3);
+      return Text(index.row(), index.column());
+    }
+    case Qt::BackgroundRole:
+      return index.column() == 3 ? ToleranceBackground(side_[static_cast<size_t>(index.row())]) : QVariant();
     case Qt::TextAlignmentRole: return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     case Qt::FontRole: return QFontDatabase::systemFont(QFontDatabase::FixedFont);
     case Qt::ForegroundRole:
       // Colour is the second cue: the sign already says it.
+      if (index.column() == 3 && side_[static_cast<size_t>(index.row())] != 0) {
+        return ToleranceForeground(side_[static_cast<size_t>(index.row())]);
+      }
       if (index.column() >= 2 && negative_[static_cast<size_t>(index.row())]) return QBrush(QColor(160, 30, 30));
       return {};
     default: return {};

@@ -16,6 +16,9 @@ class CategoryModel : public QAbstractTableModel {
   using Translate = std::function<QString(const std::string&)>;
   CategoryModel(int16_t unit, Translate translate, QObject* parent = nullptr);
 
+  // The tolerance band ±percent: a gap % beyond it takes the tolerance
+  // colours and ▲/▼ in the gap % column (default 10).
+  void SetTolerance(double percent);
   // Reads the current record of `prev` (none: empty rows).
   void Load(const host::RecordSet* prev);
 
@@ -33,6 +36,8 @@ class CategoryModel : public QAbstractTableModel {
   Translate translate_;
   std::vector<std::array<QString, 4>> rows_;
   std::vector<bool> negative_;
+  std::vector<int> side_;  // engine::ToleranceSide of each row's gap %
+  double tolerance_ = 10;
   std::vector<std::pair<double, double>> seconds_;
 };
 

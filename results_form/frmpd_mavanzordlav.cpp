@@ -1,6 +1,9 @@
 #include "results_form/frmpd_mavanzordlav.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <set>
 #include <QDate>
 #include <QDesktopServices>
 #include <QDir>
@@ -21,7 +24,17 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTimer>
+
+#include "engine/group_figures.h"
 #include "engine/largest_gaps.h"
+#include "results_form/figure_columns.h"
+#include "results_form/tolerance_style.h"
 #include "engine/oms.h"
 #include "engine/presentation/booking_texts.h"
 #include "output/export_tables.h"
@@ -64,6 +77,61 @@ QGroupBox* Framed(const char* name, const QString& title, QWidget* content, QWid
   layout->addWidget(content);
   return box;
 }
+
+// The summary's selected cells as tab-separated text: a line of column
+// captions, then each row with its category first.
+QString SummarySelectionText(const QTableView& view) {
+  const QModelIndexList cells = view.selectionModel()->selectedIndexes();
+  if (cells.isEmpty()) return {};
+  std::set<int> rows;
+  std::set<int> columns;
+  for (const QModelIndex& i : cells) {
+    rows.insert(i.row());
+    columns.insert(i.column());
+  }
+  const QAbstractItemModel& model = *view.model();
+  QStringList header{QString()};
+  for (const int c : columns) header << model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+  QStringList lines{header.join('\t')};
+  for (const int r : rows) {
+    QStringList line{model.headerData(r, Qt::Vertical, Qt::DisplayRole).toString()};
+    for (const int c : columns) {
+      line << (view.selectionModel()->isSelected(model.index(r, c)) ? model.index(r, c).data().toString() : QString());
+    }
+    lines << line.join('\t');
+  }
+  return lines.join('\n');
+}
+
+// No caption cut: a column narrower than its caption (the English ones are
+// longer than the widths the column tables give) is widened to it, and with
+// `contents` to the widest text of the rows in view too.
+void WidenToCaptions(QTableView* grid, bool contents = false) {
+  QHeaderView* header = grid->horizontalHeader();
+  for (int c = 0; c < header->count(); ++c) {
+    if (grid->isColumnHidden(c)) continue;
+    const int needed = std::max(header->sectionSizeHint(c), contents ? static_cast<QAbstractItemView*>(grid)->sizeHintForColumn(c) : 0);
+    if (header->sectionSize(c) < needed) grid->setColumnWidth(c, needed);
+  }
+}
+
+// Ctrl+C on the summary grid copies SummarySelectionText.
+class CopyKey : public QObject {
+ public:
+  explicit CopyKey(QTableView* view) : QObject(view), view_(view) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+      QApplication::clipboard()->setText(SummarySelectionText(*view_));
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QTableView* view_;
+};
 
 }  // namespace
 
@@ -154,17 +222,77 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   grd_vers_dett_ = NewGrid("GRD_VERSDett", w);
   outer_splitter_ = new QSplitter(Qt::Vertical, w);
   outer_splitter_->setObjectName("Splitter");
-  outer_splitter_->addWidget(Framed("WLF_Gruppi", Tr("Gruppi"), grd_vers_, w));
+  // The groups: a search box, "only outside tolerance" and the band above
+  // the grid; the totals row pinned under it.
+  auto* groups_pane = new QWidget(w);
+  auto* groups_layout = new QVBoxLayout(groups_pane);
+  groups_layout->setContentsMargins(0, 0, 0, 0);
+  auto* tools = new QHBoxLayout();
+  filter_box_ = new QLineEdit(groups_pane);
+  filter_box_->setObjectName("TXT_Cerca");
+  filter_box_->setPlaceholderText(Tr("Cerca nei gruppi"));
+  filter_box_->setClearButtonEnabled(true);
+  outside_only_ = new QCheckBox(Tr("Solo fuori tolleranza"), groups_pane);
+  outside_only_->setObjectName("CHK_FuoriTolleranza");
+  tolerance_box_ = new QDoubleSpinBox(groups_pane);
+  tolerance_box_->setObjectName("SPN_Tolleranza");
+  tolerance_box_->setRange(0, 1000);
+  tolerance_box_->setDecimals(2);
+  tolerance_box_->setSuffix(" %");
+  tolerance_box_->setPrefix(QString::fromUtf8("± "));
+  tolerance_ = host::qt::UserSettings()->value(QString(kModule) + "/tolerance", 10.0).toDouble();
+  tolerance_box_->setValue(tolerance_);
+  auto* tolerance_caption = new QLabel(Tr("Tolleranza"), groups_pane);
+  tolerance_caption->setBuddy(tolerance_box_);
+  tools->addWidget(filter_box_, 1);
+  tools->addWidget(outside_only_);
+  tools->addSpacing(12);
+  tools->addWidget(tolerance_caption);
+  tools->addWidget(tolerance_box_);
+  groups_layout->addLayout(tools);
+  groups_layout->addWidget(grd_vers_, 1);
+  totals_row_ = new QWidget(groups_pane);
+  totals_row_->setObjectName("TotalsRow");
+  auto* totals = new QHBoxLayout(totals_row_);
+  totals->setContentsMargins(2, 0, 2, 0);
+  auto* totals_caption = new QLabel("<b>" + Tr("Totale").toHtmlEscaped() + "</b>", totals_row_);
+  totals->addWidget(totals_caption);
+  const char* const kTotals[] = {"Previsto", "Versato", "Scostamento", "Scost. %", "Efficienza %"};
+  for (const char* caption : kTotals) {
+    totals->addSpacing(10);
+    totals->addWidget(new QLabel(Tr(caption) + ":", totals_row_));
+    auto* value = new QLabel(totals_row_);
+    value->setObjectName(QString("LBL_Tot_%1").arg(totals_labels_.size()));
+    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    value->setAutoFillBackground(true);
+    totals->addWidget(value);
+    totals_labels_.push_back(value);
+  }
+  totals->addStretch();
+  auto* count = new QLabel(totals_row_);
+  count->setObjectName("LBL_Conteggio");
+  totals->addWidget(count);
+  totals_labels_.push_back(count);
+  groups_layout->addWidget(totals_row_);
+  QObject::connect(filter_box_, &QLineEdit::textChanged, w, [this] { ApplyRowFilter(); });
+  QObject::connect(outside_only_, &QCheckBox::toggled, w, [this] { ApplyRowFilter(); });
+  QObject::connect(tolerance_box_, &QDoubleSpinBox::valueChanged, w, [this](double v) { SetTolerance(v); });
+  outer_splitter_->addWidget(Framed("WLF_Gruppi", Tr("Gruppi"), groups_pane, w));
   outer_splitter_->addWidget(Framed("WLF_Prev", Tr("Tempi previsti"), grd_prev_, w));
   auto* bottom = new QSplitter(Qt::Horizontal, w);
   auto* summary_tabs = new QTabWidget(w);
   summary_tabs->setObjectName("SummaryTabs");
   auto* summary = NewGrid("GRD_Riepilogo", w);
   summary->verticalHeader()->show();
-  summary->setSelectionMode(QAbstractItemView::NoSelection);
+  summary->setSelectionBehavior(QAbstractItemView::SelectItems);
   categories_model_ = new CategoryModel(TipoTempo, [this](const std::string& s) { return Tr(s); }, summary);
+  categories_model_->SetTolerance(tolerance_);
   summary->setModel(categories_model_);
-  summary->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  // Every figure whole: the columns follow their content.
+  summary->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  summary->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  // Ctrl+C: the selected cells with their row and column captions.
+  summary->installEventFilter(new CopyKey(summary));
   summary_tabs->addTab(summary, Tr("Gruppo corrente"));
   chart_ = new GroupChart([this](const std::string& s) { return Tr(s); }, summary_tabs);
   summary_tabs->addTab(chart_, Tr("Grafico"));
@@ -211,14 +339,62 @@ void FRMPD_MAVANZORDLAV::PreparaForm() {
     const engine::ResultLayout layout = engine::PreparaFormLayout(*RSTempiVer, *RSCampi);
     std::vector<engine::GridColumn> group_columns = layout.columns;
     for (auto& c : group_columns) c.width = 0;  // the content decides, until the user sizes them
-    groups_model_ = new RecordSetModel(RSTempiVer, ModelColumns(group_columns, [](const std::string& s) {
-                                         return QString::fromStdString(s);  // RSCampi's captions are translated
-                                       }, nullptr), grd_vers_);
+    auto model_columns = ModelColumns(group_columns, [](const std::string& s) {
+      return QString::fromStdString(s);  // RSCampi's captions are translated
+    }, nullptr);
+    if (Run) {
+      // The fields shown beside the grouping hold one booking's value: a
+      // group shows it only when all its bookings share it.
+      std::vector<std::string> shared;
+      for (const auto& item : Run->Order().Items()) {
+        if (item.use == host::OrderControl::Use::Selected && RSTempiVer->FieldIndex(item.column) >= 0) {
+          shared.push_back(item.column);
+        }
+      }
+      // The figures of every group, beside the grouping values.
+      figures_ = std::make_unique<engine::GroupFigures>(*Run, shared);
+      for (auto& column : model_columns) {
+        const auto at = std::find_if(shared.begin(), shared.end(), [&](const std::string& name) {
+          return host::UpperAscii(name) == host::UpperAscii(column.field);
+        });
+        if (at == shared.end()) continue;
+        const auto field = static_cast<size_t>(at - shared.begin());
+        const int id = RSTempiVer->FieldIndex("IDGRUPPO");
+        const QString various = Tr("(vari)");
+        auto text = column.text;
+        column.row_text = [this, field, id, various, text](const host::RecordSet& rs, size_t position,
+                                                           const host::Variant& v) {
+          const auto differ = figures_ && id >= 0 ? figures_->Differ(rs.ValueAt(position, static_cast<size_t>(id)), field)
+                                                  : std::optional<bool>();
+          if (!differ) return QString();  // not known yet: no booking's value in its place
+          if (*differ) return various;
+          return text ? text(v) : CellText(v);
+        };
+      }
+      const int id_field = RSTempiVer->FieldIndex("IDGRUPPO");
+      FigureSource source;
+      source.figures = [this, id_field](const host::RecordSet& rs, size_t position) -> const engine::CategoryFigures* {
+        if (!figures_ || id_field < 0) return nullptr;
+        return figures_->Of(rs.ValueAt(position, static_cast<size_t>(id_field)));
+      };
+      source.tolerance = [this] { return tolerance_; };
+      size_t after = 0;
+      for (size_t i = 0; i < model_columns.size(); ++i) {
+        for (const auto& g : Run->GroupingColumns()) {
+          if (host::UpperAscii(g) == host::UpperAscii(model_columns[i].field)) after = i + 1;
+        }
+      }
+      auto figure_columns = FigureColumns(source, TipoTempo, translate);
+      model_columns.insert(model_columns.begin() + static_cast<std::ptrdiff_t>(after), figure_columns.begin(),
+                           figure_columns.end());
+    }
+    groups_model_ = new RecordSetModel(RSTempiVer, std::move(model_columns), grd_vers_);
     groups_model_->Bind(grd_vers_);
     grd_vers_->resizeColumnsToContents();
     definitions_["GRD_VERS"] = new GridDefinition(grd_vers_, groups_model_, LayoutKey("GRD_VERS"), translate);
     // The label pairs of the grouping dimensions.
     pairs_ = layout.pairs;
+    grouping_fields_ = layout.grouping_fields;
     for (auto& [pair, widgets] : labels_) {
       const bool shown = std::find(pairs_.begin(), pairs_.end(), pair) != pairs_.end();
       widgets.first->setVisible(shown);
@@ -232,25 +408,184 @@ void FRMPD_MAVANZORDLAV::PreparaForm() {
     window_->prepared = true;
     RSTempiVer->MoveFirst();
     grd_vers_->setFocus();
+    // The figures come in a slice at a time; the grid answers in between.
+    figures_timer_ = new QTimer(Window());
+    figures_timer_->setInterval(0);
+    QObject::connect(figures_timer_, &QTimer::timeout, Window(), [this] { StepFigures(); });
+    if (figures_) figures_timer_->start();
+    UpdateTotalsRow();
   } catch (...) {
     engine::ReportCurrentError(*this, "PreparaForm");
   }
 }
 
+void FRMPD_MAVANZORDLAV::StepFigures() {
+  if (!figures_ || !window_ || window_->closing) {
+    if (figures_timer_ != nullptr) figures_timer_->stop();
+    return;
+  }
+  try {
+    Run->Relay().Attach(*this);
+    // About 40 ms of work, then the events queued meanwhile.
+    QElapsedTimer slice;
+    slice.start();
+    bool done = false;
+    while (!done && slice.elapsed() < 40) done = figures_->Step(16);
+    if (done) {
+      figures_timer_->stop();
+      if (!run_totals_) run_totals_ = figures_->AllBookings();
+    }
+    static constexpr qint64 kRefresh = 400;  // ms between repaints of the grid while computing
+    if (done || !last_refresh_.isValid() || last_refresh_.elapsed() > kRefresh) {
+      last_refresh_.start();
+      if (groups_model_ != nullptr) groups_model_->FiguresChanged();
+      if (!figure_widths_set_ || done) {
+        // Sized to their content once the first figures are there.
+        for (int c = 0; groups_model_ != nullptr && c < groups_model_->columnCount(); ++c) {
+          const auto& field = groups_model_->Columns()[static_cast<size_t>(c)].field;
+          if (field.rfind("FIG_", 0) == 0 && !grd_vers_->isColumnHidden(c) && !figure_widths_set_) {
+            grd_vers_->resizeColumnToContents(c);
+          }
+        }
+        figure_widths_set_ = true;
+        // The fields beside the grouping read "(vari)" or their value only now.
+        if (done) WidenToCaptions(grd_vers_, true);
+      }
+      if (outside_only_->isChecked()) ApplyRowFilter();
+      UpdateTotalsRow();
+    }
+  } catch (...) {
+    figures_timer_->stop();
+    engine::ReportCurrentError(*this, "TempiPreventivi");
+  }
+}
+
+bool FRMPD_MAVANZORDLAV::FiguresDone() const { return !figures_ || (figures_->Done() && run_totals_.has_value()); }
+
+void FRMPD_MAVANZORDLAV::FinishFigures() {
+  while (figures_ && figures_timer_ != nullptr && figures_timer_->isActive()) StepFigures();
+}
+
+void FRMPD_MAVANZORDLAV::SetTolerance(double percent) {
+  tolerance_ = percent;
+  if (tolerance_box_ != nullptr && tolerance_box_->value() != percent) tolerance_box_->setValue(percent);
+  host::qt::UserSettings()->setValue(QString(kModule) + "/tolerance", percent);
+  if (groups_model_ != nullptr) {
+    if (outside_only_->isChecked()) {
+      ApplyRowFilter();
+    } else {
+      groups_model_->FiguresChanged();
+    }
+  }
+  categories_model_->SetTolerance(percent);
+  for (QTableView* grid : {grd_prev_, grd_prev_dett_}) {
+    if (grid != nullptr) grid->viewport()->update();
+  }
+  UpdateTotalsRow();
+}
+
+void FRMPD_MAVANZORDLAV::ApplyRowFilter() {
+  if (groups_model_ == nullptr || !RSTempiVer) return;
+  const QString text = filter_box_->text().trimmed();
+  const bool outside = outside_only_->isChecked();
+  if (text.isEmpty() && !outside) {
+    groups_model_->SetRowFilter(nullptr);
+  } else {
+    // The grouping values as the grid shows them, each searched on its own.
+    std::vector<int> fields;
+    if (Run) {
+      for (const auto& g : Run->GroupingColumns()) {
+        const int f = RSTempiVer->FieldIndex(g);
+        if (f >= 0) fields.push_back(f);
+      }
+    }
+    const int id_field = RSTempiVer->FieldIndex("IDGRUPPO");
+    const host::RecordSet* rs = RSTempiVer.get();
+    const double tolerance = tolerance_;
+    groups_model_->SetRowFilter([this, rs, fields, text, outside, id_field, tolerance](size_t position) {
+      if (outside) {
+        const auto* f = figures_ && id_field >= 0 ? figures_->Of(rs->ValueAt(position, static_cast<size_t>(id_field)))
+                                                  : nullptr;
+        if (f == nullptr || FigureSide((*f)[0], tolerance) == 0) return false;
+      }
+      if (text.isEmpty()) return true;
+      for (const int field : fields) {
+        if (CellText(rs->ValueAt(position, static_cast<size_t>(field))).contains(text, Qt::CaseInsensitive)) {
+          return true;
+        }
+      }
+      return false;
+    });
+  }
+  UpdateTotalsRow();
+}
+
+void FRMPD_MAVANZORDLAV::UpdateTotalsRow() {
+  if (totals_labels_.size() < 6) return;
+  for (size_t i = 0; i < 5; ++i) {
+    totals_labels_[i]->setText(TotalsText(static_cast<int>(i)));
+    const int side = i >= 2 && i <= 3 && run_totals_ ? FigureSide((*run_totals_)[0], tolerance_) : 0;
+    QPalette palette = totals_row_->palette();
+    const QVariant background = ToleranceBackground(side);
+    if (background.isValid()) palette.setColor(QPalette::Window, background.value<QColor>());
+    totals_labels_[i]->setPalette(palette);
+    if (i == 3 && side != 0) totals_labels_[i]->setText(ToleranceSymbol(side) + " " + TotalsText(3));
+  }
+  totals_labels_[5]->setText(ShownCount());
+}
+
+QString FRMPD_MAVANZORDLAV::TotalsText(int figure) const {
+  if (!run_totals_) return {};
+  const engine::CategorySeconds& s = (*run_totals_)[0];
+  switch (figure) {
+    case 0: return QString::fromStdString(engine::TimeText(s.planned, TipoTempo));
+    case 1: return QString::fromStdString(engine::TimeText(s.booked, TipoTempo));
+    case 2: return QString::fromStdString(engine::GapText(s.planned, s.booked, TipoTempo));
+    case 3: return QString::fromStdString(engine::GapPercentText(s.planned, s.booked));
+    case 4: return QString::fromStdString(engine::EfficiencyText(s.planned, s.booked));
+    default: return {};
+  }
+}
+
+QString FRMPD_MAVANZORDLAV::ShownCount() {
+  if (groups_model_ == nullptr) return {};
+  const QLocale locale;
+  return Tr("%1 di %2 gruppi")
+      .arg(locale.toString(static_cast<qulonglong>(groups_model_->Shown())),
+           locale.toString(static_cast<qulonglong>(groups_model_->Total())));
+}
+
 void FRMPD_MAVANZORDLAV::InitQGrid() {
   try {
     const Translate translate = [this](const std::string& s) { return Tr(s); };
-    const auto columns = ModelColumns(engine::PlannedGridColumnsFor(TipoTempo), translate, nullptr);
+    auto columns = ModelColumns(engine::PlannedGridColumnsFor(TipoTempo), translate, nullptr);
+    // The gap % cells beyond the tolerance band, as in the groups grid.
+    for (auto& c : columns) {
+      if (c.field.rfind("GAPPERC", 0) != 0) continue;
+      const auto text = c.text;
+      const std::string field = c.field;
+      c.role_data = [this, text, field](const host::RecordSet& rs, size_t position, int role) -> QVariant {
+        if (role != Qt::BackgroundRole && role != Qt::ForegroundRole) return {};
+        const int index = rs.FieldIndex(field);
+        if (index < 0) return {};
+        const host::Variant v = rs.ValueAt(position, static_cast<size_t>(index));
+        if (v.IsNull() || v.IsEmpty() || !v.IsNumeric()) return {};
+        const int side = engine::ToleranceSide(v.ToDecimal().Round(2).ToFixed(2), tolerance_);
+        return role == Qt::BackgroundRole ? ToleranceBackground(side) : ToleranceForeground(side);
+      };
+    }
     if (RSTempiPrev) {
       prev_model_ = new RecordSetModel(RSTempiPrev, columns, grd_prev_);
       prev_model_->Bind(grd_prev_);
       definitions_["GRD_Prev"] = new GridDefinition(grd_prev_, prev_model_, LayoutKey("GRD_Prev"), translate);
+      WidenToCaptions(grd_prev_);
     }
     if (RSTempiPrevDett) {
       prev_dett_model_ = new RecordSetModel(RSTempiPrevDett, columns, grd_prev_dett_);
       prev_dett_model_->Bind(grd_prev_dett_);
       definitions_["GRD_PrevDett"] =
           new GridDefinition(grd_prev_dett_, prev_dett_model_, LayoutKey("GRD_PrevDett"), translate);
+      WidenToCaptions(grd_prev_dett_);
     }
   } catch (...) {
     engine::ReportCurrentError(*this, "InitQGrid");
@@ -298,6 +633,7 @@ void FRMPD_MAVANZORDLAV::CaricaQGridVERSDett() {
     bookings_model_->Bind(grd_vers_dett_);
     definitions_["GRD_VERSDett"] =
         new GridDefinition(grd_vers_dett_, bookings_model_, LayoutKey("GRD_VERSDett"), translate);
+    WidenToCaptions(grd_vers_dett_);
     // The selected booking's planned phases.
     QObject::connect(grd_vers_dett_->selectionModel(), &QItemSelectionModel::currentRowChanged, grd_vers_dett_,
                      [this] { BookingRowChanged(); });
@@ -336,7 +672,7 @@ void FRMPD_MAVANZORDLAV::TempiPreventivi() {
 void FRMPD_MAVANZORDLAV::FillLabelRow() {
   if (PclsDecodeDb == nullptr) return;
   try {
-    for (const auto& text : engine::LabelRowTexts(*this, *PclsDecodeDb, *RSTempiVer, pairs_)) {
+    for (const auto& text : engine::LabelRowTexts(*this, *PclsDecodeDb, *RSTempiVer, pairs_, grouping_fields_)) {
       for (auto& [pair, widgets] : labels_) {
         if (pair == text.pair) widgets.second->setText(QString::fromStdString(text.value));
       }
@@ -404,6 +740,8 @@ output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
   p.dest = notes ? QString::fromStdString(options.destination) : QString();
   p.note = notes ? QString::fromStdString(options.note) : QString();
   p.grouping = QString::fromStdString(DescrizioneGruppo);
+  if (Run) p.grouping_fields = Run->GroupingColumns();
+  p.tolerance = tolerance_;
   p.unit = TipoTempo;
   p.print_date = QDate::currentDate().toString("dd/MM/yyyy");
   return p;
@@ -519,6 +857,7 @@ void FRMPD_MAVANZORDLAV::Form_QueryUnload(int16_t& cancel, int16_t unload_mode) 
 }
 
 void FRMPD_MAVANZORDLAV::Form_Unload() {
+  if (figures_timer_ != nullptr) figures_timer_->stop();
   if (subscribed_ && subscription_ != 0) subscribed_->Unsubscribe(subscription_);
   subscription_ = 0;
   subscribed_.reset();

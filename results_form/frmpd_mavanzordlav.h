@@ -8,6 +8,7 @@
 // CloseFormVersamenti so that the query form comes back.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <functional>
 #include <memory>
@@ -25,16 +26,25 @@
 #include "engine/presentation/result_layout.h"
 #include "output/print_records.h"
 #include "output/report/comparison_report.h"
+#include <array>
 #include <map>
+#include <optional>
 #include <vector>
 
+#include "engine/category_texts.h"
+
+class QCheckBox;
+class QDoubleSpinBox;
 class QLabel;
+class QLineEdit;
+class QTimer;
 class QPushButton;
 class QSplitter;
 class QTableView;
 
 namespace engine {
 class BookingTexts;
+class GroupFigures;
 }
 
 namespace results_form {
@@ -101,6 +111,22 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   // The label row as it reads ("Reparto: R01 Taglio    Fase: 10 ...").
   [[nodiscard]] QString LabelRowText() const;
   [[nodiscard]] GridDefinition* Definition(const QString& grid) const;
+  // The figures of every group, computed a slice at a time after the form
+  // opens while the grid stays usable; true once all are there.
+  [[nodiscard]] bool FiguresDone() const;
+  // Computes the remaining figures at once (tests, the bench).
+  void FinishFigures();
+  // The tolerance band's half width in percent (default 10, remembered).
+  [[nodiscard]] double Tolerance() const { return tolerance_; }
+  void SetTolerance(double percent);
+  // The groups grid's search text and "only outside tolerance".
+  [[nodiscard]] QLineEdit* FilterBox() const { return filter_box_; }
+  [[nodiscard]] QCheckBox* OutsideOnly() const { return outside_only_; }
+  // The totals row: the texts of all the run's bookings taken as one group
+  // (planned, booked, gap, gap %, efficiency %; empty until computed) and
+  // the count of the groups shown ("123 di 60.426 gruppi").
+  [[nodiscard]] QString TotalsText(int figure) const;
+  [[nodiscard]] QString ShownCount();
   // The booking detail texts read so far (phase descriptions, supplier costs).
   [[nodiscard]] int64_t DetailQueries() const;
   // Groups whose totals were computed (a revisit computes nothing).
@@ -137,6 +163,9 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   void InitQGrid();
   void BookingRowChanged();
   QString Tr(const std::string& italian);
+  void StepFigures();
+  void ApplyRowFilter();
+  void UpdateTotalsRow();
   QString LayoutKey(const char* grid) const;
 
   component::InstanceIdentity identity_;
@@ -144,6 +173,7 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   QWidget* label_row_ = nullptr;
   std::vector<std::pair<engine::LabelPair, std::pair<QLabel*, QLabel*>>> labels_;
   std::vector<engine::LabelPair> pairs_;
+  std::vector<std::string> grouping_fields_;
   QTableView* grd_vers_ = nullptr;
   QTableView* grd_prev_ = nullptr;
   QTableView* grd_prev_dett_ = nullptr;
@@ -165,6 +195,17 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   int subscription_ = 0;
   bool in_move_ = false;
   int64_t groups_computed_ = 0;
+  std::unique_ptr<engine::GroupFigures> figures_;
+  QTimer* figures_timer_ = nullptr;
+  std::optional<std::array<engine::CategorySeconds, 7>> run_totals_;
+  double tolerance_ = 10;
+  QDoubleSpinBox* tolerance_box_ = nullptr;
+  QLineEdit* filter_box_ = nullptr;
+  QCheckBox* outside_only_ = nullptr;
+  QWidget* totals_row_ = nullptr;
+  std::vector<QLabel*> totals_labels_;  // planned, booked, gap, gap %, efficiency %, count
+  bool figure_widths_set_ = false;
+  QElapsedTimer last_refresh_;
 };
 
 }  // namespace results_form

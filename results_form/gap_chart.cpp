@@ -1,5 +1,8 @@
 #include "results_form/gap_chart.h"
 
+#include <QCursor>
+#include <QLocale>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QtCharts/QBarCategoryAxis>
 #include <QtCharts/QBarSet>
@@ -16,7 +19,25 @@ class GapChart::Impl {
  public:
   QChart* chart = nullptr;
   QChartView* view = nullptr;
+  QStringList labels;  // top bar first
 };
+
+namespace {
+
+// At most `most` characters, the middle left out: both ends of a group's
+// values tell groups apart.
+QString ElidedInTheMiddle(const QString& text, int most) {
+  if (text.size() <= most) return text;
+  const int head = (most - 1) / 2;
+  const int tail = most - 1 - head;
+  return text.left(head) + QString::fromUtf8("…") + text.right(tail);
+}
+
+QString Hours(double seconds) {
+  return (seconds >= 0 ? "+" : "") + QLocale().toString(seconds / 3600.0, 'f', 1) + " h";
+}
+
+}  // namespace
 
 GapChart::GapChart(Translate translate, std::function<void(const host::Variant&)> chosen, QWidget* parent)
     : QWidget(parent), impl_(std::make_unique<Impl>()), translate_(std::move(translate)), chosen_(std::move(chosen)) {
@@ -40,10 +61,16 @@ void GapChart::Load(std::vector<engine::GroupGap> gaps) {
   for (auto* axis : impl_->chart->axes()) impl_->chart->removeAxis(axis);
   // The largest at the top: horizontal bars are drawn from the bottom.
   QStringList labels;
+  impl_->labels.clear();
   auto* set = new QBarSet(translate_("Scostamento"));
   double extent = 1;
   for (auto it = gaps_.rbegin(); it != gaps_.rend(); ++it) {
-    labels << QString::fromStdString(it->label.empty() ? "-" : it->label);
+    // Labels of a category axis must differ: equal ones would share a bar.
+    QString label = ElidedInTheMiddle(QString::fromStdString(it->label.empty() ? "-" : it->label), 28) + "  " +
+                    Hours(it->Gap());
+    while (labels.contains(label)) label += QChar(0x200B);
+    labels << label;
+    impl_->labels.prepend(label);
     *set << it->Gap() / 3600.0;
     extent = std::max(extent, std::fabs(it->Gap() / 3600.0));
   }
@@ -56,12 +83,29 @@ void GapChart::Load(std::vector<engine::GroupGap> gaps) {
   series->attachAxis(categories);
   auto* values = new QValueAxis();
   values->setRange(-extent * 1.1, extent * 1.1);
+  values->applyNiceNumbers();  // round ticks, not 81.3 / 162.6
   values->setLabelFormat("%.0f h");
   impl_->chart->addAxis(values, Qt::AlignBottom);
   series->attachAxis(values);
   impl_->chart->setTitle(translate_("Scostamento maggiore"));
   const int count = static_cast<int>(gaps_.size());
   QObject::connect(set, &QBarSet::clicked, this, [this, count](int index) { Choose(count - 1 - index); });
+  QObject::connect(set, &QBarSet::hovered, this, [this, count](bool on, int index) {
+    if (on) {
+      QToolTip::showText(QCursor::pos(), ToolTip(count - 1 - index), this);
+    } else {
+      QToolTip::hideText();
+    }
+  });
+}
+
+QStringList GapChart::AxisLabels() const { return impl_->labels; }
+
+QString GapChart::ToolTip(int index) const {
+  if (index < 0 || index >= static_cast<int>(gaps_.size())) return {};
+  const auto& gap = gaps_[static_cast<size_t>(index)];
+  return QString::fromStdString(gap.label.empty() ? "-" : gap.label) + "\n" + translate_("Scostamento") + ": " +
+         Hours(gap.Gap());
 }
 
 void GapChart::Choose(int index) {

@@ -1,5 +1,8 @@
 // The groups with the largest absolute gap, as horizontal bars in hours
-// (booked − planned); a click on a bar makes that group current.
+// (booked − planned), the largest at the top; each bar is labelled with
+// the group's grouping values (elided in the middle when too long) and its
+// gap, the full text in the bar's tooltip; the value axis has round ticks.
+// A click on a bar makes that group current.
 #pragma once
 
 #include <QWidget>
@@ -20,6 +23,9 @@ class GapChart : public QWidget {
   void Load(std::vector<engine::GroupGap> gaps);
   [[nodiscard]] const std::vector<engine::GroupGap>& Gaps() const { return gaps_; }
   [[nodiscard]] bool Loaded() const { return loaded_; }
+  // The category axis' labels, top bar first, and a bar's tooltip.
+  [[nodiscard]] QStringList AxisLabels() const;
+  [[nodiscard]] QString ToolTip(int index) const;
   // As a click on bar `index` does.
   void Choose(int index);
 

@@ -1,10 +1,13 @@
 #include "results_form/grid_definition.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QItemSelectionModel>
 #include <QMenu>
 #include <QTableView>
 #include <map>
@@ -126,6 +129,20 @@ bool GridDefinition::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
     QApplication::clipboard()->setText(SelectionText());
     return true;
+  }
+  if (event->type() == QEvent::KeyPress && view_ && view_->model() != nullptr && view_->model()->rowCount() > 0) {
+    // Ctrl+Home and Ctrl+End select the row they reach (the view's own
+    // would only move the current cell under Ctrl).
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() == Qt::ControlModifier && (key->key() == Qt::Key_Home || key->key() == Qt::Key_End)) {
+      const int row = key->key() == Qt::Key_Home ? 0 : view_->model()->rowCount() - 1;
+      const int column = std::max(0, view_->currentIndex().column());
+      const QModelIndex target = view_->model()->index(row, column);
+      view_->selectionModel()->setCurrentIndex(target,
+                                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+      view_->scrollTo(target);
+      return true;
+    }
   }
   return QObject::eventFilter(watched, event);
 }

@@ -3,7 +3,8 @@
 // ".", grid name and the time unit) in the user's settings and restored on
 // the next opening. The header's context menu chooses the columns and
 // restores the default layout; a click on a header sorts; Ctrl+C copies the
-// selected cells with their captions as tab-separated text.
+// selected cells with their captions as tab-separated text; Ctrl+Home and
+// Ctrl+End select the first and the last row.
 #pragma once
 
 #include <QObject>

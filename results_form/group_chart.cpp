@@ -36,15 +36,17 @@ GroupChart::GroupChart(Translate translate, QWidget* parent)
   series->append(impl_->booked);
   impl_->chart->addSeries(series);
   QStringList categories;
-  for (size_t i = 1; i < engine::kCategoryNames.size(); ++i) {
-    categories << translate_(std::string(engine::kCategoryNames[i].caption));
+  // Short and distinct: "Macchina lavorazione" and "Macchina setup" both
+  // elide to "Macch…" under a bar.
+  for (const char* caption : {"Lavorazione", "Setup", "Lav. mac.", "Set. mac.", "Lav. man.", "Set. man."}) {
+    categories << translate_(caption);
   }
   auto* axis = new QBarCategoryAxis();
   axis->append(categories);
   impl_->chart->addAxis(axis, Qt::AlignBottom);
   series->attachAxis(axis);
   impl_->values = new QValueAxis();
-  impl_->values->setLabelFormat("%.1f h");
+  impl_->values->setLabelFormat("%g h");
   impl_->chart->addAxis(impl_->values, Qt::AlignLeft);
   series->attachAxis(impl_->values);
   auto* view = new QChartView(impl_->chart, this);
@@ -67,6 +69,7 @@ void GroupChart::Load(const CategoryModel& summary) {
     top = std::max({top, planned / 3600.0, booked / 3600.0});
   }
   impl_->values->setRange(0, top * 1.1);
+  impl_->values->applyNiceNumbers();  // whole or round hours on the ticks
 }
 
 }  // namespace results_form

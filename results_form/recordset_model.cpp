@@ -4,11 +4,15 @@
 #include <QFontDatabase>
 #include <QItemSelectionModel>
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 #include "host/value/error.h"
 
 namespace results_form {
+namespace {
+constexpr uint32_t kNoRow = UINT32_MAX;
+}
 
 QString CellText(const host::Variant& value) {
   if (value.IsNull() || value.IsEmpty()) return {};
@@ -61,12 +65,35 @@ void RecordSetModel::Bind(QAbstractItemView* view) {
 }
 
 size_t RecordSetModel::PositionOf(int row) const {
-  return order_.empty() ? static_cast<size_t>(row) : order_[static_cast<size_t>(row)];
+  return order_.empty() && !keep_ ? static_cast<size_t>(row) : order_[static_cast<size_t>(row)];
 }
 
 int RecordSetModel::RowOfPosition(size_t position) const {
-  if (order_.empty()) return static_cast<int>(position);
-  return position < rank_.size() ? static_cast<int>(rank_[position]) : -1;
+  if (order_.empty() && !keep_) return static_cast<int>(position);
+  return position < rank_.size() && rank_[position] != kNoRow ? static_cast<int>(rank_[position]) : -1;
+}
+
+void RecordSetModel::SetRowFilter(std::function<bool(size_t position)> keep) {
+  beginResetModel();
+  keep_ = std::move(keep);
+  Resort();
+  endResetModel();
+  SelectCurrent();
+}
+
+void RecordSetModel::FiguresChanged() {
+  if (count_ == 0) return;
+  const bool by_figure = sort_column_ >= 0 && sort_column_ < columnCount() &&
+                         columns_[static_cast<size_t>(sort_column_)].sort_key != nullptr;
+  if (by_figure || keep_) {
+    // The rows move: the current record keeps its selection.
+    beginResetModel();
+    Resort();
+    endResetModel();
+    SelectCurrent();
+    return;
+  }
+  emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
 void RecordSetModel::Refresh() {
@@ -108,7 +135,8 @@ host::Variant RecordSetModel::ValueAt(int row, int column) const {
 }
 
 int RecordSetModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() || !records_ || !records_->IsOpen() ? 0 : static_cast<int>(count_);
+  if (parent.isValid() || !records_ || !records_->IsOpen()) return 0;
+  return keep_ ? static_cast<int>(order_.size()) : static_cast<int>(count_);
 }
 
 int RecordSetModel::columnCount(const QModelIndex& parent) const {
@@ -119,7 +147,14 @@ QVariant RecordSetModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const auto& column = columns_[static_cast<size_t>(index.column())];
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(column.alignment);
-  if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
+  if (role != Qt::DisplayRole && role != Qt::ToolTipRole) {
+    if (!column.role_data) return {};
+    try {
+      return column.role_data(*records_, PositionOf(index.row()), role);
+    } catch (const host::Error&) {
+      return {};
+    }
+  }
   try {
     const host::Variant value = ValueAt(index.row(), index.column());
     if (column.row_text) return column.row_text(*records_, PositionOf(index.row()), value);
@@ -148,33 +183,55 @@ void RecordSetModel::sort(int column, Qt::SortOrder order) {
 
 // Sorts positions by the column's values: Null first, numbers as numbers,
 // dates as dates, texts as texts; equal values keep the record set's order.
+// A row filter keeps only its positions.
 void RecordSetModel::Resort() {
   order_.clear();
   rank_.clear();
-  if (sort_column_ < 0 || sort_column_ >= columnCount() || !records_ || count_ == 0) return;
-  const int field = fields_[static_cast<size_t>(sort_column_)];
-  if (field < 0) return;
-  order_.resize(count_);
-  std::iota(order_.begin(), order_.end(), 0U);
-  std::vector<host::Variant> keys(count_);
-  for (size_t p = 0; p < count_; ++p) keys[p] = records_->ValueAt(p, static_cast<size_t>(field));
-  const auto less = [&keys](uint32_t a, uint32_t b) {
-    const host::Variant& x = keys[a];
-    const host::Variant& y = keys[b];
-    const bool xn = x.IsNull() || x.IsEmpty();
-    const bool yn = y.IsNull() || y.IsEmpty();
-    if (xn || yn) return xn && !yn;
-    if (x.IsNumber() && y.IsNumber()) return host::CompareNumbers(x, y) < 0;
-    if (x.IsDate() && y.IsDate()) return x.Date().Seconds() < y.Date().Seconds();
-    return x.JoinedText() < y.JoinedText();
-  };
-  if (sort_order_ == Qt::AscendingOrder) {
-    std::stable_sort(order_.begin(), order_.end(), less);
-  } else {
-    std::stable_sort(order_.begin(), order_.end(), [&less](uint32_t a, uint32_t b) { return less(b, a); });
+  if (!records_ || count_ == 0) return;
+  const bool sorted = sort_column_ >= 0 && sort_column_ < columnCount();
+  const Column* column = sorted ? &columns_[static_cast<size_t>(sort_column_)] : nullptr;
+  const int field = sorted ? fields_[static_cast<size_t>(sort_column_)] : -1;
+  const bool by_key = column != nullptr && column->sort_key != nullptr;
+  if (!keep_ && !by_key && field < 0) return;
+  order_.reserve(count_);
+  for (size_t p = 0; p < count_; ++p) {
+    if (!keep_ || keep_(p)) order_.push_back(static_cast<uint32_t>(p));
+  }
+  if (by_key) {
+    std::vector<double> keys(count_, std::nan(""));
+    for (const uint32_t p : order_) keys[p] = column->sort_key(*records_, p);
+    const auto less = [&keys](uint32_t a, uint32_t b) {
+      const double x = keys[a];
+      const double y = keys[b];
+      if (std::isnan(x) || std::isnan(y)) return std::isnan(x) && !std::isnan(y);
+      return x < y;
+    };
+    if (sort_order_ == Qt::AscendingOrder) {
+      std::stable_sort(order_.begin(), order_.end(), less);
+    } else {
+      std::stable_sort(order_.begin(), order_.end(), [&less](uint32_t a, uint32_t b) { return less(b, a); });
+    }
+  } else if (field >= 0) {
+    std::vector<host::Variant> keys(count_);
+    for (const uint32_t p : order_) keys[p] = records_->ValueAt(p, static_cast<size_t>(field));
+    const auto less = [&keys](uint32_t a, uint32_t b) {
+      const host::Variant& x = keys[a];
+      const host::Variant& y = keys[b];
+      const bool xn = x.IsNull() || x.IsEmpty();
+      const bool yn = y.IsNull() || y.IsEmpty();
+      if (xn || yn) return xn && !yn;
+      if (x.IsNumber() && y.IsNumber()) return host::CompareNumbers(x, y) < 0;
+      if (x.IsDate() && y.IsDate()) return x.Date().Seconds() < y.Date().Seconds();
+      return x.JoinedText() < y.JoinedText();
+    };
+    if (sort_order_ == Qt::AscendingOrder) {
+      std::stable_sort(order_.begin(), order_.end(), less);
+    } else {
+      std::stable_sort(order_.begin(), order_.end(), [&less](uint32_t a, uint32_t b) { return less(b, a); });
+    }
   }
   // Each move of the cursor finds its row at once.
-  rank_.resize(order_.size());
+  rank_.assign(count_, kNoRow);
   for (size_t row = 0; row < order_.size(); ++row) rank_[order_[row]] = static_cast<uint32_t>(row);
 }
 

@@ -37,6 +37,13 @@ class RecordSetModel : public QAbstractTableModel {
     // The cell's text from its row (texts read from other fields or the
     // database); given the record set, the position and the cell's value.
     std::function<QString(const host::RecordSet&, size_t, const host::Variant&)> row_text;
+    // A column of figures that the record set does not hold: its number
+    // for sorting (NaN: none, sorted as a Null), given the record set and
+    // the position. Without it the column sorts by its field's values.
+    std::function<double(const host::RecordSet&, size_t)> sort_key;
+    // Other roles of a cell (colours, decoration), given the record set,
+    // the position and the role; an invalid QVariant: the view's own.
+    std::function<QVariant(const host::RecordSet&, size_t, int)> role_data;
   };
 
   RecordSetModel(host::RecordSetPtr records, std::vector<Column> columns, QObject* parent = nullptr);
@@ -50,6 +57,15 @@ class RecordSetModel : public QAbstractTableModel {
   void Refresh();
   // The record set's 0-based position of a view row.
   [[nodiscard]] size_t PositionOf(int row) const;
+  // Keeps only the positions for which `keep` answers true (null: all);
+  // the rows keep the sort. Applied again by Refresh.
+  void SetRowFilter(std::function<bool(size_t position)> keep);
+  // Rows shown and rows of the record set's filter.
+  [[nodiscard]] size_t Shown() const { return static_cast<size_t>(rowCount()); }
+  [[nodiscard]] size_t Total() const { return count_; }
+  // Re-reads the cells of every row (figures that came in later), keeping
+  // the sort by a figure column up to date.
+  void FiguresChanged();
   // The value under a cell (for the copy and the tests).
   [[nodiscard]] host::Variant ValueAt(int row, int column) const;
 
@@ -75,8 +91,9 @@ class RecordSetModel : public QAbstractTableModel {
   bool syncing_ = false;
   int sort_column_ = -1;
   Qt::SortOrder sort_order_ = Qt::AscendingOrder;
-  std::vector<uint32_t> order_;  // view row → position, when sorted
-  std::vector<uint32_t> rank_;   // position → view row, when sorted
+  std::function<bool(size_t)> keep_;
+  std::vector<uint32_t> order_;  // view row → position, when sorted or filtered
+  std::vector<uint32_t> rank_;   // position → view row (or kNoRow), when sorted or filtered
 };
 
 // The text of a value as the grids show it: numbers without trailing

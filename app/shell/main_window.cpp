@@ -67,6 +67,9 @@ MainWindow::MainWindow(ShellSettings settings, std::shared_ptr<host::MessagePres
   dock->setWidget(debug_);
   addDockWidget(Qt::BottomDockWidgetArea, dock);
   resizeDocks({dock}, {110}, Qt::Vertical);
+  // Hidden until asked for (Visualizza): open, it pushes the results form
+  // below the window's edge at the default size.
+  dock->hide();
   // Closed, the debug view comes back from the menu.
   debug_action_ = dock->toggleViewAction();
   debug_action_->setText(Tr("Uscita di debug"));

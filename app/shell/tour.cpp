@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMdiSubWindow>
@@ -157,7 +158,28 @@ void StartTour(MainWindow& window, const QString& directory) {
     auto* results = tour->Form("FRMPD_MAVANZORDLAV");
     if (results == nullptr) return false;
     qobject_cast<QMdiSubWindow*>(results->parentWidget())->showMaximized();
+    return true;
+  });
+  // The groups' figures come in after the form opens: the picture waits for
+  // the totals row, then shows the groups by gap %, largest first.
+  const size_t figures_wait = s.size();
+  for (int i = 0; i < 300; ++i) {
+    s.push_back([tour, figures_wait] {
+      auto* results = tour->Form("FRMPD_MAVANZORDLAV");
+      auto* total = results == nullptr ? nullptr : results->findChild<QLabel*>("LBL_Tot_0");
+      if (total != nullptr && !total->text().isEmpty()) tour->next = figures_wait + 300 - 1;
+      return true;
+    });
+  }
+  s.push_back([tour] {
+    auto* results = tour->Form("FRMPD_MAVANZORDLAV");
     auto* groups = results->findChild<QTableView*>("GRD_VERS");
+    for (int c = 0; c < groups->model()->columnCount(); ++c) {
+      // The header's tooltip names the column's field.
+      if (groups->model()->headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString() == "FIG_GAPPERC") {
+        groups->sortByColumn(c, Qt::DescendingOrder);
+      }
+    }
     if (groups->model()->rowCount() > 1) groups->selectRow(1);
     return true;
   });

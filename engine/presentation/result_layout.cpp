@@ -17,9 +17,12 @@ std::optional<LabelPair> PairOfAlias(const std::string& alias) {
   if (alias == "Reparto") return LabelPair::Reparto;
   if (alias == "Macchina") return LabelPair::Macchina;
   if (alias == "Dipendente") return LabelPair::Dipendente;
-  if (alias == "Progetto") return LabelPair::Progetto;
-  if (alias == "Commessa") return LabelPair::Commessa;
-  if (alias == "Codice ordine") return LabelPair::Ordine;
+  if (alias == "Progetto" || alias == "Sottoprogetto") return LabelPair::Progetto;
+  if (alias == "Commessa" || alias == "Sottocommessa") return LabelPair::Commessa;
+  if (alias == "Codice ordine" || alias == "Numero ordine" || alias == "Sezionale ordine" || alias == "Data ordine" ||
+      alias == "Riga ordine") {
+    return LabelPair::Ordine;
+  }
   if (alias == "Data consegna") return LabelPair::DataCons;
   if (alias == "Data ini. lavoraz.") return LabelPair::DataIniLav;
   return std::nullopt;
@@ -27,12 +30,16 @@ std::optional<LabelPair> PairOfAlias(const std::string& alias) {
 
 std::string Text(const Variant& v) { return v.IsNull() || v.IsEmpty() ? std::string() : host::RTrim(v.JoinedText()); }
 
+}  // namespace
+
 // The value of a grouping field in the current group, or Empty when the
 // run did not select it.
-Variant Field(const host::RecordSet& groups, const char* name) {
+static Variant Field(const host::RecordSet& groups, const char* name) {
   const int index = groups.FieldIndex(name);
   return index < 0 ? Variant() : groups.Value(static_cast<size_t>(index));
 }
+
+namespace {
 
 std::string DateText(const Variant& v) {
   if (!v.IsDate()) return Text(v);
@@ -102,7 +109,12 @@ ResultLayout PreparaFormLayout(const host::RecordSet& groups, const host::Record
           }
         }
         if (field.name == "OREVERS" || field.name == "MINVERS" || field.name == "SECVERS") c.visible = false;
-        if (const auto pair = PairOfAlias(alias)) {
+        // The booked triple is flagged in RSCampi too, though it is a sum.
+        const bool time = field.name == "OREVERS" || field.name == "MINVERS" || field.name == "SECVERS";
+        const bool grouping = !time && metadata->FieldIndex("GRUPPO") >= 0 &&
+                              host::CompareNumbers(ValoreNumerico(metadata->Value("GRUPPO")), int16_t{1}) == 0;
+        if (grouping) layout.grouping_fields.push_back(field.name);
+        if (const auto pair = grouping ? PairOfAlias(alias) : std::nullopt) {
           if (std::find(layout.pairs.begin(), layout.pairs.end(), *pair) == layout.pairs.end()) {
             layout.pairs.push_back(*pair);
           }
@@ -115,8 +127,17 @@ ResultLayout PreparaFormLayout(const host::RecordSet& groups, const host::Record
 }
 
 std::vector<LabelText> LabelRowTexts(FormServices& form, host::DecodeService& decode, const host::RecordSet& groups,
-                                     const std::vector<LabelPair>& pairs) {
+                                     const std::vector<LabelPair>& pairs,
+                                     const std::vector<std::string>& grouping_fields) {
   std::vector<LabelText> out;
+  // A field that is not a grouping dimension holds one booking's value: not read.
+  const auto Field = [&](const host::RecordSet& rs, const char* name) {
+    if (!grouping_fields.empty() &&
+        std::find(grouping_fields.begin(), grouping_fields.end(), std::string(name)) == grouping_fields.end()) {
+      return Variant();
+    }
+    return engine::Field(rs, name);
+  };
   const auto coded = [&](const Variant& code, const std::string& description) {
     return Joined({Text(code), description});
   };
@@ -155,17 +176,20 @@ std::vector<LabelText> LabelRowTexts(FormServices& form, host::DecodeService& de
       }
       case LabelPair::Progetto: {
         const Variant v = Field(groups, "PD44_CODPROG_PD14");
-        label.value = coded(v, DecodificaProgetto(decode, v, std::string()));
+        label.value = Text(v).empty() ? std::string() : coded(v, DecodificaProgetto(decode, v, std::string()));
+        const std::string sub = NumberText(Field(groups, "PD44_SOTPROG_PD14"));
+        if (!sub.empty()) label.value = Joined({label.value, "/", sub});
         break;
       }
       case LabelPair::Commessa: {
         const Variant v = Field(groups, "PD44_CODCOMM");
-        label.value = coded(v, DecodificaCommessa(decode, v, std::string()));
+        label.value = Text(v).empty() ? std::string() : coded(v, DecodificaCommessa(decode, v, std::string()));
+        const std::string sub = NumberText(Field(groups, "PD44_CODSCOM"));
+        if (!sub.empty()) label.value = Joined({label.value, "/", sub});
         break;
       }
       case LabelPair::Ordine: {
         const Variant code = Field(groups, "DO11_DOCUM_MG36");
-        if (Text(code).empty()) break;
         const auto part = [&](const std::string& word, const std::string& value) {
           return value.empty() ? std::string() : word + " " + value;
         };

@@ -37,9 +37,15 @@ struct ResultLayout {
   // last field keeps its name and no format; IDGRUPPO and the booked
   // triple hidden.
   std::vector<GridColumn> columns;
-  // The pairs that show, in the order of the fields that named them, each
-  // once (article and variant share one, phase and phase sequence too).
+  // The pairs that show: those of the grouping dimensions only (a field
+  // that is not a grouping one holds one booking's value, which would
+  // mislabel the group), in the order of the fields that named them, each
+  // once (article and variant share one, phase and phase sequence too, the
+  // order's code, number, section, date and row one, a sub-project its
+  // project's, a sub-order its job order's).
   std::vector<LabelPair> pairs;
+  // The fields of RSTempiVer that are grouping dimensions (RSCampi's GRUPPO).
+  std::vector<std::string> grouping_fields;
 };
 
 // Throws host::Error as the record sets do (the form reports it as
@@ -48,14 +54,18 @@ ResultLayout PreparaFormLayout(const host::RecordSet& groups, const host::Record
 
 // The texts of the shown pairs for the current record of `groups`: codes
 // with their descriptions, the phase with "seq." and its sequence, the order
-// with "n.", "sez.", "del" and "riga". A pair whose fields the grouping
-// lacks reads as empty.
+// with "n.", "sez.", "del" and "riga", a sub-project or sub-order after
+// its project or job order with "/". A pair whose fields the grouping lacks
+// reads as empty.
 struct LabelText {
   LabelPair pair;
   std::string caption;  // in the user's language
   std::string value;    // LBL_ART + LBL_VAR + LBL_DESCART for the article
 };
+// Only the fields in `grouping_fields` are read (every field when it is
+// empty): a pair shows each of its parts that is a grouping dimension.
 std::vector<LabelText> LabelRowTexts(FormServices& form, host::DecodeService& decode, const host::RecordSet& groups,
-                                     const std::vector<LabelPair>& pairs);
+                                     const std::vector<LabelPair>& pairs,
+                                     const std::vector<std::string>& grouping_fields = {});
 
 }  // namespace engine

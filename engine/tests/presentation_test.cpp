@@ -182,17 +182,18 @@ TEST_F(ResultLayoutTest, CaptionsFormatsAndTheLastFieldLeftAlone) {
   EXPECT_EQ(last.caption, r.RSTempiVer->Field(r.RSTempiVer->FieldCount() - 1).name);
   EXPECT_EQ(last.format, "");
   // Article and variant share one pair; the fields the list shows beside
-  // the grouping (department, order code, phase) name theirs.
-  EXPECT_EQ(layout.pairs,
-            (std::vector<LabelPair>{LabelPair::Articolo, LabelPair::Reparto, LabelPair::Ordine, LabelPair::Fase}));
+  // the grouping (department, order code, phase) hold one booking's value
+  // and name none.
+  EXPECT_EQ(layout.pairs, (std::vector<LabelPair>{LabelPair::Articolo}));
+  EXPECT_EQ(layout.grouping_fields, (std::vector<std::string>{"PD44_CODART_MG66", "PD44_OPZIONE"}));
 }
 
 TEST_F(ResultLayoutTest, NoPairWithoutAGroupingDimension) {
   auto run = Run({"Riga ordine"});
   const auto& r = run->Records();
-  // "Riga ordine" names no pair; the selected fields of the list still do.
+  // "Riga ordine" is a part of the order: its pair, and no other.
   const ResultLayout layout = PreparaFormLayout(*r.RSTempiVer, *r.RSCampi);
-  for (const LabelPair p : layout.pairs) EXPECT_NE(p, LabelPair::DataCons);
+  EXPECT_EQ(layout.pairs, (std::vector<LabelPair>{LabelPair::Ordine}));
   auto empty = host::RecordSet::Create();
   empty->AppendField({"NOME", host::FieldType::Text, 50});
   empty->AppendField({"ALIAS", host::FieldType::Text, 50});

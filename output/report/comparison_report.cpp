@@ -5,6 +5,8 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "engine/category_texts.h"
@@ -60,33 +62,77 @@ std::vector<Line> Lines(const PrintRecords& records, const ReportParameters& p) 
   if (!records.RSStampa) return lines;
   auto head = records.RSStampa->Clone();
   auto bookings = records.RSReportDett && p.bookings ? records.RSReportDett->Clone() : nullptr;
-  const char* const kPairs[][3] = {{"Articolo", "Articolo", "Descrizione articolo"},
-                                   {"Variante", "Variante", nullptr},
-                                   {"Reparto", "Reparto", "DescrizioneReparto"},
-                                   {"Fase", "FaseOrdine", "DescrFaseOrdine"},
-                                   {"Macchina", "Macchina", "DescrizioneMacchina"},
-                                   {"Dipendente", "Dipendente", "DescrizioneDipendente"},
-                                   {"Progetto", "Progetto", "DescrizioneProgetto"},
-                                   {"Commessa", "Commessa", "DescrizioneCommessa"},
-                                   {"Ordine", "CodiceOrdine", nullptr},
-                                   {"n.", "NumeroOrdine", nullptr},
-                                   {"riga", "RigaOrdine", nullptr}};
+  // A heading part: its caption, RSStampa's field, its description's field,
+  // and the result's field it comes from.
+  struct Part {
+    const char* caption;
+    const char* field;
+    const char* description;
+    const char* source;
+  };
+  static const Part kParts[] = {{"Articolo", "Articolo", "Descrizione articolo", "PD44_CODART_MG66"},
+                                {"Variante", "Variante", nullptr, "PD44_OPZIONE"},
+                                {"Reparto", "Reparto", "DescrizioneReparto", "PD44_CODFORNREP"},
+                                {"Fase", "FaseOrdine", "DescrFaseOrdine", "PD44_CODFASE_PD12"},
+                                {"seq.", "SeqFaseOrdine", nullptr, "PD44_SEQFASE"},
+                                {"Macchina", "Macchina", "DescrizioneMacchina", "PD44_MACCHINA_PD08"},
+                                {"Dipendente", "Dipendente", "DescrizioneDipendente", "PD44_CODDIP_PD06"},
+                                {"Progetto", "Progetto", "DescrizioneProgetto", "PD44_CODPROG_PD14"},
+                                {"Sottoprogetto", "SottoProgetto", nullptr, "PD44_SOTPROG_PD14"},
+                                {"Commessa", "Commessa", "DescrizioneCommessa", "PD44_CODCOMM"},
+                                {"Sottocommessa", "SottoCommessa", nullptr, "PD44_CODSCOM"},
+                                {"Ordine", "CodiceOrdine", nullptr, "DO11_DOCUM_MG36"},
+                                {"n.", "NumeroOrdine", nullptr, "DO11_NUMDOC"},
+                                {"sez.", "SezionaleOrdine", nullptr, "DO11_SEZDOC"},
+                                {"del", "DataOrdine", nullptr, "DO11_DATADOC"},
+                                {"riga", "RigaOrdine", nullptr, "DO30_PROGRIGA"},
+                                {"Data cons.", "DataConsegna", nullptr, "DO31_DATACONS"},
+                                {"Data ini.lav.", "DataInizioLav", nullptr, "DO31_DATAINIZLAV"}};
+  std::vector<const Part*> parts;
+  for (const Part& part : kParts) {
+    const bool grouping =
+        !p.grouping_fields ||
+        std::any_of(p.grouping_fields->begin(), p.grouping_fields->end(),
+                    [&](const std::string& f) { return host::UpperAscii(f) == host::UpperAscii(part.source); });
+    // Without the run's grouping, the pairs of old (no seq., dates or sub-parts).
+    const bool old_pair = std::string_view(part.caption) != "seq." && std::string_view(part.caption) != "sez." &&
+                          std::string_view(part.caption) != "del" && part.field != std::string_view("DataConsegna") &&
+                          part.field != std::string_view("DataInizioLav") &&
+                          part.field != std::string_view("SottoProgetto") &&
+                          part.field != std::string_view("SottoCommessa");
+    if (p.grouping_fields ? grouping : old_pair) parts.push_back(&part);
+  }
   const char* const kKinds[] = {"Lavorazione", "Setup", "Manutenzione"};
   size_t drawn = 0;
   for (head->MoveFirst(); !head->Eof() && (p.max_groups == 0 || drawn < p.max_groups); head->MoveNext(), ++drawn) {
     QStringList heading;
-    for (const auto& pair : kPairs) {
-      const QString code = Text(head->Value(pair[1]));
+    for (const Part* part : parts) {
+      const QString code = Text(head->Value(part->field));
       if (code.isEmpty()) continue;
-      QString part = tr(pair[0]) + " " + code;
-      if (pair[2] != nullptr) {
-        const QString description = Text(head->Value(pair[2]));
-        if (!description.isEmpty()) part += " " + description;
+      QString text = tr(part->caption) + " " + code;
+      if (part->description != nullptr) {
+        const QString description = Text(head->Value(part->description));
+        if (!description.isEmpty()) text += " " + description;
       }
-      heading << part;
+      heading << text;
     }
-    lines.push_back({Line::GroupHeading, {heading.isEmpty() ? tr("Gruppo") + " " + Text(head->Value("IDGruppo"))
-                                                            : heading.join("   ")}});
+    QString title = heading.isEmpty() ? tr("Gruppo") + " " + Text(head->Value("IDGruppo")) : heading.join("   ");
+    if (p.tolerance > 0) {
+      // The group's band marker, from the total's figures as the table shows them.
+      engine::ValoriCategoria planned_total;
+      planned_total.OREPREV = head->Value("OrePreviste");
+      planned_total.MINPREV = head->Value("MinPrevisti");
+      planned_total.SECPREV = head->Value("SecPrevisti");
+      engine::ValoriCategoria booked_total;
+      booked_total.OREPREV = head->Value("OreVersate");
+      booked_total.MINPREV = head->Value("MinVersati");
+      booked_total.SECPREV = head->Value("SecVersati");
+      const int side = engine::ToleranceSide(
+          engine::GapPercentText(engine::PlannedSeconds(planned_total, p.unit), engine::PlannedSeconds(booked_total, p.unit)),
+          p.tolerance);
+      if (side != 0) title = QString::fromUtf8(side > 0 ? "▲ " : "▼ ") + title;
+    }
+    lines.push_back({Line::GroupHeading, {title}});
     lines.push_back({Line::TableHeader,
                      {tr("Categoria"), tr("Previsto"), tr("Versato"), tr("Scostamento"), tr("Scost. %")}});
     for (size_t i = 0; i < 7; ++i) {

@@ -7,6 +7,10 @@
 // text stays text, fonts embedded), the printer and the print preview.
 #pragma once
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include <QPagedPaintDevice>
 #include <QString>
 #include <functional>
@@ -25,6 +29,14 @@ struct ReportParameters {
   bool bookings = true;       // each group's bookings under its figures
   size_t max_groups = 0;      // the first groups only (0: all)
   QString grouping;   // DescrizioneGruppo
+  // The run's grouping fields (the result's names, e.g. PD44_CODFORNREP):
+  // a group's heading shows these dimensions only, each with every part
+  // that tells groups apart (an order's code, n., sez., del, riga; a phase
+  // with its seq.; dates; sub-project, sub-order), never a field that holds
+  // one booking's value. Unset: the heading of every filled field.
+  std::optional<std::vector<std::string>> grouping_fields;
+  // Gap % beyond ±tolerance marks the group's heading with ▲ or ▼ (0: none).
+  double tolerance = 0;
   int16_t unit = 0;   // TipoTempo
   QString print_date;
   std::function<QString(const std::string&)> translate = [](const std::string& s) {

@@ -114,6 +114,41 @@ TEST(Report, ThePreviewThePrinterAndThePdfHaveTheSamePages) {
   EXPECT_EQ(DrawReport(fine, print, parameters), pdf_pages);
 }
 
+// A group's heading names the run's grouping dimensions only (never the
+// one booking's article beside a Reparto + Fase grouping), with the phase's
+// sequence; a gap % beyond the band marks it, 10.00 % against 10 does not.
+TEST(Report, HeadingsNameTheGroupingAndMarkTheBand) {
+  engine::testing::TempDir dir;
+  engine::testing::FakeForm form;
+  engine::NoProgress progress;
+  const std::string db = engine::testing::TinyErp(dir);
+  const auto heading_of = [&](const std::vector<std::string>& grouping, double tolerance, const std::string& start) {
+    auto run = engine::Comparison::Make(form, engine::testing::RequestOn(db, grouping), progress);
+    host::DecodeService decode(run->Connection(), "1");
+    PrintRecords print;
+    EXPECT_FALSE(PreparaRSStampa(form, *run, decode, false, print));
+    ReportParameters parameters;
+    parameters.grouping_fields = run->GroupingColumns();
+    parameters.tolerance = tolerance;
+    parameters.bookings = false;
+    const std::string pdf = dir.File("heading.pdf");
+    EXPECT_EQ(WriteReportPdf(pdf, print, parameters), "");
+    const std::string text = Command("pdftotext -layout " + pdf + " -");
+    const size_t at = text.find(start);
+    if (at == std::string::npos) return text;
+    const size_t line = text.rfind('\n', at);
+    const size_t from = line == std::string::npos ? 0 : line + 1;
+    return text.substr(from, text.find('\n', at) - from);
+  };
+  const std::string by_phase = heading_of({"Reparto", "Fase", "Sequenza fase"}, 0, "Fase 10");
+  EXPECT_NE(by_phase.find("Reparto R01 Taglio"), std::string::npos) << by_phase;
+  EXPECT_NE(by_phase.find("seq. 10"), std::string::npos) << by_phase;
+  EXPECT_EQ(by_phase.find("Articolo"), std::string::npos) << by_phase;
+  // A1: + 0:07:00 on 1:10:00, 10.00 %.
+  EXPECT_EQ(heading_of({"Articolo"}, 10, "Articolo A1").find("▲"), std::string::npos);
+  EXPECT_NE(heading_of({"Articolo"}, 9.99, "Articolo A1").find("▲"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace output
 

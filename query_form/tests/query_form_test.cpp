@@ -354,6 +354,42 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QVERIFY(form->FrmMod() == nullptr);
     QCOMPARE(form->StatusText(), QString("Elaborazione interrotta dall'utente."));
     QVERIFY(form->CmdDupl()->isEnabled());
+    // Esc stops it too, from whichever control has the focus while the
+    // tabs are disabled, or from the window itself.
+    form->Window()->window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form->Window()->window()));
+    for (const bool on_window : {false, true}) {
+      form->CmdDupl_Click();
+      QVERIFY(form->Running());
+      QTest::qWait(1500);
+      QVERIFY(form->Running());
+      QWidget* target = on_window ? form->Window() : QApplication::focusWidget();
+      QVERIFY(target != nullptr);
+      QVERIFY(target->window() == form->Window()->window());
+      timer.restart();
+      QTest::keyClick(target, Qt::Key_Escape);
+      QVERIFY(WaitForRun(*form, 10000));
+      QVERIFY2(timer.elapsed() < 1000 * (qEnvironmentVariableIsSet("QUARVELINDO_SLOW") ? 10 : 1),
+               qPrintable(QString::number(timer.elapsed())));
+      QCOMPARE(form->StatusText(), QString("Elaborazione interrotta dall'utente."));
+    }
+    form->Unload();
+  }
+
+  // After opening, the first condition's cell has the focus: Enter runs.
+  void theFirstConditionHasTheFocusAndEnterRuns() {
+    FormHarness harness(tiny_);
+    auto form = harness.Open();
+    form->Window()->window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form->Window()->window()));
+    QWidget* focus = QApplication::focusWidget();
+    QVERIFY(focus != nullptr);
+    auto* view = qobject_cast<QTableView*>(focus);
+    QVERIFY(view != nullptr);
+    QCOMPARE(view->currentIndex().row(), 0);
+    QTest::keyClick(focus, Qt::Key_Return);
+    QVERIFY(WaitForRun(*form));
+    QVERIFY(form->FrmMod() != nullptr);
     form->Unload();
   }
 

@@ -9,7 +9,9 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableView>
 
 #include "demo/erp_database.h"
@@ -198,6 +200,26 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QVERIFY(ordinary);
     QVERIFY2(results->LabelRowText().startsWith("Article: A1"), qPrintable(results->LabelRowText()));
     form->Unload();
+    // The figures, the totals row and "(various)" in English; no caption cut.
+    std::shared_ptr<FRMPD_QUARVELINDO> by_employee;
+    auto other = Open(harness, by_employee, {"Dipendente"}, 0);
+    QVERIFY(other != nullptr);
+    other->FinishFigures();
+    auto* groups = other->GRD_VERS();
+    QVERIFY(ColumnOf(groups->model(), "Efficiency %") >= 0);
+    QCOMPARE(other->ShownCount(), QString("2 of 2 groups"));
+    bool various = false;
+    for (int r = 0; r < groups->model()->rowCount(); ++r) {
+      various = various || groups->model()->index(r, FieldColumn(groups, "PD44_CODART_MG66")).data() == "(various)";
+    }
+    QVERIFY(various);
+    auto* prev = other->GRD_Prev();
+    for (int c = 0; c < prev->model()->columnCount(); ++c) {
+      if (prev->isColumnHidden(c)) continue;
+      QVERIFY2(prev->columnWidth(c) >= prev->horizontalHeader()->sectionSizeHint(c),
+               qPrintable(prev->model()->headerData(c, Qt::Horizontal).toString()));
+    }
+    by_employee->Unload();
   }
 
   void theLargestGapsAndAClickOnOne() {
@@ -217,6 +239,12 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(gaps[1].Gap(), 3600.0);
     QCOMPARE(gaps[2].Gap(), 120.0);
     QCOMPARE(results->GroupsComputed(), computed);  // no grid moved
+    // The bars read as the groups' values and their gap in hours, top first.
+    const QStringList labels = results->Gaps()->AxisLabels();
+    QCOMPARE(labels.size(), 3);
+    QCOMPARE(labels[0], QString("A1  +1.2 h"));
+    QCOMPARE(labels[1], QString("-  +1.0 h"));
+    QVERIFY(results->Gaps()->ToolTip(0).startsWith("A1\n"));
     results->Gaps()->Choose(2);
     QCOMPARE(QString::fromStdString(results->RSTempiVer->Value("PD44_CODART_MG66").JoinedText()), QString("A2"));
     QVERIFY(results->LabelRowText().contains("A2"));
@@ -386,6 +414,206 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
       QCOMPARE(summary->Text(0, 1).toStdString(), engine::TimeText(seconds.booked, 0));
     }
     form->Unload();
+  }
+
+  // The groups grid's figures of every group, under hh:mm:ss and hours,
+  // are those of an independent run of the same options; the totals row is
+  // that of a run without grouping (each phase once, not the groups' sum).
+  void theGroupsGridShowsEveryGroupsFiguresAndTheTotalsRow() {
+    for (const int unit : {0, 1}) {
+      FormHarness harness(demo_);
+      std::shared_ptr<FRMPD_QUARVELINDO> form;
+      auto results = Open(harness, form, {"Reparto", "Fase"}, unit);
+      QVERIFY(results != nullptr);
+      results->FinishFigures();
+      QVERIFY(results->FiguresDone());
+
+      engine::testing::FakeForm fake;
+      engine::NoProgress progress;
+      auto run = engine::Comparison::Make(
+          fake, engine::testing::RequestOn(demo_, {"Reparto", "Fase"}, static_cast<engine::TipoTempo>(unit)), progress);
+      QVERIFY(!run->ComputeAll(progress));
+      auto& other = run->Records();
+      auto* groups = results->GRD_VERS();
+      const auto* model = dynamic_cast<const RecordSetModel*>(groups->model());
+      const int planned = FieldColumn(groups, "FIG_PREV");
+      const int booked = FieldColumn(groups, "FIG_VERS");
+      const int gap = FieldColumn(groups, "FIG_GAP");
+      const int percent = FieldColumn(groups, "FIG_GAPPERC");
+      const int setup = FieldColumn(groups, "FIG_PREV_SET");
+      QVERIFY(planned >= 0 && booked >= 0 && gap >= 0 && percent >= 0 && setup >= 0);
+      QVERIFY(!groups->isColumnHidden(percent));
+      QVERIFY(groups->isColumnHidden(setup));  // the categories are offered by the column chooser
+      const int id = FieldColumn(groups, "IDGRUPPO");
+      for (int row = 0; row < model->rowCount(); ++row) {
+        auto prev = other.RSTempiPrev->Clone();
+        prev->Find("IDGRUPPO = " + model->ValueAt(row, id).JoinedText());
+        QVERIFY(!prev->Eof());
+        const auto s = engine::SecondsOf(*prev, {""}, static_cast<int16_t>(unit));
+        const auto text = [&](int column) { return model->index(row, column).data().toString().toStdString(); };
+        QCOMPARE(text(planned), engine::TimeText(s.planned, static_cast<int16_t>(unit)));
+        QCOMPARE(text(booked), engine::TimeText(s.booked, static_cast<int16_t>(unit)));
+        QCOMPARE(text(gap), engine::GapText(s.planned, s.booked, static_cast<int16_t>(unit)));
+        QCOMPARE(text(percent), engine::GapPercentText(s.planned, s.booked));
+        const auto set = engine::SecondsOf(*prev, {"_SET"}, static_cast<int16_t>(unit));
+        QCOMPARE(text(setup), engine::TimeText(set.planned, static_cast<int16_t>(unit)));
+      }
+
+      auto whole_request = engine::testing::RequestOn(demo_, {}, static_cast<engine::TipoTempo>(unit));
+      whole_request.order.SetGrouping({});
+      auto whole = engine::Comparison::Make(fake, std::move(whole_request), progress);
+      QVERIFY(!whole->ComputeAll(progress));
+      QCOMPARE(whole->Records().RSTempiVer->RecordCount(), size_t{1});
+      auto prev = whole->Records().RSTempiPrev->Clone();
+      prev->SetFilter("");
+      prev->MoveFirst();
+      const auto all = engine::SecondsOf(*prev, {""}, static_cast<int16_t>(unit));
+      const auto q = [](const std::string& text) { return QString::fromStdString(text); };
+      QCOMPARE(results->TotalsText(0), q(engine::TimeText(all.planned, static_cast<int16_t>(unit))));
+      QCOMPARE(results->TotalsText(1), q(engine::TimeText(all.booked, static_cast<int16_t>(unit))));
+      QCOMPARE(results->TotalsText(3), q(engine::GapPercentText(all.planned, all.booked)));
+      QVERIFY(!results->TotalsText(3).isEmpty());
+      form->Unload();
+    }
+  }
+
+  // By hand on the small database, grouped by article: A1 has 4200 s
+  // planned and 77 min + 1:02:05 booked (+ 98.69 %, efficiency 50.33 %);
+  // A2 + 120 s; the booking without article has no plan (no percent).
+  void figuresSortByGapAndFlagTheTolerance() {
+    FormHarness harness(tiny_);
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form, {"Articolo"}, 0);
+    QVERIFY(results != nullptr);
+    results->SetTolerance(10);
+    results->FinishFigures();
+    auto* groups = results->GRD_VERS();
+    const int article = FieldColumn(groups, "PD44_CODART_MG66");
+    const int percent = FieldColumn(groups, "FIG_GAPPERC");
+    const int marker = FieldColumn(groups, "FIG_MARK");
+    // The figures stand beside the grouping values.
+    QCOMPARE(FieldColumn(groups, "FIG_MARK"), article + 1);
+    groups->sortByColumn(percent, Qt::DescendingOrder);
+    QCOMPARE(groups->model()->index(0, article).data().toString(), QString("A1"));
+    QCOMPARE(groups->model()->index(0, FieldColumn(groups, "FIG_PREV")).data().toString(), QString("1:10:00"));
+    QCOMPARE(groups->model()->index(0, FieldColumn(groups, "FIG_VERS")).data().toString(), QString("2:19:05"));
+    QCOMPARE(groups->model()->index(0, FieldColumn(groups, "FIG_GAP")).data().toString(), QString("+ 1:09:05"));
+    QCOMPARE(groups->model()->index(0, percent).data().toString(), QString("98.69"));
+    QCOMPARE(groups->model()->index(0, FieldColumn(groups, "FIG_EFF")).data().toString(), QString("50.33"));
+    QCOMPARE(groups->model()->index(0, marker).data().toString(), QString::fromUtf8("▲"));
+    QVERIFY(groups->model()->index(0, percent).data(Qt::BackgroundRole).isValid());
+    // No plan, no percent: last in a descending sort.
+    QCOMPARE(groups->model()->index(2, percent).data().toString(), QString());
+    QCOMPARE(groups->model()->index(2, marker).data().toString(), QString());
+    // A click on the sorted row still moves the run's cursor there.
+    groups->selectRow(0);
+    QCOMPARE(QString::fromStdString(results->RSTempiVer->Value("PD44_CODART_MG66").JoinedText()), QString("A1"));
+    // The planned grid of the group flags the same gap %.
+    auto* prev = results->GRD_Prev();
+    const QModelIndex prev_percent = prev->model()->index(0, FieldColumn(prev, "GAPPERC"));
+    QCOMPARE(prev_percent.data().toString(), QString("98.69"));
+    QVERIFY(prev_percent.data(Qt::BackgroundRole).isValid());
+    // The band's edge is inside it.
+    results->SetTolerance(98.69);
+    QCOMPARE(groups->model()->index(0, marker).data().toString(), QString());
+    QVERIFY(!groups->model()->index(0, percent).data(Qt::BackgroundRole).isValid());
+    QVERIFY(!prev_percent.data(Qt::BackgroundRole).isValid());
+    results->SetTolerance(98.68);
+    QCOMPARE(groups->model()->index(0, marker).data().toString(), QString::fromUtf8("▲"));
+    // The summary of the current group flags its gap % too.
+    QVERIFY(results->Summary()->data(results->Summary()->index(0, 3), Qt::DisplayRole).toString().startsWith(
+        QString::fromUtf8("▲ ")));
+    // The summary selects and copies with its captions.
+    auto* summary = results->Window()->findChild<QTableView*>("GRD_Riepilogo");
+    summary->selectionModel()->select(summary->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+    summary->selectionModel()->select(summary->model()->index(0, 3), QItemSelectionModel::Select);
+    QTest::keyClick(summary, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(),
+             QString::fromUtf8("\tPrevisto\tScost. %\nTotale\t1:10:00\t▲ 98.69"));
+    // Ctrl+End and Ctrl+Home select the row they reach, and move the run there.
+    QTest::keyClick(groups, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(groups->selectionModel()->selectedRows().size(), 1);
+    QCOMPARE(groups->selectionModel()->selectedRows().front().row(), 2);
+    QTest::keyClick(groups, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(groups->selectionModel()->selectedRows().front().row(), 0);
+    QCOMPARE(QString::fromStdString(results->RSTempiVer->Value("PD44_CODART_MG66").JoinedText()), QString("A1"));
+    form->Unload();
+    // The band is remembered.
+    std::shared_ptr<FRMPD_QUARVELINDO> again;
+    auto reopened = Open(harness, again, {"Articolo"}, 0);
+    QVERIFY(reopened != nullptr);
+    QCOMPARE(reopened->Tolerance(), 98.68);
+    reopened->SetTolerance(10);
+    again->Unload();
+  }
+
+  void theSearchBoxAndOnlyOutsideToleranceKeepTheirGroups() {
+    FormHarness harness(tiny_);
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form, {"Articolo"}, 0);
+    QVERIFY(results != nullptr);
+    results->SetTolerance(10);
+    results->FinishFigures();
+    auto* groups = results->GRD_VERS();
+    const int article = FieldColumn(groups, "PD44_CODART_MG66");
+    QCOMPARE(results->ShownCount(), QString("3 di 3 gruppi"));
+    QTest::keyClicks(results->FilterBox(), "a2");
+    QCOMPARE(groups->model()->rowCount(), 1);
+    QCOMPARE(groups->model()->index(0, article).data().toString(), QString("A2"));
+    QCOMPARE(results->ShownCount(), QString("1 di 3 gruppi"));
+    results->FilterBox()->clear();
+    QCOMPARE(groups->model()->rowCount(), 3);
+    // A1 at + 98.69 % and A2 at + 120 s over its plan are outside ±10 %;
+    // the group without a plan has no percent and is not.
+    const auto a2_percent = [&] {
+      for (int r = 0; r < groups->model()->rowCount(); ++r) {
+        if (groups->model()->index(r, article).data().toString() == "A2") {
+          return groups->model()->index(r, FieldColumn(groups, "FIG_GAPPERC")).data().toString();
+        }
+      }
+      return QString("none");
+    }();
+    const bool a2_outside = engine::ToleranceSide(a2_percent.toStdString(), 10) != 0;
+    results->OutsideOnly()->setChecked(true);
+    QCOMPARE(groups->model()->rowCount(), a2_outside ? 2 : 1);
+    QCOMPARE(results->ShownCount(), QString(a2_outside ? "2 di 3 gruppi" : "1 di 3 gruppi"));
+    for (int r = 0; r < groups->model()->rowCount(); ++r) {
+      QVERIFY(!groups->model()->index(r, article).data().toString().isEmpty());
+    }
+    form->Unload();
+  }
+
+  // A field beside the grouping holds one booking's value: the grid shows
+  // it only when the group's bookings share it, the label row not at all.
+  void aGroupIsLabelledOnlyByWhatItsBookingsShare() {
+    FormHarness harness(tiny_);
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form, {"Dipendente"}, 0);
+    QVERIFY(results != nullptr);
+    results->FinishFigures();
+    auto* groups = results->GRD_VERS();
+    const int employee = FieldColumn(groups, "PD44_CODDIP_PD06");
+    const int article = FieldColumn(groups, "PD44_CODART_MG66");
+    QVERIFY(employee >= 0 && article >= 0);
+    QCOMPARE(groups->model()->rowCount(), 2);
+    // Sized to "(vari)" and the article once they are known.
+    QVERIFY(groups->columnWidth(article) >= static_cast<QAbstractItemView*>(groups)->sizeHintForColumn(article));
+    for (int r = 0; r < 2; ++r) {
+      const QString who = groups->model()->index(r, employee).data().toString();
+      // E1 booked A1, A2 and no article; the bookings without employee all A1.
+      QCOMPARE(groups->model()->index(r, article).data().toString(), QString(who == "E1" ? "(vari)" : "A1"));
+    }
+    form->Unload();
+
+    std::shared_ptr<FRMPD_QUARVELINDO> other;
+    auto by_phase = Open(harness, other, {"Reparto", "Fase"}, 0);
+    QVERIFY(by_phase != nullptr);
+    by_phase->GRD_VERS()->selectRow(0);
+    const QString label = by_phase->LabelRowText();
+    QVERIFY2(label.contains("Reparto: R01"), qPrintable(label));
+    QVERIFY2(!label.contains("Articolo") && !label.contains("Ordine"), qPrintable(label));
+    QVERIFY(by_phase->Window()->findChild<QLabel*>("LBL_cArticolo")->isHidden());
+    other->Unload();
   }
 
  private:
