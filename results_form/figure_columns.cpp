@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "results_form/grid_columns.h"
 #include "results_form/tolerance_style.h"
 
 namespace results_form {
@@ -27,13 +28,16 @@ constexpr std::array<Captions, 7> kCaptions{{
     {"Prev.set.man.", "Vers.set.man.", "Scost.set.man.", "Sc.set.man.%"},
 }};
 
-std::string Text(const engine::CategorySeconds& s, Figure figure, int16_t unit) {
+// A figure's text as every output shows it (engine::FigureTextsOf: no plan,
+// no planned time or percent), in the interface's locale.
+QString Text(const engine::CategorySeconds& s, Figure figure, int16_t unit) {
+  const engine::FigureTexts t = engine::FigureTextsOf(s.planned, s.booked, unit);
   switch (figure) {
-    case Figure::Planned: return engine::TimeText(s.planned, unit);
-    case Figure::Booked: return engine::TimeText(s.booked, unit);
-    case Figure::Gap: return engine::GapText(s.planned, s.booked, unit);
-    case Figure::GapPercent: return engine::GapPercentText(s.planned, s.booked);
-    case Figure::Efficiency: return engine::EfficiencyText(s.planned, s.booked);
+    case Figure::Planned: return LocalFigure(t.planned);
+    case Figure::Booked: return LocalFigure(t.booked);
+    case Figure::Gap: return LocalFigure(t.gap);
+    case Figure::GapPercent: return LocalFigure(t.percent);
+    case Figure::Efficiency: return LocalFigure(engine::EfficiencyText(s.planned, s.booked));
   }
   return {};
 }
@@ -97,7 +101,7 @@ std::vector<RecordSetModel::Column> FigureColumns(const FigureSource& source, in
       column.visible = c == 0;
       column.row_text = [source, c, figure, unit](const host::RecordSet& rs, size_t position, const host::Variant&) {
         const auto* f = source.figures(rs, position);
-        return f == nullptr ? QString() : QString::fromStdString(Text((*f)[c], figure, unit));
+        return f == nullptr ? QString() : Text((*f)[c], figure, unit);
       };
       column.sort_key = [source, c, figure](const host::RecordSet& rs, size_t position) {
         const auto* f = source.figures(rs, position);
