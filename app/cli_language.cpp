@@ -21,29 +21,7 @@ std::string& Language() {
 const std::vector<std::pair<std::regex, std::string>>& ItalianMessages() {
   static const std::vector<std::pair<std::regex, std::string>> kMessages = [] {
     const std::vector<std::pair<const char*, const char*>> table{
-        {"database not found: (.*)", "database non trovato: $1"},
-        {"(.*) is a folder, not an ERP database", "$1 è una cartella, non un database dell'ERP"},
-        {"(.*) is not an ERP database \\(not an SQLite database file\\)",
-         "$1 non è un database dell'ERP (non è un file di database SQLite)"},
-        {"(.*) is not an ERP database \\(it has no booking table PD44_VERSORE\\)",
-         "$1 non è un database dell'ERP (manca la tabella dei versamenti PD44_VERSORE)"},
-        {"(.*) is not an ERP database \\(not a file but a device, a pipe or a socket\\)",
-         "$1 non è un database dell'ERP (non è un file ma un dispositivo, una pipe o un socket)"},
-        {"(\\w+) takes a whole number of seconds from 1 to 86400: '(.*)' is not one",
-         "$1 vuole un numero intero di secondi da 1 a 86400: '$2' non lo è"},
         {"'(.*)' is not a readable database: (.*)", "'$1' non è un database leggibile: $2"},
-        {"no database file is named in the connection string",
-         "la stringa di connessione non indica alcun file di database"},
-        {"database is locked by another program; try again when it is free",
-         "il database è bloccato da un altro programma; riprovare quando è libero"},
-        {"the database did not answer within (\\d+) s; try again later, or set a longer QueryTimeout=SECONDS in the "
-         "connection string",
-         "il database non ha risposto entro $1 s; riprovare più tardi, o indicare un QueryTimeout=SECONDI più lungo "
-         "nella stringa di connessione"},
-        {"the server did not answer within (\\d+) s; check its name and port, or set a longer LoginTimeout=SECONDS in "
-         "the connection string",
-         "il server non ha risposto entro $1 s; controllarne il nome e la porta, o indicare un LoginTimeout=SECONDI più "
-         "lungo nella stringa di connessione"},
         {"Cannot connect with '([^']*)'(.*)", "impossibile collegarsi con '$1'$2"},
         {"--bookings needs --format csv or json", "--bookings richiede --format csv o json"},
         {"--unit takes hh:mm:ss, hh,hh, mm,mm or ss,ss", "--unit vuole hh:mm:ss, hh,hh, mm,mm o ss,ss"},
@@ -93,7 +71,6 @@ const std::vector<std::pair<std::regex, std::string>>& ItalianMessages() {
         {"not enough memory for (\\d+) bookings: narrow the conditions \\(--where\\) or free some memory, and try again",
          "memoria insufficiente per $1 versamenti: restringere le condizioni (--where) o liberare memoria, e riprovare"},
         {"the server closed the connection", "il server ha chiuso la connessione"},
-        {"Stopped by the user", "interrotto dall'utente"},
         {"Overflow", "valore fuori dai limiti"},
         {"bookings (.*), \\.\\.\\. \\((\\d+) in all\\): a time is too large to show; they are left without times",
          "versamenti $1, ... ($2 in tutto): un tempo è troppo grande per essere mostrato; restano senza tempi"},
@@ -141,6 +118,11 @@ std::string CliNumberedText(std::string_view italian, int32_t number) {
   if (Language() != "en") return std::string(italian);
   const std::string english = number != 0 ? Catalog().Text(number, "en") : std::string();
   return english.empty() ? CliCaption(std::string(italian)) : english;
+}
+
+std::string CliErrorText(const host::Error& error) {
+  if (error.Key().Empty()) return CliMessage(error.what());
+  return host::TranslationService::ErrorTextIn(Catalog(), Language() == "en" ? "en" : "it", error);
 }
 
 std::string CliMessage(const std::string& english) {

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "host/value/error.h"
+
 namespace app {
 
 void SetCliLanguage(const std::string& language);  // "it" or "en"; anything else is "it"
@@ -24,6 +26,9 @@ void SetCliLanguage(const std::string& language);  // "it" or "en"; anything els
 [[nodiscard]] std::string CliNumberedText(std::string_view italian, int32_t number);
 // A message written in English, in the command line's language.
 [[nodiscard]] std::string CliMessage(const std::string& english);
+// An error in the command line's language: the data layer's keyed message
+// from the catalog, else its description as CliMessage reads it.
+[[nodiscard]] std::string CliErrorText(const host::Error& error);
 // One of the command line's own texts, given in both languages.
 [[nodiscard]] std::string CliText(const char* italian, const char* english);
 

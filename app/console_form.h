@@ -1,7 +1,7 @@
 // The form services of the command line: errors and messages go to the
 // terminal's error stream. Texts are the module's own (Italian) ones unless
-// the command line sets how they read in its language (`message` for a
-// message written in English, `text` for a module text by its number).
+// the command line sets how they read in its language (`message` for an
+// error, `text` for a module text by its number).
 #pragma once
 
 #include <functional>
@@ -16,7 +16,7 @@ class ConsoleForm : public engine::FormServices {
   // What happened, in plain words; the procedure and the error number only
   // with --verbose (they help a developer, not the user).
   void GestioneErrore(std::string_view procedure, const host::Error& error) override {
-    std::cerr << "quarvelindo: " << message(error.what());
+    std::cerr << "quarvelindo: " << message(error);
     if (verbose_) std::cerr << " [" << procedure << ", " << error.Number() << "]";
     std::cerr << "\n";
     ++errors_;
@@ -36,7 +36,7 @@ class ConsoleForm : public engine::FormServices {
   host::NumberService& NumberService() override { return numbers_; }
   [[nodiscard]] int Errors() const { return errors_; }
 
-  std::function<std::string(const std::string&)> message = [](const std::string& english) { return english; };
+  std::function<std::string(const host::Error&)> message = [](const host::Error& error) { return error.what(); };
   std::function<std::string(std::string_view, int32_t)> text = [](std::string_view italian, int32_t) {
     return std::string(italian);
   };

@@ -28,6 +28,7 @@
 #include "engine/field_lists.h"
 #include "app/password_source.h"
 #include "host/db/connection.h"
+#include "host/db/data_messages.h"
 #include "host/services/companies.h"
 
 namespace app {
@@ -95,6 +96,12 @@ int Fail(const std::string& message, int status = 2) {
   return status;
 }
 
+// An error of the data layer, in the command line's language.
+int Fail(const host::Error& error, int status = 2) {
+  std::cerr << "quarvelindo: " << CliErrorText(error) << "\n";
+  return status;
+}
+
 // What running out of memory is called where it happens: an allocation, or
 // a thread that could not be started.
 bool IsOutOfMemory(const std::string& what) {
@@ -116,8 +123,8 @@ int Run(const RunArgs& args, int64_t& bookings) {
   ConsoleForm form;
   form.SetVerbose(args.verbose);
   // An error the engine reports from deep down reads as what it means.
-  form.message = [&bookings](const std::string& english) {
-    return CliMessage(IsOutOfMemory(english) ? OutOfMemory(bookings) : english);
+  form.message = [&bookings](const host::Error& error) {
+    return IsOutOfMemory(error.what()) ? CliMessage(OutOfMemory(bookings)) : CliErrorText(error);
   };
   form.text = CliNumberedText;
   // The table has no place for the bookings: refused rather than ignored.
@@ -141,7 +148,7 @@ int Run(const RunArgs& args, int64_t& bookings) {
     if (!password.refused.empty()) return Fail(password.refused);
     connection = host::db::OpenConnection(password.connection);
   } catch (const host::Error& e) {
-    return Fail(e.what());
+    return Fail(e);
   }
   const auto unit = engine::TipoTempoFromCaption(args.unit);
   if (!unit) return Fail("--unit takes hh:mm:ss, hh,hh, mm,mm or ss,ss");
@@ -155,7 +162,7 @@ int Run(const RunArgs& args, int64_t& bookings) {
     } catch (const host::Error& e) {
       // Said by the run, with the database's own words; but a database that
       // does not answer is said now, not after a second wait.
-      if (std::string(e.what()).rfind("the database did not answer within", 0) == 0) return Fail(e.what());
+      if (e.Key().number == host::db::kMsgDatabaseDeadline) return Fail(e);
     }
     std::string known;
     for (const auto& c : companies) known += (known.empty() ? "" : ", ") + c;

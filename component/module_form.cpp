@@ -18,6 +18,11 @@ std::string ModuleForm::TraduciCaption(std::string_view caption) {
   return std::string(caption);
 }
 
+std::string ModuleForm::UserErrorText(const host::Error& error) const {
+  const auto global = ActiveInterface != nullptr ? ActiveInterface->GetClsGlobal() : nullptr;
+  return global && global->translation ? global->translation->ErrorText(error) : std::string(error.what());
+}
+
 std::string ModuleForm::UserLanguage() const {
   const auto global = ActiveInterface != nullptr ? ActiveInterface->GetClsGlobal() : nullptr;
   if (global && global->translation && !global->translation->Language().empty()) return global->translation->Language();
@@ -28,13 +33,22 @@ void ModuleForm::ReportToLog(std::string_view procedure, const host::Error& erro
                              const std::shared_ptr<host::MessagePresenter>& fallback) {
   // A value left out is news for the user, not a failure: a warning with
   // OK, without the error report's "nothing was changed".
+  // The data layer's messages in the user's language.
+  const auto shown_text = [this](const host::Error& e) { return UserErrorText(e); };
+  const host::Error shown(error.Number(), error.Key(), shown_text(error), error.Source());
   if (error.Number() == host::kWarnValueLeftOut) {
-    if (fallback) fallback->Show(error.what(), 48, FormCaption());
+    if (fallback) fallback->Show(shown.what(), 48, FormCaption());
     return;
   }
   auto log = GclsLog ? GclsLog : std::make_shared<host::LogObject>(fallback);
-  log->TakeError(error);
-  if (GconConnect) log->TakeConnectionErrors(GconConnect->Errors());
+  log->TakeError(shown);
+  if (GconConnect) {
+    std::vector<host::db::DbError> details = GconConnect->Errors();
+    for (auto& d : details) {
+      if (!d.key.Empty()) d.description = shown_text(host::Error(d.number, d.key, d.description, d.source));
+    }
+    log->TakeConnectionErrors(details);
+  }
   log->Report("quarvelindo", FormCaption(), std::string(procedure), engine::kMbErrorReportStyle);
 }
 

@@ -28,6 +28,9 @@ class ModuleForm : public engine::FormServices {
   int32_t MsgBoxLingua(std::string_view text, int32_t number, int32_t buttons, std::string_view title) override;
   // The catalog's caption in the user's language, the Italian one without it.
   std::string TraduciCaption(std::string_view caption) override;
+  // What the user reads of an error: the data layer's message in the user's
+  // language (the translation service's catalog), else its description.
+  [[nodiscard]] std::string UserErrorText(const host::Error& error) const;
   // The user's language ("it", "en"): the translation service's, Italian without one.
   [[nodiscard]] std::string UserLanguage() const;
   host::DateService& DateService() override { return dates_; }

@@ -232,7 +232,7 @@ void FRMPD_QUARVELINDO::Form_Load() {
     if (Window()->windowTitle().isEmpty()) {
       Window()->setWindowTitle(QString::fromStdString(TestoLingua("Ricerca ordini di lavorazione", 73165, 0)));
     }
-    const QString reason = QString::fromStdString(engine::CurrentError().what());
+    const QString reason = QString::fromStdString(UserErrorText(engine::CurrentError()));
     status_->setText(reason);
     // Without a connection the form stays open and says why; Esegui waits
     // for a connection rather than doing nothing.
@@ -530,7 +530,7 @@ void FRMPD_QUARVELINDO::RunFinished() {
   cmd_stop_->setVisible(false);
   if (!window_ || window_->closing) return;
   try {
-    if (!outcome.run) throw host::Error(host::kErrDatabase, outcome.open_error);
+    if (!outcome.run) throw outcome.open_error;
     run_ = outcome.run;
     run_->Relay().Hold(false);
     run_->Relay().Replay();

@@ -34,9 +34,12 @@ void RunThread::Work() {
     }
     if (cancel_) run->Cancel();
     run->Run(progress_);
+  } catch (const host::Error& e) {
+    std::lock_guard lock(mutex_);
+    open_error_ = e;  // with its message for the user
   } catch (const std::exception& e) {
     std::lock_guard lock(mutex_);
-    open_error_ = e.what();
+    open_error_ = host::Error(host::kErrDatabase, e.what());
   }
   done_ = true;
   if (context_) {

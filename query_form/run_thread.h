@@ -9,6 +9,8 @@
 // interrupts the statement or loop in progress (within a second).
 #pragma once
 
+#include "host/value/error.h"
+
 #include <QObject>
 #include <QPointer>
 #include <atomic>
@@ -26,7 +28,7 @@ class RunThread {
  public:
   struct Outcome {
     std::shared_ptr<engine::Comparison> run;  // null when the connection could not be opened
-    std::string open_error;                   // why it could not
+    host::Error open_error{host::kErrDatabase, ""};  // why it could not
   };
 
   // `relay_target` receives the run's reports once the window thread
@@ -54,7 +56,7 @@ class RunThread {
   std::function<void()> finished_;
   std::mutex mutex_;
   std::shared_ptr<engine::Comparison> run_;
-  std::string open_error_;
+  host::Error open_error_{host::kErrDatabase, ""};
   std::atomic<bool> cancel_{false};
   std::atomic<bool> done_{false};
   std::thread thread_;

@@ -8,7 +8,7 @@ namespace host::db {
 
 void Connection::Fail(DbError error) {
   errors_.push_back(error);
-  throw Error(error.number, error.description, error.source);
+  throw Error(error.number, error.key, error.description, error.source);
 }
 
 void Connection::FailAll(std::vector<DbError> errors) {
@@ -21,7 +21,8 @@ void Connection::FailAll(std::vector<DbError> errors) {
     e.number = kErrDatabase;
     errors_.push_back(e);
   }
-  throw Error(kErrDatabase, message, errors.front().source);
+  // One error keeps its message for the user; several are said together.
+  throw Error(kErrDatabase, errors.size() == 1 ? errors.front().key : MessageKey{}, message, errors.front().source);
 }
 
 std::unique_ptr<Connection> OpenConnection(const std::string& connection_string) {

@@ -27,6 +27,7 @@ struct DbError {
   std::string source;     // the back end: "SQLite", "ODBC"
   std::string sql_state;  // five characters where the back end gives one
   int32_t native_error = 0;
+  MessageKey key;  // how the user reads it, when the data layer knows what happened
 };
 
 class Connection {

@@ -7,21 +7,20 @@
 
 #include <string>
 
+#include "host/db/connection.h"
+
 namespace host::db {
 
 // Throws host::Error (kErrDatabase) with a plain message when `path` cannot
 // be an SQLite database; does nothing when it can.
 void CheckDatabaseFile(const std::string& path);
 
-// The message for a database that another program holds locked.
-inline constexpr const char* kLockedMessage = "database is locked by another program; try again when it is free";
-
 // The seconds a "KEY=N" timeout of a connection string gives: `fallback`
 // when the key is absent; throws host::Error (kErrDatabase) when the value
 // is not a whole number of seconds from 1 to 86400.
 long TimeoutSeconds(const std::string& connection_string, const std::string& key, long fallback);
 
-// The message of a statement that ran past its timeout.
-std::string DeadlineMessage(long seconds);
+// The error of a statement that ran past its timeout of `seconds`.
+DbError DeadlineError(long seconds, const std::string& source);
 
 }  // namespace host::db

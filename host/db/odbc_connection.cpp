@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "host/db/connection_string.h"
+#include "host/db/data_messages.h"
 #include "host/db/database_file.h"
 #include "host/db/result_reader.h"
 #include "host/db/sqlite_functions.h"
@@ -128,10 +129,7 @@ struct Statement {
 // the driver's own timeout comes first when it keeps it.
 constexpr long kLoginGrace = 2;
 
-std::string LoginDeadlineMessage(long seconds) {
-  return "the server did not answer within " + std::to_string(seconds) +
-         " s; check its name and port, or set a longer LoginTimeout=SECONDS in the connection string";
-}
+DbError LoginDeadlineError(long seconds) { return DataDbError(kMsgServerDeadline, {std::to_string(seconds)}, "ODBC"); }
 
 // One connection attempt, on a worker that may be abandoned: it owns its
 // handles until the waiting side takes them; abandoned, it frees them.
@@ -210,7 +208,7 @@ void OdbcConnection::Open(const std::string& connection_string) {
     timeout = TimeoutSeconds(connection_string, "LoginTimeout", 5);
     query_timeout_ = TimeoutSeconds(connection_string, "QueryTimeout", 60);
   } catch (const Error& e) {
-    Fail({kErrDatabase, e.what(), "ODBC"});
+    Fail(DbErrorOf(e, "ODBC"));
   }
   std::string text = connection_string;
   // FreeTDS without a protocol version tries one after another, each with
@@ -228,7 +226,7 @@ void OdbcConnection::Open(const std::string& connection_string) {
       CheckDatabaseFile(path);
     } catch (const Error& e) {
       Close();
-      Fail({kErrDatabase, e.what(), "ODBC"});
+      Fail(DbErrorOf(e, "ODBC"));
     }
     wal_leftovers_ = std::make_unique<WalLeftovers>(path);
     if (!parsed.Has("NoCreat")) text += ";NoCreat=1";
@@ -243,7 +241,7 @@ void OdbcConnection::Open(const std::string& connection_string) {
     // freeing its own handles.
     worker.detach();
     Close();
-    Fail({kErrDatabase, LoginDeadlineMessage(timeout), "ODBC"});
+    Fail(LoginDeadlineError(timeout));
   }
   worker.join();
   h_->env = attempt->env;
@@ -268,6 +266,7 @@ void OdbcConnection::Open(const std::string& connection_string) {
     // A locked database is said once, before the catalog's many reads would
     // each wait for it.
     std::string failure;
+    MessageKey failure_key;
     {
       Statement probe;
       SQLAllocHandle(SQL_HANDLE_STMT, h_->dbc, &probe.stmt);
@@ -280,7 +279,8 @@ void OdbcConnection::Open(const std::string& connection_string) {
       if (!SQL_SUCCEEDED(rc)) {
         for (const auto& e : Diagnostics(SQL_HANDLE_STMT, probe.stmt)) failure += e.description;
         if (UpperAscii(failure).find("LOCKED") != std::string::npos) {
-          failure = kLockedMessage;
+          failure = EnglishText(kMsgLocked);
+          failure_key = {kMsgLocked, {}};
         } else {
           // As the direct path says it: "[SQLite]database disk image is
           // malformed (11)" without the driver's marks.
@@ -292,15 +292,16 @@ void OdbcConnection::Open(const std::string& connection_string) {
     }  // the statement is freed before its connection is
     if (!failure.empty()) {
       Close();
-      Fail({kErrDatabase, failure, "ODBC"});
+      DbError error{kErrDatabase, failure, "ODBC"};
+      error.key = failure_key;
+      Fail(error);
     }
     catalog_.LoadFromSqlite([this](const std::string& sql) { return QueryTexts(sql); });
     for (const auto& [column, type] : TableFunctionColumns()) catalog_.AddDeclared(column, type);
     // Said as the direct path says it, not later as "no such table".
     if (!catalog_.HasTable("PD44_VERSORE")) {
       Close();
-      Fail({kErrDatabase, parsed.Get("Database") + " is not an ERP database (it has no booking table PD44_VERSORE)",
-            "ODBC"});
+      Fail(DataDbError(kMsgNoBookingTable, {parsed.Get("Database")}, "ODBC"));
     }
   }
 }
@@ -342,7 +343,7 @@ SchemaCatalog::Rows OdbcConnection::QueryTexts(const std::string& sql) {
 
 RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
   ClearErrors();
-  if (!h_->connected) Fail({kErrDatabase, "The connection is closed", "ODBC"});
+  if (!h_->connected) Fail(DataDbError(kMsgConnectionClosed, {}, "ODBC"));
   CountStatement();
   std::string sql(tsql);
   std::unordered_map<std::string, FieldDef> hints;
@@ -377,10 +378,8 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
     }
   } guard{*h_, *deadline_};
   const auto fail_if_cancelled = [this] {
-    if (h_->cancelled) Fail({kErrCancelled, "Stopped by the user", "ODBC"});
-    if (deadline_->Expired()) {
-      Fail({kErrDatabase, DeadlineMessage(query_timeout_), "ODBC"});
-    }
+    if (h_->cancelled) Fail(DataDbError(kMsgStopped, {}, "ODBC", kErrCancelled));
+    if (deadline_->Expired()) Fail(DeadlineError(query_timeout_, "ODBC"));
   };
   // A failure past the driver's timeout that the driver calls a timeout or
   // a lost link is the deadline, said as ours.
@@ -389,7 +388,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
     const bool late = std::chrono::steady_clock::now() - started >= std::chrono::seconds(driver_timeout);
     for (const auto& e : errors) {
       if (late && (e.sql_state == "HYT00" || e.sql_state == "HYT01" || e.sql_state == "08S01")) {
-        Fail({kErrDatabase, DeadlineMessage(query_timeout_), "ODBC"});
+        Fail(DeadlineError(query_timeout_, "ODBC"));
       }
     }
     if (errors.empty()) errors.push_back({kErrDatabase, "SQL error", "ODBC"});

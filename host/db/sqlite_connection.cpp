@@ -1,5 +1,6 @@
 #include "host/db/sqlite_connection.h"
 
+#include "host/db/data_messages.h"
 #include "host/db/database_file.h"
 
 #include <sqlite3.h>
@@ -43,11 +44,15 @@ void SqliteConnection::FailSqlite(const std::string& context) {
   error.native_error = db_ != nullptr ? sqlite3_extended_errcode(db_) : 0;
   if (error.native_error == SQLITE_INTERRUPT) error.number = kErrCancelled;
   if (error.native_error == SQLITE_INTERRUPT && deadline_passed_) {
+    const DbError deadline = DeadlineError(query_timeout_, "SQLite");
     error.number = kErrDatabase;
-    error.description = DeadlineMessage(query_timeout_);
+    error.description = deadline.description;
+    error.key = deadline.key;
   }
   if ((error.native_error & 0xff) == SQLITE_BUSY || (error.native_error & 0xff) == SQLITE_LOCKED) {
-    error.description = kLockedMessage;
+    const DbError locked = DataDbError(kMsgLocked, {}, "SQLite");
+    error.description = locked.description;
+    error.key = locked.key;
   }
   Fail(error);
 }
@@ -86,7 +91,7 @@ void SqliteConnection::Open(const std::string& connection_string) {
     query_timeout_ = TimeoutSeconds(connection_string, "QueryTimeout", 60);
     CheckDatabaseFile(path);
   } catch (const Error& e) {
-    Fail({kErrDatabase, e.what(), "SQLite"});
+    Fail(DbErrorOf(e, "SQLite"));
   }
   RegisterSqliteFunctionsEverywhere();
   // Read-only: the module never writes ERP tables; temporary tables still work.
@@ -128,7 +133,7 @@ void SqliteConnection::Open(const std::string& connection_string) {
     // An SQLite file that is not an ERP database says so now, not later as
     // "no such table".
     if (!catalog_.HasTable("PD44_VERSORE")) {
-      Fail({kErrDatabase, path + " is not an ERP database (it has no booking table PD44_VERSORE)", "SQLite"});
+      Fail(DataDbError(kMsgNoBookingTable, {path}, "SQLite"));
     }
   } catch (...) {
     sqlite3_close_v2(db_);
@@ -153,7 +158,7 @@ void SqliteConnection::Close() {
 
 RecordSetPtr SqliteConnection::Run(std::string_view tsql, int64_t* changes) {
   ClearErrors();
-  if (db_ == nullptr) Fail({kErrDatabase, "The connection is closed", "SQLite"});
+  if (db_ == nullptr) Fail(DataDbError(kMsgConnectionClosed, {}, "SQLite"));
   CountStatement();
   StartDeadline();
   sql::Translation translation;

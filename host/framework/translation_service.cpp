@@ -47,14 +47,6 @@ int32_t MessageCatalog::NumberOf(const std::string& italian) const {
 
 std::string MarkedText(int32_t number, const std::string& text) { return "[x" + std::to_string(number) + "x] " + text; }
 
-namespace {
-
-std::string Substitute(std::string text, const std::vector<std::string>& params) {
-  for (size_t i = params.size(); i-- > 0;) text = ReplaceAll(text, "%" + std::to_string(i + 1), params[i]);
-  return text;
-}
-
-}  // namespace
 
 int32_t TranslationService::ShowText(const std::string& text, int32_t buttons, const std::string& title) {
   return presenter_ ? presenter_->Show(text, buttons, title) : 1;
@@ -67,7 +59,14 @@ int32_t TranslationService::ShowNumber(int32_t number, int32_t buttons, const st
 
 std::string TranslationService::Text(int32_t number, const std::vector<std::string>& params) const {
   const std::string text = catalog_.Text(number, language_);
-  return text.empty() ? MarkedText(number, "") : Substitute(text, params);
+  return text.empty() ? MarkedText(number, "") : FillPlaces(text, params);
+}
+
+std::string TranslationService::ErrorTextIn(const MessageCatalog& catalog, const std::string& language,
+                                            const Error& error) {
+  if (error.Key().Empty()) return error.what();
+  const std::string text = catalog.Text(error.Key().number, language);
+  return text.empty() ? std::string(error.what()) : FillPlaces(text, error.Key().arguments);
 }
 
 std::string TranslationService::Caption(const std::string& italian) const {

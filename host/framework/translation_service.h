@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/framework/message_presenter.h"
+#include "host/value/error.h"
 
 namespace host {
 
@@ -44,6 +45,12 @@ class TranslationService {
   [[nodiscard]] std::string Text(int32_t number, const std::vector<std::string>& params) const;
   // A caption in the user's language: the catalog entry whose Italian text it is, or itself.
   [[nodiscard]] std::string Caption(const std::string& italian) const;
+
+  // What the user reads of an error: its catalog message (Error::Key) in the
+  // language, its places filled; its description when it has no message or
+  // the catalog lacks the number.
+  [[nodiscard]] std::string ErrorText(const Error& error) const { return ErrorTextIn(catalog_, language_, error); }
+  static std::string ErrorTextIn(const MessageCatalog& catalog, const std::string& language, const Error& error);
 
   [[nodiscard]] const std::string& Language() const { return language_; }
   void SetLanguage(std::string language) { language_ = std::move(language); }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "host/db/connection_string.h"
+#include "host/db/data_messages.h"
 #include "host/framework/log_object.h"
 #include "host/framework/navigator.h"
 #include "host/framework/translation_service.h"
@@ -31,6 +32,29 @@ TEST(MessageCatalog, TextsByNumberInTheUsersLanguage) {
   EXPECT_EQ(TranslationService(MessageCatalog::BuiltIn(), "en", nullptr).Caption("Reparto"), "Department");
   // A caption without an entry stays as it is.
   EXPECT_EQ(TranslationService(MessageCatalog::BuiltIn(), "en", nullptr).Caption("Tornio"), "Tornio");
+}
+
+// The data layer says what happened by number: the user reads it in the
+// language, the log in English; the English the data layer keeps is the
+// catalog's own, for every one of its messages.
+TEST(DataMessages, ReadInTheUsersLanguageByNumber) {
+  const MessageCatalog catalog = MessageCatalog::BuiltIn();
+  const Error missing = db::DataError(db::kMsgDatabaseNotFound, {"/tmp/x.db"}, "Database");
+  EXPECT_STREQ(missing.what(), "database not found: /tmp/x.db");
+  EXPECT_EQ(TranslationService::ErrorTextIn(catalog, "it", missing), "database non trovato: /tmp/x.db");
+  EXPECT_EQ(TranslationService::ErrorTextIn(catalog, "en", missing), "database not found: /tmp/x.db");
+  const Error timeout = db::DataError(db::kMsgBadTimeout, {"LoginTimeout", "%1"}, "Database");
+  EXPECT_EQ(TranslationService::ErrorTextIn(catalog, "it", timeout),
+            "LoginTimeout vuole un numero intero di secondi da 1 a 86400: '%1' non lo è");
+  // Without a number, the description.
+  EXPECT_EQ(TranslationService::ErrorTextIn(catalog, "it", Error(kErrDatabase, "near \"X\": syntax error")),
+            "near \"X\": syntax error");
+  for (int32_t n = db::kMsgNoDatabaseNamed; n <= db::kMsgStopped; ++n) {
+    std::vector<std::string> places{"%1", "%2"};
+    EXPECT_EQ(db::EnglishText(n, places), catalog.Text(n, "en")) << n;
+    EXPECT_FALSE(catalog.Text(n, "it").empty()) << n;
+    EXPECT_NE(catalog.Text(n, "it"), catalog.Text(n, "en")) << n;
+  }
 }
 
 TEST(LogObject, ReportsTheErrorWithTheConnectionsErrors) {

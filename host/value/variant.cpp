@@ -214,6 +214,31 @@ std::string ShortenedForMessage(std::string_view text, size_t characters) {
   return std::string(text);
 }
 
+std::string FillPlaces(std::string_view text, const std::vector<std::string>& values) {
+  std::string out;
+  out.reserve(text.size());
+  const auto digit = [&text](size_t at) { return at < text.size() && text[at] >= '0' && text[at] <= '9'; };
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && digit(i + 1) && text[i + 1] != '0') {
+      // The longest place that has a value: %10 before %1.
+      const size_t two = digit(i + 2) ? static_cast<size_t>((text[i + 1] - '0') * 10 + (text[i + 2] - '0')) : 0;
+      const auto one = static_cast<size_t>(text[i + 1] - '0');
+      if (two >= 10 && two <= values.size()) {
+        out += values[two - 1];
+        i += 2;
+        continue;
+      }
+      if (one <= values.size()) {
+        out += values[one - 1];
+        ++i;
+        continue;
+      }
+    }
+    out += text[i];
+  }
+  return out;
+}
+
 std::string ReplaceAll(std::string_view text, std::string_view what, std::string_view with) {
   if (what.empty()) return std::string(text);
   std::string out;

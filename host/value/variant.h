@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 #include <string_view>
 #include <variant>
 
@@ -91,6 +92,10 @@ std::string Trim(std::string_view text);
 std::string ShortenedForMessage(std::string_view text, size_t characters = 60);
 // Every occurrence of `what` replaced by `with`.
 std::string ReplaceAll(std::string_view text, std::string_view what, std::string_view with);
+// A message's places %1, %2... (up to %99) filled with `values` in one pass
+// (a value that holds "%1" stays as it is); a place without a value is left
+// as written.
+std::string FillPlaces(std::string_view text, const std::vector<std::string>& values);
 
 // Joining with "&": Null counts as "", and Null & Null stays Null.
 Variant JoinTexts(const Variant& a, const Variant& b);

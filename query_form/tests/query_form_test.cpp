@@ -412,8 +412,8 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     sqlite3_close(writer);
     QVERIFY2(opened >= 4000, qPrintable(QString::number(opened)));  // the 5 s a locked database is given
     QVERIFY2(ticked >= 0 && ticked < 1500, qPrintable(QString::number(ticked)));
-    QCOMPARE(form->StatusText(), QString("Nessuna connessione al database: database is locked by another program; "
-                                         "try again when it is free"));
+    QCOMPARE(form->StatusText(), QString("Nessuna connessione al database: il database è bloccato da un altro "
+                                         "programma; riprovare quando è libero"));
     QVERIFY(!form->CmdDupl()->isEnabled());
     form->Unload();
   }
@@ -444,17 +444,23 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     form->Unload();
   }
 
-  // Without a connection the form opens, says why, and Esegui waits for one.
+  // Without a connection the form opens, says why in the user's language,
+  // and Esegui waits for one; the error report says it in the same words.
   void aConnectionErrorIsShownAndEseguiWaits() {
     const std::string missing = dir_.File("missing.db");
     const std::string text = dir_.File("text.db");
     std::ofstream(text) << "not a database\n";
-    for (const auto& [database, reason] :
-         {std::pair{missing, "database not found: " + missing},
-          std::pair{text, text + " is not an ERP database (not an SQLite database file)"}}) {
-      FormHarness harness(database);
+    for (const auto& [database, reason, language] :
+         {std::tuple{missing, "database non trovato: " + missing, "it"},
+          std::tuple{text, text + " non è un database dell'ERP (non è un file di database SQLite)", "it"},
+          std::tuple{missing, "database not found: " + missing, "en"}}) {
+      FormHarness harness(database, language);
       auto form = harness.Open();
-      QCOMPARE(form->StatusText(), QString::fromStdString("Nessuna connessione al database: " + reason));
+      const std::string said = std::string(language) == "en" ? "No connection to the database: " : "Nessuna connessione al database: ";
+      QCOMPARE(form->StatusText(), QString::fromStdString(said + reason));
+      QVERIFY(!harness.presenter->shown.empty());
+      QVERIFY2(harness.presenter->shown.front().text.find(reason) != std::string::npos,
+               harness.presenter->shown.front().text.c_str());
       QVERIFY(!form->CmdDupl()->isEnabled());
       QCOMPARE(form->CmdDupl()->toolTip(), form->StatusText());
       form->CmdDupl_Click();  // does nothing, and says nothing more
