@@ -17,6 +17,7 @@
 #include "app/pdf_report.h"
 #endif
 #include "app/run_report.h"
+#include "app/unbooked_report.h"
 #include "engine/presentation/booking_columns.h"
 #include "output/export_tables.h"
 #include "output/table_writer.h"
@@ -39,6 +40,7 @@ struct RunArgs {
   bool show_sql = false;
   bool verbose = false;
   bool bookings = false;
+  bool unbooked = false;  // the table or CSV lists the phases planned and never booked instead
   std::string format = "table";
   std::string out;
   std::string xlsx;
@@ -229,10 +231,12 @@ int Run(const RunArgs& args) {
   // pipe) nothing is written unless they were.
   bool given_up = false;
   std::string failed_write;
-  if (WrittenAside(args.out)) {
+  if (WrittenAside(args.out) && !(args.unbooked && args.format != "json")) {
     failed_write = WriteOutputUnlessGivenUp(
         args.out, [&](std::ostream& out) { return WriteReportComputing(out, *run, report, compute_totals); },
         &given_up);
+  } else if (args.unbooked && args.format != "json") {
+    failed_write = WriteOutput(args.out, [&](std::ostream& out) { WriteUnbooked(out, *run, report); });
   } else if (compute_totals()) {
     failed_write = WriteOutput(args.out, [&](std::ostream& out) { WriteReport(out, *run, report); });
   } else {
@@ -300,6 +304,9 @@ void AddRunCommand(CLI::App& cli) {
   run->add_flag("--verbose", args->verbose, "Name the procedure and the error number in error messages");
   run->add_flag("--show-sql", args->show_sql, "Print the two booking queries (T-SQL) on the error stream");
   run->add_flag("--bookings", args->bookings, "Add one record per booking and each group's bookings");
+  run->add_flag("--unbooked", args->unbooked,
+                "Table or CSV: list the phases planned and never booked of the run's orders instead of the groups "
+                "(the JSON always has them as unbooked_phases)");
   run->add_option("--format", args->format, "table, csv or json")->check(CLI::IsMember({"table", "csv", "json"}));
   run->add_option("--out", args->out, "Write to FILE instead of the standard output");
   run->add_option("--xlsx", args->xlsx, "Also write the export's three tables as an XLSX workbook");

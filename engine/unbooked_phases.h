@@ -12,6 +12,7 @@
 // planned time is 0 is left out.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "host/recordset/recordset.h"
@@ -35,6 +36,30 @@ class Comparison;
 // Empty (but with its fields) for a run without groups. Throws host::Error
 // when the statement fails.
 host::RecordSetPtr FasiNonVersate(Comparison& run);
+
+// The columns a user sees, in order: the field and its Italian caption
+// (translated through the catalog). PREV_SEC is for machines (JSON, the
+// export's figures) and is not among them.
+struct UnbookedColumn {
+  const char* field;
+  const char* caption;
+};
+inline constexpr std::array<UnbookedColumn, 12> kUnbookedColumns{{{"DO11_DOCUM_MG36", "Codice ordine"},
+                                                                  {"DO11_SEZDOC", "Sezionale ordine"},
+                                                                  {"DO11_NUMDOC", "Numero ordine"},
+                                                                  {"DO30_PROGRIGA", "Riga ordine"},
+                                                                  {"CODART", "Articolo"},
+                                                                  {"SEQFASE", "Sequenza fase"},
+                                                                  {"CODFASE", "Fase"},
+                                                                  {"DESCRFASE", "Descrizione"},
+                                                                  {"CODREPARTO", "Reparto"},
+                                                                  {"MACCHINA", "Macchina"},
+                                                                  {"FONTE", "Origine"},
+                                                                  {"OMSPREV", "Previsto"}}};
+// The list's title, "Fasi senza versamenti", and its table's name in the
+// export, "FasiNonVersate".
+inline constexpr const char* kUnbookedTitle = "Fasi senza versamenti";
+inline constexpr const char* kUnbookedTable = "FasiNonVersate";
 
 // The statement, for a company number written as it is.
 std::string UnbookedPhasesQuery(const std::string& company);
