@@ -68,6 +68,13 @@ std::string UnbookedPhasesQuery(const std::string& company) {
          NeverBooked("DO30_NUMREG_CO99", "DO30_PROGRIGA", "PD48_CODREP_PD07", "PD48_CODFASE_PD12");
 }
 
+std::string UnbookedCaption(const std::string& field) {
+  for (const auto& c : kUnbookedColumns) {
+    if (field == c.field) return c.caption;
+  }
+  return field;
+}
+
 host::RecordSetPtr FasiNonVersate(Comparison& run) {
   auto out = host::RecordSet::Create();
   out->AppendField(host::TextField("DO11_DOCUM_MG36", 5));

@@ -56,6 +56,9 @@ inline constexpr std::array<UnbookedColumn, 12> kUnbookedColumns{{{"DO11_DOCUM_M
                                                                   {"MACCHINA", "Macchina"},
                                                                   {"FONTE", "Origine"},
                                                                   {"OMSPREV", "Previsto"}}};
+// A field's Italian caption (the field's name for PREV_SEC and any other).
+std::string UnbookedCaption(const std::string& field);
+
 // The list's title, "Fasi senza versamenti", and its table's name in the
 // export, "FasiNonVersate".
 inline constexpr const char* kUnbookedTitle = "Fasi senza versamenti";

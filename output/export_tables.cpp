@@ -3,6 +3,7 @@
 #include <set>
 
 #include "engine/presentation/planned_columns.h"
+#include "engine/unbooked_phases.h"
 #include "engine/value_helpers.h"
 
 namespace output {
@@ -45,6 +46,9 @@ bool KVL_EXPTOQV1_BeforeExportToQV(engine::FormServices& form, engine::Compariso
       if (!engine::RecordsetVuoto(clone.get())) {
         tables.push_back({"ScostamentoTempiDettaglioVersamenti", clone, fields(*clone, PlannedPhaseCaption)});
       }
+    }
+    if (auto unbooked = engine::FasiNonVersate(run); !engine::RecordsetVuoto(unbooked.get())) {
+      tables.push_back({engine::kUnbookedTable, unbooked, fields(*unbooked, engine::UnbookedCaption)});
     }
     return false;
   } catch (...) {

@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "engine/tests/unbooked_erp.h"
@@ -73,6 +75,19 @@ TEST_F(UnbookedCommandLine, TheJsonHasThemBesideTheGroups) {
       << json;
   EXPECT_NE(json.find("\"PREV_SEC\": 1800,"), std::string::npos);
   EXPECT_NE(json.find("\"groups\": ["), std::string::npos);
+}
+
+TEST_F(UnbookedCommandLine, TheExportHasTheirTable) {
+  const std::string dir = dir_->File("csv");
+  Run("--group Reparto --csv-dir " + dir + " > /dev/null");
+  std::ifstream in(dir + "/FasiNonVersate.csv");
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(),
+            "Codice ordine,Sezionale ordine,Numero ordine,Riga ordine,Articolo,Sequenza fase,Fase,Descrizione,Reparto,"
+            "Macchina,Origine,PREV_SEC,Previsto,Previsto (ore)\n"
+            "ODL,A,7,1,A2,2,20,Foratura fori,R01,M1,ODL,3600,1:00:00,1.000000\n"
+            "ODL,A,8,1,A1,30,30,Collaudo,R01,M1,CICLO,1800,0:30:00,0.500000\n");
 }
 
 TEST_F(UnbookedCommandLine, GroupsByMonthAndWeek) {
