@@ -35,6 +35,8 @@
 #include "results_form/grid_columns.h"
 #include "results_form/grid_definition.h"
 #include "results_form/gap_chart.h"
+#include "results_form/unbooked_view.h"
+#include "engine/unbooked_phases.h"
 #include "results_form/group_chart.h"
 #include "results_form/recordset_model.h"
 
@@ -171,9 +173,13 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   gap_chart_ = new GapChart([this](const std::string& s) { return Tr(s); },
                             [this](const host::Variant& id) { MakeGroupCurrent(id); }, summary_tabs);
   summary_tabs->addTab(gap_chart_, Tr("Scostamento maggiore"));
+  unbooked_ = new UnbookedView([this](const std::string& s) { return Tr(s); }, LayoutKey("GRD_FasiNonVersate"),
+                               summary_tabs);
+  summary_tabs->addTab(unbooked_, Tr(engine::kUnbookedTitle));
   QObject::connect(summary_tabs, &QTabWidget::currentChanged, summary_tabs, [this] {
     if (chart_->isVisible()) chart_->Load(*categories_model_);
     if (gap_chart_->isVisible() && !gap_chart_->Loaded()) LoadLargestGaps();
+    if (unbooked_->isVisible() && Run) unbooked_->Load(*Run);
   });
   bottom->addWidget(summary_tabs);
   auto* details = new QSplitter(Qt::Vertical, w);

@@ -44,6 +44,7 @@ class CategoryModel;
 class GridDefinition;
 class GroupChart;
 class GapChart;
+class UnbookedView;
 
 class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleForm {
  public:
@@ -94,6 +95,7 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   [[nodiscard]] CategoryModel* Summary() const { return categories_model_; }
   [[nodiscard]] GroupChart* Chart() const { return chart_; }
   [[nodiscard]] GapChart* Gaps() const { return gap_chart_; }
+  [[nodiscard]] UnbookedView* Unbooked() const { return unbooked_; }
   // The twenty groups with the largest gap, into their chart (on demand).
   void LoadLargestGaps();
   // Makes the group of IDGRUPPO `id` current (a click on its bar).
@@ -158,6 +160,7 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   CategoryModel* categories_model_ = nullptr;
   GroupChart* chart_ = nullptr;
   GapChart* gap_chart_ = nullptr;
+  UnbookedView* unbooked_ = nullptr;  // "Fasi senza versamenti", read on its first showing
   std::map<QString, GridDefinition*> definitions_;
   std::unique_ptr<engine::BookingTexts> booking_texts_;
   engine::DizionarioEtichette dizionario_etichette_;
