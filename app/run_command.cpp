@@ -12,6 +12,7 @@
 
 #include "app/cli_language.h"
 #include "app/console_form.h"
+#include "app/exit_status.h"
 #include "app/output_file.h"
 #ifdef QUARVELINDO_WITH_PDF
 #include "app/pdf_report.h"
@@ -86,7 +87,7 @@ output::GoingOn OnTerminal(TerminalProgress& line) {
   };
 }
 
-int Fail(const std::string& message, int status = 2) {
+int Fail(const std::string& message, int status = kExitRefused) {
   std::cerr << "quarvelindo: " << CliMessage(message) << "\n";
   return status;
 }
@@ -108,7 +109,7 @@ int Run(const RunArgs& args) {
   try {
     connection = host::db::OpenConnection(args.db);
   } catch (const host::Error& e) {
-    return Fail(e.what());
+    return Fail(e.what(), kExitFailure);
   }
   const auto unit = engine::TipoTempoFromCaption(args.unit);
   if (!unit) return Fail("--unit takes hh:mm:ss, hh,hh, mm,mm or ss,ss");
@@ -205,10 +206,10 @@ int Run(const RunArgs& args) {
               << run->Reader().GroupedQuery() << "\n-- detailed query\n"
               << run->Reader().DetailedQuery() << "\n";
   }
-  if (run->Failed()) return 2;
+  if (run->Failed()) return kExitFailure;
   if (run->Empty()) {
     form.MsgBoxLingua("Non ci sono dati da elaborare", 39693, 64, form.FormCaption());
-    return 1;
+    return kExitNoData;
   }
   auto& records = run->Records();
   const auto read = Clock::now();
@@ -242,8 +243,8 @@ int Run(const RunArgs& args) {
   } else {
     given_up = true;
   }
-  if (given_up) return 2;
-  if (!failed_write.empty()) return Fail(failed_write);
+  if (given_up) return kExitFailure;
+  if (!failed_write.empty()) return Fail(failed_write, kExitFailure);
   // The print and the export for analysis, through the same record sets
   // and tables as the results form's.
   if (!args.xlsx.empty() || !args.csv_dir.empty() || !args.pdf.empty()) {
@@ -255,7 +256,7 @@ int Run(const RunArgs& args) {
     const bool prepare_failed =
         output::KVL_EXPTOQV1_BeforeExportToQV(form, *run, decode, captions, print, tables, OnTerminal(preparing));
     preparing.Hide();
-    if (prepare_failed) return 2;
+    if (prepare_failed) return kExitFailure;
     TerminalProgress writing(CliText("scrittura: righe", "writing: rows"));
     output::TableWriteOptions options;
     options.going_on = OnTerminal(writing);
@@ -264,17 +265,17 @@ int Run(const RunArgs& args) {
       if (const auto refused = RefuseOutput(args.xlsx, args.db); !refused.empty()) return Fail(refused);
       const auto failed = output::WriteWorkbook(args.xlsx, tables, options);
       writing.Hide();
-      if (!failed.empty()) return Fail(failed);
+      if (!failed.empty()) return Fail(failed, kExitFailure);
     }
     if (!args.csv_dir.empty()) {
       const auto failed = output::WriteCsvFiles(args.csv_dir, tables, options);
       writing.Hide();
-      if (!failed.empty()) return Fail(failed);
+      if (!failed.empty()) return Fail(failed, kExitFailure);
     }
     if (!args.pdf.empty()) {
 #ifdef QUARVELINDO_WITH_PDF
       if (const auto refused = RefuseOutput(args.pdf, args.db); !refused.empty()) return Fail(refused);
-      if (const auto failed = WritePdfReport(args.pdf, print, *run, args.company); !failed.empty()) return Fail(failed);
+      if (const auto failed = WritePdfReport(args.pdf, print, *run, args.company); !failed.empty()) return Fail(failed, kExitFailure);
 #else
       return Fail("this build has no PDF report (it was built without the windows)");
 #endif
