@@ -24,6 +24,7 @@
 #include "output/table_writer.h"
 #include "engine/comparison.h"
 #include "engine/field_lists.h"
+#include "engine/relative_dates.h"
 #include "host/db/connection.h"
 #include "host/services/companies.h"
 
@@ -174,6 +175,10 @@ int Run(const RunArgs& args) {
     if (!to.empty()) query.SetTo(column, to);
     // "FROM.." is open upwards; "..TO" open downwards; "FROM" alone one value.
     query.SetOnwards(column, range != std::string::npos && to.empty());
+  }
+  // Relative dates ("@mese-scorso") become the days they name today, before anything is checked.
+  for (const auto& line : engine::ResolveRelativeDates(query, engine::LocalToday())) {
+    std::cerr << "quarvelindo: " << line << "\n";
   }
   try {
     if (!args.group.empty()) order.SetGrouping(args.group);
