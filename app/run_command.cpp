@@ -17,6 +17,7 @@
 #ifdef QUARVELINDO_WITH_PDF
 #include "app/pdf_report.h"
 #endif
+#include "app/query_argument.h"
 #include "app/run_report.h"
 #include "app/unbooked_report.h"
 #include "engine/presentation/booking_columns.h"
@@ -36,7 +37,8 @@ struct RunArgs {
   std::string company = "1";
   std::vector<std::string> where;
   std::vector<std::string> group;
-  std::string unit = "hh:mm:ss";
+  std::string unit;  // hh:mm:ss unless given, or the saved query's
+  std::string query;  // a saved query: its name or its file
   bool exclude_wait = false;
   bool exclude_queue = false;
   bool show_sql = false;
@@ -112,7 +114,7 @@ int Run(const RunArgs& args) {
   } catch (const host::Error& e) {
     return Fail(e.what(), kExitFailure);
   }
-  const auto unit = engine::TipoTempoFromCaption(args.unit);
+  auto unit = engine::TipoTempoFromCaption(args.unit.empty() ? std::string("hh:mm:ss") : args.unit);
   if (!unit) return Fail("--unit takes hh:mm:ss, hh,hh, mm,mm or ss,ss");
   // The company: a whole number that the database knows.
   {
@@ -145,6 +147,20 @@ int Run(const RunArgs& args) {
   order.Settings(settings);
   engine::LoadFilterFields(query, false);
   engine::LoadGroupingFields(order);
+  bool exclude_wait = args.exclude_wait;
+  bool exclude_queue = args.exclude_queue;
+  // A saved query first: --where and --group given beside it replace its own.
+  if (!args.query.empty()) {
+    try {
+      const engine::SavedQuery saved = QueryArgument(args.query, args.db, args.company);
+      engine::ApplyQuery(saved, query, order);
+      if (args.unit.empty()) unit = saved.unit;
+      exclude_wait = exclude_wait || saved.exclude_wait;
+      exclude_queue = exclude_queue || saved.exclude_queue;
+    } catch (const host::Error& e) {
+      return Fail(e.what());
+    }
+  }
   std::set<std::string> given;
   for (const auto& condition : args.where) {
     const size_t eq = condition.find('=');
@@ -203,8 +219,8 @@ int Run(const RunArgs& args) {
   request.query = query;
   request.order = order;
   request.unit = *unit;
-  request.exclude_wait = args.exclude_wait;
-  request.exclude_queue = args.exclude_queue;
+  request.exclude_wait = exclude_wait;
+  request.exclude_queue = exclude_queue;
   auto run = engine::Comparison::Make(form, std::move(request), progress);
   if (args.show_sql) {
     std::cerr << "-- grouped query\n"
@@ -305,6 +321,9 @@ void AddRunCommand(CLI::App& cli) {
   run->add_option("--where", args->where, "Condition CAPTION=FROM or CAPTION=FROM..TO (repeatable), e.g. \"Fase=20\"");
   run->add_option("--group", args->group, "Grouping fields by caption, e.g. Reparto,Fase")->delimiter(',');
   run->add_option("--unit", args->unit, "Time unit: hh:mm:ss, hh,hh, mm,mm or ss,ss");
+  run->add_option("--query", args->query,
+                  "Run a saved query: its file (exported from Ricerche) or its name, as saved for this database "
+                  "and company");
   run->add_flag("--exclude-wait", args->exclude_wait, "Leave wait times out of the plan");
   run->add_flag("--exclude-queue", args->exclude_queue, "Leave queue times out of the plan");
   run->add_flag("--verbose", args->verbose, "Name the procedure and the error number in error messages");

@@ -90,6 +90,25 @@ TEST_F(UnbookedCommandLine, TheExportHasTheirTable) {
             "ODL,A,8,1,A1,30,30,Collaudo,R01,M1,CICLO,1800,0:30:00,0.500000\n");
 }
 
+// A saved query's file runs as the same conditions and grouping typed.
+TEST_F(UnbookedCommandLine, ASavedQueryFileRunsAsTyped) {
+  const std::string file = dir_->File("query.json");
+  std::ofstream(file) << R"({"name": "Inizio marzo",
+ "conditions": [{"field": "PD44_DATAREG", "caption": "Data reg.vers.", "from": "2026-03-01", "to": "2026-03-03",
+                 "onwards": false}],
+ "grouping": ["PD44_CODFORNREP", "PD44_CODFASE_PD12"], "unit": "mm,mm", "exclude_wait": true})";
+  const std::string saved = Run("--query " + file + " --format csv");
+  const std::string typed = Run("--where \"Data reg.vers.=2026-03-01..2026-03-03\" --group Reparto,Fase --unit mm,mm "
+                                "--exclude-wait --format csv");
+  EXPECT_EQ(saved, typed);
+  EXPECT_NE(saved.find("PD44_CODFORNREP,PD44_CODFASE_PD12,IDGRUPPO,"), std::string::npos) << saved;
+  // --unit beside it replaces the query's.
+  EXPECT_NE(Run("--query " + file + " --unit hh:mm:ss --format csv"), saved);
+  const Output unknown = Cli("run --db " + *db_ + " --query \"Nessuna ricerca\"");
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.text.find("Nessuna ricerca"), std::string::npos) << unknown.text;
+}
+
 TEST_F(UnbookedCommandLine, GroupsByMonthAndWeek) {
   // The bookings of 1-6 March 2026: one month; 1 March is a Sunday (week 9), the rest week 10.
   const std::string months = Run("--group \"Mese reg.vers.\" --format csv");
