@@ -4,7 +4,8 @@
 // EtichettaCampo) and "ScostamentoTempiDettaglioVersamenti" (a clone of
 // RSTempiPrevDett, captioned as the planned grids are, the totals by their
 // field names), and "FasiNonVersate" (engine::FasiNonVersate, captioned by
-// engine::UnbookedCaption). An empty record set adds no table.
+// engine::UnbookedCaption) and "AndamentoMensile" (engine::AndamentoMensile,
+// by its field names). An empty record set adds no table.
 #pragma once
 
 #include <string>
