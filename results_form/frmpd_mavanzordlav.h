@@ -45,6 +45,7 @@ class GridDefinition;
 class GroupChart;
 class GapChart;
 class UnbookedView;
+class TrendView;
 
 class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleForm {
  public:
@@ -96,6 +97,7 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   [[nodiscard]] GroupChart* Chart() const { return chart_; }
   [[nodiscard]] GapChart* Gaps() const { return gap_chart_; }
   [[nodiscard]] UnbookedView* Unbooked() const { return unbooked_; }
+  [[nodiscard]] TrendView* Trend() const { return trend_; }
   // The twenty groups with the largest gap, into their chart (on demand).
   void LoadLargestGaps();
   // Makes the group of IDGRUPPO `id` current (a click on its bar).
@@ -138,6 +140,9 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   void CaricaQGridVERSDett();
   void InitQGrid();
   void BookingRowChanged();
+  // The current group's months into "Andamento"; a month chosen there keeps its bookings in GRD_VERSDett.
+  void LoadTrend();
+  void ShowMonth(const std::string& month);
   QString Tr(const std::string& italian);
   QString LayoutKey(const char* grid) const;
 
@@ -161,6 +166,7 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   GroupChart* chart_ = nullptr;
   GapChart* gap_chart_ = nullptr;
   UnbookedView* unbooked_ = nullptr;  // "Fasi senza versamenti", read on its first showing
+  TrendView* trend_ = nullptr;        // "Andamento" of the current group, made when it shows
   std::map<QString, GridDefinition*> definitions_;
   std::unique_ptr<engine::BookingTexts> booking_texts_;
   engine::DizionarioEtichette dizionario_etichette_;
