@@ -40,13 +40,15 @@ std::vector<MonthFigures> MonthlyTrend(GroupTotals& totals, RunRecordSets& recor
   const auto at = [&](const char* name) { return bookings->FieldIndex(name); };
   const int f_id = at("PD44_PRGMVORE_PD31"), f_date = at("PD44_DATAREG"), f_qty = at("PD44_QTALAV");
   const int f_art = at("PD44_CODART_MG66"), f_opt = at("PD44_OPZIONE");
-  const int fh = at("OREVERS"), fm = at("MINVERS"), fs = at("SECVERS");
+  const int fh = at("OREVERS"), fm = at("MINVERS"), fs = at("SECVERS"), f_total = at("VERSTOTSEC");
   const auto read = [&](int index) { return index < 0 ? Variant() : bookings->Value(static_cast<size_t>(index)); };
   const auto seconds = [](const Variant& v) { return ValoreNumerico(v).IsNull() ? host::Decimal() : ValoreNumerico(v).ToDecimal(); };
   for (; !bookings->Eof(); bookings->MoveNext()) {
     Month& month = months[MonthOf(read(f_date))];
     ++month.bookings;
-    month.booked = month.booked + seconds(PlannedSeconds(read(fh), read(fm), read(fs), unit));
+    // The booking's own seconds: a unit's rounding per booking would add up to a visible difference.
+    month.booked = month.booked + (f_total >= 0 ? seconds(read(f_total))
+                                                : seconds(PlannedSeconds(read(fh), read(fm), read(fs), unit)));
     // The booking's planned record: the same storage row, else found by id.
     const Variant id = read(f_id);
     std::optional<size_t> row;

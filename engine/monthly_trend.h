@@ -5,7 +5,8 @@
 // A month's figures are the group's figures for its bookings of that month,
 // worked out as the group totals are: each phase planned once per month (so
 // a phase booked in two months is planned in both, as grouping by "Mese
-// reg.vers." plans it), booked times as the run's unit reads them. Months
+// reg.vers." plans it), booked times from each booking's seconds (VERSTOTSEC).
+// Months
 // come in order; a month without bookings is not listed.
 #pragma once
 

@@ -51,12 +51,13 @@ TrendView::TrendView(Translate translate, std::string language, std::function<vo
   impl_->chart = new QChart();
   impl_->chart->setAnimationOptions(QChart::NoAnimation);
   impl_->chart->legend()->setAlignment(Qt::AlignBottom);
+  impl_->chart->setMargins(QMargins(4, 4, 4, 4));
   auto* view = new QChartView(impl_->chart, split);
   view->setObjectName("ChartAndamento");
   view->setRenderHint(QPainter::Antialiasing);
   split->addWidget(table_);
   split->addWidget(view);
-  split->setSizes({120, 220});
+  split->setSizes({110, 260});
   layout->addWidget(split);
 }
 
@@ -150,7 +151,8 @@ void TrendView::Draw() {
   }
   months->setRange(-0.5, last + 0.5);
   auto* values = new QValueAxis();
-  values->setLabelFormat("%.0f %%");
+  values->setLabelFormat("%.0f%%");
+  values->setTickCount(5);
   values->setRange(std::floor(low / 10.0) * 10.0 - 5.0, std::ceil(high / 10.0) * 10.0 + 5.0);
   chart->addAxis(months, Qt::AlignBottom);
   chart->addAxis(values, Qt::AlignLeft);
