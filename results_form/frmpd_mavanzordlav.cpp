@@ -38,6 +38,7 @@
 #include "results_form/unbooked_view.h"
 #include "results_form/trend_view.h"
 #include "engine/monthly_trend.h"
+#include "engine/time_buckets.h"
 #include "engine/unbooked_phases.h"
 #include "results_form/group_chart.h"
 #include "results_form/recordset_model.h"
@@ -223,9 +224,18 @@ void FRMPD_MAVANZORDLAV::PreparaForm() {
     const engine::ResultLayout layout = engine::PreparaFormLayout(*RSTempiVer, *RSCampi);
     std::vector<engine::GridColumn> group_columns = layout.columns;
     for (auto& c : group_columns) c.width = 0;  // the content decides, until the user sizes them
-    groups_model_ = new RecordSetModel(RSTempiVer, ModelColumns(group_columns, [](const std::string& s) {
-                                         return QString::fromStdString(s);  // RSCampi's captions are translated
-                                       }, nullptr), grd_vers_);
+    auto model_columns = ModelColumns(group_columns, [](const std::string& s) {
+      return QString::fromStdString(s);  // RSCampi's captions are translated
+    }, nullptr);
+    for (auto& c : model_columns) {
+      // A month of registration reads "mar 2026" in Italian (it sorts as "2026-03").
+      if (c.field == engine::kMonthColumn) {
+        c.text = [language = UserLanguage()](const host::Variant& v) {
+          return QString::fromStdString(engine::TimeBucketText(engine::kMonthColumn, v.IsNull() ? "" : v.ToText(), language));
+        };
+      }
+    }
+    groups_model_ = new RecordSetModel(RSTempiVer, std::move(model_columns), grd_vers_);
     groups_model_->Bind(grd_vers_);
     grd_vers_->resizeColumnsToContents();
     definitions_["GRD_VERS"] = new GridDefinition(grd_vers_, groups_model_, LayoutKey("GRD_VERS"), translate);

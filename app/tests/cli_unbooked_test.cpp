@@ -114,6 +114,9 @@ TEST_F(UnbookedCommandLine, GroupsByMonthAndWeek) {
   const std::string months = Run("--group \"Mese reg.vers.\" --format csv");
   EXPECT_EQ(months.substr(0, months.find('\n') + 1).rfind("MESEREGVERS,IDGRUPPO,", 0), 0U) << months;
   EXPECT_NE(months.find("\n2026-03,"), std::string::npos);
+  // The table reads the month by language.
+  EXPECT_NE(Run("--group \"Mese reg.vers.\" --columns total").find("\nmar 2026 "), std::string::npos);
+  EXPECT_NE(Run("--group \"Mese reg.vers.\" --columns total --language en").find("\n2026-03 "), std::string::npos);
   const std::string weeks = Run("--group \"Settimana reg.vers.\" --columns total --language en");
   EXPECT_NE(weeks.find("Booking week"), std::string::npos) << weeks;
   EXPECT_NE(weeks.find("\n2026-W09 "), std::string::npos) << weeks;
