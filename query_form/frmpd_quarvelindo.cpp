@@ -452,6 +452,7 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
     QStringList days;
     for (const auto& line : relative) days << QString::fromStdString(line);
     status_->setText(days.join("; "));
+    relative_days_ = days.join("; ").toStdString();
     prog_bar_->SetWhat(Tr("versamenti"));
     prog_bar_->Start(0);
     bar_progress_ = std::make_unique<BarProgress>(*prog_bar_);
@@ -530,6 +531,7 @@ void FRMPD_QUARVELINDO::RunFinished() {
     frm_mod_->PclsDecodeDb = PclsDecodeDb.get();
     frm_mod_->PclsLookupDb = PclsLookupDb.get();
     frm_mod_->DescrizioneGruppo = run_->DescrizioneGruppo();
+    frm_mod_->GiorniRelativi = relative_days_;
     frm_mod_->GstrConnect = GstrConnect;
     frm_mod_->PvarCodDitta = PvarCodDitta;
     frm_mod_->TipoTempo = static_cast<int16_t>(run_->Unit());

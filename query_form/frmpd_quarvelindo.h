@@ -145,6 +145,7 @@ class FRMPD_QUARVELINDO : public component::QueryFormPort,
   void DecodeRow(int row);
   // Salva ricerca… and Ricerche: what they save from and open into.
   SavedQueryForm SavedQueryTarget();
+  std::string relative_days_;  // the relative dates of the last run, as resolved
   void LookupCurrentCell();
   QString Tr(const std::string& italian);
   [[nodiscard]] std::string RememberKey() const;

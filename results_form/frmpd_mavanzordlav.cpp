@@ -106,6 +106,7 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   // Form_Load: "Tempi di lavorazione" per the grouping.
   QString caption = Tr("Tempi di lavorazione");
   if (!DescrizioneGruppo.empty()) caption += " " + Tr("per") + " " + QString::fromStdString(DescrizioneGruppo);
+  if (!GiorniRelativi.empty()) caption += " (" + QString::fromStdString(GiorniRelativi) + ")";
   w->setWindowTitle(caption);
   window_->query_unload = [this](int16_t& cancel, int16_t mode) { Form_QueryUnload(cancel, mode); };
   window_->unload = [this] { Form_Unload(); };
@@ -461,6 +462,7 @@ output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
   p.dest = notes ? QString::fromStdString(options.destination) : QString();
   p.note = notes ? QString::fromStdString(options.note) : QString();
   p.grouping = QString::fromStdString(DescrizioneGruppo);
+  if (!GiorniRelativi.empty()) p.grouping += " (" + QString::fromStdString(GiorniRelativi) + ")";
   p.unit = TipoTempo;
   p.print_date = QDate::currentDate().toString("dd/MM/yyyy");
   return p;

@@ -62,6 +62,8 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   host::DecodeService* PclsDecodeDb = nullptr;
   host::LookupService* PclsLookupDb = nullptr;
   std::string DescrizioneGruppo;
+  // The relative dates the run resolved ("Data reg.vers.: @mese-scorso = 2026-02-01..2026-02-28"), "" without.
+  std::string GiorniRelativi;
   std::string GstrConnect;
   std::string PvarCodDitta;
   int16_t TipoTempo = 0;

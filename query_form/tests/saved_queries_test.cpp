@@ -51,7 +51,15 @@ class SavedQueriesTest : public QObject {
     QCOMPARE(QString::fromStdString(form->LastRun()->Query().ToValue("PD44_DATAREG").ToText()),
              QString::fromStdString(engine::IsoDay(year->last)));
     QCOMPARE(QString::fromStdString(form->KVL_ADVQ().FromValue("PD44_DATAREG").ToText()), QString("@anno-corrente"));
-    if (form->FrmMod() != nullptr) form->FrmMod()->Unload();
+    if (form->FrmMod() != nullptr) {
+      // The results say which days the run took.
+      const QString days = QString("Data reg.vers.: @anno-corrente = %1..%2")
+                               .arg(QString::fromStdString(engine::IsoDay(year->first)),
+                                    QString::fromStdString(engine::IsoDay(year->last)));
+      QVERIFY2(form->FrmMod()->Window()->windowTitle().contains(days),
+               qPrintable(form->FrmMod()->Window()->windowTitle()));
+      form->FrmMod()->Unload();
+    }
     form->Unload();
   }
 
