@@ -13,6 +13,8 @@
 #include "app/deferred_output.h"
 #include "app/group_members.h"
 #include "app/json_values.h"
+#include "app/unbooked_report.h"
+#include "engine/unbooked_phases.h"
 #include "engine/presentation/record_durations.h"
 #include "engine/time_unit.h"
 #include "engine/value_helpers.h"
@@ -170,6 +172,7 @@ void WriteJsonGroups(std::ostream& out, engine::Comparison& run, const ReportOpt
     r.RSTempiVer->MoveNext();
   });
   r.RSTempiVer->MoveFirst();
+  out << " \"unbooked_phases\": " << UnbookedJson(*engine::FasiNonVersate(run)) << ",\n";
   out << " \"unit\": " << nlohmann::json(std::string(engine::kTipoTempoCaptions[static_cast<size_t>(run.Unit())])).dump()
       << "\n}\n";
 }

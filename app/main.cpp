@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   try {
     cli.parse(argc, argv);
   } catch (const CLI::RuntimeError& e) {
-    return e.get_exit_code();  // a command's own status (1 nothing to do, 2 an error)
+    return e.get_exit_code();  // a command's own status (app/exit_status.h)
   } catch (const CLI::Error& e) {
     // Help and version answer 0; every usage error is status 2, as the
     // command's own refusals are.

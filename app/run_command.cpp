@@ -16,17 +16,21 @@
 
 #include "app/cli_language.h"
 #include "app/console_form.h"
+#include "app/exit_status.h"
 #include "app/output_file.h"
 #ifdef QUARVELINDO_WITH_PDF
 #include "app/pdf_report.h"
 #endif
+#include "app/query_argument.h"
 #include "app/run_report.h"
+#include "app/unbooked_report.h"
 #include "engine/presentation/booking_columns.h"
 #include "output/export_tables.h"
 #include "output/table_writer.h"
 #include "engine/comparison.h"
 #include "engine/field_lists.h"
 #include "app/password_source.h"
+#include "engine/relative_dates.h"
 #include "host/db/connection.h"
 #include "host/db/data_messages.h"
 #include "host/services/companies.h"
@@ -40,12 +44,14 @@ struct RunArgs {
   std::string company = "1";
   std::vector<std::string> where;
   std::vector<std::string> group;
-  std::string unit = "hh:mm:ss";
+  std::string unit;  // hh:mm:ss unless given, or the saved query's
+  std::string query;  // a saved query: its name or its file
   bool exclude_wait = false;
   bool exclude_queue = false;
   bool show_sql = false;
   bool verbose = false;
   bool bookings = false;
+  bool unbooked = false;  // the table or CSV lists the phases planned and never booked instead
   std::string format = "table";
   std::string out;
   std::string xlsx;
@@ -91,7 +97,7 @@ output::GoingOn OnTerminal(TerminalProgress& line) {
   };
 }
 
-int Fail(const std::string& message, int status = 2) {
+int Fail(const std::string& message, int status = kExitRefused) {
   std::cerr << "quarvelindo: " << CliMessage(message) << "\n";
   return status;
 }
@@ -148,9 +154,9 @@ int Run(const RunArgs& args, int64_t& bookings) {
     if (!password.refused.empty()) return Fail(password.refused);
     connection = host::db::OpenConnection(password.connection);
   } catch (const host::Error& e) {
-    return Fail(e);
+    return Fail(e, kExitFailure);
   }
-  const auto unit = engine::TipoTempoFromCaption(args.unit);
+  auto unit = engine::TipoTempoFromCaption(args.unit.empty() ? std::string("hh:mm:ss") : args.unit);
   if (!unit) return Fail("--unit takes hh:mm:ss, hh,hh, mm,mm or ss,ss");
   // The company: a whole number that the database knows.
   {
@@ -185,6 +191,20 @@ int Run(const RunArgs& args, int64_t& bookings) {
   order.Settings(settings);
   engine::LoadFilterFields(query, false);
   engine::LoadGroupingFields(order);
+  bool exclude_wait = args.exclude_wait;
+  bool exclude_queue = args.exclude_queue;
+  // A saved query first: --where and --group given beside it replace its own.
+  if (!args.query.empty()) {
+    try {
+      const engine::SavedQuery saved = QueryArgument(args.query, args.db, args.company);
+      engine::ApplyQuery(saved, query, order);
+      if (args.unit.empty()) unit = saved.unit;
+      exclude_wait = exclude_wait || saved.exclude_wait;
+      exclude_queue = exclude_queue || saved.exclude_queue;
+    } catch (const host::Error& e) {
+      return Fail(e.what());
+    }
+  }
   std::set<std::string> given;
   for (const auto& condition : args.where) {
     const size_t eq = condition.find('=');
@@ -218,6 +238,10 @@ int Run(const RunArgs& args, int64_t& bookings) {
     // "FROM.." is open upwards; "..TO" open downwards; "FROM" alone one value.
     query.SetOnwards(column, range != std::string::npos && to.empty());
   }
+  // Relative dates ("@mese-scorso") become the days they name today, before anything is checked.
+  for (const auto& line : engine::ResolveRelativeDates(query, engine::LocalToday())) {
+    std::cerr << "quarvelindo: " << line << "\n";
+  }
   try {
     if (!args.group.empty()) order.SetGrouping(args.group);
   } catch (const host::Error& e) {
@@ -241,18 +265,18 @@ int Run(const RunArgs& args, int64_t& bookings) {
   request.query = query;
   request.order = order;
   request.unit = *unit;
-  request.exclude_wait = args.exclude_wait;
-  request.exclude_queue = args.exclude_queue;
+  request.exclude_wait = exclude_wait;
+  request.exclude_queue = exclude_queue;
   auto run = engine::Comparison::Make(form, std::move(request), progress);
   if (args.show_sql) {
     std::cerr << "-- grouped query\n"
               << run->Reader().GroupedQuery() << "\n-- detailed query\n"
               << run->Reader().DetailedQuery() << "\n";
   }
-  if (run->Failed()) return 2;
+  if (run->Failed()) return kExitFailure;
   if (run->Empty()) {
     form.MsgBoxLingua("Non ci sono dati da elaborare", 39693, 64, form.FormCaption());
-    return 1;
+    return kExitNoData;
   }
   auto& records = run->Records();
   bookings = static_cast<int64_t>(records.RSTempiVerDett->RecordCount());
@@ -276,17 +300,19 @@ int Run(const RunArgs& args, int64_t& bookings) {
   // pipe) nothing is written unless they were.
   bool given_up = false;
   std::string failed_write;
-  if (!args.out.empty()) {
+  if (!args.out.empty() && !(args.unbooked && args.format != "json")) {
     failed_write = WriteOutputUnlessGivenUp(
         args.out, [&](std::ostream& out) { return WriteReportComputing(out, *run, report, compute_totals); },
         &given_up);
+  } else if (args.unbooked && args.format != "json") {
+    failed_write = WriteOutput(args.out, [&](std::ostream& out) { WriteUnbooked(out, *run, report); });
   } else if (compute_totals()) {
     failed_write = WriteOutput(args.out, [&](std::ostream& out) { WriteReport(out, *run, report); });
   } else {
     given_up = true;
   }
-  if (given_up) return 2;
-  if (!failed_write.empty()) return Fail(failed_write);
+  if (given_up) return kExitFailure;
+  if (!failed_write.empty()) return Fail(failed_write, kExitFailure);
   // The print and the export for analysis, through the same record sets
   // and tables as the results form's.
   if (!args.xlsx.empty() || !args.csv_dir.empty() || !args.pdf.empty()) {
@@ -298,7 +324,7 @@ int Run(const RunArgs& args, int64_t& bookings) {
     const bool prepare_failed =
         output::KVL_EXPTOQV1_BeforeExportToQV(form, *run, decode, captions, print, tables, OnTerminal(preparing));
     preparing.Hide();
-    if (prepare_failed) return 2;
+    if (prepare_failed) return kExitFailure;
     TerminalProgress writing(CliText("scrittura: righe", "writing: rows"));
     output::TableWriteOptions options;
     options.going_on = OnTerminal(writing);
@@ -306,16 +332,16 @@ int Run(const RunArgs& args, int64_t& bookings) {
     if (!args.xlsx.empty()) {
       const auto failed = output::WriteWorkbook(args.xlsx, tables, options);
       writing.Hide();
-      if (!failed.empty()) return Fail(failed);
+      if (!failed.empty()) return Fail(failed, kExitFailure);
     }
     if (!args.csv_dir.empty()) {
       const auto failed = output::WriteCsvFiles(args.csv_dir, tables, options);
       writing.Hide();
-      if (!failed.empty()) return Fail(failed);
+      if (!failed.empty()) return Fail(failed, kExitFailure);
     }
     if (!args.pdf.empty()) {
 #ifdef QUARVELINDO_WITH_PDF
-      if (const auto failed = WritePdfReport(args.pdf, print, *run, args.company); !failed.empty()) return Fail(failed);
+      if (const auto failed = WritePdfReport(args.pdf, print, *run, args.company); !failed.empty()) return Fail(failed, kExitFailure);
 #else
       return Fail("this build has no PDF report (it was built without the windows)");
 #endif
@@ -358,11 +384,17 @@ void AddRunCommand(CLI::App& cli) {
   run->add_option("--where", args->where, "Condition CAPTION=FROM or CAPTION=FROM..TO (repeatable), e.g. \"Fase=20\"");
   run->add_option("--group", args->group, "Grouping fields by caption, e.g. Reparto,Fase")->delimiter(',');
   run->add_option("--unit", args->unit, "Time unit: hh:mm:ss, hh,hh, mm,mm or ss,ss");
+  run->add_option("--query", args->query,
+                  "Run a saved query: its file (exported from Ricerche) or its name, as saved for this database "
+                  "and company");
   run->add_flag("--exclude-wait", args->exclude_wait, "Leave wait times out of the plan");
   run->add_flag("--exclude-queue", args->exclude_queue, "Leave queue times out of the plan");
   run->add_flag("--verbose", args->verbose, "Name the procedure and the error number in error messages");
   run->add_flag("--show-sql", args->show_sql, "Print the two booking queries (T-SQL) on the error stream");
   run->add_flag("--bookings", args->bookings, "Add one record per booking and each group's bookings");
+  run->add_flag("--unbooked", args->unbooked,
+                "Table or CSV: list the phases planned and never booked of the run's orders instead of the groups "
+                "(the JSON always has them as unbooked_phases)");
   run->add_option("--format", args->format, "table, csv or json")->check(CLI::IsMember({"table", "csv", "json"}));
   run->add_option("--out", args->out, "Write to FILE instead of the standard output");
   run->add_option("--xlsx", args->xlsx, "Also write the export's three tables as an XLSX workbook");

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "engine/category_texts.h"
+#include "engine/time_buckets.h"
 #include "engine/oms.h"
 #include "engine/value_helpers.h"
 
@@ -67,7 +68,9 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
   for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
     std::string label;
     for (const auto& column : grouping) {
-      label += (label.empty() ? "" : "/") + host::RTrim(Text(r.RSTempiVer->Value(column)));
+      // A month reads "mar 2026" in Italian; the CSV and JSON keep "2026-03".
+      label += (label.empty() ? "" : "/") +
+               engine::TimeBucketText(column, host::RTrim(Text(r.RSTempiVer->Value(column))), CliLanguage());
     }
     labels.push_back(OneLine(label));
     prev->MoveFirst();

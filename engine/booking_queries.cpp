@@ -1,5 +1,6 @@
 #include "engine/booking_queries.h"
 
+#include "engine/time_buckets.h"
 #include "host/value/variant.h"
 
 namespace engine {
@@ -139,6 +140,34 @@ std::string FashionDetailed(const std::string& company) {
          "ON FA13_GUID = MG87_ARTDESC.MG87_GUID AND" + "   FA13_ENTITA_FA11 = 0 ";
 }
 
+// An item as a select list names it: a time dimension is its expression
+// under its name, any other column its name.
+std::string SelectedAs(const std::string& name) {
+  const TimeBucket* bucket = FindTimeBucket(name);
+  return bucket == nullptr ? name : std::string(bucket->expression) + " AS " + bucket->column;
+}
+
+std::string ValueOf(const std::string& name) {
+  const TimeBucket* bucket = FindTimeBucket(name);
+  return bucket == nullptr ? name : std::string(bucket->expression);
+}
+
+// "GROUP BY a, b" with each time dimension written as its expression (a
+// select alias cannot be grouped on in T-SQL).
+std::string GroupingOnValues(const std::string& grouping) {
+  constexpr std::string_view kGroupBy = "GROUP BY ";
+  if (grouping.rfind(kGroupBy, 0) != 0) return grouping;
+  std::string out(kGroupBy);
+  size_t from = kGroupBy.size();
+  for (bool first = true; from <= grouping.size(); first = false) {
+    size_t comma = grouping.find(',', from);
+    if (comma == std::string::npos) comma = grouping.size();
+    out += (first ? "" : ", ") + ValueOf(host::Trim(grouping.substr(from, comma - from)));
+    from = comma + 1;
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string DocumentJoins() {
@@ -170,12 +199,15 @@ std::string AttributeJoins() {
 
 BookingQueries BuildBookingQueries(const BookingQueryInput& input) {
   BookingQueries q;
+  std::string time_columns;  // the detailed query selects them too, for the group filter
   for (const OrderItem& item : input.items) {
     if (item.grouping) {
-      q.group_list += (q.group_list.empty() ? "" : ", ") + item.name;
+      q.group_list += (q.group_list.empty() ? "" : ", ") + SelectedAs(item.name);
     } else {
-      q.aggregate_list += (q.aggregate_list.empty() ? "" : ", ") + ("MAX(" + item.name + ") AS " + item.name);
+      q.aggregate_list +=
+          (q.aggregate_list.empty() ? "" : ", ") + ("MAX(" + ValueOf(item.name) + ") AS " + item.name);
     }
+    if (FindTimeBucket(item.name) != nullptr) time_columns += ", " + SelectedAs(item.name);
     q.order_list += (q.order_list.empty() ? "" : ", ") + item.name;
   }
   if (!q.group_list.empty()) q.group_list = host::ReplaceAll(q.group_list, kVariantColumn, kVariantAliased) + ", ";
@@ -186,7 +218,7 @@ BookingQueries BuildBookingQueries(const BookingQueryInput& input) {
   const std::string columns = host::ReplaceAll(input.booking_columns, kVariantColumn, kVariantAliased);
 
   q.grouped = "SELECT " + q.group_list + " " + q.aggregate_list + " ";
-  q.detailed = "SELECT " + columns + kDetailedHeadPieces + " ";
+  q.detailed = "SELECT " + columns + time_columns + kDetailedHeadPieces + " ";
   q.grouped += unit.grouped;
   q.detailed += unit.detailed;
   q.total = "SELECT " + std::string(unit.grouped) + " FROM PD44_VERSORE WITH(NOLOCK) ";
@@ -210,7 +242,7 @@ BookingQueries BuildBookingQueries(const BookingQueryInput& input) {
     q.total += input.condition;
   }
   const std::string grouping = host::RTrim(input.grouping);
-  if (!grouping.empty()) q.grouped += " " + host::ReplaceAll(grouping, kVariantColumn, kVariantValue);
+  if (!grouping.empty()) q.grouped += " " + host::ReplaceAll(GroupingOnValues(grouping), kVariantColumn, kVariantValue);
   if (!host::RTrim(input.ordering).empty()) {
     const std::string ordering = " ORDER BY " + host::ReplaceAll(q.order_list, kVariantColumn, kVariantValue);
     q.grouped += ordering;

@@ -66,6 +66,10 @@ constexpr GroupingField kGroupingFields[] = {
     {"Fase", "PD44_CODFASE_PD12", false, true},
     {"Data consegna", "DO31_DATACONS", false, false},
     {"Data ini. lavoraz.", "DO31_DATAINIZLAV", false, false},
+    // The time dimensions of engine/time_buckets, offered unchecked.
+    {"Anno reg.vers.", "ANNOREGVERS", false, false},
+    {"Mese reg.vers.", "MESEREGVERS", false, false},
+    {"Settimana reg.vers.", "SETTREGVERS", false, false},
 };
 
 struct AttributeSource {

@@ -13,8 +13,9 @@ namespace engine {
 // and with the fashion flag three fashion entries.
 void LoadFilterFields(host::QueryControl& query, bool fashion);
 
-// 19 grouping fields (default grouping: article, variant, order code, date,
-// section, number and line) and four attribute sources.
+// 22 grouping fields (default grouping: article, variant, order code, date,
+// section, number and line; the last three are the year, month and ISO week
+// of registration) and four attribute sources.
 void LoadGroupingFields(host::OrderControl& order);
 
 }  // namespace engine

@@ -3,6 +3,8 @@
 #include <set>
 
 #include "engine/presentation/planned_columns.h"
+#include "engine/monthly_trend.h"
+#include "engine/unbooked_phases.h"
 #include "engine/value_helpers.h"
 
 namespace output {
@@ -46,6 +48,12 @@ bool KVL_EXPTOQV1_BeforeExportToQV(engine::FormServices& form, engine::Compariso
       if (!engine::RecordsetVuoto(clone.get())) {
         tables.push_back({kExportTableNames[2], clone, fields(*clone, PlannedPhaseCaption)});
       }
+    }
+    if (auto unbooked = engine::FasiNonVersate(run); !engine::RecordsetVuoto(unbooked.get())) {
+      tables.push_back({engine::kUnbookedTable, unbooked, fields(*unbooked, engine::UnbookedCaption)});
+    }
+    if (auto trend = engine::AndamentoMensile(form, run); !engine::RecordsetVuoto(trend.get())) {
+      tables.push_back({"AndamentoMensile", trend, fields(*trend, [](const std::string& name) { return name; })});
     }
     return false;
   } catch (...) {

@@ -3,7 +3,9 @@
 // "TempiDiLavorazioneDettaglioVersamenti" (RSStampaDett, captioned through
 // EtichettaCampo) and "ScostamentoTempiDettaglioVersamenti" (a clone of
 // RSTempiPrevDett, captioned as the planned grids are, the totals by their
-// field names). An empty record set adds no table.
+// field names), and "FasiNonVersate" (engine::FasiNonVersate, captioned by
+// engine::UnbookedCaption) and "AndamentoMensile" (engine::AndamentoMensile,
+// by its field names). An empty record set adds no table.
 #pragma once
 
 #include <string>

@@ -1,5 +1,7 @@
 #include "query_form/condition_model.h"
 
+#include "engine/relative_dates.h"
+
 #include <QBrush>
 #include <QColor>
 
@@ -132,7 +134,9 @@ bool ConditionModel::setData(const QModelIndex& index, const QVariant& value, in
   } else {
     control_.SetFrom(column, stored);
   }
-  if (auto problem = control_.ProblemOf(column, stored)) {
+  // A relative date ("@mese-scorso") is resolved when the run starts.
+  const bool relative = IsDate(row) && engine::ResolveRelativeDate(text, engine::LocalToday()).has_value();
+  if (auto problem = relative ? std::nullopt : control_.ProblemOf(column, stored)) {
     problems_[{row, to_side}] = Describe(*problem, QString::fromStdString(text));
   } else {
     problems_.erase({row, to_side});

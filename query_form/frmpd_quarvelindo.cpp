@@ -24,6 +24,7 @@
 #include <future>
 
 #include "engine/field_lists.h"
+#include "engine/relative_dates.h"
 #include "engine/value_helpers.h"
 #include "host/db/connection_string.h"
 #include "host/qt/dialog_presenter.h"
@@ -264,6 +265,12 @@ void FRMPD_QUARVELINDO::BuildWindow() {
   bar->addWidget(cmd_dupl_);
   bar->addWidget(cmd_ann_);
   bar->addWidget(lookup);
+  auto* save_query = new QPushButton(Tr("Salva ricerca…"), w);
+  save_query->setObjectName("CmdSalvaRicerca");
+  auto* queries = new QPushButton(Tr("Ricerche"), w);
+  queries->setObjectName("CmdRicerche");
+  bar->addWidget(save_query);
+  bar->addWidget(queries);
   bar->addStretch();
   bar->addWidget(prog_bar_);
   bar->addWidget(cmd_stop_);
@@ -355,6 +362,9 @@ void FRMPD_QUARVELINDO::BuildWindow() {
   QObject::connect(cmd_ann_, &QPushButton::clicked, w, [this] { CmdAnn_Click(); });
   QObject::connect(cmd_stop_, &QPushButton::clicked, w, [this] { CancelRun(); });
   QObject::connect(lookup, &QPushButton::clicked, w, [this] { LookupCurrentCell(); });
+  QObject::connect(save_query, &QPushButton::clicked, w, [this] { SaveQueryDialog(Window(), SavedQueryTarget()); });
+  QObject::connect(queries, &QPushButton::clicked, w, [this] { SavedQueriesDialog(Window(), SavedQueryTarget()); });
+  AttachRelativeDateMenu(condition_view_, conditions_, [this](const std::string& s) { return Tr(s); });
   QObject::connect(condition_view_, &QTableView::doubleClicked, w, [this](const QModelIndex& index) {
     if (index.column() == ConditionModel::kFromDescription || index.column() == ConditionModel::kToDescription ||
         index.column() == ConditionModel::kCaption) {
@@ -467,7 +477,10 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
   try {
     // A value that cannot be right stops here, on its field, before any SQL.
     condition_view_->setFocus();
-    const auto problems = query_.Validate();
+    // Relative dates ("@mese-scorso") become the days they name today; the form keeps them as typed.
+    host::QueryControl resolved = query_;
+    const auto relative = engine::ResolveRelativeDates(resolved, engine::LocalToday());
+    const auto problems = resolved.Validate();
     conditions_->MarkProblems(problems);
     if (!problems.empty()) {
       const auto& first = problems.front();
@@ -484,7 +497,7 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
     }
     engine::ComparisonRequest request;
     request.company = PvarCodDitta;
-    request.query = query_;
+    request.query = resolved;
     request.order = order_;
     request.unit = static_cast<engine::TipoTempo>(cmb_tipo_tempo_->currentData().toString().toInt());
     request.exclude_wait = chk_attesa_->isChecked();
@@ -498,6 +511,10 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
     cmd_stop_->setVisible(true);
     cmd_stop_->setFocus();  // the focus stays in the window while the tabs are disabled
     status_->clear();
+    QStringList days;
+    for (const auto& line : relative) days << QString::fromStdString(line);
+    status_->setText(days.join("; "));
+    relative_days_ = days.join("; ").toStdString();
     prog_bar_->SetWhat(Tr("versamenti"));
     prog_bar_->Start(0);
     bar_progress_ = std::make_unique<BarProgress>(*prog_bar_);
@@ -510,6 +527,29 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
   } catch (...) {
     engine::ReportCurrentError(*this, "CmdDupl_Click");
   }
+}
+
+SavedQueryForm FRMPD_QUARVELINDO::SavedQueryTarget() {
+  SavedQueryForm target;
+  target.translate = [this](const std::string& s) { return Tr(s); };
+  target.capture = [this](const std::string& name) {
+    return engine::CaptureQuery(name, query_, order_,
+                                static_cast<engine::TipoTempo>(cmb_tipo_tempo_->currentData().toString().toInt()),
+                                chk_attesa_->isChecked(), chk_coda_->isChecked());
+  };
+  target.apply = [this](const engine::SavedQuery& saved) {
+    engine::ApplyQuery(saved, query_, order_);
+    conditions_->Reload();
+    grouping_->Reload();
+    cmb_tipo_tempo_->setCurrentIndex(std::max(0, cmb_tipo_tempo_->findData(QString::number(saved.unit))));
+    chk_attesa_->setChecked(saved.exclude_wait);
+    chk_coda_->setChecked(saved.exclude_queue);
+    for (int row = 0; row < conditions_->rowCount(); ++row) DecodeRow(row);
+    status_->setText(QString::fromStdString(saved.name));
+  };
+  target.database = GstrConnect;
+  target.company = PvarCodDitta;
+  return target;
 }
 
 void FRMPD_QUARVELINDO::CancelRun() {
@@ -554,6 +594,7 @@ void FRMPD_QUARVELINDO::RunFinished() {
     frm_mod_->PclsDecodeDb = PclsDecodeDb.get();
     frm_mod_->PclsLookupDb = PclsLookupDb.get();
     frm_mod_->DescrizioneGruppo = run_->DescrizioneGruppo();
+    frm_mod_->GiorniRelativi = relative_days_;
     frm_mod_->GstrConnect = GstrConnect;
     frm_mod_->PvarCodDitta = PvarCodDitta;
     frm_mod_->TipoTempo = static_cast<int16_t>(run_->Unit());

@@ -29,6 +29,7 @@
 #include "host/qt/form_window.h"
 #include "host/services/decode_service.h"
 #include "host/services/lookup_service.h"
+#include "query_form/saved_queries_ui.h"
 
 class QComboBox;
 class QCheckBox;
@@ -142,6 +143,9 @@ class FRMPD_QUARVELINDO : public component::QueryFormPort,
   void SaveRemembered();
   void RestoreRemembered();
   void DecodeRow(int row);
+  // Salva ricerca… and Ricerche: what they save from and open into.
+  SavedQueryForm SavedQueryTarget();
+  std::string relative_days_;  // the relative dates of the last run, as resolved
   void LookupCurrentCell();
   QString Tr(const std::string& italian);
   [[nodiscard]] std::string RememberKey() const;

@@ -48,6 +48,11 @@
 #include "results_form/grid_columns.h"
 #include "results_form/grid_definition.h"
 #include "results_form/gap_chart.h"
+#include "results_form/unbooked_view.h"
+#include "results_form/trend_view.h"
+#include "engine/monthly_trend.h"
+#include "engine/time_buckets.h"
+#include "engine/unbooked_phases.h"
 #include "results_form/group_chart.h"
 #include "results_form/recordset_model.h"
 
@@ -169,6 +174,7 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   // Form_Load: "Tempi di lavorazione" per the grouping.
   QString caption = Tr("Tempi di lavorazione");
   if (!DescrizioneGruppo.empty()) caption += " " + Tr("per") + " " + QString::fromStdString(DescrizioneGruppo);
+  if (!GiorniRelativi.empty()) caption += " (" + QString::fromStdString(GiorniRelativi) + ")";
   w->setWindowTitle(caption);
   window_->query_unload = [this](int16_t& cancel, int16_t mode) { Form_QueryUnload(cancel, mode); };
   window_->unload = [this] { Form_Unload(); };
@@ -299,9 +305,17 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   gap_chart_ = new GapChart([this](const std::string& s) { return Tr(s); },
                             [this](const host::Variant& id) { MakeGroupCurrent(id); }, summary_tabs);
   summary_tabs->addTab(gap_chart_, Tr("Scostamento maggiore"));
+  unbooked_ = new UnbookedView([this](const std::string& s) { return Tr(s); }, LayoutKey("GRD_FasiNonVersate"),
+                               summary_tabs);
+  summary_tabs->addTab(unbooked_, Tr(engine::kUnbookedTitle));
+  trend_ = new TrendView([this](const std::string& s) { return Tr(s); }, UserLanguage(),
+                         [this](const std::string& month) { ShowMonth(month); }, summary_tabs);
+  summary_tabs->addTab(trend_, Tr("Andamento"));
   QObject::connect(summary_tabs, &QTabWidget::currentChanged, summary_tabs, [this] {
     if (chart_->isVisible()) chart_->Load(*categories_model_);
     if (gap_chart_->isVisible() && !gap_chart_->Loaded()) LoadLargestGaps();
+    if (unbooked_->isVisible() && Run) unbooked_->Load(*Run);
+    if (trend_->isVisible()) LoadTrend();
   });
   bottom->addWidget(summary_tabs);
   auto* details = new QSplitter(Qt::Vertical, w);
@@ -387,6 +401,14 @@ void FRMPD_MAVANZORDLAV::PreparaForm() {
       auto figure_columns = FigureColumns(source, TipoTempo, translate);
       model_columns.insert(model_columns.begin() + static_cast<std::ptrdiff_t>(after), figure_columns.begin(),
                            figure_columns.end());
+    }
+    for (auto& c : model_columns) {
+      // A month of registration reads "mar 2026" in Italian (it sorts as "2026-03").
+      if (c.field == engine::kMonthColumn) {
+        c.text = [language = UserLanguage()](const host::Variant& v) {
+          return QString::fromStdString(engine::TimeBucketText(engine::kMonthColumn, v.IsNull() ? "" : v.ToText(), language));
+        };
+      }
     }
     groups_model_ = new RecordSetModel(RSTempiVer, std::move(model_columns), grd_vers_);
     groups_model_->Bind(grd_vers_);
@@ -663,10 +685,45 @@ void FRMPD_MAVANZORDLAV::TempiPreventivi() {
   categories_model_->Load(RSTempiPrev.get());
   // The chart is drawn when it shows, not on every move.
   if (chart_->isVisible()) chart_->Load(*categories_model_);
+  if (trend_ != nullptr && trend_->isVisible()) LoadTrend();
   FillLabelRow();
   BookingRowChanged();
   QApplication::restoreOverrideCursor();
   in_move_ = false;
+}
+
+void FRMPD_MAVANZORDLAV::LoadTrend() {
+  if (!Run || !RSTempiVer || RSTempiVer->Bof() || RSTempiVer->Eof() || !RSTempiVerDett) return;
+  try {
+    ShowMonth("");  // every month of the group: a month chosen before is let go
+    trend_->Load(engine::MonthlyTrend(Run->Totals(), Run->Records(), TipoTempo), TipoTempo);
+  } catch (...) {
+    engine::ReportCurrentError(*this, "LoadTrend");
+  }
+}
+
+void FRMPD_MAVANZORDLAV::ShowMonth(const std::string& month) {
+  if (!Run || !RSTempiVerDett) return;
+  try {
+    std::string filter = Run->Totals().GroupFilter();
+    if (month.size() == 7) {
+      // From the month's first day to the next month's.
+      int year = std::stoi(month.substr(0, 4));
+      int next = std::stoi(month.substr(5, 2)) + 1;
+      if (next == 13) {
+        next = 1;
+        ++year;
+      }
+      const std::string end = std::to_string(year) + (next < 10 ? "-0" : "-") + std::to_string(next) + "-01";
+      filter += std::string(filter.empty() ? "" : " AND ") + "PD44_DATAREG >= #" + month + "-01# AND PD44_DATAREG < #" +
+                end + "#";
+    }
+    RSTempiVerDett->SetFilter(filter);
+    if (bookings_model_ != nullptr) bookings_model_->Refresh();
+    RSTempiVerDett->MoveFirst();
+  } catch (...) {
+    engine::ReportCurrentError(*this, "ShowMonth");
+  }
 }
 
 void FRMPD_MAVANZORDLAV::FillLabelRow() {
@@ -742,6 +799,7 @@ output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
   p.grouping = QString::fromStdString(DescrizioneGruppo);
   if (Run) p.grouping_fields = Run->GroupingColumns();
   p.tolerance = tolerance_;
+  if (!GiorniRelativi.empty()) p.grouping += " (" + QString::fromStdString(GiorniRelativi) + ")";
   p.unit = TipoTempo;
   p.print_date = QDate::currentDate().toString("dd/MM/yyyy");
   return p;

@@ -54,6 +54,8 @@ class CategoryModel;
 class GridDefinition;
 class GroupChart;
 class GapChart;
+class UnbookedView;
+class TrendView;
 
 class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleForm {
  public:
@@ -70,6 +72,8 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   host::DecodeService* PclsDecodeDb = nullptr;
   host::LookupService* PclsLookupDb = nullptr;
   std::string DescrizioneGruppo;
+  // The relative dates the run resolved ("Data reg.vers.: @mese-scorso = 2026-02-01..2026-02-28"), "" without.
+  std::string GiorniRelativi;
   std::string GstrConnect;
   std::string PvarCodDitta;
   int16_t TipoTempo = 0;
@@ -104,6 +108,8 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   [[nodiscard]] CategoryModel* Summary() const { return categories_model_; }
   [[nodiscard]] GroupChart* Chart() const { return chart_; }
   [[nodiscard]] GapChart* Gaps() const { return gap_chart_; }
+  [[nodiscard]] UnbookedView* Unbooked() const { return unbooked_; }
+  [[nodiscard]] TrendView* Trend() const { return trend_; }
   // The twenty groups with the largest gap, into their chart (on demand).
   void LoadLargestGaps();
   // Makes the group of IDGRUPPO `id` current (a click on its bar).
@@ -162,6 +168,9 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   void CaricaQGridVERSDett();
   void InitQGrid();
   void BookingRowChanged();
+  // The current group's months into "Andamento"; a month chosen there keeps its bookings in GRD_VERSDett.
+  void LoadTrend();
+  void ShowMonth(const std::string& month);
   QString Tr(const std::string& italian);
   void StepFigures();
   void ApplyRowFilter();
@@ -188,6 +197,8 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   CategoryModel* categories_model_ = nullptr;
   GroupChart* chart_ = nullptr;
   GapChart* gap_chart_ = nullptr;
+  UnbookedView* unbooked_ = nullptr;  // "Fasi senza versamenti", read on its first showing
+  TrendView* trend_ = nullptr;        // "Andamento" of the current group, made when it shows
   std::map<QString, GridDefinition*> definitions_;
   std::unique_ptr<engine::BookingTexts> booking_texts_;
   engine::DizionarioEtichette dizionario_etichette_;

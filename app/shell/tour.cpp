@@ -195,6 +195,16 @@ void StartTour(MainWindow& window, const QString& directory) {
   });
   s.push_back([tour] {
     tour->Save("results-gaps.png");
+    tour->Form("FRMPD_MAVANZORDLAV")->findChild<QTabWidget*>("SummaryTabs")->setCurrentIndex(3);
+    return true;
+  });
+  s.push_back([tour] {
+    tour->Save("results-unbooked.png");
+    tour->Form("FRMPD_MAVANZORDLAV")->findChild<QTabWidget*>("SummaryTabs")->setCurrentIndex(4);
+    return true;
+  });
+  s.push_back([tour] {
+    tour->Save("results-trend.png");
     // Esporta: the workbook into the temporary folder (not among the
     // pictures), chosen from the menu and the file window as a user does.
     // The answer to "open it?" is No.

@@ -178,10 +178,10 @@ TEST_F(CommandLine, NeverWritesOverADatabase) {
 }
 
 TEST_F(CommandLine, AFailedWriteIsAnErrorAndLeavesNoFile) {
-  EXPECT_EQ(Cli("run --db " + *db_ + " --out /dev/full").status, 2);
-  EXPECT_EQ(Cli("run --db " + *db_ + " > /dev/full").status, 2);
+  EXPECT_EQ(Cli("run --db " + *db_ + " --out /dev/full").status, 3);
+  EXPECT_EQ(Cli("run --db " + *db_ + " > /dev/full").status, 3);
   const std::string missing = dir_->File("no/such/dir/out.csv");
-  EXPECT_EQ(Cli("run --db " + *db_ + " --out " + missing).status, 2);
+  EXPECT_EQ(Cli("run --db " + *db_ + " --out " + missing).status, 3);
   EXPECT_FALSE(std::filesystem::exists(missing));
   // A run that fails leaves an earlier file as it was.
   const std::string kept = dir_->File("kept.txt");
@@ -256,7 +256,7 @@ TEST(CommandLineDatabases, WhatIsWrongWithTheFileIsSaidPlainly) {
       {"\"Driver=SQLite3;Database=" + dir.File("a") + ";b.db\"", "database not found: " + dir.File("a")}};
   for (const auto& [db, expected] : cases) {
     const Output o = CliWithErrors("run --language en --db " + db);
-    EXPECT_EQ(o.status, 2) << db;
+    EXPECT_EQ(o.status, 3) << db;
     EXPECT_NE(o.text.find(expected), std::string::npos) << db << ": " << o.text;
   }
   // In Italian, the default.
@@ -278,7 +278,7 @@ TEST(CommandLineDatabases, ALockedDatabaseAnswersWithinSeconds) {
     const auto start = std::chrono::steady_clock::now();
     const Output o = CliWithErrors("run --db " + connection);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_EQ(o.status, 2) << connection;
+    EXPECT_EQ(o.status, 3) << connection;
     EXPECT_LT(seconds, 8.0) << connection;  // 5 s of waiting, and the start
     EXPECT_NE(o.text.find("bloccato da un altro programma"), std::string::npos) << connection << ": " << o.text;
   }
@@ -492,7 +492,7 @@ TEST(CommandLineDatabases, MessagesSayWhatHappenedAndVerboseSaysWhere) {
   engine::testing::Exec(handle, "DROP TABLE PD12_FASILAVORO; CREATE TABLE PD12_FASILAVORO (X INT);");
   sqlite3_close(handle);
   const Output plain = CliWithErrors("run --db " + db);
-  EXPECT_EQ(plain.status, 2);
+  EXPECT_EQ(plain.status, 3);
   EXPECT_NE(plain.text.find("no such column: PD12_DESCR"), std::string::npos) << plain.text;
   EXPECT_EQ(plain.text.find("LeggiVersamentiTempi"), std::string::npos) << plain.text;
   const Output verbose = CliWithErrors("run --db " + db + " --verbose");

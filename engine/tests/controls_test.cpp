@@ -49,7 +49,7 @@ TEST(FieldLists, FilterFieldsWithTheirNumbersAndSettings) {
 TEST(FieldLists, GroupingFieldsAndTheDefaultGrouping) {
   host::OrderControl order;
   LoadGroupingFields(order);
-  ASSERT_EQ(order.Items().size(), 19U);
+  ASSERT_EQ(order.Items().size(), 22U);
   EXPECT_EQ(order.Items()[14].caption, "Riga ordine");
   EXPECT_EQ(order.Items()[15].caption, "Sequenza fase");
   EXPECT_EQ(order.GroupingText(),

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "host/db/date_functions.h"
 #include "host/db/sql_lexer.h"
 #include "host/recordset/table.h"
 #include "host/value/error.h"
@@ -169,8 +170,9 @@ bool IsCastToDecimal(const Tokens& t, size_t cast, int* precision, int* scale) {
 
 // Table hints other than NOLOCK, T-SQL only functions and syntax.
 void RejectUnknown(const Tokens& t) {
-  static constexpr std::array<std::string_view, 16> kFunctions{
-      "CONVERT",   "TRY_CAST", "TRY_CONVERT", "DATEADD", "DATEDIFF", "DATEPART", "DATENAME", "GETDATE",
+  // DATEPART is left to RewriteDateFunctions, which knows its ISO week.
+  static constexpr std::array<std::string_view, 15> kFunctions{
+      "CONVERT",   "TRY_CAST", "TRY_CONVERT", "DATEADD", "DATEDIFF", "DATENAME", "GETDATE",
       "CHARINDEX", "LEN",      "ISNUMERIC",   "STUFF",   "FORMAT",   "IIF",      "EOMONTH",  "NEWID"};
   static constexpr std::array<std::string_view, 6> kStatements{"PIVOT",  "UNPIVOT", "MERGE",
                                                                "OUTPUT", "DECLARE", "EXEC"};
@@ -211,7 +213,7 @@ class Rewriter {
     Divisions();
     Concatenations();
     CaseInsensitiveOrder();
-    out.sql = Join(t_);
+    out.sql = RewriteDateFunctions(Join(t_));
     return out;
   }
 

@@ -202,7 +202,8 @@ TEST_F(OutputTest, TheThreeTablesOfTheExportWithTheirCaptions) {
   std::vector<ExportTable> tables;
   const auto captions = engine::BuildCaptionDictionary(run_->Records().RSTempiVerDett.get());
   ASSERT_FALSE(KVL_EXPTOQV1_BeforeExportToQV(form_, *run_, *decode_, captions, print, tables));
-  ASSERT_EQ(tables.size(), 3U);
+  // The tiny database has no phase planned and never booked: no FasiNonVersate.
+  ASSERT_EQ(tables.size(), 4U);
   EXPECT_EQ(tables[0].name, "TempiDiLavorazione");
   EXPECT_EQ(tables[0].fields[2], (std::pair<std::string, std::string>{"Descrizione articolo", "Descrizione articolo"}));
   EXPECT_EQ(tables[1].name, "TempiDiLavorazioneDettaglioVersamenti");
@@ -215,6 +216,8 @@ TEST_F(OutputTest, TheThreeTablesOfTheExportWithTheirCaptions) {
     }
   }
   EXPECT_EQ(tables[2].name, "ScostamentoTempiDettaglioVersamenti");
+  EXPECT_EQ(tables[3].name, "AndamentoMensile");
+  EXPECT_EQ(tables[3].fields[1], (std::pair<std::string, std::string>{"MESE", "MESE"}));
   EXPECT_EQ(PlannedPhaseCaption("GAP"), "GAP");
   EXPECT_EQ(PlannedPhaseCaption("GAP_LAV"), "Scost. lav.");
   EXPECT_EQ(PlannedPhaseCaption("IDVERS"), "ID");
@@ -260,7 +263,7 @@ print(ws.freeze_panes, ws.auto_filter.ref is not None)
 )";
   const std::string out = testing::Python(script, path);
   EXPECT_EQ(out,
-            "TempiDiLavorazione|TempiDiLavorazioneDettaglioVers|ScostamentoTempiDettaglioVersam\n"
+            "TempiDiLavorazione|TempiDiLavorazioneDettaglioVers|ScostamentoTempiDettaglioVersam|AndamentoMensile\n"
             "A1 1:10:00 1.1667 int\n"
             "A2 True\n");
   EXPECT_FALSE(std::filesystem::exists(path + ".partial.xlsx"));

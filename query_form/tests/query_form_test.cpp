@@ -110,7 +110,7 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     // The others keep the order of the list as loaded (Articolo was first).
     QCOMPARE(row_of("Articolo"), 2);
     QCOMPARE(row_of("Variante"), 3);
-    QCOMPARE(row_of("Data ini. lavoraz."), model->rowCount() - 1);
+    QCOMPARE(row_of("Settimana reg.vers."), model->rowCount() - 1);
     // Moving up changes the grouping's order.
     QCOMPARE(model->MoveRow(1, -1), 0);
     QCOMPARE(form->KVL_ADVO().GroupingText(), std::string("GROUP BY PD44_CODFORNREP, PD44_CODFASE_PD12"));

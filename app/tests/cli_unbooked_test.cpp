@@ -1,0 +1,126 @@
+// The command line's time dimensions and phases planned and never booked,
+// on the hand-made database with unbooked phases (engine/tests/unbooked_erp.h):
+// whole outputs written down.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "engine/tests/unbooked_erp.h"
+
+namespace {
+
+struct Output {
+  std::string text;
+  int status = -1;
+};
+
+Output Cli(const std::string& arguments) {
+  Output out;
+  FILE* pipe = popen((std::string(QUARVELINDO_CLI) + " " + arguments + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return out;
+  std::array<char, 4096> buffer{};
+  size_t n = 0;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.text.append(buffer.data(), n);
+  const int status = pclose(pipe);
+  out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return out;
+}
+
+class UnbookedCommandLine : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new engine::testing::TempDir();
+    db_ = new std::string(engine::testing::UnbookedErp(*dir_));
+  }
+  static void TearDownTestSuite() {
+    delete db_;
+    delete dir_;
+  }
+  static std::string Run(const std::string& options) {
+    const Output out = Cli("run --db " + *db_ + " " + options);
+    EXPECT_EQ(out.status, 0) << options << ": " << out.text;
+    return out.text;
+  }
+  static engine::testing::TempDir* dir_;
+  static std::string* db_;
+};
+engine::testing::TempDir* UnbookedCommandLine::dir_ = nullptr;
+std::string* UnbookedCommandLine::db_ = nullptr;
+
+TEST_F(UnbookedCommandLine, TheTableAndTheCsvListThePhases) {
+  EXPECT_EQ(Run("--group Reparto --unbooked"),
+            "Fasi senza versamenti\n"
+            "Codice ordine  Sezionale ordine  Numero ordine  Riga ordine  Articolo  Sequenza fase  Fase  Descrizione"
+            "    Reparto  Macchina  Origine  Previsto\n"
+            "ODL            A                 7              1            A2        2              20    Foratura fori"
+            "  R01      M1        ODL      1:00:00\n"
+            "ODL            A                 8              1            A1        30             30    Collaudo"
+            "       R01      M1        CICLO    0:30:00\n");
+  EXPECT_EQ(Run("--group Reparto --unbooked --format csv --unit mm,mm --language en"),
+            "DO11_DOCUM_MG36,DO11_SEZDOC,DO11_NUMDOC,DO30_PROGRIGA,CODART,SEQFASE,CODFASE,DESCRFASE,CODREPARTO,"
+            "MACCHINA,FONTE,PREV_SEC,OMSPREV\n"
+            "ODL,A,7,1,A2,2,20,Foratura fori,R01,M1,ODL,3600,60.00\n"
+            "ODL,A,8,1,A1,30,30,Collaudo,R01,M1,CICLO,1800,30.00\n");
+  EXPECT_NE(Run("--group Reparto --unbooked --language en").find("Phases without bookings\nOrder code"),
+            std::string::npos);
+}
+
+TEST_F(UnbookedCommandLine, TheJsonHasThemBesideTheGroups) {
+  const std::string json = Run("--group Reparto --format json");
+  EXPECT_NE(json.find(" \"unbooked_phases\": [\n  {\n   \"CODART\": \"A2\",\n   \"CODFASE\": 20,\n"), std::string::npos)
+      << json;
+  EXPECT_NE(json.find("\"PREV_SEC\": 1800,"), std::string::npos);
+  EXPECT_NE(json.find("\"groups\": ["), std::string::npos);
+}
+
+TEST_F(UnbookedCommandLine, TheExportHasTheirTable) {
+  const std::string dir = dir_->File("csv");
+  Run("--group Reparto --csv-dir " + dir + " > /dev/null");
+  std::ifstream in(dir + "/FasiNonVersate.csv");
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(),
+            "Codice ordine,Sezionale ordine,Numero ordine,Riga ordine,Articolo,Sequenza fase,Fase,Descrizione,Reparto,"
+            "Macchina,Origine,PREV_SEC,Previsto,Previsto (ore)\n"
+            "ODL,A,7,1,A2,2,20,Foratura fori,R01,M1,ODL,3600,1:00:00,1.000000\n"
+            "ODL,A,8,1,A1,30,30,Collaudo,R01,M1,CICLO,1800,0:30:00,0.500000\n");
+}
+
+// A saved query's file runs as the same conditions and grouping typed.
+TEST_F(UnbookedCommandLine, ASavedQueryFileRunsAsTyped) {
+  const std::string file = dir_->File("query.json");
+  std::ofstream(file) << R"({"name": "Inizio marzo",
+ "conditions": [{"field": "PD44_DATAREG", "caption": "Data reg.vers.", "from": "2026-03-01", "to": "2026-03-03",
+                 "onwards": false}],
+ "grouping": ["PD44_CODFORNREP", "PD44_CODFASE_PD12"], "unit": "mm,mm", "exclude_wait": true})";
+  const std::string saved = Run("--query " + file + " --format csv");
+  const std::string typed = Run("--where \"Data reg.vers.=2026-03-01..2026-03-03\" --group Reparto,Fase --unit mm,mm "
+                                "--exclude-wait --format csv");
+  EXPECT_EQ(saved, typed);
+  EXPECT_NE(saved.find("PD44_CODFORNREP,PD44_CODFASE_PD12,IDGRUPPO,"), std::string::npos) << saved;
+  // --unit beside it replaces the query's.
+  EXPECT_NE(Run("--query " + file + " --unit hh:mm:ss --format csv"), saved);
+  const Output unknown = Cli("run --db " + *db_ + " --query \"Nessuna ricerca\"");
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.text.find("Nessuna ricerca"), std::string::npos) << unknown.text;
+}
+
+TEST_F(UnbookedCommandLine, GroupsByMonthAndWeek) {
+  // The bookings of 1-6 March 2026: one month; 1 March is a Sunday (week 9), the rest week 10.
+  const std::string months = Run("--group \"Mese reg.vers.\" --format csv");
+  EXPECT_EQ(months.substr(0, months.find('\n') + 1).rfind("MESEREGVERS,IDGRUPPO,", 0), 0U) << months;
+  EXPECT_NE(months.find("\n2026-03,"), std::string::npos);
+  // The table reads the month by language.
+  EXPECT_NE(Run("--group \"Mese reg.vers.\" --columns total").find("\nmar 2026 "), std::string::npos);
+  EXPECT_NE(Run("--group \"Mese reg.vers.\" --columns total --language en").find("\n2026-03 "), std::string::npos);
+  const std::string weeks = Run("--group \"Settimana reg.vers.\" --columns total --language en");
+  EXPECT_NE(weeks.find("Booking week"), std::string::npos) << weeks;
+  EXPECT_NE(weeks.find("\n2026-W09 "), std::string::npos) << weeks;
+  EXPECT_NE(weeks.find("\n2026-W10 "), std::string::npos) << weeks;
+}
+
+}  // namespace

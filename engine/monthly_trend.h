@@ -1,0 +1,47 @@
+// The trend of the current group: its planned and booked times and the gap
+// per month of registration (PD44_DATAREG), from the group's bookings in
+// memory (no statement; the phase rows come from the run's phase source).
+//
+// A month's figures are the group's figures for its bookings of that month,
+// worked out as the group totals are: each phase planned once per month (so
+// a phase booked in two months is planned in both, as grouping by "Mese
+// reg.vers." plans it), booked times from each booking's seconds (VERSTOTSEC).
+// Months
+// come in order; a month without bookings is not listed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/group_totals.h"
+#include "engine/layouts.h"
+
+namespace engine {
+
+struct MonthFigures {
+  std::string month;         // "2026-03"
+  host::Variant planned;     // seconds (Decimal)
+  host::Variant booked;      // seconds (Decimal)
+  int64_t bookings = 0;
+};
+
+// The band drawn around the plan when no tolerance is chosen: ±10 %.
+inline constexpr double kTrendTolerancePercent = 10.0;
+
+// The months of the bookings that RSTempiVerDett holds now (the current
+// group's, once GroupTotals::TempiPreventivi filtered them). Throws
+// host::Error when a phase's planned time cannot be read.
+std::vector<MonthFigures> MonthlyTrend(GroupTotals& totals, RunRecordSets& records, int16_t unit);
+
+// The export's table "AndamentoMensile": one row per group and month with
+// IDGRUPPO, MESE, PREVISTO, VERSATO, SCOST (texts as the unit shows them),
+// PREV_SEC, VERS_SEC, SCOST_SEC (seconds) and SCOSTPERC (two decimals,
+// Null without a plan). Visits every group (RSTempiVer ends on its first).
+host::RecordSetPtr AndamentoMensile(GroupTotals& totals, RunRecordSets& records, int16_t unit);
+
+class Comparison;
+// The same for a run, on clones of its record sets: the grids over the run's
+// own do not move. Reports go to `form`.
+host::RecordSetPtr AndamentoMensile(FormServices& form, Comparison& run);
+
+}  // namespace engine

@@ -1,0 +1,118 @@
+// The tab "Andamento" of the results form (offscreen), on a demo database:
+// the current group's months, in order, reading "gen 2026" in Italian; their
+// bookings adding up to the group's; a month chosen keeps only its bookings
+// in the booking grid, "Tutti i mesi" brings them all back; another group
+// loads its own months. The band is ±10 %.
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QtTest>
+
+#include "demo/erp_database.h"
+#include "engine/tests/demo_db.h"
+#include "query_form/tests/form_harness.h"
+#include "results_form/frmpd_mavanzordlav.h"
+#include "results_form/trend_view.h"
+
+using query_form::FRMPD_QUARVELINDO;
+using query_form::testing::FormHarness;
+using query_form::testing::WaitForRun;
+
+class TrendTabTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    demo_ = dir_.File("demo.db");
+    demo::GenerateDemoDatabase(demo_, {1500, 5});
+    FRMPD_QUARVELINDO::SetSettingsFile(QString::fromStdString(dir_.File("settings.ini")));
+  }
+
+  void theMonthsOfTheGroupAndAMonthsBookings() {
+    FormHarness harness(demo_);
+    auto form = harness.Open();
+    form->KVL_ADVO().SetGrouping({"Reparto"});
+    form->CmdDupl_Click();
+    QVERIFY(WaitForRun(*form));
+    auto results = form->FrmMod();
+    QVERIFY(results != nullptr);
+    auto* tabs = results->Window()->findChild<QTabWidget*>("SummaryTabs");
+    QVERIFY(tabs != nullptr);
+    results->Window()->show();
+    auto* trend = results->Trend();
+    QCOMPARE(tabs->tabText(tabs->indexOf(trend)), QString("Andamento"));
+    tabs->setCurrentWidget(trend);
+    const auto months = trend->Months();
+    QVERIFY(months.size() > 1);
+    const auto all = static_cast<int64_t>(results->RSTempiVerDett->RecordCount());
+    int64_t bookings = 0;
+    for (size_t i = 0; i < months.size(); ++i) {
+      bookings += months[i].bookings;
+      if (i > 0) QVERIFY(months[i - 1].month < months[i].month);
+    }
+    QCOMPARE(bookings, all);
+    QCOMPARE(trend->Table()->rowCount(), static_cast<int>(months.size()) + 1);
+    QCOMPARE(trend->Table()->item(0, 0)->text(), QString("Tutti i mesi"));
+    QCOMPARE(months[0].month.substr(0, 5), std::string("2026-"));
+    static const char* kMonths[] = {"gen", "feb", "mar", "apr", "mag", "giu", "lug", "ago", "set", "ott", "nov", "dic"};
+    QCOMPARE(trend->Table()->item(1, 0)->text(),
+             QString("%1 2026").arg(kMonths[std::stoi(months[0].month.substr(5, 2)) - 1]));
+    QCOMPARE(trend->Tolerance(), 10.0);
+    QCOMPARE(trend->GapPercents().size(), months.size());
+    // A month's bookings, then all again.
+    trend->Choose(1);
+    QCOMPARE(static_cast<int64_t>(results->RSTempiVerDett->RecordCount()), months[1].bookings);
+    QCOMPARE(results->GRD_VERSDett()->model()->rowCount(), static_cast<int>(months[1].bookings));
+    trend->Table()->setCurrentCell(0, 0);
+    QCOMPARE(static_cast<int64_t>(results->RSTempiVerDett->RecordCount()), all);
+    results->Unload();
+    form->Unload();
+  }
+
+  // Grouped by month, the groups grid reads "gen 2026" and sorts by time.
+  void theGroupsByMonthReadByLanguage() {
+    FormHarness harness(demo_);
+    auto form = harness.Open();
+    form->KVL_ADVO().SetGrouping({"Mese reg.vers."});
+    form->CmdDupl_Click();
+    QVERIFY(WaitForRun(*form));
+    auto results = form->FrmMod();
+    QVERIFY(results != nullptr);
+    auto* model = results->GRD_VERS()->model();
+    QVERIFY(model->rowCount() > 1);
+    QCOMPARE(model->index(0, 0).data().toString(), QString("gen 2026"));
+    QCOMPARE(model->index(1, 0).data().toString(), QString("feb 2026"));
+    QCOMPARE(QString::fromStdString(results->RSTempiVer->Value("MESEREGVERS").ToText()), QString("2026-01"));
+    results->Unload();
+    form->Unload();
+  }
+
+  void anotherGroupLoadsItsOwnMonths() {
+    FormHarness harness(demo_);
+    auto form = harness.Open();
+    form->KVL_ADVO().SetGrouping({"Reparto"});
+    form->CmdDupl_Click();
+    QVERIFY(WaitForRun(*form));
+    auto results = form->FrmMod();
+    QVERIFY(results != nullptr);
+    auto* tabs = results->Window()->findChild<QTabWidget*>("SummaryTabs");
+    results->Window()->show();
+    auto* trend = results->Trend();
+    tabs->setCurrentWidget(trend);
+    // Another group: its own months.
+    const std::string first = results->RSTempiVer->Value("PD44_CODFORNREP").ToText();
+    results->GRD_VERS()->selectRow(1);
+    QVERIFY(results->RSTempiVer->Value("PD44_CODFORNREP").ToText() != first);
+    int64_t second = 0;
+    for (const auto& m : trend->Months()) second += m.bookings;
+    QCOMPARE(second, static_cast<int64_t>(results->RSTempiVerDett->RecordCount()));
+    results->Unload();
+    form->Unload();
+  }
+
+ private:
+  engine::testing::TempDir dir_;
+  std::string demo_;
+};
+
+QTEST_MAIN(TrendTabTest)
+#include "trend_tab_test.moc"

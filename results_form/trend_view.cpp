@@ -1,0 +1,177 @@
+#include "results_form/trend_view.h"
+
+#include <QHeaderView>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QtCharts/QAreaSeries>
+#include <QtCharts/QCategoryAxis>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QScatterSeries>
+#include <QtCharts/QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+#include "engine/category_texts.h"
+#include "engine/time_buckets.h"
+#include "results_form/grid_columns.h"
+
+namespace results_form {
+
+class TrendView::Impl {
+ public:
+  QChart* chart = nullptr;
+};
+
+TrendView::TrendView(Translate translate, std::string language, std::function<void(const std::string&)> chosen,
+                     QWidget* parent)
+    : QWidget(parent),
+      impl_(std::make_unique<Impl>()),
+      translate_(std::move(translate)),
+      language_(std::move(language)),
+      chosen_(std::move(chosen)) {
+  setObjectName("Andamento");
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* split = new QSplitter(Qt::Vertical, this);
+  table_ = new QTableWidget(0, 4, split);
+  table_->setObjectName("GRD_Andamento");
+  table_->setHorizontalHeaderLabels(
+      {translate_("Mese"), translate_("Previsto"), translate_("Versato"), translate_("Scost. %")});
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table_->setSelectionMode(QAbstractItemView::SingleSelection);
+  table_->verticalHeader()->hide();
+  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  QObject::connect(table_, &QTableWidget::currentCellChanged, this, [this](int row) {
+    if (!filling_ && row >= 0) Choose(row - 1);
+  });
+  impl_->chart = new QChart();
+  impl_->chart->setAnimationOptions(QChart::NoAnimation);
+  impl_->chart->legend()->setAlignment(Qt::AlignBottom);
+  impl_->chart->setMargins(QMargins(4, 4, 4, 4));
+  auto* view = new QChartView(impl_->chart, split);
+  view->setObjectName("ChartAndamento");
+  view->setRenderHint(QPainter::Antialiasing);
+  split->addWidget(table_);
+  split->addWidget(view);
+  split->setSizes({110, 260});
+  layout->addWidget(split);
+}
+
+TrendView::~TrendView() = default;
+
+std::vector<double> TrendView::GapPercents() const {
+  std::vector<double> out;
+  for (const auto& m : months_) {
+    const std::string text = engine::GapPercentText(m.planned, m.booked);
+    out.push_back(text.empty() ? 0.0 : std::stod(text));
+  }
+  return out;
+}
+
+void TrendView::Load(std::vector<engine::MonthFigures> months, int16_t unit) {
+  months_ = std::move(months);
+  filling_ = true;
+  table_->setRowCount(static_cast<int>(months_.size()) + 1);
+  const auto cell = [this](int row, int column, const QString& text, bool right) {
+    auto* item = new QTableWidgetItem(text);
+    if (right) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    table_->setItem(row, column, item);
+  };
+  host::Variant planned = int16_t{0}, booked = int16_t{0};
+  for (const auto& m : months_) {
+    planned = host::Add(planned, m.planned);
+    booked = host::Add(booked, m.booked);
+  }
+  cell(0, 0, translate_("Tutti i mesi"), false);
+  cell(0, 1, LocalFigure(engine::TimeText(planned, unit)), true);
+  cell(0, 2, LocalFigure(engine::TimeText(booked, unit)), true);
+  cell(0, 3, LocalFigure(engine::GapPercentText(planned, booked)), true);
+  for (size_t i = 0; i < months_.size(); ++i) {
+    const auto& m = months_[i];
+    const int row = static_cast<int>(i) + 1;
+    cell(row, 0, QString::fromStdString(engine::TimeBucketText(engine::kMonthColumn, m.month, language_)), false);
+    cell(row, 1, LocalFigure(engine::TimeText(m.planned, unit)), true);
+    cell(row, 2, LocalFigure(engine::TimeText(m.booked, unit)), true);
+    cell(row, 3, LocalFigure(engine::GapPercentText(m.planned, m.booked)), true);
+  }
+  table_->setCurrentCell(0, 0);
+  filling_ = false;
+  Draw();
+}
+
+void TrendView::SetTolerance(double percent) {
+  tolerance_ = std::abs(percent);
+  Draw();
+}
+
+void TrendView::Draw() {
+  QChart* chart = impl_->chart;
+  chart->removeAllSeries();
+  for (QAbstractAxis* axis : chart->axes()) {
+    chart->removeAxis(axis);
+    delete axis;
+  }
+  const std::vector<double> gaps = GapPercents();
+  const double last = gaps.empty() ? 1.0 : static_cast<double>(gaps.size() - 1);
+  // The band: the plan ± the tolerance, across every month.
+  auto* upper = new QLineSeries();
+  auto* lower = new QLineSeries();
+  upper->append(-0.5, tolerance_);
+  upper->append(last + 0.5, tolerance_);
+  lower->append(-0.5, -tolerance_);
+  lower->append(last + 0.5, -tolerance_);
+  auto* band = new QAreaSeries(upper, lower);
+  band->setName(translate_("Tolleranza") + QString(" ±%1 %").arg(tolerance_, 0, 'f', 0));
+  band->setColor(QColor(120, 190, 120, 70));
+  band->setBorderColor(QColor(120, 190, 120, 140));
+  chart->addSeries(band);
+  auto* line = new QLineSeries();
+  line->setName(translate_("Scost. %"));
+  auto* points = new QScatterSeries();
+  points->setMarkerSize(9);
+  points->setName(translate_("Mese"));
+  double low = -tolerance_, high = tolerance_;
+  for (size_t i = 0; i < gaps.size(); ++i) {
+    line->append(static_cast<double>(i), gaps[i]);
+    points->append(static_cast<double>(i), gaps[i]);
+    low = std::min(low, gaps[i]);
+    high = std::max(high, gaps[i]);
+  }
+  chart->addSeries(line);
+  chart->addSeries(points);
+  auto* months = new QCategoryAxis();
+  months->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+  for (size_t i = 0; i < months_.size(); ++i) {
+    months->append(QString::fromStdString(engine::TimeBucketText(engine::kMonthColumn, months_[i].month, language_)),
+                   static_cast<double>(i));
+  }
+  months->setRange(-0.5, last + 0.5);
+  auto* values = new QValueAxis();
+  values->setLabelFormat("%.0f%%");
+  values->setTickCount(5);
+  values->setRange(std::floor(low / 10.0) * 10.0 - 5.0, std::ceil(high / 10.0) * 10.0 + 5.0);
+  chart->addAxis(months, Qt::AlignBottom);
+  chart->addAxis(values, Qt::AlignLeft);
+  for (QAbstractSeries* s : chart->series()) {
+    s->attachAxis(months);
+    s->attachAxis(values);
+  }
+  QObject::connect(points, &QScatterSeries::clicked, this,
+                   [this](const QPointF& at) { Choose(static_cast<int>(std::lround(at.x()))); });
+  QObject::connect(line, &QLineSeries::clicked, this,
+                   [this](const QPointF& at) { Choose(static_cast<int>(std::lround(at.x()))); });
+}
+
+void TrendView::Choose(int index) {
+  if (index >= static_cast<int>(months_.size())) return;
+  filling_ = true;
+  table_->setCurrentCell(index + 1, 0);
+  filling_ = false;
+  if (chosen_) chosen_(index < 0 ? std::string() : months_[static_cast<size_t>(index)].month);
+}
+
+}  // namespace results_form
