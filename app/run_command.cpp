@@ -154,7 +154,9 @@ int Run(const RunArgs& args, int64_t& bookings) {
     if (!password.refused.empty()) return Fail(password.refused);
     connection = host::db::OpenConnection(password.connection);
   } catch (const host::Error& e) {
-    return Fail(e, kExitFailure);
+    // A timeout that is no number of seconds is a refusal of what was asked;
+    // anything else, a database that cannot be read.
+    return Fail(e, e.Key().number == host::db::kMsgBadTimeout ? kExitRefused : kExitFailure);
   }
   auto unit = engine::TipoTempoFromCaption(args.unit.empty() ? std::string("hh:mm:ss") : args.unit);
   if (!unit) return Fail("--unit takes hh:mm:ss, hh,hh, mm,mm or ss,ss");
@@ -168,7 +170,7 @@ int Run(const RunArgs& args, int64_t& bookings) {
     } catch (const host::Error& e) {
       // Said by the run, with the database's own words; but a database that
       // does not answer is said now, not after a second wait.
-      if (e.Key().number == host::db::kMsgDatabaseDeadline) return Fail(e);
+      if (e.Key().number == host::db::kMsgDatabaseDeadline) return Fail(e, kExitFailure);
     }
     std::string known;
     for (const auto& c : companies) known += (known.empty() ? "" : ", ") + c;
@@ -357,16 +359,16 @@ int Run(const RunArgs& args, int64_t& bookings) {
 }
 
 // The run's edge: running out of memory anywhere is said plainly, with
-// status 2; an output file being written was removed on the way out.
+// status 3; an output file being written was removed on the way out.
 int Run(const RunArgs& args) {
   int64_t bookings = -1;
   try {
     return Run(args, bookings);
   } catch (const std::bad_alloc&) {
-    return Fail(OutOfMemory(bookings));
+    return Fail(OutOfMemory(bookings), kExitFailure);
   } catch (const std::system_error& e) {
     if (e.code() == std::errc::resource_unavailable_try_again || e.code() == std::errc::not_enough_memory) {
-      return Fail(OutOfMemory(bookings));
+      return Fail(OutOfMemory(bookings), kExitFailure);
     }
     throw;
   }

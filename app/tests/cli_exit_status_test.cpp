@@ -2,6 +2,8 @@
 // no data, refused and failure, each from a run that must end so.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <cstdio>
 #include <string>
 
@@ -28,10 +30,13 @@ TEST(ExitStatus, SuccessNoDataRefusedAndFailureApart) {
   EXPECT_EQ(Status(run + " --group Nessuno"), 2);
   EXPECT_EQ(Status(run + " --no-such-option"), 2);
   EXPECT_EQ(Status(run + " --out " + db), 2);
-  // Failure: no database, an output that cannot be written.
+  // An output's place that cannot take a file is refused before anything is read.
+  EXPECT_EQ(Status(run + " --out /dev/full"), 2);
+  EXPECT_EQ(Status(run + " --xlsx " + dir.File("no/such/folder/out.xlsx")), 2);
+  // Failure: no database, a database that cannot be read.
   EXPECT_EQ(Status("run --db " + dir.File("missing.db")), 3);
-  EXPECT_EQ(Status(run + " --out /dev/full"), 3);
-  EXPECT_EQ(Status(run + " --xlsx " + dir.File("no/such/folder/out.xlsx")), 3);
+  std::ofstream(dir.File("text.db")) << "not a database\n";
+  EXPECT_EQ(Status("run --db " + dir.File("text.db")), 3);
 }
 
 }  // namespace

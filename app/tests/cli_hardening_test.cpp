@@ -84,7 +84,7 @@ TEST(BrokenDatabases, ACorruptFileIsAnErrorThroughEitherBackEnd) {
   for (const std::string& file : {half, noise}) {
     for (const std::string& db : BothBackEnds(file)) {
       const Output o = Cli("run --language en --db " + db + " --format json --bookings");
-      EXPECT_EQ(o.status, 2) << db << ": " << o.text;
+      EXPECT_EQ(o.status, 3) << db << ": " << o.text;
       EXPECT_TRUE(Has(o, "quarvelindo: ")) << db << ": " << o.text;
     }
   }
@@ -98,7 +98,7 @@ TEST(BrokenDatabases, ACorruptFileIsAnErrorThroughEitherBackEnd) {
   }
   for (const std::string& db : BothBackEnds(other)) {
     const Output o = Cli("run --language en --db " + db);
-    EXPECT_EQ(o.status, 2) << db;
+    EXPECT_EQ(o.status, 3) << db;
     EXPECT_TRUE(Has(o, other + " is not an ERP database (it has no booking table PD44_VERSORE)"))
         << db << ": " << o.text;
   }
@@ -112,7 +112,7 @@ TEST(BrokenDatabases, APipeOrADeviceAsTheDatabaseIsRefusedAtOnce) {
     const auto start = std::chrono::steady_clock::now();
     const Output o = Cli("run --language en --db " + db);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.status, 3);
     EXPECT_TRUE(Has(o, fifo + " is not an ERP database (not a file but a device, a pipe or a socket)")) << o.text;
   }
   EXPECT_TRUE(Has(Cli("run --db /dev/zero"), "/dev/zero non è un database dell'ERP (non è un file ma un dispositivo"));
@@ -172,7 +172,7 @@ TEST(Timeouts, ASilentServerIsGivenUpWithinTheLoginTimeout) {
     const auto start = std::chrono::steady_clock::now();
     const Output o = Cli("run --language en --db \"" + connection + "\"");
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_EQ(o.status, 2) << o.text;
+    EXPECT_EQ(o.status, 3) << o.text;
     EXPECT_LT(seconds, 2 + 2 + 2.0) << connection << ": " << o.text;  // the timeout, the grace, the start
     EXPECT_FALSE(Has(o, "PWD=x")) << o.text;
   }
@@ -207,7 +207,7 @@ TEST(Timeouts, ALoginThatNeverEndsIsGivenUpWhateverTheDriverDoes) {
   const Output o = Cli("run --language en --db \"Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(server.Port()) +
                        ";Database=erp;UID=sa;PWD=x;LoginTimeout=2\"");
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(o.status, 3);
   EXPECT_TRUE(Has(o, "the server did not answer within 2 s; check its name and port, or set a longer "
                      "LoginTimeout=SECONDS in the connection string"))
       << o.text;
@@ -223,7 +223,7 @@ TEST(Timeouts, AServerThatNeverAnswersAStatementIsGivenUpWithinTheQueryTimeout) 
   const Output o = Cli("run --language en --db \"Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(server.Port()) +
                        ";Database=erp;UID=sa;PWD=x;QueryTimeout=4\"");
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(o.status, 3);
   EXPECT_TRUE(Has(o, "the database did not answer within 4 s")) << o.text;
   EXPECT_LT(seconds, 4 + 3.0) << o.text;  // the timeout, the start and the login
 }
@@ -309,7 +309,7 @@ TEST_F(Outputs, AFullDiskIsAFailureThatKeepsEveryEarlierFile) {
   for (const std::string& option : {"--format json --out " + small + "/r.json", "--xlsx " + small + "/r.xlsx",
                                     "--pdf " + small + "/r.pdf", "--csv-dir " + small + "/csv"}) {
     const Output o = Cli(Run(option));
-    EXPECT_EQ(o.status, 2) << option << ": " << o.text;
+    EXPECT_EQ(o.status, 3) << option << ": " << o.text;
     EXPECT_TRUE(Has(o, "cannot write " + small)) << option << ": " << o.text;
     EXPECT_EQ(Listing(small), listing) << option;
   }
@@ -369,7 +369,7 @@ TEST(Memory, RunningOutIsSaidAndLeavesNoFile) {
       EXPECT_NE(Contents(out).find("\"unit\""), std::string::npos) << megabytes;
       continue;
     }
-    EXPECT_EQ(o.status, 2) << megabytes << " MB: " << o.text;
+    EXPECT_EQ(o.status, 3) << megabytes << " MB: " << o.text;
     EXPECT_FALSE(fs::exists(out)) << megabytes;
     EXPECT_EQ(Listing(dir.File("")), std::vector<std::string>{"demo.db"}) << megabytes;
     if (Has(o, "memoria insufficiente")) ++said;
