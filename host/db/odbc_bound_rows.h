@@ -1,0 +1,78 @@
+// The rows of an executed ODBC statement read through bound buffers, a
+// rowset at a time: whole numbers as 64-bit integers, doubles as doubles,
+// dates as timestamps, everything else as text (decimals too: their text is
+// exact). A text longer than its buffer is read whole with SQLGetData for the
+// rest: nothing is ever cut.
+//
+// SQLGetData on a row other than the last fetched needs a driver that
+// allows it on a block of rows (SQL_GD_BLOCK); without that, and with a text
+// that may outgrow its buffer, the rowset is one row.
+//
+// Errors: Fetch answers the driver's return code (the caller reads its
+// diagnostics); Text throws host::Error (kErrDatabase) when the rest of a
+// long text cannot be read.
+#pragma once
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/value/date_time.h"
+
+namespace host::db {
+
+class OdbcBoundRows {
+ public:
+  enum class Kind { Integer, Double, Timestamp, Text };
+  struct Column {
+    Kind kind = Kind::Text;
+    // For a text: the characters the driver says the column holds (0 when it
+    // does not say or holds any length).
+    SQLULEN size = 0;
+  };
+
+  // Binds every column of `stmt` (already executed). `block_get_data`: the
+  // driver reads a text whole on any row of a rowset; `sizes_kept`: no text
+  // is longer than its column's size (a server keeps them; SQLite does not).
+  OdbcBoundRows(SQLHSTMT stmt, const std::vector<Column>& columns, bool block_get_data, bool sizes_kept);
+  ~OdbcBoundRows();
+  OdbcBoundRows(const OdbcBoundRows&) = delete;
+  OdbcBoundRows& operator=(const OdbcBoundRows&) = delete;
+
+  // Fetches the next rowset: SQL_SUCCESS or SQL_SUCCESS_WITH_INFO with
+  // Rows() > 0, SQL_NO_DATA at the end, else the failure.
+  SQLRETURN Fetch();
+  [[nodiscard]] size_t Rows() const { return static_cast<size_t>(fetched_); }
+  [[nodiscard]] size_t RowsPerFetch() const { return rowset_; }
+
+  [[nodiscard]] bool IsNull(size_t row, size_t col) const;
+  [[nodiscard]] int64_t Integer(size_t row, size_t col) const;
+  [[nodiscard]] double Double(size_t row, size_t col) const;
+  // Null when the driver's timestamp is no date (month 0, ...).
+  [[nodiscard]] std::optional<DateTime> Timestamp(size_t row, size_t col) const;
+  // The whole text of a cell: a view of the buffer, or of `spill` when the
+  // text outgrew it. Valid until the next Text or Fetch.
+  std::string_view Text(size_t row, size_t col);
+
+ private:
+  struct Bound {
+    Kind kind;
+    SQLLEN width = 0;  // bytes of one cell's buffer
+    std::vector<char> data;
+    std::vector<SQLLEN> indicators;
+  };
+  SQLHSTMT stmt_;
+  bool block_get_data_;
+  size_t rowset_ = 1;
+  SQLULEN fetched_ = 0;
+  std::vector<SQLUSMALLINT> status_;
+  std::vector<Bound> bound_;
+  std::string spill_;
+};
+
+}  // namespace host::db
