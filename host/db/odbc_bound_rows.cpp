@@ -76,6 +76,7 @@ OdbcBoundRows::~OdbcBoundRows() {
 
 SQLRETURN OdbcBoundRows::Fetch() {
   fetched_ = 0;
+  for (auto& b : bound_) b.spilled_row = SIZE_MAX;
   const SQLRETURN rc = SQLFetch(stmt_);
   if (SQL_SUCCEEDED(rc) && fetched_ == 0) return SQL_NO_DATA;
   return rc;
@@ -104,17 +105,18 @@ std::optional<DateTime> OdbcBoundRows::Timestamp(size_t row, size_t col) const {
 }
 
 std::string_view OdbcBoundRows::Text(size_t row, size_t col) {
-  const Bound& b = bound_[col];
+  Bound& b = bound_[col];
   const SQLLEN length = b.indicators[row];
   const char* cell = b.data.data() + row * static_cast<size_t>(b.width);
   if (length == SQL_NULL_DATA) return {};
   if (length != SQL_NO_TOTAL && length < b.width) return {cell, static_cast<size_t>(length)};
+  if (b.spilled_row == row) return b.spilled;
   // Longer than its buffer: read whole, from its start.
   if (rowset_ > 1 &&
       !SQL_SUCCEEDED(SQLSetPos(stmt_, static_cast<SQLSETPOSIROW>(row + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE))) {
     throw Error(kErrDatabase, "Cannot read column " + std::to_string(col + 1) + " whole", "ODBC");
   }
-  spill_.clear();
+  b.spilled.clear();
   char chunk[8192];
   for (;;) {
     SQLLEN indicator = 0;
@@ -126,10 +128,11 @@ std::string_view OdbcBoundRows::Text(size_t row, size_t col) {
     const size_t part = (indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(sizeof chunk))
                             ? sizeof chunk - 1
                             : static_cast<size_t>(indicator);
-    spill_.append(chunk, part);
+    b.spilled.append(chunk, part);
     if (rc == SQL_SUCCESS) break;
   }
-  return spill_;
+  b.spilled_row = row;
+  return b.spilled;
 }
 
 }  // namespace host::db

@@ -17,6 +17,7 @@
 #include <sqlext.h>
 
 #include <cstdint>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,8 +56,9 @@ class OdbcBoundRows {
   [[nodiscard]] double Double(size_t row, size_t col) const;
   // Null when the driver's timestamp is no date (month 0, ...).
   [[nodiscard]] std::optional<DateTime> Timestamp(size_t row, size_t col) const;
-  // The whole text of a cell: a view of the buffer, or of `spill` when the
-  // text outgrew it. Valid until the next Text or Fetch.
+  // The whole text of a cell (asked again, the same text): a view of the
+  // buffer, or of the text read whole when it outgrew it. Valid until the
+  // next Fetch.
   std::string_view Text(size_t row, size_t col);
 
  private:
@@ -65,6 +67,10 @@ class OdbcBoundRows {
     SQLLEN width = 0;  // bytes of one cell's buffer
     std::vector<char> data;
     std::vector<SQLLEN> indicators;
+    // The cell of the current rowset that outgrew the buffer, read whole
+    // (SQLGetData gives it once).
+    size_t spilled_row = SIZE_MAX;
+    std::string spilled;
   };
   SQLHSTMT stmt_;
   bool block_get_data_;
@@ -72,7 +78,6 @@ class OdbcBoundRows {
   SQLULEN fetched_ = 0;
   std::vector<SQLUSMALLINT> status_;
   std::vector<Bound> bound_;
-  std::string spill_;
 };
 
 }  // namespace host::db

@@ -545,7 +545,15 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
                   }
                   Variant raw{std::string(text)};
                   if (number_column[c]) {
-                    if (auto number = Decimal::Parse(raw.Text())) raw = *number;
+                    if (auto number = Decimal::Parse(raw.Text())) {
+                      // SQLite holds a value of no declared kind as a whole
+                      // number or a double: read so, as the native back end does.
+                      if (sqlite_ && field.type == FieldType::Variant) {
+                        raw = number->Scale() == 0 ? Variant(number->TruncToInt64()) : Variant(number->ToDouble());
+                      } else {
+                        raw = *number;
+                      }
+                    }
                   }
                   table->Set(row, c, ConvertForField(raw, field));
                   break;
