@@ -21,9 +21,7 @@ constexpr SQLLEN kUnsizedBytes = 1024;
 
 }  // namespace
 
-OdbcBoundRows::OdbcBoundRows(SQLHSTMT stmt, const std::vector<Column>& columns, bool block_get_data,
-                             bool sizes_kept)
-    : stmt_(stmt), block_get_data_(block_get_data) {
+OdbcBoundRows::OdbcBoundRows(SQLHSTMT stmt, const std::vector<Column>& columns, bool sizes_kept) : stmt_(stmt) {
   bool may_outgrow = false;
   for (const auto& column : columns) {
     Bound b{column.kind};
@@ -43,9 +41,8 @@ OdbcBoundRows::OdbcBoundRows(SQLHSTMT stmt, const std::vector<Column>& columns, 
     }
     bound_.push_back(std::move(b));
   }
-  // Without SQLGetData on any row of a block, a text that outgrows its
-  // buffer must be on the last row fetched: one row at a time.
-  rowset_ = may_outgrow && !block_get_data_ ? 1 : kRowset;
+  // A text that outgrows its buffer is read whole on the row last fetched.
+  rowset_ = may_outgrow ? 1 : kRowset;
   status_.resize(rowset_);
   SQLSetStmtAttr(stmt_, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
   SQLSetStmtAttr(stmt_, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rowset_), 0);
@@ -111,11 +108,7 @@ std::string_view OdbcBoundRows::Text(size_t row, size_t col) {
   if (length == SQL_NULL_DATA) return {};
   if (length != SQL_NO_TOTAL && length < b.width) return {cell, static_cast<size_t>(length)};
   if (b.spilled_row == row) return b.spilled;
-  // Longer than its buffer: read whole, from its start.
-  if (rowset_ > 1 &&
-      !SQL_SUCCEEDED(SQLSetPos(stmt_, static_cast<SQLSETPOSIROW>(row + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE))) {
-    throw Error(kErrDatabase, "Cannot read column " + std::to_string(col + 1) + " whole", "ODBC");
-  }
+  // Longer than its buffer (on a one-row rowset): read whole, from its start.
   b.spilled.clear();
   char chunk[8192];
   for (;;) {

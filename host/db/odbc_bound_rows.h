@@ -4,9 +4,11 @@
 // exact). A text longer than its buffer is read whole with SQLGetData for the
 // rest: nothing is ever cut.
 //
-// SQLGetData on a row other than the last fetched needs a driver that
-// allows it on a block of rows (SQL_GD_BLOCK); without that, and with a text
-// that may outgrow its buffer, the rowset is one row.
+// A rowset is a few hundred rows when no text can outgrow its buffer (a
+// server keeps a column's size; the buffer holds that many characters of
+// UTF-8); else one row, as the rest of a long text can be read with
+// SQLGetData only on the row last fetched (the SQLite driver has no
+// SQLGetData on a block of rows, and places a block's cursor wrongly).
 //
 // Errors: Fetch answers the driver's return code (the caller reads its
 // diagnostics); Text throws host::Error (kErrDatabase) when the rest of a
@@ -37,10 +39,9 @@ class OdbcBoundRows {
     SQLULEN size = 0;
   };
 
-  // Binds every column of `stmt` (already executed). `block_get_data`: the
-  // driver reads a text whole on any row of a rowset; `sizes_kept`: no text
-  // is longer than its column's size (a server keeps them; SQLite does not).
-  OdbcBoundRows(SQLHSTMT stmt, const std::vector<Column>& columns, bool block_get_data, bool sizes_kept);
+  // Binds every column of `stmt` (already executed). `sizes_kept`: no text is
+  // longer than its column's size (a server keeps them; SQLite does not).
+  OdbcBoundRows(SQLHSTMT stmt, const std::vector<Column>& columns, bool sizes_kept);
   ~OdbcBoundRows();
   OdbcBoundRows(const OdbcBoundRows&) = delete;
   OdbcBoundRows& operator=(const OdbcBoundRows&) = delete;
@@ -73,7 +74,6 @@ class OdbcBoundRows {
     std::string spilled;
   };
   SQLHSTMT stmt_;
-  bool block_get_data_;
   size_t rowset_ = 1;
   SQLULEN fetched_ = 0;
   std::vector<SQLUSMALLINT> status_;

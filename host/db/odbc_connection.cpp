@@ -280,10 +280,6 @@ void OdbcConnection::Open(const std::string& connection_string) {
   SQLGetInfo(h_->dbc, SQL_DBMS_NAME, dbms, sizeof dbms, &length);
   dbms_ = dbms;
   sqlite_ = UpperAscii(dbms_).find("SQLITE") != std::string::npos;
-  // Whether the rest of a long text can be read on any row of a block.
-  SQLUINTEGER get_data = 0;
-  SQLGetInfo(h_->dbc, SQL_GETDATA_EXTENSIONS, &get_data, sizeof get_data, nullptr);
-  block_get_data_ = (get_data & SQL_GD_BLOCK) != 0 && (get_data & SQL_GD_BOUND) != 0;
   catalog_ = SchemaCatalog();
   if (sqlite_) {
     // A locked database is said once, before the catalog's many reads would
@@ -499,7 +495,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
         plan.push_back(column);
         fields.push_back(std::move(as_null));
       }
-      OdbcBoundRows rows(s.stmt, plan, block_get_data_, !sqlite_);
+      OdbcBoundRows rows(s.stmt, plan, !sqlite_);
       SQLRETURN fetched = rows.Fetch();
       const bool have_row = SQL_SUCCEEDED(fetched);
       std::vector<bool> numeric(infos.size(), false);

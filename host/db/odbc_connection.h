@@ -52,7 +52,6 @@ class OdbcConnection : public Connection {
   long query_timeout_ = 60;  // seconds a statement may run
   std::unique_ptr<StatementDeadline> deadline_;  // cancels a statement past query_timeout_
   bool sqlite_ = false;
-  bool block_get_data_ = false;  // the driver reads a cell on any row of a rowset
   std::unique_ptr<WalLeftovers> wal_leftovers_;  // through the SQLite driver; released after it disconnects
   SchemaCatalog catalog_;
   sql::SqliteDialect dialect_{[this](std::string_view column) { return catalog_.IsTextColumn(column); }};

@@ -12,6 +12,7 @@
 #include "engine/tests/demo_db.h"
 #include "engine/tests/tiny_erp.h"
 #include "host/db/connection.h"
+#include "host/db/odbc_bound_rows.h"
 #include "host/tests/scratch_folder.h"
 
 namespace host::db {
@@ -91,6 +92,57 @@ TEST_F(OdbcReading, ATextLongerThanItsColumnComesWholeAndEveryOtherValueAsNative
   EXPECT_TRUE(odbc->ValueAt(10, 4).IsNull());  // id 11
   EXPECT_EQ(odbc->ValueAt(2, 5).ToDouble(), 3.5);
   EXPECT_EQ(odbc->ValueAt(599, 7).ToInt64(), 1200);
+}
+
+// The block of rows a server's driver is read with: 600 rows come in
+// rowsets of 256, 256 and 88, each value in its own C type.
+TEST_F(OdbcReading, RowsComeInBlocksWhenNoTextCanOutgrowItsBuffer) {
+  SQLHENV env = SQL_NULL_HENV;
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  SQLHSTMT stmt = SQL_NULL_HSTMT;
+  SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+  SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+  SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+  std::string text = "Driver=SQLite3;Database=" + path_ + ";StepAPI=1";
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, nullptr,
+                                             0, nullptr, SQL_DRIVER_NOPROMPT)));
+  SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+  std::string sql = "SELECT ID, C, DT, F FROM T ORDER BY ID";
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS)));
+  using Kind = OdbcBoundRows::Kind;
+  std::vector<size_t> rowsets;
+  size_t id = 0;
+  {
+    OdbcBoundRows rows(stmt, {{Kind::Integer}, {Kind::Text, 3}, {Kind::Timestamp}, {Kind::Double}}, true);
+    EXPECT_EQ(rows.RowsPerFetch(), 256U);
+    while (SQL_SUCCEEDED(rows.Fetch())) {
+      rowsets.push_back(rows.Rows());
+      for (size_t r = 0; r < rows.Rows(); ++r) {
+        ++id;
+        ASSERT_EQ(rows.Integer(r, 0), static_cast<int64_t>(id));
+        EXPECT_EQ(rows.Text(r, 1), "ab");
+        EXPECT_EQ(rows.IsNull(r, 2), id % 11 == 0) << id;
+        if (id % 11 != 0) {
+          EXPECT_EQ(rows.Timestamp(r, 2)->ToIsoText(), "2026-0" + std::to_string(1 + id % 9) + "-15 0" +
+                                                            std::to_string(id % 10) + ":30:00");
+        }
+        EXPECT_EQ(rows.Double(r, 3), static_cast<double>(id) + 0.5);
+      }
+    }
+  }
+  EXPECT_EQ(rowsets, (std::vector<size_t>{256, 256, 88}));
+  // A text whose size is not kept (SQLite's) may outgrow its buffer: one row
+  // at a time, so that the rest can be read.
+  SQLFreeStmt(stmt, SQL_CLOSE);
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS)));
+  {
+    OdbcBoundRows rows(stmt, {{Kind::Integer}, {Kind::Text, 3}, {Kind::Timestamp}, {Kind::Double}}, false);
+    EXPECT_EQ(rows.RowsPerFetch(), 1U);
+  }
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  SQLDisconnect(dbc);
+  SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+  SQLFreeHandle(SQL_HANDLE_ENV, env);
 }
 
 // One run of the command line; its standard output.
