@@ -79,9 +79,7 @@ SQLRETURN OdbcBoundRows::Fetch() {
   return rc;
 }
 
-bool OdbcBoundRows::IsNull(size_t row, size_t col) const {
-  return bound_[col].indicators[row] == SQL_NULL_DATA;
-}
+bool OdbcBoundRows::IsNull(size_t row, size_t col) const { return bound_[col].indicators[row] == SQL_NULL_DATA; }
 
 int64_t OdbcBoundRows::Integer(size_t row, size_t col) const {
   int64_t value = 0;

@@ -18,8 +18,8 @@
 #include <sql.h>
 #include <sqlext.h>
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>

@@ -529,7 +529,9 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
                 case OdbcBoundRows::Kind::Double: table->Set(row, c, rows.Double(r, c)); break;
                 case OdbcBoundRows::Kind::Timestamp: {
                   const auto date = rows.Timestamp(r, c);
-                  if (!date) throw Error(kErrTypeMismatch, "The value of column " + field.name + " is not a date", "ODBC");
+                  if (!date) {
+                    throw Error(kErrTypeMismatch, "The value of column " + field.name + " is not a date", "ODBC");
+                  }
                   table->Set(row, c, *date);
                   break;
                 }

@@ -40,8 +40,9 @@ BEGIN;
       if (id == 302 || id == 600) v = "'" + long_accented_ + "'";
       if (id % 7 == 0) v = "NULL";
       const std::string n = id % 5 == 0 ? "NULL" : std::to_string(id) + ".25";
-      const std::string dt = id % 11 == 0 ? "NULL" : "'2026-0" + std::to_string(1 + id % 9) + "-15 0" +
-                                                          std::to_string(id % 10) + ":30:00'";
+      const std::string dt =
+          id % 11 == 0 ? "NULL"
+                       : "'2026-0" + std::to_string(1 + id % 9) + "-15 0" + std::to_string(id % 10) + ":30:00'";
       sql += "INSERT INTO T VALUES (" + std::to_string(id) + ", " + v + ", 'ab', " + n + ", " + dt + ", " +
              std::to_string(id) + ".5);\n";
     }
@@ -104,8 +105,8 @@ TEST_F(OdbcReading, RowsComeInBlocksWhenNoTextCanOutgrowItsBuffer) {
   SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
   SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
   std::string text = "Driver=SQLite3;Database=" + path_ + ";StepAPI=1";
-  ASSERT_TRUE(SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, nullptr,
-                                             0, nullptr, SQL_DRIVER_NOPROMPT)));
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, nullptr, 0,
+                                             nullptr, SQL_DRIVER_NOPROMPT)));
   SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
   std::string sql = "SELECT ID, C, DT, F FROM T ORDER BY ID";
   ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS)));
@@ -123,8 +124,8 @@ TEST_F(OdbcReading, RowsComeInBlocksWhenNoTextCanOutgrowItsBuffer) {
         EXPECT_EQ(rows.Text(r, 1), "ab");
         EXPECT_EQ(rows.IsNull(r, 2), id % 11 == 0) << id;
         if (id % 11 != 0) {
-          EXPECT_EQ(rows.Timestamp(r, 2)->ToIsoText(), "2026-0" + std::to_string(1 + id % 9) + "-15 0" +
-                                                            std::to_string(id % 10) + ":30:00");
+          EXPECT_EQ(rows.Timestamp(r, 2)->ToIsoText(),
+                    "2026-0" + std::to_string(1 + id % 9) + "-15 0" + std::to_string(id % 10) + ":30:00");
         }
         EXPECT_EQ(rows.Double(r, 3), static_cast<double>(id) + 0.5);
       }
@@ -172,8 +173,8 @@ TEST(OdbcWholeRun, EveryCsvIsTheSameBytesThroughEitherBackEnd) {
       EXPECT_EQ(native_status, 0) << db << " " << options;
       EXPECT_EQ(odbc_status, 0) << db << " " << options;
       EXPECT_GT(native.size(), 100U) << db << " " << options;
-      EXPECT_TRUE(native == odbc) << db << " " << options << ": " << native.size() << " bytes natively, "
-                                  << odbc.size() << " through ODBC";
+      EXPECT_TRUE(native == odbc) << db << " " << options << ": " << native.size() << " bytes natively, " << odbc.size()
+                                  << " through ODBC";
     }
     // The export's three tables, each a file.
     const std::string native_dir = dir.File("native");
