@@ -1,14 +1,20 @@
 // The whole comparison against reading the detailed booking query alone, on
 // the demo database, side by side in one process:
 //
-//   comparison_bench [--bookings N] [--db FILE] [--short]
+//   comparison_bench [--bookings N] [--db FILE] [--short] [--odbc]
 //
 // It makes the demo database when FILE does not exist (N bookings, seed 1),
 // then reports: reading the detailed query's rows alone; the whole run (both
 // booking queries, the planned time of every booking, the totals of every
 // group); their ratio; the SQL statements executed; the peak memory; then
 // the whole comparison again with the default grouping, against the first.
+//
+// With --odbc it runs the whole comparison (Reparto + Fase) once on the
+// embedded back end and once through the SQLite ODBC driver
+// (Driver=SQLite3;Database=FILE), each in a process of its own so that each
+// has its own peak memory, and prints ODBC / native for wall, CPU and peak.
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -47,6 +53,74 @@ long PeakRssMiB() {
   return usage.ru_maxrss / 1024;
 }
 
+struct BackEndRun {
+  double wall = 0;  // the whole comparison, from its start to its totals
+  double cpu = 0;
+  long peak_mib = 0;  // of the process that ran it
+  bool ok = false;
+};
+
+// The whole comparison through `connection_string`, in a child process.
+BackEndRun RunInChild(const std::string& connection_string) {
+  int pipe_ends[2];
+  if (pipe(pipe_ends) != 0) return {};
+  const pid_t child = fork();
+  if (child == 0) {
+    close(pipe_ends[0]);
+    BackEndRun run;
+    try {
+      app::ConsoleForm form;
+      std::shared_ptr<host::db::Connection> connection = host::db::OpenConnection(connection_string);
+      host::QueryControl query;
+      host::OrderControl order;
+      engine::LoadFilterFields(query, false);
+      engine::LoadGroupingFields(order);
+      order.SetGrouping({"Reparto", "Fase"});
+      engine::ComparisonRequest request;
+      request.connection = connection;
+      request.company = "1";
+      request.query = query;
+      request.order = order;
+      engine::NoProgress progress;
+      const auto start = Clock::now();
+      const double cpu_start = CpuSeconds();
+      auto comparison = engine::Comparison::Make(form, request, progress);
+      comparison->ComputeAll(progress);
+      run.wall = Seconds(start);
+      run.cpu = CpuSeconds() - cpu_start;
+      run.ok = !comparison->Failed() && form.Errors() == 0;
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "%s\n", e.what());
+    }
+    if (write(pipe_ends[1], &run, sizeof run) != static_cast<ssize_t>(sizeof run)) _exit(2);
+    _exit(0);
+  }
+  close(pipe_ends[1]);
+  BackEndRun run;
+  if (read(pipe_ends[0], &run, sizeof run) != static_cast<ssize_t>(sizeof run)) run.ok = false;
+  close(pipe_ends[0]);
+  int status = 0;
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
+  run.peak_mib = usage.ru_maxrss / 1024;
+  return run;
+}
+
+// Native against ODBC, side by side.
+int CompareBackEnds(const std::string& db) {
+  RunInChild(db);  // warms the database file into the page cache
+  const BackEndRun native = RunInChild(db);
+  const BackEndRun odbc = RunInChild("Driver=SQLite3;Database=" + db);
+  for (const auto& [name, run] : {std::pair{"native", native}, std::pair{"ODBC  ", odbc}}) {
+    std::printf("%s whole comparison: %.2f s wall, %.2f s CPU, peak RSS %ld MiB%s\n", name, run.wall, run.cpu,
+                run.peak_mib, run.ok ? "" : " (FAILED)");
+  }
+  std::printf("ratio ODBC / native: %.2f wall, %.2f CPU, %.2f peak memory\n", odbc.wall / native.wall,
+              odbc.cpu / native.cpu,
+              static_cast<double>(odbc.peak_mib) / static_cast<double>(native.peak_mib));
+  return native.ok && odbc.ok ? 0 : 1;
+}
+
 }  // namespace
 
 // The figures the benchmark prints must add up: every booking in exactly
@@ -82,6 +156,7 @@ int main(int argc, char** argv) {
   int64_t bookings = 1000000;
   std::string db = "build/bench-demo-1m.db";
   bool is_short = false;
+  bool odbc = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--short") == 0) {
       is_short = true;
@@ -92,6 +167,8 @@ int main(int argc, char** argv) {
       std::filesystem::remove(db);
     } else if (std::strcmp(argv[i], "--bookings") == 0 && i + 1 < argc) {
       bookings = std::atoll(argv[++i]);
+    } else if (std::strcmp(argv[i], "--odbc") == 0) {
+      odbc = true;
     } else if (std::strcmp(argv[i], "--db") == 0 && i + 1 < argc) {
       db = argv[++i];
     }
@@ -101,6 +178,12 @@ int main(int argc, char** argv) {
     demo::GenerateDemoDatabase(db, {bookings, 1});
     std::printf("demo database %s: %lld bookings in %.1f s\n", db.c_str(), static_cast<long long>(bookings),
                 Seconds(start));
+  }
+  if (odbc) {
+    std::fflush(stdout);
+    const int status = CompareBackEnds(db);
+    if (is_short) std::filesystem::remove(db);
+    return status;
   }
   app::ConsoleForm form;
   std::shared_ptr<host::db::Connection> connection = host::db::OpenConnection(db);

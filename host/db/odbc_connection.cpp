@@ -15,6 +15,7 @@
 #include "host/db/connection_string.h"
 #include "host/db/data_messages.h"
 #include "host/db/database_file.h"
+#include "host/db/odbc_bound_rows.h"
 #include "host/db/result_reader.h"
 #include "host/db/sqlite_functions.h"
 #include "host/recordset/table.h"
@@ -116,6 +117,19 @@ Variant CellText(SQLHSTMT stmt, SQLUSMALLINT col) {
     if (rc == SQL_SUCCESS) break;
   }
   return value;
+}
+
+// How a column of a settled field is bound: whole numbers, doubles and dates
+// in their own C types; decimals as their exact text; the rest as text.
+OdbcBoundRows::Kind BoundKind(FieldType type) {
+  switch (type) {
+    case FieldType::SmallInt:
+    case FieldType::Integer:
+    case FieldType::BigInt: return OdbcBoundRows::Kind::Integer;
+    case FieldType::Double: return OdbcBoundRows::Kind::Double;
+    case FieldType::Date: return OdbcBoundRows::Kind::Timestamp;
+    default: return OdbcBoundRows::Kind::Text;
+  }
 }
 
 struct Statement {
@@ -231,6 +245,9 @@ void OdbcConnection::Open(const std::string& connection_string) {
     wal_leftovers_ = std::make_unique<WalLeftovers>(path);
     if (!parsed.Has("NoCreat")) text += ";NoCreat=1";
     if (!parsed.Has("Timeout")) text += ";Timeout=2500";
+    // The driver otherwise reads a whole result into its own memory before
+    // the first row is fetched.
+    if (!parsed.Has("StepAPI")) text += ";StepAPI=1";
   }
   auto attempt = std::make_shared<ConnectAttempt>();
   attempt->text = text;
@@ -425,6 +442,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
         continue;
       }
       std::vector<ColumnInfo> infos;
+      std::vector<SQLULEN> sizes;  // characters, as the driver describes each column
       for (SQLUSMALLINT c = 1; c <= columns; ++c) {
         SQLCHAR name[256] = {};
         SQLSMALLINT name_length = 0;
@@ -433,6 +451,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
         SQLSMALLINT digits = 0;
         SQLSMALLINT nullable = 0;
         SQLDescribeCol(s.stmt, c, name, sizeof name, &name_length, &type, &size, &digits, &nullable);
+        sizes.push_back(size);
         ColumnInfo info;
         info.field = FieldFromSqlType(reinterpret_cast<char*>(name), type, size, digits);
         // The SQLite driver reports declared types loosely (decimals as
@@ -458,45 +477,94 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
         infos.push_back(info);
       }
       auto table = std::make_shared<Table>();
-      SQLRETURN fetched = SQLFetch(s.stmt);
-      bool have_row = SQL_SUCCEEDED(fetched);
-      std::vector<Variant> first;
-      std::vector<bool> numeric(infos.size(), false);
-      for (SQLUSMALLINT c = 1; c <= columns; ++c) {
-        first.push_back(have_row ? CellText(s.stmt, c) : Variant::Null());
-      }
+      // Each column's field is settled before the rows come where the back
+      // end, the schema or the dialect's hints tell it, and read in its own
+      // C type; a column that only its first value can tell is read as text.
+      const SchemaCatalog* catalog = sqlite_ ? &catalog_ : nullptr;
+      std::vector<FieldDef> fields;
+      std::vector<bool> settled;
+      std::vector<OdbcBoundRows::Column> plan;
       for (size_t c = 0; c < infos.size(); ++c) {
-        // A text value is all that ODBC gave: infer its kind from the text.
-        Variant probe = first[c];
-        if (probe.IsText() && Decimal::Parse(probe.Text()) && !infos[c].known && !infos[c].text) {
-          const auto d = *Decimal::Parse(probe.Text());
-          probe = d.Scale() == 0 ? Variant(d.TruncToInt64()) : Variant(d.ToDouble());
-          numeric[c] = true;
-        }
-        table->AddField(ResolveField(infos[c], sqlite_ ? &catalog_ : nullptr, &hints, probe));
+        FieldDef as_null = ResolveField(infos[c], catalog, &hints, Variant::Null());
+        const FieldDef as_text = ResolveField(infos[c], catalog, &hints, Variant(std::string()));
+        settled.push_back(as_null.type == as_text.type);
+        OdbcBoundRows::Column column;
+        column.kind = settled.back() ? BoundKind(as_null.type) : OdbcBoundRows::Kind::Text;
+        column.size = sizes[c];
+        plan.push_back(column);
+        fields.push_back(std::move(as_null));
       }
-      while (have_row) {
-        const size_t row = table->AppendRow();
-        for (size_t c = 0; c < infos.size(); ++c) {
-          Variant raw = row == 0 ? first[c] : CellText(s.stmt, static_cast<SQLUSMALLINT>(c + 1));
-          const FieldDef& field = table->Field(c);
-          const bool number_column = field.type != FieldType::Text && field.type != FieldType::Char &&
-                                     field.type != FieldType::Date && (field.type != FieldType::Variant || numeric[c]);
-          if (raw.IsText() && number_column) {
-            auto number = Decimal::Parse(raw.Text());
-            if (number) raw = *number;
+      OdbcBoundRows rows(s.stmt, plan, !sqlite_);
+      SQLRETURN fetched = rows.Fetch();
+      const bool have_row = SQL_SUCCEEDED(fetched);
+      std::vector<bool> numeric(infos.size(), false);
+      std::vector<bool> number_column(infos.size(), false);
+      for (size_t c = 0; c < infos.size(); ++c) {
+        if (plan[c].kind == OdbcBoundRows::Kind::Text) {
+          // A text value is all that ODBC gave: infer its kind from the text.
+          Variant probe = have_row && !rows.IsNull(0, c) ? Variant(std::string(rows.Text(0, c))) : Variant::Null();
+          if (probe.IsText() && !infos[c].known && !infos[c].text) {
+            if (const auto d = Decimal::Parse(probe.Text())) {
+              probe = d->Scale() == 0 ? Variant(d->TruncToInt64()) : Variant(d->ToDouble());
+              numeric[c] = true;
+            }
           }
-          try {
-            table->Set(row, c, ConvertForField(raw, field));
-          } catch (const Error& e) {
-            Fail({e.Number(), std::string(e.what()) + " (column " + field.name + ")", "ODBC"});
+          if (!settled[c]) fields[c] = ResolveField(infos[c], catalog, &hints, probe);
+        }
+        table->AddField(fields[c]);
+        const FieldType type = table->Field(c).type;
+        number_column[c] = type != FieldType::Text && type != FieldType::Char && type != FieldType::Date &&
+                           (type != FieldType::Variant || numeric[c]);
+      }
+      while (SQL_SUCCEEDED(fetched)) {
+        for (size_t r = 0; r < rows.Rows(); ++r) {
+          const size_t row = table->AppendRow();
+          for (size_t c = 0; c < infos.size(); ++c) {
+            if (rows.IsNull(r, c)) continue;  // what a new row already holds
+            const FieldDef& field = table->Field(c);
+            try {
+              switch (plan[c].kind) {
+                case OdbcBoundRows::Kind::Integer: table->SetInteger(row, c, rows.Integer(r, c)); break;
+                case OdbcBoundRows::Kind::Double: table->Set(row, c, rows.Double(r, c)); break;
+                case OdbcBoundRows::Kind::Timestamp: {
+                  const auto date = rows.Timestamp(r, c);
+                  if (!date) {
+                    throw Error(kErrTypeMismatch, "The value of column " + field.name + " is not a date", "ODBC");
+                  }
+                  table->Set(row, c, *date);
+                  break;
+                }
+                case OdbcBoundRows::Kind::Text: {
+                  const std::string_view text = rows.Text(r, c);
+                  if (field.type == FieldType::Text || field.type == FieldType::Char) {
+                    table->SetText(row, c, text);
+                    break;
+                  }
+                  Variant raw{std::string(text)};
+                  if (number_column[c]) {
+                    if (auto number = Decimal::Parse(raw.Text())) {
+                      // SQLite holds a value of no declared kind as a whole
+                      // number or a double: read so, as the native back end does.
+                      if (sqlite_ && field.type == FieldType::Variant) {
+                        raw = number->Scale() == 0 ? Variant(number->TruncToInt64()) : Variant(number->ToDouble());
+                      } else {
+                        raw = *number;
+                      }
+                    }
+                  }
+                  table->Set(row, c, ConvertForField(raw, field));
+                  break;
+                }
+              }
+            } catch (const Error& e) {
+              Fail({e.Number(), std::string(e.what()) + " (column " + field.name + ")", "ODBC"});
+            }
           }
         }
-        fetched = SQLFetch(s.stmt);
-        have_row = SQL_SUCCEEDED(fetched);
+        fetched = rows.Fetch();
       }
       // Rows that stop coming are a failure, not the end of the rows.
-      if (fetched != SQL_NO_DATA && !SQL_SUCCEEDED(fetched)) fail_with(Diagnostics(SQL_HANDLE_STMT, s.stmt));
+      if (fetched != SQL_NO_DATA) fail_with(Diagnostics(SQL_HANDLE_STMT, s.stmt));
       fail_if_cancelled();
       result = RecordSet::Create();
       result->OpenOver(table);
