@@ -3,6 +3,7 @@
 // thread, the work progress window and its stop button, the message dialog's buttons in the user's language and the
 // user's settings file.
 #include <QApplication>
+#include <QFileIconProvider>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -18,6 +19,7 @@
 
 #include "host/qt/dialog_presenter.h"
 #include "host/qt/form_window.h"
+#include "host/qt/interface_language.h"
 #include "host/qt/mdi_frame.h"
 #include "host/qt/progress_bar.h"
 #include "host/qt/user_settings.h"
@@ -174,6 +176,30 @@ class HostQtTest : public QObject {
     broken.close();
     QVERIFY(!UserSettings()->value(QStringLiteral("grid/layout")).isValid());
     SetUserSettingsFile(QString());
+  }
+
+  // Qt's own texts follow the chosen language: the error box's details
+  // button, and the file dialog's "Type" of a folder (a text Qt's Italian
+  // catalog lacks, filled in by the module), and back in English.
+  void qtsOwnTextsFollowTheInterfaceLanguage() {
+    QTemporaryDir dir;
+    const QFileInfo folder(dir.path());
+    const auto details = [] {
+      QMessageBox box;
+      box.setDetailedText(QStringLiteral("CmdDupl_Click: ..."));
+      QStringList texts;
+      for (auto* button : box.findChildren<QPushButton*>()) texts << button->text();
+      return texts;
+    };
+    UseInterfaceLanguage("it");
+    QCOMPARE(QFileIconProvider().type(folder), QStringLiteral("Cartella"));
+    QVERIFY2(details().contains(QStringLiteral("Mostra dettagli...")), qPrintable(details().join('|')));
+    QCOMPARE(QLocale().toString(14.4, 'f', 2), QStringLiteral("14,40"));
+    UseInterfaceLanguage("en");
+    QCOMPARE(QFileIconProvider().type(folder), QStringLiteral("Folder"));
+    QVERIFY2(details().contains(QStringLiteral("Show Details...")), qPrintable(details().join('|')));
+    QCOMPARE(QLocale().toString(14.4, 'f', 2), QStringLiteral("14.40"));
+    UseInterfaceLanguage("it");
   }
 };
 
