@@ -559,12 +559,15 @@ void FRMPD_MAVANZORDLAV::UpdateTotalsRow() {
 QString FRMPD_MAVANZORDLAV::TotalsText(int figure) const {
   if (!run_totals_) return {};
   const engine::CategorySeconds& s = (*run_totals_)[0];
+  // As the grid above reads them: the one rule of every output, in the
+  // interface's locale.
+  const engine::FigureTexts t = engine::FigureTextsOf(s.planned, s.booked, TipoTempo);
   switch (figure) {
-    case 0: return QString::fromStdString(engine::TimeText(s.planned, TipoTempo));
-    case 1: return QString::fromStdString(engine::TimeText(s.booked, TipoTempo));
-    case 2: return QString::fromStdString(engine::GapText(s.planned, s.booked, TipoTempo));
-    case 3: return QString::fromStdString(engine::GapPercentText(s.planned, s.booked));
-    case 4: return QString::fromStdString(engine::EfficiencyText(s.planned, s.booked));
+    case 0: return LocalFigure(t.planned);
+    case 1: return LocalFigure(t.booked);
+    case 2: return LocalFigure(t.gap);
+    case 3: return LocalFigure(t.percent);
+    case 4: return LocalFigure(engine::EfficiencyText(s.planned, s.booked));
     default: return {};
   }
 }

@@ -3,6 +3,7 @@
 // the planned grids under each unit, the booking detail's texts, the saved
 // layouts, sorting and copying, and the group totals it shows against those
 // of an independent run.
+#include <QLocale>
 #include <QApplication>
 #include <filesystem>
 #include <QClipboard>
@@ -25,6 +26,7 @@
 #include "results_form/category_model.h"
 #include "results_form/frmpd_mavanzordlav.h"
 #include "results_form/gap_chart.h"
+#include "results_form/grid_columns.h"
 #include "results_form/grid_definition.h"
 #include "results_form/recordset_model.h"
 
@@ -469,10 +471,16 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
       prev->MoveFirst();
       const auto all = engine::SecondsOf(*prev, {""}, static_cast<int16_t>(unit));
       const auto q = [](const std::string& text) { return QString::fromStdString(text); };
-      QCOMPARE(results->TotalsText(0), q(engine::TimeText(all.planned, static_cast<int16_t>(unit))));
-      QCOMPARE(results->TotalsText(1), q(engine::TimeText(all.booked, static_cast<int16_t>(unit))));
+      // The totals row reads as the grid's cells do (digit groups too).
+      QCOMPARE(results->TotalsText(0), results_form::LocalFigure(engine::TimeText(all.planned, static_cast<int16_t>(unit))));
+      QCOMPARE(results->TotalsText(1), results_form::LocalFigure(engine::TimeText(all.booked, static_cast<int16_t>(unit))));
       QCOMPARE(results->TotalsText(3), q(engine::GapPercentText(all.planned, all.booked)));
       QVERIFY(!results->TotalsText(3).isEmpty());
+      // In an Italian interface the totals row reads as the grid: decimal comma.
+      QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+      QCOMPARE(results->TotalsText(3), q(engine::GapPercentText(all.planned, all.booked)).replace('.', ','));
+      QVERIFY(results->TotalsText(3).contains(','));
+      QLocale::setDefault(QLocale::c());
       form->Unload();
     }
   }
