@@ -192,7 +192,7 @@ TEST(OdbcWholeRun, EveryCsvIsTheSameBytesThroughEitherBackEnd) {
           << db << " " << name;
       ++files;
     }
-    EXPECT_EQ(files, 3U);
+    EXPECT_GE(files, 4U);  // the three analysis tables and the monthly trend, at least
     std::filesystem::remove_all(native_dir);
     std::filesystem::remove_all(odbc_dir);
   }
