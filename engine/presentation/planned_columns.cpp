@@ -122,7 +122,9 @@ std::vector<GridColumn> PlannedGridColumnsFor(int16_t unit) {
         if (gap) c.format = two;
         break;
       case 1:
-        if (gap || TotalProcessingOrSetUp(c.field, "OMS")) c.format = two;
+        // Every category's hours with two decimals: one format per figure
+        // kind across the grid ("6.70", never "6.7" beside it).
+        if (gap || oms) c.format = two;
         if (minutes || seconds) c.visible = false;
         // The records hold the unit's hours in OREPREV/OREVERS: the OMS
         // columns of every category show them.

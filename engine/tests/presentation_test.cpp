@@ -79,6 +79,7 @@ TEST(PlannedColumns, TheTimeUnitDecidesWhatShowsAndItsDecimals) {
   EXPECT_EQ(Column(hours, "OMSVERS_SET").format, "###,###,###.00");
   EXPECT_EQ(Column(hours, "OMSPREV").Shown(), "OREPREV");
   EXPECT_EQ(Column(hours, "OMSVERS_MANSET").Shown(), "OREVERS_MANSET");
+  EXPECT_EQ(Column(hours, "OMSPREV_MACLAV").format, "###,###,###.00");  // every category's hours alike
   for (const auto& c : hours) {
     if (c.field.rfind("MIN", 0) == 0 || c.field.rfind("SEC", 0) == 0) {
       EXPECT_FALSE(c.visible) << c.field;
