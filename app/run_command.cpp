@@ -129,8 +129,13 @@ int Run(const RunArgs& args, int64_t& bookings) {
   ConsoleForm form;
   form.SetVerbose(args.verbose);
   // An error the engine reports from deep down reads as what it means.
-  form.message = [&bookings](const host::Error& error) {
-    return IsOutOfMemory(error.what()) ? CliMessage(OutOfMemory(bookings)) : CliErrorText(error);
+  // Too little memory for the bookings asked for is said as a refusal
+  // (status 2: narrow the conditions), wherever the run ran out.
+  bool out_of_memory = false;
+  form.message = [&bookings, &out_of_memory](const host::Error& error) {
+    if (!IsOutOfMemory(error.what())) return CliErrorText(error);
+    out_of_memory = true;
+    return CliMessage(OutOfMemory(bookings));
   };
   form.text = CliNumberedText;
   // The table has no place for the bookings: refused rather than ignored.
@@ -275,7 +280,7 @@ int Run(const RunArgs& args, int64_t& bookings) {
               << run->Reader().GroupedQuery() << "\n-- detailed query\n"
               << run->Reader().DetailedQuery() << "\n";
   }
-  if (run->Failed()) return kExitFailure;
+  if (run->Failed()) return out_of_memory ? kExitRefused : kExitFailure;
   if (run->Empty()) {
     form.MsgBoxLingua("Non ci sono dati da elaborare", 39693, 64, form.FormCaption());
     return kExitNoData;
@@ -359,16 +364,16 @@ int Run(const RunArgs& args, int64_t& bookings) {
 }
 
 // The run's edge: running out of memory anywhere is said plainly, with
-// status 3; an output file being written was removed on the way out.
+// status 2; an output file being written was removed on the way out.
 int Run(const RunArgs& args) {
   int64_t bookings = -1;
   try {
     return Run(args, bookings);
   } catch (const std::bad_alloc&) {
-    return Fail(OutOfMemory(bookings), kExitFailure);
+    return Fail(OutOfMemory(bookings), kExitRefused);
   } catch (const std::system_error& e) {
     if (e.code() == std::errc::resource_unavailable_try_again || e.code() == std::errc::not_enough_memory) {
-      return Fail(OutOfMemory(bookings), kExitFailure);
+      return Fail(OutOfMemory(bookings), kExitRefused);
     }
     throw;
   }

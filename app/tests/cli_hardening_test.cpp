@@ -369,7 +369,7 @@ TEST(Memory, RunningOutIsSaidAndLeavesNoFile) {
       EXPECT_NE(Contents(out).find("\"unit\""), std::string::npos) << megabytes;
       continue;
     }
-    EXPECT_EQ(o.status, 3) << megabytes << " MB: " << o.text;
+    EXPECT_EQ(o.status, 2) << megabytes << " MB: " << o.text;
     EXPECT_FALSE(fs::exists(out)) << megabytes;
     EXPECT_EQ(Listing(dir.File("")), std::vector<std::string>{"demo.db"}) << megabytes;
     if (Has(o, "memoria insufficiente")) ++said;
