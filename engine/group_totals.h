@@ -108,6 +108,9 @@ class GroupTotals {
   bool SumBookings(host::RecordSet& bookings, BookingSums& into,
                    size_t limit = std::numeric_limits<size_t>::max());
   struct AllBookingsState {
+    // Said, not defaulted: clang cannot use a nested class's member
+    // initialisers before the enclosing class is complete (optional::emplace).
+    AllBookingsState() {}  // NOLINT(modernize-use-equals-default)
     host::RecordSetPtr bookings;
     BookingSums sums;
     bool done = false;
