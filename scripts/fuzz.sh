@@ -12,11 +12,19 @@ export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 for target in dialect conditions cell_text database_file; do
   scratch="$(mktemp -d)"
   echo "fuzz: ${target} for ${seconds} s"
-  # A database file is a few hundred pages of 512 bytes; the texts are short.
+  # A database file is a few hundred pages; the texts are short.
   max_len=512
-  [ "${target}" = database_file ] && max_len=262144
+  corpus="fuzz/corpus/${target}"
+  if [ "${target}" = database_file ]; then
+    max_len=524288
+    # The seed is an empty ERP database made from the schema (database files
+    # are not kept in the repository).
+    corpus="$(mktemp -d)"
+    sqlite3 "${corpus}/empty-erp.db" < demo/schema.sql
+  fi
   "./build/fuzz/fuzz/${target}_fuzz" -max_total_time="${seconds}" -max_len="${max_len}" -timeout=30 \
-    "${scratch}" "fuzz/corpus/${target}" 2>&1 | tail -n 3
+    "${scratch}" "${corpus}" 2>&1 | tail -n 3
+  [ "${target}" = database_file ] && rm -rf "${corpus}"
   rm -rf "${scratch}"
 done
 echo "fuzz: no crash"
