@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/framework/translation_service.h"
+#include "output/output_language.h"
 
 namespace app {
 namespace {
@@ -97,27 +98,10 @@ void SetCliLanguage(const std::string& language) { Language() = language == "en"
 
 const std::string& CliLanguage() { return Language(); }
 
-std::string CliCaption(const std::string& italian) {
-  if (Language() != "en") return italian;
-  // A grouping description joins its captions with '/'.
-  std::string out;
-  size_t start = 0;
-  while (true) {
-    const size_t slash = italian.find('/', start);
-    const std::string part = italian.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
-    const int32_t number = Catalog().NumberOf(part);
-    out += number != 0 ? Catalog().Text(number, "en") : part;
-    if (slash == std::string::npos) break;
-    out += '/';
-    start = slash + 1;
-  }
-  return out;
-}
+std::string CliCaption(const std::string& italian) { return output::OutputLanguage(Language()).Caption(italian); }
 
 std::string CliNumberedText(std::string_view italian, int32_t number) {
-  if (Language() != "en") return std::string(italian);
-  const std::string english = number != 0 ? Catalog().Text(number, "en") : std::string();
-  return english.empty() ? CliCaption(std::string(italian)) : english;
+  return output::OutputLanguage(Language()).NumberedText(italian, number);
 }
 
 std::string CliErrorText(const host::Error& error) {

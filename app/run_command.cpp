@@ -17,13 +17,13 @@
 #include "app/cli_language.h"
 #include "app/console_form.h"
 #include "app/exit_status.h"
-#include "app/output_file.h"
+#include "output/output_file.h"
 #ifdef QUARVELINDO_WITH_PDF
-#include "app/pdf_report.h"
+#include "output/report/pdf_report.h"
 #endif
 #include "app/query_argument.h"
-#include "app/run_report.h"
-#include "app/unbooked_report.h"
+#include "output/run_report.h"
+#include "output/unbooked_report.h"
 #include "engine/presentation/booking_columns.h"
 #include "output/export_tables.h"
 #include "output/table_writer.h"
@@ -140,15 +140,15 @@ int Run(const RunArgs& args, int64_t& bookings) {
   form.text = CliNumberedText;
   // The table has no place for the bookings: refused rather than ignored.
   if (args.bookings && args.format == "table") return Fail("--bookings needs --format csv or json");
-  if (const std::string wrong = CheckColumns(args.columns); !wrong.empty()) return Fail(wrong);
+  if (const std::string wrong = output::CheckColumns(args.columns); !wrong.empty()) return Fail(wrong);
   // Every output's place is checked before anything is read or written: no
   // output goes over the database, another database, a device or a folder,
   // and a run that cannot write its last output has not replaced its first.
   for (const std::string* place : {&args.out, &args.xlsx, &args.pdf}) {
-    if (const std::string refused = RefuseOutput(*place, args.db); !refused.empty()) return Fail(refused);
+    if (const std::string refused = output::RefuseOutput(*place, args.db); !refused.empty()) return Fail(refused);
   }
   if (!args.csv_dir.empty()) {
-    if (const std::string refused = output::RefuseCsvFolder(args.csv_dir, DatabaseFile(args.db)); !refused.empty()) {
+    if (const std::string refused = output::RefuseCsvFolder(args.csv_dir, output::DatabaseFile(args.db)); !refused.empty()) {
       return Fail(refused);
     }
   }
@@ -296,7 +296,8 @@ int Run(const RunArgs& args, int64_t& bookings) {
     return !failed;
   };
 
-  ReportOptions report{args.format, args.bookings, args.columns, 0};
+  output::ReportOptions report{args.format, args.bookings, args.columns, 0};
+  report.language = output::OutputLanguage(CliLanguage());
   report.csv_style = *output::CsvStyleOf(args.csv_locale);
   if (args.out.empty() && isatty(STDOUT_FILENO) != 0) {
     winsize size{};
@@ -308,13 +309,13 @@ int Run(const RunArgs& args, int64_t& bookings) {
   bool given_up = false;
   std::string failed_write;
   if (!args.out.empty() && !(args.unbooked && args.format != "json")) {
-    failed_write = WriteOutputUnlessGivenUp(
-        args.out, [&](std::ostream& out) { return WriteReportComputing(out, *run, report, compute_totals); },
+    failed_write = output::WriteOutputUnlessGivenUp(
+        args.out, [&](std::ostream& out) { return output::WriteReportComputing(out, *run, report, compute_totals); },
         &given_up);
   } else if (args.unbooked && args.format != "json") {
-    failed_write = WriteOutput(args.out, [&](std::ostream& out) { WriteUnbooked(out, *run, report); });
+    failed_write = output::WriteOutput(args.out, [&](std::ostream& out) { output::WriteUnbooked(out, *run, report); });
   } else if (compute_totals()) {
-    failed_write = WriteOutput(args.out, [&](std::ostream& out) { WriteReport(out, *run, report); });
+    failed_write = output::WriteOutput(args.out, [&](std::ostream& out) { output::WriteReport(out, *run, report); });
   } else {
     given_up = true;
   }
@@ -348,7 +349,8 @@ int Run(const RunArgs& args, int64_t& bookings) {
     }
     if (!args.pdf.empty()) {
 #ifdef QUARVELINDO_WITH_PDF
-      if (const auto failed = WritePdfReport(args.pdf, print, *run, args.company); !failed.empty()) return Fail(failed, kExitFailure);
+      const auto failed = output::WritePdfReport(args.pdf, print, *run, args.company, report.language);
+      if (!failed.empty()) return Fail(failed, kExitFailure);
 #else
       return Fail("this build has no PDF report (it was built without the windows)");
 #endif

@@ -9,7 +9,7 @@
 
 #include "host/value/variant.h"
 
-namespace app {
+namespace output {
 
 // The value as a JSON value of the library.
 nlohmann::json Json(const host::Variant& v);
@@ -20,4 +20,4 @@ nlohmann::json Json(const host::Variant& v);
 // same as Json(v).dump() gives.
 void AppendJson(std::string& out, const host::Variant& v);
 
-}  // namespace app
+}  // namespace output

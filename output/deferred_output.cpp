@@ -1,8 +1,8 @@
-#include "app/deferred_output.h"
+#include "output/deferred_output.h"
 
 #include <algorithm>
 
-namespace app {
+namespace output {
 
 void DeferredOutput::Release() {
   const std::lock_guard lock(mutex_);
@@ -46,4 +46,4 @@ DeferredOutput::int_type DeferredOutput::overflow(int_type c) {
   return xsputn(&one, 1) == 1 ? c : traits_type::eof();
 }
 
-}  // namespace app
+}  // namespace output

@@ -8,8 +8,9 @@
 
 #include "engine/comparison.h"
 #include "output/csv_format.h"
+#include "output/output_language.h"
 
-namespace app {
+namespace output {
 
 struct ReportOptions {
   std::string format = "table";  // table, csv, json
@@ -20,6 +21,8 @@ struct ReportOptions {
   size_t terminal_width = 0;  // 0: not a terminal
   // The CSV's separator, decimal point and dates (--csv-locale): for tools by default.
   output::CsvStyle csv_style = output::kCsvForTools;
+  // The table's captions and notes (the CSV and JSON field names never change).
+  OutputLanguage language;
 };
 
 // The blocks a --columns value names, or a message naming the known ones.
@@ -40,4 +43,4 @@ void WriteReport(std::ostream& out, engine::Comparison& run, const ReportOptions
 bool WriteReportComputing(std::ostream& out, engine::Comparison& run, const ReportOptions& options,
                           const std::function<bool()>& compute);
 
-}  // namespace app
+}  // namespace output

@@ -1,9 +1,9 @@
-#include "app/json_values.h"
+#include "output/json_values.h"
 
 #include <algorithm>
 #include <charconv>
 
-namespace app {
+namespace output {
 
 using host::Variant;
 
@@ -77,4 +77,4 @@ void AppendJson(std::string& out, const Variant& v) {
   out += Json(v).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-}  // namespace app
+}  // namespace output

@@ -1,15 +1,14 @@
-#include "app/unbooked_report.h"
+#include "output/unbooked_report.h"
 
 #include <nlohmann/json.hpp>
 
 #include <vector>
 
-#include "app/cli_language.h"
-#include "app/json_values.h"
+#include "output/json_values.h"
 #include "engine/unbooked_phases.h"
 #include "host/value/variant.h"
 
-namespace app {
+namespace output {
 namespace {
 
 // Characters as a terminal counts them (UTF-8 continuation bytes do not).
@@ -40,10 +39,10 @@ std::string UnbookedJson(host::RecordSet& phases) {
   return text;
 }
 
-void WriteUnbookedTable(std::ostream& out, host::RecordSet& phases) {
+void WriteUnbookedTable(std::ostream& out, host::RecordSet& phases, const OutputLanguage& language) {
   std::vector<std::vector<std::string>> rows;
   std::vector<std::string> header;
-  for (const auto& c : engine::kUnbookedColumns) header.push_back(CliCaption(c.caption));
+  for (const auto& c : engine::kUnbookedColumns) header.push_back(language.Caption(c.caption));
   rows.push_back(header);
   for (phases.MoveFirst(); !phases.Eof(); phases.MoveNext()) {
     std::vector<std::string> row;
@@ -55,7 +54,7 @@ void WriteUnbookedTable(std::ostream& out, host::RecordSet& phases) {
   for (const auto& row : rows) {
     for (size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], Width(row[i]));
   }
-  out << CliCaption(engine::kUnbookedTitle) << "\n";
+  out << language.Caption(engine::kUnbookedTitle) << "\n";
   for (const auto& row : rows) {
     std::string line;
     for (size_t i = 0; i < row.size(); ++i) {
@@ -63,7 +62,7 @@ void WriteUnbookedTable(std::ostream& out, host::RecordSet& phases) {
     }
     out << host::RTrim(line) << "\n";
   }
-  if (rows.size() == 1) out << CliText("(nessuna)", "(none)") << "\n";
+  if (rows.size() == 1) out << language.Text("(nessuna)", "(none)") << "\n";
 }
 
 void WriteUnbookedCsv(std::ostream& out, host::RecordSet& phases, const output::CsvStyle& style) {
@@ -86,8 +85,8 @@ void WriteUnbooked(std::ostream& out, engine::Comparison& run, const ReportOptio
   if (options.format == "csv") {
     WriteUnbookedCsv(out, *phases, options.csv_style);
   } else {
-    WriteUnbookedTable(out, *phases);
+    WriteUnbookedTable(out, *phases, options.language);
   }
 }
 
-}  // namespace app
+}  // namespace output

@@ -8,11 +8,11 @@
 
 #include "engine/comparison.h"
 
-namespace app {
+namespace output {
 
 // The IDVERS that each group's filter keeps, by IDGRUPPO (as text). Moves
 // RSTempiVer and filters RSTempiVerDett on the way; leaves the first group
 // current and RSTempiVerDett unfiltered.
 std::map<std::string, std::vector<host::Variant>> GroupMembers(engine::Comparison& run);
 
-}  // namespace app
+}  // namespace output

@@ -10,7 +10,7 @@
 #include <ostream>
 #include <string>
 
-namespace app {
+namespace output {
 
 // The database file a connection string names ("" for a server).
 std::string DatabaseFile(const std::string& connection);
@@ -29,4 +29,4 @@ std::string WriteOutput(const std::string& path, const std::function<void(std::o
 std::string WriteOutputUnlessGivenUp(const std::string& path, const std::function<bool(std::ostream&)>& write,
                                      bool* given_up);
 
-}  // namespace app
+}  // namespace output

@@ -1,6 +1,6 @@
 // Text made while another thread still writes the output comes after all of
 // that thread's text, whether it was kept whole or had to wait.
-#include "app/deferred_output.h"
+#include "output/deferred_output.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <sstream>
 #include <thread>
 
-namespace app {
+namespace output {
 namespace {
 
 TEST(DeferredOutput, KeptTextFollowsTheOtherWriter) {
@@ -44,4 +44,4 @@ TEST(DeferredOutput, BeyondTheLimitTheWriterWaitsForTheOutput) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace output

@@ -2,7 +2,7 @@
 // temporary name of its own beside it; a report given up half way, stopped
 // by a throw, or cut short by a full disk leaves what was there; a place
 // that is not a plain file, or is a database, is refused before writing.
-#include "app/output_file.h"
+#include "output/output_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
@@ -19,7 +19,7 @@
 
 #include "output/placed_file.h"
 
-namespace app {
+namespace output {
 namespace {
 
 namespace fs = std::filesystem;
@@ -152,4 +152,4 @@ TEST_F(OutputFile, AFullDiskIsAFailureThatLeavesTheEarlierFile) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace output

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace app {
+namespace output {
 
 class DeferredOutput final : public std::streambuf {
  public:
@@ -41,4 +41,4 @@ class DeferredOutput final : public std::streambuf {
   size_t kept_bytes_ = 0;
 };
 
-}  // namespace app
+}  // namespace output

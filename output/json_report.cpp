@@ -1,4 +1,4 @@
-#include "app/json_report.h"
+#include "output/json_report.h"
 
 #include <algorithm>
 #include <charconv>
@@ -10,17 +10,17 @@
 #include <thread>
 #include <vector>
 
-#include "app/deferred_output.h"
-#include "app/group_members.h"
-#include "app/json_values.h"
-#include "app/unbooked_report.h"
+#include "output/deferred_output.h"
+#include "output/group_members.h"
+#include "output/json_values.h"
+#include "output/unbooked_report.h"
 #include "engine/unbooked_phases.h"
 #include "engine/presentation/record_durations.h"
 #include "engine/time_unit.h"
 #include "engine/value_helpers.h"
 #include "output/ordered_blocks.h"
 
-namespace app {
+namespace output {
 
 using host::Variant;
 
@@ -225,4 +225,4 @@ bool WriteJsonReportComputing(std::ostream& out, engine::Comparison& run, const 
   return true;
 }
 
-}  // namespace app
+}  // namespace output

@@ -1,8 +1,8 @@
-#include "app/group_members.h"
+#include "output/group_members.h"
 
 #include "engine/value_helpers.h"
 
-namespace app {
+namespace output {
 
 std::map<std::string, std::vector<host::Variant>> GroupMembers(engine::Comparison& run) {
   engine::GroupTotals& totals = run.Totals();
@@ -19,4 +19,4 @@ std::map<std::string, std::vector<host::Variant>> GroupMembers(engine::Compariso
   return out;
 }
 
-}  // namespace app
+}  // namespace output

@@ -1,4 +1,4 @@
-#include "app/output_file.h"
+#include "output/output_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,7 +8,7 @@
 #include "host/db/connection_string.h"
 #include "output/placed_file.h"
 
-namespace app {
+namespace output {
 namespace {
 
 std::string Reason(int error) { return error != 0 ? std::string(": ") + std::strerror(error) : std::string(); }
@@ -64,4 +64,4 @@ std::string WriteOutput(const std::string& path, const std::function<void(std::o
       &given_up);
 }
 
-}  // namespace app
+}  // namespace output

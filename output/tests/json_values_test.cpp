@@ -3,9 +3,9 @@
 // JSON, for every kind of text a database may hold.
 #include <gtest/gtest.h>
 
-#include "app/json_values.h"
+#include "output/json_values.h"
 
-namespace app {
+namespace output {
 namespace {
 
 using host::Variant;
@@ -39,4 +39,4 @@ TEST(JsonValues, NumbersNullsAndDates) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace output

@@ -7,10 +7,10 @@
 #include <functional>
 #include <ostream>
 
-#include "app/run_report.h"
+#include "output/run_report.h"
 #include "engine/comparison.h"
 
-namespace app {
+namespace output {
 
 // The report of a run whose group totals are computed.
 void WriteJsonReport(std::ostream& out, engine::Comparison& run, const ReportOptions& options);
@@ -20,4 +20,4 @@ void WriteJsonReport(std::ostream& out, engine::Comparison& run, const ReportOpt
 bool WriteJsonReportComputing(std::ostream& out, engine::Comparison& run, const ReportOptions& options,
                               const std::function<bool()>& compute);
 
-}  // namespace app
+}  // namespace output

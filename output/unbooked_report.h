@@ -8,18 +8,18 @@
 #include <ostream>
 #include <string>
 
-#include "app/run_report.h"
+#include "output/run_report.h"
 #include "engine/comparison.h"
 #include "host/recordset/recordset.h"
 #include "output/csv_format.h"
 
-namespace app {
+namespace output {
 
 // The JSON array, one object a phase ("[]" when none), indented for the report.
 std::string UnbookedJson(host::RecordSet& phases);
 
 // A table with a header row, columns as wide as their widest text.
-void WriteUnbookedTable(std::ostream& out, host::RecordSet& phases);
+void WriteUnbookedTable(std::ostream& out, host::RecordSet& phases, const OutputLanguage& language);
 
 void WriteUnbookedCsv(std::ostream& out, host::RecordSet& phases, const output::CsvStyle& style);
 
@@ -27,4 +27,4 @@ void WriteUnbookedCsv(std::ostream& out, host::RecordSet& phases, const output::
 // host::Error when its statement fails.
 void WriteUnbooked(std::ostream& out, engine::Comparison& run, const ReportOptions& options);
 
-}  // namespace app
+}  // namespace output

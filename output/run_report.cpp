@@ -1,8 +1,7 @@
-#include "app/run_report.h"
+#include "output/run_report.h"
 
-#include "app/cli_language.h"
-#include "app/group_members.h"
-#include "app/json_report.h"
+#include "output/group_members.h"
+#include "output/json_report.h"
 #include "engine/presentation/record_durations.h"
 
 #include <algorithm>
@@ -17,7 +16,7 @@
 #include "engine/oms.h"
 #include "engine/value_helpers.h"
 
-namespace app {
+namespace output {
 
 using host::Variant;
 
@@ -70,7 +69,7 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
     for (const auto& column : grouping) {
       // A month reads "mar 2026" in Italian; the CSV and JSON keep "2026-03".
       label += (label.empty() ? "" : "/") +
-               engine::TimeBucketText(column, host::RTrim(Text(r.RSTempiVer->Value(column))), CliLanguage());
+               engine::TimeBucketText(column, host::RTrim(Text(r.RSTempiVer->Value(column))), options.language.Code());
     }
     labels.push_back(OneLine(label));
     prev->MoveFirst();
@@ -84,9 +83,9 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
     }
   }
   r.RSTempiVer->MoveFirst();
-  const std::array<std::string, 4> words{CliText("previsto", "planned"), CliText("versato", "booked"),
-                                         CliText("scost.", "gap"), CliText("scost.%", "gap %")};
-  const std::string description = CliCaption(run.DescrizioneGruppo());
+  const std::array<std::string, 4> words{options.language.Text("previsto", "planned"), options.language.Text("versato", "booked"),
+                                         options.language.Text("scost.", "gap"), options.language.Text("scost.%", "gap %")};
+  const std::string description = options.language.Caption(run.DescrizioneGruppo());
   size_t label_width = Width(description);
   for (const auto& l : labels) label_width = std::max(label_width, Width(l));
   std::vector<std::array<size_t, 4>> widths(blocks.size());
@@ -98,7 +97,7 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
   }
   const auto block_width = [&](size_t b) {
     return std::max(widths[b][0] + widths[b][1] + widths[b][2] + widths[b][3] + 6,
-                    Width(CliCaption(std::string(blocks[b].caption))));
+                    Width(options.language.Caption(std::string(blocks[b].caption))));
   };
   // Which blocks: as asked, else all that fit the terminal (the total at least).
   std::vector<size_t> shown;
@@ -116,7 +115,7 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
     }
   }
   out << Pad(description, label_width, false);
-  for (const size_t b : shown) out << " | " << Pad(CliCaption(std::string(blocks[b].caption)), block_width(b), false);
+  for (const size_t b : shown) out << " | " << Pad(options.language.Caption(std::string(blocks[b].caption)), block_width(b), false);
   out << "\n" << std::string(label_width, ' ');
   for (const size_t b : shown) {
     std::string line;
@@ -134,10 +133,10 @@ void WriteTable(std::ostream& out, engine::Comparison& run, const std::vector<st
     out << "\n";
   }
   if (shown.size() < blocks.size() && options.columns.empty()) {
-    out << CliText("\n(Il terminale è stretto: si vede solo il totale; --columns total,lav,set,mac,man sceglie.)\n",
+    out << options.language.Text("\n(Il terminale è stretto: si vede solo il totale; --columns total,lav,set,mac,man sceglie.)\n",
                    "\n(The terminal is narrow: only the total shows; --columns total,lav,set,mac,man chooses.)\n");
   }
-  out << CliText("\nUna fase di ciclo (prevista dal ciclo di lavorazione) conta una volta per gruppo, con la quantità "
+  out << options.language.Text("\nUna fase di ciclo (prevista dal ciclo di lavorazione) conta una volta per gruppo, con la quantità "
                  "del primo versamento del gruppo su di essa.\n",
                  "\nA cycle phase (planned from the routing) counts once per group, with the quantity of the group's "
                  "first booking of it.\n");
@@ -239,4 +238,4 @@ bool WriteReportComputing(std::ostream& out, engine::Comparison& run, const Repo
   return true;
 }
 
-}  // namespace app
+}  // namespace output

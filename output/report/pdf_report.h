@@ -5,12 +5,13 @@
 #include <string>
 
 #include "engine/comparison.h"
+#include "output/output_language.h"
 #include "output/print_records.h"
 
-namespace app {
+namespace output {
 
 // Answers "" or what went wrong.
 std::string WritePdfReport(const std::string& path, const output::PrintRecords& print, engine::Comparison& run,
-                           const std::string& company);
+                           const std::string& company, const OutputLanguage& language);
 
-}  // namespace app
+}  // namespace output

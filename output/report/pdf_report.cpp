@@ -1,17 +1,16 @@
-#include "app/pdf_report.h"
+#include "output/report/pdf_report.h"
 
 #include <QDate>
 #include <QGuiApplication>
 #include <QLocale>
 #include <memory>
 
-#include "app/cli_language.h"
 #include "output/report/comparison_report.h"
 
-namespace app {
+namespace output {
 
 std::string WritePdfReport(const std::string& path, const output::PrintRecords& print, engine::Comparison& run,
-                           const std::string& company) {
+                           const std::string& company, const OutputLanguage& language) {
   // Fonts need a Qt application; no display is needed.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   int argc = 1;
@@ -22,11 +21,13 @@ std::string WritePdfReport(const std::string& path, const output::PrintRecords& 
   if (QGuiApplication::instance() == nullptr) application = std::make_unique<QGuiApplication>(argc, argv);
   // The report in the command line's language: its captions, and its
   // figures with the language's separators, as the window prints them.
-  QLocale::setDefault(CliLanguage() == "en" ? QLocale(QLocale::English, QLocale::UnitedKingdom)
-                                            : QLocale(QLocale::Italian, QLocale::Italy));
+  QLocale::setDefault(language.English() ? QLocale(QLocale::English, QLocale::UnitedKingdom)
+                                          : QLocale(QLocale::Italian, QLocale::Italy));
   output::ReportParameters parameters;
-  parameters.translate = [](const std::string& italian) { return QString::fromStdString(CliCaption(italian)); };
-  parameters.titolo = QString::fromStdString(CliCaption("Stampa comparazione tempi lavorazione"));
+  parameters.translate = [language](const std::string& italian) {
+    return QString::fromStdString(language.Caption(italian));
+  };
+  parameters.titolo = QString::fromStdString(language.Caption("Stampa comparazione tempi lavorazione"));
   parameters.ditta = QString::fromStdString(company);
   parameters.grouping = QString::fromStdString(run.DescrizioneGruppo());
   parameters.grouping_fields = run.GroupingColumns();  // headings name the grouping dimensions only
@@ -35,4 +36,4 @@ std::string WritePdfReport(const std::string& path, const output::PrintRecords& 
   return output::WriteReportPdf(path, print, parameters);
 }
 
-}  // namespace app
+}  // namespace output
