@@ -12,7 +12,9 @@
 #include <set>
 #include <fstream>
 #include <iostream>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/cli_language.h"
 #include "app/console_form.h"
@@ -122,39 +124,32 @@ std::string OutOfMemory(int64_t bookings) {
   return "not enough memory for " + std::to_string(bookings) + " bookings" + advice;
 }
 
-int Run(const RunArgs& args, int64_t& bookings) {
-  using Clock = std::chrono::steady_clock;
-  const auto start = Clock::now();
-  SetCliLanguage(args.language);
-  ConsoleForm form;
-  form.SetVerbose(args.verbose);
-  // An error the engine reports from deep down reads as what it means.
-  // Too little memory for the bookings asked for is said as a refusal
-  // (status 2: narrow the conditions), wherever the run ran out.
-  bool out_of_memory = false;
-  form.message = [&bookings, &out_of_memory](const host::Error& error) {
-    if (!IsOutOfMemory(error.what())) return CliErrorText(error);
-    out_of_memory = true;
-    return CliMessage(OutOfMemory(bookings));
-  };
-  form.text = CliNumberedText;
+// A step of a run answers nothing to go on, or the status to stop with
+// (its message already written).
+using Stop = std::optional<int>;
+
+// What is refused before anything is read: the bookings in a table, an
+// unknown block, and every output's place (no output goes over the
+// database, another database, a device or a folder, and a run that cannot
+// write its last output has not replaced its first).
+Stop RefusedBeforeReading(const RunArgs& args) {
   // The table has no place for the bookings: refused rather than ignored.
   if (args.bookings && args.format == "table") return Fail("--bookings needs --format csv or json");
   if (const std::string wrong = output::CheckColumns(args.columns); !wrong.empty()) return Fail(wrong);
-  // Every output's place is checked before anything is read or written: no
-  // output goes over the database, another database, a device or a folder,
-  // and a run that cannot write its last output has not replaced its first.
   for (const std::string* place : {&args.out, &args.xlsx, &args.pdf}) {
     if (const std::string refused = output::RefuseOutput(*place, args.db); !refused.empty()) return Fail(refused);
   }
   if (!args.csv_dir.empty()) {
-    if (const std::string refused = output::RefuseCsvFolder(args.csv_dir, output::DatabaseFile(args.db)); !refused.empty()) {
-      return Fail(refused);
-    }
+    const std::string refused = output::RefuseCsvFolder(args.csv_dir, output::DatabaseFile(args.db));
+    if (!refused.empty()) return Fail(refused);
   }
-  std::shared_ptr<host::db::Connection> connection;
+  return std::nullopt;
+}
+
+// The connection, its password from a private file or the environment,
+// never the command line.
+Stop OpenDatabase(const RunArgs& args, std::shared_ptr<host::db::Connection>& connection) {
   try {
-    // The password comes from a private file or the environment, never the command line.
     const PasswordOutcome password = WithPassword(args.db, args.password_file, PasswordFromEnvironment());
     if (!password.refused.empty()) return Fail(password.refused);
     connection = host::db::OpenConnection(password.connection);
@@ -163,57 +158,37 @@ int Run(const RunArgs& args, int64_t& bookings) {
     // anything else, a database that cannot be read.
     return Fail(e, e.Key().number == host::db::kMsgBadTimeout ? kExitRefused : kExitFailure);
   }
-  auto unit = engine::TipoTempoFromCaption(args.unit.empty() ? std::string("hh:mm:ss") : args.unit);
-  if (!unit) return Fail("--unit takes hh:mm:ss, hh,hh, mm,mm or ss,ss");
-  // The company: a whole number that the database knows.
-  {
-    const auto number = host::Decimal::Parse(args.company);
-    const bool digits = !args.company.empty() && args.company.find_first_not_of("0123456789") == std::string::npos;
-    std::vector<std::string> companies;
-    try {
-      companies = host::CompaniesOf(*connection);
-    } catch (const host::Error& e) {
-      // Said by the run, with the database's own words; but a database that
-      // does not answer is said now, not after a second wait.
-      if (e.Key().number == host::db::kMsgDatabaseDeadline) return Fail(e, kExitFailure);
-    }
-    std::string known;
-    for (const auto& c : companies) known += (known.empty() ? "" : ", ") + c;
-    if (!number || !digits || args.company.size() > 6 || number->Sign() <= 0) {
-      return Fail("--company takes the company's whole number" + (known.empty() ? "" : " (" + known + ")") + ": '" +
-                  host::ShortenedForMessage(args.company) + "' is not one");
-    }
-    if (!companies.empty() && std::find(companies.begin(), companies.end(), number->ToString()) == companies.end()) {
-      return Fail("company " + number->ToString() + " is not in this database; its companies are " + known);
-    }
-  }
+  return std::nullopt;
+}
 
-  host::ControlSettings settings;
-  settings.company = args.company;
-  settings.module = "PDXR_QUARVELINDO";
-  settings.connection = connection.get();
-  host::QueryControl query;
-  host::OrderControl order;
-  query.Settings(settings);
-  order.Settings(settings);
-  engine::LoadFilterFields(query, false);
-  engine::LoadGroupingFields(order);
-  bool exclude_wait = args.exclude_wait;
-  bool exclude_queue = args.exclude_queue;
-  // A saved query first: --where and --group given beside it replace its own.
-  if (!args.query.empty()) {
-    try {
-      const engine::SavedQuery saved = QueryArgument(args.query, args.db, args.company);
-      engine::ApplyQuery(saved, query, order);
-      if (args.unit.empty()) unit = saved.unit;
-      exclude_wait = exclude_wait || saved.exclude_wait;
-      exclude_queue = exclude_queue || saved.exclude_queue;
-    } catch (const host::Error& e) {
-      return Fail(e.what());
-    }
+// The company: a whole number that the database knows.
+Stop CheckCompany(const RunArgs& args, host::db::Connection& connection) {
+  const auto number = host::Decimal::Parse(args.company);
+  const bool digits = !args.company.empty() && args.company.find_first_not_of("0123456789") == std::string::npos;
+  std::vector<std::string> companies;
+  try {
+    companies = host::CompaniesOf(connection);
+  } catch (const host::Error& e) {
+    // Said by the run, with the database's own words; but a database that
+    // does not answer is said now, not after a second wait.
+    if (e.Key().number == host::db::kMsgDatabaseDeadline) return Fail(e, kExitFailure);
   }
+  std::string known;
+  for (const auto& c : companies) known += (known.empty() ? "" : ", ") + c;
+  if (!number || !digits || args.company.size() > 6 || number->Sign() <= 0) {
+    return Fail("--company takes the company's whole number" + (known.empty() ? "" : " (" + known + ")") + ": '" +
+                host::ShortenedForMessage(args.company) + "' is not one");
+  }
+  if (!companies.empty() && std::find(companies.begin(), companies.end(), number->ToString()) == companies.end()) {
+    return Fail("company " + number->ToString() + " is not in this database; its companies are " + known);
+  }
+  return std::nullopt;
+}
+
+// The --where conditions into the query control, one per field.
+Stop ApplyConditions(const std::vector<std::string>& where, host::QueryControl& query) {
   std::set<std::string> given;
-  for (const auto& condition : args.where) {
+  for (const auto& condition : where) {
     const size_t eq = condition.find('=');
     if (eq == std::string::npos) {
       return Fail("--where takes CAPTION=FROM or CAPTION=FROM..TO: " + host::ShortenedForMessage(condition));
@@ -245,6 +220,38 @@ int Run(const RunArgs& args, int64_t& bookings) {
     // "FROM.." is open upwards; "..TO" open downwards; "FROM" alone one value.
     query.SetOnwards(column, range != std::string::npos && to.empty());
   }
+  return std::nullopt;
+}
+
+// The run's request from the arguments: a saved query first (--where and
+// --group given beside it replace its own), then the conditions, the
+// relative dates resolved today, the grouping; a value that cannot be right
+// is refused on its field before any SQL.
+Stop BuildRequest(const RunArgs& args, engine::TipoTempo unit, engine::ComparisonRequest& request) {
+  host::ControlSettings settings;
+  settings.company = args.company;
+  settings.module = "PDXR_QUARVELINDO";
+  settings.connection = request.connection.get();
+  host::QueryControl query;
+  host::OrderControl order;
+  query.Settings(settings);
+  order.Settings(settings);
+  engine::LoadFilterFields(query, false);
+  engine::LoadGroupingFields(order);
+  request.exclude_wait = args.exclude_wait;
+  request.exclude_queue = args.exclude_queue;
+  if (!args.query.empty()) {
+    try {
+      const engine::SavedQuery saved = QueryArgument(args.query, args.db, args.company);
+      engine::ApplyQuery(saved, query, order);
+      if (args.unit.empty()) unit = saved.unit;
+      request.exclude_wait = request.exclude_wait || saved.exclude_wait;
+      request.exclude_queue = request.exclude_queue || saved.exclude_queue;
+    } catch (const host::Error& e) {
+      return Fail(e.what());
+    }
+  }
+  if (const Stop stop = ApplyConditions(args.where, query)) return stop;
   // Relative dates ("@mese-scorso") become the days they name today, before anything is checked.
   for (const auto& line : engine::ResolveRelativeDates(query, engine::LocalToday())) {
     std::cerr << "quarvelindo: " << line << "\n";
@@ -256,24 +263,123 @@ int Run(const RunArgs& args, int64_t& bookings) {
     for (const auto& item : order.Items()) known += "\n  " + item.caption;
     return Fail(std::string(e.what()) + "; the grouping fields are:" + known);
   }
-
-  // A value that cannot be right is refused on its field before any SQL.
   const auto problems = query.Validate();
   if (!problems.empty()) {
     std::string message = "the conditions cannot be applied:";
     for (const auto& p : problems) message += "\n  " + p.message;
     return Fail(message);
   }
-
-  TerminalProgress progress(CliText("versamenti", "bookings"));
-  engine::ComparisonRequest request;
-  request.connection = std::move(connection);
   request.company = args.company;
   request.query = query;
   request.order = order;
-  request.unit = *unit;
-  request.exclude_wait = exclude_wait;
-  request.exclude_queue = exclude_queue;
+  request.unit = unit;
+  return std::nullopt;
+}
+
+// The report asked for (--format), to the standard output or --out. Into a
+// file that is put in place only once whole, the report is written while
+// the group totals are worked out; elsewhere (the standard output, a pipe)
+// nothing is written unless they were.
+Stop WriteMainReport(const RunArgs& args, engine::Comparison& run, const output::ReportOptions& report,
+                     const std::function<bool()>& compute_totals) {
+  bool given_up = false;
+  std::string failed_write;
+  if (!args.out.empty() && !(args.unbooked && args.format != "json")) {
+    failed_write = output::WriteOutputUnlessGivenUp(
+        args.out, [&](std::ostream& out) { return output::WriteReportComputing(out, run, report, compute_totals); },
+        &given_up);
+  } else if (args.unbooked && args.format != "json") {
+    failed_write = output::WriteOutput(args.out, [&](std::ostream& out) { output::WriteUnbooked(out, run, report); });
+  } else if (compute_totals()) {
+    failed_write = output::WriteOutput(args.out, [&](std::ostream& out) { output::WriteReport(out, run, report); });
+  } else {
+    given_up = true;
+  }
+  if (given_up) return kExitFailure;
+  if (!failed_write.empty()) return Fail(failed_write, kExitFailure);
+  return std::nullopt;
+}
+
+// The print and the export for analysis (--xlsx, --csv-dir, --pdf), through
+// the same record sets and tables as the results form's.
+Stop WriteExports(const RunArgs& args, engine::Comparison& run, ConsoleForm& form,
+                  const output::OutputLanguage& language) {
+  if (args.xlsx.empty() && args.csv_dir.empty() && args.pdf.empty()) return std::nullopt;
+  host::DecodeService decode(run.Connection(), args.company);
+  output::PrintRecords print;
+  std::vector<output::ExportTable> tables;
+  const auto captions = engine::BuildCaptionDictionary(run.Records().RSTempiVerDett.get());
+  TerminalProgress preparing(CliText("preparazione: versamenti", "preparing: bookings"));
+  const bool prepare_failed =
+      output::KVL_EXPTOQV1_BeforeExportToQV(form, run, decode, captions, print, tables, OnTerminal(preparing));
+  preparing.Hide();
+  if (prepare_failed) return kExitFailure;
+  TerminalProgress writing(CliText("scrittura: righe", "writing: rows"));
+  output::TableWriteOptions options;
+  options.going_on = OnTerminal(writing);
+  options.csv_style = *output::CsvStyleOf(args.csv_locale);
+  if (!args.xlsx.empty()) {
+    const auto failed = output::WriteWorkbook(args.xlsx, tables, options);
+    writing.Hide();
+    if (!failed.empty()) return Fail(failed, kExitFailure);
+  }
+  if (!args.csv_dir.empty()) {
+    const auto failed = output::WriteCsvFiles(args.csv_dir, tables, options);
+    writing.Hide();
+    if (!failed.empty()) return Fail(failed, kExitFailure);
+  }
+  if (!args.pdf.empty()) {
+#ifdef QUARVELINDO_WITH_PDF
+    const auto failed = output::WritePdfReport(args.pdf, print, run, args.company, language);
+    if (!failed.empty()) return Fail(failed, kExitFailure);
+#else
+    (void)language;
+    return Fail("this build has no PDF report (it was built without the windows)");
+#endif
+  }
+  return std::nullopt;
+}
+
+// The report's options from the arguments; a terminal's width decides which
+// blocks of the table fit.
+output::ReportOptions ReportOptionsOf(const RunArgs& args) {
+  output::ReportOptions report{args.format, args.bookings, args.columns, 0};
+  report.language = output::OutputLanguage(CliLanguage());
+  report.csv_style = *output::CsvStyleOf(args.csv_locale);
+  if (args.out.empty() && isatty(STDOUT_FILENO) != 0) {
+    winsize size{};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) report.terminal_width = size.ws_col;
+  }
+  return report;
+}
+
+// The run from the arguments to the last output; `bookings` is set once
+// they are read (for the message of a run that ran out of memory).
+int Run(const RunArgs& args, int64_t& bookings) {
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  SetCliLanguage(args.language);
+  ConsoleForm form;
+  form.SetVerbose(args.verbose);
+  // An error the engine reports from deep down reads as what it means.
+  // Too little memory for the bookings asked for is said as a refusal
+  // (status 2: narrow the conditions), wherever the run ran out.
+  bool out_of_memory = false;
+  form.message = [&bookings, &out_of_memory](const host::Error& error) {
+    if (!IsOutOfMemory(error.what())) return CliErrorText(error);
+    out_of_memory = true;
+    return CliMessage(OutOfMemory(bookings));
+  };
+  form.text = CliNumberedText;
+  if (const Stop stop = RefusedBeforeReading(args)) return *stop;
+  engine::ComparisonRequest request;
+  if (const Stop stop = OpenDatabase(args, request.connection)) return *stop;
+  const auto unit = engine::TipoTempoFromCaption(args.unit.empty() ? std::string("hh:mm:ss") : args.unit);
+  if (!unit) return Fail("--unit takes hh:mm:ss, hh,hh, mm,mm or ss,ss");
+  if (const Stop stop = CheckCompany(args, *request.connection)) return *stop;
+  if (const Stop stop = BuildRequest(args, *unit, request)) return *stop;
+
+  TerminalProgress progress(CliText("versamenti", "bookings"));
   auto run = engine::Comparison::Make(form, std::move(request), progress);
   if (args.show_sql) {
     std::cerr << "-- grouped query\n"
@@ -295,67 +401,9 @@ int Run(const RunArgs& args, int64_t& bookings) {
     computed = Clock::now();
     return !failed;
   };
-
-  output::ReportOptions report{args.format, args.bookings, args.columns, 0};
-  report.language = output::OutputLanguage(CliLanguage());
-  report.csv_style = *output::CsvStyleOf(args.csv_locale);
-  if (args.out.empty() && isatty(STDOUT_FILENO) != 0) {
-    winsize size{};
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) report.terminal_width = size.ws_col;
-  }
-  // Into a file that is put in place only once whole, the report is written
-  // while the group totals are worked out; elsewhere (the standard output, a
-  // pipe) nothing is written unless they were.
-  bool given_up = false;
-  std::string failed_write;
-  if (!args.out.empty() && !(args.unbooked && args.format != "json")) {
-    failed_write = output::WriteOutputUnlessGivenUp(
-        args.out, [&](std::ostream& out) { return output::WriteReportComputing(out, *run, report, compute_totals); },
-        &given_up);
-  } else if (args.unbooked && args.format != "json") {
-    failed_write = output::WriteOutput(args.out, [&](std::ostream& out) { output::WriteUnbooked(out, *run, report); });
-  } else if (compute_totals()) {
-    failed_write = output::WriteOutput(args.out, [&](std::ostream& out) { output::WriteReport(out, *run, report); });
-  } else {
-    given_up = true;
-  }
-  if (given_up) return kExitFailure;
-  if (!failed_write.empty()) return Fail(failed_write, kExitFailure);
-  // The print and the export for analysis, through the same record sets
-  // and tables as the results form's.
-  if (!args.xlsx.empty() || !args.csv_dir.empty() || !args.pdf.empty()) {
-    host::DecodeService decode(run->Connection(), args.company);
-    output::PrintRecords print;
-    std::vector<output::ExportTable> tables;
-    const auto captions = engine::BuildCaptionDictionary(records.RSTempiVerDett.get());
-    TerminalProgress preparing(CliText("preparazione: versamenti", "preparing: bookings"));
-    const bool prepare_failed =
-        output::KVL_EXPTOQV1_BeforeExportToQV(form, *run, decode, captions, print, tables, OnTerminal(preparing));
-    preparing.Hide();
-    if (prepare_failed) return kExitFailure;
-    TerminalProgress writing(CliText("scrittura: righe", "writing: rows"));
-    output::TableWriteOptions options;
-    options.going_on = OnTerminal(writing);
-    options.csv_style = *output::CsvStyleOf(args.csv_locale);
-    if (!args.xlsx.empty()) {
-      const auto failed = output::WriteWorkbook(args.xlsx, tables, options);
-      writing.Hide();
-      if (!failed.empty()) return Fail(failed, kExitFailure);
-    }
-    if (!args.csv_dir.empty()) {
-      const auto failed = output::WriteCsvFiles(args.csv_dir, tables, options);
-      writing.Hide();
-      if (!failed.empty()) return Fail(failed, kExitFailure);
-    }
-    if (!args.pdf.empty()) {
-#ifdef QUARVELINDO_WITH_PDF
-      const auto failed = output::WritePdfReport(args.pdf, print, *run, args.company, report.language);
-      if (!failed.empty()) return Fail(failed, kExitFailure);
-#else
-      return Fail("this build has no PDF report (it was built without the windows)");
-#endif
-    }
-  }
+  const output::ReportOptions report = ReportOptionsOf(args);
+  if (const Stop stop = WriteMainReport(args, *run, report, compute_totals)) return *stop;
+  if (const Stop stop = WriteExports(args, *run, form, report.language)) return *stop;
   if (args.timing) {
     const auto ms = [](auto a, auto b) { return std::chrono::duration<double, std::milli>(b - a).count(); };
     std::cerr << "bookings " << records.RSTempiVerDett->RecordCount() << ", groups "

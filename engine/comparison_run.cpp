@@ -347,7 +347,7 @@ bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
             times = compute(*row, PhaseSourceKind::Order, q, id_ciclo, keys, formula);
           }
         } else if (!art.empty()) {
-          const Variant q = NVL(form_, Read(bookings, f.quantity), int16_t{1});
+          const Variant q = Reported(form_, NVL(Read(bookings, f.quantity), int16_t{1}));
           int16_t tipo = 0;
           std::string prog_db;
           if (!prog.empty() && host::CompareNumbers(ValoreNumerico(Read(bookings, f.article_type)), int16_t{3}) == 0) {

@@ -5,6 +5,14 @@
 #include "engine/value_helpers.h"
 
 namespace engine {
+namespace {
+
+// A value as the configuration queries' SQL literal, a refusal shown on the form.
+host::Variant Literal(FormServices& form, const host::Variant& value, int32_t kind) {
+  return Reported(form, FormatoDB(value, kind, true, form.DateService(), form.NumberService()));
+}
+
+}  // namespace
 
 using host::Variant;
 
@@ -76,8 +84,8 @@ int16_t ConfigurationValues::CaricaValoriConfigurazione(const std::string& artic
     }
   }
   const host::RecordSetPtr values = Run(CatvalConfigQuery(
-      company_, FormatoDB(form_, b, kDbText, true).JoinedText(), art, FormatoDB(form_, a, kDbText, true).JoinedText(),
-      FormatoDB(form_, c, kDbDate, true).JoinedText(), std::to_string(segment_start_),
+      company_, Literal(form_, b, kDbText).JoinedText(), art, Literal(form_, a, kDbText).JoinedText(),
+      Literal(form_, c, kDbDate).JoinedText(), std::to_string(segment_start_),
       std::to_string(segment_length_)));
   if (RecordsetVuoto(values)) return 1;
   if (host::CompareNumbers(ValoreNumerico(values->Value("INDTIPOART")), int16_t{0}) == 0) return 0;
@@ -92,8 +100,8 @@ int16_t ConfigurationValues::CaricaValoriConfigurazione(const std::string& artic
     try {
       connection_.ExecuteNoRecords(
           CatvalInsert(values->Value("CODICE").JoinedText(), ValoreNumerico(values->Value("INDTIPODATO")).ToText(),
-                       FormatoDB(form_, values->Value("VALORESTR_CM02"), kDbText, true).JoinedText(),
-                       FormatoDB(form_, values->Value("VALORENUM_CM02"), kDbNumber, true).JoinedText()));
+                       Literal(form_, values->Value("VALORESTR_CM02"), kDbText).JoinedText(),
+                       Literal(form_, values->Value("VALORENUM_CM02"), kDbNumber).JoinedText()));
     } catch (const host::Error&) {
       // A failing insert is skipped.
     }

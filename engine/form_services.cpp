@@ -2,15 +2,13 @@
 
 namespace engine {
 
-host::Error CurrentError() {
-  try {
-    throw;
-  } catch (const host::Error& e) {
-    return e;
-  } catch (const std::exception& e) {
-    return {host::kErrInvalidArgument, e.what()};
-  } catch (...) {
-    return {host::kErrInvalidArgument, "Unknown error"};
+void ReportStatus(FormServices& form, const host::Status& status) {
+  for (const auto& d : status.diagnostics()) {
+    if (d.kind == host::Diagnostic::Kind::kError) {
+      form.GestioneErrore(d.procedure, d.error);
+    } else {
+      form.MsgBoxLingua(form.TestoLingua(d.text, d.number, 0), 0, d.style, form.FormCaption());
+    }
   }
 }
 

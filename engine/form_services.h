@@ -8,21 +8,21 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "host/value/date_number_services.h"
 #include "host/value/error.h"
+#include "host/value/status.h"
 
 namespace engine {
 
-// Message-box styles and answers (the standard flag values).
-enum MessageBox : int32_t {
-  kMbYesNo = 4,
-  kMbIconQuestion = 32,
-  kMbIconExclamation = 48,
-  kMbAnswerYes = 6,
-  kMbAnswerNo = 7,
-  kMbErrorReportStyle = 4370,  // system modal + second button default + critical + Abort/Retry/Ignore
-};
+using host::MessageBox;
+using host::kMbYesNo;
+using host::kMbIconQuestion;
+using host::kMbIconExclamation;
+using host::kMbAnswerYes;
+using host::kMbAnswerNo;
+using host::kMbErrorReportStyle;
 
 class FormServices {
  public:
@@ -45,7 +45,20 @@ class FormServices {
 
 // The exception being handled as a host error (other exceptions keep their
 // message under a generic number). Call only inside a catch block.
-host::Error CurrentError();
+using host::CurrentError;
+
+// Shows a step's diagnostics on the form, in order, as they would have been
+// shown where they arose: an error through the form's error routine under
+// its procedure, a message translated in a message box of its style.
+// Nothing for an ok or cancelled status without diagnostics.
+void ReportStatus(FormServices& form, const host::Status& status);
+
+// The value of a step that goes on after a failure, its diagnostics shown.
+template <class T>
+T Reported(FormServices& form, host::Valued<T> valued) {
+  ReportStatus(form, valued.status);
+  return std::move(valued.value);
+}
 
 // Reports the exception being handled through the form's error routine.
 void ReportCurrentError(FormServices& form, std::string_view procedure);

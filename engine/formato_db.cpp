@@ -3,47 +3,45 @@
 namespace engine {
 namespace {
 
-void ShowMessage(FormServices& form, std::string_view text, int32_t number) {
-  const std::string translated = form.TestoLingua(text, number, 0);
-  form.MsgBoxLingua(translated, 0, kMbIconExclamation, form.FormCaption());
+// A value refused: Empty, with the message the user reads.
+host::Valued<host::Variant> Refused(std::string_view text, int32_t number) {
+  return {{}, host::Status::Message(host::Status::Kind::kFailed, std::string(text), number, host::kMbIconExclamation)};
 }
 
 }  // namespace
 
 std::string DoubleQuotes(std::string_view text) { return host::ReplaceAll(text, "'", "''"); }
 
-host::Variant FormatoDB(FormServices& form, const host::Variant& value, int32_t kind, bool null_allowed) {
+host::Valued<host::Variant> FormatoDB(const host::Variant& value, int32_t kind, bool null_allowed,
+                                      host::DateService& dates, host::NumberService& numbers) {
   try {
     const std::string text = value.JoinedText();
     const bool blank = value.IsEmpty() || value.IsNull() || host::RTrim(text).empty();
     if (blank) {
-      if (null_allowed) return "null";
+      if (null_allowed) return {"null", {}};
       switch (kind) {
         case kDbText:
-        case kDbUnicodeText: return "''";
+        case kDbUnicodeText: return {"''", {}};
         case kDbDecimal:
-        case kDbNumber: ShowMessage(form, kTextNullNumber, kMsgNullNumber); return {};
-        case kDbDate: ShowMessage(form, kTextNullDate, kMsgNullDate); return {};
+        case kDbNumber: return Refused(kTextNullNumber, kMsgNullNumber);
+        case kDbDate: return Refused(kTextNullDate, kMsgNullDate);
         default: return {};
       }
     }
     switch (kind) {
-      case kDbText: return "'" + DoubleQuotes(text) + "'";
-      case kDbUnicodeText: return "N'" + DoubleQuotes(text) + "'";
-      case kDbDecimal: return value.ToDecimal();
-      case kDbNumber: return form.NumberService().Format(value);
+      case kDbText: return {"'" + DoubleQuotes(text) + "'", {}};
+      case kDbUnicodeText: return {"N'" + DoubleQuotes(text) + "'", {}};
+      case kDbDecimal: return {value.ToDecimal(), {}};
+      case kDbNumber: return {numbers.Format(value), {}};
       case kDbDate: {
-        host::DateService& dates = form.DateService();
         dates.SetText(text);
-        if (dates.ErrorValue() == 0) return "'" + dates.DBFormat() + "'";
-        ShowMessage(form, kTextDateConversion, kMsgDateConversion);
-        return {};
+        if (dates.ErrorValue() == 0) return {"'" + dates.DBFormat() + "'", {}};
+        return Refused(kTextDateConversion, kMsgDateConversion);
       }
       default: return {};
     }
   } catch (...) {
-    ReportCurrentError(form, "FormatoDB");
-    return {};
+    return {{}, host::Status::FailedHere("FormatoDB")};
   }
 }
 

@@ -8,14 +8,19 @@
 // | 4    | N'text' (quotes doubled)        | null                | ''                   |
 // | else | Empty                           | null                | Empty                |
 // A date the date service refuses gives message 25382 and Empty. Blank means
-// Empty, Null, or a text that is empty without its trailing blanks. Messages
-// go through TestoLingua and MsgBoxLingua with the exclamation style; other
-// failures are reported as "FormatoDB" and answer Empty.
+// Empty, Null, or a text that is empty without its trailing blanks. A
+// message comes back in the status (failed, the exclamation style) for the
+// caller to show; another failure is a failure of "FormatoDB" answering
+// Empty.
 #pragma once
 
 #include <cstdint>
 
-#include "engine/form_services.h"
+#include <string>
+#include <string_view>
+
+#include "host/value/date_number_services.h"
+#include "host/value/status.h"
 #include "host/value/variant.h"
 
 namespace engine {
@@ -32,7 +37,8 @@ inline constexpr std::string_view kTextNullDate =
 inline constexpr std::string_view kTextDateConversion =
     "Conversione della data non riuscita nel metodo DBFormat del servizio date.";
 
-host::Variant FormatoDB(FormServices& form, const host::Variant& value, int32_t kind, bool null_allowed);
+host::Valued<host::Variant> FormatoDB(const host::Variant& value, int32_t kind, bool null_allowed,
+                                      host::DateService& dates, host::NumberService& numbers);
 
 // Every single quote doubled, so that the text can stand between quotes.
 std::string DoubleQuotes(std::string_view text);

@@ -115,7 +115,7 @@ void ValorizzaOMSLavorazSetup(FormServices& form, host::RecordSet& rs, const Tim
   for (size_t c = 0; c < values.size(); ++c) {
     const auto at = [&](TimeFieldBase base) { return fields.At(c + 1, base); };
     ValoriCategoria v = ResetCategory(values[c].OREVERS, values[c].MINVERS, values[c].SECVERS);
-    ConvertiOMS(form, PlannedSeconds(values[c], unit), unit, v);
+    ReportStatus(form, ConvertiOMS(PlannedSeconds(values[c], unit), unit, v));
     if (unit == kOreMinutiSecondi || unit == kOreDecimali) rs.SetValue(at(kOreVers), v.OREVERS);
     if (unit == kOreMinutiSecondi || unit == kMinutiDecimali) rs.SetValue(at(kMinVers), v.MINVERS);
     if (unit == kOreMinutiSecondi || unit == kSecondiDecimali) rs.SetValue(at(kSecVers), v.SECVERS);
@@ -319,7 +319,7 @@ bool GroupTotals::SumBookings(host::RecordSet& bookings, BookingSums& into, size
         const std::string key = (order ? "O" : "C") + id.ToDecimal().ToString();
         if (seen.insert(key).second) {
           const PhaseOutputs o =
-              CalcolaTempiFase(id, qtaodl, NVL(form_, read(f_qty), int16_t{1}), host::RTrim(read(f_art).JoinedText()),
+              CalcolaTempiFase(id, qtaodl, Reported(form_, NVL(read(f_qty), int16_t{1})), host::RTrim(read(f_art).JoinedText()),
                                host::RTrim(read(f_opt).JoinedText()));
           for (size_t c = 0; c < 7; ++c) add_to(sums[c], o.hours[c], o.minutes[c], o.seconds[c], true);
         }
@@ -379,7 +379,7 @@ void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
   total.OREPREV = sums[0].OREPREV;
   total.MINPREV = sums[0].MINPREV;
   total.SECPREV = sums[0].SECPREV;
-  ConvertiOMS(form_, PlannedSeconds(sums[0], unit_), unit_, total);
+  ReportStatus(form_, ConvertiOMS(PlannedSeconds(sums[0], unit_), unit_, total));
   if (unit_ == kOreMinutiSecondi || unit_ == kOreDecimali) prev.SetValue(fields.At(0, kOreVers), total.OREVERS);
   if (unit_ == kOreMinutiSecondi || unit_ == kMinutiDecimali) prev.SetValue(fields.At(0, kMinVers), total.MINVERS);
   if (unit_ == kOreMinutiSecondi || unit_ == kSecondiDecimali) prev.SetValue(fields.At(0, kSecVers), total.SECVERS);

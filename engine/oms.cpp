@@ -40,39 +40,46 @@ std::string OmsText(int64_t seconds, bool plus_sign) {
          TwoDigits(std::llabs(rest));
 }
 
-void ConvertiOMS(FormServices& form, const Variant& planned_seconds, int16_t unit, ValoriCategoria& v) {
+host::Status ConvertiOMS(const Variant& planned_seconds, int16_t unit, ValoriCategoria& v) {
+  host::Status status;
+  // A rounding that fails is said and the conversion goes on with 0.
+  const auto round = [&status](const Variant& value, int16_t decimals) {
+    auto rounded = Arrotonda(value, decimals);
+    status.Add(rounded.status);
+    return rounded.value;
+  };
   try {
     if (planned_seconds.IsEmpty() || planned_seconds.IsNull() || host::CompareNumbers(planned_seconds, Zero()) == 0) {
-      return;
+      return status;
     }
     const Variant hundred = int16_t{100};
     const Variant one = int16_t{1};
     // Percent of booked over planned, two decimals.
     auto percent = [&](const Variant& booked, const Variant& planned) {
-      return Variant(Arrotonda(form, host::Multiply(host::Subtract(host::Divide(booked, planned), one), hundred), 2));
+      return Variant(round(host::Multiply(host::Subtract(host::Divide(booked, planned), one), hundred), 2));
     };
     switch (unit) {
       case kOreDecimali:
-        v.OREPREV = Arrotonda(form, host::Divide(planned_seconds, int16_t{3600}), 2);
+        v.OREPREV = round(host::Divide(planned_seconds, int16_t{3600}), 2);
         v.MINVERS = Zero();
         v.SECVERS = Zero();
         v.GAP = host::Subtract(v.OREVERS, v.OREPREV);
         if (host::CompareNumbers(v.OREPREV, Zero()) != 0) v.GAPPERC = percent(v.OREVERS, v.OREPREV);
-        return;
+        return status;
       case kMinutiDecimali:
-        v.MINPREV = Arrotonda(form, host::Divide(planned_seconds, int16_t{60}), 2);
+        v.MINPREV = round(host::Divide(planned_seconds, int16_t{60}), 2);
         v.OREVERS = Zero();
         v.SECVERS = Zero();
         v.GAP = host::Subtract(v.MINVERS, v.MINPREV);
         if (host::CompareNumbers(v.MINPREV, Zero()) != 0) v.GAPPERC = percent(v.MINVERS, v.MINPREV);
-        return;
+        return status;
       case kSecondiDecimali:
-        v.SECPREV = Arrotonda(form, planned_seconds, 2);
+        v.SECPREV = round(planned_seconds, 2);
         v.OREVERS = Zero();
         v.MINVERS = Zero();
         v.GAP = host::Subtract(v.SECVERS, v.SECPREV);
         if (host::CompareNumbers(v.SECPREV, Zero()) != 0) v.GAPPERC = percent(v.SECVERS, v.SECPREV);
-        return;
+        return status;
       case kOreMinutiSecondi: {
         const int64_t p = WholeSecondsOf(planned_seconds);
         int64_t rest = p;
@@ -95,13 +102,14 @@ void ConvertiOMS(FormServices& form, const Variant& planned_seconds, int16_t uni
         const Variant planned = p;
         v.GAP = OmsText(WholeSecondsOf(host::Subtract(booked, planned)), true);
         if (p != 0) v.GAPPERC = percent(booked, planned);
-        return;
+        return status;
       }
-      default: return;
+      default: return status;
     }
   } catch (...) {
-    ReportCurrentError(form, "ConvertiOMS");
+    status.Add(host::Status::FailedHere("ConvertiOMS"));
   }
+  return status;
 }
 
 std::string FormattaOMS(const Variant& seconds) {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/form_services.h"
 #include "engine/time_unit.h"
+#include "host/value/status.h"
 #include "host/value/variant.h"
 
 namespace engine {
@@ -31,9 +31,9 @@ std::string OmsText(int64_t seconds, bool plus_sign);
 // Fills the planned values, gap and percent of one category from a planned
 // time in seconds and the booked values already in `v` (a triple under unit
 // 0, the member of the unit otherwise). Planned 0, Null or Empty changes
-// nothing; so does an unknown unit. A failure is reported as "ConvertiOMS"
-// and leaves what was not yet written.
-void ConvertiOMS(FormServices& form, const host::Variant& planned_seconds, int16_t unit, ValoriCategoria& v);
+// nothing; so does an unknown unit. A failure is a failure of "ConvertiOMS"
+// (after any of "Arrotonda") and leaves what was not yet written.
+host::Status ConvertiOMS(const host::Variant& planned_seconds, int16_t unit, ValoriCategoria& v);
 
 // The OMS text of a number of seconds ("" for 0, blank or non-numeric);
 // reports nothing.

@@ -61,9 +61,9 @@ PlannedSplit SplitPlanned(FormServices& form, const Variant& planned_seconds, in
       split.seconds = s;
       break;
     }
-    case kOreDecimali: split.hours = Arrotonda(form, host::Divide(planned_seconds, int16_t{3600}), 2); break;
-    case kMinutiDecimali: split.minutes = Arrotonda(form, host::Divide(planned_seconds, int16_t{60}), 2); break;
-    case kSecondiDecimali: split.seconds = Arrotonda(form, planned_seconds, 2); break;
+    case kOreDecimali: split.hours = Reported(form, Arrotonda(host::Divide(planned_seconds, int16_t{3600}), 2)); break;
+    case kMinutiDecimali: split.minutes = Reported(form, Arrotonda(host::Divide(planned_seconds, int16_t{60}), 2)); break;
+    case kSecondiDecimali: split.seconds = Reported(form, Arrotonda(planned_seconds, 2)); break;
     default: break;
   }
   return split;
@@ -74,7 +74,7 @@ void WriteTotalCategory(FormServices& form, ValoriCategoria& total, int16_t unit
   const PlannedSplit split = SplitPlanned(form, planned_seconds, unit);
   const auto percent = [&](const Variant& booked, const Variant& planned) {
     return Variant(
-        Arrotonda(form, host::Multiply(host::Subtract(host::Divide(booked, planned), int16_t{1}), int16_t{100}), 2));
+        Reported(form, Arrotonda(host::Multiply(host::Subtract(host::Divide(booked, planned), int16_t{1}), int16_t{100}), 2)));
   };
   const auto is_zero = [](const Variant& v) { return host::CompareNumbers(v, int16_t{0}) == 0; };
   // A decimal unit: the booked value in the unit's member, the gap and the
@@ -192,7 +192,7 @@ void PlannedRecords::Fill(FormServices& form, size_t booking_row, uint32_t times
   for (size_t c = 0; c < 6; ++c) {
     ValoriCategoria v = belongs[c] ? ResetCategory(ValoreNumerico(h), ValoreNumerico(m), ValoreNumerico(s))
                                    : ResetCategory(zero, zero, zero);
-    if (always[c] || belongs[c]) ConvertiOMS(form, plans_.Get(times, c + 1), unit_, v);
+    if (always[c] || belongs[c]) ReportStatus(form, ConvertiOMS(plans_.Get(times, c + 1), unit_, v));
     const auto category = InFieldOrder(v);
     for (size_t b = 0; b < category.size(); ++b) values[(c + 1) * 10 + b] = *category[b];
   }

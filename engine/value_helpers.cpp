@@ -5,13 +5,12 @@ namespace engine {
 using host::Decimal;
 using host::Variant;
 
-Variant NVL(FormServices& form, const Variant& value, const Variant& fallback) {
+host::Valued<Variant> NVL(const Variant& value, const Variant& fallback) {
   try {
-    if (value.IsEmpty() || value.IsNull() || host::Trim(value.JoinedText()).empty()) return fallback;
-    return value;
+    if (value.IsEmpty() || value.IsNull() || host::Trim(value.JoinedText()).empty()) return {fallback, {}};
+    return {value, {}};
   } catch (...) {
-    ReportCurrentError(form, "NVL");
-    return {};
+    return {{}, host::Status::FailedHere("NVL")};
   }
 }
 
@@ -28,12 +27,11 @@ host::Decimal RoundHalfUp(const Decimal& number, int16_t decimals) {
   return scaled / factor;
 }
 
-double Arrotonda(FormServices& form, const Variant& value, int16_t decimals) {
+host::Valued<double> Arrotonda(const Variant& value, int16_t decimals) {
   try {
-    return RoundHalfUp(value.ToDecimal(), decimals).ToDouble();
+    return {RoundHalfUp(value.ToDecimal(), decimals).ToDouble(), {}};
   } catch (...) {
-    ReportCurrentError(form, "Arrotonda");
-    return 0;
+    return {0, host::Status::FailedHere("Arrotonda")};
   }
 }
 
@@ -41,13 +39,12 @@ int64_t WholeSecondsOf(const Variant& value) {
   return RoundHalfUp(value.ToDecimal(), 0).TruncToInt64();
 }
 
-Variant Massimo(FormServices& form, const Variant& a, const Variant& b) {
+host::Valued<Variant> Massimo(const Variant& a, const Variant& b) {
   try {
     if (!a.IsNumeric() || !b.IsNumeric()) return {};
-    return host::CompareNumbers(a, b) >= 0 ? a : b;
+    return {host::CompareNumbers(a, b) >= 0 ? a : b, {}};
   } catch (...) {
-    ReportCurrentError(form, "Massimo");
-    return {};
+    return {{}, host::Status::FailedHere("Massimo")};
   }
 }
 

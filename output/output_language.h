@@ -15,8 +15,9 @@ namespace output {
 
 class OutputLanguage {
  public:
+  OutputLanguage() = default;  // Italian
   // "en" is English; anything else is Italian.
-  explicit OutputLanguage(std::string_view code = "it") : english_(code == "en") {}
+  explicit OutputLanguage(std::string_view code) : english_(code == "en") {}
 
   [[nodiscard]] std::string Code() const { return english_ ? "en" : "it"; }
   [[nodiscard]] bool English() const { return english_; }
@@ -32,7 +33,7 @@ class OutputLanguage {
   }
 
  private:
-  bool english_;
+  bool english_ = false;
 };
 
 }  // namespace output

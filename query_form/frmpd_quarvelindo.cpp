@@ -190,16 +190,16 @@ void FRMPD_QUARVELINDO::Form_Load() {
   window_->activate = [this] { Form_Activate(); };
   const auto global = ActiveInterface != nullptr ? ActiveInterface->GetClsGlobal() : nullptr;
   const std::string language = global && global->translation ? global->translation->Language() : "it";
-  // 1. The log, and the form is the module's active one.
+  // The log, and the form is the module's active one.
   std::shared_ptr<host::MessagePresenter> presenter =
       global && global->presenter ? global->presenter : std::make_shared<host::qt::DialogPresenter>(language);
   GclsLog = std::make_shared<host::LogObject>(presenter);
   window_->main_form_active = true;
   BuildWindow();
   try {
-    // 2.-3. The connection string and the connection.
+    // The connection string and the connection.
     GstrConnect = global ? global->connection_info.connection_string : std::string();
-    // 4. The company code: a whole number, checked before any SQL sees it.
+    // The company code: a whole number, checked before any SQL sees it.
     PvarCodDitta = global ? host::Trim(global->company.code) : std::string("1");
     const auto company = host::Decimal::Parse(PvarCodDitta);
     if (!company || company->Scale() != 0 || company->Sign() <= 0) {
@@ -207,7 +207,7 @@ void FRMPD_QUARVELINDO::Form_Load() {
     }
     PvarCodDitta = company->ToString();
     GconConnect = OpenAside(GstrConnect);
-    // 5. The time units.
+    // The time units, the first one chosen.
     cmb_tipo_tempo_->clear();
     for (size_t i = 0; i < engine::kTipoTempoCaptions.size(); ++i) {
       cmb_tipo_tempo_->addItem(QString::fromUtf8(engine::kTipoTempoCaptions[i].data(),
@@ -216,18 +216,18 @@ void FRMPD_QUARVELINDO::Form_Load() {
     }
     cmb_tipo_tempo_->setCurrentIndex(0);
     cmb_tipo_tempo_->setEditable(false);
-    // 6. The connection goes back to the program interface.
+    // The connection goes back to the program interface.
     auto handed = std::make_shared<ConnectionObject>();
     handed->connection = GconConnect;
     if (ActiveInterface != nullptr) ActiveInterface->SetConnection(handed);
-    // 7. The look-up and decode services.
+    // The look-up and decode services.
     PclsLookupDb = std::make_unique<host::LookupService>(*GconConnect, PvarCodDitta);
     PclsDecodeDb = std::make_unique<host::DecodeService>(*GconConnect, PvarCodDitta);
-    // 8. The title.
+    // The title.
     Window()->setWindowTitle(QString::fromStdString(TestoLingua("Ricerca ordini di lavorazione", 73165, 0)));
-    // 9. The fashion-attributes flag.
+    // The fashion-attributes flag.
     fashion_ = global && global->company.fashion_attributes;
-    // 10.
+    // The conditions and the grouping are set up on the first activation.
     window_->initialised = false;
   } catch (...) {
     if (Window()->windowTitle().isEmpty()) {
@@ -407,14 +407,14 @@ void FRMPD_QUARVELINDO::Show(bool modal) {
 void FRMPD_QUARVELINDO::Form_Activate() {
   if (!window_ || window_->closing || !GconConnect) return;
   try {
-    // 1. The navigator takes the frame's state and refreshes.
+    // The navigator takes the frame's state and refreshes.
     if (ActiveInterface != nullptr && ActiveInterface->GetActiveNavigator()) {
       ActiveInterface->GetActiveNavigator()->Refresh();
     }
     if (window_->initialised) return;
-    // 2a.
+    // Only the first activation sets the form up.
     window_->closing = false;
-    // 2b. The conditions.
+    // The conditions.
     host::ControlSettings settings;
     settings.company = PvarCodDitta;
     settings.module = "PDXR_QUARVELINDO";
@@ -427,7 +427,7 @@ void FRMPD_QUARVELINDO::Form_Activate() {
     query_.Settings(settings);
     engine::LoadFilterFields(query_, fashion_);
     query_.EndSetup();
-    // 2c. The grouping.
+    // The grouping.
     order_.Settings(settings);
     engine::LoadGroupingFields(order_);
     order_.EndSetup();
@@ -438,16 +438,14 @@ void FRMPD_QUARVELINDO::Form_Activate() {
     condition_view_->setColumnWidth(ConditionModel::kTo, 150);
     condition_view_->horizontalHeader()->setStretchLastSection(true);
     condition_view_->setColumnWidth(ConditionModel::kFromDescription, 220);
-    // 2d.
     // The first condition's cell has the focus, so that typing and Enter work at once.
     if (conditions_->rowCount() > 0) condition_view_->setCurrentIndex(conditions_->index(0, ConditionModel::kFrom));
     condition_view_->setFocus();
-    // 2e.
+    // Scripts learn that the form is open.
     NotificaApriChiudi("znOpen");
-    // 2f. What Annulla returns to.
+    // What Annulla returns to.
     saved_query_state_ = query_.SaveState();
     saved_order_state_ = order_.SaveState();
-    // 2g.
     window_->initialised = true;
     // The last conditions of this database and company come back.
     RestoreRemembered();
@@ -503,7 +501,7 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
     request.exclude_wait = chk_attesa_->isChecked();
     request.exclude_queue = chk_coda_->isChecked();
     request.fashion = fashion_;
-    // 1. The busy pointer (an arrow with it: the form can still stop the run).
+    // The busy pointer (an arrow with it: the form can still stop the run).
     QApplication::setOverrideCursor(Qt::BusyCursor);
     cmd_dupl_->setEnabled(false);
     cmd_ann_->setEnabled(false);
@@ -518,7 +516,7 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
     prog_bar_->SetWhat(Tr("versamenti"));
     prog_bar_->Start(0);
     bar_progress_ = std::make_unique<BarProgress>(*prog_bar_);
-    // 2. The run, on its own thread and connection.
+    // The run, on its own thread and connection.
     std::weak_ptr<FRMPD_QUARVELINDO> self = weak_from_this();
     run_thread_ = std::make_unique<RunThread>(*this, GstrConnect, std::move(request), *bar_progress_, Window(),
                                               [self] {
@@ -560,7 +558,7 @@ void FRMPD_QUARVELINDO::RunFinished() {
   if (!run_thread_) return;
   const RunThread::Outcome outcome = run_thread_->Join();
   run_thread_.reset();
-  // 3. The pointer and the controls come back.
+  // The pointer and the controls come back.
   QApplication::restoreOverrideCursor();
   prog_bar_->Stop();
   cmd_dupl_->setEnabled(GconConnect != nullptr);
@@ -579,13 +577,13 @@ void FRMPD_QUARVELINDO::RunFinished() {
       return;
     }
     if (run_->Failed()) return;
-    // 4. Nothing to show.
+    // Nothing to show.
     if (run_->Empty()) {
       MsgBoxLingua("Non ci sono dati da elaborare", 39693, 64, Caption());
       return;
     }
     SaveRemembered();
-    // 5. The results form, over the run's own record sets.
+    // The results form, over the run's own record sets.
     auto& records = run_->Records();
     frm_mod_ = std::make_shared<results_form::FRMPD_MAVANZORDLAV>();
     frm_mod_->GconConnect = GconConnect;
@@ -610,7 +608,7 @@ void FRMPD_QUARVELINDO::RunFinished() {
     frm_mod_->CloseFormVersamenti = [self](int16_t& cancel) {
       if (auto form = self.lock()) form->FrmMod_CloseFormVersamenti(cancel);
     };
-    // 6.-7.
+    // The results form takes the query form's place until it closes.
     window_->main_form_active = false;
     window_->Hide();
     frm_mod_->Show(ActiveInterface != nullptr ? ActiveInterface->GetActiveFrame() : nullptr);
@@ -654,16 +652,16 @@ void FRMPD_QUARVELINDO::FrmMod_CloseFormVersamenti(int16_t& /*cancel*/) {
 
 void FRMPD_QUARVELINDO::Form_QueryUnload(int16_t& cancel, int16_t unload_mode) {
   try {
-    // 1. A close by the window before the first set-up finished is refused.
+    // A close by the window before the first set-up finished is refused.
     if (unload_mode == host::qt::FormWindow::kFromControlMenu && !window_->initialised) {
       cancel = 1;
       return;
     }
-    // 2.
+    // The navigator refreshes before the scripts are asked.
     if (ActiveInterface != nullptr && ActiveInterface->GetActiveNavigator()) {
       ActiveInterface->GetActiveNavigator()->Refresh();
     }
-    // 3. Scripts may refuse the close.
+    // Scripts may refuse the close.
     if (cancel == 0) {
       NotificaApriChiudi("znClose");
       if (ActiveInterface != nullptr && ActiveInterface->GetActiveNavigator()) {
@@ -679,7 +677,7 @@ void FRMPD_QUARVELINDO::Form_QueryUnload(int16_t& cancel, int16_t unload_mode) {
 
 void FRMPD_QUARVELINDO::Form_Unload() {
   window_->closing = true;
-  // 1. The results form goes first; its closing event finds the flag set.
+  // The results form goes first; its closing event finds the flag set.
   if (frm_mod_) frm_mod_->Unload();
   frm_mod_.reset();
   // A run still working stops.
@@ -689,7 +687,7 @@ void FRMPD_QUARVELINDO::Form_Unload() {
     run_thread_.reset();
     QApplication::restoreOverrideCursor();
   }
-  // 4. Everything the form holds is released; the connection is closed.
+  // Everything the form holds is released; the connection is closed.
   run_.reset();
   PclsLookupDb.reset();
   PclsDecodeDb.reset();
@@ -717,10 +715,10 @@ void FRMPD_QUARVELINDO::NotificaApriChiudi(const std::string& action) {
 }
 
 void FRMPD_QUARVELINDO::GestioneErrore(std::string_view procedure, const host::Error& error) {
-  // 1. The pointer and the progress bar.
+  // The pointer and the progress bar.
   while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
   if (prog_bar_ != nullptr) prog_bar_->Stop();
-  // 2.-4. The log reports the error and the database's.
+  // The log reports the error and the database's.
   ReportToLog(procedure, error, std::make_shared<host::qt::DialogPresenter>());
 }
 

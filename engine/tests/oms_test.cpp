@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "engine/category_texts.h"
-#include "engine/tests/fake_form.h"
 #include "engine/value_helpers.h"
 
 namespace engine {
@@ -11,7 +10,6 @@ namespace {
 
 using host::Decimal;
 using host::Variant;
-using testing::FakeForm;
 
 Variant Dec(const char* text) { return *Decimal::Parse(text); }
 const Variant kSentinel = "unchanged";
@@ -39,26 +37,26 @@ TEST(OmsText, SignsAndDigits) {
 }
 
 TEST(ConvertiOMS, PlannedZeroLeavesEverything) {
-  FakeForm form;
+  host::Status said;  // what the conversions had to say
   for (int16_t unit = 0; unit <= 3; ++unit) {
     ValoriCategoria v = Preset();
     v.OREVERS = Dec("2");
     v.SECVERS = int32_t{30};
-    ConvertiOMS(form, int32_t{0}, unit, v);
-    ConvertiOMS(form, Variant::Null(), unit, v);
+    said.Add(ConvertiOMS(int32_t{0}, unit, v));
+    said.Add(ConvertiOMS(Variant::Null(), unit, v));
     EXPECT_EQ(v.OREPREV, kSentinel);
     EXPECT_EQ(v.GAP, kSentinel);
     EXPECT_EQ(v.OMSVERS, kSentinel);
     EXPECT_EQ(v.OREVERS, Dec("2"));
   }
-  EXPECT_TRUE(form.errors.empty());
+  EXPECT_TRUE(said.diagnostics().empty());
 }
 
 TEST(ConvertiOMS, UnitZeroOneHourAgainst3725Seconds) {
-  FakeForm form;
+  host::Status said;  // what the conversions had to say
   ValoriCategoria v = Preset();
   v.OREVERS = int32_t{1};
-  ConvertiOMS(form, int32_t{3725}, kOreMinutiSecondi, v);
+  said.Add(ConvertiOMS(int32_t{3725}, kOreMinutiSecondi, v));
   EXPECT_EQ(v.OREPREV.ToText(), "1");
   EXPECT_EQ(v.MINPREV.ToText(), "2");
   EXPECT_EQ(v.SECPREV.ToText(), "5");
@@ -69,9 +67,9 @@ TEST(ConvertiOMS, UnitZeroOneHourAgainst3725Seconds) {
 }
 
 TEST(ConvertiOMS, UnitZeroRoundsPlannedToWholeSeconds) {
-  FakeForm form;
+  host::Status said;  // what the conversions had to say
   ValoriCategoria v = Preset();
-  ConvertiOMS(form, 59.5, kOreMinutiSecondi, v);
+  said.Add(ConvertiOMS(59.5, kOreMinutiSecondi, v));
   EXPECT_EQ(v.OREPREV, kSentinel);  // under an hour: not written
   EXPECT_EQ(v.MINPREV.ToText(), "1");
   EXPECT_EQ(v.SECPREV.ToText(), "0");
@@ -81,34 +79,34 @@ TEST(ConvertiOMS, UnitZeroRoundsPlannedToWholeSeconds) {
   EXPECT_DOUBLE_EQ(v.GAPPERC.ToDouble(), -100);
 
   ValoriCategoria w = Preset();
-  ConvertiOMS(form, int32_t{30}, kOreMinutiSecondi, w);
+  said.Add(ConvertiOMS(int32_t{30}, kOreMinutiSecondi, w));
   EXPECT_EQ(w.OREPREV, kSentinel);
   EXPECT_EQ(w.MINPREV, kSentinel);
   EXPECT_EQ(w.SECPREV.ToText(), "30");
 }
 
 TEST(ConvertiOMS, UnitZeroBookedEqualsPlannedAndPositiveGap) {
-  FakeForm form;
+  host::Status said;  // what the conversions had to say
   ValoriCategoria v = Preset();
   v.MINVERS = int32_t{2};
   v.SECVERS = int32_t{5};
-  ConvertiOMS(form, int32_t{125}, kOreMinutiSecondi, v);
+  said.Add(ConvertiOMS(int32_t{125}, kOreMinutiSecondi, v));
   EXPECT_EQ(v.GAP, Variant("0:00:00"));
   EXPECT_DOUBLE_EQ(v.GAPPERC.ToDouble(), 0);
 
   ValoriCategoria w = Preset();
   w.OREVERS = int32_t{4};
-  ConvertiOMS(form, int32_t{3600}, kOreMinutiSecondi, w);
+  said.Add(ConvertiOMS(int32_t{3600}, kOreMinutiSecondi, w));
   EXPECT_EQ(w.GAP, Variant("+ 3:00:00"));
   EXPECT_DOUBLE_EQ(w.GAPPERC.ToDouble(), 300);
 }
 
 TEST(ConvertiOMS, UnitOneHoursWithTwoDecimals) {
-  FakeForm form;
+  host::Status said;  // what the conversions had to say
   ValoriCategoria v = Preset();
   v.OREVERS = Dec("2.00");
   v.MINVERS = v.SECVERS = kSentinel;
-  ConvertiOMS(form, int32_t{5400}, kOreDecimali, v);
+  said.Add(ConvertiOMS(int32_t{5400}, kOreDecimali, v));
   EXPECT_DOUBLE_EQ(v.OREPREV.ToDouble(), 1.5);
   EXPECT_EQ(v.MINVERS, Variant(int16_t{0}));
   EXPECT_EQ(v.SECVERS, Variant(int16_t{0}));
@@ -118,17 +116,17 @@ TEST(ConvertiOMS, UnitOneHoursWithTwoDecimals) {
 
   ValoriCategoria w = Preset();
   w.OREVERS = Dec("1");
-  ConvertiOMS(form, int32_t{10}, kOreDecimali, w);
+  said.Add(ConvertiOMS(int32_t{10}, kOreDecimali, w));
   EXPECT_DOUBLE_EQ(w.OREPREV.ToDouble(), 0);  // 10 s is 0.00 h
   EXPECT_EQ(w.GAPPERC, kSentinel);
   EXPECT_EQ(w.GAP.ToText(), "1");
 }
 
 TEST(ConvertiOMS, UnitsTwoAndThree) {
-  FakeForm form;
+  host::Status said;  // what the conversions had to say
   ValoriCategoria m = Preset();
   m.MINVERS = Dec("45");
-  ConvertiOMS(form, int32_t{3000}, kMinutiDecimali, m);  // 50 minutes planned
+  said.Add(ConvertiOMS(int32_t{3000}, kMinutiDecimali, m));  // 50 minutes planned
   EXPECT_DOUBLE_EQ(m.MINPREV.ToDouble(), 50);
   EXPECT_EQ(m.GAP.ToText(), "-5");
   EXPECT_DOUBLE_EQ(m.GAPPERC.ToDouble(), -10);
@@ -136,28 +134,30 @@ TEST(ConvertiOMS, UnitsTwoAndThree) {
 
   ValoriCategoria s = Preset();
   s.SECVERS = Dec("100");
-  ConvertiOMS(form, Dec("33.333"), kSecondiDecimali, s);
+  said.Add(ConvertiOMS(Dec("33.333"), kSecondiDecimali, s));
   EXPECT_DOUBLE_EQ(s.SECPREV.ToDouble(), 33.33);
   EXPECT_EQ(s.GAP.ToText(), "66.67");
   EXPECT_DOUBLE_EQ(s.GAPPERC.ToDouble(), 200.03);  // (100 / 33.33 - 1) × 100 = 200.030003
 }
 
-TEST(ConvertiOMS, FailureIsReportedAndLeavesTheRest) {
-  FakeForm form;
+TEST(ConvertiOMS, FailureIsSaidUnderItsNameAndLeavesTheRest) {
+  host::Status said;  // what the conversions had to say
   ValoriCategoria v = Preset();
-  ConvertiOMS(form, "abc", kOreMinutiSecondi, v);
-  EXPECT_EQ(form.errors, std::vector<std::string>{"ConvertiOMS"});
+  said.Add(ConvertiOMS("abc", kOreMinutiSecondi, v));
+  EXPECT_TRUE(said.failed());
+  ASSERT_EQ(said.diagnostics().size(), 1U);
+  EXPECT_EQ(said.diagnostics()[0].procedure, "ConvertiOMS");
   EXPECT_EQ(v.OREPREV, kSentinel);
 
   ValoriCategoria big = Preset();
-  ConvertiOMS(form, Dec("1e19"), kOreMinutiSecondi, big);  // beyond 64-bit seconds
-  EXPECT_EQ(form.errors.size(), 2U);
+  said.Add(ConvertiOMS(Dec("1e19"), kOreMinutiSecondi, big));  // beyond 64-bit seconds
+  EXPECT_EQ(said.diagnostics().size(), 2U);
   EXPECT_EQ(big.OREPREV, kSentinel);
   // 3e10 s passes the 32-bit range and is still exact: 8,333,333 h 20 min.
   ValoriCategoria large = Preset();
   large.OREVERS = large.MINVERS = large.SECVERS = int16_t{0};
-  ConvertiOMS(form, 3e10, kOreMinutiSecondi, large);
-  EXPECT_EQ(form.errors.size(), 2U);
+  said.Add(ConvertiOMS(3e10, kOreMinutiSecondi, large));
+  EXPECT_EQ(said.diagnostics().size(), 2U);
   EXPECT_EQ(large.OMSPREV.ToText(), "8333333:20:00");
   EXPECT_EQ(large.GAP.ToText(), "- 8333333:20:00");
 }
@@ -175,11 +175,11 @@ TEST(FormattaOMS, TextsOfSeconds) {
 // the grids, CSV, JSON and workbook show) and in the texts of the table, the
 // print and the summary: halves go up, so -0.625 is -0.62 and -16.665 is -16.66.
 TEST(GapPercent, NegativeTiesRoundUpInTheRecordAndInTheText) {
-  FakeForm form;
+  host::Status said;  // what the conversions had to say
   // Planned 1.60 h, booked 1.59 h: (1.59 / 1.60 - 1) × 100 = -0.625.
   ValoriCategoria h = Preset();
   h.OREVERS = *host::Decimal::Parse("1.59");
-  ConvertiOMS(form, int32_t{5760}, kOreDecimali, h);
+  said.Add(ConvertiOMS(int32_t{5760}, kOreDecimali, h));
   EXPECT_EQ(h.GAPPERC.ToText(), "-0.62");
   EXPECT_EQ(GapPercentText(int32_t{5760}, int32_t{5724}), "-0.62");
   // Booked 16,667 s against 20,000 s planned: -16.665.
@@ -187,12 +187,12 @@ TEST(GapPercent, NegativeTiesRoundUpInTheRecordAndInTheText) {
   s.OREVERS = int32_t{4};
   s.MINVERS = int32_t{37};
   s.SECVERS = int32_t{47};
-  ConvertiOMS(form, int32_t{20000}, kOreMinutiSecondi, s);
+  said.Add(ConvertiOMS(int32_t{20000}, kOreMinutiSecondi, s));
   EXPECT_EQ(s.GAPPERC.ToText(), "-16.66");
   EXPECT_EQ(GapPercentText(int32_t{20000}, int32_t{16667}), "-16.66");
   // A positive tie goes up too, away from zero.
   EXPECT_EQ(GapPercentText(int32_t{1600}, int32_t{1610}), "0.63");
-  EXPECT_TRUE(form.errors.empty());
+  EXPECT_TRUE(said.diagnostics().empty());
 }
 
 TEST(GapText, HalfSecondsOfANegativeGapRoundUpAsTheRecordsDo) {

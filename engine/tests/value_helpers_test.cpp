@@ -13,47 +13,51 @@ using host::Decimal;
 using host::Variant;
 using testing::FakeForm;
 
-TEST(Arrotonda, RoundsHalvesUpInBaseTen) {
-  FakeForm form;
-  EXPECT_DOUBLE_EQ(Arrotonda(form, 2.345, 2), 2.35);
-  EXPECT_DOUBLE_EQ(Arrotonda(form, 1.005, 2), 1.01);
-  EXPECT_DOUBLE_EQ(Arrotonda(form, 2.5, 0), 3);
-  EXPECT_DOUBLE_EQ(Arrotonda(form, -2.5, 0), -2);
-  EXPECT_DOUBLE_EQ(Arrotonda(form, -2.51, 0), -3);
-  EXPECT_DOUBLE_EQ(Arrotonda(form, "59.5", 0), 60);
-  EXPECT_DOUBLE_EQ(Arrotonda(form, *Decimal::Parse("-3.3611"), 2), -3.36);
-  EXPECT_DOUBLE_EQ(Arrotonda(form, 1250, -2), 1300);
-  EXPECT_TRUE(form.errors.empty());
+TEST(Arrotonda, RoundsHalvesUpInBaseTenWithoutAForm) {
+  EXPECT_DOUBLE_EQ(Arrotonda(2.345, 2).value, 2.35);
+  EXPECT_DOUBLE_EQ(Arrotonda(1.005, 2).value, 1.01);
+  EXPECT_DOUBLE_EQ(Arrotonda(2.5, 0).value, 3);
+  EXPECT_DOUBLE_EQ(Arrotonda(-2.5, 0).value, -2);
+  EXPECT_DOUBLE_EQ(Arrotonda(-2.51, 0).value, -3);
+  EXPECT_DOUBLE_EQ(Arrotonda("59.5", 0).value, 60);
+  EXPECT_DOUBLE_EQ(Arrotonda(*Decimal::Parse("-3.3611"), 2).value, -3.36);
+  EXPECT_DOUBLE_EQ(Arrotonda(1250, -2).value, 1300);
+  EXPECT_TRUE(Arrotonda(2.345, 2).status.diagnostics().empty());
 }
 
-TEST(Arrotonda, ReportsANonNumericTextAndAnswersZero) {
+TEST(Arrotonda, ANonNumericTextFailsUnderItsNameAndAnswersZero) {
+  const auto text = Arrotonda("abc", 2);
+  EXPECT_EQ(text.value, 0);
+  EXPECT_TRUE(text.status.failed());
+  ASSERT_EQ(text.status.diagnostics().size(), 1U);
+  EXPECT_EQ(text.status.diagnostics()[0].procedure, "Arrotonda");
+  EXPECT_EQ(text.status.diagnostics()[0].error.Number(), host::kErrTypeMismatch);
+  EXPECT_EQ(Arrotonda(Variant::Null(), 2).value, 0);
+  EXPECT_TRUE(Arrotonda(Variant::Null(), 2).status.failed());
+  // Shown on a form, the failure reaches its error routine as before.
   FakeForm form;
-  EXPECT_EQ(Arrotonda(form, "abc", 2), 0);
-  ASSERT_EQ(form.errors.size(), 1U);
-  EXPECT_EQ(form.errors[0], "Arrotonda");
-  EXPECT_EQ(Arrotonda(form, Variant::Null(), 2), 0);
-  EXPECT_EQ(form.errors.size(), 2U);
+  EXPECT_EQ(Reported(form, Arrotonda("abc", 2)), 0);
+  EXPECT_EQ(form.errors, std::vector<std::string>{"Arrotonda"});
 }
 
 TEST(NVL, ReplacesMissingNullAndBlank) {
-  FakeForm form;
-  EXPECT_EQ(NVL(form, "   ", int32_t{7}), Variant(int32_t{7}));
-  EXPECT_EQ(NVL(form, Variant::Null(), int32_t{7}), Variant(int32_t{7}));
-  EXPECT_EQ(NVL(form, Variant(), int32_t{7}), Variant(int32_t{7}));
-  EXPECT_EQ(NVL(form, int32_t{0}, int32_t{7}), Variant(int32_t{0}));
-  EXPECT_EQ(NVL(form, "0", int32_t{7}), Variant("0"));
+  EXPECT_EQ(NVL("   ", int32_t{7}).value, Variant(int32_t{7}));
+  EXPECT_EQ(NVL(Variant::Null(), int32_t{7}).value, Variant(int32_t{7}));
+  EXPECT_EQ(NVL(Variant(), int32_t{7}).value, Variant(int32_t{7}));
+  EXPECT_EQ(NVL(int32_t{0}, int32_t{7}).value, Variant(int32_t{0}));
+  EXPECT_EQ(NVL("0", int32_t{7}).value, Variant("0"));
+  EXPECT_TRUE(NVL(Variant::Null(), int32_t{7}).status.ok());
 }
 
 TEST(Massimo, AnswersTheLargerNumberOrNothing) {
-  FakeForm form;
-  EXPECT_TRUE(Massimo(form, int32_t{2}, "x").IsEmpty());
+  EXPECT_TRUE(Massimo(int32_t{2}, "x").value.IsEmpty());
   const Variant three_a = int32_t{3};
   const Variant three_b = *Decimal::Parse("3.0");
-  EXPECT_EQ(Massimo(form, three_a, three_b).Type(), host::VarType::Int32);  // a tie gives the first
-  EXPECT_EQ(Massimo(form, "10", int32_t{9}), Variant("10"));
-  EXPECT_EQ(Massimo(form, int32_t{9}, "10"), Variant("10"));
-  EXPECT_TRUE(Massimo(form, Variant::Null(), int32_t{1}).IsEmpty());
-  EXPECT_TRUE(form.errors.empty());
+  EXPECT_EQ(Massimo(three_a, three_b).value.Type(), host::VarType::Int32);  // a tie gives the first
+  EXPECT_EQ(Massimo("10", int32_t{9}).value, Variant("10"));
+  EXPECT_EQ(Massimo(int32_t{9}, "10").value, Variant("10"));
+  EXPECT_TRUE(Massimo(Variant::Null(), int32_t{1}).value.IsEmpty());
+  EXPECT_TRUE(Massimo(Variant::Null(), int32_t{1}).status.diagnostics().empty());
 }
 
 TEST(ValoreNumerico, IsBlankTolerant) {
