@@ -4,11 +4,29 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
+#include <string>
 
 #include "host/framework/translation_service.h"
 
+const char* QuarvelindoMessages();  // the built-in catalog's text
+
 namespace host {
 namespace {
+
+TEST(CatalogParameters, EachNumberOfTheBuiltInCatalogIsGivenOnce) {
+  // A number given twice keeps only one of its texts: the other one's
+  // users would read a message that is not theirs.
+  std::istringstream lines(QuarvelindoMessages());
+  std::set<std::string> numbers;
+  std::string line;
+  while (std::getline(lines, line)) {
+    const std::string number = line.substr(0, line.find('\t'));
+    if (number.empty() || number[0] == '#') continue;
+    EXPECT_TRUE(numbers.insert(number).second) << "number " << number << " is given twice";
+  }
+  EXPECT_GT(numbers.size(), 100U);
+}
 
 TEST(CatalogParameters, EachPlaceholderOnceAndInItsOwnPlace) {
   const MessageCatalog catalog = MessageCatalog::Parse(
