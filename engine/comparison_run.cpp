@@ -279,148 +279,216 @@ void ComparisonRun::CompleteFieldMetadata() {
   }
 }
 
+// The planned-times pass over the bookings, step by step: each booking's
+// phase row found (`FindPhase`), its times computed once per phase row,
+// quantity, article and option (`TimesOf`), and its record added
+// (`AddRecord`); a booking whose times cannot be shown keeps a record
+// without them (`AddWithoutTimes`) and is named once at the end.
+struct ComparisonRun::PlannedPass {
+  PlannedPass(ComparisonRun& run, host::RecordSet& bookings)
+      : run(run),
+        bookings(bookings),
+        out(*run.records_.RSTempiPrevDett),
+        f(bookings),
+        options(run.Options()),
+        records(std::make_shared<PlannedRecords>(run.Unit(), bookings.SharedStorage())) {
+    // The records keep their three stored fields; their figures are worked
+    // out when read, from the planned times kept here and the booking's row.
+    out.Storage().ComputeFields(PlannedRecords::kFirstField, PlannedRecords::FieldNames(), records);
+    // The formula evaluator, made once: it reads the current booking's article and option.
+    formula = [this](const std::string& code, const std::string& cycle, const std::array<Variant, 28>& values) {
+      return ElaboraFormulaCicli(this->run.form_, *this->run.inputs_.production, code, article, option_text, cycle,
+                                 values);
+    };
+  }
+
+  // What one booking plans: its phase row's id (IDCICLO), the order
+  // quantity (QTAODL, 0 for a cycle phase) and its kept times.
+  struct Planned {
+    Variant id_ciclo;
+    Variant qtaodl = int16_t{0};
+    uint32_t times = 0;  // nothing planned
+  };
+
+  // The key of a phase row's times: the row itself (the run's phase rows
+  // live as long as the run), the quantity, the article and the option.
+  struct TimesKey {
+    const host::Table* table;
+    size_t row;
+    std::string quantity, article, option;
+    friend bool operator==(const TimesKey&, const TimesKey&) = default;
+  };
+  struct TimesKeyHash {
+    size_t operator()(const TimesKey& k) const noexcept {
+      size_t h = std::hash<const void*>()(k.table) ^ (std::hash<size_t>()(k.row) * 31);
+      for (const std::string* text : {&k.quantity, &k.article, &k.option}) h = h * 131 ^ std::hash<std::string>()(*text);
+      return h;
+    }
+  };
+
+  uint32_t TimesOf(const PhaseRow& row, PhaseSourceKind kind, const Variant& quantity, const Variant& id,
+                   const BookingKeys& keys) {
+    TimesKey key{row.table, row.row,
+                 quantity.IsNull() ? std::string("N") : ValoreNumerico(quantity).ToDecimal().Normalized().ToString(),
+                 keys.article, keys.option};
+    if (const auto it = computed.find(key); it != computed.end()) return it->second;
+    const uint32_t kept = records->KeepTimes(ComputeOnce(row, kind, quantity, id, keys));
+    computed.emplace(std::move(key), kept);
+    return kept;
+  }
+
+  PhaseTimes ComputeOnce(const PhaseRow& row, PhaseSourceKind kind, const Variant& quantity, const Variant& id,
+                         const BookingKeys& keys) {
+    PhaseSource& phases = *run.phases_;
+    const auto& workers = kind == PhaseSourceKind::Order ? phases.OrderWorkers(id) : phases.CycleWorkers(id);
+    return ComputePhase(row, kind, workers, quantity, options, keys, formula);
+  }
+
+  // A cycle phase as the host reconfigures it for the variant by date: the
+  // cycle rows go to it as the query answers them. Empty when none is.
+  host::RecordSetPtr FashionCycle(const std::string& department, const Variant& phase, const std::string& cycle) {
+    const RunInputs& in = run.inputs_;
+    const host::RecordSetPtr cycle_rows =
+        in.connection->Execute(DefaultCycleQuery(in.company, department, ValoreNumerico(phase).ToText(), cycle));
+    if (RecordsetVuoto(cycle_rows)) return nullptr;
+    if (!run.fashion_cycle_) {
+      run.fashion_cycle_ = ConfigurationValues(run.form_, *in.connection, in.company).InizializzaCicloFashion();
+    }
+    host::RecordSetPtr configured = run.fashion_cycle_->ConfiguraCicloFashionPerDate(cycle_rows, article, option_text);
+    if (RecordsetVuoto(configured) || configured->Eof()) return nullptr;
+    return configured;
+  }
+
+  // The current booking's phase: the order's phase when the order line has
+  // a bill of materials, else the cycle phase of the article's bill of
+  // materials, of its default cycle, or of its cycle reconfigured.
+  Planned FindPhase() {
+    Planned planned;
+    const std::string department = host::RTrim(Read(bookings, f.department).JoinedText());
+    const Variant phase = Read(bookings, f.phase);
+    const BookingKeys keys{Read(bookings, f.numreg), Read(bookings, f.order_row), phase,
+                           Read(bookings, f.department), article, option_text};
+    PhaseSource& phases = *run.phases_;
+    if (host::CompareNumbers(ValoreNumerico(Read(bookings, f.bom)), int16_t{0}) > 0) {
+      if (auto row = phases.OrderPhase(host::RTrim(Read(bookings, f.numreg).JoinedText()),
+                                       Read(bookings, f.order_row), department, phase)) {
+        planned.id_ciclo = row->Get("PD2A_IDFASE");
+        planned.qtaodl = row->Get("DO46_QTA1ORD");
+        planned.times = TimesOf(*row, PhaseSourceKind::Order, planned.qtaodl, planned.id_ciclo, keys);
+      }
+      return planned;
+    }
+    if (article.empty()) return planned;
+    const Variant q = Reported(run.form_, NVL(Read(bookings, f.quantity), int16_t{1}));
+    const std::string project = host::RTrim(Read(bookings, f.project).JoinedText());
+    int16_t tipo = 0;
+    std::string prog_db;
+    if (!project.empty() && host::CompareNumbers(ValoreNumerico(Read(bookings, f.article_type)), int16_t{3}) == 0) {
+      tipo = 3;
+      prog_db = project;
+    }
+    std::string message;
+    const Variant bom =
+        run.inputs_.production->CercaDistintaBase(article, option_text, tipo, prog_db, 0, 0, 0, true, 0, &message);
+    const std::string cycle = host::RTrim(Read(bookings, f.cycle).JoinedText());
+    if (!bom.IsNull()) {
+      if (auto row = phases.CycleByBom(department, phase, bom)) {
+        planned.id_ciclo = row->Get("PD48_IDCICLO");
+        planned.times = TimesOf(*row, PhaseSourceKind::Cycle, q, planned.id_ciclo, keys);
+      }
+    } else if (!cycle.empty() && !run.inputs_.fashion_cycles) {
+      if (auto row = phases.DefaultCycle(department, phase, cycle)) {
+        planned.id_ciclo = row->Get("PD48_IDCICLO");
+        planned.times = TimesOf(*row, PhaseSourceKind::Cycle, q, planned.id_ciclo, keys);
+      }
+    } else if (!cycle.empty()) {
+      // A reconfigured cycle is the booking's own: computed, not kept for others.
+      if (const host::RecordSetPtr configured = FashionCycle(department, phase, cycle)) {
+        const auto at = static_cast<size_t>(configured->AbsolutePosition() - 1);
+        const PhaseRow row{&configured->Storage(), at, configured->Value("PD95_LOTTORIF")};
+        planned.id_ciclo = row.Get("PD48_IDCICLO");
+        planned.times = records->KeepTimes(ComputeOnce(row, PhaseSourceKind::Cycle, q, planned.id_ciclo, keys));
+      }
+    }
+    return planned;
+  }
+
+  void AddRecord(size_t booking_row, const Planned& planned) {
+    // Figures that might not fit are worked out now, so that a booking
+    // that cannot be shown is found by the run, not by a reader.
+    if (records->NearLimits(booking_row, planned.times)) {
+      records->Check(run.form_, out.Storage(), booking_row, planned.times);
+    }
+    out.AddNew();
+    out.SetValue(size_t{0}, Read(bookings, f.id));
+    out.SetValue(size_t{1}, planned.id_ciclo);
+    out.SetValue(size_t{2}, planned.qtaodl);
+    records->Place(out.StorageRow(), booking_row, planned.times);
+    out.Update();
+  }
+
+  // One booking whose times cannot be shown does not lose the run: it
+  // keeps its record, without times, and the message names it.
+  void AddWithoutTimes(size_t booking_row) {
+    if (out.Editing() != host::RecordSet::EditMode::None) out.CancelUpdate();
+    out.AddNew();
+    out.SetValue(size_t{0}, Read(bookings, f.id));
+    records->Place(out.StorageRow(), booking_row, PlannedRecords::kWithoutTimes);
+    out.Update();
+    left_out.push_back(ValoreNumerico(Read(bookings, f.id)).ToText());
+  }
+
+  // The bookings left without times, said once (a warning: the run goes on).
+  void ReportLeftOut() const {
+    if (left_out.empty()) return;
+    std::string ids;
+    for (size_t i = 0; i < left_out.size() && i < 10; ++i) ids += (i == 0 ? "" : ", ") + left_out[i];
+    if (left_out.size() > 10) ids += ", ... (" + std::to_string(left_out.size()) + " in all)";
+    run.form_.GestioneErrore("CalcolaTempiPreventiviDettagliati",
+                             host::Error(host::kWarnValueLeftOut,
+                                         "bookings " + ids + ": a time is too large to show; they are left without times",
+                                         "CalcolaTempiPreventiviDettagliati"));
+  }
+
+  ComparisonRun& run;
+  host::RecordSet& bookings;
+  host::RecordSet& out;
+  const BookingFields f;
+  const PhaseOptions options;
+  std::shared_ptr<PlannedRecords> records;
+  FormulaEvaluator formula;
+  std::unordered_map<TimesKey, uint32_t, TimesKeyHash> computed;
+  std::vector<std::string> left_out;
+  // The current booking's article and option (the formulas read them).
+  std::string article, option_text;
+};
+
 bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
   Progress& progress = *inputs_.progress;
   try {
-    const int16_t unit = Unit();
-    const PhaseOptions options = Options();
     host::RecordSet& bookings = *records_.RSTempiVerDett;
-    host::RecordSet& out = *records_.RSTempiPrevDett;
     bookings.MoveFirst();
     progress.Show(static_cast<int64_t>(bookings.RecordCount()));
     if (static_cast<int64_t>(bookings.RecordCount()) >= inputs_.prefetch_from && !phases_->Prefetched() &&
         !inputs_.fashion_cycles) {
       phases_->Prefetch();
     }
-    const BookingFields f(bookings);
-    // The formula evaluator, made once: it reads the booking's article and option.
-    const std::string* current_article = nullptr;
-    const std::string* current_option = nullptr;
-    const FormulaEvaluator formula = [&](const std::string& code, const std::string& cycle,
-                                         const std::array<Variant, 28>& values) {
-      return ElaboraFormulaCicli(form_, *inputs_.production, code, *current_article, *current_option, cycle, values);
-    };
-    // The records keep their three stored fields; their figures are worked
-    // out when read, from the planned times kept here and the booking's row.
-    auto records = std::make_shared<PlannedRecords>(unit, bookings.SharedStorage());
-    out.Storage().ComputeFields(PlannedRecords::kFirstField, PlannedRecords::FieldNames(), records);
-    // Bookings of one phase row with one quantity plan the same times: each
-    // such phase is computed once (the run's phase rows live as long as it).
-    std::unordered_map<std::string, uint32_t> computed;
-    const auto compute = [&](const PhaseRow& row, PhaseSourceKind kind, const Variant& q, const Variant& id,
-                             const BookingKeys& keys, const FormulaEvaluator& formula) {
-      std::string key(reinterpret_cast<const char*>(&row.table), sizeof row.table);
-      key.append(reinterpret_cast<const char*>(&row.row), sizeof row.row);
-      key += q.IsNull() ? std::string("N") : ValoreNumerico(q).ToDecimal().Normalized().ToString();
-      key += '\x1f' + keys.article + '\x1f' + keys.option;
-      auto it = computed.find(key);
-      if (it != computed.end()) return it->second;
-      const auto& workers = kind == PhaseSourceKind::Order ? phases_->OrderWorkers(id) : phases_->CycleWorkers(id);
-      const uint32_t kept = records->KeepTimes(ComputePhase(row, kind, workers, q, options, keys, formula));
-      computed.emplace(std::move(key), kept);
-      return kept;
-    };
-    // Bookings whose times cannot be shown, said once at the end.
-    std::vector<std::string> left_out;
+    PlannedPass pass(*this, bookings);
     for (; !bookings.Eof(); bookings.MoveNext()) {
       progress.Set(bookings.AbsolutePosition());
       const size_t booking_row = bookings.StorageRow();
       try {
-        const std::string art = host::RTrim(Read(bookings, f.article).JoinedText());
-        const std::string prog = host::RTrim(Read(bookings, f.project).JoinedText());
-        const std::string option = host::RTrim(Read(bookings, f.option).JoinedText());
-        const std::string department = host::RTrim(Read(bookings, f.department).JoinedText());
-        const Variant phase = Read(bookings, f.phase);
-        Variant id_ciclo;
-        Variant qtaodl = int16_t{0};
-        uint32_t times = 0;  // nothing planned
-        BookingKeys keys{
-            Read(bookings, f.numreg), Read(bookings, f.order_row), phase, Read(bookings, f.department), art, option};
-        current_article = &art;
-        current_option = &option;
-        if (host::CompareNumbers(ValoreNumerico(Read(bookings, f.bom)), int16_t{0}) > 0) {
-          if (auto row = phases_->OrderPhase(host::RTrim(Read(bookings, f.numreg).JoinedText()),
-                                             Read(bookings, f.order_row), department, phase)) {
-            id_ciclo = row->Get("PD2A_IDFASE");
-            const Variant q = row->Get("DO46_QTA1ORD");
-            qtaodl = q;
-            times = compute(*row, PhaseSourceKind::Order, q, id_ciclo, keys, formula);
-          }
-        } else if (!art.empty()) {
-          const Variant q = Reported(form_, NVL(Read(bookings, f.quantity), int16_t{1}));
-          int16_t tipo = 0;
-          std::string prog_db;
-          if (!prog.empty() && host::CompareNumbers(ValoreNumerico(Read(bookings, f.article_type)), int16_t{3}) == 0) {
-            tipo = 3;
-            prog_db = prog;
-          }
-          std::string message;
-          const Variant bom =
-              inputs_.production->CercaDistintaBase(art, option, tipo, prog_db, 0, 0, 0, true, 0, &message);
-          const std::string cycle = host::RTrim(Read(bookings, f.cycle).JoinedText());
-          std::optional<PhaseRow> row;
-          host::RecordSetPtr configured;  // keeps a reconfigured cycle alive
-          if (!bom.IsNull()) {
-            row = phases_->CycleByBom(department, phase, bom);
-          } else if (!cycle.empty() && !inputs_.fashion_cycles) {
-            row = phases_->DefaultCycle(department, phase, cycle);
-          } else if (!cycle.empty()) {
-            // The host may reconfigure the cycle for the variant by date: the
-            // cycle rows go to it as the query answers them.
-            const host::RecordSetPtr cycle_rows = inputs_.connection->Execute(
-                DefaultCycleQuery(inputs_.company, department, ValoreNumerico(phase).ToText(), cycle));
-            if (!RecordsetVuoto(cycle_rows)) {
-              if (!fashion_cycle_) {
-                fashion_cycle_ =
-                    ConfigurationValues(form_, *inputs_.connection, inputs_.company).InizializzaCicloFashion();
-              }
-              configured = fashion_cycle_->ConfiguraCicloFashionPerDate(cycle_rows, art, option);
-              if (!RecordsetVuoto(configured) && !configured->Eof()) {
-                const auto at = static_cast<size_t>(configured->AbsolutePosition() - 1);
-                row = PhaseRow{&configured->Storage(), at, configured->Value("PD95_LOTTORIF")};
-              }
-            }
-          }
-          if (row) {
-            id_ciclo = row->Get("PD48_IDCICLO");
-            times = configured ? records->KeepTimes(ComputePhase(*row, PhaseSourceKind::Cycle,
-                                                                 phases_->CycleWorkers(id_ciclo), q, options, keys,
-                                                                 formula))
-                               : compute(*row, PhaseSourceKind::Cycle, q, id_ciclo, keys, formula);
-          }
-        }
-        // Figures that might not fit are worked out now, so that a booking
-        // that cannot be shown is found by the run, not by a reader.
-        if (records->NearLimits(booking_row, times)) records->Check(form_, out.Storage(), booking_row, times);
-        out.AddNew();
-        out.SetValue(size_t{0}, Read(bookings, f.id));
-        out.SetValue(size_t{1}, id_ciclo);
-        out.SetValue(size_t{2}, qtaodl);
-        records->Place(out.StorageRow(), booking_row, times);
-        out.Update();
+        pass.article = host::RTrim(Read(bookings, pass.f.article).JoinedText());
+        pass.option_text = host::RTrim(Read(bookings, pass.f.option).JoinedText());
+        pass.AddRecord(booking_row, pass.FindPhase());
       } catch (const host::Error& e) {
         if (e.Number() != host::kErrOverflow) throw;
-        // One booking whose times cannot be shown does not lose the run: it
-        // keeps its record, without times, and the message names it.
-        if (out.Editing() != host::RecordSet::EditMode::None) out.CancelUpdate();
-        out.AddNew();
-        out.SetValue(size_t{0}, Read(bookings, f.id));
-        records->Place(out.StorageRow(), booking_row, PlannedRecords::kWithoutTimes);
-        out.Update();
-        left_out.push_back(ValoreNumerico(Read(bookings, f.id)).ToText());
+        pass.AddWithoutTimes(booking_row);
       }
     }
     bookings.MoveFirst();
     progress.Hide();
-    if (!left_out.empty()) {
-      std::string ids;
-      for (size_t i = 0; i < left_out.size() && i < 10; ++i) ids += (i == 0 ? "" : ", ") + left_out[i];
-      if (left_out.size() > 10) ids += ", ... (" + std::to_string(left_out.size()) + " in all)";
-      form_.GestioneErrore("CalcolaTempiPreventiviDettagliati",
-                           host::Error(host::kWarnValueLeftOut,
-                                       "bookings " + ids + ": a time is too large to show; they are left without times",
-                                       "CalcolaTempiPreventiviDettagliati"));
-    }
+    pass.ReportLeftOut();
     return false;
   } catch (...) {
     progress.Hide();

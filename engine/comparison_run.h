@@ -73,6 +73,7 @@ class ComparisonRun {
 
  private:
   void CompleteFieldMetadata();
+  struct PlannedPass;  // CalcolaTempiPreventiviDettagliati's steps
   // The two booking queries: at the same time when the back end gives a
   // sibling connection (the grouped one there), else one after the other
   // on the run's connection. Throws what either throws, the grouped first.
