@@ -41,7 +41,7 @@ bool Measure(const std::string& db, const std::vector<std::string>& grouping, co
   auto& r = run->Records();
   const size_t total = r.RSTempiVerDett ? r.RSTempiVerDett->RecordCount() : 0;
   if (run->Failed() || run->Empty()) {
-    std::printf("%s: the run failed\n", name);
+    std::printf("%s: the run failed%s\n", name, form.error_texts.empty() ? "" : (": " + form.error_texts.front()).c_str());
     return false;
   }
 

@@ -197,8 +197,18 @@ std::string GroupTotals::GroupFilter() {
 PhaseOutputs GroupTotals::CalcolaTempiFase(const Variant& phase_id, const Variant& order_quantity,
                                            const Variant& quantity, const std::string& article,
                                            const std::string& option) {
+  PhaseStatus status = PhaseStatus::Computed;
+  PhaseOutputs out = ComputeTempiFase(phase_id, order_quantity, quantity, article, option, status);
+  if (status == PhaseStatus::LeftOut) ReportLeftOut(phase_id);
+  return out;
+}
+
+PhaseOutputs GroupTotals::ComputeTempiFase(const Variant& phase_id, const Variant& order_quantity,
+                                           const Variant& quantity, const std::string& article,
+                                           const std::string& option, PhaseStatus& status) {
   PhaseOutputs out;
   for (size_t c = 0; c < 7; ++c) out.hours[c] = out.minutes[c] = out.seconds[c] = int16_t{0};
+  status = PhaseStatus::Computed;
   try {
     const bool order = host::CompareNumbers(ValoreNumerico(order_quantity), int16_t{0}) > 0;
     const auto row = order ? phases_.OrderPhaseById(phase_id) : phases_.CyclePhaseById(phase_id);
@@ -233,21 +243,49 @@ PhaseOutputs GroupTotals::CalcolaTempiFase(const Variant& phase_id, const Varian
     }
   } catch (const host::Error& e) {
     if (e.Number() != host::kErrOverflow) {
+      status = PhaseStatus::Failed;
       ReportCurrentError(form_, "CalcolaTempiFase");
       return out;
     }
-    // The group is still shown, without this phase's plan; the message
-    // names the group and the phase.
+    // The group is still shown, without this phase's plan (the caller
+    // reports it, naming the group and the phase).
     for (size_t c = 0; c < 7; ++c) out.hours[c] = out.minutes[c] = out.seconds[c] = int16_t{0};
-    form_.GestioneErrore(
-        "CalcolaTempiFase",
-        host::Error(host::kWarnValueLeftOut,
-                    "group " + ValoreNumerico(records_.RSTempiVer->Value("IDGRUPPO")).ToText() + ": the planned time of phase " +
-                        ValoreNumerico(phase_id).ToText() + " is too large to show; the group is shown without it",
-                    "CalcolaTempiFase"));
+    status = PhaseStatus::LeftOut;
   } catch (...) {
+    status = PhaseStatus::Failed;
     ReportCurrentError(form_, "CalcolaTempiFase");
   }
+  return out;
+}
+
+void GroupTotals::ReportLeftOut(const Variant& phase_id) {
+  form_.GestioneErrore(
+      "CalcolaTempiFase",
+      host::Error(host::kWarnValueLeftOut,
+                  "group " + ValoreNumerico(records_.RSTempiVer->Value("IDGRUPPO")).ToText() +
+                      ": the planned time of phase " + ValoreNumerico(phase_id).ToText() +
+                      " is too large to show; the group is shown without it",
+                  "CalcolaTempiFase"));
+}
+
+void GroupTotals::ReusePhases() {
+  if (!cache_) cache_ = std::make_unique<PlannedPhaseCache>();
+}
+
+PhaseOutputs GroupTotals::PlannedPhase(bool order, const Variant& phase_id, const Variant& order_quantity,
+                                       const Variant& quantity, const std::string& article,
+                                       const std::string& option) {
+  if (!cache_) return CalcolaTempiFase(phase_id, order_quantity, quantity, article, option);
+  const PlannedPhaseCache::Key key = cache_->KeyOf(order, phase_id, order ? order_quantity : quantity, article, option);
+  if (auto found = cache_->Find(key)) {
+    if (found->left_out) ReportLeftOut(phase_id);
+    return std::move(found->outputs);
+  }
+  PhaseStatus status = PhaseStatus::Computed;
+  PhaseOutputs out = ComputeTempiFase(phase_id, order_quantity, quantity, article, option, status);
+  // A failure is reported again where the phase comes back, as before.
+  if (status != PhaseStatus::Failed) cache_->Keep(key, out, status == PhaseStatus::LeftOut);
+  if (status == PhaseStatus::LeftOut) ReportLeftOut(phase_id);
   return out;
 }
 
@@ -270,24 +308,44 @@ GroupTotals::BookingSums::BookingSums() {
   for (auto& s : sums) s = ResetCategory(int16_t{0}, int16_t{0}, int16_t{0});
 }
 
+size_t GroupTotals::BookingSums::PhaseHash::operator()(const Phase& p) const noexcept {
+  const auto lo = static_cast<uint64_t>(p.id);
+  const auto hi = static_cast<uint64_t>(static_cast<unsigned __int128>(p.id) >> 64);
+  uint64_t h = lo * 0x9E3779B97F4A7C15ULL ^ (hi + 0x632BE59BD9B4E019ULL);
+  h ^= (static_cast<uint64_t>(p.scale) << 1 | (p.order ? 1U : 0U)) * 0xC2B2AE3D27D4EB4FULL;
+  return static_cast<size_t>(h ^ (h >> 29));
+}
+
+const GroupTotals::BookingFields& GroupTotals::Bookings() {
+  if (!booking_fields_) {
+    const host::RecordSet& b = *records_.RSTempiVerDett;
+    booking_fields_ = BookingFields{b.FieldIndex("PD44_PRGMVORE_PD31"), b.FieldIndex("PD44_QTALAV"),
+                                    b.FieldIndex("PD44_INDORA"),        b.FieldIndex("PD44_MACCHINA_PD08"),
+                                    b.FieldIndex("PD44_CODDIP_PD06"),   b.FieldIndex("PD44_CODART_MG66"),
+                                    b.FieldIndex("PD44_OPZIONE"),       b.FieldIndex("OREVERS"),
+                                    b.FieldIndex("MINVERS"),            b.FieldIndex("SECVERS")};
+  }
+  return *booking_fields_;
+}
+
 bool GroupTotals::SumBookings(host::RecordSet& bookings, BookingSums& into, size_t limit) {
+  for (size_t n = 0; n < limit && !bookings.Eof(); ++n, bookings.MoveNext()) AddBooking(bookings.StorageRow(), into);
+  return bookings.Eof();
+}
+
+void GroupTotals::SumRows(std::span<const uint32_t> rows, BookingSums& into) {
+  for (const uint32_t row : rows) AddBooking(row, into);
+}
+
+void GroupTotals::AddBooking(size_t row, BookingSums& into) {
   if (!prev_dett_lookup_) {
     prev_dett_lookup_ = records_.RSTempiPrevDett->Clone();
     prev_dett_lookup_->SetFilter("");
   }
-  std::unordered_set<std::string>& seen = into.seen;
+  const BookingFields& f = Bookings();
+  const host::Table& bookings = records_.RSTempiVerDett->Storage();
   std::array<ValoriCategoria, 7>& sums = into.sums;
-  const int f_id = bookings.FieldIndex("PD44_PRGMVORE_PD31");
-  const int f_qty = bookings.FieldIndex("PD44_QTALAV");
-  const int f_kind = bookings.FieldIndex("PD44_INDORA");
-  const int f_machine = bookings.FieldIndex("PD44_MACCHINA_PD08");
-  const int f_employee = bookings.FieldIndex("PD44_CODDIP_PD06");
-  const int f_art = bookings.FieldIndex("PD44_CODART_MG66");
-  const int f_opt = bookings.FieldIndex("PD44_OPZIONE");
-  const int fh = bookings.FieldIndex("OREVERS");
-  const int fm = bookings.FieldIndex("MINVERS");
-  const int fs = bookings.FieldIndex("SECVERS");
-  const auto read = [&](int index) { return index < 0 ? Variant() : bookings.Value(static_cast<size_t>(index)); };
+  const auto read = [&](int index) { return index < 0 ? Variant() : bookings.Get(row, static_cast<size_t>(index)); };
   const auto add_to = [](ValoriCategoria& into, const Variant& h, const Variant& m, const Variant& s, bool planned) {
     Variant& th = planned ? into.OREPREV : into.OREVERS;
     Variant& tm = planned ? into.MINPREV : into.MINVERS;
@@ -297,57 +355,57 @@ bool GroupTotals::SumBookings(host::RecordSet& bookings, BookingSums& into, size
     ts = host::Add(ts, s);
   };
   const host::Table& planned_rows = prev_dett_lookup_->Storage();
-  for (size_t n = 0; n < limit && !bookings.Eof(); ++n, bookings.MoveNext()) {
-    // The per-booking records were written in the bookings' order: the same
-    // storage row holds this booking's record, unless something reordered
-    // them, when the search by IDVERS finds it.
-    const Variant booking_id = read(f_id);
-    const size_t row = bookings.StorageRow();
-    std::optional<size_t> planned;
-    if (row < planned_rows.RowCount() && planned_rows.Get(row, 0) == booking_id) {
-      planned = row;
-    } else {
-      prev_dett_lookup_->MoveFirst();
-      prev_dett_lookup_->Find("IDVERS = " + ValoreNumerico(booking_id).ToText());
-      if (!prev_dett_lookup_->Eof()) planned = prev_dett_lookup_->StorageRow();
-    }
-    if (planned) {
-      const Variant id = planned_rows.Get(*planned, 1);  // IDCICLO
-      if (!id.IsNull() && !id.IsEmpty()) {
-        const Variant qtaodl = planned_rows.Get(*planned, 2);  // QTAODL
-        const bool order = host::CompareNumbers(ValoreNumerico(qtaodl), int16_t{0}) > 0;
-        const std::string key = (order ? "O" : "C") + id.ToDecimal().ToString();
-        if (seen.insert(key).second) {
-          const PhaseOutputs o =
-              CalcolaTempiFase(id, qtaodl, NVL(form_, read(f_qty), int16_t{1}), host::RTrim(read(f_art).JoinedText()),
-                               host::RTrim(read(f_opt).JoinedText()));
-          for (size_t c = 0; c < 7; ++c) add_to(sums[c], o.hours[c], o.minutes[c], o.seconds[c], true);
-        }
+  // The per-booking records were written in the bookings' order: the same
+  // storage row holds this booking's record, unless something reordered
+  // them, when the search by IDVERS finds it.
+  const Variant booking_id = read(f.id);
+  std::optional<size_t> planned;
+  if (row < planned_rows.RowCount() && planned_rows.Get(row, 0) == booking_id) {
+    planned = row;
+  } else {
+    prev_dett_lookup_->MoveFirst();
+    prev_dett_lookup_->Find("IDVERS = " + ValoreNumerico(booking_id).ToText());
+    if (!prev_dett_lookup_->Eof()) planned = prev_dett_lookup_->StorageRow();
+  }
+  if (planned) {
+    const Variant id = planned_rows.Get(*planned, 1);  // IDCICLO
+    if (!id.IsNull() && !id.IsEmpty()) {
+      const Variant qtaodl = planned_rows.Get(*planned, 2);  // QTAODL
+      const bool order = host::CompareNumbers(ValoreNumerico(qtaodl), int16_t{0}) > 0;
+      const host::Decimal decimal = id.ToDecimal();
+      if (into.seen.insert({order, decimal.Coefficient(), decimal.Scale()}).second) {
+        const PhaseOutputs o = PlannedPhase(order, id, qtaodl, NVL(form_, read(f.qty), int16_t{1}),
+                                            host::RTrim(read(f.article).JoinedText()),
+                                            host::RTrim(read(f.option).JoinedText()));
+        for (size_t c = 0; c < 7; ++c) add_to(sums[c], o.hours[c], o.minutes[c], o.seconds[c], true);
       }
     }
-    const Variant h = ValoreNumerico(read(fh));
-    const Variant m = ValoreNumerico(read(fm));
-    const Variant s = ValoreNumerico(read(fs));
-    add_to(sums[0], h, m, s, false);
-    const Variant kind = ValoreNumerico(read(f_kind));
-    const bool processing = host::CompareNumbers(kind, int16_t{0}) == 0;
-    const bool setup = host::CompareNumbers(kind, int16_t{1}) == 0;
-    const bool labour = !host::RTrim(read(f_employee).JoinedText()).empty();
-    const bool machine = !host::RTrim(read(f_machine).JoinedText()).empty() || !labour;
-    if (processing) add_to(sums[1], h, m, s, false);
-    if (setup) add_to(sums[2], h, m, s, false);
-    if (processing && machine) add_to(sums[3], h, m, s, false);
-    if (setup && machine) add_to(sums[4], h, m, s, false);
-    if (processing && labour) add_to(sums[5], h, m, s, false);
-    if (setup && labour) add_to(sums[6], h, m, s, false);
   }
-  return bookings.Eof();
+  const Variant h = ValoreNumerico(read(f.hours));
+  const Variant m = ValoreNumerico(read(f.minutes));
+  const Variant s = ValoreNumerico(read(f.seconds));
+  add_to(sums[0], h, m, s, false);
+  const Variant kind = ValoreNumerico(read(f.kind));
+  const bool processing = host::CompareNumbers(kind, int16_t{0}) == 0;
+  const bool setup = host::CompareNumbers(kind, int16_t{1}) == 0;
+  const bool labour = !host::RTrim(read(f.employee).JoinedText()).empty();
+  const bool machine = !host::RTrim(read(f.machine).JoinedText()).empty() || !labour;
+  if (processing) add_to(sums[1], h, m, s, false);
+  if (setup) add_to(sums[2], h, m, s, false);
+  if (processing && machine) add_to(sums[3], h, m, s, false);
+  if (setup && machine) add_to(sums[4], h, m, s, false);
+  if (processing && labour) add_to(sums[5], h, m, s, false);
+  if (setup && labour) add_to(sums[6], h, m, s, false);
 }
 
 void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
   auto bookings = records_.RSTempiVerDett->Clone();
   BookingSums summed;
   SumBookings(*bookings, summed);
+  StoreTotals(group_id, summed);
+}
+
+void GroupTotals::StoreTotals(const Variant& group_id, BookingSums& summed) {
   std::array<ValoriCategoria, 7>& sums = summed.sums;
   host::RecordSet& prev = *records_.RSTempiPrev;
   prev.AddNew();
@@ -411,13 +469,26 @@ std::array<CategorySeconds, 7> GroupTotals::AllBookings() {
   }
   std::array<CategorySeconds, 7> out;
   const std::array<ValoriCategoria, 7>& sums = all_->sums.sums;
+  // The planned members pass through the fields of a group's record, as a
+  // run without grouping stores them (hours and minutes to two decimals):
+  // the sums of decimal hours are binary numbers.
+  const host::RecordSetPtr record = NewRSTempiPrev();
+  record->Open();
+  record->AddNew();
+  const TimeFieldIndex fields(*record);
   for (size_t c = 0; c < 7; ++c) {
-    Variant planned = PlannedSeconds(sums[c], unit_);
+    Variant hours = sums[c].OREPREV, minutes = sums[c].MINPREV, seconds = sums[c].SECPREV;
     if (unit_ == kOreMinutiSecondi) {
-      const PlannedSplit split = SplitPlanned(form_, planned, unit_);
-      planned = PlannedSeconds(split.hours, split.minutes, split.seconds, unit_);
+      const PlannedSplit split = SplitPlanned(form_, PlannedSeconds(sums[c], unit_), unit_);
+      hours = split.hours;
+      minutes = split.minutes;
+      seconds = split.seconds;
     }
-    out[c].planned = planned;
+    record->SetValue(fields.At(c, kOrePrev), hours);
+    record->SetValue(fields.At(c, kMinPrev), minutes);
+    record->SetValue(fields.At(c, kSecPrev), seconds);
+    out[c].planned = PlannedSeconds(record->Value(fields.At(c, kOrePrev)), record->Value(fields.At(c, kMinPrev)),
+                                    record->Value(fields.At(c, kSecPrev)), unit_);
     out[c].booked = PlannedSeconds(sums[c].OREVERS, sums[c].MINVERS, sums[c].SECVERS, unit_);
   }
   return out;

@@ -16,8 +16,10 @@
 
 #include <array>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -28,16 +30,11 @@
 #include "engine/layouts.h"
 #include "engine/oms.h"
 #include "engine/phase_source.h"
+#include "engine/planned_phase_cache.h"
 #include "engine/progress.h"
 #include "host/services/production_services.h"
 
 namespace engine {
-
-// The planned hours, minutes and seconds of the seven categories (total,
-// _LAV, _SET, _MACLAV, _MACSET, _MANLAV, _MANSET) in the chosen unit.
-struct PhaseOutputs {
-  std::array<host::Variant, 7> hours, minutes, seconds;
-};
 
 // Writes the booked values of the chosen unit and OMSPREV, OMSVERS, GAP and
 // GAPPERC of the six split categories into the current record, by the rules
@@ -95,18 +92,60 @@ class GroupTotals {
   // Statements executed for the group totals (phase rows not prefetched).
   [[nodiscard]] int64_t GroupsComputed() const { return computed_; }
 
- private:
-  void ComputeCurrentGroup(const host::Variant& group_id);
-  // Planned (each phase once) and booked sums by category.
+  // From now on a phase's planned times are worked out once for every
+  // group that counts it (and for AllBookings): see PlannedPhaseCache. A
+  // phase left out as too large is still reported for each group.
+  void ReusePhases();
+
+  // Planned (each phase once) and booked sums by category of some bookings.
   struct BookingSums {
     BookingSums();
-    std::unordered_set<std::string> seen;  // the phases already counted
+    // The phases already counted: order or cycle phase, and the id's decimal.
+    struct Phase {
+      bool order = false;
+      host::Int128 id = 0;
+      int scale = 0;
+      friend bool operator==(const Phase&, const Phase&) = default;
+    };
+    struct PhaseHash {
+      size_t operator()(const Phase& p) const noexcept;
+    };
+    std::unordered_set<Phase, PhaseHash> seen;
     std::array<ValoriCategoria, 7> sums;
   };
+  // Adds the bookings at storage rows `rows` of RSTempiVerDett, in that
+  // order, as TempiPreventivi adds a group's filtered bookings.
+  void SumRows(std::span<const uint32_t> rows, BookingSums& into);
+  // Stores the totals of RSTempiVer's current group, whose IDGRUPPO is
+  // `group_id`, in a new record of RSTempiPrev (current afterwards) from
+  // its bookings' sums, as its first visit stores them.
+  void StoreTotals(const host::Variant& group_id, BookingSums& summed);
+
+ private:
+  void ComputeCurrentGroup(const host::Variant& group_id);
   // Adds at most `limit` bookings of `bookings` from its current record on;
   // answers true at its end.
   bool SumBookings(host::RecordSet& bookings, BookingSums& into,
                    size_t limit = std::numeric_limits<size_t>::max());
+  // Adds the booking at storage row `row` of RSTempiVerDett.
+  void AddBooking(size_t row, BookingSums& into);
+  // CalcolaTempiFase through the cache when phases are reused.
+  PhaseOutputs PlannedPhase(bool order, const host::Variant& phase_id, const host::Variant& order_quantity,
+                            const host::Variant& quantity, const std::string& article, const std::string& option);
+  enum class PhaseStatus : uint8_t { Computed, LeftOut, Failed };
+  PhaseOutputs ComputeTempiFase(const host::Variant& phase_id, const host::Variant& order_quantity,
+                                const host::Variant& quantity, const std::string& article, const std::string& option,
+                                PhaseStatus& status);
+  // The warning of a phase whose planned time is too large to show, naming
+  // RSTempiVer's current group.
+  void ReportLeftOut(const host::Variant& phase_id);
+  // RSTempiVerDett's fields that a booking's sums read, found once.
+  struct BookingFields {
+    int id, qty, kind, machine, employee, article, option, hours, minutes, seconds;
+  };
+  const BookingFields& Bookings();
+  std::optional<BookingFields> booking_fields_;
+  std::unique_ptr<PlannedPhaseCache> cache_;
   struct AllBookingsState {
     // Said, not defaulted: clang cannot use a nested class's member
     // initialisers before the enclosing class is complete (optional::emplace).
