@@ -74,6 +74,7 @@ bool GroupFigures::Step(size_t count) {
       groups.MoveFirst();
       clones_.RSTempiPrev->SetFilter("");  // records are added at its end
       totals_->ReusePhases();
+      totals_->GatherAllBookings();
       membership_ = std::make_unique<GroupMembership>(clones_.RSTempiVerDett->Storage());
       started_ = true;
     }

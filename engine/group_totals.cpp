@@ -259,12 +259,15 @@ PhaseOutputs GroupTotals::ComputeTempiFase(const Variant& phase_id, const Varian
 }
 
 void GroupTotals::ReportLeftOut(const Variant& phase_id) {
+  // All the bookings taken as one group have no record to name: the phase
+  // was said for the group that holds it.
+  const host::RecordSet& group = *records_.RSTempiVer;
+  if (group.Eof() || group.Bof()) return;
   form_.GestioneErrore(
       "CalcolaTempiFase",
       host::Error(host::kWarnValueLeftOut,
-                  "group " + ValoreNumerico(records_.RSTempiVer->Value("IDGRUPPO")).ToText() +
-                      ": the planned time of phase " + ValoreNumerico(phase_id).ToText() +
-                      " is too large to show; the group is shown without it",
+                  "group " + ValoreNumerico(group.Value("IDGRUPPO")).ToText() + ": the planned time of phase " +
+                      ValoreNumerico(phase_id).ToText() + " is too large to show; the group is shown without it",
                   "CalcolaTempiFase"));
 }
 
@@ -273,18 +276,19 @@ void GroupTotals::ReusePhases() {
 }
 
 PhaseOutputs GroupTotals::PlannedPhase(bool order, const Variant& phase_id, const Variant& order_quantity,
-                                       const Variant& quantity, const std::string& article,
-                                       const std::string& option) {
+                                       const Variant& quantity, const std::string& article, const std::string& option,
+                                       uint32_t& cached) {
+  cached = kNotCached;
   if (!cache_) return CalcolaTempiFase(phase_id, order_quantity, quantity, article, option);
   const PlannedPhaseCache::Key key = cache_->KeyOf(order, phase_id, order ? order_quantity : quantity, article, option);
-  if (auto found = cache_->Find(key)) {
+  if (auto found = cache_->Find(key, &cached)) {
     if (found->left_out) ReportLeftOut(phase_id);
     return std::move(found->outputs);
   }
   PhaseStatus status = PhaseStatus::Computed;
   PhaseOutputs out = ComputeTempiFase(phase_id, order_quantity, quantity, article, option, status);
   // A failure is reported again where the phase comes back, as before.
-  if (status != PhaseStatus::Failed) cache_->Keep(key, out, status == PhaseStatus::LeftOut);
+  if (status != PhaseStatus::Failed) cached = cache_->Keep(key, out, status == PhaseStatus::LeftOut);
   if (status == PhaseStatus::LeftOut) ReportLeftOut(phase_id);
   return out;
 }
@@ -337,28 +341,18 @@ void GroupTotals::SumRows(std::span<const uint32_t> rows, BookingSums& into) {
   for (const uint32_t row : rows) AddBooking(row, into);
 }
 
-void GroupTotals::AddBooking(size_t row, BookingSums& into) {
+std::optional<GroupTotals::BookingPhase> GroupTotals::PhaseOf(size_t row) {
   if (!prev_dett_lookup_) {
     prev_dett_lookup_ = records_.RSTempiPrevDett->Clone();
     prev_dett_lookup_->SetFilter("");
   }
   const BookingFields& f = Bookings();
   const host::Table& bookings = records_.RSTempiVerDett->Storage();
-  std::array<ValoriCategoria, 7>& sums = into.sums;
-  const auto read = [&](int index) { return index < 0 ? Variant() : bookings.Get(row, static_cast<size_t>(index)); };
-  const auto add_to = [](ValoriCategoria& into, const Variant& h, const Variant& m, const Variant& s, bool planned) {
-    Variant& th = planned ? into.OREPREV : into.OREVERS;
-    Variant& tm = planned ? into.MINPREV : into.MINVERS;
-    Variant& ts = planned ? into.SECPREV : into.SECVERS;
-    th = host::Add(th, h);
-    tm = host::Add(tm, m);
-    ts = host::Add(ts, s);
-  };
   const host::Table& planned_rows = prev_dett_lookup_->Storage();
   // The per-booking records were written in the bookings' order: the same
   // storage row holds this booking's record, unless something reordered
   // them, when the search by IDVERS finds it.
-  const Variant booking_id = read(f.id);
+  const Variant booking_id = f.id < 0 ? Variant() : bookings.Get(row, static_cast<size_t>(f.id));
   std::optional<size_t> planned;
   if (row < planned_rows.RowCount() && planned_rows.Get(row, 0) == booking_id) {
     planned = row;
@@ -367,35 +361,135 @@ void GroupTotals::AddBooking(size_t row, BookingSums& into) {
     prev_dett_lookup_->Find("IDVERS = " + ValoreNumerico(booking_id).ToText());
     if (!prev_dett_lookup_->Eof()) planned = prev_dett_lookup_->StorageRow();
   }
-  if (planned) {
-    const Variant id = planned_rows.Get(*planned, 1);  // IDCICLO
-    if (!id.IsNull() && !id.IsEmpty()) {
-      const Variant qtaodl = planned_rows.Get(*planned, 2);  // QTAODL
-      const bool order = host::CompareNumbers(ValoreNumerico(qtaodl), int16_t{0}) > 0;
-      const host::Decimal decimal = id.ToDecimal();
-      if (into.seen.insert({order, decimal.Coefficient(), decimal.Scale()}).second) {
-        const PhaseOutputs o = PlannedPhase(order, id, qtaodl, NVL(form_, read(f.qty), int16_t{1}),
-                                            host::RTrim(read(f.article).JoinedText()),
-                                            host::RTrim(read(f.option).JoinedText()));
-        for (size_t c = 0; c < 7; ++c) add_to(sums[c], o.hours[c], o.minutes[c], o.seconds[c], true);
+  if (!planned) return std::nullopt;
+  BookingPhase phase;
+  phase.id = planned_rows.Get(*planned, 1);  // IDCICLO
+  if (phase.id.IsNull() || phase.id.IsEmpty()) return std::nullopt;
+  phase.order_quantity = planned_rows.Get(*planned, 2);  // QTAODL
+  const bool order = host::CompareNumbers(ValoreNumerico(phase.order_quantity), int16_t{0}) > 0;
+  const host::Decimal decimal = phase.id.ToDecimal();
+  phase.key = {order, decimal.Coefficient(), decimal.Scale()};
+  return phase;
+}
+
+PhaseOutputs GroupTotals::PlannedOf(const BookingPhase& phase, size_t row, uint32_t& cached) {
+  const BookingFields& f = Bookings();
+  const host::Table& bookings = records_.RSTempiVerDett->Storage();
+  const auto read = [&](int index) { return index < 0 ? Variant() : bookings.Get(row, static_cast<size_t>(index)); };
+  return PlannedPhase(phase.key.order, phase.id, phase.order_quantity, NVL(form_, read(f.qty), int16_t{1}),
+                      host::RTrim(read(f.article).JoinedText()), host::RTrim(read(f.option).JoinedText()), cached);
+}
+
+GroupTotals::Booked GroupTotals::BookedOf(size_t row) {
+  const BookingFields& f = Bookings();
+  const host::Table& bookings = records_.RSTempiVerDett->Storage();
+  const auto read = [&](int index) { return index < 0 ? Variant() : bookings.Get(row, static_cast<size_t>(index)); };
+  Booked b;
+  b.hours = ValoreNumerico(read(f.hours));
+  b.minutes = ValoreNumerico(read(f.minutes));
+  b.seconds = ValoreNumerico(read(f.seconds));
+  const Variant kind = ValoreNumerico(read(f.kind));
+  b.processing = host::CompareNumbers(kind, int16_t{0}) == 0;
+  b.setup = host::CompareNumbers(kind, int16_t{1}) == 0;
+  b.labour = !host::RTrim(read(f.employee).JoinedText()).empty();
+  b.machine = !host::RTrim(read(f.machine).JoinedText()).empty() || !b.labour;
+  return b;
+}
+
+void GroupTotals::AddPlanned(BookingSums& into, const PhaseOutputs& o) {
+  for (size_t c = 0; c < 7; ++c) {
+    ValoriCategoria& sum = into.sums[c];
+    sum.OREPREV = host::Add(sum.OREPREV, o.hours[c]);
+    sum.MINPREV = host::Add(sum.MINPREV, o.minutes[c]);
+    sum.SECPREV = host::Add(sum.SECPREV, o.seconds[c]);
+  }
+}
+
+void GroupTotals::AddBooked(BookingSums& into, const Booked& b) {
+  const auto add_to = [&](size_t c) {
+    ValoriCategoria& sum = into.sums[c];
+    sum.OREVERS = host::Add(sum.OREVERS, b.hours);
+    sum.MINVERS = host::Add(sum.MINVERS, b.minutes);
+    sum.SECVERS = host::Add(sum.SECVERS, b.seconds);
+  };
+  add_to(0);
+  if (b.processing) add_to(1);
+  if (b.setup) add_to(2);
+  if (b.processing && b.machine) add_to(3);
+  if (b.setup && b.machine) add_to(4);
+  if (b.processing && b.labour) add_to(5);
+  if (b.setup && b.labour) add_to(6);
+}
+
+void GroupTotals::AddBooking(size_t row, BookingSums& into) {
+  const std::optional<BookingPhase> phase = PhaseOf(row);
+  if (phase && into.seen.insert(phase->key).second) {
+    uint32_t cached = kNotCached;
+    AddPlanned(into, PlannedOf(*phase, row, cached));
+    // The first booking of a phase in all the bookings is the first of its
+    // phase in whichever group holds it.
+    if (gathered_) NoteFirst(phase->key, row, cached);
+  }
+  const Booked booked = BookedOf(row);
+  AddBooked(into, booked);
+  if (gathered_ && !gathered_->counted[row]) {
+    gathered_->counted[row] = true;
+    AddBooked(gathered_->sums, booked);
+  }
+}
+
+void GroupTotals::GatherAllBookings() {
+  if (gathered_) return;
+  gathered_.emplace();
+  gathered_->counted.assign(records_.RSTempiVerDett->Storage().RowCount(), false);
+}
+
+void GroupTotals::NoteFirst(const BookingSums::Phase& key, size_t row, uint32_t cached) {
+  const auto [it, added] = gathered_->first.try_emplace(key, Gathered::First{static_cast<uint32_t>(row), cached});
+  if (!added && row < it->second.row) it->second = {static_cast<uint32_t>(row), cached};
+}
+
+bool GroupTotals::StepGathered(size_t count) {
+  Gathered& g = *gathered_;
+  const size_t rows = g.counted.size();
+  // The bookings no group took (nor a visit's, which the pass did not
+  // sum), in their order.
+  for (size_t n = 0, scanned = 0; g.next_row < rows && n < count && scanned < count * 16; ++g.next_row, ++scanned) {
+    const size_t row = g.next_row;
+    if (g.counted[row]) continue;
+    ++n;
+    g.counted[row] = true;
+    if (const std::optional<BookingPhase> phase = PhaseOf(row)) {
+      const auto it = g.first.find(phase->key);
+      if (it == g.first.end() || row < it->second.row) {
+        uint32_t cached = kNotCached;
+        (void)PlannedOf(*phase, row, cached);
+        NoteFirst(phase->key, row, cached);
       }
     }
+    AddBooked(g.sums, BookedOf(row));
   }
-  const Variant h = ValoreNumerico(read(f.hours));
-  const Variant m = ValoreNumerico(read(f.minutes));
-  const Variant s = ValoreNumerico(read(f.seconds));
-  add_to(sums[0], h, m, s, false);
-  const Variant kind = ValoreNumerico(read(f.kind));
-  const bool processing = host::CompareNumbers(kind, int16_t{0}) == 0;
-  const bool setup = host::CompareNumbers(kind, int16_t{1}) == 0;
-  const bool labour = !host::RTrim(read(f.employee).JoinedText()).empty();
-  const bool machine = !host::RTrim(read(f.machine).JoinedText()).empty() || !labour;
-  if (processing) add_to(sums[1], h, m, s, false);
-  if (setup) add_to(sums[2], h, m, s, false);
-  if (processing && machine) add_to(sums[3], h, m, s, false);
-  if (setup && machine) add_to(sums[4], h, m, s, false);
-  if (processing && labour) add_to(sums[5], h, m, s, false);
-  if (setup && labour) add_to(sums[6], h, m, s, false);
+  if (g.next_row < rows) return false;
+  // Then each phase once, in the order of its first booking.
+  if (!g.ordered) {
+    g.in_order.reserve(g.first.size());
+    for (const auto& [key, first] : g.first) g.in_order.emplace_back(first.row, first.cached);
+    g.first.clear();
+    std::sort(g.in_order.begin(), g.in_order.end());
+    g.ordered = true;
+  }
+  for (size_t n = 0; g.next_phase < g.in_order.size() && n < count; ++n, ++g.next_phase) {
+    const auto [row, cached] = g.in_order[g.next_phase];
+    if (cached != kNotCached) {
+      const PlannedPhaseCache::Found found = cache_->At(cached);
+      if (found.left_out) ReportLeftOut(PhaseOf(row)->id);
+      AddPlanned(g.sums, found.outputs);
+    } else if (const std::optional<BookingPhase> phase = PhaseOf(row)) {
+      uint32_t again = kNotCached;
+      AddPlanned(g.sums, PlannedOf(*phase, row, again));
+    }
+  }
+  return g.next_phase >= g.in_order.size();
 }
 
 void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
@@ -453,6 +547,14 @@ void GroupTotals::StoreTotals(const Variant& group_id, BookingSums& summed) {
 }
 
 bool GroupTotals::StepAllBookings(size_t count) {
+  if (gathered_ && !all_) {
+    if (!StepGathered(count)) return false;
+    all_.emplace();
+    all_->sums = std::move(gathered_->sums);
+    all_->done = true;
+    gathered_.reset();
+    return true;
+  }
   if (!all_) {
     all_.emplace();
     all_->bookings = records_.RSTempiVerDett->Clone();

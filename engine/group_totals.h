@@ -116,6 +116,11 @@ class GroupTotals {
   // Adds the bookings at storage rows `rows` of RSTempiVerDett, in that
   // order, as TempiPreventivi adds a group's filtered bookings.
   void SumRows(std::span<const uint32_t> rows, BookingSums& into);
+  // From now on (before any SumRows) the bookings that SumRows adds count
+  // for AllBookings too, each once: StepAllBookings then reads only the
+  // bookings no group took, and adds each phase's planned times in the
+  // order of its first booking, as a pass over all the bookings would.
+  void GatherAllBookings();
   // Stores the totals of RSTempiVer's current group, whose IDGRUPPO is
   // `group_id`, in a new record of RSTempiPrev (current afterwards) from
   // its bookings' sums, as its first visit stores them.
@@ -129,9 +134,29 @@ class GroupTotals {
                    size_t limit = std::numeric_limits<size_t>::max());
   // Adds the booking at storage row `row` of RSTempiVerDett.
   void AddBooking(size_t row, BookingSums& into);
+  // The phase of the booking at `row` (its per-booking record's IDCICLO and
+  // QTAODL), if it has one.
+  struct BookingPhase {
+    BookingSums::Phase key;
+    host::Variant id, order_quantity;
+  };
+  std::optional<BookingPhase> PhaseOf(size_t row);
+  // The phase's planned times as the booking at `row` has them computed;
+  // `cached` is their number in the cache (kNotCached without).
+  static constexpr uint32_t kNotCached = UINT32_MAX;
+  PhaseOutputs PlannedOf(const BookingPhase& phase, size_t row, uint32_t& cached);
+  // The booked time of a booking and the categories it counts in.
+  struct Booked {
+    host::Variant hours, minutes, seconds;
+    bool processing = false, setup = false, machine = false, labour = false;
+  };
+  Booked BookedOf(size_t row);
+  static void AddPlanned(BookingSums& into, const PhaseOutputs& o);
+  static void AddBooked(BookingSums& into, const Booked& b);
   // CalcolaTempiFase through the cache when phases are reused.
   PhaseOutputs PlannedPhase(bool order, const host::Variant& phase_id, const host::Variant& order_quantity,
-                            const host::Variant& quantity, const std::string& article, const std::string& option);
+                            const host::Variant& quantity, const std::string& article, const std::string& option,
+                            uint32_t& cached);
   enum class PhaseStatus : uint8_t { Computed, LeftOut, Failed };
   PhaseOutputs ComputeTempiFase(const host::Variant& phase_id, const host::Variant& order_quantity,
                                 const host::Variant& quantity, const std::string& article, const std::string& option,
@@ -155,6 +180,24 @@ class GroupTotals {
     bool done = false;
   };
   std::optional<AllBookingsState> all_;
+  // All the bookings gathered while groups are summed (GatherAllBookings).
+  struct Gathered {
+    Gathered() {}  // NOLINT(modernize-use-equals-default)
+    std::vector<bool> counted;  // per booking row: its booked time is in `sums`
+    BookingSums sums;
+    struct First {
+      uint32_t row;     // the phase's first booking
+      uint32_t cached;  // its planned times in the cache, or kNotCached
+    };
+    std::unordered_map<BookingSums::Phase, First, BookingSums::PhaseHash> first;
+    size_t next_row = 0;                                   // the bookings no group took
+    std::vector<std::pair<uint32_t, uint32_t>> in_order;  // (row, cached) by first booking
+    size_t next_phase = 0;
+    bool ordered = false;
+  };
+  std::optional<Gathered> gathered_;
+  void NoteFirst(const BookingSums::Phase& key, size_t row, uint32_t cached);
+  bool StepGathered(size_t count);
   void PrepareCollisions();
   // The run's filter fields, worked out once (RSCampi does not change).
   const std::vector<FilterField>& Fields();

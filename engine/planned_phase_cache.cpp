@@ -43,22 +43,27 @@ PlannedPhaseCache::Key PlannedPhaseCache::KeyOf(bool order, const host::Variant&
   return key;
 }
 
-std::optional<PlannedPhaseCache::Found> PlannedPhaseCache::Find(const Key& key) const {
+std::optional<PlannedPhaseCache::Found> PlannedPhaseCache::Find(const Key& key, uint32_t* number) const {
   const auto it = rows_.find(key);
   if (it == rows_.end()) return std::nullopt;
+  if (number != nullptr) *number = it->second;
+  return At(it->second);
+}
+
+PlannedPhaseCache::Found PlannedPhaseCache::At(uint32_t number) const {
   Found found;
-  const size_t row = it->second;
   for (size_t c = 0; c < 7; ++c) {
-    outputs_.GetInto(row, c, found.outputs.hours[c]);
-    outputs_.GetInto(row, 7 + c, found.outputs.minutes[c]);
-    outputs_.GetInto(row, 14 + c, found.outputs.seconds[c]);
+    outputs_.GetInto(number, c, found.outputs.hours[c]);
+    outputs_.GetInto(number, 7 + c, found.outputs.minutes[c]);
+    outputs_.GetInto(number, 14 + c, found.outputs.seconds[c]);
   }
-  found.left_out = left_out_[row];
+  found.left_out = left_out_[number];
   return found;
 }
 
-void PlannedPhaseCache::Keep(const Key& key, const PhaseOutputs& outputs, bool left_out) {
-  if (rows_.count(key) != 0) return;
+uint32_t PlannedPhaseCache::Keep(const Key& key, const PhaseOutputs& outputs, bool left_out) {
+  const auto it = rows_.find(key);
+  if (it != rows_.end()) return it->second;
   const size_t row = outputs_.AppendRow();
   for (size_t c = 0; c < 7; ++c) {
     outputs_.Set(row, c, outputs.hours[c]);
@@ -67,6 +72,7 @@ void PlannedPhaseCache::Keep(const Key& key, const PhaseOutputs& outputs, bool l
   }
   left_out_.push_back(left_out);
   rows_.emplace(key, static_cast<uint32_t>(row));
+  return static_cast<uint32_t>(row);
 }
 
 }  // namespace engine

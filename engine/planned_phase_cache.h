@@ -50,9 +50,12 @@ class PlannedPhaseCache {
     PhaseOutputs outputs;
     bool left_out = false;  // the phase's times were too large to show
   };
-  // What was kept under `key`, if anything.
-  [[nodiscard]] std::optional<Found> Find(const Key& key) const;
-  void Keep(const Key& key, const PhaseOutputs& outputs, bool left_out);
+  // What was kept under `key`, if anything, and its number in `number`.
+  [[nodiscard]] std::optional<Found> Find(const Key& key, uint32_t* number = nullptr) const;
+  // Keeps `outputs` under `key` (once); answers their number.
+  uint32_t Keep(const Key& key, const PhaseOutputs& outputs, bool left_out);
+  // What was kept as number `number` (below Size()).
+  [[nodiscard]] Found At(uint32_t number) const;
 
   [[nodiscard]] size_t Size() const { return left_out_.size(); }
 
