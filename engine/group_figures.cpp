@@ -3,6 +3,7 @@
 #include "engine/value_helpers.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace engine {
 
@@ -75,6 +76,8 @@ bool GroupFigures::Step(size_t count) {
       clones_.RSTempiPrev->SetFilter("");  // records are added at its end
       totals_->ReusePhases();
       totals_->GatherAllBookings();
+      // A group visited after the pass counted its phases finds them here.
+      run_.Totals().ReusePhases(totals_->PhaseCache());
       membership_ = std::make_unique<GroupMembership>(clones_.RSTempiVerDett->Storage());
       started_ = true;
     }
@@ -103,8 +106,14 @@ bool GroupFigures::Step(size_t count) {
         }
         break;
       case Stage::AllBookings:
-        // Then all the bookings as one group, for the totals row.
-        done_ = totals_->StepAllBookings(count * 256);
+        // Then all the bookings as one group, for the totals row; done once
+        // the booked total read beside has come (AllBookings then waits for
+        // nothing), waiting a little at a time meanwhile rather than spinning.
+        if (!all_gathered_) all_gathered_ = totals_->StepAllBookings(count * 256);
+        if (all_gathered_) {
+          done_ = !booked_total_.valid() ||
+                  booked_total_.wait_for(std::chrono::milliseconds(10)) == std::future_status::ready;
+        }
         break;
     }
   } catch (...) {

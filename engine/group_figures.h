@@ -44,11 +44,12 @@ class GroupFigures {
   GroupFigures& operator=(const GroupFigures&) = delete;
 
   // Does a slice of the work: the filters of 64 × `count` groups, or
-  // 4,096 × `count` bookings assigned to their groups, or the figures of
-  // `count` groups, or 256 × `count` bookings of AllBookings; answers true
-  // once every group and booking is done. A failure is reported as
-  // "TempiPreventivi" and ends the work (the groups computed so far keep
-  // their figures).
+  // 4,096 × `count` bookings assigned to their groups, or 1,024 × `count`
+  // bookings summed into their groups, or 256 × `count` of the bookings
+  // left for AllBookings; answers true once every group and booking is done
+  // and the booked total has come (waiting at most 10 ms for it per call).
+  // A failure is reported as "TempiPreventivi" and ends the work (the
+  // groups computed so far keep their figures).
   bool Step(size_t count);
   [[nodiscard]] bool Done() const { return done_; }
   [[nodiscard]] size_t Computed() const { return figures_.size(); }
@@ -109,6 +110,7 @@ class GroupFigures {
   std::future<host::RecordSetPtr> booked_total_;  // the booked total, read beside
   size_t total_ = 0;
   bool started_ = false;
+  bool all_gathered_ = false;
   bool done_ = false;
 };
 

@@ -271,8 +271,12 @@ void GroupTotals::ReportLeftOut(const Variant& phase_id) {
                   "CalcolaTempiFase"));
 }
 
-void GroupTotals::ReusePhases() {
-  if (!cache_) cache_ = std::make_unique<PlannedPhaseCache>();
+void GroupTotals::ReusePhases(std::shared_ptr<PlannedPhaseCache> shared) {
+  if (shared) {
+    cache_ = std::move(shared);
+  } else if (!cache_) {
+    cache_ = std::make_shared<PlannedPhaseCache>();
+  }
 }
 
 PhaseOutputs GroupTotals::PlannedPhase(bool order, const Variant& phase_id, const Variant& order_quantity,

@@ -93,9 +93,11 @@ class GroupTotals {
   [[nodiscard]] int64_t GroupsComputed() const { return computed_; }
 
   // From now on a phase's planned times are worked out once for every
-  // group that counts it (and for AllBookings): see PlannedPhaseCache. A
+  // group that counts it (and for AllBookings): see PlannedPhaseCache; with
+  // `shared`, the same cache as another GroupTotals of the same run. A
   // phase left out as too large is still reported for each group.
-  void ReusePhases();
+  void ReusePhases(std::shared_ptr<PlannedPhaseCache> shared = nullptr);
+  [[nodiscard]] const std::shared_ptr<PlannedPhaseCache>& PhaseCache() const { return cache_; }
 
   // Planned (each phase once) and booked sums by category of some bookings.
   struct BookingSums {
@@ -170,7 +172,7 @@ class GroupTotals {
   };
   const BookingFields& Bookings();
   std::optional<BookingFields> booking_fields_;
-  std::unique_ptr<PlannedPhaseCache> cache_;
+  std::shared_ptr<PlannedPhaseCache> cache_;
   struct AllBookingsState {
     // Said, not defaulted: clang cannot use a nested class's member
     // initialisers before the enclosing class is complete (optional::emplace).
