@@ -2,6 +2,9 @@
 
 #include "engine/value_helpers.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace engine {
 
 int64_t GroupKey(const host::Variant& id) {
@@ -67,48 +70,136 @@ GroupFigures::~GroupFigures() {
 bool GroupFigures::Step(size_t count) {
   if (done_) return true;
   host::RecordSet& groups = *clones_.RSTempiVer;
-  if (!started_) {
-    groups.MoveFirst();
-    started_ = true;
-  }
-  const auto unit = static_cast<int16_t>(run_.Unit());
-  for (size_t n = 0; n < count && !groups.Eof(); ++n, groups.MoveNext()) {
-    if (totals_->TempiPreventivi()) {
-      done_ = true;
-      return true;
+  try {
+    if (!started_) {
+      groups.MoveFirst();
+      clones_.RSTempiPrev->SetFilter("");  // records are added at its end
+      totals_->ReusePhases();
+      totals_->GatherAllBookings();
+      // A group visited after the pass counted its phases finds them here.
+      run_.Totals().ReusePhases(totals_->PhaseCache());
+      membership_ = std::make_unique<GroupMembership>(clones_.RSTempiVerDett->Storage());
+      started_ = true;
     }
-    const host::RecordSet& prev = *clones_.RSTempiPrev;
-    if (prev.Eof()) continue;
-    Entry entry;
-    for (size_t c = 0; c < kCategoryNames.size(); ++c) {
-      entry.figures[c] = SecondsOf(prev, {kCategoryNames[c].suffix}, unit);
-    }
-    entry.differ.assign(shared_index_.size(), int8_t{0});
-    for (size_t f = 0; f < shared_index_.size(); ++f) {
-      if (shared_index_[f] < 0) entry.differ[f] = -1;
-    }
-    if (!shared_index_.empty()) {
-      // The group's bookings, as TempiPreventivi filtered them.
-      host::RecordSet& bookings = *clones_.RSTempiVerDett;
-      std::vector<host::Variant> first(shared_index_.size());
-      bool at_first = true;
-      for (bookings.MoveFirst(); !bookings.Eof(); bookings.MoveNext(), at_first = false) {
-        for (size_t f = 0; f < shared_index_.size(); ++f) {
-          if (entry.differ[f] != 0) continue;
-          const host::Variant v = bookings.Value(static_cast<size_t>(shared_index_[f]));
-          if (at_first) {
-            first[f] = v;
-          } else if (!SameValue(first[f], v)) {
-            entry.differ[f] = 1;
-          }
+    switch (stage_) {
+      case Stage::Filters:
+        // Each group's filter, as a visit sets it.
+        for (size_t n = 0; n < count * 64 && !groups.Eof(); ++n, groups.MoveNext()) {
+          membership_->AddGroup(totals_->GroupFilter());
         }
+        if (groups.Eof()) {
+          stage_ = Stage::Bookings;
+          groups.MoveFirst();
+        }
+        break;
+      case Stage::Bookings:
+        if (membership_->Assign(count * 4096)) stage_ = Stage::Groups;
+        break;
+      case Stage::Groups:
+        // About 1,024 × `count` bookings, whatever the groups' sizes.
+        for (size_t budget = count * 1024; budget > 0 && !groups.Eof();) {
+          budget -= std::min(budget, SumGroup(budget));
+        }
+        if (groups.Eof()) {
+          membership_.reset();
+          stage_ = Stage::AllBookings;
+        }
+        break;
+      case Stage::AllBookings:
+        // Then all the bookings as one group, for the totals row; done once
+        // the booked total read beside has come (AllBookings then waits for
+        // nothing), waiting a little at a time meanwhile rather than spinning.
+        if (!all_gathered_) all_gathered_ = totals_->StepAllBookings(count * 256);
+        if (all_gathered_) {
+          done_ = !booked_total_.valid() ||
+                  booked_total_.wait_for(std::chrono::milliseconds(10)) == std::future_status::ready;
+        }
+        break;
+    }
+  } catch (...) {
+    ReportCurrentError(run_.Relay(), "TempiPreventivi");
+    done_ = true;
+  }
+  return done_;
+}
+
+void GroupFigures::LookAtStored() {
+  const host::RecordSet& prev = *clones_.RSTempiPrev;
+  const host::Table& stored = prev.Storage();
+  const auto id_field = static_cast<size_t>(prev.FieldIndex("IDGRUPPO"));
+  for (; stored_seen_ < stored.RowCount(); ++stored_seen_) {
+    stored_.try_emplace(GroupKey(stored.Get(stored_seen_, id_field)), stored_seen_);
+  }
+}
+
+size_t GroupFigures::SumGroup(size_t budget) {
+  host::RecordSet& groups = *clones_.RSTempiVer;
+  const std::span<const uint32_t> rows = membership_->RowsOf(next_group_);
+  if (!current_) {
+    current_.emplace();
+    current_->id = groups.Value("IDGRUPPO");
+    current_->differ.assign(shared_index_.size(), int8_t{0});
+    current_->first.resize(shared_index_.size());
+    for (size_t f = 0; f < shared_index_.size(); ++f) {
+      if (shared_index_[f] < 0) current_->differ[f] = -1;
+    }
+    LookAtStored();
+    // A group already visited is only read.
+    current_->summing = stored_.count(GroupKey(current_->id)) == 0;
+  }
+  Current& group = *current_;
+  const size_t take = std::min(budget, rows.size() - group.done);
+  const std::span<const uint32_t> slice = rows.subspan(group.done, take);
+  if (group.summing) totals_->SumRows(slice, group.sums);
+  // Whether the bookings share each field beside the grouping.
+  const host::Table& bookings = clones_.RSTempiVerDett->Storage();
+  for (size_t f = 0; f < shared_index_.size() && !slice.empty(); ++f) {
+    if (group.differ[f] != 0) continue;
+    const auto field = static_cast<size_t>(shared_index_[f]);
+    size_t r = 0;
+    if (group.done == 0) group.first[f] = bookings.Get(slice[r++], field);
+    for (; r < slice.size(); ++r) {
+      if (!SameValue(group.first[f], bookings.Get(slice[r], field))) {
+        group.differ[f] = 1;
+        break;
       }
     }
-    figures_[GroupKey(groups.Value("IDGRUPPO"))] = std::move(entry);
   }
-  // Then all the bookings as one group, for the totals row, a slice at a time too.
-  if (groups.Eof()) done_ = totals_->StepAllBookings(count * 64);
-  return done_;
+  group.done += take;
+  if (group.done < rows.size()) return take;
+  // The whole group: stored unless a visit stored it meanwhile.
+  const int64_t key = GroupKey(group.id);
+  LookAtStored();
+  if (stored_.count(key) == 0) {
+    totals_->StoreTotals(group.id, group.sums);
+    LookAtStored();
+  }
+  Entry entry;
+  entry.figures = FiguresAt(stored_.at(key));
+  entry.differ = std::move(group.differ);
+  figures_[key] = std::move(entry);
+  current_.reset();
+  ++next_group_;
+  groups.MoveNext();
+  return std::max<size_t>(take, 1);
+}
+
+CategoryFigures GroupFigures::FiguresAt(size_t prev_row) {
+  const host::RecordSet& prev = *clones_.RSTempiPrev;
+  const host::Table& table = prev.Storage();
+  if (!prev_fields_) prev_fields_.emplace(prev);
+  const TimeFieldIndex& fields = *prev_fields_;
+  const auto unit = static_cast<int16_t>(run_.Unit());
+  std::vector<host::Variant> values(prev.FieldCount());
+  CategoryFigures figures;
+  for (size_t c = 0; c < kCategoryNames.size(); ++c) {
+    for (const TimeFieldBase base : {kOrePrev, kMinPrev, kSecPrev, kOreVers, kMinVers, kSecVers}) {
+      const size_t at = fields.At(c, base);
+      values[at] = table.Get(prev_row, at);
+    }
+    figures[c] = SecondsOf(values, fields, c, unit);
+  }
+  return figures;
 }
 
 const CategoryFigures* GroupFigures::Of(const host::Variant& id) const {

@@ -1,8 +1,11 @@
 // The figures of every group of a run, for the groups grid of the results
 // form: planned and booked seconds of the seven categories of each group,
-// worked out a few groups at a time (Step) so that the caller can keep its
-// window answering between steps. The groups are computed on clones of the
-// run's record sets, so no grid moves; their totals are stored in
+// worked out a slice at a time (Step) so that the caller can keep its
+// window answering between steps. Every group is worked out in one pass over
+// the bookings (GroupMembership: each booking to the groups whose filter
+// keeps it), then group by group from its bookings, each phase's planned
+// times computed once for all the groups that count it. The record sets
+// used are clones of the run's, so no grid moves; the totals are stored in
 // RSTempiPrev as a visit stores them, and a visit reuses them (and the
 // reverse: a group already visited is only read).
 //
@@ -26,6 +29,8 @@
 
 #include "engine/category_texts.h"
 #include "engine/comparison.h"
+#include "engine/group_membership.h"
+#include "engine/layouts.h"
 
 namespace engine {
 
@@ -38,8 +43,12 @@ class GroupFigures {
   GroupFigures(const GroupFigures&) = delete;
   GroupFigures& operator=(const GroupFigures&) = delete;
 
-  // Computes up to `count` more groups (then 64 × `count` more bookings of
-  // AllBookings); answers true once every group and booking is done. A failure is reported as "TempiPreventivi" and ends the work (the
+  // Does a slice of the work: the filters of 64 × `count` groups, or
+  // 4,096 × `count` bookings assigned to their groups, or 1,024 × `count`
+  // bookings summed into their groups, or 256 × `count` of the bookings
+  // left for AllBookings; answers true once every group and booking is done
+  // and the booked total has come (waiting at most 10 ms for it per call).
+  // A failure is reported as "TempiPreventivi" and ends the work (the
   // groups computed so far keep their figures).
   bool Step(size_t count);
   [[nodiscard]] bool Done() const { return done_; }
@@ -69,12 +78,39 @@ class GroupFigures {
     std::vector<int8_t> differ;  // per shared field: 1 differ, 0 all the same, -1 unknown
   };
   std::unordered_map<int64_t, Entry> figures_;
+  enum class Stage : uint8_t { Filters, Bookings, Groups, AllBookings };
+  Stage stage_ = Stage::Filters;
+  std::unique_ptr<GroupMembership> membership_;
+  size_t next_group_ = 0;  // in the order of RSTempiVer's clone
+  // RSTempiPrev's records by IDGRUPPO (GroupKey), and how many rows of it
+  // were looked at: a visit may add one between two steps.
+  std::unordered_map<int64_t, size_t> stored_;
+  size_t stored_seen_ = 0;
+  std::optional<TimeFieldIndex> prev_fields_;
+  // The group being summed, a slice of its bookings at a time.
+  struct Current {
+    host::Variant id;
+    bool summing = true;  // false: a visit had stored it, it is only read
+    size_t done = 0;      // its bookings summed so far
+    GroupTotals::BookingSums sums;
+    std::vector<host::Variant> first;  // per shared field: the first booking's value
+    std::vector<int8_t> differ;
+  };
+  std::optional<Current> current_;
+  // Sums up to `budget` more bookings of the current group (at least one
+  // step for an empty group) and stores the group once it is whole;
+  // answers the bookings summed.
+  size_t SumGroup(size_t budget);
+  // Notes the records of RSTempiPrev added since the last look.
+  void LookAtStored();
+  [[nodiscard]] CategoryFigures FiguresAt(size_t prev_row);
   std::vector<std::string> shared_fields_;
   std::vector<int> shared_index_;  // in RSTempiVerDett
   std::unique_ptr<host::db::Connection> sibling_;
   std::future<host::RecordSetPtr> booked_total_;  // the booked total, read beside
   size_t total_ = 0;
   bool started_ = false;
+  bool all_gathered_ = false;
   bool done_ = false;
 };
 

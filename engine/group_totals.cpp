@@ -197,8 +197,18 @@ std::string GroupTotals::GroupFilter() {
 PhaseOutputs GroupTotals::CalcolaTempiFase(const Variant& phase_id, const Variant& order_quantity,
                                            const Variant& quantity, const std::string& article,
                                            const std::string& option) {
+  PhaseStatus status = PhaseStatus::Computed;
+  PhaseOutputs out = ComputeTempiFase(phase_id, order_quantity, quantity, article, option, status);
+  if (status == PhaseStatus::LeftOut) ReportLeftOut(phase_id);
+  return out;
+}
+
+PhaseOutputs GroupTotals::ComputeTempiFase(const Variant& phase_id, const Variant& order_quantity,
+                                           const Variant& quantity, const std::string& article,
+                                           const std::string& option, PhaseStatus& status) {
   PhaseOutputs out;
   for (size_t c = 0; c < 7; ++c) out.hours[c] = out.minutes[c] = out.seconds[c] = int16_t{0};
+  status = PhaseStatus::Computed;
   try {
     const bool order = host::CompareNumbers(ValoreNumerico(order_quantity), int16_t{0}) > 0;
     const auto row = order ? phases_.OrderPhaseById(phase_id) : phases_.CyclePhaseById(phase_id);
@@ -233,21 +243,57 @@ PhaseOutputs GroupTotals::CalcolaTempiFase(const Variant& phase_id, const Varian
     }
   } catch (const host::Error& e) {
     if (e.Number() != host::kErrOverflow) {
+      status = PhaseStatus::Failed;
       ReportCurrentError(form_, "CalcolaTempiFase");
       return out;
     }
-    // The group is still shown, without this phase's plan; the message
-    // names the group and the phase.
+    // The group is still shown, without this phase's plan (the caller
+    // reports it, naming the group and the phase).
     for (size_t c = 0; c < 7; ++c) out.hours[c] = out.minutes[c] = out.seconds[c] = int16_t{0};
-    form_.GestioneErrore(
-        "CalcolaTempiFase",
-        host::Error(host::kWarnValueLeftOut,
-                    "group " + ValoreNumerico(records_.RSTempiVer->Value("IDGRUPPO")).ToText() + ": the planned time of phase " +
-                        ValoreNumerico(phase_id).ToText() + " is too large to show; the group is shown without it",
-                    "CalcolaTempiFase"));
+    status = PhaseStatus::LeftOut;
   } catch (...) {
+    status = PhaseStatus::Failed;
     ReportCurrentError(form_, "CalcolaTempiFase");
   }
+  return out;
+}
+
+void GroupTotals::ReportLeftOut(const Variant& phase_id) {
+  // All the bookings taken as one group have no record to name: the phase
+  // was said for the group that holds it.
+  const host::RecordSet& group = *records_.RSTempiVer;
+  if (group.Eof() || group.Bof()) return;
+  form_.GestioneErrore(
+      "CalcolaTempiFase",
+      host::Error(host::kWarnValueLeftOut,
+                  "group " + ValoreNumerico(group.Value("IDGRUPPO")).ToText() + ": the planned time of phase " +
+                      ValoreNumerico(phase_id).ToText() + " is too large to show; the group is shown without it",
+                  "CalcolaTempiFase"));
+}
+
+void GroupTotals::ReusePhases(std::shared_ptr<PlannedPhaseCache> shared) {
+  if (shared) {
+    cache_ = std::move(shared);
+  } else if (!cache_) {
+    cache_ = std::make_shared<PlannedPhaseCache>();
+  }
+}
+
+PhaseOutputs GroupTotals::PlannedPhase(bool order, const Variant& phase_id, const Variant& order_quantity,
+                                       const Variant& quantity, const std::string& article, const std::string& option,
+                                       uint32_t& cached) {
+  cached = kNotCached;
+  if (!cache_) return CalcolaTempiFase(phase_id, order_quantity, quantity, article, option);
+  const PlannedPhaseCache::Key key = cache_->KeyOf(order, phase_id, order ? order_quantity : quantity, article, option);
+  if (auto found = cache_->Find(key, &cached)) {
+    if (found->left_out) ReportLeftOut(phase_id);
+    return std::move(found->outputs);
+  }
+  PhaseStatus status = PhaseStatus::Computed;
+  PhaseOutputs out = ComputeTempiFase(phase_id, order_quantity, quantity, article, option, status);
+  // A failure is reported again where the phase comes back, as before.
+  if (status != PhaseStatus::Failed) cached = cache_->Keep(key, out, status == PhaseStatus::LeftOut);
+  if (status == PhaseStatus::LeftOut) ReportLeftOut(phase_id);
   return out;
 }
 
@@ -270,84 +316,194 @@ GroupTotals::BookingSums::BookingSums() {
   for (auto& s : sums) s = ResetCategory(int16_t{0}, int16_t{0}, int16_t{0});
 }
 
+size_t GroupTotals::BookingSums::PhaseHash::operator()(const Phase& p) const noexcept {
+  const auto lo = static_cast<uint64_t>(p.id);
+  const auto hi = static_cast<uint64_t>(static_cast<unsigned __int128>(p.id) >> 64);
+  uint64_t h = lo * 0x9E3779B97F4A7C15ULL ^ (hi + 0x632BE59BD9B4E019ULL);
+  h ^= (static_cast<uint64_t>(p.scale) << 1 | (p.order ? 1U : 0U)) * 0xC2B2AE3D27D4EB4FULL;
+  return static_cast<size_t>(h ^ (h >> 29));
+}
+
+const GroupTotals::BookingFields& GroupTotals::Bookings() {
+  if (!booking_fields_) {
+    const host::RecordSet& b = *records_.RSTempiVerDett;
+    booking_fields_ = BookingFields{b.FieldIndex("PD44_PRGMVORE_PD31"), b.FieldIndex("PD44_QTALAV"),
+                                    b.FieldIndex("PD44_INDORA"),        b.FieldIndex("PD44_MACCHINA_PD08"),
+                                    b.FieldIndex("PD44_CODDIP_PD06"),   b.FieldIndex("PD44_CODART_MG66"),
+                                    b.FieldIndex("PD44_OPZIONE"),       b.FieldIndex("OREVERS"),
+                                    b.FieldIndex("MINVERS"),            b.FieldIndex("SECVERS")};
+  }
+  return *booking_fields_;
+}
+
 bool GroupTotals::SumBookings(host::RecordSet& bookings, BookingSums& into, size_t limit) {
+  for (size_t n = 0; n < limit && !bookings.Eof(); ++n, bookings.MoveNext()) AddBooking(bookings.StorageRow(), into);
+  return bookings.Eof();
+}
+
+void GroupTotals::SumRows(std::span<const uint32_t> rows, BookingSums& into) {
+  for (const uint32_t row : rows) AddBooking(row, into);
+}
+
+std::optional<GroupTotals::BookingPhase> GroupTotals::PhaseOf(size_t row) {
   if (!prev_dett_lookup_) {
     prev_dett_lookup_ = records_.RSTempiPrevDett->Clone();
     prev_dett_lookup_->SetFilter("");
   }
-  std::unordered_set<std::string>& seen = into.seen;
-  std::array<ValoriCategoria, 7>& sums = into.sums;
-  const int f_id = bookings.FieldIndex("PD44_PRGMVORE_PD31");
-  const int f_qty = bookings.FieldIndex("PD44_QTALAV");
-  const int f_kind = bookings.FieldIndex("PD44_INDORA");
-  const int f_machine = bookings.FieldIndex("PD44_MACCHINA_PD08");
-  const int f_employee = bookings.FieldIndex("PD44_CODDIP_PD06");
-  const int f_art = bookings.FieldIndex("PD44_CODART_MG66");
-  const int f_opt = bookings.FieldIndex("PD44_OPZIONE");
-  const int fh = bookings.FieldIndex("OREVERS");
-  const int fm = bookings.FieldIndex("MINVERS");
-  const int fs = bookings.FieldIndex("SECVERS");
-  const auto read = [&](int index) { return index < 0 ? Variant() : bookings.Value(static_cast<size_t>(index)); };
-  const auto add_to = [](ValoriCategoria& into, const Variant& h, const Variant& m, const Variant& s, bool planned) {
-    Variant& th = planned ? into.OREPREV : into.OREVERS;
-    Variant& tm = planned ? into.MINPREV : into.MINVERS;
-    Variant& ts = planned ? into.SECPREV : into.SECVERS;
-    th = host::Add(th, h);
-    tm = host::Add(tm, m);
-    ts = host::Add(ts, s);
-  };
+  const BookingFields& f = Bookings();
+  const host::Table& bookings = records_.RSTempiVerDett->Storage();
   const host::Table& planned_rows = prev_dett_lookup_->Storage();
-  for (size_t n = 0; n < limit && !bookings.Eof(); ++n, bookings.MoveNext()) {
-    // The per-booking records were written in the bookings' order: the same
-    // storage row holds this booking's record, unless something reordered
-    // them, when the search by IDVERS finds it.
-    const Variant booking_id = read(f_id);
-    const size_t row = bookings.StorageRow();
-    std::optional<size_t> planned;
-    if (row < planned_rows.RowCount() && planned_rows.Get(row, 0) == booking_id) {
-      planned = row;
-    } else {
-      prev_dett_lookup_->MoveFirst();
-      prev_dett_lookup_->Find("IDVERS = " + ValoreNumerico(booking_id).ToText());
-      if (!prev_dett_lookup_->Eof()) planned = prev_dett_lookup_->StorageRow();
-    }
-    if (planned) {
-      const Variant id = planned_rows.Get(*planned, 1);  // IDCICLO
-      if (!id.IsNull() && !id.IsEmpty()) {
-        const Variant qtaodl = planned_rows.Get(*planned, 2);  // QTAODL
-        const bool order = host::CompareNumbers(ValoreNumerico(qtaodl), int16_t{0}) > 0;
-        const std::string key = (order ? "O" : "C") + id.ToDecimal().ToString();
-        if (seen.insert(key).second) {
-          const PhaseOutputs o =
-              CalcolaTempiFase(id, qtaodl, Reported(form_, NVL(read(f_qty), int16_t{1})), host::RTrim(read(f_art).JoinedText()),
-                               host::RTrim(read(f_opt).JoinedText()));
-          for (size_t c = 0; c < 7; ++c) add_to(sums[c], o.hours[c], o.minutes[c], o.seconds[c], true);
-        }
+  // The per-booking records were written in the bookings' order: the same
+  // storage row holds this booking's record, unless something reordered
+  // them, when the search by IDVERS finds it.
+  const Variant booking_id = f.id < 0 ? Variant() : bookings.Get(row, static_cast<size_t>(f.id));
+  std::optional<size_t> planned;
+  if (row < planned_rows.RowCount() && planned_rows.Get(row, 0) == booking_id) {
+    planned = row;
+  } else {
+    prev_dett_lookup_->MoveFirst();
+    prev_dett_lookup_->Find("IDVERS = " + ValoreNumerico(booking_id).ToText());
+    if (!prev_dett_lookup_->Eof()) planned = prev_dett_lookup_->StorageRow();
+  }
+  if (!planned) return std::nullopt;
+  BookingPhase phase;
+  phase.id = planned_rows.Get(*planned, 1);  // IDCICLO
+  if (phase.id.IsNull() || phase.id.IsEmpty()) return std::nullopt;
+  phase.order_quantity = planned_rows.Get(*planned, 2);  // QTAODL
+  const bool order = host::CompareNumbers(ValoreNumerico(phase.order_quantity), int16_t{0}) > 0;
+  const host::Decimal decimal = phase.id.ToDecimal();
+  phase.key = {order, decimal.Coefficient(), decimal.Scale()};
+  return phase;
+}
+
+PhaseOutputs GroupTotals::PlannedOf(const BookingPhase& phase, size_t row, uint32_t& cached) {
+  const BookingFields& f = Bookings();
+  const host::Table& bookings = records_.RSTempiVerDett->Storage();
+  const auto read = [&](int index) { return index < 0 ? Variant() : bookings.Get(row, static_cast<size_t>(index)); };
+  return PlannedPhase(phase.key.order, phase.id, phase.order_quantity, Reported(form_, NVL(read(f.qty), int16_t{1})),
+                      host::RTrim(read(f.article).JoinedText()), host::RTrim(read(f.option).JoinedText()), cached);
+}
+
+GroupTotals::Booked GroupTotals::BookedOf(size_t row) {
+  const BookingFields& f = Bookings();
+  const host::Table& bookings = records_.RSTempiVerDett->Storage();
+  const auto read = [&](int index) { return index < 0 ? Variant() : bookings.Get(row, static_cast<size_t>(index)); };
+  Booked b;
+  b.hours = ValoreNumerico(read(f.hours));
+  b.minutes = ValoreNumerico(read(f.minutes));
+  b.seconds = ValoreNumerico(read(f.seconds));
+  const Variant kind = ValoreNumerico(read(f.kind));
+  b.processing = host::CompareNumbers(kind, int16_t{0}) == 0;
+  b.setup = host::CompareNumbers(kind, int16_t{1}) == 0;
+  b.labour = !host::RTrim(read(f.employee).JoinedText()).empty();
+  b.machine = !host::RTrim(read(f.machine).JoinedText()).empty() || !b.labour;
+  return b;
+}
+
+void GroupTotals::AddPlanned(BookingSums& into, const PhaseOutputs& o) {
+  for (size_t c = 0; c < 7; ++c) {
+    ValoriCategoria& sum = into.sums[c];
+    sum.OREPREV = host::Add(sum.OREPREV, o.hours[c]);
+    sum.MINPREV = host::Add(sum.MINPREV, o.minutes[c]);
+    sum.SECPREV = host::Add(sum.SECPREV, o.seconds[c]);
+  }
+}
+
+void GroupTotals::AddBooked(BookingSums& into, const Booked& b) {
+  const auto add_to = [&](size_t c) {
+    ValoriCategoria& sum = into.sums[c];
+    sum.OREVERS = host::Add(sum.OREVERS, b.hours);
+    sum.MINVERS = host::Add(sum.MINVERS, b.minutes);
+    sum.SECVERS = host::Add(sum.SECVERS, b.seconds);
+  };
+  add_to(0);
+  if (b.processing) add_to(1);
+  if (b.setup) add_to(2);
+  if (b.processing && b.machine) add_to(3);
+  if (b.setup && b.machine) add_to(4);
+  if (b.processing && b.labour) add_to(5);
+  if (b.setup && b.labour) add_to(6);
+}
+
+void GroupTotals::AddBooking(size_t row, BookingSums& into) {
+  const std::optional<BookingPhase> phase = PhaseOf(row);
+  if (phase && into.seen.insert(phase->key).second) {
+    uint32_t cached = kNotCached;
+    AddPlanned(into, PlannedOf(*phase, row, cached));
+    // The first booking of a phase in all the bookings is the first of its
+    // phase in whichever group holds it.
+    if (gathered_) NoteFirst(phase->key, row, cached);
+  }
+  const Booked booked = BookedOf(row);
+  AddBooked(into, booked);
+  if (gathered_ && !gathered_->counted[row]) {
+    gathered_->counted[row] = true;
+    AddBooked(gathered_->sums, booked);
+  }
+}
+
+void GroupTotals::GatherAllBookings() {
+  if (gathered_) return;
+  gathered_.emplace();
+  gathered_->counted.assign(records_.RSTempiVerDett->Storage().RowCount(), false);
+}
+
+void GroupTotals::NoteFirst(const BookingSums::Phase& key, size_t row, uint32_t cached) {
+  const auto [it, added] = gathered_->first.try_emplace(key, Gathered::First{static_cast<uint32_t>(row), cached});
+  if (!added && row < it->second.row) it->second = {static_cast<uint32_t>(row), cached};
+}
+
+bool GroupTotals::StepGathered(size_t count) {
+  Gathered& g = *gathered_;
+  const size_t rows = g.counted.size();
+  // The bookings no group took (nor a visit's, which the pass did not
+  // sum), in their order.
+  for (size_t n = 0, scanned = 0; g.next_row < rows && n < count && scanned < count * 16; ++g.next_row, ++scanned) {
+    const size_t row = g.next_row;
+    if (g.counted[row]) continue;
+    ++n;
+    g.counted[row] = true;
+    if (const std::optional<BookingPhase> phase = PhaseOf(row)) {
+      const auto it = g.first.find(phase->key);
+      if (it == g.first.end() || row < it->second.row) {
+        uint32_t cached = kNotCached;
+        (void)PlannedOf(*phase, row, cached);
+        NoteFirst(phase->key, row, cached);
       }
     }
-    const Variant h = ValoreNumerico(read(fh));
-    const Variant m = ValoreNumerico(read(fm));
-    const Variant s = ValoreNumerico(read(fs));
-    add_to(sums[0], h, m, s, false);
-    const Variant kind = ValoreNumerico(read(f_kind));
-    const bool processing = host::CompareNumbers(kind, int16_t{0}) == 0;
-    const bool setup = host::CompareNumbers(kind, int16_t{1}) == 0;
-    const bool labour = !host::RTrim(read(f_employee).JoinedText()).empty();
-    const bool machine = !host::RTrim(read(f_machine).JoinedText()).empty() || !labour;
-    if (processing) add_to(sums[1], h, m, s, false);
-    if (setup) add_to(sums[2], h, m, s, false);
-    if (processing && machine) add_to(sums[3], h, m, s, false);
-    if (setup && machine) add_to(sums[4], h, m, s, false);
-    if (processing && labour) add_to(sums[5], h, m, s, false);
-    if (setup && labour) add_to(sums[6], h, m, s, false);
+    AddBooked(g.sums, BookedOf(row));
   }
-  return bookings.Eof();
+  if (g.next_row < rows) return false;
+  // Then each phase once, in the order of its first booking.
+  if (!g.ordered) {
+    g.in_order.reserve(g.first.size());
+    for (const auto& [key, first] : g.first) g.in_order.emplace_back(first.row, first.cached);
+    g.first.clear();
+    std::sort(g.in_order.begin(), g.in_order.end());
+    g.ordered = true;
+  }
+  for (size_t n = 0; g.next_phase < g.in_order.size() && n < count; ++n, ++g.next_phase) {
+    const auto [row, cached] = g.in_order[g.next_phase];
+    if (cached != kNotCached) {
+      const PlannedPhaseCache::Found found = cache_->At(cached);
+      if (found.left_out) ReportLeftOut(PhaseOf(row)->id);
+      AddPlanned(g.sums, found.outputs);
+    } else if (const std::optional<BookingPhase> phase = PhaseOf(row)) {
+      uint32_t again = kNotCached;
+      AddPlanned(g.sums, PlannedOf(*phase, row, again));
+    }
+  }
+  return g.next_phase >= g.in_order.size();
 }
 
 void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
   auto bookings = records_.RSTempiVerDett->Clone();
   BookingSums summed;
   SumBookings(*bookings, summed);
+  StoreTotals(group_id, summed);
+}
+
+void GroupTotals::StoreTotals(const Variant& group_id, BookingSums& summed) {
   std::array<ValoriCategoria, 7>& sums = summed.sums;
   host::RecordSet& prev = *records_.RSTempiPrev;
   prev.AddNew();
@@ -395,6 +551,14 @@ void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
 }
 
 bool GroupTotals::StepAllBookings(size_t count) {
+  if (gathered_ && !all_) {
+    if (!StepGathered(count)) return false;
+    all_.emplace();
+    all_->sums = std::move(gathered_->sums);
+    all_->done = true;
+    gathered_.reset();
+    return true;
+  }
   if (!all_) {
     all_.emplace();
     all_->bookings = records_.RSTempiVerDett->Clone();
@@ -411,13 +575,26 @@ std::array<CategorySeconds, 7> GroupTotals::AllBookings() {
   }
   std::array<CategorySeconds, 7> out;
   const std::array<ValoriCategoria, 7>& sums = all_->sums.sums;
+  // The planned members pass through the fields of a group's record, as a
+  // run without grouping stores them (hours and minutes to two decimals):
+  // the sums of decimal hours are binary numbers.
+  const host::RecordSetPtr record = NewRSTempiPrev();
+  record->Open();
+  record->AddNew();
+  const TimeFieldIndex fields(*record);
   for (size_t c = 0; c < 7; ++c) {
-    Variant planned = PlannedSeconds(sums[c], unit_);
+    Variant hours = sums[c].OREPREV, minutes = sums[c].MINPREV, seconds = sums[c].SECPREV;
     if (unit_ == kOreMinutiSecondi) {
-      const PlannedSplit split = SplitPlanned(form_, planned, unit_);
-      planned = PlannedSeconds(split.hours, split.minutes, split.seconds, unit_);
+      const PlannedSplit split = SplitPlanned(form_, PlannedSeconds(sums[c], unit_), unit_);
+      hours = split.hours;
+      minutes = split.minutes;
+      seconds = split.seconds;
     }
-    out[c].planned = planned;
+    record->SetValue(fields.At(c, kOrePrev), hours);
+    record->SetValue(fields.At(c, kMinPrev), minutes);
+    record->SetValue(fields.At(c, kSecPrev), seconds);
+    out[c].planned = PlannedSeconds(record->Value(fields.At(c, kOrePrev)), record->Value(fields.At(c, kMinPrev)),
+                                    record->Value(fields.At(c, kSecPrev)), unit_);
     out[c].booked = PlannedSeconds(sums[c].OREVERS, sums[c].MINVERS, sums[c].SECVERS, unit_);
   }
   return out;

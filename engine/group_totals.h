@@ -16,8 +16,10 @@
 
 #include <array>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -28,16 +30,11 @@
 #include "engine/layouts.h"
 #include "engine/oms.h"
 #include "engine/phase_source.h"
+#include "engine/planned_phase_cache.h"
 #include "engine/progress.h"
 #include "host/services/production_services.h"
 
 namespace engine {
-
-// The planned hours, minutes and seconds of the seven categories (total,
-// _LAV, _SET, _MACLAV, _MACSET, _MANLAV, _MANSET) in the chosen unit.
-struct PhaseOutputs {
-  std::array<host::Variant, 7> hours, minutes, seconds;
-};
 
 // Writes the booked values of the chosen unit and OMSPREV, OMSVERS, GAP and
 // GAPPERC of the six split categories into the current record, by the rules
@@ -95,18 +92,87 @@ class GroupTotals {
   // Statements executed for the group totals (phase rows not prefetched).
   [[nodiscard]] int64_t GroupsComputed() const { return computed_; }
 
- private:
-  void ComputeCurrentGroup(const host::Variant& group_id);
-  // Planned (each phase once) and booked sums by category.
+  // From now on a phase's planned times are worked out once for every
+  // group that counts it (and for AllBookings): see PlannedPhaseCache; with
+  // `shared`, the same cache as another GroupTotals of the same run. A
+  // phase left out as too large is still reported for each group.
+  void ReusePhases(std::shared_ptr<PlannedPhaseCache> shared = nullptr);
+  [[nodiscard]] const std::shared_ptr<PlannedPhaseCache>& PhaseCache() const { return cache_; }
+
+  // Planned (each phase once) and booked sums by category of some bookings.
   struct BookingSums {
     BookingSums();
-    std::unordered_set<std::string> seen;  // the phases already counted
+    // The phases already counted: order or cycle phase, and the id's decimal.
+    struct Phase {
+      bool order = false;
+      host::Int128 id = 0;
+      int scale = 0;
+      friend bool operator==(const Phase&, const Phase&) = default;
+    };
+    struct PhaseHash {
+      size_t operator()(const Phase& p) const noexcept;
+    };
+    std::unordered_set<Phase, PhaseHash> seen;
     std::array<ValoriCategoria, 7> sums;
   };
+  // Adds the bookings at storage rows `rows` of RSTempiVerDett, in that
+  // order, as TempiPreventivi adds a group's filtered bookings.
+  void SumRows(std::span<const uint32_t> rows, BookingSums& into);
+  // From now on (before any SumRows) the bookings that SumRows adds count
+  // for AllBookings too, each once: StepAllBookings then reads only the
+  // bookings no group took, and adds each phase's planned times in the
+  // order of its first booking, as a pass over all the bookings would.
+  void GatherAllBookings();
+  // Stores the totals of RSTempiVer's current group, whose IDGRUPPO is
+  // `group_id`, in a new record of RSTempiPrev (current afterwards) from
+  // its bookings' sums, as its first visit stores them.
+  void StoreTotals(const host::Variant& group_id, BookingSums& summed);
+
+ private:
+  void ComputeCurrentGroup(const host::Variant& group_id);
   // Adds at most `limit` bookings of `bookings` from its current record on;
   // answers true at its end.
   bool SumBookings(host::RecordSet& bookings, BookingSums& into,
                    size_t limit = std::numeric_limits<size_t>::max());
+  // Adds the booking at storage row `row` of RSTempiVerDett.
+  void AddBooking(size_t row, BookingSums& into);
+  // The phase of the booking at `row` (its per-booking record's IDCICLO and
+  // QTAODL), if it has one.
+  struct BookingPhase {
+    BookingSums::Phase key;
+    host::Variant id, order_quantity;
+  };
+  std::optional<BookingPhase> PhaseOf(size_t row);
+  // The phase's planned times as the booking at `row` has them computed;
+  // `cached` is their number in the cache (kNotCached without).
+  static constexpr uint32_t kNotCached = UINT32_MAX;
+  PhaseOutputs PlannedOf(const BookingPhase& phase, size_t row, uint32_t& cached);
+  // The booked time of a booking and the categories it counts in.
+  struct Booked {
+    host::Variant hours, minutes, seconds;
+    bool processing = false, setup = false, machine = false, labour = false;
+  };
+  Booked BookedOf(size_t row);
+  static void AddPlanned(BookingSums& into, const PhaseOutputs& o);
+  static void AddBooked(BookingSums& into, const Booked& b);
+  // CalcolaTempiFase through the cache when phases are reused.
+  PhaseOutputs PlannedPhase(bool order, const host::Variant& phase_id, const host::Variant& order_quantity,
+                            const host::Variant& quantity, const std::string& article, const std::string& option,
+                            uint32_t& cached);
+  enum class PhaseStatus : uint8_t { Computed, LeftOut, Failed };
+  PhaseOutputs ComputeTempiFase(const host::Variant& phase_id, const host::Variant& order_quantity,
+                                const host::Variant& quantity, const std::string& article, const std::string& option,
+                                PhaseStatus& status);
+  // The warning of a phase whose planned time is too large to show, naming
+  // RSTempiVer's current group.
+  void ReportLeftOut(const host::Variant& phase_id);
+  // RSTempiVerDett's fields that a booking's sums read, found once.
+  struct BookingFields {
+    int id, qty, kind, machine, employee, article, option, hours, minutes, seconds;
+  };
+  const BookingFields& Bookings();
+  std::optional<BookingFields> booking_fields_;
+  std::shared_ptr<PlannedPhaseCache> cache_;
   struct AllBookingsState {
     // Said, not defaulted: clang cannot use a nested class's member
     // initialisers before the enclosing class is complete (optional::emplace).
@@ -116,6 +182,24 @@ class GroupTotals {
     bool done = false;
   };
   std::optional<AllBookingsState> all_;
+  // All the bookings gathered while groups are summed (GatherAllBookings).
+  struct Gathered {
+    Gathered() {}  // NOLINT(modernize-use-equals-default)
+    std::vector<bool> counted;  // per booking row: its booked time is in `sums`
+    BookingSums sums;
+    struct First {
+      uint32_t row;     // the phase's first booking
+      uint32_t cached;  // its planned times in the cache, or kNotCached
+    };
+    std::unordered_map<BookingSums::Phase, First, BookingSums::PhaseHash> first;
+    size_t next_row = 0;                                   // the bookings no group took
+    std::vector<std::pair<uint32_t, uint32_t>> in_order;  // (row, cached) by first booking
+    size_t next_phase = 0;
+    bool ordered = false;
+  };
+  std::optional<Gathered> gathered_;
+  void NoteFirst(const BookingSums::Phase& key, size_t row, uint32_t cached);
+  bool StepGathered(size_t count);
   void PrepareCollisions();
   // The run's filter fields, worked out once (RSCampi does not change).
   const std::vector<FilterField>& Fields();

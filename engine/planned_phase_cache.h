@@ -1,0 +1,74 @@
+// The planned times of phases already worked out for group totals, so that a
+// phase counted in many groups (and once more in the run's total) is
+// computed once.
+//
+// A phase's planned times depend on the phase (order or cycle phase, and its
+// id), on the quantity it is computed with (the order quantity of an order
+// phase, the booking quantity of a cycle phase) and on the article and
+// variant its formulas see: the key holds those values themselves (the id's
+// decimal, the quantity's type and text, the texts), never addresses. The
+// outputs are kept exactly, types included, in compact variant columns.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "host/recordset/table.h"
+#include "host/value/variant.h"
+
+namespace engine {
+
+// The planned hours, minutes and seconds of the seven categories (total,
+// _LAV, _SET, _MACLAV, _MACSET, _MANLAV, _MANSET) in the chosen unit.
+struct PhaseOutputs {
+  std::array<host::Variant, 7> hours, minutes, seconds;
+};
+
+class PlannedPhaseCache {
+ public:
+  struct Key {
+    bool order = false;
+    host::Int128 id = 0;
+    int id_scale = 0;
+    uint32_t quantity = 0, article = 0, option = 0;  // interned texts
+    friend bool operator==(const Key&, const Key&) = default;
+  };
+
+  PlannedPhaseCache();
+
+  // The key of a phase computed with `quantity`, `article` and `option`.
+  // Throws as Variant::ToDecimal when the id is no number.
+  Key KeyOf(bool order, const host::Variant& phase_id, const host::Variant& quantity, const std::string& article,
+            const std::string& option);
+
+  struct Found {
+    PhaseOutputs outputs;
+    bool left_out = false;  // the phase's times were too large to show
+  };
+  // What was kept under `key`, if anything, and its number in `number`.
+  [[nodiscard]] std::optional<Found> Find(const Key& key, uint32_t* number = nullptr) const;
+  // Keeps `outputs` under `key` (once); answers their number.
+  uint32_t Keep(const Key& key, const PhaseOutputs& outputs, bool left_out);
+  // What was kept as number `number` (below Size()).
+  [[nodiscard]] Found At(uint32_t number) const;
+
+  [[nodiscard]] size_t Size() const { return left_out_.size(); }
+
+ private:
+  struct KeyHash {
+    size_t operator()(const Key& k) const noexcept;
+  };
+  uint32_t Intern(const std::string& text);
+
+  std::unordered_map<std::string, uint32_t> texts_;
+  std::unordered_map<Key, uint32_t, KeyHash> rows_;
+  host::Table outputs_;  // 21 variant columns: hours, minutes, seconds of each category
+  std::vector<bool> left_out_;
+};
+
+}  // namespace engine

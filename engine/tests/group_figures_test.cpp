@@ -1,0 +1,239 @@
+// Every group's figures worked out in one pass over the bookings are the
+// totals that a visit of the group stores (TempiPreventivi, group by group,
+// on an independent run of the same options), record field by record field;
+// the totals of all the bookings are those of a run without grouping.
+#include "engine/group_figures.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/group_membership.h"
+#include "engine/layouts.h"
+#include "engine/tests/demo_db.h"
+#include "engine/tests/fake_form.h"
+#include "engine/tests/run_request.h"
+#include "engine/tests/tiny_erp.h"
+
+namespace engine {
+namespace {
+
+const std::string& Demo20k() {
+  static testing::TempDir dir;
+  static const std::string path = [] {
+    const std::string file = dir.File("demo-20k.db");
+    demo::GenerateDemoDatabase(file, {20000, 3});
+    return file;
+  }();
+  return path;
+}
+
+// `grouping` as captions; {"-"} for no grouping at all.
+std::unique_ptr<Comparison> RunOn(testing::FakeForm& form, const std::string& db, const std::vector<std::string>& grouping,
+                                int unit) {
+  NoProgress progress;
+  auto request = testing::RequestOn(db, grouping == std::vector<std::string>{"-"} ? std::vector<std::string>{} : grouping,
+                                    static_cast<TipoTempo>(unit));
+  if (grouping == std::vector<std::string>{"-"}) request.order.SetGrouping({});
+  auto run = Comparison::Make(form, std::move(request), progress);
+  EXPECT_FALSE(run->Failed());
+  return run;
+}
+
+// The fields shown beside the grouping, as the results form asks for them.
+std::vector<std::string> SharedFields(Comparison& run) {
+  std::vector<std::string> shared;
+  for (const auto& item : run.Order().Items()) {
+    if (item.use == host::OrderControl::Use::Selected && run.Records().RSTempiVer->FieldIndex(item.column) >= 0) {
+      shared.push_back(item.column);
+    }
+  }
+  return shared;
+}
+
+void Finish(GroupFigures& figures) {
+  size_t steps = 0;
+  while (!figures.Step(16)) ++steps;
+  EXPECT_GT(steps, 0U);
+}
+
+// A group's stored totals record, by IDGRUPPO.
+host::RecordSetPtr StoredTotals(Comparison& run, const host::Variant& id) {
+  auto prev = run.Records().RSTempiPrev->Clone();
+  prev->SetFilter("IDGRUPPO = " + id.JoinedText());
+  EXPECT_EQ(prev->RecordCount(), 1U) << "group " << id.JoinedText();
+  return prev;
+}
+
+// Whether a group's filtered bookings have more than one value of `field`
+// (Null and blank alike, texts without trailing blanks).
+bool Differ(host::RecordSet& bookings, const std::string& field) {
+  std::set<std::string> values;
+  for (bookings.MoveFirst(); !bookings.Eof(); bookings.MoveNext()) {
+    values.insert(host::RTrim(bookings.Value(field).JoinedText()));
+  }
+  return values.size() > 1;
+}
+
+void ExpectSameFigures(const CategoryFigures& got, const host::RecordSet& record, int unit, const std::string& what) {
+  for (size_t c = 0; c < kCategoryNames.size(); ++c) {
+    const CategorySeconds want = SecondsOf(record, {kCategoryNames[c].suffix}, static_cast<int16_t>(unit));
+    EXPECT_EQ(got[c].planned.ToDecimal(), want.planned.ToDecimal()) << what << " category " << c;
+    EXPECT_EQ(got[c].booked.ToDecimal(), want.booked.ToDecimal()) << what << " category " << c;
+  }
+}
+
+// Compares every group of a one-pass run with the same group's visit on an
+// independent run; answers the number of groups compared.
+size_t CompareEveryGroup(const std::string& db, const std::vector<std::string>& grouping, int unit,
+                         const CategoryFigures* all_bookings) {
+  testing::FakeForm form_a, form_b;
+  auto one_pass = RunOn(form_a, db, grouping, unit);
+  auto by_group = RunOn(form_b, db, grouping, unit);
+  const std::vector<std::string> shared = SharedFields(*one_pass);
+  GroupFigures figures(*one_pass, shared);
+  // The last group visited before the pass, and the first during it: the
+  // pass reads what the visits stored, and the totals of all the bookings
+  // still count their bookings.
+  auto& a = one_pass->Records();
+  a.RSTempiVer->MoveLast();
+  EXPECT_FALSE(one_pass->Totals().TempiPreventivi());
+  EXPECT_FALSE(figures.Step(1));
+  a.RSTempiVer->MoveFirst();
+  EXPECT_FALSE(one_pass->Totals().TempiPreventivi());
+  const int64_t visited = one_pass->Totals().GroupsComputed();
+  Finish(figures);
+  EXPECT_EQ(one_pass->Totals().GroupsComputed(), visited);
+  EXPECT_TRUE(figures.Done());
+  EXPECT_TRUE(form_a.errors.empty()) << (form_a.error_texts.empty() ? "" : form_a.error_texts.front());
+
+  auto& b = by_group->Records();
+  const TimeFieldIndex fields(*b.RSTempiPrev);
+  size_t compared = 0;
+  auto groups = b.RSTempiVer;
+  for (groups->MoveFirst(); !groups->Eof(); groups->MoveNext()) {
+    EXPECT_FALSE(by_group->Totals().TempiPreventivi());  // filters RSTempiVerDett to the group
+    const host::Variant id = groups->Value("IDGRUPPO");
+    const std::string what = "group " + id.JoinedText();
+    auto want = StoredTotals(*by_group, id);
+    auto got = StoredTotals(*one_pass, id);
+    if (want->Eof() || got->Eof()) continue;
+    // Every time field as the visit stored it, value and type.
+    for (size_t c = 0; c < 7; ++c) {
+      for (size_t base = 0; base < 10; ++base) {
+        const size_t at = fields.At(c, base);
+        EXPECT_EQ(got->Value(at), want->Value(at)) << what << " field " << b.RSTempiPrev->Field(at).name << ": "
+                                                   << got->Value(at).JoinedText() << " against "
+                                                   << want->Value(at).JoinedText();
+      }
+    }
+    const CategoryFigures* f = figures.Of(id);
+    EXPECT_NE(f, nullptr) << what;
+    if (f != nullptr) ExpectSameFigures(*f, *want, unit, what);
+    for (size_t s = 0; s < shared.size(); ++s) {
+      EXPECT_EQ(figures.Differ(id, s), std::optional<bool>(Differ(*b.RSTempiVerDett, shared[s])))
+          << what << " " << shared[s];
+    }
+    ++compared;
+  }
+  EXPECT_EQ(compared, figures.Total());
+  EXPECT_EQ(figures.Computed(), figures.Total());
+  if (all_bookings != nullptr) {
+    const CategoryFigures all = figures.AllBookings();
+    for (size_t c = 0; c < all.size(); ++c) {
+      EXPECT_EQ(all[c].planned.ToDecimal(), (*all_bookings)[c].planned.ToDecimal()) << "category " << c;
+      EXPECT_EQ(all[c].booked.ToDecimal(), (*all_bookings)[c].booked.ToDecimal()) << "category " << c;
+    }
+  }
+  return compared;
+}
+
+// The one group of a run without grouping, as its visit stores it.
+CategoryFigures WithoutGrouping(const std::string& db, int unit) {
+  testing::FakeForm form;
+  auto run = RunOn(form, db, {"-"}, unit);
+  EXPECT_EQ(run->Records().RSTempiVer->RecordCount(), 1U);
+  NoProgress progress;
+  EXPECT_FALSE(run->ComputeAll(progress));
+  auto prev = run->Records().RSTempiPrev->Clone();
+  prev->SetFilter("");
+  prev->MoveFirst();
+  CategoryFigures out;
+  for (size_t c = 0; c < out.size(); ++c) {
+    out[c] = SecondsOf(*prev, {kCategoryNames[c].suffix}, static_cast<int16_t>(unit));
+  }
+  return out;
+}
+
+TEST(GroupFigures, EveryGroupOfTheDemoAsItsVisitStoresIt) {
+  const std::string& db = Demo20k();
+  for (const int unit : {0, 1}) {
+    const CategoryFigures all = WithoutGrouping(db, unit);
+    EXPECT_GT(all[0].planned.ToDecimal(), host::Decimal::FromInt(0));
+    // The default grouping (one group per order line), department and
+    // phase, none at all, and employees (whose groups share phases).
+    EXPECT_GT(CompareEveryGroup(db, {}, unit, &all), 1000U) << "unit " << unit;
+    EXPECT_GT(CompareEveryGroup(db, {"Reparto", "Fase"}, unit, &all), 5U) << "unit " << unit;
+    EXPECT_EQ(CompareEveryGroup(db, {"-"}, unit, &all), 1U) << "unit " << unit;
+    if (unit == 0) EXPECT_GT(CompareEveryGroup(db, {"Dipendente", "Fase"}, unit, nullptr), 10U);
+  }
+}
+
+// Bookings whose article is Null beside blank and whose phase sequence is
+// Null beside 0: the groups that one "= NULL" would merge keep their own.
+std::string CollidingErp(const testing::TempDir& dir) {
+  const std::string path = testing::TinyErp(dir);
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  testing::Exec(db, R"(
+INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, PD44_CODFASE_PD12,
+  PD44_SEQFASE, PD44_CODFORNREP, PD44_MACCHINA_PD08, PD44_CODDIP_PD06, PD44_NUMREG_CO99, PD44_PROGRIGA_DO30,
+  PD44_QTALAV, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES
+  (1, 6, '2026-03-06 00:00:00', '', 10, 0, 'R01', 'M1', NULL, NULL, NULL, 10, 0, 0, 10, 0),
+  (1, 7, '2026-03-07 00:00:00', NULL, 10, 0, 'R01', 'M1', NULL, NULL, NULL, 10, 0, 0, 11, 0),
+  (1, 8, '2026-03-08 00:00:00', '', 10, NULL, 'R01', NULL, 'E1', NULL, NULL, 10, 1, 0, 12, 0),
+  (1, 9, '2026-03-09 00:00:00', 'A1', 10, 0, 'R01', 'M1', NULL, NULL, NULL, 4, 0, 0, 13, 0),
+  (1, 10, '2026-03-10 00:00:00', 'A1', 10, NULL, 'R01', 'M1', 'E1', NULL, NULL, 6, 1, 0, 14, 0);
+)");
+  sqlite3_close(db);
+  return path;
+}
+
+TEST(GroupFigures, GroupsThatOneNullFilterWouldMergeKeepTheirOwnBookings) {
+  testing::TempDir dir;
+  const std::string db = CollidingErp(dir);
+  testing::FakeForm form;
+  auto run = RunOn(form, db, {"Articolo", "Sequenza fase"}, 0);
+  auto& r = run->Records();
+  // A1 at 10, 0 and Null; blank at 0 and Null; Null at 0 and Null.
+  EXPECT_GE(r.RSTempiVer->RecordCount(), 6U);
+  // The one pass gives each group the bookings of its visit's filter.
+  GroupMembership membership(r.RSTempiVerDett->Storage());
+  std::vector<std::vector<uint32_t>> want;
+  for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
+    const std::string filter = run->Totals().GroupFilter();
+    membership.AddGroup(filter);
+    auto bookings = r.RSTempiVerDett->Clone();
+    bookings->SetFilter(filter);
+    want.emplace_back();
+    for (; !bookings->Eof(); bookings->MoveNext()) want.back().push_back(static_cast<uint32_t>(bookings->StorageRow()));
+  }
+  while (!membership.Assign(3)) {
+  }
+  size_t bookings = 0;
+  for (size_t g = 0; g < want.size(); ++g) {
+    const auto rows = membership.RowsOf(g);
+    EXPECT_EQ(std::vector<uint32_t>(rows.begin(), rows.end()), want[g]) << "group " << g;
+    bookings += rows.size();
+  }
+  // Each booking in exactly one group.
+  EXPECT_EQ(bookings, r.RSTempiVerDett->RecordCount());
+  EXPECT_EQ(bookings, 10U);
+  EXPECT_EQ(CompareEveryGroup(db, {"Articolo", "Sequenza fase"}, 0, nullptr), r.RSTempiVer->RecordCount());
+}
+
+}  // namespace
+}  // namespace engine
