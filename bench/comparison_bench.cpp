@@ -11,10 +11,13 @@
 // process and of the whole run alone; then, up to two million bookings, the
 // whole comparison again with the default grouping, against the first.
 //
-// With --odbc it runs the whole comparison (Reparto + Fase) once on the
-// embedded back end and once through the SQLite ODBC driver
-// (Driver=SQLite3;Database=FILE), each in a process of its own so that each
-// has its own peak memory, and prints ODBC / native for wall, CPU and peak.
+// With --odbc it reads the detailed query alone and then runs the whole
+// comparison (Reparto + Fase), on the embedded back end and through the
+// SQLite ODBC driver (Driver=SQLite3;Database=FILE), each in a process of its
+// own so that each has its own peak memory; first on every core, then kept
+// to the first one (as `taskset -c 0` would); it prints each back end's
+// whole / raw and ODBC / native for wall, CPU and peak.
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -25,7 +28,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "app/console_form.h"
 #include "demo/erp_database.h"
@@ -69,6 +75,16 @@ long PeakSinceResetMiB() {
   return -1;
 }
 
+// Reads the file through once, so that the read alone and the whole run
+// both find it in the page cache (at ten million bookings, cheaper than
+// running the detailed query twice).
+void WarmPageCache(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::vector<char> buffer(1 << 20);
+  while (file.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || file.gcount() > 0) {
+  }
+}
+
 // Above this many bookings the default grouping is left out: it would double
 // a run that already takes minutes (ten years of bookings).
 constexpr size_t kLargestDefaultGrouping = 2000000;
@@ -76,7 +92,9 @@ constexpr size_t kLargestDefaultGrouping = 2000000;
 struct BackEndRun {
   double wall = 0;  // the whole comparison, from its start to its totals
   double cpu = 0;
-  long peak_mib = 0;  // of the process that ran it
+  double raw_wall = 0;  // reading the detailed query's rows alone, before it
+  double raw_cpu = 0;
+  long peak_mib = 0;  // of the whole comparison alone
   bool ok = false;
 };
 
@@ -84,8 +102,28 @@ struct BackEndRun {
 // a busy machine read for longer than the default query timeout of a minute.
 std::string Unhurried(const std::string& connection_string) { return connection_string + ";QueryTimeout=86400"; }
 
-// The whole comparison through `connection_string`, in a child process.
-BackEndRun RunInChild(const std::string& connection_string) {
+// The detailed booking query of company 1 grouped by `order`, as the run builds it.
+std::string DetailedQuery(host::db::Connection& connection, const host::OrderControl& order) {
+  host::RecordSetFunctions functions;
+  functions.SetConnessione(&connection);
+  engine::BookingQueryInput in;
+  in.booking_columns = functions.ElencoCampiDaSelect_V2(engine::kBookingColumnsSelect);
+  for (const auto& item : order.Items()) {
+    if (item.use != host::OrderControl::Use::LeftOut) {
+      in.items.push_back({item.column, item.caption, item.use == host::OrderControl::Use::Grouping});
+    }
+  }
+  in.company = "1";
+  in.unit_code = "0";
+  in.grouping = order.GroupingText();
+  in.ordering = order.OrderingText();
+  return engine::BuildBookingQueries(in).detailed;
+}
+
+// In a child process through `connection_string` (on the first core only
+// when `one_core`): the detailed query's rows read alone, then the whole
+// comparison (Reparto + Fase).
+BackEndRun RunInChild(const std::string& connection_string, bool one_core = false) {
   int pipe_ends[2];
   if (pipe(pipe_ends) != 0) return {};
   const pid_t child = fork();
@@ -93,6 +131,12 @@ BackEndRun RunInChild(const std::string& connection_string) {
     close(pipe_ends[0]);
     BackEndRun run;
     try {
+      if (one_core) {
+        cpu_set_t first{};
+        CPU_ZERO(&first);
+        CPU_SET(0, &first);
+        if (sched_setaffinity(0, sizeof first, &first) != 0) throw std::runtime_error("cannot keep to one core");
+      }
       app::ConsoleForm form;
       std::shared_ptr<host::db::Connection> connection = host::db::OpenConnection(connection_string);
       host::QueryControl query;
@@ -100,6 +144,15 @@ BackEndRun RunInChild(const std::string& connection_string) {
       engine::LoadFilterFields(query, false);
       engine::LoadGroupingFields(order);
       order.SetGrouping({"Reparto", "Fase"});
+      {
+        const std::string detailed = DetailedQuery(*connection, order);
+        const auto start = Clock::now();
+        const double cpu_start = CpuSeconds();
+        connection->Execute(detailed).reset();
+        run.raw_wall = Seconds(start);
+        run.raw_cpu = CpuSeconds() - cpu_start;
+      }
+      ResetPeak();
       engine::ComparisonRequest request;
       request.connection = connection;
       request.company = "1";
@@ -112,6 +165,7 @@ BackEndRun RunInChild(const std::string& connection_string) {
       comparison->ComputeAll(progress);
       run.wall = Seconds(start);
       run.cpu = CpuSeconds() - cpu_start;
+      run.peak_mib = PeakSinceResetMiB();
       run.ok = !comparison->Failed() && form.Errors() == 0;
     } catch (const std::exception& e) {
       std::fprintf(stderr, "%s\n", e.what());
@@ -124,25 +178,33 @@ BackEndRun RunInChild(const std::string& connection_string) {
   if (read(pipe_ends[0], &run, sizeof run) != static_cast<ssize_t>(sizeof run)) run.ok = false;
   close(pipe_ends[0]);
   int status = 0;
-  rusage usage{};
-  wait4(child, &status, 0, &usage);
-  run.peak_mib = usage.ru_maxrss / 1024;
+  waitpid(child, &status, 0);
   return run;
 }
 
-// Native against ODBC, side by side.
+// Native against ODBC, side by side, on every core and on one.
 int CompareBackEnds(const std::string& db) {
-  RunInChild(db);  // warms the database file into the page cache
-  const BackEndRun native = RunInChild(Unhurried("Data Source=" + db));
-  const BackEndRun odbc = RunInChild(Unhurried("Driver=SQLite3;Database=" + db));
-  for (const auto& [name, run] : {std::pair{"native", native}, std::pair{"ODBC  ", odbc}}) {
-    std::printf("%s whole comparison: %.2f s wall, %.2f s CPU, peak RSS %ld MiB%s\n", name, run.wall, run.cpu,
-                run.peak_mib, run.ok ? "" : " (FAILED)");
+  WarmPageCache(db);
+  bool ok = true;
+  const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
+  for (const bool one_core : {false, true}) {
+    const BackEndRun native = RunInChild(Unhurried("Data Source=" + db), one_core);
+    const BackEndRun odbc = RunInChild(Unhurried("Driver=SQLite3;Database=" + db), one_core);
+    std::printf("%s:\n", one_core ? "one core (the first)" : (std::to_string(cores) + " cores").c_str());
+    for (const auto& [name, run] : {std::pair{"native", native}, std::pair{"ODBC  ", odbc}}) {
+      std::printf(
+          "  %s whole comparison: %.2f s wall, %.2f s CPU, peak RSS %ld MiB; raw step-and-read %.2f s wall, %.2f s "
+          "CPU; ratio whole / raw %.2f wall, %.2f CPU%s\n",
+          name, run.wall, run.cpu, run.peak_mib, run.raw_wall, run.raw_cpu, run.wall / run.raw_wall,
+          run.cpu / run.raw_cpu, run.ok ? "" : " (FAILED)");
+    }
+    std::printf("  ratio ODBC / native: %.2f wall, %.2f CPU, %.2f peak memory\n", odbc.wall / native.wall,
+                odbc.cpu / native.cpu,
+                static_cast<double>(odbc.peak_mib) / static_cast<double>(native.peak_mib));
+    std::fflush(stdout);
+    ok = ok && native.ok && odbc.ok;
   }
-  std::printf("ratio ODBC / native: %.2f wall, %.2f CPU, %.2f peak memory\n", odbc.wall / native.wall,
-              odbc.cpu / native.cpu,
-              static_cast<double>(odbc.peak_mib) / static_cast<double>(native.peak_mib));
-  return native.ok && odbc.ok ? 0 : 1;
+  return ok ? 0 : 1;
 }
 
 }  // namespace
@@ -225,21 +287,8 @@ int main(int argc, char** argv) {
 
   // 1. The detailed booking query alone, read into a record set.
   {
-    host::RecordSetFunctions functions;
-    functions.SetConnessione(connection.get());
-    engine::BookingQueryInput in;
-    in.booking_columns = functions.ElencoCampiDaSelect_V2(engine::kBookingColumnsSelect);
-    for (const auto& item : order.Items()) {
-      if (item.use != host::OrderControl::Use::LeftOut) {
-        in.items.push_back({item.column, item.caption, item.use == host::OrderControl::Use::Grouping});
-      }
-    }
-    in.company = "1";
-    in.unit_code = "0";
-    in.grouping = order.GroupingText();
-    in.ordering = order.OrderingText();
-    const std::string detailed = engine::BuildBookingQueries(in).detailed;
-    connection->Execute(detailed);  // warms the database file into the page cache, as the run finds it
+    const std::string detailed = DetailedQuery(*connection, order);
+    WarmPageCache(db);  // the run finds the file in the page cache, as the read alone did
     const auto start = Clock::now();
     const double cpu_start = CpuSeconds();
     auto rows = connection->Execute(detailed);
