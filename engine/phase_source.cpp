@@ -57,11 +57,6 @@ std::string Number(const Variant& v) { return ValoreNumerico(v).ToText(); }
 
 }  // namespace
 
-void PhaseSource::Index::Add(const std::string& key, size_t row) {
-  auto [it, inserted] = rows.emplace(key, static_cast<int64_t>(row));
-  if (!inserted) it->second = -1;
-}
-
 PhaseSource::PhaseSource(host::db::Connection& connection, std::string company)
     : connection_(connection), company_(std::move(company)) {}
 
@@ -216,11 +211,11 @@ std::optional<PhaseRow> PhaseSource::Answer(const Index& index, const std::optio
     // The bulk tables hold every row the query could answer: a key that is
     // not there has no row; one that several rows share asks the query.
     if (!key) return std::nullopt;
-    auto it = index.rows.find(*key);
-    if (it == index.rows.end()) return std::nullopt;
-    if (it->second >= 0) {
+    const std::optional<int64_t> found = index.Find(*key);
+    if (!found) return std::nullopt;
+    if (*found != KeyIndex::kSeveral) {
       const host::Table& table = rows->Storage();
-      const auto row = static_cast<size_t>(it->second);
+      const auto row = static_cast<size_t>(*found);
       const int lot = rows == orders_ ? orders_lot_ : cycles_lot_;
       return PhaseRow{&table, row, zero_lot ? Variant(int32_t{0}) : table.Get(row, static_cast<size_t>(lot))};
     }

@@ -20,6 +20,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/key_index.h"
 #include "engine/phase_calculation.h"
 #include "host/db/connection.h"
 
@@ -54,10 +55,7 @@ class PhaseSource {
   [[nodiscard]] int64_t Statements() const { return statements_; }
 
  private:
-  struct Index {
-    std::unordered_map<std::string, int64_t> rows;  // key -> row, or -1 when several rows share the key
-    void Add(const std::string& key, size_t row);
-  };
+  using Index = KeyIndex;  // key -> row, or KeyIndex::kSeveral
   // From the bulk tables when prefetched (lot 0 for the default cycle), else
   // by the query text that `sql` builds.
   std::optional<PhaseRow> Answer(const Index& index, const std::optional<std::string>& key,
