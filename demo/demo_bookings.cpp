@@ -154,7 +154,9 @@ void Generator::WriteBooking(const Company& c, const Booking& b, int64_t id) {
       "PD44_SECFIN",        "PD44_CLIFOR_CG44",      "PD44_UMSIGLA_CG0C",   "PD44_COSTOFORN_PD05",
       "PD44_CODICE_CI03",   "PD44_PDC_PC01",         "PD44_CONTOORIG_PC03", "PD44_CONTODEST_PC03",
       "PD44_INDTIPOVERS",   "PD44_IDCOSTO_PD5A",     "PD44_CODSQUADRA_PD10"};
-  std::vector<Value> v(kColumns.size(), kNull);
+  // One row reused: no allocation per booking.
+  std::vector<Value>& v = booking_row_;
+  v.assign(kColumns.size(), kNull);
   v[0] = I(c.code);
   v[1] = I(id);
   // The day's text, made once: three of a booking's fields carry it.
@@ -163,48 +165,49 @@ void Generator::WriteBooking(const Company& c, const Booking& b, int64_t id) {
     for (int64_t d = 0; d < 366; ++d) days.push_back(DateText(d));
     return days;
   }();
-  const std::string& day = b.day >= 0 && b.day < 366 ? kDays[static_cast<size_t>(b.day)] : DateText(b.day);
-  v[2] = S(day);
+  const bool usual_day = b.day >= 0 && b.day < 366;
+  const Value day = usual_day ? T(kDays[static_cast<size_t>(b.day)]) : S(DateText(b.day));
+  v[2] = day;
   const bool external = b.phase != nullptr && random_.Percent(1);
   if (b.phase != nullptr) {
     v[5] = I(b.phase->code);
     v[6] = I(b.sequence);
-    v[7] = S(external ? "F1001" : b.phase->department);
+    v[7] = external ? T("F1001") : T(b.phase->department);
   } else {
-    v[7] = S(b.department);
+    v[7] = T(b.department);
   }
-  if (!b.machine.empty()) v[8] = S(b.machine);
+  if (!b.machine.empty()) v[8] = T(b.machine);
   if (!b.employee.empty()) {
-    v[9] = S(b.employee);
+    v[9] = T(b.employee);
   } else if (b.blank_employee) {
-    v[9] = S("");  // a blank code, not Null
+    v[9] = T("");  // a blank code, not Null
   }
   if (b.article != nullptr) {
-    v[3] = S(b.article->code);
+    v[3] = T(b.article->code);
     if (!b.option.empty()) {
-      v[4] = S(b.option);
+      v[4] = T(b.option);
     } else if (random_.Percent(5)) {
-      v[4] = S("");
+      v[4] = T("");
     }
     if (b.article->type == 3) {
-      v[10] = S(b.article->project);
+      v[10] = T(b.article->project);
       v[11] = I(1);
     }
   }
   if (b.line != nullptr) {
-    v[16] = S(b.line->numreg);
-    v[17] = S(b.line->section);
+    v[16] = T(b.line->numreg);
+    v[17] = T(b.line->section);
     v[18] = I(b.line->number);
     v[19] = I(b.line->line);
   }
   if (random_.Percent(12) && v[10].index() == 0) {
-    v[10] = S(random_.Pick(c.projects));
+    v[10] = T(random_.Pick(c.projects));
     v[11] = random_.Percent(50) ? I(1) : kNull;
-    v[12] = S(random_.Percent(50) ? "N01" : "N02");
-    v[13] = S("A01");
+    v[12] = T(random_.Percent(50) ? "N01" : "N02");
+    v[13] = T("A01");
   }
   if (random_.Percent(20)) {
-    v[14] = S(random_.Pick(c.job_orders));
+    v[14] = T(random_.Pick(c.job_orders));
     v[15] = I(random_.Below(2));
   }
   v[20] = b.null_quantity || b.indora == 2 ? kNull : D(b.quantity);
@@ -213,42 +216,42 @@ void Generator::WriteBooking(const Company& c, const Booking& b, int64_t id) {
   v[22] = I(booked / 3600);
   v[23] = I(booked % 3600 / 60);
   v[24] = I(booked % 60);
-  if (b.indora == 1 && random_.Percent(20)) v[25] = S("KIT01");
+  if (b.indora == 1 && random_.Percent(20)) v[25] = T("KIT01");
   const double hours = static_cast<double>(booked) / 3600.0;
   if (!b.employee.empty()) {
     v[26] = I(random_.Percent(90) ? 0 : 1);
-    v[27] = S("EUR");
+    v[27] = T("EUR");
     v[28] = I(2);
     v[29] = D(32.5);
     v[30] = D(RoundTo(32.5 * hours, 6));
   }
   if (!b.machine.empty()) {
-    v[31] = S("EUR");
+    v[31] = T("EUR");
     v[32] = I(2);
     v[33] = D(48.0);
     v[34] = D(RoundTo(48.0 * hours, 6));
   }
-  if (random_.Percent(3)) v[35] = S("Fermo per cambio utensile, ripreso l'indomani");
+  if (random_.Percent(3)) v[35] = T("Fermo per cambio utensile, ripreso l'indomani");
   v[36] = I(external ? 1 : 0);
   const int start_hour = 7 + static_cast<int>(random_.Below(8));
-  v[37] = S(day);
+  v[37] = day;
   v[38] = I(start_hour);
   v[39] = I(random_.Below(60));
   v[40] = I(0);
-  v[41] = S(day);
+  v[41] = day;
   v[42] = I(std::min<int64_t>(23, start_hour + booked / 3600));
   v[43] = I(random_.Below(60));
   v[44] = I(0);
   if (external) external_.push_back({&c, b.line, b.article, b.option, b.phase});
   if (external) {
     v[45] = I(1001);
-    v[46] = S("H");
-    v[47] = S("CF01");
+    v[46] = T("H");
+    v[47] = T("CF01");
   }
-  v[48] = S("VERS");
+  v[48] = T("VERS");
   v[49] = I(1);
-  v[50] = S("CDC001");
-  v[51] = S(random_.Percent(50) ? "CDC002" : "CDC003");
+  v[50] = T("CDC001");
+  v[51] = T(random_.Percent(50) ? "CDC002" : "CDC003");
   v[52] = I(b.machine.empty() ? 2 : 1);
   w_.Insert("PD44_VERSORE", kColumns, v);
 }

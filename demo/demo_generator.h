@@ -67,6 +67,7 @@ class Generator {
   void Processing(const Company& c, Booking b, const Plan& plan, const Emit& emit);
   void WriteBooking(const Company& c, const Booking& b, int64_t id);
 
+  std::vector<Value> booking_row_;  // WriteBooking's row, kept between bookings
   Writer w_;
   Random random_;
   DemoOptions options_;

@@ -14,6 +14,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <variant>
 #include <vector>
@@ -24,7 +25,9 @@
 
 namespace demo::generation {
 
-using Value = std::variant<std::monostate, int64_t, double, std::string>;
+// A text is either owned or, when it outlives the insert (the generator's
+// plans, literals), only viewed: ten million bookings copy no texts.
+using Value = std::variant<std::monostate, int64_t, double, std::string, std::string_view>;
 inline const Value kNull{};
 
 class Random {
@@ -56,6 +59,21 @@ class Writer {
     if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail(sql);
   }
 
+  // The first column of every row `sql` answers, as text.
+  std::vector<std::string> Texts(const std::string& sql) {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) Fail(sql);
+    std::vector<std::string> texts;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+      texts.emplace_back(text != nullptr ? text : "");
+    }
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE) Fail(sql);
+    return texts;
+  }
+
   void Insert(const std::string& table, const std::vector<const char*>& columns, const std::vector<Value>& values) {
     // Found by the column names' addresses (literals): ten million bookings
     // must not build a text key of fifty names each.
@@ -85,8 +103,12 @@ class Writer {
       } else if (std::holds_alternative<double>(v)) {
         sqlite3_bind_double(stmt, at, std::get<double>(v));
       } else if (std::holds_alternative<std::string>(v)) {
+        // The values outlive the step: SQLite need not copy them.
         const auto& s = std::get<std::string>(v);
-        sqlite3_bind_text(stmt, at, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, at, s.data(), static_cast<int>(s.size()), SQLITE_STATIC);
+      } else if (std::holds_alternative<std::string_view>(v)) {
+        const auto s = std::get<std::string_view>(v);
+        sqlite3_bind_text(stmt, at, s.data(), static_cast<int>(s.size()), SQLITE_STATIC);
       } else {
         sqlite3_bind_null(stmt, at);
       }
@@ -111,6 +133,8 @@ class Writer {
 inline Value I(int64_t v) { return v; }
 inline Value D(double v) { return v; }
 inline Value S(std::string v) { return v; }
+// A text that outlives the insert it is written by.
+inline Value T(std::string_view v) { return v; }
 
 inline std::string Guid(int64_t n) {
   std::array<char, 40> b{};

@@ -21,13 +21,26 @@ std::optional<std::string> TextPart(const Variant& v) {
 
 std::optional<std::string> NumberPart(const Variant& v) {
   if (v.IsNull() || v.IsEmpty() || !v.IsNumeric()) return std::nullopt;
-  // The normalised coefficient and scale, as bytes: equal numbers, equal keys.
-  const host::Decimal d = v.ToDecimal().Normalized();
-  const host::Int128 coefficient = d.Coefficient();
-  std::string key(sizeof coefficient + 1, '\0');
-  std::memcpy(key.data(), &coefficient, sizeof coefficient);
-  key.back() = static_cast<char>(d.Scale());
-  return key;
+  // The normalised decimal text: equal numbers, equal keys; an id of a few
+  // digits fits in the string itself (millions of phase rows, no allocation).
+  return v.ToDecimal().ToString();
+}
+
+// A worker's values exactly (type, scale, bits): equal keys, equal workers.
+void AppendExactly(std::string& key, const Variant& v) {
+  key += static_cast<char>(v.Type());
+  if (v.Type() == host::VarType::Decimal) {
+    const host::Decimal d = v.ToDecimal();
+    const host::Int128 coefficient = d.Coefficient();
+    key.append(reinterpret_cast<const char*>(&coefficient), sizeof coefficient);
+    key += static_cast<char>(d.Scale());
+  } else if (v.Type() == host::VarType::Double) {
+    const double x = v.ToDouble();
+    key.append(reinterpret_cast<const char*>(&x), sizeof x);
+  } else if (!v.IsNull() && !v.IsEmpty()) {
+    const std::string text = v.JoinedText();
+    key += std::to_string(text.size()) + ':' + text;  // its length first: no text reads as two
+  }
 }
 
 std::optional<std::string> Key(std::initializer_list<std::optional<std::string>> parts) {
@@ -43,11 +56,6 @@ std::optional<std::string> Key(std::initializer_list<std::optional<std::string>>
 std::string Number(const Variant& v) { return ValoreNumerico(v).ToText(); }
 
 }  // namespace
-
-void PhaseSource::Index::Add(const std::string& key, size_t row) {
-  auto [it, inserted] = rows.emplace(key, static_cast<int64_t>(row));
-  if (!inserted) it->second = -1;
-}
 
 PhaseSource::PhaseSource(host::db::Connection& connection, std::string company)
     : connection_(connection), company_(std::move(company)) {}
@@ -89,6 +97,7 @@ void PhaseSource::Prefetch(host::db::Connection* via) {
   cycle_by_id_ = {};
   order_workers_.clear();
   cycle_workers_.clear();
+  worker_lists_.clear();
   // Order phases: the order source's columns and joins, every key column.
   orders_ = connection.Execute(
       "SELECT PD2A_IDFASE, PD2A_INDUMLAV, PD2A_TMACLAV, PD2A_FORMLAV_PD24, PD2A_INDUMSETUP, PD2A_TMACSETUP, "
@@ -150,10 +159,42 @@ void PhaseSource::Prefetch(host::db::Connection* via) {
       }
     }
   }
-  const auto load_workers = [](const host::RecordSetPtr& rows, auto& into) {
+  // Each phase's workers as one list, kept once however many phases share
+  // it (an order phase copies its cycle's crew): millions of phases, a few
+  // thousand lists. A phase's workers stay in the order the rows came.
+  const auto load_workers = [this](const host::RecordSetPtr& rows, auto& into) {
     const host::Table& t = rows->Storage();
+    constexpr uint32_t kNone = UINT32_MAX;
+    // The rows of each phase id, chained in their order: slot -> first and
+    // last row, row -> the next row of its id.
+    std::unordered_map<std::string, uint32_t> slot_of;
+    std::vector<uint32_t> first, last, next(t.RowCount(), kNone);
     for (size_t r = 0; r < t.RowCount(); ++r) {
-      if (auto id = NumberPart(t.Get(r, 3))) into[*id].push_back({t.Get(r, 0), t.Get(r, 1), t.Get(r, 2)});
+      auto id = NumberPart(t.Get(r, 3));
+      if (!id) continue;
+      const auto row = static_cast<uint32_t>(r);
+      auto [it, added] = slot_of.emplace(std::move(*id), static_cast<uint32_t>(first.size()));
+      if (added) {
+        first.push_back(row);
+        last.push_back(row);
+      } else {
+        next[last[it->second]] = row;
+        last[it->second] = row;
+      }
+    }
+    std::unordered_map<std::string, const std::vector<WorkerRow>*> list_of;  // exact workers -> their list
+    for (auto& [id, slot] : slot_of) {
+      std::vector<WorkerRow> workers;
+      std::string exact;
+      for (uint32_t r = first[slot]; r != kNone; r = next[r]) {
+        workers.push_back({t.Get(r, 0), t.Get(r, 1), t.Get(r, 2)});
+        for (const Variant* v : {&workers.back().total, &workers.back().unit, &workers.back().operation}) {
+          AppendExactly(exact, *v);
+        }
+      }
+      auto [known, added] = list_of.emplace(std::move(exact), nullptr);
+      if (added) known->second = &worker_lists_.emplace_back(std::move(workers));
+      into.emplace(id, known->second);
     }
   };
   load_workers(order_workers, order_workers_);
@@ -170,11 +211,11 @@ std::optional<PhaseRow> PhaseSource::Answer(const Index& index, const std::optio
     // The bulk tables hold every row the query could answer: a key that is
     // not there has no row; one that several rows share asks the query.
     if (!key) return std::nullopt;
-    auto it = index.rows.find(*key);
-    if (it == index.rows.end()) return std::nullopt;
-    if (it->second >= 0) {
+    const std::optional<int64_t> found = index.Find(*key);
+    if (!found) return std::nullopt;
+    if (*found != KeyIndex::kSeveral) {
       const host::Table& table = rows->Storage();
-      const auto row = static_cast<size_t>(it->second);
+      const auto row = static_cast<size_t>(*found);
       const int lot = rows == orders_ ? orders_lot_ : cycles_lot_;
       return PhaseRow{&table, row, zero_lot ? Variant(int32_t{0}) : table.Get(row, static_cast<size_t>(lot))};
     }
@@ -218,7 +259,7 @@ const std::vector<WorkerRow>& PhaseSource::OrderWorkers(const Variant& phase_id)
     auto key = NumberPart(phase_id);
     if (!key) return no_workers_;
     auto it = order_workers_.find(*key);
-    return it == order_workers_.end() ? no_workers_ : it->second;
+    return it == order_workers_.end() ? no_workers_ : *it->second;
   }
   return WorkersOf(OrderWorkersQuery(Number(phase_id)));
 }
@@ -228,7 +269,7 @@ const std::vector<WorkerRow>& PhaseSource::CycleWorkers(const Variant& cycle_id)
     auto key = NumberPart(cycle_id);
     if (!key) return no_workers_;
     auto it = cycle_workers_.find(*key);
-    return it == cycle_workers_.end() ? no_workers_ : it->second;
+    return it == cycle_workers_.end() ? no_workers_ : *it->second;
   }
   return WorkersOf(CycleWorkersQuery(Number(cycle_id)));
 }

@@ -12,6 +12,7 @@
 // blanks.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -19,6 +20,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/key_index.h"
 #include "engine/phase_calculation.h"
 #include "host/db/connection.h"
 
@@ -53,10 +55,7 @@ class PhaseSource {
   [[nodiscard]] int64_t Statements() const { return statements_; }
 
  private:
-  struct Index {
-    std::unordered_map<std::string, int64_t> rows;  // key -> row, or -1 when several rows share the key
-    void Add(const std::string& key, size_t row);
-  };
+  using Index = KeyIndex;  // key -> row, or KeyIndex::kSeveral
   // From the bulk tables when prefetched (lot 0 for the default cycle), else
   // by the query text that `sql` builds.
   std::optional<PhaseRow> Answer(const Index& index, const std::optional<std::string>& key,
@@ -72,7 +71,9 @@ class PhaseSource {
   std::unordered_map<std::string, host::RecordSetPtr> by_text_;
   host::RecordSetPtr orders_, cycles_;
   Index order_by_key_, order_by_id_, cycle_by_bom_, cycle_default_, cycle_by_id_;
-  std::unordered_map<std::string, std::vector<WorkerRow>> order_workers_, cycle_workers_;
+  // Phase id -> its workers, a list of worker_lists_ (shared by every phase with the same workers).
+  std::unordered_map<std::string, const std::vector<WorkerRow>*> order_workers_, cycle_workers_;
+  std::deque<std::vector<WorkerRow>> worker_lists_;
   std::unordered_map<std::string, std::vector<WorkerRow>> workers_by_text_;
   const std::vector<WorkerRow> no_workers_;
   int orders_lot_ = -1, cycles_lot_ = -1;  // PD95_LOTTORIF in the bulk tables

@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include "host/recordset/int_storage.h"
@@ -37,6 +38,10 @@ size_t Utf8Length(std::string_view text) {
 
 bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
 
+// A cell holds the column's own number of its text (1 for the first text
+// the column met, 2 for the second…; 0 for Null), not the pool's: a column of
+// a few codes stays one byte a row however many texts the other columns
+// bring to the shared pool (the order numbers of ten years run to millions).
 class TextColumn final : public Column {
  public:
   TextColumn(const FieldDef& field, TextPool& pool) : field_(field), pool_(pool) {}
@@ -86,10 +91,16 @@ class TextColumn final : public Column {
     // lazily, so a fold may not be in the pool yet.
     return CellKey{CellKey::kText, 0, pool_.Intern(TextPool::Fold(literal.ToText()))};
   }
-  [[nodiscard]] size_t MemoryBytes() const override { return ids_.MemoryBytes(); }
+  [[nodiscard]] size_t MemoryBytes() const override {
+    return ids_.MemoryBytes() + pool_ids_.capacity() * sizeof(uint32_t) + local_of_.size() * 32;
+  }
 
  private:
-  [[nodiscard]] uint32_t Id(size_t row) const { return static_cast<uint32_t>(ids_.Get(row)); }
+  // The pool's id of a row's text.
+  [[nodiscard]] uint32_t Id(size_t row) const {
+    const auto local = static_cast<uint32_t>(ids_.Get(row));
+    return local == 0 ? TextPool::kNullId : pool_ids_[local - 1];
+  }
   void CheckLength(size_t length) const {
     if (length > static_cast<size_t>(field_.size)) {
       throw Error(kErrValueTooLong,
@@ -111,16 +122,23 @@ class TextColumn final : public Column {
   // Rows come in order, and a column repeats its last text often (the same
   // department or article on row after row): that one is compared, not
   // hashed and looked up again.
+  // Answers the column's number of the text.
   uint32_t InternRepeated(std::string_view text) {
-    if (last_id_ != TextPool::kNullId && pool_.At(last_id_) == text) return last_id_;
+    if (last_id_ != TextPool::kNullId && pool_.At(last_id_) == text) return last_local_;
     last_id_ = pool_.Intern(text);
-    return last_id_;
+    auto [it, added] = local_of_.emplace(last_id_, static_cast<uint32_t>(pool_ids_.size() + 1));
+    if (added) pool_ids_.push_back(last_id_);
+    last_local_ = it->second;
+    return last_local_;
   }
 
   FieldDef field_;
   TextPool& pool_;
-  IntStorage ids_;
+  IntStorage ids_;                                  // row -> the column's number of its text, 0 for Null
+  std::vector<uint32_t> pool_ids_;                  // the column's number - 1 -> the pool's id
+  std::unordered_map<uint32_t, uint32_t> local_of_;  // the pool's id -> the column's number
   uint32_t last_id_ = TextPool::kNullId;
+  uint32_t last_local_ = 0;
 };
 
 // Decimals (as coefficients at the field's scale), integers, Booleans and

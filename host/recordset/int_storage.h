@@ -25,16 +25,7 @@ class IntStorage {
     WidenFor(value);
     Store(index, value);
   }
-  [[nodiscard]] Int128 Get(size_t index) const {
-    const uint8_t* p = bytes_.data() + index * width_;
-    switch (width_) {
-      case 1: return static_cast<int8_t>(*p);
-      case 2: return Load<int16_t>(p);
-      case 4: return Load<int32_t>(p);
-      case 8: return Load<int64_t>(p);
-      default: return Load<Int128>(p);
-    }
-  }
+  [[nodiscard]] Int128 Get(size_t index) const { return Decode(bytes_.data() + index * width_, width_); }
   void PopBack() {
     --size_;
     bytes_.resize(size_ * width_);
@@ -44,6 +35,15 @@ class IntStorage {
   [[nodiscard]] size_t MemoryBytes() const { return bytes_.capacity(); }
 
  private:
+  static Int128 Decode(const uint8_t* p, size_t width) {
+    switch (width) {
+      case 1: return static_cast<int8_t>(*p);
+      case 2: return Load<int16_t>(p);
+      case 4: return Load<int32_t>(p);
+      case 8: return Load<int64_t>(p);
+      default: return Load<Int128>(p);
+    }
+  }
   template <typename T>
   static T Load(const uint8_t* p) {
     T v;
@@ -79,18 +79,17 @@ class IntStorage {
     if (v >= INT64_MIN && v <= INT64_MAX) return 8;
     return 16;
   }
+  // Re-encodes in place, last value first (a wider value never overwrites
+  // one not yet moved): ten million rows widen without a copy of them all.
   void WidenFor(Int128 value) {
     const size_t need = WidthOf(value);
     if (need <= width_) return;
-    std::vector<Int128> values(size_);
-    for (size_t i = 0; i < size_; ++i) values[i] = Get(i);
-    std::vector<uint8_t> wider;
+    const size_t old_width = width_;
     // Keep room for as many values as before, at the new width.
-    wider.reserve(std::max(bytes_.capacity() / width_ * need, size_ * need));
+    bytes_.reserve(std::max(bytes_.capacity() / old_width * need, size_ * need));
+    bytes_.resize(size_ * need);
     width_ = need;
-    wider.resize(size_ * width_);
-    bytes_.swap(wider);
-    for (size_t i = 0; i < size_; ++i) Store(i, values[i]);
+    for (size_t i = size_; i-- > 0;) Store(i, Decode(bytes_.data() + i * old_width, old_width));
   }
 
   std::vector<uint8_t> bytes_;

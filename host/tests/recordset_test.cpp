@@ -1,3 +1,4 @@
+#include "host/recordset/int_storage.h"
 #include "host/recordset/recordset.h"
 
 #include <gtest/gtest.h>
@@ -269,6 +270,28 @@ TEST(RecordSetStorage, ValuesSurviveTheColumnsWidening) {
     EXPECT_EQ(rs->Value("V"), variants[i]) << i;
     EXPECT_EQ(rs->Value("T").Text(), std::string(i * 3, 'a'));
   }
+}
+
+TEST(RecordSetStorage, ManyValuesSurviveEveryWideningInPlace) {
+  // Each widening re-encodes the values already stored where they lie; a
+  // thousand rows of mixed signs at each width make any overlap show.
+  IntStorage storage;
+  std::vector<Int128> expected;
+  const std::vector<Int128> wider{Int128{-300}, Int128{70000}, Int128{-5000000000LL},
+                                  Int128{INT64_MAX} * 1000 + 7};
+  for (const Int128 step : wider) {
+    for (int i = 0; i < 1000; ++i) {
+      const Int128 v = (i % 2 == 0 ? 1 : -1) * static_cast<Int128>(i % 120);
+      storage.Push(v);
+      expected.push_back(v);
+    }
+    storage.Push(step);
+    expected.push_back(step);
+  }
+  storage.Set(3, wider.back() * -1);
+  expected[3] = wider.back() * -1;
+  ASSERT_EQ(storage.Size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) ASSERT_TRUE(storage.Get(i) == expected[i]) << i;
 }
 
 TEST(RecordSetStorage, DatabaseResultsKeepLongTexts) {

@@ -1,0 +1,64 @@
+#include "engine/key_index.h"
+
+#include <functional>
+
+namespace engine {
+namespace {
+
+uint32_t HashOf(std::string_view key) {
+  const uint64_t h = std::hash<std::string_view>{}(key);
+  return static_cast<uint32_t>(h ^ (h >> 32));
+}
+
+}  // namespace
+
+std::string_view KeyIndex::KeyAt(size_t entry) const {
+  const uint64_t begin = entry == 0 ? 0 : ends_[entry - 1];
+  return std::string_view(keys_).substr(begin, ends_[entry] - begin);
+}
+
+size_t KeyIndex::SlotOf(std::string_view key, uint32_t hash) const {
+  const size_t mask = slots_.size() - 1;
+  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const uint32_t held = slots_[slot];
+    if (held == 0) return slot;
+    const size_t entry = held - 1;
+    if (hashes_[entry] == hash && KeyAt(entry) == key) return slot;
+  }
+}
+
+void KeyIndex::Grow() {
+  // At most half full: probes stay short.
+  std::vector<uint32_t> slots(std::max<size_t>(16, slots_.size() * 2), 0);
+  slots_.swap(slots);
+  const size_t mask = slots_.size() - 1;
+  for (size_t entry = 0; entry < rows_.size(); ++entry) {
+    size_t slot = hashes_[entry] & mask;
+    while (slots_[slot] != 0) slot = (slot + 1) & mask;
+    slots_[slot] = static_cast<uint32_t>(entry + 1);
+  }
+}
+
+void KeyIndex::Add(std::string_view key, size_t row) {
+  if ((rows_.size() + 1) * 2 > slots_.size()) Grow();
+  const uint32_t hash = HashOf(key);
+  const size_t slot = SlotOf(key, hash);
+  if (slots_[slot] != 0) {
+    rows_[slots_[slot] - 1] = kSeveral;
+    return;
+  }
+  keys_.append(key);
+  ends_.push_back(keys_.size());
+  rows_.push_back(static_cast<int64_t>(row));
+  hashes_.push_back(hash);
+  slots_[slot] = static_cast<uint32_t>(rows_.size());
+}
+
+std::optional<int64_t> KeyIndex::Find(std::string_view key) const {
+  if (slots_.empty()) return std::nullopt;
+  const uint32_t held = slots_[SlotOf(key, HashOf(key))];
+  if (held == 0) return std::nullopt;
+  return rows_[held - 1];
+}
+
+}  // namespace engine

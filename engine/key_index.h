@@ -1,0 +1,41 @@
+// Rows found by a text key, in little memory: the keys end to end in one
+// text and an open-addressed table of entry numbers (a few dozen bytes a key
+// where a hash map of strings takes more than a hundred; the phase rows of
+// ten years of orders are millions of keys).
+//
+// A key added for a second row is marked as shared by several rows; the
+// caller decides what that means. An empty key is a key like any other.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace engine {
+
+class KeyIndex {
+ public:
+  static constexpr int64_t kSeveral = -1;
+
+  void Add(std::string_view key, size_t row);
+  // The row of `key`; kSeveral when more than one row was added with it;
+  // nullopt when none was.
+  [[nodiscard]] std::optional<int64_t> Find(std::string_view key) const;
+  [[nodiscard]] size_t Size() const { return rows_.size(); }
+
+ private:
+  [[nodiscard]] std::string_view KeyAt(size_t entry) const;
+  // The slot that holds `key`, or the empty slot where it would go.
+  [[nodiscard]] size_t SlotOf(std::string_view key, uint32_t hash) const;
+  void Grow();
+
+  std::string keys_;             // every key, end to end
+  std::vector<uint64_t> ends_;   // entry -> where its key ends in keys_
+  std::vector<int64_t> rows_;    // entry -> its row, or kSeveral
+  std::vector<uint32_t> hashes_; // entry -> its key's hash
+  std::vector<uint32_t> slots_;  // entry + 1, or 0 when free; a power of two long
+};
+
+}  // namespace engine
