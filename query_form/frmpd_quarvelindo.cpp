@@ -501,8 +501,7 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
     request.exclude_wait = chk_attesa_->isChecked();
     request.exclude_queue = chk_coda_->isChecked();
     request.fashion = fashion_;
-    // The busy pointer (an arrow with it: the form can still stop the run).
-    QApplication::setOverrideCursor(Qt::BusyCursor);
+    busy_pointer_.emplace(Qt::BusyCursor);
     cmd_dupl_->setEnabled(false);
     cmd_ann_->setEnabled(false);
     tabs_->setEnabled(false);
@@ -559,7 +558,7 @@ void FRMPD_QUARVELINDO::RunFinished() {
   const RunThread::Outcome outcome = run_thread_->Join();
   run_thread_.reset();
   // The pointer and the controls come back.
-  QApplication::restoreOverrideCursor();
+  busy_pointer_.reset();
   prog_bar_->Stop();
   cmd_dupl_->setEnabled(GconConnect != nullptr);
   cmd_ann_->setEnabled(true);
@@ -685,7 +684,7 @@ void FRMPD_QUARVELINDO::Form_Unload() {
     run_thread_->Cancel();
     run_thread_->Join();
     run_thread_.reset();
-    QApplication::restoreOverrideCursor();
+    busy_pointer_.reset();
   }
   // Everything the form holds is released; the connection is closed.
   run_.reset();

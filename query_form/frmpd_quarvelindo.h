@@ -16,6 +16,7 @@
 
 #include <QPointer>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "component/facilities.h"
@@ -27,6 +28,7 @@
 #include "host/db/connection.h"
 #include "host/framework/log_object.h"
 #include "host/qt/form_window.h"
+#include "host/qt/wait_pointer.h"
 #include "host/services/decode_service.h"
 #include "host/services/lookup_service.h"
 #include "query_form/saved_queries_ui.h"
@@ -163,6 +165,8 @@ class FRMPD_QUARVELINDO : public component::QueryFormPort,
   std::shared_ptr<engine::Comparison> run_;
   std::unique_ptr<RunThread> run_thread_;
   std::unique_ptr<BarProgress> bar_progress_;
+  // The busy pointer while a run works (an arrow with it: the form can still stop the run).
+  std::optional<host::qt::WaitPointer> busy_pointer_;
   std::shared_ptr<results_form::FRMPD_MAVANZORDLAV> frm_mod_;
 
   QTabWidget* tabs_ = nullptr;

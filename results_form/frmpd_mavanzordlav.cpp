@@ -33,28 +33,30 @@
 
 #include "engine/group_figures.h"
 #include "engine/largest_gaps.h"
-#include "results_form/figure_columns.h"
-#include "results_form/tolerance_style.h"
+#include "engine/monthly_trend.h"
 #include "engine/oms.h"
 #include "engine/presentation/booking_texts.h"
-#include "output/export_tables.h"
-#include "output/table_writer.h"
 #include "engine/presentation/planned_columns.h"
+#include "engine/time_buckets.h"
+#include "engine/unbooked_phases.h"
 #include "engine/value_helpers.h"
 #include "host/qt/dialog_presenter.h"
 #include "host/qt/user_settings.h"
+#include "host/qt/wait_pointer.h"
 #include "host/qt/work_progress.h"
+#include "host/value/scoped_flag.h"
+#include "output/export_tables.h"
+#include "output/table_writer.h"
 #include "results_form/category_model.h"
+#include "results_form/figure_columns.h"
+#include "results_form/gap_chart.h"
 #include "results_form/grid_columns.h"
 #include "results_form/grid_definition.h"
-#include "results_form/gap_chart.h"
-#include "results_form/unbooked_view.h"
-#include "results_form/trend_view.h"
-#include "engine/monthly_trend.h"
-#include "engine/time_buckets.h"
-#include "engine/unbooked_phases.h"
 #include "results_form/group_chart.h"
 #include "results_form/recordset_model.h"
+#include "results_form/tolerance_style.h"
+#include "results_form/trend_view.h"
+#include "results_form/unbooked_view.h"
 
 namespace results_form {
 namespace {
@@ -679,8 +681,8 @@ void FRMPD_MAVANZORDLAV::BookingRowChanged() {
 
 void FRMPD_MAVANZORDLAV::TempiPreventivi() {
   if (in_move_ || !Run || !window_ || !window_->prepared || RSTempiVer->Bof() || RSTempiVer->Eof()) return;
-  in_move_ = true;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const host::ScopedFlag moving(in_move_);
+  const host::qt::WaitPointer pointer;
   // The totals are computed once per group; a revisit only filters.
   Run->Relay().Attach(*this);
   Run->Totals().TempiPreventivi();
@@ -691,8 +693,6 @@ void FRMPD_MAVANZORDLAV::TempiPreventivi() {
   if (trend_ != nullptr && trend_->isVisible()) LoadTrend();
   FillLabelRow();
   BookingRowChanged();
-  QApplication::restoreOverrideCursor();
-  in_move_ = false;
 }
 
 void FRMPD_MAVANZORDLAV::LoadTrend() {
@@ -744,11 +744,10 @@ void FRMPD_MAVANZORDLAV::FillLabelRow() {
 
 void FRMPD_MAVANZORDLAV::LoadLargestGaps() {
   if (!Run || !gap_chart_) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const host::qt::WaitPointer pointer;
   engine::NoProgress progress;
   Run->Relay().Attach(*this);
   gap_chart_->Load(engine::LargestGaps(*Run, 20, progress));
-  QApplication::restoreOverrideCursor();
 }
 
 void FRMPD_MAVANZORDLAV::MakeGroupCurrent(const host::Variant& id) {

@@ -24,6 +24,7 @@
 #include "demo/erp_database.h"
 #include "host/db/connection.h"
 #include "host/db/connection_string.h"
+#include "host/qt/wait_pointer.h"
 
 namespace shell {
 
@@ -171,9 +172,8 @@ std::string ConnectionDialog::Password() const {
 void ConnectionDialog::MakeDemo() {
   QDir().mkpath(QFileInfo(demo_path_).path());
   if (!QFileInfo::exists(demo_path_)) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const host::qt::WaitPointer pointer;
     demo::GenerateDemoDatabase(demo_path_.toStdString(), {20000, 1});
-    QApplication::restoreOverrideCursor();
   }
   file_kind_->setChecked(true);
   file_->setText(demo_path_);
