@@ -417,7 +417,14 @@ struct ComparisonRun::PlannedPass {
     // Figures that might not fit are worked out now, so that a booking
     // that cannot be shown is found by the run, not by a reader.
     if (records->NearLimits(booking_row, planned.times)) {
-      records->Check(run.form_, out.Storage(), booking_row, planned.times);
+      host::Status said;
+      try {
+        records->Check(out.Storage(), booking_row, planned.times, said);
+      } catch (...) {
+        ReportStatus(run.form_, said);
+        throw;
+      }
+      ReportStatus(run.form_, said);
     }
     out.AddNew();
     out.SetValue(size_t{0}, Read(bookings, f.id));

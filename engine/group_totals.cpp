@@ -236,7 +236,7 @@ PhaseOutputs GroupTotals::ComputeTempiFase(const Variant& phase_id, const Varian
     const Variant per_category[7] = {
         t.Total(), host::Add(t.TLAV, t.MLAV), host::Add(t.TSET, t.MSET), t.TLAV, t.TSET, t.MLAV, t.MSET};
     for (size_t c = 0; c < 7; ++c) {
-      const PlannedSplit split = SplitPlanned(form_, per_category[c], unit_);
+      const PlannedSplit split = Reported(form_, SplitPlanned(per_category[c], unit_));
       out.hours[c] = split.hours;
       out.minutes[c] = split.minutes;
       out.seconds[c] = split.seconds;
@@ -514,7 +514,7 @@ void GroupTotals::StoreTotals(const Variant& group_id, BookingSums& summed) {
   for (size_t c = 0; c < 7; ++c) {
     ValoriCategoria planned = sums[c];
     if (unit_ == kOreMinutiSecondi) {
-      const PlannedSplit split = SplitPlanned(form_, PlannedSeconds(sums[c], unit_), unit_);
+      const PlannedSplit split = Reported(form_, SplitPlanned(PlannedSeconds(sums[c], unit_), unit_));
       planned.OREPREV = split.hours;
       planned.MINPREV = split.minutes;
       planned.SECPREV = split.seconds;
@@ -585,7 +585,7 @@ std::array<CategorySeconds, 7> GroupTotals::AllBookings() {
   for (size_t c = 0; c < 7; ++c) {
     Variant hours = sums[c].OREPREV, minutes = sums[c].MINPREV, seconds = sums[c].SECPREV;
     if (unit_ == kOreMinutiSecondi) {
-      const PlannedSplit split = SplitPlanned(form_, PlannedSeconds(sums[c], unit_), unit_);
+      const PlannedSplit split = Reported(form_, SplitPlanned(PlannedSeconds(sums[c], unit_), unit_));
       hours = split.hours;
       minutes = split.minutes;
       seconds = split.seconds;

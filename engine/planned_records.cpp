@@ -17,22 +17,6 @@ namespace {
 // it, nothing the computation does can overflow.
 constexpr double kSafeSeconds = 1e12;
 
-// The form of a figure worked out when read: nobody to report to, so an
-// error reaches the reader (the run found none for these figures).
-class RaisingForm final : public FormServices {
- public:
-  void GestioneErrore(std::string_view, const host::Error& error) override { throw error; }
-  std::string TestoLingua(std::string_view text, int32_t, int16_t) override { return std::string(text); }
-  int32_t MsgBoxLingua(std::string_view, int32_t, int32_t, std::string_view) override { return 0; }
-  [[nodiscard]] std::string FormCaption() const override { return {}; }
-  host::DateService& DateService() override { return dates_; }
-  host::NumberService& NumberService() override { return numbers_; }
-
- private:
-  host::PlainDateService dates_;
-  host::PlainNumberService numbers_;
-};
-
 bool Blank(const Variant& v) { return host::RTrim(v.JoinedText()).empty(); }
 
 // The size of a value as a number; a double keeps NaN and infinity (which
@@ -44,9 +28,15 @@ double Magnitude(const Variant& v) {
 
 }  // namespace
 
-PlannedSplit SplitPlanned(FormServices& form, const Variant& planned_seconds, int16_t unit) {
-  PlannedSplit split;
-  if (host::CompareNumbers(planned_seconds, int16_t{0}) == 0) return split;
+host::Valued<PlannedSplit> SplitPlanned(const Variant& planned_seconds, int16_t unit) {
+  host::Valued<PlannedSplit> out;
+  PlannedSplit& split = out.value;
+  const auto round = [&out](const Variant& value) {
+    auto rounded = Arrotonda(value, 2);
+    out.status.Add(rounded.status);
+    return rounded.value;
+  };
+  if (host::CompareNumbers(planned_seconds, int16_t{0}) == 0) return out;
   switch (unit) {
     case kOreMinutiSecondi: {
       int64_t s = WholeSecondsOf(planned_seconds);
@@ -61,20 +51,21 @@ PlannedSplit SplitPlanned(FormServices& form, const Variant& planned_seconds, in
       split.seconds = s;
       break;
     }
-    case kOreDecimali: split.hours = Reported(form, Arrotonda(host::Divide(planned_seconds, int16_t{3600}), 2)); break;
-    case kMinutiDecimali: split.minutes = Reported(form, Arrotonda(host::Divide(planned_seconds, int16_t{60}), 2)); break;
-    case kSecondiDecimali: split.seconds = Reported(form, Arrotonda(planned_seconds, 2)); break;
+    case kOreDecimali: split.hours = round(host::Divide(planned_seconds, int16_t{3600})); break;
+    case kMinutiDecimali: split.minutes = round(host::Divide(planned_seconds, int16_t{60})); break;
+    case kSecondiDecimali: split.seconds = round(planned_seconds); break;
     default: break;
   }
-  return split;
+  return out;
 }
 
-void WriteTotalCategory(FormServices& form, ValoriCategoria& total, int16_t unit, const Variant& planned_seconds,
-                        const Variant& booked_h, const Variant& booked_m, const Variant& booked_s) {
-  const PlannedSplit split = SplitPlanned(form, planned_seconds, unit);
-  const auto percent = [&](const Variant& booked, const Variant& planned) {
-    return Variant(
-        Reported(form, Arrotonda(host::Multiply(host::Subtract(host::Divide(booked, planned), int16_t{1}), int16_t{100}), 2)));
+host::Status WriteTotalCategory(ValoriCategoria& total, int16_t unit, const Variant& planned_seconds,
+                                const Variant& booked_h, const Variant& booked_m, const Variant& booked_s) {
+  auto [split, status] = SplitPlanned(planned_seconds, unit);
+  const auto percent = [&status](const Variant& booked, const Variant& planned) {
+    auto rounded = Arrotonda(host::Multiply(host::Subtract(host::Divide(booked, planned), int16_t{1}), int16_t{100}), 2);
+    status.Add(rounded.status);
+    return Variant(rounded.value);
   };
   const auto is_zero = [](const Variant& v) { return host::CompareNumbers(v, int16_t{0}) == 0; };
   // A decimal unit: the booked value in the unit's member, the gap and the
@@ -107,6 +98,7 @@ void WriteTotalCategory(FormServices& form, ValoriCategoria& total, int16_t unit
     }
     default: break;
   }
+  return status;
 }
 
 PlannedRecords::PlannedRecords(int16_t unit, std::shared_ptr<const host::Table> bookings)
@@ -164,10 +156,10 @@ bool PlannedRecords::NearLimits(size_t booking_row, uint32_t times) const {
   return !(largest_[times] <= kSafeSeconds) || !(booked <= kSafeSeconds);
 }
 
-void PlannedRecords::Fill(FormServices& form, size_t booking_row, uint32_t times, std::span<Variant> values) const {
+host::Status PlannedRecords::Fill(size_t booking_row, uint32_t times, std::span<Variant> values) const {
   const auto read = [&](int col) { return col < 0 ? Variant() : bookings_->Get(booking_row, static_cast<size_t>(col)); };
   const Variant planned = plans_.Get(times, 0);
-  const PlannedSplit split = SplitPlanned(form, planned, unit_);
+  auto [split, status] = SplitPlanned(planned, unit_);
   values[0] = split.hours;
   values[1] = split.minutes;
   values[2] = split.seconds;
@@ -176,7 +168,7 @@ void PlannedRecords::Fill(FormServices& form, size_t booking_row, uint32_t times
   const Variant s = read(seconds_);
   ValoriCategoria total;
   for (Variant* v : InFieldOrder(total)) *v = Variant::Null();
-  WriteTotalCategory(form, total, unit_, planned, h, m, s);
+  status.Add(WriteTotalCategory(total, unit_, planned, h, m, s));
   const auto total_values = InFieldOrder(total);
   for (size_t b = 3; b < total_values.size(); ++b) values[b] = *total_values[b];
   // The six split categories.
@@ -192,15 +184,16 @@ void PlannedRecords::Fill(FormServices& form, size_t booking_row, uint32_t times
   for (size_t c = 0; c < 6; ++c) {
     ValoriCategoria v = belongs[c] ? ResetCategory(ValoreNumerico(h), ValoreNumerico(m), ValoreNumerico(s))
                                    : ResetCategory(zero, zero, zero);
-    if (always[c] || belongs[c]) ReportStatus(form, ConvertiOMS(plans_.Get(times, c + 1), unit_, v));
+    if (always[c] || belongs[c]) status.Add(ConvertiOMS(plans_.Get(times, c + 1), unit_, v));
     const auto category = InFieldOrder(v);
     for (size_t b = 0; b < category.size(); ++b) values[(c + 1) * 10 + b] = *category[b];
   }
+  return status;
 }
 
-void PlannedRecords::Check(FormServices& form, const host::Table& out, size_t booking_row, uint32_t times) const {
+void PlannedRecords::Check(const host::Table& out, size_t booking_row, uint32_t times, host::Status& said) const {
   std::vector<Variant> values(out.FieldCount() - kFirstField, Variant::Null());
-  Fill(form, booking_row, times, values);
+  said.Add(Fill(booking_row, times, values));
   host::TextPool pool;
   for (size_t k = 0; k < values.size(); ++k) {
     const auto cell = host::MakeColumn(out.Field(kFirstField + k), pool);
@@ -211,8 +204,12 @@ void PlannedRecords::Check(FormServices& form, const host::Table& out, size_t bo
 
 void PlannedRecords::Compute(size_t row, std::span<Variant> values) const {
   if (row >= records_.size() || records_[row].times == kWithoutTimes) return;
-  thread_local RaisingForm form;
-  Fill(form, records_[row].booking_row, records_[row].times, values);
+  // A figure worked out when read has nobody to report to: its first
+  // error reaches the reader (the run found none for these figures).
+  const host::Status said = Fill(records_[row].booking_row, records_[row].times, values);
+  for (const host::Diagnostic& d : said.diagnostics()) {
+    if (d.kind == host::Diagnostic::Kind::kError) throw d.error;
+  }
 }
 
 size_t PlannedRecords::MemoryBytes() const {

@@ -22,11 +22,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/form_services.h"
 #include "engine/oms.h"
 #include "engine/phase_calculation.h"
 #include "host/recordset/computed_fields.h"
 #include "host/recordset/table.h"
+#include "host/value/status.h"
 
 namespace engine {
 
@@ -36,14 +36,17 @@ namespace engine {
 struct PlannedSplit {
   host::Variant hours = int16_t{0}, minutes = int16_t{0}, seconds = int16_t{0};
 };
-PlannedSplit SplitPlanned(FormServices& form, const host::Variant& planned_seconds, int16_t unit);
+// A rounding that fails is said in the status (as "Arrotonda") and gives 0.
+host::Valued<PlannedSplit> SplitPlanned(const host::Variant& planned_seconds, int16_t unit);
 
 // The booked members, gap, percent and OMS texts of the total category for the
 // unit, with planned time P in seconds (its split is the caller's to write):
 // the booked value of the unit (all three under unit 0), GAP booked − planned
 // (an OMS text with sign under unit 0), GAPPERC when something is planned.
-void WriteTotalCategory(FormServices& form, ValoriCategoria& total, int16_t unit, const host::Variant& planned_seconds,
-                        const host::Variant& booked_h, const host::Variant& booked_m, const host::Variant& booked_s);
+// What the roundings had to say comes back; an overflow is thrown.
+host::Status WriteTotalCategory(ValoriCategoria& total, int16_t unit, const host::Variant& planned_seconds,
+                                const host::Variant& booked_h, const host::Variant& booked_m,
+                                const host::Variant& booked_s);
 
 class PlannedRecords final : public host::RowFormula {
  public:
@@ -69,12 +72,13 @@ class PlannedRecords final : public host::RowFormula {
   // values: the run then works them out at once (Fill) to find out.
   [[nodiscard]] bool NearLimits(size_t booking_row, uint32_t times) const;
   // The computed fields of a booking with planned times `times`, in field
-  // order; `values` starts all Null. Errors go to `form` as the computation
-  // reports them; an overflow is thrown.
-  void Fill(FormServices& form, size_t booking_row, uint32_t times, std::span<host::Variant> values) const;
+  // order; `values` starts all Null. What the computation had to say comes
+  // back, in order; an overflow is thrown.
+  host::Status Fill(size_t booking_row, uint32_t times, std::span<host::Variant> values) const;
   // Fill, and each figure stored in a cell of its field's type in `out`
-  // (RSTempiPrevDett's rows): throws where storing the figures would.
-  void Check(FormServices& form, const host::Table& out, size_t booking_row, uint32_t times) const;
+  // (RSTempiPrevDett's rows): throws where storing the figures would, with
+  // what Fill had to say already in `said`.
+  void Check(const host::Table& out, size_t booking_row, uint32_t times, host::Status& said) const;
 
   void Compute(size_t row, std::span<host::Variant> values) const override;
   [[nodiscard]] size_t MemoryBytes() const override;
