@@ -128,12 +128,16 @@ struct ReportPages::Impl {
   host::RecordSetPtr bookings;  // RSReportDett's clone, unfiltered
   std::vector<const Part*> parts;
   std::vector<int> booking_fields;  // kBookingFields in `bookings`
-  size_t groups = 0;
-  // The bookings of each group: the group's slice of `positions` (the
-  // bookings' positions, slice after slice, each in the bookings' order).
+  size_t groups = 0;  // laid out
+  // The bookings of each group: the positions in `bookings` of its slice
+  // (the bookings of its number, in their order).
   std::vector<uint32_t> slice_of_group;
-  std::vector<size_t> slice_begin;  // one more than the slices
-  std::vector<uint32_t> positions;
+  std::vector<std::vector<uint32_t>> slices;
+  std::unordered_map<int64_t, uint32_t> slice_of_id;
+  size_t bookings_seen = 0;
+  int head_id = -1, booking_id = -1;
+  bool complete = false;
+  bool header_laid = false;
 
   // A line: the group (-1: the report header) and its line in the group.
   struct Pos {
@@ -147,10 +151,14 @@ struct ReportPages::Impl {
   std::vector<Page> pages;
   // The printable area in points.
   double width = 0, height = 0, body = 0, top = 0, bottom = 0;
+  // Where the layout stands: the height used on the last page, and whether
+  // the next line drawn opens it.
+  double y = 0;
+  bool first_pending = true;
 
   size_t BookingsOf(int64_t g) const {
     const uint32_t slice = slice_of_group[static_cast<size_t>(g)];
-    return slice == kNoBookings ? 0 : slice_begin[slice + 1] - slice_begin[slice];
+    return slice == kNoBookings ? 0 : slices[slice].size();
   }
   // Heading, table header, seven categories, the bookings' header and
   // lines when there are any, a gap.
@@ -168,14 +176,15 @@ struct ReportPages::Impl {
     return k == 9 ? Line::BookingHeader : Line::BookingRow;
   }
 
-  void Layout();
+  void Layout(int64_t from, int64_t to);
+  void TakeNew();
   std::vector<Line> GroupLines(int64_t g) const;
   Line BookingLine(int64_t g, size_t booking) const;
   void Frame(QPainter& painter, int number) const;
   void DrawLine(QPainter& painter, const Line& line, double y) const;
 };
 
-ReportPages::ReportPages(const PrintRecords& records, const ReportParameters& parameters)
+ReportPages::ReportPages(const PrintRecords& records, const ReportParameters& parameters, bool complete)
     : impl_(std::make_unique<Impl>()) {
   Impl& m = *impl_;
   m.p = parameters;
@@ -191,46 +200,13 @@ ReportPages::ReportPages(const PrintRecords& records, const ReportParameters& pa
   }
   if (records.RSStampa) {
     m.head = records.RSStampa->Clone();
-    m.groups = m.head->RecordCount();
-    if (m.p.max_groups != 0) m.groups = std::min(m.groups, m.p.max_groups);
+    m.head_id = m.head->FieldIndex("IDTESTATA");
   }
-  m.slice_of_group.assign(m.groups, kNoBookings);
-  m.slice_begin.assign(1, 0);
-  if (m.groups > 0 && records.RSReportDett && m.p.bookings) {
+  if (m.head && records.RSReportDett && m.p.bookings) {
     m.bookings = records.RSReportDett->Clone();
     m.bookings->SetFilter("");
+    m.booking_id = m.bookings->FieldIndex("IDTESTATA");
     for (const char* name : kBookingFields) m.booking_fields.push_back(m.bookings->FieldIndex(name));
-    // Each group number its slice: a group lists the bookings of its number.
-    std::unordered_map<int64_t, uint32_t> slice_of_id;
-    const int head_id = m.head->FieldIndex("IDTESTATA");
-    for (size_t g = 0; g < m.groups; ++g) {
-      const Variant id = m.head->ValueAt(g, static_cast<size_t>(head_id));
-      if (id.IsNull() || id.IsEmpty() || !id.IsNumber()) continue;
-      const auto [it, added] =
-          slice_of_id.try_emplace(id.ToDecimal().TruncToInt64(), static_cast<uint32_t>(slice_of_id.size()));
-      m.slice_of_group[g] = it->second;
-    }
-    // Counted, then placed: the bookings of a slice keep their order.
-    const int booking_id = m.bookings->FieldIndex("IDTESTATA");
-    const size_t count = m.bookings->RecordCount();
-    std::vector<uint32_t> slice_of_booking(count, kNoBookings);
-    std::vector<size_t> sizes(slice_of_id.size() + 1, 0);
-    Variant id;
-    for (size_t b = 0; b < count; ++b) {
-      id = m.bookings->ValueAt(b, static_cast<size_t>(booking_id));
-      if (id.IsNull() || id.IsEmpty() || !id.IsNumber()) continue;
-      const auto it = slice_of_id.find(id.ToDecimal().TruncToInt64());
-      if (it == slice_of_id.end()) continue;
-      slice_of_booking[b] = it->second;
-      ++sizes[it->second + 1];
-    }
-    m.slice_begin.assign(sizes.size(), 0);
-    for (size_t s = 1; s < sizes.size(); ++s) m.slice_begin[s] = m.slice_begin[s - 1] + sizes[s];
-    m.positions.resize(m.slice_begin.back());
-    std::vector<size_t> next(m.slice_begin.begin(), m.slice_begin.end() - 1);
-    for (size_t b = 0; b < count; ++b) {
-      if (slice_of_booking[b] != kNoBookings) m.positions[next[slice_of_booking[b]]++] = static_cast<uint32_t>(b);
-    }
   }
   for (const Part& part : kParts) {
     const bool grouping =
@@ -245,7 +221,63 @@ ReportPages::ReportPages(const PrintRecords& records, const ReportParameters& pa
                           part.field != std::string_view("SottoCommessa");
     if (m.p.grouping_fields ? grouping : old_pair) m.parts.push_back(&part);
   }
-  m.Layout();
+  const QRectF paint_rect = PageLayout().paintRect(QPageLayout::Point);
+  m.width = paint_rect.width();
+  m.height = paint_rect.height();
+  m.body = m.f.body.pixelSize() * kLineSpacing;
+  const double header_height = m.body * 2.2;
+  const double footer_height = m.body * 2;
+  m.top = header_height;
+  m.bottom = m.height - footer_height;
+  m.y = m.top;
+  m.pages.push_back({});
+  Extend(complete);
+}
+
+int ReportPages::Extend(bool complete) {
+  Impl& m = *impl_;
+  if (m.complete) return Count();
+  const int changed = Count() - 1;  // the last page may take more lines
+  // The report header first, then the groups that came since.
+  const int64_t from = m.header_laid ? static_cast<int64_t>(m.groups) : -1;
+  m.header_laid = true;
+  m.TakeNew();
+  m.Layout(from, static_cast<int64_t>(m.groups));
+  m.complete = complete;
+  return complete ? 0 : changed;  // complete: every footer gets its count
+}
+
+bool ReportPages::Complete() const { return impl_->complete; }
+
+void ReportPages::Impl::TakeNew() {
+  if (!head) return;
+  size_t now = head->RecordCount();
+  if (p.max_groups != 0) now = std::min(now, p.max_groups);
+  // Each group number its slice: a group lists the bookings of its number.
+  for (size_t g = groups; g < now; ++g) {
+    uint32_t slice = kNoBookings;
+    if (bookings) {
+      const Variant id = head->ValueAt(g, static_cast<size_t>(head_id));
+      if (!id.IsNull() && !id.IsEmpty() && id.IsNumber()) {
+        const auto [it, added] =
+            slice_of_id.try_emplace(id.ToDecimal().TruncToInt64(), static_cast<uint32_t>(slices.size()));
+        if (added) slices.emplace_back();
+        slice = it->second;
+      }
+    }
+    slice_of_group.push_back(slice);
+  }
+  groups = now;
+  if (!bookings) return;
+  const size_t count = bookings->RecordCount();
+  Variant id;
+  for (size_t b = bookings_seen; b < count; ++b) {
+    id = bookings->ValueAt(b, static_cast<size_t>(booking_id));
+    if (id.IsNull() || id.IsEmpty() || !id.IsNumber()) continue;
+    const auto it = slice_of_id.find(id.ToDecimal().TruncToInt64());
+    if (it != slice_of_id.end()) slices[it->second].push_back(static_cast<uint32_t>(b));
+  }
+  bookings_seen = count;
 }
 
 ReportPages::~ReportPages() = default;
@@ -257,20 +289,9 @@ QPageLayout ReportPages::PageLayout() {
                      QPageLayout::Millimeter);
 }
 
-void ReportPages::Impl::Layout() {
-  const QRectF paint_rect = PageLayout().paintRect(QPageLayout::Point);
-  width = paint_rect.width();
-  height = paint_rect.height();
-  body = f.body.pixelSize() * kLineSpacing;
-  const double header_height = body * 2.2;
-  const double footer_height = body * 2;
-  top = header_height;
-  bottom = height - footer_height;
-  double y = top;
-  pages.push_back({});
-  bool first_pending = true;  // the page's first line is the next one drawn
+void ReportPages::Impl::Layout(int64_t from, int64_t to) {
   const double table_header = HeightOf(Line::TableHeader, f);
-  for (int64_t g = -1; g < static_cast<int64_t>(groups); ++g) {
+  for (int64_t g = from; g < to; ++g) {
     const size_t lines = LinesOf(g);
     for (size_t k = 0; k < lines; ++k) {
       const Line::Kind kind = KindOf(g, k);
@@ -359,7 +380,7 @@ std::vector<Line> ReportPages::Impl::GroupLines(int64_t g) const {
 }
 
 Line ReportPages::Impl::BookingLine(int64_t g, size_t booking) const {
-  const size_t position = positions[slice_begin[slice_of_group[static_cast<size_t>(g)]] + booking];
+  const size_t position = slices[slice_of_group[static_cast<size_t>(g)]][booking];
   const auto value = [&](size_t i) {
     return booking_fields[i] < 0 ? Variant() : bookings->ValueAt(position, static_cast<size_t>(booking_fields[i]));
   };
@@ -381,8 +402,9 @@ void ReportPages::Impl::Frame(QPainter& painter, int number) const {
   painter.drawText(QRectF(0, bottom + body * 0.4, width / 2, body * 1.4), Qt::AlignLeft | Qt::AlignVCenter,
                    p.print_date);
   painter.drawText(QRectF(width / 2, bottom + body * 0.4, width / 2, body * 1.4), Qt::AlignRight | Qt::AlignVCenter,
-                   p.translate("Pagina") + QString(" %1 ").arg(number) + p.translate("di") +
-                       QString(" %1").arg(pages.size()));
+                   complete ? p.translate("Pagina") + QString(" %1 ").arg(number) + p.translate("di") +
+                                  QString(" %1").arg(pages.size())
+                            : p.translate("Pagina") + QString(" %1").arg(number));
 }
 
 void ReportPages::Impl::DrawLine(QPainter& painter, const Line& line, double y) const {

@@ -8,9 +8,13 @@
 // and the PDF get the very same pages.
 //
 // The pages read the record sets through clones of their own (no cursor of
-// the caller moves); the record sets must not change while the pages live.
-// Record sets that are null or empty give the report header alone (or one
-// empty page with its frame).
+// the caller moves). The record sets may still be growing (a preparation
+// that adds whole groups, a group's record before its bookings): the pages
+// are then those of the groups there are, Extend lays out the groups added
+// since, and until the last Extend the footers say "Pagina n" without the
+// count. Nothing may change what was already added. Record sets that are
+// null or empty give the report header alone (or one empty page with its
+// frame).
 #pragma once
 
 #include <QPageLayout>
@@ -25,12 +29,18 @@ namespace output {
 
 class ReportPages {
  public:
-  ReportPages(const PrintRecords& records, const ReportParameters& parameters);
+  // `complete`: every group is in the record sets already.
+  ReportPages(const PrintRecords& records, const ReportParameters& parameters, bool complete = true);
   ~ReportPages();
   ReportPages(const ReportPages&) = delete;
   ReportPages& operator=(const ReportPages&) = delete;
 
-  // The number of pages (at least 1).
+  // Lays out the groups added to the record sets since; `complete`: they are
+  // all there now. Answers the first page (0-based) whose drawing may have
+  // changed: the pages before it are drawn as they were.
+  int Extend(bool complete);
+  [[nodiscard]] bool Complete() const;
+  // The number of pages (at least 1), so far.
   [[nodiscard]] int Count() const;
   // A4 landscape with margins of 12 mm: the layout every device is given.
   static QPageLayout PageLayout();

@@ -131,6 +131,43 @@ TEST(Report, ThePreviewThePrinterAndThePdfHaveTheSamePages) {
     EXPECT_NE(whole_page.find("Pagina " + n + " di " + std::to_string(pdf_pages)), std::string::npos) << whole_page;
     EXPECT_EQ(Command("pdftotext -layout " + alone + " -"), whole_page);
   }
+  // Laid out while the record sets are prepared a few groups at a time:
+  // before the end the footers have no count; at the end, the same pages.
+  PrintRecords growing;
+  PrintPreparation preparation(form, *run, decode, growing);
+  ReportPages partial(growing, parameters, false);
+  int steps = 0;
+  while (!preparation.Step(1)) {
+    partial.Extend(false);
+    ++steps;
+    if (steps == 3) {
+      const std::string early = dir.File("early.pdf");
+      {
+        QPdfWriter writer(QString::fromStdString(early));
+        writer.setPageLayout(ReportPages::PageLayout());
+        ASSERT_EQ(DrawPages(writer, partial, 0, 0), 1);
+      }
+      const std::string text = Command("pdftotext -layout " + early + " -");
+      EXPECT_NE(text.find("Pagina 1\n"), std::string::npos) << text;
+      EXPECT_EQ(text.find("Pagina 1 di"), std::string::npos) << text;
+    }
+  }
+  EXPECT_FALSE(preparation.Failed());
+  EXPECT_GT(steps, 3);
+  EXPECT_EQ(partial.Extend(true), 0);
+  ASSERT_EQ(partial.Count(), pdf_pages);
+  for (const int page : {0, pdf_pages / 3, pdf_pages - 1}) {
+    const std::string alone = dir.File("grown.pdf");
+    {
+      QPdfWriter writer(QString::fromStdString(alone));
+      writer.setPageLayout(ReportPages::PageLayout());
+      ASSERT_EQ(DrawPages(writer, partial, page, page), 1);
+    }
+    const std::string n = std::to_string(page + 1);
+    EXPECT_EQ(Command("pdftotext -layout " + alone + " -"),
+              Command("pdftotext -layout -f " + n + " -l " + n + " " + pdf + " -"));
+  }
+
   // Interrompi while printing: the pages drawn so far, no more.
   const output::GoingOn three = [](size_t done, size_t) { return done < 3; };
   QPdfWriter stopped(QString::fromStdString(dir.File("stopped.pdf")));
