@@ -555,7 +555,15 @@ void FRMPD_MAVANZORDLAV::UpdateTotalsRow() {
     totals_labels_[i]->setPalette(palette);
     if (i == 3 && side != 0) totals_labels_[i]->setText(ToleranceSymbol(side) + " " + TotalsText(3));
   }
-  totals_labels_[5]->setText(ShownCount());
+  // While every group's figures are worked out, how far that is.
+  if (figures_ && !figures_->Done()) {
+    const QLocale locale;
+    totals_labels_[5]->setText(Tr("totali dei gruppi") + " " +
+                               locale.toString(static_cast<qulonglong>(figures_->Computed())) + " / " +
+                               locale.toString(static_cast<qulonglong>(figures_->Total())));
+  } else {
+    totals_labels_[5]->setText(ShownCount());
+  }
 }
 
 QString FRMPD_MAVANZORDLAV::TotalsText(int figure) const {
