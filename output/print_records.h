@@ -9,6 +9,7 @@
 // keeps them). Without Qt.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "engine/comparison.h"
@@ -40,6 +41,35 @@ struct PrintCategory {
   const char* result_suffix;
 };
 extern const PrintCategory kPrintCategories[7];
+
+// PreparaRSStampa a few groups at a time, so that a window can show the
+// report's first pages while the rest is prepared (and stay answering):
+// the record sets are made at once, empty, and each Step adds whole groups
+// (a group's record, then its bookings). A failure is reported as
+// "PreparaRSStampa" (at once, or by the Step that meets it) and ends the
+// work: Done() and Failed(), the record sets as far as they were built.
+// The run and the record sets must outlive the object; nothing else may use
+// the run's record sets during a Step (same thread only).
+class PrintPreparation {
+ public:
+  PrintPreparation(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode, PrintRecords& out);
+  ~PrintPreparation();
+  PrintPreparation(const PrintPreparation&) = delete;
+  PrintPreparation& operator=(const PrintPreparation&) = delete;
+
+  // Prepares up to `groups` more groups; answers true once every group is
+  // (or the work failed).
+  bool Step(size_t groups);
+  [[nodiscard]] bool Done() const;
+  [[nodiscard]] bool Failed() const;
+  // The bookings copied so far, and all there are.
+  [[nodiscard]] size_t BookingsDone() const;
+  [[nodiscard]] size_t Bookings() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
 
 // Builds both record sets. `for_export` is the export's call (the print
 // passes false); the two build the same records. A failure is reported as

@@ -16,6 +16,7 @@
 #include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"
 #include "output/report/comparison_report.h"
+#include "output/report/report_pages.h"
 
 namespace output {
 namespace {
@@ -112,6 +113,66 @@ TEST(Report, ThePreviewThePrinterAndThePdfHaveTheSamePages) {
   QPdfWriter fine(QString::fromStdString(dir.File("fine.pdf")));
   fine.setResolution(1200);
   EXPECT_EQ(DrawReport(fine, print, parameters), pdf_pages);
+
+  // A page drawn on its own (as the preview draws the page looked at) reads
+  // as the same page of the whole report: a group's bookings that go on from
+  // the page before, its footer "Pagina n di m".
+  const ReportPages pages(print, parameters);
+  ASSERT_EQ(pages.Count(), pdf_pages);
+  for (const int page : {pdf_pages / 2, pdf_pages - 1}) {
+    const std::string alone = dir.File("alone.pdf");
+    {
+      QPdfWriter writer(QString::fromStdString(alone));
+      writer.setPageLayout(ReportPages::PageLayout());
+      ASSERT_EQ(DrawPages(writer, pages, page, page), 1);
+    }
+    const std::string n = std::to_string(page + 1);
+    const std::string whole_page = Command("pdftotext -layout -f " + n + " -l " + n + " " + pdf + " -");
+    EXPECT_NE(whole_page.find("Pagina " + n + " di " + std::to_string(pdf_pages)), std::string::npos) << whole_page;
+    EXPECT_EQ(Command("pdftotext -layout " + alone + " -"), whole_page);
+  }
+  // Laid out while the record sets are prepared a few groups at a time:
+  // before the end the footers have no count; at the end, the same pages.
+  PrintRecords growing;
+  PrintPreparation preparation(form, *run, decode, growing);
+  ReportPages partial(growing, parameters, false);
+  int steps = 0;
+  while (!preparation.Step(1)) {
+    partial.Extend(false);
+    ++steps;
+    if (steps == 3) {
+      const std::string early = dir.File("early.pdf");
+      {
+        QPdfWriter writer(QString::fromStdString(early));
+        writer.setPageLayout(ReportPages::PageLayout());
+        ASSERT_EQ(DrawPages(writer, partial, 0, 0), 1);
+      }
+      const std::string text = Command("pdftotext -layout " + early + " -");
+      EXPECT_NE(text.find("Pagina 1\n"), std::string::npos) << text;
+      EXPECT_EQ(text.find("Pagina 1 di"), std::string::npos) << text;
+    }
+  }
+  EXPECT_FALSE(preparation.Failed());
+  EXPECT_GT(steps, 3);
+  EXPECT_EQ(partial.Extend(true), 0);
+  ASSERT_EQ(partial.Count(), pdf_pages);
+  for (const int page : {0, pdf_pages / 3, pdf_pages - 1}) {
+    const std::string alone = dir.File("grown.pdf");
+    {
+      QPdfWriter writer(QString::fromStdString(alone));
+      writer.setPageLayout(ReportPages::PageLayout());
+      ASSERT_EQ(DrawPages(writer, partial, page, page), 1);
+    }
+    const std::string n = std::to_string(page + 1);
+    EXPECT_EQ(Command("pdftotext -layout " + alone + " -"),
+              Command("pdftotext -layout -f " + n + " -l " + n + " " + pdf + " -"));
+  }
+
+  // Interrompi while printing: the pages drawn so far, no more.
+  const output::GoingOn three = [](size_t done, size_t) { return done < 3; };
+  QPdfWriter stopped(QString::fromStdString(dir.File("stopped.pdf")));
+  stopped.setPageLayout(ReportPages::PageLayout());
+  EXPECT_EQ(DrawPages(stopped, pages, 0, pdf_pages - 1, three), 3);
 }
 
 // A group's heading names the run's grouping dimensions only (never the
