@@ -802,6 +802,9 @@ output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
   p.grouping = QString::fromStdString(DescrizioneGruppo);
   if (Run) p.grouping_fields = Run->GroupingColumns();
   p.tolerance = tolerance_;
+  p.trend = options.trend;
+  p.unbooked = options.unbooked;
+  p.language = UserLanguage();
   if (!GiorniRelativi.empty()) p.grouping += " (" + QString::fromStdString(GiorniRelativi) + ")";
   p.unit = TipoTempo;
   p.print_date = QDate::currentDate().toString("dd/MM/yyyy");
@@ -812,7 +815,11 @@ std::string FRMPD_MAVANZORDLAV::SavePdf(const std::string& path) {
   if (!Run || PclsDecodeDb == nullptr) return "no run to print";
   Run->Relay().Attach(*this);
   if (output::PreparaRSStampa(*this, *Run, *PclsDecodeDb, false, print_records_)) return "the print failed";
-  return output::WriteReportPdf(path, print_records_, ReportParameters());
+  const output::ReportParameters parameters = ReportParameters();
+  if (output::PreparaSezioniStampa(*this, *Run, parameters.trend, parameters.unbooked, print_records_)) {
+    return "the print failed";
+  }
+  return output::WriteReportPdf(path, print_records_, parameters);
 }
 
 void FRMPD_MAVANZORDLAV::Stampa() {
@@ -825,6 +832,7 @@ void FRMPD_MAVANZORDLAV::Stampa() {
     progress.Done();
     if (failed) return;  // reported, or stopped by the user
     const output::ReportParameters parameters = ReportParameters();
+    if (output::PreparaSezioniStampa(*this, *Run, parameters.trend, parameters.unbooked, print_records_)) return;
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog preview(&printer, Window());
     preview.setWindowTitle(Tr("Anteprima di stampa"));
@@ -863,6 +871,7 @@ std::string FRMPD_MAVANZORDLAV::ExportTo(const std::string& path, bool csv, cons
     return stopped ? "stopped" : "reported";
   }
   output::TableWriteOptions options{Tr("ore").toStdString(), output::kMostSheetRecords, writing};
+  options.tolerance = tolerance_;  // the workbook colours the gap % as the grid does
   // CSV from the window is for the user's spreadsheet: in Italian ';' and
   // decimal commas; in English commas and points. Both with a byte order
   // mark, so that accented letters read right.

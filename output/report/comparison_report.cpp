@@ -6,13 +6,17 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
+#include <map>
 #include <string_view>
 #include <vector>
 
 #include "engine/category_texts.h"
 #include "engine/group_totals.h"
+#include "engine/monthly_trend.h"
 #include "engine/oms.h"
 #include "engine/presentation/grid_column.h"
+#include "engine/time_buckets.h"
+#include "engine/unbooked_phases.h"
 #include "engine/value_helpers.h"
 #include "output/placed_file.h"
 
@@ -42,10 +46,70 @@ QString Text(const Variant& v) {
 
 // One line of the report: what it draws and how tall it is.
 struct Line {
-  enum Kind { ReportTitle, ReportInfo, GroupHeading, TableHeader, TableRow, BookingHeader, BookingRow, Gap } kind;
+  enum Kind {
+    ReportTitle,
+    ReportInfo,
+    GroupHeading,
+    SubHeading,
+    TableHeader,
+    TableRow,
+    BookingHeader,
+    BookingRow,
+    UnbookedHeader,
+    UnbookedRow,
+    Gap
+  } kind;
   QStringList cells;
   bool negative = false;
 };
+
+// Every group's months as table rows, by the group's id: the gap % beyond
+// the band marked as the group headings are.
+std::map<QString, std::vector<Line>> TrendLines(const host::RecordSet& trend, const ReportParameters& p) {
+  std::map<QString, std::vector<Line>> out;
+  const double tolerance = p.tolerance > 0 ? p.tolerance : engine::kTrendTolerancePercent;
+  auto months = trend.Clone();
+  for (months->MoveFirst(); !months->Eof(); months->MoveNext()) {
+    const Variant percent = months->Value("SCOSTPERC");
+    QString percent_text = percent.IsNull() ? QString() : LocalFigure(percent.ToDecimal().ToFixed(2));
+    const int side = percent.IsNull() ? 0 : engine::ToleranceSide(percent.ToDecimal().ToFixed(2), tolerance);
+    if (side != 0) percent_text = QString::fromUtf8(side > 0 ? "▲ " : "▼ ") + percent_text;
+    const QString gap = LocalFigure(Text(months->Value("SCOST")).toStdString());
+    Line row{Line::TableRow,
+             {QString::fromStdString(engine::TimeBucketText(engine::kMonthColumn,
+                                                            Text(months->Value("MESE")).toStdString(), p.language)),
+              LocalFigure(Text(months->Value("PREVISTO")).toStdString()),
+              LocalFigure(Text(months->Value("VERSATO")).toStdString()), gap, percent_text}};
+    row.negative = gap.startsWith('-');
+    out[Text(months->Value("IDGRUPPO"))].push_back(std::move(row));
+  }
+  return out;
+}
+
+// The section of the phases planned and never booked: a heading, the
+// columns the results form's tab shows, a row per phase (or a line saying
+// there are none).
+void AddUnbooked(std::vector<Line>& lines, const host::RecordSet& unbooked, const ReportParameters& p) {
+  const auto tr = p.translate;
+  lines.push_back({Line::GroupHeading, {tr(engine::kUnbookedTitle)}});
+  auto phases = unbooked.Clone();
+  phases->MoveFirst();
+  if (phases->Eof()) {
+    lines.push_back({Line::ReportInfo, {tr("Nessuna fase senza versamenti")}});
+    return;
+  }
+  Line header{Line::UnbookedHeader, {}};
+  for (const auto& column : engine::kUnbookedColumns) header.cells << tr(column.caption);
+  lines.push_back(std::move(header));
+  for (; !phases->Eof(); phases->MoveNext()) {
+    Line row{Line::UnbookedRow, {}};
+    for (const auto& column : engine::kUnbookedColumns) {
+      const QString text = Text(phases->Value(column.field));
+      row.cells << (std::string_view(column.field) == "OMSPREV" ? LocalFigure(text.toStdString()) : text);
+    }
+    lines.push_back(std::move(row));
+  }
+}
 
 // The report as lines, from the print record sets.
 std::vector<Line> Lines(const PrintRecords& records, const ReportParameters& p) {
@@ -103,6 +167,8 @@ std::vector<Line> Lines(const PrintRecords& records, const ReportParameters& p) 
     if (p.grouping_fields ? grouping : old_pair) parts.push_back(&part);
   }
   const char* const kKinds[] = {"Lavorazione", "Setup", "Manutenzione"};
+  const auto trend = p.trend && records.RSAndamento ? TrendLines(*records.RSAndamento, p)
+                                                    : std::map<QString, std::vector<Line>>{};
   size_t drawn = 0;
   for (head->MoveFirst(); !head->Eof() && (p.max_groups == 0 || drawn < p.max_groups); head->MoveNext(), ++drawn) {
     QStringList heading;
@@ -158,6 +224,12 @@ std::vector<Line> Lines(const PrintRecords& records, const ReportParameters& p) 
       row.negative = gap.startsWith('-');
       lines.push_back(std::move(row));
     }
+    if (const auto months = trend.find(Text(head->Value("IDGruppo"))); months != trend.end()) {
+      lines.push_back({Line::SubHeading, {tr("Andamento")}});
+      lines.push_back({Line::TableHeader,
+                       {tr("Mese"), tr("Previsto"), tr("Versato"), tr("Scostamento"), tr("Scost. %")}});
+      lines.insert(lines.end(), months->second.begin(), months->second.end());
+    }
     if (bookings) {
       bookings->SetFilter("IDTESTATA = " + Text(head->Value("IDTESTATA")).toStdString());
       if (bookings->RecordCount() > 0) {
@@ -177,6 +249,7 @@ std::vector<Line> Lines(const PrintRecords& records, const ReportParameters& p) 
     }
     lines.push_back({Line::Gap, {}});
   }
+  if (p.unbooked && records.RSFasiNonVersate) AddUnbooked(lines, *records.RSFasiNonVersate, p);
   return lines;
 }
 
@@ -196,6 +269,7 @@ double HeightOf(const Line& line, const Fonts& f) {
     case Line::ReportTitle: return h(f.title) * 1.6;
     case Line::GroupHeading: return h(f.heading) * 1.5;
     case Line::Gap: return h(f.body) * 0.8;
+    case Line::UnbookedHeader: return h(f.small) * 2.4;  // captions of two lines
     default: return h(f.body) * 1.25;
   }
 }
@@ -240,11 +314,17 @@ int Paginate(QPainter* painter, QPagedPaintDevice& device, const std::vector<Lin
   const std::vector<double> category_columns{0, w * 0.22, w * 0.36, w * 0.50, w * 0.64, w * 0.74};
   const std::vector<double> booking_columns{w * 0.02, w * 0.14, w * 0.28, w * 0.42, w * 0.52, w * 0.66, w * 0.78,
                                             w * 0.92};
+  // Order, section, number, line, article, seq., phase, description,
+  // department, machine, source, planned.
+  const std::vector<double> unbooked_columns{0,        w * 0.08, w * 0.13, w * 0.20, w * 0.25, w * 0.38, w * 0.43,
+                                             w * 0.49, w * 0.68, w * 0.75, w * 0.85, w * 0.90, w};
   for (size_t i = 0; i < lines.size(); ++i) {
     const Line& line = lines[i];
     double height = HeightOf(line, f);
     // A group heading keeps its table on the same page.
     if (line.kind == Line::GroupHeading) height += HeightOf(lines[std::min(i + 1, lines.size() - 1)], f) * 9;
+    // A section's title keeps its header and first row with it.
+    if (line.kind == Line::SubHeading) height += HeightOf(lines[std::min(i + 1, lines.size() - 1)], f) * 2;
     if (y + height > bottom && y > top) {
       ++pages;
       if (painter != nullptr) device.newPage();
@@ -260,6 +340,13 @@ int Paginate(QPainter* painter, QPagedPaintDevice& device, const std::vector<Lin
           painter->setFont(f.title);
           painter->drawText(QRectF(0, y, w, line_height), Qt::AlignLeft | Qt::AlignVCenter, line.cells[0]);
           break;
+        case Line::SubHeading: {
+          QFont font = f.body;
+          font.setBold(true);
+          painter->setFont(font);
+          painter->drawText(QRectF(0, y, w, line_height), Qt::AlignLeft | Qt::AlignVCenter, line.cells[0]);
+          break;
+        }
         case Line::ReportInfo:
           painter->setFont(f.body);
           painter->drawText(QRectF(0, y, w, line_height), Qt::AlignLeft | Qt::AlignVCenter, line.cells[0]);
@@ -297,6 +384,29 @@ int Paginate(QPainter* painter, QPagedPaintDevice& device, const std::vector<Lin
                               line_height);
             painter->drawText(cell, (c >= 5 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
                               line.cells[static_cast<int>(c)]);
+          }
+          break;
+        }
+        case Line::UnbookedHeader:
+        case Line::UnbookedRow: {
+          QFont font = f.small;
+          font.setBold(line.kind == Line::UnbookedHeader);
+          painter->setFont(font);
+          for (size_t c = 0; c + 1 < unbooked_columns.size() && c < static_cast<size_t>(line.cells.size()); ++c) {
+            const QRectF cell(unbooked_columns[c], y, unbooked_columns[c + 1] - unbooked_columns[c] - body * 0.5,
+                              line_height);
+            const bool number = c == 2 || c == 3 || c == 5 || c == 11;
+            const int align = (number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+            if (line.kind == Line::UnbookedHeader) {
+              painter->drawText(cell, align | Qt::TextWordWrap, line.cells[static_cast<int>(c)]);
+            } else {
+              painter->drawText(cell, align,
+                                painter->fontMetrics().elidedText(line.cells[static_cast<int>(c)], Qt::ElideRight,
+                                                                  static_cast<int>(cell.width())));
+            }
+          }
+          if (line.kind == Line::UnbookedHeader) {
+            painter->drawLine(QPointF(0, y + line_height), QPointF(w, y + line_height));
           }
           break;
         }
