@@ -225,7 +225,10 @@ TEST(Report, TheTrendAndTheUnbookedPhasesWhenChosen) {
     ASSERT_NE(line, "") << trend;
     EXPECT_NE(line.find(expected[month].second), std::string::npos) << line;
     EXPECT_NE(line.find(host::RTrim(months->Value("PREVISTO").JoinedText())), std::string::npos) << line;
-    const std::string percent = months->Value("SCOSTPERC").ToDecimal().ToFixed(2);
+    // April's phase was planned in March: booked time without a plan, no gap %.
+    const host::Variant gap_percent = months->Value("SCOSTPERC");
+    const std::string percent = gap_percent.IsNull() ? "" : gap_percent.ToDecimal().ToFixed(2);
+    EXPECT_EQ(gap_percent.IsNull(), month == 1);
     EXPECT_NE(line.find(percent), std::string::npos) << line;
     const int side = engine::ToleranceSide(percent, 10);
     EXPECT_EQ(line.find("▲") != std::string::npos, side > 0) << line;
