@@ -1,9 +1,14 @@
 #include "output/print_records.h"
 
+#include <array>
+#include <iterator>
+
 #include "engine/decodes.h"
+#include "engine/monthly_trend.h"
 #include "engine/oms.h"
 #include "engine/presentation/record_durations.h"
 #include "engine/time_unit.h"
+#include "engine/unbooked_phases.h"
 #include "engine/value_helpers.h"
 
 namespace output {
@@ -45,6 +50,34 @@ Variant Of(const host::RecordSet& rs, const char* field) {
   const int i = rs.FieldIndex(field);
   return i < 0 ? Variant::Null() : rs.Value(static_cast<size_t>(i));
 }
+
+// The group row's fields that describe a group beside its figures, each
+// with the fields of RSStampa it fills (a description follows its code).
+struct DescribingField {
+  const char* group_field;
+  std::array<const char*, 2> print_fields;  // the second may be null
+};
+constexpr DescribingField kDescribingFields[] = {
+    {"PD44_CODART_MG66", {"Articolo", "Descrizione articolo"}},
+    {"PD44_OPZIONE", {"Variante", "Descrizione articolo"}},
+    {"PD44_CODFORNREP", {"Reparto", "DescrizioneReparto"}},
+    {"PD44_MACCHINA_PD08", {"Macchina", "DescrizioneMacchina"}},
+    {"PD44_CODDIP_PD06", {"Dipendente", "DescrizioneDipendente"}},
+    {"PD44_CODPROG_PD14", {"Progetto", "DescrizioneProgetto"}},
+    {"PD44_SOTPROG_PD14", {"SottoProgetto", "DescrizioneProgetto"}},
+    {"PD44_CODCOMM", {"Commessa", "DescrizioneCommessa"}},
+    {"PD44_CODSCOM", {"SottoCommessa", "DescrizioneCommessa"}},
+    {"DO11_DOCUM_MG36", {"CodiceOrdine", nullptr}},
+    {"DO11_DATADOC", {"DataOrdine", nullptr}},
+    {"DO11_SEZDOC", {"SezionaleOrdine", nullptr}},
+    {"DO11_NUMDOC", {"NumeroOrdine", nullptr}},
+    {"DO30_PROGRIGA", {"RigaOrdine", nullptr}},
+    {"PD44_SEQFASE", {"SeqFaseOrdine", nullptr}},
+    {"PD44_CODFASE_PD12", {"FaseOrdine", "DescrFaseOrdine"}},
+    {"DO31_DATACONS", {"DataConsegna", nullptr}},
+    {"DO31_DATAINIZLAV", {"DataInizioLav", nullptr}},
+};
+constexpr size_t kDescribing = std::size(kDescribingFields);
 
 }  // namespace
 
@@ -115,6 +148,12 @@ struct PrintPreparation::Impl {
   // category without plan and where nothing was booked.
   std::unique_ptr<engine::RecordDurations> shown;
   std::vector<int> report_from;  // each of kReportBookingFields in the bookings, or -1
+  // A describing field is the group's only when all its bookings share it
+  // (a grouping field always is); the grouped query's row holds one
+  // booking's value of the others, which RSStampa leaves empty.
+  std::array<int, kDescribing> describing_from{};
+  std::array<Variant, kDescribing> first_value;
+  std::array<bool, kDescribing> differ{};
   Variant value;
   size_t all_bookings = 0;
   size_t bookings_done = 0;
@@ -169,6 +208,7 @@ void PrintPreparation::Impl::Begin() {
   // category without plan and where nothing was booked.
   shown = std::make_unique<engine::RecordDurations>(*clones.RSTempiPrev, static_cast<int16_t>(run.Unit()));
   for (const char* name : kReportBookingFields) report_from.push_back(bookings.FieldIndex(name));
+  for (size_t k = 0; k < kDescribing; ++k) describing_from[k] = bookings.FieldIndex(kDescribingFields[k].group_field);
   bookings.SetFilter("");  // a clone keeps the grid's filter; each group sets its own
   all_bookings = bookings.RecordCount();
   clones.RSTempiVer->MoveFirst();
@@ -209,6 +249,9 @@ bool PrintPreparation::Step(size_t count) {
   const auto& copied = m.copied;
   const int booked_seconds = m.booked_seconds;
   const auto& report_from = m.report_from;
+  const auto& describing_from = m.describing_from;
+  auto& first_value = m.first_value;
+  auto& differ = m.differ;
   Variant& value = m.value;
   size_t& bookings_done = m.bookings_done;
   bool& failed = m.failed;
@@ -292,9 +335,20 @@ bool PrintPreparation::Step(size_t count) {
         }
       }
       head.SetValue("IDTESTATA", id);
-      head.Update();
+      differ.fill(false);
+      bool first_booking = true;
       // The group's bookings (the filter TempiPreventivi set on the clone).
       for (bookings.MoveFirst(); !bookings.Eof(); bookings.MoveNext()) {
+        for (size_t k = 0; k < kDescribing; ++k) {
+          if (describing_from[k] < 0 || differ[k]) continue;
+          bookings.ValueInto(static_cast<size_t>(describing_from[k]), value);
+          if (first_booking) {
+            first_value[k] = value;
+          } else if (!(value == first_value[k])) {
+            differ[k] = true;
+          }
+        }
+        first_booking = false;
         detail.AddNew();
         detail.SetValue(size_t{0}, id);
         for (const auto& [from, to] : copied) {
@@ -315,6 +369,13 @@ bool PrintPreparation::Step(size_t count) {
         report.Update();
         ++bookings_done;
       }
+      for (size_t k = 0; k < kDescribing; ++k) {
+        if (!differ[k]) continue;
+        for (const char* field : kDescribingFields[k].print_fields) {
+          if (field != nullptr) head.SetValue(field, Variant::Null());
+        }
+      }
+      head.Update();
     }
     if (groups.Eof()) return finished();
     return false;
@@ -333,6 +394,20 @@ bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::
     preparation.Step(1);
   }
   return preparation.Failed();
+}
+
+bool PreparaSezioniStampa(engine::FormServices& form, engine::Comparison& run, bool trend, bool unbooked,
+                          PrintRecords& out) {
+  out.RSAndamento = nullptr;
+  out.RSFasiNonVersate = nullptr;
+  try {
+    if (trend && !run.Empty()) out.RSAndamento = engine::AndamentoMensile(form, run);
+    if (unbooked && !run.Empty()) out.RSFasiNonVersate = engine::FasiNonVersate(run);
+    return false;
+  } catch (...) {
+    engine::ReportCurrentError(form, "PreparaSezioniStampa");
+    return true;
+  }
 }
 
 }  // namespace output

@@ -1,6 +1,9 @@
 // The record sets of the comparison print and of the export (PreparaRSStampa):
 // RSStampa, one record per group with its grouping values, their
-// descriptions and the seven categories' planned and booked figures, and
+// descriptions and the seven categories' planned and booked figures (a
+// describing field that is no grouping dimension, such as the article of a
+// department's group, is filled only when all the group's bookings share
+// its value, else left empty, with its description), and
 // RSStampaDett, the group's bookings linked by IDTESTATA.
 //
 // Built from the run object on clones, so that no grid moves; the figures
@@ -28,6 +31,12 @@ struct PrintRecords {
   // PD44_MACCHINA_PD08, PD44_CODFASE_PD12, PD44_INDORA, PD44_QTALAV and
   // VERSTOTSEC as text.
   host::RecordSetPtr RSReportDett;
+  // The print's optional sections (PreparaSezioniStampa), null when not
+  // asked for: every group's months (engine::AndamentoMensile) and the
+  // phases planned and never booked of the run's orders
+  // (engine::FasiNonVersate).
+  host::RecordSetPtr RSAndamento;
+  host::RecordSetPtr RSFasiNonVersate;
 };
 
 // The 97 fields of RSStampa, unopened.
@@ -79,5 +88,10 @@ class PrintPreparation {
 // without a report (the user stopped it).
 bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
                      bool for_export, PrintRecords& out, const GoingOn& going_on = {});
+
+// Reads the sections asked for into `out` and drops the others. A failure
+// is reported as "PreparaSezioniStampa" and answers true.
+bool PreparaSezioniStampa(engine::FormServices& form, engine::Comparison& run, bool trend, bool unbooked,
+                          PrintRecords& out);
 
 }  // namespace output

@@ -812,6 +812,9 @@ output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
   p.grouping = QString::fromStdString(DescrizioneGruppo);
   if (Run) p.grouping_fields = Run->GroupingColumns();
   p.tolerance = tolerance_;
+  p.trend = options.trend;
+  p.unbooked = options.unbooked;
+  p.language = UserLanguage();
   if (!GiorniRelativi.empty()) p.grouping += " (" + QString::fromStdString(GiorniRelativi) + ")";
   p.unit = TipoTempo;
   p.print_date = QDate::currentDate().toString("dd/MM/yyyy");
@@ -822,7 +825,11 @@ std::string FRMPD_MAVANZORDLAV::SavePdf(const std::string& path) {
   if (!Run || PclsDecodeDb == nullptr) return "no run to print";
   Run->Relay().Attach(*this);
   if (output::PreparaRSStampa(*this, *Run, *PclsDecodeDb, false, print_records_)) return "the print failed";
-  return output::WriteReportPdf(path, print_records_, ReportParameters());
+  const output::ReportParameters parameters = ReportParameters();
+  if (output::PreparaSezioniStampa(*this, *Run, parameters.trend, parameters.unbooked, print_records_)) {
+    return "the print failed";
+  }
+  return output::WriteReportPdf(path, print_records_, parameters);
 }
 
 std::unique_ptr<ReportPreview> FRMPD_MAVANZORDLAV::Anteprima() {
@@ -833,6 +840,11 @@ std::unique_ptr<ReportPreview> FRMPD_MAVANZORDLAV::Anteprima() {
   auto preparation = std::make_shared<output::PrintPreparation>(*this, *Run, *PclsDecodeDb, print_records_);
   if (preparation->Failed()) return nullptr;  // reported
   const output::ReportParameters parameters = ReportParameters();
+  // The optional sections come whole before the layout: the pages place
+  // each group's months under its figures.
+  if (output::PreparaSezioniStampa(*this, *Run, parameters.trend, parameters.unbooked, print_records_)) {
+    return nullptr;  // reported
+  }
   auto pages = std::make_shared<output::ReportPages>(print_records_, parameters, preparation->Done());
   const auto save_pdf = [this, parameters](QWidget* parent) {
     const QString file = QFileDialog::getSaveFileName(parent, Tr("Salva come PDF"), "comparazione.pdf", "PDF (*.pdf)");
@@ -848,6 +860,8 @@ std::unique_ptr<ReportPreview> FRMPD_MAVANZORDLAV::Anteprima() {
 
 void FRMPD_MAVANZORDLAV::ReleaseReport() {
   print_records_.RSReportDett.reset();
+  print_records_.RSAndamento.reset();
+  print_records_.RSFasiNonVersate.reset();
   malloc_trim(0);
 }
 
@@ -879,6 +893,7 @@ std::string FRMPD_MAVANZORDLAV::ExportTo(const std::string& path, bool csv, cons
     return stopped ? "stopped" : "reported";
   }
   output::TableWriteOptions options{Tr("ore").toStdString(), output::kMostSheetRecords, writing};
+  options.tolerance = tolerance_;  // the workbook colours the gap % as the grid does
   // CSV from the window is for the user's spreadsheet: in Italian ';' and
   // decimal commas; in English commas and points. Both with a byte order
   // mark, so that accented letters read right.

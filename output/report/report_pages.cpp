@@ -8,8 +8,11 @@
 
 #include "engine/category_texts.h"
 #include "engine/group_totals.h"
+#include "engine/monthly_trend.h"
 #include "engine/oms.h"
 #include "engine/presentation/grid_column.h"
+#include "engine/time_buckets.h"
+#include "engine/unbooked_phases.h"
 #include "engine/value_helpers.h"
 
 namespace output {
@@ -38,7 +41,19 @@ QString Text(const Variant& v) {
 
 // One line of the report: what it draws.
 struct Line {
-  enum Kind { ReportTitle, ReportInfo, GroupHeading, TableHeader, TableRow, BookingHeader, BookingRow, Gap } kind;
+  enum Kind {
+    ReportTitle,
+    ReportInfo,
+    GroupHeading,
+    SubHeading,
+    TableHeader,
+    TableRow,
+    BookingHeader,
+    BookingRow,
+    UnbookedHeader,
+    UnbookedRow,
+    Gap
+  } kind;
   QStringList cells;
   bool negative = false;
 };
@@ -78,6 +93,7 @@ double HeightOf(Line::Kind kind, const Fonts& f) {
     case Line::ReportTitle: return h(f.title) * 1.6;
     case Line::GroupHeading: return h(f.heading) * 1.5;
     case Line::Gap: return h(f.body) * 0.8;
+    case Line::UnbookedHeader: return h(f.small) * 2.4;  // captions of two lines
     default: return h(f.body) * 1.25;
   }
 }
@@ -118,6 +134,49 @@ const char* const kBookingFields[] = {"PD44_DATAREG",       "PD44_CODDIP_PD06", 
 
 constexpr uint32_t kNoBookings = UINT32_MAX;
 
+// The lines of a group before its months: heading, table header, seven
+// categories.
+constexpr size_t kCategoryLines = 9;
+
+// The positions of the records of each group number in a record set, in
+// their order, taken as the record set grows.
+struct Slices {
+  std::vector<std::vector<uint32_t>> of_slice;
+  std::unordered_map<int64_t, uint32_t> slice_of_id;
+  size_t seen = 0;
+
+  // The slice of group number `id` (made empty when new).
+  uint32_t Of(const Variant& id) {
+    if (id.IsNull() || id.IsEmpty() || !id.IsNumber()) return kNoBookings;
+    const auto [it, added] = slice_of_id.try_emplace(id.ToDecimal().TruncToInt64(), static_cast<uint32_t>(of_slice.size()));
+    if (added) of_slice.emplace_back();
+    return it->second;
+  }
+  // The records added to `rs` since, each to the slice of its number: with
+  // `every_number`, a number without a slice gets one, else its record is
+  // passed over.
+  void Take(const host::RecordSet& rs, int id_field, bool every_number = false) {
+    const size_t count = rs.RecordCount();
+    if (id_field < 0) {
+      seen = count;
+      return;
+    }
+    Variant id;
+    for (size_t r = seen; r < count; ++r) {
+      id = rs.ValueAt(r, static_cast<size_t>(id_field));
+      if (id.IsNull() || id.IsEmpty() || !id.IsNumber()) continue;
+      if (every_number) {
+        of_slice[Of(id)].push_back(static_cast<uint32_t>(r));
+        continue;
+      }
+      const auto it = slice_of_id.find(id.ToDecimal().TruncToInt64());
+      if (it != slice_of_id.end()) of_slice[it->second].push_back(static_cast<uint32_t>(r));
+    }
+    seen = count;
+  }
+  [[nodiscard]] size_t Size(uint32_t slice) const { return slice == kNoBookings ? 0 : of_slice[slice].size(); }
+};
+
 }  // namespace
 
 struct ReportPages::Impl {
@@ -128,16 +187,19 @@ struct ReportPages::Impl {
   host::RecordSetPtr bookings;  // RSReportDett's clone, unfiltered
   std::vector<const Part*> parts;
   std::vector<int> booking_fields;  // kBookingFields in `bookings`
+  host::RecordSetPtr months;    // RSAndamento's clone, when the months are asked for
+  host::RecordSetPtr unbooked;  // RSFasiNonVersate's clone, when its section is asked for
   size_t groups = 0;  // laid out
   // The bookings of each group: the positions in `bookings` of its slice
-  // (the bookings of its number, in their order).
+  // (the bookings of its number, in their order); likewise its months.
   std::vector<uint32_t> slice_of_group;
-  std::vector<std::vector<uint32_t>> slices;
-  std::unordered_map<int64_t, uint32_t> slice_of_id;
-  size_t bookings_seen = 0;
-  int head_id = -1, booking_id = -1;
+  Slices slices;
+  std::vector<uint32_t> months_of_group;
+  Slices month_slices;
+  int head_id = -1, booking_id = -1, head_group = -1;
   bool complete = false;
   bool header_laid = false;
+  bool section_laid = false;  // the phases never booked, after the last group
 
   // A line: the group (-1: the report header) and its line in the group.
   struct Pos {
@@ -156,30 +218,54 @@ struct ReportPages::Impl {
   double y = 0;
   bool first_pending = true;
 
-  size_t BookingsOf(int64_t g) const {
-    const uint32_t slice = slice_of_group[static_cast<size_t>(g)];
-    return slice == kNoBookings ? 0 : slices[slice].size();
+  size_t BookingsOf(int64_t g) const { return slices.Size(slice_of_group[static_cast<size_t>(g)]); }
+  size_t MonthsOf(int64_t g) const { return month_slices.Size(months_of_group[static_cast<size_t>(g)]); }
+  // The group's lines before its bookings: heading, table header, seven
+  // categories, and with its months their title, header and one a month.
+  size_t FixedLinesOf(int64_t g) const {
+    const size_t n = MonthsOf(g);
+    return kCategoryLines + (n > 0 ? 2 + n : 0);
   }
-  // Heading, table header, seven categories, the bookings' header and
-  // lines when there are any, a gap.
+  // The phases never booked: the title, then their header and one line
+  // each, or the line that says there are none.
+  size_t SectionLines() const {
+    const size_t n = unbooked->RecordCount();
+    return 1 + (n > 0 ? 1 + n : 1);
+  }
+  bool IsSection(int64_t g) const { return section_laid && g == static_cast<int64_t>(groups); }
+  // The fixed lines, the bookings' header and lines when there are any, a
+  // gap.
   size_t LinesOf(int64_t g) const {
     if (g < 0) return header.size();
+    if (IsSection(g)) return SectionLines();
     const size_t n = BookingsOf(g);
-    return 9 + (n > 0 ? 1 + n : 0) + 1;
+    return FixedLinesOf(g) + (n > 0 ? 1 + n : 0) + 1;
   }
   Line::Kind KindOf(int64_t g, size_t k) const {
     if (g < 0) return header[k].kind;
+    if (IsSection(g)) {
+      if (k == 0) return Line::GroupHeading;
+      if (unbooked->RecordCount() == 0) return Line::ReportInfo;
+      return k == 1 ? Line::UnbookedHeader : Line::UnbookedRow;
+    }
     if (k == 0) return Line::GroupHeading;
     if (k == 1) return Line::TableHeader;
-    if (k < 9) return Line::TableRow;
+    if (k < kCategoryLines) return Line::TableRow;
+    const size_t fixed = FixedLinesOf(g);
+    if (k < fixed) {
+      if (k == kCategoryLines) return Line::SubHeading;
+      return k == kCategoryLines + 1 ? Line::TableHeader : Line::TableRow;
+    }
     if (k + 1 == LinesOf(g)) return Line::Gap;
-    return k == 9 ? Line::BookingHeader : Line::BookingRow;
+    return k == fixed ? Line::BookingHeader : Line::BookingRow;
   }
 
   void Layout(int64_t from, int64_t to);
   void TakeNew();
   std::vector<Line> GroupLines(int64_t g) const;
+  Line MonthLine(size_t position) const;
   Line BookingLine(int64_t g, size_t booking) const;
+  Line SectionLine(size_t k) const;
   void Frame(QPainter& painter, int number) const;
   void DrawLine(QPainter& painter, const Line& line, double y) const;
 };
@@ -207,6 +293,19 @@ ReportPages::ReportPages(const PrintRecords& records, const ReportParameters& pa
     m.bookings->SetFilter("");
     m.booking_id = m.bookings->FieldIndex("IDTESTATA");
     for (const char* name : kBookingFields) m.booking_fields.push_back(m.bookings->FieldIndex(name));
+  }
+  // The optional sections come whole before the pages: their records are
+  // sorted into the groups once, their texts read when a page is drawn.
+  if (m.head && m.p.trend && records.RSAndamento) {
+    m.months = records.RSAndamento->Clone();
+    m.months->SetFilter("");
+    m.head_group = m.head->FieldIndex("IDGruppo");
+    // All there already, while the groups may still be coming.
+    m.month_slices.Take(*m.months, m.months->FieldIndex("IDGRUPPO"), true);
+  }
+  if (m.p.unbooked && records.RSFasiNonVersate) {
+    m.unbooked = records.RSFasiNonVersate->Clone();
+    m.unbooked->SetFilter("");
   }
   for (const Part& part : kParts) {
     const bool grouping =
@@ -243,6 +342,10 @@ int ReportPages::Extend(bool complete) {
   m.header_laid = true;
   m.TakeNew();
   m.Layout(from, static_cast<int64_t>(m.groups));
+  if (complete && m.unbooked) {
+    m.section_laid = true;
+    m.Layout(static_cast<int64_t>(m.groups), static_cast<int64_t>(m.groups) + 1);
+  }
   m.complete = complete;
   return complete ? 0 : changed;  // complete: every footer gets its count
 }
@@ -255,29 +358,14 @@ void ReportPages::Impl::TakeNew() {
   if (p.max_groups != 0) now = std::min(now, p.max_groups);
   // Each group number its slice: a group lists the bookings of its number.
   for (size_t g = groups; g < now; ++g) {
-    uint32_t slice = kNoBookings;
-    if (bookings) {
-      const Variant id = head->ValueAt(g, static_cast<size_t>(head_id));
-      if (!id.IsNull() && !id.IsEmpty() && id.IsNumber()) {
-        const auto [it, added] =
-            slice_of_id.try_emplace(id.ToDecimal().TruncToInt64(), static_cast<uint32_t>(slices.size()));
-        if (added) slices.emplace_back();
-        slice = it->second;
-      }
-    }
-    slice_of_group.push_back(slice);
+    slice_of_group.push_back(bookings ? slices.Of(head->ValueAt(g, static_cast<size_t>(head_id))) : kNoBookings);
+    // A group's months go by its number in the run (IDGRUPPO).
+    months_of_group.push_back(months && head_group >= 0
+                                  ? month_slices.Of(head->ValueAt(g, static_cast<size_t>(head_group)))
+                                  : kNoBookings);
   }
   groups = now;
-  if (!bookings) return;
-  const size_t count = bookings->RecordCount();
-  Variant id;
-  for (size_t b = bookings_seen; b < count; ++b) {
-    id = bookings->ValueAt(b, static_cast<size_t>(booking_id));
-    if (id.IsNull() || id.IsEmpty() || !id.IsNumber()) continue;
-    const auto it = slice_of_id.find(id.ToDecimal().TruncToInt64());
-    if (it != slice_of_id.end()) slices[it->second].push_back(static_cast<uint32_t>(b));
-  }
-  bookings_seen = count;
+  if (bookings) slices.Take(*bookings, booking_id);
 }
 
 ReportPages::~ReportPages() = default;
@@ -296,8 +384,11 @@ void ReportPages::Impl::Layout(int64_t from, int64_t to) {
     for (size_t k = 0; k < lines; ++k) {
       const Line::Kind kind = KindOf(g, k);
       const double line_height = HeightOf(kind, f);
-      // A group heading keeps its table on the same page.
-      const double needed = kind == Line::GroupHeading ? line_height + table_header * 9 : line_height;
+      // A group heading keeps its table on the same page, a title its
+      // header and first row.
+      const double needed = kind == Line::GroupHeading ? line_height + table_header * 9
+                            : kind == Line::SubHeading ? line_height + table_header * 2
+                                                       : line_height;
       if (y + needed > bottom && y > top) {
         pages.push_back({});
         first_pending = true;
@@ -371,6 +462,11 @@ std::vector<Line> ReportPages::Impl::GroupLines(int64_t g) const {
     row.negative = gap.startsWith('-');
     lines.push_back(std::move(row));
   }
+  if (MonthsOf(g) > 0) {
+    lines.push_back({Line::SubHeading, {tr("Andamento")}});
+    lines.push_back({Line::TableHeader, {tr("Mese"), tr("Previsto"), tr("Versato"), tr("Scostamento"), tr("Scost. %")}});
+    for (const uint32_t position : month_slices.of_slice[months_of_group[at]]) lines.push_back(MonthLine(position));
+  }
   if (BookingsOf(g) > 0) {
     lines.push_back({Line::BookingHeader,
                      {tr("Data reg."), tr("Dipendente"), tr("Macchina"), tr("Fase"), tr("Tipo ora"), tr("Quantità"),
@@ -379,8 +475,52 @@ std::vector<Line> ReportPages::Impl::GroupLines(int64_t g) const {
   return lines;
 }
 
+Line ReportPages::Impl::MonthLine(size_t position) const {
+  const auto value = [&](const char* field) {
+    const int i = months->FieldIndex(field);
+    return i < 0 ? Variant() : months->ValueAt(position, static_cast<size_t>(i));
+  };
+  // The gap % beyond the band marked as the group headings are (±10 %
+  // without a tolerance).
+  const double tolerance = p.tolerance > 0 ? p.tolerance : engine::kTrendTolerancePercent;
+  const Variant percent = value("SCOSTPERC");
+  QString percent_text;
+  if (!percent.IsNull() && !percent.IsEmpty()) {
+    const std::string fixed = percent.ToDecimal().ToFixed(2);
+    percent_text = LocalFigure(fixed);
+    const int side = engine::ToleranceSide(fixed, tolerance);
+    if (side != 0) percent_text = QString::fromUtf8(side > 0 ? "▲ " : "▼ ") + percent_text;
+  }
+  const QString gap = LocalFigure(Text(value("SCOST")).toStdString());
+  Line row{Line::TableRow,
+           {QString::fromStdString(
+                engine::TimeBucketText(engine::kMonthColumn, Text(value("MESE")).toStdString(), p.language)),
+            LocalFigure(Text(value("PREVISTO")).toStdString()), LocalFigure(Text(value("VERSATO")).toStdString()), gap,
+            percent_text}};
+  row.negative = gap.startsWith('-');
+  return row;
+}
+
+Line ReportPages::Impl::SectionLine(size_t k) const {
+  const auto tr = p.translate;
+  if (k == 0) return {Line::GroupHeading, {tr(engine::kUnbookedTitle)}};
+  if (unbooked->RecordCount() == 0) return {Line::ReportInfo, {tr("Nessuna fase senza versamenti")}};
+  if (k == 1) {
+    Line header{Line::UnbookedHeader, {}};
+    for (const auto& column : engine::kUnbookedColumns) header.cells << tr(column.caption);
+    return header;
+  }
+  Line row{Line::UnbookedRow, {}};
+  for (const auto& column : engine::kUnbookedColumns) {
+    const int i = unbooked->FieldIndex(column.field);
+    const QString text = i < 0 ? QString() : Text(unbooked->ValueAt(k - 2, static_cast<size_t>(i)));
+    row.cells << (std::string_view(column.field) == "OMSPREV" ? LocalFigure(text.toStdString()) : text);
+  }
+  return row;
+}
+
 Line ReportPages::Impl::BookingLine(int64_t g, size_t booking) const {
-  const size_t position = slices[slice_of_group[static_cast<size_t>(g)]][booking];
+  const size_t position = slices.of_slice[slice_of_group[static_cast<size_t>(g)]][booking];
   const auto value = [&](size_t i) {
     return booking_fields[i] < 0 ? Variant() : bookings->ValueAt(position, static_cast<size_t>(booking_fields[i]));
   };
@@ -412,6 +552,10 @@ void ReportPages::Impl::DrawLine(QPainter& painter, const Line& line, double y) 
   const double w = width;
   const double category_columns[] = {0, w * 0.22, w * 0.36, w * 0.50, w * 0.64, w * 0.74};
   const double booking_columns[] = {w * 0.02, w * 0.14, w * 0.28, w * 0.42, w * 0.52, w * 0.66, w * 0.78, w * 0.92};
+  // Order, section, number, line, article, seq., phase, description,
+  // department, machine, source, planned.
+  const double unbooked_columns[] = {0,        w * 0.08, w * 0.13, w * 0.20, w * 0.25, w * 0.38, w * 0.43,
+                                     w * 0.49, w * 0.68, w * 0.75, w * 0.85, w * 0.90, w};
   const double line_height = HeightOf(line.kind, f);
   painter.setPen(Qt::black);
   switch (line.kind) {
@@ -423,6 +567,35 @@ void ReportPages::Impl::DrawLine(QPainter& painter, const Line& line, double y) 
       painter.setFont(f.body);
       painter.drawText(QRectF(0, y, w, line_height), Qt::AlignLeft | Qt::AlignVCenter, line.cells[0]);
       break;
+    case Line::SubHeading: {
+      QFont font = f.body;
+      font.setBold(true);
+      painter.setFont(font);
+      painter.drawText(QRectF(0, y, w, line_height), Qt::AlignLeft | Qt::AlignVCenter, line.cells[0]);
+      break;
+    }
+    case Line::UnbookedHeader:
+    case Line::UnbookedRow: {
+      QFont font = f.small;
+      font.setBold(line.kind == Line::UnbookedHeader);
+      painter.setFont(font);
+      const size_t columns = std::size(unbooked_columns);
+      for (size_t c = 0; c + 1 < columns && c < static_cast<size_t>(line.cells.size()); ++c) {
+        const QRectF cell(unbooked_columns[c], y, unbooked_columns[c + 1] - unbooked_columns[c] - body * 0.5,
+                          line_height);
+        const bool number = c == 2 || c == 3 || c == 5 || c == 11;
+        const int align = (number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+        if (line.kind == Line::UnbookedHeader) {
+          painter.drawText(cell, align | Qt::TextWordWrap, line.cells[static_cast<int>(c)]);
+        } else {
+          painter.drawText(cell, align,
+                           painter.fontMetrics().elidedText(line.cells[static_cast<int>(c)], Qt::ElideRight,
+                                                            static_cast<int>(cell.width())));
+        }
+      }
+      if (line.kind == Line::UnbookedHeader) painter.drawLine(QPointF(0, y + line_height), QPointF(w, y + line_height));
+      break;
+    }
     case Line::GroupHeading:
       painter.setFont(f.heading);
       painter.fillRect(QRectF(0, y, w, line_height), QColor(232, 236, 242));
@@ -481,8 +654,10 @@ void ReportPages::Draw(QPainter& painter, int page) const {
     const Line::Kind kind = m.KindOf(pos.group, pos.line);
     if (pos.group < 0) {
       m.DrawLine(painter, m.header[pos.line], y);
+    } else if (m.IsSection(pos.group)) {
+      m.DrawLine(painter, m.SectionLine(pos.line), y);
     } else if (kind == Line::BookingRow) {
-      m.DrawLine(painter, m.BookingLine(pos.group, pos.line - 10), y);
+      m.DrawLine(painter, m.BookingLine(pos.group, pos.line - m.FixedLinesOf(pos.group) - 1), y);
     } else if (kind != Line::Gap) {
       if (group_lines_of != pos.group) {
         group_lines = m.GroupLines(pos.group);

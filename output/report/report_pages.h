@@ -1,11 +1,17 @@
 // The comparison report laid out once into pages, each page drawn on its own
 // when it is wanted. The layout goes by the kind of each line alone (a group
-// is its heading, the category table and one line per booking, each kind of
-// a fixed height), so a year's million bookings are laid out in one pass over
-// their group numbers, and the texts of a page are read from the print
-// record sets only when that page is drawn: the preview shows the first page
-// of 22,000 at once and draws the others as they are looked at; the printer
-// and the PDF get the very same pages.
+// is its heading, the category table, its months when they are asked for,
+// and one line per booking; the phases never booked, when asked for, are a
+// title and one line each after the last group; each kind of a fixed
+// height), so a year's million bookings are laid out in one pass over their
+// group numbers, and the texts of a page are read from the print record sets
+// only when that page is drawn: the preview shows the first page of 22,000
+// at once and draws the others as they are looked at; the printer and the
+// PDF get the very same pages.
+//
+// The optional sections (RSAndamento, RSFasiNonVersate) must be whole when
+// the pages are made; the phases never booked are laid out by the Extend
+// that completes the groups.
 //
 // The pages read the record sets through clones of their own (no cursor of
 // the caller moves). The record sets may still be growing (a preparation
