@@ -191,6 +191,44 @@ class ReportPreviewTest : public QObject {
     form->Unload();
   }
 
+  // The optional sections chosen in the print options: the preview lays
+  // out each group's months and, once the groups are all in, the phases
+  // never booked; its pages are those of the PDF.
+  void theChosenSectionsAreInThePreviewAsInThePdf() {
+    FormHarness harness(demo_);
+    harness.global->print_options.trend = true;
+    harness.global->print_options.unbooked = true;
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form);
+    QVERIFY(results != nullptr);
+    const std::string pdf = dir_.File("sections.pdf");
+    QCOMPARE(QString::fromStdString(results->SavePdf(pdf)), QString());
+    std::unique_ptr<ReportPreview> preview = results->Anteprima();
+    QVERIFY(preview != nullptr);
+    while (!preview->Complete()) preview->PrepareSlice();
+    const int pages = preview->PageCount();
+    QCOMPARE(pages, PdfPages(pdf));
+    const std::string printed = dir_.File("sections_printed.pdf");
+    {
+      QPrinter printer(QPrinter::HighResolution);
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(QString::fromStdString(printed));
+      QCOMPARE(preview->Print(printer, 0, pages - 1), pages);
+    }
+    const std::string first = PdfPageText(printed, 1);
+    QVERIFY2(first.find("Andamento") != std::string::npos, first.c_str());
+    QVERIFY(first.find("Fasi senza versamenti") == std::string::npos);
+    QVERIFY(PdfPageText(pdf, pages).find("Fasi senza versamenti") != std::string::npos ||
+            PdfPageText(pdf, pages - 1).find("Fasi senza versamenti") != std::string::npos);
+    for (const int page : {1, pages / 2, pages}) {
+      QCOMPARE(QString::fromStdString(PdfPageText(printed, page)), QString::fromStdString(PdfPageText(pdf, page)));
+    }
+    preview.reset();
+    harness.global->print_options.trend = false;
+    harness.global->print_options.unbooked = false;
+    form->Unload();
+  }
+
   void interrompiStopsThePreparationAndClosesThePreview() {
     FormHarness harness(demo_);
     std::shared_ptr<FRMPD_QUARVELINDO> form;
