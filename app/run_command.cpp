@@ -60,6 +60,8 @@ struct RunArgs {
   std::string csv_dir;
   std::string csv_locale = "c";
   std::string pdf;
+  bool pdf_trend = false;     // the PDF's optional sections: each group's months,
+  bool pdf_unbooked = false;  // and the phases planned and never booked
   std::vector<std::string> columns;
   bool timing = false;
   std::string language = "it";
@@ -314,6 +316,10 @@ Stop WriteExports(const RunArgs& args, engine::Comparison& run, ConsoleForm& for
       output::KVL_EXPTOQV1_BeforeExportToQV(form, run, decode, captions, print, tables, OnTerminal(preparing));
   preparing.Hide();
   if (prepare_failed) return kExitFailure;
+  // The report's optional sections, whole before its pages are laid out.
+  if (!args.pdf.empty() && output::PreparaSezioniStampa(form, run, args.pdf_trend, args.pdf_unbooked, print)) {
+    return kExitFailure;
+  }
   TerminalProgress writing(CliText("scrittura: righe", "writing: rows"));
   output::TableWriteOptions options;
   options.going_on = OnTerminal(writing);
@@ -330,7 +336,8 @@ Stop WriteExports(const RunArgs& args, engine::Comparison& run, ConsoleForm& for
   }
   if (!args.pdf.empty()) {
 #ifdef QUARVELINDO_WITH_PDF
-    const auto failed = output::WritePdfReport(args.pdf, print, run, args.company, language);
+    const auto failed = output::WritePdfReport(args.pdf, print, run, args.company, language,
+                                               {args.pdf_trend, args.pdf_unbooked});
     if (!failed.empty()) return Fail(failed, kExitFailure);
 #else
     (void)language;
@@ -458,6 +465,10 @@ void AddRunCommand(CLI::App& cli) {
   run->add_option("--columns", args->columns, "The table's blocks: total,lav,set,mac,man (default: all that fit)")
       ->delimiter(',');
   run->add_option("--pdf", args->pdf, "Also write the comparison report as a PDF file");
+  run->add_flag("--pdf-trend", args->pdf_trend,
+                "The PDF shows each group's months (planned, booked, gap, gap % beyond the ±10 % band marked)");
+  run->add_flag("--pdf-unbooked", args->pdf_unbooked,
+                "The PDF ends with the section of the phases planned and never booked");
   run->add_option("--csv-dir", args->csv_dir, "Also write the export's three tables as CSV files into DIR");
   run->add_option("--csv-locale", args->csv_locale,
                   "CSV for tools (c: ',' and decimal points, the default) or for an Italian spreadsheet (it: ';', "

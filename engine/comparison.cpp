@@ -18,6 +18,14 @@ void Comparison::CancellableProgress::Hide() {
   if (target_ != nullptr) target_->Hide();
 }
 
+void Comparison::CancellableProgress::Stage(RunStage stage) {
+  if (target_ != nullptr) target_->Stage(stage);
+}
+
+void Comparison::CancellableProgress::Follow(std::function<int64_t()> count) {
+  if (target_ != nullptr) target_->Follow(std::move(count));
+}
+
 Comparison::Comparison(FormServices& form, ComparisonRequest request)
     : relay_(form), request_(std::move(request)) {
   if (!request_.connection) throw host::Error(host::kErrObjectNotSet, "A comparison needs an open connection");
@@ -80,6 +88,7 @@ GroupTotals& Comparison::Totals() {
 bool Comparison::ComputeAll(Progress& progress) {
   if (Empty()) return false;
   progress_.Target(&progress);
+  progress_.Stage(RunStage::GroupTotals);
   const bool failed = Totals().ComputeAll(progress_);
   progress_.Target(nullptr);
   stopped_ = relay_.Cancelled();

@@ -96,6 +96,8 @@ class Comparison {
     void Show(int64_t maximum) override;
     void Set(int64_t value) override;
     void Hide() override;
+    void Stage(RunStage stage) override;
+    void Follow(std::function<int64_t()> count) override;
 
    private:
     const std::atomic<bool>& cancel_;

@@ -112,7 +112,18 @@ bool ComparisonRun::LeggiVersamentiTempi() {
       return std::chrono::duration<double>(Clock::now() - since).count();
     };
     timings_ = {};
-    ReadBothQueries();
+    {
+      // The bookings counted as the detailed query reads them.
+      Progress& progress = *inputs_.progress;
+      progress.Stage(RunStage::Reading);
+      host::db::Connection* connection = inputs_.connection;
+      progress.Follow([connection] { return connection->RowsRead(); });
+      struct EndFollow {
+        Progress& progress;
+        ~EndFollow() { progress.Follow({}); }
+      } end_follow{progress};
+      ReadBothQueries();
+    }
     if (records_.RSTempiVer->Eof()) {
       records_.RSTempiVerDett.reset();
       return false;
@@ -475,6 +486,7 @@ bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
   try {
     host::RecordSet& bookings = *records_.RSTempiVerDett;
     bookings.MoveFirst();
+    progress.Stage(RunStage::Planned);
     progress.Show(static_cast<int64_t>(bookings.RecordCount()));
     if (static_cast<int64_t>(bookings.RecordCount()) >= inputs_.prefetch_from && !phases_->Prefetched() &&
         !inputs_.fashion_cycles) {

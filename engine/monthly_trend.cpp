@@ -1,5 +1,6 @@
 #include "engine/monthly_trend.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <set>
@@ -17,7 +18,6 @@ using host::Variant;
 struct Month {
   host::Decimal planned, booked;
   int64_t bookings = 0;
-  std::set<std::string> phases;
 };
 
 std::string MonthOf(const Variant& date) {
@@ -33,6 +33,14 @@ std::string MonthOf(const Variant& date) {
 
 std::vector<MonthFigures> MonthlyTrend(GroupTotals& totals, RunRecordSets& records, int16_t unit) {
   std::map<std::string, Month> months;
+  // Each phase of the group, planned once as the group totals plan it (with
+  // the quantity of the first of its bookings the group reads), and the
+  // earliest month it was booked in, where its plan is counted.
+  struct PlannedPhase {
+    std::string month;
+    host::Decimal planned;
+  };
+  std::map<std::string, PlannedPhase> phases;
   auto bookings = records.RSTempiVerDett->Clone();
   auto planned_lookup = records.RSTempiPrevDett->Clone();
   planned_lookup->SetFilter("");
@@ -44,7 +52,8 @@ std::vector<MonthFigures> MonthlyTrend(GroupTotals& totals, RunRecordSets& recor
   const auto read = [&](int index) { return index < 0 ? Variant() : bookings->Value(static_cast<size_t>(index)); };
   const auto seconds = [](const Variant& v) { return ValoreNumerico(v).IsNull() ? host::Decimal() : ValoreNumerico(v).ToDecimal(); };
   for (; !bookings->Eof(); bookings->MoveNext()) {
-    Month& month = months[MonthOf(read(f_date))];
+    const std::string month_name = MonthOf(read(f_date));
+    Month& month = months[month_name];
     ++month.bookings;
     // The booking's own seconds: a unit's rounding per booking would add up to a visible difference.
     month.booked = month.booked + (f_total >= 0 ? seconds(read(f_total))
@@ -65,13 +74,18 @@ std::vector<MonthFigures> MonthlyTrend(GroupTotals& totals, RunRecordSets& recor
     if (phase.IsNull() || phase.IsEmpty()) continue;
     const Variant order_quantity = planned_rows.Get(*row, 2);  // QTAODL
     const bool order = host::CompareNumbers(ValoreNumerico(order_quantity), int16_t{0}) > 0;
-    if (!month.phases.insert((order ? "O" : "C") + phase.ToDecimal().ToString()).second) continue;
+    const auto [seen, first] = phases.try_emplace((order ? "O" : "C") + phase.ToDecimal().ToString());
+    if (!first) {
+      seen->second.month = std::min(seen->second.month, month_name);
+      continue;
+    }
     const Variant quantity = read(f_qty).IsNull() ? Variant(int16_t{1}) : read(f_qty);
     const PhaseOutputs o = totals.CalcolaTempiFase(phase, order_quantity, quantity,
                                                    host::RTrim(read(f_art).JoinedText()),
                                                    host::RTrim(read(f_opt).JoinedText()));
-    month.planned = month.planned + seconds(PlannedSeconds(o.hours[0], o.minutes[0], o.seconds[0], unit));
+    seen->second = {month_name, seconds(PlannedSeconds(o.hours[0], o.minutes[0], o.seconds[0], unit))};
   }
+  for (const auto& [key, p] : phases) months[p.month].planned = months[p.month].planned + p.planned;
   std::vector<MonthFigures> out;
   for (const auto& [name, m] : months) out.push_back({name, Variant(m.planned), Variant(m.booked), m.bookings});
   return out;

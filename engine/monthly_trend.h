@@ -2,12 +2,16 @@
 // per month of registration (PD44_DATAREG), from the group's bookings in
 // memory (no statement; the phase rows come from the run's phase source).
 //
-// A month's figures are the group's figures for its bookings of that month,
-// worked out as the group totals are: each phase planned once per month (so
-// a phase booked in two months is planned in both, as grouping by "Mese
-// reg.vers." plans it), booked times from each booking's seconds (VERSTOTSEC).
-// Months
-// come in order; a month without bookings is not listed.
+// The months add up to the group's figures for the whole period. Booked:
+// each booking's seconds (VERSTOTSEC) in its month. Planned: each phase of
+// the group planned once, as the group totals plan it (with the quantity of
+// the first of its bookings in the group's order), and counted in the
+// earliest month of registration among its bookings. So a phase booked in
+// March and April is planned in March only, and a month
+// whose bookings are all of phases begun earlier shows booked time without a
+// plan; grouping by "Mese reg.vers." instead plans such a phase in every
+// month of its own. Months come in order; a month without bookings is not
+// listed.
 #pragma once
 
 #include <string>

@@ -12,7 +12,7 @@ std::vector<ExportColumn> ExportColumnsOf(const ExportTable& table) {
   for (const auto& [name, caption] : table.fields) {
     const int i = table.records->FieldIndex(name);
     if (i < 0) continue;
-    columns.push_back({static_cast<size_t>(i), caption, IsDurationField(name)});
+    columns.push_back({static_cast<size_t>(i), caption, IsDurationField(name), IsGapPercentField(name)});
   }
   return columns;
 }
@@ -58,6 +58,10 @@ bool IsDurationField(std::string_view field) {
     if (StartsWith(field, prefix) && !StartsWith(field, "GAPPERC")) return true;
   }
   return field == "VERSTOTSEC";
+}
+
+bool IsGapPercentField(std::string_view field) {
+  return StartsWith(field, "ScostamentoPerc") || StartsWith(field, "GAPPERC") || field == "SCOSTPERC";
 }
 
 }  // namespace output

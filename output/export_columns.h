@@ -16,6 +16,7 @@ struct ExportColumn {
   size_t field;         // in the table's record set
   std::string caption;
   bool hours;           // a duration text, followed by its hours
+  bool gap_percent;     // a gap in percent of the plan (IsGapPercentField)
 };
 
 // The table's fields in its order; a field the record set lacks is left out.
@@ -32,5 +33,9 @@ std::optional<double> DurationHours(std::string_view text);
 // Whether a field holds duration texts (the OMS texts, the hh:mm:ss gaps,
 // the booked time of a booking).
 bool IsDurationField(std::string_view field);
+
+// Whether a field holds a gap in percent of the plan (the groups' and the
+// phases' gap % of every category, a month's gap %).
+bool IsGapPercentField(std::string_view field);
 
 }  // namespace output

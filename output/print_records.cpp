@@ -1,9 +1,14 @@
 #include "output/print_records.h"
 
+#include <array>
+#include <iterator>
+
 #include "engine/decodes.h"
+#include "engine/monthly_trend.h"
 #include "engine/oms.h"
 #include "engine/presentation/record_durations.h"
 #include "engine/time_unit.h"
+#include "engine/unbooked_phases.h"
 #include "engine/value_helpers.h"
 
 namespace output {
@@ -45,6 +50,34 @@ Variant Of(const host::RecordSet& rs, const char* field) {
   const int i = rs.FieldIndex(field);
   return i < 0 ? Variant::Null() : rs.Value(static_cast<size_t>(i));
 }
+
+// The group row's fields that describe a group beside its figures, each
+// with the fields of RSStampa it fills (a description follows its code).
+struct DescribingField {
+  const char* group_field;
+  std::array<const char*, 2> print_fields;  // the second may be null
+};
+constexpr DescribingField kDescribingFields[] = {
+    {"PD44_CODART_MG66", {"Articolo", "Descrizione articolo"}},
+    {"PD44_OPZIONE", {"Variante", "Descrizione articolo"}},
+    {"PD44_CODFORNREP", {"Reparto", "DescrizioneReparto"}},
+    {"PD44_MACCHINA_PD08", {"Macchina", "DescrizioneMacchina"}},
+    {"PD44_CODDIP_PD06", {"Dipendente", "DescrizioneDipendente"}},
+    {"PD44_CODPROG_PD14", {"Progetto", "DescrizioneProgetto"}},
+    {"PD44_SOTPROG_PD14", {"SottoProgetto", "DescrizioneProgetto"}},
+    {"PD44_CODCOMM", {"Commessa", "DescrizioneCommessa"}},
+    {"PD44_CODSCOM", {"SottoCommessa", "DescrizioneCommessa"}},
+    {"DO11_DOCUM_MG36", {"CodiceOrdine", nullptr}},
+    {"DO11_DATADOC", {"DataOrdine", nullptr}},
+    {"DO11_SEZDOC", {"SezionaleOrdine", nullptr}},
+    {"DO11_NUMDOC", {"NumeroOrdine", nullptr}},
+    {"DO30_PROGRIGA", {"RigaOrdine", nullptr}},
+    {"PD44_SEQFASE", {"SeqFaseOrdine", nullptr}},
+    {"PD44_CODFASE_PD12", {"FaseOrdine", "DescrFaseOrdine"}},
+    {"DO31_DATACONS", {"DataConsegna", nullptr}},
+    {"DO31_DATAINIZLAV", {"DataInizioLav", nullptr}},
+};
+constexpr size_t kDescribing = std::size(kDescribingFields);
 
 }  // namespace
 
@@ -97,65 +130,145 @@ host::RecordSetPtr NewRSStampa() {
   return rs;
 }
 
-bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
-                     bool /*for_export*/, PrintRecords& out, const GoingOn& going_on) {
-  try {
-    out.RSStampa = NewRSStampa();
-    out.RSStampa->Open();
-    auto& r = run.Records();
-    // The booking layout: IDTESTATA, the copied fields in the bookings'
-    // order, the booked time as text.
-    out.RSStampaDett = host::RecordSet::Create();
-    out.RSStampaDett->AppendField(host::DecimalField("IDTESTATA", 18, 0));
-    std::vector<std::pair<int, size_t>> copied;  // booking field → detail field
-    if (r.RSTempiVerDett) {
-      for (size_t i = 0; i < r.RSTempiVerDett->FieldCount(); ++i) {
-        const host::FieldDef& f = r.RSTempiVerDett->Field(i);
-        for (const char* name : kCopiedBookingFields) {
-          if (f.name != name) continue;
-          host::FieldDef copy = f;
-          copy.nullable = true;
-          copy.lenient_size = true;
-          out.RSStampaDett->AppendField(copy);
-          copied.emplace_back(static_cast<int>(i), out.RSStampaDett->FieldCount() - 1);
-        }
+struct PrintPreparation::Impl {
+  Impl(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode, PrintRecords& out)
+      : form(form), run(run), decode(decode), out(out) {}
+  void Begin();
+
+  engine::FormServices& form;
+  engine::Comparison& run;
+  host::DecodeService& decode;
+  PrintRecords& out;
+  // Clones: the grids' record sets do not move; the totals are the run's.
+  engine::RunRecordSets clones;
+  std::unique_ptr<engine::GroupTotals> totals_of;
+  std::vector<std::pair<int, size_t>> copied;  // booking field → detail field
+  int booked_seconds = -1;
+  // A group's booked time and gap read as in every other output, also in a
+  // category without plan and where nothing was booked.
+  std::unique_ptr<engine::RecordDurations> shown;
+  std::vector<int> report_from;  // each of kReportBookingFields in the bookings, or -1
+  // A describing field is the group's only when all its bookings share it
+  // (a grouping field always is); the grouped query's row holds one
+  // booking's value of the others, which RSStampa leaves empty.
+  std::array<int, kDescribing> describing_from{};
+  std::array<Variant, kDescribing> first_value;
+  std::array<bool, kDescribing> differ{};
+  Variant value;
+  size_t all_bookings = 0;
+  size_t bookings_done = 0;
+  bool done = false;
+  bool failed = false;
+};
+
+void PrintPreparation::Impl::Begin() {
+  out.RSStampa = NewRSStampa();
+  out.RSStampa->Open();
+  auto& r = run.Records();
+  // The booking layout: IDTESTATA, the copied fields in the bookings'
+  // order, the booked time as text.
+  out.RSStampaDett = host::RecordSet::Create();
+  out.RSStampaDett->AppendField(host::DecimalField("IDTESTATA", 18, 0));
+  if (r.RSTempiVerDett) {
+    for (size_t i = 0; i < r.RSTempiVerDett->FieldCount(); ++i) {
+      const host::FieldDef& f = r.RSTempiVerDett->Field(i);
+      for (const char* name : kCopiedBookingFields) {
+        if (f.name != name) continue;
+        host::FieldDef copy = f;
+        copy.nullable = true;
+        copy.lenient_size = true;
+        out.RSStampaDett->AppendField(copy);
+        copied.emplace_back(static_cast<int>(i), out.RSStampaDett->FieldCount() - 1);
       }
     }
-    out.RSStampaDett->AppendField(Plain("VERSTOTSEC", 10));
-    out.RSStampaDett->Open();
-    out.RSReportDett = host::RecordSet::Create();
-    out.RSReportDett->AppendField(host::DecimalField("IDTESTATA", 18, 0));
-    for (const char* name : kReportBookingFields) out.RSReportDett->AppendField(host::VariantField(name));
-    out.RSReportDett->AppendField(Plain("VERSTOTSEC", 10));
-    out.RSReportDett->Open();
-    if (run.Empty()) return false;
+  }
+  out.RSStampaDett->AppendField(Plain("VERSTOTSEC", 10));
+  out.RSStampaDett->Open();
+  out.RSReportDett = host::RecordSet::Create();
+  out.RSReportDett->AppendField(host::DecimalField("IDTESTATA", 18, 0));
+  for (const char* name : kReportBookingFields) out.RSReportDett->AppendField(host::VariantField(name));
+  out.RSReportDett->AppendField(Plain("VERSTOTSEC", 10));
+  out.RSReportDett->Open();
+  if (run.Empty()) {
+    done = true;
+    return;
+  }
 
-    // Clones: the grids' record sets do not move; the totals are the run's.
-    engine::RunRecordSets clones{r.RSCampi, r.RSTempiVer->Clone(), r.RSTempiVerDett->Clone(), r.RSTempiPrev->Clone(),
-                                 r.RSTempiPrevDett->Clone()};
-    clones.RSTempiVer->SetFilter("");
-    engine::GroupTotals totals(form, clones, run.Reader().Phases(), run.Production(),
-                               static_cast<int16_t>(run.Unit()), run.Options(), run.GroupingColumns());
-    host::RecordSet& groups = *clones.RSTempiVer;
-    host::RecordSet& bookings = *clones.RSTempiVerDett;
-    host::RecordSet& head = *out.RSStampa;
-    host::RecordSet& detail = *out.RSStampaDett;
-    host::RecordSet& report = *out.RSReportDett;
-    // Fields found once by name: a year of bookings is a million records.
-    const int booked_seconds = bookings.FieldIndex("VERSTOTSEC");
-    // A group's booked time and gap read as in every other output, also in a
-    // category without plan and where nothing was booked.
-    const host::RecordSet& prev = *clones.RSTempiPrev;
-    engine::RecordDurations shown(prev, static_cast<int16_t>(run.Unit()));
-    std::vector<int> report_from;  // each of kReportBookingFields in the bookings, or -1
-    for (const char* name : kReportBookingFields) report_from.push_back(bookings.FieldIndex(name));
-    Variant value;
-    bookings.SetFilter("");  // a clone keeps the grid's filter; each group sets its own
-    const size_t all_bookings = bookings.RecordCount();
-    size_t copied_bookings = 0;
-    for (groups.MoveFirst(); !groups.Eof(); groups.MoveNext()) {
-      if (!GoOn(going_on, copied_bookings, all_bookings)) return true;
-      if (totals.TempiPreventivi()) return true;
+  // Clones: the grids' record sets do not move; the totals are the run's.
+  clones = {r.RSCampi, r.RSTempiVer->Clone(), r.RSTempiVerDett->Clone(), r.RSTempiPrev->Clone(),
+            r.RSTempiPrevDett->Clone()};
+  clones.RSTempiVer->SetFilter("");
+  totals_of = std::make_unique<engine::GroupTotals>(form, clones, run.Reader().Phases(), run.Production(),
+                                                    static_cast<int16_t>(run.Unit()), run.Options(),
+                                                    run.GroupingColumns());
+  host::RecordSet& bookings = *clones.RSTempiVerDett;
+  // Fields found once by name: a year of bookings is a million records.
+  booked_seconds = bookings.FieldIndex("VERSTOTSEC");
+  // A group's booked time and gap read as in every other output, also in a
+  // category without plan and where nothing was booked.
+  shown = std::make_unique<engine::RecordDurations>(*clones.RSTempiPrev, static_cast<int16_t>(run.Unit()));
+  for (const char* name : kReportBookingFields) report_from.push_back(bookings.FieldIndex(name));
+  for (size_t k = 0; k < kDescribing; ++k) describing_from[k] = bookings.FieldIndex(kDescribingFields[k].group_field);
+  bookings.SetFilter("");  // a clone keeps the grid's filter; each group sets its own
+  all_bookings = bookings.RecordCount();
+  clones.RSTempiVer->MoveFirst();
+  done = clones.RSTempiVer->Eof();
+}
+
+PrintPreparation::PrintPreparation(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
+                                   PrintRecords& out)
+    : impl_(std::make_unique<Impl>(form, run, decode, out)) {
+  try {
+    impl_->Begin();
+  } catch (...) {
+    impl_->done = impl_->failed = true;
+    engine::ReportCurrentError(form, "PreparaRSStampa");
+  }
+}
+
+PrintPreparation::~PrintPreparation() = default;
+
+bool PrintPreparation::Done() const { return impl_->done; }
+bool PrintPreparation::Failed() const { return impl_->failed; }
+size_t PrintPreparation::BookingsDone() const { return impl_->bookings_done; }
+size_t PrintPreparation::Bookings() const { return impl_->all_bookings; }
+
+bool PrintPreparation::Step(size_t count) {
+  Impl& m = *impl_;
+  if (m.done) return true;
+  engine::FormServices& form = m.form;
+  host::DecodeService& decode = m.decode;
+  engine::GroupTotals& totals = *m.totals_of;
+  host::RecordSet& groups = *m.clones.RSTempiVer;
+  host::RecordSet& bookings = *m.clones.RSTempiVerDett;
+  host::RecordSet& head = *m.out.RSStampa;
+  host::RecordSet& detail = *m.out.RSStampaDett;
+  host::RecordSet& report = *m.out.RSReportDett;
+  const host::RecordSet& prev = *m.clones.RSTempiPrev;
+  engine::RecordDurations& shown = *m.shown;
+  const auto& copied = m.copied;
+  const int booked_seconds = m.booked_seconds;
+  const auto& report_from = m.report_from;
+  const auto& describing_from = m.describing_from;
+  auto& first_value = m.first_value;
+  auto& differ = m.differ;
+  Variant& value = m.value;
+  size_t& bookings_done = m.bookings_done;
+  bool& failed = m.failed;
+  const auto finished = [&] {
+    head.MoveFirst();
+    detail.MoveFirst();
+    report.MoveFirst();
+    m.done = true;
+    return true;
+  };
+  try {
+    for (size_t n = 0; n < count && !groups.Eof(); ++n, groups.MoveNext()) {
+      if (totals.TempiPreventivi()) {
+        failed = true;
+        m.done = true;
+        return true;
+      }
       const Variant id = groups.Value("IDGRUPPO");
       head.AddNew();
       const auto set = [&head](const char* field, const Variant& value) { head.SetValue(field, Fit(head, field, value)); };
@@ -222,9 +335,20 @@ bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::
         }
       }
       head.SetValue("IDTESTATA", id);
-      head.Update();
+      differ.fill(false);
+      bool first_booking = true;
       // The group's bookings (the filter TempiPreventivi set on the clone).
       for (bookings.MoveFirst(); !bookings.Eof(); bookings.MoveNext()) {
+        for (size_t k = 0; k < kDescribing; ++k) {
+          if (describing_from[k] < 0 || differ[k]) continue;
+          bookings.ValueInto(static_cast<size_t>(describing_from[k]), value);
+          if (first_booking) {
+            first_value[k] = value;
+          } else if (!(value == first_value[k])) {
+            differ[k] = true;
+          }
+        }
+        first_booking = false;
         detail.AddNew();
         detail.SetValue(size_t{0}, id);
         for (const auto& [from, to] : copied) {
@@ -243,15 +367,45 @@ bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::
         }
         report.SetValue(report.FieldCount() - 1, text);
         report.Update();
-        ++copied_bookings;
+        ++bookings_done;
       }
+      for (size_t k = 0; k < kDescribing; ++k) {
+        if (!differ[k]) continue;
+        for (const char* field : kDescribingFields[k].print_fields) {
+          if (field != nullptr) head.SetValue(field, Variant::Null());
+        }
+      }
+      head.Update();
     }
-    head.MoveFirst();
-    detail.MoveFirst();
-    report.MoveFirst();
+    if (groups.Eof()) return finished();
     return false;
   } catch (...) {
+    m.done = m.failed = true;
     engine::ReportCurrentError(form, "PreparaRSStampa");
+    return true;
+  }
+}
+
+bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
+                     bool /*for_export*/, PrintRecords& out, const GoingOn& going_on) {
+  PrintPreparation preparation(form, run, decode, out);
+  while (!preparation.Done()) {
+    if (!GoOn(going_on, preparation.BookingsDone(), preparation.Bookings())) return true;
+    preparation.Step(1);
+  }
+  return preparation.Failed();
+}
+
+bool PreparaSezioniStampa(engine::FormServices& form, engine::Comparison& run, bool trend, bool unbooked,
+                          PrintRecords& out) {
+  out.RSAndamento = nullptr;
+  out.RSFasiNonVersate = nullptr;
+  try {
+    if (trend && !run.Empty()) out.RSAndamento = engine::AndamentoMensile(form, run);
+    if (unbooked && !run.Empty()) out.RSFasiNonVersate = engine::FasiNonVersate(run);
+    return false;
+  } catch (...) {
+    engine::ReportCurrentError(form, "PreparaSezioniStampa");
     return true;
   }
 }

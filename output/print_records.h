@@ -1,6 +1,9 @@
 // The record sets of the comparison print and of the export (PreparaRSStampa):
 // RSStampa, one record per group with its grouping values, their
-// descriptions and the seven categories' planned and booked figures, and
+// descriptions and the seven categories' planned and booked figures (a
+// describing field that is no grouping dimension, such as the article of a
+// department's group, is filled only when all the group's bookings share
+// its value, else left empty, with its description), and
 // RSStampaDett, the group's bookings linked by IDTESTATA.
 //
 // Built from the run object on clones, so that no grid moves; the figures
@@ -9,6 +12,7 @@
 // keeps them). Without Qt.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "engine/comparison.h"
@@ -27,6 +31,12 @@ struct PrintRecords {
   // PD44_MACCHINA_PD08, PD44_CODFASE_PD12, PD44_INDORA, PD44_QTALAV and
   // VERSTOTSEC as text.
   host::RecordSetPtr RSReportDett;
+  // The print's optional sections (PreparaSezioniStampa), null when not
+  // asked for: every group's months (engine::AndamentoMensile) and the
+  // phases planned and never booked of the run's orders
+  // (engine::FasiNonVersate).
+  host::RecordSetPtr RSAndamento;
+  host::RecordSetPtr RSFasiNonVersate;
 };
 
 // The 97 fields of RSStampa, unopened.
@@ -41,6 +51,35 @@ struct PrintCategory {
 };
 extern const PrintCategory kPrintCategories[7];
 
+// PreparaRSStampa a few groups at a time, so that a window can show the
+// report's first pages while the rest is prepared (and stay answering):
+// the record sets are made at once, empty, and each Step adds whole groups
+// (a group's record, then its bookings). A failure is reported as
+// "PreparaRSStampa" (at once, or by the Step that meets it) and ends the
+// work: Done() and Failed(), the record sets as far as they were built.
+// The run and the record sets must outlive the object; nothing else may use
+// the run's record sets during a Step (same thread only).
+class PrintPreparation {
+ public:
+  PrintPreparation(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode, PrintRecords& out);
+  ~PrintPreparation();
+  PrintPreparation(const PrintPreparation&) = delete;
+  PrintPreparation& operator=(const PrintPreparation&) = delete;
+
+  // Prepares up to `groups` more groups; answers true once every group is
+  // (or the work failed).
+  bool Step(size_t groups);
+  [[nodiscard]] bool Done() const;
+  [[nodiscard]] bool Failed() const;
+  // The bookings copied so far, and all there are.
+  [[nodiscard]] size_t BookingsDone() const;
+  [[nodiscard]] size_t Bookings() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
 // Builds both record sets. `for_export` is the export's call (the print
 // passes false); the two build the same records. A failure is reported as
 // "PreparaRSStampa", leaves the record sets as far as they were built, and
@@ -49,5 +88,10 @@ extern const PrintCategory kPrintCategories[7];
 // without a report (the user stopped it).
 bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
                      bool for_export, PrintRecords& out, const GoingOn& going_on = {});
+
+// Reads the sections asked for into `out` and drops the others. A failure
+// is reported as "PreparaSezioniStampa" and answers true.
+bool PreparaSezioniStampa(engine::FormServices& form, engine::Comparison& run, bool trend, bool unbooked,
+                          PrintRecords& out);
 
 }  // namespace output

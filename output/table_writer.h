@@ -3,12 +3,14 @@
 // numbers as numbers and dates as dates; every duration written as
 // "h:mm:ss" also as a number of hours in the column after it, so that a
 // spreadsheet can add it up; in the workbook the header row is frozen, has
-// an auto-filter, and the columns are as wide as their content.
+// an auto-filter, the columns are as wide as their content, and a gap %
+// beyond the tolerance band is coloured by conditional formatting.
 //
 // The workbook's sheets are made and compressed in pieces on every core and
 // streamed into the file: memory holds a few pieces, not the rows.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,10 @@ struct TableWriteOptions {
   GoingOn going_on;
   // How the CSV files are written: for tools, or for the user's spreadsheet.
   CsvStyle csv_style = kCsvForTools;
+  // The workbook's gap % columns are coloured beyond ± this many percent
+  // (xlsx::ToleranceBand), as the results form colours them; nothing: no
+  // colours. A negative value is taken as its size.
+  std::optional<double> tolerance = 10.0;
 };
 
 // Both answer "" or what went wrong ("stopped" when `going_on` stopped

@@ -4,6 +4,7 @@
 // gigabytes of XML, and compressing it on one core would take longer than
 // the comparison that produced it.
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <filesystem>
 #include <stdexcept>
@@ -37,6 +38,7 @@ struct SheetLayout {
   std::vector<SheetColumn> columns;
   std::vector<std::string> captions;  // one per sheet column
   size_t width = 0;                   // sheet columns
+  std::vector<std::string> gap_percent_columns;  // their letters
 };
 
 SheetLayout LayoutOf(const ExportTable& table, const std::string& hours_word) {
@@ -44,6 +46,7 @@ SheetLayout LayoutOf(const ExportTable& table, const std::string& hours_word) {
   for (const auto& c : ExportColumnsOf(table)) {
     SheetColumn column{c.field, xlsx::ColumnName(layout.width++), ""};
     layout.captions.push_back(c.caption);
+    if (c.gap_percent) layout.gap_percent_columns.push_back(column.name);
     if (c.hours) {
       column.hours_name = xlsx::ColumnName(layout.width++);
       layout.captions.push_back(c.caption + " (" + hours_word + ")");
@@ -170,7 +173,8 @@ struct Written {
 };
 
 // Streams the sheet into the archive as entry `entry`.
-void WriteSheet(ZipWriter& zip, const std::string& entry, const Sheet& sheet, Written& written_so_far) {
+void WriteSheet(ZipWriter& zip, const std::string& entry, const Sheet& sheet, const std::optional<double>& tolerance,
+                Written& written_so_far) {
   const ExportTable& table = *sheet.table;
   const SheetLayout& layout = *sheet.layout;
   const size_t count = sheet.last - sheet.first;
@@ -207,7 +211,9 @@ void WriteSheet(ZipWriter& zip, const std::string& entry, const Sheet& sheet, Wr
         ++written;
         if (!GoOn(written_so_far.going_on, written_so_far.done, written_so_far.total)) throw Stopped();
       });
-  const DeflatedPiece tail = DeflatePiece(xlsx::SheetTail(sheet.part), true);
+  xlsx::ToleranceBand band;
+  if (tolerance) band = {layout.gap_percent_columns, std::abs(*tolerance)};
+  const DeflatedPiece tail = DeflatePiece(xlsx::SheetTail(sheet.part, band), true);
   if (!zip.AppendRaw(tail.data)) Fail("");
   AddPiece(whole, tail);
   if (!zip64 && whole.size >= kZip32Limit) Fail("the sheet " + sheet.part.name + " is too large");
@@ -247,7 +253,7 @@ void WriteWorkbookInto(ZipWriter& zip, const std::vector<ExportTable>& tables, c
     if (tables.empty()) {
       if (!zip.Add(entry, xlsx::SheetHead(parts[i], {}) + xlsx::SheetTail(parts[i]))) Fail("");
     } else {
-      WriteSheet(zip, entry, sheets[i], written);
+      WriteSheet(zip, entry, sheets[i], options.tolerance, written);
     }
   }
   if (!zip.Close()) Fail("");

@@ -1,5 +1,6 @@
 #include "output/xlsx_parts.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include "output/xlsx_cells.h"
@@ -34,6 +35,14 @@ std::string FilterRange(const SheetPart& sheet) {
   const size_t digits = sheet.last_cell.find_first_of("0123456789");
   const std::string last = "$" + sheet.last_cell.substr(0, digits) + "$" + sheet.last_cell.substr(digits);
   return name + "!$A$1:" + last;
+}
+
+// A number as a formula reads it: a point for decimals whatever the locale,
+// the shortest text that reads back the same.
+std::string FormulaNumber(double value) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  return {text, end};
 }
 
 }  // namespace
@@ -109,6 +118,18 @@ std::string StylesXml() {
          "<xf numFmtId=\"164\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/>"
          "<xf numFmtId=\"165\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/></cellXfs>"
          "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
+         // The tolerance band's formats, as the results form's cells: over
+         // plan orange with "▲", under plan blue with "▼", dark text on both.
+         "<dxfs count=\"2\">"
+         "<dxf><font><color rgb=\"FF141414\"/></font>"
+         "<numFmt numFmtId=\"166\" formatCode=\"&quot;\u25B2 &quot;0.00\"/>"
+         "<fill><patternFill patternType=\"solid\"><fgColor rgb=\"FFFFC496\"/><bgColor rgb=\"FFFFC496\"/>"
+         "</patternFill></fill></dxf>"
+         "<dxf><font><color rgb=\"FF141414\"/></font>"
+         "<numFmt numFmtId=\"167\" formatCode=\"&quot;\u25BC &quot;0.00\"/>"
+         "<fill><patternFill patternType=\"solid\"><fgColor rgb=\"FFA6CEFA\"/><bgColor rgb=\"FFA6CEFA\"/>"
+         "</patternFill></fill></dxf>"
+         "</dxfs>"
          "</styleSheet>";
 }
 
@@ -158,9 +179,21 @@ std::string SheetHead(const SheetPart& sheet, const std::vector<double>& widths)
   return xml + "<sheetData>";
 }
 
-std::string SheetTail(const SheetPart& sheet) {
-  return "</sheetData><autoFilter ref=\"A1:" + sheet.last_cell +
-         "\"/><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
+std::string SheetTail(const SheetPart& sheet, const ToleranceBand& band) {
+  std::string xml = "</sheetData><autoFilter ref=\"A1:" + sheet.last_cell + "\"/>";
+  const std::string last_row = sheet.last_cell.substr(sheet.last_cell.find_first_of("0123456789"));
+  if (!band.columns.empty() && last_row != "1") {
+    std::string ranges;
+    for (const auto& column : band.columns) {
+      ranges += (ranges.empty() ? "" : " ") + column + "2:" + column + last_row;
+    }
+    const std::string limit = FormulaNumber(band.tolerance);
+    xml += "<conditionalFormatting sqref=\"" + ranges +
+           "\"><cfRule type=\"cellIs\" dxfId=\"0\" priority=\"1\" operator=\"greaterThan\"><formula>" + limit +
+           "</formula></cfRule><cfRule type=\"cellIs\" dxfId=\"1\" priority=\"2\" operator=\"lessThan\"><formula>" +
+           FormulaNumber(band.tolerance == 0 ? 0.0 : -band.tolerance) + "</formula></cfRule></conditionalFormatting>";
+  }
+  return xml + "<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
          "footer=\"0.3\"/></worksheet>";
 }
 

@@ -1,6 +1,7 @@
 // The small parts of an XLSX workbook around its sheets: content types,
 // relationships, the workbook with its sheet names and filter ranges, the
-// styles the cells use (xlsx::Style), the document properties, and a
+// styles the cells use (xlsx::Style) and the two formats of the tolerance
+// band (ToleranceBand), the document properties, and a
 // sheet's XML before and after its rows.
 #pragma once
 
@@ -29,7 +30,19 @@ std::string CoreProperties(std::time_t now);
 // A sheet's XML up to its first row: its extent, the header row frozen, the
 // column widths (in characters, column A first).
 std::string SheetHead(const SheetPart& sheet, const std::vector<double>& widths);
-// After its last row: the auto-filter over the whole sheet.
-std::string SheetTail(const SheetPart& sheet);
+// The tolerance band of a sheet's gap % columns, as the results form colours
+// them: a value over +tolerance takes the over-plan format (orange, "▲"
+// before the number), one under -tolerance the under-plan format (blue,
+// "▼"); a value on the band's edge (exactly 10 with ±10) and an empty cell
+// take neither. No columns: no band.
+struct ToleranceBand {
+  std::vector<std::string> columns;  // the gap % columns' letters
+  double tolerance = 10;             // in percent, not negative
+};
+
+// After its last row: the auto-filter over the whole sheet, then the band's
+// conditional formatting over the columns' rows below the header (none on a
+// sheet without rows).
+std::string SheetTail(const SheetPart& sheet, const ToleranceBand& band = {});
 
 }  // namespace output::xlsx

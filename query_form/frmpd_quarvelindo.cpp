@@ -512,9 +512,10 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
     for (const auto& line : relative) days << QString::fromStdString(line);
     status_->setText(days.join("; "));
     relative_days_ = days.join("; ").toStdString();
-    prog_bar_->SetWhat(Tr("versamenti"));
+    prog_bar_->SetWhat(Tr("lettura versamenti"));
     prog_bar_->Start(0);
-    bar_progress_ = std::make_unique<BarProgress>(*prog_bar_);
+    bar_progress_ = std::make_unique<BarProgress>(
+        *prog_bar_, std::array<QString, 3>{Tr("lettura versamenti"), Tr("tempi previsti"), Tr("totali dei gruppi")});
     // The run, on its own thread and connection.
     std::weak_ptr<FRMPD_QUARVELINDO> self = weak_from_this();
     run_thread_ = std::make_unique<RunThread>(*this, GstrConnect, std::move(request), *bar_progress_, Window(),

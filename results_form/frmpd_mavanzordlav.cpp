@@ -9,8 +9,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMenu>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QToolBar>
 #include <QUrl>
 #include <QFontDatabase>
@@ -31,7 +29,11 @@
 #include <QLocale>
 #include <QTimer>
 
+#include <malloc.h>
+
 #include "engine/group_figures.h"
+#include "output/report/report_pages.h"
+#include "results_form/report_preview.h"
 #include "engine/largest_gaps.h"
 #include "engine/monthly_trend.h"
 #include "engine/oms.h"
@@ -555,7 +557,15 @@ void FRMPD_MAVANZORDLAV::UpdateTotalsRow() {
     totals_labels_[i]->setPalette(palette);
     if (i == 3 && side != 0) totals_labels_[i]->setText(ToleranceSymbol(side) + " " + TotalsText(3));
   }
-  totals_labels_[5]->setText(ShownCount());
+  // While every group's figures are worked out, how far that is.
+  if (figures_ && !figures_->Done()) {
+    const QLocale locale;
+    totals_labels_[5]->setText(Tr("totali dei gruppi") + " " +
+                               locale.toString(static_cast<qulonglong>(figures_->Computed())) + " / " +
+                               locale.toString(static_cast<qulonglong>(figures_->Total())));
+  } else {
+    totals_labels_[5]->setText(ShownCount());
+  }
 }
 
 QString FRMPD_MAVANZORDLAV::TotalsText(int figure) const {
@@ -801,6 +811,9 @@ output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
   p.grouping = QString::fromStdString(DescrizioneGruppo);
   if (Run) p.grouping_fields = Run->GroupingColumns();
   p.tolerance = tolerance_;
+  p.trend = options.trend;
+  p.unbooked = options.unbooked;
+  p.language = UserLanguage();
   if (!GiorniRelativi.empty()) p.grouping += " (" + QString::fromStdString(GiorniRelativi) + ")";
   p.unit = TipoTempo;
   p.print_date = QDate::currentDate().toString("dd/MM/yyyy");
@@ -811,36 +824,53 @@ std::string FRMPD_MAVANZORDLAV::SavePdf(const std::string& path) {
   if (!Run || PclsDecodeDb == nullptr) return "no run to print";
   Run->Relay().Attach(*this);
   if (output::PreparaRSStampa(*this, *Run, *PclsDecodeDb, false, print_records_)) return "the print failed";
-  return output::WriteReportPdf(path, print_records_, ReportParameters());
+  const output::ReportParameters parameters = ReportParameters();
+  if (output::PreparaSezioniStampa(*this, *Run, parameters.trend, parameters.unbooked, print_records_)) {
+    return "the print failed";
+  }
+  return output::WriteReportPdf(path, print_records_, parameters);
+}
+
+std::unique_ptr<ReportPreview> FRMPD_MAVANZORDLAV::Anteprima() {
+  if (!Run || PclsDecodeDb == nullptr) return nullptr;
+  Run->Relay().Attach(*this);
+  // The preview opens on the first groups and prepares the others while it
+  // is open: a year of bookings takes seconds to prepare.
+  auto preparation = std::make_shared<output::PrintPreparation>(*this, *Run, *PclsDecodeDb, print_records_);
+  if (preparation->Failed()) return nullptr;  // reported
+  const output::ReportParameters parameters = ReportParameters();
+  // The optional sections come whole before the layout: the pages place
+  // each group's months under its figures.
+  if (output::PreparaSezioniStampa(*this, *Run, parameters.trend, parameters.unbooked, print_records_)) {
+    return nullptr;  // reported
+  }
+  auto pages = std::make_shared<output::ReportPages>(print_records_, parameters, preparation->Done());
+  const auto save_pdf = [this, parameters](QWidget* parent) {
+    const QString file = QFileDialog::getSaveFileName(parent, Tr("Salva come PDF"), "comparazione.pdf", "PDF (*.pdf)");
+    if (file.isEmpty()) return;
+    const std::string error = output::WriteReportPdf(file.toStdString(), print_records_, parameters);
+    if (!error.empty()) MsgBoxLingua(error, 0, engine::kMbIconExclamation, Caption());
+  };
+  auto preview = std::make_unique<ReportPreview>(std::move(pages), preparation,
+                                                 [this](const std::string& s) { return Tr(s); }, save_pdf, Window());
+  if (preparation->Failed()) return nullptr;  // reported
+  return preview;
+}
+
+void FRMPD_MAVANZORDLAV::ReleaseReport() {
+  print_records_.RSReportDett.reset();
+  print_records_.RSAndamento.reset();
+  print_records_.RSFasiNonVersate.reset();
+  malloc_trim(0);
 }
 
 void FRMPD_MAVANZORDLAV::Stampa() {
   try {
-    if (!Run || PclsDecodeDb == nullptr) return;
-    Run->Relay().Attach(*this);
-    host::qt::WorkProgress progress(Window(), QString::fromStdString(Caption()), Tr("&Interrompi"));
-    const bool failed = output::PreparaRSStampa(*this, *Run, *PclsDecodeDb, false, print_records_,
-                                                progress.Stage(Tr("Preparazione: versamenti")));
-    progress.Done();
-    if (failed) return;  // reported, or stopped by the user
-    const output::ReportParameters parameters = ReportParameters();
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintPreviewDialog preview(&printer, Window());
-    preview.setWindowTitle(Tr("Anteprima di stampa"));
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [this, &parameters](QPrinter* target) { output::DrawReport(*target, print_records_, parameters); });
-    // Beside print, the preview saves the report as a PDF.
-    if (auto* bar = preview.findChild<QToolBar*>()) {
-      bar->addSeparator();
-      QObject::connect(bar->addAction(Tr("Salva come PDF")), &QAction::triggered, &preview, [this, &preview, &parameters] {
-        const QString file =
-            QFileDialog::getSaveFileName(&preview, Tr("Salva come PDF"), "comparazione.pdf", "PDF (*.pdf)");
-        if (file.isEmpty()) return;
-        const std::string error = output::WriteReportPdf(file.toStdString(), print_records_, parameters);
-        if (!error.empty()) MsgBoxLingua(error, 0, engine::kMbIconExclamation, Caption());
-      });
-    }
-    preview.exec();
+    std::unique_ptr<ReportPreview> preview = Anteprima();
+    if (!preview) return;
+    preview->exec();
+    preview.reset();
+    ReleaseReport();
   } catch (...) {
     while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
     engine::ReportCurrentError(*this, "Stampa");
@@ -862,6 +892,7 @@ std::string FRMPD_MAVANZORDLAV::ExportTo(const std::string& path, bool csv, cons
     return stopped ? "stopped" : "reported";
   }
   output::TableWriteOptions options{Tr("ore").toStdString(), output::kMostSheetRecords, writing};
+  options.tolerance = tolerance_;  // the workbook colours the gap % as the grid does
   // CSV from the window is for the user's spreadsheet: in Italian ';' and
   // decimal commas; in English commas and points. Both with a byte order
   // mark, so that accented letters read right.

@@ -34,6 +34,7 @@
 #include "engine/category_texts.h"
 
 class QCheckBox;
+namespace results_form { class ReportPreview; }
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
@@ -139,6 +140,14 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   [[nodiscard]] int64_t GroupsComputed() const { return groups_computed_; }
   // CmdStampa: the report in a print preview (print, or save as PDF).
   void Stampa();
+  // What Stampa shows: the print record sets prepared (with a count and
+  // Interrompi) and the report laid out; the preview, not shown yet, or
+  // null when the preparation failed (reported) or the user stopped it.
+  std::unique_ptr<ReportPreview> Anteprima();
+  // Once the preview is closed: the report's own list of the bookings goes
+  // with its pages (the print record sets stay until the next print or
+  // export), and the freed memory goes back to the system.
+  void ReleaseReport();
   // The report's parameters as PclsReport_BeforePrintReport sets them: the
   // title with every "ordine" shortened, the company, the section "RH" and
   // the notes by the user's print options (PreparaNote).

@@ -17,6 +17,8 @@ host::GlobalObject::PrintOptions LoadPrintOptions() {
   o.company_data = settings->value("print/company_data", o.company_data).toBool();
   o.references = settings->value("print/references", o.references).toBool();
   o.notes = settings->value("print/notes", o.notes).toBool();
+  o.trend = settings->value("print/trend", o.trend).toBool();
+  o.unbooked = settings->value("print/unbooked", o.unbooked).toBool();
   o.executing = settings->value("print/executing").toString().toStdString();
   o.destination = settings->value("print/destination").toString().toStdString();
   o.note = settings->value("print/note").toString().toStdString();
@@ -29,6 +31,8 @@ void SavePrintOptions(const host::GlobalObject::PrintOptions& o) {
   settings->setValue("print/company_data", o.company_data);
   settings->setValue("print/references", o.references);
   settings->setValue("print/notes", o.notes);
+  settings->setValue("print/trend", o.trend);
+  settings->setValue("print/unbooked", o.unbooked);
   settings->setValue("print/executing", QString::fromStdString(o.executing));
   settings->setValue("print/destination", QString::fromStdString(o.destination));
   settings->setValue("print/note", QString::fromStdString(o.note));
@@ -44,11 +48,17 @@ PrintOptionsDialog::PrintOptionsDialog(host::GlobalObject::PrintOptions o,
   company_ = new QCheckBox(tr("Stampa dati ditta"), this);
   references_ = new QCheckBox(tr("Stampa riferimenti"), this);
   notes_ = new QCheckBox(tr("Stampa note"), this);
+  trend_ = new QCheckBox(tr("Stampa andamento mensile"), this);
+  trend_->setObjectName("CHK_Andamento");
+  unbooked_ = new QCheckBox(tr("Stampa fasi senza versamenti"), this);
+  unbooked_->setObjectName("CHK_FasiNonVersate");
   header_->setChecked(o.header);
   company_->setChecked(o.company_data);
   references_->setChecked(o.references);
   notes_->setChecked(o.notes);
-  for (auto* box : {header_, company_, references_, notes_}) layout->addWidget(box);
+  trend_->setChecked(o.trend);
+  unbooked_->setChecked(o.unbooked);
+  for (auto* box : {header_, company_, references_, notes_, trend_, unbooked_}) layout->addWidget(box);
   auto* form = new QFormLayout();
   executing_ = new QLineEdit(QString::fromStdString(o.executing), this);
   destination_ = new QLineEdit(QString::fromStdString(o.destination), this);
@@ -70,6 +80,8 @@ host::GlobalObject::PrintOptions PrintOptionsDialog::Options() const {
   o.company_data = company_->isChecked();
   o.references = references_->isChecked();
   o.notes = notes_->isChecked();
+  o.trend = trend_->isChecked();
+  o.unbooked = unbooked_->isChecked();
   o.executing = executing_->text().toStdString();
   o.destination = destination_->text().toStdString();
   o.note = note_->text().toStdString();

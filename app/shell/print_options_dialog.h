@@ -1,5 +1,6 @@
 // The shell's print options: the three options of the report header, the
-// notes option and the texts of the executing person, destination and note;
+// notes option, the report's two optional sections (the groups' months, the
+// phases never booked; both off until chosen) and the texts of the executing person, destination and note;
 // kept in the user's settings and handed to the module through the global
 // object.
 #pragma once
@@ -27,7 +28,7 @@ class PrintOptionsDialog : public QDialog {
   [[nodiscard]] host::GlobalObject::PrintOptions Options() const;
 
  private:
-  QCheckBox *header_, *company_, *references_, *notes_;
+  QCheckBox *header_, *company_, *references_, *notes_, *trend_, *unbooked_;
   QLineEdit *executing_, *destination_, *note_;
 };
 

@@ -30,6 +30,18 @@ Output Cli(const std::string& arguments) {
   return out;
 }
 
+// What a command other than ours printed on its standard output.
+std::string Shell(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return out;
+  std::array<char, 4096> buffer{};
+  size_t n = 0;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
+  pclose(pipe);
+  return out;
+}
+
 class UnbookedCommandLine : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -88,6 +100,33 @@ TEST_F(UnbookedCommandLine, TheExportHasTheirTable) {
             "Macchina,Origine,PREV_SEC,Previsto,Previsto (ore)\n"
             "ODL,A,7,1,A2,2,20,Foratura fori,R01,M1,ODL,3600,1:00:00,1.000000\n"
             "ODL,A,8,1,A1,30,30,Collaudo,R01,M1,CICLO,1800,0:30:00,0.500000\n");
+}
+
+// The PDF's optional sections, each only when asked for: the months under
+// each group's categories (the bookings are of March 2026), the phases
+// never booked after the groups.
+TEST_F(UnbookedCommandLine, ThePdfHasItsSectionsWhenAsked) {
+  const auto pdf_text = [](const std::string& options) {
+    const std::string pdf = dir_->File("report.pdf");
+    Run("--group Reparto --pdf " + pdf + " " + options + " > /dev/null");
+    return Shell("pdftotext -layout " + pdf + " -");
+  };
+  const std::string plain = pdf_text("");
+  ASSERT_NE(plain.find("Reparto R01"), std::string::npos) << plain;
+  for (const char* absent : {"Andamento", "mar 2026", "Fasi senza versamenti", "Foratura fori"}) {
+    EXPECT_EQ(plain.find(absent), std::string::npos) << absent;
+  }
+  const std::string both = pdf_text("--pdf-trend --pdf-unbooked");
+  const size_t months = both.find("Andamento");
+  ASSERT_NE(months, std::string::npos) << both;
+  EXPECT_LT(both.find("Reparto R01"), months);
+  EXPECT_LT(months, both.find("mar 2026"));
+  EXPECT_LT(both.find("mar 2026"), both.find("Fasi senza versamenti"));
+  EXPECT_LT(both.find("Fasi senza versamenti"), both.find("Foratura fori"));
+  const std::string english = pdf_text("--pdf-trend --pdf-unbooked --language en");
+  EXPECT_NE(english.find("2026-03"), std::string::npos) << english;
+  EXPECT_NE(english.find("Phases without bookings"), std::string::npos) << english;
+  EXPECT_EQ(pdf_text("--pdf-unbooked").find("Andamento"), std::string::npos);
 }
 
 // A saved query's file runs as the same conditions and grouping typed.

@@ -1,5 +1,6 @@
 // The host shell opens the module from its menu, loads it through its
 // exported factory, and asks it before changing company.
+#include <QCheckBox>
 #include <QLabel>
 #include <QTableView>
 #include <QMdiSubWindow>
@@ -7,8 +8,10 @@
 #include <QtTest>
 
 #include "app/shell/main_window.h"
+#include "app/shell/print_options_dialog.h"
 #include "demo/erp_database.h"
 #include "host/framework/debug_output.h"
+#include "host/qt/user_settings.h"
 
 class HostShellTest : public QObject {
   Q_OBJECT
@@ -81,6 +84,36 @@ class HostShellTest : public QObject {
     QCOMPARE(window.DebugAction()->text(), QString("Debug output"));
     shell::MainWindow seven({db_, "7", "it", QUARVELINDO_MODULE_PATH}, presenter);
     QCOMPARE(seven.Companies()->currentText(), QString("7"));
+  }
+
+  // The report's two optional sections are off until chosen in the
+  // dialog, and kept in the user's settings from then on.
+  void thePrintSectionsAreOffUntilChosenAndRemembered() {
+    host::qt::SetUserSettingsFile(dir_.path() + "/print.ini");
+    const auto defaults = shell::LoadPrintOptions();
+    QVERIFY(!defaults.trend);
+    QVERIFY(!defaults.unbooked);
+    const auto tr = [](const std::string& s) { return QString::fromStdString(s); };
+    shell::PrintOptionsDialog dialog(defaults, tr);
+    auto* trend = dialog.findChild<QCheckBox*>("CHK_Andamento");
+    auto* unbooked = dialog.findChild<QCheckBox*>("CHK_FasiNonVersate");
+    QVERIFY(trend != nullptr && unbooked != nullptr);
+    QCOMPARE(trend->text(), QString("Stampa andamento mensile"));
+    QCOMPARE(unbooked->text(), QString("Stampa fasi senza versamenti"));
+    QVERIFY(!trend->isChecked() && !unbooked->isChecked());
+    trend->setChecked(true);
+    shell::SavePrintOptions(dialog.Options());
+    auto again = shell::LoadPrintOptions();
+    QVERIFY(again.trend);
+    QVERIFY(!again.unbooked);
+    QVERIFY(again.header);  // the others as they were
+    again.trend = false;
+    again.unbooked = true;
+    shell::SavePrintOptions(again);
+    shell::PrintOptionsDialog reopened(shell::LoadPrintOptions(), tr);
+    QVERIFY(!reopened.findChild<QCheckBox*>("CHK_Andamento")->isChecked());
+    QVERIFY(reopened.findChild<QCheckBox*>("CHK_FasiNonVersate")->isChecked());
+    host::qt::SetUserSettingsFile({});
   }
 
   void aMissingModuleIsReported() {

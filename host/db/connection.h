@@ -9,6 +9,7 @@
 // Messages never contain a password.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -56,6 +57,11 @@ class Connection {
     return changes;
   }
 
+  // The rows the statement running now has read so far (0 before its first
+  // row; the last statement's count once it is over). Any thread may read
+  // it: a progress counts a long read with it while the read goes on.
+  [[nodiscard]] int64_t RowsRead() const { return rows_read_.load(std::memory_order_relaxed); }
+
   [[nodiscard]] const std::vector<DbError>& Errors() const { return errors_; }
   // Statements executed since opening (for measurements), with those of
   // siblings that handed theirs over.
@@ -78,10 +84,12 @@ class Connection {
   [[noreturn]] void FailAll(std::vector<DbError> errors);
   void ClearErrors() { errors_.clear(); }
   void CountStatement() { ++statements_; }
+  void RowsReadSoFar(int64_t rows) { rows_read_.store(rows, std::memory_order_relaxed); }
 
  private:
   std::vector<DbError> errors_;
   int64_t statements_ = 0;
+  std::atomic<int64_t> rows_read_{0};
 };
 
 // Opens the back end that a connection string names:

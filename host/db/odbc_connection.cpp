@@ -516,9 +516,11 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
         number_column[c] = type != FieldType::Text && type != FieldType::Char && type != FieldType::Date &&
                            (type != FieldType::Variant || numeric[c]);
       }
+      RowsReadSoFar(0);
       while (SQL_SUCCEEDED(fetched)) {
         for (size_t r = 0; r < rows.Rows(); ++r) {
           const size_t row = table->AppendRow();
+          RowsReadSoFar(static_cast<int64_t>(row) + 1);
           for (size_t c = 0; c < infos.size(); ++c) {
             if (rows.IsNull(r, c)) continue;  // what a new row already holds
             const FieldDef& field = table->Field(c);

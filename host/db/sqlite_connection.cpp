@@ -205,8 +205,10 @@ RecordSetPtr SqliteConnection::Run(std::string_view tsql, int64_t* changes) {
                            type == FieldType::Decimal;
       texts[col] = type == FieldType::Text || type == FieldType::Char;
     }
+    RowsReadSoFar(0);
     while (rc == SQLITE_ROW) {
       const size_t row = table->AppendRow();
+      RowsReadSoFar(static_cast<int64_t>(row) + 1);
       for (int c = 0; c < columns; ++c) {
         const auto col = static_cast<size_t>(c);
         try {

@@ -31,6 +31,10 @@ struct GlobalObject : HostObject {
     bool company_data = true;
     bool references = true;
     bool notes = false;
+    // The report's optional sections: every group's months, and the
+    // phases planned and never booked.
+    bool trend = false;
+    bool unbooked = false;
     std::string executing, destination, note;  // "eseg", "dest", "note"
   } print_options;
   struct UserEnvironment {

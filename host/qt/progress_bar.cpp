@@ -23,6 +23,16 @@ void ProgressBar::Move(int64_t value) { value_.store(value, std::memory_order_re
 
 void ProgressBar::Stop() { running_ = false; }
 
+void ProgressBar::SetWhat(const QString& what) {
+  const std::lock_guard lock(mutex_);
+  what_ = what;
+}
+
+void ProgressBar::Follow(std::function<int64_t()> count) {
+  const std::lock_guard lock(mutex_);
+  follow_ = std::move(count);
+}
+
 void ProgressBar::Paint() {
   if (!running_) {
     if (isVisible()) setVisible(false);
@@ -30,7 +40,25 @@ void ProgressBar::Paint() {
   }
   if (!isVisible()) setVisible(true);
   const int64_t maximum = maximum_;
-  const int64_t value = value_.load(std::memory_order_relaxed);
+  int64_t value = value_.load(std::memory_order_relaxed);
+  QString what;
+  bool counting = false;
+  {
+    const std::lock_guard lock(mutex_);
+    what = what_;
+    if (maximum <= 0 && follow_) {
+      value = follow_();
+      counting = true;
+    }
+  }
+  const QLocale locale;
+  if (counting) {
+    // No total to measure against: the count moves, the bar stays empty.
+    setRange(0, 1000);
+    setValue(0);
+    setFormat(what + " " + locale.toString(static_cast<qlonglong>(value)));
+    return;
+  }
   if (maximum <= 0) {
     setRange(0, 0);
     return;
@@ -38,8 +66,7 @@ void ProgressBar::Paint() {
   // QProgressBar counts in int: scale to thousandths.
   setRange(0, 1000);
   setValue(static_cast<int>(value * 1000 / maximum));
-  const QLocale locale;
-  setFormat(what_ + " " + locale.toString(static_cast<qlonglong>(value)) + " / " +
+  setFormat(what + " " + locale.toString(static_cast<qlonglong>(value)) + " / " +
             locale.toString(static_cast<qlonglong>(maximum)));
 }
 

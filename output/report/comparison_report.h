@@ -1,7 +1,10 @@
 // The comparison report "CRPD_QUARVELINDO", drawn with Qt on A4 landscape
 // pages: a report header (the title, the company, the notes), one block per
 // group (its grouping values with their descriptions, a table of the seven
-// categories: planned, booked, gap, gap %) followed by the group's bookings,
+// categories: planned, booked, gap, gap %; with `trend`, the group's months
+// with planned, booked, gap and gap %, the ones beyond the tolerance band
+// marked ▲ or ▼) followed by the group's bookings; with `unbooked`, after the
+// groups, the section "Fasi senza versamenti";
 // a page header with the grouping description and a footer "Pagina n di m"
 // with the print date. The same drawing serves the PDF file (QPdfWriter:
 // text stays text, fonts embedded), the printer and the print preview.
@@ -37,6 +40,13 @@ struct ReportParameters {
   std::optional<std::vector<std::string>> grouping_fields;
   // Gap % beyond ±tolerance marks the group's heading with ▲ or ▼ (0: none).
   double tolerance = 0;
+  // The optional sections (Opzioni di stampa), drawn when asked for and their
+  // record sets are there (PreparaSezioniStampa): each group's months, and
+  // the phases planned and never booked. The months' band is ±tolerance,
+  // ±10 % without one.
+  bool trend = false;
+  bool unbooked = false;
+  std::string language = "it";  // how a month reads ("mar 2026" / "2026-03")
   int16_t unit = 0;   // TipoTempo
   QString print_date;
   std::function<QString(const std::string&)> translate = [](const std::string& s) {

@@ -10,7 +10,8 @@
 namespace output {
 
 std::string WritePdfReport(const std::string& path, const output::PrintRecords& print, engine::Comparison& run,
-                           const std::string& company, const OutputLanguage& language) {
+                           const std::string& company, const OutputLanguage& language,
+                           const PdfSections& sections) {
   // Fonts need a Qt application; no display is needed.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   int argc = 1;
@@ -32,6 +33,9 @@ std::string WritePdfReport(const std::string& path, const output::PrintRecords& 
   parameters.grouping = QString::fromStdString(run.DescrizioneGruppo());
   parameters.grouping_fields = run.GroupingColumns();  // headings name the grouping dimensions only
   parameters.unit = static_cast<int16_t>(run.Unit());
+  parameters.trend = sections.trend;
+  parameters.unbooked = sections.unbooked;
+  parameters.language = language.English() ? "en" : "it";
   parameters.print_date = QDate::currentDate().toString("dd/MM/yyyy");
   return output::WriteReportPdf(path, print, parameters);
 }

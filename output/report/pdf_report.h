@@ -10,8 +10,16 @@
 
 namespace output {
 
+// The report's optional sections, drawn when asked for and `print` holds
+// them (PreparaSezioniStampa).
+struct PdfSections {
+  bool trend = false;     // each group's months, against a band of ±10 %
+  bool unbooked = false;  // the phases planned and never booked, after the groups
+};
+
 // Answers "" or what went wrong.
 std::string WritePdfReport(const std::string& path, const output::PrintRecords& print, engine::Comparison& run,
-                           const std::string& company, const OutputLanguage& language);
+                           const std::string& company, const OutputLanguage& language,
+                           const PdfSections& sections = {});
 
 }  // namespace output

@@ -226,6 +226,49 @@ TEST_F(OutputTest, TheThreeTablesOfTheExportWithTheirCaptions) {
   EXPECT_EQ(PlannedPhaseCaption("QTAODL"), "QTAODL");
 }
 
+// Grouped by article, a group's describing fields are its own only where
+// all its bookings agree: A1's three bookings share department R01, phase
+// 10 and its sequence; A2's two (one of order 7 phase 10, one of neither)
+// disagree on the order and the phase, which the grouped row held as one
+// booking's; the one booking without an article keeps its department.
+TEST_F(OutputTest, ADescribingFieldTheBookingsDisagreeOnIsLeftEmpty) {
+  PrintRecords print;
+  ASSERT_FALSE(PreparaRSStampa(form_, *run_, *decode_, true, print));
+  host::RecordSet& head = *print.RSStampa;
+  const auto group = [&head](const char* article) {
+    for (head.MoveFirst(); !head.Eof(); head.MoveNext()) {
+      const Variant code = head.Value("Articolo");
+      if (article == nullptr ? code.IsNull() : !code.IsNull() && host::RTrim(code.JoinedText()) == article) return true;
+    }
+    return false;
+  };
+  const auto text = [&head](const char* field) {
+    const Variant v = head.Value(field);
+    return v.IsNull() ? std::string("(null)") : host::RTrim(v.JoinedText());
+  };
+  ASSERT_TRUE(group("A1"));
+  EXPECT_EQ(text("Reparto"), "R01");
+  EXPECT_EQ(text("DescrizioneReparto"), "Taglio");
+  EXPECT_EQ(text("FaseOrdine"), "10");
+  EXPECT_EQ(text("DescrFaseOrdine"), "Taglio barre");
+  EXPECT_EQ(text("SeqFaseOrdine"), "10");
+  ASSERT_TRUE(group("A2"));
+  EXPECT_EQ(text("Reparto"), "R01");
+  EXPECT_EQ(text("DescrizioneReparto"), "Taglio");
+  for (const char* field : {"CodiceOrdine", "DataOrdine", "SezionaleOrdine", "NumeroOrdine", "RigaOrdine",
+                            "FaseOrdine", "DescrFaseOrdine", "SeqFaseOrdine"}) {
+    EXPECT_EQ(text(field), "(null)") << field;
+  }
+  ASSERT_TRUE(group(nullptr));
+  EXPECT_EQ(text("Reparto"), "R01");
+  EXPECT_EQ(text("FaseOrdine"), "(null)");
+  // The export's first table is this record set, as the workbook shows it.
+  std::vector<ExportTable> tables;
+  const auto captions = engine::BuildCaptionDictionary(run_->Records().RSTempiVerDett.get());
+  ASSERT_FALSE(KVL_EXPTOQV1_BeforeExportToQV(form_, *run_, *decode_, captions, print, tables));
+  ASSERT_EQ(tables[0].records, print.RSStampa);
+}
+
 TEST(Durations, HoursOfTheTexts) {
   EXPECT_DOUBLE_EQ(*DurationHours("1:02:05"), 1 + 2 / 60.0 + 5 / 3600.0);
   EXPECT_DOUBLE_EQ(*DurationHours("- 0:30:00"), -0.5);

@@ -15,7 +15,10 @@
 #include "engine/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"
+#include "engine/tests/unbooked_erp.h"
+#include "engine/category_texts.h"
 #include "output/report/comparison_report.h"
+#include "output/report/report_pages.h"
 
 namespace output {
 namespace {
@@ -112,6 +115,66 @@ TEST(Report, ThePreviewThePrinterAndThePdfHaveTheSamePages) {
   QPdfWriter fine(QString::fromStdString(dir.File("fine.pdf")));
   fine.setResolution(1200);
   EXPECT_EQ(DrawReport(fine, print, parameters), pdf_pages);
+
+  // A page drawn on its own (as the preview draws the page looked at) reads
+  // as the same page of the whole report: a group's bookings that go on from
+  // the page before, its footer "Pagina n di m".
+  const ReportPages pages(print, parameters);
+  ASSERT_EQ(pages.Count(), pdf_pages);
+  for (const int page : {pdf_pages / 2, pdf_pages - 1}) {
+    const std::string alone = dir.File("alone.pdf");
+    {
+      QPdfWriter writer(QString::fromStdString(alone));
+      writer.setPageLayout(ReportPages::PageLayout());
+      ASSERT_EQ(DrawPages(writer, pages, page, page), 1);
+    }
+    const std::string n = std::to_string(page + 1);
+    const std::string whole_page = Command("pdftotext -layout -f " + n + " -l " + n + " " + pdf + " -");
+    EXPECT_NE(whole_page.find("Pagina " + n + " di " + std::to_string(pdf_pages)), std::string::npos) << whole_page;
+    EXPECT_EQ(Command("pdftotext -layout " + alone + " -"), whole_page);
+  }
+  // Laid out while the record sets are prepared a few groups at a time:
+  // before the end the footers have no count; at the end, the same pages.
+  PrintRecords growing;
+  PrintPreparation preparation(form, *run, decode, growing);
+  ReportPages partial(growing, parameters, false);
+  int steps = 0;
+  while (!preparation.Step(1)) {
+    partial.Extend(false);
+    ++steps;
+    if (steps == 3) {
+      const std::string early = dir.File("early.pdf");
+      {
+        QPdfWriter writer(QString::fromStdString(early));
+        writer.setPageLayout(ReportPages::PageLayout());
+        ASSERT_EQ(DrawPages(writer, partial, 0, 0), 1);
+      }
+      const std::string text = Command("pdftotext -layout " + early + " -");
+      EXPECT_NE(text.find("Pagina 1\n"), std::string::npos) << text;
+      EXPECT_EQ(text.find("Pagina 1 di"), std::string::npos) << text;
+    }
+  }
+  EXPECT_FALSE(preparation.Failed());
+  EXPECT_GT(steps, 3);
+  EXPECT_EQ(partial.Extend(true), 0);
+  ASSERT_EQ(partial.Count(), pdf_pages);
+  for (const int page : {0, pdf_pages / 3, pdf_pages - 1}) {
+    const std::string alone = dir.File("grown.pdf");
+    {
+      QPdfWriter writer(QString::fromStdString(alone));
+      writer.setPageLayout(ReportPages::PageLayout());
+      ASSERT_EQ(DrawPages(writer, partial, page, page), 1);
+    }
+    const std::string n = std::to_string(page + 1);
+    EXPECT_EQ(Command("pdftotext -layout " + alone + " -"),
+              Command("pdftotext -layout -f " + n + " -l " + n + " " + pdf + " -"));
+  }
+
+  // Interrompi while printing: the pages drawn so far, no more.
+  const output::GoingOn three = [](size_t done, size_t) { return done < 3; };
+  QPdfWriter stopped(QString::fromStdString(dir.File("stopped.pdf")));
+  stopped.setPageLayout(ReportPages::PageLayout());
+  EXPECT_EQ(DrawPages(stopped, pages, 0, pdf_pages - 1, three), 3);
 }
 
 // A group's heading names the run's grouping dimensions only (never the
@@ -147,6 +210,137 @@ TEST(Report, HeadingsNameTheGroupingAndMarkTheBand) {
   // A1: + 0:07:00 on 1:10:00, 10.00 %.
   EXPECT_EQ(heading_of({"Articolo"}, 10, "Articolo A1").find("▲"), std::string::npos);
   EXPECT_NE(heading_of({"Articolo"}, 9.99, "Articolo A1").find("▲"), std::string::npos);
+}
+
+// The line of `text` that holds `start` after `from` ("" when none).
+std::string LineOf(const std::string& text, const std::string& start, size_t from = 0) {
+  const size_t at = text.find(start, from);
+  if (at == std::string::npos) return {};
+  const size_t line = text.rfind('\n', at);
+  const size_t first = line == std::string::npos ? 0 : line + 1;
+  return text.substr(first, text.find('\n', at) - first);
+}
+
+// The two optional sections: chosen, each group's months follow its
+// categories (A1 booked 25 + 40 + 12 + 8 minutes in March and 20 in April)
+// with the months' plan and the band's marker, and the phases never booked
+// close the report (phase 20 of order 7, an hour; phase 30 of order 8 from
+// the routing, half an hour); not chosen, neither is there.
+TEST(Report, TheTrendAndTheUnbookedPhasesWhenChosen) {
+  engine::testing::TempDir dir;
+  const std::string db = engine::testing::UnbookedErp(dir);
+  sqlite3* handle = nullptr;
+  sqlite3_open(db.c_str(), &handle);
+  engine::testing::Exec(handle,
+                        "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, "
+                        "PD44_CODART_MG66, PD44_CODFASE_PD12, PD44_SEQFASE, PD44_CODFORNREP, PD44_MACCHINA_PD08, "
+                        "PD44_QTALAV, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES "
+                        "(1, 7, '2026-04-02 00:00:00', 'A1', 10, 10, 'R01', 'M1', 5, 0, 0, 20, 0)");
+  sqlite3_close(handle);
+  engine::testing::FakeForm form;
+  engine::NoProgress progress;
+  auto run = engine::Comparison::Make(form, engine::testing::RequestOn(db, {"Articolo"}), progress);
+  host::DecodeService decode(run->Connection(), "1");
+  PrintRecords print;
+  ASSERT_FALSE(PreparaRSStampa(form, *run, decode, false, print));
+  ReportParameters parameters;
+  parameters.grouping_fields = run->GroupingColumns();
+  parameters.tolerance = 10;
+  parameters.bookings = false;
+  const auto pdf_text = [&](bool trend, bool unbooked) {
+    EXPECT_FALSE(PreparaSezioniStampa(form, *run, trend, unbooked, print));
+    parameters.trend = trend;
+    parameters.unbooked = unbooked;
+    const std::string pdf = dir.File("sections.pdf");
+    EXPECT_EQ(WriteReportPdf(pdf, print, parameters), "");
+    return Command("pdftotext -layout " + pdf + " -");
+  };
+  const std::string neither = pdf_text(false, false);
+  ASSERT_NE(neither.find("Articolo A1"), std::string::npos) << neither;
+  for (const char* absent : {"Andamento", "mar 2026", "Fasi senza versamenti", "Foratura fori"}) {
+    EXPECT_EQ(neither.find(absent), std::string::npos) << absent;
+  }
+
+  const std::string trend = pdf_text(true, false);
+  EXPECT_EQ(trend.find("Fasi senza versamenti"), std::string::npos);
+  const size_t a1 = trend.find("Articolo A1");
+  ASSERT_NE(a1, std::string::npos) << trend;
+  EXPECT_NE(LineOf(trend, "Andamento", a1), "");
+  // A1's months as the trend computes them: each month's line holds its
+  // plan, its booked time (by hand), and its gap % marked beyond ±10 %.
+  auto months = print.RSAndamento->Clone();
+  const host::Variant a1_id = [&] {
+    auto groups = run->Records().RSTempiVer->Clone();
+    groups->SetFilter("");
+    for (groups->MoveFirst(); !groups->Eof(); groups->MoveNext()) {
+      if (host::RTrim(groups->Value("PD44_CODART_MG66").JoinedText()) == "A1") return groups->Value("IDGRUPPO");
+    }
+    return host::Variant::Null();
+  }();
+  months->SetFilter("IDGRUPPO = " + a1_id.ToDecimal().ToString());
+  ASSERT_EQ(months->RecordCount(), 2U);
+  const std::pair<const char*, const char*> expected[] = {{"mar 2026", "1:25:00"}, {"apr 2026", "0:20:00"}};
+  size_t month = 0;
+  for (months->MoveFirst(); !months->Eof(); months->MoveNext(), ++month) {
+    const std::string line = LineOf(trend, expected[month].first, a1);
+    ASSERT_NE(line, "") << trend;
+    EXPECT_NE(line.find(expected[month].second), std::string::npos) << line;
+    EXPECT_NE(line.find(host::RTrim(months->Value("PREVISTO").JoinedText())), std::string::npos) << line;
+    // April's phase was planned in March: booked time without a plan, no gap %.
+    const host::Variant gap_percent = months->Value("SCOSTPERC");
+    const std::string percent = gap_percent.IsNull() ? "" : gap_percent.ToDecimal().ToFixed(2);
+    EXPECT_EQ(gap_percent.IsNull(), month == 1);
+    EXPECT_NE(line.find(percent), std::string::npos) << line;
+    const int side = engine::ToleranceSide(percent, 10);
+    EXPECT_EQ(line.find("▲") != std::string::npos, side > 0) << line;
+    EXPECT_EQ(line.find("▼") != std::string::npos, side < 0) << line;
+  }
+
+  const std::string unbooked = pdf_text(false, true);
+  EXPECT_EQ(unbooked.find("Andamento"), std::string::npos);
+  const size_t section = unbooked.find("Fasi senza versamenti");
+  ASSERT_NE(section, std::string::npos) << unbooked;
+  const std::string drilling = LineOf(unbooked, "Foratura fori", section);
+  for (const char* part : {"ODL", "A2", "20", "R01", "M1", "1:00:00"}) {
+    EXPECT_NE(drilling.find(part), std::string::npos) << part << " in " << drilling;
+  }
+  const std::string testing_phase = LineOf(unbooked, "Collaudo", section);
+  for (const char* part : {"A1", "30", "CICLO", "0:30:00"}) {
+    EXPECT_NE(testing_phase.find(part), std::string::npos) << part << " in " << testing_phase;
+  }
+  // Both at once, the months before the phases.
+  const std::string both = pdf_text(true, true);
+  EXPECT_LT(both.find("mar 2026"), both.find("Fasi senza versamenti"));
+
+  // Laid out as the preview lays it out, a group at a time with the
+  // sections there from the start: the same report, the phases never
+  // booked only once the last group is in.
+  PrintRecords growing;
+  growing.RSAndamento = print.RSAndamento;
+  growing.RSFasiNonVersate = print.RSFasiNonVersate;
+  PrintPreparation preparation(form, *run, decode, growing);
+  ReportPages partial(growing, parameters, false);
+  const auto pages_text = [&](const ReportPages& pages) {
+    const std::string file = dir.File("grown.pdf");
+    {
+      QPdfWriter writer(QString::fromStdString(file));
+      writer.setPageLayout(ReportPages::PageLayout());
+      EXPECT_EQ(DrawPages(writer, pages, 0, pages.Count() - 1), pages.Count());
+    }
+    return Command("pdftotext -layout " + file + " -");
+  };
+  int steps = 0;
+  while (!preparation.Step(1)) {
+    partial.Extend(false);
+    if (++steps == 1) {
+      const std::string early = pages_text(partial);
+      EXPECT_NE(early.find("mar 2026"), std::string::npos) << early;
+      EXPECT_EQ(early.find("Fasi senza versamenti"), std::string::npos) << early;
+    }
+  }
+  EXPECT_GE(steps, 1);
+  EXPECT_EQ(partial.Extend(true), 0);
+  EXPECT_EQ(pages_text(partial), both);
 }
 
 }  // namespace

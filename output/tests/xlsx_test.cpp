@@ -252,6 +252,74 @@ TEST(Workbook, StoppedItLeavesTheEarlierFile) {
   EXPECT_FALSE(std::filesystem::exists(path + ".partial.xlsx"));
 }
 
+// Gap % values of a group table: over, on and under the band's edges, and
+// one without a plan (Null).
+host::RecordSetPtr Scostamenti() {
+  auto records = host::RecordSet::Create();
+  records->AppendField({"Reparto", host::FieldType::Text, 10});
+  records->AppendField(host::DecimalField("ScostamentoPerc", 8, 2));
+  records->AppendField({"OMSVERS", host::FieldType::Text, 20});
+  records->AppendField(host::DecimalField("ScostamentoPercLavoraz", 8, 2));
+  records->Open();
+  const char* values[][2] = {{"10.01", "-10.01"}, {"10.00", "-10.00"}, {"", "3.5"}};
+  for (const auto& row : values) {
+    records->AddNew();
+    records->SetValue("Reparto", host::Variant(std::string("R01")));
+    for (int k = 0; k < 2; ++k) {
+      const std::string field = k == 0 ? "ScostamentoPerc" : "ScostamentoPercLavoraz";
+      records->SetValue(field, *row[k] == '\0' ? host::Variant::Null() : host::Variant(*host::Decimal::Parse(row[k])));
+    }
+    records->SetValue("OMSVERS", host::Variant(std::string("1:00:00")));
+    records->Update();
+  }
+  return records;
+}
+
+// The gap % columns carry the tolerance band as conditional formatting a
+// spreadsheet program applies: over +N % orange with ▲, under -N % blue with
+// ▼, over the rows below the header of exactly those columns (the hours
+// column after a duration moves the second one to E). Without a tolerance,
+// and on a sheet of no rows, there is none.
+TEST(Workbook, GapPercentColumnsCarryTheToleranceBand) {
+  engine::testing::TempDir dir;
+  const auto fields = std::vector<std::pair<std::string, std::string>>{
+      {"Reparto", "Reparto"}, {"ScostamentoPerc", "Scost. %"}, {"OMSVERS", "Versato"},
+      {"ScostamentoPercLavoraz", "Scost. % lav."}};
+  auto empty = host::RecordSet::Create();
+  empty->AppendField(host::DecimalField("GAPPERC", 8, 2));
+  empty->Open();
+  const std::vector<ExportTable> tables{{"Gruppi", Scostamenti(), fields}, {"Vuota", empty, {{"GAPPERC", "GAPPERC"}}}};
+  const std::string script = dir.File("read.py");
+  std::ofstream(script) << R"(import sys, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1])
+for ws in wb:
+    print(ws.title, [c.value for c in ws['B']], [c.value for c in ws['E']])
+    for cf in ws.conditional_formatting:
+        print(' ', cf.sqref)
+        for r in cf.rules:
+            print('   ', r.type, r.operator, r.formula, r.priority, r.dxf.fill.fgColor.rgb, r.dxf.font.color.rgb,
+                  r.dxf.numFmt.formatCode)
+)";
+  TableWriteOptions options;
+  ASSERT_EQ(WriteWorkbook(dir.File("10.xlsx"), tables, options), "");
+  EXPECT_EQ(Python(script, dir.File("10.xlsx")),
+            "Gruppi ['Scost. %', 10.01, 10, None] ['Scost. % lav.', -10.01, -10, 3.5]\n"
+            "  B2:B4 E2:E4\n"
+            "    cellIs greaterThan ['10'] 1 FFFFC496 FF141414 \"\u25B2 \"0.00\n"
+            "    cellIs lessThan ['-10'] 2 FFA6CEFA FF141414 \"\u25BC \"0.00\n"
+            "Vuota [None] [None]\n");
+  options.tolerance = 12.5;
+  ASSERT_EQ(WriteWorkbook(dir.File("12.xlsx"), tables, options), "");
+  const std::string twelve = Python(script, dir.File("12.xlsx"));
+  EXPECT_NE(twelve.find("greaterThan ['12.5'] 1"), std::string::npos) << twelve;
+  EXPECT_NE(twelve.find("lessThan ['-12.5'] 2"), std::string::npos) << twelve;
+  options.tolerance.reset();
+  ASSERT_EQ(WriteWorkbook(dir.File("none.xlsx"), tables, options), "");
+  EXPECT_EQ(Python(script, dir.File("none.xlsx")),
+            "Gruppi ['Scost. %', 10.01, 10, None] ['Scost. % lav.', -10.01, -10, 3.5]\n"
+            "Vuota [None] [None]\n");
+}
+
 TEST(Workbook, AnUnwritablePlaceLeavesNothing) {
   engine::testing::TempDir dir;
   const std::string path = dir.File("missing/righe.xlsx");

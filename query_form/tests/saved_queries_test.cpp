@@ -1,9 +1,17 @@
 // Saved queries and relative dates in the query form (offscreen): a relative
 // date typed in a date field is no error and is resolved for the run only;
 // Salva ricerca… saves what the form holds; Ricerche opens it again into a
-// fresh form; the date field's menu writes a relative date.
+// fresh form; the date field's menu writes a relative date. A query saved
+// on one database, exported to a file and imported into the form of another
+// database runs there as the command line runs the file.
 #include <QApplication>
+#include <map>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QComboBox>
 #include <QInputDialog>
 #include <QListWidget>
@@ -12,15 +20,27 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "demo/erp_database.h"
 #include "engine/relative_dates.h"
 #include "engine/tests/tiny_erp.h"
 #include "query_form/condition_model.h"
 #include "query_form/tests/form_harness.h"
 #include "results_form/frmpd_mavanzordlav.h"
+#include "results_form/recordset_model.h"
 
 using query_form::ConditionModel;
 using query_form::testing::FormHarness;
 using query_form::testing::WaitForRun;
+
+// Answers the next file dialog with `path`.
+void ChooseFile(const std::string& path) {
+  QTimer::singleShot(0, [path] {
+    if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+      dialog->selectFile(QString::fromStdString(path));
+      QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+    }
+  });
+}
 
 class SavedQueriesTest : public QObject {
   Q_OBJECT
@@ -108,6 +128,117 @@ class SavedQueriesTest : public QObject {
     QCOMPARE(model->index(model->RowOfColumn("PD44_DATAREG"), ConditionModel::kFrom).data().toString(),
              QString("@mese-scorso"));
     form->Unload();
+  }
+
+  // Saved on the small database, exported through Ricerche to a file,
+  // imported through Ricerche into the form on another database file and
+  // run there: every group's figures in the groups grid are those the
+  // command line prints for the same file on that database.
+  void anExportedQueryRunsTheSameFromTheFormAndTheCommandLine() {
+    const std::string file = dir_.File("reparti-fasi.json");
+    {
+      FormHarness harness(tiny_);
+      auto form = harness.Open();
+      auto* model = form->Conditions();
+      const int date = model->RowOfColumn("PD44_DATAREG");
+      model->setData(model->index(date, ConditionModel::kFrom), "01/02/2026", Qt::EditRole);
+      model->setData(model->index(date, ConditionModel::kTo), "31/07/2026", Qt::EditRole);
+      form->KVL_ADVO().SetGrouping({"Reparto", "Fase"});
+      form->CMB_TIPOTEMPO()->setCurrentIndex(1);
+      form->CHK_ATTESA()->setChecked(true);
+      QTimer::singleShot(0, [] {
+        if (auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+          dialog->setTextValue("Reparti e fasi");
+          dialog->accept();
+        }
+      });
+      form->Window()->findChild<QPushButton*>("CmdSalvaRicerca")->click();
+      QTimer::singleShot(0, [&file] {
+        auto* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr || dialog->objectName() != "DlgRicerche") return;
+        auto* list = dialog->findChild<QListWidget*>("LST_Ricerche");
+        list->setCurrentRow(0);
+        ChooseFile(file);
+        dialog->findChild<QPushButton*>("CmdEsporta")->click();
+        dialog->close();
+      });
+      form->Window()->findChild<QPushButton*>("CmdRicerche")->click();
+      form->Unload();
+    }
+    QVERIFY(QFile::exists(QString::fromStdString(file)));
+
+    const std::string other = dir_.File("other.db");
+    demo::GenerateDemoDatabase(other, {1500, 4});
+    FormHarness harness(other);
+    auto form = harness.Open();
+    QTimer::singleShot(0, [&file] {
+      auto* dialog = QApplication::activeModalWidget();
+      if (dialog == nullptr || dialog->objectName() != "DlgRicerche") return;
+      ChooseFile(file);
+      dialog->findChild<QPushButton*>("CmdImporta")->click();
+      dialog->findChild<QPushButton*>("CmdApri")->click();
+    });
+    form->Window()->findChild<QPushButton*>("CmdRicerche")->click();
+    QCOMPARE(form->KVL_ADVO().GroupingText(), std::string("GROUP BY PD44_CODFORNREP, PD44_CODFASE_PD12"));
+    QCOMPARE(form->CMB_TIPOTEMPO()->currentIndex(), 1);
+    form->CmdDupl_Click();
+    QVERIFY(WaitForRun(*form));
+    auto results = form->FrmMod();
+    QVERIFY(results != nullptr);
+    results->FinishFigures();
+    QVERIFY(results->FiguresDone());
+    // Department and phase -> planned, booked, gap, gap % as the grid shows them.
+    std::map<QString, QStringList> shown;
+    auto* grid = results->GRD_VERS();
+    const auto* model = dynamic_cast<const results_form::RecordSetModel*>(grid->model());
+    const auto column = [&model](const std::string& field) {
+      for (size_t c = 0; c < model->Columns().size(); ++c) {
+        if (model->Columns()[c].field == field) return static_cast<int>(c);
+      }
+      return -1;
+    };
+    const int department = column("PD44_CODFORNREP"), phase = column("PD44_CODFASE_PD12");
+    const int figures[] = {column("FIG_PREV"), column("FIG_VERS"), column("FIG_GAP"), column("FIG_GAPPERC")};
+    for (int row = 0; row < model->rowCount(); ++row) {
+      QStringList texts;
+      for (const int f : figures) texts << model->index(row, f).data().toString();
+      shown[model->ValueAt(row, department).JoinedText().c_str() + QString("/") +
+            model->ValueAt(row, phase).JoinedText().c_str()] = texts;
+    }
+    QVERIFY(shown.size() > 5);
+    results->Unload();
+    form->Unload();
+
+    QProcess cli;
+    cli.start(QUARVELINDO_CLI, {"run", "--db", QString::fromStdString(other), "--query", QString::fromStdString(file),
+                                "--format", "json"});
+    QVERIFY(cli.waitForFinished(120000));
+    QCOMPARE(cli.exitCode(), 0);
+    const QJsonObject report = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    const QJsonArray groups = report["groups"].toArray();
+    QCOMPARE(static_cast<size_t>(groups.size()), shown.size());
+    const auto text = [](const QJsonValue& v) {
+      if (v.isNull()) return QString();
+      if (v.isDouble()) return QString::number(v.toDouble(), 'f', 2);
+      return v.toString().trimmed();
+    };
+    size_t compared = 0;
+    for (const auto& group : groups) {
+      const QJsonObject f = group.toObject()["fields"].toObject();
+      const QJsonObject values = group.toObject()["values"].toObject();
+      const QJsonValue phase_value = values["PD44_CODFASE_PD12"];
+      const QString key = text(values["PD44_CODFORNREP"]) + "/" +
+                          (phase_value.isNull() ? QString() : QString::number(phase_value.toInt()));
+      const auto it = shown.find(key);
+      QVERIFY2(it != shown.end(), qPrintable(key));
+      // In hours and hundredths (the query's unit) the figures are numbers.
+      // In hours and hundredths (the query's unit) the figures are numbers;
+      // a group without plan shows no planned time in the grid.
+      const QString planned = f["PREV_SEC"].toDouble() == 0 ? QString() : text(f["OREPREV"]);
+      QCOMPARE(it->second, QStringList({planned, text(f["OREVERS"]), text(f["GAP"]), text(f["GAPPERC"])}));
+      ++compared;
+    }
+    QCOMPARE(compared, shown.size());
   }
 
   void theDateMenuWritesARelativeDate() {

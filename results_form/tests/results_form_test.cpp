@@ -3,6 +3,7 @@
 // the planned grids under each unit, the booking detail's texts, the saved
 // layouts, sorting and copying, and the group totals it shows against those
 // of an independent run.
+#include <cstdio>
 #include <QLocale>
 #include <QApplication>
 #include <filesystem>
@@ -54,6 +55,18 @@ int FieldColumn(const QTableView* view, const std::string& field) {
 }
 
 }  // namespace
+
+// What a command printed on its standard output.
+QString Output(const std::string& command) {
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return {};
+  std::string out;
+  char buffer[4096];
+  size_t n = 0;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  pclose(pipe);
+  return QString::fromStdString(out);
+}
 
 class ResultsFormTest : public QObject {
   Q_OBJECT
@@ -292,6 +305,27 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(QString::fromStdString(results->ExportTo(stopped, false, {}, stop)), QString("stopped"));
     QVERIFY(!std::filesystem::exists(stopped));
     QCOMPARE(harness.Shown(), QStringList());
+    // The print's sections as chosen in the print options, the workbook's
+    // gap % coloured beyond the form's tolerance.
+    harness.global->print_options.trend = true;
+    harness.global->print_options.unbooked = true;
+    parameters = results->ReportParameters();
+    QVERIFY(parameters.trend && parameters.unbooked);
+    QCOMPARE(QString::fromStdString(results->SavePdf(pdf)), QString());
+    const QString printed = Output("pdftotext -layout " + pdf + " -");
+    QVERIFY2(printed.contains("Andamento") && printed.contains("mar 2026"), qPrintable(printed));
+    QVERIFY(printed.contains("Fasi senza versamenti"));
+    harness.global->print_options.trend = false;
+    harness.global->print_options.unbooked = false;
+    results->SetTolerance(7.5);
+    QCOMPARE(QString::fromStdString(results->ExportTo(xlsx, false)), QString());
+    const QString rules = Output("/usr/bin/python3 -c \"import sys, openpyxl; ws = openpyxl.load_workbook(sys.argv[1])"
+                                 "['TempiDiLavorazione']; print([(str(c.sqref).split()[0], [r.formula[0] for r in "
+                                 "c.rules]) for c in ws.conditional_formatting])\" " + xlsx);
+    // AM: the total's gap %, after the 26 fields of the group and 10 of its
+    // figures, three of them durations with their hours beside; three groups.
+    QCOMPARE(rules.trimmed(), QString("[('AM2:AM4', ['7.5', '-7.5'])]"));
+    results->SetTolerance(10);
     // The grids did not move.
     QCOMPARE(results->RSTempiVer->AbsolutePosition(), int64_t{1});
     form->Unload();

@@ -1,0 +1,273 @@
+// The print preview as a controller uses it (offscreen), opened by a real
+// run from the query form: it opens on page 1 while the rest of the report
+// is still being prepared, ends with the PDF's page count and draws only the
+// pages looked at; its tool bar moves through the pages and zooms; printing
+// gives the same pages as the PDF file, in full or a range; Interrompi
+// closes it; its captions follow the language.
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPrinter>
+#include <QElapsedTimer>
+#include <QSpinBox>
+#include <QtTest>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+
+#include "demo/erp_database.h"
+#include "engine/tests/tiny_erp.h"
+#include "query_form/tests/form_harness.h"
+#include "results_form/frmpd_mavanzordlav.h"
+#include "results_form/report_preview.h"
+
+using query_form::FRMPD_QUARVELINDO;
+using query_form::testing::FormHarness;
+using query_form::testing::WaitForRun;
+using results_form::FRMPD_MAVANZORDLAV;
+using results_form::ReportPreview;
+
+namespace {
+
+std::string Command(const std::string& command) {
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return {};
+  std::array<char, 4096> buffer{};
+  std::string out;
+  size_t n = 0;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
+  pclose(pipe);
+  return out;
+}
+
+int PdfPages(const std::string& pdf) {
+  const std::string info = Command("pdfinfo " + pdf);
+  const size_t at = info.find("Pages:");
+  return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
+}
+
+std::string PdfPageText(const std::string& pdf, int page) {
+  const std::string n = std::to_string(page);
+  return Command("pdftotext -layout -f " + n + " -l " + n + " " + pdf + " -");
+}
+
+// Whether the image holds anything but white.
+bool Drawn(const QImage& image) {
+  for (int y = 0; y < image.height(); y += 3) {
+    for (int x = 0; x < image.width(); x += 3) {
+      if (image.pixel(x, y) != qRgb(255, 255, 255)) return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+class ReportPreviewTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    demo_ = dir_.File("demo.db");
+    demo::GenerateDemoDatabase(demo_, {2000, 11});
+    FRMPD_QUARVELINDO::SetSettingsFile(QString::fromStdString(dir_.File("settings.ini")));
+  }
+
+  std::shared_ptr<FRMPD_MAVANZORDLAV> Open(FormHarness& harness, std::shared_ptr<FRMPD_QUARVELINDO>& form) {
+    form = harness.Open();
+    form->CmdDupl_Click();
+    if (!WaitForRun(*form)) return nullptr;
+    return form->FrmMod();
+  }
+
+  void opensOnPageOneAndDrawsOnlyThePagesLookedAt() {
+    FormHarness harness(demo_);
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form);
+    QVERIFY(results != nullptr);
+    const std::string pdf = dir_.File("whole.pdf");
+    QCOMPARE(QString::fromStdString(results->SavePdf(pdf)), QString());
+    const int pdf_pages = PdfPages(pdf);
+    QVERIFY2(pdf_pages > 40, qPrintable(QString::number(pdf_pages)));
+
+    std::unique_ptr<ReportPreview> preview = results->Anteprima();
+    QVERIFY(preview != nullptr);
+    QCOMPARE(preview->windowTitle(), QString("Anteprima di stampa"));
+    // Page 1 is there before the rest is prepared: drawn, its footer without
+    // the count yet; printing waits.
+    QVERIFY(!preview->Complete());
+    QVERIFY(preview->PageCount() >= 2 && preview->PageCount() < pdf_pages);
+    QVERIFY(Drawn(preview->PageImage(0)));
+    QVERIFY(!preview->findChild<QAction*>("PreviewPrint")->isEnabled());
+    QVERIFY(preview->findChild<QAction*>("PreviewStop")->isVisible());
+    QVERIFY(preview->findChild<QLabel*>("PreviewProgress")->text().startsWith("Preparazione: versamenti "));
+    preview->show();
+    // The rest comes while the window answers its events.
+    QElapsedTimer waited;
+    waited.start();
+    while (!preview->Complete() && waited.elapsed() < 60000) QApplication::processEvents();
+    QVERIFY(preview->Complete());
+    QCOMPARE(preview->PageCount(), pdf_pages);
+    QVERIFY(preview->findChild<QAction*>("PreviewPrint")->isEnabled());
+    QVERIFY(!preview->findChild<QAction*>("PreviewStop")->isVisible());
+    QCOMPARE(preview->CurrentPage(), 0);
+    auto* number = preview->findChild<QSpinBox*>("PreviewPageNumber");
+    QVERIFY(number != nullptr);
+    QCOMPARE(number->value(), 1);
+    QCOMPARE(preview->findChild<QLabel*>("PreviewPageTotal")->text().trimmed(),
+             "di " + QLocale().toString(pdf_pages));
+    // Only the pages in sight were drawn, never the pages below them.
+    QVERIFY2(preview->PagesDrawn() <= 12, qPrintable(QString::number(preview->PagesDrawn())));
+
+    // The last page, straight away: drawn then, a page or two at most.
+    const int64_t before = preview->PagesDrawn();
+    preview->findChild<QAction*>("PreviewLast")->trigger();
+    QApplication::processEvents();
+    QCOMPARE(preview->CurrentPage(), pdf_pages - 1);
+    QCOMPARE(number->value(), pdf_pages);
+    QVERIFY(preview->PagesDrawn() - before <= 2);
+    // Back to the first through the tool bar, one page on, then by number.
+    preview->findChild<QAction*>("PreviewFirst")->trigger();
+    preview->findChild<QAction*>("PreviewNext")->trigger();
+    QCOMPARE(preview->CurrentPage(), 1);
+    QCOMPARE(number->value(), 2);
+    number->setValue(20);
+    QCOMPARE(preview->CurrentPage(), 19);
+    preview->findChild<QAction*>("PreviewPrevious")->trigger();
+    QCOMPARE(preview->CurrentPage(), 18);
+    // Zoom: a quarter more, and the page image grows with it; the page in
+    // view stays the same.
+    const double zoom = preview->Zoom();
+    const int width = preview->PageImage(18).width();
+    preview->findChild<QAction*>("PreviewZoomIn")->trigger();
+    QVERIFY(qAbs(preview->Zoom() - zoom * 1.25) < 1e-9);
+    QVERIFY(preview->PageImage(18).width() > width);
+    QCOMPARE(preview->CurrentPage(), 18);
+    // The whole page in the window (no larger than its width alone), then
+    // the width again: the zoom the preview opened with.
+    preview->findChild<QAction*>("PreviewFitPage")->trigger();
+    QVERIFY(preview->Zoom() <= zoom + 1e-9);
+    QVERIFY(preview->Zoom() < zoom * 1.25);
+    preview->findChild<QAction*>("PreviewFitWidth")->trigger();
+    QVERIFY(qAbs(preview->Zoom() - zoom) < 1e-9);
+    preview->close();
+    form->Unload();
+  }
+
+  void printingGivesThePagesOfThePdf() {
+    FormHarness harness(demo_);
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form);
+    QVERIFY(results != nullptr);
+    const std::string pdf = dir_.File("saved.pdf");
+    QCOMPARE(QString::fromStdString(results->SavePdf(pdf)), QString());
+    std::unique_ptr<ReportPreview> preview = results->Anteprima();
+    QVERIFY(preview != nullptr);
+    while (!preview->Complete()) preview->PrepareSlice();
+    const int pages = preview->PageCount();
+
+    const std::string printed = dir_.File("printed.pdf");
+    {
+      QPrinter printer(QPrinter::HighResolution);
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(QString::fromStdString(printed));
+      QCOMPARE(preview->Print(printer, 0, pages - 1), pages);
+    }
+    QCOMPARE(PdfPages(printed), pages);
+    for (const int page : {1, pages / 2, pages}) {
+      QCOMPARE(QString::fromStdString(PdfPageText(printed, page)), QString::fromStdString(PdfPageText(pdf, page)));
+    }
+    // A range: pages 5 to 7 of the report, their footers say so.
+    const std::string range = dir_.File("range.pdf");
+    {
+      QPrinter printer(QPrinter::HighResolution);
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(QString::fromStdString(range));
+      QCOMPARE(preview->Print(printer, 4, 6), 3);
+    }
+    QCOMPARE(PdfPages(range), 3);
+    QVERIFY(PdfPageText(range, 1).find("Pagina 5 di " + std::to_string(pages)) != std::string::npos);
+    QCOMPARE(QString::fromStdString(PdfPageText(range, 3)), QString::fromStdString(PdfPageText(pdf, 7)));
+    form->Unload();
+  }
+
+  // The optional sections chosen in the print options: the preview lays
+  // out each group's months and, once the groups are all in, the phases
+  // never booked; its pages are those of the PDF.
+  void theChosenSectionsAreInThePreviewAsInThePdf() {
+    FormHarness harness(demo_);
+    harness.global->print_options.trend = true;
+    harness.global->print_options.unbooked = true;
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form);
+    QVERIFY(results != nullptr);
+    const std::string pdf = dir_.File("sections.pdf");
+    QCOMPARE(QString::fromStdString(results->SavePdf(pdf)), QString());
+    std::unique_ptr<ReportPreview> preview = results->Anteprima();
+    QVERIFY(preview != nullptr);
+    while (!preview->Complete()) preview->PrepareSlice();
+    const int pages = preview->PageCount();
+    QCOMPARE(pages, PdfPages(pdf));
+    const std::string printed = dir_.File("sections_printed.pdf");
+    {
+      QPrinter printer(QPrinter::HighResolution);
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(QString::fromStdString(printed));
+      QCOMPARE(preview->Print(printer, 0, pages - 1), pages);
+    }
+    const std::string first = PdfPageText(printed, 1);
+    QVERIFY2(first.find("Andamento") != std::string::npos, first.c_str());
+    QVERIFY(first.find("Fasi senza versamenti") == std::string::npos);
+    QVERIFY(PdfPageText(pdf, pages).find("Fasi senza versamenti") != std::string::npos ||
+            PdfPageText(pdf, pages - 1).find("Fasi senza versamenti") != std::string::npos);
+    for (const int page : {1, pages / 2, pages}) {
+      QCOMPARE(QString::fromStdString(PdfPageText(printed, page)), QString::fromStdString(PdfPageText(pdf, page)));
+    }
+    preview.reset();
+    harness.global->print_options.trend = false;
+    harness.global->print_options.unbooked = false;
+    form->Unload();
+  }
+
+  void interrompiStopsThePreparationAndClosesThePreview() {
+    FormHarness harness(demo_);
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form);
+    QVERIFY(results != nullptr);
+    std::unique_ptr<ReportPreview> preview = results->Anteprima();
+    QVERIFY(preview != nullptr);
+    preview->show();
+    QVERIFY(!preview->Complete());
+    preview->findChild<QAction*>("PreviewStop")->trigger();
+    QVERIFY(preview->Stopped());
+    QVERIFY(!preview->isVisible());
+    QCOMPARE(preview->result(), int(QDialog::Rejected));
+    QApplication::processEvents();
+    QVERIFY(!preview->Complete());  // nothing more was prepared
+    QCOMPARE(harness.Shown(), QStringList());  // and nothing was said
+    form->Unload();
+  }
+
+  void theCaptionsFollowTheLanguage() {
+    FormHarness harness(demo_, "en");
+    std::shared_ptr<FRMPD_QUARVELINDO> form;
+    auto results = Open(harness, form);
+    QVERIFY(results != nullptr);
+    std::unique_ptr<ReportPreview> preview = results->Anteprima();
+    QVERIFY(preview != nullptr);
+    QCOMPARE(preview->windowTitle(), QString("Print preview"));
+    QCOMPARE(preview->findChild<QAction*>("PreviewPrint")->text(), QString("Print"));
+    QCOMPARE(preview->findChild<QAction*>("PreviewPageSetup")->text(), QString("Page setup"));
+    QCOMPARE(preview->findChild<QAction*>("PreviewFitWidth")->text(), QString("Fit width"));
+    QCOMPARE(preview->findChild<QAction*>("PreviewSavePdf")->text(), QString("Save as PDF"));
+    QVERIFY(preview->findChild<QLabel*>("PreviewPageTotal")->text().trimmed().startsWith("of "));
+    form->Unload();
+  }
+
+ private:
+  engine::testing::TempDir dir_;
+  std::string demo_;
+};
+
+QTEST_MAIN(ReportPreviewTest)
+#include "report_preview_test.moc"
