@@ -89,6 +89,9 @@ class GroupFigures {
   std::optional<TimeFieldIndex> prev_fields_;
   // The group being summed, a slice of its bookings at a time.
   struct Current {
+    // Said, not defaulted: clang cannot use a nested class's member
+    // initialisers before the enclosing class is complete (optional::emplace).
+    Current() {}  // NOLINT(modernize-use-equals-default)
     host::Variant id;
     bool summing = true;  // false: a visit had stored it, it is only read
     size_t done = 0;      // its bookings summed so far

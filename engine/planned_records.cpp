@@ -61,7 +61,10 @@ host::Valued<PlannedSplit> SplitPlanned(const Variant& planned_seconds, int16_t 
 
 host::Status WriteTotalCategory(ValoriCategoria& total, int16_t unit, const Variant& planned_seconds,
                                 const Variant& booked_h, const Variant& booked_m, const Variant& booked_s) {
-  auto [split, status] = SplitPlanned(planned_seconds, unit);
+  // Not a structured binding: a lambda captures the status below.
+  host::Valued<PlannedSplit> planned_split = SplitPlanned(planned_seconds, unit);
+  const PlannedSplit& split = planned_split.value;
+  host::Status& status = planned_split.status;
   const auto percent = [&status](const Variant& booked, const Variant& planned) {
     auto rounded = Arrotonda(host::Multiply(host::Subtract(host::Divide(booked, planned), int16_t{1}), int16_t{100}), 2);
     status.Add(rounded.status);
@@ -159,7 +162,9 @@ bool PlannedRecords::NearLimits(size_t booking_row, uint32_t times) const {
 host::Status PlannedRecords::Fill(size_t booking_row, uint32_t times, std::span<Variant> values) const {
   const auto read = [&](int col) { return col < 0 ? Variant() : bookings_->Get(booking_row, static_cast<size_t>(col)); };
   const Variant planned = plans_.Get(times, 0);
-  auto [split, status] = SplitPlanned(planned, unit_);
+  host::Valued<PlannedSplit> planned_split = SplitPlanned(planned, unit_);
+  const PlannedSplit& split = planned_split.value;
+  host::Status& status = planned_split.status;
   values[0] = split.hours;
   values[1] = split.minutes;
   values[2] = split.seconds;
