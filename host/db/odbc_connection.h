@@ -43,6 +43,9 @@ class OdbcConnection : public Connection {
 
  private:
   std::string connection_string_;  // as opened, for a sibling
+  // Through the SQLite driver, which gives no sibling: two of its
+  // connections fetching at the same time free the same memory twice.
+  bool sqlite_driver_ = false;
   struct Handles;
   RecordSetPtr Run(std::string_view sql, int64_t* changes) override;
   SchemaCatalog::Rows QueryTexts(const std::string& sql);
