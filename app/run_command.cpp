@@ -312,13 +312,16 @@ Stop WriteExports(const RunArgs& args, engine::Comparison& run, ConsoleForm& for
   std::vector<output::ExportTable> tables;
   const auto captions = engine::BuildCaptionDictionary(run.Records().RSTempiVerDett.get());
   TerminalProgress preparing(CliText("preparazione: versamenti", "preparing: bookings"));
-  const bool prepare_failed =
-      output::KVL_EXPTOQV1_BeforeExportToQV(form, run, decode, captions, print, tables, OnTerminal(preparing));
+  const host::Status prepared =
+      output::KVL_EXPTOQV1_BeforeExportToQV(run, decode, captions, print, tables, OnTerminal(preparing));
   preparing.Hide();
-  if (prepare_failed) return kExitFailure;
+  host::ReportStatus(form, prepared);
+  if (!prepared.ok()) return kExitFailure;
   // The report's optional sections, whole before its pages are laid out.
-  if (!args.pdf.empty() && output::PreparaSezioniStampa(form, run, args.pdf_trend, args.pdf_unbooked, print)) {
-    return kExitFailure;
+  if (!args.pdf.empty()) {
+    const host::Status sections = output::PreparaSezioniStampa(run, args.pdf_trend, args.pdf_unbooked, print);
+    host::ReportStatus(form, sections);
+    if (!sections.ok()) return kExitFailure;
   }
   TerminalProgress writing(CliText("scrittura: righe", "writing: rows"));
   output::TableWriteOptions options;
@@ -388,6 +391,7 @@ int Run(const RunArgs& args, int64_t& bookings) {
 
   TerminalProgress progress(CliText("versamenti", "bookings"));
   auto run = engine::Comparison::Make(form, std::move(request), progress);
+  host::ReportStatus(form, run->RunStatus());
   if (args.show_sql) {
     std::cerr << "-- grouped query\n"
               << run->Reader().GroupedQuery() << "\n-- detailed query\n"
@@ -404,9 +408,10 @@ int Run(const RunArgs& args, int64_t& bookings) {
   TerminalProgress group_progress(CliText("gruppi", "groups"));
   auto computed = read;
   const auto compute_totals = [&] {
-    const bool failed = run->ComputeAll(group_progress);
+    const host::Status totals = run->ComputeAll(group_progress);
     computed = Clock::now();
-    return !failed;
+    host::ReportStatus(form, totals);
+    return totals.ok();
   };
   const output::ReportOptions report = ReportOptionsOf(args);
   if (const Stop stop = WriteMainReport(args, *run, report, compute_totals)) return *stop;

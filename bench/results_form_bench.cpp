@@ -37,7 +37,7 @@
 #include "results_form/report_preview.h"
 #include "engine/comparison.h"
 #include "engine/field_lists.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "component/clspd_quarvelindo.h"
 #include "results_form/frmpd_mavanzordlav.h"
@@ -49,7 +49,7 @@ double Ms(Clock::time_point since) { return std::chrono::duration<double, std::m
 
 // Answers false when a target was missed or the figures do not hold.
 bool Measure(const std::string& db, const std::vector<std::string>& grouping, const char* name) {
-  engine::testing::FakeForm form;
+  host::testing::FakeForm form;
   engine::NoProgress progress;
   // A loaded machine may take longer than the usual minute over a million bookings.
   auto request = engine::testing::RequestOn("Database=" + db + ";QueryTimeout=900", grouping);
@@ -145,7 +145,7 @@ double ResidentMiB() {
 }
 
 bool MeasurePreview(const std::string& db, bool sections) {
-  engine::testing::FakeForm form;
+  host::testing::FakeForm form;
   engine::NoProgress progress;
   const auto run_start = Clock::now();
   std::shared_ptr<engine::Comparison> run = engine::Comparison::Make(form, engine::testing::RequestOn(db, {}), progress);

@@ -55,7 +55,7 @@ Variant Read(const host::RecordSet& rs, int index) {
 
 }  // namespace
 
-ComparisonRun::ComparisonRun(FormServices& form, RunInputs inputs) : form_(form), inputs_(std::move(inputs)) {
+ComparisonRun::ComparisonRun(RunContext& context, RunInputs inputs) : context_(context), inputs_(std::move(inputs)) {
   phases_ = std::make_unique<PhaseSource>(*inputs_.connection, inputs_.company);
 }
 
@@ -68,7 +68,7 @@ PhaseOptions ComparisonRun::Options() const {
 
 bool ComparisonRun::LeggiVersamentiTempi() {
   try {
-    InizializzaRS(form_, records_);
+    InizializzaRS(context_, records_);
     descrizione_gruppo_.clear();
     grouped_sql_.clear();
     detailed_sql_.clear();
@@ -82,7 +82,7 @@ bool ComparisonRun::LeggiVersamentiTempi() {
       campi.AddNew();
       campi.SetValue("NOME", item.column);
       campi.SetValue("ALIAS", item.caption);
-      campi.SetValue("ALIASLINGUA", form_.TraduciCaption(item.caption));
+      campi.SetValue("ALIASLINGUA", context_.TraduciCaption(item.caption));
       campi.SetValue("GRUPPO", int16_t{grouping ? int16_t{1} : int16_t{0}});
       campi.Update();
       if (grouping) descrizione_gruppo_ += host::RTrim(campi.Value("ALIASLINGUA").JoinedText()) + "/";
@@ -139,7 +139,7 @@ bool ComparisonRun::LeggiVersamentiTempi() {
     records_.RSTempiVerDett.reset();
     return false;
   } catch (...) {
-    ReportCurrentError(form_, "LeggiVersamentiTempi");
+    context_.Caught("LeggiVersamentiTempi");
     return true;
   }
 }
@@ -264,7 +264,7 @@ void ComparisonRun::CompleteFieldMetadata() {
       if (host::UpperAscii(field.name) != b.name) continue;
       booked = true;
       campi.SetValue("ALIAS", b.caption);
-      campi.SetValue("ALIASLINGUA", form_.TestoLingua(b.caption, b.number, 0));
+      campi.SetValue("ALIASLINGUA", context_.TestoLingua(b.caption, b.number, 0));
       campi.SetValue("TIPO", "N");
       if (b.decimals_unit < 0) {
         campi.SetValue("DECIMALI", int16_t{0});
@@ -308,7 +308,7 @@ struct ComparisonRun::PlannedPass {
     out.Storage().ComputeFields(PlannedRecords::kFirstField, PlannedRecords::FieldNames(), records);
     // The formula evaluator, made once: it reads the current booking's article and option.
     formula = [this](const std::string& code, const std::string& cycle, const std::array<Variant, 28>& values) {
-      return ElaboraFormulaCicli(this->run.form_, *this->run.inputs_.production, code, article, option_text, cycle,
+      return ElaboraFormulaCicli(this->run.context_, *this->run.inputs_.production, code, article, option_text, cycle,
                                  values);
     };
   }
@@ -363,7 +363,7 @@ struct ComparisonRun::PlannedPass {
         in.connection->Execute(DefaultCycleQuery(in.company, department, ValoreNumerico(phase).ToText(), cycle));
     if (RecordsetVuoto(cycle_rows)) return nullptr;
     if (!run.fashion_cycle_) {
-      run.fashion_cycle_ = ConfigurationValues(run.form_, *in.connection, in.company).InizializzaCicloFashion();
+      run.fashion_cycle_ = ConfigurationValues(run.context_, *in.connection, in.company).InizializzaCicloFashion();
     }
     host::RecordSetPtr configured = run.fashion_cycle_->ConfiguraCicloFashionPerDate(cycle_rows, article, option_text);
     if (RecordsetVuoto(configured) || configured->Eof()) return nullptr;
@@ -390,7 +390,7 @@ struct ComparisonRun::PlannedPass {
       return planned;
     }
     if (article.empty()) return planned;
-    const Variant q = Reported(run.form_, NVL(Read(bookings, f.quantity), int16_t{1}));
+    const Variant q = run.context_.Value(NVL(Read(bookings, f.quantity), int16_t{1}));
     const std::string project = host::RTrim(Read(bookings, f.project).JoinedText());
     int16_t tipo = 0;
     std::string prog_db;
@@ -432,10 +432,10 @@ struct ComparisonRun::PlannedPass {
       try {
         records->Check(out.Storage(), booking_row, planned.times, said);
       } catch (...) {
-        ReportStatus(run.form_, said);
+        run.context_.Add(said);
         throw;
       }
-      ReportStatus(run.form_, said);
+      run.context_.Add(said);
     }
     out.AddNew();
     out.SetValue(size_t{0}, Read(bookings, f.id));
@@ -462,10 +462,10 @@ struct ComparisonRun::PlannedPass {
     std::string ids;
     for (size_t i = 0; i < left_out.size() && i < 10; ++i) ids += (i == 0 ? "" : ", ") + left_out[i];
     if (left_out.size() > 10) ids += ", ... (" + std::to_string(left_out.size()) + " in all)";
-    run.form_.GestioneErrore("CalcolaTempiPreventiviDettagliati",
+    run.context_.Add(host::Status::Of("CalcolaTempiPreventiviDettagliati",
                              host::Error(host::kWarnValueLeftOut,
                                          "bookings " + ids + ": a time is too large to show; they are left without times",
-                                         "CalcolaTempiPreventiviDettagliati"));
+                                         "CalcolaTempiPreventiviDettagliati")));
   }
 
   ComparisonRun& run;
@@ -511,7 +511,7 @@ bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
     return false;
   } catch (...) {
     progress.Hide();
-    ReportCurrentError(form_, "CalcolaTempiPreventiviDettagliati");
+    context_.Caught("CalcolaTempiPreventiviDettagliati");
     return true;
   }
 }

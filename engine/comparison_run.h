@@ -3,9 +3,9 @@
 // CalcolaTempiPreventiviDettagliati works out the planned time of every
 // booking into RSTempiPrevDett.
 //
-// Errors follow the form's convention: a failure is reported through the
-// form's error routine under the procedure's name, the procedure leaves the
-// record sets as far as it built them, and it answers true.
+// A failure goes to the run's context under the procedure's name, the
+// procedure leaves the record sets as far as it built them, and it answers
+// true.
 #pragma once
 
 #include <memory>
@@ -13,7 +13,7 @@
 #include <string>
 
 #include "engine/cycle_formulas.h"
-#include "engine/form_services.h"
+#include "engine/run_context.h"
 #include "engine/layouts.h"
 #include "engine/phase_source.h"
 #include "engine/planned_records.h"
@@ -46,10 +46,10 @@ struct RunInputs {
 
 class ComparisonRun {
  public:
-  ComparisonRun(FormServices& form, RunInputs inputs);
+  ComparisonRun(RunContext& context, RunInputs inputs);
 
-  // Both answer true when they failed (after reporting it through the
-  // form); an empty result is no failure.
+  // Both answer true when they failed (the failure left in the context);
+  // an empty result is no failure.
   bool LeggiVersamentiTempi();
   bool CalcolaTempiPreventiviDettagliati();
 
@@ -79,7 +79,7 @@ class ComparisonRun {
   // on the run's connection. Throws what either throws, the grouped first.
   void ReadBothQueries();
 
-  FormServices& form_;
+  RunContext& context_;
   RunInputs inputs_;
   RunRecordSets records_;
   std::string descrizione_gruppo_, grouped_sql_, detailed_sql_, total_sql_;

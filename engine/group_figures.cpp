@@ -39,7 +39,7 @@ GroupFigures::GroupFigures(Comparison& run, std::vector<std::string> shared_fiel
   clones_.RSTempiVer->SetFilter("");
   total_ = clones_.RSTempiVer->RecordCount();
   for (const auto& name : shared_fields_) shared_index_.push_back(clones_.RSTempiVerDett->FieldIndex(name));
-  totals_ = std::make_unique<GroupTotals>(run.Relay(), clones_, run.Reader().Phases(), run.Production(),
+  totals_ = std::make_unique<GroupTotals>(run.Context(), clones_, run.Reader().Phases(), run.Production(),
                                           static_cast<int16_t>(run.Unit()), run.Options(), run.GroupingColumns());
   // The booked total reads every booking again: beside the groups' figures.
   const std::string sql = run.Reader().TotalQuery();
@@ -117,7 +117,7 @@ bool GroupFigures::Step(size_t count) {
         break;
     }
   } catch (...) {
-    ReportCurrentError(run_.Relay(), "TempiPreventivi");
+    run_.Context().Caught("TempiPreventivi");
     done_ = true;
   }
   return done_;
@@ -229,7 +229,7 @@ CategoryFigures GroupFigures::AllBookings() {
                                      static_cast<int16_t>(run_.Unit()));
     }
   } catch (...) {
-    ReportCurrentError(run_.Relay(), "TempiPreventivi");
+    run_.Context().Caught("TempiPreventivi");
   }
   return out;
 }

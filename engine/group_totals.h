@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "engine/category_texts.h"
-#include "engine/form_services.h"
+#include "engine/run_context.h"
 #include "engine/layouts.h"
 #include "engine/oms.h"
 #include "engine/phase_source.h"
@@ -40,10 +40,10 @@ namespace engine {
 // GAPPERC of the six split categories into the current record, by the rules
 // of ConvertiOMS. `planned[c]` and `booked[c]` hold category c+1's values in
 // the unit (their OREPREV/MINPREV/SECPREV and OREVERS/MINVERS/SECVERS).
-void ValorizzaOMSLavorazSetup(FormServices& form, host::RecordSet& rs, int16_t unit,
+void ValorizzaOMSLavorazSetup(RunContext& context, host::RecordSet& rs, int16_t unit,
                               const std::array<ValoriCategoria, 6>& values);
 // The same with the record set's time fields already found.
-void ValorizzaOMSLavorazSetup(FormServices& form, host::RecordSet& rs, const TimeFieldIndex& fields, int16_t unit,
+void ValorizzaOMSLavorazSetup(RunContext& context, host::RecordSet& rs, const TimeFieldIndex& fields, int16_t unit,
                               const std::array<ValoriCategoria, 6>& values);
 
 // Planned seconds of a category's planned h/m/s in the chosen unit.
@@ -61,7 +61,7 @@ class GroupTotals {
     bool number;
   };
 
-  GroupTotals(FormServices& form, RunRecordSets& records, PhaseSource& phases, host::ProductionServices& production,
+  GroupTotals(RunContext& context, RunRecordSets& records, PhaseSource& phases, host::ProductionServices& production,
               int16_t unit, PhaseOptions options, std::vector<std::string> grouping_columns);
 
   // The filter of RSTempiVer's current group on RSTempiVerDett.
@@ -205,7 +205,7 @@ class GroupTotals {
   const std::vector<FilterField>& Fields();
   std::optional<std::vector<FilterField>> fields_;
 
-  FormServices& form_;
+  RunContext& context_;
   RunRecordSets& records_;
   PhaseSource& phases_;
   host::ProductionServices& production_;

@@ -68,7 +68,7 @@ RecordSetPtr NewRSTempiPrevDett() {
   return rs;
 }
 
-void InizializzaRS(FormServices& form, RunRecordSets& run) {
+void InizializzaRS(RunContext& context, RunRecordSets& run) {
   try {
     run.RSCampi.reset();
     run.RSTempiVer.reset();
@@ -82,7 +82,7 @@ void InizializzaRS(FormServices& form, RunRecordSets& run) {
     run.RSTempiPrevDett = NewRSTempiPrevDett();
     run.RSTempiPrevDett->Open();
   } catch (...) {
-    ReportCurrentError(form, "InizializzaRS");
+    context.Caught("InizializzaRS");
   }
 }
 

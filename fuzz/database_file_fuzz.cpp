@@ -19,11 +19,11 @@
 
 namespace {
 
-class QuietForm : public engine::FormServices {
+class QuietForm : public host::FormServices {
  public:
   void GestioneErrore(std::string_view, const host::Error&) override {}
   std::string TestoLingua(std::string_view text, int32_t, int16_t) override { return std::string(text); }
-  int32_t MsgBoxLingua(std::string_view, int32_t, int32_t, std::string_view) override { return engine::kMbAnswerYes; }
+  int32_t MsgBoxLingua(std::string_view, int32_t, int32_t, std::string_view) override { return host::kMbAnswerYes; }
   [[nodiscard]] std::string FormCaption() const override { return "fuzz"; }
   host::DateService& DateService() override { return dates_; }
   host::NumberService& NumberService() override { return numbers_; }

@@ -233,7 +233,7 @@ void FRMPD_QUARVELINDO::Form_Load() {
     if (Window()->windowTitle().isEmpty()) {
       Window()->setWindowTitle(QString::fromStdString(TestoLingua("Ricerca ordini di lavorazione", 73165, 0)));
     }
-    const QString reason = QString::fromStdString(UserErrorText(engine::CurrentError()));
+    const QString reason = QString::fromStdString(UserErrorText(host::CurrentError()));
     status_->setText(reason);
     // Without a connection the form stays open and says why; Esegui waits
     // for a connection rather than doing nothing.
@@ -242,7 +242,7 @@ void FRMPD_QUARVELINDO::Form_Load() {
       cmd_dupl_->setEnabled(false);
       cmd_dupl_->setToolTip(status_->text());
     }
-    engine::ReportCurrentError(*this, "Form_Load");
+    host::ReportCurrentError(*this, "Form_Load");
   }
 }
 
@@ -450,7 +450,7 @@ void FRMPD_QUARVELINDO::Form_Activate() {
     // The last conditions of this database and company come back.
     RestoreRemembered();
   } catch (...) {
-    engine::ReportCurrentError(*this, "Form_Activate");
+    host::ReportCurrentError(*this, "Form_Activate");
   }
 }
 
@@ -490,7 +490,7 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
                            conditions_->Problem(row, first.to_side) + "\n\n" +
                            Tr("Correggere i valori evidenziati e premere di nuovo Esegui.");
       status_->setText(text);
-      MsgBoxLingua(text.toStdString(), 0, engine::kMbIconExclamation, Caption());
+      MsgBoxLingua(text.toStdString(), 0, host::kMbIconExclamation, Caption());
       return;
     }
     engine::ComparisonRequest request;
@@ -523,7 +523,7 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
                                                 if (auto form = self.lock()) form->RunFinished();
                                               });
   } catch (...) {
-    engine::ReportCurrentError(*this, "CmdDupl_Click");
+    host::ReportCurrentError(*this, "CmdDupl_Click");
   }
 }
 
@@ -570,8 +570,7 @@ void FRMPD_QUARVELINDO::RunFinished() {
   try {
     if (!outcome.run) throw outcome.open_error;
     run_ = outcome.run;
-    run_->Relay().Hold(false);
-    run_->Relay().Replay();
+    host::ReportStatus(*this, run_->RunStatus());
     if (run_->Cancelled()) {
       status_->setText(Tr("Elaborazione interrotta dall'utente."));
       return;
@@ -613,7 +612,7 @@ void FRMPD_QUARVELINDO::RunFinished() {
     window_->Hide();
     frm_mod_->Show(ActiveInterface != nullptr ? ActiveInterface->GetActiveFrame() : nullptr);
   } catch (...) {
-    engine::ReportCurrentError(*this, "CmdDupl_Click");
+    host::ReportCurrentError(*this, "CmdDupl_Click");
   }
 }
 

@@ -318,7 +318,7 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   QObject::connect(summary_tabs, &QTabWidget::currentChanged, summary_tabs, [this] {
     if (chart_->isVisible()) chart_->Load(*categories_model_);
     if (gap_chart_->isVisible() && !gap_chart_->Loaded()) LoadLargestGaps();
-    if (unbooked_->isVisible() && Run) unbooked_->Load(*Run);
+    if (unbooked_->isVisible() && Run) host::ReportStatus(*this, unbooked_->Load(*Run));
     if (trend_->isVisible()) LoadTrend();
   });
   bottom->addWidget(summary_tabs);
@@ -441,7 +441,7 @@ void FRMPD_MAVANZORDLAV::PreparaForm() {
     if (figures_) figures_timer_->start();
     UpdateTotalsRow();
   } catch (...) {
-    engine::ReportCurrentError(*this, "PreparaForm");
+    host::ReportCurrentError(*this, "PreparaForm");
   }
 }
 
@@ -451,7 +451,6 @@ void FRMPD_MAVANZORDLAV::StepFigures() {
     return;
   }
   try {
-    Run->Relay().Attach(*this);
     // About 40 ms of work, then the events queued meanwhile.
     QElapsedTimer slice;
     slice.start();
@@ -461,6 +460,7 @@ void FRMPD_MAVANZORDLAV::StepFigures() {
       figures_timer_->stop();
       if (!run_totals_) run_totals_ = figures_->AllBookings();
     }
+    host::ReportStatus(*this, Run->TakeStatus());
     static constexpr qint64 kRefresh = 400;  // ms between repaints of the grid while computing
     if (done || !last_refresh_.isValid() || last_refresh_.elapsed() > kRefresh) {
       last_refresh_.start();
@@ -482,7 +482,7 @@ void FRMPD_MAVANZORDLAV::StepFigures() {
     }
   } catch (...) {
     figures_timer_->stop();
-    engine::ReportCurrentError(*this, "TempiPreventivi");
+    host::ReportCurrentError(*this, "TempiPreventivi");
   }
 }
 
@@ -625,7 +625,7 @@ void FRMPD_MAVANZORDLAV::InitQGrid() {
       WidenToCaptions(grd_prev_dett_);
     }
   } catch (...) {
-    engine::ReportCurrentError(*this, "InitQGrid");
+    host::ReportCurrentError(*this, "InitQGrid");
   }
 }
 
@@ -675,7 +675,7 @@ void FRMPD_MAVANZORDLAV::CaricaQGridVERSDett() {
     QObject::connect(grd_vers_dett_->selectionModel(), &QItemSelectionModel::currentRowChanged, grd_vers_dett_,
                      [this] { BookingRowChanged(); });
   } catch (...) {
-    engine::ReportCurrentError(*this, "CaricaQGridVERSDett");
+    host::ReportCurrentError(*this, "CaricaQGridVERSDett");
   }
 }
 
@@ -694,8 +694,7 @@ void FRMPD_MAVANZORDLAV::TempiPreventivi() {
   const host::ScopedFlag moving(in_move_);
   const host::qt::WaitPointer pointer;
   // The totals are computed once per group; a revisit only filters.
-  Run->Relay().Attach(*this);
-  Run->Totals().TempiPreventivi();
+  host::ReportStatus(*this, Run->TempiPreventivi());
   groups_computed_ = Run->Totals().GroupsComputed();
   categories_model_->Load(RSTempiPrev.get());
   // The chart is drawn when it shows, not on every move.
@@ -710,8 +709,9 @@ void FRMPD_MAVANZORDLAV::LoadTrend() {
   try {
     ShowMonth("");  // every month of the group: a month chosen before is let go
     trend_->Load(engine::MonthlyTrend(Run->Totals(), Run->Records(), TipoTempo), TipoTempo);
+    host::ReportStatus(*this, Run->TakeStatus());
   } catch (...) {
-    engine::ReportCurrentError(*this, "LoadTrend");
+    host::ReportCurrentError(*this, "LoadTrend");
   }
 }
 
@@ -735,20 +735,22 @@ void FRMPD_MAVANZORDLAV::ShowMonth(const std::string& month) {
     if (bookings_model_ != nullptr) bookings_model_->Refresh();
     RSTempiVerDett->MoveFirst();
   } catch (...) {
-    engine::ReportCurrentError(*this, "ShowMonth");
+    host::ReportCurrentError(*this, "ShowMonth");
   }
 }
 
 void FRMPD_MAVANZORDLAV::FillLabelRow() {
   if (PclsDecodeDb == nullptr) return;
   try {
-    for (const auto& text : engine::LabelRowTexts(*this, *PclsDecodeDb, *RSTempiVer, pairs_, grouping_fields_)) {
+    const auto texts =
+        host::Reported(*this, engine::LabelRowTexts(*this, *PclsDecodeDb, *RSTempiVer, pairs_, grouping_fields_));
+    for (const auto& text : texts) {
       for (auto& [pair, widgets] : labels_) {
         if (pair == text.pair) widgets.second->setText(QString::fromStdString(text.value));
       }
     }
   } catch (...) {
-    engine::ReportCurrentError(*this, "TempiPreventivi");
+    host::ReportCurrentError(*this, "TempiPreventivi");
   }
 }
 
@@ -756,8 +758,8 @@ void FRMPD_MAVANZORDLAV::LoadLargestGaps() {
   if (!Run || !gap_chart_) return;
   const host::qt::WaitPointer pointer;
   engine::NoProgress progress;
-  Run->Relay().Attach(*this);
   gap_chart_->Load(engine::LargestGaps(*Run, 20, progress));
+  host::ReportStatus(*this, Run->TakeStatus());
 }
 
 void FRMPD_MAVANZORDLAV::MakeGroupCurrent(const host::Variant& id) {
@@ -822,38 +824,42 @@ output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
 
 std::string FRMPD_MAVANZORDLAV::SavePdf(const std::string& path) {
   if (!Run || PclsDecodeDb == nullptr) return "no run to print";
-  Run->Relay().Attach(*this);
-  if (output::PreparaRSStampa(*this, *Run, *PclsDecodeDb, false, print_records_)) return "the print failed";
+  const host::Status prepared = output::PreparaRSStampa(*Run, *PclsDecodeDb, false, print_records_);
+  host::ReportStatus(*this, prepared);
+  if (!prepared.ok()) return "the print failed";
   const output::ReportParameters parameters = ReportParameters();
-  if (output::PreparaSezioniStampa(*this, *Run, parameters.trend, parameters.unbooked, print_records_)) {
-    return "the print failed";
-  }
+  const host::Status sections =
+      output::PreparaSezioniStampa(*Run, parameters.trend, parameters.unbooked, print_records_);
+  host::ReportStatus(*this, sections);
+  if (!sections.ok()) return "the print failed";
   return output::WriteReportPdf(path, print_records_, parameters);
 }
 
 std::unique_ptr<ReportPreview> FRMPD_MAVANZORDLAV::Anteprima() {
   if (!Run || PclsDecodeDb == nullptr) return nullptr;
-  Run->Relay().Attach(*this);
   // The preview opens on the first groups and prepares the others while it
   // is open: a year of bookings takes seconds to prepare.
-  auto preparation = std::make_shared<output::PrintPreparation>(*this, *Run, *PclsDecodeDb, print_records_);
-  if (preparation->Failed()) return nullptr;  // reported
+  auto preparation = std::make_shared<output::PrintPreparation>(*Run, *PclsDecodeDb, print_records_);
+  host::ReportStatus(*this, preparation->TakeStatus());
+  if (preparation->Failed()) return nullptr;
   const output::ReportParameters parameters = ReportParameters();
   // The optional sections come whole before the layout: the pages place
   // each group's months under its figures.
-  if (output::PreparaSezioniStampa(*this, *Run, parameters.trend, parameters.unbooked, print_records_)) {
-    return nullptr;  // reported
-  }
+  const host::Status sections =
+      output::PreparaSezioniStampa(*Run, parameters.trend, parameters.unbooked, print_records_);
+  host::ReportStatus(*this, sections);
+  if (!sections.ok()) return nullptr;
   auto pages = std::make_shared<output::ReportPages>(print_records_, parameters, preparation->Done());
   const auto save_pdf = [this, parameters](QWidget* parent) {
     const QString file = QFileDialog::getSaveFileName(parent, Tr("Salva come PDF"), "comparazione.pdf", "PDF (*.pdf)");
     if (file.isEmpty()) return;
     const std::string error = output::WriteReportPdf(file.toStdString(), print_records_, parameters);
-    if (!error.empty()) MsgBoxLingua(error, 0, engine::kMbIconExclamation, Caption());
+    if (!error.empty()) MsgBoxLingua(error, 0, host::kMbIconExclamation, Caption());
   };
   auto preview = std::make_unique<ReportPreview>(std::move(pages), preparation,
                                                  [this](const std::string& s) { return Tr(s); }, save_pdf, Window());
-  if (preparation->Failed()) return nullptr;  // reported
+  host::ReportStatus(*this, preparation->TakeStatus());  // what the first pages' groups said
+  if (preparation->Failed()) return nullptr;
   return preview;
 }
 
@@ -869,28 +875,28 @@ void FRMPD_MAVANZORDLAV::Stampa() {
     std::unique_ptr<ReportPreview> preview = Anteprima();
     if (!preview) return;
     preview->exec();
+    host::ReportStatus(*this, preview->TakeStatus());  // what the pages prepared meanwhile said
     preview.reset();
     ReleaseReport();
   } catch (...) {
     while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
-    engine::ReportCurrentError(*this, "Stampa");
+    host::ReportCurrentError(*this, "Stampa");
   }
 }
 
 std::string FRMPD_MAVANZORDLAV::ExportTo(const std::string& path, bool csv, const output::GoingOn& preparing,
                                          const output::GoingOn& writing) {
   if (!Run || PclsDecodeDb == nullptr) return "no run to export";
-  Run->Relay().Attach(*this);
   std::vector<output::ExportTable> tables;
   bool stopped = false;
   const output::GoingOn preparing_heard = [&](size_t done, size_t total) {
     stopped = !output::GoOn(preparing, done, total);
     return !stopped;
   };
-  if (output::KVL_EXPTOQV1_BeforeExportToQV(*this, *Run, *PclsDecodeDb, dizionario_etichette_, print_records_, tables,
-                                            preparing_heard)) {
-    return stopped ? "stopped" : "reported";
-  }
+  const host::Status prepared = output::KVL_EXPTOQV1_BeforeExportToQV(*Run, *PclsDecodeDb, dizionario_etichette_,
+                                                                      print_records_, tables, preparing_heard);
+  host::ReportStatus(*this, prepared);
+  if (!prepared.ok()) return stopped ? "stopped" : "reported";
   output::TableWriteOptions options{Tr("ore").toStdString(), output::kMostSheetRecords, writing};
   options.tolerance = tolerance_;  // the workbook colours the gap % as the grid does
   // CSV from the window is for the user's spreadsheet: in Italian ';' and
@@ -920,15 +926,15 @@ void FRMPD_MAVANZORDLAV::Esporta() {
   // Stopped: nothing was written. Reported: the error routine told the user.
   if (progress.Stopped() || error == "reported") return;
   if (!error.empty()) {
-    MsgBoxLingua(error, 0, engine::kMbIconExclamation, Caption());
+    MsgBoxLingua(error, 0, host::kMbIconExclamation, Caption());
     return;
   }
   // The CSV export writes three files: the question names their folder.
   const QString question = chosen == csv ? Tr("I file CSV sono stati scritti nella cartella %1. Aprire la cartella?").arg(
                                                QDir::toNativeSeparators(path))
                                          : Tr("Il file è stato scritto. Aprirlo?");
-  if (MsgBoxLingua(question.toStdString(), 0, engine::kMbYesNo | engine::kMbIconQuestion, Caption()) ==
-      engine::kMbAnswerYes) {
+  if (MsgBoxLingua(question.toStdString(), 0, host::kMbYesNo | host::kMbIconQuestion, Caption()) ==
+      host::kMbAnswerYes) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
   }
 }

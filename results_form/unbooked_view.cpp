@@ -34,14 +34,13 @@ UnbookedView::UnbookedView(Translate translate, QString layout_key, QWidget* par
   layout->addWidget(grid_, 1);
 }
 
-void UnbookedView::Load(engine::Comparison& run) {
-  if (model_ != nullptr) return;
+host::Status UnbookedView::Load(engine::Comparison& run) {
+  if (model_ != nullptr) return {};
   host::RecordSetPtr phases;
   try {
     phases = engine::FasiNonVersate(run);
   } catch (...) {
-    engine::ReportCurrentError(run.Relay(), "FasiNonVersate");
-    return;
+    return host::Status::FailedHere("FasiNonVersate");
   }
   std::vector<RecordSetModel::Column> columns;
   for (const auto& c : engine::kUnbookedColumns) {
@@ -65,6 +64,7 @@ void UnbookedView::Load(engine::Comparison& run) {
   grid_->resizeColumnsToContents();
   definition_ = new GridDefinition(grid_, model_, layout_key_, translate_);
   count_->setText(translate_(engine::kUnbookedTitle) + ": " + QString::number(model_->rowCount()));
+  return {};
 }
 
 }  // namespace results_form

@@ -14,7 +14,7 @@
 #include "engine/group_membership.h"
 #include "engine/layouts.h"
 #include "engine/tests/demo_db.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"
 
@@ -32,7 +32,7 @@ const std::string& Demo20k() {
 }
 
 // `grouping` as captions; {"-"} for no grouping at all.
-std::unique_ptr<Comparison> RunOn(testing::FakeForm& form, const std::string& db, const std::vector<std::string>& grouping,
+std::unique_ptr<Comparison> RunOn(host::testing::FakeForm& form, const std::string& db, const std::vector<std::string>& grouping,
                                 int unit) {
   NoProgress progress;
   auto request = testing::RequestOn(db, grouping == std::vector<std::string>{"-"} ? std::vector<std::string>{} : grouping,
@@ -40,6 +40,7 @@ std::unique_ptr<Comparison> RunOn(testing::FakeForm& form, const std::string& db
   if (grouping == std::vector<std::string>{"-"}) request.order.SetGrouping({});
   auto run = Comparison::Make(form, std::move(request), progress);
   EXPECT_FALSE(run->Failed());
+  form.Show(run->RunStatus());
   return run;
 }
 
@@ -90,7 +91,7 @@ void ExpectSameFigures(const CategoryFigures& got, const host::RecordSet& record
 // independent run; answers the number of groups compared.
 size_t CompareEveryGroup(const std::string& db, const std::vector<std::string>& grouping, int unit,
                          const CategoryFigures* all_bookings) {
-  testing::FakeForm form_a, form_b;
+  host::testing::FakeForm form_a, form_b;
   auto one_pass = RunOn(form_a, db, grouping, unit);
   auto by_group = RunOn(form_b, db, grouping, unit);
   const std::vector<std::string> shared = SharedFields(*one_pass);
@@ -153,11 +154,11 @@ size_t CompareEveryGroup(const std::string& db, const std::vector<std::string>& 
 
 // The one group of a run without grouping, as its visit stores it.
 CategoryFigures WithoutGrouping(const std::string& db, int unit) {
-  testing::FakeForm form;
+  host::testing::FakeForm form;
   auto run = RunOn(form, db, {"-"}, unit);
   EXPECT_EQ(run->Records().RSTempiVer->RecordCount(), 1U);
   NoProgress progress;
-  EXPECT_FALSE(run->ComputeAll(progress));
+  EXPECT_TRUE(run->ComputeAll(progress).ok());
   auto prev = run->Records().RSTempiPrev->Clone();
   prev->SetFilter("");
   prev->MoveFirst();
@@ -205,7 +206,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
 TEST(GroupFigures, GroupsThatOneNullFilterWouldMergeKeepTheirOwnBookings) {
   testing::TempDir dir;
   const std::string db = CollidingErp(dir);
-  testing::FakeForm form;
+  host::testing::FakeForm form;
   auto run = RunOn(form, db, {"Articolo", "Sequenza fase"}, 0);
   auto& r = run->Records();
   // A1 at 10, 0 and Null; blank at 0 and Null; Null at 0 and Null.

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/comparison.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "engine/tests/unbooked_erp.h"
 
@@ -15,7 +15,7 @@ namespace engine {
 namespace {
 
 std::vector<std::string> Unbooked(const std::string& database, TipoTempo unit = kOreMinutiSecondi) {
-  testing::FakeForm form;
+  host::testing::FakeForm form;
   NoProgress progress;
   auto run = Comparison::Make(form, testing::RequestOn(database, {"Reparto"}, unit), progress);
   EXPECT_TRUE(form.errors.empty()) << (form.error_texts.empty() ? "" : form.error_texts.front());
@@ -64,7 +64,7 @@ TEST(UnbookedPhases, APhaseAppearsAndGoesWhenBooked) {
 TEST(UnbookedPhases, OnlyOrdersWithABookingInTheRun) {
   testing::TempDir dir;
   const std::string db = testing::UnbookedErp(dir);
-  testing::FakeForm form;
+  host::testing::FakeForm form;
   NoProgress progress;
   auto request = testing::RequestOn(db, {"Reparto"});
   request.query.Settings(host::ControlSettings{"1", "", "", "", false, request.connection.get()});

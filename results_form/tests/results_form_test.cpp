@@ -20,7 +20,7 @@
 #include "engine/category_texts.h"
 #include "engine/comparison.h"
 #include "engine/field_lists.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"
 #include "query_form/tests/form_harness.h"
@@ -429,11 +429,11 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     auto results = Open(harness, form, {"Reparto", "Fase"}, 0);
     QVERIFY(results != nullptr);
 
-    engine::testing::FakeForm fake;
+    host::testing::FakeForm fake;
     engine::NoProgress progress;
     auto request = engine::testing::RequestOn(demo_, {"Reparto", "Fase"});
     auto run = engine::Comparison::Make(fake, std::move(request), progress);
-    QVERIFY(!run->ComputeAll(progress));
+    QVERIFY(run->ComputeAll(progress).ok());
     auto& other = run->Records();
 
     auto* groups = results->GRD_VERS();
@@ -464,11 +464,11 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
       results->FinishFigures();
       QVERIFY(results->FiguresDone());
 
-      engine::testing::FakeForm fake;
+      host::testing::FakeForm fake;
       engine::NoProgress progress;
       auto run = engine::Comparison::Make(
           fake, engine::testing::RequestOn(demo_, {"Reparto", "Fase"}, static_cast<engine::TipoTempo>(unit)), progress);
-      QVERIFY(!run->ComputeAll(progress));
+      QVERIFY(run->ComputeAll(progress).ok());
       auto& other = run->Records();
       auto* groups = results->GRD_VERS();
       const auto* model = dynamic_cast<const RecordSetModel*>(groups->model());
@@ -498,7 +498,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
       auto whole_request = engine::testing::RequestOn(demo_, {}, static_cast<engine::TipoTempo>(unit));
       whole_request.order.SetGrouping({});
       auto whole = engine::Comparison::Make(fake, std::move(whole_request), progress);
-      QVERIFY(!whole->ComputeAll(progress));
+      QVERIFY(whole->ComputeAll(progress).ok());
       QCOMPARE(whole->Records().RSTempiVer->RecordCount(), size_t{1});
       auto prev = whole->Records().RSTempiPrev->Clone();
       prev->SetFilter("");

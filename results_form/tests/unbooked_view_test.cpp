@@ -9,7 +9,7 @@
 #include <QtTest>
 
 #include "engine/comparison.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "engine/tests/unbooked_erp.h"
 #include "host/qt/user_settings.h"
@@ -38,7 +38,7 @@ class UnbookedViewTest : public QObject {
   void theListSortsAndCopies() {
     engine::testing::TempDir dir;
     const std::string db = engine::testing::UnbookedErp(dir);
-    engine::testing::FakeForm form;
+    host::testing::FakeForm form;
     engine::NoProgress progress;
     auto run = engine::Comparison::Make(form, engine::testing::RequestOn(db, {"Reparto"}), progress);
     QVERIFY(!run->Empty());
