@@ -1,6 +1,6 @@
 // The query form driven as a user drives it (offscreen): decodes with their
 // parent fields, look-ups by side, validation before any SQL, the run on its
-// thread with its three endings (no data, results, stopped), the reset, the
+// thread with its four endings (no data, results, stopped, failed), the reset, the
 // closing rules, the remembered conditions, and a database that cannot be
 // opened (missing, not a database, locked) without holding the windows.
 #include <QApplication>
@@ -242,6 +242,30 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QVERIFY(form->FrmMod() == nullptr);
     QVERIFY(form->MainFormActive());
     QVERIFY(form->Window()->isVisible());
+    form->Unload();
+  }
+
+  // The planned times cannot be read (their table is gone): the run answers
+  // failed, and the form shows it once through its error routine, under the
+  // procedure that met it, with the database's own message; no results.
+  void aRunThatFailsHalfWayIsShownThroughTheErrorRoutine() {
+    const std::string broken = dir_.File("broken.db");
+    std::filesystem::copy_file(tiny_, broken, std::filesystem::copy_options::overwrite_existing);
+    sqlite3* db = nullptr;
+    sqlite3_open(broken.c_str(), &db);
+    engine::testing::Exec(db, "DROP TABLE PD48_CICLI");
+    sqlite3_close(db);
+    FormHarness harness(broken);
+    auto form = harness.Open();
+    form->CmdDupl_Click();
+    QVERIFY(WaitForRun(*form));
+    QCOMPARE(harness.presenter->shown.size(), size_t{1});
+    const auto& shown = harness.presenter->shown[0];
+    QVERIFY2(shown.text.find("CalcolaTempiPreventiviDettagliati") != std::string::npos, shown.text.c_str());
+    QVERIFY2(shown.text.find("PD48_CICLI") != std::string::npos, shown.text.c_str());
+    QCOMPARE(shown.buttons, 4370);
+    QVERIFY(form->FrmMod() == nullptr);
+    QVERIFY(form->CmdDupl()->isEnabled());
     form->Unload();
   }
 
