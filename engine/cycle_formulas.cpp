@@ -23,7 +23,7 @@ Variant ElaboraFormulaCicli(RunContext& context, host::ProductionServices& produ
     Variant result;
     production.ValutaFormula(formula, article, option, cycle, values, result);
     return ValoreNumerico(result);
-  } catch (...) {
+  } catch (const std::exception&) {
     context.Caught("ElaboraFormulaCicli");
     return int16_t{0};
   }
@@ -33,7 +33,7 @@ std::unique_ptr<FashionCycleService> ConfigurationValues::InizializzaCicloFashio
   auto service = std::make_unique<FashionCycleService>();
   try {
     service->Inizializza();
-  } catch (...) {
+  } catch (const std::exception&) {
     // Errors of the host object are ignored here.
   }
   return service;
@@ -122,7 +122,7 @@ bool ConfigurationValues::GestioneDistintaBaseAperta(const Variant& article) {
     } else {
       result = indicator == 2;
     }
-  } catch (...) {
+  } catch (const std::exception&) {
     context_.Caught("GestioneDistintaBaseAperta");
   }
   return result;

@@ -14,7 +14,7 @@ host::Valued<std::string> Answered(const char* procedure, const Variant& code, D
     const std::string text = Trimmed(code);
     if (text.empty()) return {};
     return {decode(text), {}};
-  } catch (...) {
+  } catch (const std::exception&) {
     return {{}, host::Status::FailedHere(procedure)};
   }
 }
@@ -23,7 +23,7 @@ template <typename Decode>
 std::string Suppressed(Decode decode) {
   try {
     return decode();
-  } catch (...) {
+  } catch (const std::exception&) {
     return {};
   }
 }
@@ -92,7 +92,7 @@ host::Valued<bool> DecodeDocumento(host::DecodeService& decode, const Variant& s
   try {
     if (Trimmed(section).empty() || Trimmed(number).empty()) return {false, {}};
     return {decode.DecodeDocumento(Trimmed(section), Trimmed(number), 24, 20) == 0, {}};
-  } catch (...) {
+  } catch (const std::exception&) {
     return {false, host::Status::FailedHere("DecodeDocumento")};
   }
 }

@@ -81,7 +81,7 @@ void InizializzaRS(RunContext& context, RunRecordSets& run) {
     run.RSTempiPrev->Open();
     run.RSTempiPrevDett = NewRSTempiPrevDett();
     run.RSTempiPrevDett->Open();
-  } catch (...) {
+  } catch (const std::exception&) {
     context.Caught("InizializzaRS");
   }
 }

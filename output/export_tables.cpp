@@ -55,7 +55,7 @@ host::Status KVL_EXPTOQV1_BeforeExportToQV(engine::Comparison& run, host::Decode
     if (auto trend = engine::AndamentoMensile(run); !engine::RecordsetVuoto(trend.get())) {
       tables.push_back({"AndamentoMensile", trend, fields(*trend, [](const std::string& name) { return name; })});
     }
-  } catch (...) {
+  } catch (const std::exception&) {
     run.Context().Caught("KVL_EXPTOQV1_BeforeExportToQV");
   }
   return run.TakeStatus();

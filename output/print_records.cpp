@@ -218,7 +218,7 @@ PrintPreparation::PrintPreparation(engine::Comparison& run, host::DecodeService&
     : impl_(std::make_unique<Impl>(run, decode, out)) {
   try {
     impl_->Begin();
-  } catch (...) {
+  } catch (const std::exception&) {
     impl_->done = impl_->failed = true;
     run.Context().Caught("PreparaRSStampa");
   }
@@ -378,7 +378,7 @@ bool PrintPreparation::Step(size_t count) {
     }
     if (groups.Eof()) return finished();
     return false;
-  } catch (...) {
+  } catch (const std::exception&) {
     m.done = m.failed = true;
     context.Caught("PreparaRSStampa");
     return true;
@@ -403,7 +403,7 @@ host::Status PreparaSezioniStampa(engine::Comparison& run, bool trend, bool unbo
   try {
     if (trend && !run.Empty()) out.RSAndamento = engine::AndamentoMensile(run);
     if (unbooked && !run.Empty()) out.RSFasiNonVersate = engine::FasiNonVersate(run);
-  } catch (...) {
+  } catch (const std::exception&) {
     run.Context().Caught("PreparaSezioniStampa");
   }
   return run.TakeStatus();

@@ -66,8 +66,6 @@ Error CurrentError() {
     return e;
   } catch (const std::exception& e) {
     return {kErrInvalidArgument, e.what()};
-  } catch (...) {
-    return {kErrInvalidArgument, "Unknown error"};
   }
 }
 
