@@ -59,20 +59,11 @@ bool Measure(const std::string& db, const std::vector<std::string>& grouping, co
   auto& r = run->Records();
   const size_t total = r.RSTempiVerDett ? r.RSTempiVerDett->RecordCount() : 0;
   if (run->Failed() || run->Empty()) {
-    std::printf("%s: the run failed%s\n", name, form.error_texts.empty() ? "" : (": " + form.error_texts.front()).c_str());
+    std::printf("%s: the run failed%s\n", name, run->RunStatus().diagnostics().empty() ? "" : (": " + std::string(run->RunStatus().diagnostics().front().error.what())).c_str());
     return false;
   }
 
-  auto results = std::make_shared<results_form::FRMPD_MAVANZORDLAV>();
-  results->DescrizioneGruppo = run->DescrizioneGruppo();
-  results->PvarCodDitta = "1";
-  results->TipoTempo = 0;
-  results->RSTempiVer = r.RSTempiVer;
-  results->RSTempiPrev = r.RSTempiPrev;
-  results->RSTempiVerDett = r.RSTempiVerDett;
-  results->RSTempiPrevDett = r.RSTempiPrevDett;
-  results->RSCampi = r.RSCampi;
-  results->Run = run;
+  auto results = std::make_shared<results_form::FRMPD_MAVANZORDLAV>(run);
   start = Clock::now();
   results->Show(nullptr);
   QApplication::processEvents();
@@ -155,17 +146,8 @@ bool MeasurePreview(const std::string& db, bool sections) {
   }
   auto& r = run->Records();
   host::DecodeService decode(run->Connection(), "1");
-  auto results = std::make_shared<results_form::FRMPD_MAVANZORDLAV>();
-  results->DescrizioneGruppo = run->DescrizioneGruppo();
-  results->PvarCodDitta = "1";
-  results->TipoTempo = 0;
-  results->RSTempiVer = r.RSTempiVer;
-  results->RSTempiPrev = r.RSTempiPrev;
-  results->RSTempiVerDett = r.RSTempiVerDett;
-  results->RSTempiPrevDett = r.RSTempiPrevDett;
-  results->RSCampi = r.RSCampi;
+  auto results = std::make_shared<results_form::FRMPD_MAVANZORDLAV>(run);
   results->PclsDecodeDb = &decode;
-  results->Run = run;
   results->Show(nullptr);
   while (!results->FiguresDone()) QApplication::processEvents();
   // The print options as the host hands them over.

@@ -583,26 +583,12 @@ void FRMPD_QUARVELINDO::RunFinished() {
     }
     SaveRemembered();
     // The results form, over the run's own record sets.
-    auto& records = run_->Records();
-    frm_mod_ = std::make_shared<results_form::FRMPD_MAVANZORDLAV>();
+    frm_mod_ = std::make_shared<results_form::FRMPD_MAVANZORDLAV>(run_);
     frm_mod_->GconConnect = GconConnect;
     frm_mod_->GclsLog = GclsLog;
     frm_mod_->ActiveInterface = ActiveInterface;
     frm_mod_->PclsDecodeDb = PclsDecodeDb.get();
-    frm_mod_->PclsLookupDb = PclsLookupDb.get();
-    frm_mod_->DescrizioneGruppo = run_->DescrizioneGruppo();
     frm_mod_->GiorniRelativi = relative_days_;
-    frm_mod_->GstrConnect = GstrConnect;
-    frm_mod_->PvarCodDitta = PvarCodDitta;
-    frm_mod_->TipoTempo = static_cast<int16_t>(run_->Unit());
-    frm_mod_->EscludiCoda = run_->ExcludeQueue();
-    frm_mod_->EscludiAttesa = run_->ExcludeWait();
-    frm_mod_->RSTempiVer = records.RSTempiVer;
-    frm_mod_->RSTempiPrev = records.RSTempiPrev;
-    frm_mod_->RSTempiVerDett = records.RSTempiVerDett;
-    frm_mod_->RSTempiPrevDett = records.RSTempiPrevDett;
-    frm_mod_->RSCampi = records.RSCampi;
-    frm_mod_->Run = run_;
     std::weak_ptr<FRMPD_QUARVELINDO> self = weak_from_this();
     frm_mod_->CloseFormVersamenti = [self](int16_t& cancel) {
       if (auto form = self.lock()) form->FrmMod_CloseFormVersamenti(cancel);
@@ -623,12 +609,6 @@ void FRMPD_QUARVELINDO::FrmMod_CloseFormVersamenti(int16_t& /*cancel*/) {
       frm_mod_->GclsLog.reset();
       frm_mod_->ActiveInterface = nullptr;
       frm_mod_->PclsDecodeDb = nullptr;
-      frm_mod_->PclsLookupDb = nullptr;
-      frm_mod_->RSTempiVer.reset();
-      frm_mod_->RSTempiPrev.reset();
-      frm_mod_->RSTempiVerDett.reset();
-      frm_mod_->RSTempiPrevDett.reset();
-      frm_mod_->RSCampi.reset();
       // The results form is closing from inside its own call: it is released
       // once that call has returned.
       auto closing = std::move(frm_mod_);

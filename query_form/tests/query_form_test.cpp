@@ -283,12 +283,13 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QVERIFY2(harness.Shown().isEmpty(), qPrintable(harness.Shown().join("; ")));
     auto results = form->FrmMod();
     QVERIFY(results != nullptr);
-    QCOMPARE(results->TipoTempo, int16_t{3});
-    QVERIFY(results->EscludiCoda);
-    QVERIFY(!results->EscludiAttesa);
-    QCOMPARE(results->DescrizioneGruppo, std::string("Reparto/Fase"));
-    // Shared, not copied.
-    QCOMPARE(results->RSTempiVer.get(), form->LastRun()->Records().RSTempiVer.get());
+    QCOMPARE(results->TipoTempo(), int16_t{3});
+    QVERIFY(results->Run()->ExcludeQueue());
+    QVERIFY(!results->Run()->ExcludeWait());
+    QCOMPARE(results->DescrizioneGruppo(), std::string("Reparto/Fase"));
+    // The run handed whole: its record sets shared, not copied.
+    QCOMPARE(results->Run(), form->LastRun());
+    QCOMPARE(results->RSTempiVer().get(), form->LastRun()->Records().RSTempiVer.get());
     QVERIFY(!form->MainFormActive());
     QVERIFY(!form->Window()->isVisible());
     QCOMPARE(results->Caption(), std::string("Tempi di lavorazione per Reparto/Fase"));
