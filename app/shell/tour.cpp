@@ -200,6 +200,14 @@ void StartTour(MainWindow& window, const QString& directory) {
     return true;
   });
   s.push_back([tour] {
+    // The phases' last columns in sight: the order's state and whether it is closed.
+    auto* phases = tour->Form("FRMPD_MAVANZORDLAV")->findChild<QTableView*>("GRD_FasiNonVersate");
+    if (phases != nullptr && phases->model() != nullptr && phases->model()->rowCount() > 0) {
+      phases->scrollTo(phases->model()->index(0, phases->model()->columnCount() - 1));
+    }
+    return true;
+  });
+  s.push_back([tour] {
     tour->Save("results-unbooked.png");
     tour->Form("FRMPD_MAVANZORDLAV")->findChild<QTabWidget*>("SummaryTabs")->setCurrentIndex(4);
     return true;

@@ -19,10 +19,14 @@ const QColor kOver(214, 96, 20);
 const QColor kUnder(40, 100, 200);
 const QColor kGrid(215, 215, 215);
 
-// A tick's text in the print's locale: whole numbers when the step is, else
-// as many decimals as the step needs.
+// A tick's text in the print's locale with as many decimals as the step
+// needs (a step of 2.5 reads 2,5 and 7,5, never a rounded 3 and 8).
 QString TickText(double value, double step, const QString& suffix = {}) {
-  const int decimals = step >= 1 ? 0 : (step >= 0.1 ? 1 : 2);
+  int decimals = 0;
+  for (double scaled = step; decimals < 3 && std::abs(scaled - std::round(scaled)) > 1e-9 * std::max(1.0, scaled);
+       scaled *= 10) {
+    ++decimals;
+  }
   return QLocale().toString(value, 'f', decimals) + suffix;
 }
 
