@@ -39,6 +39,9 @@ struct ComparisonRequest {
   bool fashion = false;        // the fashion-attributes flag
   // Bookings from which phase rows are read in bulk (see PhaseSource).
   int64_t prefetch_from = 2000;
+  // The order states that mean "closed" to this user (FasiNonVersate's
+  // CHIUSA); none: nothing is said about closed.
+  std::vector<int64_t> closed_states;
 };
 
 class Comparison {
@@ -79,6 +82,7 @@ class Comparison {
   [[nodiscard]] bool ExcludeWait() const { return request_.exclude_wait; }
   [[nodiscard]] bool ExcludeQueue() const { return request_.exclude_queue; }
   [[nodiscard]] const std::string& Company() const { return request_.company; }
+  [[nodiscard]] const std::vector<int64_t>& ClosedStates() const { return request_.closed_states; }
   [[nodiscard]] const host::QueryControl& Query() const { return request_.query; }
   [[nodiscard]] const host::OrderControl& Order() const { return request_.order; }
   [[nodiscard]] host::db::Connection& Connection() { return *request_.connection; }

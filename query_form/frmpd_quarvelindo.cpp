@@ -25,6 +25,7 @@
 
 #include "engine/field_lists.h"
 #include "engine/relative_dates.h"
+#include "engine/unbooked_phases.h"
 #include "engine/value_helpers.h"
 #include "host/db/connection_string.h"
 #include "host/qt/dialog_presenter.h"
@@ -41,6 +42,8 @@ namespace query_form {
 namespace {
 
 constexpr const char* kModule = "FRMPD_QUARVELINDO";
+// Where the results form keeps its tolerance band (a saved query carries it).
+constexpr const char* kToleranceSetting = "FRMPD_MAVANZORDLAV/tolerance";
 
 // The editor of a condition cell: a line limited to the field's length.
 class ConditionDelegate : public QStyledItemDelegate {
@@ -316,6 +319,17 @@ void FRMPD_QUARVELINDO::BuildWindow() {
   options->addSpacing(24);
   options->addWidget(chk_attesa_);
   options->addWidget(chk_coda_);
+  options->addSpacing(24);
+  auto* closed_caption = new QLabel(Tr("Stati ordine chiusi"), frame1);
+  txt_stati_chiusi_ = new QLineEdit(frame1);
+  txt_stati_chiusi_->setObjectName("TXT_STATICHIUSI");
+  txt_stati_chiusi_->setPlaceholderText("9, 10");
+  txt_stati_chiusi_->setToolTip(
+      Tr("Stati dell'ordine che valgono chiusa (es. 9, 10): colonna Chiusa delle fasi senza versamenti"));
+  txt_stati_chiusi_->setMaximumWidth(txt_stati_chiusi_->fontMetrics().horizontalAdvance("0000, 0000, 0000"));
+  closed_caption->setBuddy(txt_stati_chiusi_);
+  options->addWidget(closed_caption);
+  options->addWidget(txt_stati_chiusi_);
   options->addStretch();
   general_layout->addWidget(frame1);
   tabs_->addTab(general, Tr("&Parametri generali"));
@@ -493,7 +507,19 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
       MsgBoxLingua(text.toStdString(), 0, host::kMbIconExclamation, Caption());
       return;
     }
+    std::vector<int64_t> closed_states;
+    try {
+      closed_states = engine::ParseClosedStates(txt_stati_chiusi_->text().toStdString());
+    } catch (const host::Error& e) {
+      tabs_->setCurrentIndex(0);
+      txt_stati_chiusi_->setFocus();
+      const QString text = Tr("Stati chiusi non validi") + ": " + QString::fromStdString(e.what());
+      status_->setText(text);
+      MsgBoxLingua(text.toStdString(), 0, engine::kMbIconExclamation, Caption());
+      return;
+    }
     engine::ComparisonRequest request;
+    request.closed_states = std::move(closed_states);
     request.company = PvarCodDitta;
     request.query = resolved;
     request.order = order_;
@@ -531,9 +557,18 @@ SavedQueryForm FRMPD_QUARVELINDO::SavedQueryTarget() {
   SavedQueryForm target;
   target.translate = [this](const std::string& s) { return Tr(s); };
   target.capture = [this](const std::string& name) {
-    return engine::CaptureQuery(name, query_, order_,
-                                static_cast<engine::TipoTempo>(cmb_tipo_tempo_->currentData().toString().toInt()),
-                                chk_attesa_->isChecked(), chk_coda_->isChecked());
+    auto saved = engine::CaptureQuery(name, query_, order_,
+                                      static_cast<engine::TipoTempo>(cmb_tipo_tempo_->currentData().toString().toInt()),
+                                      chk_attesa_->isChecked(), chk_coda_->isChecked());
+    try {
+      saved.closed_states = engine::ParseClosedStates(txt_stati_chiusi_->text().toStdString());
+    } catch (const host::Error&) {
+      // Not numbers: the query is kept without them (a run says what is wrong).
+    }
+    // The results form's tolerance, when the user set one, goes with the query.
+    auto settings = host::qt::UserSettings();
+    if (settings->contains(kToleranceSetting)) saved.tolerance = settings->value(kToleranceSetting).toDouble();
+    return saved;
   };
   target.apply = [this](const engine::SavedQuery& saved) {
     engine::ApplyQuery(saved, query_, order_);
@@ -542,6 +577,8 @@ SavedQueryForm FRMPD_QUARVELINDO::SavedQueryTarget() {
     cmb_tipo_tempo_->setCurrentIndex(std::max(0, cmb_tipo_tempo_->findData(QString::number(saved.unit))));
     chk_attesa_->setChecked(saved.exclude_wait);
     chk_coda_->setChecked(saved.exclude_queue);
+    txt_stati_chiusi_->setText(QString::fromStdString(engine::ClosedStatesText(saved.closed_states)));
+    if (saved.tolerance) host::qt::UserSettings()->setValue(kToleranceSetting, *saved.tolerance);
     for (int row = 0; row < conditions_->rowCount(); ++row) DecodeRow(row);
     status_->setText(QString::fromStdString(saved.name));
   };
@@ -720,6 +757,7 @@ void FRMPD_QUARVELINDO::SaveRemembered() {
   settings->setValue(key + "/unit", cmb_tipo_tempo_->currentIndex());
   settings->setValue(key + "/exclude_wait", chk_attesa_->isChecked());
   settings->setValue(key + "/exclude_queue", chk_coda_->isChecked());
+  settings->setValue(key + "/closed_states", txt_stati_chiusi_->text());
 }
 
 void FRMPD_QUARVELINDO::RestoreRemembered() {
@@ -732,6 +770,7 @@ void FRMPD_QUARVELINDO::RestoreRemembered() {
   if (unit >= 0 && unit < cmb_tipo_tempo_->count()) cmb_tipo_tempo_->setCurrentIndex(unit);
   chk_attesa_->setChecked(settings->value(key + "/exclude_wait", false).toBool());
   chk_coda_->setChecked(settings->value(key + "/exclude_queue", false).toBool());
+  txt_stati_chiusi_->setText(settings->value(key + "/closed_states", QString()).toString());
   conditions_->Reload();
   grouping_->Reload();
   for (int row = 0; row < conditions_->rowCount(); ++row) DecodeRow(row);

@@ -47,7 +47,7 @@ host::Status UnbookedView::Load(engine::Comparison& run) {
     RecordSetModel::Column column{c.field, translate_(c.caption)};
     const std::string field = c.field;
     if (field == "DO11_NUMDOC" || field == "DO30_PROGRIGA" || field == "SEQFASE" || field == "CODFASE" ||
-        field == "OMSPREV") {
+        field == "OMSPREV" || field == "STATOORDINE") {
       column.alignment = Qt::AlignRight | Qt::AlignVCenter;
     }
     if (field == "OMSPREV") {
@@ -55,6 +55,12 @@ host::Status UnbookedView::Load(engine::Comparison& run) {
       column.shown = "PREV_SEC";
       const auto unit = static_cast<int16_t>(run.Unit());
       column.text = [unit](const host::Variant& seconds) { return LocalFigure(engine::TimeText(seconds, unit)); };
+    }
+    if (field == "CHIUSA") {
+      // "sì"/"no" in the user's language.
+      column.text = [this](const host::Variant& closed) {
+        return closed.IsNull() || closed.IsEmpty() ? QString() : translate_(closed.ToText());
+      };
     }
     columns.push_back(std::move(column));
   }
