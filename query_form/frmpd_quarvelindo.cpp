@@ -515,7 +515,7 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
       txt_stati_chiusi_->setFocus();
       const QString text = Tr("Stati chiusi non validi") + ": " + QString::fromStdString(e.what());
       status_->setText(text);
-      MsgBoxLingua(text.toStdString(), 0, engine::kMbIconExclamation, Caption());
+      MsgBoxLingua(text.toStdString(), 0, host::kMbIconExclamation, Caption());
       return;
     }
     engine::ComparisonRequest request;
