@@ -409,7 +409,26 @@ void GroupTotals::AddPlanned(BookingSums& into, const PhaseOutputs& o) {
   }
 }
 
+namespace {
+
+// A whole number: an integer type, or a decimal without a fractional part.
+bool Whole(const Variant& v) {
+  switch (v.Type()) {
+    case host::VarType::Int16:
+    case host::VarType::Int32:
+    case host::VarType::Int64: return true;
+    case host::VarType::Decimal: {
+      const host::Decimal d = v.ToDecimal();
+      return d.Scale() == 0 || d.CoefficientAtScale(0).has_value();
+    }
+    default: return false;
+  }
+}
+
+}  // namespace
+
 void GroupTotals::AddBooked(BookingSums& into, const Booked& b) {
+  into.booked_whole = into.booked_whole && Whole(b.hours) && Whole(b.minutes) && Whole(b.seconds);
   const auto add_to = [&](size_t c) {
     ValoriCategoria& sum = into.sums[c];
     sum.OREVERS = host::Add(sum.OREVERS, b.hours);

@@ -88,6 +88,9 @@ class GroupTotals {
   // all are in; AllBookings adds what is left and answers the figures.
   bool StepAllBookings(size_t count);
   std::array<CategorySeconds, 7> AllBookings();
+  // After AllBookings: whether every booking's booked hours, minutes and
+  // seconds were whole numbers (false before).
+  [[nodiscard]] bool AllBookedWhole() const { return all_ && all_->done && all_->sums.booked_whole; }
 
   // Statements executed for the group totals (phase rows not prefetched).
   [[nodiscard]] int64_t GroupsComputed() const { return computed_; }
@@ -114,6 +117,9 @@ class GroupTotals {
     };
     std::unordered_set<Phase, PhaseHash> seen;
     std::array<ValoriCategoria, 7> sums;
+    // Every booked hour, minute and second added was a whole number: their
+    // sums are then exactly what the database's SUM of the same values is.
+    bool booked_whole = true;
   };
   // Adds the bookings at storage rows `rows` of RSTempiVerDett, in that
   // order, as TempiPreventivi adds a group's filtered bookings.

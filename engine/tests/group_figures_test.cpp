@@ -183,6 +183,33 @@ TEST(GroupFigures, EveryGroupOfTheDemoAsItsVisitStoresIt) {
   }
 }
 
+// A booked time of an hour and a half: the totals row's booked total is then
+// the database's sum (read once the bookings are summed), still that of a
+// run without grouping.
+TEST(GroupFigures, ABookedTimeInPartsOfAnHourStillTotalsAsTheRunWithoutGrouping) {
+  testing::TempDir dir;
+  const std::string db = testing::TinyErp(dir);
+  sqlite3* handle = nullptr;
+  sqlite3_open(db.c_str(), &handle);
+  testing::Exec(handle, R"(
+INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, PD44_CODFASE_PD12,
+  PD44_SEQFASE, PD44_CODFORNREP, PD44_MACCHINA_PD08, PD44_CODDIP_PD06, PD44_NUMREG_CO99, PD44_PROGRIGA_DO30,
+  PD44_QTALAV, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES
+  (1, 6, '2026-03-06 00:00:00', 'A1', 10, 0, 'R01', 'M1', NULL, NULL, NULL, 10, 0, 1.5, 10, 0);
+)");
+  sqlite3_close(handle);
+  const CategoryFigures all = WithoutGrouping(db, 0);
+  testing::FakeForm form;
+  auto run = RunOn(form, db, {"Articolo"}, 0);
+  GroupFigures figures(*run, {});
+  Finish(figures);
+  const CategoryFigures got = figures.AllBookings();
+  EXPECT_TRUE(form.errors.empty());
+  // 1.5 h and 10 min of this booking beside the others' whole hours.
+  EXPECT_EQ(got[0].booked.ToDecimal(), all[0].booked.ToDecimal());
+  EXPECT_EQ(got[0].planned.ToDecimal(), all[0].planned.ToDecimal());
+}
+
 // Bookings whose article is Null beside blank and whose phase sequence is
 // Null beside 0: the groups that one "= NULL" would merge keep their own.
 std::string CollidingErp(const testing::TempDir& dir) {
