@@ -138,7 +138,7 @@ bool ComparisonRun::LeggiVersamentiTempi() {
     records_.RSTempiVer.reset();
     records_.RSTempiVerDett.reset();
     return false;
-  } catch (...) {
+  } catch (const std::exception&) {
     context_.Caught("LeggiVersamentiTempi");
     return true;
   }
@@ -181,7 +181,7 @@ void ComparisonRun::ReadBothQueries() {
       const auto start = Clock::now();
       records_.RSTempiVer = sibling_->Execute(grouped_sql_);
       timings_.grouped = seconds(start);
-    } catch (...) {
+    } catch (...) {  // the worker's edge: its failure is thrown again on the run's thread
       grouped_error = std::current_exception();
       inputs_.connection->Interrupt();  // the bookings of a failed run are of no use
       return;
@@ -194,7 +194,7 @@ void ComparisonRun::ReadBothQueries() {
       try {
         phases_->Prefetch(sibling_.get());
         prefetched_beside = true;
-      } catch (...) {
+      } catch (...) {  // the worker's edge: the planned times read the rows themselves
       }
     }
   });
@@ -208,7 +208,7 @@ void ComparisonRun::ReadBothQueries() {
     if (static_cast<int64_t>(records_.RSTempiVerDett->RecordCount()) < inputs_.prefetch_from && prefetching) {
       sibling_->Interrupt();
     }
-  } catch (...) {
+  } catch (...) {  // the worker must be stopped and joined before anything leaves here
     detailed_done = true;
     detailed_error = std::current_exception();
     sibling_->Interrupt();  // no use grouping the bookings of a failed run
@@ -230,7 +230,7 @@ void ComparisonRun::ReadBothQueries() {
       std::rethrow_exception(error);
     } catch (const host::Error& e) {
       return e.Number() == host::kErrCancelled;
-    } catch (...) {
+    } catch (const std::exception&) {
       return false;
     }
   };
@@ -431,7 +431,7 @@ struct ComparisonRun::PlannedPass {
       host::Status said;
       try {
         records->Check(out.Storage(), booking_row, planned.times, said);
-      } catch (...) {
+      } catch (const std::exception&) {
         run.context_.Add(said);
         throw;
       }
@@ -509,7 +509,7 @@ bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
     progress.Hide();
     pass.ReportLeftOut();
     return false;
-  } catch (...) {
+  } catch (const std::exception&) {
     progress.Hide();
     context_.Caught("CalcolaTempiPreventiviDettagliati");
     return true;

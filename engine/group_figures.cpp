@@ -72,8 +72,7 @@ GroupFigures::~GroupFigures() {
     sibling_->Interrupt();
     try {
       booked_total_.get();
-    } catch (...) {
-      // Stopped: nobody needs it.
+    } catch (...) {  // the worker's edge: stopped, nobody needs what it met
     }
   }
 }
@@ -128,7 +127,7 @@ bool GroupFigures::Step(size_t count) {
         }
         break;
     }
-  } catch (...) {
+  } catch (const std::exception&) {
     run_.Context().Caught("TempiPreventivi");
     done_ = true;
   }
@@ -245,7 +244,7 @@ CategoryFigures GroupFigures::AllBookings() {
       out[0].booked = PlannedSeconds(value("OREVERS"), value("MINVERS"), value("SECVERS"),
                                      static_cast<int16_t>(run_.Unit()));
     }
-  } catch (...) {
+  } catch (const std::exception&) {
     run_.Context().Caught("TempiPreventivi");
   }
   return out;

@@ -251,7 +251,7 @@ PhaseOutputs GroupTotals::ComputeTempiFase(const Variant& phase_id, const Varian
     // reports it, naming the group and the phase).
     for (size_t c = 0; c < 7; ++c) out.hours[c] = out.minutes[c] = out.seconds[c] = int16_t{0};
     status = PhaseStatus::LeftOut;
-  } catch (...) {
+  } catch (const std::exception&) {
     status = PhaseStatus::Failed;
     context_.Caught("CalcolaTempiFase");
   }
@@ -306,7 +306,7 @@ bool GroupTotals::TempiPreventivi() {
     if (prev.RecordCount() == 0) ComputeCurrentGroup(group_id);
     prev.MoveFirst();
     return false;
-  } catch (...) {
+  } catch (const std::exception&) {
     context_.Caught("TempiPreventivi");
     return true;
   }

@@ -199,12 +199,12 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
 )");
   sqlite3_close(handle);
   const CategoryFigures all = WithoutGrouping(db, 0);
-  testing::FakeForm form;
+  host::testing::FakeForm form;
   auto run = RunOn(form, db, {"Articolo"}, 0);
   GroupFigures figures(*run, {});
   Finish(figures);
   const CategoryFigures got = figures.AllBookings();
-  EXPECT_TRUE(form.errors.empty());
+  EXPECT_TRUE(run->TakeStatus().diagnostics().empty());
   // 1.5 h and 10 min of this booking beside the others' whole hours.
   EXPECT_EQ(got[0].booked.ToDecimal(), all[0].booked.ToDecimal());
   EXPECT_EQ(got[0].planned.ToDecimal(), all[0].planned.ToDecimal());
