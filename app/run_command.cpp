@@ -136,6 +136,21 @@ std::string OutOfMemory(int64_t bookings) {
 // (its message already written).
 using Stop = std::optional<int>;
 
+// A writer's answer: nothing when it wrote; a failure's reasons, one line
+// each; a stop, which the user asked for, is still no success.
+Stop FailUnlessWritten(const host::Status& written) {
+  if (written.cancelled()) return kExitFailure;
+  if (written.ok()) return std::nullopt;
+  for (const auto& d : written.diagnostics()) {
+    if (d.kind == host::Diagnostic::Kind::kMessage) {
+      Fail(d.text);
+    } else {
+      Fail(d.error);
+    }
+  }
+  return kExitFailure;
+}
+
 // What is refused before anything is read: the bookings in a table, an
 // unknown block, and every output's place (no output goes over the
 // database, another database, a device or a folder, and a run that cannot
@@ -310,22 +325,17 @@ Stop BuildRequest(const RunArgs& args, engine::TipoTempo unit, engine::Compariso
 // nothing is written unless they were.
 Stop WriteMainReport(const RunArgs& args, engine::Comparison& run, const output::ReportOptions& report,
                      const std::function<bool()>& compute_totals) {
-  bool given_up = false;
-  std::string failed_write;
   if (!args.out.empty() && !(args.unbooked && args.format != "json")) {
-    failed_write = output::WriteOutputUnlessGivenUp(
-        args.out, [&](std::ostream& out) { return output::WriteReportComputing(out, run, report, compute_totals); },
-        &given_up);
-  } else if (args.unbooked && args.format != "json") {
-    failed_write = output::WriteOutput(args.out, [&](std::ostream& out) { output::WriteUnbooked(out, run, report); });
-  } else if (compute_totals()) {
-    failed_write = output::WriteOutput(args.out, [&](std::ostream& out) { output::WriteReport(out, run, report); });
-  } else {
-    given_up = true;
+    return FailUnlessWritten(output::WriteOutputUnlessGivenUp(
+        args.out, [&](std::ostream& out) { return output::WriteReportComputing(out, run, report, compute_totals); }));
   }
-  if (given_up) return kExitFailure;
-  if (!failed_write.empty()) return Fail(failed_write, kExitFailure);
-  return std::nullopt;
+  if (args.unbooked && args.format != "json") {
+    return FailUnlessWritten(
+        output::WriteOutput(args.out, [&](std::ostream& out) { output::WriteUnbooked(out, run, report); }));
+  }
+  if (!compute_totals()) return kExitFailure;
+  return FailUnlessWritten(
+      output::WriteOutput(args.out, [&](std::ostream& out) { output::WriteReport(out, run, report); }));
 }
 
 // The print and the export for analysis (--xlsx, --csv-dir, --pdf), through
@@ -355,20 +365,20 @@ Stop WriteExports(const RunArgs& args, engine::Comparison& run, ConsoleForm& for
   options.csv_style = *output::CsvStyleOf(args.csv_locale);
   options.tolerance = tolerance.value_or(engine::kTrendTolerancePercent);
   if (!args.xlsx.empty()) {
-    const auto failed = output::WriteWorkbook(args.xlsx, tables, options);
+    const host::Status written = output::WriteWorkbook(args.xlsx, tables, options);
     writing.Hide();
-    if (!failed.empty()) return Fail(failed, kExitFailure);
+    if (Stop stop = FailUnlessWritten(written)) return stop;
   }
   if (!args.csv_dir.empty()) {
-    const auto failed = output::WriteCsvFiles(args.csv_dir, tables, options);
+    const host::Status written = output::WriteCsvFiles(args.csv_dir, tables, options);
     writing.Hide();
-    if (!failed.empty()) return Fail(failed, kExitFailure);
+    if (Stop stop = FailUnlessWritten(written)) return stop;
   }
   if (!args.pdf.empty()) {
 #ifdef QUARVELINDO_WITH_PDF
-    const auto failed = output::WritePdfReport(args.pdf, print, run, args.company, language,
-                                               {args.pdf_trend, args.pdf_unbooked, tolerance.value_or(0)});
-    if (!failed.empty()) return Fail(failed, kExitFailure);
+    const host::Status written = output::WritePdfReport(
+        args.pdf, print, run, args.company, language, {args.pdf_trend, args.pdf_unbooked, tolerance.value_or(0)});
+    if (Stop stop = FailUnlessWritten(written)) return stop;
 #else
     (void)language;
     return Fail("this build has no PDF report (it was built without the windows)");

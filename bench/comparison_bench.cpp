@@ -114,7 +114,7 @@ std::string DetailedQuery(host::db::Connection& connection, const host::OrderCon
     }
   }
   in.company = "1";
-  in.unit_code = "0";
+  in.unit = engine::kOreMinutiSecondi;
   in.grouping = order.GroupingText();
   in.ordering = order.OrderingText();
   return engine::BuildBookingQueries(in).detailed;

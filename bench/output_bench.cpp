@@ -23,6 +23,7 @@
 #include "output/export_tables.h"
 #include "output/report/comparison_report.h"
 #include "output/table_writer.h"
+#include "output/write_status.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ int main(int argc, char** argv) {
   if (!output::KVL_EXPTOQV1_BeforeExportToQV(*run, decode, captions, print, tables).ok()) return 1;
   const double prepared = Seconds(start);
   const std::string workbook = (std::filesystem::temp_directory_path() / "quarvelindo-output-bench.xlsx").string();
-  const std::string error = output::WriteWorkbook(workbook, tables);
+  const std::string error = output::ReasonOf(output::WriteWorkbook(workbook, tables));
   const double written = Seconds(start);
   std::printf("run of %zu bookings, %zu groups: %.1f s; workbook of the three tables: %.1f s (prepare %.1f s), "
               "%.0f MiB, %.2f x the run; peak RSS %ld MiB%s\n",
@@ -90,7 +91,7 @@ int main(int argc, char** argv) {
   const size_t drawn = std::min<size_t>(1000, first.RSStampa->RecordCount());
   start = Clock::now();
   const std::string pdf = (std::filesystem::temp_directory_path() / "quarvelindo-output-bench.pdf").string();
-  const std::string pdf_error = output::WriteReportPdf(pdf, first, parameters);
+  const std::string pdf_error = output::ReasonOf(output::WriteReportPdf(pdf, first, parameters));
   std::printf("PDF of %zu groups without bookings: %.1f s, %.1f MiB%s\n", drawn,
               Seconds(start), static_cast<double>(std::filesystem::file_size(pdf)) / 1048576.0,
               pdf_error.empty() ? "" : (" ERROR " + pdf_error).c_str());

@@ -33,7 +33,6 @@
 #include <unistd.h>
 
 #include "demo/erp_database.h"
-#include "host/services/decode_service.h"
 #include "results_form/report_preview.h"
 #include "engine/comparison.h"
 #include "engine/field_lists.h"
@@ -144,10 +143,7 @@ bool MeasurePreview(const std::string& db, bool sections) {
     std::printf("preview: the run failed\n");
     return false;
   }
-  auto& r = run->Records();
-  host::DecodeService decode(run->Connection(), "1");
   auto results = std::make_shared<results_form::FRMPD_MAVANZORDLAV>(run);
-  results->PclsDecodeDb = &decode;
   results->Show(nullptr);
   while (!results->FiguresDone()) QApplication::processEvents();
   // The print options as the host hands them over.

@@ -16,28 +16,28 @@ struct UnitPieces {
 };
 
 // Booked-time columns by the time unit's code.
-UnitPieces PiecesOfUnit(const std::string& code) {
-  if (code == "0") {
+UnitPieces PiecesOfUnit(TipoTempo unit) {
+  if (unit == kOreMinutiSecondi) {
     return {
         "SUM(ISNULL(PD44_OREORD,0)) AS OREVERS, SUM(ISNULL(PD44_MINORD,0)) AS MINVERS, "
         "SUM(ISNULL(PD44_SECORD,0)) AS SECVERS ",
         "ISNULL(PD44_OREORD,0) AS OREVERS, ISNULL(PD44_MINORD,0) AS MINVERS, ISNULL(PD44_SECORD,0) AS SECVERS "};
   }
-  if (code == "1") {
+  if (unit == kOreDecimali) {
     return {
         "(CAST(SUM(ISNULL(PD44_OREORD,0)) AS DECIMAL(14,2)) + CAST(SUM(ISNULL(PD44_MINORD,0))/60 AS "
         "DECIMAL(14,2)) +  CAST(SUM(ISNULL(PD44_SECORD,0))/3600 AS DECIMAL (14,2))) AS OREVERS ",
         "(CAST(ISNULL(PD44_OREORD,0) AS DECIMAL(14,2)) + CAST(ISNULL(PD44_MINORD,0)/60 AS DECIMAL(14,2)) +  "
         "CAST(ISNULL(PD44_SECORD,0)/3600 AS DECIMAL (14,2))) AS OREVERS "};
   }
-  if (code == "2") {
+  if (unit == kMinutiDecimali) {
     return {
         "(CAST(SUM(ISNULL(PD44_OREORD,0))*60 AS DECIMAL(14,2)) + CAST(SUM(ISNULL(PD44_MINORD,0)) AS "
         "DECIMAL(14,2)) +  CAST(SUM(ISNULL(PD44_SECORD,0))/60 AS DECIMAL(14,2))) AS MINVERS ",
         "(CAST(ISNULL(PD44_OREORD,0)*60 AS DECIMAL(14,2)) + CAST(ISNULL(PD44_MINORD,0) AS DECIMAL(14,2)) +  "
         "CAST(ISNULL(PD44_SECORD,0)/60 AS DECIMAL(14,2))) AS MINVERS "};
   }
-  if (code == "3") {
+  if (unit == kSecondiDecimali) {
     return {
         "(SUM(ISNULL(PD44_OREORD,0))*3600 + SUM(ISNULL(PD44_MINORD,0))*60 + SUM(ISNULL(PD44_SECORD,0))) AS "
         "SECVERS ",
@@ -214,7 +214,7 @@ BookingQueries BuildBookingQueries(const BookingQueryInput& input) {
   if (!q.aggregate_list.empty()) q.aggregate_list += ", ";
 
   const std::string company_condition = "WHERE PD44_DITTA_CG18 = " + input.company + " ";
-  const UnitPieces unit = PiecesOfUnit(input.unit_code);
+  const UnitPieces unit = PiecesOfUnit(input.unit);
   const std::string columns = host::ReplaceAll(input.booking_columns, kVariantColumn, kVariantAliased);
 
   q.grouped = "SELECT " + q.group_list + " " + q.aggregate_list + " ";

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/time_unit.h"
+
 namespace engine {
 
 struct OrderItem {
@@ -23,7 +25,7 @@ struct OrderItem {
 struct BookingQueryInput {
   std::vector<OrderItem> items;  // the order control's items not left out, in order
   std::string company;           // PvarCodDitta as text
-  std::string unit_code;         // the text of CMB_TIPOTEMPO: "0".."3"
+  TipoTempo unit = kOreMinutiSecondi;  // CMB_TIPOTEMPO (another value: no booked time columns)
   bool fashion = false;
   std::string condition;        // the query control's filter text
   std::string grouping;         // the order control's grouping text

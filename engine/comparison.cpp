@@ -35,9 +35,8 @@ Comparison::Comparison(host::LanguageServices& language, ComparisonRequest reque
   inputs.company = request_.company;
   inputs.query = &request_.query;
   inputs.order = &request_.order;
-  inputs.unit_code = std::to_string(static_cast<int>(request_.unit));
-  inputs.wait_check = int16_t{request_.exclude_wait ? int16_t{1} : int16_t{0}};
-  inputs.queue_check = int16_t{request_.exclude_queue ? int16_t{1} : int16_t{0}};
+  inputs.unit = request_.unit;
+  inputs.options = {request_.exclude_wait, request_.exclude_queue};
   inputs.fashion = request_.fashion;
   inputs.production = production_.get();
   inputs.progress = &progress_;

@@ -59,12 +59,9 @@ ComparisonRun::ComparisonRun(RunContext& context, RunInputs inputs) : context_(c
   phases_ = std::make_unique<PhaseSource>(*inputs_.connection, inputs_.company);
 }
 
-TipoTempo ComparisonRun::Unit() const { return static_cast<TipoTempo>(Variant(inputs_.unit_code).ToInt16()); }
+TipoTempo ComparisonRun::Unit() const { return inputs_.unit; }
 
-PhaseOptions ComparisonRun::Options() const {
-  return {host::CompareNumbers(ValoreNumerico(inputs_.wait_check), int16_t{0}) != 0,
-          host::CompareNumbers(ValoreNumerico(inputs_.queue_check), int16_t{0}) != 0};
-}
+PhaseOptions ComparisonRun::Options() const { return inputs_.options; }
 
 bool ComparisonRun::LeggiVersamentiTempi() {
   try {
@@ -97,7 +94,7 @@ bool ComparisonRun::LeggiVersamentiTempi() {
     functions.SetConnessione(nullptr);
     in.items = std::move(items);
     in.company = inputs_.company;
-    in.unit_code = inputs_.unit_code;
+    in.unit = inputs_.unit;
     in.fashion = inputs_.fashion;
     in.condition = inputs_.query->ConditionText();
     in.grouping = inputs_.order->GroupingText();
@@ -248,7 +245,7 @@ void ComparisonRun::Interrupt() {
 void ComparisonRun::CompleteFieldMetadata() {
   host::RecordSet& campi = *records_.RSCampi;
   const host::RecordSet& groups = *records_.RSTempiVer;
-  const int16_t unit = Variant(inputs_.unit_code).IsNumeric() ? Variant(inputs_.unit_code).ToInt16() : int16_t{-1};
+  const int16_t unit = inputs_.unit;
   for (size_t i = 0; i < groups.FieldCount(); ++i) {
     const host::FieldDef& field = groups.Field(i);
     if (campi.RecordCount() > 0) {

@@ -32,9 +32,8 @@ struct RunInputs {
   std::string company;                             // PvarCodDitta, as text
   host::QueryControl* query = nullptr;             // KVL_ADVQ
   host::OrderControl* order = nullptr;             // KVL_ADVO
-  std::string unit_code = "0";                     // the text of CMB_TIPOTEMPO
-  host::Variant queue_check = int16_t{0};          // CHK_CODA
-  host::Variant wait_check = int16_t{0};           // CHK_ATTESA
+  TipoTempo unit = kOreMinutiSecondi;              // CMB_TIPOTEMPO
+  PhaseOptions options;                            // CHK_ATTESA, CHK_CODA
   bool fashion = false;                            // the fashion-attributes flag
   bool fashion_cycles = false;                     // the host's three fashion-cycle switches, all on
   host::ProductionServices* production = nullptr;  // FwProductionServices

@@ -7,6 +7,7 @@
 
 #include "host/db/connection_string.h"
 #include "output/placed_file.h"
+#include "output/write_status.h"
 
 namespace output {
 namespace {
@@ -28,12 +29,13 @@ std::string RefuseOutput(const std::string& path, const std::string& connection)
   return output::RefusePlace(path, DatabaseFile(connection));
 }
 
-std::string WriteOutputUnlessGivenUp(const std::string& path, const std::function<bool(std::ostream&)>& write,
-                                     bool* given_up) {
-  *given_up = false;
+namespace {
+
+// The write's reason why not ("" when written); `given_up` when `write` gave up.
+std::string WriteInto(const std::string& path, const std::function<bool(std::ostream&)>& write, bool& given_up) {
   if (path.empty()) {
     errno = 0;
-    *given_up = !write(std::cout);
+    given_up = !write(std::cout);
     std::cout.flush();
     if (!std::cout) return "the output could not be written" + Reason(errno);
     return {};
@@ -44,8 +46,8 @@ std::string WriteOutputUnlessGivenUp(const std::string& path, const std::functio
   errno = 0;
   std::ofstream file(placed.TemporaryPath(), std::ios::binary | std::ios::trunc);
   if (!file) return "cannot write " + path + Reason(errno);
-  *given_up = !write(file);  // an exception leaves through `placed`, which removes the file
-  if (*given_up) return {};
+  given_up = !write(file);  // an exception leaves through `placed`, which removes the file
+  if (given_up) return {};
   file.flush();
   const int error = errno;
   file.close();
@@ -53,15 +55,20 @@ std::string WriteOutputUnlessGivenUp(const std::string& path, const std::functio
   return placed.Commit();
 }
 
-std::string WriteOutput(const std::string& path, const std::function<void(std::ostream&)>& write) {
+}  // namespace
+
+host::Status WriteOutputUnlessGivenUp(const std::string& path, const std::function<bool(std::ostream&)>& write) {
   bool given_up = false;
-  return WriteOutputUnlessGivenUp(
-      path,
-      [&](std::ostream& out) {
-        write(out);
-        return true;
-      },
-      &given_up);
+  host::Status status = WriteFailedUnless(WriteInto(path, write, given_up));
+  if (given_up && status.ok()) return host::Status::Cancelled();
+  return status;
+}
+
+host::Status WriteOutput(const std::string& path, const std::function<void(std::ostream&)>& write) {
+  return WriteOutputUnlessGivenUp(path, [&](std::ostream& out) {
+    write(out);
+    return true;
+  });
 }
 
 }  // namespace output

@@ -10,6 +10,8 @@
 #include <ostream>
 #include <string>
 
+#include "host/value/status.h"
+
 namespace output {
 
 // The database file a connection string names ("" for a server).
@@ -20,13 +22,13 @@ std::string DatabaseFile(const std::string& connection);
 std::string RefuseOutput(const std::string& path, const std::string& connection);
 
 // Writes through `write` to `path` (the standard output when empty).
-// Answers "" or what went wrong (a full disk, a closed pipe, no rights).
-std::string WriteOutput(const std::string& path, const std::function<void(std::ostream&)>& write);
+// Answers ok, or failed with what went wrong (a full disk, a closed pipe, no
+// rights; see output::WriteFailedUnless).
+host::Status WriteOutput(const std::string& path, const std::function<void(std::ostream&)>& write);
 
 // WriteOutput for a `write` that may give up (answer false): the file is then
-// not put in place, and `*given_up` is set. Into a file nothing half written
-// is ever seen; on the standard output what was written stays written.
-std::string WriteOutputUnlessGivenUp(const std::string& path, const std::function<bool(std::ostream&)>& write,
-                                     bool* given_up);
+// not put in place, and the answer is cancelled. Into a file nothing half
+// written is ever seen; on the standard output what was written stays written.
+host::Status WriteOutputUnlessGivenUp(const std::string& path, const std::function<bool(std::ostream&)>& write);
 
 }  // namespace output

@@ -9,6 +9,7 @@
 
 #include "output/csv_format.h"
 #include "output/placed_file.h"
+#include "output/write_status.h"
 
 namespace output {
 namespace {
@@ -17,18 +18,18 @@ namespace fs = std::filesystem;
 
 }  // namespace
 
-std::string WriteCsvFiles(const std::string& directory, const std::vector<ExportTable>& tables,
-                          const TableWriteOptions& options) {
+host::Status WriteCsvFiles(const std::string& directory, const std::vector<ExportTable>& tables,
+                           const TableWriteOptions& options) {
   std::error_code ec;
   fs::create_directories(directory, ec);
-  if (ec) return "cannot make the folder " + directory + ": " + ec.message();
+  if (ec) return WriteFailedUnless("cannot make the folder " + directory + ": " + ec.message());
   size_t total = 0, done = 0;
   for (const auto& table : tables) total += table.records->RecordCount();
   for (const auto& table : tables) {
     const std::string path = (fs::path(directory) / (table.name + ".csv")).string();
-    if (const std::string refused = RefusePlace(path, {}); !refused.empty()) return refused;
+    if (std::string refused = RefusePlace(path, {}); !refused.empty()) return WriteFailedUnless(std::move(refused));
     PlacedFile placed(path);
-    if (!placed.Error().empty()) return placed.Error();
+    if (!placed.Error().empty()) return WriteFailedUnless(placed.Error());
     std::ofstream out(placed.TemporaryPath(), std::ios::binary | std::ios::trunc);
     const CsvStyle& style = options.csv_style;
     const std::string separator(1, style.separator);
@@ -42,7 +43,7 @@ std::string WriteCsvFiles(const std::string& directory, const std::vector<Export
     out << line << "\n";
     auto rows = table.records->Clone();
     for (rows->MoveFirst(); !rows->Eof() && out; rows->MoveNext(), ++done) {
-      if (done % 1000 == 0 && !GoOn(options.going_on, done, total)) return "stopped";
+      if (done % 1000 == 0 && !GoOn(options.going_on, done, total)) return host::Status::Cancelled();
       line.clear();
       bool first = true;
       for (const auto& c : columns) {
@@ -59,8 +60,8 @@ std::string WriteCsvFiles(const std::string& directory, const std::vector<Export
       out << line << "\n";
     }
     out.close();
-    if (!out) return "cannot write " + path;
-    if (std::string failed = placed.Commit(); !failed.empty()) return failed;
+    if (!out) return WriteFailedUnless("cannot write " + path);
+    if (std::string failed = placed.Commit(); !failed.empty()) return WriteFailedUnless(std::move(failed));
   }
   return {};
 }

@@ -18,6 +18,7 @@
 #include "output/export_columns.h"
 #include "output/export_tables.h"
 #include "output/going_on.h"
+#include "host/value/status.h"
 
 namespace output {
 
@@ -42,15 +43,15 @@ struct TableWriteOptions {
   std::optional<double> tolerance = 10.0;
 };
 
-// Both answer "" or what went wrong ("stopped" when `going_on` stopped
-// them); a failed or stopped write leaves no file (and an earlier file at
+// Both answer ok, cancelled when `going_on` stopped them, or failed with
+// what went wrong (output::WriteFailedUnless); a failed or stopped write leaves no file (and an earlier file at
 // `path` as it was; of the CSV files, those written before stay). Each file
 // goes to its place as output::PlacedFile puts it, and a place
 // output::RefusePlace refuses is not written.
-std::string WriteWorkbook(const std::string& path, const std::vector<ExportTable>& tables,
-                          const TableWriteOptions& options = {});
-std::string WriteCsvFiles(const std::string& directory, const std::vector<ExportTable>& tables,
-                          const TableWriteOptions& options = {});
+host::Status WriteWorkbook(const std::string& path, const std::vector<ExportTable>& tables,
+                           const TableWriteOptions& options = {});
+host::Status WriteCsvFiles(const std::string& directory, const std::vector<ExportTable>& tables,
+                           const TableWriteOptions& options = {});
 
 // Why the CSV files cannot go into `directory` while `database` is read ("" when
 // they can): it is a file, or its nearest existing folder cannot be written,

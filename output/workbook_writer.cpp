@@ -14,6 +14,7 @@
 #include "output/ordered_blocks.h"
 #include "output/placed_file.h"
 #include "output/table_writer.h"
+#include "output/write_status.h"
 #include "output/xlsx_cells.h"
 #include "output/xlsx_parts.h"
 #include "output/zip_writer.h"
@@ -161,8 +162,6 @@ std::vector<Sheet> SheetsOf(const ExportTable& table, const SheetLayout& layout,
   return sheets;
 }
 
-void Fail(const std::string& what) { throw std::runtime_error(what); }
-
 // Thrown when GoingOn answers false.
 struct Stopped {};
 
@@ -188,9 +187,9 @@ void WriteSheet(ZipWriter& zip, const std::string& entry, const Sheet& sheet, co
                           static_cast<double>(measured);
   const bool zip64 = row_bytes * static_cast<double>(count) * 1.5 + static_cast<double>(head.size()) >
                      static_cast<double>(kZip32Limit);
-  if (!zip.BeginRaw(entry, zip64)) Fail("");
+  zip.BeginRaw(entry, zip64);
   DeflatedPiece whole = DeflatePiece(head, false);
-  if (!zip.AppendRaw(whole.data)) Fail("");
+  zip.AppendRaw(whole.data);
   std::vector<DeflatedPiece> pieces((count + kRowsAPiece - 1) / kRowsAPiece);  // their CRC and size
   size_t written = 0;
   // A worker on every core, two at least, so that pieces are made while
@@ -205,7 +204,7 @@ void WriteSheet(ZipWriter& zip, const std::string& entry, const Sheet& sheet, co
         return std::move(piece.data);
       },
       [&](const std::string& data) {
-        if (!zip.AppendRaw(data)) Fail("");
+        zip.AppendRaw(data);
         AddPiece(whole, pieces[written]);
         written_so_far.done += std::min(kRowsAPiece, count - written * kRowsAPiece);
         ++written;
@@ -214,26 +213,24 @@ void WriteSheet(ZipWriter& zip, const std::string& entry, const Sheet& sheet, co
   xlsx::ToleranceBand band;
   if (tolerance) band = {layout.gap_percent_columns, std::abs(*tolerance)};
   const DeflatedPiece tail = DeflatePiece(xlsx::SheetTail(sheet.part, band), true);
-  if (!zip.AppendRaw(tail.data)) Fail("");
+  zip.AppendRaw(tail.data);
   AddPiece(whole, tail);
-  if (!zip64 && whole.size >= kZip32Limit) Fail("the sheet " + sheet.part.name + " is too large");
-  if (!zip.EndRaw(whole.size, whole.crc)) Fail("");
+  if (!zip64 && whole.size >= kZip32Limit) throw std::runtime_error("the sheet " + sheet.part.name + " is too large");
+  zip.EndRaw(whole.size, whole.crc);
 }
 
 void WriteParts(ZipWriter& zip, const std::vector<xlsx::SheetPart>& sheets) {
-  const bool ok = zip.Add("[Content_Types].xml", xlsx::ContentTypes(sheets.size())) &&
-                  zip.Add("_rels/.rels", xlsx::RootRelationships()) &&
-                  zip.Add("docProps/app.xml", xlsx::AppProperties(sheets)) &&
-                  zip.Add("docProps/core.xml", xlsx::CoreProperties(std::time(nullptr))) &&
-                  zip.Add("xl/workbook.xml", xlsx::WorkbookXml(sheets)) &&
-                  zip.Add("xl/_rels/workbook.xml.rels", xlsx::WorkbookRelationships(sheets.size())) &&
-                  zip.Add("xl/styles.xml", xlsx::StylesXml());
-  if (!ok) Fail("");
+  zip.Add("[Content_Types].xml", xlsx::ContentTypes(sheets.size()));
+  zip.Add("_rels/.rels", xlsx::RootRelationships());
+  zip.Add("docProps/app.xml", xlsx::AppProperties(sheets));
+  zip.Add("docProps/core.xml", xlsx::CoreProperties(std::time(nullptr)));
+  zip.Add("xl/workbook.xml", xlsx::WorkbookXml(sheets));
+  zip.Add("xl/_rels/workbook.xml.rels", xlsx::WorkbookRelationships(sheets.size()));
+  zip.Add("xl/styles.xml", xlsx::StylesXml());
 }
 
 void WriteWorkbookInto(ZipWriter& zip, const std::vector<ExportTable>& tables, const TableWriteOptions& options) {
   const size_t most_rows = std::max<size_t>(options.most_rows, 1);
-  if (!zip.Ok()) Fail("");
   std::vector<SheetLayout> layouts;
   layouts.reserve(tables.size());  // the sheets point into it
   std::vector<Sheet> sheets;
@@ -251,30 +248,31 @@ void WriteWorkbookInto(ZipWriter& zip, const std::vector<ExportTable>& tables, c
   for (size_t i = 0; i < parts.size(); ++i) {
     const std::string entry = "xl/worksheets/sheet" + std::to_string(i + 1) + ".xml";
     if (tables.empty()) {
-      if (!zip.Add(entry, xlsx::SheetHead(parts[i], {}) + xlsx::SheetTail(parts[i]))) Fail("");
+      zip.Add(entry, xlsx::SheetHead(parts[i], {}) + xlsx::SheetTail(parts[i]));
     } else {
       WriteSheet(zip, entry, sheets[i], options.tolerance, written);
     }
   }
-  if (!zip.Close()) Fail("");
+  zip.Close();
 }
 
 }  // namespace
 
-std::string WriteWorkbook(const std::string& path, const std::vector<ExportTable>& tables,
-                          const TableWriteOptions& options) {
-  if (std::string refused = RefusePlace(path, {}); !refused.empty()) return refused;
+host::Status WriteWorkbook(const std::string& path, const std::vector<ExportTable>& tables,
+                           const TableWriteOptions& options) {
+  if (std::string refused = RefusePlace(path, {}); !refused.empty()) return WriteFailedUnless(std::move(refused));
   PlacedFile placed(path);
-  if (!placed.Error().empty()) return placed.Error();
+  if (!placed.Error().empty()) return WriteFailedUnless(placed.Error());
   try {
     ZipWriter zip(placed.TemporaryPath());
     WriteWorkbookInto(zip, tables, options);
   } catch (const Stopped&) {
-    return "stopped";
+    return host::Status::Cancelled();
   } catch (const std::exception& e) {
-    return "cannot write " + path + (e.what()[0] != '\0' ? std::string(": ") + e.what() : std::string());
+    return WriteFailedUnless("cannot write " + path +
+                             (e.what()[0] != '\0' ? std::string(": ") + e.what() : std::string()));
   }
-  return placed.Commit();
+  return WriteFailedUnless(placed.Commit());
 }
 
 }  // namespace output

@@ -2,18 +2,29 @@
 
 #include <zip.h>
 
+#include <cerrno>
+#include <cstring>
 #include <ctime>
+#include <stdexcept>
 
 namespace output {
 namespace {
 
 zipFile Zip(void* zip) { return static_cast<zipFile>(zip); }
 
+// Why the archive could not be written: the system's reason (a full disk,
+// no rights) when there is one, else minizip's code.
+[[noreturn]] void Failed(int result) {
+  if (errno != 0) throw std::runtime_error(std::strerror(errno));
+  throw std::runtime_error("the archive could not be written (zip error " + std::to_string(result) + ")");
+}
+
 }  // namespace
 
 ZipWriter::ZipWriter(const std::string& path) {
+  errno = 0;
   zip_ = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
-  ok_ = zip_ != nullptr;
+  if (zip_ == nullptr) Failed(ZIP_ERRNO);
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
@@ -29,13 +40,11 @@ ZipWriter::~ZipWriter() {
   if (zip_ != nullptr) zipClose(Zip(zip_), nullptr);
 }
 
-bool ZipWriter::Check(int result) {
-  if (result != ZIP_OK) ok_ = false;
-  return ok_;
+void ZipWriter::Check(int result) {
+  if (result != ZIP_OK) Failed(result);
 }
 
-bool ZipWriter::Open(const std::string& name, bool raw, bool zip64) {
-  if (!ok_) return false;
+void ZipWriter::Open(const std::string& name, bool raw, bool zip64) {
   zip_fileinfo info{};
   info.tmz_date.tm_year = static_cast<uInt>(date_[0]);
   info.tmz_date.tm_mon = static_cast<uInt>(date_[1]);
@@ -43,35 +52,40 @@ bool ZipWriter::Open(const std::string& name, bool raw, bool zip64) {
   info.tmz_date.tm_hour = static_cast<uInt>(date_[3]);
   info.tmz_date.tm_min = static_cast<uInt>(date_[4]);
   info.tmz_date.tm_sec = static_cast<uInt>(date_[5]);
-  return Check(zipOpenNewFileInZip2_64(Zip(zip_), name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+  errno = 0;
+  Check(zipOpenNewFileInZip2_64(Zip(zip_), name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
                                        Z_DEFAULT_COMPRESSION, raw ? 1 : 0, zip64 ? 1 : 0));
 }
 
-bool ZipWriter::Add(const std::string& name, std::string_view data) {
-  if (!Open(name, false, false)) return false;
-  if (!Check(zipWriteInFileInZip(Zip(zip_), data.data(), static_cast<unsigned>(data.size())))) return false;
-  return Check(zipCloseFileInZip(Zip(zip_)));
+void ZipWriter::Add(const std::string& name, std::string_view data) {
+  Open(name, false, false);
+  errno = 0;
+  Check(zipWriteInFileInZip(Zip(zip_), data.data(), static_cast<unsigned>(data.size())));
+  Check(zipCloseFileInZip(Zip(zip_)));
 }
 
-bool ZipWriter::BeginRaw(const std::string& name, bool zip64) { return Open(name, true, zip64); }
+void ZipWriter::BeginRaw(const std::string& name, bool zip64) { Open(name, true, zip64); }
 
-bool ZipWriter::AppendRaw(std::string_view deflated) {
+void ZipWriter::AppendRaw(std::string_view deflated) {
   // minizip takes at most 4 GiB a call.
-  while (ok_ && !deflated.empty()) {
+  while (!deflated.empty()) {
     const size_t part = std::min<size_t>(deflated.size(), size_t{1} << 30);
+    errno = 0;
     Check(zipWriteInFileInZip(Zip(zip_), deflated.data(), static_cast<unsigned>(part)));
     deflated.remove_prefix(part);
   }
-  return ok_;
 }
 
-bool ZipWriter::EndRaw(uint64_t size, uint32_t crc) { return Check(zipCloseFileInZipRaw64(Zip(zip_), size, crc)); }
+void ZipWriter::EndRaw(uint64_t size, uint32_t crc) {
+  errno = 0;
+  Check(zipCloseFileInZipRaw64(Zip(zip_), size, crc));
+}
 
-bool ZipWriter::Close() {
-  if (zip_ == nullptr) return false;
+void ZipWriter::Close() {
+  errno = 0;
   const int result = zipClose(Zip(zip_), nullptr);
   zip_ = nullptr;
-  return Check(result);
+  Check(result);
 }
 
 }  // namespace output

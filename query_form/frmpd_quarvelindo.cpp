@@ -624,7 +624,6 @@ void FRMPD_QUARVELINDO::RunFinished() {
     frm_mod_->GconConnect = GconConnect;
     frm_mod_->GclsLog = GclsLog;
     frm_mod_->ActiveInterface = ActiveInterface;
-    frm_mod_->PclsDecodeDb = PclsDecodeDb.get();
     frm_mod_->GiorniRelativi = relative_days_;
     std::weak_ptr<FRMPD_QUARVELINDO> self = weak_from_this();
     frm_mod_->CloseFormVersamenti = [self](int16_t& cancel) {
@@ -645,7 +644,6 @@ void FRMPD_QUARVELINDO::FrmMod_CloseFormVersamenti(int16_t& /*cancel*/) {
       frm_mod_->GconConnect.reset();
       frm_mod_->GclsLog.reset();
       frm_mod_->ActiveInterface = nullptr;
-      frm_mod_->PclsDecodeDb = nullptr;
       // The results form is closing from inside its own call: it is released
       // once that call has returned.
       auto closing = std::move(frm_mod_);

@@ -33,6 +33,7 @@
 
 #include "engine/group_figures.h"
 #include "output/report/report_pages.h"
+#include "output/write_status.h"
 #include "results_form/report_preview.h"
 #include "engine/largest_gaps.h"
 #include "engine/monthly_trend.h"
@@ -145,6 +146,7 @@ class CopyKey : public QObject {
 }  // namespace
 
 FRMPD_MAVANZORDLAV::FRMPD_MAVANZORDLAV(std::shared_ptr<engine::Comparison> run) : run_(std::move(run)) {
+  if (run_) decode_ = std::make_unique<host::DecodeService>(run_->Connection(), run_->Company());
   component::WriteTrace(identity_, "INI", kModule);  // Form_Initialize
 }
 
@@ -178,9 +180,6 @@ std::string FRMPD_MAVANZORDLAV::Caption() const {
 }
 
 QString FRMPD_MAVANZORDLAV::Tr(const std::string& italian) { return QString::fromStdString(TraduciCaption(italian)); }
-
-
-
 
 void FRMPD_MAVANZORDLAV::GestioneErrore(std::string_view procedure, const host::Error& error) {
   while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
@@ -654,7 +653,7 @@ void FRMPD_MAVANZORDLAV::CaricaQGridVERSDett() {
     const Translate translate = [this](const std::string& s) { return Tr(s); };
     const auto lists = engine::BuildValueLists(*this);
     dizionario_etichette_ = engine::BuildCaptionDictionary(RSTempiVerDett().get());
-    if (Run()) booking_texts_ = std::make_unique<engine::BookingTexts>(Run()->Connection(), PvarCodDitta(), PclsDecodeDb);
+    if (Run()) booking_texts_ = std::make_unique<engine::BookingTexts>(Run()->Connection(), PvarCodDitta(), decode_.get());
     auto columns = ModelColumns(engine::BookingGridColumns(), translate, &lists);
     engine::BookingTexts* texts = booking_texts_.get();
     for (auto& c : columns) {
@@ -759,10 +758,10 @@ void FRMPD_MAVANZORDLAV::ShowMonth(const std::string& month) {
 }
 
 void FRMPD_MAVANZORDLAV::FillLabelRow() {
-  if (PclsDecodeDb == nullptr) return;
+  if (!decode_) return;
   try {
     const auto texts =
-        host::Reported(*this, engine::LabelRowTexts(*this, *PclsDecodeDb, *RSTempiVer(), pairs_, grouping_fields_));
+        host::Reported(*this, engine::LabelRowTexts(*this, *decode_, *RSTempiVer(), pairs_, grouping_fields_));
     for (const auto& text : texts) {
       for (auto& [pair, widgets] : labels_) {
         if (pair == text.pair) widgets.second->setText(QString::fromStdString(text.value));
@@ -841,24 +840,21 @@ output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
   return p;
 }
 
-std::string FRMPD_MAVANZORDLAV::SavePdf(const std::string& path) {
-  if (!Run() || PclsDecodeDb == nullptr) return "no run to print";
-  const host::Status prepared = output::PreparaRSStampa(*Run(), *PclsDecodeDb, false, print_records_);
-  host::ReportStatus(*this, prepared);
-  if (!prepared.ok()) return "the print failed";
+host::Status FRMPD_MAVANZORDLAV::SavePdf(const std::string& path) {
+  if (!Run() || !decode_) return output::WriteFailedUnless("no run to print");
+  host::Status status = output::PreparaRSStampa(*Run(), *decode_, false, print_records_);
+  if (!status.ok()) return status;
   const output::ReportParameters parameters = ReportParameters();
-  const host::Status sections =
-      output::PreparaSezioniStampa(*Run(), parameters.trend, parameters.unbooked, print_records_);
-  host::ReportStatus(*this, sections);
-  if (!sections.ok()) return "the print failed";
-  return output::WriteReportPdf(path, print_records_, parameters);
+  status.Add(output::PreparaSezioniStampa(*Run(), parameters.trend, parameters.unbooked, print_records_));
+  if (!status.ok()) return status;
+  return status.Add(output::WriteReportPdf(path, print_records_, parameters));
 }
 
 std::unique_ptr<ReportPreview> FRMPD_MAVANZORDLAV::Anteprima() {
-  if (!Run() || PclsDecodeDb == nullptr) return nullptr;
+  if (!Run() || !decode_) return nullptr;
   // The preview opens on the first groups and prepares the others while it
   // is open: a year of bookings takes seconds to prepare.
-  auto preparation = std::make_shared<output::PrintPreparation>(*Run(), *PclsDecodeDb, print_records_);
+  auto preparation = std::make_shared<output::PrintPreparation>(*Run(), *decode_, print_records_);
   host::ReportStatus(*this, preparation->TakeStatus());
   if (preparation->Failed()) return nullptr;
   const output::ReportParameters parameters = ReportParameters();
@@ -872,8 +868,7 @@ std::unique_ptr<ReportPreview> FRMPD_MAVANZORDLAV::Anteprima() {
   const auto save_pdf = [this, parameters](QWidget* parent) {
     const QString file = QFileDialog::getSaveFileName(parent, Tr("Salva come PDF"), "comparazione.pdf", "PDF (*.pdf)");
     if (file.isEmpty()) return;
-    const std::string error = output::WriteReportPdf(file.toStdString(), print_records_, parameters);
-    if (!error.empty()) MsgBoxLingua(error, 0, host::kMbIconExclamation, Caption());
+    host::ReportStatus(*this, output::WriteReportPdf(file.toStdString(), print_records_, parameters));
   };
   auto preview = std::make_unique<ReportPreview>(std::move(pages), preparation,
                                                  [this](const std::string& s) { return Tr(s); }, save_pdf, Window());
@@ -903,26 +898,20 @@ void FRMPD_MAVANZORDLAV::Stampa() {
   }
 }
 
-std::string FRMPD_MAVANZORDLAV::ExportTo(const std::string& path, bool csv, const output::GoingOn& preparing,
-                                         const output::GoingOn& writing) {
-  if (!Run() || PclsDecodeDb == nullptr) return "no run to export";
+host::Status FRMPD_MAVANZORDLAV::ExportTo(const std::string& path, bool csv, const output::GoingOn& preparing,
+                                          const output::GoingOn& writing) {
+  if (!Run() || !decode_) return output::WriteFailedUnless("no run to export");
   std::vector<output::ExportTable> tables;
-  bool stopped = false;
-  const output::GoingOn preparing_heard = [&](size_t done, size_t total) {
-    stopped = !output::GoOn(preparing, done, total);
-    return !stopped;
-  };
-  const host::Status prepared = output::KVL_EXPTOQV1_BeforeExportToQV(*Run(), *PclsDecodeDb, dizionario_etichette_,
-                                                                      print_records_, tables, preparing_heard);
-  host::ReportStatus(*this, prepared);
-  if (!prepared.ok()) return stopped ? "stopped" : "reported";
+  host::Status status = output::KVL_EXPTOQV1_BeforeExportToQV(*Run(), *decode_, dizionario_etichette_,
+                                                              print_records_, tables, preparing);
+  if (!status.ok()) return status;
   output::TableWriteOptions options{Tr("ore").toStdString(), output::kMostSheetRecords, writing};
   options.tolerance = tolerance_;  // the workbook colours the gap % as the grid does
   // CSV from the window is for the user's spreadsheet: in Italian ';' and
   // decimal commas; in English commas and points. Both with a byte order
   // mark, so that accented letters read right.
   options.csv_style = UserLanguage() == "it" ? output::kCsvItalian : output::CsvStyle{',', '.', false, true};
-  return csv ? output::WriteCsvFiles(path, tables, options) : output::WriteWorkbook(path, tables, options);
+  return status.Add(csv ? output::WriteCsvFiles(path, tables, options) : output::WriteWorkbook(path, tables, options));
 }
 
 void FRMPD_MAVANZORDLAV::Esporta() {
@@ -939,15 +928,12 @@ void FRMPD_MAVANZORDLAV::Esporta() {
   // A year of bookings takes a while to prepare and write: the count shows
   // how far it is, and Interrompi leaves nothing half written.
   host::qt::WorkProgress progress(Window(), QString::fromStdString(Caption()), Tr("&Interrompi"));
-  const std::string error = ExportTo(path.toStdString(), chosen == csv, progress.Stage(Tr("Preparazione: versamenti")),
-                                     progress.Stage(Tr("Scrittura: righe")));
+  const host::Status exported = ExportTo(path.toStdString(), chosen == csv,
+                                        progress.Stage(Tr("Preparazione: versamenti")),
+                                        progress.Stage(Tr("Scrittura: righe")));
   progress.Done();
-  // Stopped: nothing was written. Reported: the error routine told the user.
-  if (progress.Stopped() || error == "reported") return;
-  if (!error.empty()) {
-    MsgBoxLingua(error, 0, host::kMbIconExclamation, Caption());
-    return;
-  }
+  host::ReportStatus(*this, exported);  // a stop has nothing to show: nothing was written
+  if (!exported.ok()) return;
   // The CSV export writes three files: the question names their folder.
   const QString question = chosen == csv ? Tr("I file CSV sono stati scritti nella cartella %1. Aprire la cartella?").arg(
                                                QDir::toNativeSeparators(path))

@@ -72,7 +72,6 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   // What the query form gives the form before showing it (GconConnect,
   // GclsLog and ActiveInterface are ModuleForm's); the rest is read from the
   // run it was made with.
-  host::DecodeService* PclsDecodeDb = nullptr;
   // The relative dates the run resolved ("Data reg.vers.: @mese-scorso = 2026-02-01..2026-02-28"), "" without.
   std::string GiorniRelativi;
 
@@ -88,6 +87,9 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   [[nodiscard]] int16_t TipoTempo() const;
   [[nodiscard]] std::string DescrizioneGruppo() const;
   [[nodiscard]] std::string PvarCodDitta() const;
+  // The decodes of the labels, the print and the export: the form's own, on
+  // the run's connection and company (null without a run).
+  [[nodiscard]] host::DecodeService* PclsDecodeDb() const { return decode_.get(); }
   // The event CloseFormVersamenti(Cancel), raised when the form closes.
   std::function<void(int16_t& cancel)> CloseFormVersamenti;
 
@@ -157,15 +159,18 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   // title with every "ordine" shortened, the company, the section "RH" and
   // the notes by the user's print options (PreparaNote).
   [[nodiscard]] output::ReportParameters ReportParameters();
-  // The report as a PDF file without the preview; answers "" or the error.
-  std::string SavePdf(const std::string& path);
+  // The report as a PDF file without the preview. Answers how it went and
+  // shows nothing: the caller shows it (host::ReportStatus).
+  host::Status SavePdf(const std::string& path);
   // KVL_EXPTOQV1: the three tables into an XLSX workbook, or CSV files in a
-  // folder; answers "" or the error ("stopped" when `preparing` or `writing`
-  // stopped it: nothing is then written; "reported" when the preparation
-  // failed and the error routine told the user). The button asks where, shows the
-  // progress with a button to stop, and offers to open what it wrote.
-  std::string ExportTo(const std::string& path, bool csv, const output::GoingOn& preparing = {},
-                       const output::GoingOn& writing = {});
+  // folder. Answers how the preparation and the writing went, and shows
+  // nothing: cancelled when `preparing` or `writing` stopped it (nothing is
+  // then written), failed with the preparation's error or the reason the
+  // files could not be written. The button asks where, shows the progress
+  // with a button to stop, shows what came back, and offers to open what it
+  // wrote.
+  host::Status ExportTo(const std::string& path, bool csv, const output::GoingOn& preparing = {},
+                        const output::GoingOn& writing = {});
   void Esporta();
   // The export's caption of a booking field (the dictionary's, else the name).
   [[nodiscard]] std::string EtichettaCampo(const std::string& field) const;
@@ -192,6 +197,7 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   QString LayoutKey(const char* grid) const;
 
   std::shared_ptr<engine::Comparison> run_;
+  std::unique_ptr<host::DecodeService> decode_;  // made with the run, used on the window's thread and the print's
   component::InstanceIdentity identity_;
   std::unique_ptr<host::qt::FormWindow> window_;
   QWidget* label_row_ = nullptr;

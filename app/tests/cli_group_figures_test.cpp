@@ -3,7 +3,6 @@
 // planned, booked and gap % of each of the seven categories.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -12,20 +11,16 @@
 #include "engine/category_texts.h"
 #include "engine/group_figures.h"
 #include "engine/tests/demo_db.h"
+#include "app/tests/command_output.h"
 #include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 
 namespace {
 
 std::string Cli(const std::string& arguments) {
-  std::string out;
-  FILE* pipe = popen((std::string(QUARVELINDO_CLI) + " " + arguments + " 2>/dev/null").c_str(), "r");
-  if (pipe == nullptr) return out;
-  std::array<char, 4096> buffer{};
-  size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-  EXPECT_EQ(pclose(pipe), 0) << arguments;
-  return out;
+  const app::testing::Output out = app::testing::RunCli(arguments, app::testing::Errors::kDropped);
+  EXPECT_EQ(out.status, 0) << arguments;
+  return out.text;
 }
 
 // A JSON number as an exact decimal (its text), or Null.

@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -24,28 +23,18 @@
 #include <string>
 #include <vector>
 
+#include "app/tests/command_output.h"
 #include "engine/tests/tiny_erp.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Output {
-  std::string text;  // the standard output and the error stream
-  int status = -1;   // -1: ended by a signal
-};
+using app::testing::Output;
 
+// The standard output and the error stream of a run after `before`.
 Output Cli(const std::string& arguments, const std::string& before = "") {
-  Output out;
-  const std::string command = before + std::string(QUARVELINDO_CLI) + " " + arguments + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return out;
-  std::array<char, 4096> buffer{};
-  size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.text.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return out;
+  return app::testing::RunCli(arguments, app::testing::Errors::kMixedIn, before);
 }
 
 std::string Contents(const std::string& path) {

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -16,28 +15,18 @@
 #include <sstream>
 #include <string>
 
+#include "app/tests/command_output.h"
 #include "engine/tests/tiny_erp.h"
 
 namespace {
 
-struct Output {
-  std::string text;
-  int status = -1;
-};
+using app::testing::Errors;
+using app::testing::Output;
 
 // Runs the command line with `arguments`: standard output, and the error
 // stream too when asked.
 Output Cli(const std::string& arguments, bool with_errors = false) {
-  Output out;
-  FILE* pipe = popen((std::string(QUARVELINDO_CLI) + " " + arguments + (with_errors ? " 2>&1" : " 2>/dev/null")).c_str(),
-                     "r");
-  if (pipe == nullptr) return out;
-  std::array<char, 4096> buffer{};
-  size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.text.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return out;
+  return app::testing::RunCli(arguments, with_errors ? Errors::kMixedIn : Errors::kDropped);
 }
 
 // The text with the blanks at the end of each line removed.
@@ -452,14 +441,9 @@ TEST(EveryOutput, EachGroupsFiguresReadTheSameEverywhere) {
                 dir.File("report.pdf") + " --out " + dir.File("ignored.txt"))
                 .status,
             0);
-  FILE* pipe = popen(("/usr/bin/python3 " + std::string(QUARVELINDO_EVERY_OUTPUT_CHECK) + " " + dir.File("") + " 2>&1")
-                         .c_str(),
-                     "r");
-  ASSERT_NE(pipe, nullptr);
-  std::array<char, 4096> buffer{};
-  std::string said;
-  while (fgets(buffer.data(), buffer.size(), pipe) != nullptr) said += buffer.data();
-  pclose(pipe);
+  const std::string said =
+      app::testing::Shell("/usr/bin/python3 " + std::string(QUARVELINDO_EVERY_OUTPUT_CHECK) + " " + dir.File("") + " 2>&1")
+          .text;
   EXPECT_EQ(said.rfind("agree ", 0), 0U) << said;
 }
 #endif

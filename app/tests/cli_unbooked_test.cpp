@@ -3,44 +3,22 @@
 // whole outputs written down.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "app/tests/command_output.h"
 #include "engine/tests/unbooked_erp.h"
 
 namespace {
 
-struct Output {
-  std::string text;
-  int status = -1;
-};
+using app::testing::Output;
 
-Output Cli(const std::string& arguments) {
-  Output out;
-  FILE* pipe = popen((std::string(QUARVELINDO_CLI) + " " + arguments + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return out;
-  std::array<char, 4096> buffer{};
-  size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.text.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return out;
-}
+Output Cli(const std::string& arguments) { return app::testing::RunCli(arguments, app::testing::Errors::kMixedIn); }
 
 // What a command other than ours printed on its standard output.
-std::string Shell(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return out;
-  std::array<char, 4096> buffer{};
-  size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-  pclose(pipe);
-  return out;
-}
+std::string Shell(const std::string& command) { return app::testing::Shell(command).text; }
 
 class UnbookedCommandLine : public ::testing::Test {
  protected:

@@ -32,7 +32,7 @@ BookingQueryInput VariantGrouping(const std::string& unit) {
   BookingQueryInput in;
   in.items = {{"PD44_OPZIONE", "Variante", true}};
   in.company = "1";
-  in.unit_code = unit;
+  in.unit = static_cast<TipoTempo>(std::stoi(unit));
   in.grouping = "GROUP BY PD44_OPZIONE  ";
   in.ordering = "ORDER BY PD44_OPZIONE";
   in.booking_columns = "PD44_DITTA_CG18, PD44_OPZIONE";
@@ -121,7 +121,7 @@ TEST(BookingQueries, DefaultGroupingWithAnAggregateAndNoItems) {
               {"PD44_CODFORNREP", "Reparto", false},
               {"DO11_DATADOC", "Data ordine", true}};
   in.company = "2";
-  in.unit_code = "0";
+  in.unit = kOreMinutiSecondi;
   in.grouping = "GROUP BY PD44_CODART_MG66, PD44_OPZIONE, DO11_DATADOC";
   in.ordering = "x";
   const BookingQueries q = BuildBookingQueries(in);
@@ -135,7 +135,7 @@ TEST(BookingQueries, DefaultGroupingWithAnAggregateAndNoItems) {
   // No items at all: "SELECT " and two blanks, no ordering without the ordering text.
   BookingQueryInput bare;
   bare.company = "1";
-  bare.unit_code = "0";
+  bare.unit = kOreMinutiSecondi;
   const BookingQueries b = BuildBookingQueries(bare);
   EXPECT_EQ(b.grouped.substr(0, 13), "SELECT   SUM(");
   EXPECT_EQ(b.grouped.find("ORDER BY"), std::string::npos);

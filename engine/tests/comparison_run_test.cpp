@@ -30,7 +30,7 @@ class TinyRun : public ::testing::Test {
     in.company = "1";
     in.query = &query_;
     in.order = &order_;
-    in.unit_code = unit;
+    in.unit = static_cast<TipoTempo>(std::stoi(unit));
     in.production = production_.get();
     in.progress = &progress_;
     in.prefetch_from = prefetch_from;

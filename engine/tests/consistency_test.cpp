@@ -48,7 +48,7 @@ struct DemoRun {
     in.company = "1";
     in.query = &query;
     in.order = &order;
-    in.unit_code = unit;
+    in.unit = static_cast<TipoTempo>(std::stoi(unit));
     in.production = &production;
     in.progress = &progress;
     in.prefetch_from = prefetch_from;

@@ -76,7 +76,7 @@ class QueriesOnDemo : public ::testing::Test {
     functions.SetConnessione(native_);
     BookingQueryInput in;
     in.company = "1";
-    in.unit_code = unit;
+    in.unit = static_cast<TipoTempo>(std::stoi(unit));
     in.fashion = fashion;
     in.booking_columns = functions.ElencoCampiDaSelect_V2(kBookingColumnsSelect);
     return in;
@@ -150,7 +150,7 @@ TEST_F(QueriesOnDemo, BookedTimesAddUpToTheTable) {
   EXPECT_EQ(total.ToString(), direct->Value("S").ToDecimal().ToString());
 
   // Unit 1 per booking: each part cast to two decimals before adding.
-  in.unit_code = "1";
+  in.unit = kOreDecimali;
   RecordSetPtr detailed = native_->Execute(BuildBookingQueries(in).detailed);
   EXPECT_EQ(detailed->Field(static_cast<size_t>(detailed->FieldIndex("OREVERS"))).scale, 2);
   int checked = 0;

@@ -36,7 +36,7 @@ TEST(TimeBuckets, TheServerGetsYearMonthAndIsoWeek) {
               {"MESEREGVERS", "Mese reg.vers.", true},
               {"ANNOREGVERS", "Anno reg.vers.", false}};
   in.company = "1";
-  in.unit_code = "3";
+  in.unit = kSecondiDecimali;
   in.grouping = "GROUP BY PD44_CODFORNREP, MESEREGVERS";
   in.ordering = "ORDER BY PD44_CODFORNREP, MESEREGVERS, ANNOREGVERS";
   in.booking_columns = "PD44_PRGMVORE_PD31, PD44_DATAREG";

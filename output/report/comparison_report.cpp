@@ -4,6 +4,7 @@
 #include <QPdfWriter>
 
 #include "output/placed_file.h"
+#include "output/write_status.h"
 #include "output/report/report_pages.h"
 
 namespace output {
@@ -17,15 +18,16 @@ int DrawReport(QPagedPaintDevice& device, const PrintRecords& records, const Rep
   return drawn == pages.Count() ? drawn : 0;
 }
 
-std::string WriteReportPdf(const std::string& path, const PrintRecords& records, const ReportParameters& parameters) {
-  if (std::string refused = RefusePlace(path, {}); !refused.empty()) return refused;
+host::Status WriteReportPdf(const std::string& path, const PrintRecords& records,
+                            const ReportParameters& parameters) {
+  if (std::string refused = RefusePlace(path, {}); !refused.empty()) return WriteFailedUnless(std::move(refused));
   PlacedFile placed(path);
-  if (!placed.Error().empty()) return placed.Error();
+  if (!placed.Error().empty()) return WriteFailedUnless(placed.Error());
   // Through a file of our own: QPdfWriter says nothing of a failed write,
   // the file does.
   QFile file;
   if (!file.open(placed.Descriptor(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
-    return "cannot write " + path;
+    return WriteFailedUnless("cannot write " + path);
   }
   int pages = 0;
   {
@@ -38,8 +40,8 @@ std::string WriteReportPdf(const std::string& path, const PrintRecords& records,
   const bool written = file.flush() && file.error() == QFileDevice::NoError;
   const std::string reason = file.errorString().toStdString();
   file.close();
-  if (pages == 0 || !written) return "cannot write " + path + (written ? std::string() : ": " + reason);
-  return placed.Commit();
+  if (pages == 0 || !written) return WriteFailedUnless("cannot write " + path + (written ? std::string() : ": " + reason));
+  return WriteFailedUnless(placed.Commit());
 }
 
 }  // namespace output

@@ -19,6 +19,7 @@
 #include <functional>
 #include <string>
 
+#include "host/value/status.h"
 #include "output/print_records.h"
 
 namespace output {
@@ -61,8 +62,9 @@ QString ShortenedTitle(QString title);
 // when the device cannot be painted on.
 int DrawReport(QPagedPaintDevice& device, const PrintRecords& records, const ReportParameters& parameters);
 
-// The report as a PDF file; answers "" or what went wrong (no file is left
-// then).
-std::string WriteReportPdf(const std::string& path, const PrintRecords& records, const ReportParameters& parameters);
+// The report as a PDF file; answers ok, or failed with what went wrong (no
+// file is left then; see output::WriteFailedUnless).
+host::Status WriteReportPdf(const std::string& path, const PrintRecords& records,
+                            const ReportParameters& parameters);
 
 }  // namespace output

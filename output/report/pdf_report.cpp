@@ -9,9 +9,9 @@
 
 namespace output {
 
-std::string WritePdfReport(const std::string& path, const output::PrintRecords& print, engine::Comparison& run,
-                           const std::string& company, const OutputLanguage& language,
-                           const PdfSections& sections) {
+host::Status WritePdfReport(const std::string& path, const output::PrintRecords& print, engine::Comparison& run,
+                            const std::string& company, const OutputLanguage& language,
+                            const PdfSections& sections) {
   // Fonts need a Qt application; no display is needed.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   int argc = 1;

@@ -6,6 +6,7 @@
 
 #include "engine/comparison.h"
 #include "output/output_language.h"
+#include "host/value/status.h"
 #include "output/print_records.h"
 
 namespace output {
@@ -19,9 +20,9 @@ struct PdfSections {
   double tolerance = 0;
 };
 
-// Answers "" or what went wrong.
-std::string WritePdfReport(const std::string& path, const output::PrintRecords& print, engine::Comparison& run,
-                           const std::string& company, const OutputLanguage& language,
-                           const PdfSections& sections = {});
+// Answers ok, or failed with what went wrong (output::WriteFailedUnless).
+host::Status WritePdfReport(const std::string& path, const output::PrintRecords& print, engine::Comparison& run,
+                            const std::string& company, const OutputLanguage& language,
+                            const PdfSections& sections = {});
 
 }  // namespace output

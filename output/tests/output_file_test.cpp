@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "output/placed_file.h"
+#include "output/tests/written.h"
 
 namespace output {
 namespace {
@@ -55,16 +56,10 @@ class OutputFile : public ::testing::Test {
 
 TEST_F(OutputFile, AWholeReportReplacesTheEarlierOneKeepingItsRights) {
   fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  bool given_up = true;
-  EXPECT_EQ(WriteOutputUnlessGivenUp(
-                path_,
-                [](std::ostream& out) {
-                  out << "new report\n";
-                  return true;
-                },
-                &given_up),
-            "");
-  EXPECT_FALSE(given_up);
+  EXPECT_TRUE(testing::Written(WriteOutputUnlessGivenUp(path_, [](std::ostream& out) {
+    out << "new report\n";
+    return true;
+  })));
   EXPECT_EQ(Contents(path_), "new report\n");
   EXPECT_EQ(fs::status(path_).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -72,32 +67,26 @@ TEST_F(OutputFile, AWholeReportReplacesTheEarlierOneKeepingItsRights) {
   // A new file gets what the umask allows, not the temporary file's 0600.
   const std::string fresh = (dir_ / "fresh.csv").string();
   const mode_t mask = umask(022);
-  EXPECT_EQ(WriteOutput(fresh, [](std::ostream& out) { out << "x"; }), "");
+  EXPECT_TRUE(testing::Written(WriteOutput(fresh, [](std::ostream& out) { out << "x"; })));
   umask(mask);
   EXPECT_EQ(fs::status(fresh).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
 }
 
 TEST_F(OutputFile, AReportGivenUpOrStoppedLeavesTheEarlierOne) {
-  bool given_up = false;
-  EXPECT_EQ(WriteOutputUnlessGivenUp(
-                path_,
-                [](std::ostream& out) {
-                  out << "half a report";
-                  return false;
-                },
-                &given_up),
-            "");
-  EXPECT_TRUE(given_up);
+  const host::Status given_up = WriteOutputUnlessGivenUp(path_, [](std::ostream& out) {
+    out << "half a report";
+    return false;
+  });
+  EXPECT_TRUE(given_up.cancelled());
+  EXPECT_TRUE(given_up.diagnostics().empty());
   EXPECT_EQ(Contents(path_), "earlier report\n");
   EXPECT_EQ(Listing(dir_), std::vector<std::string>{"report.json"});
-  EXPECT_THROW(WriteOutputUnlessGivenUp(
-                   path_,
-                   [](std::ostream& out) -> bool {
-                     out << "half a report";
-                     throw std::runtime_error("stopped");
-                   },
-                   &given_up),
+  EXPECT_THROW((void)WriteOutputUnlessGivenUp(path_,
+                                             [](std::ostream& out) -> bool {
+                                               out << "half a report";
+                                               throw std::runtime_error("stopped");
+                                             }),
                std::runtime_error);
   EXPECT_EQ(Contents(path_), "earlier report\n");
   EXPECT_EQ(Listing(dir_), std::vector<std::string>{"report.json"});
@@ -110,7 +99,7 @@ TEST_F(OutputFile, PlacesThatAreNotPlainFilesOrAreDatabasesAreRefused) {
   const std::string missing = (dir_ / "no" / "such.csv").string();
   EXPECT_EQ(RefuseOutput(missing, ""),
             "cannot write " + missing + ": the folder " + (dir_ / "no").string() + " does not exist");
-  EXPECT_NE(WriteOutput(missing, [](std::ostream& out) { out << "x"; }), "");
+  EXPECT_TRUE(WriteOutput(missing, [](std::ostream& out) { out << "x"; }).failed());
   // An SQLite file, and the database being read under another name of it.
   const std::string db = (dir_ / "erp.db").string();
   std::ofstream(db) << std::string("SQLite format 3\0", 16) << std::string(100, 'x');
@@ -131,7 +120,7 @@ TEST_F(OutputFile, PlacesThatAreNotPlainFilesOrAreDatabasesAreRefused) {
   const std::string said =
       "the output file " + device + " is a device, a pipe or a socket, not a file; quarvelindo writes only files";
   EXPECT_EQ(RefuseOutput(device, ""), said);
-  EXPECT_EQ(WriteOutput(device, [](std::ostream& out) { out << "x"; }), said);
+  EXPECT_EQ(ReasonOf(WriteOutput(device, [](std::ostream& out) { out << "x"; })), said);
   EXPECT_TRUE(fs::is_character_file(device));
 }
 
@@ -142,10 +131,10 @@ TEST_F(OutputFile, AFullDiskIsAFailureThatLeavesTheEarlierFile) {
   mounted_ = true;
   const std::string path = (small / "report.csv").string();
   std::ofstream(path) << "earlier report\n";
-  const std::string failed = WriteOutput(path, [](std::ostream& out) {
+  const std::string failed = ReasonOf(WriteOutput(path, [](std::ostream& out) {
     const std::string line(1000, 'x');
     for (int i = 0; i < 200; ++i) out << line << "\n";
-  });
+  }));
   EXPECT_EQ(failed, "cannot write " + path + ": No space left on device");
   EXPECT_EQ(Contents(path), "earlier report\n");
   EXPECT_EQ(Listing(small), std::vector<std::string>{"report.csv"});

@@ -16,6 +16,7 @@
 #include "output/print_records.h"
 #include "output/table_writer.h"
 #include "output/tests/python_reader.h"
+#include "output/tests/written.h"
 
 namespace output {
 namespace {
@@ -293,7 +294,7 @@ TEST_F(OutputTest, TheWorkbookReadsBack) {
   const auto captions = engine::BuildCaptionDictionary(run_->Records().RSTempiVerDett.get());
   ASSERT_TRUE(KVL_EXPTOQV1_BeforeExportToQV(*run_, *decode_, captions, print, tables).ok());
   const std::string path = dir_.File("export.xlsx");
-  ASSERT_EQ(WriteWorkbook(path, tables), "");
+  ASSERT_TRUE(testing::Written(WriteWorkbook(path, tables)));
   const std::string script = dir_.File("read.py");
   std::ofstream(script) << R"(import sys, openpyxl
 wb = openpyxl.load_workbook(sys.argv[1])
@@ -317,7 +318,7 @@ TEST_F(OutputTest, CsvFilesOnePerTable) {
   std::vector<ExportTable> tables;
   ASSERT_TRUE(KVL_EXPTOQV1_BeforeExportToQV(*run_, *decode_, {}, print, tables).ok());
   const std::string dir = dir_.File("csv");
-  ASSERT_EQ(WriteCsvFiles(dir, tables), "");
+  ASSERT_TRUE(testing::Written(WriteCsvFiles(dir, tables)));
   std::ifstream in(dir + "/TempiDiLavorazione.csv");
   std::string header;
   std::getline(in, header);
@@ -350,7 +351,7 @@ TEST_F(OutputTest, StoppingThePreparationAndTheFiles) {
   const std::string dir = dir_.File("csv");
   TableWriteOptions options;
   options.going_on = [](size_t, size_t) { return false; };
-  EXPECT_EQ(WriteCsvFiles(dir, tables, options), "stopped");
+  EXPECT_TRUE(WriteCsvFiles(dir, tables, options).cancelled());
   EXPECT_TRUE(std::filesystem::is_empty(dir));
 }
 

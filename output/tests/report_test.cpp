@@ -19,6 +19,7 @@
 #include "engine/category_texts.h"
 #include "output/report/comparison_report.h"
 #include "output/report/report_pages.h"
+#include "output/tests/written.h"
 
 namespace output {
 namespace {
@@ -56,7 +57,7 @@ TEST(Report, ThePdfReadsBack) {
   parameters.grouping = "Articolo";
   parameters.print_date = "06/12/2026";
   const std::string pdf = dir.File("report.pdf");
-  ASSERT_EQ(WriteReportPdf(pdf, print, parameters), "");
+  ASSERT_TRUE(testing::Written(WriteReportPdf(pdf, print, parameters)));
   const std::string info = Command("pdfinfo " + pdf);
   EXPECT_NE(info.find("Title:           Stampa comparazione per ord."), std::string::npos) << info;
   EXPECT_NE(info.find("Pages:           2"), std::string::npos) << info;
@@ -100,7 +101,7 @@ TEST(Report, ThePreviewThePrinterAndThePdfHaveTheSamePages) {
   parameters.grouping = "Reparto, Fase";
   parameters.print_date = "07/12/2026";
   const std::string pdf = dir.File("report.pdf");
-  ASSERT_EQ(WriteReportPdf(pdf, print, parameters), "");
+  ASSERT_TRUE(testing::Written(WriteReportPdf(pdf, print, parameters)));
   const std::string info = Command("pdfinfo " + pdf);
   const size_t at = info.find("Pages:");
   ASSERT_NE(at, std::string::npos) << info;
@@ -195,7 +196,7 @@ TEST(Report, HeadingsNameTheGroupingAndMarkTheBand) {
     parameters.tolerance = tolerance;
     parameters.bookings = false;
     const std::string pdf = dir.File("heading.pdf");
-    EXPECT_EQ(WriteReportPdf(pdf, print, parameters), "");
+    EXPECT_TRUE(testing::Written(WriteReportPdf(pdf, print, parameters)));
     const std::string text = Command("pdftotext -layout " + pdf + " -");
     const size_t at = text.find(start);
     if (at == std::string::npos) return text;
@@ -252,7 +253,7 @@ TEST(Report, TheTrendAndTheUnbookedPhasesWhenChosen) {
     parameters.trend = trend;
     parameters.unbooked = unbooked;
     const std::string pdf = dir.File("sections.pdf");
-    EXPECT_EQ(WriteReportPdf(pdf, print, parameters), "");
+    EXPECT_TRUE(testing::Written(WriteReportPdf(pdf, print, parameters)));
     return Command("pdftotext -layout " + pdf + " -");
   };
   const std::string neither = pdf_text(false, false);

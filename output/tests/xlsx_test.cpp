@@ -16,6 +16,7 @@
 #include "output/table_writer.h"
 #include "output/zip_writer.h"
 #include "output/xlsx_cells.h"
+#include "output/tests/written.h"
 
 namespace output {
 namespace {
@@ -133,18 +134,17 @@ TEST(ZipWriter, RawEntriesReadBack) {
   const std::string path = dir.File("parts.zip");
   {
     ZipWriter zip(path);
-    ASSERT_TRUE(zip.Ok());
-    EXPECT_TRUE(zip.Add("whole.xml", "<whole/>"));
+    zip.Add("whole.xml", "<whole/>");
     for (const bool zip64 : {false, true}) {
-      ASSERT_TRUE(zip.BeginRaw(zip64 ? "big.xml" : "small.xml", zip64));
+      zip.BeginRaw(zip64 ? "big.xml" : "small.xml", zip64);
       DeflatedPiece whole = DeflatePiece("<a>", false);
-      EXPECT_TRUE(zip.AppendRaw(whole.data));
+      zip.AppendRaw(whole.data);
       const DeflatedPiece tail = DeflatePiece(std::string(100000, 'z') + "</a>", true);
-      EXPECT_TRUE(zip.AppendRaw(tail.data));
+      zip.AppendRaw(tail.data);
       AddPiece(whole, tail);
-      EXPECT_TRUE(zip.EndRaw(whole.size, whole.crc));
+      zip.EndRaw(whole.size, whole.crc);
     }
-    EXPECT_TRUE(zip.Close());
+    zip.Close();
   }
   const std::string script = dir.File("read.py");
   std::ofstream(script) << R"(import sys, zipfile
@@ -153,7 +153,7 @@ print(z.testzip(), [(i.filename, i.file_size) for i in z.infolist()], z.read('bi
 )";
   EXPECT_EQ(Python(script, path),
             "None [('whole.xml', 8), ('small.xml', 100007), ('big.xml', 100007)] b'<a>z' b'<whole/>'\n");
-  EXPECT_FALSE(ZipWriter(dir.File("missing/parts.zip")).Ok());
+  EXPECT_THROW(ZipWriter(dir.File("missing/parts.zip")), std::runtime_error);
 }
 
 // N rows of a number, a text, a date and a duration; row 1234 holds text
@@ -185,7 +185,7 @@ TEST(Workbook, ManyPiecesReadBackInOrder) {
   const std::vector<ExportTable> tables{
       {"Righe", records, {{"N", "Numero"}, {"Testo", "Testo"}, {"Giorno", "Giorno"}, {"OMSVERS", "Tempo"}}}};
   const std::string path = dir.File("righe.xlsx");
-  ASSERT_EQ(WriteWorkbook(path, tables), "");
+  ASSERT_TRUE(testing::Written(WriteWorkbook(path, tables)));
   const std::string script = dir.File("read.py");
   std::ofstream(script) << R"(import sys, zipfile, openpyxl
 print(zipfile.ZipFile(sys.argv[1]).testzip())
@@ -213,7 +213,7 @@ TEST(Workbook, ALongTableGoesOnInFurtherSheets) {
       {"Righe", Righe(2500), {{"N", "Numero"}, {"OMSVERS", "Tempo"}}},
       {"ScostamentoTempiDettaglioVersamenti", Righe(1001), {{"N", "Numero"}}}};
   const std::string path = dir.File("righe.xlsx");
-  ASSERT_EQ(WriteWorkbook(path, tables, {"ore", 1000, {}}), "");
+  ASSERT_TRUE(testing::Written(WriteWorkbook(path, tables, {"ore", 1000, {}})));
   const std::string script = dir.File("read.py");
   std::ofstream(script) << R"(import sys, openpyxl
 wb = openpyxl.load_workbook(sys.argv[1])
@@ -242,10 +242,10 @@ TEST(Workbook, StoppedItLeavesTheEarlierFile) {
     heard.emplace_back(done, total);
     return true;
   };
-  ASSERT_EQ(WriteWorkbook(dir.File("all.xlsx"), tables, options), "");
+  ASSERT_TRUE(testing::Written(WriteWorkbook(dir.File("all.xlsx"), tables, options)));
   EXPECT_EQ(heard, (std::vector<std::pair<size_t, size_t>>{{1000, 2510}, {2000, 2510}, {2500, 2510}, {2510, 2510}}));
   options.going_on = [](size_t done, size_t) { return done < 2000; };
-  EXPECT_EQ(WriteWorkbook(path, tables, options), "stopped");
+  EXPECT_TRUE(WriteWorkbook(path, tables, options).cancelled());
   std::string kept;
   std::getline(std::ifstream(path), kept);
   EXPECT_EQ(kept, "earlier");
@@ -301,7 +301,7 @@ for ws in wb:
                   r.dxf.numFmt.formatCode)
 )";
   TableWriteOptions options;
-  ASSERT_EQ(WriteWorkbook(dir.File("10.xlsx"), tables, options), "");
+  ASSERT_TRUE(testing::Written(WriteWorkbook(dir.File("10.xlsx"), tables, options)));
   EXPECT_EQ(Python(script, dir.File("10.xlsx")),
             "Gruppi ['Scost. %', 10.01, 10, None] ['Scost. % lav.', -10.01, -10, 3.5]\n"
             "  B2:B4 E2:E4\n"
@@ -309,12 +309,12 @@ for ws in wb:
             "    cellIs lessThan ['-10'] 2 FFA6CEFA FF141414 \"\u25BC \"0.00\n"
             "Vuota [None] [None]\n");
   options.tolerance = 12.5;
-  ASSERT_EQ(WriteWorkbook(dir.File("12.xlsx"), tables, options), "");
+  ASSERT_TRUE(testing::Written(WriteWorkbook(dir.File("12.xlsx"), tables, options)));
   const std::string twelve = Python(script, dir.File("12.xlsx"));
   EXPECT_NE(twelve.find("greaterThan ['12.5'] 1"), std::string::npos) << twelve;
   EXPECT_NE(twelve.find("lessThan ['-12.5'] 2"), std::string::npos) << twelve;
   options.tolerance.reset();
-  ASSERT_EQ(WriteWorkbook(dir.File("none.xlsx"), tables, options), "");
+  ASSERT_TRUE(testing::Written(WriteWorkbook(dir.File("none.xlsx"), tables, options)));
   EXPECT_EQ(Python(script, dir.File("none.xlsx")),
             "Gruppi ['Scost. %', 10.01, 10, None] ['Scost. % lav.', -10.01, -10, 3.5]\n"
             "Vuota [None] [None]\n");
@@ -323,7 +323,7 @@ for ws in wb:
 TEST(Workbook, AnUnwritablePlaceLeavesNothing) {
   engine::testing::TempDir dir;
   const std::string path = dir.File("missing/righe.xlsx");
-  EXPECT_EQ(WriteWorkbook(path, {}), "cannot write " + path + ": the folder " + dir.File("missing") + " does not exist");
+  EXPECT_EQ(ReasonOf(WriteWorkbook(path, {})), "cannot write " + path + ": the folder " + dir.File("missing") + " does not exist");
   EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
 }
 

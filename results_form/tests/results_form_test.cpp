@@ -26,6 +26,7 @@
 #include "query_form/tests/form_harness.h"
 #include "results_form/category_model.h"
 #include "results_form/frmpd_mavanzordlav.h"
+#include "results_form/tests/written.h"
 #include "results_form/gap_chart.h"
 #include "results_form/grid_columns.h"
 #include "results_form/grid_definition.h"
@@ -290,20 +291,25 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QVERIFY(!results->ReportParameters().report_header);
 
     const std::string pdf = dir_.File("results.pdf");
-    QCOMPARE(QString::fromStdString(results->SavePdf(pdf)), QString());
+    QVERIFY(Written(results->SavePdf(pdf)));
     QVERIFY(std::filesystem::file_size(pdf) > 1000);
     const std::string xlsx = dir_.File("results.xlsx");
-    QCOMPARE(QString::fromStdString(results->ExportTo(xlsx, false)), QString());
+    QVERIFY(Written(results->ExportTo(xlsx, false)));
     QVERIFY(std::filesystem::exists(xlsx));
     const std::string csv = dir_.File("csv");
-    QCOMPARE(QString::fromStdString(results->ExportTo(csv, true)), QString());
+    QVERIFY(Written(results->ExportTo(csv, true)));
     QVERIFY(std::filesystem::exists(csv + "/TempiDiLavorazioneDettaglioVersamenti.csv"));
     // Interrompi while preparing or while writing: nothing written, no message.
     const std::string stopped = dir_.File("stopped.xlsx");
     const output::GoingOn stop = [](size_t, size_t) { return false; };
-    QCOMPARE(QString::fromStdString(results->ExportTo(stopped, false, stop)), QString("stopped"));
-    QCOMPARE(QString::fromStdString(results->ExportTo(stopped, false, {}, stop)), QString("stopped"));
+    QVERIFY(results->ExportTo(stopped, false, stop).cancelled());
+    QVERIFY(results->ExportTo(stopped, false, {}, stop).cancelled());
     QVERIFY(!std::filesystem::exists(stopped));
+    // A place that cannot take the workbook: failed with why, left for the
+    // button to show.
+    const host::Status refused = results->ExportTo(csv, false);
+    QVERIFY(refused.failed());
+    QCOMPARE(QString::fromStdString(output::ReasonOf(refused)), QString::fromStdString("the output file " + csv + " is a folder"));
     QCOMPARE(harness.Shown(), QStringList());
     // The print's sections as chosen in the print options, the workbook's
     // gap % coloured beyond the form's tolerance.
@@ -311,14 +317,14 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     harness.global->print_options.unbooked = true;
     parameters = results->ReportParameters();
     QVERIFY(parameters.trend && parameters.unbooked);
-    QCOMPARE(QString::fromStdString(results->SavePdf(pdf)), QString());
+    QVERIFY(Written(results->SavePdf(pdf)));
     const QString printed = Output("pdftotext -layout " + pdf + " -");
     QVERIFY2(printed.contains("Andamento") && printed.contains("mar 2026"), qPrintable(printed));
     QVERIFY(printed.contains("Fasi senza versamenti"));
     harness.global->print_options.trend = false;
     harness.global->print_options.unbooked = false;
     results->SetTolerance(7.5);
-    QCOMPARE(QString::fromStdString(results->ExportTo(xlsx, false)), QString());
+    QVERIFY(Written(results->ExportTo(xlsx, false)));
     const QString rules = Output("/usr/bin/python3 -c \"import sys, openpyxl; ws = openpyxl.load_workbook(sys.argv[1])"
                                  "['TempiDiLavorazione']; print([(str(c.sqref).split()[0], [r.formula[0] for r in "
                                  "c.rules]) for c in ws.conditional_formatting])\" " + xlsx);
