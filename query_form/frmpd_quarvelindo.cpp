@@ -24,6 +24,7 @@
 #include <future>
 
 #include "engine/field_lists.h"
+#include "engine/monthly_trend.h"
 #include "engine/relative_dates.h"
 #include "engine/unbooked_phases.h"
 #include "engine/value_helpers.h"
@@ -565,9 +566,9 @@ SavedQueryForm FRMPD_QUARVELINDO::SavedQueryTarget() {
     } catch (const host::Error&) {
       // Not numbers: the query is kept without them (a run says what is wrong).
     }
-    // The results form's tolerance, when the user set one, goes with the query.
-    auto settings = host::qt::UserSettings();
-    if (settings->contains(kToleranceSetting)) saved.tolerance = settings->value(kToleranceSetting).toDouble();
+    // The results form's tolerance goes with the query, the default one too:
+    // the query then shows its groups flagged as when it was saved.
+    saved.tolerance = host::qt::UserSettings()->value(kToleranceSetting, engine::kTrendTolerancePercent).toDouble();
     return saved;
   };
   target.apply = [this](const engine::SavedQuery& saved) {

@@ -104,6 +104,7 @@ void FRMPD_QUARVELINDO::KVL_ADVQ_StartLookup(int16_t& cancel, const std::string&
     const int cell_column = from_side ? ConditionModel::kFrom : ConditionModel::kTo;
     const QModelIndex cell = conditions_->index(row, cell_column);
     const auto translate = [this](const std::string& s) { return Tr(s); };
+    const auto error_text = [this](const host::Error& e) { return QString::fromStdString(UserErrorText(e)); };
     if (conditions_->IsDate(row)) {
       const QString date = PickDate(cell.data().toString(), translate, Window());
       if (!date.isEmpty()) conditions_->setData(cell, date, Qt::EditRole);
@@ -112,7 +113,8 @@ void FRMPD_QUARVELINDO::KVL_ADVQ_StartLookup(int16_t& cancel, const std::string&
     if (caption == "Numero ordine") {
       // The form runs the document look-up itself.
       cancel = 1;
-      LookupDialog dialog(*PclsLookupDb, PclsLookupDb->Documents(), translate, cell.data().toString(), Window());
+      LookupDialog dialog(*PclsLookupDb, PclsLookupDb->Documents(), translate, error_text, cell.data().toString(),
+                          Window());
       if (dialog.exec() != QDialog::Accepted) return;
       auto header = host::RecordSet::Create();
       header->AppendField({"DO11_SEZDOC", host::FieldType::Text, 3});
@@ -148,7 +150,7 @@ void FRMPD_QUARVELINDO::KVL_ADVQ_StartLookup(int16_t& cancel, const std::string&
     if (!definition) return;
     QString typed = cell.data().toString();
     if (typed.contains('*')) typed.remove('*');
-    LookupDialog dialog(*PclsLookupDb, *definition, translate, typed, Window());
+    LookupDialog dialog(*PclsLookupDb, *definition, translate, error_text, typed, Window());
     if (dialog.exec() != QDialog::Accepted) return;
     conditions_->setData(cell, dialog.Chosen().at("CODICE"), Qt::EditRole);
   } catch (...) {

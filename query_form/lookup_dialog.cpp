@@ -15,8 +15,12 @@
 namespace query_form {
 
 LookupDialog::LookupDialog(host::LookupService& service, host::LookupDefinition definition, Translate translate,
-                           const QString& typed, QWidget* parent)
-    : QDialog(parent), service_(service), definition_(std::move(definition)), translate_(std::move(translate)) {
+                           ErrorText error_text, const QString& typed, QWidget* parent)
+    : QDialog(parent),
+      service_(service),
+      definition_(std::move(definition)),
+      translate_(std::move(translate)),
+      error_text_(std::move(error_text)) {
   setObjectName("LookupDialog");
   setWindowTitle(translate_("Cerca") + " — " + translate_(definition_.title));
   auto* layout = new QVBoxLayout(this);
@@ -90,7 +94,7 @@ void LookupDialog::Search() {
     }
     status_->setText(rows_.rowCount() >= kPage ? QString("%1+").arg(kPage) : QString::number(rows_.rowCount()));
   } catch (const host::Error& e) {
-    status_->setText(QString::fromStdString(e.what()));
+    status_->setText(error_text_ ? error_text_(e) : QString::fromStdString(e.what()));
   }
   view_->resizeColumnToContents(0);
   if (rows_.rowCount() > 0) view_->selectRow(0);

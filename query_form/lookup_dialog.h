@@ -22,8 +22,11 @@ namespace query_form {
 class LookupDialog : public QDialog {
  public:
   using Translate = std::function<QString(const std::string&)>;
+  // A search that fails shows why under the rows, as `error_text` words it
+  // in the user's language (the error's own text when not given).
+  using ErrorText = std::function<QString(const host::Error&)>;
   LookupDialog(host::LookupService& service, host::LookupDefinition definition, Translate translate,
-               const QString& typed, QWidget* parent = nullptr);
+               ErrorText error_text, const QString& typed, QWidget* parent = nullptr);
 
   // The chosen row by column name (CODICE, DESCRIZIONE and the extra ones).
   [[nodiscard]] const std::map<std::string, QString>& Chosen() const { return chosen_; }
@@ -40,6 +43,7 @@ class LookupDialog : public QDialog {
   host::LookupService& service_;
   host::LookupDefinition definition_;
   Translate translate_;
+  ErrorText error_text_;
   QLineEdit* search_ = nullptr;
   QTableView* view_ = nullptr;
   QLabel* status_ = nullptr;

@@ -152,8 +152,10 @@ void TrendView::Draw() {
   months->setRange(-0.5, last + 0.5);
   auto* values = new QValueAxis();
   values->setLabelFormat("%.0f%%");
-  values->setTickCount(5);
-  values->setRange(std::floor(low / 10.0) * 10.0 - 5.0, std::ceil(high / 10.0) * 10.0 + 5.0);
+  // Round ticks (-40 %, -20 %, 0 %...), a little room beyond the farthest month.
+  const double room = std::max(2.0, (high - low) * 0.05);
+  values->setRange(low - room, high + room);
+  values->applyNiceNumbers();
   chart->addAxis(months, Qt::AlignBottom);
   chart->addAxis(values, Qt::AlignLeft);
   for (QAbstractSeries* s : chart->series()) {

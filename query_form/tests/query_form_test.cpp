@@ -197,9 +197,9 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     FormHarness harness(demo_);
     auto form = harness.Open();
     host::LookupService service(*form->GconConnect, "1");
-    query_form::LookupDialog dialog(service, *service.Definition("Macchina"), [](const std::string& s) {
-      return QString::fromStdString(s);
-    }, "", nullptr);
+    query_form::LookupDialog dialog(
+        service, *service.Definition("Macchina"), [](const std::string& s) { return QString::fromStdString(s); }, {},
+        "", nullptr);
     const int all = dialog.Rows().rowCount();
     QVERIFY(all > 3);
     QTest::keyClicks(dialog.SearchBox(), "M03");

@@ -23,6 +23,7 @@
 #include "demo/erp_database.h"
 #include "engine/relative_dates.h"
 #include "engine/tests/tiny_erp.h"
+#include "host/qt/user_settings.h"
 #include "query_form/condition_model.h"
 #include "query_form/tests/form_harness.h"
 #include "results_form/frmpd_mavanzordlav.h"
@@ -101,9 +102,12 @@ class SavedQueriesTest : public QObject {
         dialog->setTextValue("Reparto R01 per settimana");
         dialog->accept();
       });
+      // Saved with the results form's tolerance, the default one too.
+      host::qt::UserSettings()->remove("FRMPD_MAVANZORDLAV/tolerance");
       form->Window()->findChild<QPushButton*>("CmdSalvaRicerca")->click();
       form->Unload();
     }
+    host::qt::UserSettings()->setValue("FRMPD_MAVANZORDLAV/tolerance", 25.0);
     FormHarness harness(tiny_);
     auto form = harness.Open();
     form->CmdAnn_Click();
@@ -123,6 +127,7 @@ class SavedQueriesTest : public QObject {
     QCOMPARE(form->CMB_TIPOTEMPO()->currentIndex(), 2);
     QVERIFY(form->CHK_ATTESA()->isChecked());
     QVERIFY(!form->CHK_CODA()->isChecked());
+    QCOMPARE(host::qt::UserSettings()->value("FRMPD_MAVANZORDLAV/tolerance").toDouble(), 10.0);
     // The cell shows it as typed.
     auto* model = form->Conditions();
     QCOMPARE(model->index(model->RowOfColumn("PD44_DATAREG"), ConditionModel::kFrom).data().toString(),
