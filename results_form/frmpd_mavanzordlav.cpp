@@ -344,7 +344,7 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   details->addWidget(Framed("WLF_VersOre", Tr("Dettaglio versamenti"), grd_vers_dett_, w));
   details->addWidget(grd_prev_dett_);
   bottom->addWidget(details);
-  bottom->setSizes({420, 760});
+  bottom->setSizes({620, 740});  // the summary's five tabs whole at the default size
   outer_splitter_->addWidget(bottom);
   outer_splitter_->setSizes({260, 90, 360});
   layout->addWidget(outer_splitter_, 1);
