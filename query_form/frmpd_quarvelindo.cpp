@@ -142,6 +142,10 @@ FRMPD_QUARVELINDO::~FRMPD_QUARVELINDO() {
   run_thread_.reset();
   if (frm_mod_) frm_mod_->CloseFormVersamenti = nullptr;
   frm_mod_.reset();
+  // The window is deleted later, when the event loop comes back; its views
+  // must not draw the controls of a form that is gone meanwhile.
+  delete conditions_.data();
+  delete grouping_.data();
   window_.reset();
   component::WriteTrace(identity_, "TER", kModule);  // Form_Terminate
 }

@@ -32,6 +32,8 @@
 #include "host/qt/wait_pointer.h"
 #include "host/services/decode_service.h"
 #include "host/services/lookup_service.h"
+#include "query_form/condition_model.h"
+#include "query_form/grouping_model.h"
 #include "query_form/saved_queries_ui.h"
 
 class QComboBox;
@@ -51,8 +53,6 @@ class FRMPD_MAVANZORDLAV;
 
 namespace query_form {
 
-class ConditionModel;
-class GroupingModel;
 class RunThread;
 class BarProgress;
 
@@ -175,8 +175,10 @@ class FRMPD_QUARVELINDO : public component::QueryFormPort,
   QTabWidget* tabs_ = nullptr;
   QTableView* condition_view_ = nullptr;
   QListView* grouping_view_ = nullptr;
-  ConditionModel* conditions_ = nullptr;
-  GroupingModel* grouping_ = nullptr;
+  // Children of the window, which outlives the form until its deferred
+  // deletion: the form deletes them when it goes (they read its controls).
+  QPointer<ConditionModel> conditions_;
+  QPointer<GroupingModel> grouping_;
   QComboBox* cmb_tipo_tempo_ = nullptr;
   QCheckBox* chk_attesa_ = nullptr;
   QCheckBox* chk_coda_ = nullptr;
