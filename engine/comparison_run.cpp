@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "engine/booking_queries.h"
+#include "engine/grouped_from_detail.h"
 #include "engine/oms.h"
 #include "engine/planned_queries.h"
 #include "engine/value_helpers.h"
@@ -122,7 +123,7 @@ bool ComparisonRun::LeggiVersamentiTempi() {
         Progress& progress;
         ~EndFollow() { progress.Follow({}); }
       } end_follow{progress};
-      ReadBothQueries();
+      ReadBothQueries(in);
     }
     if (records_.RSTempiVer->Eof()) {
       records_.RSTempiVerDett.reset();
@@ -144,9 +145,26 @@ bool ComparisonRun::LeggiVersamentiTempi() {
   }
 }
 
-void ComparisonRun::ReadBothQueries() {
+void ComparisonRun::ReadBothQueries(const BookingQueryInput& query) {
   using Clock = std::chrono::steady_clock;
   const auto seconds = [](Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); };
+  // Read once where the groups can be worked out from the bookings: the
+  // grouped query then only tells its columns' types.
+  const bool derive = CanGroupFromDetail(query, inputs_.connection->BackEnd());
+  const std::string beside_sql = derive ? GroupedLayoutQuery(grouped_sql_) : grouped_sql_;
+  bool blank_variants = true;
+  const auto check_variants = [&](host::db::Connection& connection) {
+    if (derive && NeedsBlankVariantCheck(query)) {
+      blank_variants = !connection.Execute(BlankVariantQuery(inputs_.company))->Eof();
+    }
+  };
+  const auto group_bookings = [&] {
+    const auto start = Clock::now();
+    const host::RecordSetPtr layout = std::move(records_.RSTempiVer);
+    records_.RSTempiVer = GroupFromDetail(*records_.RSTempiVerDett, *layout, query, blank_variants);
+    if (!records_.RSTempiVer) records_.RSTempiVer = inputs_.connection->Execute(grouped_sql_);
+    timings_.grouped = seconds(start);
+  };
   {
     // A second connection costs an open; it pays on the two reads of a
     // large run, and costs little on a small one.
@@ -161,12 +179,14 @@ void ComparisonRun::ReadBothQueries() {
   }
   if (!sibling_) {
     auto start = Clock::now();
-    records_.RSTempiVer = inputs_.connection->Execute(grouped_sql_);
+    records_.RSTempiVer = inputs_.connection->Execute(beside_sql);
+    check_variants(*inputs_.connection);
     timings_.grouped = seconds(start);
-    if (records_.RSTempiVer->Eof()) return;
+    if (!derive && records_.RSTempiVer->Eof()) return;
     start = Clock::now();
     records_.RSTempiVerDett = inputs_.connection->Execute(detailed_sql_);
     timings_.detailed = seconds(start);
+    if (derive) group_bookings();
     return;
   }
   // The grouped query beside, the detailed one here: the planned times
@@ -179,7 +199,8 @@ void ComparisonRun::ReadBothQueries() {
   std::thread grouped([&] {
     try {
       const auto start = Clock::now();
-      records_.RSTempiVer = sibling_->Execute(grouped_sql_);
+      records_.RSTempiVer = sibling_->Execute(beside_sql);
+      check_variants(*sibling_);
       timings_.grouped = seconds(start);
     } catch (...) {
       grouped_error = std::current_exception();
@@ -190,7 +211,7 @@ void ComparisonRun::ReadBothQueries() {
     // read in bulk here meanwhile. Should this fail, the planned times read
     // them themselves and report what fails there.
     prefetching = true;
-    if (!detailed_done && !inputs_.fashion_cycles && !records_.RSTempiVer->Eof()) {
+    if (!detailed_done && !inputs_.fashion_cycles && (derive || !records_.RSTempiVer->Eof())) {
       try {
         phases_->Prefetch(sibling_.get());
         prefetched_beside = true;
@@ -237,6 +258,7 @@ void ComparisonRun::ReadBothQueries() {
   if (grouped_error && !stopped(grouped_error)) std::rethrow_exception(grouped_error);
   if (detailed_error) std::rethrow_exception(detailed_error);
   if (grouped_error) std::rethrow_exception(grouped_error);
+  if (derive) group_bookings();
 }
 
 void ComparisonRun::Interrupt() {

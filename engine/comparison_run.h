@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 
+#include "engine/booking_queries.h"
 #include "engine/cycle_formulas.h"
 #include "engine/form_services.h"
 #include "engine/layouts.h"
@@ -76,8 +77,11 @@ class ComparisonRun {
   struct PlannedPass;  // CalcolaTempiPreventiviDettagliati's steps
   // The two booking queries: at the same time when the back end gives a
   // sibling connection (the grouped one there), else one after the other
-  // on the run's connection. Throws what either throws, the grouped first.
-  void ReadBothQueries();
+  // on the run's connection. Where the grouped rows can be worked out from
+  // the detailed ones (CanGroupFromDetail), only the grouped query's
+  // layout is asked for and the bookings are read once. Throws what either
+  // throws, the grouped first.
+  void ReadBothQueries(const BookingQueryInput& query);
 
   FormServices& form_;
   RunInputs inputs_;
