@@ -125,6 +125,9 @@ bool ComparisonRun::LeggiVersamentiTempi() {
       } end_follow{progress};
       ReadBothQueries(in);
     }
+    // After the read's count: the grouped query, should it run after all,
+    // must not show as the bookings read.
+    if (group_from_detail_) GroupBookings(in);
     if (records_.RSTempiVer->Eof()) {
       records_.RSTempiVerDett.reset();
       return false;
@@ -151,19 +154,13 @@ void ComparisonRun::ReadBothQueries(const BookingQueryInput& query) {
   // Read once where the groups can be worked out from the bookings: the
   // grouped query then only tells its columns' types.
   const bool derive = CanGroupFromDetail(query, inputs_.connection->BackEnd());
+  group_from_detail_ = derive;
+  blank_variants_ = true;
   const std::string beside_sql = derive ? GroupedLayoutQuery(grouped_sql_) : grouped_sql_;
-  bool blank_variants = true;
   const auto check_variants = [&](host::db::Connection& connection) {
     if (derive && NeedsBlankVariantCheck(query)) {
-      blank_variants = !connection.Execute(BlankVariantQuery(inputs_.company))->Eof();
+      blank_variants_ = !connection.Execute(BlankVariantQuery(inputs_.company))->Eof();
     }
-  };
-  const auto group_bookings = [&] {
-    const auto start = Clock::now();
-    const host::RecordSetPtr layout = std::move(records_.RSTempiVer);
-    records_.RSTempiVer = GroupFromDetail(*records_.RSTempiVerDett, *layout, query, blank_variants);
-    if (!records_.RSTempiVer) records_.RSTempiVer = inputs_.connection->Execute(grouped_sql_);
-    timings_.grouped = seconds(start);
   };
   {
     // A second connection costs an open; it pays on the two reads of a
@@ -186,7 +183,6 @@ void ComparisonRun::ReadBothQueries(const BookingQueryInput& query) {
     start = Clock::now();
     records_.RSTempiVerDett = inputs_.connection->Execute(detailed_sql_);
     timings_.detailed = seconds(start);
-    if (derive) group_bookings();
     return;
   }
   // The grouped query beside, the detailed one here: the planned times
@@ -258,7 +254,14 @@ void ComparisonRun::ReadBothQueries(const BookingQueryInput& query) {
   if (grouped_error && !stopped(grouped_error)) std::rethrow_exception(grouped_error);
   if (detailed_error) std::rethrow_exception(detailed_error);
   if (grouped_error) std::rethrow_exception(grouped_error);
-  if (derive) group_bookings();
+}
+
+void ComparisonRun::GroupBookings(const BookingQueryInput& query) {
+  const auto start = std::chrono::steady_clock::now();
+  const host::RecordSetPtr layout = std::move(records_.RSTempiVer);
+  records_.RSTempiVer = GroupFromDetail(*records_.RSTempiVerDett, *layout, query, blank_variants_);
+  if (!records_.RSTempiVer) records_.RSTempiVer = inputs_.connection->Execute(grouped_sql_);
+  timings_.grouped = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 void ComparisonRun::Interrupt() {

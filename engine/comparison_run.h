@@ -82,6 +82,9 @@ class ComparisonRun {
   // layout is asked for and the bookings are read once. Throws what either
   // throws, the grouped first.
   void ReadBothQueries(const BookingQueryInput& query);
+  // RSTempiVer from the bookings read (GroupFromDetail), or from the
+  // grouped query when they cannot tell it.
+  void GroupBookings(const BookingQueryInput& query);
 
   FormServices& form_;
   RunInputs inputs_;
@@ -90,6 +93,8 @@ class ComparisonRun {
   std::unique_ptr<PhaseSource> phases_;
   std::unique_ptr<FashionCycleService> fashion_cycle_;
   Timings timings_;
+  bool group_from_detail_ = false;  // this read asked only the grouped query's layout
+  bool blank_variants_ = true;      // BlankVariantQuery answered a row
   std::mutex sibling_mutex_;                   // guards sibling_ against Interrupt
   std::unique_ptr<host::db::Connection> sibling_;  // open while the detailed query runs beside
 };
