@@ -7,11 +7,11 @@
 #include <functional>
 #include <iostream>
 
-#include "engine/form_services.h"
+#include "host/framework/form_services.h"
 
 namespace app {
 
-class ConsoleForm : public engine::FormServices {
+class ConsoleForm : public host::FormServices {
  public:
   // What happened, in plain words; the procedure and the error number only
   // with --verbose (they help a developer, not the user).
@@ -29,7 +29,7 @@ class ConsoleForm : public engine::FormServices {
   int32_t MsgBoxLingua(std::string_view text, int32_t number, int32_t /*buttons*/,
                        std::string_view title) override {
     std::cerr << this->text(title, 0) << ": " << this->text(text, number) << "\n";
-    return engine::kMbAnswerYes;
+    return host::kMbAnswerYes;
   }
   [[nodiscard]] std::string FormCaption() const override { return "Comparazione tempi lavorazione"; }
   host::DateService& DateService() override { return dates_; }

@@ -42,7 +42,7 @@ int RunExamples(std::ostream& out) {
       v.OREVERS = unit == 0 ? host::Variant(int32_t{e.booked_h}) : host::Variant(in_unit[1]);
       v.MINVERS = unit == 0 ? host::Variant(int32_t{e.booked_m}) : host::Variant(in_unit[2]);
       v.SECVERS = unit == 0 ? host::Variant(int32_t{e.booked_s}) : host::Variant(in_unit[3]);
-      engine::ReportStatus(form, engine::ConvertiOMS(int32_t{e.planned_seconds}, unit, v));
+      host::ReportStatus(form, engine::ConvertiOMS(int32_t{e.planned_seconds}, unit, v));
       const host::Variant planned[] = {v.OMSPREV, v.OREPREV, v.MINPREV, v.SECPREV};
       const host::Variant booked[] = {v.OMSVERS, v.OREVERS, v.MINVERS, v.SECVERS};
       out << std::setw(34) << (unit == 0 ? e.what : "") << std::setw(10)

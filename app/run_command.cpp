@@ -8,7 +8,9 @@
 #include <cstring>
 #include <new>
 #include <system_error>
+#include <charconv>
 #include <chrono>
+#include <cmath>
 #include <set>
 #include <fstream>
 #include <iostream>
@@ -32,7 +34,9 @@
 #include "engine/comparison.h"
 #include "engine/field_lists.h"
 #include "app/password_source.h"
+#include "engine/monthly_trend.h"
 #include "engine/relative_dates.h"
+#include "engine/unbooked_phases.h"
 #include "host/db/connection.h"
 #include "host/db/data_messages.h"
 #include "host/services/companies.h"
@@ -63,6 +67,8 @@ struct RunArgs {
   bool pdf_trend = false;     // the PDF's optional sections: each group's months,
   bool pdf_unbooked = false;  // and the phases planned and never booked
   std::vector<std::string> columns;
+  std::string closed_states;         // "9,10": the order states that mean closed
+  std::string tolerance;             // the band's half width in percent; else the saved query's, else 10
   bool timing = false;
   std::string language = "it";
 };
@@ -229,7 +235,8 @@ Stop ApplyConditions(const std::vector<std::string>& where, host::QueryControl& 
 // --group given beside it replace its own), then the conditions, the
 // relative dates resolved today, the grouping; a value that cannot be right
 // is refused on its field before any SQL.
-Stop BuildRequest(const RunArgs& args, engine::TipoTempo unit, engine::ComparisonRequest& request) {
+Stop BuildRequest(const RunArgs& args, engine::TipoTempo unit, engine::ComparisonRequest& request,
+                  std::optional<double>& tolerance) {
   host::ControlSettings settings;
   settings.company = args.company;
   settings.module = "PDXR_QUARVELINDO";
@@ -249,8 +256,27 @@ Stop BuildRequest(const RunArgs& args, engine::TipoTempo unit, engine::Compariso
       if (args.unit.empty()) unit = saved.unit;
       request.exclude_wait = request.exclude_wait || saved.exclude_wait;
       request.exclude_queue = request.exclude_queue || saved.exclude_queue;
+      request.closed_states = saved.closed_states;
+      tolerance = saved.tolerance;
     } catch (const host::Error& e) {
       return Fail(e.what());
+    }
+  }
+  if (!args.tolerance.empty()) {
+    // With a decimal point whatever the locale, as the other numbers given here.
+    double given = -1;
+    const char* end = args.tolerance.data() + args.tolerance.size();
+    const auto [stop, error] = std::from_chars(args.tolerance.data(), end, given);
+    if (error != std::errc() || stop != end || !(given >= 0) || !std::isfinite(given)) {
+      return Fail("--tolerance takes a percentage of at least 0, e.g. 10");
+    }
+    tolerance = given;
+  }
+  if (!args.closed_states.empty()) {
+    try {
+      request.closed_states = engine::ParseClosedStates(args.closed_states);
+    } catch (const host::Error& e) {
+      return Fail(std::string("--closed-states takes state numbers, e.g. 9,10: ") + e.what());
     }
   }
   if (const Stop stop = ApplyConditions(args.where, query)) return stop;
@@ -305,25 +331,29 @@ Stop WriteMainReport(const RunArgs& args, engine::Comparison& run, const output:
 // The print and the export for analysis (--xlsx, --csv-dir, --pdf), through
 // the same record sets and tables as the results form's.
 Stop WriteExports(const RunArgs& args, engine::Comparison& run, ConsoleForm& form,
-                  const output::OutputLanguage& language) {
+                  const output::OutputLanguage& language, const std::optional<double>& tolerance) {
   if (args.xlsx.empty() && args.csv_dir.empty() && args.pdf.empty()) return std::nullopt;
   host::DecodeService decode(run.Connection(), args.company);
   output::PrintRecords print;
   std::vector<output::ExportTable> tables;
   const auto captions = engine::BuildCaptionDictionary(run.Records().RSTempiVerDett.get());
   TerminalProgress preparing(CliText("preparazione: versamenti", "preparing: bookings"));
-  const bool prepare_failed =
-      output::KVL_EXPTOQV1_BeforeExportToQV(form, run, decode, captions, print, tables, OnTerminal(preparing));
+  const host::Status prepared =
+      output::KVL_EXPTOQV1_BeforeExportToQV(run, decode, captions, print, tables, OnTerminal(preparing));
   preparing.Hide();
-  if (prepare_failed) return kExitFailure;
+  host::ReportStatus(form, prepared);
+  if (!prepared.ok()) return kExitFailure;
   // The report's optional sections, whole before its pages are laid out.
-  if (!args.pdf.empty() && output::PreparaSezioniStampa(form, run, args.pdf_trend, args.pdf_unbooked, print)) {
-    return kExitFailure;
+  if (!args.pdf.empty()) {
+    const host::Status sections = output::PreparaSezioniStampa(run, args.pdf_trend, args.pdf_unbooked, print);
+    host::ReportStatus(form, sections);
+    if (!sections.ok()) return kExitFailure;
   }
   TerminalProgress writing(CliText("scrittura: righe", "writing: rows"));
   output::TableWriteOptions options;
   options.going_on = OnTerminal(writing);
   options.csv_style = *output::CsvStyleOf(args.csv_locale);
+  options.tolerance = tolerance.value_or(engine::kTrendTolerancePercent);
   if (!args.xlsx.empty()) {
     const auto failed = output::WriteWorkbook(args.xlsx, tables, options);
     writing.Hide();
@@ -337,7 +367,7 @@ Stop WriteExports(const RunArgs& args, engine::Comparison& run, ConsoleForm& for
   if (!args.pdf.empty()) {
 #ifdef QUARVELINDO_WITH_PDF
     const auto failed = output::WritePdfReport(args.pdf, print, run, args.company, language,
-                                               {args.pdf_trend, args.pdf_unbooked});
+                                               {args.pdf_trend, args.pdf_unbooked, tolerance.value_or(0)});
     if (!failed.empty()) return Fail(failed, kExitFailure);
 #else
     (void)language;
@@ -384,10 +414,12 @@ int Run(const RunArgs& args, int64_t& bookings) {
   const auto unit = engine::TipoTempoFromCaption(args.unit.empty() ? std::string("hh:mm:ss") : args.unit);
   if (!unit) return Fail("--unit takes hh:mm:ss, hh,hh, mm,mm or ss,ss");
   if (const Stop stop = CheckCompany(args, *request.connection)) return *stop;
-  if (const Stop stop = BuildRequest(args, *unit, request)) return *stop;
+  std::optional<double> tolerance;
+  if (const Stop stop = BuildRequest(args, *unit, request, tolerance)) return *stop;
 
   TerminalProgress progress(CliText("versamenti", "bookings"));
   auto run = engine::Comparison::Make(form, std::move(request), progress);
+  host::ReportStatus(form, run->RunStatus());
   if (args.show_sql) {
     std::cerr << "-- grouped query\n"
               << run->Reader().GroupedQuery() << "\n-- detailed query\n"
@@ -404,13 +436,14 @@ int Run(const RunArgs& args, int64_t& bookings) {
   TerminalProgress group_progress(CliText("gruppi", "groups"));
   auto computed = read;
   const auto compute_totals = [&] {
-    const bool failed = run->ComputeAll(group_progress);
+    const host::Status totals = run->ComputeAll(group_progress);
     computed = Clock::now();
-    return !failed;
+    host::ReportStatus(form, totals);
+    return totals.ok();
   };
   const output::ReportOptions report = ReportOptionsOf(args);
   if (const Stop stop = WriteMainReport(args, *run, report, compute_totals)) return *stop;
-  if (const Stop stop = WriteExports(args, *run, form, report.language)) return *stop;
+  if (const Stop stop = WriteExports(args, *run, form, report.language, tolerance)) return *stop;
   if (args.timing) {
     const auto ms = [](auto a, auto b) { return std::chrono::duration<double, std::milli>(b - a).count(); };
     std::cerr << "bookings " << records.RSTempiVerDett->RecordCount() << ", groups "
@@ -466,9 +499,16 @@ void AddRunCommand(CLI::App& cli) {
       ->delimiter(',');
   run->add_option("--pdf", args->pdf, "Also write the comparison report as a PDF file");
   run->add_flag("--pdf-trend", args->pdf_trend,
-                "The PDF shows each group's months (planned, booked, gap, gap % beyond the ±10 % band marked)");
+                "The PDF shows each group's months as a chart and a table (planned, booked, gap, gap % beyond the "
+                "±10 % band, or --tolerance, marked)");
   run->add_flag("--pdf-unbooked", args->pdf_unbooked,
                 "The PDF ends with the section of the phases planned and never booked");
+  run->add_option("--tolerance", args->tolerance,
+                  "Tolerance band ±N % of the gap % (default 10, as in the results form): the workbook colours the "
+                  "gap % beyond it; given (or saved with --query), the PDF marks such groups ▲/▼ and bands the months");
+  run->add_option("--closed-states", args->closed_states,
+                  "Order states that mean closed, e.g. 9,10: the phases planned and never booked say whether their "
+                  "order is closed (Chiusa); without it that column stays empty");
   run->add_option("--csv-dir", args->csv_dir, "Also write the export's three tables as CSV files into DIR");
   run->add_option("--csv-locale", args->csv_locale,
                   "CSV for tools (c: ',' and decimal points, the default) or for an Italian spreadsheet (it: ';', "

@@ -18,7 +18,7 @@
 #include "demo/erp_database.h"
 #include "engine/field_lists.h"
 #include "engine/presentation/booking_columns.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "output/export_tables.h"
 #include "output/report/comparison_report.h"
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     }
   }
   if (!std::filesystem::exists(db)) demo::GenerateDemoDatabase(db, {bookings, 1});
-  engine::testing::FakeForm form;
+  host::testing::FakeForm form;
   engine::NoProgress progress;
   auto request = engine::testing::RequestOn(db, {"Reparto", "Fase", "Commessa"});
   auto start = Clock::now();
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
   output::PrintRecords print;
   std::vector<output::ExportTable> tables;
   const auto captions = engine::BuildCaptionDictionary(run->Records().RSTempiVerDett.get());
-  if (output::KVL_EXPTOQV1_BeforeExportToQV(form, *run, decode, captions, print, tables)) return 1;
+  if (!output::KVL_EXPTOQV1_BeforeExportToQV(*run, decode, captions, print, tables).ok()) return 1;
   const double prepared = Seconds(start);
   const std::string workbook = (std::filesystem::temp_directory_path() / "quarvelindo-output-bench.xlsx").string();
   const std::string error = output::WriteWorkbook(workbook, tables);
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
   auto many = engine::Comparison::Make(form, engine::testing::RequestOn(db, {"Dipendente", "Articolo"}), progress);
   host::DecodeService many_decode(many->Connection(), "1");
   output::PrintRecords first;
-  if (output::PreparaRSStampa(form, *many, many_decode, false, first)) return 1;
+  if (!output::PreparaRSStampa(*many, many_decode, false, first).ok()) return 1;
   output::ReportParameters parameters;
   parameters.titolo = "Stampa comparazione tempi lavorazione";
   parameters.ditta = "1";

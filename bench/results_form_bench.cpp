@@ -37,7 +37,7 @@
 #include "results_form/report_preview.h"
 #include "engine/comparison.h"
 #include "engine/field_lists.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "component/clspd_quarvelindo.h"
 #include "results_form/frmpd_mavanzordlav.h"
@@ -49,7 +49,7 @@ double Ms(Clock::time_point since) { return std::chrono::duration<double, std::m
 
 // Answers false when a target was missed or the figures do not hold.
 bool Measure(const std::string& db, const std::vector<std::string>& grouping, const char* name) {
-  engine::testing::FakeForm form;
+  host::testing::FakeForm form;
   engine::NoProgress progress;
   // A loaded machine may take longer than the usual minute over a million bookings.
   auto request = engine::testing::RequestOn("Database=" + db + ";QueryTimeout=900", grouping);
@@ -59,20 +59,11 @@ bool Measure(const std::string& db, const std::vector<std::string>& grouping, co
   auto& r = run->Records();
   const size_t total = r.RSTempiVerDett ? r.RSTempiVerDett->RecordCount() : 0;
   if (run->Failed() || run->Empty()) {
-    std::printf("%s: the run failed%s\n", name, form.error_texts.empty() ? "" : (": " + form.error_texts.front()).c_str());
+    std::printf("%s: the run failed%s\n", name, run->RunStatus().diagnostics().empty() ? "" : (": " + std::string(run->RunStatus().diagnostics().front().error.what())).c_str());
     return false;
   }
 
-  auto results = std::make_shared<results_form::FRMPD_MAVANZORDLAV>();
-  results->DescrizioneGruppo = run->DescrizioneGruppo();
-  results->PvarCodDitta = "1";
-  results->TipoTempo = 0;
-  results->RSTempiVer = r.RSTempiVer;
-  results->RSTempiPrev = r.RSTempiPrev;
-  results->RSTempiVerDett = r.RSTempiVerDett;
-  results->RSTempiPrevDett = r.RSTempiPrevDett;
-  results->RSCampi = r.RSCampi;
-  results->Run = run;
+  auto results = std::make_shared<results_form::FRMPD_MAVANZORDLAV>(run);
   start = Clock::now();
   results->Show(nullptr);
   QApplication::processEvents();
@@ -145,7 +136,7 @@ double ResidentMiB() {
 }
 
 bool MeasurePreview(const std::string& db, bool sections) {
-  engine::testing::FakeForm form;
+  host::testing::FakeForm form;
   engine::NoProgress progress;
   const auto run_start = Clock::now();
   std::shared_ptr<engine::Comparison> run = engine::Comparison::Make(form, engine::testing::RequestOn(db, {}), progress);
@@ -155,17 +146,8 @@ bool MeasurePreview(const std::string& db, bool sections) {
   }
   auto& r = run->Records();
   host::DecodeService decode(run->Connection(), "1");
-  auto results = std::make_shared<results_form::FRMPD_MAVANZORDLAV>();
-  results->DescrizioneGruppo = run->DescrizioneGruppo();
-  results->PvarCodDitta = "1";
-  results->TipoTempo = 0;
-  results->RSTempiVer = r.RSTempiVer;
-  results->RSTempiPrev = r.RSTempiPrev;
-  results->RSTempiVerDett = r.RSTempiVerDett;
-  results->RSTempiPrevDett = r.RSTempiPrevDett;
-  results->RSCampi = r.RSCampi;
+  auto results = std::make_shared<results_form::FRMPD_MAVANZORDLAV>(run);
   results->PclsDecodeDb = &decode;
-  results->Run = run;
   results->Show(nullptr);
   while (!results->FiguresDone()) QApplication::processEvents();
   // The print options as the host hands them over.

@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
   engine::NoProgress progress;
   const auto run_start = Clock::now();
   auto run = engine::Comparison::Make(form, std::move(request), progress);
-  if (run->Failed() || run->Empty() || run->ComputeAll(progress)) {
+  if (run->Failed() || run->Empty() || !run->ComputeAll(progress).ok()) {
     std::printf("the comparison failed or found nothing\n");
     return 1;
   }
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
   const double list = Seconds(list_start);
   const int64_t statements = run->Connection().StatementCount() - before;
   const auto trend_start = Clock::now();
-  const auto trend = engine::AndamentoMensile(form, *run);
+  const auto trend = engine::AndamentoMensile(*run);
   const double months = Seconds(trend_start);
   std::printf("comparison of %zu bookings: %.2f s\n", run->Records().RSTempiVerDett->RecordCount(), comparison);
   std::printf("unbooked phases: %zu in %.2f s, %lld statements; adds %.1f %% to the run\n", phases->RecordCount(),

@@ -49,7 +49,7 @@ void ModuleForm::ReportToLog(std::string_view procedure, const host::Error& erro
     }
     log->TakeConnectionErrors(details);
   }
-  log->Report("quarvelindo", FormCaption(), std::string(procedure), engine::kMbErrorReportStyle);
+  log->Report("quarvelindo", FormCaption(), std::string(procedure), host::kMbErrorReportStyle);
 }
 
 }  // namespace component

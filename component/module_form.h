@@ -9,14 +9,14 @@
 #include <string_view>
 
 #include "component/facilities.h"
-#include "engine/form_services.h"
+#include "host/framework/form_services.h"
 #include "host/db/connection.h"
 #include "host/framework/cinterface.h"
 #include "host/framework/log_object.h"
 
 namespace component {
 
-class ModuleForm : public engine::FormServices {
+class ModuleForm : public host::FormServices {
  public:
   // Public members of both forms (the host, the class and the other form
   // set them).

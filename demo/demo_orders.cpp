@@ -15,7 +15,10 @@ void Generator::Orders(Company& c, int64_t count) {
               {"DO11_DITTA_CG18", "DO11_NUMREG_CO99", "DO11_DOCUM_MG36", "DO11_DATADOC", "DO11_SEZDOC", "DO11_NUMDOC",
                "DO11_GUID"},
               {k, S(numreg), S("ODL"), S(DateText(day)), S(section), I(o), S(Guid(guid))});
-    w_.Insert("CO5S_STATIENTITA", {"CO5S_GUID", "CO5S_ENTITA", "CO5S_IDSTATO"}, {S(Guid(guid)), I(7), I(1 + o % 4)});
+    // States 1 to 4 in turn, and every tenth order closed (9), so that the
+    // phases never booked have closed orders among them ("--closed-states 9").
+    w_.Insert("CO5S_STATIENTITA", {"CO5S_GUID", "CO5S_ENTITA", "CO5S_IDSTATO"},
+              {S(Guid(guid)), I(7), I(o % 10 == 0 ? 9 : 1 + o % 4)});
     Attributes(guid, 19, o % 3 ? "URGENTE" : "");
     const int64_t lines = 1 + random_.Below(3);
     for (int64_t l = 1; l <= lines; ++l) {

@@ -26,8 +26,8 @@ void Comparison::CancellableProgress::Follow(std::function<int64_t()> count) {
   if (target_ != nullptr) target_->Follow(std::move(count));
 }
 
-Comparison::Comparison(FormServices& form, ComparisonRequest request)
-    : relay_(form), request_(std::move(request)) {
+Comparison::Comparison(host::LanguageServices& language, ComparisonRequest request)
+    : context_(language), request_(std::move(request)) {
   if (!request_.connection) throw host::Error(host::kErrObjectNotSet, "A comparison needs an open connection");
   production_ = std::make_unique<host::ProductionServices>(*request_.connection, request_.company);
   RunInputs inputs;
@@ -42,7 +42,7 @@ Comparison::Comparison(FormServices& form, ComparisonRequest request)
   inputs.production = production_.get();
   inputs.progress = &progress_;
   inputs.prefetch_from = request_.prefetch_from;
-  reader_ = std::make_unique<ComparisonRun>(relay_, inputs);
+  reader_ = std::make_unique<ComparisonRun>(context_, inputs);
   for (const auto& item : request_.order.Items()) {
     if (item.use == host::OrderControl::Use::Grouping) grouping_columns_.push_back(item.column);
   }
@@ -50,20 +50,24 @@ Comparison::Comparison(FormServices& form, ComparisonRequest request)
 
 Comparison::~Comparison() = default;
 
-std::unique_ptr<Comparison> Comparison::Make(FormServices& form, ComparisonRequest request, Progress& progress) {
-  auto comparison = std::make_unique<Comparison>(form, std::move(request));
+std::unique_ptr<Comparison> Comparison::Make(host::LanguageServices& language, ComparisonRequest request,
+                                             Progress& progress) {
+  auto comparison = std::make_unique<Comparison>(language, std::move(request));
   comparison->Run(progress);
   return comparison;
 }
 
-bool Comparison::Run(Progress& progress) {
-  relay_.ResetCounts();
+host::Status Comparison::Run(Progress& progress) {
+  (void)context_.Take();  // what an earlier step left unasked belongs to it
   totals_.reset();
   progress_.Target(&progress);
   const bool failed = reader_->LeggiVersamentiTempi();
   progress_.Target(nullptr);
-  stopped_ = relay_.Cancelled() || (failed && cancel_);
-  return failed || stopped_;
+  run_status_ = context_.Take();
+  // A statement interrupted by Cancel fails with the back end's own error.
+  if (failed && cancel_) run_status_.Add(host::Status::Cancelled());
+  stopped_ = run_status_.cancelled();
+  return run_status_;
 }
 
 void Comparison::Cancel() {
@@ -78,21 +82,27 @@ bool Comparison::Empty() const {
 
 GroupTotals& Comparison::Totals() {
   if (!totals_) {
-    totals_ = std::make_unique<GroupTotals>(relay_, reader_->Records(), reader_->Phases(), *production_,
+    totals_ = std::make_unique<GroupTotals>(context_, reader_->Records(), reader_->Phases(), *production_,
                                             static_cast<int16_t>(request_.unit), reader_->Options(),
                                             grouping_columns_);
   }
   return *totals_;
 }
 
-bool Comparison::ComputeAll(Progress& progress) {
-  if (Empty()) return false;
+host::Status Comparison::ComputeAll(Progress& progress) {
+  if (Empty()) return {};
   progress_.Target(&progress);
   progress_.Stage(RunStage::GroupTotals);
-  const bool failed = Totals().ComputeAll(progress_);
+  Totals().ComputeAll(progress_);
   progress_.Target(nullptr);
-  stopped_ = relay_.Cancelled();
-  return failed || stopped_;
+  host::Status status = context_.Take();
+  stopped_ = status.cancelled();
+  return status;
+}
+
+host::Status Comparison::TempiPreventivi() {
+  Totals().TempiPreventivi();
+  return context_.Take();
 }
 
 }  // namespace engine

@@ -4,9 +4,9 @@
 // line, the query form, the results form, the print and the export all take
 // this object; its record sets are shared with them, never copied.
 //
-// Made by one call (Comparison::Make) from the run's inputs. Errors are
-// reported through the form it is attached to (see FormRelay) and also kept
-// as a value: Failed() after a failed run, Cancelled() after Cancel().
+// Made by one call (Comparison::Make) from the run's inputs. What a step has
+// to say (errors under their procedure's name, warnings, a cancellation) is
+// answered as a host::Status; the caller decides what to show.
 #pragma once
 
 #include <atomic>
@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "engine/comparison_run.h"
-#include "engine/form_relay.h"
 #include "engine/group_totals.h"
 #include "engine/progress.h"
+#include "engine/run_context.h"
 #include "engine/time_unit.h"
 #include "host/controls/order_control.h"
 #include "host/controls/query_control.h"
@@ -39,27 +39,37 @@ struct ComparisonRequest {
   bool fashion = false;        // the fashion-attributes flag
   // Bookings from which phase rows are read in bulk (see PhaseSource).
   int64_t prefetch_from = 2000;
+  // The order states that mean "closed" to this user (FasiNonVersate's
+  // CHIUSA); none: nothing is said about closed.
+  std::vector<int64_t> closed_states;
 };
 
 class Comparison {
  public:
-  Comparison(FormServices& form, ComparisonRequest request);
+  // `language` gives the run its texts and must outlive it.
+  Comparison(host::LanguageServices& language, ComparisonRequest request);
   ~Comparison();
   Comparison(const Comparison&) = delete;
   Comparison& operator=(const Comparison&) = delete;
 
-  // Makes the object and runs LeggiVersamentiTempi on it. Never null.
-  static std::unique_ptr<Comparison> Make(FormServices& form, ComparisonRequest request, Progress& progress);
+  // Makes the object and runs LeggiVersamentiTempi on it (its status in
+  // RunStatus()). Never null.
+  static std::unique_ptr<Comparison> Make(host::LanguageServices& language, ComparisonRequest request,
+                                          Progress& progress);
 
-  // Reads the bookings and works out their planned times; answers true when
-  // it failed or was cancelled. May run on another thread than the one that
-  // made the object if reports are held (Relay().Hold(true)).
-  bool Run(Progress& progress);
+  // Reads the bookings and works out their planned times; answers how it
+  // went: failed with the step's error under "LeggiVersamentiTempi" or
+  // "CalcolaTempiPreventiviDettagliati", cancelled after Cancel (nothing to
+  // show), a warning for bookings left without times. May run on another
+  // thread than the one that made the object (one thread at a time).
+  host::Status Run(Progress& progress);
   // Stops a run in progress from any thread, within the current statement
-  // or booking; the run then answers true and Cancelled() is true.
+  // or booking; the run then answers cancelled.
   void Cancel();
 
-  [[nodiscard]] bool Failed() const { return relay_.Failures() > 0; }
+  // The status the last Run answered.
+  [[nodiscard]] const host::Status& RunStatus() const { return run_status_; }
+  [[nodiscard]] bool Failed() const { return run_status_.failed(); }
   // The last run (or group totals) stopped because Cancel was asked.
   [[nodiscard]] bool Cancelled() const { return stopped_; }
   // No group to show (RecordsetVuoto of RSTempiVer).
@@ -72,6 +82,7 @@ class Comparison {
   [[nodiscard]] bool ExcludeWait() const { return request_.exclude_wait; }
   [[nodiscard]] bool ExcludeQueue() const { return request_.exclude_queue; }
   [[nodiscard]] const std::string& Company() const { return request_.company; }
+  [[nodiscard]] const std::vector<int64_t>& ClosedStates() const { return request_.closed_states; }
   [[nodiscard]] const host::QueryControl& Query() const { return request_.query; }
   [[nodiscard]] const host::OrderControl& Order() const { return request_.order; }
   [[nodiscard]] host::db::Connection& Connection() { return *request_.connection; }
@@ -81,11 +92,17 @@ class Comparison {
   [[nodiscard]] GroupTotals& Totals();
   // The grouping columns, in the order of the grouping list.
   [[nodiscard]] const std::vector<std::string>& GroupingColumns() const { return grouping_columns_; }
-  // Computes every group's totals; answers true when it failed.
-  bool ComputeAll(Progress& progress);
+  // Computes every group's totals, stopping at the first failure.
+  host::Status ComputeAll(Progress& progress);
+  // Makes the current group's totals current in RSTempiPrev (a first visit
+  // computes them); a failure under "TempiPreventivi".
+  host::Status TempiPreventivi();
 
-  // Where reports go: attach the form that shows the run.
-  [[nodiscard]] FormRelay& Relay() { return relay_; }
+  // The run's language and diagnostics: the group figures, the print and
+  // the export work through it; TakeStatus answers what they said since the
+  // last call (and what a step taken alone, such as a visit, said).
+  [[nodiscard]] RunContext& Context() { return context_; }
+  [[nodiscard]] host::Status TakeStatus() { return context_.Take(); }
 
  private:
   // Passes progress on and stops the run once Cancel was asked.
@@ -107,7 +124,8 @@ class Comparison {
   std::atomic<bool> cancel_{false};
   bool stopped_ = false;
   CancellableProgress progress_{cancel_};
-  FormRelay relay_;
+  RunContext context_;
+  host::Status run_status_;
   ComparisonRequest request_;
   std::unique_ptr<host::ProductionServices> production_;
   std::unique_ptr<ComparisonRun> reader_;

@@ -56,7 +56,7 @@ Variant Read(const host::RecordSet& rs, int index) {
 
 }  // namespace
 
-ComparisonRun::ComparisonRun(FormServices& form, RunInputs inputs) : form_(form), inputs_(std::move(inputs)) {
+ComparisonRun::ComparisonRun(RunContext& context, RunInputs inputs) : context_(context), inputs_(std::move(inputs)) {
   phases_ = std::make_unique<PhaseSource>(*inputs_.connection, inputs_.company);
 }
 
@@ -69,7 +69,7 @@ PhaseOptions ComparisonRun::Options() const {
 
 bool ComparisonRun::LeggiVersamentiTempi() {
   try {
-    InizializzaRS(form_, records_);
+    InizializzaRS(context_, records_);
     descrizione_gruppo_.clear();
     grouped_sql_.clear();
     detailed_sql_.clear();
@@ -83,7 +83,7 @@ bool ComparisonRun::LeggiVersamentiTempi() {
       campi.AddNew();
       campi.SetValue("NOME", item.column);
       campi.SetValue("ALIAS", item.caption);
-      campi.SetValue("ALIASLINGUA", form_.TraduciCaption(item.caption));
+      campi.SetValue("ALIASLINGUA", context_.TraduciCaption(item.caption));
       campi.SetValue("GRUPPO", int16_t{grouping ? int16_t{1} : int16_t{0}});
       campi.Update();
       if (grouping) descrizione_gruppo_ += host::RTrim(campi.Value("ALIASLINGUA").JoinedText()) + "/";
@@ -142,8 +142,8 @@ bool ComparisonRun::LeggiVersamentiTempi() {
     records_.RSTempiVer.reset();
     records_.RSTempiVerDett.reset();
     return false;
-  } catch (...) {
-    ReportCurrentError(form_, "LeggiVersamentiTempi");
+  } catch (const std::exception&) {
+    context_.Caught("LeggiVersamentiTempi");
     return true;
   }
 }
@@ -198,7 +198,7 @@ void ComparisonRun::ReadBothQueries(const BookingQueryInput& query) {
       records_.RSTempiVer = sibling_->Execute(beside_sql);
       check_variants(*sibling_);
       timings_.grouped = seconds(start);
-    } catch (...) {
+    } catch (...) {  // the worker's edge: its failure is thrown again on the run's thread
       grouped_error = std::current_exception();
       inputs_.connection->Interrupt();  // the bookings of a failed run are of no use
       return;
@@ -211,7 +211,7 @@ void ComparisonRun::ReadBothQueries(const BookingQueryInput& query) {
       try {
         phases_->Prefetch(sibling_.get());
         prefetched_beside = true;
-      } catch (...) {
+      } catch (...) {  // the worker's edge: the planned times read the rows themselves
       }
     }
   });
@@ -225,7 +225,7 @@ void ComparisonRun::ReadBothQueries(const BookingQueryInput& query) {
     if (static_cast<int64_t>(records_.RSTempiVerDett->RecordCount()) < inputs_.prefetch_from && prefetching) {
       sibling_->Interrupt();
     }
-  } catch (...) {
+  } catch (...) {  // the worker must be stopped and joined before anything leaves here
     detailed_done = true;
     detailed_error = std::current_exception();
     sibling_->Interrupt();  // no use grouping the bookings of a failed run
@@ -247,7 +247,7 @@ void ComparisonRun::ReadBothQueries(const BookingQueryInput& query) {
       std::rethrow_exception(error);
     } catch (const host::Error& e) {
       return e.Number() == host::kErrCancelled;
-    } catch (...) {
+    } catch (const std::exception&) {
       return false;
     }
   };
@@ -289,7 +289,7 @@ void ComparisonRun::CompleteFieldMetadata() {
       if (host::UpperAscii(field.name) != b.name) continue;
       booked = true;
       campi.SetValue("ALIAS", b.caption);
-      campi.SetValue("ALIASLINGUA", form_.TestoLingua(b.caption, b.number, 0));
+      campi.SetValue("ALIASLINGUA", context_.TestoLingua(b.caption, b.number, 0));
       campi.SetValue("TIPO", "N");
       if (b.decimals_unit < 0) {
         campi.SetValue("DECIMALI", int16_t{0});
@@ -333,7 +333,7 @@ struct ComparisonRun::PlannedPass {
     out.Storage().ComputeFields(PlannedRecords::kFirstField, PlannedRecords::FieldNames(), records);
     // The formula evaluator, made once: it reads the current booking's article and option.
     formula = [this](const std::string& code, const std::string& cycle, const std::array<Variant, 28>& values) {
-      return ElaboraFormulaCicli(this->run.form_, *this->run.inputs_.production, code, article, option_text, cycle,
+      return ElaboraFormulaCicli(this->run.context_, *this->run.inputs_.production, code, article, option_text, cycle,
                                  values);
     };
   }
@@ -388,7 +388,7 @@ struct ComparisonRun::PlannedPass {
         in.connection->Execute(DefaultCycleQuery(in.company, department, ValoreNumerico(phase).ToText(), cycle));
     if (RecordsetVuoto(cycle_rows)) return nullptr;
     if (!run.fashion_cycle_) {
-      run.fashion_cycle_ = ConfigurationValues(run.form_, *in.connection, in.company).InizializzaCicloFashion();
+      run.fashion_cycle_ = ConfigurationValues(run.context_, *in.connection, in.company).InizializzaCicloFashion();
     }
     host::RecordSetPtr configured = run.fashion_cycle_->ConfiguraCicloFashionPerDate(cycle_rows, article, option_text);
     if (RecordsetVuoto(configured) || configured->Eof()) return nullptr;
@@ -415,7 +415,7 @@ struct ComparisonRun::PlannedPass {
       return planned;
     }
     if (article.empty()) return planned;
-    const Variant q = Reported(run.form_, NVL(Read(bookings, f.quantity), int16_t{1}));
+    const Variant q = run.context_.Value(NVL(Read(bookings, f.quantity), int16_t{1}));
     const std::string project = host::RTrim(Read(bookings, f.project).JoinedText());
     int16_t tipo = 0;
     std::string prog_db;
@@ -456,11 +456,11 @@ struct ComparisonRun::PlannedPass {
       host::Status said;
       try {
         records->Check(out.Storage(), booking_row, planned.times, said);
-      } catch (...) {
-        ReportStatus(run.form_, said);
+      } catch (const std::exception&) {
+        run.context_.Add(said);
         throw;
       }
-      ReportStatus(run.form_, said);
+      run.context_.Add(said);
     }
     out.AddNew();
     out.SetValue(size_t{0}, Read(bookings, f.id));
@@ -487,10 +487,10 @@ struct ComparisonRun::PlannedPass {
     std::string ids;
     for (size_t i = 0; i < left_out.size() && i < 10; ++i) ids += (i == 0 ? "" : ", ") + left_out[i];
     if (left_out.size() > 10) ids += ", ... (" + std::to_string(left_out.size()) + " in all)";
-    run.form_.GestioneErrore("CalcolaTempiPreventiviDettagliati",
+    run.context_.Add(host::Status::Of("CalcolaTempiPreventiviDettagliati",
                              host::Error(host::kWarnValueLeftOut,
                                          "bookings " + ids + ": a time is too large to show; they are left without times",
-                                         "CalcolaTempiPreventiviDettagliati"));
+                                         "CalcolaTempiPreventiviDettagliati")));
   }
 
   ComparisonRun& run;
@@ -534,9 +534,9 @@ bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
     progress.Hide();
     pass.ReportLeftOut();
     return false;
-  } catch (...) {
+  } catch (const std::exception&) {
     progress.Hide();
-    ReportCurrentError(form_, "CalcolaTempiPreventiviDettagliati");
+    context_.Caught("CalcolaTempiPreventiviDettagliati");
     return true;
   }
 }

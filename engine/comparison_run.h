@@ -3,9 +3,9 @@
 // CalcolaTempiPreventiviDettagliati works out the planned time of every
 // booking into RSTempiPrevDett.
 //
-// Errors follow the form's convention: a failure is reported through the
-// form's error routine under the procedure's name, the procedure leaves the
-// record sets as far as it built them, and it answers true.
+// A failure goes to the run's context under the procedure's name, the
+// procedure leaves the record sets as far as it built them, and it answers
+// true.
 #pragma once
 
 #include <memory>
@@ -14,7 +14,7 @@
 
 #include "engine/booking_queries.h"
 #include "engine/cycle_formulas.h"
-#include "engine/form_services.h"
+#include "engine/run_context.h"
 #include "engine/layouts.h"
 #include "engine/phase_source.h"
 #include "engine/planned_records.h"
@@ -47,10 +47,10 @@ struct RunInputs {
 
 class ComparisonRun {
  public:
-  ComparisonRun(FormServices& form, RunInputs inputs);
+  ComparisonRun(RunContext& context, RunInputs inputs);
 
-  // Both answer true when they failed (after reporting it through the
-  // form); an empty result is no failure.
+  // Both answer true when they failed (the failure left in the context);
+  // an empty result is no failure.
   bool LeggiVersamentiTempi();
   bool CalcolaTempiPreventiviDettagliati();
 
@@ -86,7 +86,7 @@ class ComparisonRun {
   // grouped query when they cannot tell it.
   void GroupBookings(const BookingQueryInput& query);
 
-  FormServices& form_;
+  RunContext& context_;
   RunInputs inputs_;
   RunRecordSets records_;
   std::string descrizione_gruppo_, grouped_sql_, detailed_sql_, total_sql_;

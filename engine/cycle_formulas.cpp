@@ -8,23 +8,23 @@ namespace engine {
 namespace {
 
 // A value as the configuration queries' SQL literal, a refusal shown on the form.
-host::Variant Literal(FormServices& form, const host::Variant& value, int32_t kind) {
-  return Reported(form, FormatoDB(value, kind, true, form.DateService(), form.NumberService()));
+host::Variant Literal(RunContext& context, const host::Variant& value, int32_t kind) {
+  return context.Value(FormatoDB(value, kind, true, context.DateService(), context.NumberService()));
 }
 
 }  // namespace
 
 using host::Variant;
 
-Variant ElaboraFormulaCicli(FormServices& form, host::ProductionServices& production, const std::string& formula,
+Variant ElaboraFormulaCicli(RunContext& context, host::ProductionServices& production, const std::string& formula,
                             const std::string& article, const std::string& option, const std::string& cycle,
                             const std::array<Variant, 28>& values) {
   try {
     Variant result;
     production.ValutaFormula(formula, article, option, cycle, values, result);
     return ValoreNumerico(result);
-  } catch (...) {
-    ReportCurrentError(form, "ElaboraFormulaCicli");
+  } catch (const std::exception&) {
+    context.Caught("ElaboraFormulaCicli");
     return int16_t{0};
   }
 }
@@ -33,7 +33,7 @@ std::unique_ptr<FashionCycleService> ConfigurationValues::InizializzaCicloFashio
   auto service = std::make_unique<FashionCycleService>();
   try {
     service->Inizializza();
-  } catch (...) {
+  } catch (const std::exception&) {
     // Errors of the host object are ignored here.
   }
   return service;
@@ -84,8 +84,8 @@ int16_t ConfigurationValues::CaricaValoriConfigurazione(const std::string& artic
     }
   }
   const host::RecordSetPtr values = Run(CatvalConfigQuery(
-      company_, Literal(form_, b, kDbText).JoinedText(), art, Literal(form_, a, kDbText).JoinedText(),
-      Literal(form_, c, kDbDate).JoinedText(), std::to_string(segment_start_),
+      company_, Literal(context_, b, kDbText).JoinedText(), art, Literal(context_, a, kDbText).JoinedText(),
+      Literal(context_, c, kDbDate).JoinedText(), std::to_string(segment_start_),
       std::to_string(segment_length_)));
   if (RecordsetVuoto(values)) return 1;
   if (host::CompareNumbers(ValoreNumerico(values->Value("INDTIPOART")), int16_t{0}) == 0) return 0;
@@ -100,8 +100,8 @@ int16_t ConfigurationValues::CaricaValoriConfigurazione(const std::string& artic
     try {
       connection_.ExecuteNoRecords(
           CatvalInsert(values->Value("CODICE").JoinedText(), ValoreNumerico(values->Value("INDTIPODATO")).ToText(),
-                       Literal(form_, values->Value("VALORESTR_CM02"), kDbText).JoinedText(),
-                       Literal(form_, values->Value("VALORENUM_CM02"), kDbNumber).JoinedText()));
+                       Literal(context_, values->Value("VALORESTR_CM02"), kDbText).JoinedText(),
+                       Literal(context_, values->Value("VALORENUM_CM02"), kDbNumber).JoinedText()));
     } catch (const host::Error&) {
       // A failing insert is skipped.
     }
@@ -122,8 +122,8 @@ bool ConfigurationValues::GestioneDistintaBaseAperta(const Variant& article) {
     } else {
       result = indicator == 2;
     }
-  } catch (...) {
-    ReportCurrentError(form_, "GestioneDistintaBaseAperta");
+  } catch (const std::exception&) {
+    context_.Caught("GestioneDistintaBaseAperta");
   }
   return result;
 }

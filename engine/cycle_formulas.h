@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/form_services.h"
+#include "engine/run_context.h"
 #include "host/db/connection.h"
 #include "host/services/production_services.h"
 
@@ -30,14 +30,14 @@ class FashionCycleService {
 // The formula's result as a number: ValoreNumerico of what the evaluator
 // answers (0 for empty or non-numeric). A failure is reported as
 // "ElaboraFormulaCicli" and answers 0.
-host::Variant ElaboraFormulaCicli(FormServices& form, host::ProductionServices& production, const std::string& formula,
+host::Variant ElaboraFormulaCicli(RunContext& context, host::ProductionServices& production, const std::string& formula,
                                   const std::string& article, const std::string& option, const std::string& cycle,
                                   const std::array<host::Variant, 28>& values);
 
 class ConfigurationValues {
  public:
-  ConfigurationValues(FormServices& form, host::db::Connection& connection, std::string company)
-      : form_(form), connection_(connection), company_(std::move(company)) {}
+  ConfigurationValues(RunContext& context, host::db::Connection& connection, std::string company)
+      : context_(context), connection_(connection), company_(std::move(company)) {}
 
   // Creates the fashion-cycle object (errors ignored).
   std::unique_ptr<FashionCycleService> InizializzaCicloFashion();
@@ -55,7 +55,7 @@ class ConfigurationValues {
  private:
   host::RecordSetPtr Run(const std::string& sql);  // errors give an empty record set
 
-  FormServices& form_;
+  RunContext& context_;
   host::db::Connection& connection_;
   std::string company_;
   int16_t segment_start_ = -1;

@@ -9,14 +9,13 @@ namespace {
 std::string Trimmed(const Variant& v) { return host::Trim(v.JoinedText()); }
 
 template <typename Decode>
-std::string Reported(FormServices& form, const char* procedure, const Variant& code, Decode decode) {
+host::Valued<std::string> Answered(const char* procedure, const Variant& code, Decode decode) {
   try {
     const std::string text = Trimmed(code);
     if (text.empty()) return {};
-    return decode(text);
-  } catch (...) {
-    ReportCurrentError(form, procedure);
-    return {};
+    return {decode(text), {}};
+  } catch (const std::exception&) {
+    return {{}, host::Status::FailedHere(procedure)};
   }
 }
 
@@ -24,33 +23,33 @@ template <typename Decode>
 std::string Suppressed(Decode decode) {
   try {
     return decode();
-  } catch (...) {
+  } catch (const std::exception&) {
     return {};
   }
 }
 
 }  // namespace
 
-std::string DecodificaReparto(FormServices& form, host::DecodeService& decode, const Variant& code) {
-  return Reported(form, "DecodificaReparto", code, [&](const std::string& c) {
+host::Valued<std::string> DecodificaReparto(host::DecodeService& decode, const Variant& code) {
+  return Answered("DecodificaReparto", code, [&](const std::string& c) {
     return decode.DecodeReparto(c) == 0 ? decode.Description() : std::string();
   });
 }
 
-std::string DecodificaFase(FormServices& form, host::DecodeService& decode, const Variant& code) {
-  return Reported(form, "DecodificaFase", code, [&](const std::string& c) {
+host::Valued<std::string> DecodificaFase(host::DecodeService& decode, const Variant& code) {
+  return Answered("DecodificaFase", code, [&](const std::string& c) {
     return decode.DecodeFase(c) == 0 ? decode.Description() : std::string();
   });
 }
 
-std::string DecodificaDipendente(FormServices& form, host::DecodeService& decode, const Variant& code) {
-  return Reported(form, "DecodificaDipendente", code, [&](const std::string& c) {
+host::Valued<std::string> DecodificaDipendente(host::DecodeService& decode, const Variant& code) {
+  return Answered("DecodificaDipendente", code, [&](const std::string& c) {
     return decode.DecodeDipendente(c) == 0 ? decode.Surname() + " " + decode.Name() : std::string();
   });
 }
 
-std::string DecodificaMacchina(FormServices& form, host::DecodeService& decode, const Variant& code) {
-  return Reported(form, "DecodificaMacchina", code, [&](const std::string& c) {
+host::Valued<std::string> DecodificaMacchina(host::DecodeService& decode, const Variant& code) {
+  return Answered("DecodificaMacchina", code, [&](const std::string& c) {
     return decode.DecodeMacchina(c) == 0 ? decode.Description() : std::string();
   });
 }
@@ -89,13 +88,12 @@ std::string DecodificaArticolo(host::DecodeService& decode, const Variant& artic
   });
 }
 
-bool DecodeDocumento(FormServices& form, host::DecodeService& decode, const Variant& section, const Variant& number) {
+host::Valued<bool> DecodeDocumento(host::DecodeService& decode, const Variant& section, const Variant& number) {
   try {
-    if (Trimmed(section).empty() || Trimmed(number).empty()) return false;
-    return decode.DecodeDocumento(Trimmed(section), Trimmed(number), 24, 20) == 0;
-  } catch (...) {
-    ReportCurrentError(form, "DecodeDocumento");
-    return false;
+    if (Trimmed(section).empty() || Trimmed(number).empty()) return {false, {}};
+    return {decode.DecodeDocumento(Trimmed(section), Trimmed(number), 24, 20) == 0, {}};
+  } catch (const std::exception&) {
+    return {false, host::Status::FailedHere("DecodeDocumento")};
   }
 }
 

@@ -3,23 +3,24 @@
 // empty text for a blank code without asking the service, and the empty text
 // when the service does not find the code.
 //
-// DecodificaReparto, DecodificaFase, DecodificaDipendente and
-// DecodificaMacchina report a failure under their own names; the order,
-// project, node and article decodes suppress it.
+// DecodificaReparto, DecodificaFase, DecodificaDipendente,
+// DecodificaMacchina and DecodeDocumento answer a failure of the service as
+// a failed status under their own names (with the empty text or false); the
+// order, project, node and article decodes suppress it.
 #pragma once
 
 #include <string>
 
-#include "engine/form_services.h"
+#include "host/value/status.h"
 #include "host/services/decode_service.h"
 #include "host/value/variant.h"
 
 namespace engine {
 
-std::string DecodificaReparto(FormServices& form, host::DecodeService& decode, const host::Variant& code);
-std::string DecodificaFase(FormServices& form, host::DecodeService& decode, const host::Variant& code);
-std::string DecodificaDipendente(FormServices& form, host::DecodeService& decode, const host::Variant& code);
-std::string DecodificaMacchina(FormServices& form, host::DecodeService& decode, const host::Variant& code);
+host::Valued<std::string> DecodificaReparto(host::DecodeService& decode, const host::Variant& code);
+host::Valued<std::string> DecodificaFase(host::DecodeService& decode, const host::Variant& code);
+host::Valued<std::string> DecodificaDipendente(host::DecodeService& decode, const host::Variant& code);
+host::Valued<std::string> DecodificaMacchina(host::DecodeService& decode, const host::Variant& code);
 // Job order and sub-order (empty sub-order: 0).
 std::string DecodificaCommessa(host::DecodeService& decode, const host::Variant& job_order,
                                const host::Variant& sub_order);
@@ -29,7 +30,7 @@ std::string DecodificaProgetto(host::DecodeService& decode, const host::Variant&
 std::string DecodificaNodo(host::DecodeService& decode, const host::Variant& project, const host::Variant& node);
 std::string DecodificaArticolo(host::DecodeService& decode, const host::Variant& article, const host::Variant& option);
 // Whether the order of section and number exists (document kinds 24 and 20).
-bool DecodeDocumento(FormServices& form, host::DecodeService& decode, const host::Variant& section,
-                     const host::Variant& number);
+host::Valued<bool> DecodeDocumento(host::DecodeService& decode, const host::Variant& section,
+                                   const host::Variant& number);
 
 }  // namespace engine

@@ -83,7 +83,7 @@ template <typename Add>
 void Suppressed(Add add) {
   try {
     add();
-  } catch (...) {
+  } catch (const std::exception&) {
     // A refused entry is skipped; the list goes on.
   }
 }
@@ -127,7 +127,7 @@ void LoadFilterFields(host::QueryControl& query, bool fashion) {
       Suppressed([&] { query.AddFashion3(kGroup, true, "", "PD44_CODART_MG66"); });
     }
     query.EndSetup();
-  } catch (...) {
+  } catch (const std::exception&) {
     // Errors end the loader quietly.
   }
 }
@@ -143,7 +143,7 @@ void LoadGroupingFields(host::OrderControl& order) {
       Suppressed([&] { order.AddAttribute(kGroup, false, a.entity, a.alias); });
     }
     order.EndSetup();
-  } catch (...) {
+  } catch (const std::exception&) {
     // Errors end the loader quietly.
   }
 }

@@ -40,7 +40,7 @@ host::Valued<host::Variant> FormatoDB(const host::Variant& value, int32_t kind, 
       }
       default: return {};
     }
-  } catch (...) {
+  } catch (const std::exception&) {
     return {{}, host::Status::FailedHere("FormatoDB")};
   }
 }

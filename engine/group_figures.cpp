@@ -39,15 +39,26 @@ GroupFigures::GroupFigures(Comparison& run, std::vector<std::string> shared_fiel
   clones_.RSTempiVer->SetFilter("");
   total_ = clones_.RSTempiVer->RecordCount();
   for (const auto& name : shared_fields_) shared_index_.push_back(clones_.RSTempiVerDett->FieldIndex(name));
-  totals_ = std::make_unique<GroupTotals>(run.Relay(), clones_, run.Reader().Phases(), run.Production(),
+  totals_ = std::make_unique<GroupTotals>(run.Context(), clones_, run.Reader().Phases(), run.Production(),
                                           static_cast<int16_t>(run.Unit()), run.Options(), run.GroupingColumns());
-  // The booked total reads every booking again: beside the groups' figures.
-  const std::string sql = run.Reader().TotalQuery();
-  if (sql.empty()) return;
+  // From now on a visit and the pass work out each phase once between them:
+  // the group shown when the form opens is visited before the first step.
+  totals_->ReusePhases();
+  run.Totals().ReusePhases(totals_->PhaseCache());
+  // Under h:mm:ss and seconds the database sums the bookings' own booked
+  // values, which the pass sums too: the query is read only if one of them
+  // is no whole number (AllBookings). Otherwise it reads every booking
+  // again: beside the groups' figures.
+  if (!BookedTotalFromSums()) StartBookedTotal();
+}
+
+void GroupFigures::StartBookedTotal() {
+  const std::string sql = run_.Reader().TotalQuery();
+  if (sql.empty() || booked_total_.valid()) return;
   try {
-    sibling_ = run.Connection().OpenSibling();
+    sibling_ = run_.Connection().OpenSibling();
   } catch (const host::Error&) {
-    sibling_.reset();  // read here at the end instead
+    sibling_.reset();  // read at the end on the run's connection instead
   }
   if (sibling_) {
     host::db::Connection* sibling = sibling_.get();
@@ -61,8 +72,7 @@ GroupFigures::~GroupFigures() {
     sibling_->Interrupt();
     try {
       booked_total_.get();
-    } catch (...) {
-      // Stopped: nobody needs it.
+    } catch (...) {  // the worker's edge: stopped, nobody needs what it met
     }
   }
 }
@@ -74,10 +84,7 @@ bool GroupFigures::Step(size_t count) {
     if (!started_) {
       groups.MoveFirst();
       clones_.RSTempiPrev->SetFilter("");  // records are added at its end
-      totals_->ReusePhases();
       totals_->GatherAllBookings();
-      // A group visited after the pass counted its phases finds them here.
-      run_.Totals().ReusePhases(totals_->PhaseCache());
       membership_ = std::make_unique<GroupMembership>(clones_.RSTempiVerDett->Storage());
       started_ = true;
     }
@@ -109,15 +116,19 @@ bool GroupFigures::Step(size_t count) {
         // Then all the bookings as one group, for the totals row; done once
         // the booked total read beside has come (AllBookings then waits for
         // nothing), waiting a little at a time meanwhile rather than spinning.
-        if (!all_gathered_) all_gathered_ = totals_->StepAllBookings(count * 256);
+        if (!all_gathered_) {
+          all_gathered_ = totals_->StepAllBookings(count * 256);
+          // A booked value that is no whole number: the database's sum after all.
+          if (all_gathered_ && BookedTotalFromSums() && !totals_->AllBookedWhole()) StartBookedTotal();
+        }
         if (all_gathered_) {
           done_ = !booked_total_.valid() ||
                   booked_total_.wait_for(std::chrono::milliseconds(10)) == std::future_status::ready;
         }
         break;
     }
-  } catch (...) {
-    ReportCurrentError(run_.Relay(), "TempiPreventivi");
+  } catch (const std::exception&) {
+    run_.Context().Caught("TempiPreventivi");
     done_ = true;
   }
   return done_;
@@ -213,11 +224,16 @@ std::optional<bool> GroupFigures::Differ(const host::Variant& id, size_t field) 
   return it->second.differ[field] == 1;
 }
 
+bool GroupFigures::BookedTotalFromSums() const {
+  const auto unit = static_cast<int16_t>(run_.Unit());
+  return unit == kOreMinutiSecondi || unit == kSecondiDecimali;
+}
+
 CategoryFigures GroupFigures::AllBookings() {
   if (!totals_) return {};
   CategoryFigures out = totals_->AllBookings();
   const std::string& sql = run_.Reader().TotalQuery();
-  if (sql.empty()) return out;
+  if (sql.empty() || (BookedTotalFromSums() && totals_->AllBookedWhole())) return out;
   try {
     const host::RecordSetPtr rs = booked_total_.valid() ? booked_total_.get() : run_.Connection().Execute(sql);
     if (rs && !rs->Eof()) {
@@ -228,8 +244,8 @@ CategoryFigures GroupFigures::AllBookings() {
       out[0].booked = PlannedSeconds(value("OREVERS"), value("MINVERS"), value("SECVERS"),
                                      static_cast<int16_t>(run_.Unit()));
     }
-  } catch (...) {
-    ReportCurrentError(run_.Relay(), "TempiPreventivi");
+  } catch (const std::exception&) {
+    run_.Context().Caught("TempiPreventivi");
   }
   return out;
 }

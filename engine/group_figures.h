@@ -62,11 +62,14 @@ class GroupFigures {
   [[nodiscard]] const std::vector<std::string>& SharedFields() const { return shared_fields_; }
   // All the run's bookings taken as one group: the planned figures with
   // each phase once (GroupTotals::AllBookings), the total's booked as the
-  // grouped query sums a group's (one more query, ComparisonRun's
-  // TotalQuery), so that they equal a run without grouping. That query
-  // runs from the start on a sibling connection on its own thread when the
-  // back end gives one (else here, on the run's). A failure of the query
-  // is reported as "TempiPreventivi" and leaves the bookings' sum.
+  // grouped query sums a group's, so that they equal a run without
+  // grouping. Under h:mm:ss and seconds that is the sum of the bookings'
+  // booked values when all are whole numbers (exact either way); otherwise,
+  // and under hours and minutes (rounded after the sum), one more query
+  // (ComparisonRun's TotalQuery) gives it, run from the start on a sibling
+  // connection on its own thread when the back end gives one (else here, on
+  // the run's). A failure of the query is reported as "TempiPreventivi" and
+  // leaves the bookings' sum.
   [[nodiscard]] CategoryFigures AllBookings();
 
  private:
@@ -107,6 +110,11 @@ class GroupFigures {
   // Notes the records of RSTempiPrev added since the last look.
   void LookAtStored();
   [[nodiscard]] CategoryFigures FiguresAt(size_t prev_row);
+  // The unit's booked total may be the bookings' sum (see AllBookings).
+  [[nodiscard]] bool BookedTotalFromSums() const;
+  // Starts the booked total's query on a sibling connection, if the back
+  // end gives one and it has not started yet.
+  void StartBookedTotal();
   std::vector<std::string> shared_fields_;
   std::vector<int> shared_index_;  // in RSTempiVerDett
   std::unique_ptr<host::db::Connection> sibling_;

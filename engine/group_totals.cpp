@@ -105,17 +105,17 @@ Variant PlannedSeconds(const ValoriCategoria& v, int16_t unit) {
   return PlannedSeconds(v.OREPREV, v.MINPREV, v.SECPREV, unit);
 }
 
-void ValorizzaOMSLavorazSetup(FormServices& form, host::RecordSet& rs, int16_t unit,
+void ValorizzaOMSLavorazSetup(RunContext& context, host::RecordSet& rs, int16_t unit,
                               const std::array<ValoriCategoria, 6>& values) {
-  ValorizzaOMSLavorazSetup(form, rs, TimeFieldIndex(rs), unit, values);
+  ValorizzaOMSLavorazSetup(context, rs, TimeFieldIndex(rs), unit, values);
 }
 
-void ValorizzaOMSLavorazSetup(FormServices& form, host::RecordSet& rs, const TimeFieldIndex& fields, int16_t unit,
+void ValorizzaOMSLavorazSetup(RunContext& context, host::RecordSet& rs, const TimeFieldIndex& fields, int16_t unit,
                               const std::array<ValoriCategoria, 6>& values) {
   for (size_t c = 0; c < values.size(); ++c) {
     const auto at = [&](TimeFieldBase base) { return fields.At(c + 1, base); };
     ValoriCategoria v = ResetCategory(values[c].OREVERS, values[c].MINVERS, values[c].SECVERS);
-    ReportStatus(form, ConvertiOMS(PlannedSeconds(values[c], unit), unit, v));
+    context.Add(ConvertiOMS(PlannedSeconds(values[c], unit), unit, v));
     if (unit == kOreMinutiSecondi || unit == kOreDecimali) rs.SetValue(at(kOreVers), v.OREVERS);
     if (unit == kOreMinutiSecondi || unit == kMinutiDecimali) rs.SetValue(at(kMinVers), v.MINVERS);
     if (unit == kOreMinutiSecondi || unit == kSecondiDecimali) rs.SetValue(at(kSecVers), v.SECVERS);
@@ -126,10 +126,10 @@ void ValorizzaOMSLavorazSetup(FormServices& form, host::RecordSet& rs, const Tim
   }
 }
 
-GroupTotals::GroupTotals(FormServices& form, RunRecordSets& records, PhaseSource& phases,
+GroupTotals::GroupTotals(RunContext& context, RunRecordSets& records, PhaseSource& phases,
                          host::ProductionServices& production, int16_t unit, PhaseOptions options,
                          std::vector<std::string> grouping_columns)
-    : form_(form),
+    : context_(context),
       records_(records),
       phases_(phases),
       production_(production),
@@ -228,7 +228,7 @@ PhaseOutputs GroupTotals::ComputeTempiFase(const Variant& phase_id, const Varian
     }
     const FormulaEvaluator formula = [&](const std::string& code, const std::string& cycle,
                                          const std::array<Variant, 28>& values) {
-      return ElaboraFormulaCicli(form_, production_, code, article, option, cycle, values);
+      return ElaboraFormulaCicli(context_, production_, code, article, option, cycle, values);
     };
     const PhaseTimes t = ComputePhase(*row, order ? PhaseSourceKind::Order : PhaseSourceKind::Cycle,
                                       order ? phases_.OrderWorkers(phase_id) : phases_.CycleWorkers(phase_id), q,
@@ -236,7 +236,7 @@ PhaseOutputs GroupTotals::ComputeTempiFase(const Variant& phase_id, const Varian
     const Variant per_category[7] = {
         t.Total(), host::Add(t.TLAV, t.MLAV), host::Add(t.TSET, t.MSET), t.TLAV, t.TSET, t.MLAV, t.MSET};
     for (size_t c = 0; c < 7; ++c) {
-      const PlannedSplit split = Reported(form_, SplitPlanned(per_category[c], unit_));
+      const PlannedSplit split = context_.Value(SplitPlanned(per_category[c], unit_));
       out.hours[c] = split.hours;
       out.minutes[c] = split.minutes;
       out.seconds[c] = split.seconds;
@@ -244,16 +244,16 @@ PhaseOutputs GroupTotals::ComputeTempiFase(const Variant& phase_id, const Varian
   } catch (const host::Error& e) {
     if (e.Number() != host::kErrOverflow) {
       status = PhaseStatus::Failed;
-      ReportCurrentError(form_, "CalcolaTempiFase");
+      context_.Caught("CalcolaTempiFase");
       return out;
     }
     // The group is still shown, without this phase's plan (the caller
     // reports it, naming the group and the phase).
     for (size_t c = 0; c < 7; ++c) out.hours[c] = out.minutes[c] = out.seconds[c] = int16_t{0};
     status = PhaseStatus::LeftOut;
-  } catch (...) {
+  } catch (const std::exception&) {
     status = PhaseStatus::Failed;
-    ReportCurrentError(form_, "CalcolaTempiFase");
+    context_.Caught("CalcolaTempiFase");
   }
   return out;
 }
@@ -263,12 +263,12 @@ void GroupTotals::ReportLeftOut(const Variant& phase_id) {
   // was said for the group that holds it.
   const host::RecordSet& group = *records_.RSTempiVer;
   if (group.Eof() || group.Bof()) return;
-  form_.GestioneErrore(
+  context_.Add(host::Status::Of(
       "CalcolaTempiFase",
       host::Error(host::kWarnValueLeftOut,
                   "group " + ValoreNumerico(group.Value("IDGRUPPO")).ToText() + ": the planned time of phase " +
                       ValoreNumerico(phase_id).ToText() + " is too large to show; the group is shown without it",
-                  "CalcolaTempiFase"));
+                  "CalcolaTempiFase")));
 }
 
 void GroupTotals::ReusePhases(std::shared_ptr<PlannedPhaseCache> shared) {
@@ -306,8 +306,8 @@ bool GroupTotals::TempiPreventivi() {
     if (prev.RecordCount() == 0) ComputeCurrentGroup(group_id);
     prev.MoveFirst();
     return false;
-  } catch (...) {
-    ReportCurrentError(form_, "TempiPreventivi");
+  } catch (const std::exception&) {
+    context_.Caught("TempiPreventivi");
     return true;
   }
 }
@@ -380,7 +380,7 @@ PhaseOutputs GroupTotals::PlannedOf(const BookingPhase& phase, size_t row, uint3
   const BookingFields& f = Bookings();
   const host::Table& bookings = records_.RSTempiVerDett->Storage();
   const auto read = [&](int index) { return index < 0 ? Variant() : bookings.Get(row, static_cast<size_t>(index)); };
-  return PlannedPhase(phase.key.order, phase.id, phase.order_quantity, Reported(form_, NVL(read(f.qty), int16_t{1})),
+  return PlannedPhase(phase.key.order, phase.id, phase.order_quantity, context_.Value(NVL(read(f.qty), int16_t{1})),
                       host::RTrim(read(f.article).JoinedText()), host::RTrim(read(f.option).JoinedText()), cached);
 }
 
@@ -409,7 +409,26 @@ void GroupTotals::AddPlanned(BookingSums& into, const PhaseOutputs& o) {
   }
 }
 
+namespace {
+
+// A whole number: an integer type, or a decimal without a fractional part.
+bool Whole(const Variant& v) {
+  switch (v.Type()) {
+    case host::VarType::Int16:
+    case host::VarType::Int32:
+    case host::VarType::Int64: return true;
+    case host::VarType::Decimal: {
+      const host::Decimal d = v.ToDecimal();
+      return d.Scale() == 0 || d.CoefficientAtScale(0).has_value();
+    }
+    default: return false;
+  }
+}
+
+}  // namespace
+
 void GroupTotals::AddBooked(BookingSums& into, const Booked& b) {
+  into.booked_whole = into.booked_whole && Whole(b.hours) && Whole(b.minutes) && Whole(b.seconds);
   const auto add_to = [&](size_t c) {
     ValoriCategoria& sum = into.sums[c];
     sum.OREVERS = host::Add(sum.OREVERS, b.hours);
@@ -514,7 +533,7 @@ void GroupTotals::StoreTotals(const Variant& group_id, BookingSums& summed) {
   for (size_t c = 0; c < 7; ++c) {
     ValoriCategoria planned = sums[c];
     if (unit_ == kOreMinutiSecondi) {
-      const PlannedSplit split = Reported(form_, SplitPlanned(PlannedSeconds(sums[c], unit_), unit_));
+      const PlannedSplit split = context_.Value(SplitPlanned(PlannedSeconds(sums[c], unit_), unit_));
       planned.OREPREV = split.hours;
       planned.MINPREV = split.minutes;
       planned.SECPREV = split.seconds;
@@ -535,7 +554,7 @@ void GroupTotals::StoreTotals(const Variant& group_id, BookingSums& summed) {
   total.OREPREV = sums[0].OREPREV;
   total.MINPREV = sums[0].MINPREV;
   total.SECPREV = sums[0].SECPREV;
-  ReportStatus(form_, ConvertiOMS(PlannedSeconds(sums[0], unit_), unit_, total));
+  context_.Add(ConvertiOMS(PlannedSeconds(sums[0], unit_), unit_, total));
   if (unit_ == kOreMinutiSecondi || unit_ == kOreDecimali) prev.SetValue(fields.At(0, kOreVers), total.OREVERS);
   if (unit_ == kOreMinutiSecondi || unit_ == kMinutiDecimali) prev.SetValue(fields.At(0, kMinVers), total.MINVERS);
   if (unit_ == kOreMinutiSecondi || unit_ == kSecondiDecimali) prev.SetValue(fields.At(0, kSecVers), total.SECVERS);
@@ -545,7 +564,7 @@ void GroupTotals::StoreTotals(const Variant& group_id, BookingSums& summed) {
   prev.SetValue(fields.At(0, kGapPerc), total.GAPPERC);
   std::array<ValoriCategoria, 6> split;
   std::copy(sums.begin() + 1, sums.end(), split.begin());
-  ValorizzaOMSLavorazSetup(form_, prev, fields, unit_, split);
+  ValorizzaOMSLavorazSetup(context_, prev, fields, unit_, split);
   prev.Update();
   ++computed_;
 }
@@ -585,7 +604,7 @@ std::array<CategorySeconds, 7> GroupTotals::AllBookings() {
   for (size_t c = 0; c < 7; ++c) {
     Variant hours = sums[c].OREPREV, minutes = sums[c].MINPREV, seconds = sums[c].SECPREV;
     if (unit_ == kOreMinutiSecondi) {
-      const PlannedSplit split = Reported(form_, SplitPlanned(PlannedSeconds(sums[c], unit_), unit_));
+      const PlannedSplit split = context_.Value(SplitPlanned(PlannedSeconds(sums[c], unit_), unit_));
       hours = split.hours;
       minutes = split.minutes;
       seconds = split.seconds;

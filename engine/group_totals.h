@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "engine/category_texts.h"
-#include "engine/form_services.h"
+#include "engine/run_context.h"
 #include "engine/layouts.h"
 #include "engine/oms.h"
 #include "engine/phase_source.h"
@@ -40,10 +40,10 @@ namespace engine {
 // GAPPERC of the six split categories into the current record, by the rules
 // of ConvertiOMS. `planned[c]` and `booked[c]` hold category c+1's values in
 // the unit (their OREPREV/MINPREV/SECPREV and OREVERS/MINVERS/SECVERS).
-void ValorizzaOMSLavorazSetup(FormServices& form, host::RecordSet& rs, int16_t unit,
+void ValorizzaOMSLavorazSetup(RunContext& context, host::RecordSet& rs, int16_t unit,
                               const std::array<ValoriCategoria, 6>& values);
 // The same with the record set's time fields already found.
-void ValorizzaOMSLavorazSetup(FormServices& form, host::RecordSet& rs, const TimeFieldIndex& fields, int16_t unit,
+void ValorizzaOMSLavorazSetup(RunContext& context, host::RecordSet& rs, const TimeFieldIndex& fields, int16_t unit,
                               const std::array<ValoriCategoria, 6>& values);
 
 // Planned seconds of a category's planned h/m/s in the chosen unit.
@@ -61,7 +61,7 @@ class GroupTotals {
     bool number;
   };
 
-  GroupTotals(FormServices& form, RunRecordSets& records, PhaseSource& phases, host::ProductionServices& production,
+  GroupTotals(RunContext& context, RunRecordSets& records, PhaseSource& phases, host::ProductionServices& production,
               int16_t unit, PhaseOptions options, std::vector<std::string> grouping_columns);
 
   // The filter of RSTempiVer's current group on RSTempiVerDett.
@@ -88,6 +88,9 @@ class GroupTotals {
   // all are in; AllBookings adds what is left and answers the figures.
   bool StepAllBookings(size_t count);
   std::array<CategorySeconds, 7> AllBookings();
+  // After AllBookings: whether every booking's booked hours, minutes and
+  // seconds were whole numbers (false before).
+  [[nodiscard]] bool AllBookedWhole() const { return all_ && all_->done && all_->sums.booked_whole; }
 
   // Statements executed for the group totals (phase rows not prefetched).
   [[nodiscard]] int64_t GroupsComputed() const { return computed_; }
@@ -114,6 +117,9 @@ class GroupTotals {
     };
     std::unordered_set<Phase, PhaseHash> seen;
     std::array<ValoriCategoria, 7> sums;
+    // Every booked hour, minute and second added was a whole number: their
+    // sums are then exactly what the database's SUM of the same values is.
+    bool booked_whole = true;
   };
   // Adds the bookings at storage rows `rows` of RSTempiVerDett, in that
   // order, as TempiPreventivi adds a group's filtered bookings.
@@ -205,7 +211,7 @@ class GroupTotals {
   const std::vector<FilterField>& Fields();
   std::optional<std::vector<FilterField>> fields_;
 
-  FormServices& form_;
+  RunContext& context_;
   RunRecordSets& records_;
   PhaseSource& phases_;
   host::ProductionServices& production_;

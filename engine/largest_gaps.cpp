@@ -15,7 +15,7 @@ std::vector<GroupGap> LargestGaps(Comparison& run, size_t count, Progress& progr
   RunRecordSets clones{r.RSCampi, r.RSTempiVer->Clone(), r.RSTempiVerDett->Clone(), r.RSTempiPrev->Clone(),
                        r.RSTempiPrevDett->Clone()};
   clones.RSTempiVer->SetFilter("");
-  GroupTotals totals(run.Relay(), clones, run.Reader().Phases(), run.Production(), static_cast<int16_t>(run.Unit()),
+  GroupTotals totals(run.Context(), clones, run.Reader().Phases(), run.Production(), static_cast<int16_t>(run.Unit()),
                      run.Options(), run.GroupingColumns());
   host::RecordSet& groups = *clones.RSTempiVer;
   progress.Show(static_cast<int64_t>(groups.RecordCount()));

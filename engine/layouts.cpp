@@ -68,7 +68,7 @@ RecordSetPtr NewRSTempiPrevDett() {
   return rs;
 }
 
-void InizializzaRS(FormServices& form, RunRecordSets& run) {
+void InizializzaRS(RunContext& context, RunRecordSets& run) {
   try {
     run.RSCampi.reset();
     run.RSTempiVer.reset();
@@ -81,8 +81,8 @@ void InizializzaRS(FormServices& form, RunRecordSets& run) {
     run.RSTempiPrev->Open();
     run.RSTempiPrevDett = NewRSTempiPrevDett();
     run.RSTempiPrevDett->Open();
-  } catch (...) {
-    ReportCurrentError(form, "InizializzaRS");
+  } catch (const std::exception&) {
+    context.Caught("InizializzaRS");
   }
 }
 

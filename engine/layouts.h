@@ -6,7 +6,7 @@
 #include <array>
 #include <string_view>
 
-#include "engine/form_services.h"
+#include "engine/run_context.h"
 #include "host/recordset/recordset.h"
 
 namespace engine {
@@ -54,6 +54,6 @@ host::RecordSetPtr NewRSTempiPrevDett();
 // Releases all five record sets and creates RSCampi, RSTempiPrev and
 // RSTempiPrevDett anew, open and empty. A failure is reported as
 // "InizializzaRS"; what was built so far stays.
-void InizializzaRS(FormServices& form, RunRecordSets& run);
+void InizializzaRS(RunContext& context, RunRecordSets& run);
 
 }  // namespace engine

@@ -130,14 +130,14 @@ host::RecordSetPtr AndamentoMensile(GroupTotals& totals, RunRecordSets& records,
   return out;
 }
 
-host::RecordSetPtr AndamentoMensile(FormServices& form, Comparison& run) {
+host::RecordSetPtr AndamentoMensile(Comparison& run) {
   const RunRecordSets& r = run.Records();
   RunRecordSets clones{r.RSCampi, r.RSTempiVer->Clone(), r.RSTempiVerDett->Clone(), r.RSTempiPrev->Clone(),
                        r.RSTempiPrevDett->Clone()};
   clones.RSTempiVer->SetFilter("");
   clones.RSTempiVerDett->SetFilter("");
   const auto unit = static_cast<int16_t>(run.Unit());
-  GroupTotals totals(form, clones, run.Reader().Phases(), run.Production(), unit, run.Options(), run.GroupingColumns());
+  GroupTotals totals(run.Context(), clones, run.Reader().Phases(), run.Production(), unit, run.Options(), run.GroupingColumns());
   return AndamentoMensile(totals, clones, unit);
 }
 

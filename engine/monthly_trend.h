@@ -45,7 +45,7 @@ host::RecordSetPtr AndamentoMensile(GroupTotals& totals, RunRecordSets& records,
 
 class Comparison;
 // The same for a run, on clones of its record sets: the grids over the run's
-// own do not move. Reports go to `form`.
-host::RecordSetPtr AndamentoMensile(FormServices& form, Comparison& run);
+// own do not move. What it has to say goes to the run's context.
+host::RecordSetPtr AndamentoMensile(Comparison& run);
 
 }  // namespace engine

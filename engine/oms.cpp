@@ -106,7 +106,7 @@ host::Status ConvertiOMS(const Variant& planned_seconds, int16_t unit, ValoriCat
       }
       default: return status;
     }
-  } catch (...) {
+  } catch (const std::exception&) {
     status.Add(host::Status::FailedHere("ConvertiOMS"));
   }
   return status;
@@ -117,7 +117,7 @@ std::string FormattaOMS(const Variant& seconds) {
     const Variant t = ValoreNumerico(seconds);
     if (host::CompareNumbers(t, int16_t{0}) == 0) return {};
     return OmsText(t.ToInt64(), false);
-  } catch (...) {
+  } catch (const std::exception&) {
     return {};
   }
 }

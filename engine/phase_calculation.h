@@ -21,7 +21,6 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/form_services.h"
 #include "host/recordset/table.h"
 #include "host/value/variant.h"
 

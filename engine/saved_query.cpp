@@ -111,6 +111,9 @@ std::string SavedQueryJson(const SavedQuery& saved) {
   j["unit"] = std::string(kTipoTempoCaptions[static_cast<size_t>(saved.unit)]);
   j["exclude_wait"] = saved.exclude_wait;
   j["exclude_queue"] = saved.exclude_queue;
+  // Written only when set, so a query without them reads as before.
+  if (!saved.closed_states.empty()) j["closed_states"] = saved.closed_states;
+  if (saved.tolerance) j["tolerance"] = *saved.tolerance;
   return j.dump(1) + "\n";
 }
 
@@ -155,6 +158,19 @@ SavedQuery SavedQueryFromJson(const std::string& text) {
   saved.exclude_wait = j.contains("exclude_wait") && j["exclude_wait"].is_boolean() && j["exclude_wait"].get<bool>();
   saved.exclude_queue =
       j.contains("exclude_queue") && j["exclude_queue"].is_boolean() && j["exclude_queue"].get<bool>();
+  if (j.contains("closed_states")) {
+    if (!j["closed_states"].is_array()) Refuse("not a saved query: \"closed_states\" is not a list");
+    for (const auto& state : j["closed_states"]) {
+      if (!state.is_number_integer()) Refuse("not a saved query: a closed state is not a whole number");
+      saved.closed_states.push_back(state.get<int64_t>());
+    }
+  }
+  if (j.contains("tolerance")) {
+    if (!j["tolerance"].is_number() || j["tolerance"].get<double>() < 0) {
+      Refuse("not a saved query: \"tolerance\" is not a number of at least 0");
+    }
+    saved.tolerance = j["tolerance"].get<double>();
+  }
   return saved;
 }
 

@@ -7,8 +7,12 @@
 //    "conditions": [{"field": "PD44_DATAREG", "caption": "Data reg.vers.",
 //                    "from": "@mese-scorso", "to": "", "onwards": false}],
 //    "grouping": ["PD44_CODFORNREP", "PD44_CODFASE_PD12"],
-//    "unit": "hh:mm:ss", "exclude_wait": false, "exclude_queue": false}
+//    "unit": "hh:mm:ss", "exclude_wait": false, "exclude_queue": false,
+//    "closed_states": [9, 10], "tolerance": 5}
 //
+// The last two are there only when set: the order states that mean closed
+// (the phases never booked say whether their order is closed) and the
+// tolerance band's half width in percent.
 // Fields are named by column, which does not change with the language; the
 // caption is there for a reader. Reading a file that is not such a query,
 // or applying one that names a field the controls lack, throws host::Error
@@ -36,6 +40,8 @@ struct SavedQuery {
   TipoTempo unit = kOreMinutiSecondi;
   bool exclude_wait = false;
   bool exclude_queue = false;
+  std::vector<int64_t> closed_states;  // none: nothing said about closed
+  std::optional<double> tolerance;     // unset: the reader's own (10 by default)
 };
 
 // The query the controls hold now (fields and states with a value).

@@ -8,6 +8,7 @@
 #include "engine/comparison.h"
 #include "engine/value_helpers.h"
 #include "host/recordset/table.h"
+#include "host/value/error.h"
 
 namespace engine {
 namespace {
@@ -26,7 +27,7 @@ std::string NeverBooked(const std::string& numreg, const std::string& line, cons
 }
 
 struct Candidate {
-  std::vector<Variant> values;  // in the record set's field order, PREV_SEC and OMSPREV last
+  std::vector<Variant> values;  // in the record set's field order
   std::string numreg;
 };
 
@@ -37,7 +38,7 @@ std::string UnbookedPhasesQuery(const std::string& company) {
          "DO30_PROGRIGA, DO30_CODART_MG66 AS CODART, ISNULL(DO30_OPZIONE_MG5E,'') AS OPZIONE, "
          "DO46_PROGDET AS SEQFASE, DO46_CODFASE AS CODFASE, ISNULL(DO46_DESCRFASE, PD12_DESCR) AS DESCRFASE, "
          "DO46_CODREPARTO AS CODREPARTO, ISNULL(DO46_MACCHINAALT, PD48_MACCHINA_PD08) AS MACCHINA, "
-         "PD2A_IDFASE AS IDFASE, DO46_QTA1ORD AS QTA "
+         "PD2A_IDFASE AS IDFASE, DO46_QTA1ORD AS QTA, VS_DO11.V_IDSTATO AS STATOORDINE "
          "FROM DO46_DOCCORORDDET WITH (NOLOCK) "
          "INNER JOIN PD2A_DETFASIDOC WITH (NOLOCK) ON PD2A_NUMREG_CO99 = DO46_NUMREG_CO99 "
          "AND PD2A_PROGRIGA_DO46 = DO46_PROGRIGA AND PD2A_PROGDET_DO46 = DO46_PROGDET "
@@ -45,6 +46,7 @@ std::string UnbookedPhasesQuery(const std::string& company) {
          "AND DO30_NUMREG_CO99 = DO46_NUMREG_CO99 AND DO30_PROGRIGA = DO46_PROGRIGA "
          "LEFT OUTER JOIN DO11_DOCTESTATA WITH (NOLOCK) ON DO11_DITTA_CG18 = DO30_DITTA_CG18 "
          "AND DO11_NUMREG_CO99 = DO30_NUMREG_CO99 "
+         "LEFT JOIN VFILTROSTATI AS VS_DO11 WITH (NOLOCK) ON VS_DO11.V_GUID = DO11_DOCTESTATA.DO11_GUID "
          "LEFT OUTER JOIN PD48_CICLI WITH (NOLOCK) ON PD48_IDCICLO = DO46_IDCICLO_PD48 "
          "LEFT OUTER JOIN VPD12_FASILAVORO AS PD12_FASILAVORO WITH (NOLOCK) ON PD12_DITTA_CG18 = DO46_DITTA_CG18 "
          "AND PD12_CODFASE = DO46_CODFASE "
@@ -54,12 +56,14 @@ std::string UnbookedPhasesQuery(const std::string& company) {
          "SELECT 'CICLO' AS FONTE, DO30_NUMREG_CO99 AS NUMREG, DO11_DOCUM_MG36, DO11_SEZDOC, DO11_NUMDOC, "
          "DO30_PROGRIGA, DO30_CODART_MG66 AS CODART, ISNULL(DO30_OPZIONE_MG5E,'') AS OPZIONE, "
          "PD48_SEQFASE AS SEQFASE, PD48_CODFASE_PD12 AS CODFASE, PD12_DESCR AS DESCRFASE, "
-         "PD48_CODREP_PD07 AS CODREPARTO, PD48_MACCHINA_PD08 AS MACCHINA, PD48_IDCICLO AS IDFASE, DO30_QTA AS QTA "
+         "PD48_CODREP_PD07 AS CODREPARTO, PD48_MACCHINA_PD08 AS MACCHINA, PD48_IDCICLO AS IDFASE, DO30_QTA AS QTA, "
+         "VS_DO11.V_IDSTATO AS STATOORDINE "
          "FROM DO30_DOCCORPO WITH (NOLOCK) "
          "INNER JOIN PD48_CICLI WITH (NOLOCK) ON PD48_DITTA_CG18 = DO30_DITTA_CG18 "
          "AND PD48_IDDISBA_PD95 = DO30_IDDISBA_PD95 "
          "LEFT OUTER JOIN DO11_DOCTESTATA WITH (NOLOCK) ON DO11_DITTA_CG18 = DO30_DITTA_CG18 "
          "AND DO11_NUMREG_CO99 = DO30_NUMREG_CO99 "
+         "LEFT JOIN VFILTROSTATI AS VS_DO11 WITH (NOLOCK) ON VS_DO11.V_GUID = DO11_DOCTESTATA.DO11_GUID "
          "LEFT OUTER JOIN VPD12_FASILAVORO AS PD12_FASILAVORO WITH (NOLOCK) ON PD12_DITTA_CG18 = PD48_DITTA_CG18 "
          "AND PD12_CODFASE = PD48_CODFASE_PD12 "
          "WHERE DO30_DITTA_CG18 = " + company + " AND DO30_QTA > 0 "
@@ -73,6 +77,36 @@ std::string UnbookedCaption(const std::string& field) {
     if (field == c.field) return c.caption;
   }
   return field;
+}
+
+std::vector<int64_t> ParseClosedStates(const std::string& text) {
+  std::vector<int64_t> states;
+  std::string item;
+  const auto take = [&] {
+    if (item.empty()) return;
+    const bool digits = std::all_of(item.begin(), item.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits || item.size() > 9) {
+      throw host::Error(host::kErrInvalidArgument, "not a state number: " + item, "ParseClosedStates");
+    }
+    const int64_t state = std::stoll(item);
+    if (std::find(states.begin(), states.end(), state) == states.end()) states.push_back(state);
+    item.clear();
+  };
+  for (const char c : text) {
+    if (c == ',' || c == ';' || c == ' ' || c == '\t') {
+      take();
+    } else {
+      item += c;
+    }
+  }
+  take();
+  return states;
+}
+
+std::string ClosedStatesText(const std::vector<int64_t>& states) {
+  std::string text;
+  for (const int64_t state : states) text += (text.empty() ? "" : ", ") + std::to_string(state);
+  return text;
 }
 
 host::RecordSetPtr FasiNonVersate(Comparison& run) {
@@ -90,6 +124,8 @@ host::RecordSetPtr FasiNonVersate(Comparison& run) {
   out->AppendField(host::TextField("FONTE", 5));
   out->AppendField(host::DecimalField("PREV_SEC", 18, 0));
   out->AppendField(host::TextField("OMSPREV", 20));
+  out->AppendField(host::DecimalField("STATOORDINE", 6, 0));
+  out->AppendField(host::TextField("CHIUSA", 3));
   out->Open();
   if (run.Empty() || !run.Records().RSTempiVerDett) return out;
 
@@ -106,6 +142,7 @@ host::RecordSetPtr FasiNonVersate(Comparison& run) {
   }
   if (orders.empty()) return out;
 
+  const std::unordered_set<int64_t> closed(run.ClosedStates().begin(), run.ClosedStates().end());
   const auto rows = run.Connection().Execute(UnbookedPhasesQuery(run.Company()));
   const auto unit = static_cast<int16_t>(run.Unit());
   std::vector<Candidate> found;
@@ -127,6 +164,15 @@ host::RecordSetPtr FasiNonVersate(Comparison& run) {
     }
     c.values.push_back(Variant(ValoreNumerico(seconds).ToDecimal().Round(0)));
     c.values.push_back(Variant(TimeText(seconds, unit)));
+    const Variant state = rows->Value("STATOORDINE");
+    const bool has_state = !state.IsNull() && !state.IsEmpty();
+    c.values.push_back(has_state ? Variant(ValoreNumerico(state).ToDecimal().Round(0)) : Variant::Null());
+    if (closed.empty()) {
+      c.values.push_back(Variant::Null());
+    } else {
+      const bool is_closed = has_state && closed.count(ValoreNumerico(state).ToDecimal().Round(0).TruncToInt64()) > 0;
+      c.values.push_back(Variant(std::string(is_closed ? kClosedYes : kClosedNo)));
+    }
     found.push_back(std::move(c));
   }
   // By order number, line and sequence.

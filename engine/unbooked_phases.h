@@ -13,7 +13,9 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "host/recordset/recordset.h"
 
@@ -33,6 +35,10 @@ class Comparison;
 //   FONTE              "ODL" for an order phase, "CICLO" for a cycle phase
 //   PREV_SEC           the planned time in seconds (whole)
 //   OMSPREV            the planned time as the run's unit shows it (engine::TimeText)
+//   STATOORDINE        the order's state (its number in the state view), Null without one
+//   CHIUSA             "sì" when that state is one of the run's closed states, "no"
+//                      when it is not (also without a state); Null when the run was
+//                      given no closed states, since then nothing says what closed is
 // Empty (but with its fields) for a run without groups. Throws host::Error
 // when the statement fails.
 host::RecordSetPtr FasiNonVersate(Comparison& run);
@@ -44,7 +50,7 @@ struct UnbookedColumn {
   const char* field;
   const char* caption;
 };
-inline constexpr std::array<UnbookedColumn, 12> kUnbookedColumns{{{"DO11_DOCUM_MG36", "Codice ordine"},
+inline constexpr std::array<UnbookedColumn, 14> kUnbookedColumns{{{"DO11_DOCUM_MG36", "Codice ordine"},
                                                                   {"DO11_SEZDOC", "Sezionale ordine"},
                                                                   {"DO11_NUMDOC", "Numero ordine"},
                                                                   {"DO30_PROGRIGA", "Riga ordine"},
@@ -55,7 +61,9 @@ inline constexpr std::array<UnbookedColumn, 12> kUnbookedColumns{{{"DO11_DOCUM_M
                                                                   {"CODREPARTO", "Reparto"},
                                                                   {"MACCHINA", "Macchina"},
                                                                   {"FONTE", "Origine"},
-                                                                  {"OMSPREV", "Previsto"}}};
+                                                                  {"OMSPREV", "Previsto"},
+                                                                  {"STATOORDINE", "Stato ordine"},
+                                                                  {"CHIUSA", "Chiusa"}}};
 // A field's Italian caption (the field's name for PREV_SEC and any other).
 std::string UnbookedCaption(const std::string& field);
 
@@ -66,5 +74,17 @@ inline constexpr const char* kUnbookedTable = "FasiNonVersate";
 
 // The statement, for a company number written as it is.
 std::string UnbookedPhasesQuery(const std::string& company);
+
+// The values CHIUSA takes, in Italian (the windows and the reports translate
+// them through the catalog; the data keeps them as they are).
+inline constexpr const char* kClosedYes = "sì";
+inline constexpr const char* kClosedNo = "no";
+
+// The closed order states as a user types them: whole numbers separated by
+// commas, semicolons or blanks ("9, 10"); "" gives none. Throws host::Error
+// (kErrInvalidArgument) naming the first item that is not a whole number.
+std::vector<int64_t> ParseClosedStates(const std::string& text);
+// The same list as the form shows it: "9, 10" ("" for none).
+std::string ClosedStatesText(const std::vector<int64_t>& states);
 
 }  // namespace engine

@@ -9,7 +9,7 @@ host::Valued<Variant> NVL(const Variant& value, const Variant& fallback) {
   try {
     if (value.IsEmpty() || value.IsNull() || host::Trim(value.JoinedText()).empty()) return {fallback, {}};
     return {value, {}};
-  } catch (...) {
+  } catch (const std::exception&) {
     return {{}, host::Status::FailedHere("NVL")};
   }
 }
@@ -30,7 +30,7 @@ host::Decimal RoundHalfUp(const Decimal& number, int16_t decimals) {
 host::Valued<double> Arrotonda(const Variant& value, int16_t decimals) {
   try {
     return {RoundHalfUp(value.ToDecimal(), decimals).ToDouble(), {}};
-  } catch (...) {
+  } catch (const std::exception&) {
     return {0, host::Status::FailedHere("Arrotonda")};
   }
 }
@@ -43,7 +43,7 @@ host::Valued<Variant> Massimo(const Variant& a, const Variant& b) {
   try {
     if (!a.IsNumeric() || !b.IsNumeric()) return {};
     return {host::CompareNumbers(a, b) >= 0 ? a : b, {}};
-  } catch (...) {
+  } catch (const std::exception&) {
     return {{}, host::Status::FailedHere("Massimo")};
   }
 }
@@ -61,7 +61,7 @@ Variant ValoreNumerico(const Variant& value) {
     }
     if (host::Trim(value.JoinedText()).empty()) return int16_t{0};
     return value.ToDecimal();
-  } catch (...) {
+  } catch (const std::exception&) {
     return int16_t{0};
   }
 }

@@ -21,11 +21,11 @@ std::string PlannedPhaseCaption(const std::string& field) {
   return field;
 }
 
-bool KVL_EXPTOQV1_BeforeExportToQV(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
-                                   const engine::DizionarioEtichette& captions, PrintRecords& print,
-                                   std::vector<ExportTable>& tables, const GoingOn& going_on) {
+host::Status KVL_EXPTOQV1_BeforeExportToQV(engine::Comparison& run, host::DecodeService& decode,
+                                           const engine::DizionarioEtichette& captions, PrintRecords& print,
+                                           std::vector<ExportTable>& tables, const GoingOn& going_on) {
   try {
-    if (PreparaRSStampa(form, run, decode, true, print, going_on)) return true;
+    if (host::Status prepared = PreparaRSStampa(run, decode, true, print, going_on); !prepared.ok()) return prepared;
     const auto fields = [](const host::RecordSet& rs, const auto& caption) {
       std::vector<std::pair<std::string, std::string>> out;
       for (size_t i = 0; i < rs.FieldCount(); ++i) out.emplace_back(rs.Field(i).name, caption(rs.Field(i).name));
@@ -52,14 +52,13 @@ bool KVL_EXPTOQV1_BeforeExportToQV(engine::FormServices& form, engine::Compariso
     if (auto unbooked = engine::FasiNonVersate(run); !engine::RecordsetVuoto(unbooked.get())) {
       tables.push_back({engine::kUnbookedTable, unbooked, fields(*unbooked, engine::UnbookedCaption)});
     }
-    if (auto trend = engine::AndamentoMensile(form, run); !engine::RecordsetVuoto(trend.get())) {
+    if (auto trend = engine::AndamentoMensile(run); !engine::RecordsetVuoto(trend.get())) {
       tables.push_back({"AndamentoMensile", trend, fields(*trend, [](const std::string& name) { return name; })});
     }
-    return false;
-  } catch (...) {
-    engine::ReportCurrentError(form, "KVL_EXPTOQV1_BeforeExportToQV");
-    return true;
+  } catch (const std::exception&) {
+    run.Context().Caught("KVL_EXPTOQV1_BeforeExportToQV");
   }
+  return run.TakeStatus();
 }
 
 }  // namespace output

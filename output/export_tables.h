@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/value/status.h"
 #include "engine/presentation/booking_columns.h"
 #include "output/print_records.h"
 
@@ -30,12 +31,13 @@ inline constexpr const char* kExportTableNames[] = {"TempiDiLavorazione", "Tempi
 // The caption of a field of the third table.
 std::string PlannedPhaseCaption(const std::string& field);
 
-// Prepares the print record sets into `print` and answers the tables; a
-// failure is reported as "KVL_EXPTOQV1_BeforeExportToQV" (the tables added
-// before it stay) and answers true. `going_on` follows the preparation
-// (PreparaRSStampa); stopped, it answers true without a report.
-bool KVL_EXPTOQV1_BeforeExportToQV(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
-                                   const engine::DizionarioEtichette& captions, PrintRecords& print,
-                                   std::vector<ExportTable>& tables, const GoingOn& going_on = {});
+// Prepares the print record sets into `print` and adds the tables; a
+// failure answers failed under "KVL_EXPTOQV1_BeforeExportToQV" (the tables
+// added before it stay), or PreparaRSStampa's status when that failed.
+// `going_on` follows the preparation (PreparaRSStampa); stopped, it
+// answers cancelled.
+host::Status KVL_EXPTOQV1_BeforeExportToQV(engine::Comparison& run, host::DecodeService& decode,
+                                           const engine::DizionarioEtichette& captions, PrintRecords& print,
+                                           std::vector<ExportTable>& tables, const GoingOn& going_on = {});
 
 }  // namespace output

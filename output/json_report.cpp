@@ -202,7 +202,7 @@ bool WriteJsonReportComputing(std::ostream& out, engine::Comparison& run, const 
   std::thread bookings([&] {
     try {
       WriteJsonBookings(out, dett, run.Unit());
-    } catch (...) {
+    } catch (...) {  // the worker's edge: whatever it met is thrown again on the caller's thread
       failed_bookings = std::current_exception();
     }
     groups.Release();
@@ -214,7 +214,7 @@ bool WriteJsonReportComputing(std::ostream& out, engine::Comparison& run, const 
       std::ostream groups_out(&groups);
       WriteJsonGroups(groups_out, run, options);
     }
-  } catch (...) {
+  } catch (...) {  // the worker must be joined before anything leaves this thread
     bookings.join();
     throw;
   }

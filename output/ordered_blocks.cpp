@@ -105,7 +105,7 @@ void WriteBlocksInOrder(size_t count, size_t block, unsigned workers,
         while (const auto b = queue.Take()) {
           try {
             queue.Made(*b, format(*b * block, std::min(count, (*b + 1) * block)));
-          } catch (...) {
+          } catch (...) {  // a worker's edge: whatever it met goes back to the writing thread
             queue.Failed(*b, std::current_exception());
           }
         }

@@ -131,11 +131,10 @@ host::RecordSetPtr NewRSStampa() {
 }
 
 struct PrintPreparation::Impl {
-  Impl(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode, PrintRecords& out)
-      : form(form), run(run), decode(decode), out(out) {}
+  Impl(engine::Comparison& run, host::DecodeService& decode, PrintRecords& out)
+      : run(run), decode(decode), out(out) {}
   void Begin();
 
-  engine::FormServices& form;
   engine::Comparison& run;
   host::DecodeService& decode;
   PrintRecords& out;
@@ -198,7 +197,7 @@ void PrintPreparation::Impl::Begin() {
   clones = {r.RSCampi, r.RSTempiVer->Clone(), r.RSTempiVerDett->Clone(), r.RSTempiPrev->Clone(),
             r.RSTempiPrevDett->Clone()};
   clones.RSTempiVer->SetFilter("");
-  totals_of = std::make_unique<engine::GroupTotals>(form, clones, run.Reader().Phases(), run.Production(),
+  totals_of = std::make_unique<engine::GroupTotals>(run.Context(), clones, run.Reader().Phases(), run.Production(),
                                                     static_cast<int16_t>(run.Unit()), run.Options(),
                                                     run.GroupingColumns());
   host::RecordSet& bookings = *clones.RSTempiVerDett;
@@ -215,14 +214,13 @@ void PrintPreparation::Impl::Begin() {
   done = clones.RSTempiVer->Eof();
 }
 
-PrintPreparation::PrintPreparation(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
-                                   PrintRecords& out)
-    : impl_(std::make_unique<Impl>(form, run, decode, out)) {
+PrintPreparation::PrintPreparation(engine::Comparison& run, host::DecodeService& decode, PrintRecords& out)
+    : impl_(std::make_unique<Impl>(run, decode, out)) {
   try {
     impl_->Begin();
-  } catch (...) {
+  } catch (const std::exception&) {
     impl_->done = impl_->failed = true;
-    engine::ReportCurrentError(form, "PreparaRSStampa");
+    run.Context().Caught("PreparaRSStampa");
   }
 }
 
@@ -230,13 +228,14 @@ PrintPreparation::~PrintPreparation() = default;
 
 bool PrintPreparation::Done() const { return impl_->done; }
 bool PrintPreparation::Failed() const { return impl_->failed; }
+host::Status PrintPreparation::TakeStatus() { return impl_->run.TakeStatus(); }
 size_t PrintPreparation::BookingsDone() const { return impl_->bookings_done; }
 size_t PrintPreparation::Bookings() const { return impl_->all_bookings; }
 
 bool PrintPreparation::Step(size_t count) {
   Impl& m = *impl_;
   if (m.done) return true;
-  engine::FormServices& form = m.form;
+  engine::RunContext& context = m.run.Context();
   host::DecodeService& decode = m.decode;
   engine::GroupTotals& totals = *m.totals_of;
   host::RecordSet& groups = *m.clones.RSTempiVer;
@@ -279,13 +278,13 @@ bool PrintPreparation::Step(size_t count) {
       set("Descrizione articolo", engine::DecodificaArticolo(decode, article, variant));
       const Variant department = Of(groups, "PD44_CODFORNREP");
       set("Reparto", department);
-      set("DescrizioneReparto", engine::DecodificaReparto(form, decode, department));
+      set("DescrizioneReparto", context.Value(engine::DecodificaReparto(decode, department)));
       const Variant machine = Of(groups, "PD44_MACCHINA_PD08");
       set("Macchina", machine);
-      set("DescrizioneMacchina", engine::DecodificaMacchina(form, decode, machine));
+      set("DescrizioneMacchina", context.Value(engine::DecodificaMacchina(decode, machine)));
       const Variant employee = Of(groups, "PD44_CODDIP_PD06");
       set("Dipendente", employee);
-      set("DescrizioneDipendente", engine::DecodificaDipendente(form, decode, employee));
+      set("DescrizioneDipendente", context.Value(engine::DecodificaDipendente(decode, employee)));
       const Variant project = Of(groups, "PD44_CODPROG_PD14");
       const Variant sub_project = Of(groups, "PD44_SOTPROG_PD14");
       set("Progetto", project);
@@ -304,7 +303,7 @@ bool PrintPreparation::Step(size_t count) {
       set("SeqFaseOrdine", Of(groups, "PD44_SEQFASE"));
       const Variant phase = Of(groups, "PD44_CODFASE_PD12");
       set("FaseOrdine", phase);
-      set("DescrFaseOrdine", engine::DecodificaFase(form, decode, phase));
+      set("DescrFaseOrdine", context.Value(engine::DecodificaFase(decode, phase)));
       set("DataConsegna", Of(groups, "DO31_DATACONS"));
       set("DataInizioLav", Of(groups, "DO31_DATAINIZLAV"));
       set("IDGruppo", id);
@@ -379,35 +378,35 @@ bool PrintPreparation::Step(size_t count) {
     }
     if (groups.Eof()) return finished();
     return false;
-  } catch (...) {
+  } catch (const std::exception&) {
     m.done = m.failed = true;
-    engine::ReportCurrentError(form, "PreparaRSStampa");
+    context.Caught("PreparaRSStampa");
     return true;
   }
 }
 
-bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
-                     bool /*for_export*/, PrintRecords& out, const GoingOn& going_on) {
-  PrintPreparation preparation(form, run, decode, out);
+host::Status PreparaRSStampa(engine::Comparison& run, host::DecodeService& decode, bool /*for_export*/,
+                             PrintRecords& out, const GoingOn& going_on) {
+  PrintPreparation preparation(run, decode, out);
   while (!preparation.Done()) {
-    if (!GoOn(going_on, preparation.BookingsDone(), preparation.Bookings())) return true;
+    if (!GoOn(going_on, preparation.BookingsDone(), preparation.Bookings())) {
+      return run.TakeStatus().Add(host::Status::Cancelled());
+    }
     preparation.Step(1);
   }
-  return preparation.Failed();
+  return run.TakeStatus();
 }
 
-bool PreparaSezioniStampa(engine::FormServices& form, engine::Comparison& run, bool trend, bool unbooked,
-                          PrintRecords& out) {
+host::Status PreparaSezioniStampa(engine::Comparison& run, bool trend, bool unbooked, PrintRecords& out) {
   out.RSAndamento = nullptr;
   out.RSFasiNonVersate = nullptr;
   try {
-    if (trend && !run.Empty()) out.RSAndamento = engine::AndamentoMensile(form, run);
+    if (trend && !run.Empty()) out.RSAndamento = engine::AndamentoMensile(run);
     if (unbooked && !run.Empty()) out.RSFasiNonVersate = engine::FasiNonVersate(run);
-    return false;
-  } catch (...) {
-    engine::ReportCurrentError(form, "PreparaSezioniStampa");
-    return true;
+  } catch (const std::exception&) {
+    run.Context().Caught("PreparaSezioniStampa");
   }
+  return run.TakeStatus();
 }
 
 }  // namespace output

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "engine/comparison.h"
-#include "engine/form_services.h"
+#include "host/value/status.h"
 #include "host/recordset/recordset.h"
 #include "host/services/decode_service.h"
 #include "output/going_on.h"
@@ -54,14 +54,15 @@ extern const PrintCategory kPrintCategories[7];
 // PreparaRSStampa a few groups at a time, so that a window can show the
 // report's first pages while the rest is prepared (and stay answering):
 // the record sets are made at once, empty, and each Step adds whole groups
-// (a group's record, then its bookings). A failure is reported as
-// "PreparaRSStampa" (at once, or by the Step that meets it) and ends the
-// work: Done() and Failed(), the record sets as far as they were built.
+// (a group's record, then its bookings). A failure goes to the run's
+// context as "PreparaRSStampa" (at once, or by the Step that meets it; the
+// caller takes it with the run's TakeStatus) and ends the work: Done() and
+// Failed(), the record sets as far as they were built.
 // The run and the record sets must outlive the object; nothing else may use
 // the run's record sets during a Step (same thread only).
 class PrintPreparation {
  public:
-  PrintPreparation(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode, PrintRecords& out);
+  PrintPreparation(engine::Comparison& run, host::DecodeService& decode, PrintRecords& out);
   ~PrintPreparation();
   PrintPreparation(const PrintPreparation&) = delete;
   PrintPreparation& operator=(const PrintPreparation&) = delete;
@@ -71,6 +72,9 @@ class PrintPreparation {
   bool Step(size_t groups);
   [[nodiscard]] bool Done() const;
   [[nodiscard]] bool Failed() const;
+  // What the steps said since the last call (the failure, and what the
+  // decodes and totals said on the way), for the caller to show.
+  [[nodiscard]] host::Status TakeStatus();
   // The bookings copied so far, and all there are.
   [[nodiscard]] size_t BookingsDone() const;
   [[nodiscard]] size_t Bookings() const;
@@ -81,17 +85,16 @@ class PrintPreparation {
 };
 
 // Builds both record sets. `for_export` is the export's call (the print
-// passes false); the two build the same records. A failure is reported as
-// "PreparaRSStampa", leaves the record sets as far as they were built, and
-// answers true. `going_on` hears of the bookings copied so far, group by
-// group; when it answers false the building stops there and answers true
-// without a report (the user stopped it).
-bool PreparaRSStampa(engine::FormServices& form, engine::Comparison& run, host::DecodeService& decode,
-                     bool for_export, PrintRecords& out, const GoingOn& going_on = {});
+// passes false); the two build the same records. A failure answers failed
+// under "PreparaRSStampa" (with what the decodes and totals said) and
+// leaves the record sets as far as they were built. `going_on` hears of
+// the bookings copied so far, group by group; when it answers false the
+// building stops there and answers cancelled (the user stopped it).
+host::Status PreparaRSStampa(engine::Comparison& run, host::DecodeService& decode, bool for_export,
+                             PrintRecords& out, const GoingOn& going_on = {});
 
 // Reads the sections asked for into `out` and drops the others. A failure
-// is reported as "PreparaSezioniStampa" and answers true.
-bool PreparaSezioniStampa(engine::FormServices& form, engine::Comparison& run, bool trend, bool unbooked,
-                          PrintRecords& out);
+// answers failed under "PreparaSezioniStampa".
+host::Status PreparaSezioniStampa(engine::Comparison& run, bool trend, bool unbooked, PrintRecords& out);
 
 }  // namespace output

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <string_view>
 #include <vector>
 
 #include "output/json_values.h"
@@ -46,7 +47,11 @@ void WriteUnbookedTable(std::ostream& out, host::RecordSet& phases, const Output
   rows.push_back(header);
   for (phases.MoveFirst(); !phases.Eof(); phases.MoveNext()) {
     std::vector<std::string> row;
-    for (const auto& c : engine::kUnbookedColumns) row.push_back(Shown(phases.Value(c.field)));
+    for (const auto& c : engine::kUnbookedColumns) {
+      const std::string shown = Shown(phases.Value(c.field));
+      // "sì"/"no" in the report's language.
+      row.push_back(std::string_view(c.field) == "CHIUSA" && !shown.empty() ? language.Caption(shown) : shown);
+    }
     rows.push_back(std::move(row));
   }
   phases.MoveFirst();

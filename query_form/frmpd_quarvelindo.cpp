@@ -25,6 +25,7 @@
 
 #include "engine/field_lists.h"
 #include "engine/relative_dates.h"
+#include "engine/unbooked_phases.h"
 #include "engine/value_helpers.h"
 #include "host/db/connection_string.h"
 #include "host/qt/dialog_presenter.h"
@@ -41,6 +42,8 @@ namespace query_form {
 namespace {
 
 constexpr const char* kModule = "FRMPD_QUARVELINDO";
+// Where the results form keeps its tolerance band (a saved query carries it).
+constexpr const char* kToleranceSetting = "FRMPD_MAVANZORDLAV/tolerance";
 
 // The editor of a condition cell: a line limited to the field's length.
 class ConditionDelegate : public QStyledItemDelegate {
@@ -233,7 +236,7 @@ void FRMPD_QUARVELINDO::Form_Load() {
     if (Window()->windowTitle().isEmpty()) {
       Window()->setWindowTitle(QString::fromStdString(TestoLingua("Ricerca ordini di lavorazione", 73165, 0)));
     }
-    const QString reason = QString::fromStdString(UserErrorText(engine::CurrentError()));
+    const QString reason = QString::fromStdString(UserErrorText(host::CurrentError()));
     status_->setText(reason);
     // Without a connection the form stays open and says why; Esegui waits
     // for a connection rather than doing nothing.
@@ -242,7 +245,7 @@ void FRMPD_QUARVELINDO::Form_Load() {
       cmd_dupl_->setEnabled(false);
       cmd_dupl_->setToolTip(status_->text());
     }
-    engine::ReportCurrentError(*this, "Form_Load");
+    host::ReportCurrentError(*this, "Form_Load");
   }
 }
 
@@ -316,6 +319,17 @@ void FRMPD_QUARVELINDO::BuildWindow() {
   options->addSpacing(24);
   options->addWidget(chk_attesa_);
   options->addWidget(chk_coda_);
+  options->addSpacing(24);
+  auto* closed_caption = new QLabel(Tr("Stati ordine chiusi"), frame1);
+  txt_stati_chiusi_ = new QLineEdit(frame1);
+  txt_stati_chiusi_->setObjectName("TXT_STATICHIUSI");
+  txt_stati_chiusi_->setPlaceholderText("9, 10");
+  txt_stati_chiusi_->setToolTip(
+      Tr("Stati dell'ordine che valgono chiusa (es. 9, 10): colonna Chiusa delle fasi senza versamenti"));
+  txt_stati_chiusi_->setMaximumWidth(txt_stati_chiusi_->fontMetrics().horizontalAdvance("0000, 0000, 0000"));
+  closed_caption->setBuddy(txt_stati_chiusi_);
+  options->addWidget(closed_caption);
+  options->addWidget(txt_stati_chiusi_);
   options->addStretch();
   general_layout->addWidget(frame1);
   tabs_->addTab(general, Tr("&Parametri generali"));
@@ -450,7 +464,7 @@ void FRMPD_QUARVELINDO::Form_Activate() {
     // The last conditions of this database and company come back.
     RestoreRemembered();
   } catch (...) {
-    engine::ReportCurrentError(*this, "Form_Activate");
+    host::ReportCurrentError(*this, "Form_Activate");
   }
 }
 
@@ -490,10 +504,22 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
                            conditions_->Problem(row, first.to_side) + "\n\n" +
                            Tr("Correggere i valori evidenziati e premere di nuovo Esegui.");
       status_->setText(text);
-      MsgBoxLingua(text.toStdString(), 0, engine::kMbIconExclamation, Caption());
+      MsgBoxLingua(text.toStdString(), 0, host::kMbIconExclamation, Caption());
+      return;
+    }
+    std::vector<int64_t> closed_states;
+    try {
+      closed_states = engine::ParseClosedStates(txt_stati_chiusi_->text().toStdString());
+    } catch (const host::Error& e) {
+      tabs_->setCurrentIndex(0);
+      txt_stati_chiusi_->setFocus();
+      const QString text = Tr("Stati chiusi non validi") + ": " + QString::fromStdString(e.what());
+      status_->setText(text);
+      MsgBoxLingua(text.toStdString(), 0, host::kMbIconExclamation, Caption());
       return;
     }
     engine::ComparisonRequest request;
+    request.closed_states = std::move(closed_states);
     request.company = PvarCodDitta;
     request.query = resolved;
     request.order = order_;
@@ -523,7 +549,7 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
                                                 if (auto form = self.lock()) form->RunFinished();
                                               });
   } catch (...) {
-    engine::ReportCurrentError(*this, "CmdDupl_Click");
+    host::ReportCurrentError(*this, "CmdDupl_Click");
   }
 }
 
@@ -531,9 +557,18 @@ SavedQueryForm FRMPD_QUARVELINDO::SavedQueryTarget() {
   SavedQueryForm target;
   target.translate = [this](const std::string& s) { return Tr(s); };
   target.capture = [this](const std::string& name) {
-    return engine::CaptureQuery(name, query_, order_,
-                                static_cast<engine::TipoTempo>(cmb_tipo_tempo_->currentData().toString().toInt()),
-                                chk_attesa_->isChecked(), chk_coda_->isChecked());
+    auto saved = engine::CaptureQuery(name, query_, order_,
+                                      static_cast<engine::TipoTempo>(cmb_tipo_tempo_->currentData().toString().toInt()),
+                                      chk_attesa_->isChecked(), chk_coda_->isChecked());
+    try {
+      saved.closed_states = engine::ParseClosedStates(txt_stati_chiusi_->text().toStdString());
+    } catch (const host::Error&) {
+      // Not numbers: the query is kept without them (a run says what is wrong).
+    }
+    // The results form's tolerance, when the user set one, goes with the query.
+    auto settings = host::qt::UserSettings();
+    if (settings->contains(kToleranceSetting)) saved.tolerance = settings->value(kToleranceSetting).toDouble();
+    return saved;
   };
   target.apply = [this](const engine::SavedQuery& saved) {
     engine::ApplyQuery(saved, query_, order_);
@@ -542,6 +577,8 @@ SavedQueryForm FRMPD_QUARVELINDO::SavedQueryTarget() {
     cmb_tipo_tempo_->setCurrentIndex(std::max(0, cmb_tipo_tempo_->findData(QString::number(saved.unit))));
     chk_attesa_->setChecked(saved.exclude_wait);
     chk_coda_->setChecked(saved.exclude_queue);
+    txt_stati_chiusi_->setText(QString::fromStdString(engine::ClosedStatesText(saved.closed_states)));
+    if (saved.tolerance) host::qt::UserSettings()->setValue(kToleranceSetting, *saved.tolerance);
     for (int row = 0; row < conditions_->rowCount(); ++row) DecodeRow(row);
     status_->setText(QString::fromStdString(saved.name));
   };
@@ -570,8 +607,7 @@ void FRMPD_QUARVELINDO::RunFinished() {
   try {
     if (!outcome.run) throw outcome.open_error;
     run_ = outcome.run;
-    run_->Relay().Hold(false);
-    run_->Relay().Replay();
+    host::ReportStatus(*this, run_->RunStatus());
     if (run_->Cancelled()) {
       status_->setText(Tr("Elaborazione interrotta dall'utente."));
       return;
@@ -584,26 +620,12 @@ void FRMPD_QUARVELINDO::RunFinished() {
     }
     SaveRemembered();
     // The results form, over the run's own record sets.
-    auto& records = run_->Records();
-    frm_mod_ = std::make_shared<results_form::FRMPD_MAVANZORDLAV>();
+    frm_mod_ = std::make_shared<results_form::FRMPD_MAVANZORDLAV>(run_);
     frm_mod_->GconConnect = GconConnect;
     frm_mod_->GclsLog = GclsLog;
     frm_mod_->ActiveInterface = ActiveInterface;
     frm_mod_->PclsDecodeDb = PclsDecodeDb.get();
-    frm_mod_->PclsLookupDb = PclsLookupDb.get();
-    frm_mod_->DescrizioneGruppo = run_->DescrizioneGruppo();
     frm_mod_->GiorniRelativi = relative_days_;
-    frm_mod_->GstrConnect = GstrConnect;
-    frm_mod_->PvarCodDitta = PvarCodDitta;
-    frm_mod_->TipoTempo = static_cast<int16_t>(run_->Unit());
-    frm_mod_->EscludiCoda = run_->ExcludeQueue();
-    frm_mod_->EscludiAttesa = run_->ExcludeWait();
-    frm_mod_->RSTempiVer = records.RSTempiVer;
-    frm_mod_->RSTempiPrev = records.RSTempiPrev;
-    frm_mod_->RSTempiVerDett = records.RSTempiVerDett;
-    frm_mod_->RSTempiPrevDett = records.RSTempiPrevDett;
-    frm_mod_->RSCampi = records.RSCampi;
-    frm_mod_->Run = run_;
     std::weak_ptr<FRMPD_QUARVELINDO> self = weak_from_this();
     frm_mod_->CloseFormVersamenti = [self](int16_t& cancel) {
       if (auto form = self.lock()) form->FrmMod_CloseFormVersamenti(cancel);
@@ -613,7 +635,7 @@ void FRMPD_QUARVELINDO::RunFinished() {
     window_->Hide();
     frm_mod_->Show(ActiveInterface != nullptr ? ActiveInterface->GetActiveFrame() : nullptr);
   } catch (...) {
-    engine::ReportCurrentError(*this, "CmdDupl_Click");
+    host::ReportCurrentError(*this, "CmdDupl_Click");
   }
 }
 
@@ -624,12 +646,6 @@ void FRMPD_QUARVELINDO::FrmMod_CloseFormVersamenti(int16_t& /*cancel*/) {
       frm_mod_->GclsLog.reset();
       frm_mod_->ActiveInterface = nullptr;
       frm_mod_->PclsDecodeDb = nullptr;
-      frm_mod_->PclsLookupDb = nullptr;
-      frm_mod_->RSTempiVer.reset();
-      frm_mod_->RSTempiPrev.reset();
-      frm_mod_->RSTempiVerDett.reset();
-      frm_mod_->RSTempiPrevDett.reset();
-      frm_mod_->RSCampi.reset();
       // The results form is closing from inside its own call: it is released
       // once that call has returned.
       auto closing = std::move(frm_mod_);
@@ -741,6 +757,7 @@ void FRMPD_QUARVELINDO::SaveRemembered() {
   settings->setValue(key + "/unit", cmb_tipo_tempo_->currentIndex());
   settings->setValue(key + "/exclude_wait", chk_attesa_->isChecked());
   settings->setValue(key + "/exclude_queue", chk_coda_->isChecked());
+  settings->setValue(key + "/closed_states", txt_stati_chiusi_->text());
 }
 
 void FRMPD_QUARVELINDO::RestoreRemembered() {
@@ -753,6 +770,7 @@ void FRMPD_QUARVELINDO::RestoreRemembered() {
   if (unit >= 0 && unit < cmb_tipo_tempo_->count()) cmb_tipo_tempo_->setCurrentIndex(unit);
   chk_attesa_->setChecked(settings->value(key + "/exclude_wait", false).toBool());
   chk_coda_->setChecked(settings->value(key + "/exclude_queue", false).toBool());
+  txt_stati_chiusi_->setText(settings->value(key + "/closed_states", QString()).toString());
   conditions_->Reload();
   grouping_->Reload();
   for (int row = 0; row < conditions_->rowCount(); ++row) DecodeRow(row);

@@ -14,6 +14,7 @@
 // data layer never opens a dialog.
 #pragma once
 
+#include <QLineEdit>
 #include <QPointer>
 #include <memory>
 #include <optional>
@@ -120,6 +121,8 @@ class FRMPD_QUARVELINDO : public component::QueryFormPort,
   [[nodiscard]] QComboBox* CMB_TIPOTEMPO() const { return cmb_tipo_tempo_; }
   [[nodiscard]] QCheckBox* CHK_ATTESA() const { return chk_attesa_; }
   [[nodiscard]] QCheckBox* CHK_CODA() const { return chk_coda_; }
+  // The order states that mean closed ("9, 10"), for the phases never booked.
+  [[nodiscard]] QLineEdit* TXT_STATICHIUSI() const { return txt_stati_chiusi_; }
   [[nodiscard]] QPushButton* CmdDupl() const { return cmd_dupl_; }
   [[nodiscard]] QPushButton* CmdAnn() const { return cmd_ann_; }
   [[nodiscard]] QPushButton* CmdStop() const { return cmd_stop_; }
@@ -177,6 +180,7 @@ class FRMPD_QUARVELINDO : public component::QueryFormPort,
   QComboBox* cmb_tipo_tempo_ = nullptr;
   QCheckBox* chk_attesa_ = nullptr;
   QCheckBox* chk_coda_ = nullptr;
+  QLineEdit* txt_stati_chiusi_ = nullptr;
   QPushButton* cmd_dupl_ = nullptr;
   QPushButton* cmd_ann_ = nullptr;
   QPushButton* cmd_stop_ = nullptr;

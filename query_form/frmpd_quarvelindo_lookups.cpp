@@ -39,13 +39,13 @@ void FRMPD_QUARVELINDO::KVL_ADVQ_StartDecode(int16_t& cancel, const std::string&
     };
     auto& d = *PclsDecodeDb;
     if (caption == "Macchina") {
-      decode = [&](const host::Variant& v, bool) { return engine::DecodificaMacchina(*this, d, v); };
+      decode = [&](const host::Variant& v, bool) { return host::Reported(*this, engine::DecodificaMacchina(d, v)); };
     } else if (caption == "Dipendente") {
-      decode = [&](const host::Variant& v, bool) { return engine::DecodificaDipendente(*this, d, v); };
+      decode = [&](const host::Variant& v, bool) { return host::Reported(*this, engine::DecodificaDipendente(d, v)); };
     } else if (caption == "Fase") {
-      decode = [&](const host::Variant& v, bool) { return engine::DecodificaFase(*this, d, v); };
+      decode = [&](const host::Variant& v, bool) { return host::Reported(*this, engine::DecodificaFase(d, v)); };
     } else if (caption == "Reparto") {
-      decode = [&](const host::Variant& v, bool) { return engine::DecodificaReparto(*this, d, v); };
+      decode = [&](const host::Variant& v, bool) { return host::Reported(*this, engine::DecodificaReparto(d, v)); };
     } else if (caption == "Articolo") {
       decode = [&](const host::Variant& v, bool to) {
         return engine::DecodificaArticolo(d, v, parent("PD44_OPZIONE", to));
@@ -76,7 +76,7 @@ void FRMPD_QUARVELINDO::KVL_ADVQ_StartDecode(int16_t& cancel, const std::string&
     if (!blank(from_value)) from_description = QString::fromStdString(decode(from_value, false));
     if (!blank(to_value)) to_description = QString::fromStdString(decode(to_value, true));
   } catch (...) {
-    engine::ReportCurrentError(*this, "KVL_ADVQ_StartDecode");
+    host::ReportCurrentError(*this, "KVL_ADVQ_StartDecode");
   }
 }
 
@@ -152,7 +152,7 @@ void FRMPD_QUARVELINDO::KVL_ADVQ_StartLookup(int16_t& cancel, const std::string&
     if (dialog.exec() != QDialog::Accepted) return;
     conditions_->setData(cell, dialog.Chosen().at("CODICE"), Qt::EditRole);
   } catch (...) {
-    engine::ReportCurrentError(*this, "KVL_ADVQ_StartLookup");
+    host::ReportCurrentError(*this, "KVL_ADVQ_StartLookup");
   }
 }
 

@@ -4,10 +4,10 @@
 
 namespace query_form {
 
-RunThread::RunThread(engine::FormServices& relay_target, std::string connection_string,
+RunThread::RunThread(host::LanguageServices& language, std::string connection_string,
                      engine::ComparisonRequest request, engine::Progress& progress, QObject* context,
                      std::function<void()> finished)
-    : relay_target_(relay_target),
+    : language_(language),
       connection_string_(std::move(connection_string)),
       request_(std::move(request)),
       progress_(progress),
@@ -25,15 +25,14 @@ void RunThread::Work() {
   std::shared_ptr<engine::Comparison> run;
   try {
     request_.connection = host::db::OpenConnection(connection_string_);
-    run = std::make_shared<engine::Comparison>(relay_target_, std::move(request_));
-    // Reports wait for the window thread: no dialog opens from here.
-    run->Relay().Hold(true);
+    run = std::make_shared<engine::Comparison>(language_, std::move(request_));
     {
       std::lock_guard lock(mutex_);
       run_ = run;
     }
     if (cancel_) run->Cancel();
-    run->Run(progress_);
+    // What the run says waits in it for the window thread: no dialog opens from here.
+    (void)run->Run(progress_);
   } catch (const host::Error& e) {
     std::lock_guard lock(mutex_);
     open_error_ = e;  // with its message for the user

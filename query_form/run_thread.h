@@ -31,10 +31,11 @@ class RunThread {
     host::Error open_error{host::kErrDatabase, ""};  // why it could not
   };
 
-  // `relay_target` receives the run's reports once the window thread
-  // replays them; the request's connection is ignored (the worker opens
-  // its own from `connection_string`).
-  RunThread(engine::FormServices& relay_target, std::string connection_string, engine::ComparisonRequest request,
+  // `language` gives the run its texts (it must outlive the run); the run's
+  // status waits in the run (RunStatus) for the window thread to show it.
+  // The request's connection is ignored (the worker opens its own from
+  // `connection_string`).
+  RunThread(host::LanguageServices& language, std::string connection_string, engine::ComparisonRequest request,
             engine::Progress& progress, QObject* context, std::function<void()> finished);
   ~RunThread();
   RunThread(const RunThread&) = delete;
@@ -48,7 +49,7 @@ class RunThread {
  private:
   void Work();
 
-  engine::FormServices& relay_target_;
+  host::LanguageServices& language_;
   std::string connection_string_;
   engine::ComparisonRequest request_;
   engine::Progress& progress_;

@@ -144,9 +144,28 @@ class CopyKey : public QObject {
 
 }  // namespace
 
-FRMPD_MAVANZORDLAV::FRMPD_MAVANZORDLAV() {
+FRMPD_MAVANZORDLAV::FRMPD_MAVANZORDLAV(std::shared_ptr<engine::Comparison> run) : run_(std::move(run)) {
   component::WriteTrace(identity_, "INI", kModule);  // Form_Initialize
 }
+
+namespace {
+const host::RecordSetPtr kNoRecords;
+}  // namespace
+
+const host::RecordSetPtr& FRMPD_MAVANZORDLAV::RSTempiVer() const { return run_ ? run_->Records().RSTempiVer : kNoRecords; }
+const host::RecordSetPtr& FRMPD_MAVANZORDLAV::RSTempiPrev() const {
+  return run_ ? run_->Records().RSTempiPrev : kNoRecords;
+}
+const host::RecordSetPtr& FRMPD_MAVANZORDLAV::RSTempiVerDett() const {
+  return run_ ? run_->Records().RSTempiVerDett : kNoRecords;
+}
+const host::RecordSetPtr& FRMPD_MAVANZORDLAV::RSTempiPrevDett() const {
+  return run_ ? run_->Records().RSTempiPrevDett : kNoRecords;
+}
+const host::RecordSetPtr& FRMPD_MAVANZORDLAV::RSCampi() const { return run_ ? run_->Records().RSCampi : kNoRecords; }
+int16_t FRMPD_MAVANZORDLAV::TipoTempo() const { return run_ ? static_cast<int16_t>(run_->Unit()) : int16_t{0}; }
+std::string FRMPD_MAVANZORDLAV::DescrizioneGruppo() const { return run_ ? run_->DescrizioneGruppo() : std::string(); }
+std::string FRMPD_MAVANZORDLAV::PvarCodDitta() const { return run_ ? run_->Company() : std::string(); }
 
 FRMPD_MAVANZORDLAV::~FRMPD_MAVANZORDLAV() {
   if (subscribed_ && subscription_ != 0) subscribed_->Unsubscribe(subscription_);
@@ -169,7 +188,7 @@ void FRMPD_MAVANZORDLAV::GestioneErrore(std::string_view procedure, const host::
 }
 
 QString FRMPD_MAVANZORDLAV::LayoutKey(const char* grid) const {
-  return QString("%1.%2%3").arg(kModule, grid).arg(TipoTempo);
+  return QString("%1.%2%3").arg(kModule, grid).arg(TipoTempo());
 }
 
 void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
@@ -177,7 +196,7 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   QWidget* w = window_->Widget();
   // Form_Load: "Tempi di lavorazione" per the grouping.
   QString caption = Tr("Tempi di lavorazione");
-  if (!DescrizioneGruppo.empty()) caption += " " + Tr("per") + " " + QString::fromStdString(DescrizioneGruppo);
+  if (!DescrizioneGruppo().empty()) caption += " " + Tr("per") + " " + QString::fromStdString(DescrizioneGruppo());
   if (!GiorniRelativi.empty()) caption += " (" + QString::fromStdString(GiorniRelativi) + ")";
   w->setWindowTitle(caption);
   window_->query_unload = [this](int16_t& cancel, int16_t mode) { Form_QueryUnload(cancel, mode); };
@@ -295,7 +314,7 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   auto* summary = NewGrid("GRD_Riepilogo", w);
   summary->verticalHeader()->show();
   summary->setSelectionBehavior(QAbstractItemView::SelectItems);
-  categories_model_ = new CategoryModel(TipoTempo, [this](const std::string& s) { return Tr(s); }, summary);
+  categories_model_ = new CategoryModel(TipoTempo(), [this](const std::string& s) { return Tr(s); }, summary);
   categories_model_->SetTolerance(tolerance_);
   summary->setModel(categories_model_);
   // Every figure whole: the columns follow their content.
@@ -318,7 +337,7 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   QObject::connect(summary_tabs, &QTabWidget::currentChanged, summary_tabs, [this] {
     if (chart_->isVisible()) chart_->Load(*categories_model_);
     if (gap_chart_->isVisible() && !gap_chart_->Loaded()) LoadLargestGaps();
-    if (unbooked_->isVisible() && Run) unbooked_->Load(*Run);
+    if (unbooked_->isVisible() && Run()) host::ReportStatus(*this, unbooked_->Load(*Run()));
     if (trend_->isVisible()) LoadTrend();
   });
   bottom->addWidget(summary_tabs);
@@ -351,33 +370,33 @@ void FRMPD_MAVANZORDLAV::ApriChiudiForm(const std::string& action) {
 
 void FRMPD_MAVANZORDLAV::PreparaForm() {
   try {
-    if (!RSTempiVer || !RSCampi) return;
+    if (!RSTempiVer() || !RSCampi()) return;
     const Translate translate = [this](const std::string& s) { return Tr(s); };
     // GRD_VERS: the groups, with captions and formats from RSCampi.
-    const engine::ResultLayout layout = engine::PreparaFormLayout(*RSTempiVer, *RSCampi);
+    const engine::ResultLayout layout = engine::PreparaFormLayout(*RSTempiVer(), *RSCampi());
     std::vector<engine::GridColumn> group_columns = layout.columns;
     for (auto& c : group_columns) c.width = 0;  // the content decides, until the user sizes them
     auto model_columns = ModelColumns(group_columns, [](const std::string& s) {
       return QString::fromStdString(s);  // RSCampi's captions are translated
     }, nullptr);
-    if (Run) {
+    if (Run()) {
       // The fields shown beside the grouping hold one booking's value: a
       // group shows it only when all its bookings share it.
       std::vector<std::string> shared;
-      for (const auto& item : Run->Order().Items()) {
-        if (item.use == host::OrderControl::Use::Selected && RSTempiVer->FieldIndex(item.column) >= 0) {
+      for (const auto& item : Run()->Order().Items()) {
+        if (item.use == host::OrderControl::Use::Selected && RSTempiVer()->FieldIndex(item.column) >= 0) {
           shared.push_back(item.column);
         }
       }
       // The figures of every group, beside the grouping values.
-      figures_ = std::make_unique<engine::GroupFigures>(*Run, shared);
+      figures_ = std::make_unique<engine::GroupFigures>(*Run(), shared);
       for (auto& column : model_columns) {
         const auto at = std::find_if(shared.begin(), shared.end(), [&](const std::string& name) {
           return host::UpperAscii(name) == host::UpperAscii(column.field);
         });
         if (at == shared.end()) continue;
         const auto field = static_cast<size_t>(at - shared.begin());
-        const int id = RSTempiVer->FieldIndex("IDGRUPPO");
+        const int id = RSTempiVer()->FieldIndex("IDGRUPPO");
         const QString various = Tr("(vari)");
         auto text = column.text;
         column.row_text = [this, field, id, various, text](const host::RecordSet& rs, size_t position,
@@ -389,7 +408,7 @@ void FRMPD_MAVANZORDLAV::PreparaForm() {
           return text ? text(v) : CellText(v);
         };
       }
-      const int id_field = RSTempiVer->FieldIndex("IDGRUPPO");
+      const int id_field = RSTempiVer()->FieldIndex("IDGRUPPO");
       FigureSource source;
       source.figures = [this, id_field](const host::RecordSet& rs, size_t position) -> const engine::CategoryFigures* {
         if (!figures_ || id_field < 0) return nullptr;
@@ -398,11 +417,11 @@ void FRMPD_MAVANZORDLAV::PreparaForm() {
       source.tolerance = [this] { return tolerance_; };
       size_t after = 0;
       for (size_t i = 0; i < model_columns.size(); ++i) {
-        for (const auto& g : Run->GroupingColumns()) {
+        for (const auto& g : Run()->GroupingColumns()) {
           if (host::UpperAscii(g) == host::UpperAscii(model_columns[i].field)) after = i + 1;
         }
       }
-      auto figure_columns = FigureColumns(source, TipoTempo, translate);
+      auto figure_columns = FigureColumns(source, TipoTempo(), translate);
       model_columns.insert(model_columns.begin() + static_cast<std::ptrdiff_t>(after), figure_columns.begin(),
                            figure_columns.end());
     }
@@ -414,7 +433,7 @@ void FRMPD_MAVANZORDLAV::PreparaForm() {
         };
       }
     }
-    groups_model_ = new RecordSetModel(RSTempiVer, std::move(model_columns), grd_vers_);
+    groups_model_ = new RecordSetModel(RSTempiVer(), std::move(model_columns), grd_vers_);
     groups_model_->Bind(grd_vers_);
     grd_vers_->resizeColumnsToContents();
     definitions_["GRD_VERS"] = new GridDefinition(grd_vers_, groups_model_, LayoutKey("GRD_VERS"), translate);
@@ -429,10 +448,10 @@ void FRMPD_MAVANZORDLAV::PreparaForm() {
     InitQGrid();
     CaricaQGridVERSDett();
     // Every move of the groups shows the group: its bookings and totals.
-    subscribed_ = RSTempiVer;
-    subscription_ = RSTempiVer->Subscribe([this](host::RecordSet&) { TempiPreventivi(); });
+    subscribed_ = RSTempiVer();
+    subscription_ = RSTempiVer()->Subscribe([this](host::RecordSet&) { TempiPreventivi(); });
     window_->prepared = true;
-    RSTempiVer->MoveFirst();
+    RSTempiVer()->MoveFirst();
     grd_vers_->setFocus();
     // The figures come in a slice at a time; the grid answers in between.
     figures_timer_ = new QTimer(Window());
@@ -441,7 +460,7 @@ void FRMPD_MAVANZORDLAV::PreparaForm() {
     if (figures_) figures_timer_->start();
     UpdateTotalsRow();
   } catch (...) {
-    engine::ReportCurrentError(*this, "PreparaForm");
+    host::ReportCurrentError(*this, "PreparaForm");
   }
 }
 
@@ -451,7 +470,6 @@ void FRMPD_MAVANZORDLAV::StepFigures() {
     return;
   }
   try {
-    Run->Relay().Attach(*this);
     // About 40 ms of work, then the events queued meanwhile.
     QElapsedTimer slice;
     slice.start();
@@ -461,6 +479,7 @@ void FRMPD_MAVANZORDLAV::StepFigures() {
       figures_timer_->stop();
       if (!run_totals_) run_totals_ = figures_->AllBookings();
     }
+    host::ReportStatus(*this, Run()->TakeStatus());
     static constexpr qint64 kRefresh = 400;  // ms between repaints of the grid while computing
     if (done || !last_refresh_.isValid() || last_refresh_.elapsed() > kRefresh) {
       last_refresh_.start();
@@ -482,7 +501,7 @@ void FRMPD_MAVANZORDLAV::StepFigures() {
     }
   } catch (...) {
     figures_timer_->stop();
-    engine::ReportCurrentError(*this, "TempiPreventivi");
+    host::ReportCurrentError(*this, "TempiPreventivi");
   }
 }
 
@@ -511,7 +530,7 @@ void FRMPD_MAVANZORDLAV::SetTolerance(double percent) {
 }
 
 void FRMPD_MAVANZORDLAV::ApplyRowFilter() {
-  if (groups_model_ == nullptr || !RSTempiVer) return;
+  if (groups_model_ == nullptr || !RSTempiVer()) return;
   const QString text = filter_box_->text().trimmed();
   const bool outside = outside_only_->isChecked();
   if (text.isEmpty() && !outside) {
@@ -519,14 +538,14 @@ void FRMPD_MAVANZORDLAV::ApplyRowFilter() {
   } else {
     // The grouping values as the grid shows them, each searched on its own.
     std::vector<int> fields;
-    if (Run) {
-      for (const auto& g : Run->GroupingColumns()) {
-        const int f = RSTempiVer->FieldIndex(g);
+    if (Run()) {
+      for (const auto& g : Run()->GroupingColumns()) {
+        const int f = RSTempiVer()->FieldIndex(g);
         if (f >= 0) fields.push_back(f);
       }
     }
-    const int id_field = RSTempiVer->FieldIndex("IDGRUPPO");
-    const host::RecordSet* rs = RSTempiVer.get();
+    const int id_field = RSTempiVer()->FieldIndex("IDGRUPPO");
+    const host::RecordSet* rs = RSTempiVer().get();
     const double tolerance = tolerance_;
     groups_model_->SetRowFilter([this, rs, fields, text, outside, id_field, tolerance](size_t position) {
       if (outside) {
@@ -573,7 +592,7 @@ QString FRMPD_MAVANZORDLAV::TotalsText(int figure) const {
   const engine::CategorySeconds& s = (*run_totals_)[0];
   // As the grid above reads them: the one rule of every output, in the
   // interface's locale.
-  const engine::FigureTexts t = engine::FigureTextsOf(s.planned, s.booked, TipoTempo);
+  const engine::FigureTexts t = engine::FigureTextsOf(s.planned, s.booked, TipoTempo());
   switch (figure) {
     case 0: return LocalFigure(t.planned);
     case 1: return LocalFigure(t.booked);
@@ -595,7 +614,7 @@ QString FRMPD_MAVANZORDLAV::ShownCount() {
 void FRMPD_MAVANZORDLAV::InitQGrid() {
   try {
     const Translate translate = [this](const std::string& s) { return Tr(s); };
-    auto columns = ModelColumns(engine::PlannedGridColumnsFor(TipoTempo), translate, nullptr);
+    auto columns = ModelColumns(engine::PlannedGridColumnsFor(TipoTempo()), translate, nullptr);
     // The gap % cells beyond the tolerance band, as in the groups grid.
     for (auto& c : columns) {
       if (c.field.rfind("GAPPERC", 0) != 0) continue;
@@ -611,31 +630,31 @@ void FRMPD_MAVANZORDLAV::InitQGrid() {
         return role == Qt::BackgroundRole ? ToleranceBackground(side) : ToleranceForeground(side);
       };
     }
-    if (RSTempiPrev) {
-      prev_model_ = new RecordSetModel(RSTempiPrev, columns, grd_prev_);
+    if (RSTempiPrev()) {
+      prev_model_ = new RecordSetModel(RSTempiPrev(), columns, grd_prev_);
       prev_model_->Bind(grd_prev_);
       definitions_["GRD_Prev"] = new GridDefinition(grd_prev_, prev_model_, LayoutKey("GRD_Prev"), translate);
       WidenToCaptions(grd_prev_);
     }
-    if (RSTempiPrevDett) {
-      prev_dett_model_ = new RecordSetModel(RSTempiPrevDett, columns, grd_prev_dett_);
+    if (RSTempiPrevDett()) {
+      prev_dett_model_ = new RecordSetModel(RSTempiPrevDett(), columns, grd_prev_dett_);
       prev_dett_model_->Bind(grd_prev_dett_);
       definitions_["GRD_PrevDett"] =
           new GridDefinition(grd_prev_dett_, prev_dett_model_, LayoutKey("GRD_PrevDett"), translate);
       WidenToCaptions(grd_prev_dett_);
     }
   } catch (...) {
-    engine::ReportCurrentError(*this, "InitQGrid");
+    host::ReportCurrentError(*this, "InitQGrid");
   }
 }
 
 void FRMPD_MAVANZORDLAV::CaricaQGridVERSDett() {
   try {
-    if (!RSTempiVerDett) return;
+    if (!RSTempiVerDett()) return;
     const Translate translate = [this](const std::string& s) { return Tr(s); };
     const auto lists = engine::BuildValueLists(*this);
-    dizionario_etichette_ = engine::BuildCaptionDictionary(RSTempiVerDett.get());
-    if (Run) booking_texts_ = std::make_unique<engine::BookingTexts>(Run->Connection(), PvarCodDitta, PclsDecodeDb);
+    dizionario_etichette_ = engine::BuildCaptionDictionary(RSTempiVerDett().get());
+    if (Run()) booking_texts_ = std::make_unique<engine::BookingTexts>(Run()->Connection(), PvarCodDitta(), PclsDecodeDb);
     auto columns = ModelColumns(engine::BookingGridColumns(), translate, &lists);
     engine::BookingTexts* texts = booking_texts_.get();
     for (auto& c : columns) {
@@ -666,7 +685,7 @@ void FRMPD_MAVANZORDLAV::CaricaQGridVERSDett() {
         };
       }
     }
-    bookings_model_ = new RecordSetModel(RSTempiVerDett, columns, grd_vers_dett_);
+    bookings_model_ = new RecordSetModel(RSTempiVerDett(), columns, grd_vers_dett_);
     bookings_model_->Bind(grd_vers_dett_);
     definitions_["GRD_VERSDett"] =
         new GridDefinition(grd_vers_dett_, bookings_model_, LayoutKey("GRD_VERSDett"), translate);
@@ -675,29 +694,28 @@ void FRMPD_MAVANZORDLAV::CaricaQGridVERSDett() {
     QObject::connect(grd_vers_dett_->selectionModel(), &QItemSelectionModel::currentRowChanged, grd_vers_dett_,
                      [this] { BookingRowChanged(); });
   } catch (...) {
-    engine::ReportCurrentError(*this, "CaricaQGridVERSDett");
+    host::ReportCurrentError(*this, "CaricaQGridVERSDett");
   }
 }
 
 void FRMPD_MAVANZORDLAV::BookingRowChanged() {
   try {
-    if (!RSTempiPrevDett || !RSTempiVerDett || RSTempiVerDett->Bof() || RSTempiVerDett->Eof()) return;
-    RSTempiPrevDett->SetFilter("IDVERS = " +
-                               engine::ValoreNumerico(RSTempiVerDett->Value("PD44_PRGMVORE_PD31")).ToText());
+    if (!RSTempiPrevDett() || !RSTempiVerDett() || RSTempiVerDett()->Bof() || RSTempiVerDett()->Eof()) return;
+    RSTempiPrevDett()->SetFilter("IDVERS = " +
+                               engine::ValoreNumerico(RSTempiVerDett()->Value("PD44_PRGMVORE_PD31")).ToText());
   } catch (const host::Error&) {
     // The grid's events clear their errors: the planned phases stay as they were.
   }
 }
 
 void FRMPD_MAVANZORDLAV::TempiPreventivi() {
-  if (in_move_ || !Run || !window_ || !window_->prepared || RSTempiVer->Bof() || RSTempiVer->Eof()) return;
+  if (in_move_ || !Run() || !window_ || !window_->prepared || RSTempiVer()->Bof() || RSTempiVer()->Eof()) return;
   const host::ScopedFlag moving(in_move_);
   const host::qt::WaitPointer pointer;
   // The totals are computed once per group; a revisit only filters.
-  Run->Relay().Attach(*this);
-  Run->Totals().TempiPreventivi();
-  groups_computed_ = Run->Totals().GroupsComputed();
-  categories_model_->Load(RSTempiPrev.get());
+  host::ReportStatus(*this, Run()->TempiPreventivi());
+  groups_computed_ = Run()->Totals().GroupsComputed();
+  categories_model_->Load(RSTempiPrev().get());
   // The chart is drawn when it shows, not on every move.
   if (chart_->isVisible()) chart_->Load(*categories_model_);
   if (trend_ != nullptr && trend_->isVisible()) LoadTrend();
@@ -706,19 +724,20 @@ void FRMPD_MAVANZORDLAV::TempiPreventivi() {
 }
 
 void FRMPD_MAVANZORDLAV::LoadTrend() {
-  if (!Run || !RSTempiVer || RSTempiVer->Bof() || RSTempiVer->Eof() || !RSTempiVerDett) return;
+  if (!Run() || !RSTempiVer() || RSTempiVer()->Bof() || RSTempiVer()->Eof() || !RSTempiVerDett()) return;
   try {
     ShowMonth("");  // every month of the group: a month chosen before is let go
-    trend_->Load(engine::MonthlyTrend(Run->Totals(), Run->Records(), TipoTempo), TipoTempo);
+    trend_->Load(engine::MonthlyTrend(Run()->Totals(), Run()->Records(), TipoTempo()), TipoTempo());
+    host::ReportStatus(*this, Run()->TakeStatus());
   } catch (...) {
-    engine::ReportCurrentError(*this, "LoadTrend");
+    host::ReportCurrentError(*this, "LoadTrend");
   }
 }
 
 void FRMPD_MAVANZORDLAV::ShowMonth(const std::string& month) {
-  if (!Run || !RSTempiVerDett) return;
+  if (!Run() || !RSTempiVerDett()) return;
   try {
-    std::string filter = Run->Totals().GroupFilter();
+    std::string filter = Run()->Totals().GroupFilter();
     if (month.size() == 7) {
       // From the month's first day to the next month's.
       int year = std::stoi(month.substr(0, 4));
@@ -731,41 +750,43 @@ void FRMPD_MAVANZORDLAV::ShowMonth(const std::string& month) {
       filter += std::string(filter.empty() ? "" : " AND ") + "PD44_DATAREG >= #" + month + "-01# AND PD44_DATAREG < #" +
                 end + "#";
     }
-    RSTempiVerDett->SetFilter(filter);
+    RSTempiVerDett()->SetFilter(filter);
     if (bookings_model_ != nullptr) bookings_model_->Refresh();
-    RSTempiVerDett->MoveFirst();
+    RSTempiVerDett()->MoveFirst();
   } catch (...) {
-    engine::ReportCurrentError(*this, "ShowMonth");
+    host::ReportCurrentError(*this, "ShowMonth");
   }
 }
 
 void FRMPD_MAVANZORDLAV::FillLabelRow() {
   if (PclsDecodeDb == nullptr) return;
   try {
-    for (const auto& text : engine::LabelRowTexts(*this, *PclsDecodeDb, *RSTempiVer, pairs_, grouping_fields_)) {
+    const auto texts =
+        host::Reported(*this, engine::LabelRowTexts(*this, *PclsDecodeDb, *RSTempiVer(), pairs_, grouping_fields_));
+    for (const auto& text : texts) {
       for (auto& [pair, widgets] : labels_) {
         if (pair == text.pair) widgets.second->setText(QString::fromStdString(text.value));
       }
     }
   } catch (...) {
-    engine::ReportCurrentError(*this, "TempiPreventivi");
+    host::ReportCurrentError(*this, "TempiPreventivi");
   }
 }
 
 void FRMPD_MAVANZORDLAV::LoadLargestGaps() {
-  if (!Run || !gap_chart_) return;
+  if (!Run() || !gap_chart_) return;
   const host::qt::WaitPointer pointer;
   engine::NoProgress progress;
-  Run->Relay().Attach(*this);
-  gap_chart_->Load(engine::LargestGaps(*Run, 20, progress));
+  gap_chart_->Load(engine::LargestGaps(*Run(), 20, progress));
+  host::ReportStatus(*this, Run()->TakeStatus());
 }
 
 void FRMPD_MAVANZORDLAV::MakeGroupCurrent(const host::Variant& id) {
   try {
-    if (!RSTempiVer) return;
-    RSTempiVer->MoveFirst();
-    RSTempiVer->Find("IDGRUPPO = " + engine::ValoreNumerico(id).ToText());
-    if (RSTempiVer->Eof()) RSTempiVer->MoveFirst();
+    if (!RSTempiVer()) return;
+    RSTempiVer()->MoveFirst();
+    RSTempiVer()->Find("IDGRUPPO = " + engine::ValoreNumerico(id).ToText());
+    if (RSTempiVer()->Eof()) RSTempiVer()->MoveFirst();
   } catch (const host::Error&) {
     // A group that is not there leaves the current one.
   }
@@ -796,7 +817,7 @@ output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
   // PclsReport_BeforePrintReport.
   p.titolo = output::ShortenedTitle(
       QString::fromStdString(TestoLingua("Stampa comparazione tempi lavorazione", 74790, 0)));
-  p.ditta = QString::fromStdString(PvarCodDitta);
+  p.ditta = QString::fromStdString(PvarCodDitta());
   const auto global = ActiveInterface != nullptr ? ActiveInterface->GetClsGlobal() : nullptr;
   const host::GlobalObject::PrintOptions options = global ? global->print_options : host::GlobalObject::PrintOptions{};
   p.desditta = global ? QString::fromStdString(global->company.description) : QString();
@@ -808,52 +829,56 @@ output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
   p.eseg = notes ? QString::fromStdString(options.executing) : QString();
   p.dest = notes ? QString::fromStdString(options.destination) : QString();
   p.note = notes ? QString::fromStdString(options.note) : QString();
-  p.grouping = QString::fromStdString(DescrizioneGruppo);
-  if (Run) p.grouping_fields = Run->GroupingColumns();
+  p.grouping = QString::fromStdString(DescrizioneGruppo());
+  if (Run()) p.grouping_fields = Run()->GroupingColumns();
   p.tolerance = tolerance_;
   p.trend = options.trend;
   p.unbooked = options.unbooked;
   p.language = UserLanguage();
   if (!GiorniRelativi.empty()) p.grouping += " (" + QString::fromStdString(GiorniRelativi) + ")";
-  p.unit = TipoTempo;
+  p.unit = TipoTempo();
   p.print_date = QDate::currentDate().toString("dd/MM/yyyy");
   return p;
 }
 
 std::string FRMPD_MAVANZORDLAV::SavePdf(const std::string& path) {
-  if (!Run || PclsDecodeDb == nullptr) return "no run to print";
-  Run->Relay().Attach(*this);
-  if (output::PreparaRSStampa(*this, *Run, *PclsDecodeDb, false, print_records_)) return "the print failed";
+  if (!Run() || PclsDecodeDb == nullptr) return "no run to print";
+  const host::Status prepared = output::PreparaRSStampa(*Run(), *PclsDecodeDb, false, print_records_);
+  host::ReportStatus(*this, prepared);
+  if (!prepared.ok()) return "the print failed";
   const output::ReportParameters parameters = ReportParameters();
-  if (output::PreparaSezioniStampa(*this, *Run, parameters.trend, parameters.unbooked, print_records_)) {
-    return "the print failed";
-  }
+  const host::Status sections =
+      output::PreparaSezioniStampa(*Run(), parameters.trend, parameters.unbooked, print_records_);
+  host::ReportStatus(*this, sections);
+  if (!sections.ok()) return "the print failed";
   return output::WriteReportPdf(path, print_records_, parameters);
 }
 
 std::unique_ptr<ReportPreview> FRMPD_MAVANZORDLAV::Anteprima() {
-  if (!Run || PclsDecodeDb == nullptr) return nullptr;
-  Run->Relay().Attach(*this);
+  if (!Run() || PclsDecodeDb == nullptr) return nullptr;
   // The preview opens on the first groups and prepares the others while it
   // is open: a year of bookings takes seconds to prepare.
-  auto preparation = std::make_shared<output::PrintPreparation>(*this, *Run, *PclsDecodeDb, print_records_);
-  if (preparation->Failed()) return nullptr;  // reported
+  auto preparation = std::make_shared<output::PrintPreparation>(*Run(), *PclsDecodeDb, print_records_);
+  host::ReportStatus(*this, preparation->TakeStatus());
+  if (preparation->Failed()) return nullptr;
   const output::ReportParameters parameters = ReportParameters();
   // The optional sections come whole before the layout: the pages place
   // each group's months under its figures.
-  if (output::PreparaSezioniStampa(*this, *Run, parameters.trend, parameters.unbooked, print_records_)) {
-    return nullptr;  // reported
-  }
+  const host::Status sections =
+      output::PreparaSezioniStampa(*Run(), parameters.trend, parameters.unbooked, print_records_);
+  host::ReportStatus(*this, sections);
+  if (!sections.ok()) return nullptr;
   auto pages = std::make_shared<output::ReportPages>(print_records_, parameters, preparation->Done());
   const auto save_pdf = [this, parameters](QWidget* parent) {
     const QString file = QFileDialog::getSaveFileName(parent, Tr("Salva come PDF"), "comparazione.pdf", "PDF (*.pdf)");
     if (file.isEmpty()) return;
     const std::string error = output::WriteReportPdf(file.toStdString(), print_records_, parameters);
-    if (!error.empty()) MsgBoxLingua(error, 0, engine::kMbIconExclamation, Caption());
+    if (!error.empty()) MsgBoxLingua(error, 0, host::kMbIconExclamation, Caption());
   };
   auto preview = std::make_unique<ReportPreview>(std::move(pages), preparation,
                                                  [this](const std::string& s) { return Tr(s); }, save_pdf, Window());
-  if (preparation->Failed()) return nullptr;  // reported
+  host::ReportStatus(*this, preparation->TakeStatus());  // what the first pages' groups said
+  if (preparation->Failed()) return nullptr;
   return preview;
 }
 
@@ -869,28 +894,28 @@ void FRMPD_MAVANZORDLAV::Stampa() {
     std::unique_ptr<ReportPreview> preview = Anteprima();
     if (!preview) return;
     preview->exec();
+    host::ReportStatus(*this, preview->TakeStatus());  // what the pages prepared meanwhile said
     preview.reset();
     ReleaseReport();
   } catch (...) {
     while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
-    engine::ReportCurrentError(*this, "Stampa");
+    host::ReportCurrentError(*this, "Stampa");
   }
 }
 
 std::string FRMPD_MAVANZORDLAV::ExportTo(const std::string& path, bool csv, const output::GoingOn& preparing,
                                          const output::GoingOn& writing) {
-  if (!Run || PclsDecodeDb == nullptr) return "no run to export";
-  Run->Relay().Attach(*this);
+  if (!Run() || PclsDecodeDb == nullptr) return "no run to export";
   std::vector<output::ExportTable> tables;
   bool stopped = false;
   const output::GoingOn preparing_heard = [&](size_t done, size_t total) {
     stopped = !output::GoOn(preparing, done, total);
     return !stopped;
   };
-  if (output::KVL_EXPTOQV1_BeforeExportToQV(*this, *Run, *PclsDecodeDb, dizionario_etichette_, print_records_, tables,
-                                            preparing_heard)) {
-    return stopped ? "stopped" : "reported";
-  }
+  const host::Status prepared = output::KVL_EXPTOQV1_BeforeExportToQV(*Run(), *PclsDecodeDb, dizionario_etichette_,
+                                                                      print_records_, tables, preparing_heard);
+  host::ReportStatus(*this, prepared);
+  if (!prepared.ok()) return stopped ? "stopped" : "reported";
   output::TableWriteOptions options{Tr("ore").toStdString(), output::kMostSheetRecords, writing};
   options.tolerance = tolerance_;  // the workbook colours the gap % as the grid does
   // CSV from the window is for the user's spreadsheet: in Italian ';' and
@@ -920,15 +945,15 @@ void FRMPD_MAVANZORDLAV::Esporta() {
   // Stopped: nothing was written. Reported: the error routine told the user.
   if (progress.Stopped() || error == "reported") return;
   if (!error.empty()) {
-    MsgBoxLingua(error, 0, engine::kMbIconExclamation, Caption());
+    MsgBoxLingua(error, 0, host::kMbIconExclamation, Caption());
     return;
   }
   // The CSV export writes three files: the question names their folder.
   const QString question = chosen == csv ? Tr("I file CSV sono stati scritti nella cartella %1. Aprire la cartella?").arg(
                                                QDir::toNativeSeparators(path))
                                          : Tr("Il file è stato scritto. Aprirlo?");
-  if (MsgBoxLingua(question.toStdString(), 0, engine::kMbYesNo | engine::kMbIconQuestion, Caption()) ==
-      engine::kMbAnswerYes) {
+  if (MsgBoxLingua(question.toStdString(), 0, host::kMbYesNo | host::kMbIconQuestion, Caption()) ==
+      host::kMbAnswerYes) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
   }
 }

@@ -60,7 +60,8 @@ class TrendView;
 
 class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleForm {
  public:
-  FRMPD_MAVANZORDLAV();
+  // `run`: the comparison the form shows (null: an empty form).
+  explicit FRMPD_MAVANZORDLAV(std::shared_ptr<engine::Comparison> run = nullptr);
   ~FRMPD_MAVANZORDLAV() override;
   FRMPD_MAVANZORDLAV(const FRMPD_MAVANZORDLAV&) = delete;
   FRMPD_MAVANZORDLAV& operator=(const FRMPD_MAVANZORDLAV&) = delete;
@@ -68,21 +69,25 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   std::string Name() const override { return "FRMPD_MAVANZORDLAV"; }
   std::string Caption() const override;
 
-  // Public members that the query form sets before showing the form
-  // (GconConnect, GclsLog and ActiveInterface are ModuleForm's).
+  // What the query form gives the form before showing it (GconConnect,
+  // GclsLog and ActiveInterface are ModuleForm's); the rest is read from the
+  // run it was made with.
   host::DecodeService* PclsDecodeDb = nullptr;
-  host::LookupService* PclsLookupDb = nullptr;
-  std::string DescrizioneGruppo;
   // The relative dates the run resolved ("Data reg.vers.: @mese-scorso = 2026-02-01..2026-02-28"), "" without.
   std::string GiorniRelativi;
-  std::string GstrConnect;
-  std::string PvarCodDitta;
-  int16_t TipoTempo = 0;
-  bool EscludiCoda = false;
-  bool EscludiAttesa = false;
-  host::RecordSetPtr RSTempiVer, RSTempiPrev, RSTempiVerDett, RSTempiPrevDett, RSCampi;
-  // The run that the record sets belong to (its group totals, connection).
-  std::shared_ptr<engine::Comparison> Run;
+
+  // The run the form shows, and what the form reads of it under the names it
+  // always had. Without a run (a form made empty) the record sets are null,
+  // the unit 0 and the texts empty.
+  [[nodiscard]] const std::shared_ptr<engine::Comparison>& Run() const { return run_; }
+  [[nodiscard]] const host::RecordSetPtr& RSTempiVer() const;
+  [[nodiscard]] const host::RecordSetPtr& RSTempiPrev() const;
+  [[nodiscard]] const host::RecordSetPtr& RSTempiVerDett() const;
+  [[nodiscard]] const host::RecordSetPtr& RSTempiPrevDett() const;
+  [[nodiscard]] const host::RecordSetPtr& RSCampi() const;
+  [[nodiscard]] int16_t TipoTempo() const;
+  [[nodiscard]] std::string DescrizioneGruppo() const;
+  [[nodiscard]] std::string PvarCodDitta() const;
   // The event CloseFormVersamenti(Cancel), raised when the form closes.
   std::function<void(int16_t& cancel)> CloseFormVersamenti;
 
@@ -186,6 +191,7 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   void UpdateTotalsRow();
   QString LayoutKey(const char* grid) const;
 
+  std::shared_ptr<engine::Comparison> run_;
   component::InstanceIdentity identity_;
   std::unique_ptr<host::qt::FormWindow> window_;
   QWidget* label_row_ = nullptr;

@@ -225,6 +225,8 @@ ReportPreview::ReportPreview(std::shared_ptr<output::ReportPages> pages,
 
 ReportPreview::~ReportPreview() = default;
 
+host::Status ReportPreview::TakeStatus() { return preparation_ ? preparation_->TakeStatus() : host::Status(); }
+
 int ReportPreview::PageCount() const { return pages_->Count(); }
 
 bool ReportPreview::Complete() const { return pages_->Complete(); }
@@ -236,7 +238,7 @@ bool ReportPreview::PrepareSlice() {
   while (!preparation_->Step(4) && slice.elapsed() < 40) {
   }
   if (preparation_->Failed()) {
-    // Reported by the preparation: the preview has nothing whole to show.
+    // The form shows the failure (TakeStatus): the preview has nothing whole to show.
     reject();
     return false;
   }

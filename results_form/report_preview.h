@@ -24,6 +24,7 @@
 #include <memory>
 #include <vector>
 
+#include "host/value/status.h"
 #include "output/print_records.h"
 #include "output/report/report_pages.h"
 
@@ -52,6 +53,9 @@ class ReportPreview : public QDialog {
   [[nodiscard]] int PageCount() const;
   // Whether every page is laid out (the preparation is over and did not fail).
   [[nodiscard]] bool Complete() const;
+  // What the preparation said since the last call (a failure closes the
+  // window; the form shows it), empty without a preparation.
+  [[nodiscard]] host::Status TakeStatus();
   // Whether the user stopped the preparation (the window then closes).
   [[nodiscard]] bool Stopped() const { return stopped_; }
   // Prepares one more slice (as the window's timer does); answers Complete().

@@ -34,21 +34,20 @@ UnbookedView::UnbookedView(Translate translate, QString layout_key, QWidget* par
   layout->addWidget(grid_, 1);
 }
 
-void UnbookedView::Load(engine::Comparison& run) {
-  if (model_ != nullptr) return;
+host::Status UnbookedView::Load(engine::Comparison& run) {
+  if (model_ != nullptr) return {};
   host::RecordSetPtr phases;
   try {
     phases = engine::FasiNonVersate(run);
   } catch (...) {
-    engine::ReportCurrentError(run.Relay(), "FasiNonVersate");
-    return;
+    return host::Status::FailedHere("FasiNonVersate");
   }
   std::vector<RecordSetModel::Column> columns;
   for (const auto& c : engine::kUnbookedColumns) {
     RecordSetModel::Column column{c.field, translate_(c.caption)};
     const std::string field = c.field;
     if (field == "DO11_NUMDOC" || field == "DO30_PROGRIGA" || field == "SEQFASE" || field == "CODFASE" ||
-        field == "OMSPREV") {
+        field == "OMSPREV" || field == "STATOORDINE") {
       column.alignment = Qt::AlignRight | Qt::AlignVCenter;
     }
     if (field == "OMSPREV") {
@@ -56,6 +55,12 @@ void UnbookedView::Load(engine::Comparison& run) {
       column.shown = "PREV_SEC";
       const auto unit = static_cast<int16_t>(run.Unit());
       column.text = [unit](const host::Variant& seconds) { return LocalFigure(engine::TimeText(seconds, unit)); };
+    }
+    if (field == "CHIUSA") {
+      // "sì"/"no" in the user's language.
+      column.text = [this](const host::Variant& closed) {
+        return closed.IsNull() || closed.IsEmpty() ? QString() : translate_(closed.ToText());
+      };
     }
     columns.push_back(std::move(column));
   }
@@ -65,6 +70,7 @@ void UnbookedView::Load(engine::Comparison& run) {
   grid_->resizeColumnsToContents();
   definition_ = new GridDefinition(grid_, model_, layout_key_, translate_);
   count_->setText(translate_(engine::kUnbookedTitle) + ": " + QString::number(model_->rowCount()));
+  return {};
 }
 
 }  // namespace results_form

@@ -4,12 +4,14 @@
 // (RecordSetModel and GridDefinition, as the form's other grids).
 //
 // The list is read once, when the tab is first shown: one statement on the
-// run's connection. A failure is reported through the run's relay as
-// "FasiNonVersate" and leaves the grid empty.
+// run's connection. A failure answers failed under "FasiNonVersate" (the
+// form shows it) and leaves the grid empty.
 #pragma once
 
 #include <QWidget>
 #include <functional>
+
+#include "host/value/status.h"
 #include <string>
 
 class QLabel;
@@ -30,7 +32,7 @@ class UnbookedView : public QWidget {
   // `layout_key` keeps the grid's layout (columns, widths) apart from the others'.
   UnbookedView(Translate translate, QString layout_key, QWidget* parent = nullptr);
 
-  void Load(engine::Comparison& run);
+  host::Status Load(engine::Comparison& run);
   [[nodiscard]] bool Loaded() const { return model_ != nullptr; }
   [[nodiscard]] QTableView* Grid() const { return grid_; }
   [[nodiscard]] RecordSetModel* Model() const { return model_; }

@@ -45,6 +45,8 @@ class MainWindow : public QMainWindow {
   bool ChangeConnection(const std::string& connection);
 
   [[nodiscard]] QMdiArea* Mdi() const { return mdi_; }
+  // What the shell hands the module (the tour turns print options on).
+  [[nodiscard]] host::GlobalObject& Global() const { return *global_; }
   [[nodiscard]] QComboBox* Companies() const { return companies_; }
   [[nodiscard]] QAction* ModuleAction() const { return module_action_; }
   [[nodiscard]] host::Cinterface* Module() const { return module_.get(); }

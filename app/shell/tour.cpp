@@ -141,6 +141,7 @@ void StartTour(MainWindow& window, const QString& directory) {
     auto* form = tour->Form("FRMPD_QUARVELINDO");
     form->findChild<QTabWidget*>("SSTab1")->setCurrentIndex(0);
     form->findChild<QComboBox*>("CMB_TIPOTEMPO")->setCurrentIndex(1);  // hh,hh
+    form->findChild<QLineEdit*>("TXT_STATICHIUSI")->setText("9");  // the demo's closed orders
     form->findChild<QPushButton*>("CmdDupl")->click();
     return true;
   });
@@ -199,6 +200,14 @@ void StartTour(MainWindow& window, const QString& directory) {
     return true;
   });
   s.push_back([tour] {
+    // The phases' last columns in sight: the order's state and whether it is closed.
+    auto* phases = tour->Form("FRMPD_MAVANZORDLAV")->findChild<QTableView*>("GRD_FasiNonVersate");
+    if (phases != nullptr && phases->model() != nullptr && phases->model()->rowCount() > 0) {
+      phases->scrollTo(phases->model()->index(0, phases->model()->columnCount() - 1));
+    }
+    return true;
+  });
+  s.push_back([tour] {
     tour->Save("results-unbooked.png");
     tour->Form("FRMPD_MAVANZORDLAV")->findChild<QTabWidget*>("SummaryTabs")->setCurrentIndex(4);
     return true;
@@ -238,6 +247,20 @@ void StartTour(MainWindow& window, const QString& directory) {
         tour->Picture(*preview, "print-preview.png");
         preview->close();
       }
+    });
+    tour->Form("FRMPD_MAVANZORDLAV")->findChild<QPushButton*>("CmdStampa")->click();
+    return true;
+  });
+  s.push_back([tour] {
+    // Once more with the months of each group (Opzioni di stampa), for this
+    // run only: the first group's chart and figures on the first page.
+    tour->window.Global().print_options.trend = true;
+    QTimer::singleShot(2500, &tour->window, [tour] {
+      if (auto* preview = QApplication::activeModalWidget()) {
+        tour->Picture(*preview, "report-trend.png");
+        preview->close();
+      }
+      tour->window.Global().print_options.trend = false;
     });
     tour->Form("FRMPD_MAVANZORDLAV")->findChild<QPushButton*>("CmdStampa")->click();
     return true;

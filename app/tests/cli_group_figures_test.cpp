@@ -12,7 +12,7 @@
 #include "engine/category_texts.h"
 #include "engine/group_figures.h"
 #include "engine/tests/demo_db.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 
 namespace {
@@ -41,7 +41,7 @@ void ExpectFiguresOfTheCommandLine(const std::string& db, const std::vector<std:
   const auto printed = nlohmann::json::parse(Cli("run --db " + db + " --format json --unit " + unit_option +
                                                  (grouping.empty() ? "" : " --group " + groups_option)));
 
-  engine::testing::FakeForm form;
+  host::testing::FakeForm form;
   engine::NoProgress progress;
   auto run = engine::Comparison::Make(
       form, engine::testing::RequestOn(db, grouping, static_cast<engine::TipoTempo>(unit)), progress);

@@ -47,6 +47,11 @@ class UnbookedCommandLine : public ::testing::Test {
   static void SetUpTestSuite() {
     dir_ = new engine::testing::TempDir();
     db_ = new std::string(engine::testing::UnbookedErp(*dir_));
+    // Order N1 (7) is in state 3, order N2 (8) in state 9.
+    sqlite3* db = nullptr;
+    sqlite3_open(db_->c_str(), &db);
+    engine::testing::Exec(db, "INSERT INTO CO5S_STATIENTITA VALUES ('G-O1', 7, 3), ('G-O2', 7, 9)");
+    sqlite3_close(db);
   }
   static void TearDownTestSuite() {
     delete db_;
@@ -67,25 +72,40 @@ TEST_F(UnbookedCommandLine, TheTableAndTheCsvListThePhases) {
   EXPECT_EQ(Run("--group Reparto --unbooked"),
             "Fasi senza versamenti\n"
             "Codice ordine  Sezionale ordine  Numero ordine  Riga ordine  Articolo  Sequenza fase  Fase  Descrizione"
-            "    Reparto  Macchina  Origine  Previsto\n"
+            "    Reparto  Macchina  Origine  Previsto  Stato ordine  Chiusa\n"
             "ODL            A                 7              1            A2        2              20    Foratura fori"
-            "  R01      M1        ODL      1:00:00\n"
+            "  R01      M1        ODL      1:00:00   3\n"
             "ODL            A                 8              1            A1        30             30    Collaudo"
-            "       R01      M1        CICLO    0:30:00\n");
-  EXPECT_EQ(Run("--group Reparto --unbooked --format csv --unit mm,mm --language en"),
+            "       R01      M1        CICLO    0:30:00   9\n");
+  EXPECT_EQ(Run("--group Reparto --unbooked --format csv --unit mm,mm --language en --closed-states 9,10"),
             "DO11_DOCUM_MG36,DO11_SEZDOC,DO11_NUMDOC,DO30_PROGRIGA,CODART,SEQFASE,CODFASE,DESCRFASE,CODREPARTO,"
-            "MACCHINA,FONTE,PREV_SEC,OMSPREV\n"
-            "ODL,A,7,1,A2,2,20,Foratura fori,R01,M1,ODL,3600,60.00\n"
-            "ODL,A,8,1,A1,30,30,Collaudo,R01,M1,CICLO,1800,30.00\n");
+            "MACCHINA,FONTE,PREV_SEC,OMSPREV,STATOORDINE,CHIUSA\n"
+            "ODL,A,7,1,A2,2,20,Foratura fori,R01,M1,ODL,3600,60.00,3,no\n"
+            "ODL,A,8,1,A1,30,30,Collaudo,R01,M1,CICLO,1800,30.00,9,sì\n");
+  // The table says closed in its language.
+  const std::string closed = Run("--group Reparto --unbooked --closed-states \"9 10\" --language en");
+  EXPECT_NE(closed.find("Order state  Closed\n"), std::string::npos) << closed;
+  EXPECT_NE(closed.find("1:00:00  3            no\n"), std::string::npos) << closed;
+  EXPECT_NE(closed.find("0:30:00  9            yes\n"), std::string::npos) << closed;
+  const Output wrong = Cli("run --db " + *db_ + " --group Reparto --unbooked --closed-states 9,chiuso");
+  EXPECT_EQ(wrong.status, 2);
+  EXPECT_NE(wrong.text.find("--closed-states takes state numbers, e.g. 9,10: not a state number: chiuso"),
+            std::string::npos)
+      << wrong.text;
   EXPECT_NE(Run("--group Reparto --unbooked --language en").find("Phases without bookings\nOrder code"),
             std::string::npos);
 }
 
 TEST_F(UnbookedCommandLine, TheJsonHasThemBesideTheGroups) {
   const std::string json = Run("--group Reparto --format json");
-  EXPECT_NE(json.find(" \"unbooked_phases\": [\n  {\n   \"CODART\": \"A2\",\n   \"CODFASE\": 20,\n"), std::string::npos)
+  EXPECT_NE(json.find(" \"unbooked_phases\": [\n  {\n   \"CHIUSA\": null,\n   \"CODART\": \"A2\",\n   \"CODFASE\": 20,\n"),
+            std::string::npos)
       << json;
   EXPECT_NE(json.find("\"PREV_SEC\": 1800,"), std::string::npos);
+  // Added fields: the order's state, and closed left unsaid (null) without closed states.
+  EXPECT_NE(json.find("\"OMSPREV\": \"0:30:00\",\n   \"PREV_SEC\": 1800,\n   \"SEQFASE\": 30,\n   \"STATOORDINE\": 9\n"),
+            std::string::npos)
+      << json;
   EXPECT_NE(json.find("\"groups\": ["), std::string::npos);
 }
 
@@ -97,9 +117,9 @@ TEST_F(UnbookedCommandLine, TheExportHasTheirTable) {
   text << in.rdbuf();
   EXPECT_EQ(text.str(),
             "Codice ordine,Sezionale ordine,Numero ordine,Riga ordine,Articolo,Sequenza fase,Fase,Descrizione,Reparto,"
-            "Macchina,Origine,PREV_SEC,Previsto,Previsto (ore)\n"
-            "ODL,A,7,1,A2,2,20,Foratura fori,R01,M1,ODL,3600,1:00:00,1.000000\n"
-            "ODL,A,8,1,A1,30,30,Collaudo,R01,M1,CICLO,1800,0:30:00,0.500000\n");
+            "Macchina,Origine,PREV_SEC,Previsto,Previsto (ore),Stato ordine,Chiusa\n"
+            "ODL,A,7,1,A2,2,20,Foratura fori,R01,M1,ODL,3600,1:00:00,1.000000,3,\n"
+            "ODL,A,8,1,A1,30,30,Collaudo,R01,M1,CICLO,1800,0:30:00,0.500000,9,\n");
 }
 
 // The PDF's optional sections, each only when asked for: the months under
@@ -123,10 +143,35 @@ TEST_F(UnbookedCommandLine, ThePdfHasItsSectionsWhenAsked) {
   EXPECT_LT(months, both.find("mar 2026"));
   EXPECT_LT(both.find("mar 2026"), both.find("Fasi senza versamenti"));
   EXPECT_LT(both.find("Fasi senza versamenti"), both.find("Foratura fori"));
+  // The months' chart above their table: its legends and its time axis.
+  for (const char* chart : {"Tolleranza ±10 %", "Ore"}) {
+    EXPECT_LT(months, both.find(chart)) << chart;
+  }
+  EXPECT_NE(pdf_text("--pdf-trend --tolerance 5").find("Tolleranza ±5 %"), std::string::npos);
   const std::string english = pdf_text("--pdf-trend --pdf-unbooked --language en");
   EXPECT_NE(english.find("2026-03"), std::string::npos) << english;
   EXPECT_NE(english.find("Phases without bookings"), std::string::npos) << english;
   EXPECT_EQ(pdf_text("--pdf-unbooked").find("Andamento"), std::string::npos);
+}
+
+// --tolerance N moves the workbook's band on the gap % columns, as a
+// spreadsheet program reads it (openpyxl); 10 without it.
+TEST_F(UnbookedCommandLine, TheWorkbooksBandFollowsTheTolerance) {
+  const std::string script = dir_->File("band.py");
+  std::ofstream(script) << R"(import sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1])['TempiDiLavorazione']
+for band in ws.conditional_formatting:
+    print(str(band.sqref).split()[0], ' '.join(r.operator + ' ' + r.formula[0] for r in band.rules))
+)";
+  const auto band = [&](const std::string& options) {
+    const std::string book = dir_->File("band.xlsx");
+    Run("--group Reparto --xlsx " + book + " " + options + " > /dev/null");
+    return Shell("/usr/bin/python3 " + script + " " + book + " 2>&1");
+  };
+  const std::string standard = band("");
+  EXPECT_NE(standard.find("greaterThan 10 lessThan -10\n"), std::string::npos) << standard;
+  const std::string narrow = band("--tolerance 2.5");
+  EXPECT_NE(narrow.find("greaterThan 2.5 lessThan -2.5\n"), std::string::npos) << narrow;
 }
 
 // A saved query's file runs as the same conditions and grouping typed.
@@ -143,6 +188,11 @@ TEST_F(UnbookedCommandLine, ASavedQueryFileRunsAsTyped) {
   EXPECT_NE(saved.find("PD44_CODFORNREP,PD44_CODFASE_PD12,IDGRUPPO,"), std::string::npos) << saved;
   // --unit beside it replaces the query's.
   EXPECT_NE(Run("--query " + file + " --unit hh:mm:ss --format csv"), saved);
+  // Its closed states go with it.
+  const std::string closing = dir_->File("closing.json");
+  std::ofstream(closing) << R"({"name": "Chiuse", "grouping": ["PD44_CODFORNREP"], "closed_states": [9]})";
+  EXPECT_NE(Run("--query " + closing + " --unbooked --format csv").find(",CICLO,1800,0:30:00,9,sì\n"),
+            std::string::npos);
   const Output unknown = Cli("run --db " + *db_ + " --query \"Nessuna ricerca\"");
   EXPECT_EQ(unknown.status, 2);
   EXPECT_NE(unknown.text.find("Nessuna ricerca"), std::string::npos) << unknown.text;

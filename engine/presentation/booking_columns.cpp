@@ -172,8 +172,10 @@ std::vector<GridColumn> BookingGridColumns(const std::string& quantity_format) {
   return out;
 }
 
-std::map<ValueList, ValueListTexts> BuildValueLists(FormServices& form) {
-  const auto text = [&form](const char* italian, int32_t number) { return form.TestoLingua(italian, number, 0); };
+std::map<ValueList, ValueListTexts> BuildValueLists(host::LanguageServices& language) {
+  const auto text = [&language](const char* italian, int32_t number) {
+    return language.TestoLingua(italian, number, 0);
+  };
   std::map<ValueList, ValueListTexts> lists;
   lists[ValueList::InternalExternal] = {{0, text("Interna", 34030)}, {1, text("Esterna", 26159)}};
   lists[ValueList::BookingKind] = {

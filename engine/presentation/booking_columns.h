@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/form_services.h"
 #include "engine/presentation/grid_column.h"
 #include "host/recordset/recordset.h"
+#include "host/value/language_services.h"
 
 namespace engine {
 
@@ -25,7 +25,7 @@ std::vector<GridColumn> BookingGridColumns(const std::string& quantity_format = 
 // A value list: code → text.
 using ValueListTexts = std::map<int, std::string>;
 // The five lists, their texts through TestoLingua with their numbers.
-std::map<ValueList, ValueListTexts> BuildValueLists(FormServices& form);
+std::map<ValueList, ValueListTexts> BuildValueLists(host::LanguageServices& language);
 
 // The caption of every column except the eight that the export names by
 // their field (employee, department, machine, project, job order, article,

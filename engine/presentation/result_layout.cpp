@@ -126,10 +126,15 @@ ResultLayout PreparaFormLayout(const host::RecordSet& groups, const host::Record
   return layout;
 }
 
-std::vector<LabelText> LabelRowTexts(FormServices& form, host::DecodeService& decode, const host::RecordSet& groups,
-                                     const std::vector<LabelPair>& pairs,
-                                     const std::vector<std::string>& grouping_fields) {
+host::Valued<std::vector<LabelText>> LabelRowTexts(host::LanguageServices& language, host::DecodeService& decode,
+                                                   const host::RecordSet& groups, const std::vector<LabelPair>& pairs,
+                                                   const std::vector<std::string>& grouping_fields) {
   std::vector<LabelText> out;
+  host::Status status;
+  const auto described = [&status](host::Valued<std::string> decoded) {
+    status.Add(decoded.status);
+    return std::move(decoded.value);
+  };
   // A field that is not a grouping dimension holds one booking's value: not read.
   const auto Field = [&](const host::RecordSet& rs, const char* name) {
     if (!grouping_fields.empty() &&
@@ -142,7 +147,7 @@ std::vector<LabelText> LabelRowTexts(FormServices& form, host::DecodeService& de
     return Joined({Text(code), description});
   };
   for (const LabelPair pair : pairs) {
-    LabelText label{pair, form.TraduciCaption(LabelCaption(pair)), {}};
+    LabelText label{pair, language.TraduciCaption(LabelCaption(pair)), {}};
     switch (pair) {
       case LabelPair::Articolo: {
         const Variant article = Field(groups, "PD44_CODART_MG66");
@@ -153,25 +158,25 @@ std::vector<LabelText> LabelRowTexts(FormServices& form, host::DecodeService& de
       case LabelPair::Fase: {
         const Variant phase = Field(groups, "PD44_CODFASE_PD12");
         const Variant sequence = Field(groups, "PD44_SEQFASE");
-        label.value = coded(phase, DecodificaFase(form, decode, phase));
+        label.value = coded(phase, described(DecodificaFase(decode, phase)));
         if (!Text(sequence).empty() && host::CompareNumbers(ValoreNumerico(sequence), int16_t{0}) != 0) {
-          label.value = Joined({label.value, form.TestoLingua("seq.", 51943, 0), NumberText(sequence)});
+          label.value = Joined({label.value, language.TestoLingua("seq.", 51943, 0), NumberText(sequence)});
         }
         break;
       }
       case LabelPair::Reparto: {
         const Variant v = Field(groups, "PD44_CODFORNREP");
-        label.value = coded(v, DecodificaReparto(form, decode, v));
+        label.value = coded(v, described(DecodificaReparto(decode, v)));
         break;
       }
       case LabelPair::Macchina: {
         const Variant v = Field(groups, "PD44_MACCHINA_PD08");
-        label.value = coded(v, DecodificaMacchina(form, decode, v));
+        label.value = coded(v, described(DecodificaMacchina(decode, v)));
         break;
       }
       case LabelPair::Dipendente: {
         const Variant v = Field(groups, "PD44_CODDIP_PD06");
-        label.value = coded(v, DecodificaDipendente(form, decode, v));
+        label.value = coded(v, described(DecodificaDipendente(decode, v)));
         break;
       }
       case LabelPair::Progetto: {
@@ -193,10 +198,10 @@ std::vector<LabelText> LabelRowTexts(FormServices& form, host::DecodeService& de
         const auto part = [&](const std::string& word, const std::string& value) {
           return value.empty() ? std::string() : word + " " + value;
         };
-        label.value = Joined({Text(code), part(form.TraduciCaption("n."), NumberText(Field(groups, "DO11_NUMDOC"))),
-                              part(form.TestoLingua("sez.", 52116, 0), Text(Field(groups, "DO11_SEZDOC"))),
-                              part(form.TraduciCaption("del"), DateText(Field(groups, "DO11_DATADOC"))),
-                              part(form.TestoLingua("riga", 49386, 0), NumberText(Field(groups, "DO30_PROGRIGA")))});
+        label.value = Joined({Text(code), part(language.TraduciCaption("n."), NumberText(Field(groups, "DO11_NUMDOC"))),
+                              part(language.TestoLingua("sez.", 52116, 0), Text(Field(groups, "DO11_SEZDOC"))),
+                              part(language.TraduciCaption("del"), DateText(Field(groups, "DO11_DATADOC"))),
+                              part(language.TestoLingua("riga", 49386, 0), NumberText(Field(groups, "DO30_PROGRIGA")))});
         break;
       }
       case LabelPair::DataCons: label.value = DateText(Field(groups, "DO31_DATACONS")); break;
@@ -204,7 +209,7 @@ std::vector<LabelText> LabelRowTexts(FormServices& form, host::DecodeService& de
     }
     out.push_back(std::move(label));
   }
-  return out;
+  return {std::move(out), std::move(status)};
 }
 
 }  // namespace engine

@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/form_services.h"
 #include "engine/presentation/grid_column.h"
 #include "host/recordset/recordset.h"
 #include "host/services/decode_service.h"
+#include "host/value/language_services.h"
+#include "host/value/status.h"
 
 namespace engine {
 
@@ -64,7 +65,9 @@ struct LabelText {
 };
 // Only the fields in `grouping_fields` are read (every field when it is
 // empty): a pair shows each of its parts that is a grouping dimension.
-std::vector<LabelText> LabelRowTexts(FormServices& form, host::DecodeService& decode, const host::RecordSet& groups,
+// A decode that fails leaves its description empty and its failure in the
+// status (under the decode's name); the other labels are still made.
+host::Valued<std::vector<LabelText>> LabelRowTexts(host::LanguageServices& language, host::DecodeService& decode, const host::RecordSet& groups,
                                      const std::vector<LabelPair>& pairs,
                                      const std::vector<std::string>& grouping_fields = {});
 

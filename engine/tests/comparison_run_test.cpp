@@ -6,7 +6,7 @@
 
 #include "engine/field_lists.h"
 #include "engine/group_totals.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/tiny_erp.h"
 
 namespace engine {
@@ -34,7 +34,7 @@ class TinyRun : public ::testing::Test {
     in.production = production_.get();
     in.progress = &progress_;
     in.prefetch_from = prefetch_from;
-    run_ = std::make_unique<ComparisonRun>(form_, in);
+    run_ = std::make_unique<ComparisonRun>(context_, in);
     run_->LeggiVersamentiTempi();
     return *run_;
   }
@@ -62,7 +62,13 @@ class TinyRun : public ::testing::Test {
   }
 
   testing::TempDir dir_;
-  testing::FakeForm form_;
+  host::testing::FakeForm form_;
+  RunContext context_{form_};
+  // What the run said so far, shown on the test's form.
+  host::testing::FakeForm& Shown() {
+    form_.Show(context_.Take());
+    return form_;
+  }
   NoProgress progress_;
   std::unique_ptr<host::db::Connection> connection_;
   std::unique_ptr<host::ProductionServices> production_;
@@ -73,7 +79,7 @@ class TinyRun : public ::testing::Test {
 
 TEST_F(TinyRun, CyclePhaseBookedByMachine) {
   Run("0", {"Articolo"});
-  ASSERT_TRUE(form_.errors.empty()) << form_.error_texts.front();
+  ASSERT_TRUE(Shown().errors.empty()) << Shown().error_texts.front();
   // Q 10: run 2 min × 10 = 1200 s, set-up 1800, operator 600, setters 600: 4200 s.
   auto b = Booking(1);
   EXPECT_EQ(T(b->Value("IDCICLO")), "100");
@@ -177,7 +183,7 @@ TEST_F(TinyRun, ABookingsFiguresOutliveTheRunAndAreReadOnly) {
 TEST_F(TinyRun, PlannedTimesPastThirtyTwoBitsStayExact) {
   Add("UPDATE PD48_CICLI SET PD48_TMACLAV = 99999999999 WHERE PD48_IDCICLO = 100");
   Run("0", {"Articolo"});
-  ASSERT_TRUE(form_.errors.empty()) << form_.error_texts.front();
+  ASSERT_TRUE(Shown().errors.empty()) << Shown().error_texts.front();
   // Run 99,999,999,999 × 60 × 10 = 59,999,999,999,400 s; + 1800 + 600 + 600.
   auto b = Booking(1);
   EXPECT_EQ(T(b->Value("OREPREV")), "16666666667");
@@ -186,7 +192,7 @@ TEST_F(TinyRun, PlannedTimesPastThirtyTwoBitsStayExact) {
   EXPECT_EQ(T(b->Value("GAP")), "- 16666666666:55:00");  // 1500 booked
   EXPECT_EQ(T(b->Value("GAPPERC")), "-100");
   EXPECT_EQ(T(b->Value("OMSPREV_LAV")), "16666666666:40:00");
-  GroupTotals totals(form_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
+  GroupTotals totals(context_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
   auto& groups = *run_->Records().RSTempiVer;
   groups.MoveFirst();
   groups.Find("PD44_CODART_MG66 = 'A1'");
@@ -194,7 +200,7 @@ TEST_F(TinyRun, PlannedTimesPastThirtyTwoBitsStayExact) {
   auto& prev = *run_->Records().RSTempiPrev;
   EXPECT_EQ(T(prev.Value("OMSPREV")), "16666666667:20:00");
   EXPECT_EQ(T(prev.Value("GAP")), "- 16666666666:03:00");  // 4620 booked
-  EXPECT_TRUE(form_.errors.empty());
+  EXPECT_TRUE(Shown().errors.empty());
 }
 
 // Past every range (10^17 hours a piece): the booking is named and left
@@ -203,13 +209,13 @@ TEST_F(TinyRun, ATimeBeyondEveryRangeNamesItsBookingAndKeepsTheRest) {
   Add("UPDATE PD48_CICLI SET PD48_TMACLAV = 99999999999, PD48_INDUMLAV = 2, PD48_NUMPEZZIUM = 0.000001 "
       "WHERE PD48_IDCICLO = 100");
   Run("0", {"Articolo"});
-  ASSERT_FALSE(form_.error_texts.empty());
-  EXPECT_EQ(form_.error_texts.front(), "bookings 1, 2, 5: a time is too large to show; they are left without times");
-  EXPECT_EQ(form_.error_texts.size(), 1U);
+  ASSERT_FALSE(Shown().error_texts.empty());
+  EXPECT_EQ(Shown().error_texts.front(), "bookings 1, 2, 5: a time is too large to show; they are left without times");
+  EXPECT_EQ(Shown().error_texts.size(), 1U);
   EXPECT_EQ(run_->Records().RSTempiPrevDett->RecordCount(), 5U);
   EXPECT_EQ(T(Booking(1)->Value("OMSPREV")), "<null>");
   EXPECT_EQ(T(Booking(3)->Value("OMSPREV")), "1:33:00");  // A2's order phase, untouched
-  GroupTotals totals(form_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
+  GroupTotals totals(context_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
   auto& groups = *run_->Records().RSTempiVer;
   groups.MoveFirst();
   groups.Find("PD44_CODART_MG66 = 'A2'");
@@ -226,14 +232,14 @@ TEST_F(TinyRun, ATimeBeyondEveryRangeNamesItsBookingAndKeepsTheRest) {
   const std::string a1 = T(groups.Value("IDGRUPPO"));
   const PhaseOutputs phase = totals.CalcolaTempiFase(int32_t{100}, int16_t{0}, int16_t{10}, "A1", "");
   EXPECT_EQ(T(phase.hours[0]), "0");
-  EXPECT_EQ(form_.error_texts.back(), "group " + a1 +
+  EXPECT_EQ(Shown().error_texts.back(), "group " + a1 +
                                           ": the planned time of phase 100 is too large to show; the group is shown "
                                           "without it");
 }
 
 TEST_F(TinyRun, GroupTotalsCountEachPhaseOnce) {
   Run("0", {"Articolo"});
-  GroupTotals totals(form_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
+  GroupTotals totals(context_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
   auto& groups = *run_->Records().RSTempiVer;
   groups.MoveFirst();
   groups.Find("PD44_CODART_MG66 = 'A1'");
@@ -271,8 +277,8 @@ TEST_F(TinyRun, GroupMachineAndLabourTakeBookingsWithBothOrNeither) {
       "PD44_CODFORNREP, PD44_QTALAV, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES "
       "(1, 6, '2026-03-06 00:00:00', 'A4', 'R01', 1, 0, 0, 30, 0)");
   Run("0", {"Articolo"});
-  ASSERT_TRUE(form_.errors.empty()) << form_.error_texts.front();
-  GroupTotals totals(form_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
+  ASSERT_TRUE(Shown().errors.empty()) << Shown().error_texts.front();
+  GroupTotals totals(context_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
   auto& groups = *run_->Records().RSTempiVer;
   auto& prev = *run_->Records().RSTempiPrev;
   // A2: booking 3 alone, on machine M1 by employee E1, processing 1:35:00;
@@ -320,7 +326,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
 )");
   for (const int64_t prefetch_from : {int64_t{0}, int64_t{1} << 40}) {
     Run("0", {"Articolo"}, prefetch_from);
-    ASSERT_TRUE(form_.errors.empty()) << form_.error_texts.front();
+    ASSERT_TRUE(Shown().errors.empty()) << Shown().error_texts.front();
     for (const int id : {7, 8}) {
       auto b = Booking(id);
       EXPECT_EQ(T(b->Value("IDCICLO")), "<null>") << id << " prefetch from " << prefetch_from;
@@ -366,7 +372,7 @@ TEST_F(TinyRun, AValueSpeltTwoWaysMakesOneGroupAsTheDatabaseShowsIt) {
 
 TEST_F(TinyRun, AGroupWithoutArticleFiltersWithEqualsNull) {
   Run("0", {"Articolo"});
-  GroupTotals totals(form_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
+  GroupTotals totals(context_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
   auto& groups = *run_->Records().RSTempiVer;
   groups.MoveFirst();
   ASSERT_TRUE(groups.Value("PD44_CODART_MG66").IsNull());  // Null sorts first
@@ -379,7 +385,7 @@ TEST_F(TinyRun, AGroupWithoutArticleFiltersWithEqualsNull) {
 TEST_F(TinyRun, NothingToProcess) {
   query_.SetFrom("PD44_CODART_MG66", "NOPE");
   Run("0", {"Articolo"});
-  EXPECT_TRUE(form_.errors.empty());
+  EXPECT_TRUE(Shown().errors.empty());
   EXPECT_TRUE(run_->Records().RSTempiVer == nullptr || run_->Records().RSTempiVer->RecordCount() == 0);
   EXPECT_EQ(run_->Records().RSTempiVerDett, nullptr);
 }
@@ -387,8 +393,8 @@ TEST_F(TinyRun, NothingToProcess) {
 TEST_F(TinyRun, ABadConditionIsReportedNotRun) {
   query_.SetFrom("PD44_CODFASE_PD12", "1 OR 1=1");
   Run("0", {"Articolo"});
-  ASSERT_EQ(form_.errors.size(), 1U);
-  EXPECT_EQ(form_.errors[0], "LeggiVersamentiTempi");
+  ASSERT_EQ(Shown().errors.size(), 1U);
+  EXPECT_EQ(Shown().errors[0], "LeggiVersamentiTempi");
   EXPECT_EQ(run_->GroupedQuery(), "");
 }
 

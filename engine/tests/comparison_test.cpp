@@ -13,12 +13,15 @@
 
 #include "engine/field_lists.h"
 #include "engine/tests/failing_connection.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"
 
 namespace engine {
 namespace {
+
+using host::testing::ErrorTexts;
+using host::testing::Procedures;
 
 // A connection whose detailed booking query fails while its sibling's
 // grouped query still runs: the sibling waits until it is interrupted.
@@ -108,13 +111,13 @@ class ComparisonTest : public ::testing::Test {
   }
 
   testing::TempDir dir_;
-  testing::FakeForm form_;
+  host::testing::FakeForm form_;
   NoProgress progress_;
 };
 
 TEST_F(ComparisonTest, OneCallMakesARunThatOwnsItsRecordSets) {
   auto run = Comparison::Make(form_, Request({"Articolo"}), progress_);
-  ASSERT_TRUE(form_.errors.empty()) << form_.error_texts.front();
+  ASSERT_TRUE(run->RunStatus().diagnostics().empty()) << ErrorTexts(run->RunStatus()).front();
   EXPECT_FALSE(run->Failed());
   EXPECT_FALSE(run->Cancelled());
   EXPECT_FALSE(run->Empty());
@@ -122,7 +125,7 @@ TEST_F(ComparisonTest, OneCallMakesARunThatOwnsItsRecordSets) {
   EXPECT_EQ(run->GroupingColumns(), std::vector<std::string>{"PD44_CODART_MG66"});
   const host::RecordSet* groups = run->Records().RSTempiVer.get();
   const host::RecordSet* prev = run->Records().RSTempiPrev.get();
-  EXPECT_FALSE(run->ComputeAll(progress_));
+  EXPECT_TRUE(run->ComputeAll(progress_).ok());
   // The group totals fill the run's own record sets, not copies.
   EXPECT_EQ(run->Records().RSTempiVer.get(), groups);
   EXPECT_EQ(run->Records().RSTempiPrev.get(), prev);
@@ -133,10 +136,10 @@ TEST_F(ComparisonTest, NoMatchIsEmptyAndNoFailure) {
   auto request = Request({"Articolo"});
   request.query.SetFrom("PD44_CODART_MG66", std::string("NOTHING"));
   auto run = Comparison::Make(form_, std::move(request), progress_);
-  EXPECT_TRUE(form_.errors.empty());
+  EXPECT_TRUE(run->RunStatus().diagnostics().empty());
   EXPECT_FALSE(run->Failed());
   EXPECT_TRUE(run->Empty());
-  EXPECT_FALSE(run->ComputeAll(progress_));
+  EXPECT_TRUE(run->ComputeAll(progress_).ok());
 }
 
 // Articles in categories: A1 by its code, A2 only with a variant the
@@ -154,7 +157,7 @@ TEST_F(ComparisonTest, TheCategoryConditionKeepsTheBookingsOfItsArticles) {
     request.query.SetFrom("CO5C_CODCAT", from);
     if (!to.empty()) request.query.SetTo("CO5C_CODCAT", to);
     auto run = Comparison::Make(form_, std::move(request), progress_);
-    EXPECT_FALSE(run->Failed());
+    EXPECT_TRUE(run->RunStatus().diagnostics().empty());
     return run->Empty() ? 0 : run->Records().RSTempiVerDett->RecordCount();
   };
   EXPECT_EQ(bookings("MECC", ""), 3);  // bookings 1, 2 and 5 of A1; company 2's row is not company 1's
@@ -162,7 +165,6 @@ TEST_F(ComparisonTest, TheCategoryConditionKeepsTheBookingsOfItsArticles) {
   EXPECT_EQ(bookings("SPECIALE", ""), 0);
   EXPECT_EQ(bookings("*C", ""), 4);
   EXPECT_EQ(bookings("A", "N"), 3);
-  EXPECT_TRUE(form_.errors.empty());
 }
 
 // The demo sends some work out to the supplier department F1001, and plans
@@ -173,7 +175,7 @@ TEST_F(ComparisonTest, TheDemosExternalWorkIsPlanned) {
   auto run = Comparison::Make(form_, std::move(request), progress_);
   ASSERT_FALSE(run->Failed());
   ASSERT_FALSE(run->Empty());
-  EXPECT_FALSE(run->ComputeAll(progress_));
+  EXPECT_TRUE(run->ComputeAll(progress_).ok());
   auto& bookings = *run->Records().RSTempiPrevDett;
   size_t planned = 0;
   for (bookings.MoveFirst(); !bookings.Eof(); bookings.MoveNext()) {
@@ -184,7 +186,7 @@ TEST_F(ComparisonTest, TheDemosExternalWorkIsPlanned) {
   auto& group = *run->Records().RSTempiPrev;
   group.MoveFirst();
   EXPECT_NE(group.Value("OMSPREV").JoinedText(), "");
-  EXPECT_TRUE(form_.errors.empty());
+  EXPECT_TRUE(run->TakeStatus().diagnostics().empty());
 }
 
 // The detailed query fails while the grouped one runs beside it: the run
@@ -195,42 +197,35 @@ TEST_F(ComparisonTest, AFailureBesideTheOtherQueryIsTheOneReported) {
   auto run = Comparison::Make(form_, std::move(request), progress_);
   EXPECT_TRUE(run->Failed());
   EXPECT_FALSE(run->Cancelled());
-  ASSERT_FALSE(form_.error_texts.empty());
-  EXPECT_EQ(form_.error_texts.front(), "the server closed the connection");
+  const auto texts = ErrorTexts(run->RunStatus());
+  ASSERT_FALSE(texts.empty());
+  EXPECT_EQ(texts.front(), "the server closed the connection");
 }
 
-TEST_F(ComparisonTest, AFailedRunIsReportedAndAnsweredAsAFailure) {
+// The run shows nothing itself: it answers failed with the procedure and the
+// data layer's message, and the form shows that when it chooses.
+TEST_F(ComparisonTest, AFailedRunAnswersItsErrorAndShowsNothing) {
   auto request = Request({"Articolo"});
   request.connection->Close();
   Comparison run(form_, std::move(request));
-  EXPECT_TRUE(run.Run(progress_));
+  const host::Status status = run.Run(progress_);
+  EXPECT_TRUE(status.failed());
   EXPECT_TRUE(run.Failed());
   EXPECT_FALSE(run.Cancelled());
+  EXPECT_EQ(Procedures(status), std::vector<std::string>{"LeggiVersamentiTempi"});
+  EXPECT_TRUE(form_.errors.empty());
+  form_.Show(status);
   EXPECT_EQ(form_.errors, std::vector<std::string>{"LeggiVersamentiTempi"});
 }
 
-TEST_F(ComparisonTest, HeldReportsReachTheFormOnlyWhenReplayed) {
-  auto request = Request({"Articolo"});
-  request.connection->Close();
-  Comparison run(form_, std::move(request));
-  run.Relay().Hold(true);
-  EXPECT_TRUE(run.Run(progress_));
-  EXPECT_TRUE(form_.errors.empty());
-  testing::FakeForm results_form;
-  run.Relay().Attach(results_form);
-  run.Relay().Hold(false);
-  run.Relay().Replay();
-  EXPECT_TRUE(form_.errors.empty());
-  EXPECT_EQ(results_form.errors, std::vector<std::string>{"LeggiVersamentiTempi"});
-}
-
-TEST_F(ComparisonTest, ACancelledRunStopsWithoutAnErrorReport) {
+TEST_F(ComparisonTest, ACancelledRunAnswersCancelledWithNothingToShow) {
   Comparison run(form_, Request({"Articolo"}));
   run.Cancel();
-  EXPECT_TRUE(run.Run(progress_));
+  const host::Status status = run.Run(progress_);
+  EXPECT_TRUE(status.cancelled());
+  EXPECT_TRUE(status.diagnostics().empty());
   EXPECT_TRUE(run.Cancelled());
   EXPECT_FALSE(run.Failed());
-  EXPECT_TRUE(form_.errors.empty());
 }
 
 // A connection that fails half-way, at every statement in turn: each run
@@ -245,23 +240,22 @@ TEST_F(ComparisonTest, AFailureAtAnyStatementIsAFailedRun) {
     request.connection = counting;
     auto run = Comparison::Make(form_, std::move(request), progress_);
     ASSERT_FALSE(run->Failed());
-    ASSERT_FALSE(run->ComputeAll(progress_));
+    ASSERT_TRUE(run->ComputeAll(progress_).ok());
     statements = counting->Seen();
   }
   ASSERT_GT(statements, 3);
   for (int64_t n = 1; n <= statements; ++n) {
-    testing::FakeForm form;
+    host::testing::FakeForm form;
     auto request = Request({"Reparto", "Fase"});
     request.prefetch_from = 0;
     request.connection =
         std::make_shared<testing::FailingConnection>(host::db::OpenConnection(Database()), n);
     auto run = Comparison::Make(form, std::move(request), progress_);
-    const bool failed = run->Failed() || run->ComputeAll(progress_);
-    EXPECT_TRUE(failed) << "statement " << n;
-    EXPECT_GE(form.errors.size(), 1U) << "statement " << n;
-    if (!form.error_texts.empty()) {
-      EXPECT_EQ(form.error_texts.front(), "the server closed the connection") << n;
-    }
+    const host::Status status = run->Failed() ? run->RunStatus() : run->ComputeAll(progress_);
+    EXPECT_TRUE(status.failed()) << "statement " << n;
+    const auto texts = ErrorTexts(status);
+    EXPECT_GE(texts.size(), 1U) << "statement " << n;
+    if (!texts.empty()) EXPECT_EQ(texts.front(), "the server closed the connection") << n;
   }
 }
 

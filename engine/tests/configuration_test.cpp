@@ -4,7 +4,7 @@
 
 #include "engine/cycle_formulas.h"
 #include "engine/decodes.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/tiny_erp.h"
 
 namespace engine {
@@ -13,13 +13,13 @@ namespace {
 class Configuration : public ::testing::Test {
  protected:
   testing::TempDir dir_;
-  testing::FakeForm form_;
+  host::testing::FakeForm form_;
   std::unique_ptr<host::db::Connection> connection_ = host::db::OpenConnection(testing::TinyErp(dir_));
-  ConfigurationValues values_{form_, *connection_, "1"};
+  RunContext context_{form_, &connection_->Dates()};  // dates as this database writes them
+  ConfigurationValues values_{context_, *connection_, "1"};
 };
 
 TEST_F(Configuration, ValuesOfAConfiguredArticleGoToTheTemporaryTable) {
-  form_.dates_from = &connection_->Dates();  // dates as this database writes them
   std::string model;
   EXPECT_EQ(values_.CaricaValoriConfigurazione("A1  ", "ROS.0420001", host::Variant::Null(), "2026-06-01", model, true),
             1);
@@ -56,7 +56,7 @@ TEST_F(Configuration, OpenBillOfMaterials) {
   EXPECT_FALSE(values_.GestioneDistintaBaseAperta("A3"));  // article 1: whatever the company says
   EXPECT_TRUE(values_.GestioneDistintaBaseAperta("A4"));   // article 2
   EXPECT_FALSE(values_.GestioneDistintaBaseAperta("ZZ"));  // unknown
-  EXPECT_TRUE(form_.errors.empty());
+  EXPECT_TRUE(context_.Take().diagnostics().empty());
 }
 
 TEST_F(Configuration, FormulasAnswerNumbersOrZero) {
@@ -71,27 +71,34 @@ TEST_F(Configuration, FormulasAnswerNumbersOrZero) {
   values[0] = int32_t{3};
   values[1] = int32_t{4};
   values[2] = "5";
-  EXPECT_EQ(ElaboraFormulaCicli(form_, production, "F1", "A1", "", "C1", values).ToText(), "17");
-  EXPECT_EQ(ElaboraFormulaCicli(form_, production, "BAD", "A1", "", "C1", values), host::Variant(int16_t{0}));
-  EXPECT_EQ(ElaboraFormulaCicli(form_, production, "NONE", "A1", "", "C1", values), host::Variant(int16_t{0}));
+  EXPECT_EQ(ElaboraFormulaCicli(context_, production, "F1", "A1", "", "C1", values).ToText(), "17");
+  EXPECT_EQ(ElaboraFormulaCicli(context_, production, "BAD", "A1", "", "C1", values), host::Variant(int16_t{0}));
+  EXPECT_EQ(ElaboraFormulaCicli(context_, production, "NONE", "A1", "", "C1", values), host::Variant(int16_t{0}));
 }
 
 TEST_F(Configuration, DecodesReadTheMasterData) {
   host::DecodeService decode(*connection_, "1");
-  EXPECT_EQ(DecodificaReparto(form_, decode, "R01"), "Taglio");
-  EXPECT_EQ(DecodificaFase(form_, decode, int32_t{10}), "Taglio barre");
-  EXPECT_EQ(DecodificaDipendente(form_, decode, "E1 "), "Rossi Mario");
-  EXPECT_EQ(DecodificaMacchina(form_, decode, "M1"), "Sega a nastro");
+  EXPECT_EQ(DecodificaReparto(decode, "R01").value, "Taglio");
+  EXPECT_EQ(DecodificaFase(decode, int32_t{10}).value, "Taglio barre");
+  EXPECT_EQ(DecodificaDipendente(decode, "E1 ").value, "Rossi Mario");
+  EXPECT_EQ(DecodificaMacchina(decode, "M1").value, "Sega a nastro");
   EXPECT_EQ(DecodificaArticolo(decode, "A1", ""), "Albero");
-  EXPECT_EQ(DecodificaMacchina(form_, decode, "NOPE"), "");
+  EXPECT_EQ(DecodificaMacchina(decode, "NOPE").value, "");
   const int64_t before = connection_->StatementCount();
-  EXPECT_EQ(DecodificaReparto(form_, decode, "   "), "");  // blank: the service is not asked
+  EXPECT_EQ(DecodificaReparto(decode, "   ").value, "");  // blank: the service is not asked
   EXPECT_EQ(DecodificaCommessa(decode, "", "3"), "");
   EXPECT_EQ(connection_->StatementCount(), before);
-  EXPECT_TRUE(DecodeDocumento(form_, decode, "A", "7"));
-  EXPECT_FALSE(DecodeDocumento(form_, decode, "A", "8"));
-  EXPECT_FALSE(DecodeDocumento(form_, decode, " ", "7"));
-  EXPECT_TRUE(form_.errors.empty());
+  EXPECT_TRUE(DecodeDocumento(decode, "A", "7").value);
+  EXPECT_FALSE(DecodeDocumento(decode, "A", "8").value);
+  EXPECT_FALSE(DecodeDocumento(decode, " ", "7").value);
+  // A service that fails: the empty text, and the failure under the decode's name.
+  connection_->Close();
+  const auto failed = DecodificaReparto(decode, "R02");  // not asked before: no answer kept
+  EXPECT_EQ(failed.value, "");
+  EXPECT_TRUE(failed.status.failed());
+  EXPECT_EQ(host::testing::Procedures(failed.status), std::vector<std::string>{"DecodificaReparto"});
+  EXPECT_TRUE(DecodeDocumento(decode, "B", "9").status.failed());
+  EXPECT_EQ(DecodificaArticolo(decode, "A2", ""), "");  // suppressed
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include "engine/field_lists.h"
 #include "engine/group_totals.h"
 #include "engine/tests/demo_db.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 
 namespace engine {
 namespace {
@@ -16,7 +16,13 @@ namespace {
 using host::Variant;
 
 struct DemoRun {
-  testing::FakeForm form;
+  host::testing::FakeForm form;
+  RunContext context{form};
+  // What the run said so far, shown on the test's form.
+  host::testing::FakeForm& Shown() {
+    form.Show(context.Take());
+    return form;
+  }
   NoProgress progress;
   std::unique_ptr<host::db::Connection> connection;
   std::unique_ptr<host::ProductionServices> production_holder;
@@ -46,7 +52,7 @@ struct DemoRun {
     in.production = &production;
     in.progress = &progress;
     in.prefetch_from = prefetch_from;
-    run = std::make_unique<ComparisonRun>(form, in);
+    run = std::make_unique<ComparisonRun>(context, in);
     run->LeggiVersamentiTempi();
   }
 };
@@ -62,9 +68,9 @@ TEST(GroupConsistency, EveryGroupKeepsExactlyItsBookings) {
   for (const auto& captions : groupings) {
     DemoRun s;
     s.Run("3", captions, 2000);
-    ASSERT_TRUE(s.form.errors.empty()) << s.form.error_texts.front();
+    ASSERT_TRUE(s.Shown().errors.empty()) << s.Shown().error_texts.front();
     auto& r = s.run->Records();
-    GroupTotals totals(s.form, r, s.run->Phases(), s.production, 3, s.run->Options(), s.grouping);
+    GroupTotals totals(s.context, r, s.run->Phases(), s.production, 3, s.run->Options(), s.grouping);
     std::set<std::string> seen;
     size_t kept = 0;
     for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
@@ -90,8 +96,8 @@ TEST(GroupConsistency, BulkPhaseRowsGiveTheSameNumbersAsTheQueries) {
     by_query.Run(unit, {"Reparto", "Fase"}, INT64_MAX);
     DemoRun bulk;
     bulk.Run(unit, {"Reparto", "Fase"}, 0);
-    ASSERT_TRUE(by_query.form.errors.empty());
-    ASSERT_TRUE(bulk.form.errors.empty());
+    ASSERT_TRUE(by_query.Shown().errors.empty());
+    ASSERT_TRUE(bulk.Shown().errors.empty());
     EXPECT_GT(by_query.run->Phases().Statements(), 100);
     EXPECT_EQ(bulk.run->Phases().Statements(), 4);
     auto a = by_query.run->Records().RSTempiPrevDett;
@@ -111,7 +117,7 @@ TEST(GroupConsistency, BulkPhaseRowsGiveTheSameNumbersAsTheQueries) {
     EXPECT_GT(planned, static_cast<int>(a->RecordCount() * 8 / 10));
     // And the group totals agree too.
     for (DemoRun* s : {&by_query, &bulk}) {
-      GroupTotals totals(s->form, s->run->Records(), s->run->Phases(), s->production, Variant(unit).ToInt16(),
+      GroupTotals totals(s->context, s->run->Records(), s->run->Phases(), s->production, Variant(unit).ToInt16(),
                          s->run->Options(), s->grouping);
       totals.ComputeAll(s->progress);
     }
@@ -129,8 +135,8 @@ TEST(GroupConsistency, TheOdbcBackEndGivesTheSameRun) {
   native.Run("0", {"Reparto", "Fase"}, 0);
   DemoRun odbc("Driver=SQLite3;Database=" + testing::DemoDatabase() + ";");
   odbc.Run("0", {"Reparto", "Fase"}, 0);
-  ASSERT_TRUE(native.form.errors.empty());
-  ASSERT_TRUE(odbc.form.errors.empty()) << odbc.form.error_texts.front();
+  ASSERT_TRUE(native.Shown().errors.empty());
+  ASSERT_TRUE(odbc.Shown().errors.empty()) << odbc.Shown().error_texts.front();
   for (auto rs : {&RunRecordSets::RSTempiVer, &RunRecordSets::RSTempiPrevDett}) {
     auto a = (native.run->Records().*rs)->Clone();
     auto b = (odbc.run->Records().*rs)->Clone();

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 
 namespace engine {
 namespace {
 
 using host::Variant;
-using testing::FakeForm;
+using host::testing::FakeForm;
 
 // FormatoDB's literal with what it had to say shown on `form`, as the
 // configuration queries show it.

@@ -14,7 +14,7 @@
 #include "engine/group_membership.h"
 #include "engine/layouts.h"
 #include "engine/tests/demo_db.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"
 
@@ -32,7 +32,7 @@ const std::string& Demo20k() {
 }
 
 // `grouping` as captions; {"-"} for no grouping at all.
-std::unique_ptr<Comparison> RunOn(testing::FakeForm& form, const std::string& db, const std::vector<std::string>& grouping,
+std::unique_ptr<Comparison> RunOn(host::testing::FakeForm& form, const std::string& db, const std::vector<std::string>& grouping,
                                 int unit) {
   NoProgress progress;
   auto request = testing::RequestOn(db, grouping == std::vector<std::string>{"-"} ? std::vector<std::string>{} : grouping,
@@ -40,6 +40,7 @@ std::unique_ptr<Comparison> RunOn(testing::FakeForm& form, const std::string& db
   if (grouping == std::vector<std::string>{"-"}) request.order.SetGrouping({});
   auto run = Comparison::Make(form, std::move(request), progress);
   EXPECT_FALSE(run->Failed());
+  form.Show(run->RunStatus());
   return run;
 }
 
@@ -90,7 +91,7 @@ void ExpectSameFigures(const CategoryFigures& got, const host::RecordSet& record
 // independent run; answers the number of groups compared.
 size_t CompareEveryGroup(const std::string& db, const std::vector<std::string>& grouping, int unit,
                          const CategoryFigures* all_bookings) {
-  testing::FakeForm form_a, form_b;
+  host::testing::FakeForm form_a, form_b;
   auto one_pass = RunOn(form_a, db, grouping, unit);
   auto by_group = RunOn(form_b, db, grouping, unit);
   const std::vector<std::string> shared = SharedFields(*one_pass);
@@ -153,11 +154,11 @@ size_t CompareEveryGroup(const std::string& db, const std::vector<std::string>& 
 
 // The one group of a run without grouping, as its visit stores it.
 CategoryFigures WithoutGrouping(const std::string& db, int unit) {
-  testing::FakeForm form;
+  host::testing::FakeForm form;
   auto run = RunOn(form, db, {"-"}, unit);
   EXPECT_EQ(run->Records().RSTempiVer->RecordCount(), 1U);
   NoProgress progress;
-  EXPECT_FALSE(run->ComputeAll(progress));
+  EXPECT_TRUE(run->ComputeAll(progress).ok());
   auto prev = run->Records().RSTempiPrev->Clone();
   prev->SetFilter("");
   prev->MoveFirst();
@@ -180,6 +181,33 @@ TEST(GroupFigures, EveryGroupOfTheDemoAsItsVisitStoresIt) {
     EXPECT_EQ(CompareEveryGroup(db, {"-"}, unit, &all), 1U) << "unit " << unit;
     if (unit == 0) EXPECT_GT(CompareEveryGroup(db, {"Dipendente", "Fase"}, unit, nullptr), 10U);
   }
+}
+
+// A booked time of an hour and a half: the totals row's booked total is then
+// the database's sum (read once the bookings are summed), still that of a
+// run without grouping.
+TEST(GroupFigures, ABookedTimeInPartsOfAnHourStillTotalsAsTheRunWithoutGrouping) {
+  testing::TempDir dir;
+  const std::string db = testing::TinyErp(dir);
+  sqlite3* handle = nullptr;
+  sqlite3_open(db.c_str(), &handle);
+  testing::Exec(handle, R"(
+INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, PD44_CODFASE_PD12,
+  PD44_SEQFASE, PD44_CODFORNREP, PD44_MACCHINA_PD08, PD44_CODDIP_PD06, PD44_NUMREG_CO99, PD44_PROGRIGA_DO30,
+  PD44_QTALAV, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES
+  (1, 6, '2026-03-06 00:00:00', 'A1', 10, 0, 'R01', 'M1', NULL, NULL, NULL, 10, 0, 1.5, 10, 0);
+)");
+  sqlite3_close(handle);
+  const CategoryFigures all = WithoutGrouping(db, 0);
+  host::testing::FakeForm form;
+  auto run = RunOn(form, db, {"Articolo"}, 0);
+  GroupFigures figures(*run, {});
+  Finish(figures);
+  const CategoryFigures got = figures.AllBookings();
+  EXPECT_TRUE(run->TakeStatus().diagnostics().empty());
+  // 1.5 h and 10 min of this booking beside the others' whole hours.
+  EXPECT_EQ(got[0].booked.ToDecimal(), all[0].booked.ToDecimal());
+  EXPECT_EQ(got[0].planned.ToDecimal(), all[0].planned.ToDecimal());
 }
 
 // Bookings whose article is Null beside blank and whose phase sequence is
@@ -205,7 +233,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
 TEST(GroupFigures, GroupsThatOneNullFilterWouldMergeKeepTheirOwnBookings) {
   testing::TempDir dir;
   const std::string db = CollidingErp(dir);
-  testing::FakeForm form;
+  host::testing::FakeForm form;
   auto run = RunOn(form, db, {"Articolo", "Sequenza fase"}, 0);
   auto& r = run->Records();
   // A1 at 10, 0 and Null; blank at 0 and Null; Null at 0 and Null.

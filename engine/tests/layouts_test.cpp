@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 
 namespace engine {
 namespace {
@@ -47,14 +47,15 @@ void ExpectTimeFields(const host::RecordSet& rs, size_t first) {
 }
 
 TEST(InizializzaRS, CreatesTheThreeFixedLayoutsAndReleasesTheQueries) {
-  testing::FakeForm form;
+  host::testing::FakeForm form;
+  RunContext context{form};
   RunRecordSets run;
   run.RSTempiVer = host::RecordSet::Create();
   run.RSTempiVerDett = host::RecordSet::Create();
   auto old_campi = NewRSCampi();
   run.RSCampi = old_campi;
-  InizializzaRS(form, run);
-  EXPECT_TRUE(form.errors.empty());
+  InizializzaRS(context, run);
+  EXPECT_TRUE(context.Take().diagnostics().empty());
   EXPECT_EQ(run.RSTempiVer, nullptr);
   EXPECT_EQ(run.RSTempiVerDett, nullptr);
   EXPECT_NE(run.RSCampi, old_campi);  // fresh, not reused
@@ -88,9 +89,10 @@ TEST(InizializzaRS, CreatesTheThreeFixedLayoutsAndReleasesTheQueries) {
 }
 
 TEST(InizializzaRS, StoresOutOfScaleValuesRounded) {
-  testing::FakeForm form;
+  host::testing::FakeForm form;
+  RunContext context{form};
   RunRecordSets run;
-  InizializzaRS(form, run);
+  InizializzaRS(context, run);
   auto& rs = *run.RSTempiPrevDett;
   rs.AddNew();
   rs.SetValue("SECPREV", 33.33);      // unit 3 planned seconds in a scale-0 field

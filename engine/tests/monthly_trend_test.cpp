@@ -12,7 +12,7 @@
 
 #include "engine/comparison.h"
 #include "engine/tests/demo_db.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"
 #include "engine/time_buckets.h"
@@ -21,12 +21,14 @@ namespace engine {
 namespace {
 
 TEST(MonthlyTrend, EachMonthIsTheGroupOfItsMonth) {
-  testing::FakeForm form;
+  host::testing::FakeForm form;
   NoProgress progress;
   const std::string& demo = testing::DemoDatabase();
   auto whole = Comparison::Make(form, testing::RequestOn(demo, {"Reparto"}, kSecondiDecimali), progress);
   auto months =
       Comparison::Make(form, testing::RequestOn(demo, {"Reparto", "Mese reg.vers."}, kSecondiDecimali), progress);
+  form.Show(whole->RunStatus());
+  form.Show(months->RunStatus());
   ASSERT_TRUE(form.errors.empty()) << form.error_texts.front();
   // Department and month -> planned and booked seconds, from the run by month
   // (its planned seconds plan a phase in each month: not compared).
@@ -93,9 +95,10 @@ TEST(MonthlyTrend, APhaseBookedInTwoMonthsIsPlannedInTheEarlier) {
                 "PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES "
                 "(1, 7, '2026-04-02 00:00:00', 'A1', 10, 10, 'R01', 'M1', 5, 0, 0, 20, 0)");
   sqlite3_close(handle);
-  testing::FakeForm form;
+  host::testing::FakeForm form;
   NoProgress progress;
   auto run = Comparison::Make(form, testing::RequestOn(db, {"Articolo"}, kSecondiDecimali), progress);
+  form.Show(run->RunStatus());
   ASSERT_TRUE(form.errors.empty()) << form.error_texts.front();
   auto& groups = *run->Records().RSTempiVer;
   for (groups.MoveFirst(); !groups.Eof(); groups.MoveNext()) {
@@ -115,7 +118,7 @@ TEST(MonthlyTrend, APhaseBookedInTwoMonthsIsPlannedInTheEarlier) {
   EXPECT_EQ(trend[1].booked.ToDecimal().Round(0).TruncToInt64(), 1200);
   // The export's rows say the same: March 70 minutes planned against 77
   // booked (10.00 %), April no plan (no gap %).
-  const auto table = AndamentoMensile(form, *run);
+  const auto table = AndamentoMensile(*run);
   table->SetFilter("IDGRUPPO = " + groups.Value("IDGRUPPO").ToDecimal().ToString());
   ASSERT_EQ(table->RecordCount(), 2U);
   table->MoveFirst();

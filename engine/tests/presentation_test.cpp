@@ -7,7 +7,7 @@
 #include "engine/presentation/booking_columns.h"
 #include "engine/presentation/planned_columns.h"
 #include "engine/presentation/result_layout.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"
 
@@ -119,7 +119,7 @@ TEST(BookingColumns, EightySevenWithTheirKindsAndFormats) {
 }
 
 TEST(BookingColumns, ValueListsCarryTheirTextNumbers) {
-  testing::FakeForm form;
+  host::testing::FakeForm form;
   auto lists = BuildValueLists(form);
   ASSERT_EQ(lists.size(), 5U);
   const auto& hours = lists[ValueList::HourType];
@@ -149,7 +149,7 @@ TEST(BookingColumns, TheExportCaptions) {
 }
 
 // A form whose texts are the module's own (no markers).
-struct PlainForm : testing::FakeForm {
+struct PlainForm : host::testing::FakeForm {
   std::string TestoLingua(std::string_view text, int32_t, int16_t) override { return std::string(text); }
 };
 
@@ -210,7 +210,7 @@ TEST_F(ResultLayoutTest, LabelRowOfAGroup) {
   r.RSTempiVer->MoveFirst();
   r.RSTempiVer->Find("PD44_CODFASE_PD12 = 10");
   ASSERT_FALSE(r.RSTempiVer->Eof());
-  const auto texts = LabelRowTexts(form_, decode, *r.RSTempiVer, {LabelPair::Reparto, LabelPair::Fase});
+  const auto texts = LabelRowTexts(form_, decode, *r.RSTempiVer, {LabelPair::Reparto, LabelPair::Fase}).value;
   ASSERT_EQ(texts.size(), 2U);
   EXPECT_EQ(texts[0].caption, "Reparto");
   EXPECT_EQ(texts[0].value, "R01 Taglio");

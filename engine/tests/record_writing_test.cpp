@@ -7,7 +7,7 @@
 #include "engine/comparison_run.h"
 #include "engine/group_totals.h"
 #include "engine/layouts.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 
 namespace engine {
 namespace {
@@ -104,7 +104,8 @@ TEST_F(TotalCategory, HoursMinutesSecondsWithoutPlan) {
 }
 
 TEST(ValorizzaOMSLavorazSetup, SplitCategoriesOfAGroup) {
-  testing::FakeForm form;
+  host::testing::FakeForm form;
+  RunContext context{form};
   auto rs = NewRSTempiPrev();
   rs->Open();
   rs->AddNew();
@@ -116,7 +117,7 @@ TEST(ValorizzaOMSLavorazSetup, SplitCategoriesOfAGroup) {
   // _SET: planned 1:00:00, nothing booked. _MACLAV: nothing planned, 10 s booked.
   values[1].OREPREV = int32_t{1};
   values[2].SECVERS = int32_t{10};
-  ValorizzaOMSLavorazSetup(form, *rs, kOreMinutiSecondi, values);
+  ValorizzaOMSLavorazSetup(context, *rs, kOreMinutiSecondi, values);
   EXPECT_EQ(T(rs->Value("OMSPREV_LAV")), "0:30:00");
   EXPECT_EQ(T(rs->Value("OMSVERS_LAV")), "0:25:00");
   EXPECT_EQ(T(rs->Value("GAP_LAV")), "- 0:05:00");
@@ -128,7 +129,7 @@ TEST(ValorizzaOMSLavorazSetup, SplitCategoriesOfAGroup) {
   EXPECT_EQ(T(rs->Value("OMSPREV_MACLAV")), "");    // nothing planned: reset values
   EXPECT_TRUE(rs->Value("GAP_MACLAV").IsNull());
   EXPECT_TRUE(rs->Value("OREPREV_LAV").IsNull());  // the planned fields are the caller's to write
-  EXPECT_TRUE(form.errors.empty());
+  EXPECT_TRUE(context.Take().diagnostics().empty());
 }
 
 // Which bookings the run works out at once: times past 10^12 s, booked or

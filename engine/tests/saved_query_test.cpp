@@ -46,6 +46,16 @@ TEST(SavedQuery, WrittenAndReadBackIntoFreshControls) {
             " \"unit\": \"mm,mm\",\n \"exclude_wait\": true,\n \"exclude_queue\": false\n}\n");
   const SavedQuery back = SavedQueryFromJson(SavedQueryJson(saved));
   EXPECT_EQ(SavedQueryJson(back), SavedQueryJson(saved));
+  // The closed states and the tolerance, when set, travel with it.
+  SavedQuery closing = saved;
+  closing.closed_states = {9, 10};
+  closing.tolerance = 7.5;
+  const std::string closing_json = SavedQueryJson(closing);
+  EXPECT_NE(closing_json.find(" \"closed_states\": [\n  9,\n  10\n ],\n \"tolerance\": 7.5\n}"), std::string::npos)
+      << closing_json;
+  const SavedQuery closing_back = SavedQueryFromJson(closing_json);
+  EXPECT_EQ(closing_back.closed_states, (std::vector<int64_t>{9, 10}));
+  EXPECT_EQ(closing_back.tolerance, 7.5);
 
   host::QueryControl query;
   host::OrderControl order;
@@ -99,6 +109,8 @@ TEST(SavedQuery, WhatIsNoQueryIsRefusedByName) {
   EXPECT_NE(refused(R"({"name": "a", "conditions": [{"from": "1"}]})").find("\"field\" is missing"),
             std::string::npos);
   EXPECT_NE(refused(R"({"name": "a", "unit": "days"})").find("the unit"), std::string::npos);
+  EXPECT_NE(refused(R"({"name": "a", "closed_states": ["9"]})").find("closed state"), std::string::npos);
+  EXPECT_NE(refused(R"({"name": "a", "tolerance": -1})").find("\"tolerance\""), std::string::npos);
   EXPECT_EQ(refused(R"({"name": "a"})"), "accepted");
 
   SavedQuery unknown = Example();

@@ -7,25 +7,32 @@
 #include <gtest/gtest.h>
 
 #include "engine/comparison.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "engine/tests/unbooked_erp.h"
 
 namespace engine {
 namespace {
 
-std::vector<std::string> Unbooked(const std::string& database, TipoTempo unit = kOreMinutiSecondi) {
-  testing::FakeForm form;
+std::vector<std::string> Unbooked(const std::string& database, TipoTempo unit = kOreMinutiSecondi,
+                                  const std::vector<const char*>& fields = {},
+                                  const std::vector<int64_t>& closed_states = {}) {
+  host::testing::FakeForm form;
   NoProgress progress;
-  auto run = Comparison::Make(form, testing::RequestOn(database, {"Reparto"}, unit), progress);
+  auto request = testing::RequestOn(database, {"Reparto"}, unit);
+  request.closed_states = closed_states;
+  auto run = Comparison::Make(form, std::move(request), progress);
+  form.Show(run->RunStatus());
   EXPECT_TRUE(form.errors.empty()) << (form.error_texts.empty() ? "" : form.error_texts.front());
   const auto rs = FasiNonVersate(*run);
   EXPECT_TRUE(form.errors.empty()) << (form.error_texts.empty() ? "" : form.error_texts.front());
   std::vector<std::string> out;
   for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
     std::string line;
-    for (const char* f : {"DO11_DOCUM_MG36", "DO11_SEZDOC", "DO11_NUMDOC", "DO30_PROGRIGA", "CODART", "SEQFASE",
-                          "CODFASE", "DESCRFASE", "CODREPARTO", "MACCHINA", "FONTE", "PREV_SEC", "OMSPREV"}) {
+    const std::vector<const char*> all{"DO11_DOCUM_MG36", "DO11_SEZDOC", "DO11_NUMDOC", "DO30_PROGRIGA", "CODART",
+                                       "SEQFASE",         "CODFASE",     "DESCRFASE",   "CODREPARTO",    "MACCHINA",
+                                       "FONTE",           "PREV_SEC",    "OMSPREV"};
+    for (const char* f : fields.empty() ? all : fields) {
       line += (line.empty() ? "" : "|") + rs->Value(f).JoinedText();
     }
     out.push_back(line);
@@ -61,10 +68,39 @@ TEST(UnbookedPhases, APhaseAppearsAndGoesWhenBooked) {
   sqlite3_close(handle);
 }
 
+// The order's state comes from the state view by the order's GUID (as the
+// booking query's state filter reads it); closed is said only against the
+// states the user calls closed.
+TEST(UnbookedPhases, TheOrdersStateAndWhetherItIsClosed) {
+  testing::TempDir dir;
+  const std::string db = testing::UnbookedErp(dir);
+  sqlite3* handle = nullptr;
+  sqlite3_open(db.c_str(), &handle);
+  testing::Exec(handle, "INSERT INTO CO5S_STATIENTITA VALUES ('G-O1', 7, 3), ('G-O2', 7, 9)");
+  sqlite3_close(handle);
+  const std::vector<const char*> fields{"DO11_NUMDOC", "CODFASE", "STATOORDINE", "CHIUSA"};
+  EXPECT_EQ(Unbooked(db, kOreMinutiSecondi, fields, {10, 9}), (std::vector<std::string>{"7|20|3|no", "8|30|9|sì"}));
+  EXPECT_EQ(Unbooked(db, kOreMinutiSecondi, fields), (std::vector<std::string>{"7|20|3|", "8|30|9|"}));
+  // Both halves of the one statement join the state the same way.
+  const std::string sql = UnbookedPhasesQuery("1");
+  const std::string join =
+      "LEFT JOIN VFILTROSTATI AS VS_DO11 WITH (NOLOCK) ON VS_DO11.V_GUID = DO11_DOCTESTATA.DO11_GUID ";
+  const size_t first = sql.find(join);
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_NE(sql.find(join, first + 1), std::string::npos);
+  EXPECT_NE(sql.find("DO46_QTA1ORD AS QTA, VS_DO11.V_IDSTATO AS STATOORDINE FROM DO46_DOCCORORDDET"), std::string::npos);
+  EXPECT_NE(sql.find("DO30_QTA AS QTA, VS_DO11.V_IDSTATO AS STATOORDINE FROM DO30_DOCCORPO"), std::string::npos);
+
+  EXPECT_EQ(ParseClosedStates(" 9, 10;9 11"), (std::vector<int64_t>{9, 10, 11}));
+  EXPECT_TRUE(ParseClosedStates("").empty());
+  EXPECT_THROW(ParseClosedStates("9,chiuso"), host::Error);
+  EXPECT_EQ(ClosedStatesText({9, 10}), "9, 10");
+}
+
 TEST(UnbookedPhases, OnlyOrdersWithABookingInTheRun) {
   testing::TempDir dir;
   const std::string db = testing::UnbookedErp(dir);
-  testing::FakeForm form;
+  host::testing::FakeForm form;
   NoProgress progress;
   auto request = testing::RequestOn(db, {"Reparto"});
   request.query.Settings(host::ControlSettings{"1", "", "", "", false, request.connection.get()});

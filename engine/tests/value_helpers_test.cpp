@@ -4,14 +4,14 @@
 
 #include <limits>
 
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 
 namespace engine {
 namespace {
 
 using host::Decimal;
 using host::Variant;
-using testing::FakeForm;
+using host::testing::FakeForm;
 
 TEST(Arrotonda, RoundsHalvesUpInBaseTenWithoutAForm) {
   EXPECT_DOUBLE_EQ(Arrotonda(2.345, 2).value, 2.35);

@@ -135,7 +135,7 @@ void SqliteConnection::Open(const std::string& connection_string) {
     if (!catalog_.HasTable("PD44_VERSORE")) {
       Fail(DataDbError(kMsgNoBookingTable, {path}, "SQLite"));
     }
-  } catch (...) {
+  } catch (const std::exception&) {
     sqlite3_close_v2(db_);
     db_ = nullptr;
     wal_leftovers_.reset();

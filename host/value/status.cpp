@@ -45,6 +45,14 @@ Status Status::Message(Kind kind, std::string text, int32_t number, int32_t styl
 
 Status Status::FailedHere(std::string procedure) { return Failed(std::move(procedure), CurrentError()); }
 
+Status Status::Caught(std::string procedure) { return Of(std::move(procedure), CurrentError()); }
+
+Status Status::Of(std::string procedure, Error error) {
+  if (error.Number() == kErrCancelled) return Cancelled();
+  if (error.Number() == kWarnValueLeftOut) return Warning(std::move(procedure), std::move(error));
+  return Failed(std::move(procedure), std::move(error));
+}
+
 Status& Status::Add(const Status& other) {
   if (Severity(other.kind_) > Severity(kind_)) kind_ = other.kind_;
   diagnostics_.insert(diagnostics_.end(), other.diagnostics_.begin(), other.diagnostics_.end());
@@ -58,8 +66,6 @@ Error CurrentError() {
     return e;
   } catch (const std::exception& e) {
     return {kErrInvalidArgument, e.what()};
-  } catch (...) {
-    return {kErrInvalidArgument, "Unknown error"};
   }
 }
 

@@ -57,6 +57,12 @@ class Status {
   // inside a catch block. A host::Error keeps its number and key; another
   // exception keeps its text under kErrInvalidArgument.
   [[nodiscard]] static Status FailedHere(std::string procedure);
+  // The same, read as the user reads it: the user's own stop is cancelled
+  // (nothing to show), a value left out of the figures is a warning, any
+  // other error a failure.
+  [[nodiscard]] static Status Caught(std::string procedure);
+  // An error of `procedure` read the same way.
+  [[nodiscard]] static Status Of(std::string procedure, Error error);
 
   [[nodiscard]] Kind kind() const { return kind_; }
   [[nodiscard]] bool ok() const { return kind_ == Kind::kOk || kind_ == Kind::kWarning; }

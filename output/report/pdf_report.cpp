@@ -35,6 +35,7 @@ std::string WritePdfReport(const std::string& path, const output::PrintRecords& 
   parameters.unit = static_cast<int16_t>(run.Unit());
   parameters.trend = sections.trend;
   parameters.unbooked = sections.unbooked;
+  parameters.tolerance = sections.tolerance;
   parameters.language = language.English() ? "en" : "it";
   parameters.print_date = QDate::currentDate().toString("dd/MM/yyyy");
   return output::WriteReportPdf(path, print, parameters);

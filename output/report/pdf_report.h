@@ -13,8 +13,10 @@ namespace output {
 // The report's optional sections, drawn when asked for and `print` holds
 // them (PreparaSezioniStampa).
 struct PdfSections {
-  bool trend = false;     // each group's months, against a band of ±10 %
+  bool trend = false;     // each group's months, against a band of ±tolerance (±10 % without one)
   bool unbooked = false;  // the phases planned and never booked, after the groups
+  // Gap % beyond ±tolerance marks a group's heading ▲/▼; 0: no marks.
+  double tolerance = 0;
 };
 
 // Answers "" or what went wrong.

@@ -14,6 +14,7 @@
 #include "engine/time_buckets.h"
 #include "engine/unbooked_phases.h"
 #include "engine/value_helpers.h"
+#include "output/report/trend_chart.h"
 
 namespace output {
 namespace {
@@ -52,10 +53,12 @@ struct Line {
     BookingRow,
     UnbookedHeader,
     UnbookedRow,
+    TrendChart,
     Gap
   } kind;
   QStringList cells;
   bool negative = false;
+  std::vector<TrendPoint> chart;  // TrendChart: the group's months
 };
 
 struct Fonts {
@@ -94,6 +97,7 @@ double HeightOf(Line::Kind kind, const Fonts& f) {
     case Line::GroupHeading: return h(f.heading) * 1.5;
     case Line::Gap: return h(f.body) * 0.8;
     case Line::UnbookedHeader: return h(f.small) * 2.4;  // captions of two lines
+    case Line::TrendChart: return h(f.body) * 14;
     default: return h(f.body) * 1.25;
   }
 }
@@ -221,10 +225,11 @@ struct ReportPages::Impl {
   size_t BookingsOf(int64_t g) const { return slices.Size(slice_of_group[static_cast<size_t>(g)]); }
   size_t MonthsOf(int64_t g) const { return month_slices.Size(months_of_group[static_cast<size_t>(g)]); }
   // The group's lines before its bookings: heading, table header, seven
-  // categories, and with its months their title, header and one a month.
+  // categories, and with its months their title, chart, header and one a
+  // month.
   size_t FixedLinesOf(int64_t g) const {
     const size_t n = MonthsOf(g);
-    return kCategoryLines + (n > 0 ? 2 + n : 0);
+    return kCategoryLines + (n > 0 ? 3 + n : 0);
   }
   // The phases never booked: the title, then their header and one line
   // each, or the line that says there are none.
@@ -254,7 +259,8 @@ struct ReportPages::Impl {
     const size_t fixed = FixedLinesOf(g);
     if (k < fixed) {
       if (k == kCategoryLines) return Line::SubHeading;
-      return k == kCategoryLines + 1 ? Line::TableHeader : Line::TableRow;
+      if (k == kCategoryLines + 1) return Line::TrendChart;
+      return k == kCategoryLines + 2 ? Line::TableHeader : Line::TableRow;
     }
     if (k + 1 == LinesOf(g)) return Line::Gap;
     return k == fixed ? Line::BookingHeader : Line::BookingRow;
@@ -264,6 +270,7 @@ struct ReportPages::Impl {
   void TakeNew();
   std::vector<Line> GroupLines(int64_t g) const;
   Line MonthLine(size_t position) const;
+  TrendPoint MonthPoint(size_t position) const;
   Line BookingLine(int64_t g, size_t booking) const;
   Line SectionLine(size_t k) const;
   void Frame(QPainter& painter, int number) const;
@@ -385,8 +392,10 @@ void ReportPages::Impl::Layout(int64_t from, int64_t to) {
       const Line::Kind kind = KindOf(g, k);
       const double line_height = HeightOf(kind, f);
       // A group heading keeps its table on the same page, a title its
-      // header and first row.
+      // chart (the months' title) or its header and first row.
+      const bool chart_follows = kind == Line::SubHeading && k + 1 < lines && KindOf(g, k + 1) == Line::TrendChart;
       const double needed = kind == Line::GroupHeading ? line_height + table_header * 9
+                            : chart_follows            ? line_height + HeightOf(Line::TrendChart, f)
                             : kind == Line::SubHeading ? line_height + table_header * 2
                                                        : line_height;
       if (y + needed > bottom && y > top) {
@@ -464,8 +473,12 @@ std::vector<Line> ReportPages::Impl::GroupLines(int64_t g) const {
   }
   if (MonthsOf(g) > 0) {
     lines.push_back({Line::SubHeading, {tr("Andamento")}});
+    const auto& positions = month_slices.of_slice[months_of_group[at]];
+    Line chart{Line::TrendChart, {}};
+    for (const uint32_t position : positions) chart.chart.push_back(MonthPoint(position));
+    lines.push_back(std::move(chart));
     lines.push_back({Line::TableHeader, {tr("Mese"), tr("Previsto"), tr("Versato"), tr("Scostamento"), tr("Scost. %")}});
-    for (const uint32_t position : month_slices.of_slice[months_of_group[at]]) lines.push_back(MonthLine(position));
+    for (const uint32_t position : positions) lines.push_back(MonthLine(position));
   }
   if (BookingsOf(g) > 0) {
     lines.push_back({Line::BookingHeader,
@@ -473,6 +486,27 @@ std::vector<Line> ReportPages::Impl::GroupLines(int64_t g) const {
                       tr("Tempo versato")}});
   }
   return lines;
+}
+
+TrendPoint ReportPages::Impl::MonthPoint(size_t position) const {
+  const auto value = [&](const char* field) {
+    const int i = months->FieldIndex(field);
+    return i < 0 ? Variant() : months->ValueAt(position, static_cast<size_t>(i));
+  };
+  // The time axis in the run's unit: hours for both hour units.
+  const double per = p.unit == engine::kMinutiDecimali ? 60.0 : p.unit == engine::kSecondiDecimali ? 1.0 : 3600.0;
+  const auto number = [&](const char* field) {
+    const Variant v = value(field);
+    return v.IsNull() || v.IsEmpty() ? 0.0 : v.ToDecimal().ToDouble();
+  };
+  TrendPoint point;
+  point.month =
+      QString::fromStdString(engine::TimeBucketText(engine::kMonthColumn, Text(value("MESE")).toStdString(), p.language));
+  point.planned = number("PREV_SEC") / per;
+  point.booked = number("VERS_SEC") / per;
+  const Variant percent = value("SCOSTPERC");
+  if (!percent.IsNull() && !percent.IsEmpty()) point.percent = percent.ToDecimal().ToDouble();
+  return point;
 }
 
 Line ReportPages::Impl::MonthLine(size_t position) const {
@@ -514,7 +548,10 @@ Line ReportPages::Impl::SectionLine(size_t k) const {
   for (const auto& column : engine::kUnbookedColumns) {
     const int i = unbooked->FieldIndex(column.field);
     const QString text = i < 0 ? QString() : Text(unbooked->ValueAt(k - 2, static_cast<size_t>(i)));
-    row.cells << (std::string_view(column.field) == "OMSPREV" ? LocalFigure(text.toStdString()) : text);
+    const std::string_view field = column.field;
+    row.cells << (field == "OMSPREV"                        ? LocalFigure(text.toStdString())
+                  : field == "CHIUSA" && !text.isEmpty() ? tr(text.toStdString())
+                                                         : text);
   }
   return row;
 }
@@ -553,9 +590,9 @@ void ReportPages::Impl::DrawLine(QPainter& painter, const Line& line, double y) 
   const double category_columns[] = {0, w * 0.22, w * 0.36, w * 0.50, w * 0.64, w * 0.74};
   const double booking_columns[] = {w * 0.02, w * 0.14, w * 0.28, w * 0.42, w * 0.52, w * 0.66, w * 0.78, w * 0.92};
   // Order, section, number, line, article, seq., phase, description,
-  // department, machine, source, planned.
-  const double unbooked_columns[] = {0,        w * 0.08, w * 0.13, w * 0.20, w * 0.25, w * 0.38, w * 0.43,
-                                     w * 0.49, w * 0.68, w * 0.75, w * 0.85, w * 0.90, w};
+  // department, machine, source, planned, order state, closed.
+  const double unbooked_columns[] = {0,        w * 0.07, w * 0.11, w * 0.17, w * 0.21, w * 0.32, w * 0.37, w * 0.42,
+                                     w * 0.60, w * 0.67, w * 0.75, w * 0.80, w * 0.87, w * 0.94, w};
   const double line_height = HeightOf(line.kind, f);
   painter.setPen(Qt::black);
   switch (line.kind) {
@@ -583,7 +620,7 @@ void ReportPages::Impl::DrawLine(QPainter& painter, const Line& line, double y) 
       for (size_t c = 0; c + 1 < columns && c < static_cast<size_t>(line.cells.size()); ++c) {
         const QRectF cell(unbooked_columns[c], y, unbooked_columns[c + 1] - unbooked_columns[c] - body * 0.5,
                           line_height);
-        const bool number = c == 2 || c == 3 || c == 5 || c == 11;
+        const bool number = c == 2 || c == 3 || c == 5 || c == 11 || c == 12;
         const int align = (number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
         if (line.kind == Line::UnbookedHeader) {
           painter.drawText(cell, align | Qt::TextWordWrap, line.cells[static_cast<int>(c)]);
@@ -631,6 +668,20 @@ void ReportPages::Impl::DrawLine(QPainter& painter, const Line& line, double y) 
         painter.drawText(cell, (c >= 5 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
                          line.cells[static_cast<int>(c)]);
       }
+      break;
+    }
+    case Line::TrendChart: {
+      // Beside the figures' table, as wide as it, a little in from the lines.
+      painter.setFont(f.small);
+      const double tolerance = p.tolerance > 0 ? p.tolerance : engine::kTrendTolerancePercent;
+      const auto tr = p.translate;
+      const TrendChartTexts texts{tr("Previsto"), tr("Versato"), tr("Scost. %"),
+                                  tr("Tolleranza") + QString::fromUtf8(" ±") + QLocale().toString(tolerance, 'g', 6) + " %",
+                                  tr(p.unit == engine::kMinutiDecimali    ? "Minuti"
+                                     : p.unit == engine::kSecondiDecimali ? "Secondi"
+                                                                          : "Ore")};
+      DrawTrendChart(painter, QRectF(0, y + body * 0.3, category_columns[5], line_height - body * 0.6), line.chart,
+                     texts, tolerance);
       break;
     }
     case Line::Gap: break;

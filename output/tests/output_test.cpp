@@ -9,7 +9,7 @@
 #include "demo/erp_database.h"
 #include "engine/field_lists.h"
 #include "engine/presentation/record_durations.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"
 #include "output/export_tables.h"
@@ -41,7 +41,7 @@ class OutputTest : public ::testing::Test {
   }
 
   engine::testing::TempDir dir_;
-  engine::testing::FakeForm form_;
+  host::testing::FakeForm form_;
   engine::NoProgress progress_;
   std::unique_ptr<engine::Comparison> run_;
   std::unique_ptr<host::DecodeService> decode_;
@@ -74,7 +74,7 @@ TEST(PrintLayout, NinetySevenFieldsInOrder) {
 
 TEST_F(OutputTest, EveryHeaderCarriesItsGroupTotals) {
   PrintRecords print;
-  ASSERT_FALSE(PreparaRSStampa(form_, *run_, *decode_, false, print)) << form_.error_texts.front();
+  ASSERT_TRUE(PreparaRSStampa(*run_, *decode_, false, print).ok());
   auto& r = run_->Records();
   ASSERT_EQ(print.RSStampa->RecordCount(), r.RSTempiVer->RecordCount());
   // The grids' record sets did not move.
@@ -146,7 +146,7 @@ TEST_F(OutputTest, AGroupWithoutBookingsHasAHeaderWithoutDetail) {
   groups.Update();
   groups.MoveFirst();
   PrintRecords print;
-  ASSERT_FALSE(PreparaRSStampa(form_, *run_, *decode_, false, print)) << form_.error_texts.front();
+  ASSERT_TRUE(PreparaRSStampa(*run_, *decode_, false, print).ok());
   print.RSStampa->MoveFirst();
   print.RSStampa->Find("Articolo = 'ZZ'");
   ASSERT_FALSE(print.RSStampa->Eof());
@@ -163,16 +163,16 @@ TEST(OutputOnTheDemo, EveryHeaderMatchesItsGroupTotals) {
   engine::testing::TempDir dir;
   const std::string db = dir.File("demo.db");
   demo::GenerateDemoDatabase(db, {3000, 7});
-  engine::testing::FakeForm form;
+  host::testing::FakeForm form;
   engine::NoProgress progress;
   auto request = engine::testing::RequestOn(db, {"Reparto", "Fase"});
   auto run = engine::Comparison::Make(form, std::move(request), progress);
   ASSERT_FALSE(run->Failed());
   host::DecodeService decode(run->Connection(), "1");
   PrintRecords print;
-  ASSERT_FALSE(PreparaRSStampa(form, *run, decode, false, print));
+  ASSERT_TRUE(PreparaRSStampa(*run, decode, false, print).ok());
   // The group totals computed by the results form's own path.
-  ASSERT_FALSE(run->ComputeAll(progress));
+  ASSERT_TRUE(run->ComputeAll(progress).ok());
   auto prev = run->Records().RSTempiPrev->Clone();
   prev->SetFilter("");
   size_t bookings = 0;
@@ -201,7 +201,7 @@ TEST_F(OutputTest, TheThreeTablesOfTheExportWithTheirCaptions) {
   PrintRecords print;
   std::vector<ExportTable> tables;
   const auto captions = engine::BuildCaptionDictionary(run_->Records().RSTempiVerDett.get());
-  ASSERT_FALSE(KVL_EXPTOQV1_BeforeExportToQV(form_, *run_, *decode_, captions, print, tables));
+  ASSERT_TRUE(KVL_EXPTOQV1_BeforeExportToQV(*run_, *decode_, captions, print, tables).ok());
   // The tiny database has no phase planned and never booked: no FasiNonVersate.
   ASSERT_EQ(tables.size(), 4U);
   EXPECT_EQ(tables[0].name, "TempiDiLavorazione");
@@ -233,7 +233,7 @@ TEST_F(OutputTest, TheThreeTablesOfTheExportWithTheirCaptions) {
 // booking's; the one booking without an article keeps its department.
 TEST_F(OutputTest, ADescribingFieldTheBookingsDisagreeOnIsLeftEmpty) {
   PrintRecords print;
-  ASSERT_FALSE(PreparaRSStampa(form_, *run_, *decode_, true, print));
+  ASSERT_TRUE(PreparaRSStampa(*run_, *decode_, true, print).ok());
   host::RecordSet& head = *print.RSStampa;
   const auto group = [&head](const char* article) {
     for (head.MoveFirst(); !head.Eof(); head.MoveNext()) {
@@ -265,7 +265,7 @@ TEST_F(OutputTest, ADescribingFieldTheBookingsDisagreeOnIsLeftEmpty) {
   // The export's first table is this record set, as the workbook shows it.
   std::vector<ExportTable> tables;
   const auto captions = engine::BuildCaptionDictionary(run_->Records().RSTempiVerDett.get());
-  ASSERT_FALSE(KVL_EXPTOQV1_BeforeExportToQV(form_, *run_, *decode_, captions, print, tables));
+  ASSERT_TRUE(KVL_EXPTOQV1_BeforeExportToQV(*run_, *decode_, captions, print, tables).ok());
   ASSERT_EQ(tables[0].records, print.RSStampa);
 }
 
@@ -291,7 +291,7 @@ TEST_F(OutputTest, TheWorkbookReadsBack) {
   PrintRecords print;
   std::vector<ExportTable> tables;
   const auto captions = engine::BuildCaptionDictionary(run_->Records().RSTempiVerDett.get());
-  ASSERT_FALSE(KVL_EXPTOQV1_BeforeExportToQV(form_, *run_, *decode_, captions, print, tables));
+  ASSERT_TRUE(KVL_EXPTOQV1_BeforeExportToQV(*run_, *decode_, captions, print, tables).ok());
   const std::string path = dir_.File("export.xlsx");
   ASSERT_EQ(WriteWorkbook(path, tables), "");
   const std::string script = dir_.File("read.py");
@@ -315,7 +315,7 @@ print(ws.freeze_panes, ws.auto_filter.ref is not None)
 TEST_F(OutputTest, CsvFilesOnePerTable) {
   PrintRecords print;
   std::vector<ExportTable> tables;
-  ASSERT_FALSE(KVL_EXPTOQV1_BeforeExportToQV(form_, *run_, *decode_, {}, print, tables));
+  ASSERT_TRUE(KVL_EXPTOQV1_BeforeExportToQV(*run_, *decode_, {}, print, tables).ok());
   const std::string dir = dir_.File("csv");
   ASSERT_EQ(WriteCsvFiles(dir, tables), "");
   std::ifstream in(dir + "/TempiDiLavorazione.csv");
@@ -336,8 +336,9 @@ TEST_F(OutputTest, StoppingThePreparationAndTheFiles) {
     heard.emplace_back(done, total);
     return heard.size() < 2;
   };
-  EXPECT_TRUE(PreparaRSStampa(form_, *run_, *decode_, false, print, stop_at_second_group));
-  EXPECT_TRUE(form_.errors.empty());
+  const host::Status stopped = PreparaRSStampa(*run_, *decode_, false, print, stop_at_second_group);
+  EXPECT_TRUE(stopped.cancelled());
+  EXPECT_TRUE(stopped.diagnostics().empty());
   ASSERT_EQ(heard.size(), 2U);
   const size_t bookings = run_->Records().RSTempiVerDett->RecordCount();
   EXPECT_EQ(heard[0], std::make_pair(size_t{0}, bookings));
@@ -345,7 +346,7 @@ TEST_F(OutputTest, StoppingThePreparationAndTheFiles) {
   EXPECT_EQ(print.RSStampa->RecordCount(), 1U);
 
   std::vector<ExportTable> tables;
-  ASSERT_FALSE(KVL_EXPTOQV1_BeforeExportToQV(form_, *run_, *decode_, {}, print, tables));
+  ASSERT_TRUE(KVL_EXPTOQV1_BeforeExportToQV(*run_, *decode_, {}, print, tables).ok());
   const std::string dir = dir_.File("csv");
   TableWriteOptions options;
   options.going_on = [](size_t, size_t) { return false; };

@@ -1,6 +1,6 @@
 // The query form driven as a user drives it (offscreen): decodes with their
 // parent fields, look-ups by side, validation before any SQL, the run on its
-// thread with its three endings (no data, results, stopped), the reset, the
+// thread with its four endings (no data, results, stopped, failed), the reset, the
 // closing rules, the remembered conditions, and a database that cannot be
 // opened (missing, not a database, locked) without holding the windows.
 #include <QApplication>
@@ -245,6 +245,30 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     form->Unload();
   }
 
+  // The planned times cannot be read (their table is gone): the run answers
+  // failed, and the form shows it once through its error routine, under the
+  // procedure that met it, with the database's own message; no results.
+  void aRunThatFailsHalfWayIsShownThroughTheErrorRoutine() {
+    const std::string broken = dir_.File("broken.db");
+    std::filesystem::copy_file(tiny_, broken, std::filesystem::copy_options::overwrite_existing);
+    sqlite3* db = nullptr;
+    sqlite3_open(broken.c_str(), &db);
+    engine::testing::Exec(db, "DROP TABLE PD48_CICLI");
+    sqlite3_close(db);
+    FormHarness harness(broken);
+    auto form = harness.Open();
+    form->CmdDupl_Click();
+    QVERIFY(WaitForRun(*form));
+    QCOMPARE(harness.presenter->shown.size(), size_t{1});
+    const auto& shown = harness.presenter->shown[0];
+    QVERIFY2(shown.text.find("CalcolaTempiPreventiviDettagliati") != std::string::npos, shown.text.c_str());
+    QVERIFY2(shown.text.find("PD48_CICLI") != std::string::npos, shown.text.c_str());
+    QCOMPARE(shown.buttons, 4370);
+    QVERIFY(form->FrmMod() == nullptr);
+    QVERIFY(form->CmdDupl()->isEnabled());
+    form->Unload();
+  }
+
   void aRunOpensTheResultsFormAndTheResetReturnsToTheFirstState() {
     FormHarness harness(tiny_);
     auto form = harness.Open();
@@ -259,12 +283,13 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QVERIFY2(harness.Shown().isEmpty(), qPrintable(harness.Shown().join("; ")));
     auto results = form->FrmMod();
     QVERIFY(results != nullptr);
-    QCOMPARE(results->TipoTempo, int16_t{3});
-    QVERIFY(results->EscludiCoda);
-    QVERIFY(!results->EscludiAttesa);
-    QCOMPARE(results->DescrizioneGruppo, std::string("Reparto/Fase"));
-    // Shared, not copied.
-    QCOMPARE(results->RSTempiVer.get(), form->LastRun()->Records().RSTempiVer.get());
+    QCOMPARE(results->TipoTempo(), int16_t{3});
+    QVERIFY(results->Run()->ExcludeQueue());
+    QVERIFY(!results->Run()->ExcludeWait());
+    QCOMPARE(results->DescrizioneGruppo(), std::string("Reparto/Fase"));
+    // The run handed whole: its record sets shared, not copied.
+    QCOMPARE(results->Run(), form->LastRun());
+    QCOMPARE(results->RSTempiVer().get(), form->LastRun()->Records().RSTempiVer.get());
     QVERIFY(!form->MainFormActive());
     QVERIFY(!form->Window()->isVisible());
     QCOMPARE(results->Caption(), std::string("Tempi di lavorazione per Reparto/Fase"));

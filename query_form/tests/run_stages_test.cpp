@@ -12,7 +12,7 @@
 
 #include "demo/erp_database.h"
 #include "engine/comparison.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"
 #include "host/qt/progress_bar.h"
@@ -73,12 +73,12 @@ class RunStagesTest : public QObject {
     query_form::BarProgress bar_progress(bar, {"lettura versamenti", "tempi previsti", "totali dei gruppi"});
     PaintedProgress progress(bar_progress, bar);
     bar.Start(0);
-    engine::testing::FakeForm form;
+    host::testing::FakeForm form;
     auto run = engine::Comparison::Make(form, engine::testing::RequestOn(db, {"Reparto", "Fase"}), progress);
     QVERIFY(!run->Failed());
     const int64_t bookings = static_cast<int64_t>(run->Records().RSTempiVerDett->RecordCount());
     QVERIFY(bookings > 1000);
-    QVERIFY(!run->ComputeAll(progress));
+    QVERIFY(run->ComputeAll(progress).ok());
     const int64_t groups = static_cast<int64_t>(run->Records().RSTempiVer->RecordCount());
     const QLocale locale;
     const QString all = locale.toString(static_cast<qlonglong>(bookings));

@@ -20,7 +20,7 @@
 #include "engine/category_texts.h"
 #include "engine/comparison.h"
 #include "engine/field_lists.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"
 #include "query_form/tests/form_harness.h"
@@ -261,7 +261,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(labels[1], QString("-  +1.0 h"));
     QVERIFY(results->Gaps()->ToolTip(0).startsWith("A1\n"));
     results->Gaps()->Choose(2);
-    QCOMPARE(QString::fromStdString(results->RSTempiVer->Value("PD44_CODART_MG66").JoinedText()), QString("A2"));
+    QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A2"));
     QVERIFY(results->LabelRowText().contains("A2"));
     form->Unload();
   }
@@ -327,7 +327,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(rules.trimmed(), QString("[('AM2:AM4', ['7.5', '-7.5'])]"));
     results->SetTolerance(10);
     // The grids did not move.
-    QCOMPARE(results->RSTempiVer->AbsolutePosition(), int64_t{1});
+    QCOMPARE(results->RSTempiVer()->AbsolutePosition(), int64_t{1});
     form->Unload();
   }
 
@@ -402,7 +402,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     groups->sortByColumn(article, Qt::DescendingOrder);
     QCOMPARE(groups->model()->index(0, article).data().toString(), QString("A2"));
     groups->selectRow(0);
-    QCOMPARE(QString::fromStdString(results->RSTempiVer->Value("PD44_CODART_MG66").JoinedText()), QString("A2"));
+    QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A2"));
     QVERIFY(results->LabelRowText().contains("A2"));
     // Ctrl+C: captions, then the selected row.
     QTest::keyClick(groups, Qt::Key_C, Qt::ControlModifier);
@@ -429,11 +429,11 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     auto results = Open(harness, form, {"Reparto", "Fase"}, 0);
     QVERIFY(results != nullptr);
 
-    engine::testing::FakeForm fake;
+    host::testing::FakeForm fake;
     engine::NoProgress progress;
     auto request = engine::testing::RequestOn(demo_, {"Reparto", "Fase"});
     auto run = engine::Comparison::Make(fake, std::move(request), progress);
-    QVERIFY(!run->ComputeAll(progress));
+    QVERIFY(run->ComputeAll(progress).ok());
     auto& other = run->Records();
 
     auto* groups = results->GRD_VERS();
@@ -441,7 +441,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     const auto* summary = results->Summary();
     for (int row = 0; row < groups->model()->rowCount(); ++row) {
       groups->selectRow(row);
-      const std::string id = results->RSTempiVer->Value("IDGRUPPO").JoinedText();
+      const std::string id = results->RSTempiVer()->Value("IDGRUPPO").JoinedText();
       auto prev = other.RSTempiPrev->Clone();
       prev->Find("IDGRUPPO = " + id);
       QVERIFY(!prev->Eof());
@@ -464,11 +464,11 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
       results->FinishFigures();
       QVERIFY(results->FiguresDone());
 
-      engine::testing::FakeForm fake;
+      host::testing::FakeForm fake;
       engine::NoProgress progress;
       auto run = engine::Comparison::Make(
           fake, engine::testing::RequestOn(demo_, {"Reparto", "Fase"}, static_cast<engine::TipoTempo>(unit)), progress);
-      QVERIFY(!run->ComputeAll(progress));
+      QVERIFY(run->ComputeAll(progress).ok());
       auto& other = run->Records();
       auto* groups = results->GRD_VERS();
       const auto* model = dynamic_cast<const RecordSetModel*>(groups->model());
@@ -498,7 +498,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
       auto whole_request = engine::testing::RequestOn(demo_, {}, static_cast<engine::TipoTempo>(unit));
       whole_request.order.SetGrouping({});
       auto whole = engine::Comparison::Make(fake, std::move(whole_request), progress);
-      QVERIFY(!whole->ComputeAll(progress));
+      QVERIFY(whole->ComputeAll(progress).ok());
       QCOMPARE(whole->Records().RSTempiVer->RecordCount(), size_t{1});
       auto prev = whole->Records().RSTempiPrev->Clone();
       prev->SetFilter("");
@@ -549,7 +549,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(groups->model()->index(2, marker).data().toString(), QString());
     // A click on the sorted row still moves the run's cursor there.
     groups->selectRow(0);
-    QCOMPARE(QString::fromStdString(results->RSTempiVer->Value("PD44_CODART_MG66").JoinedText()), QString("A1"));
+    QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A1"));
     // The planned grid of the group flags the same gap %.
     auto* prev = results->GRD_Prev();
     const QModelIndex prev_percent = prev->model()->index(0, FieldColumn(prev, "GAPPERC"));
@@ -578,7 +578,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(groups->selectionModel()->selectedRows().front().row(), 2);
     QTest::keyClick(groups, Qt::Key_Home, Qt::ControlModifier);
     QCOMPARE(groups->selectionModel()->selectedRows().front().row(), 0);
-    QCOMPARE(QString::fromStdString(results->RSTempiVer->Value("PD44_CODART_MG66").JoinedText()), QString("A1"));
+    QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A1"));
     form->Unload();
     // The band is remembered.
     std::shared_ptr<FRMPD_QUARVELINDO> again;

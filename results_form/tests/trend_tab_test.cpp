@@ -43,7 +43,7 @@ class TrendTabTest : public QObject {
     tabs->setCurrentWidget(trend);
     const auto months = trend->Months();
     QVERIFY(months.size() > 1);
-    const auto all = static_cast<int64_t>(results->RSTempiVerDett->RecordCount());
+    const auto all = static_cast<int64_t>(results->RSTempiVerDett()->RecordCount());
     int64_t bookings = 0;
     for (size_t i = 0; i < months.size(); ++i) {
       bookings += months[i].bookings;
@@ -60,10 +60,10 @@ class TrendTabTest : public QObject {
     QCOMPARE(trend->GapPercents().size(), months.size());
     // A month's bookings, then all again.
     trend->Choose(1);
-    QCOMPARE(static_cast<int64_t>(results->RSTempiVerDett->RecordCount()), months[1].bookings);
+    QCOMPARE(static_cast<int64_t>(results->RSTempiVerDett()->RecordCount()), months[1].bookings);
     QCOMPARE(results->GRD_VERSDett()->model()->rowCount(), static_cast<int>(months[1].bookings));
     trend->Table()->setCurrentCell(0, 0);
-    QCOMPARE(static_cast<int64_t>(results->RSTempiVerDett->RecordCount()), all);
+    QCOMPARE(static_cast<int64_t>(results->RSTempiVerDett()->RecordCount()), all);
     results->Unload();
     form->Unload();
   }
@@ -81,7 +81,7 @@ class TrendTabTest : public QObject {
     QVERIFY(model->rowCount() > 1);
     QCOMPARE(model->index(0, 0).data().toString(), QString("gen 2026"));
     QCOMPARE(model->index(1, 0).data().toString(), QString("feb 2026"));
-    QCOMPARE(QString::fromStdString(results->RSTempiVer->Value("MESEREGVERS").ToText()), QString("2026-01"));
+    QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("MESEREGVERS").ToText()), QString("2026-01"));
     results->Unload();
     form->Unload();
   }
@@ -99,12 +99,12 @@ class TrendTabTest : public QObject {
     auto* trend = results->Trend();
     tabs->setCurrentWidget(trend);
     // Another group: its own months.
-    const std::string first = results->RSTempiVer->Value("PD44_CODFORNREP").ToText();
+    const std::string first = results->RSTempiVer()->Value("PD44_CODFORNREP").ToText();
     results->GRD_VERS()->selectRow(1);
-    QVERIFY(results->RSTempiVer->Value("PD44_CODFORNREP").ToText() != first);
+    QVERIFY(results->RSTempiVer()->Value("PD44_CODFORNREP").ToText() != first);
     int64_t second = 0;
     for (const auto& m : trend->Months()) second += m.bookings;
-    QCOMPARE(second, static_cast<int64_t>(results->RSTempiVerDett->RecordCount()));
+    QCOMPARE(second, static_cast<int64_t>(results->RSTempiVerDett()->RecordCount()));
     results->Unload();
     form->Unload();
   }

@@ -9,7 +9,7 @@
 #include <QtTest>
 
 #include "engine/comparison.h"
-#include "engine/tests/fake_form.h"
+#include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "engine/tests/unbooked_erp.h"
 #include "host/qt/user_settings.h"
@@ -38,7 +38,7 @@ class UnbookedViewTest : public QObject {
   void theListSortsAndCopies() {
     engine::testing::TempDir dir;
     const std::string db = engine::testing::UnbookedErp(dir);
-    engine::testing::FakeForm form;
+    host::testing::FakeForm form;
     engine::NoProgress progress;
     auto run = engine::Comparison::Make(form, engine::testing::RequestOn(db, {"Reparto"}), progress);
     QVERIFY(!run->Empty());
@@ -49,7 +49,7 @@ class UnbookedViewTest : public QObject {
     QVERIFY(form.errors.empty());
     const auto* model = view.Model();
     QCOMPARE(model->rowCount(), 2);
-    QCOMPARE(model->columnCount(), 12);
+    QCOMPARE(model->columnCount(), 14);
     QCOMPARE(model->headerData(6, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Fase"));
     QCOMPARE(Column(model, 6), QStringList({"20", "30"}));
     QCOMPARE(Column(model, 11), QStringList({"1:00:00", "0:30:00"}));
@@ -61,8 +61,8 @@ class UnbookedViewTest : public QObject {
     QTest::keyClick(view.Grid(), Qt::Key_C, Qt::ControlModifier);
     const QStringList lines = QApplication::clipboard()->text().split('\n');
     QCOMPARE(lines.value(0), QString("Codice ordine\tSezionale ordine\tNumero ordine\tRiga ordine\tArticolo\t"
-                                     "Sequenza fase\tFase\tDescrizione\tReparto\tMacchina\tOrigine\tPrevisto"));
-    QCOMPARE(lines.value(1), QString("ODL\tA\t8\t1\tA1\t30\t30\tCollaudo\tR01\tM1\tCICLO\t0:30:00"));
+                                     "Sequenza fase\tFase\tDescrizione\tReparto\tMacchina\tOrigine\tPrevisto\tStato ordine\tChiusa"));
+    QCOMPARE(lines.value(1), QString("ODL\tA\t8\t1\tA1\t30\t30\tCollaudo\tR01\tM1\tCICLO\t0:30:00\t\t"));
     // A second showing reads nothing again.
     view.Load(*run);
     QCOMPARE(view.Model(), model);

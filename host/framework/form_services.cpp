@@ -1,10 +1,10 @@
-#include "engine/form_services.h"
+#include "host/framework/form_services.h"
 
-namespace engine {
+namespace host {
 
-void ReportStatus(FormServices& form, const host::Status& status) {
+void ReportStatus(FormServices& form, const Status& status) {
   for (const auto& d : status.diagnostics()) {
-    if (d.kind == host::Diagnostic::Kind::kError) {
+    if (d.kind == Diagnostic::Kind::kError) {
       form.GestioneErrore(d.procedure, d.error);
     } else {
       form.MsgBoxLingua(form.TestoLingua(d.text, d.number, 0), 0, d.style, form.FormCaption());
@@ -16,4 +16,4 @@ void ReportCurrentError(FormServices& form, std::string_view procedure) {
   form.GestioneErrore(procedure, CurrentError());
 }
 
-}  // namespace engine
+}  // namespace host

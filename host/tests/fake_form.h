@@ -1,12 +1,14 @@
-// A form for the engine's tests: records what the engine reports and shows.
+// A form for the tests: records what it is asked to show (a step's status
+// reaches it through host::ReportStatus, as it reaches a real form), and
+// gives the catalog's texts as "[x<number>x] text" without translating.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "engine/form_services.h"
+#include "host/framework/form_services.h"
 
-namespace engine::testing {
+namespace host::testing {
 
 class FakeForm : public FormServices {
  public:
@@ -17,7 +19,7 @@ class FakeForm : public FormServices {
     std::string title;
   };
 
-  void GestioneErrore(std::string_view procedure, const host::Error& error) override {
+  void GestioneErrore(std::string_view procedure, const Error& error) override {
     errors.emplace_back(procedure);
     error_texts.emplace_back(error.what());
   }
@@ -36,9 +38,23 @@ class FakeForm : public FormServices {
   std::vector<std::string> errors;
   std::vector<std::string> error_texts;
   std::vector<Message> messages;
+  // Shows a step's status as the forms do.
+  void Show(const Status& status) { ReportStatus(*this, status); }
   host::PlainDateService dates;
   host::DateService* dates_from = nullptr;  // a connection's own, when the test has one
   host::PlainNumberService numbers;
 };
 
-}  // namespace engine::testing
+// The procedures a status names, and its errors' texts, in order.
+inline std::vector<std::string> Procedures(const Status& status) {
+  std::vector<std::string> out;
+  for (const auto& d : status.diagnostics()) out.push_back(d.procedure);
+  return out;
+}
+inline std::vector<std::string> ErrorTexts(const Status& status) {
+  std::vector<std::string> out;
+  for (const auto& d : status.diagnostics()) out.emplace_back(d.error.what());
+  return out;
+}
+
+}  // namespace host::testing
