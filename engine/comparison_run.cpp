@@ -155,11 +155,11 @@ void ComparisonRun::ReadBothQueries(const BookingQueryInput& query) {
   // grouped query then only tells its columns' types.
   const bool derive = CanGroupFromDetail(query, inputs_.connection->BackEnd());
   group_from_detail_ = derive;
-  blank_variants_ = true;
+  blank_variants_ = BlankVariants();
   const std::string beside_sql = derive ? GroupedLayoutQuery(grouped_sql_) : grouped_sql_;
   const auto check_variants = [&](host::db::Connection& connection) {
     if (derive && NeedsBlankVariantCheck(query)) {
-      blank_variants_ = !connection.Execute(BlankVariantQuery(inputs_.company))->Eof();
+      blank_variants_ = BlankVariants::Read(*connection.Execute(BlankVariantQuery(inputs_.company)));
     }
   };
   {
@@ -260,6 +260,7 @@ void ComparisonRun::GroupBookings(const BookingQueryInput& query) {
   const auto start = std::chrono::steady_clock::now();
   const host::RecordSetPtr layout = std::move(records_.RSTempiVer);
   records_.RSTempiVer = GroupFromDetail(*records_.RSTempiVerDett, *layout, query, blank_variants_);
+  blank_variants_ = BlankVariants();
   if (!records_.RSTempiVer) records_.RSTempiVer = inputs_.connection->Execute(grouped_sql_);
   timings_.grouped = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }

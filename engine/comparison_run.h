@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 
+#include "engine/blank_variants.h"
 #include "engine/booking_queries.h"
 #include "engine/cycle_formulas.h"
 #include "engine/run_context.h"
@@ -94,7 +95,7 @@ class ComparisonRun {
   std::unique_ptr<FashionCycleService> fashion_cycle_;
   Timings timings_;
   bool group_from_detail_ = false;  // this read asked only the grouped query's layout
-  bool blank_variants_ = true;      // BlankVariantQuery answered a row
+  BlankVariants blank_variants_;    // of this read, when its groups take the variant's MAX()
   std::mutex sibling_mutex_;                   // guards sibling_ against Interrupt
   std::unique_ptr<host::db::Connection> sibling_;  // open while the detailed query runs beside
 };

@@ -274,13 +274,8 @@ bool NeedsBlankVariantCheck(const BookingQueryInput& input) {
                      [](const OrderItem& item) { return !item.grouping && IsVariant(item.name); });
 }
 
-std::string BlankVariantQuery(const std::string& company) {
-  return "SELECT TOP 1 PD44_PRGMVORE_PD31 FROM PD44_VERSORE WITH(NOLOCK) WHERE PD44_DITTA_CG18 = " + company +
-         " AND PD44_OPZIONE IS NOT NULL AND RTRIM(PD44_OPZIONE) = ''";
-}
-
 host::RecordSetPtr GroupFromDetail(host::RecordSet& detailed, const host::RecordSet& layout,
-                                   const BookingQueryInput& input, bool blank_variants) {
+                                   const BookingQueryInput& input, const BlankVariants& blank_variants) {
   Table& table = detailed.Storage();
   // The grouped query's columns: the grouping items, the other items'
   // MAX(), the unit's sums, IDGRUPPO.
@@ -342,6 +337,12 @@ host::RecordSetPtr GroupFromDetail(host::RecordSet& detailed, const host::Record
   std::vector<Group> groups;
   std::vector<uint32_t> best;  // groups × maxed: the row holding the MAX()
   std::vector<uint8_t> tied;   // groups × maxed: that largest value also held in another spelling
+  // groups: some booking holds a blank variant that is not Null (asked
+  // only when an ungrouped variant may come out blank)
+  std::vector<uint8_t> holds_blank_variant;
+  const bool variant_maxed = std::any_of(max_items.begin(), max_items.end(),
+                                         [](const OrderItem* item) { return IsVariant(item->name); });
+  const bool ask_blank = variant_maxed && !blank_variants.Empty();
   GroupKey probe(keyed);
   GroupKey previous;
   uint32_t previous_group = kNone;
@@ -356,6 +357,7 @@ host::RecordSetPtr GroupFromDetail(host::RecordSet& detailed, const host::Record
         groups.emplace_back(static_cast<uint32_t>(row));
         best.resize(best.size() + maxed, kNone);
         tied.resize(tied.size() + maxed, 0);
+        holds_blank_variant.push_back(0);
       }
       g = it->second;
       previous = probe;
@@ -377,6 +379,11 @@ host::RecordSetPtr GroupFromDetail(host::RecordSet& detailed, const host::Record
     if (!cell.IsNull()) {
       const Decimal value = cell.ToDecimal();
       if (!group.max_id || value > *group.max_id) group.max_id = value;
+      // EachBookingOnce has seen every number whole and within 64 bits.
+      if (ask_blank && holds_blank_variant[g] == 0 &&
+          blank_variants.Holds(static_cast<int64_t>(value.Normalized().Coefficient()))) {
+        holds_blank_variant[g] = 1;
+      }
     }
     for (size_t j = 0; j < maxed; ++j) {
       const size_t source = static_cast<size_t>(sources[keyed + j]);
@@ -401,16 +408,16 @@ host::RecordSetPtr GroupFromDetail(host::RecordSet& detailed, const host::Record
   // its own choice.
   if (std::find(tied.begin(), tied.end(), uint8_t{1}) != tied.end()) return nullptr;
   // The detailed rows hold the variant without Null (ISNULL(.., '')): a
-  // blank largest variant is the MAX() of Nulls when no booking holds a
-  // blank one; otherwise it cannot be told.
+  // blank largest variant is the MAX() of Nulls unless some booking of the
+  // group holds a blank one that is not Null. Its spelling is the one read:
+  // a Null read as '' beside a blank spelt otherwise has tied above.
   for (size_t j = 0; j < maxed; ++j) {
     if (!IsVariant(max_items[j]->name)) continue;
     const size_t source = static_cast<size_t>(sources[keyed + j]);
     for (size_t g = 0; g < groups.size(); ++g) {
       uint32_t& held = best[g * maxed + j];
-      if (held == kNone || !host::RTrim(table.Get(held, source).ToText()).empty()) continue;
-      if (blank_variants) return nullptr;
-      held = kNone;
+      if (held == kNone || holds_blank_variant[g] != 0) continue;
+      if (host::RTrim(table.Get(held, source).ToText()).empty()) held = kNone;
     }
   }
 

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/blank_variants.h"
 #include "engine/booking_queries.h"
 #include "host/recordset/recordset.h"
 
@@ -34,19 +35,18 @@ bool CanGroupFromDetail(const BookingQueryInput& input, std::string_view back_en
 // field types are the grouped rows' types.
 std::string GroupedLayoutQuery(const std::string& grouped_sql);
 
-// The detailed rows hold the variant without Null (ISNULL(.., '')), the
-// grouped query's MAX() of an ungrouped variant passes over Nulls: whether
-// a blank one was Null is told by this statement, which answers a row when
-// some booking of the company holds a blank variant that is not Null.
+// Whether the grouped query takes the MAX() of an ungrouped variant, whose
+// blank value the detailed rows cannot tell from Null: the run then reads
+// BlankVariants (engine/blank_variants.h) beside them.
 bool NeedsBlankVariantCheck(const BookingQueryInput& input);
-std::string BlankVariantQuery(const std::string& company);
 
 // The grouped rows from the detailed rows `detailed` (read by the detailed
 // query of `input`) in the fields of `layout` (GroupedLayoutQuery's answer),
-// open at the first row; `blank_variants`: BlankVariantQuery answered a row.
-// Null when they cannot be told exactly (see above); the caller then runs
-// the grouped query. Reads `detailed` without moving it.
+// open at the first row; `blank_variants`: the bookings of the company
+// whose variant is blank and not Null (an empty set: none). Null when they
+// cannot be told exactly (see above); the caller then runs the grouped
+// query. Reads `detailed` without moving it.
 host::RecordSetPtr GroupFromDetail(host::RecordSet& detailed, const host::RecordSet& layout,
-                                   const BookingQueryInput& input, bool blank_variants = true);
+                                   const BookingQueryInput& input, const BlankVariants& blank_variants);
 
 }  // namespace engine
