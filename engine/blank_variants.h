@@ -26,9 +26,9 @@ class BlankVariants {
  public:
   // None: every blank variant was Null.
   BlankVariants() = default;
-  // The numbers BlankVariantQuery answered in `rows` (read from its first
-  // row to the end; a Null or non-whole number is passed over: no booking
-  // of the detailed rows can carry it).
+  // The numbers BlankVariantQuery answered in `rows` (every row it holds,
+  // wherever its cursor is; a Null or a number with decimals is passed
+  // over: no booking the groups are worked out from carries one).
   static BlankVariants Read(host::RecordSet& rows);
 
   // Whether booking `number` holds a blank variant that is not Null.
