@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "engine/booking_queries.h"
+#include "engine/grouped_from_detail.h"
 #include "engine/oms.h"
 #include "engine/planned_queries.h"
 #include "engine/value_helpers.h"
@@ -119,8 +120,11 @@ bool ComparisonRun::LeggiVersamentiTempi() {
         Progress& progress;
         ~EndFollow() { progress.Follow({}); }
       } end_follow{progress};
-      ReadBothQueries();
+      ReadBothQueries(in);
     }
+    // After the read's count: the grouped query, should it run after all,
+    // must not show as the bookings read.
+    if (group_from_detail_) GroupBookings(in);
     if (records_.RSTempiVer->Eof()) {
       records_.RSTempiVerDett.reset();
       return false;
@@ -141,9 +145,20 @@ bool ComparisonRun::LeggiVersamentiTempi() {
   }
 }
 
-void ComparisonRun::ReadBothQueries() {
+void ComparisonRun::ReadBothQueries(const BookingQueryInput& query) {
   using Clock = std::chrono::steady_clock;
   const auto seconds = [](Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); };
+  // Read once where the groups can be worked out from the bookings: the
+  // grouped query then only tells its columns' types.
+  const bool derive = CanGroupFromDetail(query, inputs_.connection->BackEnd());
+  group_from_detail_ = derive;
+  blank_variants_ = BlankVariants();
+  const std::string beside_sql = derive ? GroupedLayoutQuery(grouped_sql_) : grouped_sql_;
+  const auto check_variants = [&](host::db::Connection& connection) {
+    if (derive && NeedsBlankVariantCheck(query)) {
+      blank_variants_ = BlankVariants::Read(*connection.Execute(BlankVariantQuery(inputs_.company)));
+    }
+  };
   {
     // A second connection costs an open; it pays on the two reads of a
     // large run, and costs little on a small one.
@@ -158,9 +173,10 @@ void ComparisonRun::ReadBothQueries() {
   }
   if (!sibling_) {
     auto start = Clock::now();
-    records_.RSTempiVer = inputs_.connection->Execute(grouped_sql_);
+    records_.RSTempiVer = inputs_.connection->Execute(beside_sql);
+    check_variants(*inputs_.connection);
     timings_.grouped = seconds(start);
-    if (records_.RSTempiVer->Eof()) return;
+    if (!derive && records_.RSTempiVer->Eof()) return;
     start = Clock::now();
     records_.RSTempiVerDett = inputs_.connection->Execute(detailed_sql_);
     timings_.detailed = seconds(start);
@@ -176,7 +192,8 @@ void ComparisonRun::ReadBothQueries() {
   std::thread grouped([&] {
     try {
       const auto start = Clock::now();
-      records_.RSTempiVer = sibling_->Execute(grouped_sql_);
+      records_.RSTempiVer = sibling_->Execute(beside_sql);
+      check_variants(*sibling_);
       timings_.grouped = seconds(start);
     } catch (...) {  // the worker's edge: its failure is thrown again on the run's thread
       grouped_error = std::current_exception();
@@ -187,7 +204,7 @@ void ComparisonRun::ReadBothQueries() {
     // read in bulk here meanwhile. Should this fail, the planned times read
     // them themselves and report what fails there.
     prefetching = true;
-    if (!detailed_done && !inputs_.fashion_cycles && !records_.RSTempiVer->Eof()) {
+    if (!detailed_done && !inputs_.fashion_cycles && (derive || !records_.RSTempiVer->Eof())) {
       try {
         phases_->Prefetch(sibling_.get());
         prefetched_beside = true;
@@ -234,6 +251,15 @@ void ComparisonRun::ReadBothQueries() {
   if (grouped_error && !stopped(grouped_error)) std::rethrow_exception(grouped_error);
   if (detailed_error) std::rethrow_exception(detailed_error);
   if (grouped_error) std::rethrow_exception(grouped_error);
+}
+
+void ComparisonRun::GroupBookings(const BookingQueryInput& query) {
+  const auto start = std::chrono::steady_clock::now();
+  const host::RecordSetPtr layout = std::move(records_.RSTempiVer);
+  records_.RSTempiVer = GroupFromDetail(*records_.RSTempiVerDett, *layout, query, blank_variants_);
+  blank_variants_ = BlankVariants();
+  if (!records_.RSTempiVer) records_.RSTempiVer = inputs_.connection->Execute(grouped_sql_);
+  timings_.grouped = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 void ComparisonRun::Interrupt() {

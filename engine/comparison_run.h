@@ -12,6 +12,8 @@
 #include <mutex>
 #include <string>
 
+#include "engine/blank_variants.h"
+#include "engine/booking_queries.h"
 #include "engine/cycle_formulas.h"
 #include "engine/run_context.h"
 #include "engine/layouts.h"
@@ -75,8 +77,14 @@ class ComparisonRun {
   struct PlannedPass;  // CalcolaTempiPreventiviDettagliati's steps
   // The two booking queries: at the same time when the back end gives a
   // sibling connection (the grouped one there), else one after the other
-  // on the run's connection. Throws what either throws, the grouped first.
-  void ReadBothQueries();
+  // on the run's connection. Where the grouped rows can be worked out from
+  // the detailed ones (CanGroupFromDetail), only the grouped query's
+  // layout is asked for and the bookings are read once. Throws what either
+  // throws, the grouped first.
+  void ReadBothQueries(const BookingQueryInput& query);
+  // RSTempiVer from the bookings read (GroupFromDetail), or from the
+  // grouped query when they cannot tell it.
+  void GroupBookings(const BookingQueryInput& query);
 
   RunContext& context_;
   RunInputs inputs_;
@@ -85,6 +93,8 @@ class ComparisonRun {
   std::unique_ptr<PhaseSource> phases_;
   std::unique_ptr<FashionCycleService> fashion_cycle_;
   Timings timings_;
+  bool group_from_detail_ = false;  // this read asked only the grouped query's layout
+  BlankVariants blank_variants_;    // of this read, when its groups take the variant's MAX()
   std::mutex sibling_mutex_;                   // guards sibling_ against Interrupt
   std::unique_ptr<host::db::Connection> sibling_;  // open while the detailed query runs beside
 };

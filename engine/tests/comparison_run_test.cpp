@@ -339,6 +339,37 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
   }
 }
 
+// Bookings that spell one value in two ways (case, trailing blanks) fall
+// in one group, as the database groups them, and the groups are the
+// grouped query's own: the spelling it shows, the largest value it keeps.
+TEST_F(TinyRun, AValueSpeltTwoWaysMakesOneGroupAsTheDatabaseShowsIt) {
+  Add("INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, "
+      "PD44_CODFORNREP, PD44_QTALAV, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES "
+      "(1, 6, '2026-03-06 00:00:00', 'a1 ', 'r01', 1, 0, 0, 30, 0)");
+  for (const std::vector<std::string> grouping :
+       {std::vector<std::string>{"Articolo"}, std::vector<std::string>{"Reparto"}}) {
+    Run("0", grouping);
+    ASSERT_TRUE(form_.errors.empty()) << form_.error_texts.front();
+    const host::RecordSetPtr expected = connection_->Execute(run_->GroupedQuery());
+    host::RecordSet& groups = *run_->Records().RSTempiVer;
+    ASSERT_EQ(groups.RecordCount(), expected->RecordCount()) << grouping.front();
+    ASSERT_EQ(groups.FieldCount(), expected->FieldCount()) << grouping.front();
+    for (groups.MoveFirst(); !groups.Eof(); groups.MoveNext(), expected->MoveNext()) {
+      for (size_t c = 0; c < groups.FieldCount(); ++c) {
+        EXPECT_EQ(groups.Value(c), expected->Value(c)) << grouping.front() << " " << groups.Field(c).name;
+      }
+    }
+  }
+  // A1: bookings 1, 2 and 5 (25, 40 and 12 minutes) and the new one's 30.
+  Run("0", {"Articolo"});
+  auto& groups = *run_->Records().RSTempiVer;
+  groups.MoveFirst();
+  groups.Find("PD44_CODART_MG66 = 'A1'");
+  ASSERT_FALSE(groups.Eof());
+  EXPECT_EQ(T(groups.Value("OREVERS")) + ":" + T(groups.Value("MINVERS")) + ":" + T(groups.Value("SECVERS")),
+            "0:107:0");
+}
+
 TEST_F(TinyRun, AGroupWithoutArticleFiltersWithEqualsNull) {
   Run("0", {"Articolo"});
   GroupTotals totals(context_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});

@@ -333,7 +333,11 @@ class Rewriter {
           break;
         }
       }
-      t_.insert(t_.begin() + static_cast<std::ptrdiff_t>(end), Token{Token::Word, " LIMIT " + n});
+      // As tokens of their own: the ORDER BY before it must see its clause
+      // end at LIMIT, or the collation would wrap the limit into the term.
+      t_.insert(t_.begin() + static_cast<std::ptrdiff_t>(end),
+                {Token{Token::Blank, " "}, Token{Token::Word, "LIMIT"}, Token{Token::Blank, " "},
+                 Token{Token::Number, n}});
       Replace(t_, i, count, "");
     }
   }

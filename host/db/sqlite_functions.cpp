@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/db/sqlite_numbers.h"
 #include "host/value/decimal.h"
 #include "host/value/error.h"
 
@@ -23,15 +24,9 @@ std::optional<Decimal> DecimalOf(sqlite3_value* v) {
   }
 }
 
-void ResultDecimal(sqlite3_context* ctx, const Decimal& d) {
-  if (d.Scale() == 0 || d.Normalized().Scale() == 0) {
-    const Decimal whole = d.Normalized();
-    if (whole.Coefficient() >= INT64_MIN && whole.Coefficient() <= INT64_MAX) {
-      sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(whole.Coefficient()));
-      return;
-    }
-  }
-  sqlite3_result_double(ctx, d.ToDouble());
+void ResultNumber(sqlite3_context* ctx, const SqliteNumber& n) {
+  if (n.integer) return sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(n.whole));
+  sqlite3_result_double(ctx, n.real);
 }
 
 void QvDecimal(sqlite3_context* ctx, int /*argc*/, sqlite3_value** argv) {
@@ -41,12 +36,7 @@ void QvDecimal(sqlite3_context* ctx, int /*argc*/, sqlite3_value** argv) {
   const int precision = sqlite3_value_int(argv[1]);
   const int scale = sqlite3_value_int(argv[2]);
   try {
-    const Decimal rounded = value->Round(scale);
-    const Int128 limit = Pow10(precision - scale);
-    if (rounded.Trunc().Coefficient() >= limit || -rounded.Trunc().Coefficient() >= limit) {
-      return sqlite3_result_error(ctx, "Arithmetic overflow error converting numeric to data type numeric.", -1);
-    }
-    ResultDecimal(ctx, rounded);
+    ResultNumber(ctx, DecimalCast(*value, precision, scale));
   } catch (const Error& e) {
     sqlite3_result_error(ctx, e.what(), -1);
   }
@@ -59,9 +49,8 @@ void QvDiv(sqlite3_context* ctx, int /*argc*/, sqlite3_value** argv) {
   auto a = DecimalOf(argv[0]);
   auto b = DecimalOf(argv[1]);
   if (!a || !b) return sqlite3_result_error(ctx, "Error converting data type varchar to numeric.", -1);
-  if (b->IsZero()) return sqlite3_result_error(ctx, "Divide by zero error encountered.", -1);
   try {
-    ResultDecimal(ctx, *a / *b);
+    ResultNumber(ctx, DecimalDivide(*a, *b));
   } catch (const Error& e) {
     sqlite3_result_error(ctx, e.what(), -1);
   }

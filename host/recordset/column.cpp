@@ -81,6 +81,7 @@ class TextColumn final : public Column {
   [[nodiscard]] bool IsNullLike(size_t row) const override {
     return Id(row) == TextPool::kNullId || IsBlank(pool_.At(Id(row)));
   }
+  [[nodiscard]] uint32_t TextIdAt(size_t row) const override { return Id(row); }
   [[nodiscard]] std::optional<CellKey> Key(size_t row) const override {
     if (Id(row) == TextPool::kNullId) return std::nullopt;
     return CellKey{CellKey::kText, 0, pool_.FoldedId(Id(row))};

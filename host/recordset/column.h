@@ -67,6 +67,10 @@ class Column {
   [[nodiscard]] virtual bool IsNullLike(size_t row) const = 0;
   // The equality key of a cell; nullopt for Null and Empty.
   [[nodiscard]] virtual std::optional<CellKey> Key(size_t row) const = 0;
+  // The pool id of a text cell: two cells of one table hold the same bytes
+  // exactly when their ids are equal (the key only says they are equal
+  // folded). TextPool::kNullId for Null and in a column without texts.
+  [[nodiscard]] virtual uint32_t TextIdAt(size_t /*row*/) const { return TextPool::kNullId; }
   // The key that a literal of a filter has in this column's domain; nullopt
   // when no cell can equal it (a number with more decimals than the field
   // keeps, a text that is not a date). Text literals are interned folded.

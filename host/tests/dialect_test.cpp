@@ -21,6 +21,9 @@ TEST(SqliteDialect, RewritesEachConstruct) {
             "ON PD07_CODREP = QV_LEFT(PD44_CODFORNREP,5) LEFT OUTER JOIN X");
   EXPECT_EQ(T("SELECT TOP 1 1 FROM CM15 WHERE A = 'x'"), "SELECT  1 FROM CM15 WHERE A = 'x' LIMIT 1");
   EXPECT_EQ(T("SELECT * FROM (SELECT TOP 5 A FROM T) X"), "SELECT * FROM (SELECT  A FROM T LIMIT 5) X");
+  // The limit stays outside the last ordering term's collation.
+  EXPECT_EQ(T("SELECT TOP 0 A FROM T ORDER BY A, ISNULL(B,'')"),
+            "SELECT  A FROM T ORDER BY A COLLATE QV_CI, (IFNULL(B,'')) COLLATE QV_CI LIMIT 0");
   EXPECT_EQ(T("SELECT dbo.F(1), DBO.G(2)"), "SELECT F(1), G(2)");
   EXPECT_EQ(T("SELECT N'O''Neil', 'N''x'"), "SELECT 'O''Neil', 'N''x'");
   EXPECT_EQ(T("SELECT [Order], [A B] FROM [T]"), "SELECT \"Order\", \"A B\" FROM \"T\"");
