@@ -2,10 +2,12 @@
 // the run (prepare and first group), the first visit of a group, and a
 // return to a visited group, each including the grids' model resets.
 //
-//   results_form_bench [--bookings N] [--db FILE] [--short]
+//   results_form_bench [--bookings N] [--db FILE] [--short] [--default]
 //
 // Two groupings side by side: Reparto + Fase (a few dozen groups) and the
-// default grouping (one group per order line). Targets: revisit ≤ 20 ms,
+// default grouping (one group per order line); --default measures the
+// latter only. Each time is told as wall time and, beside it, the process's
+// CPU time (on a machine shared with others the wall time is inflated). Targets: revisit ≤ 20 ms,
 // first visit of a group of up to 1,000 bookings ≤ 100 ms, opening ≤ 1 s;
 // the figures of every group within 3 s while the window answers, a sort
 // by gap % within 300 ms.
@@ -29,6 +31,7 @@
 #include <filesystem>
 #include <fstream>
 #include <malloc.h>
+#include <ctime>
 #include <string>
 #include <unistd.h>
 
@@ -45,6 +48,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 double Ms(Clock::time_point since) { return std::chrono::duration<double, std::milli>(Clock::now() - since).count(); }
+
+// The CPU time of the process (every thread) in ms.
+double CpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
+}
 
 // Answers false when a target was missed or the figures do not hold.
 bool Measure(const std::string& db, const std::vector<std::string>& grouping, const char* name) {
@@ -64,14 +74,17 @@ bool Measure(const std::string& db, const std::vector<std::string>& grouping, co
 
   auto results = std::make_shared<results_form::FRMPD_MAVANZORDLAV>(run);
   start = Clock::now();
+  double cpu = CpuMs();
   results->Show(nullptr);
   QApplication::processEvents();
   const double open_ms = Ms(start);
+  const double open_cpu = CpuMs() - cpu;
 
   // The figures of every group come in while the event loop runs: the time
   // until all are there and the longest the window waited for its events.
   auto* groups = results->GRD_VERS();
   start = Clock::now();
+  cpu = CpuMs();
   double longest_slice = 0;
   while (!results->FiguresDone()) {
     const auto slice = Clock::now();
@@ -79,6 +92,7 @@ bool Measure(const std::string& db, const std::vector<std::string>& grouping, co
     longest_slice = std::max(longest_slice, Ms(slice));
   }
   const double figures_ms = Ms(start);
+  const double figures_cpu = CpuMs() - cpu;
   int percent = -1;
   for (int c = 0; c < groups->model()->columnCount(); ++c) {
     if (groups->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString() == "Scost. %") percent = c;
@@ -88,8 +102,9 @@ bool Measure(const std::string& db, const std::vector<std::string>& grouping, co
   QApplication::processEvents();
   const double sort_ms = Ms(start);
   groups->sortByColumn(-1, Qt::AscendingOrder);
-  std::printf("%s: figures of every group in %.0f ms (longest wait for events %.0f ms); sort by gap %% %.1f ms\n",
-              name, figures_ms, longest_slice, sort_ms);
+  std::printf("%s: figures of every group in %.0f ms (CPU %.0f ms; longest wait for events %.0f ms); sort by gap %% "
+              "%.1f ms; the form open with every group's figures %.0f ms after the run (CPU %.0f ms)\n",
+              name, figures_ms, figures_cpu, longest_slice, sort_ms, open_ms + figures_ms, open_cpu + figures_cpu);
 
   // First visits and revisits of up to 200 groups spread over the run.
   const int count = groups->model()->rowCount();
@@ -220,6 +235,7 @@ int main(int argc, char** argv) {
   std::string db = "build/demo-1m.db";
   bool preview = false;
   bool sections = false;
+  bool default_only = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--short") == 0) {
       bookings = 20000;
@@ -228,6 +244,8 @@ int main(int argc, char** argv) {
       bookings = std::atoll(argv[++i]);
     } else if (std::strcmp(argv[i], "--preview") == 0) {
       preview = true;
+    } else if (std::strcmp(argv[i], "--default") == 0) {
+      default_only = true;
     } else if (std::strcmp(argv[i], "--sections") == 0) {
       sections = true;
     } else if (std::strcmp(argv[i], "--db") == 0 && i + 1 < argc) {
@@ -236,7 +254,7 @@ int main(int argc, char** argv) {
   }
   if (!std::filesystem::exists(db) && db.find('=') == std::string::npos) demo::GenerateDemoDatabase(db, {bookings, 1});
   if (preview) return MeasurePreview(db, sections) ? 0 : 1;
-  bool ok = Measure(db, {"Reparto", "Fase"}, "Reparto + Fase");
+  bool ok = default_only || Measure(db, {"Reparto", "Fase"}, "Reparto + Fase");
   ok = Measure(db, {}, "default grouping") && ok;
   std::printf("%s\n", ok ? "results form: every revisit reused its totals" : "results form: FAILED");
   return ok ? 0 : 1;

@@ -59,6 +59,17 @@ std::string TimeText(const Variant& seconds, int16_t unit) {
   }
 }
 
+host::Decimal ShownSeconds(const Variant& seconds, int16_t unit) {
+  const host::Decimal s = seconds.ToDecimal();
+  // The roundings of TimeText, so that the text of the result is the text.
+  switch (unit) {
+    case kOreMinutiSecondi: return RoundHalfUp(s, 0);
+    case kOreDecimali: return (s / host::Decimal::FromInt(3600)).Round(2) * host::Decimal::FromInt(3600);
+    case kMinutiDecimali: return (s / host::Decimal::FromInt(60)).Round(2) * host::Decimal::FromInt(60);
+    default: return s.Round(2);
+  }
+}
+
 std::string GapText(const Variant& planned, const Variant& booked, int16_t unit) {
   const host::Decimal gap = booked.ToDecimal() - planned.ToDecimal();
   // Whole seconds half up, as the records' GAP (WholeSecondsOf): -2.5 s reads "- 0:00:02".

@@ -56,6 +56,11 @@ CategorySeconds SecondsOf(std::span<const host::Variant> values, const TimeField
 // Seconds as the unit shows them: "h:mm:ss" (no sign), or hours, minutes or
 // seconds with two decimals.
 std::string TimeText(const host::Variant& seconds, int16_t unit);
+// The seconds that TimeText shows of `seconds` in the unit (whole seconds
+// under h:mm:ss, hours, minutes or seconds to two decimals otherwise). A
+// gap and a gap % worked out from these are the ones a reader works out
+// by hand from the texts beside them, as a group's record has them.
+host::Decimal ShownSeconds(const host::Variant& seconds, int16_t unit);
 // The gap booked − planned: with its sign ("+ 0:02:05", "- 1:00:00") under
 // hh:mm:ss, else as TimeText.
 std::string GapText(const host::Variant& planned, const host::Variant& booked, int16_t unit);

@@ -201,7 +201,9 @@ CategoryFigures GroupFigures::FiguresAt(size_t prev_row) {
   if (!prev_fields_) prev_fields_.emplace(prev);
   const TimeFieldIndex& fields = *prev_fields_;
   const auto unit = static_cast<int16_t>(run_.Unit());
-  std::vector<host::Variant> values(prev.FieldCount());
+  // One row's worth of values for every group: SecondsOf reads by position.
+  std::vector<host::Variant>& values = prev_values_;
+  values.resize(prev.FieldCount());
   CategoryFigures figures;
   for (size_t c = 0; c < kCategoryNames.size(); ++c) {
     for (const TimeFieldBase base : {kOrePrev, kMinPrev, kSecPrev, kOreVers, kMinVers, kSecVers}) {

@@ -90,6 +90,7 @@ class GroupFigures {
   std::unordered_map<int64_t, size_t> stored_;
   size_t stored_seen_ = 0;
   std::optional<TimeFieldIndex> prev_fields_;
+  std::vector<host::Variant> prev_values_;  // FiguresAt's, kept between groups
   // The group being summed, a slice of its bookings at a time.
   struct Current {
     // Said, not defaulted: clang cannot use a nested class's member

@@ -217,14 +217,17 @@ PhaseOutputs GroupTotals::ComputeTempiFase(const Variant& phase_id, const Varian
     BookingKeys keys;
     keys.article = article;
     keys.option = option;
+    std::optional<PhaseColumns> found;
+    const PhaseColumns& at = row->columns != nullptr ? *row->columns : found.emplace(row->table);
+    const auto get = [&](int index) { return ColumnValue(row->table, row->row, index); };
     if (order) {
-      keys.numreg = row->Get("DO46_NUMREG_CO99");
-      keys.order_row = row->Get("DO46_PROGRIGA");
-      keys.phase = row->Get("DO46_CODFASE");
-      keys.department = row->Get("DO46_CODREPARTO");
+      keys.numreg = get(at.order_numreg);
+      keys.order_row = get(at.order_line);
+      keys.phase = get(at.order_phase);
+      keys.department = get(at.order_department);
     } else {
-      keys.phase = row->Get("PD48_CODFASE_PD12");
-      keys.department = row->Get("PD48_CODREP_PD07");
+      keys.phase = get(at.cycle_phase);
+      keys.department = get(at.cycle_department);
     }
     const FormulaEvaluator formula = [&](const std::string& code, const std::string& cycle,
                                          const std::array<Variant, 28>& values) {

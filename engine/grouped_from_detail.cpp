@@ -63,11 +63,11 @@ bool ReadAlike(const std::string& name) {
 
 bool IsVariant(const std::string& name) { return host::UpperAscii(name) == "PD44_OPZIONE"; }
 
-std::vector<std::string> UnitColumns(const std::string& code) {
-  if (code == "0") return {"OREVERS", "MINVERS", "SECVERS"};
-  if (code == "1") return {"OREVERS"};
-  if (code == "2") return {"MINVERS"};
-  if (code == "3") return {"SECVERS"};
+std::vector<std::string> UnitColumns(TipoTempo unit) {
+  if (unit == kOreMinutiSecondi) return {"OREVERS", "MINVERS", "SECVERS"};
+  if (unit == kOreDecimali) return {"OREVERS"};
+  if (unit == kMinutiDecimali) return {"MINVERS"};
+  if (unit == kSecondiDecimali) return {"SECVERS"};
   return {};
 }
 
@@ -171,7 +171,7 @@ std::optional<SqliteNumber> Whole(__int128 value) {
 
 // The unit's booked-time columns of one group, as the grouped query's
 // expressions work them out (BookingQueries' grouped unit pieces).
-std::optional<std::vector<SqliteNumber>> UnitFigures(const std::string& code, const Group& g) {
+std::optional<std::vector<SqliteNumber>> UnitFigures(TipoTempo unit, const Group& g) {
   using host::db::DecimalCast;
   using host::db::DecimalDivide;
   using host::db::SqliteAdd;
@@ -182,20 +182,20 @@ std::optional<std::vector<SqliteNumber>> UnitFigures(const std::string& code, co
   if (!h || !m || !s) return std::nullopt;
   const auto n = [](int64_t v) { return SqliteNumber::Whole(v); };
   const auto dec = [](int64_t v) { return Decimal::FromInt(v); };
-  if (code == "0") return std::vector<SqliteNumber>{*h, *m, *s};
-  if (code == "1") {
+  if (unit == kOreMinutiSecondi) return std::vector<SqliteNumber>{*h, *m, *s};
+  if (unit == kOreDecimali) {
     const SqliteNumber a = DecimalCast(h->AsDecimal(), 14, 2);
     const SqliteNumber b = DecimalCast(DecimalDivide(m->AsDecimal(), dec(60)).AsDecimal(), 14, 2);
     const SqliteNumber c = DecimalCast(DecimalDivide(s->AsDecimal(), dec(3600)).AsDecimal(), 14, 2);
     return std::vector<SqliteNumber>{SqliteAdd(SqliteAdd(a, b), c)};
   }
-  if (code == "2") {
+  if (unit == kMinutiDecimali) {
     const SqliteNumber a = DecimalCast(SqliteMultiply(*h, n(60)).AsDecimal(), 14, 2);
     const SqliteNumber b = DecimalCast(m->AsDecimal(), 14, 2);
     const SqliteNumber c = DecimalCast(DecimalDivide(s->AsDecimal(), dec(60)).AsDecimal(), 14, 2);
     return std::vector<SqliteNumber>{SqliteAdd(SqliteAdd(a, b), c)};
   }
-  if (code == "3") {
+  if (unit == kSecondiDecimali) {
     return std::vector<SqliteNumber>{SqliteAdd(SqliteAdd(SqliteMultiply(*h, n(3600)), SqliteMultiply(*m, n(60))), *s)};
   }
   return std::nullopt;
@@ -248,7 +248,7 @@ bool EachBookingOnce(const Table& table, int id_column) {
 bool CanGroupFromDetail(const BookingQueryInput& input, std::string_view back_end) {
   if (back_end.find("SQLite") == std::string_view::npos) return false;
   if (host::RTrim(input.ordering).empty() || host::RTrim(input.grouping).empty()) return false;
-  if (UnitColumns(input.unit_code).empty()) return false;
+  if (UnitColumns(input.unit).empty()) return false;
   size_t grouping_items = 0;
   for (const OrderItem& item : input.items) grouping_items += item.grouping ? 1 : 0;
   size_t grouping_seen = 0;
@@ -292,7 +292,7 @@ host::RecordSetPtr GroupFromDetail(host::RecordSet& detailed, const host::Record
       names.push_back(item->grouping ? ColumnOf(*item) : item->name);
     }
   }
-  const std::vector<std::string> unit_columns = UnitColumns(input.unit_code);
+  const std::vector<std::string> unit_columns = UnitColumns(input.unit);
   names.insert(names.end(), unit_columns.begin(), unit_columns.end());
   names.emplace_back("IDGRUPPO");
   if (layout.FieldCount() != names.size()) return nullptr;
@@ -461,7 +461,7 @@ host::RecordSetPtr GroupFromDetail(host::RecordSet& detailed, const host::Record
   out->Reserve(groups.size());
   const size_t first_unit = sources.size();
   for (const uint32_t g : order_of) {
-    const auto figures = UnitFigures(input.unit_code, groups[g]);
+    const auto figures = UnitFigures(input.unit, groups[g]);
     if (!figures) return nullptr;
     const size_t row = out->AppendRow();
     for (size_t i = 0; i < sources.size(); ++i) {

@@ -115,11 +115,15 @@ host::RecordSetPtr AndamentoMensile(GroupTotals& totals, RunRecordSets& records,
       out->SetValue("MESE", Variant(m.month));
       out->SetValue("PREVISTO", Variant(TimeText(m.planned, unit)));
       out->SetValue("VERSATO", Variant(TimeText(m.booked, unit)));
-      out->SetValue("SCOST", Variant(GapText(m.planned, m.booked, unit)));
+      // The gap and gap % of the figures as the row shows them, as a group's
+      // are: a reader checking them by hand gets the same.
+      const Variant shown_planned(ShownSeconds(m.planned, unit));
+      const Variant shown_booked(ShownSeconds(m.booked, unit));
+      out->SetValue("SCOST", Variant(GapText(shown_planned, shown_booked, unit)));
       out->SetValue("PREV_SEC", Variant(planned));
       out->SetValue("VERS_SEC", Variant(booked));
       out->SetValue("SCOST_SEC", Variant(booked - planned));
-      const std::string percent = GapPercentText(m.planned, m.booked);
+      const std::string percent = GapPercentText(shown_planned, shown_booked);
       out->SetValue("SCOSTPERC", percent.empty() ? Variant::Null() : Variant(*host::Decimal::Parse(percent)));
       out->Update();
     }

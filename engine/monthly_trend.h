@@ -40,7 +40,9 @@ std::vector<MonthFigures> MonthlyTrend(GroupTotals& totals, RunRecordSets& recor
 // The export's table "AndamentoMensile": one row per group and month with
 // IDGRUPPO, MESE, PREVISTO, VERSATO, SCOST (texts as the unit shows them),
 // PREV_SEC, VERS_SEC, SCOST_SEC (seconds) and SCOSTPERC (two decimals,
-// Null without a plan). Visits every group (RSTempiVer ends on its first).
+// Null without a plan); SCOST and SCOSTPERC are those of PREVISTO and
+// VERSATO as shown (ShownSeconds), as a group's are. Visits every group
+// (RSTempiVer ends on its first).
 host::RecordSetPtr AndamentoMensile(GroupTotals& totals, RunRecordSets& records, int16_t unit);
 
 class Comparison;

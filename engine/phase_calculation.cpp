@@ -2,6 +2,8 @@
 
 #include "engine/value_helpers.h"
 
+#include <optional>
+
 namespace engine {
 
 using host::Variant;
@@ -16,9 +18,10 @@ bool Positive(const Variant& v) { return host::CompareNumbers(v, Zero()) > 0; }
 // the order each source gives them. The call's seven are the base time and
 // the pieces of the kind computed, the quantity, the kind (1 processing,
 // 2 set-up) and three zeros.
-std::array<Variant, 28> FormulaValues(const PhaseRow& row, PhaseSourceKind kind, const BookingKeys& booking,
-                                      const Variant& base, const Variant& pieces, const Variant& quantity,
-                                      int16_t time_kind) {
+std::array<Variant, 28> FormulaValues(const PhaseRow& row, const PhaseColumns& at, PhaseSourceKind kind,
+                                      const BookingKeys& booking, const Variant& base, const Variant& pieces,
+                                      const Variant& quantity, int16_t time_kind) {
+  const auto get = [&](int index) { return ColumnValue(row.table, row.row, index); };
   std::array<Variant, 28> v;
   v[0] = base;
   v[1] = pieces;
@@ -27,36 +30,37 @@ std::array<Variant, 28> FormulaValues(const PhaseRow& row, PhaseSourceKind kind,
   v[4] = v[5] = v[6] = Zero();
   size_t i = 7;
   if (kind == PhaseSourceKind::Order) {
+    const PhaseColumns::Kind& c = at.order;
     for (const Variant& value : {booking.numreg,
                                  booking.order_row,
-                                 row.Get("DO46_PROGDET"),
+                                 get(at.detail),
                                  booking.phase,
                                  booking.department,
-                                 row.Get("DO46_MACCHINAALT"),
-                                 row.Get("PD2A_IDENTPROG"),
-                                 row.Get("PD2A_INDUMSETUP"),
-                                 row.Get("PD2A_TMACSETUP"),
-                                 row.Get("PD2A_NUMPEZZISETUP"),
-                                 row.Get("PD2A_INDUMLAV"),
-                                 row.Get("PD2A_TMACLAV"),
-                                 row.Get("PD2A_INDUMTOTLAV"),
-                                 row.Get("PD2A_TTOTLAV"),
-                                 row.Get("PD2A_NUMPEZZIUM"),
-                                 row.Get("PD2A_INDUMATTESA"),
-                                 row.Get("PD2A_TATTESA"),
-                                 row.Get("PD2A_INDUMCODA"),
-                                 row.Get("PD2A_TCODA"),
-                                 row.Get("PD2A_IDFASE"),
+                                 get(at.alternative_machine),
+                                 get(c.ident),
+                                 get(c.setup_unit),
+                                 get(c.setup_time),
+                                 get(c.setup_pieces),
+                                 get(c.run_unit),
+                                 get(c.run_time),
+                                 get(c.total_unit),
+                                 get(c.total_time),
+                                 get(c.pieces_per_unit),
+                                 get(c.wait_unit),
+                                 get(c.wait),
+                                 get(c.queue_unit),
+                                 get(c.queue),
+                                 get(at.phase_id),
                                  row.lot}) {
       v[i++] = value;
     }
   } else {
+    const PhaseColumns::Kind& c = at.cycle;
     for (const Variant& value :
-         {row.Get("PD48_IDCICLO"), booking.phase, booking.department, row.Get("PD48_MACCHINA_PD08"),
-          row.Get("PD48_IDENTPROG"), row.Get("PD48_INDUMSETUP"), row.Get("PD48_TMACSETUP"), row.Get("PD48_NUMPEZSETUP"),
-          row.Get("PD48_INDUMLAV"), row.Get("PD48_TMACLAV"), row.Get("PD48_INDUMTOTLAV"), row.Get("PD48_TTOTLAV"),
-          row.Get("PD48_NUMPEZZIUM"), row.Get("PD48_INDUMATTESA"), row.Get("PD48_TATTESA"), row.Get("PD48_INDUMCODA"),
-          row.Get("PD48_TCODA"), row.lot}) {
+         {get(at.cycle_id), booking.phase, booking.department, get(at.machine), get(c.ident), get(c.setup_unit),
+          get(c.setup_time), get(c.setup_pieces), get(c.run_unit), get(c.run_time), get(c.total_unit),
+          get(c.total_time), get(c.pieces_per_unit), get(c.wait_unit), get(c.wait), get(c.queue_unit), get(c.queue),
+          row.lot}) {
       v[i++] = value;
     }
   }
@@ -88,63 +92,38 @@ Variant UnitFactor(const Variant& indicator) {
   }
 }
 
-namespace {
-
-// The columns the computation reads, per source (built once).
-struct Columns {
-  std::string formsetup, tmacsetup, setup_pieces, formlav, tmaclav, numpezzium, indumlav, indumsetup, tattesa,
-      indumattesa, tcoda, indumcoda;
-  explicit Columns(const std::string& p, const std::string& setup_pieces_field)
-      : formsetup(p + "FORMSETUP_PD24"),
-        tmacsetup(p + "TMACSETUP"),
-        setup_pieces(setup_pieces_field),
-        formlav(p + "FORMLAV_PD24"),
-        tmaclav(p + "TMACLAV"),
-        numpezzium(p + "NUMPEZZIUM"),
-        indumlav(p + "INDUMLAV"),
-        indumsetup(p + "INDUMSETUP"),
-        tattesa(p + "TATTESA"),
-        indumattesa(p + "INDUMATTESA"),
-        tcoda(p + "TCODA"),
-        indumcoda(p + "INDUMCODA") {}
-};
-
-const Columns& ColumnsOf(PhaseSourceKind kind) {
-  static const Columns order("PD2A_", "PD2A_NUMPEZZISETUP");
-  static const Columns cycle("PD48_", "PD48_NUMPEZSETUP");
-  return kind == PhaseSourceKind::Order ? order : cycle;
-}
-
-}  // namespace
-
 PhaseTimes ComputePhase(const PhaseRow& row, PhaseSourceKind kind, const std::vector<WorkerRow>& workers,
                         const Variant& quantity, const PhaseOptions& options, const BookingKeys& booking,
                         const FormulaEvaluator& formula) {
-  const Columns& col = ColumnsOf(kind);
-  const auto num = [&](const std::string& field) { return ValoreNumerico(row.Get(field)); };
-  const std::string cycle = host::RTrim(row.Get("PD48_CICLO_PD52").JoinedText());
+  // The columns' positions: the row's own, else found here.
+  std::optional<PhaseColumns> found;
+  const PhaseColumns& at = row.columns != nullptr ? *row.columns : found.emplace(row.table);
+  const PhaseColumns::Kind& col = kind == PhaseSourceKind::Order ? at.order : at.cycle;
+  const auto get = [&](int index) { return ColumnValue(row.table, row.row, index); };
+  const auto num = [&](int index) { return ValoreNumerico(get(index)); };
+  const std::string cycle = host::RTrim(get(at.cycle_code).JoinedText());
   PhaseTimes t;
   t.TLAV = t.TSET = t.TATT = t.TCODA = t.MLAV = t.MSET = Zero();
   const Variant lot = ValoreNumerico(row.lot);
 
   // Machine times, from a formula when the phase has one.
-  const std::string setup_formula = host::RTrim(row.Get(col.formsetup).JoinedText());
-  t.TSET = setup_formula.empty()
-               ? num(col.tmacsetup)
-               : formula(setup_formula, cycle,
-                         FormulaValues(row, kind, booking, num(col.tmacsetup), num(col.setup_pieces), quantity, 2));
-  const std::string run_formula = host::RTrim(row.Get(col.formlav).JoinedText());
-  t.TLAV = run_formula.empty()
-               ? num(col.tmaclav)
-               : formula(run_formula, cycle,
-                         FormulaValues(row, kind, booking, num(col.tmaclav), num(col.numpezzium), quantity, 1));
+  const std::string setup_formula = host::RTrim(get(col.setup_formula).JoinedText());
+  t.TSET = setup_formula.empty() ? num(col.setup_time)
+                                 : formula(setup_formula, cycle,
+                                           FormulaValues(row, at, kind, booking, num(col.setup_time),
+                                                         num(col.setup_pieces), quantity, 2));
+  const std::string run_formula = host::RTrim(get(col.run_formula).JoinedText());
+  t.TLAV = run_formula.empty() ? num(col.run_time)
+                               : formula(run_formula, cycle,
+                                         FormulaValues(row, at, kind, booking, num(col.run_time),
+                                                       num(col.pieces_per_unit), quantity, 1));
   // Run time in seconds, per piece, times the quantity.
-  if (Variant f = UnitFactor(row.Get(col.indumlav)); !f.IsEmpty()) t.TLAV = host::Multiply(t.TLAV, f);
-  t.NP = num(col.numpezzium);
+  if (Variant f = UnitFactor(get(col.run_unit)); !f.IsEmpty()) t.TLAV = host::Multiply(t.TLAV, f);
+  t.NP = num(col.pieces_per_unit);
   if (IsZero(t.NP)) t.NP = IsZero(lot) ? Variant(int16_t{1}) : lot;
   t.TLAV = host::Multiply(host::Divide(t.TLAV, t.NP), quantity);
   // Set-up in seconds, once per started set-up lot.
-  if (Variant f = UnitFactor(row.Get(col.indumsetup)); !f.IsEmpty()) t.TSET = host::Multiply(t.TSET, f);
+  if (Variant f = UnitFactor(get(col.setup_unit)); !f.IsEmpty()) t.TSET = host::Multiply(t.TSET, f);
   t.NPS = num(col.setup_pieces);
   if (!IsZero(lot) && IsZero(t.NPS)) t.NPS = lot;
   t.NS = int16_t{1};
@@ -157,12 +136,12 @@ PhaseTimes ComputePhase(const PhaseRow& row, PhaseSourceKind kind, const std::ve
   }
   // Wait and queue, unless left out.
   if (!options.exclude_wait) {
-    const Variant f = UnitFactor(row.Get(col.indumattesa));
-    if (!f.IsEmpty()) t.TATT = host::Multiply(num(col.tattesa), f);
+    const Variant f = UnitFactor(get(col.wait_unit));
+    if (!f.IsEmpty()) t.TATT = host::Multiply(num(col.wait), f);
   }
   if (!options.exclude_queue) {
-    const Variant f = UnitFactor(row.Get(col.indumcoda));
-    if (!f.IsEmpty()) t.TCODA = host::Multiply(num(col.tcoda), f);
+    const Variant f = UnitFactor(get(col.queue_unit));
+    if (!f.IsEmpty()) t.TCODA = host::Multiply(num(col.queue), f);
   }
   // Workers, split by operation.
   for (const WorkerRow& w : workers) {

@@ -21,17 +21,22 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/phase_columns.h"
 #include "host/recordset/table.h"
 #include "host/value/variant.h"
 
 namespace engine {
 
 // One phase row as a planned-time query answers it. `lot` stands for the
-// PD95_LOTTORIF column (0 from the default-cycle query).
+// PD95_LOTTORIF column (0 from the default-cycle query). `columns`, when
+// given, are the positions of `table`'s columns, found once for the table
+// (it outlives the row); without them the calculation finds its columns
+// by name, once per call.
 struct PhaseRow {
   const host::Table* table = nullptr;
   size_t row = 0;
   host::Variant lot;
+  const PhaseColumns* columns = nullptr;
   // The value of a column; Empty when the row has no such column.
   [[nodiscard]] host::Variant Get(std::string_view column) const;
 };

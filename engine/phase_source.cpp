@@ -72,10 +72,16 @@ host::RecordSetPtr PhaseSource::Query(const std::string& sql) {
 std::optional<PhaseRow> PhaseSource::FirstRow(const std::string& sql) {
   const host::RecordSetPtr rows = Query(sql);
   if (rows->Storage().RowCount() == 0) return std::nullopt;
-  PhaseRow row{&rows->Storage(), 0, {}};
+  PhaseRow row{&rows->Storage(), 0, {}, ColumnsOf(rows->Storage())};
   const int lot = rows->FieldIndex("PD95_LOTTORIF");
   if (lot >= 0) row.lot = rows->Storage().Get(0, static_cast<size_t>(lot));
   return row;
+}
+
+const PhaseColumns* PhaseSource::ColumnsOf(const host::Table& table) {
+  std::unique_ptr<PhaseColumns>& columns = columns_[&table];
+  if (!columns) columns = std::make_unique<PhaseColumns>(&table);
+  return columns.get();
 }
 
 const std::vector<WorkerRow>& PhaseSource::WorkersOf(const std::string& sql) {
@@ -90,6 +96,7 @@ const std::vector<WorkerRow>& PhaseSource::WorkersOf(const std::string& sql) {
 void PhaseSource::Prefetch(host::db::Connection* via) {
   host::db::Connection& connection = via != nullptr ? *via : connection_;
   prefetched_ = false;
+  columns_.clear();  // the tables they index go
   order_by_key_ = {};
   order_by_id_ = {};
   cycle_by_bom_ = {};
@@ -217,7 +224,8 @@ std::optional<PhaseRow> PhaseSource::Answer(const Index& index, const std::optio
       const host::Table& table = rows->Storage();
       const auto row = static_cast<size_t>(*found);
       const int lot = rows == orders_ ? orders_lot_ : cycles_lot_;
-      return PhaseRow{&table, row, zero_lot ? Variant(int32_t{0}) : table.Get(row, static_cast<size_t>(lot))};
+      return PhaseRow{&table, row, zero_lot ? Variant(int32_t{0}) : table.Get(row, static_cast<size_t>(lot)),
+                      ColumnsOf(table)};
     }
   }
   return FirstRow(sql());

@@ -63,6 +63,9 @@ class PhaseSource {
   host::RecordSetPtr Query(const std::string& sql);
   std::optional<PhaseRow> FirstRow(const std::string& sql);
   const std::vector<WorkerRow>& WorkersOf(const std::string& sql);
+  // The column positions of a table of phase rows the source keeps, found
+  // on its first row asked for.
+  const PhaseColumns* ColumnsOf(const host::Table& table);
 
   host::db::Connection& connection_;
   std::string company_;
@@ -76,6 +79,7 @@ class PhaseSource {
   std::deque<std::vector<WorkerRow>> worker_lists_;
   std::unordered_map<std::string, std::vector<WorkerRow>> workers_by_text_;
   const std::vector<WorkerRow> no_workers_;
+  std::unordered_map<const host::Table*, std::unique_ptr<PhaseColumns>> columns_;
   int orders_lot_ = -1, cycles_lot_ = -1;  // PD95_LOTTORIF in the bulk tables
 };
 

@@ -479,7 +479,9 @@ void FRMPD_MAVANZORDLAV::StepFigures() {
       if (!run_totals_) run_totals_ = figures_->AllBookings();
     }
     host::ReportStatus(*this, Run()->TakeStatus());
-    static constexpr qint64 kRefresh = 400;  // ms between repaints of the grid while computing
+    // A repaint of the grid costs as much as a slice of figures: once a
+    // second is enough to see them come.
+    static constexpr qint64 kRefresh = 1000;  // ms between repaints of the grid while computing
     if (done || !last_refresh_.isValid() || last_refresh_.elapsed() > kRefresh) {
       last_refresh_.start();
       if (groups_model_ != nullptr) groups_model_->FiguresChanged();

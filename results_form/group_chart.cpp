@@ -19,6 +19,7 @@ class GroupChart::Impl {
   QBarSet* planned = nullptr;
   QBarSet* booked = nullptr;
   QValueAxis* values = nullptr;
+  QBarCategoryAxis* categories = nullptr;
 };
 
 GroupChart::GroupChart(Translate translate, QWidget* parent)
@@ -35,14 +36,25 @@ GroupChart::GroupChart(Translate translate, QWidget* parent)
   series->append(impl_->planned);
   series->append(impl_->booked);
   impl_->chart->addSeries(series);
-  QStringList categories;
-  // Short and distinct: "Macchina lavorazione" and "Macchina setup" both
-  // elide to "Macch…" under a bar.
-  for (const char* caption : {"Lavorazione", "Setup", "Lav. mac.", "Set. mac.", "Lav. man.", "Set. man."}) {
-    categories << translate_(caption);
+  // Short and distinct, so that six of them fit under their bars where the
+  // form puts the chart: the full captions elide to "Lavo…" and "Macch…".
+  for (const char* caption : {"Lav.", "Set.", "Lav. mac.", "Set. mac.", "Lav. man.", "Set. man."}) {
+    categories_ << translate_(caption);
   }
+  // A label of two words on two lines: "Lav. mac." fits under its pair of
+  // bars only so.
+  QStringList shown;
+  for (const QString& label : categories_) shown << QString(label).toHtmlEscaped().replace(' ', "<br>");
+  // The room the chart's frame takes is room the labels lack.
+  impl_->chart->setMargins(QMargins(2, 2, 2, 2));
+  impl_->chart->setBackgroundRoundness(0);
   auto* axis = new QBarCategoryAxis();
-  axis->append(categories);
+  axis->append(shown);
+  // A little smaller than the text around it, as chart labels are.
+  QFont font = axis->labelsFont();
+  font.setPointSizeF(font.pointSizeF() * 0.85);
+  axis->setLabelsFont(font);
+  impl_->categories = axis;
   impl_->chart->addAxis(axis, Qt::AlignBottom);
   series->attachAxis(axis);
   impl_->values = new QValueAxis();
@@ -55,6 +67,8 @@ GroupChart::GroupChart(Translate translate, QWidget* parent)
 }
 
 GroupChart::~GroupChart() = default;
+
+bool GroupChart::LabelsCut() const { return impl_->categories->labelsTruncated(); }
 
 void GroupChart::Load(const CategoryModel& summary) {
   impl_->planned->remove(0, impl_->planned->count());

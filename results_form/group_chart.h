@@ -3,6 +3,7 @@
 // labour), in hours, drawn with Qt Charts.
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -21,12 +22,17 @@ class GroupChart : public QWidget {
   void Load(const CategoryModel& summary);
   // The bars drawn: planned and booked hours of each category.
   [[nodiscard]] std::vector<std::pair<double, double>> Bars() const { return bars_; }
+  // The categories' labels under the bars, and whether the chart had to
+  // cut any of them short at its present size.
+  [[nodiscard]] QStringList Categories() const { return categories_; }
+  [[nodiscard]] bool LabelsCut() const;
 
  private:
   Translate translate_;
   class Impl;
   std::unique_ptr<Impl> impl_;
   std::vector<std::pair<double, double>> bars_;
+  QStringList categories_;
 };
 
 }  // namespace results_form

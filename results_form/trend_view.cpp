@@ -63,10 +63,21 @@ TrendView::TrendView(Translate translate, std::string language, std::function<vo
 
 TrendView::~TrendView() = default;
 
+namespace {
+
+// The gap % of the figures as the row shows them: the one a reader works
+// out by hand, as a group's.
+std::string ShownGapPercent(const host::Variant& planned, const host::Variant& booked, int16_t unit) {
+  return engine::GapPercentText(host::Variant(engine::ShownSeconds(planned, unit)),
+                                host::Variant(engine::ShownSeconds(booked, unit)));
+}
+
+}  // namespace
+
 std::vector<double> TrendView::GapPercents() const {
   std::vector<double> out;
   for (const auto& m : months_) {
-    const std::string text = engine::GapPercentText(m.planned, m.booked);
+    const std::string text = ShownGapPercent(m.planned, m.booked, unit_);
     out.push_back(text.empty() ? 0.0 : std::stod(text));
   }
   return out;
@@ -74,6 +85,7 @@ std::vector<double> TrendView::GapPercents() const {
 
 void TrendView::Load(std::vector<engine::MonthFigures> months, int16_t unit) {
   months_ = std::move(months);
+  unit_ = unit;
   filling_ = true;
   table_->setRowCount(static_cast<int>(months_.size()) + 1);
   const auto cell = [this](int row, int column, const QString& text, bool right) {
@@ -89,14 +101,14 @@ void TrendView::Load(std::vector<engine::MonthFigures> months, int16_t unit) {
   cell(0, 0, translate_("Tutti i mesi"), false);
   cell(0, 1, LocalFigure(engine::TimeText(planned, unit)), true);
   cell(0, 2, LocalFigure(engine::TimeText(booked, unit)), true);
-  cell(0, 3, LocalFigure(engine::GapPercentText(planned, booked)), true);
+  cell(0, 3, LocalFigure(ShownGapPercent(planned, booked, unit)), true);
   for (size_t i = 0; i < months_.size(); ++i) {
     const auto& m = months_[i];
     const int row = static_cast<int>(i) + 1;
     cell(row, 0, QString::fromStdString(engine::TimeBucketText(engine::kMonthColumn, m.month, language_)), false);
     cell(row, 1, LocalFigure(engine::TimeText(m.planned, unit)), true);
     cell(row, 2, LocalFigure(engine::TimeText(m.booked, unit)), true);
-    cell(row, 3, LocalFigure(engine::GapPercentText(m.planned, m.booked)), true);
+    cell(row, 3, LocalFigure(ShownGapPercent(m.planned, m.booked, unit)), true);
   }
   table_->setCurrentCell(0, 0);
   filling_ = false;

@@ -45,6 +45,7 @@ class TrendView : public QWidget {
   std::string language_;
   std::function<void(const std::string&)> chosen_;
   std::vector<engine::MonthFigures> months_;
+  int16_t unit_ = 0;  // the unit the months were loaded in
   QTableWidget* table_ = nullptr;
   double tolerance_ = engine::kTrendTolerancePercent;
   bool filling_ = false;

@@ -179,7 +179,9 @@ TEST(GroupFigures, EveryGroupOfTheDemoAsItsVisitStoresIt) {
     EXPECT_GT(CompareEveryGroup(db, {}, unit, &all), 1000U) << "unit " << unit;
     EXPECT_GT(CompareEveryGroup(db, {"Reparto", "Fase"}, unit, &all), 5U) << "unit " << unit;
     EXPECT_EQ(CompareEveryGroup(db, {"-"}, unit, &all), 1U) << "unit " << unit;
-    if (unit == 0) EXPECT_GT(CompareEveryGroup(db, {"Dipendente", "Fase"}, unit, nullptr), 10U);
+    if (unit == 0) {
+      EXPECT_GT(CompareEveryGroup(db, {"Dipendente", "Fase"}, unit, nullptr), 10U);
+    }
   }
 }
 

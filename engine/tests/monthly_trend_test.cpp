@@ -128,6 +128,18 @@ TEST(MonthlyTrend, APhaseBookedInTwoMonthsIsPlannedInTheEarlier) {
   EXPECT_EQ(table->Value("PREV_SEC").ToInt64(), 0);
   EXPECT_EQ(table->Value("VERS_SEC").ToInt64(), 1200);
   EXPECT_TRUE(table->Value("SCOSTPERC").IsNull());
+  // In hours March reads 1.17 planned (4200 s) and 1.28 booked (4620 s):
+  // its gap and gap % are those of the figures shown, as a group's are:
+  // 1.28 - 1.17 = 0.11 and (1.28 / 1.17 - 1) × 100 = 9.4017 → 9.40, not
+  // 0.12 and 10.00 of the seconds.
+  auto in_hours = Comparison::Make(form, testing::RequestOn(db, {"Articolo"}, kOreDecimali), progress);
+  const auto hours = AndamentoMensile(*in_hours);
+  hours->SetFilter("IDGRUPPO = " + groups.Value("IDGRUPPO").ToDecimal().ToString() + " AND MESE = '2026-03'");
+  ASSERT_EQ(hours->RecordCount(), 1U);
+  EXPECT_EQ(hours->Value("PREVISTO").JoinedText(), "1.17");
+  EXPECT_EQ(hours->Value("VERSATO").JoinedText(), "1.28");
+  EXPECT_EQ(hours->Value("SCOST").JoinedText(), "0.11");
+  EXPECT_EQ(hours->Value("SCOSTPERC").ToDecimal().ToFixed(2), "9.40");
 }
 
 }  // namespace

@@ -27,7 +27,9 @@
 #include "results_form/category_model.h"
 #include "results_form/frmpd_mavanzordlav.h"
 #include "results_form/tests/written.h"
+#include "host/framework/translation_service.h"
 #include "results_form/gap_chart.h"
+#include "results_form/group_chart.h"
 #include "results_form/grid_columns.h"
 #include "results_form/grid_definition.h"
 #include "results_form/recordset_model.h"
@@ -662,6 +664,24 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QVERIFY2(!label.contains("Articolo") && !label.contains("Ordine"), qPrintable(label));
     QVERIFY(by_phase->Window()->findChild<QLabel*>("LBL_cArticolo")->isHidden());
     other->Unload();
+  }
+
+  void theCategoryChartReadsEveryLabelWhole() {
+    // The size the form gives it at the shell's default size (410 × 330),
+    // less the value axis' labels that a group's figures add.
+    const std::pair<const char*, QStringList> languages[] = {
+        {"it", {"Lav.", "Set.", "Lav. mac.", "Set. mac.", "Lav. man.", "Set. man."}},
+        {"en", {"Proc.", "Setup", "Proc. mach.", "Setup mach.", "Proc. lab.", "Setup lab."}}};
+    for (const auto& [language, expected] : languages) {
+      const host::TranslationService texts(host::MessageCatalog::BuiltIn(), language, nullptr);
+      results_form::GroupChart chart([&texts](const std::string& s) { return QString::fromStdString(texts.Caption(s)); });
+      chart.resize(360, 330);
+      chart.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&chart));
+      QApplication::processEvents();
+      QCOMPARE(chart.Categories(), expected);
+      QVERIFY2(!chart.LabelsCut(), language);
+    }
   }
 
  private:
