@@ -457,8 +457,11 @@ int Run(const RunArgs& args, int64_t& bookings) {
   if (args.timing) {
     const auto ms = [](auto a, auto b) { return std::chrono::duration<double, std::milli>(b - a).count(); };
     std::cerr << "bookings " << records.RSTempiVerDett->RecordCount() << ", groups "
-              << records.RSTempiVer->RecordCount() << "; read and planned " << ms(start, read) << " ms, group totals "
-              << ms(read, computed) << " ms; statements " << run->Connection().StatementCount() << "\n";
+              << records.RSTempiVer->RecordCount() << "; read and planned " << ms(start, read) << " ms (";
+    const auto& steps = run->Reader().LastTimings();
+    std::cerr << "detailed query " << steps.detailed * 1000 << " ms, groups " << steps.grouped * 1000
+              << " ms, planned times " << steps.planned * 1000 << " ms), group totals " << ms(read, computed)
+              << " ms; statements " << run->Connection().StatementCount() << "\n";
   }
   return 0;
 }

@@ -10,6 +10,7 @@
 #include "engine/grouped_from_detail.h"
 #include "engine/oms.h"
 #include "engine/planned_queries.h"
+#include "engine/trimmed_texts.h"
 #include "engine/value_helpers.h"
 #include "host/services/recordset_functions.h"
 
@@ -52,6 +53,11 @@ struct BookingFields {
 
 Variant Read(const host::RecordSet& rs, int index) {
   return index < 0 ? Variant() : rs.Value(static_cast<size_t>(index));
+}
+
+// A phase row's id, by the position found once for its table where there is one.
+Variant IdOf(const PhaseRow& row, int PhaseColumns::*position, std::string_view name) {
+  return row.columns != nullptr ? ColumnValue(row.table, row.row, row.columns->*position) : row.Get(name);
 }
 
 }  // namespace
@@ -124,12 +130,13 @@ bool ComparisonRun::LeggiVersamentiTempi() {
     }
     // After the read's count: the grouped query, should it run after all,
     // must not show as the bookings read.
+    if (group_from_detail_ && !records_.RSTempiVerDett->Eof()) return GroupBesidePlanned(in);
     if (group_from_detail_) GroupBookings(in);
     if (records_.RSTempiVer->Eof()) {
       records_.RSTempiVerDett.reset();
       return false;
     }
-    if (host::CompareNumbers(ValoreNumerico(records_.RSTempiVer->Value("IDGRUPPO")), int16_t{0}) > 0) {
+    if (FirstGroupHasId()) {
       CompleteFieldMetadata();
       auto start = Clock::now();
       const bool failed = CalcolaTempiPreventiviDettagliati();
@@ -262,6 +269,51 @@ void ComparisonRun::GroupBookings(const BookingQueryInput& query) {
   timings_.grouped = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+bool ComparisonRun::FirstGroupHasId() const {
+  return host::CompareNumbers(ValoreNumerico(records_.RSTempiVer->Value("IDGRUPPO")), int16_t{0}) > 0;
+}
+
+bool ComparisonRun::GroupBesidePlanned(const BookingQueryInput& query) {
+  using Clock = std::chrono::steady_clock;
+  const auto seconds = [](Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); };
+  const host::RecordSetPtr layout = std::move(records_.RSTempiVer);
+  host::RecordSetPtr groups;
+  std::exception_ptr grouping_error;
+  bool failed = false;
+  {
+    // Both only read the bookings' rows: the grouping through their
+    // storage, the planned pass through the record set's cursor.
+    std::jthread grouping([&] {
+      try {
+        const auto start = Clock::now();
+        groups = GroupFromDetail(*records_.RSTempiVerDett, *layout, query, blank_variants_);
+        timings_.grouped = seconds(start);
+      } catch (...) {  // the worker's edge: thrown again on the run's thread
+        grouping_error = std::current_exception();
+      }
+    });
+    const auto start = Clock::now();
+    failed = CalcolaTempiPreventiviDettagliati();
+    timings_.planned = seconds(start);
+  }
+  if (grouping_error) std::rethrow_exception(grouping_error);
+  blank_variants_ = BlankVariants();
+  // The grouped query only where the bookings cannot tell the groups: on
+  // this thread, as the planned pass may have used the connection.
+  records_.RSTempiVer = groups ? groups : inputs_.connection->Execute(grouped_sql_);
+  // With bookings read, groups come out unless the database changed between
+  // the two queries; every group carries its largest booking id, which a
+  // live database gives above 0. Either way the run has nothing to show
+  // (what the planned pass said stays said).
+  if (records_.RSTempiVer->Eof() || !FirstGroupHasId()) {
+    records_.RSTempiVer.reset();
+    records_.RSTempiVerDett.reset();
+    return false;
+  }
+  CompleteFieldMetadata();
+  return failed;
+}
+
 void ComparisonRun::Interrupt() {
   inputs_.connection->Interrupt();
   std::lock_guard lock(sibling_mutex_);
@@ -345,36 +397,49 @@ struct ComparisonRun::PlannedPass {
   };
 
   // The key of a phase row's times: the row itself (the run's phase rows
-  // live as long as the run), the quantity, the article and the option.
+  // live as long as the run), the quantity, the article and the option (by
+  // their numbers: equal numbers, equal texts).
   struct TimesKey {
     const host::Table* table;
     size_t row;
-    std::string quantity, article, option;
+    host::Int128 quantity;  // the quantity's decimal without trailing zeros
+    int scale;
+    bool no_quantity;  // Null
+    uint32_t article, option;
     friend bool operator==(const TimesKey&, const TimesKey&) = default;
   };
   struct TimesKeyHash {
     size_t operator()(const TimesKey& k) const noexcept {
       size_t h = std::hash<const void*>()(k.table) ^ (std::hash<size_t>()(k.row) * 31);
-      for (const std::string* text : {&k.quantity, &k.article, &k.option}) h = h * 131 ^ std::hash<std::string>()(*text);
+      const auto low = static_cast<uint64_t>(k.quantity);
+      const auto high = static_cast<uint64_t>(static_cast<unsigned __int128>(k.quantity) >> 64);
+      for (const uint64_t part : {low, high, static_cast<uint64_t>(k.scale) << 1 | (k.no_quantity ? 1U : 0U),
+                                  static_cast<uint64_t>(k.article) << 32 | k.option}) {
+        h = (h ^ std::hash<uint64_t>()(part)) * 0x9E3779B97F4A7C15ULL;
+      }
       return h;
     }
   };
 
-  uint32_t TimesOf(const PhaseRow& row, PhaseSourceKind kind, const Variant& quantity, const Variant& id,
-                   const BookingKeys& keys) {
-    TimesKey key{row.table, row.row,
-                 quantity.IsNull() ? std::string("N") : ValoreNumerico(quantity).ToDecimal().Normalized().ToString(),
-                 keys.article, keys.option};
+  uint32_t TimesOf(const PhaseRow& row, PhaseSourceKind kind, const Variant& quantity, const Variant& id) {
+    TimesKey key{row.table, row.row, 0, 0, quantity.IsNull(), article_number, option_number};
+    if (!key.no_quantity) {
+      const host::Decimal q = ValoreNumerico(quantity).ToDecimal().Normalized();
+      key.quantity = q.Coefficient();
+      key.scale = q.Scale();
+    }
     if (const auto it = computed.find(key); it != computed.end()) return it->second;
-    const uint32_t kept = records->KeepTimes(ComputeOnce(row, kind, quantity, id, keys));
-    computed.emplace(std::move(key), kept);
+    const uint32_t kept = records->KeepTimes(ComputeOnce(row, kind, quantity, id));
+    computed.emplace(key, kept);
     return kept;
   }
 
-  PhaseTimes ComputeOnce(const PhaseRow& row, PhaseSourceKind kind, const Variant& quantity, const Variant& id,
-                         const BookingKeys& keys) {
+  PhaseTimes ComputeOnce(const PhaseRow& row, PhaseSourceKind kind, const Variant& quantity, const Variant& id) {
     PhaseSource& phases = *run.phases_;
     const auto& workers = kind == PhaseSourceKind::Order ? phases.OrderWorkers(id) : phases.CycleWorkers(id);
+    // What the formulas see of the booking: read only for a phase computed.
+    const BookingKeys keys{Read(bookings, f.numreg), Read(bookings, f.order_row), Read(bookings, f.phase),
+                           Read(bookings, f.department), article, option_text};
     return ComputePhase(row, kind, workers, quantity, options, keys, formula);
   }
 
@@ -396,25 +461,22 @@ struct ComparisonRun::PlannedPass {
   // The current booking's phase: the order's phase when the order line has
   // a bill of materials, else the cycle phase of the article's bill of
   // materials, of its default cycle, or of its cycle reconfigured.
-  Planned FindPhase() {
+  Planned FindPhase(size_t booking_row) {
     Planned planned;
-    const std::string department = host::RTrim(Read(bookings, f.department).JoinedText());
+    const std::string& department = departments.At(booking_row);
     const Variant phase = Read(bookings, f.phase);
-    const BookingKeys keys{Read(bookings, f.numreg), Read(bookings, f.order_row), phase,
-                           Read(bookings, f.department), article, option_text};
     PhaseSource& phases = *run.phases_;
     if (host::CompareNumbers(ValoreNumerico(Read(bookings, f.bom)), int16_t{0}) > 0) {
-      if (auto row = phases.OrderPhase(host::RTrim(Read(bookings, f.numreg).JoinedText()),
-                                       Read(bookings, f.order_row), department, phase)) {
-        planned.id_ciclo = row->Get("PD2A_IDFASE");
+      if (auto row = phases.OrderPhase(orders.At(booking_row), Read(bookings, f.order_row), department, phase)) {
+        planned.id_ciclo = IdOf(*row, &PhaseColumns::phase_id, "PD2A_IDFASE");
         planned.qtaodl = row->Get("DO46_QTA1ORD");
-        planned.times = TimesOf(*row, PhaseSourceKind::Order, planned.qtaodl, planned.id_ciclo, keys);
+        planned.times = TimesOf(*row, PhaseSourceKind::Order, planned.qtaodl, planned.id_ciclo);
       }
       return planned;
     }
     if (article.empty()) return planned;
     const Variant q = run.context_.Value(NVL(Read(bookings, f.quantity), int16_t{1}));
-    const std::string project = host::RTrim(Read(bookings, f.project).JoinedText());
+    const std::string& project = projects.At(booking_row);
     int16_t tipo = 0;
     std::string prog_db;
     if (!project.empty() && host::CompareNumbers(ValoreNumerico(Read(bookings, f.article_type)), int16_t{3}) == 0) {
@@ -424,16 +486,16 @@ struct ComparisonRun::PlannedPass {
     std::string message;
     const Variant bom =
         run.inputs_.production->CercaDistintaBase(article, option_text, tipo, prog_db, 0, 0, 0, true, 0, &message);
-    const std::string cycle = host::RTrim(Read(bookings, f.cycle).JoinedText());
+    const std::string& cycle = cycles.At(booking_row);
     if (!bom.IsNull()) {
       if (auto row = phases.CycleByBom(department, phase, bom)) {
-        planned.id_ciclo = row->Get("PD48_IDCICLO");
-        planned.times = TimesOf(*row, PhaseSourceKind::Cycle, q, planned.id_ciclo, keys);
+        planned.id_ciclo = IdOf(*row, &PhaseColumns::cycle_id, "PD48_IDCICLO");
+        planned.times = TimesOf(*row, PhaseSourceKind::Cycle, q, planned.id_ciclo);
       }
     } else if (!cycle.empty() && !run.inputs_.fashion_cycles) {
       if (auto row = phases.DefaultCycle(department, phase, cycle)) {
-        planned.id_ciclo = row->Get("PD48_IDCICLO");
-        planned.times = TimesOf(*row, PhaseSourceKind::Cycle, q, planned.id_ciclo, keys);
+        planned.id_ciclo = IdOf(*row, &PhaseColumns::cycle_id, "PD48_IDCICLO");
+        planned.times = TimesOf(*row, PhaseSourceKind::Cycle, q, planned.id_ciclo);
       }
     } else if (!cycle.empty()) {
       // A reconfigured cycle is the booking's own: computed, not kept for others.
@@ -441,7 +503,7 @@ struct ComparisonRun::PlannedPass {
         const auto at = static_cast<size_t>(configured->AbsolutePosition() - 1);
         const PhaseRow row{&configured->Storage(), at, configured->Value("PD95_LOTTORIF")};
         planned.id_ciclo = row.Get("PD48_IDCICLO");
-        planned.times = records->KeepTimes(ComputeOnce(row, PhaseSourceKind::Cycle, q, planned.id_ciclo, keys));
+        planned.times = records->KeepTimes(ComputeOnce(row, PhaseSourceKind::Cycle, q, planned.id_ciclo));
       }
     }
     return planned;
@@ -500,8 +562,21 @@ struct ComparisonRun::PlannedPass {
   FormulaEvaluator formula;
   std::unordered_map<TimesKey, uint32_t, TimesKeyHash> computed;
   std::vector<std::string> left_out;
-  // The current booking's article and option (the formulas read them).
+  // The bookings' texts that every booking's phase is found by.
+  TrimmedTexts articles{bookings.Storage(), f.article}, variants{bookings.Storage(), f.option},
+      departments{bookings.Storage(), f.department}, orders{bookings.Storage(), f.numreg},
+      projects{bookings.Storage(), f.project}, cycles{bookings.Storage(), f.cycle};
+  // The current booking's article and option (the formulas read them) and their numbers.
   std::string article, option_text;
+  uint32_t article_number = 0, option_number = 0;
+
+  // Makes the booking at storage row `booking_row` (the current one) the pass's.
+  void Select(size_t booking_row) {
+    article_number = articles.NumberAt(booking_row);
+    option_number = variants.NumberAt(booking_row);
+    article = articles.Text(article_number);
+    option_text = variants.Text(option_number);
+  }
 };
 
 bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
@@ -520,9 +595,8 @@ bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
       progress.Set(bookings.AbsolutePosition());
       const size_t booking_row = bookings.StorageRow();
       try {
-        pass.article = host::RTrim(Read(bookings, pass.f.article).JoinedText());
-        pass.option_text = host::RTrim(Read(bookings, pass.f.option).JoinedText());
-        pass.AddRecord(booking_row, pass.FindPhase());
+        pass.Select(booking_row);
+        pass.AddRecord(booking_row, pass.FindPhase(booking_row));
       } catch (const host::Error& e) {
         if (e.Number() != host::kErrOverflow) throw;
         pass.AddWithoutTimes(booking_row);

@@ -85,6 +85,14 @@ class ComparisonRun {
   // RSTempiVer from the bookings read (GroupFromDetail), or from the
   // grouped query when they cannot tell it.
   void GroupBookings(const BookingQueryInput& query);
+  // The groups worked out from the bookings read on a second thread while
+  // this one works out the planned times (CalcolaTempiPreventiviDettagliati,
+  // whose answer it gives); the grouped query afterwards where the bookings
+  // cannot tell the groups. No group, or a first group without an id above
+  // 0, leaves the run empty as before the planned times.
+  bool GroupBesidePlanned(const BookingQueryInput& query);
+  // RSTempiVer's current group has an IDGRUPPO above 0.
+  [[nodiscard]] bool FirstGroupHasId() const;
 
   RunContext& context_;
   RunInputs inputs_;
