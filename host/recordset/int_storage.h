@@ -1,5 +1,7 @@
 // A vector of integers stored as narrow as its values allow: 1, 2, 4, 8 or
-// 16 bytes each, widened (all values re-encoded) when a value needs it.
+// 16 bytes each, widened (all values re-encoded) when a value needs it; and
+// no bytes at all while every value is the same (a column the bookings
+// leave Null or fill with one code), spread out when a different one comes.
 // Booking data is mostly small codes, indicators, quantities and text ids;
 // this is what keeps a million-row, 120-column record set a few hundred
 // megabytes.
@@ -10,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "host/recordset/growing_bytes.h"
 #include "host/value/decimal.h"
 
 namespace host {
@@ -17,19 +20,30 @@ namespace host {
 class IntStorage {
  public:
   void Push(Int128 value) {
+    if (width_ == 0) {
+      if (size_ == 0) same_ = value;
+      if (value == same_) {
+        ++size_;
+        return;
+      }
+    }
     WidenFor(value);
     bytes_.resize(bytes_.size() + width_);
     Store(size_++, value);
   }
   void Set(size_t index, Int128 value) {
+    if (width_ == 0 && value == same_) return;
     WidenFor(value);
     Store(index, value);
   }
-  [[nodiscard]] Int128 Get(size_t index) const { return Decode(bytes_.data() + index * width_, width_); }
+  [[nodiscard]] Int128 Get(size_t index) const {
+    return width_ == 0 ? same_ : Decode(bytes_.data() + index * width_, width_);
+  }
   void PopBack() {
     --size_;
     bytes_.resize(size_ * width_);
   }
+  // Room for `n` values at the present width (none while they are all the same).
   void Reserve(size_t n) { bytes_.reserve(n * width_); }
   [[nodiscard]] size_t Size() const { return size_; }
   [[nodiscard]] size_t MemoryBytes() const { return bytes_.capacity(); }
@@ -81,9 +95,17 @@ class IntStorage {
   }
   // Re-encodes in place, last value first (a wider value never overwrites
   // one not yet moved): ten million rows widen without a copy of them all.
+  // From no bytes (every value the same), the same value is written out.
   void WidenFor(Int128 value) {
-    const size_t need = WidthOf(value);
+    size_t need = WidthOf(value);
     if (need <= width_) return;
+    if (width_ == 0) {
+      need = std::max(need, WidthOf(same_));
+      bytes_.resize(size_ * need);
+      width_ = need;
+      for (size_t i = 0; i < size_; ++i) Store(i, same_);
+      return;
+    }
     const size_t old_width = width_;
     // Keep room for as many values as before, at the new width.
     bytes_.reserve(std::max(bytes_.capacity() / old_width * need, size_ * need));
@@ -92,9 +114,10 @@ class IntStorage {
     for (size_t i = size_; i-- > 0;) Store(i, Decode(bytes_.data() + i * old_width, old_width));
   }
 
-  std::vector<uint8_t> bytes_;
+  GrowingBytes bytes_;
   size_t size_ = 0;
-  size_t width_ = 1;
+  size_t width_ = 0;  // 0: every value is same_
+  Int128 same_ = 0;
 };
 
 // One bit per row, allocated only once a row is Null.

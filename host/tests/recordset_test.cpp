@@ -294,6 +294,31 @@ TEST(RecordSetStorage, ManyValuesSurviveEveryWideningInPlace) {
   for (size_t i = 0; i < expected.size(); ++i) ASSERT_TRUE(storage.Get(i) == expected[i]) << i;
 }
 
+TEST(RecordSetStorage, OneValueRepeatedTakesNoBytesUntilAnotherComes) {
+  // A column every booking leaves at one value costs nothing; the first
+  // other value, pushed or set, writes the repeated one out beside it.
+  IntStorage pushed;
+  for (int i = 0; i < 5000; ++i) pushed.Push(-7);
+  pushed.Set(10, -7);
+  EXPECT_EQ(pushed.MemoryBytes(), 0U);
+  pushed.Push(300);
+  ASSERT_EQ(pushed.Size(), 5001U);
+  EXPECT_GE(pushed.MemoryBytes(), 5001U * 2);
+  for (size_t i = 0; i < 5000; ++i) ASSERT_TRUE(pushed.Get(i) == -7) << i;
+  EXPECT_TRUE(pushed.Get(5000) == 300);
+
+  IntStorage set;
+  for (int i = 0; i < 3; ++i) set.Push(Int128{INT64_MAX} * 4);
+  set.Set(1, 1);
+  EXPECT_TRUE(set.Get(0) == Int128{INT64_MAX} * 4);
+  EXPECT_TRUE(set.Get(1) == 1);
+  EXPECT_TRUE(set.Get(2) == Int128{INT64_MAX} * 4);
+  set.PopBack();
+  set.PopBack();
+  set.Push(5);
+  EXPECT_TRUE(set.Get(1) == 5);
+}
+
 TEST(RecordSetStorage, DatabaseResultsKeepLongTexts) {
   auto rs = RecordSet::Create();
   FieldDef lenient = TextField("CODE", 3);
