@@ -38,6 +38,8 @@ GroupFigures::GroupFigures(Comparison& run, std::vector<std::string> shared_fiel
                           r.RSTempiPrevDett->Clone()};
   clones_.RSTempiVer->SetFilter("");
   total_ = clones_.RSTempiVer->RecordCount();
+  entries_.reserve(total_);
+  dense_.assign(2 * total_ + 2, 0);
   for (const auto& name : shared_fields_) shared_index_.push_back(clones_.RSTempiVerDett->FieldIndex(name));
   totals_ = std::make_unique<GroupTotals>(run.Context(), clones_, run.Reader().Phases(), run.Production(),
                                           static_cast<int16_t>(run.Unit()), run.Options(), run.GroupingColumns());
@@ -188,7 +190,7 @@ size_t GroupFigures::SumGroup(size_t budget) {
   Entry entry;
   entry.figures = FiguresAt(stored_.at(key));
   entry.differ = std::move(group.differ);
-  figures_[key] = std::move(entry);
+  Keep(key, std::move(entry));
   current_.reset();
   ++next_group_;
   groups.MoveNext();
@@ -215,15 +217,36 @@ CategoryFigures GroupFigures::FiguresAt(size_t prev_row) {
   return figures;
 }
 
+void GroupFigures::Keep(int64_t key, Entry entry) {
+  const bool dense = key >= 0 && static_cast<uint64_t>(key) < dense_.size();
+  uint32_t& slot = dense ? dense_[static_cast<size_t>(key)] : sparse_[key];
+  if (slot != 0) {
+    entries_[slot - 1] = std::move(entry);  // the same key twice: the last one, as a map keeps it
+    return;
+  }
+  entries_.push_back(std::move(entry));
+  slot = static_cast<uint32_t>(entries_.size());
+}
+
+const GroupFigures::Entry* GroupFigures::EntryOf(int64_t key) const {
+  uint32_t slot = 0;
+  if (key >= 0 && static_cast<uint64_t>(key) < dense_.size()) {
+    slot = dense_[static_cast<size_t>(key)];
+  } else if (const auto it = sparse_.find(key); it != sparse_.end()) {
+    slot = it->second;
+  }
+  return slot == 0 ? nullptr : &entries_[slot - 1];
+}
+
 const CategoryFigures* GroupFigures::Of(const host::Variant& id) const {
-  const auto it = figures_.find(GroupKey(id));
-  return it == figures_.end() ? nullptr : &it->second.figures;
+  const Entry* entry = EntryOf(GroupKey(id));
+  return entry == nullptr ? nullptr : &entry->figures;
 }
 
 std::optional<bool> GroupFigures::Differ(const host::Variant& id, size_t field) const {
-  const auto it = figures_.find(GroupKey(id));
-  if (it == figures_.end() || field >= it->second.differ.size() || it->second.differ[field] < 0) return std::nullopt;
-  return it->second.differ[field] == 1;
+  const Entry* entry = EntryOf(GroupKey(id));
+  if (entry == nullptr || field >= entry->differ.size() || entry->differ[field] < 0) return std::nullopt;
+  return entry->differ[field] == 1;
 }
 
 bool GroupFigures::BookedTotalFromSums() const {

@@ -52,7 +52,7 @@ class GroupFigures {
   // groups computed so far keep their figures).
   bool Step(size_t count);
   [[nodiscard]] bool Done() const { return done_; }
-  [[nodiscard]] size_t Computed() const { return figures_.size(); }
+  [[nodiscard]] size_t Computed() const { return entries_.size(); }
   [[nodiscard]] size_t Total() const { return total_; }
   // The figures of the group whose IDGRUPPO is `id`; null until computed.
   [[nodiscard]] const CategoryFigures* Of(const host::Variant& id) const;
@@ -80,7 +80,15 @@ class GroupFigures {
     CategoryFigures figures;
     std::vector<int8_t> differ;  // per shared field: 1 differ, 0 all the same, -1 unknown
   };
-  std::unordered_map<int64_t, Entry> figures_;
+  // The groups' figures in the order computed, found by the group's key:
+  // a key below dense_'s size (IDGRUPPO counts the groups from 1) through
+  // dense_, any other through sparse_. The grid asks for them for every
+  // cell it paints and every row it sorts.
+  std::vector<Entry> entries_;
+  std::vector<uint32_t> dense_;  // key -> index in entries_ + 1, 0 while not computed
+  std::unordered_map<int64_t, uint32_t> sparse_;
+  [[nodiscard]] const Entry* EntryOf(int64_t key) const;
+  void Keep(int64_t key, Entry entry);
   enum class Stage : uint8_t { Filters, Bookings, Groups, AllBookings };
   Stage stage_ = Stage::Filters;
   std::unique_ptr<GroupMembership> membership_;

@@ -319,6 +319,18 @@ GroupTotals::BookingSums::BookingSums() {
   for (auto& s : sums) s = ResetCategory(int16_t{0}, int16_t{0}, int16_t{0});
 }
 
+void GroupTotals::BookingSums::Settle() {
+  for (size_t c = 0; c < sums.size(); ++c) {
+    const Running& r = running[c];
+    sums[c].OREPREV = r.planned_hours.Value();
+    sums[c].MINPREV = r.planned_minutes.Value();
+    sums[c].SECPREV = r.planned_seconds.Value();
+    sums[c].OREVERS = r.booked_hours.Value();
+    sums[c].MINVERS = r.booked_minutes.Value();
+    sums[c].SECVERS = r.booked_seconds.Value();
+  }
+}
+
 size_t GroupTotals::BookingSums::PhaseHash::operator()(const Phase& p) const noexcept {
   const auto lo = static_cast<uint64_t>(p.id);
   const auto hi = static_cast<uint64_t>(static_cast<unsigned __int128>(p.id) >> 64);
@@ -387,6 +399,21 @@ PhaseOutputs GroupTotals::PlannedOf(const BookingPhase& phase, size_t row, uint3
                       host::RTrim(read(f.article).JoinedText()), host::RTrim(read(f.option).JoinedText()), cached);
 }
 
+namespace {
+
+// Whether a cell's text is blank (Null, empty or spaces only), as
+// RTrim(JoinedText()).empty() tells it; a text column answers without
+// copying its text (this runs for two fields of every booking).
+bool BlankAt(const host::Table& table, int index, size_t row) {
+  if (index < 0) return true;
+  const auto col = static_cast<size_t>(index);
+  const host::FieldType type = table.Field(col).type;
+  if (type == host::FieldType::Text || type == host::FieldType::Char) return table.ColumnAt(col).IsNullLike(row);
+  return host::RTrim(table.Get(row, col).JoinedText()).empty();
+}
+
+}  // namespace
+
 GroupTotals::Booked GroupTotals::BookedOf(size_t row) {
   const BookingFields& f = Bookings();
   const host::Table& bookings = records_.RSTempiVerDett->Storage();
@@ -398,17 +425,17 @@ GroupTotals::Booked GroupTotals::BookedOf(size_t row) {
   const Variant kind = ValoreNumerico(read(f.kind));
   b.processing = host::CompareNumbers(kind, int16_t{0}) == 0;
   b.setup = host::CompareNumbers(kind, int16_t{1}) == 0;
-  b.labour = !host::RTrim(read(f.employee).JoinedText()).empty();
-  b.machine = !host::RTrim(read(f.machine).JoinedText()).empty() || !b.labour;
+  b.labour = !BlankAt(bookings, f.employee, row);
+  b.machine = !BlankAt(bookings, f.machine, row) || !b.labour;
   return b;
 }
 
 void GroupTotals::AddPlanned(BookingSums& into, const PhaseOutputs& o) {
   for (size_t c = 0; c < 7; ++c) {
-    ValoriCategoria& sum = into.sums[c];
-    sum.OREPREV = host::Add(sum.OREPREV, o.hours[c]);
-    sum.MINPREV = host::Add(sum.MINPREV, o.minutes[c]);
-    sum.SECPREV = host::Add(sum.SECPREV, o.seconds[c]);
+    BookingSums::Running& sum = into.running[c];
+    sum.planned_hours.Add(o.hours[c]);
+    sum.planned_minutes.Add(o.minutes[c]);
+    sum.planned_seconds.Add(o.seconds[c]);
   }
 }
 
@@ -433,10 +460,10 @@ bool Whole(const Variant& v) {
 void GroupTotals::AddBooked(BookingSums& into, const Booked& b) {
   into.booked_whole = into.booked_whole && Whole(b.hours) && Whole(b.minutes) && Whole(b.seconds);
   const auto add_to = [&](size_t c) {
-    ValoriCategoria& sum = into.sums[c];
-    sum.OREVERS = host::Add(sum.OREVERS, b.hours);
-    sum.MINVERS = host::Add(sum.MINVERS, b.minutes);
-    sum.SECVERS = host::Add(sum.SECVERS, b.seconds);
+    BookingSums::Running& sum = into.running[c];
+    sum.booked_hours.Add(b.hours);
+    sum.booked_minutes.Add(b.minutes);
+    sum.booked_seconds.Add(b.seconds);
   };
   add_to(0);
   if (b.processing) add_to(1);
@@ -468,6 +495,9 @@ void GroupTotals::GatherAllBookings() {
   if (gathered_) return;
   gathered_.emplace();
   gathered_->counted.assign(records_.RSTempiVerDett->Storage().RowCount(), false);
+  // A phase is booked a few times at least: room for half as many phases
+  // as bookings spares the map its rehashes, which cost more than its finds.
+  gathered_->first.reserve(gathered_->counted.size() / 2);
 }
 
 void GroupTotals::NoteFirst(const BookingSums::Phase& key, size_t row, uint32_t cached) {
@@ -526,6 +556,7 @@ void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
 }
 
 void GroupTotals::StoreTotals(const Variant& group_id, BookingSums& summed) {
+  summed.Settle();
   std::array<ValoriCategoria, 7>& sums = summed.sums;
   host::RecordSet& prev = *records_.RSTempiPrev;
   prev.AddNew();
@@ -596,6 +627,7 @@ std::array<CategorySeconds, 7> GroupTotals::AllBookings() {
   while (!StepAllBookings(std::numeric_limits<size_t>::max())) {
   }
   std::array<CategorySeconds, 7> out;
+  all_->sums.Settle();
   const std::array<ValoriCategoria, 7>& sums = all_->sums.sums;
   // The planned members pass through the fields of a group's record, as a
   // run without grouping stores them (hours and minutes to two decimals):

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "engine/category_texts.h"
+#include "engine/exact_sum.h"
 #include "engine/run_context.h"
 #include "engine/layouts.h"
 #include "engine/oms.h"
@@ -116,10 +117,19 @@ class GroupTotals {
       size_t operator()(const Phase& p) const noexcept;
     };
     std::unordered_set<Phase, PhaseHash> seen;
+    // The planned and booked hours, minutes and seconds of each category
+    // as they are added up; `sums` holds them once Settle has run.
+    struct Running {
+      ExactSum planned_hours, planned_minutes, planned_seconds;
+      ExactSum booked_hours, booked_minutes, booked_seconds;
+    };
+    std::array<Running, 7> running;
     std::array<ValoriCategoria, 7> sums;
     // Every booked hour, minute and second added was a whole number: their
     // sums are then exactly what the database's SUM of the same values is.
     bool booked_whole = true;
+    // Writes the running sums into `sums` (their planned and booked members).
+    void Settle();
   };
   // Adds the bookings at storage rows `rows` of RSTempiVerDett, in that
   // order, as TempiPreventivi adds a group's filtered bookings.

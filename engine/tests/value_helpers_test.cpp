@@ -1,8 +1,10 @@
 #include "engine/value_helpers.h"
+#include "engine/exact_sum.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <vector>
 
 #include "host/tests/fake_form.h"
 
@@ -86,6 +88,38 @@ TEST(RecordsetVuoto, TrueForMissingClosedOrEmpty) {
   EXPECT_FALSE(RecordsetVuoto(rs));
   rs->MoveNext();  // at EOF but not BOF: still has records
   EXPECT_FALSE(RecordsetVuoto(rs));
+}
+
+// The group totals' typed sums must end where chaining host::Add from
+// Int16 0 ends: the same value, type and scale, for each kind of value the
+// chain can meet (the figures and every output read them back).
+TEST(ExactSum, EndsWhereTheVariantAdditionsEnd) {
+  const auto chained = [](const std::vector<Variant>& values) {
+    Variant sum = int16_t{0};
+    for (const Variant& v : values) sum = host::Add(sum, v);
+    return sum;
+  };
+  const std::vector<std::vector<Variant>> cases = {
+      {},
+      {int16_t{0}},
+      {int16_t{3}, int32_t{4}},
+      {int32_t{2000000000}, int32_t{2000000000}},                       // past Int32: Int64
+      {std::numeric_limits<int64_t>::max(), int16_t{1}, int16_t{-2}},  // past Int64: a decimal
+      {*Decimal::Parse("1.5"), int16_t{2}, *Decimal::Parse("0.250")},  // the larger scale stays
+      {int16_t{1}, *Decimal::Parse("2.00")},
+      {*Decimal::Parse("1.5"), 0.25, *Decimal::Parse("1")},           // a double: Variant arithmetic on
+      {int16_t{1}, Variant::Null(), int16_t{2}},
+  };
+  for (const auto& values : cases) {
+    ExactSum sum;
+    for (const Variant& v : values) sum.Add(v);
+    const Variant expected = chained(values);
+    const Variant got = sum.Value();
+    ASSERT_EQ(got.Type(), expected.Type()) << values.size();
+    if (expected.IsNull()) continue;
+    EXPECT_EQ(got.ToText(), expected.ToText());
+    if (expected.Type() == host::VarType::Decimal) EXPECT_EQ(got.ToDecimal().Scale(), expected.ToDecimal().Scale());
+  }
 }
 
 }  // namespace
