@@ -591,6 +591,7 @@ bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
       phases_->Prefetch();
     }
     PlannedPass pass(*this, bookings);
+    pass.records->Reserve(bookings.RecordCount());
     for (; !bookings.Eof(); bookings.MoveNext()) {
       progress.Set(bookings.AbsolutePosition());
       const size_t booking_row = bookings.StorageRow();

@@ -67,6 +67,9 @@ class PlannedRecords final : public host::RowFormula {
   // Record `row` (a storage row of RSTempiPrevDett) is the one of booking
   // `booking_row` with planned times `times` (or kWithoutTimes).
   void Place(size_t row, size_t booking_row, uint32_t times);
+  // Room for `records` records: a run knows how many bookings it places, and
+  // ten million records grown by doubling would leave up to half unused.
+  void Reserve(size_t records) { records_.reserve(records); }
 
   // True when the figures of this booking might reach the limits of the
   // values: the run then works them out at once (Fill) to find out.
