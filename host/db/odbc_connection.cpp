@@ -347,10 +347,7 @@ void OdbcConnection::Open(const std::string& connection_string) {
 }
 
 std::unique_ptr<Connection> OdbcConnection::OpenSibling() const {
-  // The SQLite driver's statements run one after the other on one
-  // connection (found under AddressSanitizer: a double free inside the
-  // driver when a sibling fetched beside it).
-  if (!h_->connected || sqlite_driver_) return nullptr;
+  if (!h_->connected) return nullptr;
   auto sibling = std::make_unique<OdbcConnection>();
   sibling->Open(connection_string_);
   return sibling;
