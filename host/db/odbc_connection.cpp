@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -133,6 +134,16 @@ Variant CellText(SQLHSTMT stmt, SQLUSMALLINT col) {
     value.append(buffer, chunk);
     if (rc == SQL_SUCCESS) break;
   }
+  return value;
+}
+
+// The value of a text that is a whole number of 64 bits as a driver writes
+// it (digits after an optional minus, nothing else); none otherwise.
+std::optional<int64_t> WholeNumber(std::string_view text) {
+  int64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
   return value;
 }
 
@@ -565,6 +576,14 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
                   if (field.type == FieldType::Text || field.type == FieldType::Char) {
                     table->SetText(row, c, text);
                     break;
+                  }
+                  // A whole number into a decimal field goes in as the native
+                  // back end puts it, without a Variant or a Decimal.
+                  if (field.type == FieldType::Decimal) {
+                    if (const auto whole = WholeNumber(text)) {
+                      table->SetInteger(row, c, *whole);
+                      break;
+                    }
                   }
                   Variant raw{std::string(text)};
                   if (number_column[c]) {
