@@ -2,9 +2,11 @@
 
 #include <sql.h>
 #include <sqlext.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -18,6 +20,7 @@
 #include "host/db/odbc_bound_rows.h"
 #include "host/db/result_reader.h"
 #include "host/db/sqlite_functions.h"
+#include "host/db/sqlite_library.h"
 #include "host/recordset/table.h"
 
 namespace host::db {
@@ -29,6 +32,21 @@ struct OdbcConnection::Handles {
   // The statement that Run is executing, for Interrupt from another thread.
   std::atomic<SQLHSTMT> running{SQL_NULL_HSTMT};
   std::atomic<bool> cancelled{false};
+  // Through the SQLite driver: the database it opened. Its SQLCancel would
+  // close the statement under the thread fetching from it; SQLite's own
+  // interrupt only makes the running step fail.
+  std::atomic<sqlite3*> sqlite_db{nullptr};
+
+  // Stops the running statement, if any (from any thread).
+  void StopRunning() {
+    const SQLHSTMT stmt = running.load();
+    if (stmt == SQL_NULL_HSTMT) return;
+    if (sqlite3* db = sqlite_db.load()) {
+      sqlite3_interrupt(db);
+    } else {
+      SQLCancel(stmt);
+    }
+  }
 };
 
 namespace {
@@ -119,6 +137,16 @@ Variant CellText(SQLHSTMT stmt, SQLUSMALLINT col) {
   return value;
 }
 
+// The value of a text that is a whole number of 64 bits as a driver writes
+// it (digits after an optional minus, nothing else); none otherwise.
+std::optional<int64_t> WholeNumber(std::string_view text) {
+  int64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
 // How a column of a settled field is bound: whole numbers, doubles and dates
 // in their own C types; decimals as their exact text; the rest as text.
 OdbcBoundRows::Kind BoundKind(FieldType type) {
@@ -152,6 +180,7 @@ struct ConnectAttempt {
   long timeout = 5;
   SQLHENV env = SQL_NULL_HENV;
   SQLHDBC dbc = SQL_NULL_HDBC;
+  sqlite3* sqlite_db = nullptr;  // the database a driver over SQLite opened
   SQLRETURN rc = SQL_ERROR;
   std::vector<DbError> errors;
   std::mutex mutex;
@@ -167,8 +196,12 @@ struct ConnectAttempt {
     SQLSetConnectAttr(dbc, SQL_ATTR_CONNECTION_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeout), 0);
     SQLCHAR out[1024];
     SQLSMALLINT out_length = 0;
-    rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLSMALLINT>(text.size()),
-                          out, sizeof out, &out_length, SQL_DRIVER_NOPROMPT);
+    {
+      const SqliteOpenWatch watch;
+      rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), static_cast<SQLSMALLINT>(text.size()),
+                            out, sizeof out, &out_length, SQL_DRIVER_NOPROMPT);
+      sqlite_db = watch.Opened();
+    }
     if (!SQL_SUCCEEDED(rc)) errors = Diagnostics(SQL_HANDLE_DBC, dbc);
     std::lock_guard lock(mutex);
     if (abandoned) {
@@ -192,9 +225,8 @@ struct ConnectAttempt {
 }  // namespace
 
 OdbcConnection::OdbcConnection()
-    : h_(std::make_unique<Handles>()), deadline_(std::make_unique<StatementDeadline>([h = h_.get()] {
-        if (const SQLHSTMT stmt = h->running.load(); stmt != SQL_NULL_HSTMT) SQLCancel(stmt);
-      })) {}
+    : h_(std::make_unique<Handles>()),
+      deadline_(std::make_unique<StatementDeadline>([h = h_.get()] { h->StopRunning(); })) {}
 
 OdbcConnection::~OdbcConnection() { Close(); }
 
@@ -264,6 +296,7 @@ void OdbcConnection::Open(const std::string& connection_string) {
   worker.join();
   h_->env = attempt->env;
   h_->dbc = attempt->dbc;
+  if (sqlite_driver_) h_->sqlite_db = attempt->sqlite_db;
   if (!SQL_SUCCEEDED(attempt->rc)) {
     auto errors = std::move(attempt->errors);
     std::string message = "Cannot connect with '" + ConnectionString::Redacted(connection_string) + "'";
@@ -325,16 +358,14 @@ void OdbcConnection::Open(const std::string& connection_string) {
 }
 
 std::unique_ptr<Connection> OdbcConnection::OpenSibling() const {
-  // The SQLite driver's statements run one after the other on one
-  // connection (found under AddressSanitizer: a double free inside the
-  // driver when a sibling fetched beside it).
-  if (!h_->connected || sqlite_driver_) return nullptr;
+  if (!h_->connected) return nullptr;
   auto sibling = std::make_unique<OdbcConnection>();
   sibling->Open(connection_string_);
   return sibling;
 }
 
 void OdbcConnection::Close() {
+  h_->sqlite_db = nullptr;
   if (h_->dbc != SQL_NULL_HDBC) {
     if (h_->connected) SQLDisconnect(h_->dbc);
     SQLFreeHandle(SQL_HANDLE_DBC, h_->dbc);
@@ -546,6 +577,14 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
                     table->SetText(row, c, text);
                     break;
                   }
+                  // A whole number into a decimal field goes in as the native
+                  // back end puts it, without a Variant or a Decimal.
+                  if (field.type == FieldType::Decimal) {
+                    if (const auto whole = WholeNumber(text)) {
+                      table->SetInteger(row, c, *whole);
+                      break;
+                    }
+                  }
                   Variant raw{std::string(text)};
                   if (number_column[c]) {
                     if (auto number = Decimal::Parse(raw.Text())) {
@@ -585,8 +624,9 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
 
 void OdbcConnection::Interrupt() {
   h_->cancelled = true;
-  // SQLCancel is the one ODBC call meant for another thread.
-  if (const SQLHSTMT stmt = h_->running.load(); stmt != SQL_NULL_HSTMT) SQLCancel(stmt);
+  // SQLCancel is the one ODBC call meant for another thread (SQLite's
+  // interrupt, through its driver).
+  h_->StopRunning();
 }
 
 }  // namespace host::db

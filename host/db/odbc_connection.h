@@ -43,8 +43,7 @@ class OdbcConnection : public Connection {
 
  private:
   std::string connection_string_;  // as opened, for a sibling
-  // Through the SQLite driver, which gives no sibling: two of its
-  // connections fetching at the same time free the same memory twice.
+  // Through the SQLite driver (a test stand-in for a server).
   bool sqlite_driver_ = false;
   struct Handles;
   RecordSetPtr Run(std::string_view sql, int64_t* changes) override;

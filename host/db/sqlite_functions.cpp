@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/db/sqlite_library.h"
 #include "host/db/sqlite_numbers.h"
 #include "host/value/decimal.h"
 #include "host/value/error.h"
@@ -258,6 +259,7 @@ sqlite3_module MakeModule() {
 const sqlite3_module kModule = MakeModule();
 
 int AutoExtension(sqlite3* db, char** /*err*/, const sqlite3_api_routines* /*api*/) {
+  SqliteOpenWatch::NoteOpened(db);
   return RegisterSqliteFunctions(db);
 }
 

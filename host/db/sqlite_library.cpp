@@ -1,0 +1,29 @@
+#include "host/db/sqlite_library.h"
+
+#include <sqlite3.h>
+
+namespace host::db {
+
+namespace {
+
+// Before main and before anything opens a database: SQLite accepts its
+// threading mode only until it is first used (then it answers SQLITE_MISUSE
+// and keeps its mode).
+[[maybe_unused]] const int kMultiThreadMode = sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
+// Nothing here asks SQLite how much memory it holds: counting it would take
+// a lock at every allocation, and the driver allocates for every value.
+[[maybe_unused]] const int kNoMemoryCount = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+
+thread_local SqliteOpenWatch* current_watch = nullptr;
+
+}  // namespace
+
+SqliteOpenWatch::SqliteOpenWatch() : outer_(current_watch) { current_watch = this; }
+
+SqliteOpenWatch::~SqliteOpenWatch() { current_watch = outer_; }
+
+void SqliteOpenWatch::NoteOpened(sqlite3* db) {
+  if (current_watch != nullptr) current_watch->opened_ = db;
+}
+
+}  // namespace host::db
