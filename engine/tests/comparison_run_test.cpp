@@ -346,7 +346,7 @@ TEST_F(TinyRun, AValueSpeltTwoWaysMakesOneGroupAsTheDatabaseShowsIt) {
   Add("INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, "
       "PD44_CODFORNREP, PD44_QTALAV, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES "
       "(1, 6, '2026-03-06 00:00:00', 'a1 ', 'r01', 1, 0, 0, 30, 0)");
-  for (const std::vector<std::string> grouping :
+  for (const std::vector<std::string>& grouping :
        {std::vector<std::string>{"Articolo"}, std::vector<std::string>{"Reparto"}}) {
     Run("0", grouping);
     ASSERT_TRUE(form_.errors.empty()) << form_.error_texts.front();
