@@ -607,6 +607,9 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
           }
         }
         fetched = rows.Fetch();
+        // The timeout is for an answer that does not come, not for the whole
+        // read: ten years of bookings take minutes, batch after batch.
+        if (SQL_SUCCEEDED(fetched)) deadline_->Restart(std::chrono::seconds(query_timeout_));
       }
       // Rows that stop coming are a failure, not the end of the rows.
       if (fetched != SQL_NO_DATA) fail_with(Diagnostics(SQL_HANDLE_STMT, s.stmt));

@@ -227,6 +227,9 @@ RecordSetPtr SqliteConnection::Run(std::string_view tsql, int64_t* changes) {
         }
       }
       rc = sqlite3_step(s.stmt);
+      // The timeout is for an answer that does not come, not for the whole
+      // read: ten years of bookings take minutes, row after row.
+      if (rc == SQLITE_ROW) StartDeadline();
     }
     if (rc != SQLITE_DONE) FailSqlite("SQL error");
     result = RecordSet::Create();

@@ -23,6 +23,13 @@ void StatementDeadline::Arm(std::chrono::milliseconds after) {
   changed_.notify_all();
 }
 
+void StatementDeadline::Restart(std::chrono::milliseconds after) {
+  // No notification: the watcher wakes at the old time, finds it moved and
+  // waits again (one lock a batch of rows, no wake-up).
+  std::lock_guard lock(mutex_);
+  if (armed_) deadline_ = std::chrono::steady_clock::now() + after;
+}
+
 void StatementDeadline::Disarm() {
   {
     std::lock_guard lock(mutex_);

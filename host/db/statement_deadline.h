@@ -23,6 +23,9 @@ class StatementDeadline {
 
   // `after` of zero or less arms nothing.
   void Arm(std::chrono::milliseconds after);
+  // Moves an armed deadline to `after` from now (the statement is
+  // answering: rows came); nothing when disarmed or passed.
+  void Restart(std::chrono::milliseconds after);
   void Disarm();
   // Whether the last armed deadline passed before it was disarmed.
   [[nodiscard]] bool Expired() const;

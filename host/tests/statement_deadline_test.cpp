@@ -31,6 +31,14 @@ TEST(StatementDeadline, CancelsOnlyWhatOutlivesIt) {
   EXPECT_TRUE(deadline.Expired());
   deadline.Arm(milliseconds(10000));  // a new statement starts afresh
   EXPECT_FALSE(deadline.Expired());
+  deadline.Arm(milliseconds(300));  // restarted as rows come, it outlives its first time
+  for (int batch = 0; batch < 4; ++batch) {
+    std::this_thread::sleep_for(milliseconds(100));
+    deadline.Restart(milliseconds(300));
+  }
+  EXPECT_EQ(cancelled, 1);
+  std::this_thread::sleep_for(milliseconds(600));  // rows stop: it passes
+  EXPECT_EQ(cancelled, 2);
 }
 
 // Through the SQLite ODBC driver and directly, the same deadline.
@@ -59,6 +67,30 @@ TEST(StatementDeadline, AStatementThatRunsOnGivesUpOnEitherBackEnd) {
     EXPECT_EQ(connection->Execute("SELECT COUNT(*) AS N FROM PD44_VERSORE")->Value("N").ToInt64(), 4);
     connection->Close();
   }
+}
+
+// The timeout is for an answer that does not come: a read whose rows keep
+// coming, each well within it, runs on past it to the end.
+TEST(StatementDeadline, ALongReadWhoseRowsKeepComingRunsToItsEnd) {
+  testing::ScratchFolder folder("deadline-rows");
+  const std::string path = folder.File("erp.db");
+  std::string sql = "CREATE TABLE PD44_VERSORE (X); INSERT INTO PD44_VERSORE VALUES (1), (2), (3), (4); "
+                    "CREATE TABLE PD44_RIGHE (Y); INSERT INTO PD44_RIGHE VALUES (1)";
+  for (int y = 2; y <= 12; ++y) sql += ", (" + std::to_string(y) + ")";
+  testing::RunSqlOnFile(path, sql + ";");
+  // Each row counts 4^11 combinations (a fifth of a second here): twelve rows
+  // take longer than the timeout, none comes near it.
+  std::string count = "SELECT COUNT(*) FROM PD44_VERSORE A0";
+  for (int i = 1; i < 11; ++i) count += ", PD44_VERSORE A" + std::to_string(i);
+  // Rows in the table's order (a sort would compute them all first).
+  const std::string query = "SELECT Y, (" + count + " WHERE A0.X <= Y) AS N FROM PD44_RIGHE";
+  // Directly only: through ODBC the deadline restarts per batch of rows
+  // fetched at once, and this driver computes a whole batch in one call.
+  auto connection = OpenConnection("Data Source=" + path + ";QueryTimeout=1");
+  const auto rows = connection->Execute(query);
+  EXPECT_EQ(rows->RecordCount(), 12U);
+  rows->MoveLast();
+  EXPECT_EQ(rows->Value("N").ToInt64(), 4LL << 20);  // 4 * 4^10
 }
 
 }  // namespace
