@@ -23,6 +23,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -73,6 +74,19 @@ long PeakSinceResetMiB() {
     if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6) / 1024;
   }
   return -1;
+}
+
+// Where the bookings' memory goes: the largest columns, for the next
+// saving to start from.
+void PrintLargestColumns(const host::Table& t) {
+  std::vector<std::pair<size_t, size_t>> sizes;  // bytes, column
+  for (size_t c = 0; c < t.FieldCount(); ++c) sizes.emplace_back(t.ColumnMemoryBytes(c), c);
+  std::sort(sizes.rbegin(), sizes.rend());
+  std::printf("  largest columns of RSTempiVerDett:");
+  for (size_t k = 0; k < std::min<size_t>(sizes.size(), 10); ++k) {
+    std::printf(" %s %.1f MiB%s", t.Field(sizes[k].second).name.c_str(), static_cast<double>(sizes[k].first) / (1 << 20),
+                k + 1 < std::min<size_t>(sizes.size(), 10) ? "," : "\n");
+  }
 }
 
 // Reads the file through once, so that the read alone and the whole run
@@ -335,6 +349,7 @@ int main(int argc, char** argv) {
     std::printf("storage: RSTempiVerDett %zu MiB, RSTempiPrevDett %zu MiB, RSTempiVer %zu MiB, RSTempiPrev %zu MiB\n",
                 r.RSTempiVerDett->Storage().MemoryBytes() >> 20, r.RSTempiPrevDett->Storage().MemoryBytes() >> 20,
                 r.RSTempiVer->Storage().MemoryBytes() >> 20, r.RSTempiPrev->Storage().MemoryBytes() >> 20);
+    PrintLargestColumns(r.RSTempiVerDett->Storage());
     std::printf("peak RSS %ld MiB (of the whole comparison alone %ld MiB)\n", PeakRssMiB(), whole_peak);
     const bool run_ok = !run->Failed();
     std::fflush(stdout);

@@ -1,6 +1,7 @@
 #include "engine/key_index.h"
 
 #include <functional>
+#include <stdexcept>
 
 namespace engine {
 namespace {
@@ -44,14 +45,24 @@ void KeyIndex::Add(std::string_view key, size_t row) {
   const uint32_t hash = HashOf(key);
   const size_t slot = SlotOf(key, hash);
   if (slots_[slot] != 0) {
-    rows_[slots_[slot] - 1] = kSeveral;
+    rows_[slots_[slot] - 1] = static_cast<int32_t>(kSeveral);
     return;
   }
+  if (row > static_cast<size_t>(INT32_MAX) || keys_.size() + key.size() > UINT32_MAX) {
+    throw std::length_error("Too many phase rows to index");
+  }
   keys_.append(key);
-  ends_.push_back(keys_.size());
-  rows_.push_back(static_cast<int64_t>(row));
+  ends_.push_back(static_cast<uint32_t>(keys_.size()));
+  rows_.push_back(static_cast<int32_t>(row));
   hashes_.push_back(hash);
   slots_[slot] = static_cast<uint32_t>(rows_.size());
+}
+
+void KeyIndex::ShrinkToFit() {
+  keys_.shrink_to_fit();
+  ends_.shrink_to_fit();
+  rows_.shrink_to_fit();
+  hashes_.shrink_to_fit();
 }
 
 std::optional<int64_t> KeyIndex::Find(std::string_view key) const {

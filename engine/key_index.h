@@ -1,7 +1,8 @@
 // Rows found by a text key, in little memory: the keys end to end in one
 // text and an open-addressed table of entry numbers (a few dozen bytes a key
 // where a hash map of strings takes more than a hundred; the phase rows of
-// ten years of orders are millions of keys).
+// ten years of orders are millions of keys). Rows and key ends are 32-bit:
+// Add throws std::length_error beyond 2^31 rows or 4 GiB of keys.
 //
 // A key added for a second row is marked as shared by several rows; the
 // caller decides what that means. An empty key is a key like any other.
@@ -24,6 +25,8 @@ class KeyIndex {
   // nullopt when none was.
   [[nodiscard]] std::optional<int64_t> Find(std::string_view key) const;
   [[nodiscard]] size_t Size() const { return rows_.size(); }
+  // Gives back the room kept for keys to come (the index is complete).
+  void ShrinkToFit();
 
  private:
   [[nodiscard]] std::string_view KeyAt(size_t entry) const;
@@ -32,8 +35,8 @@ class KeyIndex {
   void Grow();
 
   std::string keys_;             // every key, end to end
-  std::vector<uint64_t> ends_;   // entry -> where its key ends in keys_
-  std::vector<int64_t> rows_;    // entry -> its row, or kSeveral
+  std::vector<uint32_t> ends_;   // entry -> where its key ends in keys_
+  std::vector<int32_t> rows_;    // entry -> its row, or kSeveral
   std::vector<uint32_t> hashes_; // entry -> its key's hash
   std::vector<uint32_t> slots_;  // entry + 1, or 0 when free; a power of two long
 };

@@ -204,6 +204,9 @@ void PhaseSource::Prefetch(host::db::Connection* via) {
       into.emplace(id, known->second);
     }
   };
+  for (Index* index : {&order_by_key_, &order_by_id_, &cycle_by_bom_, &cycle_default_, &cycle_by_id_}) {
+    index->ShrinkToFit();
+  }
   load_workers(order_workers, order_workers_);
   load_workers(cycle_workers, cycle_workers_);
   orders_lot_ = o.FieldIndex("PD95_LOTTORIF");

@@ -29,6 +29,9 @@ TEST(KeyIndex, AHundredThousandKeysSurviveEveryGrowth) {
   KeyIndex index;
   for (size_t n = 0; n < 100000; ++n) index.Add(std::to_string(n * 7919), n);
   index.Add(std::to_string(5 * 7919), 123);  // a second row for one key
+  index.ShrinkToFit();
+  index.Add("after", 7);  // a complete index still takes keys
+  EXPECT_EQ(index.Find("after"), 7);
   for (size_t n = 0; n < 100000; ++n) {
     const auto row = index.Find(std::to_string(n * 7919));
     ASSERT_TRUE(row.has_value()) << n;

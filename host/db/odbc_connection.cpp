@@ -614,6 +614,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
       // Rows that stop coming are a failure, not the end of the rows.
       if (fetched != SQL_NO_DATA) fail_with(Diagnostics(SQL_HANDLE_STMT, s.stmt));
       fail_if_cancelled();
+      table->ShrinkToFit();  // kept for the run: no room for rows that will not come
       result = RecordSet::Create();
       result->OpenOver(table);
     } while (SQL_SUCCEEDED(SQLMoreResults(s.stmt)));

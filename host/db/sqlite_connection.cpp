@@ -232,6 +232,7 @@ RecordSetPtr SqliteConnection::Run(std::string_view tsql, int64_t* changes) {
       if (rc == SQLITE_ROW) StartDeadline();
     }
     if (rc != SQLITE_DONE) FailSqlite("SQL error");
+    table->ShrinkToFit();  // kept for the run: no room for rows that will not come
     result = RecordSet::Create();
     result->OpenOver(table);
   }

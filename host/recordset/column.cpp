@@ -48,6 +48,10 @@ class TextColumn final : public Column {
   void AppendNull() override { ids_.Push(TextPool::kNullId); }
   void PopBack() override { ids_.PopBack(); }
   void Reserve(size_t rows) override { ids_.Reserve(rows); }
+  void ShrinkToFit() override {
+    ids_.ShrinkToFit();
+    pool_ids_.shrink_to_fit();
+  }
   void Set(size_t row, const Variant& value) override {
     if (value.IsNull() || value.IsEmpty()) {
       ids_.Set(row, TextPool::kNullId);
@@ -156,6 +160,10 @@ class ScaledColumn final : public Column {
     values_.PopBack();
   }
   void Reserve(size_t rows) override { values_.Reserve(rows); }
+  void ShrinkToFit() override {
+    values_.ShrinkToFit();
+    nulls_.ShrinkToFit();
+  }
   void Set(size_t row, const Variant& value) override {
     if (value.IsNull() || value.IsEmpty()) {
       nulls_.Set(row, true);
@@ -268,6 +276,10 @@ class DoubleColumn final : public Column {
     values_.pop_back();
   }
   void Reserve(size_t rows) override { values_.reserve(rows); }
+  void ShrinkToFit() override {
+    values_.shrink_to_fit();
+    nulls_.ShrinkToFit();
+  }
   void Set(size_t row, const Variant& value) override {
     const bool is_null = value.IsNull() || value.IsEmpty();
     values_[row] = is_null ? 0 : value.ToDouble();
@@ -309,6 +321,10 @@ class VariantColumn final : public Column {
   void Reserve(size_t rows) override {
     tags_.reserve(rows);
     payload_.Reserve(rows);
+  }
+  void ShrinkToFit() override {
+    tags_.shrink_to_fit();
+    payload_.ShrinkToFit();
   }
   void Set(size_t row, const Variant& value) override {
     uint8_t tag = kOverflow;

@@ -48,6 +48,8 @@ class Column {
   virtual void AppendNull() = 0;
   virtual void PopBack() = 0;
   virtual void Reserve(size_t rows) = 0;
+  // Frees the room reserved or grown for rows to come; values unchanged.
+  virtual void ShrinkToFit() {}
   // Converts and stores; throws host::Error and leaves the cell unchanged.
   virtual void Set(size_t row, const Variant& value) = 0;
   [[nodiscard]] virtual Variant Get(size_t row) const = 0;

@@ -6,7 +6,8 @@
 // (see growing_bytes.cpp), which realloc grows in place without copying, so
 // they grow by a quarter at a time: at most a fifth of a column unused.
 //
-// Bytes added by resize are zero. Allocation failure throws std::bad_alloc.
+// Bytes added by resize are zero. Allocation failure throws std::bad_alloc
+// (a shrink never fails: realloc to a smaller size keeps the block).
 #pragma once
 
 #include <cstddef>
@@ -50,6 +51,17 @@ class GrowingBytes {
   }
   void reserve(size_t n) {
     if (n > capacity_) SetCapacity(n);
+  }
+  // Gives back the room past size(): in place, without copying (a mapping
+  // shrinks where it is; a heap block is split).
+  void shrink_to_fit() {
+    if (size_ == capacity_) return;
+    if (size_ == 0) {
+      std::free(std::exchange(data_, nullptr));
+      capacity_ = 0;
+      return;
+    }
+    SetCapacity(size_);
   }
 
  private:

@@ -45,6 +45,8 @@ class IntStorage {
   }
   // Room for `n` values at the present width (none while they are all the same).
   void Reserve(size_t n) { bytes_.reserve(n * width_); }
+  // Drops the room kept for rows to come (a read that has ended).
+  void ShrinkToFit() { bytes_.shrink_to_fit(); }
   [[nodiscard]] size_t Size() const { return size_; }
   [[nodiscard]] size_t MemoryBytes() const { return bytes_.capacity(); }
 
@@ -120,10 +122,30 @@ class IntStorage {
   Int128 same_ = 0;
 };
 
-// One bit per row, allocated only once a row is Null.
+// One bit per row, allocated only once a row stays Null. A row is appended
+// Null and given its value at once, column after column: the state of the
+// row marked last is held apart and written to the bits only when another
+// row is marked, so a column whose every row gets a value allocates nothing
+// (a million-row read leaves most of its hundred columns without Nulls).
 class NullBits {
  public:
   void Set(size_t row, bool is_null) {
+    if (row != held_row_) {
+      if (held_row_ != kNoRow) Write(held_row_, held_null_);
+      held_row_ = row;
+    }
+    held_null_ = is_null;
+  }
+  [[nodiscard]] bool Get(size_t row) const {
+    if (row == held_row_) return held_null_;
+    return row / 64 < bits_.size() && (bits_[row / 64] >> (row % 64) & 1U) != 0;
+  }
+  void ShrinkToFit() { bits_.shrink_to_fit(); }
+  [[nodiscard]] size_t MemoryBytes() const { return bits_.capacity() * 8; }
+
+ private:
+  static constexpr size_t kNoRow = SIZE_MAX;
+  void Write(size_t row, bool is_null) {
     if (!is_null && bits_.size() * 64 <= row) return;
     if (bits_.size() * 64 <= row) bits_.resize(row / 64 + 1 + bits_.size() / 2, 0);
     const uint64_t mask = uint64_t{1} << (row % 64);
@@ -133,13 +155,10 @@ class NullBits {
       bits_[row / 64] &= ~mask;
     }
   }
-  [[nodiscard]] bool Get(size_t row) const {
-    return row / 64 < bits_.size() && (bits_[row / 64] >> (row % 64) & 1U) != 0;
-  }
-  [[nodiscard]] size_t MemoryBytes() const { return bits_.capacity() * 8; }
 
- private:
   std::vector<uint64_t> bits_;
+  size_t held_row_ = kNoRow;
+  bool held_null_ = false;
 };
 
 }  // namespace host

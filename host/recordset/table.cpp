@@ -69,6 +69,10 @@ void Table::Reserve(size_t rows) {
   for (auto& column : columns_) column->Reserve(rows);
 }
 
+void Table::ShrinkToFit() {
+  for (auto& column : columns_) column->ShrinkToFit();
+}
+
 void Table::Set(size_t row, size_t col, const Variant& value) {
   Changed();
   columns_[col]->Set(row, value);

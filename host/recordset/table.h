@@ -59,6 +59,9 @@ class Table {
   size_t AppendRow();
   void RemoveLastRow();
   void Reserve(size_t rows);
+  // Gives back the room kept for rows to come, once no more will be
+  // appended for a while (a statement's read has ended). Rows unchanged.
+  void ShrinkToFit();
 
   [[nodiscard]] Variant Get(size_t row, size_t col) const { return columns_[col]->Get(row); }
   void GetInto(size_t row, size_t col, Variant& out) const { columns_[col]->GetInto(row, out); }
@@ -74,6 +77,8 @@ class Table {
   const ColumnIndex& IndexOf(size_t col);
 
   [[nodiscard]] size_t MemoryBytes() const;
+  // One column's part of it (its texts are the pool's, counted once above).
+  [[nodiscard]] size_t ColumnMemoryBytes(size_t col) const { return columns_[col]->MemoryBytes(); }
 
   // The rows a filter selected, remembered while no row is added, removed or
   // written: going back to a group whose bookings were already filtered

@@ -304,6 +304,8 @@ TEST(RecordSetStorage, OneValueRepeatedTakesNoBytesUntilAnotherComes) {
   pushed.Push(300);
   ASSERT_EQ(pushed.Size(), 5001U);
   EXPECT_GE(pushed.MemoryBytes(), 5001U * 2);
+  pushed.ShrinkToFit();  // a read that has ended keeps two bytes a value, no more
+  EXPECT_EQ(pushed.MemoryBytes(), 5001U * 2);
   for (size_t i = 0; i < 5000; ++i) ASSERT_TRUE(pushed.Get(i) == -7) << i;
   EXPECT_TRUE(pushed.Get(5000) == 300);
 
@@ -317,6 +319,33 @@ TEST(RecordSetStorage, OneValueRepeatedTakesNoBytesUntilAnotherComes) {
   set.PopBack();
   set.Push(5);
   EXPECT_TRUE(set.Get(1) == 5);
+}
+
+TEST(RecordSetStorage, NullBitsTakeNoRoomUntilARowStaysNull) {
+  // Rows are appended Null and given their value at once, column by column:
+  // a column that never keeps a Null has no bits at all.
+  NullBits nulls;
+  for (size_t row = 0; row < 5000; ++row) {
+    nulls.Set(row, true);
+    nulls.Set(row, false);
+  }
+  EXPECT_EQ(nulls.MemoryBytes(), 0U);
+  EXPECT_FALSE(nulls.Get(4999));
+  nulls.Set(5000, true);  // stays Null
+  nulls.Set(5001, true);
+  nulls.Set(5001, false);
+  EXPECT_TRUE(nulls.Get(5000));
+  EXPECT_FALSE(nulls.Get(5001));
+  EXPECT_GT(nulls.MemoryBytes(), 0U);
+  nulls.Set(17, true);  // an earlier row made Null, then another row marked
+  nulls.Set(5002, false);
+  EXPECT_TRUE(nulls.Get(17));
+  nulls.Set(17, false);
+  nulls.Set(5000, false);  // both cleared, the first one in the bits
+  EXPECT_FALSE(nulls.Get(17));
+  EXPECT_FALSE(nulls.Get(5000));
+  EXPECT_FALSE(nulls.Get(16));
+  EXPECT_FALSE(nulls.Get(1000000));
 }
 
 TEST(RecordSetStorage, DatabaseResultsKeepLongTexts) {
