@@ -304,26 +304,27 @@ class DoubleColumn final : public Column {
   NullBits nulls_;
 };
 
-// Any value, in a tag byte plus an adaptive payload: texts by pool id,
+// Any value, in a tag (one byte, or none while all are of one type) plus an
+// adaptive payload: texts by pool id,
 // decimals by coefficient (the scale is in the tag), doubles by their bits;
 // what does not fit 64 bits goes to a side list.
 class VariantColumn final : public Column {
  public:
   explicit VariantColumn(TextPool& pool) : pool_(pool) {}
   void AppendNull() override {
-    tags_.push_back(kNull);
+    tags_.Push(kNull);
     payload_.Push(0);
   }
   void PopBack() override {
-    tags_.pop_back();
+    tags_.PopBack();
     payload_.PopBack();
   }
   void Reserve(size_t rows) override {
-    tags_.reserve(rows);
+    tags_.Reserve(rows);
     payload_.Reserve(rows);
   }
   void ShrinkToFit() override {
-    tags_.shrink_to_fit();
+    tags_.ShrinkToFit();
     payload_.ShrinkToFit();
   }
   void Set(size_t row, const Variant& value) override {
@@ -373,11 +374,11 @@ class VariantColumn final : public Column {
       payload = static_cast<Int128>(overflow_.size());
       overflow_.push_back(value);
     }
-    tags_[row] = tag;
+    tags_.Set(row, tag);
     payload_.Set(row, payload);
   }
   [[nodiscard]] Variant Get(size_t row) const override {
-    const uint8_t tag = tags_[row];
+    const auto tag = static_cast<uint8_t>(tags_.Get(row));
     const Int128 p = payload_.Get(row);
     switch (tag) {
       case kEmpty: return {};
@@ -415,7 +416,7 @@ class VariantColumn final : public Column {
     return NumberKeyOf(literal);
   }
   [[nodiscard]] size_t MemoryBytes() const override {
-    return tags_.capacity() + payload_.MemoryBytes() + overflow_.capacity() * sizeof(Variant);
+    return tags_.MemoryBytes() + payload_.MemoryBytes() + overflow_.capacity() * sizeof(Variant);
   }
 
  private:
@@ -433,7 +434,7 @@ class VariantColumn final : public Column {
     kDecimalBase = 16
   };
   TextPool& pool_;
-  std::vector<uint8_t> tags_;
+  IntStorage tags_;  // no bytes while every value has one type (the usual column)
   IntStorage payload_;
   std::vector<Variant> overflow_;
 };

@@ -5,6 +5,11 @@
 // Booking data is mostly small codes, indicators, quantities and text ids;
 // this is what keeps a million-row, 120-column record set a few hundred
 // megabytes.
+//
+// A row is appended Null and given its value at once, column by column: the
+// row pushed or set last is held apart and written only when another row is
+// touched (it stores its predecessor's value meanwhile), so that a column
+// every booking fills with one code, not only with Null, takes no bytes.
 #pragma once
 
 #include <algorithm>
@@ -20,33 +25,31 @@ namespace host {
 class IntStorage {
  public:
   void Push(Int128 value) {
-    if (width_ == 0) {
-      if (size_ == 0) same_ = value;
-      if (value == same_) {
-        ++size_;
-        return;
-      }
-    }
-    WidenFor(value);
-    bytes_.resize(bytes_.size() + width_);
-    Store(size_++, value);
+    Flush();
+    Append(size_ == 0 ? value : Stored(size_ - 1));
+    held_row_ = size_ - 1;
+    held_ = value;
   }
   void Set(size_t index, Int128 value) {
-    if (width_ == 0 && value == same_) return;
-    WidenFor(value);
-    Store(index, value);
+    if (index != held_row_) {
+      Flush();
+      held_row_ = index;
+    }
+    held_ = value;
   }
-  [[nodiscard]] Int128 Get(size_t index) const {
-    return width_ == 0 ? same_ : Decode(bytes_.data() + index * width_, width_);
-  }
+  [[nodiscard]] Int128 Get(size_t index) const { return index == held_row_ ? held_ : Stored(index); }
   void PopBack() {
+    if (held_row_ == size_ - 1) held_row_ = kNoRow;
     --size_;
     bytes_.resize(size_ * width_);
   }
   // Room for `n` values at the present width (none while they are all the same).
   void Reserve(size_t n) { bytes_.reserve(n * width_); }
   // Drops the room kept for rows to come (a read that has ended).
-  void ShrinkToFit() { bytes_.shrink_to_fit(); }
+  void ShrinkToFit() {
+    Flush();
+    bytes_.shrink_to_fit();
+  }
   [[nodiscard]] size_t Size() const { return size_; }
   [[nodiscard]] size_t MemoryBytes() const { return bytes_.capacity(); }
 
@@ -116,10 +119,43 @@ class IntStorage {
     for (size_t i = size_; i-- > 0;) Store(i, Decode(bytes_.data() + i * old_width, old_width));
   }
 
+  static constexpr size_t kNoRow = SIZE_MAX;
+  void Flush() {
+    if (held_row_ == kNoRow) return;
+    if (width_ == 0 && size_ == 1) {
+      same_ = held_;  // the first row's value is what the rest will repeat
+    } else {
+      Write(held_row_, held_);
+    }
+    held_row_ = kNoRow;
+  }
+  void Append(Int128 value) {
+    if (width_ == 0) {
+      if (size_ == 0) same_ = value;
+      if (value == same_) {
+        ++size_;
+        return;
+      }
+    }
+    WidenFor(value);
+    bytes_.resize(bytes_.size() + width_);
+    Store(size_++, value);
+  }
+  void Write(size_t index, Int128 value) {
+    if (width_ == 0 && value == same_) return;
+    WidenFor(value);
+    Store(index, value);
+  }
+  [[nodiscard]] Int128 Stored(size_t index) const {
+    return width_ == 0 ? same_ : Decode(bytes_.data() + index * width_, width_);
+  }
+
   GrowingBytes bytes_;
   size_t size_ = 0;
   size_t width_ = 0;  // 0: every value is same_
   Int128 same_ = 0;
+  size_t held_row_ = kNoRow;  // the row whose value is held_, not yet written
+  Int128 held_ = 0;
 };
 
 // One bit per row, allocated only once a row stays Null. A row is appended
