@@ -78,11 +78,13 @@ long PeakSinceResetMiB() {
 
 // Where the bookings' memory goes: the largest columns, for the next
 // saving to start from.
-void PrintLargestColumns(const host::Table& t) {
+void PrintLargestColumns(const char* name, const host::Table& t) {
   std::vector<std::pair<size_t, size_t>> sizes;  // bytes, column
   for (size_t c = 0; c < t.FieldCount(); ++c) sizes.emplace_back(t.ColumnMemoryBytes(c), c);
   std::sort(sizes.rbegin(), sizes.rend());
-  std::printf("  largest columns of RSTempiVerDett:");
+  size_t columns = 0;
+  for (const auto& size : sizes) columns += size.first;
+  std::printf("  %s: texts %.1f MiB; largest columns:", name, static_cast<double>(t.MemoryBytes() - columns) / (1 << 20));
   for (size_t k = 0; k < std::min<size_t>(sizes.size(), 10); ++k) {
     std::printf(" %s %.1f MiB%s", t.Field(sizes[k].second).name.c_str(), static_cast<double>(sizes[k].first) / (1 << 20),
                 k + 1 < std::min<size_t>(sizes.size(), 10) ? "," : "\n");
@@ -349,7 +351,8 @@ int main(int argc, char** argv) {
     std::printf("storage: RSTempiVerDett %zu MiB, RSTempiPrevDett %zu MiB, RSTempiVer %zu MiB, RSTempiPrev %zu MiB\n",
                 r.RSTempiVerDett->Storage().MemoryBytes() >> 20, r.RSTempiPrevDett->Storage().MemoryBytes() >> 20,
                 r.RSTempiVer->Storage().MemoryBytes() >> 20, r.RSTempiPrev->Storage().MemoryBytes() >> 20);
-    PrintLargestColumns(r.RSTempiVerDett->Storage());
+    PrintLargestColumns("RSTempiVerDett", r.RSTempiVerDett->Storage());
+    PrintLargestColumns("RSTempiPrevDett", r.RSTempiPrevDett->Storage());
     std::printf("peak RSS %ld MiB (of the whole comparison alone %ld MiB)\n", PeakRssMiB(), whole_peak);
     const bool run_ok = !run->Failed();
     std::fflush(stdout);
