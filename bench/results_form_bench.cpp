@@ -14,14 +14,16 @@
 //
 //   results_form_bench --preview [--db FILE] [--sections]
 //
-// The print preview of the default grouping (a year: 22,000 pages): the time
+// The print preview of the default grouping (a year: 41,000 pages): the time
 // from Stampa to the first page drawn (the print record sets prepared, the
 // report laid out, page 1 drawn), pages further on drawn as they are looked
 // at, and the process's memory before, while the preview is open and after
-// it is closed. Targets: first page ≤ 2 s, ≤ 300 MiB above the run's while
-// open, given back at close. With --sections, the print options ask for
-// both optional sections (each group's months, the phases never booked),
-// which are read whole before the preview opens.
+// it is closed (with the part held through malloc, which tells memory still
+// owned from memory the allocator kept). Targets: first page ≤ 2 s,
+// ≤ 300 MiB above the run's while open, given back at close (within
+// 16 MiB). With --sections, the print options ask for both optional
+// sections (each group's months, the phases never booked), which are read
+// whole before the preview opens.
 #include <QApplication>
 #include <QTableView>
 #include <algorithm>
@@ -149,6 +151,19 @@ double ResidentMiB() {
   return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
+// What the program holds through malloc (every arena, mapped blocks
+// included) in MiB: beside the resident memory, it tells memory still owned
+// from memory freed but kept by the allocator.
+double AllocatedMiB() {
+  const struct mallinfo2 info = mallinfo2();
+  return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
+}
+
+// What may stay resident after the preview is closed: the equality index a
+// print builds on the bookings (a slot a booking, as a visit of a group
+// would) and what the allocator cannot return between pieces still in use.
+constexpr double kGivenBackMiB = 16;
+
 bool MeasurePreview(const std::string& db, bool sections) {
   host::testing::FakeForm form;
   engine::NoProgress progress;
@@ -174,6 +189,7 @@ bool MeasurePreview(const std::string& db, bool sections) {
   std::printf("window: run, form and every group's figures in %.0f ms\n", Ms(run_start));
   malloc_trim(0);
   const double before = ResidentMiB();
+  const double held_before = AllocatedMiB();
   bool ok = true;
   for (int round = 0; round < 2; ++round) {
     auto start = Clock::now();
@@ -205,24 +221,31 @@ bool MeasurePreview(const std::string& db, bool sections) {
       page_max = std::max(page_max, Ms(at));
     }
     const double open = ResidentMiB();
+    const double held_open = AllocatedMiB();
     const int pages = preview->PageCount();
     const int64_t drawn = preview->PagesDrawn();
+    // As Stampa closes it (ReleaseReport gives the freed memory back).
     preview->close();
     preview.reset();
     results->ReleaseReport();
-    malloc_trim(0);
     const double after = ResidentMiB();
+    const double held_after = AllocatedMiB();
     std::printf("preview (round %d): %d pages; Stampa to the preview ready %.0f ms, to page 1 shown %.0f ms "
                 "(%lld pages drawn), every page laid out at %.0f ms (longest wait for events %.0f ms); a page further "
                 "on max %.0f ms (%lld drawn in all); memory %.0f MiB before, %.0f open (+%.0f), %.0f after close (+%.0f)\n",
                 round + 1, pages, ready_ms, first_ms, static_cast<long long>(drawn_at_first), complete_ms,
                 longest_slice, page_max,
                 static_cast<long long>(drawn), before, open, open - before, after, after - before);
-    ok = ok && first_ms <= 2000 && open - before <= 300;
+    // Resident memory the allocator kept tells apart from memory still owned.
+    std::printf("preview (round %d): after close minus before: resident %+.1f MiB, held through malloc %+.1f MiB "
+                "(%+.1f MiB while open)\n",
+                round + 1, after - before, held_after - held_before, held_open - held_before);
+    ok = ok && first_ms <= 2000 && open - before <= 300 && after - before <= kGivenBackMiB;
   }
   results->Unload();
   results->ActiveInterface = nullptr;
-  std::printf("preview: %s\n", ok ? "within its targets" : "MISSED a target (first page > 2 s or > 300 MiB)");
+  std::printf("preview: %s\n", ok ? "within its targets"
+                                  : "MISSED a target (first page > 2 s, > 300 MiB open or > 16 MiB kept after close)");
   return ok;
 }
 

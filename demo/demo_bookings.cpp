@@ -4,6 +4,26 @@
 
 namespace demo::generation {
 
+namespace {
+
+const std::vector<const char*> kBookingColumns{
+      "PD44_DITTA_CG18",    "PD44_PRGMVORE_PD31",    "PD44_DATAREG",        "PD44_CODART_MG66",
+      "PD44_OPZIONE",       "PD44_CODFASE_PD12",     "PD44_SEQFASE",        "PD44_CODFORNREP",
+      "PD44_MACCHINA_PD08", "PD44_CODDIP_PD06",      "PD44_CODPROG_PD14",   "PD44_SOTPROG_PD14",
+      "PD44_CODNODO_PD0C",  "PD44_CODATTIVITA_PD0D", "PD44_CODCOMM",        "PD44_CODSCOM",
+      "PD44_NUMREG_CO99",   "PD44_SEZDOC_DO11",      "PD44_NUMDOC_DO11",    "PD44_PROGRIGA_DO30",
+      "PD44_QTALAV",        "PD44_INDORA",           "PD44_OREORD",         "PD44_MINORD",
+      "PD44_SECORD",        "PD44_KITATT_PD56",      "PD44_INDTIPOCOSDQR",  "PD44_VALUTADQR",
+      "PD44_UMTEMPODQR",    "PD44_COSTODQR",         "PD44_IMPDQR",         "PD44_VALUTAMAC",
+      "PD44_UMTEMPOMAC",    "PD44_COSTOMAC",         "PD44_IMPMAC",         "PD44_NOTE",
+      "PD44_INDLAVORAZ",    "PD44_INIZLAV",          "PD44_OREINI",         "PD44_MININI",
+      "PD44_SECINI",        "PD44_FINELAV",          "PD44_OREFIN",         "PD44_MINFIN",
+      "PD44_SECFIN",        "PD44_CLIFOR_CG44",      "PD44_UMSIGLA_CG0C",   "PD44_COSTOFORN_PD05",
+      "PD44_CODICE_CI03",   "PD44_PDC_PC01",         "PD44_CONTOORIG_PC03", "PD44_CONTODEST_PC03",
+      "PD44_INDTIPOVERS",   "PD44_IDCOSTO_PD5A",     "PD44_CODSQUADRA_PD10"};
+
+}  // namespace
+
 Generator::Plan Generator::PlanOf(const Phase& p, double lot, double q) {
   Plan plan;
   const double np = p.pieces_per_unit > 0 ? p.pieces_per_unit : (lot > 0 ? lot : 1);
@@ -25,7 +45,7 @@ Generator::Plan Generator::PlanOf(const Phase& p, double lot, double q) {
 
 // How far from plan a booking lands: systematic drifts of some machines,
 // people, phases and departments, noise, and a few outliers.
-double Generator::Drift(const std::string& machine, const std::string& employee, int64_t phase, const std::string& dept,
+double Generator::Drift(std::string_view machine, std::string_view employee, int64_t phase, std::string_view dept,
                         bool setup) {
   double f = 0.88 + random_.Unit() * 0.3;
   if (machine == "M03") f *= 1.25;
@@ -40,6 +60,13 @@ double Generator::Drift(const std::string& machine, const std::string& employee,
 
 void Generator::Bookings(const Company& c, int64_t count, int64_t first_id,
                          const std::function<void(int64_t, int64_t)>& progress) {
+  // The rows are made here and inserted on a second core, in their order.
+  RowQueue queue([this](const RowQueue::Row& row) { w_.Insert("PD44_VERSORE", kBookingColumns, row); });
+  bookings_queue_ = &queue;
+  struct Unset {
+    RowQueue*& queue;
+    ~Unset() { queue = nullptr; }
+  } unset{bookings_queue_};
   int64_t id = first_id;
   const int64_t end = first_id + count;
   size_t next_line = 0;
@@ -63,8 +90,8 @@ void Generator::Bookings(const Company& c, int64_t count, int64_t first_id,
       const Article& a = random_.Pick(c.articles);
       Booking b;
       b.article = &a;
-      b.option = a.options.empty() ? "" : random_.Pick(a.options);
-      auto bom = a.bom_by_option.find(b.option);
+      if (!a.options.empty()) b.option = random_.Pick(a.options);
+      auto bom = a.bom_by_option.find(std::string(b.option));
       const std::vector<Phase>& phases = bom != a.bom_by_option.end() ? a.bom_phases.at(bom->second) : a.cycle_phases;
       const double lot = bom != a.bom_by_option.end() ? a.bom_lot.at(bom->second) : 0;
       if (phases.empty()) continue;
@@ -117,6 +144,7 @@ void Generator::Bookings(const Company& c, int64_t count, int64_t first_id,
       }
     }
   }
+  queue.Finish();
 }
 
 // Processing bookings of one part: the machine's and the crew's.
@@ -139,21 +167,7 @@ void Generator::Processing(const Company& c, Booking b, const Plan& plan, const 
 }
 
 void Generator::WriteBooking(const Company& c, const Booking& b, int64_t id) {
-  static const std::vector<const char*> kColumns{
-      "PD44_DITTA_CG18",    "PD44_PRGMVORE_PD31",    "PD44_DATAREG",        "PD44_CODART_MG66",
-      "PD44_OPZIONE",       "PD44_CODFASE_PD12",     "PD44_SEQFASE",        "PD44_CODFORNREP",
-      "PD44_MACCHINA_PD08", "PD44_CODDIP_PD06",      "PD44_CODPROG_PD14",   "PD44_SOTPROG_PD14",
-      "PD44_CODNODO_PD0C",  "PD44_CODATTIVITA_PD0D", "PD44_CODCOMM",        "PD44_CODSCOM",
-      "PD44_NUMREG_CO99",   "PD44_SEZDOC_DO11",      "PD44_NUMDOC_DO11",    "PD44_PROGRIGA_DO30",
-      "PD44_QTALAV",        "PD44_INDORA",           "PD44_OREORD",         "PD44_MINORD",
-      "PD44_SECORD",        "PD44_KITATT_PD56",      "PD44_INDTIPOCOSDQR",  "PD44_VALUTADQR",
-      "PD44_UMTEMPODQR",    "PD44_COSTODQR",         "PD44_IMPDQR",         "PD44_VALUTAMAC",
-      "PD44_UMTEMPOMAC",    "PD44_COSTOMAC",         "PD44_IMPMAC",         "PD44_NOTE",
-      "PD44_INDLAVORAZ",    "PD44_INIZLAV",          "PD44_OREINI",         "PD44_MININI",
-      "PD44_SECINI",        "PD44_FINELAV",          "PD44_OREFIN",         "PD44_MINFIN",
-      "PD44_SECFIN",        "PD44_CLIFOR_CG44",      "PD44_UMSIGLA_CG0C",   "PD44_COSTOFORN_PD05",
-      "PD44_CODICE_CI03",   "PD44_PDC_PC01",         "PD44_CONTOORIG_PC03", "PD44_CONTODEST_PC03",
-      "PD44_INDTIPOVERS",   "PD44_IDCOSTO_PD5A",     "PD44_CODSQUADRA_PD10"};
+  const std::vector<const char*>& kColumns = kBookingColumns;
   // One row reused: no allocation per booking.
   std::vector<Value>& v = booking_row_;
   v.assign(kColumns.size(), kNull);
@@ -242,7 +256,7 @@ void Generator::WriteBooking(const Company& c, const Booking& b, int64_t id) {
   v[42] = I(std::min<int64_t>(23, start_hour + booked / 3600));
   v[43] = I(random_.Below(60));
   v[44] = I(0);
-  if (external) external_.push_back({&c, b.line, b.article, b.option, b.phase});
+  if (external) external_.push_back({&c, b.line, b.article, std::string(b.option), b.phase});
   if (external) {
     v[45] = I(1001);
     v[46] = T("H");
@@ -253,7 +267,7 @@ void Generator::WriteBooking(const Company& c, const Booking& b, int64_t id) {
   v[50] = T("CDC001");
   v[51] = T(random_.Percent(50) ? "CDC002" : "CDC003");
   v[52] = I(b.machine.empty() ? 2 : 1);
-  w_.Insert("PD44_VERSORE", kColumns, v);
+  bookings_queue_->Push(v);
 }
 
 }  // namespace demo::generation

@@ -9,6 +9,7 @@
 
 #include "demo/demo_rows.h"
 #include "demo/erp_database.h"
+#include "demo/row_queue.h"
 
 namespace demo::generation {
 
@@ -40,23 +41,24 @@ class Generator {
 
   // How far from plan a booking lands: systematic drifts of some machines,
   // people, phases and departments, noise, and a few outliers.
-  double Drift(const std::string& machine, const std::string& employee, int64_t phase, const std::string& dept,
+  double Drift(std::string_view machine, std::string_view employee, int64_t phase, std::string_view dept,
                bool setup);
 
   struct Booking {
     const OrderLine* line = nullptr;
     const Article* article = nullptr;
-    std::string option;
+    // Views of the company's plans, which outlive the rows written.
+    std::string_view option;
     const Phase* phase = nullptr;
     int64_t sequence = 0;
     int indora = 0;
-    std::string machine, employee;
+    std::string_view machine, employee;
     bool blank_employee = false;
     double quantity = 0;
     bool null_quantity = false;
     double seconds = 0;
     int64_t day = 0;
-    std::string department;
+    std::string_view department;
   };
 
   void Bookings(const Company& c, int64_t count, int64_t first_id,
@@ -68,6 +70,7 @@ class Generator {
   void WriteBooking(const Company& c, const Booking& b, int64_t id);
 
   std::vector<Value> booking_row_;  // WriteBooking's row, kept between bookings
+  RowQueue* bookings_queue_ = nullptr;  // where WriteBooking's rows go while Bookings runs
   Writer w_;
   Random random_;
   DemoOptions options_;

@@ -197,6 +197,10 @@ void PrintPreparation::Impl::Begin() {
   clones = {r.RSCampi, r.RSTempiVer->Clone(), r.RSTempiVerDett->Clone(), r.RSTempiPrev->Clone(),
             r.RSTempiPrevDett->Clone()};
   clones.RSTempiVer->SetFilter("");
+  // Each group's filters are set once here: remembered, they would stay
+  // with the run after the print (a year's: some 100 MiB).
+  clones.RSTempiVerDett->RememberFilters(false);
+  clones.RSTempiPrev->RememberFilters(false);
   totals_of = std::make_unique<engine::GroupTotals>(run.Context(), clones, run.Reader().Phases(), run.Production(),
                                                     static_cast<int16_t>(run.Unit()), run.Options(),
                                                     run.GroupingColumns());

@@ -59,7 +59,9 @@ extern const PrintCategory kPrintCategories[7];
 // caller takes it with the run's TakeStatus) and ends the work: Done() and
 // Failed(), the record sets as far as they were built.
 // The run and the record sets must outlive the object; nothing else may use
-// the run's record sets during a Step (same thread only).
+// the run's record sets during a Step (same thread only). The groups'
+// filters it sets are not remembered by the run's rows: once the object and
+// the record sets are gone, nothing of the print stays with the run.
 class PrintPreparation {
  public:
   PrintPreparation(engine::Comparison& run, host::DecodeService& decode, PrintRecords& out);

@@ -845,11 +845,19 @@ output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
 host::Status FRMPD_MAVANZORDLAV::SavePdf(const std::string& path) {
   if (!Run() || !decode_) return output::WriteFailedUnless("no run to print");
   host::Status status = output::PreparaRSStampa(*Run(), *decode_, false, print_records_);
-  if (!status.ok()) return status;
+  if (!status.ok()) {
+    ReleaseReport();
+    return status;
+  }
   const output::ReportParameters parameters = ReportParameters();
   status.Add(output::PreparaSezioniStampa(*Run(), parameters.trend, parameters.unbooked, print_records_));
-  if (!status.ok()) return status;
-  return status.Add(output::WriteReportPdf(path, print_records_, parameters));
+  if (!status.ok()) {
+    ReleaseReport();
+    return status;
+  }
+  status.Add(output::WriteReportPdf(path, print_records_, parameters));
+  ReleaseReport();
+  return status;
 }
 
 std::unique_ptr<ReportPreview> FRMPD_MAVANZORDLAV::Anteprima() {
@@ -880,9 +888,7 @@ std::unique_ptr<ReportPreview> FRMPD_MAVANZORDLAV::Anteprima() {
 }
 
 void FRMPD_MAVANZORDLAV::ReleaseReport() {
-  print_records_.RSReportDett.reset();
-  print_records_.RSAndamento.reset();
-  print_records_.RSFasiNonVersate.reset();
+  print_records_ = {};
   malloc_trim(0);
 }
 
@@ -906,14 +912,20 @@ host::Status FRMPD_MAVANZORDLAV::ExportTo(const std::string& path, bool csv, con
   std::vector<output::ExportTable> tables;
   host::Status status = output::KVL_EXPTOQV1_BeforeExportToQV(*Run(), *decode_, dizionario_etichette_,
                                                               print_records_, tables, preparing);
-  if (!status.ok()) return status;
+  if (!status.ok()) {
+    ReleaseReport();
+    return status;
+  }
   output::TableWriteOptions options{Tr("ore").toStdString(), output::kMostSheetRecords, writing};
   options.tolerance = tolerance_;  // the workbook colours the gap % as the grid does
   // CSV from the window is for the user's spreadsheet: in Italian ';' and
   // decimal commas; in English commas and points. Both with a byte order
   // mark, so that accented letters read right.
   options.csv_style = UserLanguage() == "it" ? output::kCsvItalian : output::CsvStyle{',', '.', false, true};
-  return status.Add(csv ? output::WriteCsvFiles(path, tables, options) : output::WriteWorkbook(path, tables, options));
+  status.Add(csv ? output::WriteCsvFiles(path, tables, options) : output::WriteWorkbook(path, tables, options));
+  tables.clear();
+  ReleaseReport();
+  return status;
 }
 
 void FRMPD_MAVANZORDLAV::Esporta() {

@@ -151,9 +151,10 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   // Interrompi) and the report laid out; the preview, not shown yet, or
   // null when the preparation failed (reported) or the user stopped it.
   std::unique_ptr<ReportPreview> Anteprima();
-  // Once the preview is closed: the report's own list of the bookings goes
-  // with its pages (the print record sets stay until the next print or
-  // export), and the freed memory goes back to the system.
+  // Once the preview is closed (a PDF or an export written): the print
+  // record sets go with the pages (each print and export makes them anew;
+  // a year's are some 80 MiB), and the freed memory goes back to the
+  // system.
   void ReleaseReport();
   // The report's parameters as PclsReport_BeforePrintReport sets them: the
   // title with every "ordine" shortened, the company, the section "RH" and
@@ -210,7 +211,7 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   QTableView* grd_vers_dett_ = nullptr;
   QSplitter* outer_splitter_ = nullptr;
   QPushButton* cmd_exit_ = nullptr;
-  output::PrintRecords print_records_;  // RSStampa, RSStampaDett: kept until the next print or export
+  output::PrintRecords print_records_;  // while a print or an export is prepared and written
   RecordSetModel* groups_model_ = nullptr;
   RecordSetModel* bookings_model_ = nullptr;
   RecordSetModel* prev_model_ = nullptr;

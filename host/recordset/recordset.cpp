@@ -187,7 +187,7 @@ void RecordSet::SetFilter(std::string_view criteria) {
     if (!rows) {
       const Criteria parsed = ParseCriteria(criteria, *table_);
       rows = std::make_shared<const std::vector<uint32_t>>(SelectRows(parsed, *table_));
-      table_->RememberSelection(text, rows);
+      if (remember_filters_) table_->RememberSelection(text, rows);
     }
     view_ = std::move(rows);
     filter_ = std::move(text);

@@ -88,6 +88,12 @@ class RecordSet {
   // Keeps only the matching records and moves to the first; "" shows all.
   void SetFilter(std::string_view criteria);
   [[nodiscard]] const std::string& Filter() const { return filter_; }
+  // Whether the rows this record set's filters select are remembered by the
+  // shared rows for the next filter of the same text (the default: a group
+  // visited again filters nothing anew). A pass that filters each group once
+  // (a print, an export) turns it off: its filters would stay in the run's
+  // memory long after it. A remembered selection is still reused.
+  void RememberFilters(bool remember) { remember_filters_ = remember; }
 
   // Moves to the first record from the current one onwards (after `skip`
   // records) that matches one criterion; to EOF when there is none.
@@ -123,6 +129,7 @@ class RecordSet {
   std::shared_ptr<Table> table_ = std::make_shared<Table>();
   std::shared_ptr<const std::vector<uint32_t>> view_;  // null: every row
   std::string filter_;
+  bool remember_filters_ = true;
   int64_t pos_ = -1;
   bool open_ = false;
   EditMode edit_ = EditMode::None;

@@ -175,6 +175,17 @@ TEST(RecordSet, AFilterSetAgainReusesItsRowsUntilTheRowsChange) {
   EXPECT_THROW(rs->SetFilter("NOSUCHFIELD = 1"), Error);
   EXPECT_EQ(rs->Filter(), "IDGRUPPO = 1");
   EXPECT_EQ(rs->RecordCount(), 1U);
+  // A record set that does not remember its filters leaves nothing in the
+  // shared rows, and still reuses what another one remembered.
+  auto once = rs->Clone();
+  once->RememberFilters(false);
+  once->SetFilter("IDGRUPPO = 0");
+  EXPECT_EQ(once->RecordCount(), 2U);
+  EXPECT_EQ(rs->Storage().RememberedSelection("IDGRUPPO = 0"), nullptr);
+  once->SetFilter("IDGRUPPO = 1");
+  EXPECT_EQ(once->RecordCount(), 1U);
+  EXPECT_EQ(once->Value("NOME").Text(), "N1");
+  EXPECT_NE(rs->Storage().RememberedSelection("IDGRUPPO = 1"), nullptr);
 }
 
 TEST(RecordSet, FindSearchesForwardFromTheCurrentRecord) {
