@@ -291,7 +291,10 @@ std::optional<PhaseOutputs> GroupTotals::FromPass(const BookingPhase& phase, con
     } catch (const std::exception&) {
       return std::nullopt;  // computed as before, which says what failed
     }
-    if (!row || !pass_->SameRow(*times, *row)) {
+    // An order phase's quantity as the record keeps it, rounded to its
+    // field, against the row's that the pass computed with.
+    if (!row || !pass_->SameRow(*times, *row) ||
+        (phase.key.order && host::CompareNumbers(ValoreNumerico(row->Get("DO46_QTA1ORD")), quantity) != 0)) {
       memo = kMemoRefused;
       return std::nullopt;
     }

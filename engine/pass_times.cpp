@@ -4,16 +4,17 @@ namespace engine {
 
 namespace {
 
-// The quantity's type and scale, when two quantities of equal value and
-// the same type and scale are one and the same value: whole numbers and
-// decimals (a binary number's value may print alike and differ).
-std::optional<std::pair<uint8_t, uint8_t>> ExactKind(const host::Variant& quantity) {
+// The kind of number a quantity is, when the computation's figures depend
+// on its value only: whole numbers (whatever their width), and decimals
+// (whatever their scale: the decimal arithmetic, the roundings and the
+// conversion to a binary number all go by the value). A binary number, a
+// text or a Null is no kind: never offered.
+std::optional<uint8_t> NumberKind(const host::Variant& quantity) {
   switch (quantity.Type()) {
     case host::VarType::Int16:
     case host::VarType::Int32:
-    case host::VarType::Int64: return std::pair{static_cast<uint8_t>(quantity.Type()), uint8_t{0}};
-    case host::VarType::Decimal:
-      return std::pair{static_cast<uint8_t>(quantity.Type()), static_cast<uint8_t>(quantity.ToDecimal().Scale())};
+    case host::VarType::Int64: return uint8_t{1};
+    case host::VarType::Decimal: return uint8_t{2};
     default: return std::nullopt;
   }
 }
@@ -26,16 +27,13 @@ void PassTimes::Note(uint32_t times, const PhaseRow& row, bool order, const host
                      bool formula) {
   if (times < origins_.size()) return;
   origins_.resize(static_cast<size_t>(times) + 1);
-  const std::optional<std::pair<uint8_t, uint8_t>> kind = ExactKind(quantity);
+  const std::optional<uint8_t> kind = NumberKind(quantity);
   Origin& o = origins_[times];
   o.table = row.table;
   o.row = static_cast<uint32_t>(row.row);
   o.order = order;
   o.offered = own_lot && !formula && kind.has_value() && row.table != nullptr && row.row <= UINT32_MAX;
-  if (kind) {
-    o.quantity_type = kind->first;
-    o.quantity_scale = kind->second;
-  }
+  o.quantity_kind = kind.value_or(0);
 }
 
 std::optional<uint32_t> PassTimes::Offered(size_t record, bool order, const host::Variant& quantity) const {
@@ -43,8 +41,7 @@ std::optional<uint32_t> PassTimes::Offered(size_t record, bool order, const host
   if (times >= origins_.size()) return std::nullopt;
   const Origin& o = origins_[times];
   if (!o.offered || o.order != order) return std::nullopt;
-  const std::optional<std::pair<uint8_t, uint8_t>> kind = ExactKind(quantity);
-  if (!kind || kind->first != o.quantity_type || kind->second != o.quantity_scale) return std::nullopt;
+  if (NumberKind(quantity) != o.quantity_kind) return std::nullopt;
   return times;
 }
 

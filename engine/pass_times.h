@@ -12,9 +12,12 @@
 //    the group side's lookup by id answers that very row (TakeRow);
 //  - no formula was evaluated: a formula sees the booking's keys, which
 //    the group side reads from the phase row instead;
-//  - the group side's quantity has the same type (and a decimal the same
-//    scale) as the quantity computed with: the pass keeps one computation
-//    for quantities of equal value, and the figures keep their types.
+//  - the group side's quantity is the same kind of number (whole or
+//    decimal) as the one computed with, and of the same value: the pass
+//    keeps one computation for quantities of equal value, a cycle phase's
+//    quantity is the booking's on both sides, and an order phase's
+//    quantity, which the group side reads from the record (rounded to its
+//    field), is checked against the row's once (SameRow's caller).
 // Anything else answers "not offered" and the group side computes as before.
 //
 // Built by one thread during the pass; afterwards only read (any thread).
@@ -44,7 +47,7 @@ class PassTimes {
 
   // The kept computation of the record at storage row `record` of
   // RSTempiPrevDett, if one is offered for an order phase (`order`) or a
-  // cycle phase computed with `quantity`: its number.
+  // cycle phase computed with a quantity of `quantity`'s kind: its number.
   [[nodiscard]] std::optional<uint32_t> Offered(size_t record, bool order, const host::Variant& quantity) const;
   // Whether computation `times` was made from the row the group side found
   // (its table and row).
@@ -63,8 +66,7 @@ class PassTimes {
     uint32_t row = 0;
     bool offered = false;
     bool order = false;
-    uint8_t quantity_type = 0;  // host::VarType
-    uint8_t quantity_scale = 0;
+    uint8_t quantity_kind = 0;  // of number (see NumberKind), 0 for none
   };
   std::shared_ptr<const PlannedRecords> records_;
   std::vector<Origin> origins_;
