@@ -377,12 +377,14 @@ struct ComparisonRun::PlannedPass {
         out(*run.records_.RSTempiPrevDett),
         f(bookings),
         options(run.Options()),
-        records(std::make_shared<PlannedRecords>(run.Unit(), bookings.SharedStorage())) {
+        records(std::make_shared<PlannedRecords>(run.Unit(), bookings.SharedStorage())),
+        pass_times(std::make_shared<PassTimes>(records)) {
     // The records keep their three stored fields; their figures are worked
     // out when read, from the planned times kept here and the booking's row.
     out.Storage().ComputeFields(PlannedRecords::kFirstField, PlannedRecords::FieldNames(), records);
     // The formula evaluator, made once: it reads the current booking's article and option.
     formula = [this](const std::string& code, const std::string& cycle, const std::array<Variant, 28>& values) {
+      formula_evaluated = true;
       return ElaboraFormulaCicli(this->run.context_, *this->run.inputs_.production, code, article, option_text, cycle,
                                  values);
     };
@@ -421,7 +423,9 @@ struct ComparisonRun::PlannedPass {
     }
   };
 
-  uint32_t TimesOf(const PhaseRow& row, PhaseSourceKind kind, const Variant& quantity, const Variant& id) {
+  // `own_lot`: the row came with its own reference lot (see PassTimes).
+  uint32_t TimesOf(const PhaseRow& row, PhaseSourceKind kind, const Variant& quantity, const Variant& id,
+                   bool own_lot) {
     TimesKey key{row.table, row.row, 0, 0, quantity.IsNull(), article_number, option_number};
     if (!key.no_quantity) {
       const host::Decimal q = ValoreNumerico(quantity).ToDecimal().Normalized();
@@ -429,8 +433,10 @@ struct ComparisonRun::PlannedPass {
       key.scale = q.Scale();
     }
     if (const auto it = computed.find(key); it != computed.end()) return it->second;
+    formula_evaluated = false;
     const uint32_t kept = records->KeepTimes(ComputeOnce(row, kind, quantity, id));
     computed.emplace(key, kept);
+    pass_times->Note(kept, row, kind == PhaseSourceKind::Order, quantity, own_lot, formula_evaluated);
     return kept;
   }
 
@@ -470,7 +476,7 @@ struct ComparisonRun::PlannedPass {
       if (auto row = phases.OrderPhase(orders.At(booking_row), Read(bookings, f.order_row), department, phase)) {
         planned.id_ciclo = IdOf(*row, &PhaseColumns::phase_id, "PD2A_IDFASE");
         planned.qtaodl = row->Get("DO46_QTA1ORD");
-        planned.times = TimesOf(*row, PhaseSourceKind::Order, planned.qtaodl, planned.id_ciclo);
+        planned.times = TimesOf(*row, PhaseSourceKind::Order, planned.qtaodl, planned.id_ciclo, true);
       }
       return planned;
     }
@@ -490,12 +496,12 @@ struct ComparisonRun::PlannedPass {
     if (!bom.IsNull()) {
       if (auto row = phases.CycleByBom(department, phase, bom)) {
         planned.id_ciclo = IdOf(*row, &PhaseColumns::cycle_id, "PD48_IDCICLO");
-        planned.times = TimesOf(*row, PhaseSourceKind::Cycle, q, planned.id_ciclo);
+        planned.times = TimesOf(*row, PhaseSourceKind::Cycle, q, planned.id_ciclo, true);
       }
     } else if (!cycle.empty() && !run.inputs_.fashion_cycles) {
       if (auto row = phases.DefaultCycle(department, phase, cycle)) {
         planned.id_ciclo = IdOf(*row, &PhaseColumns::cycle_id, "PD48_IDCICLO");
-        planned.times = TimesOf(*row, PhaseSourceKind::Cycle, q, planned.id_ciclo);
+        planned.times = TimesOf(*row, PhaseSourceKind::Cycle, q, planned.id_ciclo, false);
       }
     } else if (!cycle.empty()) {
       // A reconfigured cycle is the booking's own: computed, not kept for others.
@@ -559,7 +565,10 @@ struct ComparisonRun::PlannedPass {
   const BookingFields f;
   const PhaseOptions options;
   std::shared_ptr<PlannedRecords> records;
+  // What each kept computation was made from, for the group totals.
+  std::shared_ptr<PassTimes> pass_times;
   FormulaEvaluator formula;
+  bool formula_evaluated = false;  // by the computation under way
   std::unordered_map<TimesKey, uint32_t, TimesKeyHash> computed;
   std::vector<std::string> left_out;
   // The bookings' texts that every booking's phase is found by.
@@ -581,6 +590,7 @@ struct ComparisonRun::PlannedPass {
 
 bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
   Progress& progress = *inputs_.progress;
+  pass_times_.reset();
   try {
     host::RecordSet& bookings = *records_.RSTempiVerDett;
     bookings.MoveFirst();
@@ -591,6 +601,7 @@ bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
       phases_->Prefetch();
     }
     PlannedPass pass(*this, bookings);
+    pass_times_ = pass.pass_times;
     pass.records->Reserve(bookings.RecordCount());
     for (; !bookings.Eof(); bookings.MoveNext()) {
       progress.Set(bookings.AbsolutePosition());

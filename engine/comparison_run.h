@@ -17,6 +17,7 @@
 #include "engine/cycle_formulas.h"
 #include "engine/run_context.h"
 #include "engine/layouts.h"
+#include "engine/pass_times.h"
 #include "engine/phase_source.h"
 #include "engine/planned_records.h"
 #include "engine/progress.h"
@@ -64,6 +65,9 @@ class ComparisonRun {
   [[nodiscard]] PhaseOptions Options() const;
   [[nodiscard]] PhaseSource& Phases() { return *phases_; }
   [[nodiscard]] const RunInputs& Inputs() const { return inputs_; }
+  // What the last pass's kept planned times were computed from (null
+  // before a pass), for the group totals.
+  [[nodiscard]] const std::shared_ptr<const PassTimes>& KeptPassTimes() const { return pass_times_; }
   // Seconds spent in the last run: grouped query, detailed query, planned times.
   struct Timings {
     double grouped = 0, detailed = 0, planned = 0;
@@ -100,6 +104,7 @@ class ComparisonRun {
   std::string descrizione_gruppo_, grouped_sql_, detailed_sql_, total_sql_;
   std::unique_ptr<PhaseSource> phases_;
   std::unique_ptr<FashionCycleService> fashion_cycle_;
+  std::shared_ptr<const PassTimes> pass_times_;
   Timings timings_;
   bool group_from_detail_ = false;  // this read asked only the grouped query's layout
   BlankVariants blank_variants_;    // of this read, when its groups take the variant's MAX()

@@ -47,6 +47,9 @@ GroupFigures::GroupFigures(Comparison& run, std::vector<std::string> shared_fiel
   // the group shown when the form opens is visited before the first step.
   totals_->ReusePhases();
   run.Totals().ReusePhases(totals_->PhaseCache());
+  // Most phases' planned times were worked out by the run's pass already.
+  totals_->ReusePassTimes(run.Reader().KeptPassTimes());
+  run.Totals().ReusePassTimes(run.Reader().KeptPassTimes());
   // Under h:mm:ss and seconds the database sums the bookings' own booked
   // values, which the pass sums too: the query is read only if one of them
   // is no whole number (AllBookings). Otherwise it reads every booking

@@ -60,6 +60,9 @@ class GroupFigures {
   // Null until the group is computed (or when the bookings lack the field).
   [[nodiscard]] std::optional<bool> Differ(const host::Variant& id, size_t field) const;
   [[nodiscard]] const std::vector<std::string>& SharedFields() const { return shared_fields_; }
+  // How many phase computations of the run's pass the figures took instead
+  // of computing them again.
+  [[nodiscard]] int64_t TakenFromPass() const { return totals_ ? totals_->TakenFromPass() : 0; }
   // All the run's bookings taken as one group: the planned figures with
   // each phase once (GroupTotals::AllBookings), the total's booked as the
   // grouped query sums a group's, so that they equal a run without

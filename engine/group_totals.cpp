@@ -203,17 +203,46 @@ PhaseOutputs GroupTotals::CalcolaTempiFase(const Variant& phase_id, const Varian
   return out;
 }
 
-PhaseOutputs GroupTotals::ComputeTempiFase(const Variant& phase_id, const Variant& order_quantity,
-                                           const Variant& quantity, const std::string& article,
-                                           const std::string& option, PhaseStatus& status) {
+PhaseOutputs GroupTotals::Guarded(PhaseStatus& status, const std::function<void(PhaseOutputs&)>& work) {
   PhaseOutputs out;
   for (size_t c = 0; c < 7; ++c) out.hours[c] = out.minutes[c] = out.seconds[c] = int16_t{0};
   status = PhaseStatus::Computed;
   try {
+    work(out);
+  } catch (const host::Error& e) {
+    if (e.Number() != host::kErrOverflow) {
+      status = PhaseStatus::Failed;
+      context_.Caught("CalcolaTempiFase");
+      return out;
+    }
+    // The group is still shown, without this phase's plan (the caller
+    // reports it, naming the group and the phase).
+    for (size_t c = 0; c < 7; ++c) out.hours[c] = out.minutes[c] = out.seconds[c] = int16_t{0};
+    status = PhaseStatus::LeftOut;
+  } catch (const std::exception&) {
+    status = PhaseStatus::Failed;
+    context_.Caught("CalcolaTempiFase");
+  }
+  return out;
+}
+
+void GroupTotals::SplitInto(const std::array<Variant, 7>& per_category, PhaseOutputs& out) {
+  for (size_t c = 0; c < 7; ++c) {
+    const PlannedSplit split = context_.Value(SplitPlanned(per_category[c], unit_));
+    out.hours[c] = split.hours;
+    out.minutes[c] = split.minutes;
+    out.seconds[c] = split.seconds;
+  }
+}
+
+PhaseOutputs GroupTotals::ComputeTempiFase(const Variant& phase_id, const Variant& order_quantity,
+                                           const Variant& quantity, const std::string& article,
+                                           const std::string& option, PhaseStatus& status) {
+  return Guarded(status, [&](PhaseOutputs& out) {
     const bool order = host::CompareNumbers(ValoreNumerico(order_quantity), int16_t{0}) > 0;
     const auto row = order ? phases_.OrderPhaseById(phase_id) : phases_.CyclePhaseById(phase_id);
-    if (!row) return out;
     const Variant q = order ? order_quantity : quantity;
+    if (!row) return;
     BookingKeys keys;
     keys.article = article;
     keys.option = option;
@@ -236,29 +265,55 @@ PhaseOutputs GroupTotals::ComputeTempiFase(const Variant& phase_id, const Varian
     const PhaseTimes t = ComputePhase(*row, order ? PhaseSourceKind::Order : PhaseSourceKind::Cycle,
                                       order ? phases_.OrderWorkers(phase_id) : phases_.CycleWorkers(phase_id), q,
                                       options_, keys, formula);
-    const Variant per_category[7] = {
-        t.Total(), host::Add(t.TLAV, t.MLAV), host::Add(t.TSET, t.MSET), t.TLAV, t.TSET, t.MLAV, t.MSET};
-    for (size_t c = 0; c < 7; ++c) {
-      const PlannedSplit split = context_.Value(SplitPlanned(per_category[c], unit_));
-      out.hours[c] = split.hours;
-      out.minutes[c] = split.minutes;
-      out.seconds[c] = split.seconds;
+    SplitInto({t.Total(), host::Add(t.TLAV, t.MLAV), host::Add(t.TSET, t.MSET), t.TLAV, t.TSET, t.MLAV, t.MSET},
+              out);
+  });
+}
+
+void GroupTotals::ReusePassTimes(std::shared_ptr<const PassTimes> pass) {
+  pass_ = std::move(pass);
+  pass_memo_.clear();
+}
+
+std::optional<PhaseOutputs> GroupTotals::FromPass(const BookingPhase& phase, const Variant& quantity,
+                                                  uint32_t& cached) {
+  const std::optional<uint32_t> times = pass_->Offered(phase.record, phase.key.order, quantity);
+  if (!times) return std::nullopt;
+  if (pass_memo_.size() <= *times) pass_memo_.resize(pass_->Size(), kMemoUnknown);
+  uint32_t& memo = pass_memo_[*times];
+  if (memo == kMemoRefused) return std::nullopt;
+  if (memo == kMemoUnknown) {
+    // Every record of this computation has the same phase row, so its id
+    // finds the same row for all of them: looked at once.
+    std::optional<PhaseRow> row;
+    try {
+      row = phase.key.order ? phases_.OrderPhaseById(phase.id) : phases_.CyclePhaseById(phase.id);
+    } catch (const std::exception&) {
+      return std::nullopt;  // computed as before, which says what failed
     }
-  } catch (const host::Error& e) {
-    if (e.Number() != host::kErrOverflow) {
-      status = PhaseStatus::Failed;
-      context_.Caught("CalcolaTempiFase");
-      return out;
+    // An order phase's quantity as the record keeps it, rounded to its
+    // field, against the row's that the pass computed with.
+    if (!row || !pass_->SameRow(*times, *row) ||
+        (phase.key.order && host::CompareNumbers(ValoreNumerico(row->Get("DO46_QTA1ORD")), quantity) != 0)) {
+      memo = kMemoRefused;
+      return std::nullopt;
     }
-    // The group is still shown, without this phase's plan (the caller
-    // reports it, naming the group and the phase).
-    for (size_t c = 0; c < 7; ++c) out.hours[c] = out.minutes[c] = out.seconds[c] = int16_t{0};
-    status = PhaseStatus::LeftOut;
-  } catch (const std::exception&) {
-    status = PhaseStatus::Failed;
-    context_.Caught("CalcolaTempiFase");
+    PhaseStatus status = PhaseStatus::Computed;
+    const std::array<Variant, 7> kept = pass_->Times(*times);
+    PhaseOutputs out = Guarded(status, [&](PhaseOutputs& into) { SplitInto(kept, into); });
+    // A failure is reported again where the phase comes back, as before.
+    if (status != PhaseStatus::Failed) {
+      cached = cache_->KeepUnkeyed(out, status == PhaseStatus::LeftOut);
+      memo = cached + kMemoFirstNumber;
+      ++taken_from_pass_;
+    }
+    if (status == PhaseStatus::LeftOut) ReportLeftOut(phase.id);
+    return out;
   }
-  return out;
+  cached = memo - kMemoFirstNumber;
+  PlannedPhaseCache::Found found = cache_->At(cached);
+  if (found.left_out) ReportLeftOut(phase.id);
+  return std::move(found.outputs);
 }
 
 void GroupTotals::ReportLeftOut(const Variant& phase_id) {
@@ -385,6 +440,7 @@ std::optional<GroupTotals::BookingPhase> GroupTotals::PhaseOf(size_t row) {
   phase.id = planned_rows.Get(*planned, 1);  // IDCICLO
   if (phase.id.IsNull() || phase.id.IsEmpty()) return std::nullopt;
   phase.order_quantity = planned_rows.Get(*planned, 2);  // QTAODL
+  phase.record = *planned;
   const bool order = host::CompareNumbers(ValoreNumerico(phase.order_quantity), int16_t{0}) > 0;
   const host::Decimal decimal = phase.id.ToDecimal();
   phase.key = {order, decimal.Coefficient(), decimal.Scale()};
@@ -395,7 +451,14 @@ PhaseOutputs GroupTotals::PlannedOf(const BookingPhase& phase, size_t row, uint3
   const BookingFields& f = Bookings();
   const host::Table& bookings = records_.RSTempiVerDett->Storage();
   const auto read = [&](int index) { return index < 0 ? Variant() : bookings.Get(row, static_cast<size_t>(index)); };
-  return PlannedPhase(phase.key.order, phase.id, phase.order_quantity, context_.Value(NVL(read(f.qty), int16_t{1})),
+  const Variant quantity = context_.Value(NVL(read(f.qty), int16_t{1}));
+  if (cache_ && pass_) {
+    cached = kNotCached;
+    if (std::optional<PhaseOutputs> kept = FromPass(phase, phase.key.order ? phase.order_quantity : quantity, cached)) {
+      return std::move(*kept);
+    }
+  }
+  return PlannedPhase(phase.key.order, phase.id, phase.order_quantity, quantity,
                       host::RTrim(read(f.article).JoinedText()), host::RTrim(read(f.option).JoinedText()), cached);
 }
 

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -30,6 +31,7 @@
 #include "engine/run_context.h"
 #include "engine/layouts.h"
 #include "engine/oms.h"
+#include "engine/pass_times.h"
 #include "engine/phase_source.h"
 #include "engine/planned_phase_cache.h"
 #include "engine/progress.h"
@@ -102,6 +104,11 @@ class GroupTotals {
   // phase left out as too large is still reported for each group.
   void ReusePhases(std::shared_ptr<PlannedPhaseCache> shared = nullptr);
   [[nodiscard]] const std::shared_ptr<PlannedPhaseCache>& PhaseCache() const { return cache_; }
+  // While phases are reused, a phase's planned times are taken from the
+  // run's pass where it computed exactly what this would (see PassTimes).
+  void ReusePassTimes(std::shared_ptr<const PassTimes> pass);
+  // The pass's computations taken so far (each once).
+  [[nodiscard]] int64_t TakenFromPass() const { return taken_from_pass_; }
 
   // Planned (each phase once) and booked sums by category of some bookings.
   struct BookingSums {
@@ -157,6 +164,7 @@ class GroupTotals {
   struct BookingPhase {
     BookingSums::Phase key;
     host::Variant id, order_quantity;
+    size_t record = 0;  // its storage row in RSTempiPrevDett
   };
   std::optional<BookingPhase> PhaseOf(size_t row);
   // The phase's planned times as the booking at `row` has them computed;
@@ -176,6 +184,21 @@ class GroupTotals {
                             const host::Variant& quantity, const std::string& article, const std::string& option,
                             uint32_t& cached);
   enum class PhaseStatus : uint8_t { Computed, LeftOut, Failed };
+  // Runs `work` on outputs that start at 0, as a phase's computation:
+  // an overflow leaves them 0 (LeftOut), another failure is reported as
+  // "CalcolaTempiFase" (Failed).
+  PhaseOutputs Guarded(PhaseStatus& status, const std::function<void(PhaseOutputs&)>& work);
+  // The seven planned times split into the unit's members.
+  void SplitInto(const std::array<host::Variant, 7>& per_category, PhaseOutputs& out);
+  // The phase's planned times from the pass, when it offers them for this
+  // booking's record and quantity; `cached` their number in the cache.
+  std::optional<PhaseOutputs> FromPass(const BookingPhase& phase, const host::Variant& quantity, uint32_t& cached);
+  std::shared_ptr<const PassTimes> pass_;
+  // Per pass computation: not looked at yet, refused, or its number in the
+  // cache + kMemoFirstNumber.
+  static constexpr uint32_t kMemoUnknown = 0, kMemoRefused = 1, kMemoFirstNumber = 2;
+  std::vector<uint32_t> pass_memo_;
+  int64_t taken_from_pass_ = 0;
   PhaseOutputs ComputeTempiFase(const host::Variant& phase_id, const host::Variant& order_quantity,
                                 const host::Variant& quantity, const std::string& article, const std::string& option,
                                 PhaseStatus& status);

@@ -64,6 +64,12 @@ PlannedPhaseCache::Found PlannedPhaseCache::At(uint32_t number) const {
 uint32_t PlannedPhaseCache::Keep(const Key& key, const PhaseOutputs& outputs, bool left_out) {
   const auto it = rows_.find(key);
   if (it != rows_.end()) return it->second;
+  const uint32_t row = KeepUnkeyed(outputs, left_out);
+  rows_.emplace(key, row);
+  return row;
+}
+
+uint32_t PlannedPhaseCache::KeepUnkeyed(const PhaseOutputs& outputs, bool left_out) {
   const size_t row = outputs_.AppendRow();
   for (size_t c = 0; c < 7; ++c) {
     outputs_.Set(row, c, outputs.hours[c]);
@@ -71,7 +77,6 @@ uint32_t PlannedPhaseCache::Keep(const Key& key, const PhaseOutputs& outputs, bo
     outputs_.Set(row, 14 + c, outputs.seconds[c]);
   }
   left_out_.push_back(left_out);
-  rows_.emplace(key, static_cast<uint32_t>(row));
   return static_cast<uint32_t>(row);
 }
 

@@ -54,6 +54,9 @@ class PlannedPhaseCache {
   [[nodiscard]] std::optional<Found> Find(const Key& key, uint32_t* number = nullptr) const;
   // Keeps `outputs` under `key` (once); answers their number.
   uint32_t Keep(const Key& key, const PhaseOutputs& outputs, bool left_out);
+  // Keeps `outputs` without a key (the caller finds them by their number);
+  // answers their number.
+  uint32_t KeepUnkeyed(const PhaseOutputs& outputs, bool left_out);
   // What was kept as number `number` (below Size()).
   [[nodiscard]] Found At(uint32_t number) const;
 

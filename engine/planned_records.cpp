@@ -147,6 +147,12 @@ uint32_t PlannedRecords::KeepTimes(const PhaseTimes& t) {
   return static_cast<uint32_t>(row);
 }
 
+std::array<Variant, 7> PlannedRecords::KeptTimes(uint32_t times) const {
+  std::array<Variant, 7> out;
+  for (size_t c = 0; c < out.size(); ++c) plans_.GetInto(times, c, out[c]);
+  return out;
+}
+
 void PlannedRecords::Place(size_t row, size_t booking_row, uint32_t times) {
   if (records_.size() <= row) records_.resize(row + 1);
   records_[row] = {static_cast<uint32_t>(booking_row), times};

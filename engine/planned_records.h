@@ -16,6 +16,7 @@
 // record that cannot be shown is found there and kept without times.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -67,6 +68,14 @@ class PlannedRecords final : public host::RowFormula {
   // Record `row` (a storage row of RSTempiPrevDett) is the one of booking
   // `booking_row` with planned times `times` (or kWithoutTimes).
   void Place(size_t row, size_t booking_row, uint32_t times);
+  // The planned times number of record `row` (kWithoutTimes for a record
+  // without times or a row never placed).
+  [[nodiscard]] uint32_t TimesOf(size_t row) const {
+    return row < records_.size() ? records_[row].times : kWithoutTimes;
+  }
+  // The seven planned times kept as number `times` (below the numbers
+  // KeepTimes answered), exactly as kept.
+  [[nodiscard]] std::array<host::Variant, 7> KeptTimes(uint32_t times) const;
   // Room for `records` records: a run knows how many bookings it places, and
   // ten million records grown by doubling would leave up to half unused.
   void Reserve(size_t records) { records_.reserve(records); }
