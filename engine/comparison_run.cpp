@@ -4,9 +4,9 @@
 #include <chrono>
 #include <exception>
 #include <thread>
-#include <unordered_map>
 
 #include "engine/booking_queries.h"
+#include "engine/computed_times.h"
 #include "engine/grouped_from_detail.h"
 #include "engine/oms.h"
 #include "engine/planned_queries.h"
@@ -398,44 +398,20 @@ struct ComparisonRun::PlannedPass {
     uint32_t times = 0;  // nothing planned
   };
 
-  // The key of a phase row's times: the row itself (the run's phase rows
-  // live as long as the run), the quantity, the article and the option (by
-  // their numbers: equal numbers, equal texts).
-  struct TimesKey {
-    const host::Table* table;
-    size_t row;
-    host::Int128 quantity;  // the quantity's decimal without trailing zeros
-    int scale;
-    bool no_quantity;  // Null
-    uint32_t article, option;
-    friend bool operator==(const TimesKey&, const TimesKey&) = default;
-  };
-  struct TimesKeyHash {
-    size_t operator()(const TimesKey& k) const noexcept {
-      size_t h = std::hash<const void*>()(k.table) ^ (std::hash<size_t>()(k.row) * 31);
-      const auto low = static_cast<uint64_t>(k.quantity);
-      const auto high = static_cast<uint64_t>(static_cast<unsigned __int128>(k.quantity) >> 64);
-      for (const uint64_t part : {low, high, static_cast<uint64_t>(k.scale) << 1 | (k.no_quantity ? 1U : 0U),
-                                  static_cast<uint64_t>(k.article) << 32 | k.option}) {
-        h = (h ^ std::hash<uint64_t>()(part)) * 0x9E3779B97F4A7C15ULL;
-      }
-      return h;
-    }
-  };
-
   // `own_lot`: the row came with its own reference lot (see PassTimes).
   uint32_t TimesOf(const PhaseRow& row, PhaseSourceKind kind, const Variant& quantity, const Variant& id,
                    bool own_lot) {
-    TimesKey key{row.table, row.row, 0, 0, quantity.IsNull(), article_number, option_number};
+    // The row itself identifies it: the run's phase rows live as long as the run.
+    ComputationKey key{row.table, row.row, 0, 0, quantity.IsNull(), article_number, option_number};
     if (!key.no_quantity) {
       const host::Decimal q = ValoreNumerico(quantity).ToDecimal().Normalized();
       key.quantity = q.Coefficient();
       key.scale = q.Scale();
     }
-    if (const auto it = computed.find(key); it != computed.end()) return it->second;
+    if (const std::optional<uint32_t> kept = computed.Find(key)) return *kept;
     formula_evaluated = false;
     const uint32_t kept = records->KeepTimes(ComputeOnce(row, kind, quantity, id));
-    computed.emplace(key, kept);
+    computed.Add(key, kept);
     pass_times->Note(kept, row, kind == PhaseSourceKind::Order, quantity, own_lot, formula_evaluated);
     return kept;
   }
@@ -569,7 +545,7 @@ struct ComparisonRun::PlannedPass {
   std::shared_ptr<PassTimes> pass_times;
   FormulaEvaluator formula;
   bool formula_evaluated = false;  // by the computation under way
-  std::unordered_map<TimesKey, uint32_t, TimesKeyHash> computed;
+  ComputedTimes computed;
   std::vector<std::string> left_out;
   // The bookings' texts that every booking's phase is found by.
   TrimmedTexts articles{bookings.Storage(), f.article}, variants{bookings.Storage(), f.option},

@@ -1,6 +1,7 @@
 #include "engine/planned_records.h"
 
 #include <cmath>
+#include <numeric>
 
 #include "engine/layouts.h"
 #include "engine/value_helpers.h"
@@ -154,8 +155,17 @@ std::array<Variant, 7> PlannedRecords::KeptTimes(uint32_t times) const {
 }
 
 void PlannedRecords::Place(size_t row, size_t booking_row, uint32_t times) {
-  if (records_.size() <= row) records_.resize(row + 1);
-  records_[row] = {static_cast<uint32_t>(booking_row), times};
+  if (times_.size() <= row) times_.resize(row + 1, kWithoutTimes);
+  times_[row] = times;
+  if (booking_rows_.empty() && booking_row == row) return;
+  // The first record that is not its booking's own row: from here on each
+  // record says its booking's row.
+  const size_t known = booking_rows_.size();
+  if (known < times_.size()) {
+    booking_rows_.resize(times_.size());
+    std::iota(booking_rows_.begin() + static_cast<ptrdiff_t>(known), booking_rows_.end(), static_cast<uint32_t>(known));
+  }
+  booking_rows_[row] = static_cast<uint32_t>(booking_row);
 }
 
 bool PlannedRecords::NearLimits(size_t booking_row, uint32_t times) const {
@@ -214,17 +224,18 @@ void PlannedRecords::Check(const host::Table& out, size_t booking_row, uint32_t 
 }
 
 void PlannedRecords::Compute(size_t row, std::span<Variant> values) const {
-  if (row >= records_.size() || records_[row].times == kWithoutTimes) return;
+  if (row >= times_.size() || times_[row] == kWithoutTimes) return;
   // A figure worked out when read has nobody to report to: its first
   // error reaches the reader (the run found none for these figures).
-  const host::Status said = Fill(records_[row].booking_row, records_[row].times, values);
+  const size_t booking_row = booking_rows_.empty() ? row : booking_rows_[row];
+  const host::Status said = Fill(booking_row, times_[row], values);
   for (const host::Diagnostic& d : said.diagnostics()) {
     if (d.kind == host::Diagnostic::Kind::kError) throw d.error;
   }
 }
 
 size_t PlannedRecords::MemoryBytes() const {
-  return records_.capacity() * sizeof(Record) + largest_.capacity() * sizeof(double) + plans_.MemoryBytes();
+  return (times_.capacity() + booking_rows_.capacity()) * sizeof(uint32_t) + largest_.capacity() * sizeof(double) + plans_.MemoryBytes();
 }
 
 }  // namespace engine

@@ -1,5 +1,7 @@
 #include "engine/key_index.h"
 
+#include "engine/computed_times.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -39,6 +41,50 @@ TEST(KeyIndex, AHundredThousandKeysSurviveEveryGrowth) {
   }
   EXPECT_EQ(index.Find("1"), std::nullopt);
   EXPECT_EQ(index.Find(std::to_string(100000 * 7919)), std::nullopt);
+}
+
+// The pass's other index: computations by what they were made from.
+TEST(ComputedTimes, KeysDifferingInOneInputAreApartAndUnpackableKeysStillFound) {
+  ComputedTimes computed;
+  const auto* orders = reinterpret_cast<const host::Table*>(0x1000);
+  const auto* cycles = reinterpret_cast<const host::Table*>(0x2000);
+  const ComputationKey base{orders, 5, 125, 1, false, 3, 4};  // 12.5 of article 3, option 4
+  EXPECT_EQ(computed.Find(base), std::nullopt);
+  computed.Add(base, 1);
+  std::vector<ComputationKey> others(8, base);
+  others[0].table = cycles;
+  others[1].row = 6;
+  others[2].quantity = 1250;  // 12.50 written otherwise is another key: the pass normalises first
+  others[3].scale = 2;
+  others[4].no_quantity = true;
+  others[5].article = 4;
+  others[6].option = 3;
+  others[7].quantity = -125;
+  for (const ComputationKey& key : others) EXPECT_EQ(computed.Find(key), std::nullopt);
+  for (size_t i = 0; i < others.size(); ++i) computed.Add(others[i], static_cast<uint32_t>(10 + i));
+  // A quantity beyond 64 bits and a row beyond 32 do not pack.
+  ComputationKey huge = base;
+  huge.quantity = host::Int128{1} << 80;
+  ComputationKey far = base;
+  far.row = size_t{1} << 33;
+  computed.Add(huge, 98);
+  computed.Add(far, 99);
+  EXPECT_EQ(computed.Find(base), 1U);
+  for (size_t i = 0; i < others.size(); ++i) EXPECT_EQ(computed.Find(others[i]), 10 + i) << i;
+  EXPECT_EQ(computed.Find(huge), 98U);
+  EXPECT_EQ(computed.Find(far), 99U);
+  EXPECT_EQ(computed.Size(), 11U);
+}
+
+TEST(ComputedTimes, AHundredThousandComputationsSurviveEveryGrowth) {
+  ComputedTimes computed;
+  const auto* table = reinterpret_cast<const host::Table*>(0x1000);
+  for (uint32_t n = 0; n < 100000; ++n) computed.Add({table, n % 1000, n / 1000, 0, false, n % 7, 0}, n);
+  for (uint32_t n = 0; n < 100000; ++n) {
+    ASSERT_EQ(computed.Find({table, n % 1000, n / 1000, 0, false, n % 7, 0}), n) << n;
+  }
+  EXPECT_EQ(computed.Find({table, 1000, 0, 0, false, 0, 0}), std::nullopt);
+  EXPECT_LT(computed.MemoryBytes(), 100000U * 45);  // a node map spends twice that
 }
 
 }  // namespace
