@@ -114,7 +114,7 @@ PlannedRecords::PlannedRecords(int16_t unit, std::shared_ptr<const host::Table> 
   kind_ = at("PD44_INDORA");
   machine_ = at("PD44_MACCHINA_PD08");
   employee_ = at("PD44_CODDIP_PD06");
-  for (int c = 0; c < 7; ++c) plans_.AddField(host::VariantField("P" + std::to_string(c)));
+  for (size_t c = 0; c < kStoredPlans; ++c) plans_.AddField(host::VariantField("P" + std::to_string(c)));
   PhaseTimes none;
   none.TLAV = none.TSET = none.TATT = none.TCODA = none.MLAV = none.MSET = int16_t{0};
   KeepTimes(none);
@@ -129,18 +129,14 @@ std::vector<std::string> PlannedRecords::FieldNames() {
 }
 
 uint32_t PlannedRecords::KeepTimes(const PhaseTimes& t) {
-  const Variant category[7] = {t.Total(),
-                               host::Add(t.TLAV, t.MLAV),
-                               host::Add(t.TSET, t.MSET),
-                               t.TLAV,
-                               t.TSET,
-                               t.MLAV,
-                               t.MSET};
+  // Processing and set-up are not kept: each is the sum of its machine and
+  // labour times, added again when read (the same sum of the same values).
+  const Variant stored[kStoredPlans] = {t.Total(), t.TLAV, t.TSET, t.MLAV, t.MSET};
   const size_t row = plans_.AppendRow();
   double largest = 0;
+  for (size_t c = 0; c < kStoredPlans; ++c) plans_.Set(row, c, stored[c]);
   for (size_t c = 0; c < 7; ++c) {
-    plans_.Set(row, c, category[c]);
-    const double m = Magnitude(category[c]);
+    const double m = Magnitude(Plan(row, c));
     // NaN compares false: it counts as beyond every limit.
     largest = m <= largest ? largest : m;
   }
@@ -148,9 +144,18 @@ uint32_t PlannedRecords::KeepTimes(const PhaseTimes& t) {
   return static_cast<uint32_t>(row);
 }
 
+Variant PlannedRecords::Plan(size_t times, size_t category) const {
+  switch (category) {
+    case 0: return plans_.Get(times, 0);
+    case 1: return host::Add(plans_.Get(times, 1), plans_.Get(times, 3));  // machine + labour processing
+    case 2: return host::Add(plans_.Get(times, 2), plans_.Get(times, 4));  // machine + labour set-up
+    default: return plans_.Get(times, category - 2);
+  }
+}
+
 std::array<Variant, 7> PlannedRecords::KeptTimes(uint32_t times) const {
   std::array<Variant, 7> out;
-  for (size_t c = 0; c < out.size(); ++c) plans_.GetInto(times, c, out[c]);
+  for (size_t c = 0; c < out.size(); ++c) out[c] = Plan(times, c);
   return out;
 }
 
@@ -177,7 +182,7 @@ bool PlannedRecords::NearLimits(size_t booking_row, uint32_t times) const {
 
 host::Status PlannedRecords::Fill(size_t booking_row, uint32_t times, std::span<Variant> values) const {
   const auto read = [&](int col) { return col < 0 ? Variant() : bookings_->Get(booking_row, static_cast<size_t>(col)); };
-  const Variant planned = plans_.Get(times, 0);
+  const Variant planned = Plan(times, 0);
   host::Valued<PlannedSplit> planned_split = SplitPlanned(planned, unit_);
   const PlannedSplit& split = planned_split.value;
   host::Status& status = planned_split.status;
@@ -205,7 +210,7 @@ host::Status PlannedRecords::Fill(size_t booking_row, uint32_t times, std::span<
   for (size_t c = 0; c < 6; ++c) {
     ValoriCategoria v = belongs[c] ? ResetCategory(ValoreNumerico(h), ValoreNumerico(m), ValoreNumerico(s))
                                    : ResetCategory(zero, zero, zero);
-    if (always[c] || belongs[c]) status.Add(ConvertiOMS(plans_.Get(times, c + 1), unit_, v));
+    if (always[c] || belongs[c]) status.Add(ConvertiOMS(Plan(times, c + 1), unit_, v));
     const auto category = InFieldOrder(v);
     for (size_t b = 0; b < category.size(); ++b) values[(c + 1) * 10 + b] = *category[b];
   }

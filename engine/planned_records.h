@@ -96,11 +96,15 @@ class PlannedRecords final : public host::RowFormula {
   [[nodiscard]] size_t MemoryBytes() const override;
 
  private:
-  // The seven planned times of each phase computation kept (total, then
-  // processing, set-up, machine and labour time of each), one row each in
-  // compact variant columns, and the largest of each row's seven.
+  // The planned times of each phase computation kept: total, machine
+  // processing, machine set-up, labour processing, labour set-up, one row
+  // each in compact variant columns; and the largest of its seven times.
+  static constexpr size_t kStoredPlans = 5;
   host::Table plans_;
   std::vector<double> largest_;
+  // Time `category` (0 total, then processing, set-up, machine processing,
+  // machine set-up, labour processing, labour set-up) of computation `times`.
+  [[nodiscard]] host::Variant Plan(size_t times, size_t category) const;
 
   int16_t unit_;
   std::shared_ptr<const host::Table> bookings_;
