@@ -844,19 +844,13 @@ output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
 
 host::Status FRMPD_MAVANZORDLAV::SavePdf(const std::string& path) {
   if (!Run() || !decode_) return output::WriteFailedUnless("no run to print");
+  const ReleaseOnExit release{*this};
   host::Status status = output::PreparaRSStampa(*Run(), *decode_, false, print_records_);
-  if (!status.ok()) {
-    ReleaseReport();
-    return status;
-  }
+  if (!status.ok()) return status;
   const output::ReportParameters parameters = ReportParameters();
   status.Add(output::PreparaSezioniStampa(*Run(), parameters.trend, parameters.unbooked, print_records_));
-  if (!status.ok()) {
-    ReleaseReport();
-    return status;
-  }
+  if (!status.ok()) return status;
   status.Add(output::WriteReportPdf(path, print_records_, parameters));
-  ReleaseReport();
   return status;
 }
 
@@ -909,13 +903,11 @@ void FRMPD_MAVANZORDLAV::Stampa() {
 host::Status FRMPD_MAVANZORDLAV::ExportTo(const std::string& path, bool csv, const output::GoingOn& preparing,
                                           const output::GoingOn& writing) {
   if (!Run() || !decode_) return output::WriteFailedUnless("no run to export");
+  const ReleaseOnExit release{*this};  // after the tables are gone, so that their memory is given back too
   std::vector<output::ExportTable> tables;
   host::Status status = output::KVL_EXPTOQV1_BeforeExportToQV(*Run(), *decode_, dizionario_etichette_,
                                                               print_records_, tables, preparing);
-  if (!status.ok()) {
-    ReleaseReport();
-    return status;
-  }
+  if (!status.ok()) return status;
   output::TableWriteOptions options{Tr("ore").toStdString(), output::kMostSheetRecords, writing};
   options.tolerance = tolerance_;  // the workbook colours the gap % as the grid does
   // CSV from the window is for the user's spreadsheet: in Italian ';' and
@@ -923,8 +915,6 @@ host::Status FRMPD_MAVANZORDLAV::ExportTo(const std::string& path, bool csv, con
   // mark, so that accented letters read right.
   options.csv_style = UserLanguage() == "it" ? output::kCsvItalian : output::CsvStyle{',', '.', false, true};
   status.Add(csv ? output::WriteCsvFiles(path, tables, options) : output::WriteWorkbook(path, tables, options));
-  tables.clear();
-  ReleaseReport();
   return status;
 }
 

@@ -156,6 +156,11 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   // a year's are some 80 MiB), and the freed memory goes back to the
   // system.
   void ReleaseReport();
+  // ReleaseReport however a print or an export leaves.
+  struct ReleaseOnExit {
+    FRMPD_MAVANZORDLAV& form;
+    ~ReleaseOnExit() { form.ReleaseReport(); }
+  };
   // The report's parameters as PclsReport_BeforePrintReport sets them: the
   // title with every "ordine" shortened, the company, the section "RH" and
   // the notes by the user's print options (PreparaNote).
