@@ -102,8 +102,8 @@ void PhaseSource::Prefetch(host::db::Connection* via) {
   cycle_by_bom_ = {};
   cycle_default_ = {};
   cycle_by_id_ = {};
-  order_workers_.clear();
-  cycle_workers_.clear();
+  order_workers_ = {};
+  cycle_workers_ = {};
   worker_lists_.clear();
   // Order phases: the order source's columns and joins, every key column.
   orders_ = connection.Execute(
@@ -189,7 +189,7 @@ void PhaseSource::Prefetch(host::db::Connection* via) {
         last[it->second] = row;
       }
     }
-    std::unordered_map<std::string, const std::vector<WorkerRow>*> list_of;  // exact workers -> their list
+    std::unordered_map<std::string, size_t> list_of;  // exact workers -> their list's number
     for (auto& [id, slot] : slot_of) {
       std::vector<WorkerRow> workers;
       std::string exact;
@@ -199,9 +199,9 @@ void PhaseSource::Prefetch(host::db::Connection* via) {
           AppendExactly(exact, *v);
         }
       }
-      auto [known, added] = list_of.emplace(std::move(exact), nullptr);
-      if (added) known->second = &worker_lists_.emplace_back(std::move(workers));
-      into.emplace(id, known->second);
+      auto [known, added] = list_of.emplace(std::move(exact), worker_lists_.size());
+      if (added) worker_lists_.push_back(std::move(workers));
+      into.Add(id, known->second);
     }
   };
   for (Index* index : {&order_by_key_, &order_by_id_, &cycle_by_bom_, &cycle_default_, &cycle_by_id_}) {
@@ -209,6 +209,8 @@ void PhaseSource::Prefetch(host::db::Connection* via) {
   }
   load_workers(order_workers, order_workers_);
   load_workers(cycle_workers, cycle_workers_);
+  order_workers_.ShrinkToFit();
+  cycle_workers_.ShrinkToFit();
   orders_lot_ = o.FieldIndex("PD95_LOTTORIF");
   cycles_lot_ = c.FieldIndex("PD95_LOTTORIF");
   prefetched_ = true;
@@ -269,8 +271,8 @@ const std::vector<WorkerRow>& PhaseSource::OrderWorkers(const Variant& phase_id)
   if (prefetched_) {
     auto key = NumberPart(phase_id);
     if (!key) return no_workers_;
-    auto it = order_workers_.find(*key);
-    return it == order_workers_.end() ? no_workers_ : *it->second;
+    const std::optional<int64_t> list = order_workers_.Find(*key);
+    return list ? worker_lists_[static_cast<size_t>(*list)] : no_workers_;
   }
   return WorkersOf(OrderWorkersQuery(Number(phase_id)));
 }
@@ -279,8 +281,8 @@ const std::vector<WorkerRow>& PhaseSource::CycleWorkers(const Variant& cycle_id)
   if (prefetched_) {
     auto key = NumberPart(cycle_id);
     if (!key) return no_workers_;
-    auto it = cycle_workers_.find(*key);
-    return it == cycle_workers_.end() ? no_workers_ : *it->second;
+    const std::optional<int64_t> list = cycle_workers_.Find(*key);
+    return list ? worker_lists_[static_cast<size_t>(*list)] : no_workers_;
   }
   return WorkersOf(CycleWorkersQuery(Number(cycle_id)));
 }

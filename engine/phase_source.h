@@ -74,8 +74,10 @@ class PhaseSource {
   std::unordered_map<std::string, host::RecordSetPtr> by_text_;
   host::RecordSetPtr orders_, cycles_;
   Index order_by_key_, order_by_id_, cycle_by_bom_, cycle_default_, cycle_by_id_;
-  // Phase id -> its workers, a list of worker_lists_ (shared by every phase with the same workers).
-  std::unordered_map<std::string, const std::vector<WorkerRow>*> order_workers_, cycle_workers_;
+  // Phase id -> the number of its workers' list in worker_lists_ (shared
+  // by every phase with the same workers): a few dozen bytes a phase, where
+  // a map of strings took more than seventy (ten years are millions of phases).
+  Index order_workers_, cycle_workers_;
   std::deque<std::vector<WorkerRow>> worker_lists_;
   std::unordered_map<std::string, std::vector<WorkerRow>> workers_by_text_;
   const std::vector<WorkerRow> no_workers_;
