@@ -17,6 +17,9 @@ namespace {
 // Two values of a field as the grouping would tell them apart: Null and
 // blank alike, numbers by value, texts without trailing blanks.
 bool SameValue(const host::Variant& a, const host::Variant& b) {
+  // Most bookings of a group repeat the first one's value exactly: told
+  // without copying texts.
+  if (a == b) return true;
   const bool an = a.IsNull() || a.IsEmpty();
   const bool bn = b.IsNull() || b.IsEmpty();
   if (an || bn) return an == bn || host::RTrim((an ? b : a).JoinedText()).empty();
