@@ -46,6 +46,7 @@ GroupFigures::GroupFigures(Comparison& run, std::vector<std::string> shared_fiel
   for (const auto& name : shared_fields_) shared_index_.push_back(clones_.RSTempiVerDett->FieldIndex(name));
   totals_ = std::make_unique<GroupTotals>(run.Context(), clones_, run.Reader().Phases(), run.Production(),
                                           static_cast<int16_t>(run.Unit()), run.Options(), run.GroupingColumns());
+  totals_->ShareFilterFields(run.Totals());
   // From now on a visit and the pass work out each phase once between them:
   // the group shown when the form opens is visited before the first step.
   totals_->ReusePhases();
