@@ -17,6 +17,9 @@ namespace {
 // Two values of a field as the grouping would tell them apart: Null and
 // blank alike, numbers by value, texts without trailing blanks.
 bool SameValue(const host::Variant& a, const host::Variant& b) {
+  // Most bookings of a group repeat the first one's value exactly: told
+  // without copying texts.
+  if (a == b) return true;
   const bool an = a.IsNull() || a.IsEmpty();
   const bool bn = b.IsNull() || b.IsEmpty();
   if (an || bn) return an == bn || host::RTrim((an ? b : a).JoinedText()).empty();
@@ -43,6 +46,7 @@ GroupFigures::GroupFigures(Comparison& run, std::vector<std::string> shared_fiel
   for (const auto& name : shared_fields_) shared_index_.push_back(clones_.RSTempiVerDett->FieldIndex(name));
   totals_ = std::make_unique<GroupTotals>(run.Context(), clones_, run.Reader().Phases(), run.Production(),
                                           static_cast<int16_t>(run.Unit()), run.Options(), run.GroupingColumns());
+  totals_->ShareFilterFields(run.Totals());
   // From now on a visit and the pass work out each phase once between them:
   // the group shown when the form opens is visited before the first step.
   totals_->ReusePhases();

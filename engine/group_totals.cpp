@@ -163,6 +163,14 @@ void GroupTotals::PrepareCollisions() {
   }
 }
 
+void GroupTotals::ShareFilterFields(GroupTotals& other) {
+  if (&other == this) return;
+  other.PrepareCollisions();
+  fields_ = other.Fields();
+  groups_per_class_ = other.groups_per_class_;
+  collisions_ready_ = true;
+}
+
 std::string GroupTotals::GroupFilter() {
   PrepareCollisions();
   const host::RecordSet& group = *records_.RSTempiVer;

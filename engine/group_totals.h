@@ -69,6 +69,11 @@ class GroupTotals {
 
   // The filter of RSTempiVer's current group on RSTempiVerDett.
   [[nodiscard]] std::string GroupFilter();
+  // Takes the filter's fields and which groups share an "= NULL" from
+  // `other`, a GroupTotals of the same run (worked out there first if need
+  // be): they depend on the run's records alone, and reading every group
+  // for them once is enough.
+  void ShareFilterFields(GroupTotals& other);
   // Filters the bookings to the current group and makes sure RSTempiPrev has
   // its totals (computed on the first visit), positioned on them. A failure
   // is reported as "TempiPreventivi" and answers true.

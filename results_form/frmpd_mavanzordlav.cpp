@@ -191,6 +191,11 @@ QString FRMPD_MAVANZORDLAV::LayoutKey(const char* grid) const {
 }
 
 void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
+  // The second core builds the look-up of the bookings' planned records
+  // while this one lays the form out.
+  if (RSTempiPrevDett() && !booking_filter_) {
+    booking_filter_ = std::make_unique<BookingRecordFilter>(RSTempiPrevDett(), "IDVERS");
+  }
   window_ = std::make_unique<host::qt::FormWindow>(kModule);
   QWidget* w = window_->Widget();
   // Form_Load: "Tempi di lavorazione" per the grouping.
@@ -702,8 +707,13 @@ void FRMPD_MAVANZORDLAV::CaricaQGridVERSDett() {
 void FRMPD_MAVANZORDLAV::BookingRowChanged() {
   try {
     if (!RSTempiPrevDett() || !RSTempiVerDett() || RSTempiVerDett()->Bof() || RSTempiVerDett()->Eof()) return;
-    RSTempiPrevDett()->SetFilter("IDVERS = " +
-                               engine::ValoreNumerico(RSTempiVerDett()->Value("PD44_PRGMVORE_PD31")).ToText());
+    const std::string filter =
+        "IDVERS = " + engine::ValoreNumerico(RSTempiVerDett()->Value("PD44_PRGMVORE_PD31")).ToText();
+    if (booking_filter_) {
+      booking_filter_->Apply(filter);
+    } else {
+      RSTempiPrevDett()->SetFilter(filter);
+    }
   } catch (const host::Error&) {
     // The grid's events clear their errors: the planned phases stay as they were.
   }

@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "engine/category_texts.h"
+#include "results_form/booking_record_filter.h"
 
 class QCheckBox;
 namespace results_form { class ReportPreview; }
@@ -234,6 +235,8 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   bool in_move_ = false;
   int64_t groups_computed_ = 0;
   std::unique_ptr<engine::GroupFigures> figures_;
+  // The planned record of the current booking, its index built beside.
+  std::unique_ptr<BookingRecordFilter> booking_filter_;
   QTimer* figures_timer_ = nullptr;
   std::optional<std::array<engine::CategorySeconds, 7>> run_totals_;
   double tolerance_ = 10;
