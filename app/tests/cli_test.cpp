@@ -280,10 +280,7 @@ TEST(CommandLineDatabases, ALockedDatabaseAnswersWithinSeconds) {
 TEST(CommandLineDatabases, AWalDatabaseHasNothingLeftBesideIt) {
   engine::testing::TempDir dir;
   const std::string db = engine::testing::TinyErp(dir);
-  sqlite3* other = nullptr;
-  sqlite3_open(db.c_str(), &other);
-  engine::testing::Exec(other, "PRAGMA journal_mode = WAL");
-  sqlite3_close(other);
+  engine::testing::ExecOn(db, "PRAGMA journal_mode = WAL");
   ASSERT_FALSE(std::filesystem::exists(db + "-wal"));
   const auto listing = [&] {
     std::vector<std::string> names;
@@ -301,6 +298,7 @@ TEST(CommandLineDatabases, AWalDatabaseHasNothingLeftBesideIt) {
     EXPECT_TRUE(engine::testing::FileBytes(db) == bytes) << "the database file changed";
   }
   // Another program keeps the database open (and its WAL files) meanwhile.
+  sqlite3* other = nullptr;
   sqlite3_open(db.c_str(), &other);
   engine::testing::Exec(other, "INSERT INTO PD07_REPARTO VALUES (1, 'R99', 'Nuovo')");
   EXPECT_EQ(CliWithErrors("run --db " + db + " --group Reparto --format csv").status, 0);
@@ -335,12 +333,10 @@ std::string TinyWithArticles(const engine::testing::TempDir& dir, const std::vec
     values += std::string(values.empty() ? "" : ", ") + "(1, " + std::to_string(id++) + ", '2026-03-12 00:00:00', " +
               article + ", 'R01', 0, 0, 10, 0)";
   }
-  sqlite3* handle = nullptr;
-  sqlite3_open(db.c_str(), &handle);
-  engine::testing::Exec(handle,
-                        "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, "
-                        "PD44_CODFORNREP, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES " + values);
-  sqlite3_close(handle);
+  engine::testing::ExecOn(db,
+                          "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, "
+                          "PD44_CODFORNREP, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES " +
+                              values);
   return db;
 }
 
@@ -471,10 +467,7 @@ TEST(CommandLineTable, LongLabelsAndLineBreaksKeepTheRows) {
 TEST(CommandLineDatabases, MessagesSayWhatHappenedAndVerboseSaysWhere) {
   engine::testing::TempDir dir;
   const std::string db = engine::testing::TinyErp(dir);
-  sqlite3* handle = nullptr;
-  sqlite3_open(db.c_str(), &handle);
-  engine::testing::Exec(handle, "DROP TABLE PD12_FASILAVORO; CREATE TABLE PD12_FASILAVORO (X INT);");
-  sqlite3_close(handle);
+  engine::testing::ExecOn(db, "DROP TABLE PD12_FASILAVORO; CREATE TABLE PD12_FASILAVORO (X INT);");
   const Output plain = CliWithErrors("run --db " + db);
   EXPECT_EQ(plain.status, 3);
   EXPECT_NE(plain.text.find("no such column: PD12_DESCR"), std::string::npos) << plain.text;
