@@ -333,10 +333,10 @@ std::string TinyWithArticles(const engine::testing::TempDir& dir, const std::vec
     values += std::string(values.empty() ? "" : ", ") + "(1, " + std::to_string(id++) + ", '2026-03-12 00:00:00', " +
               article + ", 'R01', 0, 0, 10, 0)";
   }
-  engine::testing::ExecOn(db,
-                          "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, "
-                          "PD44_CODFORNREP, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES " +
-                              values);
+  engine::testing::ExecOn(db, "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, "
+                              "PD44_CODART_MG66, PD44_CODFORNREP, PD44_INDORA, PD44_OREORD, PD44_MINORD, "
+                              "PD44_SECORD) VALUES " +
+                                  values);
   return db;
 }
 
@@ -384,7 +384,8 @@ TEST(CommandLineCsv, CodesGroupAndSortWithoutCase) {
   std::getline(in, line);
   while (std::getline(in, line)) articles.push_back(line.substr(0, line.find(',')));
   ASSERT_EQ(articles.size(), 5U) << o.text;
-  EXPECT_EQ(std::vector<std::string>(articles.begin(), articles.begin() + 3), (std::vector<std::string>{"", "A1", "A2"}));
+  EXPECT_EQ(std::vector<std::string>(articles.begin(), articles.begin() + 3),
+            (std::vector<std::string>{"", "A1", "A2"}));
   EXPECT_TRUE(articles[3] == "r03" || articles[3] == "R03") << articles[3];
   EXPECT_EQ(articles[4], "R04");
   const size_t r03 = o.text.find("\n" + articles[3] + ",");

@@ -63,7 +63,8 @@ class TinyRun : public ::testing::Test {
 
   // The totals of the run's groups by article.
   GroupTotals ArticleTotals() {
-    return GroupTotals(context_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
+    return GroupTotals(context_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(),
+                       {"PD44_CODART_MG66"});
   }
 
   // Moves the run's groups to article `code`: false when no group has it.
