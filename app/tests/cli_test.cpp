@@ -280,10 +280,7 @@ TEST(CommandLineDatabases, ALockedDatabaseAnswersWithinSeconds) {
 TEST(CommandLineDatabases, AWalDatabaseHasNothingLeftBesideIt) {
   engine::testing::TempDir dir;
   const std::string db = engine::testing::TinyErp(dir);
-  sqlite3* other = nullptr;
-  sqlite3_open(db.c_str(), &other);
-  engine::testing::Exec(other, "PRAGMA journal_mode = WAL");
-  sqlite3_close(other);
+  engine::testing::ExecOn(db, "PRAGMA journal_mode = WAL");
   ASSERT_FALSE(std::filesystem::exists(db + "-wal"));
   const auto listing = [&] {
     std::vector<std::string> names;
@@ -301,6 +298,7 @@ TEST(CommandLineDatabases, AWalDatabaseHasNothingLeftBesideIt) {
     EXPECT_TRUE(engine::testing::FileBytes(db) == bytes) << "the database file changed";
   }
   // Another program keeps the database open (and its WAL files) meanwhile.
+  sqlite3* other = nullptr;
   sqlite3_open(db.c_str(), &other);
   engine::testing::Exec(other, "INSERT INTO PD07_REPARTO VALUES (1, 'R99', 'Nuovo')");
   EXPECT_EQ(CliWithErrors("run --db " + db + " --group Reparto --format csv").status, 0);
@@ -335,12 +333,10 @@ std::string TinyWithArticles(const engine::testing::TempDir& dir, const std::vec
     values += std::string(values.empty() ? "" : ", ") + "(1, " + std::to_string(id++) + ", '2026-03-12 00:00:00', " +
               article + ", 'R01', 0, 0, 10, 0)";
   }
-  sqlite3* handle = nullptr;
-  sqlite3_open(db.c_str(), &handle);
-  engine::testing::Exec(handle,
-                        "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, "
-                        "PD44_CODFORNREP, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES " + values);
-  sqlite3_close(handle);
+  engine::testing::ExecOn(db, "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, "
+                              "PD44_CODART_MG66, PD44_CODFORNREP, PD44_INDORA, PD44_OREORD, PD44_MINORD, "
+                              "PD44_SECORD) VALUES " +
+                                  values);
   return db;
 }
 
@@ -367,9 +363,7 @@ TEST(CommandLineJson, ABackslashAloneIsEscaped) {
   const Output o = Cli("run --db " + db + " --group Articolo --format json --bookings");
   EXPECT_EQ(o.status, 0) << o.text;
   EXPECT_EQ(Cli("run --db " + db + " --group Articolo --format json --bookings --out " + file).status, 0);
-  std::ifstream in(file);
-  const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  for (const std::string& text : {o.text, written}) {
+  for (const std::string& text : {o.text, Contents(file)}) {
     EXPECT_NE(text.find(R"("PD44_CODART_MG66": "A\\B")"), std::string::npos) << text;
     EXPECT_EQ(text.find(R"("PD44_CODART_MG66": "A\B")"), std::string::npos);
     EXPECT_NE(text.find(R"("PD44_CODART_MG66": "C/D")"), std::string::npos);
@@ -390,9 +384,8 @@ TEST(CommandLineCsv, CodesGroupAndSortWithoutCase) {
   std::getline(in, line);
   while (std::getline(in, line)) articles.push_back(line.substr(0, line.find(',')));
   ASSERT_EQ(articles.size(), 5U) << o.text;
-  EXPECT_EQ(articles[0], "");
-  EXPECT_EQ(articles[1], "A1");
-  EXPECT_EQ(articles[2], "A2");
+  EXPECT_EQ(std::vector<std::string>(articles.begin(), articles.begin() + 3),
+            (std::vector<std::string>{"", "A1", "A2"}));
   EXPECT_TRUE(articles[3] == "r03" || articles[3] == "R03") << articles[3];
   EXPECT_EQ(articles[4], "R04");
   const size_t r03 = o.text.find("\n" + articles[3] + ",");
@@ -471,10 +464,7 @@ TEST(CommandLineTable, LongLabelsAndLineBreaksKeepTheRows) {
 TEST(CommandLineDatabases, MessagesSayWhatHappenedAndVerboseSaysWhere) {
   engine::testing::TempDir dir;
   const std::string db = engine::testing::TinyErp(dir);
-  sqlite3* handle = nullptr;
-  sqlite3_open(db.c_str(), &handle);
-  engine::testing::Exec(handle, "DROP TABLE PD12_FASILAVORO; CREATE TABLE PD12_FASILAVORO (X INT);");
-  sqlite3_close(handle);
+  engine::testing::ExecOn(db, "DROP TABLE PD12_FASILAVORO; CREATE TABLE PD12_FASILAVORO (X INT);");
   const Output plain = CliWithErrors("run --db " + db);
   EXPECT_EQ(plain.status, 3);
   EXPECT_NE(plain.text.find("no such column: PD12_DESCR"), std::string::npos) << plain.text;

@@ -40,12 +40,7 @@ class TinyRun : public ::testing::Test {
   }
 
   // Adds rows to the test database (the run's connection reads them).
-  void Add(const std::string& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open(dir_.File("tiny.db").c_str(), &db);
-    testing::Exec(db, sql);
-    sqlite3_close(db);
-  }
+  void Add(const std::string& sql) { testing::ExecOn(dir_.File("tiny.db"), sql); }
 
   // The per-booking record of a booking.
   host::RecordSetPtr Booking(int id) {
@@ -59,6 +54,25 @@ class TinyRun : public ::testing::Test {
     if (v.IsNull()) return "<null>";
     if (v.IsNumber()) return v.ToDecimal().Normalized().ToString();
     return v.ToText();
+  }
+
+  // Each field's value on the current record, as T shows it.
+  static void ExpectFields(host::RecordSet& rs, std::initializer_list<std::pair<const char*, const char*>> expected) {
+    for (const auto& [field, text] : expected) EXPECT_EQ(T(rs.Value(field)), text) << field;
+  }
+
+  // The totals of the run's groups by article.
+  GroupTotals ArticleTotals() {
+    return GroupTotals(context_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(),
+                       {"PD44_CODART_MG66"});
+  }
+
+  // Moves the run's groups to article `code`: false when no group has it.
+  bool ToArticle(const std::string& code) {
+    auto& groups = *run_->Records().RSTempiVer;
+    groups.MoveFirst();
+    groups.Find("PD44_CODART_MG66 = '" + code + "'");
+    return !groups.Eof();
   }
 
   testing::TempDir dir_;
@@ -82,87 +96,67 @@ TEST_F(TinyRun, CyclePhaseBookedByMachine) {
   ASSERT_TRUE(Shown().errors.empty()) << Shown().error_texts.front();
   // Q 10: run 2 min × 10 = 1200 s, set-up 1800, operator 600, setters 600: 4200 s.
   auto b = Booking(1);
-  EXPECT_EQ(T(b->Value("IDCICLO")), "100");
-  EXPECT_EQ(T(b->Value("QTAODL")), "0");
-  EXPECT_EQ(T(b->Value("OREPREV")), "1");
-  EXPECT_EQ(T(b->Value("MINPREV")), "10");
-  EXPECT_EQ(T(b->Value("SECPREV")), "0");
-  EXPECT_EQ(T(b->Value("OMSPREV")), "1:10:00");
-  EXPECT_EQ(T(b->Value("OMSVERS")), "0:25:00");
-  EXPECT_EQ(T(b->Value("GAP")), "- 0:45:00");
-  EXPECT_EQ(T(b->Value("GAPPERC")), "-64.29");
-  EXPECT_EQ(T(b->Value("OMSPREV_LAV")), "0:30:00");  // run + operator
-  EXPECT_EQ(T(b->Value("GAP_LAV")), "- 0:05:00");
-  EXPECT_EQ(T(b->Value("GAPPERC_LAV")), "-16.67");
-  EXPECT_EQ(T(b->Value("OMSPREV_SET")), "0:40:00");  // set-up + setters, against nothing booked
-  EXPECT_EQ(T(b->Value("OMSVERS_SET")), "");
-  EXPECT_EQ(T(b->Value("GAPPERC_SET")), "-100");
-  EXPECT_EQ(T(b->Value("GAP_MACLAV")), "+ 0:05:00");
-  EXPECT_EQ(T(b->Value("GAPPERC_MACLAV")), "25");
-  EXPECT_EQ(T(b->Value("OREPREV_MACSET")), "0");  // not a set-up booking: reset values
-  EXPECT_EQ(T(b->Value("OMSPREV_MACSET")), "");
-  EXPECT_EQ(T(b->Value("GAP_MACSET")), "<null>");
-  EXPECT_EQ(T(b->Value("GAP_MANLAV")), "<null>");  // nobody booked
+  ExpectFields(*b, {
+      {"IDCICLO", "100"}, {"QTAODL", "0"}, {"OREPREV", "1"}, {"MINPREV", "10"}, {"SECPREV", "0"},
+      {"OMSPREV", "1:10:00"}, {"OMSVERS", "0:25:00"}, {"GAP", "- 0:45:00"}, {"GAPPERC", "-64.29"},
+      {"OMSPREV_LAV", "0:30:00"},  // run + operator
+      {"GAP_LAV", "- 0:05:00"}, {"GAPPERC_LAV", "-16.67"},
+      {"OMSPREV_SET", "0:40:00"},  // set-up + setters, against nothing booked
+      {"OMSVERS_SET", ""}, {"GAPPERC_SET", "-100"}, {"GAP_MACLAV", "+ 0:05:00"}, {"GAPPERC_MACLAV", "25"},
+      {"OREPREV_MACSET", "0"},  // not a set-up booking: reset values
+      {"OMSPREV_MACSET", ""}, {"GAP_MACSET", "<null>"},
+      {"GAP_MANLAV", "<null>"},  // nobody booked
+  });
 }
 
 TEST_F(TinyRun, SetUpBookedByAnEmployeeOnNoMachine) {
   Run("0", {"Articolo"});
   // No quantity: Q 1. Run 120, set-up 1800, operator 60, setters 600: 2580 s.
   auto b = Booking(2);
-  EXPECT_EQ(T(b->Value("OMSPREV")), "0:43:00");
-  EXPECT_EQ(T(b->Value("GAP")), "- 0:03:00");
-  EXPECT_EQ(T(b->Value("GAPPERC")), "-6.98");
-  EXPECT_EQ(T(b->Value("OMSPREV_SET")), "0:40:00");
-  EXPECT_EQ(T(b->Value("GAP_SET")), "0:00:00");
-  EXPECT_EQ(T(b->Value("GAPPERC_SET")), "0");
-  EXPECT_EQ(T(b->Value("OMSPREV_LAV")), "0:03:00");  // the run's plan against booked 0
-  EXPECT_EQ(T(b->Value("GAPPERC_LAV")), "-100");
-  EXPECT_EQ(T(b->Value("OMSPREV_MANSET")), "0:10:00");
-  EXPECT_EQ(T(b->Value("OMSVERS_MANSET")), "0:40:00");
-  EXPECT_EQ(T(b->Value("GAP_MANSET")), "+ 0:30:00");
-  EXPECT_EQ(T(b->Value("GAPPERC_MANSET")), "300");
-  EXPECT_EQ(T(b->Value("OMSPREV_MACSET")), "");  // not on a machine
-  EXPECT_EQ(T(b->Value("GAP_MACSET")), "<null>");
+  ExpectFields(*b, {
+      {"OMSPREV", "0:43:00"}, {"GAP", "- 0:03:00"}, {"GAPPERC", "-6.98"}, {"OMSPREV_SET", "0:40:00"},
+      {"GAP_SET", "0:00:00"}, {"GAPPERC_SET", "0"},
+      {"OMSPREV_LAV", "0:03:00"},  // the run's plan against booked 0
+      {"GAPPERC_LAV", "-100"}, {"OMSPREV_MANSET", "0:10:00"}, {"OMSVERS_MANSET", "0:40:00"},
+      {"GAP_MANSET", "+ 0:30:00"}, {"GAPPERC_MANSET", "300"},
+      {"OMSPREV_MACSET", ""},  // not on a machine
+      {"GAP_MACSET", "<null>"},
+  });
 }
 
 TEST_F(TinyRun, OrderPhaseWithLotWaitAndUnknownQueueUnit) {
   Run("0", {"Articolo"});
   // Q 20 (the order's): 90 s per 10 → 180; set-ups 20 ÷ 10 = 2 × 900 → 1800; wait 3600; queue unit 9 → 0.
   auto b = Booking(3);
-  EXPECT_EQ(T(b->Value("IDCICLO")), "900");
-  EXPECT_EQ(T(b->Value("QTAODL")), "20");
-  EXPECT_EQ(T(b->Value("OMSPREV")), "1:33:00");
-  EXPECT_EQ(T(b->Value("GAP")), "+ 0:02:00");
-  EXPECT_EQ(T(b->Value("GAPPERC")), "2.15");
-  EXPECT_EQ(T(b->Value("OMSPREV_MACLAV")), "0:03:00");
-  EXPECT_EQ(T(b->Value("OMSVERS_MANLAV")), "");   // no crew planned: ConvertiOMS leaves the reset values
-  EXPECT_EQ(T(b->Value("OREVERS_MANLAV")), "1");  // but the booked time of the category stands
+  ExpectFields(*b, {
+      {"IDCICLO", "900"}, {"QTAODL", "20"}, {"OMSPREV", "1:33:00"}, {"GAP", "+ 0:02:00"}, {"GAPPERC", "2.15"},
+      {"OMSPREV_MACLAV", "0:03:00"},
+      {"OMSVERS_MANLAV", ""},   // no crew planned: ConvertiOMS leaves the reset values
+      {"OREVERS_MANLAV", "1"},  // but the booked time of the category stands
+  });
 }
 
 TEST_F(TinyRun, BookingWithoutPlanStillGetsItsRecord) {
   Run("0", {"Articolo"});
   auto b = Booking(4);
-  EXPECT_EQ(T(b->Value("IDCICLO")), "<null>");
-  EXPECT_EQ(T(b->Value("OREPREV")), "0");
-  EXPECT_EQ(T(b->Value("GAP")), "+ 1:00:00");
-  EXPECT_EQ(T(b->Value("GAPPERC")), "<null>");
-  EXPECT_EQ(T(b->Value("OMSVERS")), "1:00:00");
+  ExpectFields(*b, {
+      {"IDCICLO", "<null>"}, {"OREPREV", "0"}, {"GAP", "+ 1:00:00"}, {"GAPPERC", "<null>"}, {"OMSVERS", "1:00:00"},
+  });
 }
 
 TEST_F(TinyRun, HoursUnitAndExclusions) {
   Run("1", {"Articolo"});
   auto b = Booking(3);
-  EXPECT_EQ(T(b->Value("OREVERS")), "1.58");  // 1 + 35/60 → 0.58 + 0/3600
-  EXPECT_EQ(T(b->Value("OREPREV")), "1.55");  // 5580 s
-  EXPECT_EQ(T(b->Value("GAP")), "0.03");
-  EXPECT_EQ(T(b->Value("GAPPERC")), "1.94");
+  ExpectFields(*b, {
+      {"OREVERS", "1.58"},  // 1 + 35/60 → 0.58 + 0/3600
+      {"OREPREV", "1.55"},  // 5580 s
+      {"GAP", "0.03"}, {"GAPPERC", "1.94"},
+  });
   // The run's field metadata: the booked hours with two decimals.
   auto campi = run_->Records().RSCampi->Clone();
   campi->Find("NOME = 'OREVERS'");
   ASSERT_FALSE(campi->Eof());
-  EXPECT_EQ(T(campi->Value("ALIAS")), "Ore versate");
-  EXPECT_EQ(T(campi->Value("TIPO")), "N");
-  EXPECT_EQ(T(campi->Value("DECIMALI")), "2");
+  ExpectFields(*campi, {{"ALIAS", "Ore versate"}, {"TIPO", "N"}, {"DECIMALI", "2"}});
   EXPECT_EQ(run_->DescrizioneGruppo(), "Articolo");
 }
 
@@ -186,16 +180,13 @@ TEST_F(TinyRun, PlannedTimesPastThirtyTwoBitsStayExact) {
   ASSERT_TRUE(Shown().errors.empty()) << Shown().error_texts.front();
   // Run 99,999,999,999 × 60 × 10 = 59,999,999,999,400 s; + 1800 + 600 + 600.
   auto b = Booking(1);
-  EXPECT_EQ(T(b->Value("OREPREV")), "16666666667");
-  EXPECT_EQ(T(b->Value("MINPREV")), "20");
-  EXPECT_EQ(T(b->Value("OMSPREV")), "16666666667:20:00");
-  EXPECT_EQ(T(b->Value("GAP")), "- 16666666666:55:00");  // 1500 booked
-  EXPECT_EQ(T(b->Value("GAPPERC")), "-100");
-  EXPECT_EQ(T(b->Value("OMSPREV_LAV")), "16666666666:40:00");
-  GroupTotals totals(context_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
-  auto& groups = *run_->Records().RSTempiVer;
-  groups.MoveFirst();
-  groups.Find("PD44_CODART_MG66 = 'A1'");
+  ExpectFields(*b, {
+      {"OREPREV", "16666666667"}, {"MINPREV", "20"}, {"OMSPREV", "16666666667:20:00"},
+      {"GAP", "- 16666666666:55:00"},  // 1500 booked
+      {"GAPPERC", "-100"}, {"OMSPREV_LAV", "16666666666:40:00"},
+  });
+  GroupTotals totals = ArticleTotals();
+  ToArticle("A1");
   totals.TempiPreventivi();
   auto& prev = *run_->Records().RSTempiPrev;
   EXPECT_EQ(T(prev.Value("OMSPREV")), "16666666667:20:00");
@@ -215,16 +206,14 @@ TEST_F(TinyRun, ATimeBeyondEveryRangeNamesItsBookingAndKeepsTheRest) {
   EXPECT_EQ(run_->Records().RSTempiPrevDett->RecordCount(), 5U);
   EXPECT_EQ(T(Booking(1)->Value("OMSPREV")), "<null>");
   EXPECT_EQ(T(Booking(3)->Value("OMSPREV")), "1:33:00");  // A2's order phase, untouched
-  GroupTotals totals(context_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
+  GroupTotals totals = ArticleTotals();
   auto& groups = *run_->Records().RSTempiVer;
-  groups.MoveFirst();
-  groups.Find("PD44_CODART_MG66 = 'A2'");
+  ToArticle("A2");
   EXPECT_FALSE(totals.TempiPreventivi());
   EXPECT_EQ(T(run_->Records().RSTempiPrev->Value("OMSPREV")), "1:33:00");
   // A1's bookings lost their times, so its group plans nothing of them but
   // is still shown with its bookings.
-  groups.MoveFirst();
-  groups.Find("PD44_CODART_MG66 = 'A1'");
+  ToArticle("A1");
   EXPECT_FALSE(totals.TempiPreventivi());
   EXPECT_EQ(run_->Records().RSTempiVerDett->RecordCount(), 3U);
   EXPECT_EQ(T(run_->Records().RSTempiPrev->Value("OMSPREV")), "");
@@ -239,26 +228,20 @@ TEST_F(TinyRun, ATimeBeyondEveryRangeNamesItsBookingAndKeepsTheRest) {
 
 TEST_F(TinyRun, GroupTotalsCountEachPhaseOnce) {
   Run("0", {"Articolo"});
-  GroupTotals totals(context_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
+  GroupTotals totals = ArticleTotals();
   auto& groups = *run_->Records().RSTempiVer;
-  groups.MoveFirst();
-  groups.Find("PD44_CODART_MG66 = 'A1'");
-  ASSERT_FALSE(groups.Eof());
+  ASSERT_TRUE(ToArticle("A1"));
   totals.TempiPreventivi();
   EXPECT_EQ(run_->Records().RSTempiVerDett->RecordCount(), 3U);  // bookings 1, 2, 5
   auto& prev = *run_->Records().RSTempiPrev;
   // Phase 100 once, with the first booking's quantity (10): 4200 s.
-  EXPECT_EQ(T(prev.Value("OMSPREV")), "1:10:00");
-  EXPECT_EQ(T(prev.Value("OMSVERS")), "1:17:00");  // 25 + 40 + 12 minutes
-  EXPECT_EQ(T(prev.Value("GAP")), "+ 0:07:00");
-  EXPECT_EQ(T(prev.Value("GAPPERC")), "10");
-  EXPECT_EQ(T(prev.Value("GAP_LAV")), "+ 0:07:00");
-  EXPECT_EQ(T(prev.Value("GAPPERC_LAV")), "23.33");
-  EXPECT_EQ(T(prev.Value("GAP_SET")), "0:00:00");
-  EXPECT_EQ(T(prev.Value("GAP_MACLAV")), "+ 0:17:00");
-  EXPECT_EQ(T(prev.Value("GAP_MACSET")), "- 0:30:00");
-  EXPECT_EQ(T(prev.Value("GAP_MANLAV")), "- 0:10:00");
-  EXPECT_EQ(T(prev.Value("GAPPERC_MANSET")), "300");
+  ExpectFields(prev, {
+      {"OMSPREV", "1:10:00"},
+      {"OMSVERS", "1:17:00"},  // 25 + 40 + 12 minutes
+      {"GAP", "+ 0:07:00"}, {"GAPPERC", "10"}, {"GAP_LAV", "+ 0:07:00"}, {"GAPPERC_LAV", "23.33"},
+      {"GAP_SET", "0:00:00"}, {"GAP_MACLAV", "+ 0:17:00"}, {"GAP_MACSET", "- 0:30:00"}, {"GAP_MANLAV", "- 0:10:00"},
+      {"GAPPERC_MANSET", "300"},
+  });
   // Coming back shows the stored totals without computing them again.
   const int64_t computed = totals.GroupsComputed();
   groups.MoveFirst();
@@ -278,30 +261,23 @@ TEST_F(TinyRun, GroupMachineAndLabourTakeBookingsWithBothOrNeither) {
       "(1, 6, '2026-03-06 00:00:00', 'A4', 'R01', 1, 0, 0, 30, 0)");
   Run("0", {"Articolo"});
   ASSERT_TRUE(Shown().errors.empty()) << Shown().error_texts.front();
-  GroupTotals totals(context_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
-  auto& groups = *run_->Records().RSTempiVer;
+  GroupTotals totals = ArticleTotals();
   auto& prev = *run_->Records().RSTempiPrev;
   // A2: booking 3 alone, on machine M1 by employee E1, processing 1:35:00;
   // its order phase plans 0:03:00 of machine processing and no crew.
-  groups.MoveFirst();
-  groups.Find("PD44_CODART_MG66 = 'A2'");
-  ASSERT_FALSE(groups.Eof());
+  ASSERT_TRUE(ToArticle("A2"));
   totals.TempiPreventivi();
   EXPECT_EQ(T(prev.Value("OREVERS_MACLAV")) + ":" + T(prev.Value("MINVERS_MACLAV")), "1:35");
   EXPECT_EQ(T(prev.Value("GAP_MACLAV")), "+ 1:32:00");
   EXPECT_EQ(T(prev.Value("OREVERS_MANLAV")) + ":" + T(prev.Value("MINVERS_MANLAV")), "1:35");
   EXPECT_EQ(T(prev.Value("OREVERS_LAV")) + ":" + T(prev.Value("MINVERS_LAV")), "1:35");
   // A4: booking 6, neither machine nor employee, processing 0:30:00, no plan.
-  groups.MoveFirst();
-  groups.Find("PD44_CODART_MG66 = 'A4'");
-  ASSERT_FALSE(groups.Eof());
+  ASSERT_TRUE(ToArticle("A4"));
   totals.TempiPreventivi();
   EXPECT_EQ(T(prev.Value("OREVERS_MACLAV")) + ":" + T(prev.Value("MINVERS_MACLAV")), "0:30");
   EXPECT_EQ(T(prev.Value("OREVERS_MANLAV")) + ":" + T(prev.Value("MINVERS_MANLAV")), "0:0");
   // Nothing planned: the total's texts stay as ConvertiOMS leaves them.
-  EXPECT_EQ(T(prev.Value("MINVERS")), "30");
-  EXPECT_EQ(T(prev.Value("OMSVERS")), "");
-  EXPECT_EQ(T(prev.Value("GAPPERC")), "<null>");
+  ExpectFields(prev, {{"MINVERS", "30"}, {"OMSVERS", ""}, {"GAPPERC", "<null>"}});
 }
 
 // Order lines of quantity 0 or Null plan nothing from their phases, in the
@@ -363,16 +339,14 @@ TEST_F(TinyRun, AValueSpeltTwoWaysMakesOneGroupAsTheDatabaseShowsIt) {
   // A1: bookings 1, 2 and 5 (25, 40 and 12 minutes) and the new one's 30.
   Run("0", {"Articolo"});
   auto& groups = *run_->Records().RSTempiVer;
-  groups.MoveFirst();
-  groups.Find("PD44_CODART_MG66 = 'A1'");
-  ASSERT_FALSE(groups.Eof());
+  ASSERT_TRUE(ToArticle("A1"));
   EXPECT_EQ(T(groups.Value("OREVERS")) + ":" + T(groups.Value("MINVERS")) + ":" + T(groups.Value("SECVERS")),
             "0:107:0");
 }
 
 TEST_F(TinyRun, AGroupWithoutArticleFiltersWithEqualsNull) {
   Run("0", {"Articolo"});
-  GroupTotals totals(context_, run_->Records(), run_->Phases(), *production_, 0, run_->Options(), {"PD44_CODART_MG66"});
+  GroupTotals totals = ArticleTotals();
   auto& groups = *run_->Records().RSTempiVer;
   groups.MoveFirst();
   ASSERT_TRUE(groups.Value("PD44_CODART_MG66").IsNull());  // Null sorts first

@@ -72,7 +72,9 @@ class QueriesOnDemo : public ::testing::Test {
     return a;
   }
 
-  static BookingQueryInput Input(bool fashion, const std::string& unit) {
+  // Company 1's bookings in `unit`, grouped by `items` with `grouping`.
+  static BookingQueryInput Input(bool fashion, const std::string& unit, std::vector<OrderItem> items = {},
+                                 std::string grouping = "", std::string ordering = "") {
     host::RecordSetFunctions functions;
     functions.SetConnessione(native_);
     BookingQueryInput in;
@@ -80,6 +82,9 @@ class QueriesOnDemo : public ::testing::Test {
     in.unit = static_cast<TipoTempo>(std::stoi(unit));
     in.fashion = fashion;
     in.booking_columns = functions.ElencoCampiDaSelect_V2(kBookingColumnsSelect);
+    in.items = std::move(items);
+    in.grouping = std::move(grouping);
+    in.ordering = std::move(ordering);
     return in;
   }
 
@@ -95,6 +100,9 @@ const std::vector<OrderItem> kDefaultGrouping{
     {"DO11_SEZDOC", "Sezionale ordine", true},  {"DO11_NUMDOC", "Numero ordine", true},
     {"DO30_PROGRIGA", "Riga ordine", true},     {"PD44_CODFORNREP", "Reparto", false},
     {"PD44_SEQFASE", "Sequenza fase", false},   {"PD44_CODFASE_PD12", "Fase", false}};
+const std::string kDefaultGroupBy =
+    "GROUP BY PD44_CODART_MG66, PD44_OPZIONE, DO11_DOCUM_MG36, DO11_DATADOC, DO11_SEZDOC, DO11_NUMDOC, DO30_PROGRIGA";
+const std::string kFromFebruary = " AND PD44_DATAREG >= '2026-02-01 00:00:00'";
 
 TEST_F(QueriesOnDemo, BookingQueriesAgreeForEveryUnitFashionAndGrouping) {
   struct Grouping {
@@ -103,10 +111,7 @@ TEST_F(QueriesOnDemo, BookingQueriesAgreeForEveryUnitFashionAndGrouping) {
     std::string ordering;
   };
   const std::vector<Grouping> groupings{
-      {kDefaultGrouping,
-       "GROUP BY PD44_CODART_MG66, PD44_OPZIONE, DO11_DOCUM_MG36, DO11_DATADOC, DO11_SEZDOC, DO11_NUMDOC, "
-       "DO30_PROGRIGA",
-       "1"},
+      {kDefaultGrouping, kDefaultGroupBy, "1"},
       {{{"PD44_OPZIONE", "Variante", true}}, "GROUP BY PD44_OPZIONE", "1"},
       {{{"PD44_CODDIP_PD06", "Dipendente", true},
         {"PD44_CODFASE_PD12", "Fase", true},
@@ -117,11 +122,8 @@ TEST_F(QueriesOnDemo, BookingQueriesAgreeForEveryUnitFashionAndGrouping) {
   for (const bool fashion : {false, true}) {
     for (const std::string unit : {"0", "1", "2", "3"}) {
       for (const auto& g : groupings) {
-        BookingQueryInput in = Input(fashion, unit);
-        in.items = g.items;
-        in.grouping = g.grouping;
-        in.ordering = g.ordering;
-        in.condition = " AND PD44_DATAREG >= '2026-02-01 00:00:00'";
+        BookingQueryInput in = Input(fashion, unit, g.items, g.grouping, g.ordering);
+        in.condition = kFromFebruary;
         const BookingQueries q = BuildBookingQueries(in);
         const std::string what = "unit " + unit + (fashion ? " fashion " : " ") + g.grouping;
         const RecordSetPtr grouped = Both(q.grouped, what + " grouped");
@@ -141,9 +143,7 @@ TEST_F(QueriesOnDemo, BookingQueriesAgreeForEveryUnitFashionAndGrouping) {
 // ungrouped items between the grouping ones and a time bucket.
 TEST_F(QueriesOnDemo, GroupedRowsFromTheBookingsAreTheGroupedQuerysRows) {
   const std::vector<std::pair<std::vector<OrderItem>, std::string>> groupings{
-      {kDefaultGrouping,
-       "GROUP BY PD44_CODART_MG66, PD44_OPZIONE, DO11_DOCUM_MG36, DO11_DATADOC, DO11_SEZDOC, DO11_NUMDOC, "
-       "DO30_PROGRIGA"},
+      {kDefaultGrouping, kDefaultGroupBy},
       {{{"PD44_CODFORNREP", "Reparto", true},
         {"PD44_CODDIP_PD06", "Dipendente", false},
         {"PD44_CODFASE_PD12", "Fase", true},
@@ -169,11 +169,8 @@ TEST_F(QueriesOnDemo, GroupedRowsFromTheBookingsAreTheGroupedQuerysRows) {
     for (const bool fashion : fashions) {
       for (const std::string& unit : units) {
         for (const auto& [items, grouping] : groupings) {
-          BookingQueryInput in = Input(fashion, unit);
-          in.items = items;
-          in.grouping = grouping;
-          in.ordering = "1";
-          in.condition = " AND PD44_DATAREG >= '2026-02-01 00:00:00'";
+          BookingQueryInput in = Input(fashion, unit, items, grouping, "1");
+          in.condition = kFromFebruary;
           const std::string what = connection->BackEnd() + " unit " + unit + (fashion ? " fashion " : " ") + grouping;
           ASSERT_TRUE(CanGroupFromDetail(in, connection->BackEnd())) << what;
           const BookingQueries q = BuildBookingQueries(in);
@@ -225,10 +222,7 @@ TEST_F(QueriesOnDemo, GroupedRowsFromTheBookingsAreTheGroupedQuerysRows) {
     }
   }
   // What the bookings cannot tell is asked of the database.
-  BookingQueryInput in = Input(false, "0");
-  in.items = kDefaultGrouping;
-  in.grouping = "GROUP BY PD44_CODART_MG66";
-  in.ordering = "1";
+  BookingQueryInput in = Input(false, "0", kDefaultGrouping, "GROUP BY PD44_CODART_MG66", "1");
   EXPECT_FALSE(CanGroupFromDetail(in, "ODBC:SQL Server"));
   EXPECT_TRUE(CanGroupFromDetail(in, "SQLite"));
   in.condition = " AND PD07_DESCR LIKE 'A%'";  // a description only the detailed query joins
@@ -248,11 +242,7 @@ TEST_F(QueriesOnDemo, GroupedRowsFromTheBookingsAreTheGroupedQuerysRows) {
 
 TEST_F(QueriesOnDemo, BookedTimesAddUpToTheTable) {
   // Unit 3: the groups' seconds add up to every booking of the company.
-  BookingQueryInput in = Input(false, "3");
-  in.items = kDefaultGrouping;
-  in.grouping =
-      "GROUP BY PD44_CODART_MG66, PD44_OPZIONE, DO11_DOCUM_MG36, DO11_DATADOC, DO11_SEZDOC, DO11_NUMDOC, "
-      "DO30_PROGRIGA";
+  BookingQueryInput in = Input(false, "3", kDefaultGrouping, kDefaultGroupBy);
   const BookingQueries q = BuildBookingQueries(in);
   RecordSetPtr grouped = native_->Execute(q.grouped);
   host::Decimal total;

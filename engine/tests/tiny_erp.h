@@ -21,6 +21,20 @@ inline void Exec(sqlite3* db, const std::string& sql) {
   }
 }
 
+// Runs `sql` on the database file at `path`, as another program would, and
+// closes it again.
+inline void ExecOn(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  try {
+    Exec(db, sql);
+  } catch (...) {
+    sqlite3_close(db);
+    throw;
+  }
+  sqlite3_close(db);
+}
+
 inline std::string TinyErp(const TempDir& dir) {
   const std::string path = dir.File("tiny.db");
   demo::CreateErpDatabase(path);

@@ -6,8 +6,6 @@
 #include <QApplication>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <array>
-#include <cstdio>
 #include <filesystem>
 
 #include "demo/erp_database.h"
@@ -19,20 +17,39 @@
 #include "engine/category_texts.h"
 #include "output/report/comparison_report.h"
 #include "output/report/report_pages.h"
+#include "output/tests/pdf_text.h"
 #include "output/tests/written.h"
 
 namespace output {
 namespace {
 
-std::string Command(const std::string& command) {
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return {};
-  std::array<char, 4096> buffer{};
-  std::string out;
-  size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-  pclose(pipe);
-  return out;
+using testing::Command;
+using testing::LineOf;
+using testing::PdfText;
+
+// A run of the comparison on `db` grouped by `grouping`, and its report's
+// record sets prepared (`prepared` false when they could not be).
+struct PrintedRun {
+  PrintedRun(const std::string& db, const std::vector<std::string>& grouping)
+      : run(engine::Comparison::Make(form, engine::testing::RequestOn(db, grouping), progress)),
+        decode(run->Connection(), "1"),
+        prepared(PreparaRSStampa(*run, decode, false, print).ok()) {}
+  host::testing::FakeForm form;
+  engine::NoProgress progress;
+  std::unique_ptr<engine::Comparison> run;
+  host::DecodeService decode;
+  PrintRecords print;
+  bool prepared;
+};
+
+// Pages `first` to `last` of `pages` drawn on their own into `pdf`, as text.
+std::string DrawnText(const ReportPages& pages, int first, int last, const std::string& pdf) {
+  {
+    QPdfWriter writer(QString::fromStdString(pdf));
+    writer.setPageLayout(ReportPages::PageLayout());
+    EXPECT_EQ(DrawPages(writer, pages, first, last), last - first + 1);
+  }
+  return PdfText(pdf);
 }
 
 TEST(ReportTitle, EveryOrdineIsShortened) {
@@ -42,13 +59,8 @@ TEST(ReportTitle, EveryOrdineIsShortened) {
 
 TEST(Report, ThePdfReadsBack) {
   engine::testing::TempDir dir;
-  host::testing::FakeForm form;
-  engine::NoProgress progress;
-  auto request = engine::testing::RequestOn(engine::testing::TinyErp(dir), {"Articolo"});
-  auto run = engine::Comparison::Make(form, std::move(request), progress);
-  host::DecodeService decode(run->Connection(), "1");
-  PrintRecords print;
-  ASSERT_TRUE(PreparaRSStampa(*run, decode, false, print).ok());
+  PrintedRun printed(engine::testing::TinyErp(dir), {"Articolo"});
+  ASSERT_TRUE(printed.prepared);
   ReportParameters parameters;
   parameters.titolo = "Stampa comparazione per ordine";
   parameters.ditta = "1";
@@ -57,12 +69,12 @@ TEST(Report, ThePdfReadsBack) {
   parameters.grouping = "Articolo";
   parameters.print_date = "06/12/2026";
   const std::string pdf = dir.File("report.pdf");
-  ASSERT_TRUE(testing::Written(WriteReportPdf(pdf, print, parameters)));
+  ASSERT_TRUE(testing::Written(WriteReportPdf(pdf, printed.print, parameters)));
   const std::string info = Command("pdfinfo " + pdf);
   EXPECT_NE(info.find("Title:           Stampa comparazione per ord."), std::string::npos) << info;
   EXPECT_NE(info.find("Pages:           2"), std::string::npos) << info;
   EXPECT_NE(info.find("A4"), std::string::npos);
-  const std::string text = Command("pdftotext -layout " + pdf + " -");
+  const std::string text = PdfText(pdf);
   for (const char* expected :
        {"Stampa comparazione per ord.", "Ditta: 1 - Officine Demo", "Note: Riunione di produzione",
         "Raggruppamento: Articolo", "Articolo A1 Albero", "Articolo A2 Flangia", "Pagina 1 di 2", "Pagina 2 di 2",
@@ -70,8 +82,7 @@ TEST(Report, ThePdfReadsBack) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected;
   }
   // A1 (hand-worked): 1:10:00 planned, 1:17:00 booked, + 0:07:00, 10.00 %.
-  const size_t a1 = text.find("Articolo A1");
-  const size_t total = text.find("Totale", a1);
+  const size_t total = text.find("Totale", text.find("Articolo A1"));
   ASSERT_NE(total, std::string::npos);
   const std::string line = text.substr(total, text.find('\n', total) - total);
   EXPECT_NE(line.find("1:10:00"), std::string::npos) << line;
@@ -88,24 +99,17 @@ TEST(Report, ThePreviewThePrinterAndThePdfHaveTheSamePages) {
   engine::testing::TempDir dir;
   const std::string db = dir.File("demo.db");
   demo::GenerateDemoDatabase(db, {1500, 5});
-  host::testing::FakeForm form;
-  engine::NoProgress progress;
-  auto request = engine::testing::RequestOn(db, {"Reparto", "Fase"});
-  auto run = engine::Comparison::Make(form, std::move(request), progress);
-  ASSERT_FALSE(run->Failed());
-  host::DecodeService decode(run->Connection(), "1");
-  PrintRecords print;
-  ASSERT_TRUE(PreparaRSStampa(*run, decode, false, print).ok());
+  PrintedRun printed(db, {"Reparto", "Fase"});
+  ASSERT_FALSE(printed.run->Failed());
+  ASSERT_TRUE(printed.prepared);
+  const PrintRecords& print = printed.print;
   ReportParameters parameters;
   parameters.titolo = "Stampa comparazione";
   parameters.grouping = "Reparto, Fase";
   parameters.print_date = "07/12/2026";
   const std::string pdf = dir.File("report.pdf");
   ASSERT_TRUE(testing::Written(WriteReportPdf(pdf, print, parameters)));
-  const std::string info = Command("pdfinfo " + pdf);
-  const size_t at = info.find("Pages:");
-  ASSERT_NE(at, std::string::npos) << info;
-  const int pdf_pages = std::stoi(info.substr(at + 6));
+  const int pdf_pages = testing::PdfPages(pdf);
   EXPECT_GT(pdf_pages, 10);
   for (const auto mode : {QPrinter::HighResolution, QPrinter::ScreenResolution}) {
     QPrinter printer(mode);
@@ -123,34 +127,23 @@ TEST(Report, ThePreviewThePrinterAndThePdfHaveTheSamePages) {
   const ReportPages pages(print, parameters);
   ASSERT_EQ(pages.Count(), pdf_pages);
   for (const int page : {pdf_pages / 2, pdf_pages - 1}) {
-    const std::string alone = dir.File("alone.pdf");
-    {
-      QPdfWriter writer(QString::fromStdString(alone));
-      writer.setPageLayout(ReportPages::PageLayout());
-      ASSERT_EQ(DrawPages(writer, pages, page, page), 1);
-    }
-    const std::string n = std::to_string(page + 1);
-    const std::string whole_page = Command("pdftotext -layout -f " + n + " -l " + n + " " + pdf + " -");
-    EXPECT_NE(whole_page.find("Pagina " + n + " di " + std::to_string(pdf_pages)), std::string::npos) << whole_page;
-    EXPECT_EQ(Command("pdftotext -layout " + alone + " -"), whole_page);
+    const std::string whole_page = testing::PdfPageText(pdf, page + 1);
+    EXPECT_NE(whole_page.find("Pagina " + std::to_string(page + 1) + " di " + std::to_string(pdf_pages)),
+              std::string::npos)
+        << whole_page;
+    EXPECT_EQ(DrawnText(pages, page, page, dir.File("alone.pdf")), whole_page);
   }
   // Laid out while the record sets are prepared a few groups at a time:
   // before the end the footers have no count; at the end, the same pages.
   PrintRecords growing;
-  PrintPreparation preparation(*run, decode, growing);
+  PrintPreparation preparation(*printed.run, printed.decode, growing);
   ReportPages partial(growing, parameters, false);
   int steps = 0;
   while (!preparation.Step(1)) {
     partial.Extend(false);
     ++steps;
     if (steps == 3) {
-      const std::string early = dir.File("early.pdf");
-      {
-        QPdfWriter writer(QString::fromStdString(early));
-        writer.setPageLayout(ReportPages::PageLayout());
-        ASSERT_EQ(DrawPages(writer, partial, 0, 0), 1);
-      }
-      const std::string text = Command("pdftotext -layout " + early + " -");
+      const std::string text = DrawnText(partial, 0, 0, dir.File("early.pdf"));
       EXPECT_NE(text.find("Pagina 1\n"), std::string::npos) << text;
       EXPECT_EQ(text.find("Pagina 1 di"), std::string::npos) << text;
     }
@@ -160,15 +153,7 @@ TEST(Report, ThePreviewThePrinterAndThePdfHaveTheSamePages) {
   EXPECT_EQ(partial.Extend(true), 0);
   ASSERT_EQ(partial.Count(), pdf_pages);
   for (const int page : {0, pdf_pages / 3, pdf_pages - 1}) {
-    const std::string alone = dir.File("grown.pdf");
-    {
-      QPdfWriter writer(QString::fromStdString(alone));
-      writer.setPageLayout(ReportPages::PageLayout());
-      ASSERT_EQ(DrawPages(writer, partial, page, page), 1);
-    }
-    const std::string n = std::to_string(page + 1);
-    EXPECT_EQ(Command("pdftotext -layout " + alone + " -"),
-              Command("pdftotext -layout -f " + n + " -l " + n + " " + pdf + " -"));
+    EXPECT_EQ(DrawnText(partial, page, page, dir.File("grown.pdf")), testing::PdfPageText(pdf, page + 1));
   }
 
   // Interrompi while printing: the pages drawn so far, no more.
@@ -183,26 +168,17 @@ TEST(Report, ThePreviewThePrinterAndThePdfHaveTheSamePages) {
 // sequence; a gap % beyond the band marks it, 10.00 % against 10 does not.
 TEST(Report, HeadingsNameTheGroupingAndMarkTheBand) {
   engine::testing::TempDir dir;
-  host::testing::FakeForm form;
-  engine::NoProgress progress;
   const std::string db = engine::testing::TinyErp(dir);
   const auto heading_of = [&](const std::vector<std::string>& grouping, double tolerance, const std::string& start) {
-    auto run = engine::Comparison::Make(form, engine::testing::RequestOn(db, grouping), progress);
-    host::DecodeService decode(run->Connection(), "1");
-    PrintRecords print;
-    EXPECT_TRUE(PreparaRSStampa(*run, decode, false, print).ok());
+    PrintedRun printed(db, grouping);
+    EXPECT_TRUE(printed.prepared);
     ReportParameters parameters;
-    parameters.grouping_fields = run->GroupingColumns();
+    parameters.grouping_fields = printed.run->GroupingColumns();
     parameters.tolerance = tolerance;
     parameters.bookings = false;
     const std::string pdf = dir.File("heading.pdf");
-    EXPECT_TRUE(testing::Written(WriteReportPdf(pdf, print, parameters)));
-    const std::string text = Command("pdftotext -layout " + pdf + " -");
-    const size_t at = text.find(start);
-    if (at == std::string::npos) return text;
-    const size_t line = text.rfind('\n', at);
-    const size_t from = line == std::string::npos ? 0 : line + 1;
-    return text.substr(from, text.find('\n', at) - from);
+    EXPECT_TRUE(testing::Written(WriteReportPdf(pdf, printed.print, parameters)));
+    return LineOf(PdfText(pdf), start);
   };
   const std::string by_phase = heading_of({"Reparto", "Fase", "Sequenza fase"}, 0, "Fase 10");
   EXPECT_NE(by_phase.find("Reparto R01 Taglio"), std::string::npos) << by_phase;
@@ -213,15 +189,6 @@ TEST(Report, HeadingsNameTheGroupingAndMarkTheBand) {
   EXPECT_NE(heading_of({"Articolo"}, 9.99, "Articolo A1").find("▲"), std::string::npos);
 }
 
-// The line of `text` that holds `start` after `from` ("" when none).
-std::string LineOf(const std::string& text, const std::string& start, size_t from = 0) {
-  const size_t at = text.find(start, from);
-  if (at == std::string::npos) return {};
-  const size_t line = text.rfind('\n', at);
-  const size_t first = line == std::string::npos ? 0 : line + 1;
-  return text.substr(first, text.find('\n', at) - first);
-}
-
 // The two optional sections: chosen, each group's months follow its
 // categories (A1 booked 25 + 40 + 12 + 8 minutes in March and 20 in April)
 // with the months' plan and the band's marker, and the phases never booked
@@ -230,20 +197,15 @@ std::string LineOf(const std::string& text, const std::string& start, size_t fro
 TEST(Report, TheTrendAndTheUnbookedPhasesWhenChosen) {
   engine::testing::TempDir dir;
   const std::string db = engine::testing::UnbookedErp(dir);
-  sqlite3* handle = nullptr;
-  sqlite3_open(db.c_str(), &handle);
-  engine::testing::Exec(handle,
+  engine::testing::ExecOn(db,
                         "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, "
                         "PD44_CODART_MG66, PD44_CODFASE_PD12, PD44_SEQFASE, PD44_CODFORNREP, PD44_MACCHINA_PD08, "
                         "PD44_QTALAV, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES "
                         "(1, 7, '2026-04-02 00:00:00', 'A1', 10, 10, 'R01', 'M1', 5, 0, 0, 20, 0)");
-  sqlite3_close(handle);
-  host::testing::FakeForm form;
-  engine::NoProgress progress;
-  auto run = engine::Comparison::Make(form, engine::testing::RequestOn(db, {"Articolo"}), progress);
-  host::DecodeService decode(run->Connection(), "1");
-  PrintRecords print;
-  ASSERT_TRUE(PreparaRSStampa(*run, decode, false, print).ok());
+  PrintedRun printed(db, {"Articolo"});
+  ASSERT_TRUE(printed.prepared);
+  auto& run = printed.run;
+  PrintRecords& print = printed.print;
   ReportParameters parameters;
   parameters.grouping_fields = run->GroupingColumns();
   parameters.tolerance = 10;
@@ -254,7 +216,7 @@ TEST(Report, TheTrendAndTheUnbookedPhasesWhenChosen) {
     parameters.unbooked = unbooked;
     const std::string pdf = dir.File("sections.pdf");
     EXPECT_TRUE(testing::Written(WriteReportPdf(pdf, print, parameters)));
-    return Command("pdftotext -layout " + pdf + " -");
+    return PdfText(pdf);
   };
   const std::string neither = pdf_text(false, false);
   ASSERT_NE(neither.find("Articolo A1"), std::string::npos) << neither;
@@ -320,16 +282,10 @@ TEST(Report, TheTrendAndTheUnbookedPhasesWhenChosen) {
   PrintRecords growing;
   growing.RSAndamento = print.RSAndamento;
   growing.RSFasiNonVersate = print.RSFasiNonVersate;
-  PrintPreparation preparation(*run, decode, growing);
+  PrintPreparation preparation(*run, printed.decode, growing);
   ReportPages partial(growing, parameters, false);
   const auto pages_text = [&](const ReportPages& pages) {
-    const std::string file = dir.File("grown.pdf");
-    {
-      QPdfWriter writer(QString::fromStdString(file));
-      writer.setPageLayout(ReportPages::PageLayout());
-      EXPECT_EQ(DrawPages(writer, pages, 0, pages.Count() - 1), pages.Count());
-    }
-    return Command("pdftotext -layout " + file + " -");
+    return DrawnText(pages, 0, pages.Count() - 1, dir.File("grown.pdf"));
   };
   int steps = 0;
   while (!preparation.Step(1)) {

@@ -11,12 +11,10 @@
 #include <QElapsedTimer>
 #include <QSpinBox>
 #include <QtTest>
-#include <array>
-#include <cstdio>
-#include <filesystem>
 
 #include "demo/erp_database.h"
 #include "engine/tests/tiny_erp.h"
+#include "output/tests/pdf_text.h"
 #include "query_form/tests/form_harness.h"
 #include "results_form/frmpd_mavanzordlav.h"
 #include "results_form/tests/written.h"
@@ -30,26 +28,15 @@ using results_form::ReportPreview;
 
 namespace {
 
-std::string Command(const std::string& command) {
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return {};
-  std::array<char, 4096> buffer{};
-  std::string out;
-  size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-  pclose(pipe);
-  return out;
-}
+using output::testing::PdfPages;
+using output::testing::PdfPageText;
 
-int PdfPages(const std::string& pdf) {
-  const std::string info = Command("pdfinfo " + pdf);
-  const size_t at = info.find("Pages:");
-  return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
-}
-
-std::string PdfPageText(const std::string& pdf, int page) {
-  const std::string n = std::to_string(page);
-  return Command("pdftotext -layout -f " + n + " -l " + n + " " + pdf + " -");
+// The preview's pages `first` to `last` printed into `pdf`; how many were.
+int PrintTo(ReportPreview& preview, const std::string& pdf, int first, int last) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(pdf));
+  return preview.Print(printer, first, last);
 }
 
 // Whether the image holds anything but white.
@@ -155,8 +142,19 @@ class ReportPreviewTest : public QObject {
     form->Unload();
   }
 
+  // Printing gives the pages of the PDF, in full or a range. With the
+  // optional sections chosen in the print options the preview lays out each
+  // group's months and, once the groups are all in, the phases never booked.
+  void printingGivesThePagesOfThePdf_data() {
+    QTest::addColumn<bool>("sections");
+    QTest::newRow("groups only") << false;
+    QTest::newRow("trend and unbooked phases") << true;
+  }
   void printingGivesThePagesOfThePdf() {
+    QFETCH(bool, sections);
     FormHarness harness(demo_);
+    harness.global->print_options.trend = sections;
+    harness.global->print_options.unbooked = sections;
     std::shared_ptr<FRMPD_QUARVELINDO> form;
     auto results = Open(harness, form);
     QVERIFY(results != nullptr);
@@ -166,63 +164,27 @@ class ReportPreviewTest : public QObject {
     QVERIFY(preview != nullptr);
     while (!preview->Complete()) preview->PrepareSlice();
     const int pages = preview->PageCount();
+    QCOMPARE(pages, PdfPages(pdf));
 
     const std::string printed = dir_.File("printed.pdf");
-    {
-      QPrinter printer(QPrinter::HighResolution);
-      printer.setOutputFormat(QPrinter::PdfFormat);
-      printer.setOutputFileName(QString::fromStdString(printed));
-      QCOMPARE(preview->Print(printer, 0, pages - 1), pages);
-    }
+    QCOMPARE(PrintTo(*preview, printed, 0, pages - 1), pages);
     QCOMPARE(PdfPages(printed), pages);
     for (const int page : {1, pages / 2, pages}) {
       QCOMPARE(QString::fromStdString(PdfPageText(printed, page)), QString::fromStdString(PdfPageText(pdf, page)));
     }
-    // A range: pages 5 to 7 of the report, their footers say so.
-    const std::string range = dir_.File("range.pdf");
-    {
-      QPrinter printer(QPrinter::HighResolution);
-      printer.setOutputFormat(QPrinter::PdfFormat);
-      printer.setOutputFileName(QString::fromStdString(range));
-      QCOMPARE(preview->Print(printer, 4, 6), 3);
-    }
-    QCOMPARE(PdfPages(range), 3);
-    QVERIFY(PdfPageText(range, 1).find("Pagina 5 di " + std::to_string(pages)) != std::string::npos);
-    QCOMPARE(QString::fromStdString(PdfPageText(range, 3)), QString::fromStdString(PdfPageText(pdf, 7)));
-    form->Unload();
-  }
-
-  // The optional sections chosen in the print options: the preview lays
-  // out each group's months and, once the groups are all in, the phases
-  // never booked; its pages are those of the PDF.
-  void theChosenSectionsAreInThePreviewAsInThePdf() {
-    FormHarness harness(demo_);
-    harness.global->print_options.trend = true;
-    harness.global->print_options.unbooked = true;
-    std::shared_ptr<FRMPD_QUARVELINDO> form;
-    auto results = Open(harness, form);
-    QVERIFY(results != nullptr);
-    const std::string pdf = dir_.File("sections.pdf");
-    QVERIFY(Written(results->SavePdf(pdf)));
-    std::unique_ptr<ReportPreview> preview = results->Anteprima();
-    QVERIFY(preview != nullptr);
-    while (!preview->Complete()) preview->PrepareSlice();
-    const int pages = preview->PageCount();
-    QCOMPARE(pages, PdfPages(pdf));
-    const std::string printed = dir_.File("sections_printed.pdf");
-    {
-      QPrinter printer(QPrinter::HighResolution);
-      printer.setOutputFormat(QPrinter::PdfFormat);
-      printer.setOutputFileName(QString::fromStdString(printed));
-      QCOMPARE(preview->Print(printer, 0, pages - 1), pages);
-    }
-    const std::string first = PdfPageText(printed, 1);
-    QVERIFY2(first.find("Andamento") != std::string::npos, first.c_str());
-    QVERIFY(first.find("Fasi senza versamenti") == std::string::npos);
-    QVERIFY(PdfPageText(pdf, pages).find("Fasi senza versamenti") != std::string::npos ||
-            PdfPageText(pdf, pages - 1).find("Fasi senza versamenti") != std::string::npos);
-    for (const int page : {1, pages / 2, pages}) {
-      QCOMPARE(QString::fromStdString(PdfPageText(printed, page)), QString::fromStdString(PdfPageText(pdf, page)));
+    if (sections) {
+      const std::string first = PdfPageText(printed, 1);
+      QVERIFY2(first.find("Andamento") != std::string::npos, first.c_str());
+      QVERIFY(first.find("Fasi senza versamenti") == std::string::npos);
+      QVERIFY(PdfPageText(pdf, pages).find("Fasi senza versamenti") != std::string::npos ||
+              PdfPageText(pdf, pages - 1).find("Fasi senza versamenti") != std::string::npos);
+    } else {
+      // A range: pages 5 to 7 of the report, their footers say so.
+      const std::string range = dir_.File("range.pdf");
+      QCOMPARE(PrintTo(*preview, range, 4, 6), 3);
+      QCOMPARE(PdfPages(range), 3);
+      QVERIFY(PdfPageText(range, 1).find("Pagina 5 di " + std::to_string(pages)) != std::string::npos);
+      QCOMPARE(QString::fromStdString(PdfPageText(range, 3)), QString::fromStdString(PdfPageText(pdf, 7)));
     }
     preview.reset();
     harness.global->print_options.trend = false;
