@@ -163,7 +163,7 @@ TEST(OdbcWholeRun, EveryCsvIsTheSameBytesThroughEitherBackEnd) {
   engine::testing::TempDir dir;
   const std::string tiny = engine::testing::TinyErp(dir);
   for (const std::string& db : {tiny, engine::testing::DemoDatabase()}) {
-    for (const std::string& options :
+    for (const char* options :
          {"--format csv", "--group Reparto,Fase --bookings --format csv", "--group Articolo --unit hh,hh --format csv",
           "--bookings --format json --csv-locale it"}) {
       int native_status = -1;
