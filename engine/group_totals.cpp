@@ -382,7 +382,65 @@ GroupTotals::BookingSums::BookingSums() {
   for (auto& s : sums) s = ResetCategory(int16_t{0}, int16_t{0}, int16_t{0});
 }
 
+namespace {
+
+// A booking's class of categories: its kind (processing, set-up, neither)
+// and whether it counts for machine, labour or both (a booking without an
+// employee is the machine's).
+size_t BookedClassOf(bool processing, bool setup, bool machine, bool labour) {
+  const size_t kind = processing ? 0 : setup ? 1 : 2;
+  const size_t who = !labour ? 0 : !machine ? 1 : 2;
+  return kind * 3 + who;
+}
+
+// The categories (bits, in kCategoryNames' order) a booking counts in.
+unsigned CategoriesOf(bool processing, bool setup, bool machine, bool labour) {
+  unsigned bits = 1U;  // the total
+  if (processing) bits |= 1U << 1;
+  if (setup) bits |= 1U << 2;
+  if (processing && machine) bits |= 1U << 3;
+  if (setup && machine) bits |= 1U << 4;
+  if (processing && labour) bits |= 1U << 5;
+  if (setup && labour) bits |= 1U << 6;
+  return bits;
+}
+
+unsigned CategoriesOfClass(size_t k) {
+  const size_t kind = k / 3, who = k % 3;
+  return CategoriesOf(kind == 0, kind == 1, who != 1, who != 0);
+}
+
+// A value whose sums are exact whatever their order.
+bool SumsExactly(const Variant& v) {
+  switch (v.Type()) {
+    case host::VarType::Int16:
+    case host::VarType::Int32:
+    case host::VarType::Int64:
+    case host::VarType::Decimal: return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+void GroupTotals::BookingSums::FlushBooked() {
+  for (size_t k = 0; k < booked_classes.size(); ++k) {
+    BookedClass& from = booked_classes[k];
+    if (!from.used) continue;  // adding a 0 would turn an untouched sum's Int16 into Int32
+    const host::Variant hours = from.hours.Value(), minutes = from.minutes.Value(), seconds = from.seconds.Value();
+    const unsigned bits = CategoriesOfClass(k);
+    for (size_t c = 0; c < running.size(); ++c) {
+      if ((bits & (1U << c)) == 0) continue;
+      running[c].booked_hours.Add(hours);
+      running[c].booked_minutes.Add(minutes);
+      running[c].booked_seconds.Add(seconds);
+    }
+    from = BookedClass{};
+  }
+}
+
 void GroupTotals::BookingSums::Settle() {
+  FlushBooked();
   for (size_t c = 0; c < sums.size(); ++c) {
     const Running& r = running[c];
     sums[c].OREPREV = r.planned_hours.Value();
@@ -530,19 +588,26 @@ bool Whole(const Variant& v) {
 
 void GroupTotals::AddBooked(BookingSums& into, const Booked& b) {
   into.booked_whole = into.booked_whole && Whole(b.hours) && Whole(b.minutes) && Whole(b.seconds);
-  const auto add_to = [&](size_t c) {
+  if (!into.booked_in_order && SumsExactly(b.hours) && SumsExactly(b.minutes) && SumsExactly(b.seconds)) {
+    BookingSums::BookedClass& k = into.booked_classes[BookedClassOf(b.processing, b.setup, b.machine, b.labour)];
+    k.hours.Add(b.hours);
+    k.minutes.Add(b.minutes);
+    k.seconds.Add(b.seconds);
+    k.used = true;
+    return;
+  }
+  // What came before is exact: its sums first, then this value and every
+  // later one in order.
+  into.FlushBooked();
+  into.booked_in_order = true;
+  const unsigned bits = CategoriesOf(b.processing, b.setup, b.machine, b.labour);
+  for (size_t c = 0; c < into.running.size(); ++c) {
+    if ((bits & (1U << c)) == 0) continue;
     BookingSums::Running& sum = into.running[c];
     sum.booked_hours.Add(b.hours);
     sum.booked_minutes.Add(b.minutes);
     sum.booked_seconds.Add(b.seconds);
-  };
-  add_to(0);
-  if (b.processing) add_to(1);
-  if (b.setup) add_to(2);
-  if (b.processing && b.machine) add_to(3);
-  if (b.setup && b.machine) add_to(4);
-  if (b.processing && b.labour) add_to(5);
-  if (b.setup && b.labour) add_to(6);
+  }
 }
 
 void GroupTotals::AddBooking(size_t row, BookingSums& into) {

@@ -140,6 +140,21 @@ class GroupTotals {
     // Every booked hour, minute and second added was a whole number: their
     // sums are then exactly what the database's SUM of the same values is.
     bool booked_whole = true;
+    // The booked times of bookings that count in the same categories (the
+    // same kind, machine and labour) summed apart and added to those
+    // categories once: a booking adds three numbers instead of up to twelve.
+    // The same sums while every value is a whole number or a decimal (exact,
+    // so in any order); from the first value that is neither, each booking
+    // goes to its categories at once, in order, as the Variant arithmetic
+    // rounds.
+    struct BookedClass {
+      ExactSum hours, minutes, seconds;
+      bool used = false;
+    };
+    std::array<BookedClass, 9> booked_classes;
+    bool booked_in_order = false;
+    // Adds the classes' sums to their categories and empties them.
+    void FlushBooked();
     // Writes the running sums into `sums` (their planned and booked members).
     void Settle();
   };

@@ -1,6 +1,7 @@
 #include "host/recordset/text_pool.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace host {
@@ -29,19 +30,57 @@ const std::string& TextPool::Append(std::string_view text) {
   return *place;
 }
 
+namespace {
+
+uint64_t HashOf(std::string_view text) { return std::hash<std::string_view>{}(text); }
+constexpr uint64_t kIdBits = 0xFFFFFFFFULL;
+
+}  // namespace
+
+size_t TextPool::SlotFor(std::string_view text, uint64_t hash) const {
+  const size_t mask = slots_.size() - 1;
+  const uint64_t tag = hash & ~kIdBits;
+  for (size_t slot = static_cast<size_t>(hash) & mask;; slot = (slot + 1) & mask) {
+    const uint64_t entry = slots_[slot];
+    if (entry == 0) return slot;
+    if ((entry & ~kIdBits) == tag && At(static_cast<uint32_t>(entry & kIdBits)) == text) return slot;
+  }
+}
+
+void TextPool::GrowSlots() {
+  std::vector<uint64_t> old = std::move(slots_);
+  slots_.assign(std::max<size_t>(64, old.size() * 2), 0);
+  const size_t mask = slots_.size() - 1;
+  for (const uint64_t entry : old) {
+    if (entry == 0) continue;
+    // The index bits are the hash's lower half, which the entry does not
+    // keep: the text gives it again.
+    const uint64_t hash = HashOf(At(static_cast<uint32_t>(entry & kIdBits)));
+    size_t slot = static_cast<size_t>(hash) & mask;
+    while (slots_[slot] != 0) slot = (slot + 1) & mask;
+    slots_[slot] = entry;
+  }
+}
+
 uint32_t TextPool::Intern(std::string_view text) {
   // The empty text is the commonest by far (cleared descriptions, reset texts).
   if (text.empty() && empty_id_ != kNullId) return empty_id_;
-  if (auto it = ids_.find(text); it != ids_.end()) return it->second;
+  if ((interned_ + 1) * 2 > slots_.size()) GrowSlots();
+  const uint64_t hash = HashOf(text);
+  const size_t slot = SlotFor(text, hash);
+  if (slots_[slot] != 0) return static_cast<uint32_t>(slots_[slot] & kIdBits);
   const auto id = static_cast<uint32_t>(size_);
-  ids_.emplace(Append(text), id);
+  Append(text);
+  slots_[slot] = (hash & ~kIdBits) | id;
+  ++interned_;
   if (text.empty()) empty_id_ = id;
   return id;
 }
 
 uint32_t TextPool::Find(std::string_view text) const {
-  auto it = ids_.find(text);
-  return it == ids_.end() ? kNullId : it->second;
+  if (slots_.empty()) return kNullId;
+  const uint64_t entry = slots_[SlotFor(text, HashOf(text))];
+  return static_cast<uint32_t>(entry & kIdBits);
 }
 
 std::string TextPool::Fold(std::string_view text) {
@@ -66,7 +105,7 @@ uint32_t TextPool::FoldedId(uint32_t id) {
 }
 
 size_t TextPool::MemoryBytes() const {
-  size_t bytes = folded_.capacity() * sizeof(uint32_t) + ids_.size() * (sizeof(void*) * 2 + 24);
+  size_t bytes = folded_.capacity() * sizeof(uint32_t) + slots_.capacity() * sizeof(uint64_t);
   for (size_t k = 0; k < kSegments && segments_[k] != nullptr; ++k) bytes += (kFirstSegment << k) * sizeof(std::string);
   for (uint32_t id = 0; id < size_; ++id) {
     const std::string& t = At(id);
