@@ -248,12 +248,6 @@ TEST(RecordSet, CancelUpdateDropsTheNewRecord) {
   EXPECT_EQ(rs->RecordCount(), 1U);
 }
 
-}  // namespace
-}  // namespace host
-
-namespace host {
-namespace {
-
 TEST(RecordSetStorage, ValuesSurviveTheColumnsWidening) {
   auto rs = RecordSet::Create();
   rs->AppendField(DecimalField("Q", 28, 6));
