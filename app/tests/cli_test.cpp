@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -43,23 +44,21 @@ std::string Trimmed(const std::string& text) {
 class CommandLine : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    dir_ = new engine::testing::TempDir();
-    db_ = new std::string(engine::testing::TinyErp(*dir_));
+    dir_ = std::make_unique<engine::testing::TempDir>();
+    db_ = std::make_unique<std::string>(engine::testing::TinyErp(*dir_));
   }
   static void TearDownTestSuite() {
-    delete db_;
-    delete dir_;
+    db_.reset();
+    dir_.reset();
   }
   static std::string Run(const std::string& options) {
     const Output out = Cli("run --db " + *db_ + " " + options);
     EXPECT_EQ(out.status, 0) << options;
     return out.text;
   }
-  static engine::testing::TempDir* dir_;
-  static std::string* db_;
+  static inline std::unique_ptr<engine::testing::TempDir> dir_;
+  static inline std::unique_ptr<std::string> db_;
 };
-engine::testing::TempDir* CommandLine::dir_ = nullptr;
-std::string* CommandLine::db_ = nullptr;
 
 TEST_F(CommandLine, TableInHoursMinutesSeconds) {
   EXPECT_EQ(Trimmed(Run("--group Articolo")),
