@@ -6,12 +6,10 @@
 // booking without article books a wait hour and plans nothing.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -23,6 +21,8 @@ namespace {
 
 using app::testing::Errors;
 using app::testing::Output;
+using engine::testing::FileBytes;
+using engine::testing::Listing;
 
 // Runs the command line with `arguments`: standard output, and the error
 // stream too when asked.
@@ -145,14 +145,8 @@ TEST_F(CommandLine, JsonOfOneDepartment) {
   EXPECT_EQ(bookings, 5U);
 }
 
-// Reads a whole file.
-std::string Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST_F(CommandLine, NeverWritesOverADatabase) {
-  const std::string before = Contents(*db_);
+  const std::string before = FileBytes(*db_);
   // The database itself, also under another name of the same file.
   const std::string link = dir_->File("same.db");
   std::filesystem::create_hard_link(*db_, link);
@@ -164,8 +158,8 @@ TEST_F(CommandLine, NeverWritesOverADatabase) {
   const std::string other = dir_->File("other.db");
   std::filesystem::copy_file(*db_, other);
   EXPECT_EQ(Cli("run --db " + *db_ + " --out " + other).status, 2);
-  EXPECT_EQ(Contents(*db_), before);
-  EXPECT_EQ(Contents(other), before);
+  EXPECT_EQ(FileBytes(*db_), before);
+  EXPECT_EQ(FileBytes(other), before);
 }
 
 TEST_F(CommandLine, AFailedWriteIsAnErrorAndLeavesNoFile) {
@@ -178,7 +172,7 @@ TEST_F(CommandLine, AFailedWriteIsAnErrorAndLeavesNoFile) {
   const std::string kept = dir_->File("kept.txt");
   std::ofstream(kept) << "earlier report\n";
   EXPECT_EQ(Cli("run --db " + *db_ + " --where \"Fase=abc\" --out " + kept).status, 2);
-  EXPECT_EQ(Contents(kept), "earlier report\n");
+  EXPECT_EQ(FileBytes(kept), "earlier report\n");
   EXPECT_FALSE(std::filesystem::exists(kept + ".partial"));
 }
 
@@ -194,7 +188,7 @@ TEST_F(CommandLine, AJsonFileWithBookingsIsTheStandardOutput) {
     EXPECT_EQ(written.status, shown.status) << options;
     EXPECT_EQ(written.text, "") << options;
     if (shown.status == 0) {
-      EXPECT_EQ(Contents(file), shown.text) << options;
+      EXPECT_EQ(FileBytes(file), shown.text) << options;
     } else {
       EXPECT_FALSE(std::filesystem::exists(file)) << options;
     }
@@ -284,20 +278,12 @@ TEST(CommandLineDatabases, AWalDatabaseHasNothingLeftBesideIt) {
   const std::string db = engine::testing::TinyErp(dir);
   engine::testing::ExecOn(db, "PRAGMA journal_mode = WAL");
   ASSERT_FALSE(std::filesystem::exists(db + "-wal"));
-  const auto listing = [&] {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.File(""))) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  };
-  const std::string bytes = engine::testing::FileBytes(db);
+  const std::string bytes = FileBytes(db);
   for (const std::string& connection : {db, "\"Driver=SQLite3;Database=" + db + "\""}) {
     const Output o = CliWithErrors("run --db " + connection + " --group Articolo --format csv");
     EXPECT_EQ(o.status, 0) << o.text;
-    EXPECT_EQ(listing(), std::vector<std::string>{"tiny.db"}) << connection;
-    EXPECT_TRUE(engine::testing::FileBytes(db) == bytes) << "the database file changed";
+    EXPECT_EQ(Listing(dir.File("")), std::vector<std::string>{"tiny.db"}) << connection;
+    EXPECT_TRUE(FileBytes(db) == bytes) << "the database file changed";
   }
   // Another program keeps the database open (and its WAL files) meanwhile.
   sqlite3* other = nullptr;
@@ -308,7 +294,7 @@ TEST(CommandLineDatabases, AWalDatabaseHasNothingLeftBesideIt) {
   EXPECT_TRUE(std::filesystem::exists(db + "-shm"));
   engine::testing::Exec(other, "INSERT INTO PD07_REPARTO VALUES (1, 'R98', 'Altro')");  // still works
   sqlite3_close(other);
-  EXPECT_EQ(listing(), std::vector<std::string>{"tiny.db"});
+  EXPECT_EQ(Listing(dir.File("")), std::vector<std::string>{"tiny.db"});
 }
 
 TEST_F(CommandLine, TheTableFitsItsContentAndItsColumnsAreChosen) {
@@ -361,7 +347,7 @@ TEST(CommandLineJson, AwkwardTextsStayValidJson) {
   const Output o = Cli("run --db " + db + " --group Articolo --format json --bookings");
   EXPECT_EQ(o.status, 0) << o.text;
   EXPECT_EQ(Cli("run --db " + db + " --group Articolo --format json --bookings --out " + file).status, 0);
-  for (const std::string& text : {o.text, Contents(file)}) {
+  for (const std::string& text : {o.text, FileBytes(file)}) {
     EXPECT_NE(text.find(R"("PD44_CODART_MG66": "Q\"B\\S\tT")"), std::string::npos) << text;
     EXPECT_NE(text.find(R"("PD44_CODART_MG66": "Città")"), std::string::npos);
     EXPECT_NE(text.find("\"PD44_CODART_MG66\": \"A\xEF\xBF\xBD" "B\""), std::string::npos);  // U+FFFD
