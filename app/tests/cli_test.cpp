@@ -6,12 +6,11 @@
 // booking without article books a wait hour and plans nothing.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -22,6 +21,8 @@ namespace {
 
 using app::testing::Errors;
 using app::testing::Output;
+using engine::testing::FileBytes;
+using engine::testing::Listing;
 
 // Runs the command line with `arguments`: standard output, and the error
 // stream too when asked.
@@ -43,23 +44,21 @@ std::string Trimmed(const std::string& text) {
 class CommandLine : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    dir_ = new engine::testing::TempDir();
-    db_ = new std::string(engine::testing::TinyErp(*dir_));
+    dir_ = std::make_unique<engine::testing::TempDir>();
+    db_ = std::make_unique<std::string>(engine::testing::TinyErp(*dir_));
   }
   static void TearDownTestSuite() {
-    delete db_;
-    delete dir_;
+    db_.reset();
+    dir_.reset();
   }
   static std::string Run(const std::string& options) {
     const Output out = Cli("run --db " + *db_ + " " + options);
     EXPECT_EQ(out.status, 0) << options;
     return out.text;
   }
-  static engine::testing::TempDir* dir_;
-  static std::string* db_;
+  static inline std::unique_ptr<engine::testing::TempDir> dir_;
+  static inline std::unique_ptr<std::string> db_;
 };
-engine::testing::TempDir* CommandLine::dir_ = nullptr;
-std::string* CommandLine::db_ = nullptr;
 
 TEST_F(CommandLine, TableInHoursMinutesSeconds) {
   EXPECT_EQ(Trimmed(Run("--group Articolo")),
@@ -109,8 +108,6 @@ TEST_F(CommandLine, CsvCarriesEveryFieldOfTheGroups) {
   EXPECT_EQ(header, "PD44_CODART_MG66,IDGRUPPO,OREPREV,MINPREV,SECPREV,OREVERS,MINVERS,SECVERS,OMSPREV,OMSVERS,GAP,GAPPERC,OREPREV_LAV,MINPREV_LAV,SECPREV_LAV,OREVERS_LAV,MINVERS_LAV,SECVERS_LAV,OMSPREV_LAV,OMSVERS_LAV,GAP_LAV,GAPPERC_LAV,OREPREV_SET,MINPREV_SET,SECPREV_SET,OREVERS_SET,MINVERS_SET,SECVERS_SET,OMSPREV_SET,OMSVERS_SET,GAP_SET,GAPPERC_SET,OREPREV_MACLAV,MINPREV_MACLAV,SECPREV_MACLAV,OREVERS_MACLAV,MINVERS_MACLAV,SECVERS_MACLAV,OMSPREV_MACLAV,OMSVERS_MACLAV,GAP_MACLAV,GAPPERC_MACLAV,OREPREV_MACSET,MINPREV_MACSET,SECPREV_MACSET,OREVERS_MACSET,MINVERS_MACSET,SECVERS_MACSET,OMSPREV_MACSET,OMSVERS_MACSET,GAP_MACSET,GAPPERC_MACSET,OREPREV_MANLAV,MINPREV_MANLAV,SECPREV_MANLAV,OREVERS_MANLAV,MINVERS_MANLAV,SECVERS_MANLAV,OMSPREV_MANLAV,OMSVERS_MANLAV,GAP_MANLAV,GAPPERC_MANLAV,OREPREV_MANSET,MINPREV_MANSET,SECPREV_MANSET,OREVERS_MANSET,MINVERS_MANSET,SECVERS_MANSET,OMSPREV_MANSET,OMSVERS_MANSET,GAP_MANSET,GAPPERC_MANSET,PREV_SEC,VERS_SEC,GAP_SEC,PREV_SEC_LAV,VERS_SEC_LAV,GAP_SEC_LAV,PREV_SEC_SET,VERS_SEC_SET,GAP_SEC_SET,PREV_SEC_MACLAV,VERS_SEC_MACLAV,GAP_SEC_MACLAV,PREV_SEC_MACSET,VERS_SEC_MACSET,GAP_SEC_MACSET,PREV_SEC_MANLAV,VERS_SEC_MANLAV,GAP_SEC_MANLAV,PREV_SEC_MANSET,VERS_SEC_MANSET,GAP_SEC_MANSET");
   EXPECT_EQ(none, ",4,0,0,0,1,0,0,,1:00:00,+ 1:00:00,,0,0,0,0,0,0,,,,,0,0,0,0,0,0,,,,,0,0,0,0,0,0,,,,,0,0,0,0,0,0,,,,,0,0,0,0,0,0,,,,,0,0,0,0,0,0,,,,,0,3600,3600,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0");
   EXPECT_EQ(a1, "A1,5,1,10,0,0,77,0,1:10:00,1:17:00,+ 0:07:00,10,0,30,0,0,37,0,0:30:00,0:37:00,+ 0:07:00,23.33,0,40,0,0,40,0,0:40:00,0:40:00,0:00:00,0,0,20,0,0,37,0,0:20:00,0:37:00,+ 0:17:00,85,0,30,0,0,0,0,0:30:00,0:00:00,- 0:30:00,-100,0,10,0,0,0,0,0:10:00,0:00:00,- 0:10:00,-100,0,10,0,0,40,0,0:10:00,0:40:00,+ 0:30:00,300,4200,4620,420,1800,2220,420,2400,2400,0,1200,2220,1020,1800,0,-1800,600,0,-600,600,2400,1800");
-  EXPECT_NE(none.find(",1:00:00,+ 1:00:00,"), std::string::npos);
-  EXPECT_NE(a1.find(",4200,4620,420,1800,2220,420,"), std::string::npos);  // PREV_SEC, VERS_SEC, GAP_SEC ...
   EXPECT_EQ(a2, "A2,3,1,33,0,1,35,0,1:33:00,1:35:00,+ 0:02:00,2.15,0,3,0,1,35,0,0:03:00,1:35:00,+ 1:32:00,3066.67,0,30,0,0,0,0,0:30:00,0:00:00,- 0:30:00,-100,0,3,0,1,35,0,0:03:00,1:35:00,+ 1:32:00,3066.67,0,30,0,0,0,0,0:30:00,0:00:00,- 0:30:00,-100,0,0,0,1,35,0,,1:35:00,+ 1:35:00,,0,0,0,0,0,0,,,,,5580,5700,120,180,5700,5520,1800,0,-1800,180,5700,5520,1800,0,-1800,0,5700,5700,0,0,0");
 }
 
@@ -119,6 +116,11 @@ TEST_F(CommandLine, CsvInHoursAndJsonInSeconds) {
   const std::string csv = Run("--group Articolo --unit hh,hh --format csv");
   EXPECT_NE(csv.find("\nA1,5,1.17,0,0,1.28,,,,,0.11,9.4,"), std::string::npos) << csv;
   EXPECT_NE(csv.find("\nA2,3,1.55,0,0,1.58,,,,,0.03,1.94,"), std::string::npos) << csv;
+  // For an Italian spreadsheet: ';' between fields, decimal commas.
+  const std::string italian = Run("--group Articolo --unit hh,hh --format csv --csv-locale it");
+  EXPECT_EQ(italian.substr(0, 34), "PD44_CODART_MG66;IDGRUPPO;OREPREV;");
+  EXPECT_NE(italian.find("\nA1;5;1,17;0;0;1,28;;;;;0,11;9,4;"), std::string::npos) << italian;
+  EXPECT_EQ(Cli("run --db " + *db_ + " --format csv --csv-locale fr").status, 2);
   // ss,ss: the seconds themselves, gap 420 s and 10 %.
   const std::string json = Run("--group Articolo --unit ss,ss --format json");
   for (const char* expected : {"\"SECPREV\": 4200", "\"SECVERS\": 4620", "\"GAP\": 420", "\"GAPPERC\": 10",
@@ -143,14 +145,8 @@ TEST_F(CommandLine, JsonOfOneDepartment) {
   EXPECT_EQ(bookings, 5U);
 }
 
-// Reads a whole file.
-std::string Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST_F(CommandLine, NeverWritesOverADatabase) {
-  const std::string before = Contents(*db_);
+  const std::string before = FileBytes(*db_);
   // The database itself, also under another name of the same file.
   const std::string link = dir_->File("same.db");
   std::filesystem::create_hard_link(*db_, link);
@@ -162,8 +158,8 @@ TEST_F(CommandLine, NeverWritesOverADatabase) {
   const std::string other = dir_->File("other.db");
   std::filesystem::copy_file(*db_, other);
   EXPECT_EQ(Cli("run --db " + *db_ + " --out " + other).status, 2);
-  EXPECT_EQ(Contents(*db_), before);
-  EXPECT_EQ(Contents(other), before);
+  EXPECT_EQ(FileBytes(*db_), before);
+  EXPECT_EQ(FileBytes(other), before);
 }
 
 TEST_F(CommandLine, AFailedWriteIsAnErrorAndLeavesNoFile) {
@@ -176,7 +172,7 @@ TEST_F(CommandLine, AFailedWriteIsAnErrorAndLeavesNoFile) {
   const std::string kept = dir_->File("kept.txt");
   std::ofstream(kept) << "earlier report\n";
   EXPECT_EQ(Cli("run --db " + *db_ + " --where \"Fase=abc\" --out " + kept).status, 2);
-  EXPECT_EQ(Contents(kept), "earlier report\n");
+  EXPECT_EQ(FileBytes(kept), "earlier report\n");
   EXPECT_FALSE(std::filesystem::exists(kept + ".partial"));
 }
 
@@ -192,7 +188,7 @@ TEST_F(CommandLine, AJsonFileWithBookingsIsTheStandardOutput) {
     EXPECT_EQ(written.status, shown.status) << options;
     EXPECT_EQ(written.text, "") << options;
     if (shown.status == 0) {
-      EXPECT_EQ(Contents(file), shown.text) << options;
+      EXPECT_EQ(FileBytes(file), shown.text) << options;
     } else {
       EXPECT_FALSE(std::filesystem::exists(file)) << options;
     }
@@ -282,20 +278,12 @@ TEST(CommandLineDatabases, AWalDatabaseHasNothingLeftBesideIt) {
   const std::string db = engine::testing::TinyErp(dir);
   engine::testing::ExecOn(db, "PRAGMA journal_mode = WAL");
   ASSERT_FALSE(std::filesystem::exists(db + "-wal"));
-  const auto listing = [&] {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.File(""))) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  };
-  const std::string bytes = engine::testing::FileBytes(db);
+  const std::string bytes = FileBytes(db);
   for (const std::string& connection : {db, "\"Driver=SQLite3;Database=" + db + "\""}) {
     const Output o = CliWithErrors("run --db " + connection + " --group Articolo --format csv");
     EXPECT_EQ(o.status, 0) << o.text;
-    EXPECT_EQ(listing(), std::vector<std::string>{"tiny.db"}) << connection;
-    EXPECT_TRUE(engine::testing::FileBytes(db) == bytes) << "the database file changed";
+    EXPECT_EQ(Listing(dir.File("")), std::vector<std::string>{"tiny.db"}) << connection;
+    EXPECT_TRUE(FileBytes(db) == bytes) << "the database file changed";
   }
   // Another program keeps the database open (and its WAL files) meanwhile.
   sqlite3* other = nullptr;
@@ -306,7 +294,7 @@ TEST(CommandLineDatabases, AWalDatabaseHasNothingLeftBesideIt) {
   EXPECT_TRUE(std::filesystem::exists(db + "-shm"));
   engine::testing::Exec(other, "INSERT INTO PD07_REPARTO VALUES (1, 'R98', 'Altro')");  // still works
   sqlite3_close(other);
-  EXPECT_EQ(listing(), std::vector<std::string>{"tiny.db"});
+  EXPECT_EQ(Listing(dir.File("")), std::vector<std::string>{"tiny.db"});
 }
 
 TEST_F(CommandLine, TheTableFitsItsContentAndItsColumnsAreChosen) {
@@ -341,30 +329,29 @@ std::string TinyWithArticles(const engine::testing::TempDir& dir, const std::vec
 }
 
 // Codes as a database may hold them: quotes, a backslash, a tab, accented
-// letters and bytes that are not UTF-8. The JSON stays valid and says them.
+// letters and bytes that are not UTF-8. The JSON stays valid and says them,
+// on the standard output and into a file, where the bookings are written
+// apart from the groups. A plain text with a backslash alone (nothing else
+// to escape) is escaped too: the short way for plain texts must not skip it.
+// In the CSV a code with a comma or a quote stays one field, as a CSV reader
+// reads it back.
 TEST(CommandLineJson, AwkwardTextsStayValidJson) {
   engine::testing::TempDir dir;
-  const std::string db = TinyWithArticles(dir, {"'Q\"B\\S' || char(9) || 'T'", "'Città'", "CAST(X'41FF42' AS TEXT)"});
-  const Output o = Cli("run --db " + db + " --group Articolo --format json --bookings");
-  EXPECT_EQ(o.status, 0) << o.text;
-  EXPECT_NE(o.text.find(R"("PD44_CODART_MG66": "Q\"B\\S\tT")"), std::string::npos) << o.text;
-  EXPECT_NE(o.text.find(R"("PD44_CODART_MG66": "Città")"), std::string::npos);
-  EXPECT_NE(o.text.find("\"PD44_CODART_MG66\": \"A\xEF\xBF\xBD" "B\""), std::string::npos);  // U+FFFD
-}
-
-// A plain text with a backslash (no quote, nothing else to escape) is
-// escaped too: the short way for plain texts must not skip it.
-TEST(CommandLineJson, ABackslashAloneIsEscaped) {
-  engine::testing::TempDir dir;
-  const std::string db = TinyWithArticles(dir, {"'A\\B'", "'C/D'"});  // one backslash
-  // On the standard output, and into a file, where the bookings are written
-  // apart from the groups.
+  const std::string db = TinyWithArticles(dir, {"'Q\"B\\S' || char(9) || 'T'", "'Città'", "CAST(X'41FF42' AS TEXT)",
+                                                "'A\\B'", "'C/D'", "'B,1'", "'C\"2'"});
+  const Output csv = Cli("run --db " + db + " --group Articolo --format csv");
+  EXPECT_EQ(csv.status, 0) << csv.text;
+  EXPECT_NE(csv.text.find("\n\"B,1\",25,"), std::string::npos) << csv.text;
+  EXPECT_NE(csv.text.find("\n\"C\"\"2\",26,"), std::string::npos) << csv.text;
   const std::string file = dir.File("report.json");
   const Output o = Cli("run --db " + db + " --group Articolo --format json --bookings");
   EXPECT_EQ(o.status, 0) << o.text;
   EXPECT_EQ(Cli("run --db " + db + " --group Articolo --format json --bookings --out " + file).status, 0);
-  for (const std::string& text : {o.text, Contents(file)}) {
-    EXPECT_NE(text.find(R"("PD44_CODART_MG66": "A\\B")"), std::string::npos) << text;
+  for (const std::string& text : {o.text, FileBytes(file)}) {
+    EXPECT_NE(text.find(R"("PD44_CODART_MG66": "Q\"B\\S\tT")"), std::string::npos) << text;
+    EXPECT_NE(text.find(R"("PD44_CODART_MG66": "Città")"), std::string::npos);
+    EXPECT_NE(text.find("\"PD44_CODART_MG66\": \"A\xEF\xBF\xBD" "B\""), std::string::npos);  // U+FFFD
+    EXPECT_NE(text.find(R"("PD44_CODART_MG66": "A\\B")"), std::string::npos);
     EXPECT_EQ(text.find(R"("PD44_CODART_MG66": "A\B")"), std::string::npos);
     EXPECT_NE(text.find(R"("PD44_CODART_MG66": "C/D")"), std::string::npos);
   }
@@ -391,30 +378,6 @@ TEST(CommandLineCsv, CodesGroupAndSortWithoutCase) {
   const size_t r03 = o.text.find("\n" + articles[3] + ",");
   const std::string row = o.text.substr(r03 + 1, o.text.find('\n', r03 + 1) - r03 - 1);
   EXPECT_NE(row.find(",0:20:00,"), std::string::npos) << row;  // both bookings, booked
-}
-
-// A code with a comma or a quote stays one field of the CSV, as a CSV reader
-// reads it back.
-TEST(CommandLineCsv, ATextWithACommaOrAQuoteStaysOneField) {
-  engine::testing::TempDir dir;
-  const std::string db = TinyWithArticles(dir, {"'B,1'", "'C\"2'"});
-  const Output o = Cli("run --db " + db + " --group Articolo --format csv");
-  EXPECT_EQ(o.status, 0) << o.text;
-  EXPECT_NE(o.text.find("\n\"B,1\",20,"), std::string::npos) << o.text;
-  EXPECT_NE(o.text.find("\n\"C\"\"2\",21,"), std::string::npos) << o.text;
-}
-
-// The CSV for an Italian spreadsheet: ';' between fields, decimal commas.
-TEST(CommandLineCsv, TheItalianStyleOnRequest) {
-  engine::testing::TempDir dir;
-  const std::string db = engine::testing::TinyErp(dir);
-  const Output tools = Cli("run --db " + db + " --group Articolo --unit hh,hh --format csv");
-  const Output italian = Cli("run --db " + db + " --group Articolo --unit hh,hh --format csv --csv-locale it");
-  ASSERT_EQ(italian.status, 0) << italian.text;
-  EXPECT_EQ(italian.text.substr(0, 34), "PD44_CODART_MG66;IDGRUPPO;OREPREV;");
-  EXPECT_NE(tools.text.find("\nA1,5,1.17,0,0,1.28,,,,,0.11,9.4,"), std::string::npos) << tools.text;
-  EXPECT_NE(italian.text.find("\nA1;5;1,17;0;0;1,28;;;;;0,11;9,4;"), std::string::npos) << italian.text;
-  EXPECT_EQ(Cli("run --db " + db + " --format csv --csv-locale fr").status, 2);
 }
 
 #ifdef QUARVELINDO_EVERY_OUTPUT_CHECK

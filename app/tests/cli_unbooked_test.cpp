@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -23,8 +24,8 @@ std::string Shell(const std::string& command) { return app::testing::Shell(comma
 class UnbookedCommandLine : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    dir_ = new engine::testing::TempDir();
-    db_ = new std::string(engine::testing::UnbookedErp(*dir_));
+    dir_ = std::make_unique<engine::testing::TempDir>();
+    db_ = std::make_unique<std::string>(engine::testing::UnbookedErp(*dir_));
     // Order N1 (7) is in state 3, order N2 (8) in state 9.
     sqlite3* db = nullptr;
     sqlite3_open(db_->c_str(), &db);
@@ -32,19 +33,17 @@ class UnbookedCommandLine : public ::testing::Test {
     sqlite3_close(db);
   }
   static void TearDownTestSuite() {
-    delete db_;
-    delete dir_;
+    db_.reset();
+    dir_.reset();
   }
   static std::string Run(const std::string& options) {
     const Output out = Cli("run --db " + *db_ + " " + options);
     EXPECT_EQ(out.status, 0) << options << ": " << out.text;
     return out.text;
   }
-  static engine::testing::TempDir* dir_;
-  static std::string* db_;
+  static inline std::unique_ptr<engine::testing::TempDir> dir_;
+  static inline std::unique_ptr<std::string> db_;
 };
-engine::testing::TempDir* UnbookedCommandLine::dir_ = nullptr;
-std::string* UnbookedCommandLine::db_ = nullptr;
 
 TEST_F(UnbookedCommandLine, TheTableAndTheCsvListThePhases) {
   EXPECT_EQ(Run("--group Reparto --unbooked"),
@@ -79,7 +78,6 @@ TEST_F(UnbookedCommandLine, TheJsonHasThemBesideTheGroups) {
   EXPECT_NE(json.find(" \"unbooked_phases\": [\n  {\n   \"CHIUSA\": null,\n   \"CODART\": \"A2\",\n   \"CODFASE\": 20,\n"),
             std::string::npos)
       << json;
-  EXPECT_NE(json.find("\"PREV_SEC\": 1800,"), std::string::npos);
   // Added fields: the order's state, and closed left unsaid (null) without closed states.
   EXPECT_NE(json.find("\"OMSPREV\": \"0:30:00\",\n   \"PREV_SEC\": 1800,\n   \"SEQFASE\": 30,\n   \"STATOORDINE\": 9\n"),
             std::string::npos)

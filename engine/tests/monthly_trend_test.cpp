@@ -2,7 +2,7 @@
 // that of the same department and month when the run is grouped by
 // "Reparto" and "Mese reg.vers."; the months' planned and booked times and
 // bookings add up to the group's (a phase booked in several months is
-// planned once). On the hand-made database, a phase booked in two months is
+// planned once), and so do the month groups' bookings. On the hand-made database, a phase booked in two months is
 // planned in the earlier. And the export's table of every group and month.
 #include "engine/monthly_trend.h"
 
@@ -31,15 +31,22 @@ TEST(MonthlyTrend, EachMonthIsTheGroupOfItsMonth) {
   form.Show(months->RunStatus());
   ASSERT_TRUE(form.errors.empty()) << form.error_texts.front();
   // Department and month -> planned and booked seconds, from the run by month
-  // (its planned seconds plan a phase in each month: not compared).
+  // (its planned seconds plan a phase in each month: compared as a sum).
   std::map<std::pair<std::string, std::string>, std::pair<int64_t, int64_t>> expected;
+  // Department -> its month groups' bookings and planned seconds.
+  std::map<std::string, std::pair<int64_t, int64_t>> month_groups;
   auto& by_month = *months->Records().RSTempiVer;
   for (by_month.MoveFirst(); !by_month.Eof(); by_month.MoveNext()) {
     months->Totals().TempiPreventivi();
+    const int64_t month_planned = months->Records().RSTempiPrev->Value("SECPREV").ToInt64();
     expected[{by_month.Value("PD44_CODFORNREP").ToText(), by_month.Value(kMonthColumn).ToText()}] = {
-        months->Records().RSTempiPrev->Value("SECPREV").ToInt64(), by_month.Value("SECVERS").ToInt64()};
+        month_planned, by_month.Value("SECVERS").ToInt64()};
+    auto& sums = month_groups[by_month.Value("PD44_CODFORNREP").ToText()];
+    sums.first += static_cast<int64_t>(months->Records().RSTempiVerDett->RecordCount());
+    sums.second += month_planned;
   }
   auto& groups = *whole->Records().RSTempiVer;
+  ASSERT_GE(groups.RecordCount(), 3U);
   size_t compared = 0;
   for (groups.MoveFirst(); !groups.Eof(); groups.MoveNext()) {
     whole->Totals().TempiPreventivi();
@@ -65,6 +72,14 @@ TEST(MonthlyTrend, EachMonthIsTheGroupOfItsMonth) {
               whole->Records().RSTempiPrev->Value("SECPREV").ToDecimal().Round(0).TruncToInt64())
         << department;
     EXPECT_EQ(bookings, static_cast<int64_t>(whole->Records().RSTempiVerDett->RecordCount())) << department;
+    // The department's month groups hold its bookings; a phase counts once
+    // per group, so one booked in two months is planned in each: the months
+    // plan at least the whole, less each month's rounding to the second.
+    EXPECT_EQ(month_groups[department].first, static_cast<int64_t>(whole->Records().RSTempiVerDett->RecordCount()))
+        << department;
+    EXPECT_GE(month_groups[department].second + static_cast<int64_t>(trend.size()),
+              whole->Records().RSTempiPrev->Value("SECPREV").ToInt64())
+        << department;
   }
   EXPECT_EQ(compared, expected.size());
 

@@ -1,7 +1,7 @@
 // Year, month and ISO week of registration as grouping fields: the T-SQL
 // the server receives, the groups SQLite makes at the edges of years and
-// weeks, how a month reads by language, and on the demo database the
-// months of a department adding up to its whole period.
+// weeks and how a month reads by language (on the demo database the month
+// groups of a department add up to its whole period: monthly_trend_test).
 #include "engine/time_buckets.h"
 
 #include <gtest/gtest.h>
@@ -121,51 +121,6 @@ TEST(TimeBuckets, SqliteGroupsAtTheEdgesOfYearsAndWeeks) {
   // 2027 are week 53 of 2026; 30 Dec 2024 is in week 1 of 2025.
   EXPECT_EQ(Groups(db, "Settimana reg.vers.", kWeekColumn),
             (M{{"2025-W01", 32 * 60}, {"2026-W01", 3 * 60}, {"2026-W53", 12 * 60}, {"2027-W01", 16 * 60}}));
-}
-
-TEST(TimeBuckets, TheMonthsOfADepartmentAddUpToItsWholePeriod) {
-  host::testing::FakeForm form;
-  NoProgress progress;
-  const std::string& demo = testing::DemoDatabase();
-  auto whole = Comparison::Make(form, testing::RequestOn(demo, {"Reparto"}, kSecondiDecimali), progress);
-  auto months =
-      Comparison::Make(form, testing::RequestOn(demo, {"Reparto", "Mese reg.vers."}, kSecondiDecimali), progress);
-  form.Show(whole->RunStatus());
-  form.Show(months->RunStatus());
-  ASSERT_TRUE(form.errors.empty()) << form.error_texts.front();
-  ASSERT_TRUE(whole->ComputeAll(progress).ok());
-  ASSERT_TRUE(months->ComputeAll(progress).ok());
-  struct Sums {
-    int64_t booked = 0, planned = 0, bookings = 0;
-    std::set<std::string> months;
-  };
-  const auto sums_of = [](Comparison& run, bool by_month) {
-    std::map<std::string, Sums> out;
-    auto& groups = *run.Records().RSTempiVer;
-    for (groups.MoveFirst(); !groups.Eof(); groups.MoveNext()) {
-      run.Totals().TempiPreventivi();
-      Sums& s = out[groups.Value("PD44_CODFORNREP").ToText()];
-      s.booked += groups.Value("SECVERS").ToInt64();
-      s.planned += run.Records().RSTempiPrev->Value("SECPREV").ToInt64();
-      s.bookings += static_cast<int64_t>(run.Records().RSTempiVerDett->RecordCount());
-      if (by_month) s.months.insert(groups.Value(kMonthColumn).ToText());
-    }
-    return out;
-  };
-  const auto a = sums_of(*whole, false);
-  const auto b = sums_of(*months, true);
-  ASSERT_EQ(a.size(), b.size());
-  ASSERT_GE(a.size(), 3U);
-  for (const auto& [department, s] : a) {
-    const Sums& m = b.at(department);
-    EXPECT_GT(m.months.size(), 1U) << department;
-    EXPECT_EQ(m.booked, s.booked) << department;
-    EXPECT_EQ(m.bookings, s.bookings) << department;
-    // A phase counts once per group: one booked in two months is planned
-    // in each, so the months' planned times add up to at least the whole,
-    // less the rounding of each month's total to the second.
-    EXPECT_GE(m.planned + static_cast<int64_t>(m.months.size()), s.planned) << department;
-  }
 }
 
 }  // namespace

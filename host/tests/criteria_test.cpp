@@ -76,12 +76,6 @@ TEST_F(GroupFilter, BadCriteriaAreErrorsNotCrashes) {
   }
 }
 
-}  // namespace
-}  // namespace host
-
-namespace host {
-namespace {
-
 TEST_F(GroupFilter, IsNullTellsNullFromBlankAndZero) {
   EXPECT_EQ(Rows("A IS NULL"), (std::vector<int>{2}));
   EXPECT_EQ(Rows("B IS NULL"), (std::vector<int>{3}));

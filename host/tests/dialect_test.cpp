@@ -144,18 +144,28 @@ class DialectOnSqlite : public ::testing::Test {
     ASSERT_EQ(db::RegisterSqliteFunctions(db_), SQLITE_OK);
   }
   void TearDown() override { sqlite3_close(db_); }
-  std::string One(std::string_view tsql) {
+  // Every row of `sql` as SQLite runs it: cells between '|', each row ended
+  // by ';', and what went wrong after the rows read.
+  std::string Rows(const std::string& sql) {
     sqlite3_stmt* stmt = nullptr;
-    const std::string sql = T(tsql);
     EXPECT_EQ(sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sqlite3_errmsg(db_) << sql;
     std::string out;
-    if (sqlite3_step(stmt) == SQLITE_ROW) {
-      const auto* text = sqlite3_column_text(stmt, 0);
-      out = text == nullptr ? "NULL" : reinterpret_cast<const char*>(text);
-    } else {
-      out = std::string("error: ") + sqlite3_errmsg(db_);
+    int step = SQLITE_DONE;
+    while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
+      for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
+        const auto* text = sqlite3_column_text(stmt, c);
+        out += (c > 0 ? "|" : "") + std::string(text == nullptr ? "NULL" : reinterpret_cast<const char*>(text));
+      }
+      out += ";";
     }
+    if (step != SQLITE_DONE) out += std::string("error: ") + sqlite3_errmsg(db_);
     sqlite3_finalize(stmt);
+    return out;
+  }
+  // The one value of a T-SQL query, or its error.
+  std::string One(std::string_view tsql) {
+    std::string out = Rows(T(tsql));
+    if (!out.empty() && out.back() == ';') out.pop_back();
     return out;
   }
   sqlite3* db_ = nullptr;
@@ -171,39 +181,15 @@ INSERT INTO CI03_CAUSALI VALUES (1, 'VERS', 'Versamento'), (2, 'VERS', 'Altra di
 CREATE TABLE B (ID INTEGER, CODE VARCHAR(10), DITTA DECIMAL(6,0));
 INSERT INTO B VALUES (1, 'VERS', 1), (2, 'vers', 2), (3, NULL, 1), (4, 'NONE', 1), (5, 'X', 2);
 )", nullptr, nullptr, nullptr), SQLITE_OK);
-  const auto rows = [&](const std::string& sql) {
-    sqlite3_stmt* stmt = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sqlite3_errmsg(db_) << sql;
-    std::string out;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-      const auto* text = sqlite3_column_text(stmt, 1);
-      out += std::to_string(sqlite3_column_int(stmt, 0)) + "=" + (text == nullptr ? "NULL" : (const char*)text) + ";";
-    }
-    sqlite3_finalize(stmt);
-    return out;
-  };
   const std::string joined = T("SELECT ID, CI03_DESCR FROM B OUTER APPLY DBO.FNCI03_CAUSALI(CODE, DITTA) ORDER BY ID");
   ASSERT_NE(joined.find("LEFT JOIN CI03_CAUSALI"), std::string::npos) << joined;
   const std::string called = "SELECT ID, CI03_DESCR FROM B LEFT JOIN FNCI03_CAUSALI(CODE, DITTA) ON 1 ORDER BY ID";
-  EXPECT_EQ(rows(joined), "1=Versamento;2=Altra ditta;3=NULL;4=NULL;5=NULL;");
-  EXPECT_EQ(rows(joined), rows(called));
+  EXPECT_EQ(Rows(joined), "1|Versamento;2|Altra ditta;3|NULL;4|NULL;5|NULL;");
+  EXPECT_EQ(Rows(joined), Rows(called));
 }
 
 TEST_F(DialectOnSqlite, CodesSortAndGroupWithoutCaseOrTrailingBlanks) {
-  const auto all = [&](const std::string& tsql) {
-    sqlite3_stmt* stmt = nullptr;
-    const std::string sql = T(tsql);
-    EXPECT_EQ(sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sqlite3_errmsg(db_) << sql;
-    std::string out;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-      for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
-        out += (c > 0 ? "|" : "") + std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)));
-      }
-      out += ";";
-    }
-    sqlite3_finalize(stmt);
-    return out;
-  };
+  const auto all = [&](const std::string& tsql) { return Rows(T(tsql)); };
   const std::string codes = "(SELECT 'R04' AS C, 1 AS N UNION ALL SELECT 'r03', 2 UNION ALL SELECT 'R03 ', 4 "
                             "UNION ALL SELECT 'b', 8)";
   EXPECT_EQ(all("SELECT C FROM " + codes + " WHERE N <> 4 ORDER BY C"), "b;r03;R04;");

@@ -3,12 +3,10 @@
 // buffers for it), and a whole run's outputs are the same bytes through
 // either back end.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
 
+#include "app/tests/command_output.h"
 #include "engine/tests/demo_db.h"
 #include "engine/tests/tiny_erp.h"
 #include "host/db/connection.h"
@@ -148,15 +146,9 @@ TEST_F(OdbcReading, RowsComeInBlocksWhenNoTextCanOutgrowItsBuffer) {
 
 // One run of the command line; its standard output.
 std::string Cli(const std::string& arguments, int* status) {
-  std::string text;
-  FILE* pipe = popen((std::string(QUARVELINDO_CLI) + " " + arguments + " 2>/dev/null").c_str(), "r");
-  if (pipe == nullptr) return text;
-  std::array<char, 4096> buffer{};
-  size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) text.append(buffer.data(), n);
-  const int result = pclose(pipe);
-  *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
-  return text;
+  const app::testing::Output out = app::testing::RunCli(arguments, app::testing::Errors::kDropped);
+  *status = out.status;
+  return out.text;
 }
 
 TEST(OdbcWholeRun, EveryCsvIsTheSameBytesThroughEitherBackEnd) {

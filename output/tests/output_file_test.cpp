@@ -9,14 +9,13 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "engine/tests/demo_db.h"
 #include "output/placed_file.h"
 #include "output/tests/written.h"
 
@@ -25,17 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> Listing(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
+using engine::testing::FileBytes;
+using engine::testing::Listing;
 
 class OutputFile : public ::testing::Test {
  protected:
@@ -60,7 +50,7 @@ TEST_F(OutputFile, AWholeReportReplacesTheEarlierOneKeepingItsRights) {
     out << "new report\n";
     return true;
   })));
-  EXPECT_EQ(Contents(path_), "new report\n");
+  EXPECT_EQ(FileBytes(path_), "new report\n");
   EXPECT_EQ(fs::status(path_).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EXPECT_EQ(Listing(dir_), std::vector<std::string>{"report.json"});
@@ -80,7 +70,7 @@ TEST_F(OutputFile, AReportGivenUpOrStoppedLeavesTheEarlierOne) {
   });
   EXPECT_TRUE(given_up.cancelled());
   EXPECT_TRUE(given_up.diagnostics().empty());
-  EXPECT_EQ(Contents(path_), "earlier report\n");
+  EXPECT_EQ(FileBytes(path_), "earlier report\n");
   EXPECT_EQ(Listing(dir_), std::vector<std::string>{"report.json"});
   EXPECT_THROW((void)WriteOutputUnlessGivenUp(path_,
                                              [](std::ostream& out) -> bool {
@@ -88,7 +78,7 @@ TEST_F(OutputFile, AReportGivenUpOrStoppedLeavesTheEarlierOne) {
                                                throw std::runtime_error("stopped");
                                              }),
                std::runtime_error);
-  EXPECT_EQ(Contents(path_), "earlier report\n");
+  EXPECT_EQ(FileBytes(path_), "earlier report\n");
   EXPECT_EQ(Listing(dir_), std::vector<std::string>{"report.json"});
 }
 
@@ -136,7 +126,7 @@ TEST_F(OutputFile, AFullDiskIsAFailureThatLeavesTheEarlierFile) {
     for (int i = 0; i < 200; ++i) out << line << "\n";
   }));
   EXPECT_EQ(failed, "cannot write " + path + ": No space left on device");
-  EXPECT_EQ(Contents(path), "earlier report\n");
+  EXPECT_EQ(FileBytes(path), "earlier report\n");
   EXPECT_EQ(Listing(small), std::vector<std::string>{"report.csv"});
 }
 

@@ -198,7 +198,7 @@ TEST(OutputOnTheDemo, EveryHeaderMatchesItsGroupTotals) {
   EXPECT_EQ(bookings, run->Records().RSTempiVerDett->RecordCount());  // every booking in exactly one group
 }
 
-TEST_F(OutputTest, TheThreeTablesOfTheExportWithTheirCaptions) {
+TEST_F(OutputTest, TheTablesOfTheExportWithTheirCaptionsReadBack) {
   PrintRecords print;
   std::vector<ExportTable> tables;
   const auto captions = engine::BuildCaptionDictionary(run_->Records().RSTempiVerDett.get());
@@ -225,6 +225,35 @@ TEST_F(OutputTest, TheThreeTablesOfTheExportWithTheirCaptions) {
   EXPECT_EQ(PlannedPhaseCaption("OMSPREV_LAV"), "OMSPREV_LAV");
   EXPECT_EQ(PlannedPhaseCaption("OMSPREV_SET"), "Previsto set.");
   EXPECT_EQ(PlannedPhaseCaption("QTAODL"), "QTAODL");
+  // The workbook as a spreadsheet program reads it (openpyxl): a sheet each,
+  // captions on the first row, numbers as numbers, and the hours beside the
+  // duration texts.
+  const std::string path = dir_.File("export.xlsx");
+  ASSERT_TRUE(testing::Written(WriteWorkbook(path, tables)));
+  const std::string script = dir_.File("read.py");
+  std::ofstream(script) << R"(import sys, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1])
+print('|'.join(wb.sheetnames))
+ws = wb['TempiDiLavorazione']
+head = [c.value for c in ws[1]]
+row = {head[i]: c.value for i, c in enumerate(ws[3])}
+print(row['Articolo'], row['OreMinSecPrev'], round(row['OreMinSecPrev (ore)'], 4), type(row['MinPrevisti']).__name__)
+print(ws.freeze_panes, ws.auto_filter.ref is not None)
+)";
+  EXPECT_EQ(testing::Python(script, path),
+            "TempiDiLavorazione|TempiDiLavorazioneDettaglioVers|ScostamentoTempiDettaglioVersam|AndamentoMensile\n"
+            "A1 1:10:00 1.1667 int\n"
+            "A2 True\n");
+  EXPECT_FALSE(std::filesystem::exists(path + ".partial.xlsx"));
+  // And as CSV files, one per table.
+  const std::string dir = dir_.File("csv");
+  ASSERT_TRUE(testing::Written(WriteCsvFiles(dir, tables)));
+  std::ifstream in(dir + "/TempiDiLavorazione.csv");
+  std::string header;
+  std::getline(in, header);
+  EXPECT_EQ(header.substr(0, 48), "Articolo,Variante,Descrizione articolo,Reparto,D");
+  EXPECT_NE(header.find(",OreMinSecPrev,OreMinSecPrev (ore),"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(dir + "/ScostamentoTempiDettaglioVersamenti.csv"));
 }
 
 // Grouped by article, a group's describing fields are its own only where
@@ -283,48 +312,6 @@ TEST(Durations, HoursOfTheTexts) {
   EXPECT_TRUE(IsDurationField("VERSTOTSEC"));
   EXPECT_FALSE(IsDurationField("GAPPERC"));
   EXPECT_FALSE(IsDurationField("OREPREV"));
-}
-
-// The workbook as a spreadsheet program reads it (openpyxl): three sheets,
-// captions on the first row, numbers as numbers, and the hours beside the
-// duration texts.
-TEST_F(OutputTest, TheWorkbookReadsBack) {
-  PrintRecords print;
-  std::vector<ExportTable> tables;
-  const auto captions = engine::BuildCaptionDictionary(run_->Records().RSTempiVerDett.get());
-  ASSERT_TRUE(KVL_EXPTOQV1_BeforeExportToQV(*run_, *decode_, captions, print, tables).ok());
-  const std::string path = dir_.File("export.xlsx");
-  ASSERT_TRUE(testing::Written(WriteWorkbook(path, tables)));
-  const std::string script = dir_.File("read.py");
-  std::ofstream(script) << R"(import sys, openpyxl
-wb = openpyxl.load_workbook(sys.argv[1])
-print('|'.join(wb.sheetnames))
-ws = wb['TempiDiLavorazione']
-head = [c.value for c in ws[1]]
-row = {head[i]: c.value for i, c in enumerate(ws[3])}
-print(row['Articolo'], row['OreMinSecPrev'], round(row['OreMinSecPrev (ore)'], 4), type(row['MinPrevisti']).__name__)
-print(ws.freeze_panes, ws.auto_filter.ref is not None)
-)";
-  const std::string out = testing::Python(script, path);
-  EXPECT_EQ(out,
-            "TempiDiLavorazione|TempiDiLavorazioneDettaglioVers|ScostamentoTempiDettaglioVersam|AndamentoMensile\n"
-            "A1 1:10:00 1.1667 int\n"
-            "A2 True\n");
-  EXPECT_FALSE(std::filesystem::exists(path + ".partial.xlsx"));
-}
-
-TEST_F(OutputTest, CsvFilesOnePerTable) {
-  PrintRecords print;
-  std::vector<ExportTable> tables;
-  ASSERT_TRUE(KVL_EXPTOQV1_BeforeExportToQV(*run_, *decode_, {}, print, tables).ok());
-  const std::string dir = dir_.File("csv");
-  ASSERT_TRUE(testing::Written(WriteCsvFiles(dir, tables)));
-  std::ifstream in(dir + "/TempiDiLavorazione.csv");
-  std::string header;
-  std::getline(in, header);
-  EXPECT_EQ(header.substr(0, 48), "Articolo,Variante,Descrizione articolo,Reparto,D");
-  EXPECT_NE(header.find(",OreMinSecPrev,OreMinSecPrev (ore),"), std::string::npos);
-  EXPECT_TRUE(std::filesystem::exists(dir + "/ScostamentoTempiDettaglioVersamenti.csv"));
 }
 
 // Stopped by the user: the preparation answers true without an error

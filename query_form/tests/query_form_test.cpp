@@ -176,7 +176,7 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     form->Unload();
   }
 
-  void theCategoriesHaveTheirLookUp() {
+  void theCategoriesHaveTheirLookUpAndALookUpSearches() {
     FormHarness harness(demo_);
     auto form = harness.Open();
     QStringList codes;
@@ -185,12 +185,7 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     form->KVL_ADVQ_StartLookup(cancel, "Categorie", 5);
     QCOMPARE(codes, QStringList({"ASSEMB", "ELETTR", "MECC", "SPECIALE", "VERNIC"}));  // each code once
     QCOMPARE(QString::fromStdString(form->KVL_ADVQ().FromValue("CO5C_CODCAT").JoinedText()), QString("ASSEMB"));
-    form->Unload();
-  }
-
-  void theLookUpSearchesAsTheUserTypes() {
-    FormHarness harness(demo_);
-    auto form = harness.Open();
+    // The look-up searches as the user types.
     host::LookupService service(*form->GconConnect, "1");
     query_form::LookupDialog dialog(
         service, *service.Definition("Macchina"), [](const std::string& s) { return QString::fromStdString(s); }, {},
@@ -298,7 +293,16 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QCOMPARE(form->KVL_ADVO().GroupingText(),
              std::string("GROUP BY PD44_CODART_MG66, PD44_OPZIONE, DO11_DOCUM_MG36, DO11_DATADOC, DO11_SEZDOC, "
                          "DO11_NUMDOC, DO30_PROGRIGA"));
+    // Closing the query form closes the results, and they stay closed.
+    form->CmdDupl_Click();
+    QVERIFY(WaitForRun(*form));
+    QVERIFY(form->FrmMod() != nullptr);
+    QPointer<QWidget> results_window = form->FrmMod()->Window();
     form->Unload();
+    QVERIFY(form->FrmMod() == nullptr);
+    QVERIFY(!form->Window() || !form->Window()->isVisible());
+    QVERIFY(form->GconConnect == nullptr);  // the database is let go at once
+    QTRY_VERIFY(results_window.isNull() || !results_window->isVisible());
   }
 
   void theLastConditionsComeBackAtTheNextOpening() {
@@ -323,21 +327,6 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QVERIFY(form->KVL_ADVQ().FromValue("PD44_CODFORNREP").IsEmpty());
     form->Unload();
     QSettings(QString::fromStdString(dir_.File("settings.ini")), QSettings::IniFormat).clear();
-  }
-
-  void closingTheQueryFormClosesTheResultsAndStaysClosed() {
-    FormHarness harness(tiny_);
-    auto form = harness.Open();
-    form->CmdDupl_Click();
-    QVERIFY(WaitForRun(*form));
-    auto results = form->FrmMod();
-    QVERIFY(results != nullptr);
-    QPointer<QWidget> results_window = results->Window();
-    form->Unload();
-    QVERIFY(form->FrmMod() == nullptr);
-    QVERIFY(!form->Window() || !form->Window()->isVisible());
-    QVERIFY(form->GconConnect == nullptr);  // the database is let go at once
-    QTRY_VERIFY(results_window.isNull() || !results_window->isVisible());
   }
 
   void aCloseBeforeTheFirstActivationIsRefused() {

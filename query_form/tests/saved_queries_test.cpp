@@ -236,7 +236,6 @@ class SavedQueriesTest : public QObject {
                           (phase_value.isNull() ? QString() : QString::number(phase_value.toInt()));
       const auto it = shown.find(key);
       QVERIFY2(it != shown.end(), qPrintable(key));
-      // In hours and hundredths (the query's unit) the figures are numbers.
       // In hours and hundredths (the query's unit) the figures are numbers;
       // a group without plan shows no planned time in the grid.
       const QString planned = f["PREV_SEC"].toDouble() == 0 ? QString() : text(f["OREPREV"]);
