@@ -410,13 +410,24 @@ unsigned CategoriesOfClass(size_t k) {
   return CategoriesOf(kind == 0, kind == 1, who != 1, who != 0);
 }
 
-// A value whose sums are exact whatever their order.
+// A value whose sums are exact whatever their order: a number of at most
+// 9 decimal places below a million, whose sums over up to 10^13 bookings
+// stay inside a decimal's 28 digits, so no addition rounds. (A binary number read as a decimal has some 20 places: its sums
+// round, and their order counts.)
+constexpr host::Int128 kBelowAMillion = 1'000'000'000'000'000;  // a million at 9 places
+
 bool SumsExactly(const Variant& v) {
   switch (v.Type()) {
     case host::VarType::Int16:
     case host::VarType::Int32:
     case host::VarType::Int64:
-    case host::VarType::Decimal: return true;
+    case host::VarType::Decimal: {
+      const host::Decimal d = v.ToDecimal();
+      if (d.Scale() < 0 || d.Scale() > 9) return false;
+      host::Int128 at_nine = d.Coefficient() < 0 ? -d.Coefficient() : d.Coefficient();
+      for (int s = d.Scale(); s < 9 && at_nine < kBelowAMillion; ++s) at_nine *= 10;
+      return at_nine < kBelowAMillion;
+    }
     default: return false;
   }
 }
