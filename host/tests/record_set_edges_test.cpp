@@ -87,7 +87,8 @@ TEST_F(Edges, TextsFoldCaseAndTrailingBlanksButNotLeadingOnes) {
 }
 
 TEST_F(Edges, TextsBeyondAsciiAreKeptAndFound) {
-  // "Città" is five characters and six bytes: the size counts characters.
+  // T holds six: "日本語" (three characters, nine bytes) fits only because
+  // the size counts characters.
   Row("Città", 1);
   Row("Ünï", 2);
   Row("日本語", 3);
