@@ -412,8 +412,9 @@ unsigned CategoriesOfClass(size_t k) {
 
 // A value whose sums are exact whatever their order: a number of at most
 // 9 decimal places below a million, whose sums over up to 10^13 bookings
-// stay inside a decimal's 28 digits, so no addition rounds. (A binary number read as a decimal has some 20 places: its sums
-// round, and their order counts.)
+// stay inside a decimal's 28 digits, so no addition rounds. (A binary
+// number read as a decimal has some 20 places: its sums round, and their
+// order counts.)
 constexpr host::Int128 kBelowAMillion = 1'000'000'000'000'000;  // a million at 9 places
 
 bool SumsExactly(const Variant& v) {

@@ -143,10 +143,10 @@ class GroupTotals {
     // The booked times of bookings that count in the same categories (the
     // same kind, machine and labour) summed apart and added to those
     // categories once: a booking adds three numbers instead of up to twelve.
-    // The same sums while every value is a whole number or a decimal (exact,
-    // so in any order); from the first value that is neither, each booking
-    // goes to its categories at once, in order, as the Variant arithmetic
-    // rounds.
+    // The same sums while every value has at most 9 places and is below a
+    // million (no addition can round, so their order cannot show); from the
+    // first other value, each booking goes to its categories at once, in
+    // order, as before.
     struct BookedClass {
       ExactSum hours, minutes, seconds;
       bool used = false;
