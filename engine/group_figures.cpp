@@ -42,7 +42,17 @@ GroupFigures::GroupFigures(Comparison& run, std::vector<std::string> shared_fiel
   clones_.RSTempiVer->SetFilter("");
   total_ = clones_.RSTempiVer->RecordCount();
   entries_.reserve(total_);
-  dense_.assign(2 * total_ + 2, 0);
+  {
+    std::vector<int64_t> keys;
+    keys.reserve(total_);
+    const host::Table& groups = clones_.RSTempiVer->Storage();
+    const int id_field = clones_.RSTempiVer->FieldIndex("IDGRUPPO");
+    for (size_t row = 0; id_field >= 0 && row < groups.RowCount(); ++row) {
+      keys.push_back(GroupKey(groups.Get(row, static_cast<size_t>(id_field))));
+    }
+    entry_of_ = IdSlots(keys);
+    stored_ = IdSlots(keys);
+  }
   for (const auto& name : shared_fields_) shared_index_.push_back(clones_.RSTempiVerDett->FieldIndex(name));
   totals_ = std::make_unique<GroupTotals>(run.Context(), clones_, run.Reader().Phases(), run.Production(),
                                           static_cast<int16_t>(run.Unit()), run.Options(), run.GroupingColumns());
@@ -148,7 +158,8 @@ void GroupFigures::LookAtStored() {
   const host::Table& stored = prev.Storage();
   const auto id_field = static_cast<size_t>(prev.FieldIndex("IDGRUPPO"));
   for (; stored_seen_ < stored.RowCount(); ++stored_seen_) {
-    stored_.try_emplace(GroupKey(stored.Get(stored_seen_, id_field)), stored_seen_);
+    uint32_t& slot = stored_[GroupKey(stored.Get(stored_seen_, id_field))];
+    if (slot == 0) slot = static_cast<uint32_t>(stored_seen_ + 1);
   }
 }
 
@@ -165,7 +176,7 @@ size_t GroupFigures::SumGroup(size_t budget) {
     }
     LookAtStored();
     // A group already visited is only read.
-    current_->summing = stored_.count(GroupKey(current_->id)) == 0;
+    current_->summing = stored_.Find(GroupKey(current_->id)) == 0;
   }
   Current& group = *current_;
   const size_t take = std::min(budget, rows.size() - group.done);
@@ -190,12 +201,12 @@ size_t GroupFigures::SumGroup(size_t budget) {
   // The whole group: stored unless a visit stored it meanwhile.
   const int64_t key = GroupKey(group.id);
   LookAtStored();
-  if (stored_.count(key) == 0) {
+  if (stored_.Find(key) == 0) {
     totals_->StoreTotals(group.id, group.sums);
     LookAtStored();
   }
   Entry entry;
-  entry.figures = FiguresAt(stored_.at(key));
+  entry.figures = FiguresAt(stored_.Find(key) - 1);
   entry.differ = std::move(group.differ);
   Keep(key, std::move(entry));
   current_.reset();
@@ -225,8 +236,7 @@ CategoryFigures GroupFigures::FiguresAt(size_t prev_row) {
 }
 
 void GroupFigures::Keep(int64_t key, Entry entry) {
-  const bool dense = key >= 0 && static_cast<uint64_t>(key) < dense_.size();
-  uint32_t& slot = dense ? dense_[static_cast<size_t>(key)] : sparse_[key];
+  uint32_t& slot = entry_of_[key];
   if (slot != 0) {
     entries_[slot - 1] = std::move(entry);  // the same key twice: the last one, as a map keeps it
     return;
@@ -236,12 +246,7 @@ void GroupFigures::Keep(int64_t key, Entry entry) {
 }
 
 const GroupFigures::Entry* GroupFigures::EntryOf(int64_t key) const {
-  uint32_t slot = 0;
-  if (key >= 0 && static_cast<uint64_t>(key) < dense_.size()) {
-    slot = dense_[static_cast<size_t>(key)];
-  } else if (const auto it = sparse_.find(key); it != sparse_.end()) {
-    slot = it->second;
-  }
+  const uint32_t slot = entry_of_.Find(key);
   return slot == 0 ? nullptr : &entries_[slot - 1];
 }
 

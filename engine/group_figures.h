@@ -24,12 +24,12 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "engine/category_texts.h"
 #include "engine/comparison.h"
 #include "engine/group_membership.h"
+#include "engine/id_slots.h"
 #include "engine/layouts.h"
 
 namespace engine {
@@ -83,22 +83,20 @@ class GroupFigures {
     CategoryFigures figures;
     std::vector<int8_t> differ;  // per shared field: 1 differ, 0 all the same, -1 unknown
   };
-  // The groups' figures in the order computed, found by the group's key:
-  // a key below dense_'s size (IDGRUPPO counts the groups from 1) through
-  // dense_, any other through sparse_. The grid asks for them for every
-  // cell it paints and every row it sorts.
+  // The groups' figures in the order computed, found by the group's key
+  // (the grid asks for them for every cell it paints and every row it sorts).
   std::vector<Entry> entries_;
-  std::vector<uint32_t> dense_;  // key -> index in entries_ + 1, 0 while not computed
-  std::unordered_map<int64_t, uint32_t> sparse_;
+  IdSlots entry_of_;  // key -> index in entries_ + 1, 0 while not computed
   [[nodiscard]] const Entry* EntryOf(int64_t key) const;
   void Keep(int64_t key, Entry entry);
   enum class Stage : uint8_t { Filters, Bookings, Groups, AllBookings };
   Stage stage_ = Stage::Filters;
   std::unique_ptr<GroupMembership> membership_;
   size_t next_group_ = 0;  // in the order of RSTempiVer's clone
-  // RSTempiPrev's records by IDGRUPPO (GroupKey), and how many rows of it
-  // were looked at: a visit may add one between two steps.
-  std::unordered_map<int64_t, size_t> stored_;
+  // RSTempiPrev's records by IDGRUPPO (GroupKey): storage row + 1, 0 for
+  // none; and how many rows of it were looked at: a visit may add one
+  // between two steps.
+  IdSlots stored_;
   size_t stored_seen_ = 0;
   std::optional<TimeFieldIndex> prev_fields_;
   std::vector<host::Variant> prev_values_;  // FiguresAt's, kept between groups

@@ -112,18 +112,22 @@ void ValorizzaOMSLavorazSetup(RunContext& context, host::RecordSet& rs, int16_t 
 
 void ValorizzaOMSLavorazSetup(RunContext& context, host::RecordSet& rs, const TimeFieldIndex& fields, int16_t unit,
                               const std::array<ValoriCategoria, 6>& values) {
+  // Written together: the texts of the six categories are looked up at once.
+  std::vector<host::RecordSet::FieldValue> out;
+  out.reserve(values.size() * 7);
   for (size_t c = 0; c < values.size(); ++c) {
     const auto at = [&](TimeFieldBase base) { return fields.At(c + 1, base); };
     ValoriCategoria v = ResetCategory(values[c].OREVERS, values[c].MINVERS, values[c].SECVERS);
     context.Add(ConvertiOMS(PlannedSeconds(values[c], unit), unit, v));
-    if (unit == kOreMinutiSecondi || unit == kOreDecimali) rs.SetValue(at(kOreVers), v.OREVERS);
-    if (unit == kOreMinutiSecondi || unit == kMinutiDecimali) rs.SetValue(at(kMinVers), v.MINVERS);
-    if (unit == kOreMinutiSecondi || unit == kSecondiDecimali) rs.SetValue(at(kSecVers), v.SECVERS);
-    rs.SetValue(at(kOmsPrev), v.OMSPREV);
-    rs.SetValue(at(kOmsVers), v.OMSVERS);
-    rs.SetValue(at(kGap), v.GAP);
-    rs.SetValue(at(kGapPerc), v.GAPPERC);
+    if (unit == kOreMinutiSecondi || unit == kOreDecimali) out.push_back({at(kOreVers), std::move(v.OREVERS)});
+    if (unit == kOreMinutiSecondi || unit == kMinutiDecimali) out.push_back({at(kMinVers), std::move(v.MINVERS)});
+    if (unit == kOreMinutiSecondi || unit == kSecondiDecimali) out.push_back({at(kSecVers), std::move(v.SECVERS)});
+    out.push_back({at(kOmsPrev), std::move(v.OMSPREV)});
+    out.push_back({at(kOmsVers), std::move(v.OMSVERS)});
+    out.push_back({at(kGap), std::move(v.GAP)});
+    out.push_back({at(kGapPerc), std::move(v.GAPPERC)});
   }
+  rs.SetValues(out);
 }
 
 GroupTotals::GroupTotals(RunContext& context, RunRecordSets& records, PhaseSource& phases,
@@ -737,13 +741,15 @@ void GroupTotals::StoreTotals(const Variant& group_id, BookingSums& summed) {
   total.MINPREV = sums[0].MINPREV;
   total.SECPREV = sums[0].SECPREV;
   context_.Add(ConvertiOMS(PlannedSeconds(sums[0], unit_), unit_, total));
-  if (unit_ == kOreMinutiSecondi || unit_ == kOreDecimali) prev.SetValue(fields.At(0, kOreVers), total.OREVERS);
-  if (unit_ == kOreMinutiSecondi || unit_ == kMinutiDecimali) prev.SetValue(fields.At(0, kMinVers), total.MINVERS);
-  if (unit_ == kOreMinutiSecondi || unit_ == kSecondiDecimali) prev.SetValue(fields.At(0, kSecVers), total.SECVERS);
-  prev.SetValue(fields.At(0, kOmsPrev), total.OMSPREV);
-  prev.SetValue(fields.At(0, kOmsVers), total.OMSVERS);
-  prev.SetValue(fields.At(0, kGap), total.GAP);
-  prev.SetValue(fields.At(0, kGapPerc), total.GAPPERC);
+  std::vector<host::RecordSet::FieldValue> out;
+  if (unit_ == kOreMinutiSecondi || unit_ == kOreDecimali) out.push_back({fields.At(0, kOreVers), total.OREVERS});
+  if (unit_ == kOreMinutiSecondi || unit_ == kMinutiDecimali) out.push_back({fields.At(0, kMinVers), total.MINVERS});
+  if (unit_ == kOreMinutiSecondi || unit_ == kSecondiDecimali) out.push_back({fields.At(0, kSecVers), total.SECVERS});
+  out.push_back({fields.At(0, kOmsPrev), total.OMSPREV});
+  out.push_back({fields.At(0, kOmsVers), total.OMSVERS});
+  out.push_back({fields.At(0, kGap), total.GAP});
+  out.push_back({fields.At(0, kGapPerc), total.GAPPERC});
+  prev.SetValues(out);
   std::array<ValoriCategoria, 6> split;
   std::copy(sums.begin() + 1, sums.end(), split.begin());
   ValorizzaOMSLavorazSetup(context_, prev, fields, unit_, split);

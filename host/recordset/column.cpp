@@ -327,6 +327,9 @@ class VariantColumn final : public Column {
     tags_.ShrinkToFit();
     payload_.ShrinkToFit();
   }
+  void Prefetch(const Variant& value, int stage) const override {
+    if (value.IsText()) pool_.Prefetch(value.Text(), stage);
+  }
   void Set(size_t row, const Variant& value) override {
     uint8_t tag = kOverflow;
     Int128 payload = 0;

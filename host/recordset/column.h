@@ -52,6 +52,9 @@ class Column {
   virtual void ShrinkToFit() {}
   // Converts and stores; throws host::Error and leaves the cell unchanged.
   virtual void Set(size_t row, const Variant& value) = 0;
+  // Fetches ahead what Set(…, value) will read (TextPool::Prefetch); by
+  // default nothing.
+  virtual void Prefetch(const Variant& /*value*/, int /*stage*/) const {}
   [[nodiscard]] virtual Variant Get(size_t row) const = 0;
   // Set(row, Variant(value)) without making the Variant: how a statement's
   // whole numbers and texts are stored, row after row. Same results, same

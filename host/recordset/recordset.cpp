@@ -83,6 +83,17 @@ void RecordSet::SetValue(size_t field, const Variant& value) {
 
 void RecordSet::SetValue(std::string_view name, const Variant& value) { SetValue(FieldOrThrow(name), value); }
 
+void RecordSet::SetValues(std::span<const FieldValue> values) {
+  for (const FieldValue& v : values) {
+    if (v.field >= table_->FieldCount())
+      throw Error(kErrItemNotFound, "Item cannot be found in the collection", "Recordset");
+  }
+  for (const int stage : {0, 1}) {
+    for (const FieldValue& v : values) table_->ColumnAt(v.field).Prefetch(v.value, stage);
+  }
+  for (const FieldValue& v : values) SetValue(v.field, v.value);
+}
+
 void RecordSet::AddNew() {
   RequireOpen();
   FinishEdit();

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,6 +65,15 @@ class RecordSet {
   // Writes the current record (starting an edit when none is in progress).
   void SetValue(size_t field, const Variant& value);
   void SetValue(std::string_view name, const Variant& value);
+  // Several SetValue(field, value) in order, the memory that their texts'
+  // look-ups read fetched together first (see TextPool::Prefetch): a row of
+  // many texts in a large pool waits once instead of once a text. A field
+  // out of range throws as SetValue, before anything is written.
+  struct FieldValue {
+    size_t field;
+    Variant value;
+  };
+  void SetValues(std::span<const FieldValue> values);
 
   // Adds a record of Nulls and makes it current.
   void AddNew();

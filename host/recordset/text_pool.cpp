@@ -62,6 +62,18 @@ void TextPool::GrowSlots() {
   }
 }
 
+void TextPool::Prefetch(std::string_view text, int stage) const {
+  if (slots_.empty() || text.empty()) return;
+  const uint64_t hash = HashOf(text);
+  const size_t slot = static_cast<size_t>(hash) & (slots_.size() - 1);
+  if (stage == 0) {
+    __builtin_prefetch(&slots_[slot]);
+    return;
+  }
+  const uint64_t entry = slots_[slot];
+  if (entry != 0 && (entry & ~kIdBits) == (hash & ~kIdBits)) __builtin_prefetch(&At(static_cast<uint32_t>(entry & kIdBits)));
+}
+
 uint32_t TextPool::Intern(std::string_view text) {
   // The empty text is the commonest by far (cleared descriptions, reset texts).
   if (text.empty() && empty_id_ != kNullId) return empty_id_;

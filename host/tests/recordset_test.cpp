@@ -66,6 +66,32 @@ TEST(RecordSet, StoresValuesByFieldRules) {
   EXPECT_EQ(rs->RecordCount(), 1U);
 }
 
+// Many fields at once: the same values as one at a time, texts found again
+// in the pool (a thousand rows grow it past any cache of the look-ups).
+TEST(RecordSet, SetValuesWritesAsSetValueAndRefusesAnUnknownFieldFirst) {
+  auto many = Sample();
+  auto single = Sample();
+  for (int n = 0; n < 1000; ++n) {
+    const std::string text = std::to_string(n % 300) + ":05:07";
+    many->AddNew();
+    const std::vector<RecordSet::FieldValue> values{
+        {0, int32_t{n}}, {1, text.substr(0, 3)}, {2, 2.34567}, {3, text}, {3, text + "x"}};
+    many->SetValues(values);
+    single->AddNew();
+    for (const auto& v : values) single->SetValue(v.field, v.value);
+  }
+  for (size_t row = 0; row < 1000; ++row) {
+    for (size_t field = 0; field < 4; ++field) {
+      ASSERT_EQ(many->ValueAt(row, field), single->ValueAt(row, field)) << row << " " << field;
+    }
+  }
+  EXPECT_EQ(many->ValueAt(7, 3).Text(), "7:05:07x");  // the last value given for a field stays
+  EXPECT_EQ(many->ValueAt(7, 2).ToText(), "2.346");     // by the field's rules
+  const std::vector<RecordSet::FieldValue> bad{{1, "kept?"}, {9, int16_t{1}}};
+  EXPECT_THROW(many->SetValues(bad), Error);
+  EXPECT_EQ(many->Value("NOME").Text(), "99:");  // row 999 as it was: nothing written
+}
+
 TEST(RecordSet, FixedCharactersArePadded) {
   auto rs = RecordSet::Create();
   rs->AppendField(CharField("TIPO", 3));

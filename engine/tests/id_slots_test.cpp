@@ -1,0 +1,43 @@
+#include "engine/id_slots.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace engine {
+namespace {
+
+// Keys in a narrow range go to the vector, any other to the map: either
+// way each key keeps its own number and an unknown key answers 0.
+TEST(IdSlots, EveryKeyKeepsItsNumberInsideOrOutsideTheRange) {
+  const std::vector<int64_t> keys{1000005, 1000001, 1000900, -1};  // IDGRUPPO: a group's last booking
+  IdSlots slots(keys);
+  slots[1000005] = 1;
+  slots[1000001] = 2;
+  slots[1000900] = 3;
+  slots[-1] = 4;            // a group without a number
+  slots[7] = 5;             // below the range
+  slots[900000000000] = 6;  // far above it
+  EXPECT_EQ(slots.Find(1000005), 1U);
+  EXPECT_EQ(slots.Find(1000001), 2U);
+  EXPECT_EQ(slots.Find(1000900), 3U);
+  EXPECT_EQ(slots.Find(-1), 4U);
+  EXPECT_EQ(slots.Find(7), 5U);
+  EXPECT_EQ(slots.Find(900000000000), 6U);
+  EXPECT_EQ(slots.Find(1000002), 0U);
+  EXPECT_EQ(slots.Find(1000000), 0U);
+  EXPECT_EQ(slots.Find(8), 0U);
+  // Keys too far apart for a vector, and none at all: the map alone.
+  const std::vector<int64_t> wide{1, 5000000000};
+  IdSlots sparse(wide);
+  sparse[5000000000] = 9;
+  EXPECT_EQ(sparse.Find(5000000000), 9U);
+  EXPECT_EQ(sparse.Find(1), 0U);
+  IdSlots empty;
+  EXPECT_EQ(empty.Find(0), 0U);
+  empty[0] = 2;
+  EXPECT_EQ(empty.Find(0), 2U);
+}
+
+}  // namespace
+}  // namespace engine
