@@ -106,7 +106,9 @@ bool GroupMembership::Assign(size_t count) {
         std::optional<host::CellKey> key;
         if (!value_keys_[i].empty()) {
           key = columns[i]->Key(row);
-          if (key && value_keys_[i].count(*key) == 0) key.reset();
+          // A value no group asks for finds no signature anyway: only a
+          // Null-like one, which might also be a group's value, is asked here.
+          if (key && null_like && value_keys_[i].count(*key) == 0) key.reset();
         }
         if (null_like) {
           probe[i] = Part{true, {}};
