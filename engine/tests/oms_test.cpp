@@ -33,6 +33,9 @@ TEST(OmsText, SignsAndDigits) {
   // Past the 32-bit range of seconds, still exact.
   EXPECT_EQ(OmsText(int64_t{INT32_MAX} + 1, false), "596523:14:08");
   EXPECT_EQ(OmsText(-int64_t{99999} * 3600 - 99999 * 60 - 99999, true), "- 101693:25:39");
+  // The widest texts: every 64-bit value but the smallest has one.
+  EXPECT_EQ(OmsText(INT64_MAX, true), "+ 2562047788015215:30:07");
+  EXPECT_EQ(OmsText(-INT64_MAX, false), "- 2562047788015215:30:07");
   EXPECT_THROW(OmsText(INT64_MIN, false), host::Error);
 }
 

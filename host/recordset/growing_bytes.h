@@ -49,6 +49,12 @@ class GrowingBytes {
     if (n > size_) std::memset(data_ + size_, 0, n - size_);
     size_ = n;
   }
+  // resize(size() + n) without clearing the new bytes: for a caller that
+  // writes them at once (a value appended to a column).
+  void extend(size_t n) {
+    if (size_ + n > capacity_) SetCapacity(size_ + n <= Grown() ? Grown() : size_ + n);
+    size_ += n;
+  }
   void reserve(size_t n) {
     if (n > capacity_) SetCapacity(n);
   }

@@ -138,7 +138,7 @@ class IntStorage {
       }
     }
     WidenFor(value);
-    bytes_.resize(bytes_.size() + width_);
+    bytes_.extend(width_);  // written just below
     Store(size_++, value);
   }
   void Write(size_t index, Int128 value) {
