@@ -20,23 +20,26 @@ std::string_view KeyIndex::KeyAt(size_t entry) const {
 
 size_t KeyIndex::SlotOf(std::string_view key, uint32_t hash) const {
   const size_t mask = slots_.size() - 1;
+  const uint64_t tag = uint64_t{hash} << 32;
   for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-    const uint32_t held = slots_[slot];
+    const uint64_t held = slots_[slot];
     if (held == 0) return slot;
-    const size_t entry = held - 1;
-    if (hashes_[entry] == hash && KeyAt(entry) == key) return slot;
+    // The hash beside the entry: another key is passed over without
+    // reading its text.
+    if ((held & ~kEntryBits) == tag && KeyAt((held & kEntryBits) - 1) == key) return slot;
   }
 }
 
 void KeyIndex::Grow() {
   // At most half full: probes stay short.
-  std::vector<uint32_t> slots(std::max<size_t>(16, slots_.size() * 2), 0);
-  slots_.swap(slots);
+  std::vector<uint64_t> old(std::max<size_t>(16, slots_.size() * 2), 0);
+  slots_.swap(old);
   const size_t mask = slots_.size() - 1;
-  for (size_t entry = 0; entry < rows_.size(); ++entry) {
-    size_t slot = hashes_[entry] & mask;
+  for (const uint64_t held : old) {
+    if (held == 0) continue;
+    size_t slot = static_cast<size_t>(held >> 32) & mask;
     while (slots_[slot] != 0) slot = (slot + 1) & mask;
-    slots_[slot] = static_cast<uint32_t>(entry + 1);
+    slots_[slot] = held;
   }
 }
 
@@ -45,7 +48,7 @@ void KeyIndex::Add(std::string_view key, size_t row) {
   const uint32_t hash = HashOf(key);
   const size_t slot = SlotOf(key, hash);
   if (slots_[slot] != 0) {
-    rows_[slots_[slot] - 1] = static_cast<int32_t>(kSeveral);
+    rows_[(slots_[slot] & kEntryBits) - 1] = static_cast<int32_t>(kSeveral);
     return;
   }
   if (row > static_cast<size_t>(INT32_MAX) || keys_.size() + key.size() > UINT32_MAX) {
@@ -54,22 +57,20 @@ void KeyIndex::Add(std::string_view key, size_t row) {
   keys_.append(key);
   ends_.push_back(static_cast<uint32_t>(keys_.size()));
   rows_.push_back(static_cast<int32_t>(row));
-  hashes_.push_back(hash);
-  slots_[slot] = static_cast<uint32_t>(rows_.size());
+  slots_[slot] = (uint64_t{hash} << 32) | rows_.size();
 }
 
 void KeyIndex::ShrinkToFit() {
   keys_.shrink_to_fit();
   ends_.shrink_to_fit();
   rows_.shrink_to_fit();
-  hashes_.shrink_to_fit();
 }
 
 std::optional<int64_t> KeyIndex::Find(std::string_view key) const {
   if (slots_.empty()) return std::nullopt;
-  const uint32_t held = slots_[SlotOf(key, HashOf(key))];
+  const uint64_t held = slots_[SlotOf(key, HashOf(key))];
   if (held == 0) return std::nullopt;
-  return rows_[held - 1];
+  return rows_[(held & kEntryBits) - 1];
 }
 
 }  // namespace engine

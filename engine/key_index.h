@@ -1,8 +1,9 @@
 // Rows found by a text key, in little memory: the keys end to end in one
-// text and an open-addressed table of entry numbers (a few dozen bytes a key
-// where a hash map of strings takes more than a hundred; the phase rows of
-// ten years of orders are millions of keys). Rows and key ends are 32-bit:
-// Add throws std::length_error beyond 2^31 rows or 4 GiB of keys.
+// text and an open-addressed table of hashes and entry numbers (a few dozen
+// bytes a key where a hash map of strings takes more than a hundred; the
+// phase rows of ten years of orders are millions of keys). Rows and key
+// ends are 32-bit: Add throws std::length_error beyond 2^31 rows or 4 GiB of
+// keys.
 //
 // A key added for a second row is marked as shared by several rows; the
 // caller decides what that means. An empty key is a key like any other.
@@ -37,8 +38,10 @@ class KeyIndex {
   std::string keys_;             // every key, end to end
   std::vector<uint32_t> ends_;   // entry -> where its key ends in keys_
   std::vector<int32_t> rows_;    // entry -> its row, or kSeveral
-  std::vector<uint32_t> hashes_; // entry -> its key's hash
-  std::vector<uint32_t> slots_;  // entry + 1, or 0 when free; a power of two long
+  // Per slot, a power of two of them: the key's hash (upper half) and its
+  // entry + 1 (lower half), or 0 when free.
+  std::vector<uint64_t> slots_;
+  static constexpr uint64_t kEntryBits = 0xFFFFFFFFULL;
 };
 
 }  // namespace engine
