@@ -55,11 +55,6 @@ Variant Read(const host::RecordSet& rs, int index) {
   return index < 0 ? Variant() : rs.Value(static_cast<size_t>(index));
 }
 
-// A phase row's id, by the position found once for its table where there is one.
-Variant IdOf(const PhaseRow& row, int PhaseColumns::*position, std::string_view name) {
-  return row.columns != nullptr ? ColumnValue(row.table, row.row, row.columns->*position) : row.Get(name);
-}
-
 }  // namespace
 
 ComparisonRun::ComparisonRun(RunContext& context, RunInputs inputs) : context_(context), inputs_(std::move(inputs)) {
@@ -450,8 +445,8 @@ struct ComparisonRun::PlannedPass {
     PhaseSource& phases = *run.phases_;
     if (host::CompareNumbers(ValoreNumerico(Read(bookings, f.bom)), int16_t{0}) > 0) {
       if (auto row = phases.OrderPhase(orders.At(booking_row), Read(bookings, f.order_row), department, phase)) {
-        planned.id_ciclo = IdOf(*row, &PhaseColumns::phase_id, "PD2A_IDFASE");
-        planned.qtaodl = row->Get("DO46_QTA1ORD");
+        planned.id_ciclo = row->Get(&PhaseColumns::phase_id, "PD2A_IDFASE");
+        planned.qtaodl = row->Get(&PhaseColumns::order_quantity, "DO46_QTA1ORD");
         planned.times = TimesOf(*row, PhaseSourceKind::Order, planned.qtaodl, planned.id_ciclo, true);
       }
       return planned;
@@ -471,12 +466,12 @@ struct ComparisonRun::PlannedPass {
     const std::string& cycle = cycles.At(booking_row);
     if (!bom.IsNull()) {
       if (auto row = phases.CycleByBom(department, phase, bom)) {
-        planned.id_ciclo = IdOf(*row, &PhaseColumns::cycle_id, "PD48_IDCICLO");
+        planned.id_ciclo = row->Get(&PhaseColumns::cycle_id, "PD48_IDCICLO");
         planned.times = TimesOf(*row, PhaseSourceKind::Cycle, q, planned.id_ciclo, true);
       }
     } else if (!cycle.empty() && !run.inputs_.fashion_cycles) {
       if (auto row = phases.DefaultCycle(department, phase, cycle)) {
-        planned.id_ciclo = IdOf(*row, &PhaseColumns::cycle_id, "PD48_IDCICLO");
+        planned.id_ciclo = row->Get(&PhaseColumns::cycle_id, "PD48_IDCICLO");
         planned.times = TimesOf(*row, PhaseSourceKind::Cycle, q, planned.id_ciclo, false);
       }
     } else if (!cycle.empty()) {

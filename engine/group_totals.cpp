@@ -305,8 +305,9 @@ std::optional<PhaseOutputs> GroupTotals::FromPass(const BookingPhase& phase, con
     }
     // An order phase's quantity as the record keeps it, rounded to its
     // field, against the row's that the pass computed with.
+    const auto row_quantity = [&] { return ValoreNumerico(row->Get(&PhaseColumns::order_quantity, "DO46_QTA1ORD")); };
     if (!row || !pass_->SameRow(*times, *row) ||
-        (phase.key.order && host::CompareNumbers(ValoreNumerico(row->Get("DO46_QTA1ORD")), quantity) != 0)) {
+        (phase.key.order && host::CompareNumbers(row_quantity(), quantity) != 0)) {
       memo = kMemoRefused;
       return std::nullopt;
     }

@@ -76,6 +76,10 @@ Variant PhaseRow::Get(std::string_view column) const {
   return index < 0 ? Variant() : table->Get(row, static_cast<size_t>(index));
 }
 
+Variant PhaseRow::Get(int PhaseColumns::*position, std::string_view name) const {
+  return columns != nullptr ? ColumnValue(table, row, columns->*position) : Get(name);
+}
+
 Variant PhaseTimes::Total() const {
   return host::Add(host::Add(host::Add(host::Add(host::Add(TLAV, TSET), TATT), TCODA), MLAV), MSET);
 }

@@ -39,6 +39,9 @@ struct PhaseRow {
   const PhaseColumns* columns = nullptr;
   // The value of a column; Empty when the row has no such column.
   [[nodiscard]] host::Variant Get(std::string_view column) const;
+  // The same for a column whose position `columns` knows (found once per
+  // table), by `name` when the row came without them.
+  [[nodiscard]] host::Variant Get(int PhaseColumns::*position, std::string_view name) const;
 };
 
 struct WorkerRow {

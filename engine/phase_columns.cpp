@@ -37,6 +37,7 @@ PhaseColumns::PhaseColumns(const host::Table* table) {
   detail = t.FieldIndex("DO46_PROGDET");
   alternative_machine = t.FieldIndex("DO46_MACCHINAALT");
   phase_id = t.FieldIndex("PD2A_IDFASE");
+  order_quantity = t.FieldIndex("DO46_QTA1ORD");
   cycle_id = t.FieldIndex("PD48_IDCICLO");
   machine = t.FieldIndex("PD48_MACCHINA_PD08");
   order_numreg = t.FieldIndex("DO46_NUMREG_CO99");

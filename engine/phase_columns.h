@@ -23,7 +23,7 @@ struct PhaseColumns {
   Kind order, cycle;
   int cycle_code = -1;  // PD48_CICLO_PD52, read for either kind
   // The order phase's own values the formulas see.
-  int detail = -1, alternative_machine = -1, phase_id = -1;
+  int detail = -1, alternative_machine = -1, phase_id = -1, order_quantity = -1;
   // The cycle phase's own values the formulas see.
   int cycle_id = -1, machine = -1;
   // What a phase found by its id tells of itself: the order line, phase

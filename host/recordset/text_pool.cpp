@@ -71,7 +71,9 @@ void TextPool::Prefetch(std::string_view text, int stage) const {
     return;
   }
   const uint64_t entry = slots_[slot];
-  if (entry != 0 && (entry & ~kIdBits) == (hash & ~kIdBits)) __builtin_prefetch(&At(static_cast<uint32_t>(entry & kIdBits)));
+  if (entry != 0 && (entry & ~kIdBits) == (hash & ~kIdBits)) {
+    __builtin_prefetch(&At(static_cast<uint32_t>(entry & kIdBits)));
+  }
 }
 
 uint32_t TextPool::Intern(std::string_view text) {
