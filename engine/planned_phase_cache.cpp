@@ -1,5 +1,7 @@
 #include "engine/planned_phase_cache.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 
 namespace engine {
@@ -70,12 +72,11 @@ uint32_t PlannedPhaseCache::Keep(const Key& key, const PhaseOutputs& outputs, bo
 }
 
 uint32_t PlannedPhaseCache::KeepUnkeyed(const PhaseOutputs& outputs, bool left_out) {
-  const size_t row = outputs_.AppendRow();
-  for (size_t c = 0; c < 7; ++c) {
-    outputs_.Set(row, c, outputs.hours[c]);
-    outputs_.Set(row, 7 + c, outputs.minutes[c]);
-    outputs_.Set(row, 14 + c, outputs.seconds[c]);
-  }
+  std::array<host::Variant, 21> values;
+  std::copy(outputs.hours.begin(), outputs.hours.end(), values.begin());
+  std::copy(outputs.minutes.begin(), outputs.minutes.end(), values.begin() + 7);
+  std::copy(outputs.seconds.begin(), outputs.seconds.end(), values.begin() + 14);
+  const size_t row = outputs_.AppendRow(values);
   left_out_.push_back(left_out);
   return static_cast<uint32_t>(row);
 }

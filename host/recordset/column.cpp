@@ -331,6 +331,24 @@ class VariantColumn final : public Column {
     if (value.IsText()) pool_.Prefetch(value.Text(), stage);
   }
   void Set(size_t row, const Variant& value) override {
+    const auto [tag, payload] = Encode(value);
+    tags_.Set(row, tag);
+    payload_.Set(row, payload);
+  }
+  void AppendValue(size_t row, const Variant& value) override {
+    std::pair<uint8_t, Int128> encoded;
+    try {
+      encoded = Encode(value);
+    } catch (...) {  // the row still comes, Null, as the contract says
+      Column::AppendValue(row, Variant::Null());
+      throw;
+    }
+    tags_.PushWritten(encoded.first);
+    payload_.PushWritten(encoded.second);
+  }
+  // The tag and payload that keep `value` (a value beyond them goes to the
+  // side list).
+  std::pair<uint8_t, Int128> Encode(const Variant& value) {
     uint8_t tag = kOverflow;
     Int128 payload = 0;
     switch (value.Type()) {
@@ -377,8 +395,7 @@ class VariantColumn final : public Column {
       payload = static_cast<Int128>(overflow_.size());
       overflow_.push_back(value);
     }
-    tags_.Set(row, tag);
-    payload_.Set(row, payload);
+    return {tag, payload};
   }
   [[nodiscard]] Variant Get(size_t row) const override {
     const auto tag = static_cast<uint8_t>(tags_.Get(row));

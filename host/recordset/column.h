@@ -46,6 +46,13 @@ class Column {
  public:
   virtual ~Column() = default;
   virtual void AppendNull() = 0;
+  // Appends row `row` (the next one) holding `value`, as AppendNull and
+  // Set would: the row is appended even when the value cannot be stored
+  // (Null there), and then the failure is thrown.
+  virtual void AppendValue(size_t row, const Variant& value) {
+    AppendNull();
+    Set(row, value);
+  }
   virtual void PopBack() = 0;
   virtual void Reserve(size_t rows) = 0;
   // Frees the room reserved or grown for rows to come; values unchanged.

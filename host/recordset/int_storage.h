@@ -30,6 +30,12 @@ class IntStorage {
     held_row_ = size_ - 1;
     held_ = value;
   }
+  // Push for a value that stays as it is (a row appended whole): written
+  // at once instead of held.
+  void PushWritten(Int128 value) {
+    Flush();
+    Append(value);
+  }
   void Set(size_t index, Int128 value) {
     if (index != held_row_) {
       Flush();

@@ -1,5 +1,7 @@
 #include "host/recordset/table.h"
 
+#include <exception>
+
 #include "host/value/error.h"
 
 namespace host {
@@ -53,6 +55,24 @@ size_t Table::AppendRow() {
   Changed();
   for (auto& column : columns_) column->AppendNull();
   return rows_++;
+}
+
+size_t Table::AppendRow(std::span<const Variant> values) {
+  if (values.size() != columns_.size()) throw Error(kErrInvalidArgument, "A row needs one value per field", "Recordset");
+  Changed();
+  // Every column gains the row, as AppendRow and the Sets would leave it;
+  // the first failure is thrown once the row is whole.
+  std::exception_ptr failure;
+  for (size_t c = 0; c < columns_.size(); ++c) {
+    try {
+      columns_[c]->AppendValue(rows_, values[c]);
+    } catch (...) {  // thrown below, after the row is whole
+      if (!failure) failure = std::current_exception();
+    }
+  }
+  const size_t row = rows_++;
+  if (failure) std::rethrow_exception(failure);
+  return row;
 }
 
 void Table::RemoveLastRow() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -57,6 +58,9 @@ class Table {
   [[nodiscard]] size_t RowCount() const { return rows_; }
   // Appends a row of Nulls and answers its number.
   size_t AppendRow();
+  // Appends a row holding `values` (one per field, in field order), as
+  // AppendRow and a Set of each would; answers its number.
+  size_t AppendRow(std::span<const Variant> values);
   void RemoveLastRow();
   void Reserve(size_t rows);
   // Gives back the room kept for rows to come, once no more will be

@@ -359,6 +359,45 @@ TEST(RecordSetStorage, OneValueRepeatedTakesNoBytesUntilAnotherComes) {
   EXPECT_TRUE(set.Get(1) == 5);
 }
 
+// A row appended whole holds what AppendRow and a Set of each field would,
+// costs a repeated value nothing, and comes whole even when a value cannot
+// be stored.
+TEST(RecordSetStorage, ARowAppendedWholeIsTheRowAppendedThenSet) {
+  Table whole;
+  Table set;
+  for (Table* t : {&whole, &set}) {
+    t->AddField(VariantField("V"));
+    t->AddField(DecimalField("D", 4, 1));
+    t->AddField(VariantField("SAME"));
+  }
+  const std::vector<Variant> values{int16_t{7}, *Decimal::Parse("-12.5"), std::string("0:05:07"), 2.5,
+                                    Variant::Null(), Variant(), int64_t{INT64_MAX}};
+  for (size_t i = 0; i < 700; ++i) {
+    const std::vector<Variant> row{values[i % values.size()], *Decimal::Parse(std::to_string(i % 100) + ".25"),
+                                   int16_t{3}};
+    whole.AppendRow(row);
+    const size_t at = set.AppendRow();
+    for (size_t c = 0; c < row.size(); ++c) set.Set(at, c, row[c]);
+  }
+  ASSERT_EQ(whole.RowCount(), set.RowCount());
+  for (size_t row = 0; row < whole.RowCount(); ++row) {
+    for (size_t c = 0; c < 3; ++c) ASSERT_EQ(whole.Get(row, c), set.Get(row, c)) << row << " " << c;
+  }
+  EXPECT_EQ(whole.Get(1, 1).ToText(), "1.3");  // by the field's rules: 1.25 rounded half away
+  whole.ShrinkToFit();
+  EXPECT_EQ(whole.ColumnAt(2).MemoryBytes(), 0U);  // 3 on every row
+  // "abc" is no decimal: the row still comes, Null there.
+  const std::vector<Variant> no_number{int16_t{1}, std::string("abc"), int16_t{3}};
+  EXPECT_THROW(whole.AppendRow(no_number), Error);
+  ASSERT_EQ(whole.RowCount(), 701U);
+  EXPECT_EQ(whole.Get(700, 0), Variant(int16_t{1}));
+  EXPECT_TRUE(whole.Get(700, 1).IsNull());
+  EXPECT_EQ(whole.Get(700, 2), Variant(int16_t{3}));
+  const std::vector<Variant> short_row{int16_t{1}};
+  EXPECT_THROW(whole.AppendRow(short_row), Error);  // one value per field
+  EXPECT_EQ(whole.RowCount(), 701U);
+}
+
 TEST(RecordSetStorage, NullBitsTakeNoRoomUntilARowStaysNull) {
   // Rows are appended Null and given their value at once, column by column:
   // a column that never keeps a Null has no bits at all.
