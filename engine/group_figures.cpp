@@ -50,8 +50,11 @@ GroupFigures::GroupFigures(Comparison& run, std::vector<std::string> shared_fiel
     for (size_t row = 0; id_field >= 0 && row < groups.RowCount(); ++row) {
       keys.push_back(GroupKey(groups.Get(row, static_cast<size_t>(id_field))));
     }
-    entry_of_ = IdSlots(keys);
-    stored_ = IdSlots(keys);
+    // IDGRUPPO is a booking's number: the groups' keys spread over the
+    // bookings' numbers, a range about as wide as the bookings are many.
+    const size_t width = 2 * clones_.RSTempiVerDett->Storage().RowCount();
+    entry_of_ = IdSlots(keys, width);
+    stored_ = IdSlots(keys, width);
   }
   for (const auto& name : shared_fields_) shared_index_.push_back(clones_.RSTempiVerDett->FieldIndex(name));
   totals_ = std::make_unique<GroupTotals>(run.Context(), clones_, run.Reader().Phases(), run.Production(),

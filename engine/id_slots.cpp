@@ -4,7 +4,7 @@
 
 namespace engine {
 
-IdSlots::IdSlots(std::span<const int64_t> keys) {
+IdSlots::IdSlots(std::span<const int64_t> keys, size_t width) {
   int64_t low = INT64_MAX, high = -1;
   for (const int64_t key : keys) {
     if (key < 0) continue;
@@ -12,10 +12,10 @@ IdSlots::IdSlots(std::span<const int64_t> keys) {
     high = std::max(high, key);
   }
   if (high < 0) return;
-  const auto width = static_cast<uint64_t>(high - low) + 1;
-  if (width > 4 * static_cast<uint64_t>(keys.size()) + 1024) return;
+  const auto range = static_cast<uint64_t>(high - low) + 1;
+  if (range > std::max<uint64_t>(4 * static_cast<uint64_t>(keys.size()) + 1024, width)) return;
   base_ = low;
-  dense_.assign(static_cast<size_t>(width), 0);
+  dense_.assign(static_cast<size_t>(range), 0);
 }
 
 uint32_t& IdSlots::operator[](int64_t key) {

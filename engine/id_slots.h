@@ -17,8 +17,9 @@ class IdSlots {
   IdSlots() = default;
   // Ready for `keys` (the keys to come, any order; negative ones are kept in
   // the map): the vector spans their range when it is at most
-  // 4 × keys.size() + 1,024 wide.
-  explicit IdSlots(std::span<const int64_t> keys);
+  // 4 × keys.size() + 1,024 wide, or `width` wide (the caller's bound: the
+  // bookings of a run are numbered about as densely as they are many).
+  explicit IdSlots(std::span<const int64_t> keys, size_t width = 0);
   // The number kept for `key`, made 0 when there was none.
   uint32_t& operator[](int64_t key);
   // The number kept for `key`; 0 when there is none.

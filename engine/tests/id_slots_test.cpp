@@ -33,6 +33,14 @@ TEST(IdSlots, EveryKeyKeepsItsNumberInsideOrOutsideTheRange) {
   sparse[5000000000] = 9;
   EXPECT_EQ(sparse.Find(5000000000), 9U);
   EXPECT_EQ(sparse.Find(1), 0U);
+  // ... unless the caller allows a range that wide.
+  const std::vector<int64_t> spread{1000, 901000};
+  IdSlots allowed(spread, 1000000);
+  allowed[901000] = 4;
+  allowed[500000] = 5;
+  EXPECT_EQ(allowed.Find(901000), 4U);
+  EXPECT_EQ(allowed.Find(500000), 5U);
+  EXPECT_EQ(allowed.Find(1000), 0U);
   IdSlots empty;
   EXPECT_EQ(empty.Find(0), 0U);
   empty[0] = 2;
