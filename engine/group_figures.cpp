@@ -64,9 +64,16 @@ GroupFigures::GroupFigures(Comparison& run, std::vector<std::string> shared_fiel
   // the group shown when the form opens is visited before the first step.
   totals_->ReusePhases();
   run.Totals().ReusePhases(totals_->PhaseCache());
-  // Most phases' planned times were worked out by the run's pass already.
-  totals_->ReusePassTimes(run.Reader().KeptPassTimes());
-  run.Totals().ReusePassTimes(run.Reader().KeptPassTimes());
+  // Most phases' planned times were worked out by the run's pass already;
+  // split into the unit's members on the second core while this thread
+  // sums the bookings.
+  const std::shared_ptr<const PassTimes>& pass = run.Reader().KeptPassTimes();
+  totals_->ReusePassTimes(pass);
+  run.Totals().ReusePassTimes(pass);
+  if (pass) {
+    splits_ = std::make_shared<PassSplits>(pass, static_cast<int16_t>(run.Unit()));
+    totals_->PhaseCache()->UsePassSplits(splits_);
+  }
   // Under h:mm:ss and seconds the database sums the bookings' own booked
   // values, which the pass sums too: the query is read only if one of them
   // is no whole number (AllBookings). Otherwise it reads every booking
@@ -89,6 +96,8 @@ void GroupFigures::StartBookedTotal() {
 }
 
 GroupFigures::~GroupFigures() {
+  // The splits already made stay with the phase cache (a visit uses them).
+  if (splits_) splits_->Stop();
   // A form closed before the end does not wait for the query.
   if (booked_total_.valid()) {
     sibling_->Interrupt();

@@ -31,6 +31,7 @@
 #include "engine/group_membership.h"
 #include "engine/id_slots.h"
 #include "engine/layouts.h"
+#include "engine/pass_splits.h"
 
 namespace engine {
 
@@ -63,6 +64,10 @@ class GroupFigures {
   // How many phase computations of the run's pass the figures took instead
   // of computing them again.
   [[nodiscard]] int64_t TakenFromPass() const { return totals_ ? totals_->TakenFromPass() : 0; }
+  // Waits until the pass's planned times are all split beside (tests).
+  void WaitForPassSplits() {
+    if (splits_) splits_->Wait();
+  }
   // All the run's bookings taken as one group: the planned figures with
   // each phase once (GroupTotals::AllBookings), the total's booked as the
   // grouped query sums a group's, so that they equal a run without
@@ -79,6 +84,7 @@ class GroupFigures {
   Comparison& run_;
   RunRecordSets clones_;
   std::unique_ptr<GroupTotals> totals_;
+  std::shared_ptr<PassSplits> splits_;  // shared with the phase cache
   struct Entry {
     CategoryFigures figures;
     std::vector<int8_t> differ;  // per shared field: 1 differ, 0 all the same, -1 unknown

@@ -311,6 +311,13 @@ std::optional<PhaseOutputs> GroupTotals::FromPass(const BookingPhase& phase, con
       memo = kMemoRefused;
       return std::nullopt;
     }
+    // Split beside already (the same split, which said nothing).
+    if (const std::optional<uint32_t> split = cache_->SplitNumber(*times)) {
+      cached = *split;
+      memo = cached + kMemoFirstNumber;
+      ++taken_from_pass_;
+      return cache_->At(cached).outputs;
+    }
     PhaseStatus status = PhaseStatus::Computed;
     const std::array<Variant, 7> kept = pass_->Times(*times);
     PhaseOutputs out = Guarded(status, [&](PhaseOutputs& into) { SplitInto(kept, into); });

@@ -49,6 +49,8 @@ class PassTimes {
   // RSTempiPrevDett, if one is offered for an order phase (`order`) or a
   // cycle phase computed with a quantity of `quantity`'s kind: its number.
   [[nodiscard]] std::optional<uint32_t> Offered(size_t record, bool order, const host::Variant& quantity) const;
+  // Whether computation `times` is offered at all (for some record).
+  [[nodiscard]] bool Offers(uint32_t times) const { return times < origins_.size() && origins_[times].offered; }
   // Whether computation `times` was made from the row the group side found
   // (its table and row).
   [[nodiscard]] bool SameRow(uint32_t times, const PhaseRow& row) const;

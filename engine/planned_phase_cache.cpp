@@ -6,11 +6,7 @@
 
 namespace engine {
 
-PlannedPhaseCache::PlannedPhaseCache() {
-  for (const char* part : {"H", "M", "S"}) {
-    for (int c = 0; c < 7; ++c) outputs_.AddField(host::FieldDef{part + std::to_string(c)});
-  }
-}
+PlannedPhaseCache::PlannedPhaseCache() = default;
 
 size_t PlannedPhaseCache::KeyHash::operator()(const Key& k) const noexcept {
   const auto lo = static_cast<uint64_t>(k.id);
@@ -53,14 +49,15 @@ std::optional<PlannedPhaseCache::Found> PlannedPhaseCache::Find(const Key& key, 
 }
 
 PlannedPhaseCache::Found PlannedPhaseCache::At(uint32_t number) const {
-  Found found;
-  for (size_t c = 0; c < 7; ++c) {
-    outputs_.GetInto(number, c, found.outputs.hours[c]);
-    outputs_.GetInto(number, 7 + c, found.outputs.minutes[c]);
-    outputs_.GetInto(number, 14 + c, found.outputs.seconds[c]);
-  }
-  found.left_out = left_out_[number];
-  return found;
+  if (number >= kSplitNumbers) return Found{splits_->At(number - kSplitNumbers), false};
+  return Found{outputs_.At(number), left_out_[number]};
+}
+
+void PlannedPhaseCache::UsePassSplits(std::shared_ptr<const PassSplits> splits) { splits_ = std::move(splits); }
+
+std::optional<uint32_t> PlannedPhaseCache::SplitNumber(uint32_t times) const {
+  if (!splits_ || times >= kSplitNumbers || !splits_->Has(times)) return std::nullopt;
+  return kSplitNumbers + times;
 }
 
 uint32_t PlannedPhaseCache::Keep(const Key& key, const PhaseOutputs& outputs, bool left_out) {
@@ -72,11 +69,7 @@ uint32_t PlannedPhaseCache::Keep(const Key& key, const PhaseOutputs& outputs, bo
 }
 
 uint32_t PlannedPhaseCache::KeepUnkeyed(const PhaseOutputs& outputs, bool left_out) {
-  std::array<host::Variant, 21> values;
-  std::copy(outputs.hours.begin(), outputs.hours.end(), values.begin());
-  std::copy(outputs.minutes.begin(), outputs.minutes.end(), values.begin() + 7);
-  std::copy(outputs.seconds.begin(), outputs.seconds.end(), values.begin() + 14);
-  const size_t row = outputs_.AppendRow(values);
+  const size_t row = outputs_.Append(outputs);
   left_out_.push_back(left_out);
   return static_cast<uint32_t>(row);
 }

@@ -8,6 +8,10 @@
 // variant its formulas see: the key holds those values themselves (the id's
 // decimal, the quantity's type and text, the texts), never addresses. The
 // outputs are kept exactly, types included, in compact variant columns.
+//
+// The run's pass kept most phases' planned times already; where they were
+// split into the unit's members beside (PassSplits), a phase taken from
+// the pass gets a number here without being kept again.
 #pragma once
 
 #include <array>
@@ -18,16 +22,13 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/recordset/table.h"
+#include <memory>
+
+#include "engine/pass_splits.h"
+#include "engine/phase_outputs.h"
 #include "host/value/variant.h"
 
 namespace engine {
-
-// The planned hours, minutes and seconds of the seven categories (total,
-// _LAV, _SET, _MACLAV, _MACSET, _MANLAV, _MANSET) in the chosen unit.
-struct PhaseOutputs {
-  std::array<host::Variant, 7> hours, minutes, seconds;
-};
 
 class PlannedPhaseCache {
  public:
@@ -57,8 +58,14 @@ class PlannedPhaseCache {
   // Keeps `outputs` without a key (the caller finds them by their number);
   // answers their number.
   uint32_t KeepUnkeyed(const PhaseOutputs& outputs, bool left_out);
-  // What was kept as number `number` (below Size()).
+  // What was kept as number `number` (one this cache answered).
   [[nodiscard]] Found At(uint32_t number) const;
+
+  // From now on the pass's computations split in `splits` are numbered
+  // here as they are (none is left out: those are not split there).
+  void UsePassSplits(std::shared_ptr<const PassSplits> splits);
+  // The number of pass computation `times` if it is split already.
+  [[nodiscard]] std::optional<uint32_t> SplitNumber(uint32_t times) const;
 
   [[nodiscard]] size_t Size() const { return left_out_.size(); }
 
@@ -70,8 +77,11 @@ class PlannedPhaseCache {
 
   std::unordered_map<std::string, uint32_t> texts_;
   std::unordered_map<Key, uint32_t, KeyHash> rows_;
-  host::Table outputs_;  // 21 variant columns: hours, minutes, seconds of each category
+  PhaseOutputsTable outputs_;
   std::vector<bool> left_out_;
+  // Numbers from kSplitNumbers on are pass computations in splits_.
+  static constexpr uint32_t kSplitNumbers = 1U << 31;
+  std::shared_ptr<const PassSplits> splits_;
 };
 
 }  // namespace engine

@@ -13,6 +13,8 @@
 
 #include "engine/group_membership.h"
 #include "engine/layouts.h"
+#include "engine/pass_splits.h"
+#include "engine/planned_records.h"
 #include "engine/tests/demo_db.h"
 #include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
@@ -89,13 +91,16 @@ void ExpectSameFigures(const CategoryFigures& got, const host::RecordSet& record
 
 // Compares every group of a one-pass run with the same group's visit on an
 // independent run; answers the number of groups compared.
+// With `split_first`, the pass's planned times are all split beside
+// before the first step.
 size_t CompareEveryGroup(const std::string& db, const std::vector<std::string>& grouping, int unit,
-                         const CategoryFigures* all_bookings) {
+                         const CategoryFigures* all_bookings, bool split_first = false) {
   host::testing::FakeForm form_a, form_b;
   auto one_pass = RunOn(form_a, db, grouping, unit);
   auto by_group = RunOn(form_b, db, grouping, unit);
   const std::vector<std::string> shared = SharedFields(*one_pass);
   GroupFigures figures(*one_pass, shared);
+  if (split_first) figures.WaitForPassSplits();
   // The last group visited before the pass, and the first during it: the
   // pass reads what the visits stored, and the totals of all the bookings
   // still count their bookings.
@@ -183,10 +188,46 @@ TEST(GroupFigures, EveryGroupOfTheDemoAsItsVisitStoresIt) {
     // phase, none at all, and employees (whose groups share phases).
     EXPECT_GT(CompareEveryGroup(db, {}, unit, &all), 1000U) << "unit " << unit;
     EXPECT_GT(CompareEveryGroup(db, {"Reparto", "Fase"}, unit, &all), 5U) << "unit " << unit;
+    EXPECT_GT(CompareEveryGroup(db, {"Reparto", "Fase"}, unit, &all, true), 5U) << "unit " << unit;
     EXPECT_EQ(CompareEveryGroup(db, {"-"}, unit, &all), 1U) << "unit " << unit;
     if (unit == 0) {
       EXPECT_GT(CompareEveryGroup(db, {"Dipendente", "Fase"}, unit, nullptr), 10U);
     }
+  }
+}
+
+// Every computation the pass offers is split beside exactly as the group
+// side splits it, value and type; one not offered is not kept; a split
+// stopped at once keeps only whole blocks, still right.
+TEST(PassSplits, EachOfferedComputationAsTheGroupSideSplitsIt) {
+  for (const int unit : {0, 1}) {
+    host::testing::FakeForm form;
+    auto run = RunOn(form, Demo20k(), {}, unit);
+    const std::shared_ptr<const PassTimes>& pass = run->Reader().KeptPassTimes();
+    ASSERT_NE(pass, nullptr);
+    PassSplits stopped(pass, static_cast<int16_t>(unit));
+    stopped.Stop();
+    PassSplits splits(pass, static_cast<int16_t>(unit));
+    splits.Wait();
+    stopped.Wait();
+    size_t offered = 0;
+    for (uint32_t t = 0; t < pass->Size(); ++t) {
+      ASSERT_EQ(splits.Has(t), pass->Offers(t)) << "computation " << t;
+      if (!pass->Offers(t)) continue;
+      ++offered;
+      const std::array<host::Variant, 7> kept = pass->Times(t);
+      const PhaseOutputs got = splits.At(t);
+      const PhaseOutputs again = stopped.Has(t) ? stopped.At(t) : got;
+      for (size_t c = 0; c < 7; ++c) {
+        const PlannedSplit want = SplitPlanned(kept[c], static_cast<int16_t>(unit)).value;
+        for (const auto& [g, w] : {std::pair{got.hours[c], want.hours}, std::pair{got.minutes[c], want.minutes},
+                                   std::pair{got.seconds[c], want.seconds}, std::pair{again.hours[c], want.hours}}) {
+          EXPECT_EQ(g.Type(), w.Type()) << "computation " << t << " category " << c;
+          EXPECT_EQ(g.JoinedText(), w.JoinedText()) << "computation " << t << " category " << c;
+        }
+      }
+    }
+    EXPECT_GT(offered, 100U) << "unit " << unit;
   }
 }
 
