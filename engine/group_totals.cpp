@@ -426,20 +426,20 @@ unsigned CategoriesOfClass(size_t k) {
 // 9 decimal places below a million, whose sums over up to 10^13 bookings
 // stay inside a decimal's 28 digits, so no addition rounds. (A binary
 // number read as a decimal has some 20 places: its sums round, and their
-// order counts.)
-constexpr host::Int128 kBelowAMillion = 1'000'000'000'000'000;  // a million at 9 places
-
+// order counts.) At scale s that is a coefficient below 10^(6 + s).
 bool SumsExactly(const Variant& v) {
   switch (v.Type()) {
     case host::VarType::Int16:
     case host::VarType::Int32:
-    case host::VarType::Int64:
+    case host::VarType::Int64: {
+      const int64_t n = v.ToInt64();
+      return n > -1'000'000 && n < 1'000'000;
+    }
     case host::VarType::Decimal: {
       const host::Decimal d = v.ToDecimal();
       if (d.Scale() < 0 || d.Scale() > 9) return false;
-      host::Int128 at_nine = d.Coefficient() < 0 ? -d.Coefficient() : d.Coefficient();
-      for (int s = d.Scale(); s < 9 && at_nine < kBelowAMillion; ++s) at_nine *= 10;
-      return at_nine < kBelowAMillion;
+      const host::Int128 limit = host::Pow10(6 + d.Scale());
+      return d.Coefficient() > -limit && d.Coefficient() < limit;
     }
     default: return false;
   }
@@ -531,7 +531,7 @@ std::optional<GroupTotals::BookingPhase> GroupTotals::PhaseOf(size_t row) {
   if (phase.id.IsNull() || phase.id.IsEmpty()) return std::nullopt;
   phase.order_quantity = planned_rows.Get(*planned, 2);  // QTAODL
   phase.record = *planned;
-  const bool order = host::CompareNumbers(ValoreNumerico(phase.order_quantity), int16_t{0}) > 0;
+  const bool order = CompareValueWith(phase.order_quantity, 0) > 0;
   const host::Decimal decimal = phase.id.ToDecimal();
   phase.key = {order, decimal.Coefficient(), decimal.Scale()};
   return phase;
@@ -575,9 +575,9 @@ GroupTotals::Booked GroupTotals::BookedOf(size_t row) {
   b.hours = ValoreNumerico(read(f.hours));
   b.minutes = ValoreNumerico(read(f.minutes));
   b.seconds = ValoreNumerico(read(f.seconds));
-  const Variant kind = ValoreNumerico(read(f.kind));
-  b.processing = host::CompareNumbers(kind, int16_t{0}) == 0;
-  b.setup = host::CompareNumbers(kind, int16_t{1}) == 0;
+  const Variant kind = read(f.kind);
+  b.processing = CompareValueWith(kind, 0) == 0;
+  b.setup = CompareValueWith(kind, 1) == 0;
   b.labour = !BlankAt(bookings, f.employee, row);
   b.machine = !BlankAt(bookings, f.machine, row) || !b.labour;
   return b;

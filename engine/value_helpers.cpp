@@ -66,6 +66,24 @@ Variant ValoreNumerico(const Variant& value) {
   }
 }
 
+int CompareValueWith(const Variant& value, int16_t n) {
+  const auto sign = [](auto x) { return x < 0 ? -1 : (x > 0 ? 1 : 0); };
+  switch (value.Type()) {
+    case host::VarType::Int16:
+    case host::VarType::Int32:
+    case host::VarType::Int64: {
+      const int64_t x = value.ToInt64();
+      return x < n ? -1 : (x > n ? 1 : 0);
+    }
+    case host::VarType::Decimal:
+      if (n == 0) return sign(value.ToDecimal().Coefficient());
+      break;
+    default: break;
+  }
+  const int c = host::CompareNumbers(ValoreNumerico(value), n);
+  return sign(c);
+}
+
 bool RecordsetVuoto(const host::RecordSet* records) {
   if (records == nullptr || !records->IsOpen()) return true;
   return records->Bof() && records->Eof();

@@ -42,6 +42,11 @@ host::Valued<host::Variant> Massimo(const host::Variant& a, const host::Variant&
 // 0 (a 16-bit integer) for Empty, Null, blank or non-numeric text; otherwise
 // the value as a Decimal.
 host::Variant ValoreNumerico(const host::Variant& value);
+// How ValoreNumerico(value) compares with the whole number `n` (below,
+// equal, above: -1, 0, 1), as host::CompareNumbers tells it; a whole number,
+// and a decimal against 0, are told without making a decimal (the group
+// totals ask this of every booking).
+int CompareValueWith(const host::Variant& value, int16_t n);
 
 // True when the record set is missing or closed, or has no records (BOF and
 // EOF both True).

@@ -76,6 +76,21 @@ TEST(ValoreNumerico, IsBlankTolerant) {
   EXPECT_EQ(ValoreNumerico(std::numeric_limits<double>::quiet_NaN()), Variant(int16_t{0}));
 }
 
+// Told as CompareNumbers(ValoreNumerico(value), n) tells it, whatever the
+// value's type: the quick paths for whole numbers and decimals included.
+TEST(ValoreNumerico, ComparedWithAWholeNumberAsItsDecimalIs) {
+  const std::vector<Variant> values = {Variant::Null(), Variant(), "", " 1 ", "abc", int16_t{0}, int16_t{1},
+                                       int32_t{-1}, INT64_MIN, INT64_MAX, host::Decimal::FromParts(0, 3),
+                                       host::Decimal::FromParts(100, 2), host::Decimal::FromParts(-1, 2),
+                                       host::Decimal::FromParts(999, 3), 0.5, -2.0};
+  for (const Variant& v : values) {
+    for (const int16_t n : {int16_t{-1}, int16_t{0}, int16_t{1}}) {
+      const int want = host::CompareNumbers(ValoreNumerico(v), n);
+      EXPECT_EQ(CompareValueWith(v, n), want < 0 ? -1 : (want > 0 ? 1 : 0)) << v.JoinedText() << " against " << n;
+    }
+  }
+}
+
 TEST(RecordsetVuoto, TrueForMissingClosedOrEmpty) {
   EXPECT_TRUE(RecordsetVuoto(nullptr));
   auto rs = host::RecordSet::Create();
@@ -118,7 +133,9 @@ TEST(ExactSum, EndsWhereTheVariantAdditionsEnd) {
     ASSERT_EQ(got.Type(), expected.Type()) << values.size();
     if (expected.IsNull()) continue;
     EXPECT_EQ(got.ToText(), expected.ToText());
-    if (expected.Type() == host::VarType::Decimal) EXPECT_EQ(got.ToDecimal().Scale(), expected.ToDecimal().Scale());
+    if (expected.Type() == host::VarType::Decimal) {
+      EXPECT_EQ(got.ToDecimal().Scale(), expected.ToDecimal().Scale());
+    }
   }
 }
 
