@@ -287,13 +287,12 @@ void GroupTotals::ReusePassTimes(std::shared_ptr<const PassTimes> pass) {
   pass_memo_.clear();
 }
 
-std::optional<PhaseOutputs> GroupTotals::FromPass(const BookingPhase& phase, const Variant& quantity,
-                                                  uint32_t& cached) {
+bool GroupTotals::FromPass(const BookingPhase& phase, const Variant& quantity, uint32_t& cached, PhaseOutputs& out) {
   const std::optional<uint32_t> times = pass_->Offered(phase.record, phase.key.order, quantity);
-  if (!times) return std::nullopt;
+  if (!times) return false;
   if (pass_memo_.size() <= *times) pass_memo_.resize(pass_->Size(), kMemoUnknown);
   uint32_t& memo = pass_memo_[*times];
-  if (memo == kMemoRefused) return std::nullopt;
+  if (memo == kMemoRefused) return false;
   if (memo == kMemoUnknown) {
     // Every record of this computation has the same phase row, so its id
     // finds the same row for all of them: looked at once.
@@ -301,7 +300,7 @@ std::optional<PhaseOutputs> GroupTotals::FromPass(const BookingPhase& phase, con
     try {
       row = phase.key.order ? phases_.OrderPhaseById(phase.id) : phases_.CyclePhaseById(phase.id);
     } catch (const std::exception&) {
-      return std::nullopt;  // computed as before, which says what failed
+      return false;  // computed as before, which says what failed
     }
     // An order phase's quantity as the record keeps it, rounded to its
     // field, against the row's that the pass computed with.
@@ -309,18 +308,19 @@ std::optional<PhaseOutputs> GroupTotals::FromPass(const BookingPhase& phase, con
     if (!row || !pass_->SameRow(*times, *row) ||
         (phase.key.order && host::CompareNumbers(row_quantity(), quantity) != 0)) {
       memo = kMemoRefused;
-      return std::nullopt;
+      return false;
     }
     // Split beside already (the same split, which said nothing).
     if (const std::optional<uint32_t> split = cache_->SplitNumber(*times)) {
       cached = *split;
       memo = cached + kMemoFirstNumber;
       ++taken_from_pass_;
-      return cache_->At(cached).outputs;
+      cache_->Read(cached, out);
+      return true;
     }
     PhaseStatus status = PhaseStatus::Computed;
     const std::array<Variant, 7> kept = pass_->Times(*times);
-    PhaseOutputs out = Guarded(status, [&](PhaseOutputs& into) { SplitInto(kept, into); });
+    out = Guarded(status, [&](PhaseOutputs& into) { SplitInto(kept, into); });
     // A failure is reported again where the phase comes back, as before.
     if (status != PhaseStatus::Failed) {
       cached = cache_->KeepUnkeyed(out, status == PhaseStatus::LeftOut);
@@ -328,12 +328,11 @@ std::optional<PhaseOutputs> GroupTotals::FromPass(const BookingPhase& phase, con
       ++taken_from_pass_;
     }
     if (status == PhaseStatus::LeftOut) ReportLeftOut(phase.id);
-    return out;
+    return true;
   }
   cached = memo - kMemoFirstNumber;
-  PlannedPhaseCache::Found found = cache_->At(cached);
-  if (found.left_out) ReportLeftOut(phase.id);
-  return std::move(found.outputs);
+  if (cache_->Read(cached, out)) ReportLeftOut(phase.id);
+  return true;
 }
 
 void GroupTotals::ReportLeftOut(const Variant& phase_id) {
@@ -357,22 +356,25 @@ void GroupTotals::ReusePhases(std::shared_ptr<PlannedPhaseCache> shared) {
   }
 }
 
-PhaseOutputs GroupTotals::PlannedPhase(bool order, const Variant& phase_id, const Variant& order_quantity,
-                                       const Variant& quantity, const std::string& article, const std::string& option,
-                                       uint32_t& cached) {
+void GroupTotals::PlannedPhase(bool order, const Variant& phase_id, const Variant& order_quantity,
+                               const Variant& quantity, const std::string& article, const std::string& option,
+                               uint32_t& cached, PhaseOutputs& out) {
   cached = kNotCached;
-  if (!cache_) return CalcolaTempiFase(phase_id, order_quantity, quantity, article, option);
+  if (!cache_) {
+    out = CalcolaTempiFase(phase_id, order_quantity, quantity, article, option);
+    return;
+  }
   const PlannedPhaseCache::Key key = cache_->KeyOf(order, phase_id, order ? order_quantity : quantity, article, option);
-  if (auto found = cache_->Find(key, &cached)) {
-    if (found->left_out) ReportLeftOut(phase_id);
-    return std::move(found->outputs);
+  if (const std::optional<uint32_t> found = cache_->Find(key)) {
+    cached = *found;
+    if (cache_->Read(cached, out)) ReportLeftOut(phase_id);
+    return;
   }
   PhaseStatus status = PhaseStatus::Computed;
-  PhaseOutputs out = ComputeTempiFase(phase_id, order_quantity, quantity, article, option, status);
+  out = ComputeTempiFase(phase_id, order_quantity, quantity, article, option, status);
   // A failure is reported again where the phase comes back, as before.
   if (status != PhaseStatus::Failed) cached = cache_->Keep(key, out, status == PhaseStatus::LeftOut);
   if (status == PhaseStatus::LeftOut) ReportLeftOut(phase_id);
-  return out;
 }
 
 bool GroupTotals::TempiPreventivi() {
@@ -537,19 +539,17 @@ std::optional<GroupTotals::BookingPhase> GroupTotals::PhaseOf(size_t row) {
   return phase;
 }
 
-PhaseOutputs GroupTotals::PlannedOf(const BookingPhase& phase, size_t row, uint32_t& cached) {
+void GroupTotals::PlannedOf(const BookingPhase& phase, size_t row, uint32_t& cached, PhaseOutputs& out) {
   const BookingFields& f = Bookings();
   const host::Table& bookings = records_.RSTempiVerDett->Storage();
   const auto read = [&](int index) { return index < 0 ? Variant() : bookings.Get(row, static_cast<size_t>(index)); };
   const Variant quantity = context_.Value(NVL(read(f.qty), int16_t{1}));
   if (cache_ && pass_) {
     cached = kNotCached;
-    if (std::optional<PhaseOutputs> kept = FromPass(phase, phase.key.order ? phase.order_quantity : quantity, cached)) {
-      return std::move(*kept);
-    }
+    if (FromPass(phase, phase.key.order ? phase.order_quantity : quantity, cached, out)) return;
   }
-  return PlannedPhase(phase.key.order, phase.id, phase.order_quantity, quantity,
-                      host::RTrim(read(f.article).JoinedText()), host::RTrim(read(f.option).JoinedText()), cached);
+  PlannedPhase(phase.key.order, phase.id, phase.order_quantity, quantity, host::RTrim(read(f.article).JoinedText()),
+               host::RTrim(read(f.option).JoinedText()), cached, out);
 }
 
 namespace {
@@ -638,7 +638,8 @@ void GroupTotals::AddBooking(size_t row, BookingSums& into) {
   const std::optional<BookingPhase> phase = PhaseOf(row);
   if (phase && into.seen.insert(phase->key).second) {
     uint32_t cached = kNotCached;
-    AddPlanned(into, PlannedOf(*phase, row, cached));
+    PlannedOf(*phase, row, cached, planned_);
+    AddPlanned(into, planned_);
     // The first booking of a phase in all the bookings is the first of its
     // phase in whichever group holds it.
     if (gathered_) NoteFirst(phase->key, row, cached);
@@ -679,7 +680,7 @@ bool GroupTotals::StepGathered(size_t count) {
       const auto it = g.first.find(phase->key);
       if (it == g.first.end() || row < it->second.row) {
         uint32_t cached = kNotCached;
-        (void)PlannedOf(*phase, row, cached);
+        PlannedOf(*phase, row, cached, planned_);
         NoteFirst(phase->key, row, cached);
       }
     }
@@ -697,12 +698,12 @@ bool GroupTotals::StepGathered(size_t count) {
   for (size_t n = 0; g.next_phase < g.in_order.size() && n < count; ++n, ++g.next_phase) {
     const auto [row, cached] = g.in_order[g.next_phase];
     if (cached != kNotCached) {
-      const PlannedPhaseCache::Found found = cache_->At(cached);
-      if (found.left_out) ReportLeftOut(PhaseOf(row)->id);
-      AddPlanned(g.sums, found.outputs);
+      if (cache_->Read(cached, planned_)) ReportLeftOut(PhaseOf(row)->id);
+      AddPlanned(g.sums, planned_);
     } else if (const std::optional<BookingPhase> phase = PhaseOf(row)) {
       uint32_t again = kNotCached;
-      AddPlanned(g.sums, PlannedOf(*phase, row, again));
+      PlannedOf(*phase, row, again, planned_);
+      AddPlanned(g.sums, planned_);
     }
   }
   return g.next_phase >= g.in_order.size();

@@ -187,10 +187,13 @@ class GroupTotals {
     size_t record = 0;  // its storage row in RSTempiPrevDett
   };
   std::optional<BookingPhase> PhaseOf(size_t row);
-  // The phase's planned times as the booking at `row` has them computed;
-  // `cached` is their number in the cache (kNotCached without).
+  // The phase's planned times as the booking at `row` has them computed,
+  // into `out`; `cached` is their number in the cache (kNotCached without).
   static constexpr uint32_t kNotCached = UINT32_MAX;
-  PhaseOutputs PlannedOf(const BookingPhase& phase, size_t row, uint32_t& cached);
+  void PlannedOf(const BookingPhase& phase, size_t row, uint32_t& cached, PhaseOutputs& out);
+  // PlannedOf's outputs for the phase being added: read into the same
+  // variants each time instead of making 21 new ones.
+  PhaseOutputs planned_;
   // The booked time of a booking and the categories it counts in.
   struct Booked {
     host::Variant hours, minutes, seconds;
@@ -199,10 +202,10 @@ class GroupTotals {
   Booked BookedOf(size_t row);
   static void AddPlanned(BookingSums& into, const PhaseOutputs& o);
   static void AddBooked(BookingSums& into, const Booked& b);
-  // CalcolaTempiFase through the cache when phases are reused.
-  PhaseOutputs PlannedPhase(bool order, const host::Variant& phase_id, const host::Variant& order_quantity,
-                            const host::Variant& quantity, const std::string& article, const std::string& option,
-                            uint32_t& cached);
+  // CalcolaTempiFase through the cache when phases are reused, into `out`.
+  void PlannedPhase(bool order, const host::Variant& phase_id, const host::Variant& order_quantity,
+                    const host::Variant& quantity, const std::string& article, const std::string& option,
+                    uint32_t& cached, PhaseOutputs& out);
   enum class PhaseStatus : uint8_t { Computed, LeftOut, Failed };
   // Runs `work` on outputs that start at 0, as a phase's computation:
   // an overflow leaves them 0 (LeftOut), another failure is reported as
@@ -210,9 +213,10 @@ class GroupTotals {
   PhaseOutputs Guarded(PhaseStatus& status, const std::function<void(PhaseOutputs&)>& work);
   // The seven planned times split into the unit's members.
   void SplitInto(const std::array<host::Variant, 7>& per_category, PhaseOutputs& out);
-  // The phase's planned times from the pass, when it offers them for this
-  // booking's record and quantity; `cached` their number in the cache.
-  std::optional<PhaseOutputs> FromPass(const BookingPhase& phase, const host::Variant& quantity, uint32_t& cached);
+  // The phase's planned times from the pass into `out`, when it offers them
+  // for this booking's record and quantity (answers whether it did);
+  // `cached` their number in the cache.
+  bool FromPass(const BookingPhase& phase, const host::Variant& quantity, uint32_t& cached, PhaseOutputs& out);
   std::shared_ptr<const PassTimes> pass_;
   // Per pass computation: not looked at yet, refused, or its number in the
   // cache + kMemoFirstNumber.

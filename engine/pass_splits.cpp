@@ -35,9 +35,9 @@ bool PassSplits::Has(uint32_t times) const {
   return blocks_[block]->row[times % kBlock] != 0;
 }
 
-PhaseOutputs PassSplits::At(uint32_t times) const {
+void PassSplits::Read(uint32_t times, PhaseOutputs& out) const {
   const Block& block = *blocks_[times / kBlock];
-  return block.outputs.At(block.row[times % kBlock] - 1);
+  block.outputs.Read(block.row[times % kBlock] - 1, out);
 }
 
 void PassSplits::Split() {

@@ -35,8 +35,8 @@ class PassSplits {
   // thread has not reached it, after Stop if it never did, and for one
   // not offered or not kept.
   [[nodiscard]] bool Has(uint32_t times) const;
-  // Its outputs; only where Has answers true.
-  [[nodiscard]] PhaseOutputs At(uint32_t times) const;
+  // Reads its outputs into `out`; only where Has answers true.
+  void Read(uint32_t times, PhaseOutputs& out) const;
   // Ends the splitting after the block under way (what is published stays).
   void Stop();
   // Waits until the thread has ended (every block published unless stopped).

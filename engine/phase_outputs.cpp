@@ -19,14 +19,12 @@ size_t PhaseOutputsTable::Append(const PhaseOutputs& outputs) {
   return table_.AppendRow(values);
 }
 
-PhaseOutputs PhaseOutputsTable::At(size_t row) const {
-  PhaseOutputs out;
+void PhaseOutputsTable::Read(size_t row, PhaseOutputs& out) const {
   for (size_t c = 0; c < 7; ++c) {
     table_.GetInto(row, c, out.hours[c]);
     table_.GetInto(row, 7 + c, out.minutes[c]);
     table_.GetInto(row, 14 + c, out.seconds[c]);
   }
-  return out;
 }
 
 }  // namespace engine

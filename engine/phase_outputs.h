@@ -24,8 +24,9 @@ class PhaseOutputsTable {
   PhaseOutputsTable();
   // Appends `outputs` whole; answers their row.
   size_t Append(const PhaseOutputs& outputs);
-  // The outputs at `row` (below Rows()).
-  [[nodiscard]] PhaseOutputs At(size_t row) const;
+  // Reads the outputs at `row` (below Rows()) into `out`, whose variants
+  // are assigned, not made again (this runs for every phase of every group).
+  void Read(size_t row, PhaseOutputs& out) const;
   [[nodiscard]] size_t Rows() const { return table_.RowCount(); }
 
  private:

@@ -41,16 +41,19 @@ PlannedPhaseCache::Key PlannedPhaseCache::KeyOf(bool order, const host::Variant&
   return key;
 }
 
-std::optional<PlannedPhaseCache::Found> PlannedPhaseCache::Find(const Key& key, uint32_t* number) const {
+std::optional<uint32_t> PlannedPhaseCache::Find(const Key& key) const {
   const auto it = rows_.find(key);
   if (it == rows_.end()) return std::nullopt;
-  if (number != nullptr) *number = it->second;
-  return At(it->second);
+  return it->second;
 }
 
-PlannedPhaseCache::Found PlannedPhaseCache::At(uint32_t number) const {
-  if (number >= kSplitNumbers) return Found{splits_->At(number - kSplitNumbers), false};
-  return Found{outputs_.At(number), left_out_[number]};
+bool PlannedPhaseCache::Read(uint32_t number, PhaseOutputs& out) const {
+  if (number >= kSplitNumbers) {
+    splits_->Read(number - kSplitNumbers, out);
+    return false;
+  }
+  outputs_.Read(number, out);
+  return left_out_[number];
 }
 
 void PlannedPhaseCache::UsePassSplits(std::shared_ptr<const PassSplits> splits) { splits_ = std::move(splits); }

@@ -47,19 +47,16 @@ class PlannedPhaseCache {
   Key KeyOf(bool order, const host::Variant& phase_id, const host::Variant& quantity, const std::string& article,
             const std::string& option);
 
-  struct Found {
-    PhaseOutputs outputs;
-    bool left_out = false;  // the phase's times were too large to show
-  };
-  // What was kept under `key`, if anything, and its number in `number`.
-  [[nodiscard]] std::optional<Found> Find(const Key& key, uint32_t* number = nullptr) const;
+  // The number of what was kept under `key`, if anything.
+  [[nodiscard]] std::optional<uint32_t> Find(const Key& key) const;
   // Keeps `outputs` under `key` (once); answers their number.
   uint32_t Keep(const Key& key, const PhaseOutputs& outputs, bool left_out);
   // Keeps `outputs` without a key (the caller finds them by their number);
   // answers their number.
   uint32_t KeepUnkeyed(const PhaseOutputs& outputs, bool left_out);
-  // What was kept as number `number` (one this cache answered).
-  [[nodiscard]] Found At(uint32_t number) const;
+  // Reads what was kept as number `number` (one this cache answered) into
+  // `out`; answers whether the phase's times were left out as too large.
+  bool Read(uint32_t number, PhaseOutputs& out) const;
 
   // From now on the pass's computations split in `splits` are numbered
   // here as they are (none is left out: those are not split there).

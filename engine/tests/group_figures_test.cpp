@@ -216,8 +216,13 @@ TEST(PassSplits, EachOfferedComputationAsTheGroupSideSplitsIt) {
       if (!pass->Offers(t)) continue;
       ++offered;
       const std::array<host::Variant, 7> kept = pass->Times(t);
-      const PhaseOutputs got = splits.At(t);
-      const PhaseOutputs again = stopped.Has(t) ? stopped.At(t) : got;
+      PhaseOutputs got, again;
+      splits.Read(t, got);
+      if (stopped.Has(t)) {
+        stopped.Read(t, again);
+      } else {
+        again = got;
+      }
       for (size_t c = 0; c < 7; ++c) {
         const PlannedSplit want = SplitPlanned(kept[c], static_cast<int16_t>(unit)).value;
         for (const auto& [g, w] : {std::pair{got.hours[c], want.hours}, std::pair{got.minutes[c], want.minutes},
