@@ -18,6 +18,7 @@
 #include "host/db/data_messages.h"
 #include "host/db/database_file.h"
 #include "host/db/odbc_bound_rows.h"
+#include "host/db/odbc_row_stream.h"
 #include "host/db/result_reader.h"
 #include "host/db/sqlite_functions.h"
 #include "host/db/sqlite_library.h"
@@ -529,15 +530,25 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
         plan.push_back(column);
         fields.push_back(std::move(as_null));
       }
-      OdbcBoundRows rows(s.stmt, plan, !sqlite_);
-      SQLRETURN fetched = rows.Fetch();
-      const bool have_row = SQL_SUCCEEDED(fetched);
+      OdbcBoundRows bound(s.stmt, plan, !sqlite_);
+      std::vector<OdbcBoundRows::Kind> kinds;
+      for (const auto& column : plan) kinds.push_back(column.kind);
+      OdbcRowStream stream(bound, std::move(kinds));
+      const auto next_rows = [&] {
+        try {
+          return stream.Next();
+        } catch (const Error& e) {
+          Fail({e.Number(), e.what(), "ODBC"});
+        }
+      };
+      const FetchedRows* rows = next_rows();
+      const bool have_row = rows != nullptr;
       std::vector<bool> numeric(infos.size(), false);
       std::vector<bool> number_column(infos.size(), false);
       for (size_t c = 0; c < infos.size(); ++c) {
         if (plan[c].kind == OdbcBoundRows::Kind::Text) {
           // A text value is all that ODBC gave: infer its kind from the text.
-          Variant probe = have_row && !rows.IsNull(0, c) ? Variant(std::string(rows.Text(0, c))) : Variant::Null();
+          Variant probe = have_row && !rows->IsNull(0, c) ? Variant(std::string(rows->Text(0, c))) : Variant::Null();
           if (probe.IsText() && !infos[c].known && !infos[c].text) {
             if (const auto d = Decimal::Parse(probe.Text())) {
               probe = d->Scale() == 0 ? Variant(d->TruncToInt64()) : Variant(d->ToDouble());
@@ -552,19 +563,19 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
                            (type != FieldType::Variant || numeric[c]);
       }
       RowsReadSoFar(0);
-      while (SQL_SUCCEEDED(fetched)) {
-        for (size_t r = 0; r < rows.Rows(); ++r) {
+      while (rows != nullptr) {
+        for (size_t r = 0; r < rows->Rows(); ++r) {
           const size_t row = table->AppendRow();
           RowsReadSoFar(static_cast<int64_t>(row) + 1);
           for (size_t c = 0; c < infos.size(); ++c) {
-            if (rows.IsNull(r, c)) continue;  // what a new row already holds
+            if (rows->IsNull(r, c)) continue;  // what a new row already holds
             const FieldDef& field = table->Field(c);
             try {
               switch (plan[c].kind) {
-                case OdbcBoundRows::Kind::Integer: table->SetInteger(row, c, rows.Integer(r, c)); break;
-                case OdbcBoundRows::Kind::Double: table->Set(row, c, rows.Double(r, c)); break;
+                case OdbcBoundRows::Kind::Integer: table->SetInteger(row, c, rows->Integer(r, c)); break;
+                case OdbcBoundRows::Kind::Double: table->Set(row, c, rows->Double(r, c)); break;
                 case OdbcBoundRows::Kind::Timestamp: {
-                  const auto date = rows.Timestamp(r, c);
+                  const auto date = rows->Timestamp(r, c);
                   if (!date) {
                     throw Error(kErrTypeMismatch, "The value of column " + field.name + " is not a date", "ODBC");
                   }
@@ -572,7 +583,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
                   break;
                 }
                 case OdbcBoundRows::Kind::Text: {
-                  const std::string_view text = rows.Text(r, c);
+                  const std::string_view text = rows->Text(r, c);
                   if (field.type == FieldType::Text || field.type == FieldType::Char) {
                     table->SetText(row, c, text);
                     break;
@@ -606,13 +617,13 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
             }
           }
         }
-        fetched = rows.Fetch();
+        rows = next_rows();
         // The timeout is for an answer that does not come, not for the whole
-        // read: ten years of bookings take minutes, batch after batch.
-        if (SQL_SUCCEEDED(fetched)) deadline_->Restart(std::chrono::seconds(query_timeout_));
+        // read: ten years of bookings take minutes, block after block.
+        if (rows != nullptr) deadline_->Restart(std::chrono::seconds(query_timeout_));
       }
       // Rows that stop coming are a failure, not the end of the rows.
-      if (fetched != SQL_NO_DATA) fail_with(Diagnostics(SQL_HANDLE_STMT, s.stmt));
+      if (stream.End() != SQL_NO_DATA) fail_with(Diagnostics(SQL_HANDLE_STMT, s.stmt));
       fail_if_cancelled();
       table->ShrinkToFit();  // kept for the run: no room for rows that will not come
       result = RecordSet::Create();

@@ -11,6 +11,7 @@
 #include "engine/tests/tiny_erp.h"
 #include "host/db/connection.h"
 #include "host/db/odbc_bound_rows.h"
+#include "host/db/odbc_row_stream.h"
 #include "host/tests/scratch_folder.h"
 
 namespace host::db {
@@ -138,6 +139,78 @@ TEST_F(OdbcReading, RowsComeInBlocksWhenNoTextCanOutgrowItsBuffer) {
     OdbcBoundRows rows(stmt, {{Kind::Integer}, {Kind::Text, 3}, {Kind::Timestamp}, {Kind::Double}}, false);
     EXPECT_EQ(rows.RowsPerFetch(), 1U);
   }
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  SQLDisconnect(dbc);
+  SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+  SQLFreeHandle(SQL_HANDLE_ENV, env);
+}
+
+// The rows fetched on a thread of their own: one row per fetch through the
+// SQLite driver, in blocks of 256 rows, every value as the bound buffers
+// give it, the long texts whole; a stream let go after its first block
+// stops fetching and gives the statement back.
+TEST_F(OdbcReading, RowsFetchedOnAThreadOfTheirOwnComeInBlocksOfWholeValues) {
+  SQLHENV env = SQL_NULL_HENV;
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  SQLHSTMT stmt = SQL_NULL_HSTMT;
+  SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+  SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+  SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+  std::string text = "Driver=SQLite3;Database=" + path_ + ";StepAPI=1";
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, nullptr, 0,
+                                             nullptr, SQL_DRIVER_NOPROMPT)));
+  SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+  std::string sql = "SELECT ID, V, DT, F FROM T ORDER BY ID";
+  using Kind = OdbcBoundRows::Kind;
+  const std::vector<OdbcBoundRows::Column> columns{{Kind::Integer}, {Kind::Text, 10}, {Kind::Timestamp}, {Kind::Double}};
+  const std::vector<Kind> kinds{Kind::Integer, Kind::Text, Kind::Timestamp, Kind::Double};
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS)));
+  std::vector<size_t> blocks;
+  size_t id = 0;
+  {
+    OdbcBoundRows bound(stmt, columns, false);
+    ASSERT_EQ(bound.RowsPerFetch(), 1U);
+    OdbcRowStream stream(bound, kinds);
+    while (const FetchedRows* rows = stream.Next()) {
+      blocks.push_back(rows->Rows());
+      for (size_t r = 0; r < rows->Rows(); ++r) {
+        ++id;
+        ASSERT_EQ(rows->Integer(r, 0), static_cast<int64_t>(id));
+        std::string v = "v" + std::to_string(id);
+        if (id == 1 || id == 300) v = long_ascii_;
+        if (id == 302 || id == 600) v = long_accented_;
+        EXPECT_EQ(rows->IsNull(r, 1), id % 7 == 0) << id;
+        if (id % 7 != 0) {
+          EXPECT_EQ(rows->Text(r, 1), v) << id;
+        }
+        EXPECT_EQ(rows->IsNull(r, 2), id % 11 == 0) << id;
+        if (id % 11 != 0) {
+          EXPECT_EQ(rows->Timestamp(r, 2)->ToIsoText(),
+                    "2026-0" + std::to_string(1 + id % 9) + "-15 0" + std::to_string(id % 10) + ":30:00");
+        }
+        EXPECT_EQ(rows->Double(r, 3), static_cast<double>(id) + 0.5);
+      }
+    }
+    EXPECT_EQ(stream.End(), SQL_NO_DATA);
+    EXPECT_EQ(stream.Next(), nullptr);
+  }
+  EXPECT_EQ(blocks, (std::vector<size_t>{256, 256, 88}));
+  // Let go after its first block, the stream stops within the blocks it
+  // may fill ahead, and the statement is the caller's again.
+  SQLFreeStmt(stmt, SQL_CLOSE);
+  std::string counting = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) SELECT i FROM n";
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(counting.data()), SQL_NTS)));
+  {
+    OdbcBoundRows bound(stmt, {{Kind::Integer}}, false);
+    OdbcRowStream stream(bound, {Kind::Integer});
+    ASSERT_NE(stream.Next(), nullptr);
+  }
+  SQLLEN indicator = 0;
+  int64_t next = 0;
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(stmt)));
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLGetData(stmt, 1, SQL_C_SBIGINT, &next, sizeof next, &indicator)));
+  EXPECT_GT(next, 256);
+  EXPECT_LE(next, 4 * 256 + 1);
   SQLFreeHandle(SQL_HANDLE_STMT, stmt);
   SQLDisconnect(dbc);
   SQLFreeHandle(SQL_HANDLE_DBC, dbc);

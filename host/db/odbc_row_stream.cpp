@@ -1,0 +1,144 @@
+#include "host/db/odbc_row_stream.h"
+
+#include <cstring>
+
+#include "host/value/error.h"
+
+namespace host::db {
+
+namespace {
+
+// Rows a block is filled with before the caller gets it: enough that
+// handing it over costs nothing beside the rows, few enough that the caller
+// starts at once.
+constexpr size_t kBlockRows = 256;
+
+}  // namespace
+
+int64_t FetchedRows::Integer(size_t row, size_t col) const { return Cell(row, col).value; }
+
+double FetchedRows::Double(size_t row, size_t col) const {
+  double value = 0;
+  std::memcpy(&value, &Cell(row, col).value, sizeof value);
+  return value;
+}
+
+std::optional<DateTime> FetchedRows::Timestamp(size_t row, size_t col) const {
+  const Slot& slot = Cell(row, col);
+  if (slot.state != State::Value) return std::nullopt;
+  return DateTime::FromSeconds(slot.value);
+}
+
+std::string_view FetchedRows::Text(size_t row, size_t col) const {
+  const Slot& slot = Cell(row, col);
+  if (slot.state != State::Value) return {};
+  return std::string_view(texts_).substr(static_cast<size_t>(slot.value), slot.length);
+}
+
+void FetchedRows::Clear(size_t columns) {
+  columns_ = columns;
+  rows_ = 0;
+  slots_.clear();
+  texts_.clear();
+}
+
+void FetchedRows::Append(OdbcBoundRows& bound, const std::vector<OdbcBoundRows::Kind>& kinds) {
+  using Kind = OdbcBoundRows::Kind;
+  for (size_t r = 0; r < bound.Rows(); ++r) {
+    for (size_t c = 0; c < columns_; ++c) {
+      Slot& slot = slots_.emplace_back();
+      if (bound.IsNull(r, c)) continue;
+      slot.state = State::Value;
+      switch (kinds[c]) {
+        case Kind::Integer: slot.value = bound.Integer(r, c); break;
+        case Kind::Double: {
+          const double value = bound.Double(r, c);
+          std::memcpy(&slot.value, &value, sizeof value);
+          break;
+        }
+        case Kind::Timestamp:
+          if (const auto date = bound.Timestamp(r, c)) {
+            slot.value = date->Seconds();
+          } else {
+            slot.state = State::NoDate;
+          }
+          break;
+        case Kind::Text: {
+          const std::string_view text = bound.Text(r, c);
+          slot.value = static_cast<int64_t>(texts_.size());
+          slot.length = static_cast<uint32_t>(text.size());
+          texts_.append(text);
+          break;
+        }
+      }
+    }
+    ++rows_;
+  }
+}
+
+OdbcRowStream::OdbcRowStream(OdbcBoundRows& bound, std::vector<OdbcBoundRows::Kind> kinds)
+    : bound_(bound), kinds_(std::move(kinds)), thread_([this] { Fetch(); }) {}
+
+OdbcRowStream::~OdbcRowStream() {
+  {
+    std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+  changed_.notify_all();
+  thread_.join();
+}
+
+void OdbcRowStream::Fetch() {
+  for (;;) {
+    FetchedRows* block = nullptr;
+    {
+      std::unique_lock lock(mutex_);
+      // The block the caller holds (the one last taken) and those waiting
+      // for it are not to be touched.
+      changed_.wait(lock, [&] { return stop_ || filled_ < (read_ > 0 ? read_ - 1 : 0) + kBlocks; });
+      if (stop_) {
+        done_ = true;
+        changed_.notify_all();
+        return;
+      }
+      block = &blocks_[filled_ % kBlocks];
+    }
+    block->Clear(kinds_.size());
+    SQLRETURN rc = SQL_SUCCESS;
+    std::exception_ptr failure;
+    while (block->Rows() < kBlockRows && !stop_) {
+      rc = bound_.Fetch();
+      if (!SQL_SUCCEEDED(rc)) break;
+      try {
+        block->Append(bound_, kinds_);
+      } catch (...) {
+        failure = std::current_exception();
+        break;
+      }
+    }
+    std::lock_guard lock(mutex_);
+    if (block->Rows() > 0) ++filled_;
+    if (!SQL_SUCCEEDED(rc) || failure) {
+      end_ = rc;
+      failure_ = failure;
+      done_ = true;
+    }
+    changed_.notify_all();
+    if (done_) return;
+  }
+}
+
+const FetchedRows* OdbcRowStream::Next() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return filled_ > read_ || done_; });
+  if (filled_ > read_) {
+    const FetchedRows* block = &blocks_[read_ % kBlocks];
+    ++read_;  // gives back the block taken before
+    changed_.notify_all();
+    return block;
+  }
+  if (failure_) std::rethrow_exception(failure_);
+  return nullptr;
+}
+
+}  // namespace host::db
