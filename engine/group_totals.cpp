@@ -310,25 +310,24 @@ bool GroupTotals::FromPass(const BookingPhase& phase, const Variant& quantity, u
       memo = kMemoRefused;
       return false;
     }
-    // Split beside already (the same split, which said nothing).
+    // Split beside already (the same split, which said nothing): read below
+    // as a phase seen before.
     if (const std::optional<uint32_t> split = cache_->SplitNumber(*times)) {
-      cached = *split;
-      memo = cached + kMemoFirstNumber;
+      memo = *split + kMemoFirstNumber;
       ++taken_from_pass_;
-      cache_->Read(cached, out);
+    } else {
+      PhaseStatus status = PhaseStatus::Computed;
+      const std::array<Variant, 7> kept = pass_->Times(*times);
+      out = Guarded(status, [&](PhaseOutputs& into) { SplitInto(kept, into); });
+      // A failure is reported again where the phase comes back, as before.
+      if (status != PhaseStatus::Failed) {
+        cached = cache_->KeepUnkeyed(out, status == PhaseStatus::LeftOut);
+        memo = cached + kMemoFirstNumber;
+        ++taken_from_pass_;
+      }
+      if (status == PhaseStatus::LeftOut) ReportLeftOut(phase.id);
       return true;
     }
-    PhaseStatus status = PhaseStatus::Computed;
-    const std::array<Variant, 7> kept = pass_->Times(*times);
-    out = Guarded(status, [&](PhaseOutputs& into) { SplitInto(kept, into); });
-    // A failure is reported again where the phase comes back, as before.
-    if (status != PhaseStatus::Failed) {
-      cached = cache_->KeepUnkeyed(out, status == PhaseStatus::LeftOut);
-      memo = cached + kMemoFirstNumber;
-      ++taken_from_pass_;
-    }
-    if (status == PhaseStatus::LeftOut) ReportLeftOut(phase.id);
-    return true;
   }
   cached = memo - kMemoFirstNumber;
   if (cache_->Read(cached, out)) ReportLeftOut(phase.id);
