@@ -55,6 +55,30 @@ BEGIN;
     return rs;
   }
 
+  // A statement of the SQLite driver on the table, straight through ODBC;
+  // null when the driver cannot connect. Freed with the test.
+  SQLHSTMT DriverStatement() {
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env_);
+    SQLSetEnvAttr(env_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env_, &dbc_);
+    std::string text = "Driver=SQLite3;Database=" + path_ + ";StepAPI=1";
+    connected_ = SQL_SUCCEEDED(SQLDriverConnect(dbc_, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS,
+                                                nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT));
+    if (connected_) SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &stmt_);
+    return stmt_;
+  }
+
+  void TearDown() override {
+    if (stmt_ != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, stmt_);
+    if (connected_) SQLDisconnect(dbc_);
+    if (dbc_ != SQL_NULL_HDBC) SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
+    if (env_ != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, env_);
+  }
+
+  SQLHENV env_ = SQL_NULL_HENV;
+  SQLHDBC dbc_ = SQL_NULL_HDBC;
+  SQLHSTMT stmt_ = SQL_NULL_HSTMT;
+  bool connected_ = false;
   testing::ScratchFolder folder_{"odbc-reading"};
   std::string path_ = folder_.File("long.db");
   const std::string long_ascii_ = Repeated("0123456789", 500);  // 5,000 characters
@@ -97,16 +121,8 @@ TEST_F(OdbcReading, ATextLongerThanItsColumnComesWholeAndEveryOtherValueAsNative
 // The block of rows a server's driver is read with: 600 rows come in
 // rowsets of 256, 256 and 88, each value in its own C type.
 TEST_F(OdbcReading, RowsComeInBlocksWhenNoTextCanOutgrowItsBuffer) {
-  SQLHENV env = SQL_NULL_HENV;
-  SQLHDBC dbc = SQL_NULL_HDBC;
-  SQLHSTMT stmt = SQL_NULL_HSTMT;
-  SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-  SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-  SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-  std::string text = "Driver=SQLite3;Database=" + path_ + ";StepAPI=1";
-  ASSERT_TRUE(SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, nullptr, 0,
-                                             nullptr, SQL_DRIVER_NOPROMPT)));
-  SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+  const SQLHSTMT stmt = DriverStatement();
+  ASSERT_NE(stmt, nullptr);
   std::string sql = "SELECT ID, C, DT, F FROM T ORDER BY ID";
   ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS)));
   using Kind = OdbcBoundRows::Kind;
@@ -139,10 +155,6 @@ TEST_F(OdbcReading, RowsComeInBlocksWhenNoTextCanOutgrowItsBuffer) {
     OdbcBoundRows rows(stmt, {{Kind::Integer}, {Kind::Text, 3}, {Kind::Timestamp}, {Kind::Double}}, false);
     EXPECT_EQ(rows.RowsPerFetch(), 1U);
   }
-  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-  SQLDisconnect(dbc);
-  SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-  SQLFreeHandle(SQL_HANDLE_ENV, env);
 }
 
 // The rows fetched on a thread of their own: one row per fetch through the
@@ -150,16 +162,8 @@ TEST_F(OdbcReading, RowsComeInBlocksWhenNoTextCanOutgrowItsBuffer) {
 // give it, the long texts whole; a stream let go after its first block
 // stops fetching and gives the statement back.
 TEST_F(OdbcReading, RowsFetchedOnAThreadOfTheirOwnComeInBlocksOfWholeValues) {
-  SQLHENV env = SQL_NULL_HENV;
-  SQLHDBC dbc = SQL_NULL_HDBC;
-  SQLHSTMT stmt = SQL_NULL_HSTMT;
-  SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-  SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-  SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-  std::string text = "Driver=SQLite3;Database=" + path_ + ";StepAPI=1";
-  ASSERT_TRUE(SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, nullptr, 0,
-                                             nullptr, SQL_DRIVER_NOPROMPT)));
-  SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+  const SQLHSTMT stmt = DriverStatement();
+  ASSERT_NE(stmt, nullptr);
   std::string sql = "SELECT ID, V, DT, F FROM T ORDER BY ID";
   using Kind = OdbcBoundRows::Kind;
   const std::vector<OdbcBoundRows::Column> columns{{Kind::Integer}, {Kind::Text, 10}, {Kind::Timestamp}, {Kind::Double}};
@@ -211,10 +215,6 @@ TEST_F(OdbcReading, RowsFetchedOnAThreadOfTheirOwnComeInBlocksOfWholeValues) {
   ASSERT_TRUE(SQL_SUCCEEDED(SQLGetData(stmt, 1, SQL_C_SBIGINT, &next, sizeof next, &indicator)));
   EXPECT_GT(next, 256);
   EXPECT_LE(next, 4 * 256 + 1);
-  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-  SQLDisconnect(dbc);
-  SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-  SQLFreeHandle(SQL_HANDLE_ENV, env);
 }
 
 // One run of the command line; its standard output.
