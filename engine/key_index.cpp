@@ -1,5 +1,6 @@
 #include "engine/key_index.h"
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
@@ -19,9 +20,8 @@ std::string_view KeyIndex::KeyAt(size_t entry) const {
 }
 
 size_t KeyIndex::SlotOf(std::string_view key, uint32_t hash) const {
-  const size_t mask = slots_.size() - 1;
   const uint64_t tag = uint64_t{hash} << 32;
-  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+  for (size_t slot = Home(hash);; slot = Next(slot)) {
     const uint64_t held = slots_[slot];
     if (held == 0) return slot;
     // The hash beside the entry: another key is passed over without
@@ -30,21 +30,31 @@ size_t KeyIndex::SlotOf(std::string_view key, uint32_t hash) const {
   }
 }
 
-void KeyIndex::Grow() {
-  // At most half full: probes stay short.
-  std::vector<uint64_t> old(std::max<size_t>(16, slots_.size() * 2), 0);
+void KeyIndex::Rehash(size_t count) {
+  std::vector<uint64_t> old(count, 0);
   slots_.swap(old);
-  const size_t mask = slots_.size() - 1;
   for (const uint64_t held : old) {
     if (held == 0) continue;
-    size_t slot = static_cast<size_t>(held >> 32) & mask;
-    while (slots_[slot] != 0) slot = (slot + 1) & mask;
+    size_t slot = Home(static_cast<uint32_t>(held >> 32));
+    while (slots_[slot] != 0) slot = Next(slot);
     slots_[slot] = held;
   }
+  // A table that grows by itself stays at most half full (short probes
+  // while keys keep coming); one sized ahead may be three quarters full.
+  limit_ = count / 2;
+}
+
+void KeyIndex::Reserve(size_t keys) {
+  ends_.reserve(keys);
+  rows_.reserve(keys);
+  const size_t count = keys + keys / 3 + 1;
+  if (count <= slots_.size()) return;
+  Rehash(count);
+  limit_ = count * 3 / 4;
 }
 
 void KeyIndex::Add(std::string_view key, size_t row) {
-  if ((rows_.size() + 1) * 2 > slots_.size()) Grow();
+  if (rows_.size() + 1 > limit_) Rehash(std::max<size_t>(16, slots_.size() * 2));
   const uint32_t hash = HashOf(key);
   const size_t slot = SlotOf(key, hash);
   if (slots_[slot] != 0) {

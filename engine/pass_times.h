@@ -25,9 +25,9 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
-#include <vector>
 
 #include "engine/phase_calculation.h"
 #include "engine/planned_records.h"
@@ -71,7 +71,10 @@ class PassTimes {
     uint8_t quantity_kind = 0;  // of number (see NumberKind), 0 for none
   };
   std::shared_ptr<const PlannedRecords> records_;
-  std::vector<Origin> origins_;
+  // Blocks, not one vector: millions of computations in ten years, which a
+  // vector would double (and copy) into a new buffer beside the old one
+  // while the planned pass is at its largest.
+  std::deque<Origin> origins_;
 };
 
 }  // namespace engine

@@ -137,6 +137,9 @@ void PhaseSource::Prefetch(host::db::Connection* via) {
   const size_t o_numreg = col(o, "DO46_NUMREG_CO99"), o_row = col(o, "DO46_PROGRIGA"),
                o_dept = col(o, "DO46_CODREPARTO"), o_phase = col(o, "DO46_CODFASE"), o_id = col(o, "PD2A_IDFASE"),
                o_qty = col(o, "DO46_QTA1ORD");
+  // Sized ahead: an index that grows by itself is up to twice as large.
+  order_by_id_.Reserve(o.RowCount());
+  order_by_key_.Reserve(o.RowCount());
   for (size_t r = 0; r < o.RowCount(); ++r) {
     if (auto id = NumberPart(o.Get(r, o_id))) order_by_id_.Add(*id, r);
     // The booking lookup also asks DO46_QTA1ORD > 0.
@@ -190,6 +193,7 @@ void PhaseSource::Prefetch(host::db::Connection* via) {
       }
     }
     std::unordered_map<std::string, size_t> list_of;  // exact workers -> their list's number
+    into.Reserve(slot_of.size());
     for (auto& [id, slot] : slot_of) {
       std::vector<WorkerRow> workers;
       std::string exact;

@@ -27,20 +27,35 @@ TEST(KeyIndex, FindsEachKeysRowMarksSharedKeysAndKnowsNoOthers) {
   EXPECT_EQ(index.Size(), 4U);
 }
 
-TEST(KeyIndex, AHundredThousandKeysSurviveEveryGrowth) {
-  KeyIndex index;
-  for (size_t n = 0; n < 100000; ++n) index.Add(std::to_string(n * 7919), n);
-  index.Add(std::to_string(5 * 7919), 123);  // a second row for one key
-  index.ShrinkToFit();
-  index.Add("after", 7);  // a complete index still takes keys
-  EXPECT_EQ(index.Find("after"), 7);
-  for (size_t n = 0; n < 100000; ++n) {
-    const auto row = index.Find(std::to_string(n * 7919));
-    ASSERT_TRUE(row.has_value()) << n;
-    ASSERT_EQ(*row, n == 5 ? KeyIndex::kSeveral : static_cast<int64_t>(n)) << n;
+TEST(KeyIndex, AHundredThousandKeysSurviveEveryGrowthWhetherSizedAheadOrNot) {
+  // Grown from nothing (powers of two), and sized ahead for fewer keys than
+  // come (a table of 40,001 slots, then grown from there).
+  for (const size_t reserved : {size_t{0}, size_t{30000}}) {
+    KeyIndex index;
+    index.Reserve(reserved);
+    for (size_t n = 0; n < 100000; ++n) index.Add(std::to_string(n * 7919), n);
+    index.Add(std::to_string(5 * 7919), 123);  // a second row for one key
+    index.ShrinkToFit();
+    index.Add("after", 7);  // a complete index still takes keys
+    EXPECT_EQ(index.Find("after"), 7);
+    for (size_t n = 0; n < 100000; ++n) {
+      const auto row = index.Find(std::to_string(n * 7919));
+      ASSERT_TRUE(row.has_value()) << n;
+      ASSERT_EQ(*row, n == 5 ? KeyIndex::kSeveral : static_cast<int64_t>(n)) << n;
+    }
+    EXPECT_EQ(index.Find("1"), std::nullopt);
+    EXPECT_EQ(index.Find(std::to_string(100000 * 7919)), std::nullopt);
+    EXPECT_EQ(index.Size(), 100001U);
   }
-  EXPECT_EQ(index.Find("1"), std::nullopt);
-  EXPECT_EQ(index.Find(std::to_string(100000 * 7919)), std::nullopt);
+}
+
+TEST(KeyIndex, SizedAheadForEveryKeyItIsThreeQuartersFullAtMost) {
+  KeyIndex index;
+  index.Reserve(3000);
+  for (size_t n = 0; n < 3000; ++n) index.Add("ODL" + std::to_string(n), n);
+  EXPECT_EQ(index.Find("ODL2999"), 2999);
+  EXPECT_EQ(index.Find("ODL3000"), std::nullopt);  // a miss in a full table ends
+  EXPECT_EQ(index.SlotCount(), 4001U);
 }
 
 // The pass's other index: computations by what they were made from.
