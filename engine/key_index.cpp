@@ -30,7 +30,7 @@ size_t KeyIndex::SlotOf(std::string_view key, uint32_t hash) const {
   }
 }
 
-void KeyIndex::Rehash(size_t count) {
+void KeyIndex::Rehash(size_t count, size_t limit) {
   std::vector<uint64_t> old(count, 0);
   slots_.swap(old);
   for (const uint64_t held : old) {
@@ -39,22 +39,23 @@ void KeyIndex::Rehash(size_t count) {
     while (slots_[slot] != 0) slot = Next(slot);
     slots_[slot] = held;
   }
-  // A table that grows by itself stays at most half full (short probes
-  // while keys keep coming); one sized ahead may be three quarters full.
-  limit_ = count / 2;
+  limit_ = limit;
 }
 
 void KeyIndex::Reserve(size_t keys) {
   ends_.reserve(keys);
   rows_.reserve(keys);
   const size_t count = keys + keys / 3 + 1;
-  if (count <= slots_.size()) return;
-  Rehash(count);
-  limit_ = count * 3 / 4;
+  if (count > slots_.size()) Rehash(count, count * 3 / 4);
 }
 
 void KeyIndex::Add(std::string_view key, size_t row) {
-  if (rows_.size() + 1 > limit_) Rehash(std::max<size_t>(16, slots_.size() * 2));
+  if (rows_.size() + 1 > limit_) {
+    // Grown by itself, the table stays at most half full: short probes while
+    // keys keep coming. Sized ahead (Reserve), it may be three quarters full.
+    const size_t count = std::max<size_t>(16, slots_.size() * 2);
+    Rehash(count, count / 2);
+  }
   const uint32_t hash = HashOf(key);
   const size_t slot = SlotOf(key, hash);
   if (slots_[slot] != 0) {

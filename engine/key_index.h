@@ -39,8 +39,9 @@ class KeyIndex {
   [[nodiscard]] std::string_view KeyAt(size_t entry) const;
   // The slot that holds `key`, or the empty slot where it would go.
   [[nodiscard]] size_t SlotOf(std::string_view key, uint32_t hash) const;
-  // Sets the slots to `count` and puts every entry back.
-  void Rehash(size_t count);
+  // Sets the slots to `count`, puts every entry back and takes `limit`
+  // entries at most before the next rehash.
+  void Rehash(size_t count, size_t limit);
   // The slot where a key's probe starts: the hash scaled to the table's
   // size, whatever it is.
   [[nodiscard]] size_t Home(uint32_t hash) const {
