@@ -42,6 +42,21 @@ std::string ExactPart(const Variant& v, bool number) {
   return "T" + host::TextPool::Fold(v.JoinedText());
 }
 
+}  // namespace
+
+// Which groups an "= NULL" could mix up: the Null-like fields of a group's
+// values, the exact value of the others.
+std::string GroupTotals::CollisionClass(const std::vector<FilterField>& fields, const std::vector<Variant>& values) {
+  std::string cls;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    cls += (NullLike(values[i], fields[i].number) ? std::string("\x01") : ExactPart(values[i], fields[i].number)) +
+           '\x1f';
+  }
+  return cls;
+}
+
+namespace {
+
 std::string Quoted(const Variant& v) {
   const std::string text = v.IsDate() ? v.Date().ToIsoText() : v.JoinedText();
   return "'" + host::ReplaceAll(text, "'", "''") + "'";
@@ -154,16 +169,14 @@ void GroupTotals::PrepareCollisions() {
   const auto& fields = Fields();
   auto groups = records_.RSTempiVer->Clone();
   groups->SetFilter("");
+  std::vector<Variant> values(fields.size());
   for (; !groups->Eof(); groups->MoveNext()) {
-    std::string cls;
     bool any_null = false;
-    for (const auto& f : fields) {
-      const Variant v = groups->Value(f.name);
-      const bool null_like = NullLike(v, f.number);
-      any_null = any_null || null_like;
-      cls += (null_like ? std::string("\x01") : ExactPart(v, f.number)) + '\x1f';
+    for (size_t i = 0; i < fields.size(); ++i) {
+      values[i] = groups->Value(fields[i].name);
+      any_null = any_null || NullLike(values[i], fields[i].number);
     }
-    if (any_null) ++groups_per_class_[cls];
+    if (any_null) ++groups_per_class_[CollisionClass(fields, values)];
   }
 }
 
@@ -179,15 +192,24 @@ std::string GroupTotals::GroupFilter() {
   PrepareCollisions();
   const host::RecordSet& group = *records_.RSTempiVer;
   const auto& fields = Fields();
+  // Read by position: this runs for every group of the run.
+  if (filter_positions_.size() != fields.size()) {
+    filter_positions_.clear();
+    for (const auto& f : fields) filter_positions_.push_back(group.FieldIndex(f.name));
+  }
+  std::vector<Variant>& group_values = filter_values_;
+  group_values.resize(fields.size());
   std::string values;
   std::string nulls;
   std::string exact;
-  std::string cls;
-  for (const auto& f : fields) {
-    const Variant v = group.Value(f.name);
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const FilterField& f = fields[i];
+    // A field the record set lacks fails as reading it by name does.
+    const int at = filter_positions_[i];
+    Variant& v = group_values[i];
+    v = at < 0 ? group.Value(f.name) : group.Value(static_cast<size_t>(at));
     if (NullLike(v, f.number)) {
       nulls += (nulls.empty() ? "" : " AND ") + f.name + " = NULL";
-      cls += std::string("\x01") + '\x1f';
       // The exact value, should another group share this "= NULL".
       if (v.IsNull() || v.IsEmpty()) {
         exact += " AND " + f.name + " IS NULL";
@@ -196,13 +218,13 @@ std::string GroupTotals::GroupFilter() {
       }
     } else {
       values += (values.empty() ? "" : " AND ") + f.name + " = " + (f.number ? v.ToDecimal().ToString() : Quoted(v));
-      cls += ExactPart(v, f.number) + '\x1f';
     }
   }
   std::string filter = values;
-  if (!nulls.empty()) filter += (filter.empty() ? "" : " AND ") + nulls;
-  auto it = groups_per_class_.find(cls);
-  if (!nulls.empty() && it != groups_per_class_.end() && it->second > 1) filter += exact;
+  if (nulls.empty()) return filter;
+  filter += (filter.empty() ? "" : " AND ") + nulls;
+  const auto it = groups_per_class_.find(CollisionClass(fields, group_values));
+  if (it != groups_per_class_.end() && it->second > 1) filter += exact;
   return filter;
 }
 
@@ -423,6 +445,20 @@ unsigned CategoriesOfClass(size_t k) {
   return CategoriesOf(kind == 0, kind == 1, who != 1, who != 0);
 }
 
+// A whole number: an integer type, or a decimal without a fractional part.
+bool Whole(const Variant& v) {
+  switch (v.Type()) {
+    case host::VarType::Int16:
+    case host::VarType::Int32:
+    case host::VarType::Int64: return true;
+    case host::VarType::Decimal: {
+      const host::Decimal d = v.ToDecimal();
+      return d.Scale() == 0 || d.CoefficientAtScale(0).has_value();
+    }
+    default: return false;
+  }
+}
+
 // A value whose sums are exact whatever their order: a number of at most
 // 9 decimal places below a million, whose sums over up to 10^13 bookings
 // stay inside a decimal's 28 digits, so no addition rounds. (A binary
@@ -579,6 +615,8 @@ GroupTotals::Booked GroupTotals::BookedOf(size_t row) {
   b.setup = CompareValueWith(kind, 1) == 0;
   b.labour = !BlankAt(bookings, f.employee, row);
   b.machine = !BlankAt(bookings, f.machine, row) || !b.labour;
+  b.whole = Whole(b.hours) && Whole(b.minutes) && Whole(b.seconds);
+  b.sums_exactly = SumsExactly(b.hours) && SumsExactly(b.minutes) && SumsExactly(b.seconds);
   return b;
 }
 
@@ -591,27 +629,10 @@ void GroupTotals::AddPlanned(BookingSums& into, const PhaseOutputs& o) {
   }
 }
 
-namespace {
-
-// A whole number: an integer type, or a decimal without a fractional part.
-bool Whole(const Variant& v) {
-  switch (v.Type()) {
-    case host::VarType::Int16:
-    case host::VarType::Int32:
-    case host::VarType::Int64: return true;
-    case host::VarType::Decimal: {
-      const host::Decimal d = v.ToDecimal();
-      return d.Scale() == 0 || d.CoefficientAtScale(0).has_value();
-    }
-    default: return false;
-  }
-}
-
-}  // namespace
 
 void GroupTotals::AddBooked(BookingSums& into, const Booked& b) {
-  into.booked_whole = into.booked_whole && Whole(b.hours) && Whole(b.minutes) && Whole(b.seconds);
-  if (!into.booked_in_order && SumsExactly(b.hours) && SumsExactly(b.minutes) && SumsExactly(b.seconds)) {
+  into.booked_whole = into.booked_whole && b.whole;
+  if (!into.booked_in_order && b.sums_exactly) {
     BookingSums::BookedClass& k = into.booked_classes[BookedClassOf(b.processing, b.setup, b.machine, b.labour)];
     k.hours.Add(b.hours);
     k.minutes.Add(b.minutes);

@@ -198,6 +198,9 @@ class GroupTotals {
   struct Booked {
     host::Variant hours, minutes, seconds;
     bool processing = false, setup = false, machine = false, labour = false;
+    // Told once per booking, which may be added to two sums: all three
+    // are whole numbers; all three sum exactly in any order (BookedClass).
+    bool whole = true, sums_exactly = false;
   };
   Booked BookedOf(size_t row);
   static void AddPlanned(BookingSums& into, const PhaseOutputs& o);
@@ -267,6 +270,9 @@ class GroupTotals {
   // The run's filter fields, worked out once (RSCampi does not change).
   const std::vector<FilterField>& Fields();
   std::optional<std::vector<FilterField>> fields_;
+  std::vector<int> filter_positions_;          // Fields()' positions in RSTempiVer
+  std::vector<host::Variant> filter_values_;  // GroupFilter's, kept between groups
+  static std::string CollisionClass(const std::vector<FilterField>& fields, const std::vector<host::Variant>& values);
 
   RunContext& context_;
   RunRecordSets& records_;
