@@ -17,6 +17,8 @@ TEST(ConnectionStringParsing, SpacingCaseAndEmptyValues) {
   EXPECT_FALSE(s.Has("Missing"));
   EXPECT_EQ(s.Get("Missing"), "");
   EXPECT_EQ(s.Path(), "");  // a connection string is not a path
+  // The last of a repeated key holds.
+  EXPECT_EQ(ConnectionString("Database=first.db;database=second.db").Get("Database"), "second.db");
 }
 
 TEST(ConnectionStringParsing, BracesKeepSemicolonsBlanksAndEquals) {
@@ -26,11 +28,6 @@ TEST(ConnectionStringParsing, BracesKeepSemicolonsBlanksAndEquals) {
   EXPECT_EQ(s.Get("Server"), "srv");
   // An unclosed brace runs to the end rather than losing the rest.
   EXPECT_EQ(ConnectionString("UID=u;PWD={open").Get("PWD"), "open");
-}
-
-TEST(ConnectionStringParsing, TheLastOfARepeatedKeyHolds) {
-  const ConnectionString s("Database=first.db;database=second.db");
-  EXPECT_EQ(s.Get("Database"), "second.db");
 }
 
 TEST(ConnectionStringParsing, ATextWithoutEqualsIsAPath) {
@@ -44,6 +41,9 @@ TEST(ConnectionStringRedaction, ThePasswordNeverShows) {
   EXPECT_EQ(ConnectionString::Redacted("Server=s;pwd=secret"), "Server=s;pwd=***");
   EXPECT_EQ(ConnectionString::Redacted("Server=s;PassWord={a;b;c};UID=sa"), "Server=s;PassWord=***;UID=sa");
   EXPECT_EQ(ConnectionString::Redacted("PWD="), "PWD=***");  // even an empty one
+  // Both spellings, in one string.
+  EXPECT_EQ(ConnectionString::Redacted("Driver=FreeTDS;UID=sa;Password=x1;PWD={a;b}"),
+            "Driver=FreeTDS;UID=sa;Password=***;PWD=***");
   // A path has no password to hide; it is shown as given.
   EXPECT_EQ(ConnectionString::Redacted("/data/erp.db"), "/data/erp.db");
   const std::string redacted = ConnectionString::Redacted("Driver={FreeTDS};PWD={x}};UID=sa");

@@ -1,3 +1,6 @@
+// Decimals as the runtime keeps them: 28 digits after the point at most, the
+// largest coefficient 2^96 - 1, exact arithmetic, ties to even at the last
+// digit kept, and the texts that are almost numbers refused.
 #include "host/value/decimal.h"
 
 #include <gtest/gtest.h>
@@ -12,17 +15,31 @@ Decimal D(const char* text) { return *Decimal::Parse(text); }
 TEST(Decimal, ParsesAndPrintsPlainText) {
   EXPECT_EQ(D("12.50").ToString(), "12.5");
   EXPECT_EQ(D(" -0.25 ").ToString(), "-0.25");
+  EXPECT_EQ(D("+12.50").ToString(), "12.5");
   EXPECT_EQ(D("1e3").ToString(), "1000");
+  EXPECT_EQ(D("1e3").Normalized().ToString(), "1000");
+  EXPECT_EQ(D("-2.5E-2").ToString(), "-0.025");
   EXPECT_EQ(D(".5").ToString(), "0.5");
   EXPECT_EQ(D("0").ToString(), "0");
+  EXPECT_EQ(D("-0").ToString(), "0");
+  EXPECT_EQ(D("-0.000").Sign(), 0);
   EXPECT_EQ(D("1.5").ToFixed(3), "1.500");
   EXPECT_EQ(D("-0.004").ToFixed(2), "0.00");  // no negative zero
-  EXPECT_FALSE(Decimal::Parse("12a").has_value());
-  EXPECT_FALSE(Decimal::Parse("").has_value());
-  EXPECT_FALSE(Decimal::Parse("   ").has_value());
-  EXPECT_FALSE(Decimal::Parse("1,5").has_value());
-  EXPECT_EQ(D("79228162514264337593543950335").ToString(), "79228162514264337593543950335");
+  for (const char* not_a_number :
+       {"", " ", "   ", "-", "+", ".", "1.2.3", "1,5", "12a", "0x10", "--1", "1e", "e5", "١٢"}) {
+    EXPECT_FALSE(Decimal::Parse(not_a_number).has_value()) << not_a_number;
+  }
+}
+
+TEST(Decimal, TheLargestCoefficientAndOneMore) {
+  // 2^96 - 1 is the largest coefficient, at every scale.
+  const Decimal largest = D("79228162514264337593543950335");
+  EXPECT_EQ(largest.ToString(), "79228162514264337593543950335");
+  EXPECT_EQ(D("-7.9228162514264337593543950335").ToString(), "-7.9228162514264337593543950335");
   EXPECT_FALSE(Decimal::Parse("79228162514264337593543950336").has_value());
+  EXPECT_THROW((void)(largest + Decimal::FromInt(1)), Error);
+  EXPECT_THROW((void)(largest * D("10")), Error);
+  EXPECT_EQ((largest - largest).ToString(), "0");
 }
 
 TEST(Decimal, DoublesKeepFifteenSignificantDigits) {
@@ -33,34 +50,37 @@ TEST(Decimal, DoublesKeepFifteenSignificantDigits) {
   EXPECT_DOUBLE_EQ(D("1.01").ToDouble(), 1.01);
 }
 
-TEST(Decimal, ArithmeticIsExact) {
+TEST(Decimal, ArithmeticIsExactAndDivisionKeepsTwentyEightDigits) {
   EXPECT_EQ((D("0.1") + D("0.2")).ToString(), "0.3");
   EXPECT_EQ((D("1.005") * D("100")).ToString(), "100.5");
   EXPECT_EQ((D("3725") / D("3600")).ToString(), "1.0347222222222222222222222222");
   EXPECT_EQ((D("5400") / D("3600")).ToString(), "1.5");
-  EXPECT_EQ((D("1") / D("3")).ToString(), "0.3333333333333333333333333333");
+  EXPECT_EQ((Decimal::FromInt(1) / Decimal::FromInt(3)).ToString(), "0.3333333333333333333333333333");
   EXPECT_EQ((D("2") / D("3")).ToString(), "0.6666666666666666666666666667");
+  EXPECT_EQ((Decimal::FromInt(-7) / Decimal::FromInt(2)).ToString(), "-3.5");
   EXPECT_EQ((D("10") - D("10.50")).ToString(), "-0.5");
   EXPECT_EQ((D("3") / D("5")).ToString(), "0.6");
   // A product past 28 decimals rounds half to even at the last digit kept.
   EXPECT_EQ((D("0.0000000000000001") * D("0.00000000000000015")).ToString(), "0");
-  EXPECT_THROW(D("1") / D("0"), Error);
-  EXPECT_THROW(D("79228162514264337593543950335") * D("10"), Error);
+  try {
+    (void)(Decimal::FromInt(1) / Decimal::FromInt(0));
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), kErrDivisionByZero);
+  }
 }
 
 TEST(Decimal, ATieAtTheLastDigitRoundsToEven) {
   // Products one digit past 28 decimals, ending exactly in 5: the digit kept
-  // goes to the even neighbour, down from an even one and up from an odd one.
-  EXPECT_EQ((D("0.0000000000000000000000000002") * D("0.25")).ToString(), "0");      // 0.5e-28
-  EXPECT_EQ((D("0.0000000000000000000000000006") * D("0.25")).ToString(),
-            "0.0000000000000000000000000002");  // 1.5e-28
-  EXPECT_EQ((D("0.000000000000000000000000001") * D("0.25")).ToString(),
-            "0.0000000000000000000000000002");  // 2.5e-28
-  EXPECT_EQ((D("-0.000000000000000000000000001") * D("0.25")).ToString(),
-            "-0.0000000000000000000000000002");
-  // Just off the tie, the nearer neighbour.
-  EXPECT_EQ((D("0.0000000000000000000000000011") * D("0.25")).ToString(),
-            "0.0000000000000000000000000003");  // 2.75e-28
+  // goes to the even neighbour, down from an even one and up from an odd one;
+  // just off the tie, the nearer neighbour.
+  const std::pair<const char*, const char*> products[] = {
+      {"0.0000000000000000000000000002", "0"},                                 // 0.5e-28
+      {"0.0000000000000000000000000006", "0.0000000000000000000000000002"},    // 1.5e-28
+      {"0.000000000000000000000000001", "0.0000000000000000000000000002"},     // 2.5e-28
+      {"-0.000000000000000000000000001", "-0.0000000000000000000000000002"},   // -2.5e-28
+      {"0.0000000000000000000000000011", "0.0000000000000000000000000003"}};  // 2.75e-28
+  for (const auto& [factor, expected] : products) EXPECT_EQ((D(factor) * D("0.25")).ToString(), expected) << factor;
 }
 
 TEST(Decimal, RoundsHalfAwayFromZeroAndFloors) {

@@ -1,7 +1,6 @@
-// The host's translation catalog, log object, navigator and connection strings.
+// The host's translation catalog, log object and navigator.
 #include <gtest/gtest.h>
 
-#include "host/db/connection_string.h"
 #include "host/db/data_messages.h"
 #include "host/framework/log_object.h"
 #include "host/framework/navigator.h"
@@ -98,17 +97,6 @@ TEST(Navigator, EventsReachTheConnectedModulesOnly) {
   EXPECT_FALSE(navigator.RaiseBeforeChangeDitta());
   EXPECT_EQ(a.asked, 3);
   EXPECT_EQ(b.asked, 2);
-}
-
-TEST(ConnectionString, KeysValuesAndRedaction) {
-  const db::ConnectionString s("Driver={FreeTDS};Server=erp; PORT=1433;PWD={se;cret};Database=ERP");
-  EXPECT_EQ(s.Get("driver"), "FreeTDS");
-  EXPECT_EQ(s.Get("port"), "1433");
-  EXPECT_EQ(s.Get("PWD"), "se;cret");
-  EXPECT_FALSE(s.Has("UID"));
-  EXPECT_EQ(db::ConnectionString("/data/erp.db").Path(), "/data/erp.db");
-  EXPECT_EQ(db::ConnectionString::Redacted("Driver=FreeTDS;UID=sa;Password=x1;PWD={a;b}"),
-            "Driver=FreeTDS;UID=sa;Password=***;PWD=***");
 }
 
 }  // namespace
