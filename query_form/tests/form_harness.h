@@ -3,9 +3,12 @@
 // message boxes answered and recorded, settings in a temporary file.
 #pragma once
 
+#include <QComboBox>
 #include <QtTest>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "component/clspd_quarvelindo.h"
 #include "host/framework/global_object.h"
@@ -14,6 +17,15 @@
 #include "query_form/frmpd_quarvelindo.h"
 
 namespace query_form::testing {
+
+// Waits for a run started by CmdDupl to end.
+inline bool WaitForRun(const FRMPD_QUARVELINDO& form, int milliseconds = 60000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (form.Running() && timer.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  QCoreApplication::processEvents();
+  return !form.Running();
+}
 
 struct FormHarness {
   explicit FormHarness(const std::string& database, const std::string& language = "it", int32_t answer = 1) {
@@ -36,6 +48,19 @@ struct FormHarness {
     return std::dynamic_pointer_cast<FRMPD_QUARVELINDO>(module->QueryForm());
   }
 
+  // Opens the query form (kept in `form`) and runs it, grouped by `grouping`
+  // and in time unit `unit` where given: the results form the run opened,
+  // null when the run did not end.
+  std::shared_ptr<results_form::FRMPD_MAVANZORDLAV> Run(std::optional<std::vector<std::string>> grouping = {},
+                                                        std::optional<int> unit = {}) {
+    form = Open();
+    if (grouping) form->KVL_ADVO().SetGrouping(*grouping);
+    if (unit) form->CMB_TIPOTEMPO()->setCurrentIndex(*unit);
+    form->CmdDupl_Click();
+    if (!WaitForRun(*form)) return nullptr;
+    return form->FrmMod();
+  }
+
   // The texts the message boxes showed.
   [[nodiscard]] QStringList Shown() const {
     QStringList out;
@@ -47,15 +72,7 @@ struct FormHarness {
   std::shared_ptr<host::GlobalObject> global;
   std::shared_ptr<host::Navigator> navigator = std::make_shared<host::Navigator>();
   std::unique_ptr<component::CLSPD_QUARVELINDO> module;
+  std::shared_ptr<FRMPD_QUARVELINDO> form;  // the query form of the last Run
 };
-
-// Waits for a run started by CmdDupl to end.
-inline bool WaitForRun(const FRMPD_QUARVELINDO& form, int milliseconds = 60000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (form.Running() && timer.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  QCoreApplication::processEvents();
-  return !form.Running();
-}
 
 }  // namespace query_form::testing

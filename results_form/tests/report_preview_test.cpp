@@ -22,8 +22,6 @@
 
 using query_form::FRMPD_QUARVELINDO;
 using query_form::testing::FormHarness;
-using query_form::testing::WaitForRun;
-using results_form::FRMPD_MAVANZORDLAV;
 using results_form::ReportPreview;
 
 namespace {
@@ -61,17 +59,9 @@ class ReportPreviewTest : public QObject {
     FRMPD_QUARVELINDO::SetSettingsFile(QString::fromStdString(dir_.File("settings.ini")));
   }
 
-  std::shared_ptr<FRMPD_MAVANZORDLAV> Open(FormHarness& harness, std::shared_ptr<FRMPD_QUARVELINDO>& form) {
-    form = harness.Open();
-    form->CmdDupl_Click();
-    if (!WaitForRun(*form)) return nullptr;
-    return form->FrmMod();
-  }
-
   void opensOnPageOneAndDrawsOnlyThePagesLookedAt() {
     FormHarness harness(demo_);
-    std::shared_ptr<FRMPD_QUARVELINDO> form;
-    auto results = Open(harness, form);
+    auto results = harness.Run();
     QVERIFY(results != nullptr);
     const std::string pdf = dir_.File("whole.pdf");
     QVERIFY(Written(results->SavePdf(pdf)));
@@ -139,7 +129,7 @@ class ReportPreviewTest : public QObject {
     preview->findChild<QAction*>("PreviewFitWidth")->trigger();
     QVERIFY(qAbs(preview->Zoom() - zoom) < 1e-9);
     preview->close();
-    form->Unload();
+    harness.form->Unload();
   }
 
   // Printing gives the pages of the PDF, in full or a range. With the
@@ -155,8 +145,7 @@ class ReportPreviewTest : public QObject {
     FormHarness harness(demo_);
     harness.global->print_options.trend = sections;
     harness.global->print_options.unbooked = sections;
-    std::shared_ptr<FRMPD_QUARVELINDO> form;
-    auto results = Open(harness, form);
+    auto results = harness.Run();
     QVERIFY(results != nullptr);
     const std::string pdf = dir_.File("saved.pdf");
     QVERIFY(Written(results->SavePdf(pdf)));
@@ -189,13 +178,12 @@ class ReportPreviewTest : public QObject {
     preview.reset();
     harness.global->print_options.trend = false;
     harness.global->print_options.unbooked = false;
-    form->Unload();
+    harness.form->Unload();
   }
 
   void interrompiStopsThePreparationAndClosesThePreview() {
     FormHarness harness(demo_);
-    std::shared_ptr<FRMPD_QUARVELINDO> form;
-    auto results = Open(harness, form);
+    auto results = harness.Run();
     QVERIFY(results != nullptr);
     std::unique_ptr<ReportPreview> preview = results->Anteprima();
     QVERIFY(preview != nullptr);
@@ -208,13 +196,12 @@ class ReportPreviewTest : public QObject {
     QApplication::processEvents();
     QVERIFY(!preview->Complete());  // nothing more was prepared
     QCOMPARE(harness.Shown(), QStringList());  // and nothing was said
-    form->Unload();
+    harness.form->Unload();
   }
 
   void theCaptionsFollowTheLanguage() {
     FormHarness harness(demo_, "en");
-    std::shared_ptr<FRMPD_QUARVELINDO> form;
-    auto results = Open(harness, form);
+    auto results = harness.Run();
     QVERIFY(results != nullptr);
     std::unique_ptr<ReportPreview> preview = results->Anteprima();
     QVERIFY(preview != nullptr);
@@ -224,7 +211,7 @@ class ReportPreviewTest : public QObject {
     QCOMPARE(preview->findChild<QAction*>("PreviewFitWidth")->text(), QString("Fit width"));
     QCOMPARE(preview->findChild<QAction*>("PreviewSavePdf")->text(), QString("Save as PDF"));
     QVERIFY(preview->findChild<QLabel*>("PreviewPageTotal")->text().trimmed().startsWith("of "));
-    form->Unload();
+    harness.form->Unload();
   }
 
  private:

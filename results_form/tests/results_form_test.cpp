@@ -36,7 +36,6 @@
 
 using query_form::FRMPD_QUARVELINDO;
 using query_form::testing::FormHarness;
-using query_form::testing::WaitForRun;
 using results_form::FRMPD_MAVANZORDLAV;
 using results_form::RecordSetModel;
 
@@ -79,21 +78,9 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     FRMPD_QUARVELINDO::SetSettingsFile(QString::fromStdString(dir_.File("settings.ini")));
   }
 
-  // Runs from the query form and answers the results form it opened.
-  std::shared_ptr<FRMPD_MAVANZORDLAV> Open(FormHarness& harness, std::shared_ptr<FRMPD_QUARVELINDO>& form,
-                                           std::vector<std::string> grouping, int unit) {
-    form = harness.Open();
-    form->KVL_ADVO().SetGrouping(grouping);
-    form->CMB_TIPOTEMPO()->setCurrentIndex(unit);
-    form->CmdDupl_Click();
-    if (!WaitForRun(*form)) return nullptr;
-    return form->FrmMod();
-  }
-
   void theGroupedGridTakesItsCaptionsAndFormatsFromTheRun() {
     FormHarness harness(tiny_);
-    std::shared_ptr<FRMPD_QUARVELINDO> form;
-    auto results = Open(harness, form, {"Articolo", "Variante"}, 1);
+    auto results = harness.Run({"Articolo", "Variante"}, 1);
     QVERIFY(results != nullptr);
     QVERIFY(results->Prepared());
     // Registered in the host's window list while open.
@@ -132,14 +119,13 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(prev->model()->rowCount(), 1);
     QCOMPARE(prev->model()->index(0, planned).data().toString(), QString("1.17"));
     QCOMPARE(prev->model()->index(0, booked).data().toString(), QString("2.32"));
-    form->Unload();
+    harness.form->Unload();
     QVERIFY(harness.navigator->Windows().empty());  // and out of it once closed
   }
 
   void theLabelRowReadsTheCurrentGroup() {
     FormHarness harness(tiny_);
-    std::shared_ptr<FRMPD_QUARVELINDO> form;
-    auto results = Open(harness, form, {"Reparto", "Fase", "Sequenza fase"}, 0);
+    auto results = harness.Run({"Reparto", "Fase", "Sequenza fase"}, 0);
     QVERIFY(results != nullptr);
     auto* groups = results->GRD_VERS();
     int row = -1;
@@ -155,13 +141,12 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QVERIFY2(!results->LabelRowText().contains("Articolo") && !results->LabelRowText().contains("Ordine"),
              qPrintable(results->LabelRowText()));
     QVERIFY(results->Window()->findChild<QLabel*>("LBL_cArticolo")->isHidden());
-    form->Unload();
+    harness.form->Unload();
   }
 
   void theBookingDetailShowsItsTexts() {
     FormHarness harness(tiny_);
-    std::shared_ptr<FRMPD_QUARVELINDO> form;
-    auto results = Open(harness, form, {"Articolo"}, 0);
+    auto results = harness.Run({"Articolo"}, 0);
     QVERIFY(results != nullptr);
     results->GRD_VERS()->selectRow(1);  // A1: bookings 1, 2, 5 and 9
     auto* detail = results->GRD_VERSDett();
@@ -182,13 +167,12 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     // The selected booking's planned phases.
     detail->selectRow(booking9);
     QCOMPARE(results->GRD_PrevDett()->model()->rowCount(), 1);
-    form->Unload();
+    harness.form->Unload();
   }
 
   void englishColumnsAndValueLists() {
     FormHarness harness(tiny_, "en");
-    std::shared_ptr<FRMPD_QUARVELINDO> form;
-    auto results = Open(harness, form, {"Articolo"}, 0);
+    auto results = harness.Run({"Articolo"}, 0);
     QVERIFY(results != nullptr);
     QCOMPARE(results->Caption(), std::string("Working times by Article"));
     QVERIFY(ColumnOf(results->GRD_Prev()->model(), "Planned") >= 0);
@@ -203,10 +187,9 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     }
     QVERIFY(ordinary);
     QVERIFY2(results->LabelRowText().startsWith("Article: A1"), qPrintable(results->LabelRowText()));
-    form->Unload();
+    harness.form->Unload();
     // The figures, the totals row and "(various)" in English; no caption cut.
-    std::shared_ptr<FRMPD_QUARVELINDO> by_employee;
-    auto other = Open(harness, by_employee, {"Dipendente"}, 0);
+    auto other = harness.Run({"Dipendente"}, 0);
     QVERIFY(other != nullptr);
     other->FinishFigures();
     auto* groups = other->GRD_VERS();
@@ -223,13 +206,12 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
       QVERIFY2(prev->columnWidth(c) >= prev->horizontalHeader()->sectionSizeHint(c),
                qPrintable(prev->model()->headerData(c, Qt::Horizontal).toString()));
     }
-    by_employee->Unload();
+    harness.form->Unload();
   }
 
   void theLargestGapsAndAClickOnOne() {
     FormHarness harness(tiny_);
-    std::shared_ptr<FRMPD_QUARVELINDO> form;
-    auto results = Open(harness, form, {"Articolo"}, 0);
+    auto results = harness.Run({"Articolo"}, 0);
     QVERIFY(results != nullptr);
     // A group visited again is not computed again, nor by the chart.
     results->GRD_VERS()->selectRow(1);
@@ -257,7 +239,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     results->Gaps()->Choose(2);
     QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A2"));
     QVERIFY(results->LabelRowText().contains("A2"));
-    form->Unload();
+    harness.form->Unload();
   }
 
   void printAndExportFromTheButtonsCode() {
@@ -265,8 +247,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     harness.global->company.description = "Officine Demo";
     harness.global->print_options.notes = true;
     harness.global->print_options.executing = "Rossi";
-    std::shared_ptr<FRMPD_QUARVELINDO> form;
-    auto results = Open(harness, form, {"Articolo"}, 0);
+    auto results = harness.Run({"Articolo"}, 0);
     QVERIFY(results != nullptr);
     auto parameters = results->ReportParameters();
     QCOMPARE(parameters.titolo, QString("Stampa comparazione tempi lavorazione"));
@@ -324,14 +305,13 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     results->SetTolerance(10);
     // The grids did not move.
     QCOMPARE(results->RSTempiVer()->AbsolutePosition(), int64_t{1});
-    form->Unload();
+    harness.form->Unload();
   }
 
   void layoutsAreKeptPerTimeUnit() {
     for (int unit : {0, 1}) {
       FormHarness harness(tiny_);
-      std::shared_ptr<FRMPD_QUARVELINDO> form;
-      auto results = Open(harness, form, {"Articolo"}, unit);
+      auto results = harness.Run({"Articolo"}, unit);
       QVERIFY(results != nullptr);
       auto* prev = results->GRD_Prev();
       const int gap = ColumnOf(prev->model(), "Scostamento");
@@ -340,20 +320,19 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
         prev->setColumnHidden(gap, true);
         results->Definition("GRD_Prev")->Save();
       }
-      form->Unload();
+      harness.form->Unload();
     }
     // Reopened: hidden under hh:mm:ss, shown under hh,hh.
     for (int unit : {0, 1}) {
       FormHarness harness(tiny_);
-      std::shared_ptr<FRMPD_QUARVELINDO> form;
-      auto results = Open(harness, form, {"Articolo"}, unit);
+      auto results = harness.Run({"Articolo"}, unit);
       auto* prev = results->GRD_Prev();
       QCOMPARE(prev->isColumnHidden(ColumnOf(prev->model(), "Scostamento")), unit == 0);
       if (unit == 0) {
         results->Definition("GRD_Prev")->RestoreDefault();
         QVERIFY(!prev->isColumnHidden(ColumnOf(prev->model(), "Scostamento")));
       }
-      form->Unload();
+      harness.form->Unload();
     }
   }
 
@@ -361,11 +340,10 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
   // save finds the grid gone and does nothing (no read of a freed model).
   void aResizeJustBeforeClosingIsHarmless() {
     FormHarness harness(tiny_);
-    std::shared_ptr<FRMPD_QUARVELINDO> form;
-    auto results = Open(harness, form, {"Articolo"}, 0);
+    auto results = harness.Run({"Articolo"}, 0);
     QVERIFY(results != nullptr);
     results->GRD_Prev()->setColumnWidth(0, results->GRD_Prev()->columnWidth(0) + 30);
-    form->Unload();
+    harness.form->Unload();
     // Events as a busy window handles them (deferred deletions wait): the
     // save falls due while the grids are still there, their models gone.
     QElapsedTimer waited;
@@ -375,8 +353,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
 
   void sortingAndCopyingKeepTheCursorInStep() {
     FormHarness harness(tiny_);
-    std::shared_ptr<FRMPD_QUARVELINDO> form;
-    auto results = Open(harness, form, {"Articolo"}, 0);
+    auto results = harness.Run({"Articolo"}, 0);
     QVERIFY(results != nullptr);
     auto* groups = results->GRD_VERS();
     const int article = FieldColumn(groups, "PD44_CODART_MG66");
@@ -391,7 +368,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QVERIFY(lines.size() >= 2);
     QVERIFY(lines[0].startsWith("Articolo\t"));
     QVERIFY(lines[1].startsWith("A2\t"));
-    form->Unload();
+    harness.form->Unload();
   }
 
   void aCloseBeforeThePreparationIsRefused() {
@@ -409,8 +386,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
   void theGroupsGridShowsEveryGroupsFiguresAndTheTotalsRow() {
     for (const int unit : {0, 1}) {
       FormHarness harness(demo_);
-      std::shared_ptr<FRMPD_QUARVELINDO> form;
-      auto results = Open(harness, form, {"Reparto", "Fase"}, unit);
+      auto results = harness.Run({"Reparto", "Fase"}, unit);
       QVERIFY(results != nullptr);
       results->FinishFigures();
       QVERIFY(results->FiguresDone());
@@ -475,7 +451,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
       QCOMPARE(results->TotalsText(3), q(engine::GapPercentText(all.planned, all.booked)).replace('.', ','));
       QVERIFY(results->TotalsText(3).contains(','));
       QLocale::setDefault(QLocale::c());
-      form->Unload();
+      harness.form->Unload();
     }
   }
 
@@ -484,8 +460,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
   // A2 + 120 s; the booking without article has no plan (no percent).
   void figuresSortByGapAndFlagTheTolerance() {
     FormHarness harness(tiny_);
-    std::shared_ptr<FRMPD_QUARVELINDO> form;
-    auto results = Open(harness, form, {"Articolo"}, 0);
+    auto results = harness.Run({"Articolo"}, 0);
     QVERIFY(results != nullptr);
     results->SetTolerance(10);
     results->FinishFigures();
@@ -539,20 +514,18 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QTest::keyClick(groups, Qt::Key_Home, Qt::ControlModifier);
     QCOMPARE(groups->selectionModel()->selectedRows().front().row(), 0);
     QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A1"));
-    form->Unload();
+    harness.form->Unload();
     // The band is remembered.
-    std::shared_ptr<FRMPD_QUARVELINDO> again;
-    auto reopened = Open(harness, again, {"Articolo"}, 0);
+    auto reopened = harness.Run({"Articolo"}, 0);
     QVERIFY(reopened != nullptr);
     QCOMPARE(reopened->Tolerance(), 98.68);
     reopened->SetTolerance(10);
-    again->Unload();
+    harness.form->Unload();
   }
 
   void theSearchBoxAndOnlyOutsideToleranceKeepTheirGroups() {
     FormHarness harness(tiny_);
-    std::shared_ptr<FRMPD_QUARVELINDO> form;
-    auto results = Open(harness, form, {"Articolo"}, 0);
+    auto results = harness.Run({"Articolo"}, 0);
     QVERIFY(results != nullptr);
     results->SetTolerance(10);
     results->FinishFigures();
@@ -582,15 +555,14 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     for (int r = 0; r < groups->model()->rowCount(); ++r) {
       QVERIFY(!groups->model()->index(r, article).data().toString().isEmpty());
     }
-    form->Unload();
+    harness.form->Unload();
   }
 
   // A field beside the grouping holds one booking's value: the grid shows
   // it only when the group's bookings share it (the label row not at all).
   void aGroupIsLabelledOnlyByWhatItsBookingsShare() {
     FormHarness harness(tiny_);
-    std::shared_ptr<FRMPD_QUARVELINDO> form;
-    auto results = Open(harness, form, {"Dipendente"}, 0);
+    auto results = harness.Run({"Dipendente"}, 0);
     QVERIFY(results != nullptr);
     results->FinishFigures();
     auto* groups = results->GRD_VERS();
@@ -605,7 +577,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
       // E1 booked A1, A2 and no article; the bookings without employee all A1.
       QCOMPARE(groups->model()->index(r, article).data().toString(), QString(who == "E1" ? "(vari)" : "A1"));
     }
-    form->Unload();
+    harness.form->Unload();
   }
 
   void theCategoryChartReadsEveryLabelWhole() {

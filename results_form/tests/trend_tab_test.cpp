@@ -15,7 +15,6 @@
 
 using query_form::FRMPD_QUARVELINDO;
 using query_form::testing::FormHarness;
-using query_form::testing::WaitForRun;
 
 class TrendTabTest : public QObject {
   Q_OBJECT
@@ -27,13 +26,9 @@ class TrendTabTest : public QObject {
     FRMPD_QUARVELINDO::SetSettingsFile(QString::fromStdString(dir_.File("settings.ini")));
   }
 
-  void theMonthsOfTheGroupAndAMonthsBookings() {
+  void theMonthsOfTheGroupAMonthsBookingsAndAnotherGroupsMonths() {
     FormHarness harness(demo_);
-    auto form = harness.Open();
-    form->KVL_ADVO().SetGrouping({"Reparto"});
-    form->CmdDupl_Click();
-    QVERIFY(WaitForRun(*form));
-    auto results = form->FrmMod();
+    auto results = harness.Run({"Reparto"});
     QVERIFY(results != nullptr);
     auto* tabs = results->Window()->findChild<QTabWidget*>("SummaryTabs");
     QVERIFY(tabs != nullptr);
@@ -64,41 +59,7 @@ class TrendTabTest : public QObject {
     QCOMPARE(results->GRD_VERSDett()->model()->rowCount(), static_cast<int>(months[1].bookings));
     trend->Table()->setCurrentCell(0, 0);
     QCOMPARE(static_cast<int64_t>(results->RSTempiVerDett()->RecordCount()), all);
-    results->Unload();
-    form->Unload();
-  }
-
-  // Grouped by month, the groups grid reads "gen 2026" and sorts by time.
-  void theGroupsByMonthReadByLanguage() {
-    FormHarness harness(demo_);
-    auto form = harness.Open();
-    form->KVL_ADVO().SetGrouping({"Mese reg.vers."});
-    form->CmdDupl_Click();
-    QVERIFY(WaitForRun(*form));
-    auto results = form->FrmMod();
-    QVERIFY(results != nullptr);
-    auto* model = results->GRD_VERS()->model();
-    QVERIFY(model->rowCount() > 1);
-    QCOMPARE(model->index(0, 0).data().toString(), QString("gen 2026"));
-    QCOMPARE(model->index(1, 0).data().toString(), QString("feb 2026"));
-    QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("MESEREGVERS").ToText()), QString("2026-01"));
-    results->Unload();
-    form->Unload();
-  }
-
-  void anotherGroupLoadsItsOwnMonths() {
-    FormHarness harness(demo_);
-    auto form = harness.Open();
-    form->KVL_ADVO().SetGrouping({"Reparto"});
-    form->CmdDupl_Click();
-    QVERIFY(WaitForRun(*form));
-    auto results = form->FrmMod();
-    QVERIFY(results != nullptr);
-    auto* tabs = results->Window()->findChild<QTabWidget*>("SummaryTabs");
-    results->Window()->show();
-    auto* trend = results->Trend();
-    tabs->setCurrentWidget(trend);
-    // Another group: its own months.
+    // Another group loads its own months.
     const std::string first = results->RSTempiVer()->Value("PD44_CODFORNREP").ToText();
     results->GRD_VERS()->selectRow(1);
     QVERIFY(results->RSTempiVer()->Value("PD44_CODFORNREP").ToText() != first);
@@ -106,7 +67,21 @@ class TrendTabTest : public QObject {
     for (const auto& m : trend->Months()) second += m.bookings;
     QCOMPARE(second, static_cast<int64_t>(results->RSTempiVerDett()->RecordCount()));
     results->Unload();
-    form->Unload();
+    harness.form->Unload();
+  }
+
+  // Grouped by month, the groups grid reads "gen 2026" and sorts by time.
+  void theGroupsByMonthReadByLanguage() {
+    FormHarness harness(demo_);
+    auto results = harness.Run({"Mese reg.vers."});
+    QVERIFY(results != nullptr);
+    auto* model = results->GRD_VERS()->model();
+    QVERIFY(model->rowCount() > 1);
+    QCOMPARE(model->index(0, 0).data().toString(), QString("gen 2026"));
+    QCOMPARE(model->index(1, 0).data().toString(), QString("feb 2026"));
+    QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("MESEREGVERS").ToText()), QString("2026-01"));
+    results->Unload();
+    harness.form->Unload();
   }
 
  private:
