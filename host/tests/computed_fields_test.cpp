@@ -135,40 +135,6 @@ TEST_F(ComputedFields, ClonesOnOtherThreadsReadTheSameValues) {
   for (const auto& text : seen) EXPECT_EQ(text, "0c0  |0.33c1  |0.67c2  |1c3  |1.33c4  |1.67c5  |");
 }
 
-// Computed values are converted without storing them: exactly what a cell of
-// the field's type gives back, or the same refusal.
-TEST(ColumnStored, IsWhatACellGivesBack) {
-  TextPool pool;
-  const std::vector<FieldDef> fields{DecimalField("D", 10, 2), FieldDef{"S", FieldType::SmallInt},
-                                     FieldDef{"F", FieldType::Double}, CharField("C", 4), TextField("T", 3),
-                                     VariantField("V"), FieldDef{"W", FieldType::Date}};
-  const std::vector<Variant> values{Variant(),          Variant::Null(), int16_t{7},         2.675,
-                                    Decimal::FromParts(-12345, 3),       "ab",               std::string("é"),
-                                    DateTime::FromSeconds(86400 * 3),    Variant(true),      "abcd"};
-  for (const FieldDef& field : fields) {
-    auto cell = MakeColumn(field, pool);
-    cell->AppendNull();
-    for (const Variant& v : values) {
-      std::string stored;
-      std::string kept;
-      try {
-        const Variant s = cell->Stored(v);
-        stored = std::to_string(static_cast<int>(s.Type())) + ":" + (s.IsNull() || s.IsEmpty() ? "" : s.ToText());
-      } catch (const Error& e) {
-        stored = "error " + std::to_string(e.Number());
-      }
-      try {
-        cell->Set(0, v);
-        const Variant g = cell->Get(0);
-        kept = std::to_string(static_cast<int>(g.Type())) + ":" + (g.IsNull() || g.IsEmpty() ? "" : g.ToText());
-      } catch (const Error& e) {
-        kept = "error " + std::to_string(e.Number());
-      }
-      EXPECT_EQ(stored, kept) << field.name << " <- " << (v.IsNull() || v.IsEmpty() ? "null" : v.ToText());
-    }
-  }
-}
-
 // A filter builds its index once for the table; the texts' keys must mean
 // the same on every thread that filters afterwards.
 TEST_F(ComputedFields, AnIndexBuiltOnOneThreadAnswersOnAnother) {

@@ -41,32 +41,23 @@ class GroupFilter : public ::testing::Test {
     for (; !rs_->Eof(); rs_->MoveNext()) ids.push_back(rs_->Value("ID").ToInt32());
     return ids;
   }
+  // Each filter keeps the rows listed.
+  void Expect(std::initializer_list<std::pair<const char*, std::vector<int>>> filters) {
+    for (const auto& [filter, ids] : filters) EXPECT_EQ(Rows(filter), ids) << filter;
+  }
   RecordSetPtr rs_;
 };
 
 TEST_F(GroupFilter, EqualsNullMeansNullEmptyBlankOrNotPositive) {
-  EXPECT_EQ(Rows("A = NULL"), (std::vector<int>{1, 2}));
-  EXPECT_EQ(Rows("B = NULL"), (std::vector<int>{1, 2, 3}));
-  EXPECT_EQ(Rows("C = NULL"), (std::vector<int>{1, 2, 4}));
-  EXPECT_EQ(Rows("V = NULL"), (std::vector<int>{0, 1, 2}));
-  EXPECT_EQ(Rows("A = 'x' AND B = 3 AND C = NULL"), (std::vector<int>{}));
-  EXPECT_EQ(Rows("A = 'x' AND B = NULL"), (std::vector<int>{3}));
-  EXPECT_EQ(Rows("A <> NULL"), (std::vector<int>{0, 3, 4}));
+  Expect({{"A = NULL", {1, 2}}, {"B = NULL", {1, 2, 3}}, {"C = NULL", {1, 2, 4}}, {"V = NULL", {0, 1, 2}},
+          {"A = 'x' AND B = 3 AND C = NULL", {}}, {"A = 'x' AND B = NULL", {3}}, {"A <> NULL", {0, 3, 4}}});
 }
 
 TEST_F(GroupFilter, ValuesCompareInTheColumnsDomain) {
-  EXPECT_EQ(Rows("A = 'X'"), (std::vector<int>{0, 3}));  // case and trailing blanks ignored
-  EXPECT_EQ(Rows("A = 'O''Neil'"), (std::vector<int>{4}));
-  EXPECT_EQ(Rows("B = 3.000"), (std::vector<int>{0, 4}));
-  EXPECT_EQ(Rows("B = 3.5"), (std::vector<int>{}));
-  EXPECT_EQ(Rows("C = '2026-01-05'"), (std::vector<int>{0}));
-  EXPECT_EQ(Rows("C = #05/01/2026 10:00#"), (std::vector<int>{3}));
-  EXPECT_EQ(Rows("V = 5"), (std::vector<int>{4}));
-  EXPECT_EQ(Rows("V = 'K'"), (std::vector<int>{3}));
-  EXPECT_EQ(Rows("B >= 0 AND B < 3"), (std::vector<int>{1}));
-  EXPECT_EQ(Rows("A LIKE 'o%'"), (std::vector<int>{4}));
-  EXPECT_EQ(Rows("B = 3 OR A = NULL"), (std::vector<int>{0, 1, 2, 4}));
-  EXPECT_EQ(Rows("(B = -1) OR (A = 'x')"), (std::vector<int>{0, 2, 3}));
+  Expect({{"A = 'X'", {0, 3}},  // case and trailing blanks ignored
+          {"A = 'O''Neil'", {4}}, {"B = 3.000", {0, 4}}, {"B = 3.5", {}}, {"C = '2026-01-05'", {0}},
+          {"C = #05/01/2026 10:00#", {3}}, {"V = 5", {4}}, {"V = 'K'", {3}}, {"B >= 0 AND B < 3", {1}},
+          {"A LIKE 'o%'", {4}}, {"B = 3 OR A = NULL", {0, 1, 2, 4}}, {"(B = -1) OR (A = 'x')", {0, 2, 3}}});
 }
 
 TEST_F(GroupFilter, BadCriteriaAreErrorsNotCrashes) {
@@ -77,11 +68,8 @@ TEST_F(GroupFilter, BadCriteriaAreErrorsNotCrashes) {
 }
 
 TEST_F(GroupFilter, IsNullTellsNullFromBlankAndZero) {
-  EXPECT_EQ(Rows("A IS NULL"), (std::vector<int>{2}));
-  EXPECT_EQ(Rows("B IS NULL"), (std::vector<int>{3}));
-  EXPECT_EQ(Rows("A = ''"), (std::vector<int>{1}));  // blank, not Null
-  EXPECT_EQ(Rows("B = 0"), (std::vector<int>{1}));
-  EXPECT_EQ(Rows("B = NULL AND B IS NOT NULL"), (std::vector<int>{1, 2}));
+  Expect({{"A IS NULL", {2}}, {"B IS NULL", {3}}, {"A = ''", {1}} /* blank, not Null */, {"B = 0", {1}},
+          {"B = NULL AND B IS NOT NULL", {1, 2}}});
 }
 
 }  // namespace

@@ -49,33 +49,28 @@ TEST(DateFunctions, BecomeSqliteTexts) {
 std::string Week(const std::string& date) { return Scalar(T("SELECT DATEPART(ISO_WEEK, '" + date + "')")); }
 
 TEST(DateFunctions, TheIsoWeekAtTheEdgesOfTheYear) {
-  // 2026 begins on a Thursday: it has a week 53, which takes in 1-3 Jan 2027.
-  EXPECT_EQ(Week("2026-01-01 00:00:00"), "1");
-  EXPECT_EQ(Week("2026-12-31 23:59:59"), "53");
-  EXPECT_EQ(Week("2027-01-01 00:00:00"), "53");
-  EXPECT_EQ(Week("2027-01-03 23:59:59"), "53");
-  EXPECT_EQ(Week("2027-01-04 00:00:00"), "1");
-  // 30 Dec 2024, a Monday, is in week 1 of 2025; the Sunday before in week 52.
-  EXPECT_EQ(Week("2024-12-29 23:59:59"), "52");
-  EXPECT_EQ(Week("2024-12-30 00:00:00"), "1");
-  // 1 Jan 2021, a Friday, is in week 53 of 2020; 1 Jan 2022, a Saturday, in week 52 of 2021.
-  EXPECT_EQ(Week("2021-01-01 12:00:00"), "53");
-  EXPECT_EQ(Week("2022-01-01 12:00:00"), "52");
-  // Monday 23 Feb to Sunday 1 Mar 2026 is week 9 (SQLite's %W says 8 for the Monday).
-  EXPECT_EQ(Week("2026-02-23 00:00:00"), "9");
-  EXPECT_EQ(Week("2026-03-01 23:59:59"), "9");
+  const std::pair<const char*, const char*> weeks[] = {
+      // 2026 begins on a Thursday: it has a week 53, which takes in 1-3 Jan 2027.
+      {"2026-01-01 00:00:00", "1"}, {"2026-12-31 23:59:59", "53"}, {"2027-01-01 00:00:00", "53"},
+      {"2027-01-03 23:59:59", "53"}, {"2027-01-04 00:00:00", "1"},
+      // 30 Dec 2024, a Monday, is in week 1 of 2025; the Sunday before in week 52.
+      {"2024-12-29 23:59:59", "52"}, {"2024-12-30 00:00:00", "1"},
+      // 1 Jan 2021, a Friday, is in week 53 of 2020; 1 Jan 2022, a Saturday, in week 52 of 2021.
+      {"2021-01-01 12:00:00", "53"}, {"2022-01-01 12:00:00", "52"},
+      // Monday 23 Feb to Sunday 1 Mar 2026 is week 9 (SQLite's %W says 8 for the Monday).
+      {"2026-02-23 00:00:00", "9"}, {"2026-03-01 23:59:59", "9"}, {"2026-03-02 00:00:00", "10"}};
+  for (const auto& [date, week] : weeks) EXPECT_EQ(Week(date), week) << date;
   EXPECT_EQ(Scalar("SELECT strftime('%W', '2026-02-23')"), "08");
-  EXPECT_EQ(Week("2026-03-02 00:00:00"), "10");
   EXPECT_EQ(Scalar(T("SELECT DATEPART(ISO_WEEK, NULL)")), "NULL");
 }
 
 TEST(DateFunctions, YearMonthAndRightAtTheEdges) {
-  EXPECT_EQ(Scalar(T("SELECT YEAR('2025-12-31 23:59:59')")), "2025");
-  EXPECT_EQ(Scalar(T("SELECT MONTH('2025-12-31 23:59:59')")), "12");
-  EXPECT_EQ(Scalar(T("SELECT YEAR('2026-01-01 00:00:00')")), "2026");
-  EXPECT_EQ(Scalar(T("SELECT MONTH('2026-01-01 00:00:00')")), "1");
-  EXPECT_EQ(Scalar(T("SELECT RIGHT('0' + CAST(MONTH('2026-03-31') AS VARCHAR(2)), 2)")), "03");
-  EXPECT_EQ(Scalar(T("SELECT RIGHT('0' + CAST(MONTH('2026-11-30') AS VARCHAR(2)), 2)")), "11");
+  const std::pair<const char*, const char*> values[] = {
+      {"YEAR('2025-12-31 23:59:59')", "2025"}, {"MONTH('2025-12-31 23:59:59')", "12"},
+      {"YEAR('2026-01-01 00:00:00')", "2026"}, {"MONTH('2026-01-01 00:00:00')", "1"},
+      {"RIGHT('0' + CAST(MONTH('2026-03-31') AS VARCHAR(2)), 2)", "03"},
+      {"RIGHT('0' + CAST(MONTH('2026-11-30') AS VARCHAR(2)), 2)", "11"}};
+  for (const auto& [call, value] : values) EXPECT_EQ(Scalar(T(std::string("SELECT ") + call)), value) << call;
 }
 
 }  // namespace

@@ -8,24 +8,27 @@
 namespace host::db {
 namespace {
 
-TEST(DeclaredTypes, ServerTypeNamesMapToFields) {
-  const FieldDef d = FieldFromDeclaredType("Q", "DECIMAL(17,6)");
+TEST(DeclaredTypes, EachSpellingOfAServerTypeBecomesItsField) {
+  const auto field = [](std::string_view declared) { return FieldFromDeclaredType("X", declared); };
+  const FieldDef d = field("DECIMAL(17,6)");
   EXPECT_EQ(d.type, FieldType::Decimal);
   EXPECT_EQ(d.precision, 17);
   EXPECT_EQ(d.scale, 6);
-  EXPECT_EQ(FieldFromDeclaredType("C", "char (10)").type, FieldType::Char);
-  EXPECT_EQ(FieldFromDeclaredType("C", "char (10)").size, 10);
-  EXPECT_EQ(FieldFromDeclaredType("T", "NVARCHAR(80)").size, 80);
-  EXPECT_EQ(FieldFromDeclaredType("N", "SMALLINT").type, FieldType::SmallInt);
-  EXPECT_EQ(FieldFromDeclaredType("N", "TINYINT").type, FieldType::SmallInt);
-  EXPECT_EQ(FieldFromDeclaredType("N", "INTEGER").type, FieldType::Integer);
-  EXPECT_EQ(FieldFromDeclaredType("N", "BIGINT").type, FieldType::BigInt);
-  EXPECT_EQ(FieldFromDeclaredType("D", "DATETIME").type, FieldType::Date);
-  EXPECT_EQ(FieldFromDeclaredType("G", "UNIQUEIDENTIFIER").size, 36);
-  EXPECT_EQ(FieldFromDeclaredType("M", "MONEY").scale, 4);
-  EXPECT_EQ(FieldFromDeclaredType("X", "GEOGRAPHY").type, FieldType::Variant);
-  EXPECT_EQ(FieldFromDeclaredType("D", "DATETIME").AdoTypeCode(), kAdDBTimeStamp);
-  EXPECT_EQ(FieldFromDeclaredType("C", "CHAR(1)").AdoTypeCode(), kAdChar);
+  EXPECT_EQ(field("decimal( 17 , 6 )").scale, 6);
+  EXPECT_EQ(field("NUMERIC(5)").scale, 0);
+  EXPECT_EQ(field("MONEY").scale, 4);
+  EXPECT_EQ(field("char (10)").size, 10);
+  EXPECT_EQ(field("NVARCHAR(80)").size, 80);
+  EXPECT_EQ(field("VARCHAR(50)").size, 50);
+  EXPECT_EQ(field("UNIQUEIDENTIFIER").size, 36);
+  const std::pair<const char*, FieldType> types[] = {
+      {"char (10)", FieldType::Char}, {"VARCHAR(50) COLLATE NOCASE", FieldType::Text},
+      {"SMALLINT", FieldType::SmallInt}, {"TINYINT", FieldType::SmallInt}, {"INTEGER", FieldType::Integer},
+      {"BIGINT", FieldType::BigInt}, {"DATETIME", FieldType::Date}, {"GEOGRAPHY", FieldType::Variant},
+      {"", FieldType::Variant} /* SQLite lets a column have no type */, {"BLOBBY", FieldType::Variant}};
+  for (const auto& [declared, type] : types) EXPECT_EQ(field(declared).type, type) << declared;
+  EXPECT_EQ(field("DATETIME").AdoTypeCode(), kAdDBTimeStamp);
+  EXPECT_EQ(field("CHAR(1)").AdoTypeCode(), kAdChar);
 }
 
 TEST(ResolveField, BackEndThenSchemaThenHintThenValue) {

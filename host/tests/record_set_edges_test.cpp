@@ -49,41 +49,29 @@ class Edges : public ::testing::Test {
     rs_->SetFilter("");
     return ids;
   }
+  // Each filter keeps the rows listed.
+  void Expect(std::initializer_list<std::pair<std::string, std::vector<int>>> filters) {
+    for (const auto& [filter, ids] : filters) EXPECT_EQ(Rows(filter), ids) << filter;
+  }
   RecordSetPtr rs_;
 };
 
 TEST_F(Edges, NumbersCompareByValueAtEveryScaleAndSign) {
-  Row("a", *Decimal::Parse("0"));
-  Row("b", *Decimal::Parse("-0.000001"));
-  Row("c", *Decimal::Parse("2.5"));
-  Row("d", *Decimal::Parse("-2.50"));
-  Row("e", *Decimal::Parse("9999999999999999999999.999999"));
+  for (const char* d : {"0", "-0.000001", "2.5", "-2.50", "9999999999999999999999.999999"}) Row("n", *Decimal::Parse(d));
   Row("f", Variant::Null());
-  EXPECT_EQ(Rows("D = 0"), (std::vector<int>{0}));
-  EXPECT_EQ(Rows("D = 2.500000"), (std::vector<int>{2}));
-  EXPECT_EQ(Rows("D = -2.5"), (std::vector<int>{3}));
-  EXPECT_EQ(Rows("D < 0"), (std::vector<int>{1, 3}));
-  EXPECT_EQ(Rows("D > 1000"), (std::vector<int>{4}));
-  EXPECT_EQ(Rows("D = 9999999999999999999999.999999"), (std::vector<int>{4}));
-  EXPECT_EQ(Rows("D = 2.5000001"), (std::vector<int>{}));  // more decimals than the field keeps
-  EXPECT_EQ(Rows("D IS NULL"), (std::vector<int>{5}));
-  EXPECT_EQ(Rows("D = NULL"), (std::vector<int>{0, 1, 3, 5}));  // not greater than 0, or Null
-  EXPECT_EQ(Rows("D <> 0"), (std::vector<int>{1, 2, 3, 4}));    // Null is neither equal nor different
+  Expect({{"D = 0", {0}}, {"D = 2.500000", {2}}, {"D = -2.5", {3}}, {"D < 0", {1, 3}}, {"D > 1000", {4}},
+          {"D = 9999999999999999999999.999999", {4}},
+          {"D = 2.5000001", {}},          // more decimals than the field keeps
+          {"D IS NULL", {5}},
+          {"D = NULL", {0, 1, 3, 5}},     // not greater than 0, or Null
+          {"D <> 0", {1, 2, 3, 4}}});     // Null is neither equal nor different
 }
 
 TEST_F(Edges, TextsFoldCaseAndTrailingBlanksButNotLeadingOnes) {
-  Row("abc", 1);
-  Row("ABC  ", 2);
-  Row(" abc", 3);
-  Row("", 4);
-  Row("O'K", 5);
-  EXPECT_EQ(Rows("T = 'Abc'"), (std::vector<int>{0, 1}));
-  EXPECT_EQ(Rows("T = ' ABC'"), (std::vector<int>{2}));
-  EXPECT_EQ(Rows("T = ''"), (std::vector<int>{3}));
-  EXPECT_EQ(Rows("T = 'O''K'"), (std::vector<int>{4}));
-  EXPECT_EQ(Rows("T LIKE 'a*'"), (std::vector<int>{0, 1}));
-  EXPECT_EQ(Rows("T LIKE '%c'"), (std::vector<int>{0, 1, 2}));
-  EXPECT_EQ(Rows("T = NULL"), (std::vector<int>{3}));  // blank means no value
+  int32_t d = 0;
+  for (const char* t : {"abc", "ABC  ", " abc", "", "O'K"}) Row(t, ++d);
+  Expect({{"T = 'Abc'", {0, 1}}, {"T = ' ABC'", {2}}, {"T = ''", {3}}, {"T = 'O''K'", {4}}, {"T LIKE 'a*'", {0, 1}},
+          {"T LIKE '%c'", {0, 1, 2}}, {"T = NULL", {3}}});  // blank means no value
 }
 
 TEST_F(Edges, TextsBeyondAsciiAreKeptAndFound) {
@@ -93,8 +81,7 @@ TEST_F(Edges, TextsBeyondAsciiAreKeptAndFound) {
   Row("Ünï", 2);
   Row("日本語", 3);
   EXPECT_EQ(rs_->ValueAt(0, 1).Text(), "Città");
-  EXPECT_EQ(Rows("T = 'Città'"), (std::vector<int>{0}));
-  EXPECT_EQ(Rows("T = '日本語'"), (std::vector<int>{2}));
+  Expect({{"T = 'Città'", {0}}, {"T = '日本語'", {2}}});
   rs_->MoveFirst();
   rs_->Find("T = 'Ünï'");
   ASSERT_FALSE(rs_->Eof());
@@ -141,10 +128,7 @@ TEST_F(Edges, AFilterOverAWideningColumnSeesOldAndNewRows) {
   EXPECT_EQ(Rows("B = 1"), (std::vector<int>{0}));
   Row("b", 2, std::numeric_limits<int64_t>::max());  // the column widens
   Row("c", 3, int64_t{-1});
-  EXPECT_EQ(Rows("B = 1"), (std::vector<int>{0}));
-  EXPECT_EQ(Rows("B = 9223372036854775807"), (std::vector<int>{1}));
-  EXPECT_EQ(Rows("B < 0"), (std::vector<int>{2}));
-  EXPECT_EQ(Rows("B = NULL"), (std::vector<int>{2}));
+  Expect({{"B = 1", {0}}, {"B = 9223372036854775807", {1}}, {"B < 0", {2}}, {"B = NULL", {2}}});
 }
 
 }  // namespace

@@ -57,20 +57,6 @@ TEST(SqlTokens, JoiningGivesBackTheTextAndUnterminatedPartsAreRefused) {
   }
 }
 
-TEST(DeclaredColumnTypes, EachSpellingBecomesItsField) {
-  const auto field = [](std::string_view declared) { return db::FieldFromDeclaredType("X", declared); };
-  EXPECT_EQ(field("DECIMAL(14,2)").type, FieldType::Decimal);
-  EXPECT_EQ(field("decimal( 17 , 6 )").scale, 6);
-  EXPECT_EQ(field("NUMERIC(5)").scale, 0);
-  EXPECT_EQ(field("VARCHAR(50)").size, 50);
-  EXPECT_EQ(field("VARCHAR(50) COLLATE NOCASE").type, FieldType::Text);
-  EXPECT_EQ(field("CHAR(10)").type, FieldType::Char);
-  EXPECT_EQ(field("SMALLINT").type, FieldType::SmallInt);
-  EXPECT_EQ(field("DATETIME").type, FieldType::Date);
-  EXPECT_EQ(field("").type, FieldType::Variant);  // SQLite lets a column have no type
-  EXPECT_EQ(field("BLOBBY").type, FieldType::Variant);
-}
-
 TEST(DeclaredColumnTypes, TheCatalogAnswersByColumnNameWhateverTheCase) {
   db::SchemaCatalog catalog;
   catalog.LoadFromSqlite([](const std::string& sql) -> db::SchemaCatalog::Rows {

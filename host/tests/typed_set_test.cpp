@@ -1,6 +1,7 @@
 // A statement's whole numbers and texts are stored without a Variant: each
 // typed setter must keep what Set with the same value keeps, or refuse it
-// with the same error, in every kind of column.
+// with the same error, in every kind of column; so must a computed value
+// converted without storing it.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -24,15 +25,22 @@ std::vector<FieldDef> EveryKindOfField() {
           TextField("U", 0), lenient, VariantField("V")};
 }
 
-// What a cell holds after `store`, or the error it refused with.
-std::string Kept(Column& cell, const std::function<void()>& store) {
+// A value as type and text, or the error that refused it.
+std::string Described(const std::function<Variant()>& read) {
   try {
-    store();
-    const Variant v = cell.Get(0);
+    const Variant v = read();
     return std::to_string(static_cast<int>(v.Type())) + ":" + (v.IsNull() || v.IsEmpty() ? "" : v.ToText());
   } catch (const Error& e) {
     return "error " + std::to_string(e.Number());
   }
+}
+
+// What a cell holds after `store`, or the error it refused with.
+std::string Kept(Column& cell, const std::function<void()>& store) {
+  return Described([&] {
+    store();
+    return cell.Get(0);
+  });
 }
 
 TEST(TypedSet, KeepsWhatSetKeeps) {
@@ -51,6 +59,23 @@ TEST(TypedSet, KeepsWhatSetKeeps) {
     for (const std::string& t : texts) {
       EXPECT_EQ(Kept(*typed, [&] { typed->SetText(0, t); }), Kept(*plain, [&] { plain->Set(0, Variant(t)); }))
           << field.name << " <- '" << t << "'";
+    }
+  }
+}
+
+// Computed values are converted without storing them: exactly what a cell of
+// the field's type gives back, or the same refusal.
+TEST(ColumnStored, IsWhatACellGivesBack) {
+  const std::vector<Variant> values{Variant(),  Variant::Null(), int16_t{7}, 2.675, Decimal::FromParts(-12345, 3),
+                                    "ab",       std::string("é"), DateTime::FromSeconds(86400 * 3), Variant(true),
+                                    "abcd"};
+  for (const FieldDef& field : EveryKindOfField()) {
+    TextPool pool;
+    auto cell = MakeColumn(field, pool);
+    cell->AppendNull();
+    for (const Variant& v : values) {
+      EXPECT_EQ(Described([&] { return cell->Stored(v); }), Kept(*cell, [&] { cell->Set(0, v); }))
+          << field.name << " <- " << (v.IsNull() || v.IsEmpty() ? "null" : v.ToText());
     }
   }
 }

@@ -51,10 +51,14 @@ struct FormHarness {
   // Opens the query form (kept in `form`) and runs it, grouped by `grouping`
   // and in time unit `unit` where given: the results form the run opened,
   // null when the run did not end.
-  std::shared_ptr<results_form::FRMPD_MAVANZORDLAV> Run(std::optional<std::vector<std::string>> grouping = {},
+  std::shared_ptr<results_form::FRMPD_MAVANZORDLAV> Run(const std::vector<std::string>& grouping,
+                                                        std::optional<int> unit = {}) {
+    return Run(&grouping, unit);
+  }
+  std::shared_ptr<results_form::FRMPD_MAVANZORDLAV> Run(const std::vector<std::string>* grouping = nullptr,
                                                         std::optional<int> unit = {}) {
     form = Open();
-    if (grouping) form->KVL_ADVO().SetGrouping(*grouping);
+    if (grouping != nullptr) form->KVL_ADVO().SetGrouping(*grouping);
     if (unit) form->CMB_TIPOTEMPO()->setCurrentIndex(*unit);
     form->CmdDupl_Click();
     if (!WaitForRun(*form)) return nullptr;
