@@ -39,12 +39,11 @@ TEST(GridFormats, NumbersByThePatternsOfTheGrids) {
 // A figure reads in the user's locale wherever a window or the print shows
 // it; a duration text stays as it is.
 TEST(GridFormats, FiguresInTheLocale) {
-  EXPECT_EQ(LocalizedFigure("-1364019.40", '.', ','), "-1.364.019,40");
-  EXPECT_EQ(LocalizedFigure("14.4", '.', ','), "14,40");
   EXPECT_EQ(LocalizedFigure("-0.62", ',', '.'), "-0.62");
-  EXPECT_EQ(LocalizedFigure("+ 0:07:00", '.', ','), "+ 0:07:00");
-  EXPECT_EQ(LocalizedFigure("125:00:00", '.', ','), "125:00:00");
-  EXPECT_EQ(LocalizedFigure("", '.', ','), "");
+  const std::pair<const char*, const char*> italian[] = {{"-1364019.40", "-1.364.019,40"}, {"14.4", "14,40"},
+                                                         {"+ 0:07:00", "+ 0:07:00"}, {"125:00:00", "125:00:00"},
+                                                         {"", ""}};
+  for (const auto& [figure, text] : italian) EXPECT_EQ(LocalizedFigure(figure, '.', ','), text) << figure;
 }
 
 TEST(PlannedColumns, FiftySixInTheirOrder) {
@@ -124,10 +123,9 @@ TEST(BookingColumns, ValueListsCarryTheirTextNumbers) {
   ASSERT_EQ(lists.size(), 5U);
   const auto& hours = lists[ValueList::HourType];
   ASSERT_EQ(hours.size(), 4U);
-  EXPECT_EQ(hours.at(0), "[x42537x] Ordinario");
-  EXPECT_EQ(hours.at(1), "[x55457x] Straordinario");
-  EXPECT_EQ(hours.at(2), "[x42538x] Ordinario festivo");
-  EXPECT_EQ(hours.at(3), "[x55454x] Straord. festivo");
+  const char* texts[] = {"[x42537x] Ordinario", "[x55457x] Straordinario", "[x42538x] Ordinario festivo",
+                         "[x55454x] Straord. festivo"};
+  for (int n = 0; n < 4; ++n) EXPECT_EQ(hours.at(n), texts[n]) << n;
   EXPECT_EQ(lists[ValueList::BookingKind].at(2), "[x74274x] Dip./Qual./Rep.");
   EXPECT_EQ(lists[ValueList::TimeUnit].at(2), "[x42732x] Ore");
 }
@@ -139,12 +137,10 @@ TEST(BookingColumns, TheExportCaptions) {
   }
   bookings->Open();
   const auto dictionary = BuildCaptionDictionary(bookings.get());
-  EXPECT_EQ(EtichettaCampo(dictionary, "PD44_CODDIP_PD06"), "PD44_CODDIP_PD06");
-  EXPECT_EQ(EtichettaCampo(dictionary, "DESCRDIP"), "Desc. dipendente");
-  EXPECT_EQ(EtichettaCampo(dictionary, "PD44_DITTA_CG18"), "Azienda Codice");
-  EXPECT_EQ(EtichettaCampo(dictionary, "DO31_DATACONS"), "Data consegna");
-  EXPECT_EQ(EtichettaCampo(dictionary, "SOMETHING_ELSE"), "SOMETHING_ELSE");
-  EXPECT_EQ(EtichettaCampo(dictionary, "MG87_DESCART"), "MG87_DESCART");
+  const std::pair<const char*, const char*> captions[] = {
+      {"PD44_CODDIP_PD06", "PD44_CODDIP_PD06"}, {"DESCRDIP", "Desc. dipendente"}, {"PD44_DITTA_CG18", "Azienda Codice"},
+      {"DO31_DATACONS", "Data consegna"}, {"SOMETHING_ELSE", "SOMETHING_ELSE"}, {"MG87_DESCART", "MG87_DESCART"}};
+  for (const auto& [field, caption] : captions) EXPECT_EQ(EtichettaCampo(dictionary, field), caption) << field;
   EXPECT_EQ(dictionary.size(), 79U + 2U);  // 87 columns less 8, and two extra captions
 }
 

@@ -23,6 +23,11 @@ std::string T(const Variant& v) {
 
 Variant Dec(const char* text) { return *Decimal::Parse(text); }
 
+// Each field's value on the current record, as T shows it.
+void ExpectFields(host::RecordSet& rs, std::initializer_list<std::pair<const char*, const char*>> expected) {
+  for (const auto& [field, text] : expected) EXPECT_EQ(T(rs.Value(field)), text) << field;
+}
+
 TEST(SplitPlanned, EachUnitWithoutAForm) {
   host::Status said;  // what the splits had to say
   const auto split = [&said](const Variant& seconds, int16_t unit) {
@@ -30,26 +35,21 @@ TEST(SplitPlanned, EachUnitWithoutAForm) {
     said.Add(s.status);
     return s.value;
   };
-  // 3725.4 s: whole h/m/s of 3725 under unit 0.
-  PlannedSplit s0 = split(Dec("3725.4"), kOreMinutiSecondi);
-  EXPECT_EQ(T(s0.hours) + " " + T(s0.minutes) + " " + T(s0.seconds), "1 2 5");
-  PlannedSplit s0b = split(Dec("59.5"), kOreMinutiSecondi);  // halves up: one minute
-  EXPECT_EQ(T(s0b.hours) + " " + T(s0b.minutes) + " " + T(s0b.seconds), "0 1 0");
   EXPECT_EQ(T(split(int32_t{5400}, kOreDecimali).hours), "1.5");
   EXPECT_EQ(T(split(int32_t{100}, kMinutiDecimali).minutes), "1.67");
   EXPECT_EQ(T(split(Dec("33.335"), kSecondiDecimali).seconds), "33.34");
-  // The boundaries: exactly an hour is 1 h 0 min, never 0 h 60 min.
   const auto hms = [&](const Variant& seconds) {
     const PlannedSplit s = split(seconds, kOreMinutiSecondi);
     return T(s.hours) + " " + T(s.minutes) + " " + T(s.seconds);
   };
-  EXPECT_EQ(hms(int32_t{3600}), "1 0 0");
-  EXPECT_EQ(hms(Dec("3599.5")), "1 0 0");
-  EXPECT_EQ(hms(int32_t{3599}), "0 59 59");
-  EXPECT_EQ(hms(int32_t{3660}), "1 1 0");
-  EXPECT_EQ(hms(int32_t{60}), "0 1 0");
-  EXPECT_EQ(hms(int32_t{59}), "0 0 59");
-  EXPECT_EQ(hms(int32_t{7200}), "2 0 0");
+  // 3725.4 s: whole h/m/s of 3725 under unit 0; halves up. The boundaries:
+  // exactly an hour is 1 h 0 min, never 0 h 60 min.
+  const std::pair<Variant, const char*> boundaries[] = {{Dec("3725.4"), "1 2 5"},  {Dec("59.5"), "0 1 0"},
+                                                       {int32_t{3600}, "1 0 0"}, {Dec("3599.5"), "1 0 0"},
+                                                       {int32_t{3599}, "0 59 59"}, {int32_t{3660}, "1 1 0"},
+                                                       {int32_t{60}, "0 1 0"},     {int32_t{59}, "0 0 59"},
+                                                       {int32_t{7200}, "2 0 0"}};
+  for (const auto& [seconds, text] : boundaries) EXPECT_EQ(hms(seconds), text) << seconds.JoinedText();
   PlannedSplit none = split(int16_t{0}, kOreDecimali);
   EXPECT_EQ(T(none.hours) + T(none.minutes) + T(none.seconds), "000");
   EXPECT_TRUE(said.diagnostics().empty());
@@ -77,30 +77,25 @@ class TotalCategory : public ::testing::Test {
 
 TEST_F(TotalCategory, SecondsUnitAgainstPlan) {
   Write(kSecondiDecimali, Dec("33.333"), Variant(), Variant(), Dec("100"));
-  EXPECT_EQ(T(rs_->Value("SECVERS")), "100");
-  EXPECT_EQ(T(rs_->Value("GAP")), "66.67");       // from the unrounded 33.33, not the stored 33
-  EXPECT_EQ(T(rs_->Value("GAPPERC")), "200.03");  // (100 / 33.33 - 1) × 100
-  EXPECT_TRUE(rs_->Value("OREVERS").IsNull());    // only the unit's member
+  ExpectFields(*rs_, {{"SECVERS", "100"},
+                      {"GAP", "66.67"},        // from the unrounded 33.33, not the stored 33
+                      {"GAPPERC", "200.03"},   // (100 / 33.33 - 1) × 100
+                      {"OREVERS", "<null>"}});  // only the unit's member
 }
 
 TEST_F(TotalCategory, MinutesAndHoursUnits) {
   Write(kMinutiDecimali, int32_t{3000}, Variant(), Dec("45"), Variant());
-  EXPECT_EQ(T(rs_->Value("MINVERS")), "45");
-  EXPECT_EQ(T(rs_->Value("GAP")), "-5");
-  EXPECT_EQ(T(rs_->Value("GAPPERC")), "-10");
+  ExpectFields(*rs_, {{"MINVERS", "45"}, {"GAP", "-5"}, {"GAPPERC", "-10"}});
   rs_->AddNew();
   Write(kOreDecimali, int32_t{10}, Dec("1"), Variant(), Variant());
-  EXPECT_EQ(T(rs_->Value("GAP")), "1");         // 10 s is 0.00 h
-  EXPECT_TRUE(rs_->Value("GAPPERC").IsNull());  // no percent of nothing
+  ExpectFields(*rs_, {{"GAP", "1"},             // 10 s is 0.00 h
+                      {"GAPPERC", "<null>"}});  // no percent of nothing
 }
 
 TEST_F(TotalCategory, HoursMinutesSecondsWithoutPlan) {
   Write(kOreMinutiSecondi, int16_t{0}, int32_t{2}, int32_t{5}, int32_t{0});
-  EXPECT_TRUE(rs_->Value("OMSPREV").IsNull());
-  EXPECT_EQ(T(rs_->Value("OMSVERS")), "2:05:00");
-  EXPECT_EQ(T(rs_->Value("GAP")), "+ 2:05:00");
-  EXPECT_TRUE(rs_->Value("GAPPERC").IsNull());
-  EXPECT_EQ(T(rs_->Value("MINVERS")), "5");
+  ExpectFields(*rs_, {{"OMSPREV", "<null>"}, {"OMSVERS", "2:05:00"}, {"GAP", "+ 2:05:00"}, {"GAPPERC", "<null>"},
+                      {"MINVERS", "5"}});
 }
 
 TEST(ValorizzaOMSLavorazSetup, SplitCategoriesOfAGroup) {
@@ -118,17 +113,12 @@ TEST(ValorizzaOMSLavorazSetup, SplitCategoriesOfAGroup) {
   values[1].OREPREV = int32_t{1};
   values[2].SECVERS = int32_t{10};
   ValorizzaOMSLavorazSetup(context, *rs, kOreMinutiSecondi, values);
-  EXPECT_EQ(T(rs->Value("OMSPREV_LAV")), "0:30:00");
-  EXPECT_EQ(T(rs->Value("OMSVERS_LAV")), "0:25:00");
-  EXPECT_EQ(T(rs->Value("GAP_LAV")), "- 0:05:00");
-  EXPECT_EQ(T(rs->Value("GAPPERC_LAV")), "-16.67");
-  EXPECT_EQ(T(rs->Value("MINVERS_LAV")), "25");
-  EXPECT_EQ(T(rs->Value("OMSVERS_SET")), "");
-  EXPECT_EQ(T(rs->Value("GAPPERC_SET")), "-100");
-  EXPECT_EQ(T(rs->Value("SECVERS_MACLAV")), "10");  // booked stands
-  EXPECT_EQ(T(rs->Value("OMSPREV_MACLAV")), "");    // nothing planned: reset values
-  EXPECT_TRUE(rs->Value("GAP_MACLAV").IsNull());
-  EXPECT_TRUE(rs->Value("OREPREV_LAV").IsNull());  // the planned fields are the caller's to write
+  ExpectFields(*rs, {{"OMSPREV_LAV", "0:30:00"}, {"OMSVERS_LAV", "0:25:00"}, {"GAP_LAV", "- 0:05:00"},
+                     {"GAPPERC_LAV", "-16.67"}, {"MINVERS_LAV", "25"}, {"OMSVERS_SET", ""}, {"GAPPERC_SET", "-100"},
+                     {"SECVERS_MACLAV", "10"},   // booked stands
+                     {"OMSPREV_MACLAV", ""},     // nothing planned: reset values
+                     {"GAP_MACLAV", "<null>"},
+                     {"OREPREV_LAV", "<null>"}});  // the planned fields are the caller's to write
   EXPECT_TRUE(context.Take().diagnostics().empty());
 }
 

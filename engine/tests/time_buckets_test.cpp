@@ -56,14 +56,14 @@ TEST(TimeBuckets, TheServerGetsYearMonthAndIsoWeek) {
 }
 
 TEST(TimeBuckets, AMonthReadsByLanguage) {
-  EXPECT_EQ(TimeBucketText("MESEREGVERS", "2026-03", "it"), "mar 2026");
-  EXPECT_EQ(TimeBucketText("MESEREGVERS", "2026-12", "it"), "dic 2026");
-  EXPECT_EQ(TimeBucketText("MESEREGVERS", "2026-03", "en"), "2026-03");
-  EXPECT_EQ(TimeBucketText("SETTREGVERS", "2026-W09", "it"), "2026-W09");
-  EXPECT_EQ(TimeBucketText("ANNOREGVERS", "2026", "it"), "2026");
-  EXPECT_EQ(TimeBucketText("MESEREGVERS", "2026-13", "it"), "2026-13");
-  EXPECT_EQ(TimeBucketText("MESEREGVERS", "", "it"), "");
-  EXPECT_EQ(TimeBucketText("PD44_CODFORNREP", "2026-03", "it"), "2026-03");
+  const std::tuple<const char*, const char*, const char*, const char*> texts[] = {
+      {"MESEREGVERS", "2026-03", "it", "mar 2026"}, {"MESEREGVERS", "2026-12", "it", "dic 2026"},
+      {"MESEREGVERS", "2026-03", "en", "2026-03"},  {"SETTREGVERS", "2026-W09", "it", "2026-W09"},
+      {"ANNOREGVERS", "2026", "it", "2026"},        {"MESEREGVERS", "2026-13", "it", "2026-13"},
+      {"MESEREGVERS", "", "it", ""},                {"PD44_CODFORNREP", "2026-03", "it", "2026-03"}};
+  for (const auto& [field, value, language, text] : texts) {
+    EXPECT_EQ(TimeBucketText(field, value, language), text) << field << " " << value << " " << language;
+  }
 }
 
 // Bookings at the edges, each of 1, 2, 4, 8… minutes, so that a group's

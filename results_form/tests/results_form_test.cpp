@@ -351,26 +351,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     while (waited.elapsed() < 700) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
   }
 
-  void sortingAndCopyingKeepTheCursorInStep() {
-    FormHarness harness(tiny_);
-    auto results = harness.Run({"Articolo"}, 0);
-    QVERIFY(results != nullptr);
-    auto* groups = results->GRD_VERS();
-    const int article = FieldColumn(groups, "PD44_CODART_MG66");
-    groups->sortByColumn(article, Qt::DescendingOrder);
-    QCOMPARE(groups->model()->index(0, article).data().toString(), QString("A2"));
-    groups->selectRow(0);
-    QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A2"));
-    QVERIFY(results->LabelRowText().contains("A2"));
-    // Ctrl+C: captions, then the selected row.
-    QTest::keyClick(groups, Qt::Key_C, Qt::ControlModifier);
-    const QStringList lines = QApplication::clipboard()->text().split('\n');
-    QVERIFY(lines.size() >= 2);
-    QVERIFY(lines[0].startsWith("Articolo\t"));
-    QVERIFY(lines[1].startsWith("A2\t"));
-    harness.form->Unload();
-  }
-
   void aCloseBeforeThePreparationIsRefused() {
     auto results = std::make_shared<FRMPD_MAVANZORDLAV>();
     results->Show(nullptr);  // no record sets: nothing to prepare
@@ -458,7 +438,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
   // By hand on the small database, grouped by article: A1 has 4200 s
   // planned and 77 min + 1:02:05 booked (+ 98.69 %, efficiency 50.33 %);
   // A2 + 120 s; the booking without article has no plan (no percent).
-  void figuresSortByGapAndFlagTheTolerance() {
+  void figuresSortByGapFlagTheToleranceAndKeepTheCursorInStep() {
     FormHarness harness(tiny_);
     auto results = harness.Run({"Articolo"}, 0);
     QVERIFY(results != nullptr);
@@ -514,6 +494,18 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QTest::keyClick(groups, Qt::Key_Home, Qt::ControlModifier);
     QCOMPARE(groups->selectionModel()->selectedRows().front().row(), 0);
     QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A1"));
+    // Sorted by article, a click and Ctrl+C keep the cursor in step: the
+    // captions, then the selected row.
+    groups->sortByColumn(article, Qt::DescendingOrder);
+    QCOMPARE(groups->model()->index(0, article).data().toString(), QString("A2"));
+    groups->selectRow(0);
+    QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A2"));
+    QVERIFY(results->LabelRowText().contains("A2"));
+    QTest::keyClick(groups, Qt::Key_C, Qt::ControlModifier);
+    const QStringList lines = QApplication::clipboard()->text().split('\n');
+    QVERIFY(lines.size() >= 2);
+    QVERIFY(lines[0].startsWith("Articolo\t"));
+    QVERIFY(lines[1].startsWith("A2\t"));
     harness.form->Unload();
     // The band is remembered.
     auto reopened = harness.Run({"Articolo"}, 0);
