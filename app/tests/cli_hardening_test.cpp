@@ -67,12 +67,7 @@ TEST(BrokenDatabases, ACorruptFileIsAnErrorThroughEitherBackEnd) {
   }
   // An SQLite file that is not the ERP's says so the same way on both.
   const std::string other = dir.File("other.db");
-  {
-    sqlite3* handle = nullptr;
-    sqlite3_open(other.c_str(), &handle);
-    engine::testing::Exec(handle, "CREATE TABLE T (X INT)");
-    sqlite3_close(handle);
-  }
+  engine::testing::ExecOn(other, "CREATE TABLE T (X INT)");
   for (const std::string& db : BothBackEnds(other)) {
     const Output o = Cli("run --language en --db " + db);
     EXPECT_EQ(o.status, 3) << db;

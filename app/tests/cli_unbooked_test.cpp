@@ -27,10 +27,7 @@ class UnbookedCommandLine : public ::testing::Test {
     dir_ = std::make_unique<engine::testing::TempDir>();
     db_ = std::make_unique<std::string>(engine::testing::UnbookedErp(*dir_));
     // Order N1 (7) is in state 3, order N2 (8) in state 9.
-    sqlite3* db = nullptr;
-    sqlite3_open(db_->c_str(), &db);
-    engine::testing::Exec(db, "INSERT INTO CO5S_STATIENTITA VALUES ('G-O1', 7, 3), ('G-O2', 7, 9)");
-    sqlite3_close(db);
+    engine::testing::ExecOn(*db_, "INSERT INTO CO5S_STATIENTITA VALUES ('G-O1', 7, 3), ('G-O2', 7, 9)");
   }
   static void TearDownTestSuite() {
     db_.reset();

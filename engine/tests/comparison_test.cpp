@@ -94,13 +94,8 @@ class FailingBesideASibling : public host::db::Connection {
 class ComparisonTest : public ::testing::Test {
  protected:
   ComparisonRequest Request(std::vector<std::string> grouping) {
-    ComparisonRequest request;
-    request.connection = host::db::OpenConnection(Database());
-    request.company = "1";
+    ComparisonRequest request = testing::RequestOn(Database(), grouping);
     request.query.Settings(host::ControlSettings{"1", "", "", "", false, nullptr});
-    LoadFilterFields(request.query, false);
-    LoadGroupingFields(request.order);
-    request.order.SetGrouping(grouping);
     return request;
   }
 
@@ -146,12 +141,8 @@ TEST_F(ComparisonTest, NoMatchIsEmptyAndNoFailure) {
 // bookings do not carry, and by its code in a second category.
 TEST_F(ComparisonTest, TheCategoryConditionKeepsTheBookingsOfItsArticles) {
   const std::string database = Database();
-  sqlite3* db = nullptr;
-  sqlite3_open(database.c_str(), &db);
-  testing::Exec(db,
-                "INSERT INTO CO5C_CATEGORIEART VALUES (1, 'A1', '', 'MECC'), (1, 'A2', 'ROS', 'SPECIALE'),"
+  testing::ExecOn(database, "INSERT INTO CO5C_CATEGORIEART VALUES (1, 'A1', '', 'MECC'), (1, 'A2', 'ROS', 'SPECIALE'),"
                 " (1, 'A2', '', 'VERNIC'), (2, 'A2', '', 'MECC')");
-  sqlite3_close(db);
   const auto bookings = [&](const std::string& from, const std::string& to) {
     auto request = Request({"Articolo"});
     request.query.SetFrom("CO5C_CODCAT", from);

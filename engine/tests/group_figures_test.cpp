@@ -242,15 +242,12 @@ TEST(PassSplits, EachOfferedComputationAsTheGroupSideSplitsIt) {
 TEST(GroupFigures, ABookedTimeInPartsOfAnHourStillTotalsAsTheRunWithoutGrouping) {
   testing::TempDir dir;
   const std::string db = testing::TinyErp(dir);
-  sqlite3* handle = nullptr;
-  sqlite3_open(db.c_str(), &handle);
-  testing::Exec(handle, R"(
+  testing::ExecOn(db, R"(
 INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, PD44_CODFASE_PD12,
   PD44_SEQFASE, PD44_CODFORNREP, PD44_MACCHINA_PD08, PD44_CODDIP_PD06, PD44_NUMREG_CO99, PD44_PROGRIGA_DO30,
   PD44_QTALAV, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES
   (1, 6, '2026-03-06 00:00:00', 'A1', 10, 0, 'R01', 'M1', NULL, NULL, NULL, 10, 0, 1.5, 10, 0);
 )");
-  sqlite3_close(handle);
   const CategoryFigures all = WithoutGrouping(db, 0);
   host::testing::FakeForm form;
   auto run = RunOn(form, db, {"Articolo"}, 0);
@@ -267,9 +264,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
 // Null beside 0: the groups that one "= NULL" would merge keep their own.
 std::string CollidingErp(const testing::TempDir& dir) {
   const std::string path = testing::TinyErp(dir);
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  testing::Exec(db, R"(
+  testing::ExecOn(path, R"(
 INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, PD44_CODFASE_PD12,
   PD44_SEQFASE, PD44_CODFORNREP, PD44_MACCHINA_PD08, PD44_CODDIP_PD06, PD44_NUMREG_CO99, PD44_PROGRIGA_DO30,
   PD44_QTALAV, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES
@@ -279,7 +274,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
   (1, 9, '2026-03-09 00:00:00', 'A1', 10, 0, 'R01', 'M1', NULL, NULL, NULL, 4, 0, 0, 13, 0),
   (1, 10, '2026-03-10 00:00:00', 'A1', 10, NULL, 'R01', 'M1', 'E1', NULL, NULL, 6, 1, 0, 14, 0);
 )");
-  sqlite3_close(db);
   return path;
 }
 

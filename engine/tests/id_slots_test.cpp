@@ -18,15 +18,9 @@ TEST(IdSlots, EveryKeyKeepsItsNumberInsideOrOutsideTheRange) {
   slots[-1] = 4;            // a group without a number
   slots[7] = 5;             // below the range
   slots[900000000000] = 6;  // far above it
-  EXPECT_EQ(slots.Find(1000005), 1U);
-  EXPECT_EQ(slots.Find(1000001), 2U);
-  EXPECT_EQ(slots.Find(1000900), 3U);
-  EXPECT_EQ(slots.Find(-1), 4U);
-  EXPECT_EQ(slots.Find(7), 5U);
-  EXPECT_EQ(slots.Find(900000000000), 6U);
-  EXPECT_EQ(slots.Find(1000002), 0U);
-  EXPECT_EQ(slots.Find(1000000), 0U);
-  EXPECT_EQ(slots.Find(8), 0U);
+  const std::pair<int64_t, uint32_t> found[] = {{1000005, 1}, {1000001, 2}, {1000900, 3}, {-1, 4},     {7, 5},
+                                                {900000000000, 6}, {1000002, 0}, {1000000, 0}, {8, 0}};
+  for (const auto& [key, number] : found) EXPECT_EQ(slots.Find(key), number) << key;
   // Keys too far apart for a vector, and none at all: the map alone.
   const std::vector<int64_t> wide{1, 5000000000};
   IdSlots sparse(wide);

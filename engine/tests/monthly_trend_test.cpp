@@ -102,14 +102,10 @@ TEST(MonthlyTrend, EachMonthIsTheGroupOfItsMonth) {
 TEST(MonthlyTrend, APhaseBookedInTwoMonthsIsPlannedInTheEarlier) {
   testing::TempDir dir;
   const std::string db = testing::TinyErp(dir);
-  sqlite3* handle = nullptr;
-  sqlite3_open(db.c_str(), &handle);
-  testing::Exec(handle,
-                "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, "
+  testing::ExecOn(db, "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD44_CODART_MG66, "
                 "PD44_CODFASE_PD12, PD44_SEQFASE, PD44_CODFORNREP, PD44_MACCHINA_PD08, PD44_QTALAV, PD44_INDORA, "
                 "PD44_OREORD, PD44_MINORD, PD44_SECORD) VALUES "
                 "(1, 7, '2026-04-02 00:00:00', 'A1', 10, 10, 'R01', 'M1', 5, 0, 0, 20, 0)");
-  sqlite3_close(handle);
   host::testing::FakeForm form;
   NoProgress progress;
   auto run = Comparison::Make(form, testing::RequestOn(db, {"Articolo"}, kSecondiDecimali), progress);

@@ -19,27 +19,19 @@ std::string Days(std::string_view name, year_month_day today) {
 
 TEST(RelativeDates, EachNameOnFixedDays) {
   const year_month_day new_year = 2026y / January / 1;  // a Thursday
-  EXPECT_EQ(Days("@oggi", new_year), "2026-01-01..2026-01-01");
-  EXPECT_EQ(Days("@mese-corrente", new_year), "2026-01-01..2026-01-31");
-  EXPECT_EQ(Days("@mese-scorso", new_year), "2025-12-01..2025-12-31");
-  EXPECT_EQ(Days("@settimana-scorsa", new_year), "2025-12-22..2025-12-28");
-  EXPECT_EQ(Days("@anno-corrente", new_year), "2026-01-01..2026-12-31");
-  EXPECT_EQ(Days("@ultimi-30-giorni", new_year), "2025-12-03..2026-01-01");
-
   const year_month_day sunday = 2026y / March / 15;
-  EXPECT_EQ(Days("@last-week", sunday), "2026-03-02..2026-03-08");
-  EXPECT_EQ(Days("@last-month", sunday), "2026-02-01..2026-02-28");
-  EXPECT_EQ(Days("@this-month", sunday), "2026-03-01..2026-03-31");
   const year_month_day monday = 2026y / March / 9;
-  EXPECT_EQ(Days("@settimana-scorsa", monday), "2026-03-02..2026-03-08");
-  EXPECT_EQ(Days("@mese-scorso", 2024y / March / 10), "2024-02-01..2024-02-29");
-  EXPECT_EQ(Days("@today", monday), "2026-03-09..2026-03-09");
-  EXPECT_EQ(Days("@this-year", monday), "2026-01-01..2026-12-31");
-  EXPECT_EQ(Days("@last-30-days", 2026y / March / 1), "2026-01-31..2026-03-01");
-  // Without case and blanks; anything else is no relative date.
-  EXPECT_EQ(Days("  @Mese-Scorso ", sunday), "2026-02-01..2026-02-28");
-  EXPECT_EQ(Days("@ieri", sunday), "none");
-  EXPECT_EQ(Days("01/03/2026", sunday), "none");
+  const std::tuple<const char*, year_month_day, const char*> days[] = {
+      {"@oggi", new_year, "2026-01-01..2026-01-01"},         {"@mese-corrente", new_year, "2026-01-01..2026-01-31"},
+      {"@mese-scorso", new_year, "2025-12-01..2025-12-31"},  {"@settimana-scorsa", new_year, "2025-12-22..2025-12-28"},
+      {"@anno-corrente", new_year, "2026-01-01..2026-12-31"}, {"@ultimi-30-giorni", new_year, "2025-12-03..2026-01-01"},
+      {"@last-week", sunday, "2026-03-02..2026-03-08"},      {"@last-month", sunday, "2026-02-01..2026-02-28"},
+      {"@this-month", sunday, "2026-03-01..2026-03-31"},     {"@settimana-scorsa", monday, "2026-03-02..2026-03-08"},
+      {"@mese-scorso", 2024y / March / 10, "2024-02-01..2024-02-29"}, {"@today", monday, "2026-03-09..2026-03-09"},
+      {"@this-year", monday, "2026-01-01..2026-12-31"},      {"@last-30-days", 2026y / March / 1, "2026-01-31..2026-03-01"},
+      // Without case and blanks; anything else is no relative date.
+      {"  @Mese-Scorso ", sunday, "2026-02-01..2026-02-28"}, {"@ieri", sunday, "none"}, {"01/03/2026", sunday, "none"}};
+  for (const auto& [name, today, range] : days) EXPECT_EQ(Days(name, today), range) << name;
   EXPECT_EQ(RelativeDateNames().size(), 12U);
 }
 

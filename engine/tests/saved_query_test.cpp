@@ -103,14 +103,12 @@ TEST(SavedQuery, WhatIsNoQueryIsRefusedByName) {
     }
     return std::string("accepted");
   };
-  EXPECT_NE(refused("not json").find("no JSON object"), std::string::npos);
-  EXPECT_NE(refused("{}").find("\"name\" is missing"), std::string::npos);
-  EXPECT_NE(refused(R"({"name": 3})").find("\"name\" is not a text"), std::string::npos);
-  EXPECT_NE(refused(R"({"name": "a", "conditions": [{"from": "1"}]})").find("\"field\" is missing"),
-            std::string::npos);
-  EXPECT_NE(refused(R"({"name": "a", "unit": "days"})").find("the unit"), std::string::npos);
-  EXPECT_NE(refused(R"({"name": "a", "closed_states": ["9"]})").find("closed state"), std::string::npos);
-  EXPECT_NE(refused(R"({"name": "a", "tolerance": -1})").find("\"tolerance\""), std::string::npos);
+  const std::pair<const char*, const char*> refusals[] = {
+      {"not json", "no JSON object"}, {"{}", "\"name\" is missing"}, {R"({"name": 3})", "\"name\" is not a text"},
+      {R"({"name": "a", "conditions": [{"from": "1"}]})", "\"field\" is missing"},
+      {R"({"name": "a", "unit": "days"})", "the unit"}, {R"({"name": "a", "closed_states": ["9"]})", "closed state"},
+      {R"({"name": "a", "tolerance": -1})", "\"tolerance\""}};
+  for (const auto& [text, said] : refusals) EXPECT_NE(refused(text).find(said), std::string::npos) << text;
   EXPECT_EQ(refused(R"({"name": "a"})"), "accepted");
 
   SavedQuery unknown = Example();

@@ -50,22 +50,19 @@ TEST(UnbookedPhases, APhaseAppearsAndGoesWhenBooked) {
   EXPECT_EQ(Unbooked(db, kMinutiDecimali),
             (std::vector<std::string>{"ODL|A|7|1|A2|2|20|Foratura fori|R01|M1|ODL|3600|60.00",
                                       "ODL|A|8|1|A1|30|30|Collaudo|R01|M1|CICLO|1800|30.00"}));
-  sqlite3* handle = nullptr;
-  sqlite3_open(db.c_str(), &handle);
+  // A booking of 5 minutes on line 1 of an order: "id, 'date', phase, 'department', 'order'".
+  const auto book = [&db](const std::string& values) {
+    testing::ExecOn(db, "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, "
+                        "PD44_CODFASE_PD12, PD44_CODFORNREP, PD44_NUMREG_CO99, PD44_PROGRIGA_DO30, PD44_INDORA, "
+                        "PD44_MINORD) VALUES (1, " + values + ", 1, 0, 5)");
+  };
   // One booking of phase 20 of N1, in another department's name first: still unbooked.
-  testing::Exec(handle, "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, "
-                        "PD44_CODFASE_PD12, PD44_CODFORNREP, PD44_NUMREG_CO99, PD44_PROGRIGA_DO30, PD44_INDORA, "
-                        "PD44_MINORD) VALUES (1, 7, '2026-03-07 00:00:00', 20, 'R02', 'N1', 1, 0, 5)");
+  book("7, '2026-03-07 00:00:00', 20, 'R02', 'N1'");
   EXPECT_EQ(Unbooked(db).size(), 2U);
-  testing::Exec(handle, "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, "
-                        "PD44_CODFASE_PD12, PD44_CODFORNREP, PD44_NUMREG_CO99, PD44_PROGRIGA_DO30, PD44_INDORA, "
-                        "PD44_MINORD) VALUES (1, 8, '2026-03-07 00:00:00', 20, 'R01', 'N1', 1, 0, 5)");
+  book("8, '2026-03-07 00:00:00', 20, 'R01', 'N1'");
   EXPECT_EQ(Unbooked(db), (std::vector<std::string>{"ODL|A|8|1|A1|30|30|Collaudo|R01|M1|CICLO|1800|0:30:00"}));
-  testing::Exec(handle, "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, "
-                        "PD44_CODFASE_PD12, PD44_CODFORNREP, PD44_NUMREG_CO99, PD44_PROGRIGA_DO30, PD44_INDORA, "
-                        "PD44_MINORD) VALUES (1, 9, '2026-03-08 00:00:00', 30, 'R01', 'N2', 1, 0, 5)");
+  book("9, '2026-03-08 00:00:00', 30, 'R01', 'N2'");
   EXPECT_TRUE(Unbooked(db).empty());
-  sqlite3_close(handle);
 }
 
 // The order's state comes from the state view by the order's GUID (as the
@@ -74,10 +71,7 @@ TEST(UnbookedPhases, APhaseAppearsAndGoesWhenBooked) {
 TEST(UnbookedPhases, TheOrdersStateAndWhetherItIsClosed) {
   testing::TempDir dir;
   const std::string db = testing::UnbookedErp(dir);
-  sqlite3* handle = nullptr;
-  sqlite3_open(db.c_str(), &handle);
-  testing::Exec(handle, "INSERT INTO CO5S_STATIENTITA VALUES ('G-O1', 7, 3), ('G-O2', 7, 9)");
-  sqlite3_close(handle);
+  testing::ExecOn(db, "INSERT INTO CO5S_STATIENTITA VALUES ('G-O1', 7, 3), ('G-O2', 7, 9)");
   const std::vector<const char*> fields{"DO11_NUMDOC", "CODFASE", "STATOORDINE", "CHIUSA"};
   EXPECT_EQ(Unbooked(db, kOreMinutiSecondi, fields, {10, 9}), (std::vector<std::string>{"7|20|3|no", "8|30|9|sì"}));
   EXPECT_EQ(Unbooked(db, kOreMinutiSecondi, fields), (std::vector<std::string>{"7|20|3|", "8|30|9|"}));

@@ -80,40 +80,39 @@ std::string ReadBack(engine::testing::TempDir& dir, const std::string& file, cha
   return testing::Python(script, file);
 }
 
-TEST(CsvFiles, EveryTextReadsBackWholeForTools) {
-  engine::testing::TempDir dir;
-  ASSERT_TRUE(testing::Written(WriteCsvFiles(dir.File("csv"), {Awkward()})));
-  const std::string file = dir.File("csv/Prova.csv");
-  std::ifstream in(file, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(bytes.substr(0, 16), "\"Testo, libero\",");  // no byte order mark for tools
-  EXPECT_EQ(ReadBack(dir, file, ','),
-            "['Testo, libero', 'Numero', 'Data', 'Versato', 'Versato (ore)']\n"
-            "['Rossi, Mario', '14.4', '2026-12-01', '1:30:00', '1.500000']\n"
-            "['pollici 3\"', '-0.62', '2026-12-02', '1:30:00', '1.500000']\n"
-            "['riga 1\\nriga 2', '14.4', '2026-12-03', '1:30:00', '1.500000']\n"
-            "[' spazio', '-0.62', '2026-12-04', '1:30:00', '1.500000']\n"
-            "['A;B', '14.4', '2026-12-05', '1:30:00', '1.500000']\n"
-            "['è à ù', '-0.62', '2026-12-06', '1:30:00', '1.500000']\n");
-}
-
-TEST(CsvFiles, TheItalianSpreadsheetStyle) {
-  engine::testing::TempDir dir;
-  TableWriteOptions options;
-  options.csv_style = kCsvItalian;
-  ASSERT_TRUE(testing::Written(WriteCsvFiles(dir.File("csv"), {Awkward()}, options)));
-  const std::string file = dir.File("csv/Prova.csv");
-  std::ifstream in(file, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
-  EXPECT_EQ(ReadBack(dir, file, ';'),
-            "['Testo, libero', 'Numero', 'Data', 'Versato', 'Versato (ore)']\n"
-            "['Rossi, Mario', '14,4', '01/12/2026', '1:30:00', '1,500000']\n"
-            "['pollici 3\"', '-0,62', '02/12/2026', '1:30:00', '1,500000']\n"
-            "['riga 1\\nriga 2', '14,4', '03/12/2026', '1:30:00', '1,500000']\n"
-            "[' spazio', '-0,62', '04/12/2026', '1:30:00', '1,500000']\n"
-            "['A;B', '14,4', '05/12/2026', '1:30:00', '1,500000']\n"
-            "['è à ù', '-0,62', '06/12/2026', '1:30:00', '1,500000']\n");
+// In either style every text reads back whole; the spreadsheet's style has
+// a byte order mark, the tools' none.
+TEST(CsvFiles, EveryTextReadsBackWholeInEitherStyle) {
+  const struct {
+    CsvStyle style;
+    const char* start;
+    const char* rows;
+  } styles[] = {{kCsvForTools, "\"Testo, libero\",",
+                 "['Rossi, Mario', '14.4', '2026-12-01', '1:30:00', '1.500000']\n"
+                 "['pollici 3\"', '-0.62', '2026-12-02', '1:30:00', '1.500000']\n"
+                 "['riga 1\\nriga 2', '14.4', '2026-12-03', '1:30:00', '1.500000']\n"
+                 "[' spazio', '-0.62', '2026-12-04', '1:30:00', '1.500000']\n"
+                 "['A;B', '14.4', '2026-12-05', '1:30:00', '1.500000']\n"
+                 "['è à ù', '-0.62', '2026-12-06', '1:30:00', '1.500000']\n"},
+                {kCsvItalian, "\xEF\xBB\xBF",
+                 "['Rossi, Mario', '14,4', '01/12/2026', '1:30:00', '1,500000']\n"
+                 "['pollici 3\"', '-0,62', '02/12/2026', '1:30:00', '1,500000']\n"
+                 "['riga 1\\nriga 2', '14,4', '03/12/2026', '1:30:00', '1,500000']\n"
+                 "[' spazio', '-0,62', '04/12/2026', '1:30:00', '1,500000']\n"
+                 "['A;B', '14,4', '05/12/2026', '1:30:00', '1,500000']\n"
+                 "['è à ù', '-0,62', '06/12/2026', '1:30:00', '1,500000']\n"}};
+  for (const auto& [style, start, rows] : styles) {
+    engine::testing::TempDir dir;
+    TableWriteOptions options;
+    options.csv_style = style;
+    ASSERT_TRUE(testing::Written(WriteCsvFiles(dir.File("csv"), {Awkward()}, options)));
+    const std::string file = dir.File("csv/Prova.csv");
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes.substr(0, std::string(start).size()), start);
+    EXPECT_EQ(ReadBack(dir, file, style.separator),
+              std::string("['Testo, libero', 'Numero', 'Data', 'Versato', 'Versato (ore)']\n") + rows);
+  }
 }
 
 // A spreadsheet reads 1,048,576 rows (2^20), one of them the header: a sheet

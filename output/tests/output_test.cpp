@@ -27,14 +27,10 @@ class OutputTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string db = engine::testing::TinyErp(dir_);
-    sqlite3* handle = nullptr;
-    sqlite3_open(db.c_str(), &handle);
     // A booking of no time at all.
-    engine::testing::Exec(handle,
-                          "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, "
+    engine::testing::ExecOn(db, "INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, "
                           "PD44_CODART_MG66, PD44_CODFORNREP, PD44_INDORA, PD44_OREORD, PD44_MINORD, PD44_SECORD) "
                           "VALUES (1, 10, '2026-03-10 00:00:00', 'A2', 'R01', 0, 0, 0, 0)");
-    sqlite3_close(handle);
     auto request = engine::testing::RequestOn(db, {"Articolo"});
     run_ = engine::Comparison::Make(form_, std::move(request), progress_);
     ASSERT_FALSE(run_->Failed());
