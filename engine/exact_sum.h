@@ -28,9 +28,16 @@ class ExactSum {
   enum class Kind : uint8_t { Zero, Integer, Decimal, Variant };
   void AddInteger(int64_t value);
   void AddDecimal(const host::Decimal& value);
+  // The decimal sum, made from its parts.
+  [[nodiscard]] host::Decimal DecimalSum() const;
+  void SetDecimal(const host::Decimal& sum);
   Kind kind_ = Kind::Zero;
   int64_t integer_ = 0;
-  host::Decimal decimal_;
+  // A decimal sum as its coefficient and scale: a value of the same scale
+  // adds to the coefficient, exactly what host::Decimal's addition gives
+  // while no rounding is needed, without aligning and fitting each time.
+  host::Int128 coefficient_ = 0;
+  int scale_ = 0;
   host::Variant variant_;
 };
 

@@ -124,6 +124,12 @@ TEST(ExactSum, EndsWhereTheVariantAdditionsEnd) {
       {int16_t{1}, *Decimal::Parse("2.00")},
       {*Decimal::Parse("1.5"), 0.25, *Decimal::Parse("1")},           // a double: Variant arithmetic on
       {int16_t{1}, Variant::Null(), int16_t{2}},
+      // Decimals of one scale add on their coefficient; another scale or an
+      // integer in between goes through the decimal addition.
+      {*Decimal::Parse("1.25"), *Decimal::Parse("2.50"), *Decimal::Parse("-0.75"), int16_t{1},
+       *Decimal::Parse("0.125"), *Decimal::Parse("0.001")},
+      // Past the largest coefficient the sum rounds, as the addition does.
+      {Decimal::FromParts(Decimal::kMaxCoefficient - 1, 2), Decimal::FromParts(7, 2)},
   };
   for (const auto& values : cases) {
     ExactSum sum;
