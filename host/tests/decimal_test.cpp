@@ -98,6 +98,11 @@ TEST(Decimal, ComparesAcrossScales) {
   EXPECT_LT(D("-1.5"), D("-1.25"));
   EXPECT_GT(D("0.0000000000000000000000000001"), D("0"));
   EXPECT_LT(D("79228162514264337593543950334"), D("79228162514264337593543950335"));
+  // At one scale: negative, zero and positive values, and the extremes.
+  EXPECT_LT(D("-0.01"), D("0.00"));
+  EXPECT_LT(D("-7.92"), D("-7.91"));
+  EXPECT_GT(D("7922816251426433759354395033.5"), D("-7922816251426433759354395033.5"));
+  EXPECT_EQ(D("-3.25"), D("-3.25"));
   EXPECT_EQ(D("1.50").CoefficientAtScale(3), Int128{1500});
   EXPECT_FALSE(D("1.555").CoefficientAtScale(2).has_value());
 }
