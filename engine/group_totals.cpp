@@ -629,7 +629,6 @@ void GroupTotals::AddPlanned(BookingSums& into, const PhaseOutputs& o) {
   }
 }
 
-
 void GroupTotals::AddBooked(BookingSums& into, const Booked& b) {
   into.booked_whole = into.booked_whole && b.whole;
   if (!into.booked_in_order && b.sums_exactly) {
