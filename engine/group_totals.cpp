@@ -7,6 +7,7 @@
 #include "engine/comparison_run.h"
 #include "engine/cycle_formulas.h"
 #include "engine/value_helpers.h"
+#include "engine/whole_seconds.h"
 #include "host/recordset/text_pool.h"
 
 namespace engine {
@@ -97,6 +98,9 @@ std::vector<GroupTotals::FilterField> FilterFields(host::RecordSet& campi, const
 Variant PlannedSeconds(const Variant& hours, const Variant& minutes, const Variant& seconds, int16_t unit) {
   switch (unit) {
     case kOreMinutiSecondi: {
+      // Integers and decimals of moderate size (the usual case): the same
+      // decimal in one integer sum.
+      if (std::optional<host::Decimal> sum = DecimalSecondsOfParts(hours, minutes, seconds)) return *sum;
       const Variant h = ValoreNumerico(hours);
       const Variant m = ValoreNumerico(minutes);
       const Variant s = ValoreNumerico(seconds);

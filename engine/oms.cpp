@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "engine/value_helpers.h"
+#include "engine/whole_seconds.h"
 
 namespace engine {
 
@@ -89,6 +90,18 @@ host::Status ConvertiOMS(const Variant& planned_seconds, int16_t unit, ValoriCat
         }
         v.SECPREV = rest;
         if (p != 0) v.OMSPREV = OmsText(p, false);
+        // Whole booked times (the usual case): the same texts and percent in
+        // integers. The percent of a decimal booked time is the exact
+        // fraction's; one of integers alone is a double division, left below.
+        if (const std::optional<int64_t> b = WholeSecondsOfParts(v.OREVERS, v.MINVERS, v.SECVERS);
+            b && (v.OREVERS.Type() == host::VarType::Decimal || v.MINVERS.Type() == host::VarType::Decimal ||
+                  v.SECVERS.Type() == host::VarType::Decimal) &&
+            p > -kLargestWholeSeconds && p < kLargestWholeSeconds) {
+          if (*b != 0) v.OMSVERS = OmsText(*b, false);
+          v.GAP = OmsText(*b - p, true);
+          if (p != 0) v.GAPPERC = WholeGapPercent(*b, p);
+          return status;
+        }
         // Booked seconds as the caller has them, not rounded.
         const Variant booked = host::Add(
             host::Add(host::Multiply(v.OREVERS, int16_t{3600}), host::Multiply(v.MINVERS, int16_t{60})), v.SECVERS);

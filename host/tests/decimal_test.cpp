@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "host/value/error.h"
 
 namespace host {
@@ -48,6 +50,20 @@ TEST(Decimal, DoublesKeepFifteenSignificantDigits) {
   EXPECT_EQ(Decimal::FromDouble(-2.5).ToString(), "-2.5");
   EXPECT_EQ(Decimal::FromDouble(123456789.125).ToString(), "123456789.125");
   EXPECT_DOUBLE_EQ(D("1.01").ToDouble(), 1.01);
+  // Hundredths, the usual fractions, read as their digits whatever their size.
+  EXPECT_EQ(Decimal::FromDouble(-3.36).ToString(), "-3.36");
+  EXPECT_EQ(Decimal::FromDouble(10.1).ToString(), "10.1");
+  EXPECT_EQ(Decimal::FromDouble(9999999999999.99).ToString(), "9999999999999.99");
+  EXPECT_EQ(Decimal::FromDouble(99999999999999.99).ToString(), "100000000000000");  // 17 digits: 15 kept
+  std::mt19937_64 random(7);
+  std::uniform_int_distribution<int64_t> any(-999'999'999'999'999, 999'999'999'999'999);
+  for (int i = 0; i < 5000; ++i) {
+    const int64_t c = any(random) / (i % 2 == 0 ? 1 : 10'000'000);
+    const std::string digits = std::to_string(c < 0 ? -c : c);
+    const std::string padded = std::string(digits.size() < 3 ? 3 - digits.size() : 0, '0') + digits;
+    const std::string text = (c < 0 ? "-" : "") + padded.substr(0, padded.size() - 2) + "." + padded.substr(padded.size() - 2);
+    ASSERT_EQ(Decimal::FromDouble(static_cast<double>(c) / 100).ToString(), D(text.c_str()).ToString()) << text;
+  }
 }
 
 TEST(Decimal, ArithmeticIsExactAndDivisionKeepsTwentyEightDigits) {

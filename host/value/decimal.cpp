@@ -140,6 +140,14 @@ Decimal Decimal::FromDouble(double value) {
   if (value == std::trunc(value) && std::fabs(value) < 9007199254740992.0) {
     return FromInt(static_cast<int64_t>(value));
   }
+  // Hundredths (percentages, money: the usual fractions) without the text:
+  // a decimal of at most 15 digits comes back from its nearest double as
+  // those digits, so when c / 100 gives this double back, c / 100 is what
+  // the 15 significant digits read.
+  const double hundredths = std::nearbyint(value * 100);
+  if (std::fabs(hundredths) < 1e15 && hundredths / 100 == value) {
+    return FromParts(static_cast<int64_t>(hundredths), 2).Normalized();
+  }
   std::array<char, 40> buffer{};
   // 15 significant digits, the precision the desktop runtime keeps.
   const auto result =
