@@ -241,6 +241,11 @@ TEST_F(Outputs, ADeviceIsNeverReplacedByAFile) {
 }
 
 TEST_F(Outputs, NoOutputGoesOverAnSqliteFileWhateverItsName) {
+  // The database being read, also under another name of the same file.
+  const std::string link = dir_.File("same.db");
+  fs::create_hard_link(db_, link);
+  for (const std::string& out : {db_, link}) EXPECT_EQ(Cli(Run("--format csv --out " + out)).status, 2) << out;
+  fs::remove(link);
   // A database named as a temporary file once was: untouched, and the
   // report is written beside it.
   const std::string named = dir_.File("report.json.partial");
