@@ -320,12 +320,5 @@ for ws in wb:
             "Vuota [None] [None]\n");
 }
 
-TEST(Workbook, AnUnwritablePlaceLeavesNothing) {
-  engine::testing::TempDir dir;
-  const std::string path = dir.File("missing/righe.xlsx");
-  EXPECT_EQ(ReasonOf(WriteWorkbook(path, {})), "cannot write " + path + ": the folder " + dir.File("missing") + " does not exist");
-  EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
-}
-
 }  // namespace
 }  // namespace output
