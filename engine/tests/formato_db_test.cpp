@@ -27,9 +27,6 @@ TEST(FormatoDB, ARefusalIsAMessageInTheStatusNotADialog) {
   EXPECT_EQ(d.kind, host::Diagnostic::Kind::kMessage);
   EXPECT_EQ(d.number, kMsgNullNumber);
   EXPECT_EQ(d.style, 48);
-  const auto date = FormatoDB("2026-03-07", kDbDate, false, dates, numbers);
-  EXPECT_EQ(date.value, Variant("'20260307'"));
-  EXPECT_TRUE(date.status.diagnostics().empty());
 }
 
 TEST(FormatoDB, TextsAreQuotedWithQuotesDoubled) {
