@@ -38,13 +38,9 @@ class TrendTabTest : public QObject {
     tabs->setCurrentWidget(trend);
     const auto months = trend->Months();
     QVERIFY(months.size() > 1);
+    // (The months in order, their bookings adding up to the group's:
+    // engine/tests/monthly_trend_test.cpp.)
     const auto all = static_cast<int64_t>(results->RSTempiVerDett()->RecordCount());
-    int64_t bookings = 0;
-    for (size_t i = 0; i < months.size(); ++i) {
-      bookings += months[i].bookings;
-      if (i > 0) QVERIFY(months[i - 1].month < months[i].month);
-    }
-    QCOMPARE(bookings, all);
     QCOMPARE(trend->Table()->rowCount(), static_cast<int>(months.size()) + 1);
     QCOMPARE(trend->Table()->item(0, 0)->text(), QString("Tutti i mesi"));
     QCOMPARE(months[0].month.substr(0, 5), std::string("2026-"));
