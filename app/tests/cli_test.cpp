@@ -157,7 +157,6 @@ TEST_F(CommandLine, AFailedWriteIsAnErrorAndLeavesNoFile) {
 // out: the file says exactly what the standard output says.
 TEST_F(CommandLine, AJsonFileWithBookingsIsTheStandardOutput) {
   for (const std::string options : {"--group Reparto --format json --bookings",
-                                    "--group Articolo --unit ss,ss --format json --bookings",
                                     "--format json --bookings --where \"Articolo=NOPE\""}) {
     const Output shown = Cli("run --db " + *db_ + " " + options);
     const std::string file = dir_->File("bookings.json");
