@@ -123,7 +123,7 @@ bool GroupFigures::Step(size_t count) {
       case Stage::Filters:
         // Each group's filter, as a visit sets it.
         for (size_t n = 0; n < count * 64 && !groups.Eof(); ++n, groups.MoveNext()) {
-          membership_->AddGroup(totals_->GroupFilter());
+          membership_->AddGroup(totals_->GroupCriteria(clones_.RSTempiVerDett->Storage()));
         }
         if (groups.Eof()) {
           stage_ = Stage::Bookings;

@@ -17,14 +17,21 @@ size_t GroupMembership::SignatureHash::operator()(const Signature& s) const noex
 GroupMembership::GroupMembership(host::Table& bookings) : table_(bookings) {}
 
 void GroupMembership::AddGroup(std::string_view filter) {
+  if (filter.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+    AddGroup(host::Criteria{});
+    return;
+  }
+  AddGroup(host::ParseCriteria(filter, table_));
+}
+
+void GroupMembership::AddGroup(host::Criteria criteria) {
   const auto group_number = static_cast<uint32_t>(groups_.size());
   Group group;
-  if (filter.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+  if (criteria.any_of.empty()) {
     group.kind = Kind::Every;
     groups_.push_back(std::move(group));
     return;
   }
-  host::Criteria criteria = host::ParseCriteria(filter, table_);
   // A conjunction whose equalities cover the same columns as every other
   // group's is looked up by its values; anything else asks the filter.
   std::vector<std::pair<size_t, Part>> parts;

@@ -38,6 +38,9 @@ class GroupMembership {
   // Assign. A filter the record set would refuse throws as it would
   // (kErrBadFilter, kErrItemNotFound).
   void AddGroup(std::string_view filter);
+  // The same with the filter already read (host::ParseCriteria); no
+  // criteria at all is the empty filter.
+  void AddGroup(host::Criteria criteria);
   [[nodiscard]] size_t Groups() const { return groups_.size(); }
 
   // Assigns up to `count` more bookings to their groups; answers true once

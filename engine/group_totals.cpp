@@ -192,7 +192,7 @@ void GroupTotals::ShareFilterFields(GroupTotals& other) {
   collisions_ready_ = true;
 }
 
-std::string GroupTotals::GroupFilter() {
+const std::vector<GroupTotals::FilterTerm>& GroupTotals::GroupTerms() {
   PrepareCollisions();
   const host::RecordSet& group = *records_.RSTempiVer;
   const auto& fields = Fields();
@@ -203,33 +203,82 @@ std::string GroupTotals::GroupFilter() {
   }
   std::vector<Variant>& group_values = filter_values_;
   group_values.resize(fields.size());
-  std::string values;
-  std::string nulls;
-  std::string exact;
+  std::vector<FilterTerm>& terms = filter_terms_;
+  terms.clear();
+  bool any_null = false;
   for (size_t i = 0; i < fields.size(); ++i) {
-    const FilterField& f = fields[i];
     // A field the record set lacks fails as reading it by name does.
     const int at = filter_positions_[i];
     Variant& v = group_values[i];
-    v = at < 0 ? group.Value(f.name) : group.Value(static_cast<size_t>(at));
-    if (NullLike(v, f.number)) {
-      nulls += (nulls.empty() ? "" : " AND ") + f.name + " = NULL";
-      // The exact value, should another group share this "= NULL".
-      if (v.IsNull() || v.IsEmpty()) {
-        exact += " AND " + f.name + " IS NULL";
-      } else {
-        exact += " AND " + f.name + " = " + (f.number ? v.ToDecimal().ToString() : Quoted(v));
-      }
+    v = at < 0 ? group.Value(fields[i].name) : group.Value(static_cast<size_t>(at));
+    if (NullLike(v, fields[i].number)) {
+      any_null = true;
     } else {
-      values += (values.empty() ? "" : " AND ") + f.name + " = " + (f.number ? v.ToDecimal().ToString() : Quoted(v));
+      terms.push_back({&fields[i], FilterTerm::Kind::Value, &v});
     }
   }
-  std::string filter = values;
-  if (nulls.empty()) return filter;
-  filter += (filter.empty() ? "" : " AND ") + nulls;
+  if (!any_null) return terms;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (NullLike(group_values[i], fields[i].number)) terms.push_back({&fields[i], FilterTerm::Kind::Null, nullptr});
+  }
+  // The exact values, should another group share these "= NULL".
   const auto it = groups_per_class_.find(CollisionClass(fields, group_values));
-  if (it != groups_per_class_.end() && it->second > 1) filter += exact;
+  if (it == groups_per_class_.end() || it->second <= 1) return terms;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const Variant& v = group_values[i];
+    if (!NullLike(v, fields[i].number)) continue;
+    const bool null = v.IsNull() || v.IsEmpty();
+    terms.push_back({&fields[i], null ? FilterTerm::Kind::IsNull : FilterTerm::Kind::Value, null ? nullptr : &v});
+  }
+  return terms;
+}
+
+std::string GroupTotals::GroupFilter() {
+  std::string filter;
+  for (const FilterTerm& t : GroupTerms()) {
+    filter += (filter.empty() ? "" : " AND ") + t.field->name;
+    switch (t.kind) {
+      case FilterTerm::Kind::Value:
+        filter += " = " + (t.field->number ? t.value->ToDecimal().ToString() : Quoted(*t.value));
+        break;
+      case FilterTerm::Kind::Null: filter += " = NULL"; break;
+      case FilterTerm::Kind::IsNull: filter += " IS NULL"; break;
+    }
+  }
   return filter;
+}
+
+host::Criteria GroupTotals::GroupCriteria(const host::Table& bookings) {
+  host::Criteria criteria;
+  const std::vector<FilterTerm>& terms = GroupTerms();
+  if (terms.empty()) return criteria;
+  std::vector<host::Criterion>& all = criteria.any_of.emplace_back();
+  for (const FilterTerm& t : terms) {
+    host::Criterion& c = all.emplace_back();
+    const int column = bookings.FieldIndex(t.field->name);
+    if (column < 0) {
+      throw host::Error(host::kErrItemNotFound, "Field " + t.field->name + " not found in the criteria", "Recordset");
+    }
+    c.column = static_cast<size_t>(column);
+    switch (t.kind) {
+      case FilterTerm::Kind::Value:
+        // The literal as the filter's text reads back: a decimal, or the text
+        // (a date as its ISO text).
+        if (t.field->number) {
+          c.literal = t.value->ToDecimal();
+        } else {
+          c.literal = t.value->IsDate() ? t.value->Date().ToIsoText() : t.value->JoinedText();
+        }
+        c.key = bookings.ColumnAt(c.column).KeyOf(c.literal);
+        break;
+      case FilterTerm::Kind::Null: c.null_literal = true; break;
+      case FilterTerm::Kind::IsNull:
+        c.op = host::Criterion::Op::IsNull;
+        c.key = bookings.ColumnAt(c.column).KeyOf(c.literal);
+        break;
+    }
+  }
+  return criteria;
 }
 
 PhaseOutputs GroupTotals::CalcolaTempiFase(const Variant& phase_id, const Variant& order_quantity,

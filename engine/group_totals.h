@@ -35,6 +35,7 @@
 #include "engine/phase_source.h"
 #include "engine/planned_phase_cache.h"
 #include "engine/progress.h"
+#include "host/recordset/criteria.h"
 #include "host/services/production_services.h"
 
 namespace engine {
@@ -69,6 +70,11 @@ class GroupTotals {
 
   // The filter of RSTempiVer's current group on RSTempiVerDett.
   [[nodiscard]] std::string GroupFilter();
+  // The same filter as host::ParseCriteria reads its text on `bookings`
+  // (RSTempiVerDett's table), without writing and parsing it: the figures
+  // of every group ask it of each. No criteria for a run without grouping
+  // (the empty filter). A field `bookings` lacks throws as the parse does.
+  [[nodiscard]] host::Criteria GroupCriteria(const host::Table& bookings);
   // Takes the filter's fields and which groups share an "= NULL" from
   // `other`, a GroupTotals of the same run (worked out there first if need
   // be): they depend on the run's records alone, and reading every group
@@ -271,7 +277,18 @@ class GroupTotals {
   const std::vector<FilterField>& Fields();
   std::optional<std::vector<FilterField>> fields_;
   std::vector<int> filter_positions_;          // Fields()' positions in RSTempiVer
-  std::vector<host::Variant> filter_values_;  // GroupFilter's, kept between groups
+  std::vector<host::Variant> filter_values_;  // GroupTerms' values, kept between groups
+  // One term of the current group's filter: FIELD = value, = NULL, IS NULL.
+  struct FilterTerm {
+    const FilterField* field;
+    enum class Kind : uint8_t { Value, Null, IsNull } kind;
+    const host::Variant* value;  // in filter_values_ (Value only)
+  };
+  std::vector<FilterTerm> filter_terms_;
+  // The terms of the current group's filter in its order: each value, then
+  // each "= NULL", then, when another group shares those "= NULL", the exact
+  // value ("IS NULL" for Null and Empty) of each. Valid until the next call.
+  const std::vector<FilterTerm>& GroupTerms();
   static std::string CollisionClass(const std::vector<FilterField>& fields, const std::vector<host::Variant>& values);
 
   RunContext& context_;

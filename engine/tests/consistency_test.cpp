@@ -4,6 +4,7 @@
 // outputs carry every field of these records.)
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <set>
 
 #include "engine/comparison_run.h"
@@ -78,14 +79,23 @@ TEST(GroupConsistency, EveryGroupKeepsExactlyItsBookings) {
     for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
       const std::string filter = totals.GroupFilter();
       r.RSTempiVerDett->SetFilter(filter);
+      // The same filter unwritten (the figures' way) keeps the same rows.
+      std::vector<uint32_t> rows;
+      host::Table& table = r.RSTempiVerDett->Storage();
+      const host::Criteria criteria = totals.GroupCriteria(table);
+      std::vector<uint32_t> unwritten(criteria.any_of.empty() ? table.RowCount() : 0);
+      std::iota(unwritten.begin(), unwritten.end(), 0U);  // no criteria: every booking
+      if (!criteria.any_of.empty()) unwritten = host::SelectRows(criteria, table);
       host::Decimal booked;
       for (; !r.RSTempiVerDett->Eof(); r.RSTempiVerDett->MoveNext()) {
+        rows.push_back(static_cast<uint32_t>(r.RSTempiVerDett->StorageRow()));
         booked = booked + r.RSTempiVerDett->Value("SECVERS").ToDecimal();
         EXPECT_TRUE(seen.insert(r.RSTempiVerDett->Value("PD44_PRGMVORE_PD31").ToText()).second)
             << "a booking in two groups: " << filter;
         ++kept;
       }
       ASSERT_EQ(booked, r.RSTempiVer->Value("SECVERS").ToDecimal()) << filter;
+      ASSERT_EQ(unwritten, rows) << filter;
     }
     r.RSTempiVerDett->SetFilter("");
     EXPECT_EQ(kept, r.RSTempiVerDett->RecordCount()) << captions.size();

@@ -285,12 +285,13 @@ TEST(GroupFigures, GroupsThatOneNullFilterWouldMergeKeepTheirOwnBookings) {
   auto& r = run->Records();
   // A1 at 10, 0 and Null; blank at 0 and Null; Null at 0 and Null.
   EXPECT_GE(r.RSTempiVer->RecordCount(), 6U);
-  // The one pass gives each group the bookings of its visit's filter.
+  // The one pass, given each group's filter unwritten as the figures give
+  // it, keeps the bookings of its visit's filter text.
   GroupMembership membership(r.RSTempiVerDett->Storage());
   std::vector<std::vector<uint32_t>> want;
   for (r.RSTempiVer->MoveFirst(); !r.RSTempiVer->Eof(); r.RSTempiVer->MoveNext()) {
     const std::string filter = run->Totals().GroupFilter();
-    membership.AddGroup(filter);
+    membership.AddGroup(run->Totals().GroupCriteria(r.RSTempiVerDett->Storage()));
     auto bookings = r.RSTempiVerDett->Clone();
     bookings->SetFilter(filter);
     want.emplace_back();

@@ -306,6 +306,8 @@ Decimal Decimal::Normalized() const {
 
 std::optional<Int128> Decimal::CoefficientAtScale(int scale) const {
   if (scale < 0 || scale > 38) return std::nullopt;
+  // At its own scale, as a column of the same scale stores it: no division.
+  if (scale == scale_) return coefficient_;
   if (scale >= scale_) {
     const Int128 factor = Pow10(scale - scale_);
     const Int128 limit = (static_cast<Int128>(1) << 120) / factor;
