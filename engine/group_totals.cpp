@@ -32,7 +32,14 @@ constexpr Candidate kCandidates[] = {
 
 bool NullLike(const Variant& v, bool number) {
   if (number) return v.IsNull() || v.IsEmpty() || !v.IsNumeric() || host::CompareNumbers(v, int16_t{0}) <= 0;
-  return host::RTrim(v.JoinedText()).empty();
+  // Blank as its text: Null, Empty, or spaces only (a date's or a number's
+  // text never is), told without making the text (every field of every group).
+  switch (v.Type()) {
+    case host::VarType::Null:
+    case host::VarType::Empty: return true;
+    case host::VarType::Text: return v.Text().find_first_not_of(' ') == std::string::npos;
+    default: return false;
+  }
 }
 
 // The exact grouping value, as the server groups it (texts without case and
@@ -263,9 +270,11 @@ host::Criteria GroupTotals::GroupCriteria(const host::Table& bookings) {
     switch (t.kind) {
       case FilterTerm::Kind::Value:
         // The literal as the filter's text reads back: a decimal, or the text
-        // (a date as its ISO text).
+        // (a date as its ISO text, which a date column reads as the date).
         if (t.field->number) {
           c.literal = t.value->ToDecimal();
+        } else if (t.value->IsDate() && bookings.Field(c.column).type == host::FieldType::Date) {
+          c.literal = *t.value;
         } else {
           c.literal = t.value->IsDate() ? t.value->Date().ToIsoText() : t.value->JoinedText();
         }
