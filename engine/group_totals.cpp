@@ -140,7 +140,13 @@ void ValorizzaOMSLavorazSetup(RunContext& context, host::RecordSet& rs, const Ti
                               const std::array<ValoriCategoria, 6>& values) {
   // Written together: the texts of the six categories are looked up at once.
   std::vector<host::RecordSet::FieldValue> out;
-  out.reserve(values.size() * 7);
+  SplitCategoryFields(context, fields, unit, values, out);
+  rs.SetValues(out);
+}
+
+void SplitCategoryFields(RunContext& context, const TimeFieldIndex& fields, int16_t unit,
+                         const std::array<ValoriCategoria, 6>& values, std::vector<host::RecordSet::FieldValue>& out) {
+  out.reserve(out.size() + values.size() * 7);
   for (size_t c = 0; c < values.size(); ++c) {
     const auto at = [&](TimeFieldBase base) { return fields.At(c + 1, base); };
     ValoriCategoria v = ResetCategory(values[c].OREVERS, values[c].MINVERS, values[c].SECVERS);
@@ -153,7 +159,6 @@ void ValorizzaOMSLavorazSetup(RunContext& context, host::RecordSet& rs, const Ti
     out.push_back({at(kGap), std::move(v.GAP)});
     out.push_back({at(kGapPerc), std::move(v.GAPPERC)});
   }
-  rs.SetValues(out);
 }
 
 GroupTotals::GroupTotals(RunContext& context, RunRecordSets& records, PhaseSource& phases,
@@ -801,25 +806,27 @@ void GroupTotals::StoreTotals(const Variant& group_id, BookingSums& summed) {
   summed.Settle();
   std::array<ValoriCategoria, 7>& sums = summed.sums;
   host::RecordSet& prev = *records_.RSTempiPrev;
-  prev.AddNew();
-  prev.SetValue("IDGRUPPO", group_id);
-  // The planned sums; under unit 0 carried over into whole h:mm:ss.
   if (!prev_fields_) prev_fields_.emplace(prev);
   const TimeFieldIndex& fields = *prev_fields_;
+  // The record's values in field order, added at once (every field once).
+  std::vector<host::RecordSet::FieldValue> out;
+  out.reserve(prev.FieldCount());
+  if (id_field_ < 0) id_field_ = prev.FieldIndex("IDGRUPPO");
+  if (id_field_ < 0) {
+    throw host::Error(host::kErrItemNotFound, "Item cannot be found in the collection: IDGRUPPO", "Recordset");
+  }
+  out.push_back({static_cast<size_t>(id_field_), group_id});
+  // The planned sums; under unit 0 carried over into whole h:mm:ss.
   for (size_t c = 0; c < 7; ++c) {
-    ValoriCategoria planned = sums[c];
     if (unit_ == kOreMinutiSecondi) {
       const PlannedSplit split = context_.Value(SplitPlanned(PlannedSeconds(sums[c], unit_), unit_));
-      planned.OREPREV = split.hours;
-      planned.MINPREV = split.minutes;
-      planned.SECPREV = split.seconds;
       sums[c].OREPREV = split.hours;
       sums[c].MINPREV = split.minutes;
       sums[c].SECPREV = split.seconds;
     }
-    prev.SetValue(fields.At(c, kOrePrev), planned.OREPREV);
-    prev.SetValue(fields.At(c, kMinPrev), planned.MINPREV);
-    prev.SetValue(fields.At(c, kSecPrev), planned.SECPREV);
+    out.push_back({fields.At(c, kOrePrev), sums[c].OREPREV});
+    out.push_back({fields.At(c, kMinPrev), sums[c].MINPREV});
+    out.push_back({fields.At(c, kSecPrev), sums[c].SECPREV});
   }
   // The total: booked from the group's row.
   const host::RecordSet& group = *records_.RSTempiVer;
@@ -831,7 +838,6 @@ void GroupTotals::StoreTotals(const Variant& group_id, BookingSums& summed) {
   total.MINPREV = sums[0].MINPREV;
   total.SECPREV = sums[0].SECPREV;
   context_.Add(ConvertiOMS(PlannedSeconds(sums[0], unit_), unit_, total));
-  std::vector<host::RecordSet::FieldValue> out;
   if (unit_ == kOreMinutiSecondi || unit_ == kOreDecimali) out.push_back({fields.At(0, kOreVers), total.OREVERS});
   if (unit_ == kOreMinutiSecondi || unit_ == kMinutiDecimali) out.push_back({fields.At(0, kMinVers), total.MINVERS});
   if (unit_ == kOreMinutiSecondi || unit_ == kSecondiDecimali) out.push_back({fields.At(0, kSecVers), total.SECVERS});
@@ -839,11 +845,15 @@ void GroupTotals::StoreTotals(const Variant& group_id, BookingSums& summed) {
   out.push_back({fields.At(0, kOmsVers), total.OMSVERS});
   out.push_back({fields.At(0, kGap), total.GAP});
   out.push_back({fields.At(0, kGapPerc), total.GAPPERC});
-  prev.SetValues(out);
   std::array<ValoriCategoria, 6> split;
   std::copy(sums.begin() + 1, sums.end(), split.begin());
-  ValorizzaOMSLavorazSetup(context_, prev, fields, unit_, split);
-  prev.Update();
+  SplitCategoryFields(context_, fields, unit_, split, out);
+  // A field never written is Null, as a new record has it; a field written
+  // twice keeps its last value.
+  std::vector<Variant>& row = store_row_;
+  row.assign(prev.FieldCount(), Variant::Null());
+  for (host::RecordSet::FieldValue& v : out) row[v.field] = std::move(v.value);
+  prev.AddRecord(row);
   ++computed_;
 }
 

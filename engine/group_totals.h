@@ -50,6 +50,10 @@ void ValorizzaOMSLavorazSetup(RunContext& context, host::RecordSet& rs, int16_t 
 void ValorizzaOMSLavorazSetup(RunContext& context, host::RecordSet& rs, const TimeFieldIndex& fields, int16_t unit,
                               const std::array<ValoriCategoria, 6>& values);
 
+// The same as field values (appended to `out`), for a record written whole.
+void SplitCategoryFields(RunContext& context, const TimeFieldIndex& fields, int16_t unit,
+                         const std::array<ValoriCategoria, 6>& values, std::vector<host::RecordSet::FieldValue>& out);
+
 // Planned seconds of a category's planned h/m/s in the chosen unit.
 host::Variant PlannedSeconds(const ValoriCategoria& v, int16_t unit);
 // The same from the three members themselves.
@@ -300,6 +304,8 @@ class GroupTotals {
   std::vector<std::string> grouping_columns_;
   host::RecordSetPtr prev_dett_lookup_;
   std::optional<TimeFieldIndex> prev_fields_;  // RSTempiPrev's, found on the first group
+  std::vector<host::Variant> store_row_;       // StoreTotals' record, kept between groups
+  int id_field_ = -1;                          // RSTempiPrev's IDGRUPPO
   // Groups whose "= NULL" filter would take in another group's bookings.
   std::unordered_map<std::string, int> groups_per_class_;
   bool collisions_ready_ = false;

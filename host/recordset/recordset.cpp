@@ -1,6 +1,7 @@
 #include "host/recordset/recordset.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "host/recordset/criteria.h"
 #include "host/value/error.h"
@@ -97,14 +98,35 @@ void RecordSet::SetValues(std::span<const FieldValue> values) {
 void RecordSet::AddNew() {
   RequireOpen();
   FinishEdit();
-  const size_t row = table_->AppendRow();
+  Appended(table_->AppendRow());
+  edit_ = EditMode::Add;
+}
+
+void RecordSet::AddRecord(std::span<const Variant> values) {
+  RequireOpen();
+  FinishEdit();
+  if (values.size() != table_->FieldCount()) {
+    throw Error(kErrInvalidArgument, "A record needs one value per field", "Recordset");
+  }
+  // The row is appended whole even when a value is refused: current, as
+  // AddNew leaves it, before the refusal is thrown.
+  std::exception_ptr refused;
+  try {
+    table_->AppendRow(values);
+  } catch (...) {  // thrown below, once the record is current
+    refused = std::current_exception();
+  }
+  Appended(table_->RowCount() - 1);
+  if (refused) std::rethrow_exception(refused);
+}
+
+void RecordSet::Appended(size_t row) {
   if (view_) {
     auto extended = std::make_shared<std::vector<uint32_t>>(*view_);
     extended->push_back(static_cast<uint32_t>(row));
     view_ = std::move(extended);
   }
   pos_ = static_cast<int64_t>(Count()) - 1;
-  edit_ = EditMode::Add;
   Moved();
 }
 

@@ -77,6 +77,12 @@ class RecordSet {
 
   // Adds a record of Nulls and makes it current.
   void AddNew();
+  // Adds a whole record, one value per field in field order, and makes it
+  // current: what AddNew, a SetValue of every field and Update leave, with
+  // each value written once. A value its field refuses is Null there and
+  // its error is thrown once the record is added and current; a wrong
+  // number of values throws kErrInvalidArgument and adds nothing.
+  void AddRecord(std::span<const Variant> values);
   // Ends the edit or addition in progress (nothing to do without one).
   void Update();
   // Drops an addition in progress (an edit keeps what was written).
@@ -134,6 +140,8 @@ class RecordSet {
   [[nodiscard]] size_t FieldOrThrow(std::string_view name) const;
   void RequireOpen() const;
   void Moved();
+  // A row appended to the table: into the view, and current.
+  void Appended(size_t row);
   void FinishEdit();
 
   std::shared_ptr<Table> table_ = std::make_shared<Table>();

@@ -69,6 +69,35 @@ TEST(RecordSet, StoresValuesByFieldRules) {
   EXPECT_EQ(rs->RecordCount(), 1U);
 }
 
+// A whole record at once: stored by the same rules, current, and inside a
+// filter's view; a refused value is Null and said once the record is in.
+TEST(RecordSet, AddRecordStoresAWholeRecordAsTheFieldsWouldOneByOne) {
+  auto rs = Sample();
+  Add(*rs, 1, "A");
+  rs->SetFilter("IDGRUPPO = 1");
+  const Variant values[] = {int32_t{1}, "B", 2.34567, Variant()};
+  rs->AddRecord(values);
+  EXPECT_EQ(rs->RecordCount(), 2U);  // the view gains it, as AddNew's
+  EXPECT_EQ(rs->AbsolutePosition(), 2);
+  EXPECT_EQ(rs->Value("NOME").Text(), "B");
+  EXPECT_EQ(rs->Value("QTA").ToText(), "2.346");
+  EXPECT_TRUE(rs->Value("NOTE").IsEmpty());
+  EXPECT_EQ(rs->Editing(), RecordSet::EditMode::None);
+  const Variant refused[] = {int32_t{1}, "C", "abc", Variant::Null()};
+  EXPECT_THROW(rs->AddRecord(refused), Error);
+  EXPECT_EQ(rs->RecordCount(), 3U);
+  EXPECT_EQ(rs->Value("NOME").Text(), "C");
+  EXPECT_TRUE(rs->Value("QTA").IsNull());
+  EXPECT_TRUE(rs->Value("NOTE").IsNull());
+  try {
+    rs->AddRecord(std::span<const Variant>(values, 3));
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Number(), kErrInvalidArgument);
+  }
+  EXPECT_EQ(rs->RecordCount(), 3U);
+}
+
 // Many fields at once: the same values as one at a time, texts found again
 // in the pool (a thousand rows grow it past any cache of the look-ups).
 TEST(RecordSet, SetValuesWritesAsSetValueAndRefusesAnUnknownFieldFirst) {
