@@ -98,8 +98,7 @@ void RecordSet::SetValues(std::span<const FieldValue> values) {
 void RecordSet::AddNew() {
   RequireOpen();
   FinishEdit();
-  Appended(table_->AppendRow());
-  edit_ = EditMode::Add;
+  Appended(table_->AppendRow(), EditMode::Add);
 }
 
 void RecordSet::AddRecord(std::span<const Variant> values) {
@@ -110,23 +109,25 @@ void RecordSet::AddRecord(std::span<const Variant> values) {
   }
   // The row is appended whole even when a value is refused: current, as
   // AddNew leaves it, before the refusal is thrown.
+  const size_t rows = table_->RowCount();
   std::exception_ptr refused;
   try {
     table_->AppendRow(values);
   } catch (...) {  // thrown below, once the record is current
     refused = std::current_exception();
   }
-  Appended(table_->RowCount() - 1);
+  if (table_->RowCount() > rows) Appended(rows, EditMode::None);
   if (refused) std::rethrow_exception(refused);
 }
 
-void RecordSet::Appended(size_t row) {
+void RecordSet::Appended(size_t row, EditMode mode) {
   if (view_) {
     auto extended = std::make_shared<std::vector<uint32_t>>(*view_);
     extended->push_back(static_cast<uint32_t>(row));
     view_ = std::move(extended);
   }
   pos_ = static_cast<int64_t>(Count()) - 1;
+  edit_ = mode;
   Moved();
 }
 

@@ -140,8 +140,8 @@ class RecordSet {
   [[nodiscard]] size_t FieldOrThrow(std::string_view name) const;
   void RequireOpen() const;
   void Moved();
-  // A row appended to the table: into the view, and current.
-  void Appended(size_t row);
+  // A row appended to the table: into the view, and current in `mode`.
+  void Appended(size_t row, EditMode mode);
   void FinishEdit();
 
   std::shared_ptr<Table> table_ = std::make_shared<Table>();
