@@ -809,7 +809,8 @@ void GroupTotals::StoreTotals(const Variant& group_id, BookingSums& summed) {
   if (!prev_fields_) prev_fields_.emplace(prev);
   const TimeFieldIndex& fields = *prev_fields_;
   // The record's values in field order, added at once (every field once).
-  std::vector<host::RecordSet::FieldValue> out;
+  std::vector<host::RecordSet::FieldValue>& out = store_values_;
+  out.clear();
   out.reserve(prev.FieldCount());
   if (id_field_ < 0) id_field_ = prev.FieldIndex("IDGRUPPO");
   if (id_field_ < 0) {

@@ -304,7 +304,9 @@ class GroupTotals {
   std::vector<std::string> grouping_columns_;
   host::RecordSetPtr prev_dett_lookup_;
   std::optional<TimeFieldIndex> prev_fields_;  // RSTempiPrev's, found on the first group
-  std::vector<host::Variant> store_row_;       // StoreTotals' record, kept between groups
+  // StoreTotals' values and record, kept between groups (no allocation per group).
+  std::vector<host::RecordSet::FieldValue> store_values_;
+  std::vector<host::Variant> store_row_;
   int id_field_ = -1;                          // RSTempiPrev's IDGRUPPO
   // Groups whose "= NULL" filter would take in another group's bookings.
   std::unordered_map<std::string, int> groups_per_class_;

@@ -63,8 +63,10 @@ std::optional<host::Decimal> DecimalSecondsOfParts(const host::Variant& hours, c
   const std::optional<Part> m = h ? part(minutes) : std::nullopt;
   const std::optional<Part> s = m ? part(seconds) : std::nullopt;
   if (!s) return std::nullopt;
-  // Below 10^18 × 3600 × 10^6 each, their sum below 10^28: within a
-  // decimal's 96 bits, so the sum is exact and kept at the largest scale.
+  // Each part below 9.3 × 10^18 (an integer's 64 bits; a decimal's are
+  // below 10^18): hours × 3600 × 10^6 below 3.4 × 10^28 and the sum of the
+  // three below 3.5 × 10^28, within a decimal's 96 bits (7.9 × 10^28): the
+  // sum is exact and kept at the largest scale.
   const int scale = std::max({h->scale, m->scale, s->scale});
   const host::Int128 sum = h->coefficient * 3600 * host::Pow10(scale - h->scale) +
                            m->coefficient * 60 * host::Pow10(scale - m->scale) +

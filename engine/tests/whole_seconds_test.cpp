@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <limits>
 #include <random>
 
 #include "engine/group_totals.h"
@@ -94,6 +95,10 @@ TEST(WholeSeconds, DecimalSecondsAsTheDecimalArithmetic) {
     ASSERT_EQ(sum->Scale(), general.Scale()) << general.ToString();
   }
   EXPECT_EQ(DecimalSecondsOfParts(*Decimal::Parse("1.50"), int16_t{0}, int16_t{0})->ToFixed(2), "5400.00");
+  // The largest integer hours beside six places of seconds: 29 digits, still exact.
+  EXPECT_EQ(DecimalSecondsOfParts(std::numeric_limits<int64_t>::max(), int16_t{0}, *Decimal::Parse("0.000001"))
+                ->ToFixed(6),
+            "33204139332677192905200.000001");
   EXPECT_FALSE(DecimalSecondsOfParts(*Decimal::Parse("0.0000001"), int16_t{0}, int16_t{0}));
   EXPECT_FALSE(DecimalSecondsOfParts(int16_t{1}, 2.0, int16_t{0}));
   EXPECT_FALSE(DecimalSecondsOfParts(int16_t{1}, int16_t{0}, Variant()));
