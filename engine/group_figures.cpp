@@ -74,6 +74,7 @@ GroupFigures::GroupFigures(Comparison& run, std::vector<std::string> shared_fiel
     splits_ = std::make_shared<PassSplits>(pass, static_cast<int16_t>(run.Unit()));
     totals_->PhaseCache()->UsePassSplits(splits_);
   }
+  store_worker_ = std::make_unique<SerialWorker>();
   // Under h:mm:ss and seconds the database sums the bookings' own booked
   // values, which the pass sums too: the query is read only if one of them
   // is no whole number (AllBookings). Otherwise it reads every booking
@@ -111,6 +112,7 @@ GroupFigures::~GroupFigures() {
 bool GroupFigures::Step(size_t count) {
   if (done_) return true;
   host::RecordSet& groups = *clones_.RSTempiVer;
+  std::exception_ptr failure;
   try {
     if (!started_) {
       groups.MoveFirst();
@@ -134,6 +136,8 @@ bool GroupFigures::Step(size_t count) {
         if (membership_->Assign(count * 4096)) stage_ = Stage::Groups;
         break;
       case Stage::Groups:
+        // What a visit stored since the last step (the worker is idle).
+        LookAtStored();
         // About 1,024 × `count` bookings, whatever the groups' sizes.
         for (size_t budget = count * 1024; budget > 0 && !groups.Eof();) {
           budget -= std::min(budget, SumGroup(budget));
@@ -158,11 +162,38 @@ bool GroupFigures::Step(size_t count) {
         }
         break;
     }
-  } catch (const std::exception&) {
-    run_.Context().Caught("TempiPreventivi");
-    done_ = true;
+  } catch (...) {  // said below, once the groups posted before it are stored
+    failure = std::current_exception();
+  }
+  // The groups posted are stored before the step ends; a store's failure
+  // came before anything that failed here (it was posted earlier).
+  try {
+    FinishStores();
+  } catch (...) {  // said below
+    failure = std::current_exception();
+  }
+  if (failure) {
+    try {
+      std::rethrow_exception(failure);
+    } catch (const std::exception&) {
+      run_.Context().Caught("TempiPreventivi");
+      done_ = true;
+    }
   }
   return done_;
+}
+
+void GroupFigures::FinishStores() {
+  if (!store_worker_) return;
+  std::exception_ptr failed;
+  try {
+    store_worker_->Drain();
+  } catch (...) {  // rethrown below, once the groups stored before it are kept
+    failed = std::current_exception();
+  }
+  for (auto& [key, entry] : stored_entries_) Keep(key, std::move(entry));
+  stored_entries_.clear();
+  if (failed) std::rethrow_exception(failed);
 }
 
 void GroupFigures::LookAtStored() {
@@ -186,8 +217,7 @@ size_t GroupFigures::SumGroup(size_t budget) {
     for (size_t f = 0; f < shared_index_.size(); ++f) {
       if (shared_index_[f] < 0) current_->differ[f] = -1;
     }
-    LookAtStored();
-    // A group already visited is only read.
+    // A group already visited (or stored by a group of the same key) is only read.
     current_->summing = stored_.Find(GroupKey(current_->id)) == 0;
   }
   Current& group = *current_;
@@ -210,17 +240,35 @@ size_t GroupFigures::SumGroup(size_t budget) {
   }
   group.done += take;
   if (group.done < rows.size()) return take;
-  // The whole group: stored unless a visit stored it meanwhile.
-  const int64_t key = GroupKey(group.id);
-  LookAtStored();
-  if (stored_.Find(key) == 0) {
-    totals_->StoreTotals(group.id, group.sums);
-    LookAtStored();
+  // The whole group: stored unless a visit stored it meanwhile, and its
+  // figures read back, on the worker while this thread sums the next groups.
+  struct Store {
+    bool store = false;
+    host::Variant id;
+    GroupTotals::BookingSums sums;
+    std::array<host::Variant, 3> booked;
+    size_t row = 0;
+    int64_t key = 0;
+    Entry entry;
+  };
+  auto job = std::make_shared<Store>();
+  job->key = GroupKey(group.id);
+  uint32_t& slot = stored_[job->key];
+  if (slot == 0) {
+    // Appended next: every row before it was looked at or posted.
+    slot = static_cast<uint32_t>(++stored_seen_);
+    job->store = true;
+    job->id = group.id;
+    job->sums = std::move(group.sums);
+    job->booked = totals_->CurrentGroupBooked();
   }
-  Entry entry;
-  entry.figures = FiguresAt(stored_.Find(key) - 1);
-  entry.differ = std::move(group.differ);
-  Keep(key, std::move(entry));
+  job->row = slot - 1;
+  job->entry.differ = std::move(group.differ);
+  store_worker_->Post([this, job] {
+    if (job->store) totals_->StoreTotals(job->id, job->sums, job->booked);
+    job->entry.figures = FiguresAt(job->row);
+    stored_entries_.emplace_back(job->key, std::move(job->entry));
+  });
   current_.reset();
   ++next_group_;
   groups.MoveNext();

@@ -14,6 +14,11 @@
 // group's row holds one booking's value of them), whether the group's
 // bookings all share its value.
 //
+// Each group's record is stored, and its figures read back, on a thread
+// of this object's own while the caller's thread sums the next groups, in
+// the groups' order; a Step returns once they are all stored, so between
+// two Steps RSTempiPrev is the caller's (a visit may store a group).
+//
 // The run must outlive this object and nothing else may use the run's
 // record sets during a Step (same thread only).
 #pragma once
@@ -32,6 +37,7 @@
 #include "engine/id_slots.h"
 #include "engine/layouts.h"
 #include "engine/pass_splits.h"
+#include "engine/serial_worker.h"
 
 namespace engine {
 
@@ -101,7 +107,8 @@ class GroupFigures {
   size_t next_group_ = 0;  // in the order of RSTempiVer's clone
   // RSTempiPrev's records by IDGRUPPO (GroupKey): storage row + 1, 0 for
   // none; and how many rows of it were looked at: a visit may add one
-  // between two steps.
+  // between two steps. A record posted to the store worker counts from
+  // then on, at the row it will be appended to (each store appends one).
   IdSlots stored_;
   size_t stored_seen_ = 0;
   std::optional<TimeFieldIndex> prev_fields_;
@@ -120,11 +127,18 @@ class GroupFigures {
   };
   std::optional<Current> current_;
   // Sums up to `budget` more bookings of the current group (at least one
-  // step for an empty group) and stores the group once it is whole;
-  // answers the bookings summed.
+  // step for an empty group) and, once it is whole, posts its store to the
+  // worker; answers the bookings summed.
   size_t SumGroup(size_t budget);
-  // Notes the records of RSTempiPrev added since the last look.
+  // Notes the records of RSTempiPrev added since the last look (only while
+  // the store worker is idle).
   void LookAtStored();
+  // Waits for the groups posted to the store worker and keeps their
+  // figures; rethrows a store's failure once the groups before it are kept.
+  void FinishStores();
+  // The figures of the groups stored beside, in their order (the worker's
+  // until FinishStores takes them).
+  std::vector<std::pair<int64_t, Entry>> stored_entries_;
   [[nodiscard]] CategoryFigures FiguresAt(size_t prev_row);
   // The unit's booked total may be the bookings' sum (see AllBookings).
   [[nodiscard]] bool BookedTotalFromSums() const;
@@ -139,6 +153,8 @@ class GroupFigures {
   bool started_ = false;
   bool all_gathered_ = false;
   bool done_ = false;
+  // Last: stopped before anything its jobs use goes.
+  std::unique_ptr<SerialWorker> store_worker_;
 };
 
 // The key of an IDGRUPPO value in GroupFigures.

@@ -480,9 +480,8 @@ bool GroupTotals::TempiPreventivi() {
   }
 }
 
-GroupTotals::BookingSums::BookingSums() {
-  for (auto& s : sums) s = ResetCategory(int16_t{0}, int16_t{0}, int16_t{0});
-}
+// `sums` is written whole by Settle before anything reads it: left Empty.
+GroupTotals::BookingSums::BookingSums() = default;
 
 namespace {
 
@@ -802,7 +801,19 @@ void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
   StoreTotals(group_id, summed);
 }
 
+std::array<Variant, 3> GroupTotals::CurrentGroupBooked() const {
+  const host::RecordSet& group = *records_.RSTempiVer;
+  const auto value = [&](const char* name) {
+    return group.FieldIndex(name) < 0 ? Variant(int16_t{0}) : ValoreNumerico(group.Value(name));
+  };
+  return {value("OREVERS"), value("MINVERS"), value("SECVERS")};
+}
+
 void GroupTotals::StoreTotals(const Variant& group_id, BookingSums& summed) {
+  StoreTotals(group_id, summed, CurrentGroupBooked());
+}
+
+void GroupTotals::StoreTotals(const Variant& group_id, BookingSums& summed, const std::array<Variant, 3>& booked) {
   summed.Settle();
   std::array<ValoriCategoria, 7>& sums = summed.sums;
   host::RecordSet& prev = *records_.RSTempiPrev;
@@ -830,11 +841,7 @@ void GroupTotals::StoreTotals(const Variant& group_id, BookingSums& summed) {
     out.push_back({fields.At(c, kSecPrev), sums[c].SECPREV});
   }
   // The total: booked from the group's row.
-  const host::RecordSet& group = *records_.RSTempiVer;
-  const auto group_value = [&](const char* name) {
-    return group.FieldIndex(name) < 0 ? Variant(int16_t{0}) : ValoreNumerico(group.Value(name));
-  };
-  ValoriCategoria total = ResetCategory(group_value("OREVERS"), group_value("MINVERS"), group_value("SECVERS"));
+  ValoriCategoria total = ResetCategory(booked[0], booked[1], booked[2]);
   total.OREPREV = sums[0].OREPREV;
   total.MINPREV = sums[0].MINPREV;
   total.SECPREV = sums[0].SECPREV;

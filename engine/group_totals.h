@@ -140,7 +140,8 @@ class GroupTotals {
     };
     std::unordered_set<Phase, PhaseHash> seen;
     // The planned and booked hours, minutes and seconds of each category
-    // as they are added up; `sums` holds them once Settle has run.
+    // as they are added up; `sums` holds them once Settle has run (its
+    // other members and everything before are Empty).
     struct Running {
       ExactSum planned_hours, planned_minutes, planned_seconds;
       ExactSum booked_hours, booked_minutes, booked_seconds;
@@ -180,6 +181,14 @@ class GroupTotals {
   // `group_id`, in a new record of RSTempiPrev (current afterwards) from
   // its bookings' sums, as its first visit stores them.
   void StoreTotals(const host::Variant& group_id, BookingSums& summed);
+  // The same for a group whose booked hours, minutes and seconds (its row's
+  // OREVERS, MINVERS, SECVERS as numbers) are given: RSTempiVer is not
+  // read, so this may run on another thread while RSTempiVer moves; nothing
+  // else may use this object's RSTempiPrev meanwhile.
+  void StoreTotals(const host::Variant& group_id, BookingSums& summed, const std::array<host::Variant, 3>& booked);
+  // RSTempiVer's current group's booked hours, minutes and seconds, as
+  // StoreTotals takes them (Int16 0 for a field the groups lack).
+  [[nodiscard]] std::array<host::Variant, 3> CurrentGroupBooked() const;
 
  private:
   void ComputeCurrentGroup(const host::Variant& group_id);

@@ -1,0 +1,69 @@
+#include "engine/serial_worker.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace engine {
+namespace {
+
+TEST(SerialWorker, RunsTheJobsInTheirOrderOffTheCallersThread) {
+  SerialWorker worker;
+  std::vector<int> done;  // the worker's alone until Drain
+  std::atomic<bool> elsewhere{true};
+  const auto caller = std::this_thread::get_id();
+  for (int i = 0; i < 1000; ++i) {
+    worker.Post([&, i] {
+      if (std::this_thread::get_id() == caller) elsewhere = false;
+      done.push_back(i);
+    });
+  }
+  worker.Drain();
+  ASSERT_EQ(done.size(), 1000U);
+  for (int i = 0; i < 1000; ++i) EXPECT_EQ(done[static_cast<size_t>(i)], i);
+  EXPECT_TRUE(elsewhere);
+  worker.Drain();  // idle: answers at once
+}
+
+TEST(SerialWorker, AFailureStopsTheJobsAfterItAndIsSaidOnce) {
+  SerialWorker worker;
+  std::vector<int> done;
+  worker.Post([&] { done.push_back(1); });
+  worker.Post([] { throw std::runtime_error("store refused"); });
+  worker.Post([&] { done.push_back(3); });
+  try {
+    worker.Drain();
+    FAIL() << "the failure was not said";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "store refused");
+  }
+  EXPECT_EQ(done, std::vector<int>{1});
+  // Said once; the worker goes on with what is posted afterwards.
+  EXPECT_NO_THROW(worker.Drain());
+  worker.Post([&] { done.push_back(4); });
+  worker.Drain();
+  EXPECT_EQ(done, (std::vector<int>{1, 4}));
+}
+
+TEST(SerialWorker, DestroyedWithJobsWaitingRunsNoMore) {
+  std::atomic<int> ran{0};
+  std::atomic<bool> started{false};
+  {
+    SerialWorker worker;
+    worker.Post([&] {
+      started = true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      ++ran;
+    });
+    for (int i = 0; i < 100; ++i) worker.Post([&] { ++ran; });
+    while (!started) std::this_thread::yield();
+  }
+  EXPECT_EQ(ran, 1);  // the job under way finished; the waiting ones were dropped
+}
+
+}  // namespace
+}  // namespace engine
