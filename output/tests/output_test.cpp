@@ -7,7 +7,6 @@
 #include <fstream>
 
 #include "demo/erp_database.h"
-#include "engine/field_lists.h"
 #include "engine/presentation/record_durations.h"
 #include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"

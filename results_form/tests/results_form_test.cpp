@@ -58,9 +58,6 @@ int FieldColumn(const QTableView* view, const std::string& field) {
 
 }  // namespace
 
-// What a command printed on its standard output.
-QString Output(const std::string& command) { return QString::fromStdString(output::testing::Command(command)); }
-
 class ResultsFormTest : public QObject {
   Q_OBJECT
 
@@ -296,9 +293,10 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     harness.global->print_options.unbooked = false;
     results->SetTolerance(7.5);
     QVERIFY(Written(results->ExportTo(xlsx, false)));
-    const QString rules = Output("/usr/bin/python3 -c \"import sys, openpyxl; ws = openpyxl.load_workbook(sys.argv[1])"
-                                 "['TempiDiLavorazione']; print([(str(c.sqref).split()[0], [r.formula[0] for r in "
-                                 "c.rules]) for c in ws.conditional_formatting])\" " + xlsx);
+    const QString rules = QString::fromStdString(output::testing::Command(
+        "/usr/bin/python3 -c \"import sys, openpyxl; ws = openpyxl.load_workbook(sys.argv[1])['TempiDiLavorazione']; "
+        "print([(str(c.sqref).split()[0], [r.formula[0] for r in c.rules]) for c in ws.conditional_formatting])\" " +
+        xlsx));
     // AM: the total's gap %, after the 26 fields of the group and 10 of its
     // figures, three of them durations with their hours beside; three groups.
     QCOMPARE(rules.trimmed(), QString("[('AM2:AM4', ['7.5', '-7.5'])]"));
