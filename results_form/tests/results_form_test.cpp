@@ -138,7 +138,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QVERIFY2(!results->LabelRowText().contains("Articolo") && !results->LabelRowText().contains("Ordine"),
              qPrintable(results->LabelRowText()));
     QVERIFY(results->Window()->findChild<QLabel*>("LBL_cArticolo")->isHidden());
-    harness.form->Unload();
   }
 
   void theBookingDetailShowsItsTexts() {
@@ -164,7 +163,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     // The selected booking's planned phases.
     detail->selectRow(booking9);
     QCOMPARE(results->GRD_PrevDett()->model()->rowCount(), 1);
-    harness.form->Unload();
   }
 
   void englishColumnsAndValueLists() {
@@ -203,7 +201,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
       QVERIFY2(prev->columnWidth(c) >= prev->horizontalHeader()->sectionSizeHint(c),
                qPrintable(prev->model()->headerData(c, Qt::Horizontal).toString()));
     }
-    harness.form->Unload();
   }
 
   void theLargestGapsAndAClickOnOne() {
@@ -236,7 +233,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     results->Gaps()->Choose(2);
     QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A2"));
     QVERIFY(results->LabelRowText().contains("A2"));
-    harness.form->Unload();
   }
 
   void printAndExportFromTheButtonsCode() {
@@ -303,7 +299,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     results->SetTolerance(10);
     // The grids did not move.
     QCOMPARE(results->RSTempiVer()->AbsolutePosition(), int64_t{1});
-    harness.form->Unload();
   }
 
   void layoutsAreKeptPerTimeUnit() {
@@ -318,7 +313,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
         prev->setColumnHidden(gap, true);
         results->Definition("GRD_Prev")->Save();
       }
-      harness.form->Unload();
     }
     // Reopened: hidden under hh:mm:ss, shown under hh,hh.
     for (int unit : {0, 1}) {
@@ -330,7 +324,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
         results->Definition("GRD_Prev")->RestoreDefault();
         QVERIFY(!prev->isColumnHidden(ColumnOf(prev->model(), "Scostamento")));
       }
-      harness.form->Unload();
     }
   }
 
@@ -429,7 +422,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
       QCOMPARE(results->TotalsText(3), q(engine::GapPercentText(all.planned, all.booked)).replace('.', ','));
       QVERIFY(results->TotalsText(3).contains(','));
       QLocale::setDefault(QLocale::c());
-      harness.form->Unload();
     }
   }
 
@@ -510,7 +502,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QVERIFY(reopened != nullptr);
     QCOMPARE(reopened->Tolerance(), 98.68);
     reopened->SetTolerance(10);
-    harness.form->Unload();
   }
 
   void theSearchBoxAndOnlyOutsideToleranceKeepTheirGroups() {
@@ -534,7 +525,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(groups->model()->rowCount(), 1);
     QCOMPARE(groups->model()->index(0, article).data().toString(), QString("A1"));
     QCOMPARE(results->ShownCount(), QString("1 di 3 gruppi"));
-    harness.form->Unload();
   }
 
   // A field beside the grouping holds one booking's value: the grid shows
@@ -556,7 +546,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
       // E1 booked A1, A2 and no article; the bookings without employee all A1.
       QCOMPARE(groups->model()->index(r, article).data().toString(), QString(who == "E1" ? "(vari)" : "A1"));
     }
-    harness.form->Unload();
   }
 
   void theCategoryChartReadsEveryLabelWhole() {
