@@ -2,7 +2,6 @@
 // no data, refused and failure, each from a run that must end so.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "engine/tests/tiny_erp.h"

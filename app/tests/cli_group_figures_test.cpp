@@ -3,7 +3,6 @@
 // planned, booked and gap % of each of the seven categories.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>

@@ -3,7 +3,6 @@
 // whole outputs written down.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <sstream>

@@ -31,8 +31,9 @@ class FailingConnection : public host::db::Connection {
     return inner_->Execute(sql);
   }
 
- private:
   std::unique_ptr<host::db::Connection> inner_;
+
+ private:
   int64_t fail_at_;
   int64_t seen_ = 0;
 };

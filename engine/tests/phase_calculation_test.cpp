@@ -55,11 +55,8 @@ TEST(ComputePhase, PiecesPerUnitFallBackOnTheLotThenOne) {
 }
 
 TEST(ComputePhase, UnitFactors) {
-  EXPECT_EQ(S(UnitFactor(int32_t{0})), "1");
-  EXPECT_EQ(S(UnitFactor(int32_t{1})), "60");
-  EXPECT_EQ(S(UnitFactor(int32_t{2})), "3600");
-  EXPECT_EQ(S(UnitFactor(int32_t{3})), "86400");
-  EXPECT_EQ(S(UnitFactor(int32_t{4})), "0.6");
+  const char* factors[] = {"1", "60", "3600", "86400", "0.6"};
+  for (int32_t unit = 0; unit < 5; ++unit) EXPECT_EQ(S(UnitFactor(unit)), factors[unit]) << unit;
   EXPECT_TRUE(UnitFactor(int32_t{5}).IsEmpty());
   // Hundredths of a minute: 100 of them are 60 s.
   const Row row({{"PD2A_TMACLAV", int32_t{100}}, {"PD2A_INDUMLAV", int32_t{4}}, {"PD2A_NUMPEZZIUM", int32_t{1}}});

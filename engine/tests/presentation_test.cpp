@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "engine/comparison.h"
-#include "engine/field_lists.h"
 #include "engine/presentation/booking_columns.h"
 #include "engine/presentation/planned_columns.h"
 #include "engine/presentation/result_layout.h"

@@ -4,7 +4,6 @@
 
 #include <limits>
 
-#include "engine/comparison_run.h"
 #include "engine/group_totals.h"
 #include "engine/layouts.h"
 #include "host/tests/fake_form.h"

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 
 #include "engine/field_lists.h"
@@ -15,11 +14,18 @@
 namespace engine {
 namespace {
 
-SavedQuery Example() {
+// A query control and an order control as the form loads them.
+struct Controls {
+  Controls() {
+    LoadFilterFields(query, false);
+    LoadGroupingFields(order);
+  }
   host::QueryControl query;
   host::OrderControl order;
-  LoadFilterFields(query, false);
-  LoadGroupingFields(order);
+};
+
+SavedQuery Example() {
+  auto [query, order] = Controls();
   query.SetFrom("PD44_DATAREG", std::string("@mese-scorso"));
   query.SetFrom("PD44_CODFASE_PD12", std::string("10"));
   query.SetOnwards("PD44_CODFASE_PD12", true);
@@ -57,10 +63,7 @@ TEST(SavedQuery, WrittenAndReadBackIntoFreshControls) {
   EXPECT_EQ(closing_back.closed_states, (std::vector<int64_t>{9, 10}));
   EXPECT_EQ(closing_back.tolerance, 7.5);
 
-  host::QueryControl query;
-  host::OrderControl order;
-  LoadFilterFields(query, false);
-  LoadGroupingFields(order);
+  auto [query, order] = Controls();
   query.SetFrom("DO11_NUMDOC", std::string("7"));  // replaced, not kept
   ApplyQuery(back, query, order);
   EXPECT_EQ(query.FromValue("PD44_DATAREG").ToText(), "@mese-scorso");
@@ -113,10 +116,7 @@ TEST(SavedQuery, WhatIsNoQueryIsRefusedByName) {
 
   SavedQuery unknown = Example();
   unknown.conditions.push_back({"NO_SUCH_COLUMN", "", "1", "", false});
-  host::QueryControl query;
-  host::OrderControl order;
-  LoadFilterFields(query, false);
-  LoadGroupingFields(order);
+  auto [query, order] = Controls();
   EXPECT_THROW(ApplyQuery(unknown, query, order), host::Error);
 }
 

@@ -8,7 +8,6 @@
 
 #include "host/db/connection.h"
 #include "host/tests/scratch_folder.h"
-#include "host/value/error.h"
 
 namespace host::db {
 namespace {

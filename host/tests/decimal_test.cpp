@@ -15,15 +15,11 @@ namespace {
 Decimal D(const char* text) { return *Decimal::Parse(text); }
 
 TEST(Decimal, ParsesAndPrintsPlainText) {
-  EXPECT_EQ(D("12.50").ToString(), "12.5");
-  EXPECT_EQ(D(" -0.25 ").ToString(), "-0.25");
-  EXPECT_EQ(D("+12.50").ToString(), "12.5");
-  EXPECT_EQ(D("1e3").ToString(), "1000");
+  const std::pair<const char*, const char*> printed[] = {
+      {"12.50", "12.5"},     {" -0.25 ", "-0.25"}, {"+12.50", "12.5"}, {"1e3", "1000"},
+      {"-2.5E-2", "-0.025"}, {".5", "0.5"},        {"0", "0"},         {"-0", "0"}};
+  for (const auto& [text, expected] : printed) EXPECT_EQ(D(text).ToString(), expected) << text;
   EXPECT_EQ(D("1e3").Normalized().ToString(), "1000");
-  EXPECT_EQ(D("-2.5E-2").ToString(), "-0.025");
-  EXPECT_EQ(D(".5").ToString(), "0.5");
-  EXPECT_EQ(D("0").ToString(), "0");
-  EXPECT_EQ(D("-0").ToString(), "0");
   EXPECT_EQ(D("-0.000").Sign(), 0);
   EXPECT_EQ(D("1.5").ToFixed(3), "1.500");
   EXPECT_EQ(D("-0.004").ToFixed(2), "0.00");  // no negative zero

@@ -10,42 +10,27 @@
 namespace host {
 namespace {
 
-std::vector<std::pair<sql::Token::Kind, std::string>> Kinds(std::string_view text) {
-  std::vector<std::pair<sql::Token::Kind, std::string>> out;
+// The tokens of `text` but the blanks, each as its kind and its text.
+std::string Kinds(std::string_view text) {
+  const char* names[] = {"Word", "Number", "String", "UnicodeString", "TempName", "Variable", "Symbol", "", "Comment"};
+  std::string out;
   for (const auto& t : sql::Tokenize(text)) {
-    if (t.kind != sql::Token::Blank) out.emplace_back(t.kind, t.text);
+    if (t.kind != sql::Token::Blank) out += std::string(out.empty() ? "" : " ") + names[t.kind] + "<" + t.text + ">";
   }
   return out;
 }
 
-using K = sql::Token::Kind;
-
 TEST(SqlTokens, StringsNamesAndCommentsKeepWhatTheyHold) {
-  EXPECT_EQ(Kinds("SELECT 'it''s -- not /* a */ comment'"),
-            (std::vector<std::pair<K, std::string>>{{K::Word, "SELECT"}, {K::String, "'it''s -- not /* a */ comment'"}}));
-  EXPECT_EQ(Kinds("N'Città' + ''"),
-            (std::vector<std::pair<K, std::string>>{{K::UnicodeString, "N'Città'"}, {K::Symbol, "+"}, {K::String, "''"}}));
+  EXPECT_EQ(Kinds("SELECT 'it''s -- not /* a */ comment'"), "Word<SELECT> String<'it''s -- not /* a */ comment'>");
+  EXPECT_EQ(Kinds("N'Città' + ''"), "UnicodeString<N'Città'> Symbol<+> String<''>");
   EXPECT_EQ(Kinds("[Order Lines].[Qty] #CATVAL @x"),
-            (std::vector<std::pair<K, std::string>>{{K::Word, "[Order Lines]"},
-                                                     {K::Symbol, "."},
-                                                     {K::Word, "[Qty]"},
-                                                     {K::TempName, "#CATVAL"},
-                                                     {K::Variable, "@x"}}));
+            "Word<[Order Lines]> Symbol<.> Word<[Qty]> TempName<#CATVAL> Variable<@x>");
   EXPECT_EQ(Kinds("a--rest of line\nb/* block\n*/c"),
-            (std::vector<std::pair<K, std::string>>{{K::Word, "a"},
-                                                     {K::Comment, "--rest of line"},
-                                                     {K::Word, "b"},
-                                                     {K::Comment, "/* block\n*/"},
-                                                     {K::Word, "c"}}));
+            "Word<a> Comment<--rest of line> Word<b> Comment</* block\n*/> Word<c>");
 }
 
 TEST(SqlTokens, NumbersAndSymbols) {
-  EXPECT_EQ(Kinds("1.50<>-2 >= 3e2"), (std::vector<std::pair<K, std::string>>{{K::Number, "1.50"},
-                                                                              {K::Symbol, "<>"},
-                                                                              {K::Symbol, "-"},
-                                                                              {K::Number, "2"},
-                                                                              {K::Symbol, ">="},
-                                                                              {K::Number, "3e2"}}));
+  EXPECT_EQ(Kinds("1.50<>-2 >= 3e2"), "Number<1.50> Symbol<<>> Symbol<-> Number<2> Symbol<>=> Number<3e2>");
 }
 
 TEST(SqlTokens, JoiningGivesBackTheTextAndUnterminatedPartsAreRefused) {

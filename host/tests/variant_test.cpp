@@ -69,12 +69,10 @@ TEST(Variant, IntegerNarrowingAtEachLimit) {
   EXPECT_EQ(Variant(std::numeric_limits<int64_t>::max()).ToInt64(), std::numeric_limits<int64_t>::max());
   // Halves go to the even neighbour, as the runtime's integer conversion
   // does, from a text as from a double.
-  EXPECT_EQ(Variant("2.5").ToInt32(), 2);
-  EXPECT_EQ(Variant("3.5").ToInt32(), 4);
-  EXPECT_EQ(Variant(2.5).ToInt32(), 2);
-  EXPECT_EQ(Variant(3.5).ToInt32(), 4);
-  EXPECT_EQ(Variant(-2.5).ToInt32(), -2);
-  EXPECT_EQ(Variant("7").ToInt32(), 7);
+  for (const auto& [value, whole] : std::initializer_list<std::pair<Variant, int32_t>>{
+           {"2.5", 2}, {"3.5", 4}, {2.5, 2}, {3.5, 4}, {-2.5, -2}, {"7", 7}}) {
+    EXPECT_EQ(value.ToInt32(), whole) << value.JoinedText();
+  }
   EXPECT_THROW((void)Variant("abc").ToInt32(), Error);
   EXPECT_THROW((void)Variant("7 pezzi").ToInt32(), Error);
   EXPECT_THROW((void)Variant(std::numeric_limits<double>::infinity()).ToInt64(), Error);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "engine/tests/tiny_erp.h"
 #include "output/csv_format.h"

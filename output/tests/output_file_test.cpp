@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "engine/tests/demo_db.h"
-#include "output/placed_file.h"
 #include "output/tests/written.h"
 
 namespace output {

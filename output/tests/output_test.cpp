@@ -7,7 +7,6 @@
 #include <fstream>
 
 #include "demo/erp_database.h"
-#include "engine/field_lists.h"
 #include "engine/presentation/record_durations.h"
 #include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
@@ -47,26 +46,18 @@ class OutputTest : public ::testing::Test {
 TEST(PrintLayout, NinetySevenFieldsInOrder) {
   auto rs = NewRSStampa();
   ASSERT_EQ(rs->FieldCount(), 97U);
-  EXPECT_EQ(rs->Field(0).name, "Articolo");
-  EXPECT_EQ(rs->Field(0).type, host::FieldType::Char);
-  EXPECT_EQ(rs->Field(0).size, 25);
-  EXPECT_EQ(rs->Field(2).name, "Descrizione articolo");
-  EXPECT_EQ(rs->Field(2).AdoTypeCode(), host::kAdVarWChar);
-  EXPECT_EQ(rs->Field(2).size, 72);
-  EXPECT_EQ(rs->Field(16).name, "DataOrdine");
-  EXPECT_EQ(rs->Field(16).type, host::FieldType::Date);
-  EXPECT_EQ(rs->Field(25).name, "IDGruppo");
-  EXPECT_EQ(rs->Field(25).precision, 12);
-  EXPECT_EQ(rs->Field(26).name, "OrePreviste");
-  EXPECT_EQ(rs->Field(26).scale, 2);
-  EXPECT_EQ(rs->Field(32).name, "OreMinSecPrev");
-  EXPECT_EQ(rs->Field(32).AdoTypeCode(), host::kAdVarChar);
-  EXPECT_EQ(rs->Field(32).size, 20);
-  EXPECT_EQ(rs->Field(36).name, "OrePrevisteLavoraz");
-  EXPECT_EQ(rs->Field(95).name, "ScostamentoPercSetupMan");
-  EXPECT_EQ(rs->Field(95).precision, 8);
-  EXPECT_EQ(rs->Field(96).name, "IDTESTATA");
-  EXPECT_EQ(rs->Field(96).precision, 18);
+  // Position, name, kind, ADO type code, size, precision and scale of some fields.
+  std::string described;
+  for (const size_t f : {0, 2, 16, 25, 26, 32, 36, 95, 96}) {
+    const host::FieldDef& d = rs->Field(f);
+    described += std::to_string(f) + " " + d.name + " " + std::to_string(static_cast<int>(d.type)) + " " +
+                 std::to_string(d.AdoTypeCode()) + " " + std::to_string(d.size) + " " + std::to_string(d.precision) +
+                 " " + std::to_string(d.scale) + "\n";
+  }
+  EXPECT_EQ(described,
+            "0 Articolo 1 129 25 0 0\n2 Descrizione articolo 0 202 72 0 0\n16 DataOrdine 7 135 0 0 0\n"
+            "25 IDGruppo 2 131 0 12 0\n26 OrePreviste 2 131 0 14 2\n32 OreMinSecPrev 0 200 20 0 0\n"
+            "36 OrePrevisteLavoraz 2 131 0 14 2\n95 ScostamentoPercSetupMan 2 131 0 8 2\n96 IDTESTATA 2 131 0 18 0\n");
 }
 
 TEST_F(OutputTest, EveryHeaderCarriesItsGroupTotals) {
@@ -273,11 +264,13 @@ TEST_F(OutputTest, ADescribingFieldTheBookingsDisagreeOnIsLeftEmpty) {
     return v.IsNull() ? std::string("(null)") : host::RTrim(v.JoinedText());
   };
   ASSERT_TRUE(group("A1"));
-  EXPECT_EQ(text("Reparto"), "R01");
-  EXPECT_EQ(text("DescrizioneReparto"), "Taglio");
-  EXPECT_EQ(text("FaseOrdine"), "10");
-  EXPECT_EQ(text("DescrFaseOrdine"), "Taglio barre");
-  EXPECT_EQ(text("SeqFaseOrdine"), "10");
+  for (const auto& [field, expected] : {std::pair{"Reparto", "R01"},
+                                        {"DescrizioneReparto", "Taglio"},
+                                        {"FaseOrdine", "10"},
+                                        {"DescrFaseOrdine", "Taglio barre"},
+                                        {"SeqFaseOrdine", "10"}}) {
+    EXPECT_EQ(text(field), expected) << field;
+  }
   ASSERT_TRUE(group("A2"));
   EXPECT_EQ(text("Reparto"), "R01");
   EXPECT_EQ(text("DescrizioneReparto"), "Taglio");
@@ -299,15 +292,11 @@ TEST(Durations, HoursOfTheTexts) {
   EXPECT_DOUBLE_EQ(*DurationHours("1:02:05"), 1 + 2 / 60.0 + 5 / 3600.0);
   EXPECT_DOUBLE_EQ(*DurationHours("- 0:30:00"), -0.5);
   EXPECT_DOUBLE_EQ(*DurationHours("+ 125:00:00"), 125);
-  EXPECT_FALSE(DurationHours("").has_value());
-  EXPECT_FALSE(DurationHours("1:2:05").has_value());
-  EXPECT_FALSE(DurationHours("12.5").has_value());
-  EXPECT_FALSE(DurationHours("1:60:00").has_value());
-  EXPECT_TRUE(IsDurationField("OMSPREV_LAV"));
-  EXPECT_TRUE(IsDurationField("ScostamentoOMSSetup"));
-  EXPECT_TRUE(IsDurationField("VERSTOTSEC"));
-  EXPECT_FALSE(IsDurationField("GAPPERC"));
-  EXPECT_FALSE(IsDurationField("OREPREV"));
+  for (const char* text : {"", "1:2:05", "12.5", "1:60:00"}) EXPECT_FALSE(DurationHours(text).has_value()) << text;
+  for (const char* field : {"OMSPREV_LAV", "ScostamentoOMSSetup", "VERSTOTSEC"}) {
+    EXPECT_TRUE(IsDurationField(field)) << field;
+  }
+  for (const char* field : {"GAPPERC", "OREPREV"}) EXPECT_FALSE(IsDurationField(field)) << field;
 }
 
 // Stopped by the user: the preparation answers true without an error

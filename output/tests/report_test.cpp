@@ -9,7 +9,6 @@
 #include <filesystem>
 
 #include "demo/erp_database.h"
-#include "engine/field_lists.h"
 #include "host/tests/fake_form.h"
 #include "engine/tests/run_request.h"
 #include "engine/tests/tiny_erp.h"

@@ -30,13 +30,9 @@ std::string Escaped(std::string_view text) {
 }
 
 TEST(XlsxCells, ColumnNames) {
-  EXPECT_EQ(xlsx::ColumnName(0), "A");
-  EXPECT_EQ(xlsx::ColumnName(25), "Z");
-  EXPECT_EQ(xlsx::ColumnName(26), "AA");
-  EXPECT_EQ(xlsx::ColumnName(93), "CP");
-  EXPECT_EQ(xlsx::ColumnName(701), "ZZ");
-  EXPECT_EQ(xlsx::ColumnName(702), "AAA");
-  EXPECT_EQ(xlsx::ColumnName(16383), "XFD");
+  const std::pair<size_t, const char*> names[] = {{0, "A"},    {25, "Z"},    {26, "AA"},    {93, "CP"},
+                                                  {701, "ZZ"}, {702, "AAA"}, {16383, "XFD"}};
+  for (const auto& [column, name] : names) EXPECT_EQ(xlsx::ColumnName(column), name) << column;
 }
 
 TEST(XlsxCells, TextsAreEscapedAsSpreadsheetsReadThem) {

@@ -41,6 +41,10 @@ struct FormHarness {
     module->SetActiveNavigator(navigator);
     module->LetCaption("Comparazione tempi lavorazione");
   }
+  // The query form still open (and its results) closes as the test ends.
+  ~FormHarness() {
+    if (const auto open = module->QueryForm()) open->Unload();
+  }
 
   // ShowForm, as the host's menu does; the form's first activation has run.
   std::shared_ptr<FRMPD_QUARVELINDO> Open() {

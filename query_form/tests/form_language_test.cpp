@@ -75,7 +75,6 @@ class FormLanguageTest : public QObject {
       editor = view->findChild<QLineEdit*>();
       QVERIFY(editor != nullptr);
       QCOMPARE(editor->placeholderText(), QString());
-      form->Unload();
     }
   }
 

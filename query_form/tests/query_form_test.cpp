@@ -71,7 +71,6 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QCOMPARE(form->CmdAnn()->text(), QString("&Annulla"));
     // (The default grouping, as the reset brings it back:
     // aRunOpensTheResultsFormAndTheResetReturnsToTheFirstState.)
-    form->Unload();
   }
 
   void englishReadsEnglish() {
@@ -86,7 +85,6 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QCOMPARE(form->Conditions()->index(0, ConditionModel::kCaption).data().toString(), QString("Booking date"));
     QCOMPARE(form->Conditions()->headerData(ConditionModel::kFrom, Qt::Horizontal, Qt::DisplayRole).toString(),
              QString("From"));
-    form->Unload();
   }
 
   void groupingFieldsAreCheckedAndOrderedAtTheTop() {
@@ -117,7 +115,6 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     // Moving up changes the grouping's order.
     QCOMPARE(model->MoveRow(1, -1), 0);
     QCOMPARE(form->KVL_ADVO().GroupingText(), std::string("GROUP BY PD44_CODFORNREP, PD44_CODFASE_PD12"));
-    form->Unload();
   }
 
   void decodesPairTheParentFieldBySide() {
@@ -146,7 +143,6 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     model->setData(model->index(machine, ConditionModel::kFrom), "   ", Qt::EditRole);
     QCOMPARE(model->index(machine, ConditionModel::kFromDescription).data().toString(), QString());
     QVERIFY(query.ConditionText().find("PD44_MACCHINA_PD08") == std::string::npos);
-    form->Unload();
   }
 
   void theSubOrderLookUpTakesTheJobOrderOfItsSide() {
@@ -168,7 +164,6 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     const int row = form->Conditions()->RowOfColumn("PD44_CODSCOM");
     QCOMPARE(form->Conditions()->index(row, ConditionModel::kToDescription).data().toString(),
              QString("Seconda di C2"));
-    form->Unload();
   }
 
   void theCategoriesHaveTheirLookUpAndALookUpSearches() {
@@ -195,7 +190,6 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     dialog.SearchBox()->setText("%' OR 1=1 --");
     dialog.Search();
     QCOMPARE(dialog.Rows().rowCount(), 0);
-    form->Unload();
   }
 
   void aBadDateIsRefusedOnItsFieldWithoutSql() {
@@ -213,7 +207,6 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QVERIFY(harness.Shown()[0].contains("\"Data reg.vers.\""));
     QVERIFY(harness.Shown()[0].contains("'30/02/2026' non è una data valida (usare GG/MM/AAAA o AAAA-MM-GG)"));
     QCOMPARE(form->ConditionView()->currentIndex().row(), date);
-    form->Unload();
   }
 
   void aRunWithoutBookingsSaysSoAndKeepsTheForm() {
@@ -227,7 +220,6 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QVERIFY(form->FrmMod() == nullptr);
     QVERIFY(form->MainFormActive());
     QVERIFY(form->Window()->isVisible());
-    form->Unload();
   }
 
   // The planned times cannot be read (their table is gone): the run answers
@@ -248,7 +240,6 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QCOMPARE(shown.buttons, 4370);
     QVERIFY(form->FrmMod() == nullptr);
     QVERIFY(form->CmdDupl()->isEnabled());
-    form->Unload();
   }
 
   void aRunOpensTheResultsFormAndTheResetReturnsToTheFirstState() {
@@ -310,7 +301,6 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
       form->CmdDupl_Click();
       QVERIFY(WaitForRun(*form));
       QVERIFY(form->FrmMod() != nullptr);
-      form->Unload();
     }
     FormHarness harness(tiny_);
     auto form = harness.Open();
@@ -373,7 +363,6 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
       QVERIFY2(timer.elapsed() < allowed, qPrintable(QString::number(timer.elapsed())));
       QCOMPARE(form->StatusText(), QString("Elaborazione interrotta dall'utente."));
     }
-    form->Unload();
   }
 
   // After opening, the first condition's cell has the focus: Enter runs.
@@ -390,7 +379,6 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QTest::keyClick(focus, Qt::Key_Return);
     QVERIFY(WaitForRun(*form));
     QVERIFY(form->FrmMod() != nullptr);
-    form->Unload();
   }
 
   // A locked database is waited for on a worker: the windows go on (a
@@ -415,7 +403,6 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QCOMPARE(form->StatusText(), QString("Nessuna connessione al database: il database è bloccato da un altro "
                                          "programma; riprovare quando è libero"));
     QVERIFY(!form->CmdDupl()->isEnabled());
-    form->Unload();
   }
 
   // A click on the selected cell, then typing at once: every key typed is
@@ -441,7 +428,6 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     type("X");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);  // leaves the cell
     QCOMPARE(model->data(cell, Qt::EditRole).toString(), QString("A1X"));
-    form->Unload();
   }
 
   // Without a connection the form opens, says why in the user's language,
@@ -465,7 +451,6 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
       QCOMPARE(form->CmdDupl()->toolTip(), form->StatusText());
       form->CmdDupl_Click();  // does nothing, and says nothing more
       QVERIFY(!form->Running());
-      form->Unload();
     }
   }
 

@@ -81,7 +81,6 @@ class SavedQueriesTest : public QObject {
                qPrintable(form->FrmMod()->Window()->windowTitle()));
       form->FrmMod()->Unload();
     }
-    form->Unload();
   }
 
   void savedThenOpenedIntoAFreshForm() {
@@ -105,7 +104,6 @@ class SavedQueriesTest : public QObject {
       // Saved with the results form's tolerance, the default one too.
       host::qt::UserSettings()->remove("FRMPD_MAVANZORDLAV/tolerance");
       form->Window()->findChild<QPushButton*>("CmdSalvaRicerca")->click();
-      form->Unload();
     }
     host::qt::UserSettings()->setValue("FRMPD_MAVANZORDLAV/tolerance", 25.0);
     FormHarness harness(tiny_);
@@ -132,7 +130,6 @@ class SavedQueriesTest : public QObject {
     auto* model = form->Conditions();
     QCOMPARE(model->index(model->RowOfColumn("PD44_DATAREG"), ConditionModel::kFrom).data().toString(),
              QString("@mese-scorso"));
-    form->Unload();
   }
 
   // Saved on the small database, exported through Ricerche to a file,
@@ -168,7 +165,6 @@ class SavedQueriesTest : public QObject {
         dialog->close();
       });
       form->Window()->findChild<QPushButton*>("CmdRicerche")->click();
-      form->Unload();
     }
     QVERIFY(QFile::exists(QString::fromStdString(file)));
 
@@ -271,7 +267,6 @@ class SavedQueriesTest : public QObject {
     QCOMPARE(entries, QStringList({"@oggi", "@mese-corrente", "@mese-scorso", "@settimana-scorsa", "@anno-corrente",
                                    "@ultimi-30-giorni"}));
     QCOMPARE(QString::fromStdString(form->KVL_ADVQ().ToValue("PD44_DATAREG").ToText()), QString("@settimana-scorsa"));
-    form->Unload();
   }
 
  private:

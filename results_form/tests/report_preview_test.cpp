@@ -129,7 +129,6 @@ class ReportPreviewTest : public QObject {
     preview->findChild<QAction*>("PreviewFitWidth")->trigger();
     QVERIFY(qAbs(preview->Zoom() - zoom) < 1e-9);
     preview->close();
-    harness.form->Unload();
   }
 
   // Printing gives the pages of the PDF, in full or a range. With the
@@ -178,7 +177,6 @@ class ReportPreviewTest : public QObject {
     preview.reset();
     harness.global->print_options.trend = false;
     harness.global->print_options.unbooked = false;
-    harness.form->Unload();
   }
 
   void interrompiStopsThePreparationAndClosesThePreview() {
@@ -196,7 +194,6 @@ class ReportPreviewTest : public QObject {
     QApplication::processEvents();
     QVERIFY(!preview->Complete());  // nothing more was prepared
     QCOMPARE(harness.Shown(), QStringList());  // and nothing was said
-    harness.form->Unload();
   }
 
   void theCaptionsFollowTheLanguage() {
@@ -211,7 +208,6 @@ class ReportPreviewTest : public QObject {
     QCOMPARE(preview->findChild<QAction*>("PreviewFitWidth")->text(), QString("Fit width"));
     QCOMPARE(preview->findChild<QAction*>("PreviewSavePdf")->text(), QString("Save as PDF"));
     QVERIFY(preview->findChild<QLabel*>("PreviewPageTotal")->text().trimmed().startsWith("of "));
-    harness.form->Unload();
   }
 
  private:

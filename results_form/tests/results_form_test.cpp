@@ -58,9 +58,6 @@ int FieldColumn(const QTableView* view, const std::string& field) {
 
 }  // namespace
 
-// What a command printed on its standard output.
-QString Output(const std::string& command) { return QString::fromStdString(output::testing::Command(command)); }
-
 class ResultsFormTest : public QObject {
   Q_OBJECT
 
@@ -141,7 +138,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QVERIFY2(!results->LabelRowText().contains("Articolo") && !results->LabelRowText().contains("Ordine"),
              qPrintable(results->LabelRowText()));
     QVERIFY(results->Window()->findChild<QLabel*>("LBL_cArticolo")->isHidden());
-    harness.form->Unload();
   }
 
   void theBookingDetailShowsItsTexts() {
@@ -167,7 +163,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     // The selected booking's planned phases.
     detail->selectRow(booking9);
     QCOMPARE(results->GRD_PrevDett()->model()->rowCount(), 1);
-    harness.form->Unload();
   }
 
   void englishColumnsAndValueLists() {
@@ -206,7 +201,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
       QVERIFY2(prev->columnWidth(c) >= prev->horizontalHeader()->sectionSizeHint(c),
                qPrintable(prev->model()->headerData(c, Qt::Horizontal).toString()));
     }
-    harness.form->Unload();
   }
 
   void theLargestGapsAndAClickOnOne() {
@@ -239,7 +233,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     results->Gaps()->Choose(2);
     QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A2"));
     QVERIFY(results->LabelRowText().contains("A2"));
-    harness.form->Unload();
   }
 
   void printAndExportFromTheButtonsCode() {
@@ -296,16 +289,16 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     harness.global->print_options.unbooked = false;
     results->SetTolerance(7.5);
     QVERIFY(Written(results->ExportTo(xlsx, false)));
-    const QString rules = Output("/usr/bin/python3 -c \"import sys, openpyxl; ws = openpyxl.load_workbook(sys.argv[1])"
-                                 "['TempiDiLavorazione']; print([(str(c.sqref).split()[0], [r.formula[0] for r in "
-                                 "c.rules]) for c in ws.conditional_formatting])\" " + xlsx);
+    const QString rules = QString::fromStdString(output::testing::Command(
+        "/usr/bin/python3 -c \"import sys, openpyxl; ws = openpyxl.load_workbook(sys.argv[1])['TempiDiLavorazione']; "
+        "print([(str(c.sqref).split()[0], [r.formula[0] for r in c.rules]) for c in ws.conditional_formatting])\" " +
+        xlsx));
     // AM: the total's gap %, after the 26 fields of the group and 10 of its
     // figures, three of them durations with their hours beside; three groups.
     QCOMPARE(rules.trimmed(), QString("[('AM2:AM4', ['7.5', '-7.5'])]"));
     results->SetTolerance(10);
     // The grids did not move.
     QCOMPARE(results->RSTempiVer()->AbsolutePosition(), int64_t{1});
-    harness.form->Unload();
   }
 
   void layoutsAreKeptPerTimeUnit() {
@@ -320,7 +313,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
         prev->setColumnHidden(gap, true);
         results->Definition("GRD_Prev")->Save();
       }
-      harness.form->Unload();
     }
     // Reopened: hidden under hh:mm:ss, shown under hh,hh.
     for (int unit : {0, 1}) {
@@ -332,7 +324,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
         results->Definition("GRD_Prev")->RestoreDefault();
         QVERIFY(!prev->isColumnHidden(ColumnOf(prev->model(), "Scostamento")));
       }
-      harness.form->Unload();
     }
   }
 
@@ -431,7 +422,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
       QCOMPARE(results->TotalsText(3), q(engine::GapPercentText(all.planned, all.booked)).replace('.', ','));
       QVERIFY(results->TotalsText(3).contains(','));
       QLocale::setDefault(QLocale::c());
-      harness.form->Unload();
     }
   }
 
@@ -512,7 +502,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QVERIFY(reopened != nullptr);
     QCOMPARE(reopened->Tolerance(), 98.68);
     reopened->SetTolerance(10);
-    harness.form->Unload();
   }
 
   void theSearchBoxAndOnlyOutsideToleranceKeepTheirGroups() {
@@ -536,7 +525,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(groups->model()->rowCount(), 1);
     QCOMPARE(groups->model()->index(0, article).data().toString(), QString("A1"));
     QCOMPARE(results->ShownCount(), QString("1 di 3 gruppi"));
-    harness.form->Unload();
   }
 
   // A field beside the grouping holds one booking's value: the grid shows
@@ -558,7 +546,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
       // E1 booked A1, A2 and no article; the bookings without employee all A1.
       QCOMPARE(groups->model()->index(r, article).data().toString(), QString(who == "E1" ? "(vari)" : "A1"));
     }
-    harness.form->Unload();
   }
 
   void theCategoryChartReadsEveryLabelWhole() {

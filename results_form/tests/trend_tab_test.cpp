@@ -63,7 +63,6 @@ class TrendTabTest : public QObject {
     for (const auto& m : trend->Months()) second += m.bookings;
     QCOMPARE(second, static_cast<int64_t>(results->RSTempiVerDett()->RecordCount()));
     results->Unload();
-    harness.form->Unload();
   }
 
   // Grouped by month, the groups grid reads "gen 2026" and sorts by time.
@@ -77,7 +76,6 @@ class TrendTabTest : public QObject {
     QCOMPARE(model->index(1, 0).data().toString(), QString("feb 2026"));
     QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("MESEREGVERS").ToText()), QString("2026-01"));
     results->Unload();
-    harness.form->Unload();
   }
 
  private:
