@@ -142,8 +142,10 @@ bool GroupFigures::Step(size_t count) {
         for (size_t budget = count * 1024; budget > 0 && !groups.Eof();) {
           budget -= std::min(budget, SumGroup(budget));
         }
-        // The groups' rows go once the worker is done with them (below).
-        if (groups.Eof()) stage_ = Stage::AllBookings;
+        if (groups.Eof()) {
+          membership_.reset();
+          stage_ = Stage::AllBookings;
+        }
         break;
       case Stage::AllBookings:
         // Then all the bookings as one group, for the totals row; done once
@@ -170,7 +172,6 @@ bool GroupFigures::Step(size_t count) {
   } catch (...) {  // said below
     failure = std::current_exception();
   }
-  if (stage_ == Stage::AllBookings) membership_.reset();
   if (failure) {
     try {
       std::rethrow_exception(failure);
@@ -222,10 +223,7 @@ size_t GroupFigures::SumGroup(size_t budget) {
   Current& group = *current_;
   const size_t take = std::min(budget, rows.size() - group.done);
   const std::span<const uint32_t> slice = rows.subspan(group.done, take);
-  if (group.summing && !slice.empty()) {
-    totals_->SumPlannedRows(slice, *group.sums);
-    store_worker_->Post([this, sums = group.sums, slice] { totals_->SumBookedRows(slice, *sums); });
-  }
+  if (group.summing) totals_->SumRows(slice, group.sums);
   // Whether the bookings share each field beside the grouping.
   const host::Table& bookings = clones_.RSTempiVerDett->Storage();
   for (size_t f = 0; f < shared_index_.size() && !slice.empty(); ++f) {
@@ -247,7 +245,7 @@ size_t GroupFigures::SumGroup(size_t budget) {
   struct Store {
     bool store = false;
     host::Variant id;
-    std::shared_ptr<GroupTotals::BookingSums> sums;
+    GroupTotals::BookingSums sums;
     std::array<host::Variant, 3> booked;
     size_t row = 0;
     int64_t key = 0;
@@ -261,13 +259,13 @@ size_t GroupFigures::SumGroup(size_t budget) {
     slot = static_cast<uint32_t>(++stored_seen_);
     job->store = true;
     job->id = group.id;
-    job->sums = group.sums;
+    job->sums = std::move(group.sums);
     job->booked = totals_->CurrentGroupBooked();
   }
   job->row = slot - 1;
   job->entry.differ = std::move(group.differ);
   store_worker_->Post([this, job] {
-    if (job->store) totals_->StoreTotals(job->id, *job->sums, job->booked);
+    if (job->store) totals_->StoreTotals(job->id, job->sums, job->booked);
     job->entry.figures = FiguresAt(job->row);
     stored_entries_.emplace_back(job->key, std::move(job->entry));
   });

@@ -14,12 +14,10 @@
 // group's row holds one booking's value of them), whether the group's
 // bookings all share its value.
 //
-// The groups' booked times are summed, and each group's record stored and
-// its figures read back, on a thread of this object's own while the
-// caller's thread adds the planned times of the next bookings, in the
-// groups' order; a Step returns once all it handed over is done, so
-// between two Steps RSTempiPrev is the caller's (a visit may store a group)
-// and a failure beside is said when the Step that handed it over ends.
+// Each group's record is stored, and its figures read back, on a thread
+// of this object's own while the caller's thread sums the next groups, in
+// the groups' order; a Step returns once they are all stored, so between
+// two Steps RSTempiPrev is the caller's (a visit may store a group).
 //
 // The run must outlive this object and nothing else may use the run's
 // record sets during a Step (same thread only).
@@ -123,9 +121,7 @@ class GroupFigures {
     host::Variant id;
     bool summing = true;  // false: a visit had stored it, it is only read
     size_t done = 0;      // its bookings summed so far
-    // Its sums: the planned half added here, the booked half on the
-    // worker (GroupTotals::SumBookedRows), each to its own members.
-    std::shared_ptr<GroupTotals::BookingSums> sums = std::make_shared<GroupTotals::BookingSums>();
+    GroupTotals::BookingSums sums;
     std::vector<host::Variant> first;  // per shared field: the first booking's value
     std::vector<int8_t> differ;
   };

@@ -608,17 +608,6 @@ void GroupTotals::SumRows(std::span<const uint32_t> rows, BookingSums& into) {
   for (const uint32_t row : rows) AddBooking(row, into);
 }
 
-void GroupTotals::SumPlannedRows(std::span<const uint32_t> rows, BookingSums& into) {
-  // The booked half reads the bookings' field positions: found here first,
-  // before any booked half of these rows can run.
-  Bookings();
-  for (const uint32_t row : rows) AddBookingPhase(row, into);
-}
-
-void GroupTotals::SumBookedRows(std::span<const uint32_t> rows, BookingSums& into) {
-  for (const uint32_t row : rows) AddBookingTimes(row, into);
-}
-
 std::optional<GroupTotals::BookingPhase> GroupTotals::PhaseOf(size_t row) {
   if (!prev_dett_lookup_) {
     prev_dett_lookup_ = records_.RSTempiPrevDett->Clone();
@@ -731,11 +720,6 @@ void GroupTotals::AddBooked(BookingSums& into, const Booked& b) {
 }
 
 void GroupTotals::AddBooking(size_t row, BookingSums& into) {
-  AddBookingPhase(row, into);
-  AddBookingTimes(row, into);
-}
-
-void GroupTotals::AddBookingPhase(size_t row, BookingSums& into) {
   const std::optional<BookingPhase> phase = PhaseOf(row);
   if (phase && into.seen.insert(phase->key).second) {
     uint32_t cached = kNotCached;
@@ -745,9 +729,6 @@ void GroupTotals::AddBookingPhase(size_t row, BookingSums& into) {
     // phase in whichever group holds it.
     if (gathered_) NoteFirst(phase->key, row, cached);
   }
-}
-
-void GroupTotals::AddBookingTimes(size_t row, BookingSums& into) {
   const Booked booked = BookedOf(row);
   AddBooked(into, booked);
   if (gathered_ && !gathered_->counted[row]) {

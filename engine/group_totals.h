@@ -172,15 +172,6 @@ class GroupTotals {
   // Adds the bookings at storage rows `rows` of RSTempiVerDett, in that
   // order, as TempiPreventivi adds a group's filtered bookings.
   void SumRows(std::span<const uint32_t> rows, BookingSums& into);
-  // SumRows in two halves that may run at once on two threads, each half
-  // called for a group's rows in their order: the planned times of the
-  // rows' phases (and each phase's first booking for AllBookings), and the
-  // booked times (and the bookings for AllBookings). Each half writes only
-  // its own members of `into` and of what AllBookings gathers; the booked
-  // half reads the bookings and nothing else of this object may change
-  // meanwhile but the planned half. The same sums as SumRows.
-  void SumPlannedRows(std::span<const uint32_t> rows, BookingSums& into);
-  void SumBookedRows(std::span<const uint32_t> rows, BookingSums& into);
   // From now on (before any SumRows) the bookings that SumRows adds count
   // for AllBookings too, each once: StepAllBookings then reads only the
   // bookings no group took, and adds each phase's planned times in the
@@ -205,11 +196,8 @@ class GroupTotals {
   // answers true at its end.
   bool SumBookings(host::RecordSet& bookings, BookingSums& into,
                    size_t limit = std::numeric_limits<size_t>::max());
-  // Adds the booking at storage row `row` of RSTempiVerDett: its phase's
-  // planned times (AddBookingPhase) and its booked times (AddBookingTimes).
+  // Adds the booking at storage row `row` of RSTempiVerDett.
   void AddBooking(size_t row, BookingSums& into);
-  void AddBookingPhase(size_t row, BookingSums& into);
-  void AddBookingTimes(size_t row, BookingSums& into);
   // The phase of the booking at `row` (its per-booking record's IDCICLO and
   // QTAODL), if it has one.
   struct BookingPhase {
