@@ -14,6 +14,10 @@ int64_t GroupKey(const host::Variant& id) {
 
 namespace {
 
+// Storing a group's record costs about what summing this many of its
+// bookings does: the worker's batches are weighed in bookings.
+constexpr size_t kStoreWeight = 16;
+
 // Two values of a field as the grouping would tell them apart: Null and
 // blank alike, numbers by value, texts without trailing blanks.
 bool SameValue(const host::Variant& a, const host::Variant& b) {
@@ -268,7 +272,7 @@ size_t GroupFigures::SumGroup(size_t budget) {
     if (job->store) totals_->StoreTotals(job->id, job->sums, job->booked);
     job->entry.figures = FiguresAt(job->row);
     stored_entries_.emplace_back(job->key, std::move(job->entry));
-  });
+  }, kStoreWeight);
   current_.reset();
   ++next_group_;
   groups.MoveNext();

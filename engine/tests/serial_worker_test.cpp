@@ -29,6 +29,19 @@ TEST(SerialWorker, RunsTheJobsInTheirOrderOffTheCallersThread) {
   worker.Drain();  // idle: answers at once
 }
 
+TEST(SerialWorker, SmallJobsWaitForABatchOrDrain) {
+  SerialWorker worker;
+  std::atomic<int> ran{0};
+  worker.Post([&] { ++ran; }, SerialWorker::kBatchWeight - 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(ran, 0);  // not handed over yet
+  worker.Post([&] { ++ran; });  // the batch is whole
+  while (ran < 2) std::this_thread::yield();
+  worker.Post([&] { ++ran; });
+  worker.Drain();  // hands over the rest
+  EXPECT_EQ(ran, 3);
+}
+
 TEST(SerialWorker, AFailureStopsTheJobsAfterItAndIsSaidOnce) {
   SerialWorker worker;
   std::vector<int> done;
@@ -54,12 +67,15 @@ TEST(SerialWorker, DestroyedWithJobsWaitingRunsNoMore) {
   std::atomic<bool> started{false};
   {
     SerialWorker worker;
-    worker.Post([&] {
-      started = true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      ++ran;
-    });
-    for (int i = 0; i < 100; ++i) worker.Post([&] { ++ran; });
+    // Each heavy enough to be handed over at once.
+    worker.Post(
+        [&] {
+          started = true;
+          std::this_thread::sleep_for(std::chrono::milliseconds(50));
+          ++ran;
+        },
+        SerialWorker::kBatchWeight);
+    for (int i = 0; i < 100; ++i) worker.Post([&] { ++ran; }, SerialWorker::kBatchWeight);
     while (!started) std::this_thread::yield();
   }
   EXPECT_EQ(ran, 1);  // the job under way finished; the waiting ones were dropped
