@@ -10,7 +10,6 @@ SerialWorker::~SerialWorker() {
   {
     const std::lock_guard lock(mutex_);
     stop_ = true;
-    stopping_ = true;
     jobs_.clear();
   }
   wake_.notify_one();
@@ -36,38 +35,51 @@ void SerialWorker::Flush() {
 
 void SerialWorker::Drain() {
   Flush();
-  std::unique_lock lock(mutex_);
-  idle_.wait(lock, [this] { return jobs_.empty() && !busy_; });
-  if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+  std::deque<std::function<void()>> left;
+  {
+    std::unique_lock lock(mutex_);
+    // The jobs the thread has not started are run here, after the one under
+    // way: when the other core is busy with something else, the caller does
+    // the rest itself instead of waiting for a thread that hardly runs.
+    if (!failure_) left.swap(jobs_);
+    jobs_.clear();
+    idle_.wait(lock, [this] { return !busy_; });
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+  }
+  while (!left.empty()) {
+    const std::function<void()> job = std::move(left.front());
+    left.pop_front();
+    job();  // a failure leaves the jobs after it unrun
+  }
 }
 
 void SerialWorker::Loop() {
-  std::deque<std::function<void()>> running;
   std::unique_lock lock(mutex_);
   for (;;) {
     wake_.wait(lock, [this] { return stop_ || !jobs_.empty(); });
     if (stop_) return;
-    // Everything handed over so far, run without the lock: the owner hands
-    // over the next batch meanwhile.
-    running.swap(jobs_);
+    if (failure_) {  // posted after a failure, before Drain said it: not run
+      jobs_.clear();
+      continue;
+    }
+    // One at a time: what is not started yet stays for Drain to take.
+    std::function<void()> job = std::move(jobs_.front());
+    jobs_.pop_front();
     busy_ = true;
-    const bool stopped_before = failure_ != nullptr;  // not run: the work stopped there
     lock.unlock();
     std::exception_ptr failed;
-    for (auto& job : running) {
-      if (stopped_before || stopping_.load(std::memory_order_relaxed)) break;
-      try {
-        job();
-      } catch (...) {  // the thread's edge: handed to Drain
-        failed = std::current_exception();
-        break;
-      }
+    try {
+      job();
+    } catch (...) {  // the thread's edge: handed to Drain
+      failed = std::current_exception();
     }
-    running.clear();  // what the jobs held goes before the worker says it is idle
+    job = nullptr;  // what it held goes before the worker says it is idle
     lock.lock();
     busy_ = false;
-    if (failed) failure_ = failed;
-    if (failure_) jobs_.clear();  // the work stopped at the failure
+    if (failed) {
+      failure_ = failed;
+      jobs_.clear();  // the work stopped at the failure
+    }
     if (jobs_.empty()) idle_.notify_all();
   }
 }

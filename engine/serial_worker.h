@@ -4,15 +4,15 @@
 //
 // Post never waits. Jobs are handed to the thread in batches of some
 // `kBatchWeight` units of work (the caller's measure, such as bookings), so
-// that a run of small jobs does not wake it for each. Drain hands over what
-// is left, waits until every job posted so far has run and then rethrows the
-// first exception a job threw; the jobs posted after that one were not run
-// (as if the work had stopped there). Drain on an idle worker answers at
-// once. Destroying the worker waits for the job under way and drops the
+// that a run of small jobs does not wake it for each. Drain runs on the
+// caller's thread the jobs the worker has not started (after the one under
+// way, in their order), so every job posted so far has run when it returns,
+// and rethrows the first exception a job threw; the jobs posted after that
+// one were not run (as if the work had stopped there). Drain on an idle
+// worker answers at once. Destroying the worker waits for the job under way and drops the
 // ones not started. Post and Drain are called from one thread, the owner's.
 #pragma once
 
-#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -32,8 +32,8 @@ class SerialWorker {
 
   static constexpr size_t kBatchWeight = 512;
   void Post(std::function<void()> job, size_t weight = 1);
-  // Waits for the jobs posted so far; rethrows the first failure (once:
-  // the worker is usable again afterwards).
+  // Runs or waits for the jobs posted so far; rethrows the first failure
+  // (once: the worker is usable again afterwards).
   void Drain();
 
  private:
@@ -48,7 +48,6 @@ class SerialWorker {
   std::deque<std::function<void()>> jobs_;
   bool busy_ = false;
   bool stop_ = false;
-  std::atomic<bool> stopping_{false};  // stop_, read between jobs without the lock
   std::exception_ptr failure_;
   std::thread thread_;  // last: starts once the members above are made
 };
