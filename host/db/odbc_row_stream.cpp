@@ -77,68 +77,21 @@ void FetchedRows::Append(OdbcBoundRows& bound, const std::vector<OdbcBoundRows::
 }
 
 OdbcRowStream::OdbcRowStream(OdbcBoundRows& bound, std::vector<OdbcBoundRows::Kind> kinds)
-    : bound_(bound), kinds_(std::move(kinds)), thread_([this] { Fetch(); }) {}
+    : bound_(bound), kinds_(std::move(kinds)), blocks_([this](FetchedRows& block, const std::atomic<bool>& stop) {
+        return Fetch(block, stop);
+      }) {}
 
-OdbcRowStream::~OdbcRowStream() {
-  {
-    std::lock_guard lock(mutex_);
-    stop_ = true;
-  }
-  changed_.notify_all();
-  thread_.join();
-}
-
-void OdbcRowStream::Fetch() {
-  for (;;) {
-    FetchedRows* block = nullptr;
-    {
-      std::unique_lock lock(mutex_);
-      // The block the caller holds (the one last taken) and those waiting
-      // for it are not to be touched.
-      changed_.wait(lock, [&] { return stop_ || filled_ < (read_ > 0 ? read_ - 1 : 0) + kBlocks; });
-      if (stop_) {
-        done_ = true;
-        changed_.notify_all();
-        return;
-      }
-      block = &blocks_[filled_ % kBlocks];
-    }
-    block->Clear(kinds_.size());
-    SQLRETURN rc = SQL_SUCCESS;
-    std::exception_ptr failure;
-    while (block->Rows() < kBlockRows && !stop_) {
-      rc = bound_.Fetch();
-      if (!SQL_SUCCEEDED(rc)) break;
-      try {
-        block->Append(bound_, kinds_);
-      } catch (...) {
-        failure = std::current_exception();
-        break;
-      }
-    }
-    std::lock_guard lock(mutex_);
-    if (block->Rows() > 0) ++filled_;
-    if (!SQL_SUCCEEDED(rc) || failure) {
+bool OdbcRowStream::Fetch(FetchedRows& block, const std::atomic<bool>& stop) {
+  block.Clear(kinds_.size());
+  while (block.Rows() < kBlockRows && !stop) {
+    const SQLRETURN rc = bound_.Fetch();
+    if (!SQL_SUCCEEDED(rc)) {
       end_ = rc;
-      failure_ = failure;
-      done_ = true;
+      return false;
     }
-    changed_.notify_all();
-    if (done_) return;
+    block.Append(bound_, kinds_);
   }
-}
-
-const FetchedRows* OdbcRowStream::Next() {
-  std::unique_lock lock(mutex_);
-  changed_.wait(lock, [&] { return filled_ > read_ || done_; });
-  if (filled_ > read_) {
-    const FetchedRows* block = &blocks_[read_ % kBlocks];
-    ++read_;  // gives back the block taken before
-    changed_.notify_all();
-    return block;
-  }
-  if (failure_) std::rethrow_exception(failure_);
-  return nullptr;
+  return true;
 }
 
 }  // namespace host::db

@@ -20,17 +20,14 @@
 #include <sql.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <exception>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
+#include "host/db/block_stream.h"
 #include "host/db/odbc_bound_rows.h"
 #include "host/value/date_time.h"
 
@@ -75,36 +72,22 @@ class OdbcRowStream {
   // Starts fetching from `bound`'s statement (executed and bound with the
   // columns of `kinds`). `bound` outlives the stream.
   OdbcRowStream(OdbcBoundRows& bound, std::vector<OdbcBoundRows::Kind> kinds);
-  // Stops the fetching after the fetch under way, if any.
-  ~OdbcRowStream();
-  OdbcRowStream(const OdbcRowStream&) = delete;
-  OdbcRowStream& operator=(const OdbcRowStream&) = delete;
 
   // The next block of at least one row, waiting for it; null when there are
   // no more (see End()). The block stays valid until the next call.
-  const FetchedRows* Next();
+  const FetchedRows* Next() { return blocks_.Next(); }
   // After Next() answered null: SQL_NO_DATA when every row came, else the
   // failing fetch's return code.
   [[nodiscard]] SQLRETURN End() const { return end_; }
 
  private:
-  void Fetch();
+  bool Fetch(FetchedRows& block, const std::atomic<bool>& stop);
 
   OdbcBoundRows& bound_;
   const std::vector<OdbcBoundRows::Kind> kinds_;
-  // Blocks go round: filled by the fetching thread, read by the caller,
-  // given back when the caller asks for the next.
-  static constexpr size_t kBlocks = 3;
-  FetchedRows blocks_[kBlocks];
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  size_t filled_ = 0;  // blocks filled so far
-  size_t read_ = 0;    // blocks the caller has taken so far
-  bool done_ = false;  // the fetching thread has filled its last block
-  std::atomic<bool> stop_{false};  // the caller no longer wants rows
-  SQLRETURN end_ = SQL_NO_DATA;
-  std::exception_ptr failure_;
-  std::thread thread_;
+  SQLRETURN end_ = SQL_NO_DATA;  // the fetching thread's, until it is done
+  // Last: stops fetching before anything it uses goes.
+  BlockStream<FetchedRows> blocks_;
 };
 
 }  // namespace host::db

@@ -11,9 +11,14 @@
 #include "host/db/connection_string.h"
 #include "host/db/result_reader.h"
 #include "host/db/sqlite_functions.h"
+#include "host/db/sqlite_rows.h"
 
 namespace host::db {
 namespace {
+
+// Results up to this many rows are read on the caller's thread alone:
+// most statements answer a few rows, not worth a thread.
+constexpr size_t kRowsReadHere = 1024;
 
 Variant RawValue(sqlite3_stmt* stmt, int col) {
   switch (sqlite3_column_type(stmt, col)) {
@@ -205,31 +210,45 @@ RecordSetPtr SqliteConnection::Run(std::string_view tsql, int64_t* changes) {
                            type == FieldType::Decimal;
       texts[col] = type == FieldType::Text || type == FieldType::Char;
     }
-    RowsReadSoFar(0);
-    while (rc == SQLITE_ROW) {
-      const size_t row = table->AppendRow();
-      RowsReadSoFar(static_cast<int64_t>(row) + 1);
-      for (int c = 0; c < columns; ++c) {
-        const auto col = static_cast<size_t>(c);
-        try {
-          const int kind = sqlite3_column_type(s.stmt, c);
-          if (kind == SQLITE_NULL) continue;
-          if (kind == SQLITE_INTEGER && whole_numbers[col]) {
-            table->SetInteger(row, col, sqlite3_column_int64(s.stmt, c));
-          } else if (kind == SQLITE_TEXT && texts[col]) {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s.stmt, c));
-            table->SetText(row, col, std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(s.stmt, c))));
-          } else {
-            table->Set(row, col, ConvertForField(RawValue(s.stmt, c), table->Field(col)));
+    const auto store = [&](const SqliteRows& rows) {
+      for (size_t r = 0; r < rows.Rows(); ++r) {
+        const size_t row = table->AppendRow();
+        RowsReadSoFar(static_cast<int64_t>(row) + 1);
+        for (size_t col = 0; col < static_cast<size_t>(columns); ++col) {
+          try {
+            const int kind = rows.Type(r, col);
+            if (kind == SQLITE_NULL) continue;
+            if (kind == SQLITE_INTEGER && whole_numbers[col]) {
+              table->SetInteger(row, col, rows.Integer(r, col));
+            } else if (kind == SQLITE_TEXT && texts[col]) {
+              table->SetText(row, col, rows.Text(r, col));
+            } else {
+              table->Set(row, col, ConvertForField(rows.Raw(r, col), table->Field(col)));
+            }
+          } catch (const Error& e) {
+            Fail({e.Number(), std::string(e.what()) + " (column " + table->Field(col).name + ")", "SQLite"});
           }
-        } catch (const Error& e) {
-          Fail({e.Number(), std::string(e.what()) + " (column " + table->Field(col).name + ")", "SQLite"});
         }
       }
+    };
+    RowsReadSoFar(0);
+    // The first rows here; a longer result is stepped on a thread of its
+    // own while this one stores the rows before (a million bookings read
+    // on two cores). The timeout is for an answer that does not come, not
+    // for the whole read: ten years of bookings take minutes, row after row.
+    SqliteRows first;
+    first.Clear(static_cast<size_t>(columns));
+    while (rc == SQLITE_ROW) {
+      first.Append(s.stmt);
+      if (first.Rows() == kRowsReadHere) break;
       rc = sqlite3_step(s.stmt);
-      // The timeout is for an answer that does not come, not for the whole
-      // read: ten years of bookings take minutes, row after row.
       if (rc == SQLITE_ROW) StartDeadline();
+    }
+    store(first);
+    if (rc == SQLITE_ROW) {
+      SqliteRowStream stream(s.stmt, static_cast<size_t>(columns), [this] { StartDeadline(); });
+      while (const SqliteRows* rows = stream.Next()) store(*rows);
+      rc = stream.End();
     }
     if (rc != SQLITE_DONE) FailSqlite("SQL error");
     table->ShrinkToFit();  // kept for the run: no room for rows that will not come
