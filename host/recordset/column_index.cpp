@@ -1,5 +1,7 @@
 #include "host/recordset/column_index.h"
 
+#include <optional>
+
 namespace host {
 
 size_t ColumnIndex::Probe(const Column& column, const CellKey& key, uint64_t hash) const {
@@ -27,17 +29,26 @@ void ColumnIndex::Grow(const Column& /*column*/) {
 
 void ColumnIndex::CatchUp(const Column& column, size_t rows) {
   next_.reserve(rows);
+  // Rows sorted by the column (bookings come ordered by their grouping)
+  // repeat the key of the row before: found without hashing or probing.
+  std::optional<CellKey> last_key;
+  uint64_t last_hash = 0;
+  size_t last_slot = 0;
   for (size_t row = next_.size(); row < rows; ++row) {
     const auto r = static_cast<uint32_t>(row);
     next_.push_back(kNoRow);
     if (column.IsNullLike(row)) null_like_.push_back(r);
     const auto key = column.Key(row);
     if (!key) continue;
-    if ((used_ + 1) * 10 > slots_.size() * 7) Grow(column);
-    const uint64_t hash = CellKeyHash{}(*key);
-    Slot& slot = slots_[Probe(column, *key, hash)];
+    if (!last_key || !(*key == *last_key)) {
+      if ((used_ + 1) * 10 > slots_.size() * 7) Grow(column);
+      last_hash = CellKeyHash{}(*key);
+      last_slot = Probe(column, *key, last_hash);
+      last_key = key;
+    }
+    Slot& slot = slots_[last_slot];
     if (slot.count == 0) {
-      slot = Slot{hash, r, r, 1};
+      slot = Slot{last_hash, r, r, 1};
       ++used_;
     } else {
       next_[slot.last] = r;

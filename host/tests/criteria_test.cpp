@@ -72,5 +72,39 @@ TEST_F(GroupFilter, IsNullTellsNullFromBlankAndZero) {
           {"B = NULL AND B IS NOT NULL", {1, 2}}});
 }
 
+// A column's equality index: a value equal however written, on either side
+// of 64 bits, found in a run of equal keys and where the key comes back.
+TEST(EqualityIndex, KeepsEveryRowOfAValueHoweverWrittenAndWhereverItLies) {
+  const RecordSetPtr rs = RecordSet::Create();
+  rs->AppendField(DecimalField("D", 28, 2));
+  rs->AppendField(FieldDef{"ID", FieldType::Integer});
+  rs->Open();
+  const std::vector<Variant> values = {
+      Variant(int32_t{5}), Variant(int32_t{5}), Variant(int32_t{7}), Variant(int32_t{7}), Variant(int32_t{5}),
+      *Decimal::Parse("12.00"), Variant(int32_t{1200}), *Decimal::Parse("12"),
+      // 99,999,999,999,999,999,999.5: a coefficient of 72 bits at two places.
+      *Decimal::Parse("99999999999999999999.5"), *Decimal::Parse("-92233720368547758.07"),
+      *Decimal::Parse("99999999999999999999.50"), Variant(int32_t{0})};
+  for (size_t row = 0; row < values.size(); ++row) {
+    rs->AddNew();
+    rs->SetValue("ID", static_cast<int32_t>(row));
+    rs->SetValue("D", values[row]);
+    rs->Update();
+  }
+  const auto rows = [&](const char* filter) {
+    rs->SetFilter(filter);
+    std::vector<int> ids;
+    for (; !rs->Eof(); rs->MoveNext()) ids.push_back(rs->Value("ID").ToInt32());
+    return ids;
+  };
+  EXPECT_EQ(rows("D = 5"), (std::vector<int>{0, 1, 4}));
+  EXPECT_EQ(rows("D = 7.0"), (std::vector<int>{2, 3}));
+  EXPECT_EQ(rows("D = 12"), (std::vector<int>{5, 7}));
+  EXPECT_EQ(rows("D = 1200.00"), (std::vector<int>{6}));
+  EXPECT_EQ(rows("D = 99999999999999999999.5"), (std::vector<int>{8, 10}));
+  EXPECT_EQ(rows("D = -92233720368547758.07"), (std::vector<int>{9}));
+  EXPECT_EQ(rows("D = NULL"), (std::vector<int>{9, 11}));
+}
+
 }  // namespace
 }  // namespace host
