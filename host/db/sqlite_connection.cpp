@@ -20,18 +20,6 @@ namespace {
 // most statements answer a few rows, not worth a thread.
 constexpr size_t kRowsReadHere = 1024;
 
-Variant RawValue(sqlite3_stmt* stmt, int col) {
-  switch (sqlite3_column_type(stmt, col)) {
-    case SQLITE_INTEGER: return static_cast<int64_t>(sqlite3_column_int64(stmt, col));
-    case SQLITE_FLOAT: return sqlite3_column_double(stmt, col);
-    case SQLITE_NULL: return Variant::Null();
-    default: {
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
-      return std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(stmt, col)));
-    }
-  }
-}
-
 struct Statement {
   sqlite3_stmt* stmt = nullptr;
   ~Statement() { sqlite3_finalize(stmt); }
@@ -186,6 +174,11 @@ RecordSetPtr SqliteConnection::Run(std::string_view tsql, int64_t* changes) {
       if (changes != nullptr) *changes = sqlite3_changes64(db_);
       continue;
     }
+    // The first rows are read here (below); the first of them now, as it
+    // settles the fields.
+    SqliteRows first;
+    first.Clear(static_cast<size_t>(columns));
+    if (rc == SQLITE_ROW) first.Append(s.stmt);
     // Settle each column's field from the declaration, the schema, the
     // dialect's hints, or the first row.
     auto table = std::make_shared<Table>();
@@ -197,8 +190,8 @@ RecordSetPtr SqliteConnection::Run(std::string_view tsql, int64_t* changes) {
         info.known = info.field.type != FieldType::Variant;
         info.text = info.field.type == FieldType::Text || info.field.type == FieldType::Char;
       }
-      const Variant first = rc == SQLITE_ROW ? RawValue(s.stmt, c) : Variant::Null();
-      table->AddField(ResolveField(info, &catalog_, &translation.column_hints, first));
+      const Variant value = first.Rows() > 0 ? first.Raw(0, static_cast<size_t>(c)) : Variant::Null();
+      table->AddField(ResolveField(info, &catalog_, &translation.column_hints, value));
     }
     // Whole numbers into number fields and texts into text fields go in as
     // they are, without a Variant (a million rows of a hundred columns); a
@@ -236,13 +229,11 @@ RecordSetPtr SqliteConnection::Run(std::string_view tsql, int64_t* changes) {
     // own while this one stores the rows before (a million bookings read
     // on two cores). The timeout is for an answer that does not come, not
     // for the whole read: ten years of bookings take minutes, row after row.
-    SqliteRows first;
-    first.Clear(static_cast<size_t>(columns));
-    while (rc == SQLITE_ROW) {
-      first.Append(s.stmt);
-      if (first.Rows() == kRowsReadHere) break;
+    while (rc == SQLITE_ROW && first.Rows() < kRowsReadHere) {
       rc = sqlite3_step(s.stmt);
-      if (rc == SQLITE_ROW) StartDeadline();
+      if (rc != SQLITE_ROW) break;
+      StartDeadline();
+      first.Append(s.stmt);
     }
     store(first);
     if (rc == SQLITE_ROW) {
