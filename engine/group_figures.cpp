@@ -146,12 +146,12 @@ bool GroupFigures::Step(size_t count) {
         for (size_t budget = count * 1024; budget > 0 && !groups.Eof();) {
           budget -= std::min(budget, SumGroup(budget));
         }
-        if (groups.Eof()) {
-          membership_.reset();
-          stage_ = Stage::AllBookings;
-        }
+        if (groups.Eof()) stage_ = Stage::AllBookings;
         break;
       case Stage::AllBookings:
+        // The worker's jobs of the last groups read their rows until the
+        // step before ended.
+        membership_.reset();
         // Then all the bookings as one group, for the totals row; done once
         // the booked total read beside has come (AllBookings then waits for
         // nothing), waiting a little at a time meanwhile rather than spinning.
@@ -223,11 +223,19 @@ size_t GroupFigures::SumGroup(size_t budget) {
     }
     // A group already visited (or stored by a group of the same key) is only read.
     current_->summing = stored_.Find(GroupKey(current_->id)) == 0;
+    if (current_->summing) current_->booked = std::make_shared<GroupTotals::BookingSums>();
   }
   Current& group = *current_;
   const size_t take = std::min(budget, rows.size() - group.done);
   const std::span<const uint32_t> slice = rows.subspan(group.done, take);
-  if (group.summing) totals_->SumRows(slice, group.sums);
+  if (group.summing) {
+    // The booked half first, so that the worker sums it while this thread
+    // sums the planned half; the rows stay until the step's end, which
+    // waits for the worker.
+    store_worker_->Post([this, slice, booked = group.booked] { totals_->SumBookedRows(slice, *booked); },
+                        slice.size());
+    totals_->SumPlannedRows(slice, group.sums);
+  }
   // Whether the bookings share each field beside the grouping.
   const host::Table& bookings = clones_.RSTempiVerDett->Storage();
   for (size_t f = 0; f < shared_index_.size() && !slice.empty(); ++f) {
@@ -250,6 +258,7 @@ size_t GroupFigures::SumGroup(size_t budget) {
     bool store = false;
     host::Variant id;
     GroupTotals::BookingSums sums;
+    std::shared_ptr<GroupTotals::BookingSums> summed_booked;
     std::array<host::Variant, 3> booked;
     size_t row = 0;
     int64_t key = 0;
@@ -264,12 +273,17 @@ size_t GroupFigures::SumGroup(size_t budget) {
     job->store = true;
     job->id = group.id;
     job->sums = std::move(group.sums);
+    job->summed_booked = std::move(group.booked);
     job->booked = totals_->CurrentGroupBooked();
   }
   job->row = slot - 1;
   job->entry.differ = std::move(group.differ);
   store_worker_->Post([this, job] {
-    if (job->store) totals_->StoreTotals(job->id, job->sums, job->booked);
+    // After the group's booked half: the worker runs its jobs in order.
+    if (job->store) {
+      if (job->summed_booked) GroupTotals::TakeBooked(job->sums, std::move(*job->summed_booked));
+      totals_->StoreTotals(job->id, job->sums, job->booked);
+    }
     job->entry.figures = FiguresAt(job->row);
     stored_entries_.emplace_back(job->key, std::move(job->entry));
   }, kStoreWeight);

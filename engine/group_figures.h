@@ -14,10 +14,13 @@
 // group's row holds one booking's value of them), whether the group's
 // bookings all share its value.
 //
-// Each group's record is stored, and its figures read back, on a thread
-// of this object's own while the caller's thread sums the next groups, in
-// the groups' order; a Step returns once they are all stored, so between
-// two Steps RSTempiPrev is the caller's (a visit may store a group).
+// A group's bookings are summed on two threads: their booked times on a
+// thread of this object's own, their phases' planned times on the caller's.
+// On that thread too, each group's record is stored and its figures read
+// back, while the caller's thread sums the next groups, in the groups'
+// order; a Step returns once they are all stored, so between two Steps
+// RSTempiPrev is the caller's (a visit may store a group) and the thread
+// touches nothing.
 //
 // The run must outlive this object and nothing else may use the run's
 // record sets during a Step (same thread only).
@@ -121,7 +124,10 @@ class GroupFigures {
     host::Variant id;
     bool summing = true;  // false: a visit had stored it, it is only read
     size_t done = 0;      // its bookings summed so far
-    GroupTotals::BookingSums sums;
+    GroupTotals::BookingSums sums;  // its planned times, summed here
+    // Its booked times, summed on the store worker meanwhile (until the
+    // group is stored, only the worker's jobs touch them).
+    std::shared_ptr<GroupTotals::BookingSums> booked;
     std::vector<host::Variant> first;  // per shared field: the first booking's value
     std::vector<int8_t> differ;
   };

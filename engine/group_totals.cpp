@@ -608,6 +608,27 @@ void GroupTotals::SumRows(std::span<const uint32_t> rows, BookingSums& into) {
   for (const uint32_t row : rows) AddBooking(row, into);
 }
 
+void GroupTotals::SumPlannedRows(std::span<const uint32_t> rows, BookingSums& into) {
+  for (const uint32_t row : rows) AddBookingPlanned(row, into);
+}
+
+void GroupTotals::SumBookedRows(std::span<const uint32_t> rows, BookingSums& booked) {
+  for (const uint32_t row : rows) AddBookingBooked(row, booked);
+}
+
+void GroupTotals::TakeBooked(BookingSums& into, BookingSums&& booked) {
+  for (size_t c = 0; c < into.running.size(); ++c) {
+    BookingSums::Running& to = into.running[c];
+    BookingSums::Running& from = booked.running[c];
+    to.booked_hours = from.booked_hours;
+    to.booked_minutes = from.booked_minutes;
+    to.booked_seconds = from.booked_seconds;
+  }
+  into.booked_classes = booked.booked_classes;
+  into.booked_in_order = booked.booked_in_order;
+  into.booked_whole = booked.booked_whole;
+}
+
 std::optional<GroupTotals::BookingPhase> GroupTotals::PhaseOf(size_t row) {
   if (!prev_dett_lookup_) {
     prev_dett_lookup_ = records_.RSTempiPrevDett->Clone();
@@ -720,6 +741,11 @@ void GroupTotals::AddBooked(BookingSums& into, const Booked& b) {
 }
 
 void GroupTotals::AddBooking(size_t row, BookingSums& into) {
+  AddBookingPlanned(row, into);
+  AddBookingBooked(row, into);
+}
+
+void GroupTotals::AddBookingPlanned(size_t row, BookingSums& into) {
   const std::optional<BookingPhase> phase = PhaseOf(row);
   if (phase && into.seen.insert(phase->key).second) {
     uint32_t cached = kNotCached;
@@ -729,6 +755,9 @@ void GroupTotals::AddBooking(size_t row, BookingSums& into) {
     // phase in whichever group holds it.
     if (gathered_) NoteFirst(phase->key, row, cached);
   }
+}
+
+void GroupTotals::AddBookingBooked(size_t row, BookingSums& into) {
   const Booked booked = BookedOf(row);
   AddBooked(into, booked);
   if (gathered_ && !gathered_->counted[row]) {
@@ -740,6 +769,8 @@ void GroupTotals::AddBooking(size_t row, BookingSums& into) {
 void GroupTotals::GatherAllBookings() {
   if (gathered_) return;
   gathered_.emplace();
+  // Found now, not by whichever half of SumRows reads them first.
+  Bookings();
   gathered_->counted.assign(records_.RSTempiVerDett->Storage().RowCount(), false);
   // A phase is booked a few times at least: room for half as many phases
   // as bookings spares the map its rehashes, which cost more than its finds.

@@ -126,7 +126,9 @@ class GroupTotals {
   [[nodiscard]] int64_t TakenFromPass() const { return taken_from_pass_; }
 
   // Planned (each phase once) and booked sums by category of some bookings.
-  struct BookingSums {
+  // Aligned to a cache line: the booked sums of one group and the planned
+  // sums of another are written on two threads at once (SumBookedRows).
+  struct alignas(64) BookingSums {
     BookingSums();
     // The phases already counted: order or cycle phase, and the id's decimal.
     struct Phase {
@@ -172,6 +174,18 @@ class GroupTotals {
   // Adds the bookings at storage rows `rows` of RSTempiVerDett, in that
   // order, as TempiPreventivi adds a group's filtered bookings.
   void SumRows(std::span<const uint32_t> rows, BookingSums& into);
+  // SumRows in two halves that may run at once on two threads, each adding
+  // the rows in their order: the planned times of the bookings' phases into
+  // `into`, and their booked times into `booked` (and, each booking once,
+  // into AllBookings' gathered sums). After GatherAllBookings only. The two
+  // write nothing in common: `into`'s booked members and `booked`'s planned
+  // ones stay as they were, and the gathered booked sums are the booked
+  // half's until it is done (the planned half notes the phases' first
+  // bookings apart). TakeBooked then moves the booked members of `booked`
+  // into `into`, which makes `into` what SumRows would have made of it.
+  void SumPlannedRows(std::span<const uint32_t> rows, BookingSums& into);
+  void SumBookedRows(std::span<const uint32_t> rows, BookingSums& booked);
+  static void TakeBooked(BookingSums& into, BookingSums&& booked);
   // From now on (before any SumRows) the bookings that SumRows adds count
   // for AllBookings too, each once: StepAllBookings then reads only the
   // bookings no group took, and adds each phase's planned times in the
@@ -196,8 +210,11 @@ class GroupTotals {
   // answers true at its end.
   bool SumBookings(host::RecordSet& bookings, BookingSums& into,
                    size_t limit = std::numeric_limits<size_t>::max());
-  // Adds the booking at storage row `row` of RSTempiVerDett.
+  // Adds the booking at storage row `row` of RSTempiVerDett: its phase's
+  // planned times (once per phase) and its booked time.
   void AddBooking(size_t row, BookingSums& into);
+  void AddBookingPlanned(size_t row, BookingSums& into);
+  void AddBookingBooked(size_t row, BookingSums& into);
   // The phase of the booking at `row` (its per-booking record's IDCICLO and
   // QTAODL), if it has one.
   struct BookingPhase {
@@ -276,7 +293,9 @@ class GroupTotals {
       uint32_t row;     // the phase's first booking
       uint32_t cached;  // its planned times in the cache, or kNotCached
     };
-    std::unordered_map<BookingSums::Phase, First, BookingSums::PhaseHash> first;
+    // Written by the planned half of SumRows while the booked half writes
+    // `sums`: on a cache line of its own.
+    alignas(64) std::unordered_map<BookingSums::Phase, First, BookingSums::PhaseHash> first;
     size_t next_row = 0;                                   // the bookings no group took
     std::vector<std::pair<uint32_t, uint32_t>> in_order;  // (row, cached) by first booking
     size_t next_phase = 0;
