@@ -57,6 +57,25 @@ GapChart::~GapChart() = default;
 void GapChart::Load(std::vector<engine::GroupGap> gaps) {
   gaps_ = std::move(gaps);
   loaded_ = true;
+  Show(BarsWithRoom());
+}
+
+size_t GapChart::BarsWithRoom() const {
+  // The plot's height: the chart less its title, the value axis and margins
+  // (about four lines of text); a label wants a line and a half.
+  const int line = fontMetrics().height();
+  const int plot = height() - 4 * line - 24;
+  const auto room = static_cast<size_t>(std::max(1, plot / (line * 3 / 2)));
+  return std::min(gaps_.size(), room);
+}
+
+void GapChart::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (loaded_ && BarsWithRoom() != shown_) Show(BarsWithRoom());
+}
+
+void GapChart::Show(size_t bars) {
+  shown_ = bars;
   impl_->chart->removeAllSeries();
   for (auto* axis : impl_->chart->axes()) impl_->chart->removeAxis(axis);
   // The largest at the top: horizontal bars are drawn from the bottom.
@@ -64,15 +83,16 @@ void GapChart::Load(std::vector<engine::GroupGap> gaps) {
   impl_->labels.clear();
   auto* set = new QBarSet(translate_("Scostamento"));
   double extent = 1;
-  for (auto it = gaps_.rbegin(); it != gaps_.rend(); ++it) {
+  for (size_t i = bars; i-- > 0;) {
+    const engine::GroupGap& gap = gaps_[i];
     // Labels of a category axis must differ: equal ones would share a bar.
-    QString label = ElidedInTheMiddle(QString::fromStdString(it->label.empty() ? "-" : it->label), 28) + "  " +
-                    Hours(it->Gap());
+    QString label =
+        ElidedInTheMiddle(QString::fromStdString(gap.label.empty() ? "-" : gap.label), 28) + "  " + Hours(gap.Gap());
     while (labels.contains(label)) label += QChar(0x200B);
     labels << label;
     impl_->labels.prepend(label);
-    *set << it->Gap() / 3600.0;
-    extent = std::max(extent, std::fabs(it->Gap() / 3600.0));
+    *set << gap.Gap() / 3600.0;
+    extent = std::max(extent, std::fabs(gap.Gap() / 3600.0));
   }
   auto* series = new QHorizontalBarSeries();
   series->append(set);
@@ -88,7 +108,7 @@ void GapChart::Load(std::vector<engine::GroupGap> gaps) {
   impl_->chart->addAxis(values, Qt::AlignBottom);
   series->attachAxis(values);
   impl_->chart->setTitle(translate_("Scostamento maggiore"));
-  const int count = static_cast<int>(gaps_.size());
+  const int count = static_cast<int>(bars);
   QObject::connect(set, &QBarSet::clicked, this, [this, count](int index) { Choose(count - 1 - index); });
   QObject::connect(set, &QBarSet::hovered, this, [this, count](bool on, int index) {
     if (on) {

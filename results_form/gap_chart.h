@@ -2,7 +2,9 @@
 // (booked − planned), the largest at the top; each bar is labelled with
 // the group's grouping values (elided in the middle when too long) and its
 // gap, the full text in the bar's tooltip; the value axis has round ticks.
-// A click on a bar makes that group current.
+// A click on a bar makes that group current. As many of the groups given
+// are shown as have room for a readable label each (at least one): a chart
+// squeezes the labels of bars too thin for them into "…".
 #pragma once
 
 #include <QWidget>
@@ -23,19 +25,28 @@ class GapChart : public QWidget {
   void Load(std::vector<engine::GroupGap> gaps);
   [[nodiscard]] const std::vector<engine::GroupGap>& Gaps() const { return gaps_; }
   [[nodiscard]] bool Loaded() const { return loaded_; }
-  // The category axis' labels, top bar first, and a bar's tooltip.
+  // The category axis' labels of the bars shown, top bar first (the
+  // largest gaps'), and a bar's tooltip (by its index in Gaps()).
   [[nodiscard]] QStringList AxisLabels() const;
   [[nodiscard]] QString ToolTip(int index) const;
   // As a click on bar `index` does.
   void Choose(int index);
 
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
+  // How many bars have room for their labels at the chart's height.
+  [[nodiscard]] size_t BarsWithRoom() const;
+  // Shows the first `bars` gaps.
+  void Show(size_t bars);
   class Impl;
   std::unique_ptr<Impl> impl_;
   Translate translate_;
   std::function<void(const host::Variant&)> chosen_;
   std::vector<engine::GroupGap> gaps_;
   bool loaded_ = false;
+  size_t shown_ = 0;
 };
 
 }  // namespace results_form

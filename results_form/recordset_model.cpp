@@ -169,6 +169,11 @@ QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, in
   if (role == Qt::DisplayRole) return columns_[static_cast<size_t>(section)].caption;
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(columns_[static_cast<size_t>(section)].alignment);
   if (role == Qt::ToolTipRole) return QString::fromStdString(columns_[static_cast<size_t>(section)].field);
+  // A figure is sorted largest first at the first click (the groups that
+  // drift most are what the column is looked at for), anything else A to Z.
+  if (role == Qt::InitialSortOrderRole) {
+    return columns_[static_cast<size_t>(section)].sort_key ? Qt::DescendingOrder : Qt::AscendingOrder;
+  }
   return {};
 }
 

@@ -213,6 +213,8 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     const int64_t computed = results->GroupsComputed();
     results->GRD_VERS()->selectRow(1);
     results->GRD_VERS()->selectRow(2);
+    // Tall enough for every bar's label.
+    results->Gaps()->resize(600, 400);
     results->LoadLargestGaps();
     const auto& gaps = results->Gaps()->Gaps();
     // A1: 77 min and 1:02:05 booked against 4200 s planned, + 4145 s; the
@@ -230,6 +232,14 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(labels[0], QString("A1  +1.2 h"));
     QCOMPARE(labels[1], QString("-  +1.0 h"));
     QVERIFY(results->Gaps()->ToolTip(0).startsWith("A1\n"));
+    // With room for two labels, the two largest gaps only: a third bar's
+    // label would be squeezed into "…".
+    const int line = results->Gaps()->fontMetrics().height();
+    results->Gaps()->resize(600, 4 * line + 24 + 2 * (line * 3 / 2));
+    results->LoadLargestGaps();
+    QCOMPARE(results->Gaps()->AxisLabels(), QStringList({"A1  +1.2 h", "-  +1.0 h"}));
+    results->Gaps()->resize(600, 400);
+    results->LoadLargestGaps();
     results->Gaps()->Choose(2);
     QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A2"));
     QVERIFY(results->LabelRowText().contains("A2"));
@@ -440,7 +450,13 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     const int marker = FieldColumn(groups, "FIG_MARK");
     // The figures stand beside the grouping values.
     QCOMPARE(FieldColumn(groups, "FIG_MARK"), article + 1);
-    groups->sortByColumn(percent, Qt::DescendingOrder);
+    // A first click on a figure's header sorts it largest first.
+    QHeaderView* header = groups->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(percent) + header->sectionSize(percent) / 2,
+                             header->height() / 2));
+    QCOMPARE(header->sortIndicatorSection(), percent);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
     QCOMPARE(groups->model()->index(0, article).data().toString(), QString("A1"));
     QCOMPARE(groups->model()->index(0, FieldColumn(groups, "FIG_PREV")).data().toString(), QString("1:10:00"));
     QCOMPARE(groups->model()->index(0, FieldColumn(groups, "FIG_VERS")).data().toString(), QString("2:19:05"));
