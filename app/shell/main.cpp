@@ -94,6 +94,10 @@ int main(int argc, char** argv) {
 
   shell::MainWindow window(shell_settings, std::make_shared<host::qt::DialogPresenter>(shell_settings.language));
   window.show();
+  // Active from the start, as a desktop makes a new window: the module's
+  // shortcuts (Esc stops a run) answer only in the active window, and
+  // without a window manager nothing else would make it so.
+  window.activateWindow();
   if (parser.isSet(tour)) {
     window.resize(1400, 900);
     shell::StartTour(window, parser.value(tour));
