@@ -8,10 +8,13 @@
 #include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
+#include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QScatterSeries>
 #include <QtCharts/QValueAxis>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "engine/category_texts.h"
@@ -23,6 +26,7 @@ namespace results_form {
 class TrendView::Impl {
  public:
   QChart* chart = nullptr;
+  QAbstractSeries* points = nullptr;  // the months' points, without a legend entry
 };
 
 TrendView::TrendView(Translate translate, std::string language, std::function<void(const std::string&)> chosen,
@@ -57,13 +61,29 @@ TrendView::TrendView(Translate translate, std::string language, std::function<vo
   view->setRenderHint(QPainter::Antialiasing);
   split->addWidget(table_);
   split->addWidget(view);
-  split->setSizes({110, 260});
+  // Room for a few months in the table above the chart.
+  split->setSizes({150, 220});
   layout->addWidget(split);
 }
 
 TrendView::~TrendView() = default;
 
 namespace {
+
+// A month ("2026-03") on the chart's axis, short enough for twelve side by
+// side in the tab: its name's first three letters ("mar", "Mar"), with the
+// year's last two digits when the months span years ("mar 27").
+QString AxisMonth(const std::string& month, const std::string& language, bool with_year) {
+  static constexpr std::array<const char*, 12> kEnglish{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  if (month.size() != 7 || month[4] != '-') return QString::fromStdString(month);
+  const int number = QString::fromStdString(month.substr(5, 2)).toInt();
+  if (number < 1 || number > 12) return QString::fromStdString(month);
+  const QString name = language == "it"
+                           ? QString::fromStdString(engine::TimeBucketText(engine::kMonthColumn, month, "it")).left(3)
+                           : QString(kEnglish[static_cast<size_t>(number - 1)]);
+  return with_year ? name + " " + QString::fromStdString(month.substr(2, 2)) : name;
+}
 
 // The gap % of the figures as the row shows them: the one a reader works
 // out by hand, as a group's.
@@ -123,6 +143,7 @@ void TrendView::SetTolerance(double percent) {
 void TrendView::Draw() {
   QChart* chart = impl_->chart;
   chart->removeAllSeries();
+  impl_->points = nullptr;
   for (QAbstractAxis* axis : chart->axes()) {
     chart->removeAxis(axis);
     delete axis;
@@ -155,12 +176,17 @@ void TrendView::Draw() {
   }
   chart->addSeries(line);
   chart->addSeries(points);
+  // The points are the months: the legend says so by the axis, not by an entry.
+  for (QLegendMarker* marker : chart->legend()->markers(points)) marker->setVisible(false);
+  impl_->points = points;
   auto* months = new QCategoryAxis();
   months->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+  const bool one_year = months_.empty() || months_.front().month.substr(0, 4) == months_.back().month.substr(0, 4);
   for (size_t i = 0; i < months_.size(); ++i) {
-    months->append(QString::fromStdString(engine::TimeBucketText(engine::kMonthColumn, months_[i].month, language_)),
-                   static_cast<double>(i));
+    months->append(AxisMonth(months_[i].month, language_, !one_year), static_cast<double>(i));
   }
+  // The year once, under the months, when they are all of it.
+  if (one_year && !months_.empty()) months->setTitleText(QString::fromStdString(months_.front().month.substr(0, 4)));
   months->setRange(-0.5, last + 0.5);
   auto* values = new QValueAxis();
   values->setLabelFormat("%.0f%%");
@@ -178,6 +204,21 @@ void TrendView::Draw() {
                    [this](const QPointF& at) { Choose(static_cast<int>(std::lround(at.x()))); });
   QObject::connect(line, &QLineSeries::clicked, this,
                    [this](const QPointF& at) { Choose(static_cast<int>(std::lround(at.x()))); });
+}
+
+QStringList TrendView::AxisMonths() const {
+  for (QAbstractAxis* axis : impl_->chart->axes(Qt::Horizontal)) {
+    if (auto* months = qobject_cast<QCategoryAxis*>(axis)) return months->categoriesLabels();
+  }
+  return {};
+}
+
+QStringList TrendView::LegendEntries() const {
+  QStringList entries;
+  for (QLegendMarker* marker : impl_->chart->legend()->markers()) {
+    if (marker->series() != impl_->points) entries << marker->label();
+  }
+  return entries;
 }
 
 void TrendView::Choose(int index) {

@@ -49,6 +49,12 @@ class TrendTabTest : public QObject {
              QString("%1 2026").arg(kMonths[std::stoi(months[0].month.substr(5, 2)) - 1]));
     QCOMPARE(trend->Tolerance(), 10.0);
     QCOMPARE(trend->GapPercents().size(), months.size());
+    // The chart's months short enough for twelve side by side (the year is
+    // the axis' title), its legend without an entry for the points.
+    const QStringList axis = trend->AxisMonths();
+    QCOMPARE(axis.size(), static_cast<int>(months.size()));
+    QCOMPARE(axis[0], QString(kMonths[std::stoi(months[0].month.substr(5, 2)) - 1]));
+    QCOMPARE(trend->LegendEntries(), QStringList({"Tolleranza ±10 %", "Scost. %"}));
     // A month's bookings, then all again.
     trend->Choose(1);
     QCOMPARE(static_cast<int64_t>(results->RSTempiVerDett()->RecordCount()), months[1].bookings);
