@@ -444,11 +444,7 @@ void FRMPD_MAVANZORDLAV::PreparaForm() {
     // The label pairs of the grouping dimensions.
     pairs_ = layout.pairs;
     grouping_fields_ = layout.grouping_fields;
-    for (auto& [pair, widgets] : labels_) {
-      const bool shown = std::find(pairs_.begin(), pairs_.end(), pair) != pairs_.end();
-      widgets.first->setVisible(shown);
-      widgets.second->setVisible(shown);
-    }
+    OrderLabelRow();
     InitQGrid();
     CaricaQGridVERSDett();
     // Every move of the groups shows the group: its bookings and totals.
@@ -767,6 +763,27 @@ void FRMPD_MAVANZORDLAV::ShowMonth(const std::string& month) {
   } catch (...) {
     host::ReportCurrentError(*this, "ShowMonth");
   }
+}
+
+void FRMPD_MAVANZORDLAV::OrderLabelRow() {
+  // The grouping's pairs first, in its order (as the grid's columns and the
+  // title read), the others hidden after them.
+  const auto rank = [this](engine::LabelPair pair) {
+    return std::find(pairs_.begin(), pairs_.end(), pair) - pairs_.begin();
+  };
+  std::stable_sort(labels_.begin(), labels_.end(),
+                   [&rank](const auto& a, const auto& b) { return rank(a.first) < rank(b.first); });
+  auto* row = static_cast<QHBoxLayout*>(label_row_->layout());
+  while (QLayoutItem* item = row->takeAt(0)) delete item;  // the labels stay the row's children
+  for (auto& [pair, widgets] : labels_) {
+    const bool shown = rank(pair) < static_cast<std::ptrdiff_t>(pairs_.size());
+    widgets.first->setVisible(shown);
+    widgets.second->setVisible(shown);
+    row->addWidget(widgets.first);
+    row->addWidget(widgets.second);
+    row->addSpacing(16);
+  }
+  row->addStretch();
 }
 
 void FRMPD_MAVANZORDLAV::FillLabelRow() {

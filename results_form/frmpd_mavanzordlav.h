@@ -208,7 +208,9 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   component::InstanceIdentity identity_;
   std::unique_ptr<host::qt::FormWindow> window_;
   QWidget* label_row_ = nullptr;
-  std::vector<std::pair<engine::LabelPair, std::pair<QLabel*, QLabel*>>> labels_;
+  std::vector<std::pair<engine::LabelPair, std::pair<QLabel*, QLabel*>>> labels_;  // in the row's order
+  // Shows the pairs of pairs_ in their order, and hides the others.
+  void OrderLabelRow();
   std::vector<engine::LabelPair> pairs_;
   std::vector<std::string> grouping_fields_;
   QTableView* grd_vers_ = nullptr;
