@@ -328,7 +328,8 @@ void FRMPD_QUARVELINDO::BuildWindow() {
   auto* closed_caption = new QLabel(Tr("Stati ordine chiusi"), frame1);
   txt_stati_chiusi_ = new QLineEdit(frame1);
   txt_stati_chiusi_->setObjectName("TXT_STATICHIUSI");
-  txt_stati_chiusi_->setPlaceholderText("9, 10");
+  // Said as an example: a bare "9, 10" in grey reads as states already set.
+  txt_stati_chiusi_->setPlaceholderText(Tr("es. 9, 10"));
   txt_stati_chiusi_->setToolTip(
       Tr("Stati dell'ordine che valgono chiusa (es. 9, 10): colonna Chiusa delle fasi senza versamenti"));
   txt_stati_chiusi_->setMaximumWidth(txt_stati_chiusi_->fontMetrics().horizontalAdvance("0000, 0000, 0000"));
@@ -394,6 +395,7 @@ void FRMPD_QUARVELINDO::BuildWindow() {
     // A value can change the description of another field (the variant of
     // an article, the project of a node): every described field is decoded.
     for (int row = 0; row < conditions_->rowCount(); ++row) DecodeRow(row);
+    ForgetProblemsOnceRight();
   });
   const auto move = [this](int delta) {
     const QModelIndex current = grouping_view_->currentIndex();
@@ -489,6 +491,15 @@ void FRMPD_QUARVELINDO::CmdAnn_Click() {
   }
 }
 
+void FRMPD_QUARVELINDO::ForgetProblemsOnceRight() {
+  if (!problems_said_) return;
+  host::QueryControl resolved = query_;
+  engine::ResolveRelativeDates(resolved, engine::LocalToday());
+  if (!resolved.Validate().empty()) return;
+  problems_said_ = false;
+  status_->clear();
+}
+
 void FRMPD_QUARVELINDO::CmdDupl_Click() {
   if (Running() || !window_ || !window_->initialised || !GconConnect) return;
   try {
@@ -503,13 +514,22 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
       const auto& first = problems.front();
       const int row = conditions_->RowOfColumn(first.column);
       tabs_->setCurrentIndex(0);
-      condition_view_->setCurrentIndex(
-          conditions_->index(row, first.to_side ? ConditionModel::kTo : ConditionModel::kFrom));
-      const QString text = Tr("Valore non valido nel campo") + " \"" + Tr(first.caption) + "\":\n" +
-                           conditions_->Problem(row, first.to_side) + "\n\n" +
+      const QModelIndex cell = conditions_->index(row, first.to_side ? ConditionModel::kTo : ConditionModel::kFrom);
+      condition_view_->setCurrentIndex(cell);
+      const QString field = Tr("Valore non valido nel campo") + " \"" + Tr(first.caption) + "\": ";
+      const QString text = field + "\n" + conditions_->Problem(row, first.to_side) + "\n\n" +
                            Tr("Correggere i valori evidenziati e premere di nuovo Esegui.");
-      status_->setText(text);
+      // One line under the form, which stays until the values are right:
+      // a longer one would push the marked cell out of the grid's sight.
+      status_->setText(field + conditions_->Problem(row, first.to_side));
+      problems_said_ = true;
       MsgBoxLingua(text.toStdString(), 0, host::kMbIconExclamation, Caption());
+      // The message's line took room from the grid: the cell is brought back
+      // into sight, with the focus for the correction.
+      if (window_ && !window_->closing) {
+        condition_view_->scrollTo(cell);
+        condition_view_->setFocus();
+      }
       return;
     }
     std::vector<int64_t> closed_states;

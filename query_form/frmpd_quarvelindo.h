@@ -121,6 +121,10 @@ class FRMPD_QUARVELINDO : public component::QueryFormPort,
   [[nodiscard]] QComboBox* CMB_TIPOTEMPO() const { return cmb_tipo_tempo_; }
   [[nodiscard]] QCheckBox* CHK_ATTESA() const { return chk_attesa_; }
   [[nodiscard]] QCheckBox* CHK_CODA() const { return chk_coda_; }
+  // Whether the line under the form names a value that cannot be right;
+  // once every value is right again, the line is cleared.
+  bool problems_said_ = false;
+  void ForgetProblemsOnceRight();
   // The order states that mean closed ("9, 10"), for the phases never booked.
   [[nodiscard]] QLineEdit* TXT_STATICHIUSI() const { return txt_stati_chiusi_; }
   [[nodiscard]] QPushButton* CmdDupl() const { return cmd_dupl_; }

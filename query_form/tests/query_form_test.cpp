@@ -209,6 +209,32 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QCOMPARE(form->ConditionView()->currentIndex().row(), date);
   }
 
+  // A bad value far down the grid: after the message its cell is current
+  // and in sight, the line under the form names it in one line, and the
+  // line goes once the value is right.
+  void aBadValueDownTheGridStaysInSightAndItsLineGoesOnceRight() {
+    FormHarness harness(tiny_);
+    auto form = harness.Open();
+    auto* model = form->Conditions();
+    auto* view = form->ConditionView();
+    const int number = model->RowOfColumn("DO11_NUMDOC");
+    const QModelIndex cell = model->index(number, ConditionModel::kFrom);
+    model->setData(cell, "12a", Qt::EditRole);
+    view->scrollToTop();
+    QTest::mouseClick(form->CmdDupl(), Qt::LeftButton);
+    QVERIFY(form->LastRun() == nullptr);
+    QCOMPARE(view->currentIndex(), cell);
+    QVERIFY(view->viewport()->rect().contains(view->visualRect(cell)));
+    QVERIFY2(form->StatusText().startsWith("Valore non valido nel campo \"Numero ordine\": '12a'"),
+             qPrintable(form->StatusText()));
+    QVERIFY(!form->StatusText().contains('\n'));
+    // Another value, still wrong: the line stays; right: it goes.
+    model->setData(cell, "12b", Qt::EditRole);
+    QVERIFY(!form->StatusText().isEmpty());
+    model->setData(cell, "12", Qt::EditRole);
+    QCOMPARE(form->StatusText(), QString());
+  }
+
   void aRunWithoutBookingsSaysSoAndKeepsTheForm() {
     FormHarness harness(tiny_);
     auto form = harness.Open();
