@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -349,7 +350,10 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   details->addWidget(Framed("WLF_VersOre", Tr("Dettaglio versamenti"), grd_vers_dett_, w));
   details->addWidget(grd_prev_dett_);
   bottom->addWidget(details);
-  bottom->setSizes({620, 740});  // the summary's five tabs whole at the default size
+  bottom->setSizes({620, 740});
+  // The summary's five tabs whole, however narrow the window opens: the
+  // splitter would share a smaller width out and cut the last tabs' names.
+  summary_tabs->setMinimumWidth(summary_tabs->tabBar()->sizeHint().width() + 8);
   outer_splitter_->addWidget(bottom);
   outer_splitter_->setSizes({260, 90, 360});
   layout->addWidget(outer_splitter_, 1);

@@ -13,6 +13,8 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 
 #include "demo/erp_database.h"
@@ -562,6 +564,24 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
       const QString who = groups->model()->index(r, employee).data().toString();
       // E1 booked A1, A2 and no article; the bookings without employee all A1.
       QCOMPARE(groups->model()->index(r, article).data().toString(), QString(who == "E1" ? "(vari)" : "A1"));
+    }
+  }
+
+  // At the size the form opens with in the shell, every tab of the summary
+  // reads whole (no scroll arrows, no cut names).
+  void theSummaryTabsReadWholeAtTheOpeningSize() {
+    FormHarness harness(tiny_);
+    auto results = harness.Run({"Articolo"}, 0);
+    QVERIFY(results != nullptr);
+    QWidget* window = results->Window();
+    window->resize(1170, 730);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QApplication::processEvents();
+    const QTabBar* bar = window->findChild<QTabWidget*>("SummaryTabs")->tabBar();
+    QCOMPARE(bar->count(), 5);
+    for (int i = 0; i < bar->count(); ++i) {
+      QVERIFY2(bar->tabRect(i).right() < bar->width(), qPrintable(bar->tabText(i)));
     }
   }
 
