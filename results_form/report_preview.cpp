@@ -13,7 +13,10 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QScreen>
 #include <QToolBar>
+#include <QStyle>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -176,8 +179,19 @@ ReportPreview::ReportPreview(std::shared_ptr<output::ReportPages> pages,
   add("PreviewZoomIn", "Ingrandisci", QKeySequence::ZoomIn, [this] { SetZoom(Zoom() * 1.25); });
   add("PreviewZoomOut", "Riduci", QKeySequence::ZoomOut, [this] { SetZoom(Zoom() / 1.25); });
   bar->addSeparator();
-  add("PreviewFirst", "Prima pagina", QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { ShowPage(0); });
-  add("PreviewPrevious", "Pagina precedente", {}, [this] { ShowPage(CurrentPage() - 1); });
+  // The pages are gone through by arrows (their names in the tooltips): the
+  // bar's names whole would be wider than a 1280-pixel screen.
+  const auto arrow = [&](QAction* action, QStyle::StandardPixmap icon) {
+    action->setIcon(style()->standardIcon(icon));
+    action->setToolTip(action->text());
+    if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action))) {
+      button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
+  };
+  arrow(add("PreviewFirst", "Prima pagina", QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { ShowPage(0); }),
+        QStyle::SP_MediaSkipBackward);
+  arrow(add("PreviewPrevious", "Pagina precedente", {}, [this] { ShowPage(CurrentPage() - 1); }),
+        QStyle::SP_MediaSeekBackward);
   page_number_ = new QSpinBox(bar);
   page_number_->setObjectName("PreviewPageNumber");
   page_number_->setRange(1, PageCount());
@@ -187,8 +201,10 @@ ReportPreview::ReportPreview(std::shared_ptr<output::ReportPages> pages,
   page_total_ = new QLabel(bar);
   page_total_->setObjectName("PreviewPageTotal");
   bar->addWidget(page_total_);
-  add("PreviewNext", "Pagina successiva", {}, [this] { ShowPage(CurrentPage() + 1); });
-  add("PreviewLast", "Ultima pagina", QKeySequence(Qt::CTRL | Qt::Key_End), [this] { ShowPage(PageCount() - 1); });
+  arrow(add("PreviewNext", "Pagina successiva", {}, [this] { ShowPage(CurrentPage() + 1); }),
+        QStyle::SP_MediaSeekForward);
+  arrow(add("PreviewLast", "Ultima pagina", QKeySequence(Qt::CTRL | Qt::Key_End), [this] { ShowPage(PageCount() - 1); }),
+        QStyle::SP_MediaSkipForward);
   if (save_pdf) {
     bar->addSeparator();
     whole_report_.push_back(add("PreviewSavePdf", "Salva come PDF", {}, [this, save_pdf] { save_pdf(this); }));
@@ -220,7 +236,10 @@ ReportPreview::ReportPreview(std::shared_ptr<output::ReportPages> pages,
     if (number - 1 != CurrentPage()) ShowPage(number - 1);
   });
   connect(view_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { UpdatePageNumber(); });
-  resize(1100, 820);
+  // Wide enough for the whole tool bar, within the screen.
+  int width = std::max(1100, bar->sizeHint().width() + 16);
+  if (const QScreen* shown_on = screen()) width = std::min(width, shown_on->availableGeometry().width());
+  resize(width, 820);
 }
 
 ReportPreview::~ReportPreview() = default;

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QToolBar>
 #include <QPrinter>
 #include <QElapsedTimer>
 #include <QSpinBox>
@@ -104,6 +105,10 @@ class ReportPreviewTest : public QObject {
     QCOMPARE(preview->CurrentPage(), pdf_pages - 1);
     QCOMPARE(number->value(), pdf_pages);
     QVERIFY(preview->PagesDrawn() - before <= 2);
+    // The whole tool bar fits a 1280-pixel screen, where the window opens
+    // as wide as it (nothing behind the bar's "»").
+    const QToolBar* bar = preview->findChild<QToolBar*>();
+    QVERIFY2(bar->sizeHint().width() + 16 <= 1280, qPrintable(QString::number(bar->sizeHint().width())));
     // Back to the first through the tool bar, one page on, then by number.
     preview->findChild<QAction*>("PreviewFirst")->trigger();
     preview->findChild<QAction*>("PreviewNext")->trigger();
