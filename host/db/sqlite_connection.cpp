@@ -6,7 +6,9 @@
 #include <sqlite3.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "host/db/connection_string.h"
 #include "host/db/result_reader.h"
@@ -42,6 +44,10 @@ void SqliteConnection::FailSqlite(const std::string& context) {
     error.description = deadline.description;
     error.key = deadline.key;
   }
+  // SQLite's own allocation failing is the process running out of memory:
+  // said in the words an allocation's failure has anywhere else, which the
+  // callers tell apart (the command line then says so plainly).
+  if ((error.native_error & 0xff) == SQLITE_NOMEM) error.description = std::strerror(ENOMEM);
   if ((error.native_error & 0xff) == SQLITE_BUSY || (error.native_error & 0xff) == SQLITE_LOCKED) {
     const DbError locked = DataDbError(kMsgLocked, {}, "SQLite");
     error.description = locked.description;
