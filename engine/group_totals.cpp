@@ -14,94 +14,6 @@ namespace engine {
 
 using host::Variant;
 
-namespace {
-
-struct Candidate {
-  const char* field;
-  bool number;  // written as a number; otherwise quoted
-};
-
-// The group filter's candidate fields, in the order the filter is built.
-constexpr Candidate kCandidates[] = {
-    {"DO30_PROGRIGA", true},    {"DO31_DATACONS", false},    {"DO31_DATAINIZLAV", false}, {"DO11_DATADOC", false},
-    {"DO11_NUMDOC", true},      {"DO11_SEZDOC", false},      {"DO11_DOCUM_MG36", false},  {"PD44_CODPROG_PD14", false},
-    {"PD44_CODCOMM", false},    {"PD44_SOTPROG_PD14", true}, {"PD44_CODSCOM", true},      {"PD44_MACCHINA_PD08", false},
-    {"PD44_CODFORNREP", false}, {"PD44_CODFASE_PD12", true}, {"PD44_SEQFASE", true},      {"PD44_CODART_MG66", false},
-    {"PD44_OPZIONE", false},    {"PD44_CODDIP_PD06", false},
-};
-
-bool NullLike(const Variant& v, bool number) {
-  if (number) return v.IsNull() || v.IsEmpty() || !v.IsNumeric() || host::CompareNumbers(v, int16_t{0}) <= 0;
-  // Blank as its text: Null, Empty, or spaces only (a date's or a number's
-  // text never is), told without making the text (every field of every group).
-  switch (v.Type()) {
-    case host::VarType::Null:
-    case host::VarType::Empty: return true;
-    case host::VarType::Text: return v.Text().find_first_not_of(' ') == std::string::npos;
-    default: return false;
-  }
-}
-
-// The exact grouping value, as the server groups it (texts without case and
-// trailing blanks, Null apart).
-std::string ExactPart(const Variant& v, bool number) {
-  if (v.IsNull() || v.IsEmpty()) return std::string("\x01N");
-  if (number && v.IsNumeric()) return "D" + v.ToDecimal().Normalized().ToString();
-  return "T" + host::TextPool::Fold(v.JoinedText());
-}
-
-}  // namespace
-
-// Which groups an "= NULL" could mix up: the Null-like fields of a group's
-// values, the exact value of the others.
-std::string GroupTotals::CollisionClass(const std::vector<FilterField>& fields, const std::vector<Variant>& values) {
-  std::string cls;
-  for (size_t i = 0; i < fields.size(); ++i) {
-    cls += (NullLike(values[i], fields[i].number) ? std::string("\x01") : ExactPart(values[i], fields[i].number)) +
-           '\x1f';
-  }
-  return cls;
-}
-
-namespace {
-
-std::string Quoted(const Variant& v) {
-  const std::string text = v.IsDate() ? v.Date().ToIsoText() : v.JoinedText();
-  return "'" + host::ReplaceAll(text, "'", "''") + "'";
-}
-
-// The filter fields for a run: candidates that are grouping fields, then the
-// other grouping fields that the bookings carry.
-std::vector<GroupTotals::FilterField> FilterFields(host::RecordSet& campi, const host::RecordSet& groups,
-                                                   const host::RecordSet& bookings,
-                                                   const std::vector<std::string>& grouping) {
-  std::vector<GroupTotals::FilterField> fields;
-  auto campi_lookup = campi.Clone();
-  const auto is_grouping = [&](const std::string& name) {
-    if (campi_lookup->RecordCount() == 0) return false;
-    campi_lookup->MoveFirst();
-    campi_lookup->Find("NOME = '" + name + "'");
-    return !campi_lookup->Eof() && host::CompareNumbers(ValoreNumerico(campi_lookup->Value("GRUPPO")), int16_t{1}) == 0;
-  };
-  for (const Candidate& c : kCandidates) {
-    if (is_grouping(c.field) && groups.FieldIndex(c.field) >= 0) fields.push_back({c.field, c.number});
-  }
-  for (const std::string& name : grouping) {
-    const bool known = std::any_of(std::begin(kCandidates), std::end(kCandidates), [&](const Candidate& c) {
-      return host::UpperAscii(c.field) == host::UpperAscii(name);
-    });
-    const int in_bookings = bookings.FieldIndex(name);
-    if (known || in_bookings < 0 || groups.FieldIndex(name) < 0) continue;
-    const host::FieldType type = bookings.Field(static_cast<size_t>(in_bookings)).type;
-    const bool number = type != host::FieldType::Text && type != host::FieldType::Char &&
-                        type != host::FieldType::Date && type != host::FieldType::Variant;
-    fields.push_back({name, number});
-  }
-  return fields;
-}
-
-}  // namespace
-
 Variant PlannedSeconds(const Variant& hours, const Variant& minutes, const Variant& seconds, int16_t unit) {
   switch (unit) {
     case kOreMinutiSecondi: {
@@ -171,129 +83,6 @@ GroupTotals::GroupTotals(RunContext& context, RunRecordSets& records, PhaseSourc
       unit_(unit),
       options_(options),
       grouping_columns_(std::move(grouping_columns)) {}
-
-const std::vector<GroupTotals::FilterField>& GroupTotals::Fields() {
-  if (!fields_) {
-    fields_ = FilterFields(*records_.RSCampi, *records_.RSTempiVer, *records_.RSTempiVerDett, grouping_columns_);
-  }
-  return *fields_;
-}
-
-void GroupTotals::PrepareCollisions() {
-  if (collisions_ready_) return;
-  collisions_ready_ = true;
-  const auto& fields = Fields();
-  auto groups = records_.RSTempiVer->Clone();
-  groups->SetFilter("");
-  std::vector<Variant> values(fields.size());
-  for (; !groups->Eof(); groups->MoveNext()) {
-    bool any_null = false;
-    for (size_t i = 0; i < fields.size(); ++i) {
-      values[i] = groups->Value(fields[i].name);
-      any_null = any_null || NullLike(values[i], fields[i].number);
-    }
-    if (any_null) ++groups_per_class_[CollisionClass(fields, values)];
-  }
-}
-
-void GroupTotals::ShareFilterFields(GroupTotals& other) {
-  if (&other == this) return;
-  other.PrepareCollisions();
-  fields_ = other.Fields();
-  groups_per_class_ = other.groups_per_class_;
-  collisions_ready_ = true;
-}
-
-const std::vector<GroupTotals::FilterTerm>& GroupTotals::GroupTerms() {
-  PrepareCollisions();
-  const host::RecordSet& group = *records_.RSTempiVer;
-  const auto& fields = Fields();
-  // Read by position: this runs for every group of the run.
-  if (filter_positions_.size() != fields.size()) {
-    filter_positions_.clear();
-    for (const auto& f : fields) filter_positions_.push_back(group.FieldIndex(f.name));
-  }
-  std::vector<Variant>& group_values = filter_values_;
-  group_values.resize(fields.size());
-  std::vector<FilterTerm>& terms = filter_terms_;
-  terms.clear();
-  bool any_null = false;
-  for (size_t i = 0; i < fields.size(); ++i) {
-    // A field the record set lacks fails as reading it by name does.
-    const int at = filter_positions_[i];
-    Variant& v = group_values[i];
-    v = at < 0 ? group.Value(fields[i].name) : group.Value(static_cast<size_t>(at));
-    if (NullLike(v, fields[i].number)) {
-      any_null = true;
-    } else {
-      terms.push_back({&fields[i], FilterTerm::Kind::Value, &v});
-    }
-  }
-  if (!any_null) return terms;
-  for (size_t i = 0; i < fields.size(); ++i) {
-    if (NullLike(group_values[i], fields[i].number)) terms.push_back({&fields[i], FilterTerm::Kind::Null, nullptr});
-  }
-  // The exact values, should another group share these "= NULL".
-  const auto it = groups_per_class_.find(CollisionClass(fields, group_values));
-  if (it == groups_per_class_.end() || it->second <= 1) return terms;
-  for (size_t i = 0; i < fields.size(); ++i) {
-    const Variant& v = group_values[i];
-    if (!NullLike(v, fields[i].number)) continue;
-    const bool null = v.IsNull() || v.IsEmpty();
-    terms.push_back({&fields[i], null ? FilterTerm::Kind::IsNull : FilterTerm::Kind::Value, null ? nullptr : &v});
-  }
-  return terms;
-}
-
-std::string GroupTotals::GroupFilter() {
-  std::string filter;
-  for (const FilterTerm& t : GroupTerms()) {
-    filter += (filter.empty() ? "" : " AND ") + t.field->name;
-    switch (t.kind) {
-      case FilterTerm::Kind::Value:
-        filter += " = " + (t.field->number ? t.value->ToDecimal().ToString() : Quoted(*t.value));
-        break;
-      case FilterTerm::Kind::Null: filter += " = NULL"; break;
-      case FilterTerm::Kind::IsNull: filter += " IS NULL"; break;
-    }
-  }
-  return filter;
-}
-
-host::Criteria GroupTotals::GroupCriteria(const host::Table& bookings) {
-  host::Criteria criteria;
-  const std::vector<FilterTerm>& terms = GroupTerms();
-  if (terms.empty()) return criteria;
-  std::vector<host::Criterion>& all = criteria.any_of.emplace_back();
-  for (const FilterTerm& t : terms) {
-    host::Criterion& c = all.emplace_back();
-    const int column = bookings.FieldIndex(t.field->name);
-    if (column < 0) {
-      throw host::Error(host::kErrItemNotFound, "Field " + t.field->name + " not found in the criteria", "Recordset");
-    }
-    c.column = static_cast<size_t>(column);
-    switch (t.kind) {
-      case FilterTerm::Kind::Value:
-        // The literal as the filter's text reads back: a decimal, or the text
-        // (a date as its ISO text, which a date column reads as the date).
-        if (t.field->number) {
-          c.literal = t.value->ToDecimal();
-        } else if (t.value->IsDate() && bookings.Field(c.column).type == host::FieldType::Date) {
-          c.literal = *t.value;
-        } else {
-          c.literal = t.value->IsDate() ? t.value->Date().ToIsoText() : t.value->JoinedText();
-        }
-        c.key = bookings.ColumnAt(c.column).KeyOf(c.literal);
-        break;
-      case FilterTerm::Kind::Null: c.null_literal = true; break;
-      case FilterTerm::Kind::IsNull:
-        c.op = host::Criterion::Op::IsNull;
-        c.key = bookings.ColumnAt(c.column).KeyOf(c.literal);
-        break;
-    }
-  }
-  return criteria;
-}
 
 PhaseOutputs GroupTotals::CalcolaTempiFase(const Variant& phase_id, const Variant& order_quantity,
                                            const Variant& quantity, const std::string& article,
@@ -620,11 +409,11 @@ void GroupTotals::TakeBooked(BookingSums& into, BookingSums&& booked) {
   for (size_t c = 0; c < into.running.size(); ++c) {
     BookingSums::Running& to = into.running[c];
     BookingSums::Running& from = booked.running[c];
-    to.booked_hours = from.booked_hours;
-    to.booked_minutes = from.booked_minutes;
-    to.booked_seconds = from.booked_seconds;
+    to.booked_hours = std::move(from.booked_hours);
+    to.booked_minutes = std::move(from.booked_minutes);
+    to.booked_seconds = std::move(from.booked_seconds);
   }
-  into.booked_classes = booked.booked_classes;
+  into.booked_classes = std::move(booked.booked_classes);
   into.booked_in_order = booked.booked_in_order;
   into.booked_whole = booked.booked_whole;
 }
@@ -766,65 +555,6 @@ void GroupTotals::AddBookingBooked(size_t row, BookingSums& into) {
   }
 }
 
-void GroupTotals::GatherAllBookings() {
-  if (gathered_) return;
-  gathered_.emplace();
-  // Found now, not by whichever half of SumRows reads them first.
-  Bookings();
-  gathered_->counted.assign(records_.RSTempiVerDett->Storage().RowCount(), false);
-  // A phase is booked a few times at least: room for half as many phases
-  // as bookings spares the map its rehashes, which cost more than its finds.
-  gathered_->first.reserve(gathered_->counted.size() / 2);
-}
-
-void GroupTotals::NoteFirst(const BookingSums::Phase& key, size_t row, uint32_t cached) {
-  const auto [it, added] = gathered_->first.try_emplace(key, Gathered::First{static_cast<uint32_t>(row), cached});
-  if (!added && row < it->second.row) it->second = {static_cast<uint32_t>(row), cached};
-}
-
-bool GroupTotals::StepGathered(size_t count) {
-  Gathered& g = *gathered_;
-  const size_t rows = g.counted.size();
-  // The bookings no group took (nor a visit's, which the pass did not
-  // sum), in their order.
-  for (size_t n = 0, scanned = 0; g.next_row < rows && n < count && scanned < count * 16; ++g.next_row, ++scanned) {
-    const size_t row = g.next_row;
-    if (g.counted[row]) continue;
-    ++n;
-    g.counted[row] = true;
-    if (const std::optional<BookingPhase> phase = PhaseOf(row)) {
-      const auto it = g.first.find(phase->key);
-      if (it == g.first.end() || row < it->second.row) {
-        uint32_t cached = kNotCached;
-        PlannedOf(*phase, row, cached, planned_);
-        NoteFirst(phase->key, row, cached);
-      }
-    }
-    AddBooked(g.sums, BookedOf(row));
-  }
-  if (g.next_row < rows) return false;
-  // Then each phase once, in the order of its first booking.
-  if (!g.ordered) {
-    g.in_order.reserve(g.first.size());
-    for (const auto& [key, first] : g.first) g.in_order.emplace_back(first.row, first.cached);
-    g.first.clear();
-    std::sort(g.in_order.begin(), g.in_order.end());
-    g.ordered = true;
-  }
-  for (size_t n = 0; g.next_phase < g.in_order.size() && n < count; ++n, ++g.next_phase) {
-    const auto [row, cached] = g.in_order[g.next_phase];
-    if (cached != kNotCached) {
-      if (cache_->Read(cached, planned_)) ReportLeftOut(PhaseOf(row)->id);
-      AddPlanned(g.sums, planned_);
-    } else if (const std::optional<BookingPhase> phase = PhaseOf(row)) {
-      uint32_t again = kNotCached;
-      PlannedOf(*phase, row, again, planned_);
-      AddPlanned(g.sums, planned_);
-    }
-  }
-  return g.next_phase >= g.in_order.size();
-}
-
 void GroupTotals::ComputeCurrentGroup(const Variant& group_id) {
   auto bookings = records_.RSTempiVerDett->Clone();
   BookingSums summed;
@@ -894,57 +624,6 @@ void GroupTotals::StoreTotals(const Variant& group_id, BookingSums& summed, cons
   for (host::RecordSet::FieldValue& v : out) row[v.field] = std::move(v.value);
   prev.AddRecord(row);
   ++computed_;
-}
-
-bool GroupTotals::StepAllBookings(size_t count) {
-  if (gathered_ && !all_) {
-    if (!StepGathered(count)) return false;
-    all_.emplace();
-    all_->sums = std::move(gathered_->sums);
-    all_->done = true;
-    gathered_.reset();
-    return true;
-  }
-  if (!all_) {
-    all_.emplace();
-    all_->bookings = records_.RSTempiVerDett->Clone();
-    all_->bookings->SetFilter("");
-    if (all_->bookings->RecordCount() == 0) return all_->done = true;
-    all_->bookings->MoveFirst();
-  }
-  if (!all_->done) all_->done = SumBookings(*all_->bookings, all_->sums, count);
-  return all_->done;
-}
-
-std::array<CategorySeconds, 7> GroupTotals::AllBookings() {
-  while (!StepAllBookings(std::numeric_limits<size_t>::max())) {
-  }
-  std::array<CategorySeconds, 7> out;
-  all_->sums.Settle();
-  const std::array<ValoriCategoria, 7>& sums = all_->sums.sums;
-  // The planned members pass through the fields of a group's record, as a
-  // run without grouping stores them (hours and minutes to two decimals):
-  // the sums of decimal hours are binary numbers.
-  const host::RecordSetPtr record = NewRSTempiPrev();
-  record->Open();
-  record->AddNew();
-  const TimeFieldIndex fields(*record);
-  for (size_t c = 0; c < 7; ++c) {
-    Variant hours = sums[c].OREPREV, minutes = sums[c].MINPREV, seconds = sums[c].SECPREV;
-    if (unit_ == kOreMinutiSecondi) {
-      const PlannedSplit split = context_.Value(SplitPlanned(PlannedSeconds(sums[c], unit_), unit_));
-      hours = split.hours;
-      minutes = split.minutes;
-      seconds = split.seconds;
-    }
-    record->SetValue(fields.At(c, kOrePrev), hours);
-    record->SetValue(fields.At(c, kMinPrev), minutes);
-    record->SetValue(fields.At(c, kSecPrev), seconds);
-    out[c].planned = PlannedSeconds(record->Value(fields.At(c, kOrePrev)), record->Value(fields.At(c, kMinPrev)),
-                                    record->Value(fields.At(c, kSecPrev)), unit_);
-    out[c].booked = PlannedSeconds(sums[c].OREVERS, sums[c].MINVERS, sums[c].SECVERS, unit_);
-  }
-  return out;
 }
 
 bool GroupTotals::ComputeAll(Progress& progress) {
