@@ -516,12 +516,12 @@ void FRMPD_QUARVELINDO::CmdDupl_Click() {
       tabs_->setCurrentIndex(0);
       const QModelIndex cell = conditions_->index(row, first.to_side ? ConditionModel::kTo : ConditionModel::kFrom);
       condition_view_->setCurrentIndex(cell);
-      const QString field = Tr("Valore non valido nel campo") + " \"" + Tr(first.caption) + "\": ";
+      const QString field = Tr("Valore non valido nel campo") + " \"" + Tr(first.caption) + "\":";
       const QString text = field + "\n" + conditions_->Problem(row, first.to_side) + "\n\n" +
                            Tr("Correggere i valori evidenziati e premere di nuovo Esegui.");
       // One line under the form, which stays until the values are right:
       // a longer one would push the marked cell out of the grid's sight.
-      status_->setText(field + conditions_->Problem(row, first.to_side));
+      status_->setText(field + " " + conditions_->Problem(row, first.to_side));
       problems_said_ = true;
       MsgBoxLingua(text.toStdString(), 0, host::kMbIconExclamation, Caption());
       // The message's line took room from the grid: the cell is brought back
