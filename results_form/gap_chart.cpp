@@ -1,7 +1,10 @@
 #include "results_form/gap_chart.h"
 
 #include <QCursor>
+#include <QFontMetrics>
 #include <QLocale>
+#include <QResizeEvent>
+#include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QtCharts/QBarCategoryAxis>
@@ -23,15 +26,6 @@ class GapChart::Impl {
 };
 
 namespace {
-
-// At most `most` characters, the middle left out: both ends of a group's
-// values tell groups apart.
-QString ElidedInTheMiddle(const QString& text, int most) {
-  if (text.size() <= most) return text;
-  const int head = (most - 1) / 2;
-  const int tail = most - 1 - head;
-  return text.left(head) + QString::fromUtf8("…") + text.right(tail);
-}
 
 QString Hours(double seconds) {
   return (seconds >= 0 ? "+" : "") + QLocale().toString(seconds / 3600.0, 'f', 1) + " h";
@@ -62,16 +56,28 @@ void GapChart::Load(std::vector<engine::GroupGap> gaps) {
 
 size_t GapChart::BarsWithRoom() const {
   // The plot's height: the chart less its title, the value axis and margins
-  // (about four lines of text); a label wants a line and a half.
+  // (about six lines of text); a label wants two lines, its own and the
+  // padding the chart keeps around it. A first guess: should the chart
+  // still cut the labels, one bar fewer is tried (Show).
   const int line = fontMetrics().height();
-  const int plot = height() - 4 * line - 24;
-  const auto room = static_cast<size_t>(std::max(1, plot / (line * 3 / 2)));
+  const int plot = height() - 6 * line - 16;
+  const auto room = static_cast<size_t>(std::max(1, plot / (2 * line)));
   return std::min(gaps_.size(), room);
+}
+
+bool GapChart::LabelsCut() const {
+  for (auto* axis : impl_->chart->axes(Qt::Vertical)) {
+    if (axis->labelsTruncated()) return true;
+  }
+  return false;
 }
 
 void GapChart::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  if (loaded_ && BarsWithRoom() != shown_) Show(BarsWithRoom());
+  // The labels are shortened to the width too.
+  if (loaded_ && (BarsWithRoom() != shown_ || event->size().width() != event->oldSize().width())) {
+    Show(BarsWithRoom());
+  }
 }
 
 void GapChart::Show(size_t bars) {
@@ -83,11 +89,19 @@ void GapChart::Show(size_t bars) {
   impl_->labels.clear();
   auto* set = new QBarSet(translate_("Scostamento"));
   double extent = 1;
+  auto* categories = new QBarCategoryAxis();
+  // The chart gives its labels about a third of its width and cuts longer
+  // ones to "…": a group's values are shortened in the middle to fit (both
+  // ends tell groups apart), its gap kept whole.
+  const QFontMetrics metrics(categories->labelsFont());
+  const int room = std::max(80, width() / 3 - 16);
   for (size_t i = bars; i-- > 0;) {
     const engine::GroupGap& gap = gaps_[i];
+    const QString gap_text = "  " + Hours(gap.Gap());
     // Labels of a category axis must differ: equal ones would share a bar.
-    QString label =
-        ElidedInTheMiddle(QString::fromStdString(gap.label.empty() ? "-" : gap.label), 28) + "  " + Hours(gap.Gap());
+    QString label = metrics.elidedText(QString::fromStdString(gap.label.empty() ? "-" : gap.label), Qt::ElideMiddle,
+                                       std::max(24, room - metrics.horizontalAdvance(gap_text))) +
+                    gap_text;
     while (labels.contains(label)) label += QChar(0x200B);
     labels << label;
     impl_->labels.prepend(label);
@@ -97,10 +111,17 @@ void GapChart::Show(size_t bars) {
   auto* series = new QHorizontalBarSeries();
   series->append(set);
   impl_->chart->addSeries(series);
-  auto* categories = new QBarCategoryAxis();
   categories->append(labels);
   impl_->chart->addAxis(categories, Qt::AlignLeft);
   series->attachAxis(categories);
+  // Labels the chart had to cut: one bar fewer, once this layout is done
+  // with (the axis goes with it).
+  QObject::connect(categories, &QAbstractAxis::labelsTruncatedChanged, this, [this, bars](bool cut) {
+    if (!cut || bars <= 1) return;
+    QTimer::singleShot(0, this, [this, bars] {
+      if (shown_ == bars) Show(bars - 1);
+    });
+  });
   auto* values = new QValueAxis();
   values->setRange(-extent * 1.1, extent * 1.1);
   values->applyNiceNumbers();  // round ticks, not 81.3 / 162.6

@@ -1,10 +1,12 @@
 // The groups with the largest absolute gap, as horizontal bars in hours
 // (booked − planned), the largest at the top; each bar is labelled with
-// the group's grouping values (elided in the middle when too long) and its
-// gap, the full text in the bar's tooltip; the value axis has round ticks.
+// the group's grouping values (elided in the middle to the room a chart
+// gives its labels, about a third of its width) and its gap, the full text
+// in the bar's tooltip; the value axis has round ticks.
 // A click on a bar makes that group current. As many of the groups given
 // are shown as have room for a readable label each (at least one): a chart
-// squeezes the labels of bars too thin for them into "…".
+// squeezes the labels of bars too thin for them into "…"; one it cut all
+// the same takes a bar away.
 #pragma once
 
 #include <QWidget>
@@ -29,6 +31,8 @@ class GapChart : public QWidget {
   // largest gaps'), and a bar's tooltip (by its index in Gaps()).
   [[nodiscard]] QStringList AxisLabels() const;
   [[nodiscard]] QString ToolTip(int index) const;
+  // Whether the chart cut some of the bars' labels (as it lays them out).
+  [[nodiscard]] bool LabelsCut() const;
   // As a click on bar `index` does.
   void Choose(int index);
 

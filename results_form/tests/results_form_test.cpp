@@ -4,6 +4,8 @@
 // layouts, sorting and copying, and the group totals it shows against those
 // of an independent run.
 #include <QLocale>
+#include <algorithm>
+#include <cmath>
 #include <QApplication>
 #include <filesystem>
 #include <QClipboard>
@@ -238,7 +240,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     // With room for two labels, the two largest gaps only: a third bar's
     // label would be squeezed into "…".
     const int line = results->Gaps()->fontMetrics().height();
-    results->Gaps()->resize(600, 4 * line + 24 + 2 * (line * 3 / 2));
+    results->Gaps()->resize(600, 6 * line + 16 + 2 * (2 * line));
     results->LoadLargestGaps();
     QCOMPARE(results->Gaps()->AxisLabels(), QStringList({"A1  +1.2 h", "-  +1.0 h"}));
     results->Gaps()->resize(600, 400);
@@ -583,6 +585,29 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     for (int i = 0; i < bar->count(); ++i) {
       QVERIFY2(bar->tabRect(i).right() < bar->width(), qPrintable(bar->tabText(i)));
     }
+  }
+
+  // Twenty groups at the size the tab has at the shell's default size: the
+  // bars shown are as many as the chart labels whole, the largest gaps'.
+  void theLargestGapsChartReadsEveryLabelWhole() {
+    std::vector<engine::GroupGap> gaps;
+    for (int i = 0; i < 20; ++i) {
+      gaps.push_back({host::Variant(int32_t{i + 1}),
+                      "ART00" + std::to_string(10 + i) + "/ODL/19/01/2026/A/" + std::to_string(400 + i) + "/3",
+                      3600.0 * 100, 3600.0 * (100 - 60 + 3 * i)});
+    }
+    std::sort(gaps.begin(), gaps.end(), [](const auto& a, const auto& b) { return std::fabs(a.Gap()) > std::fabs(b.Gap()); });
+    results_form::GapChart chart([](const std::string& s) { return QString::fromStdString(s); }, nullptr);
+    chart.resize(600, 285);
+    chart.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chart));
+    chart.Load(gaps);
+    QTest::qWait(300);
+    QVERIFY(!chart.LabelsCut());
+    const QStringList labels = chart.AxisLabels();
+    QVERIFY2(labels.size() >= 3, qPrintable(QString::number(labels.size())));
+    QVERIFY2(labels[0].startsWith("ART0010/") && labels[0].endsWith("60" + QLocale().decimalPoint() + "0 h"),
+             qPrintable(labels[0]));
   }
 
   void theCategoryChartReadsEveryLabelWhole() {
