@@ -18,14 +18,14 @@ void GroupTotals::GatherAllBookings() {
   // Found now, not by whichever half of SumRows reads them first.
   Bookings();
   gathered_->counted.assign(records_.RSTempiVerDett->Storage().RowCount(), false);
-  // A phase is booked a few times at least: room for half as many phases
-  // as bookings spares the map its rehashes, which cost more than its finds.
-  gathered_->first.reserve(gathered_->counted.size() / 2);
+  // A phase is booked a few times at least: room for a quarter as many
+  // phases as bookings spares the table most of its growing.
+  gathered_->first.Reserve(gathered_->counted.size() / 4);
 }
 
 void GroupTotals::NoteFirst(const BookingSums::Phase& key, size_t row, uint32_t cached) {
-  const auto [it, added] = gathered_->first.try_emplace(key, Gathered::First{static_cast<uint32_t>(row), cached});
-  if (!added && row < it->second.row) it->second = {static_cast<uint32_t>(row), cached};
+  const auto [first, added] = gathered_->first.TryEmplace(key, {static_cast<uint32_t>(row), cached});
+  if (!added && row < first->first) *first = {static_cast<uint32_t>(row), cached};
 }
 
 bool GroupTotals::StepGathered(size_t count) {
@@ -39,8 +39,8 @@ bool GroupTotals::StepGathered(size_t count) {
     ++n;
     g.counted[row] = true;
     if (const std::optional<BookingPhase> phase = PhaseOf(row)) {
-      const auto it = g.first.find(phase->key);
-      if (it == g.first.end() || row < it->second.row) {
+      const PhaseKeyMap::Value* first = g.first.Find(phase->key);
+      if (first == nullptr || row < first->first) {
         uint32_t cached = kNotCached;
         PlannedOf(*phase, row, cached, planned_);
         NoteFirst(phase->key, row, cached);
@@ -51,9 +51,9 @@ bool GroupTotals::StepGathered(size_t count) {
   if (g.next_row < rows) return false;
   // Then each phase once, in the order of its first booking.
   if (!g.ordered) {
-    g.in_order.reserve(g.first.size());
-    for (const auto& [key, first] : g.first) g.in_order.emplace_back(first.row, first.cached);
-    g.first.clear();
+    g.in_order.reserve(g.first.Size());
+    g.first.ForEach([&](const PhaseKeyMap::Value& first) { g.in_order.emplace_back(first.first, first.second); });
+    g.first.Clear();
     std::sort(g.in_order.begin(), g.in_order.end());
     g.ordered = true;
   }

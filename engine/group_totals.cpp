@@ -368,14 +368,6 @@ void GroupTotals::BookingSums::Settle() {
   }
 }
 
-size_t GroupTotals::BookingSums::PhaseHash::operator()(const Phase& p) const noexcept {
-  const auto lo = static_cast<uint64_t>(p.id);
-  const auto hi = static_cast<uint64_t>(static_cast<unsigned __int128>(p.id) >> 64);
-  uint64_t h = lo * 0x9E3779B97F4A7C15ULL ^ (hi + 0x632BE59BD9B4E019ULL);
-  h ^= (static_cast<uint64_t>(p.scale) << 1 | (p.order ? 1U : 0U)) * 0xC2B2AE3D27D4EB4FULL;
-  return static_cast<size_t>(h ^ (h >> 29));
-}
-
 const GroupTotals::BookingFields& GroupTotals::Bookings() {
   if (!booking_fields_) {
     const host::RecordSet& b = *records_.RSTempiVerDett;
@@ -536,7 +528,7 @@ void GroupTotals::AddBooking(size_t row, BookingSums& into) {
 
 void GroupTotals::AddBookingPlanned(size_t row, BookingSums& into) {
   const std::optional<BookingPhase> phase = PhaseOf(row);
-  if (phase && into.seen.insert(phase->key).second) {
+  if (phase && into.seen.TryEmplace(phase->key).second) {
     uint32_t cached = kNotCached;
     PlannedOf(*phase, row, cached, planned_);
     AddPlanned(into, planned_);

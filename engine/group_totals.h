@@ -23,7 +23,6 @@
 #include <span>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "engine/category_texts.h"
@@ -32,6 +31,7 @@
 #include "engine/layouts.h"
 #include "engine/oms.h"
 #include "engine/pass_times.h"
+#include "engine/phase_key_map.h"
 #include "engine/phase_source.h"
 #include "engine/planned_phase_cache.h"
 #include "engine/progress.h"
@@ -130,17 +130,9 @@ class GroupTotals {
   // sums of another are written on two threads at once (SumBookedRows).
   struct alignas(64) BookingSums {
     BookingSums();
-    // The phases already counted: order or cycle phase, and the id's decimal.
-    struct Phase {
-      bool order = false;
-      host::Int128 id = 0;
-      int scale = 0;
-      friend bool operator==(const Phase&, const Phase&) = default;
-    };
-    struct PhaseHash {
-      size_t operator()(const Phase& p) const noexcept;
-    };
-    std::unordered_set<Phase, PhaseHash> seen;
+    // The phases already counted (the values unused).
+    using Phase = PhaseKey;
+    PhaseKeyMap seen;
     // The planned and booked hours, minutes and seconds of each category
     // as they are added up; `sums` holds them once Settle has run (its
     // other members and everything before are Empty).
@@ -289,13 +281,10 @@ class GroupTotals {
     Gathered() {}  // NOLINT(modernize-use-equals-default)
     std::vector<bool> counted;  // per booking row: its booked time is in `sums`
     BookingSums sums;
-    struct First {
-      uint32_t row;     // the phase's first booking
-      uint32_t cached;  // its planned times in the cache, or kNotCached
-    };
-    // Written by the planned half of SumRows while the booked half writes
-    // `sums`: on a cache line of its own.
-    alignas(64) std::unordered_map<BookingSums::Phase, First, BookingSums::PhaseHash> first;
+    // Per phase: its first booking's row and its planned times' number in
+    // the cache (kNotCached without). Written by the planned half of SumRows
+    // while the booked half writes `sums`: on a cache line of its own.
+    alignas(64) PhaseKeyMap first;
     size_t next_row = 0;                                   // the bookings no group took
     std::vector<std::pair<uint32_t, uint32_t>> in_order;  // (row, cached) by first booking
     size_t next_phase = 0;
