@@ -173,12 +173,17 @@ bool GroupTotals::FromPass(const BookingPhase& phase, const Variant& quantity, u
   if (memo == kMemoRefused) return false;
   if (memo == kMemoUnknown) {
     // Every record of this computation has the same phase row, so its id
-    // finds the same row for all of them: looked at once.
-    std::optional<PhaseRow> row;
-    try {
-      row = phase.key.order ? phases_.OrderPhaseById(phase.id) : phases_.CyclePhaseById(phase.id);
-    } catch (const std::exception&) {
-      return false;  // computed as before, which says what failed
+    // finds the same row for all of them: looked at once. Mostly that is
+    // known without a lookup (the id is the computation's row's own, and no
+    // other row's).
+    const auto [table, origin] = pass_->RowOf(*times);
+    std::optional<PhaseRow> row = phases_.KnownRowById(phase.key.order, phase.id, table, origin);
+    if (!row) {
+      try {
+        row = phase.key.order ? phases_.OrderPhaseById(phase.id) : phases_.CyclePhaseById(phase.id);
+      } catch (const std::exception&) {
+        return false;  // computed as before, which says what failed
+      }
     }
     // An order phase's quantity as the record keeps it, rounded to its
     // field, against the row's that the pass computed with.

@@ -49,7 +49,7 @@ void KeyIndex::Reserve(size_t keys) {
   if (count > slots_.size()) Rehash(count, count * 3 / 4);
 }
 
-void KeyIndex::Add(std::string_view key, size_t row) {
+std::optional<int64_t> KeyIndex::Add(std::string_view key, size_t row) {
   if (rows_.size() + 1 > limit_) {
     // Grown by itself, the table stays at most half full: short probes while
     // keys keep coming. Sized ahead (Reserve), it may be three quarters full.
@@ -59,8 +59,10 @@ void KeyIndex::Add(std::string_view key, size_t row) {
   const uint32_t hash = HashOf(key);
   const size_t slot = SlotOf(key, hash);
   if (slots_[slot] != 0) {
-    rows_[(slots_[slot] & kEntryBits) - 1] = static_cast<int32_t>(kSeveral);
-    return;
+    int32_t& held = rows_[(slots_[slot] & kEntryBits) - 1];
+    const int64_t before = held;
+    held = static_cast<int32_t>(kSeveral);
+    return before;
   }
   if (row > static_cast<size_t>(INT32_MAX) || keys_.size() + key.size() > UINT32_MAX) {
     throw std::length_error("Too many phase rows to index");
@@ -69,6 +71,7 @@ void KeyIndex::Add(std::string_view key, size_t row) {
   ends_.push_back(static_cast<uint32_t>(keys_.size()));
   rows_.push_back(static_cast<int32_t>(row));
   slots_[slot] = (uint64_t{hash} << 32) | rows_.size();
+  return std::nullopt;
 }
 
 void KeyIndex::ShrinkToFit() {

@@ -26,7 +26,9 @@ class KeyIndex {
   // half the memory for the millions of phase rows of ten years), the
   // entries' numbers exactly. More keys than reserved still go in.
   void Reserve(size_t keys);
-  void Add(std::string_view key, size_t row);
+  // Adds `key` for `row`; answers nullopt when the key is new, else the row
+  // it held before (kSeveral when it already had several).
+  std::optional<int64_t> Add(std::string_view key, size_t row);
   // The row of `key`; kSeveral when more than one row was added with it;
   // nullopt when none was.
   [[nodiscard]] std::optional<int64_t> Find(std::string_view key) const;

@@ -49,6 +49,11 @@ bool PassTimes::SameRow(uint32_t times, const PhaseRow& row) const {
   return times < origins_.size() && origins_[times].table == row.table && origins_[times].row == row.row;
 }
 
+std::pair<const host::Table*, size_t> PassTimes::RowOf(uint32_t times) const {
+  if (times >= origins_.size()) return {nullptr, 0};
+  return {origins_[times].table, origins_[times].row};
+}
+
 std::array<host::Variant, 7> PassTimes::Times(uint32_t times) const { return records_->KeptTimes(times); }
 
 }  // namespace engine

@@ -54,6 +54,9 @@ class PassTimes {
   // Whether computation `times` was made from the row the group side found
   // (its table and row).
   [[nodiscard]] bool SameRow(uint32_t times, const PhaseRow& row) const;
+  // The table and row computation `times` was made from (null table for a
+  // number never noted).
+  [[nodiscard]] std::pair<const host::Table*, size_t> RowOf(uint32_t times) const;
   // The seven planned times of computation `times` (total, processing,
   // set-up, machine processing, machine set-up, labour processing, labour
   // set-up), exactly as computed.

@@ -105,6 +105,8 @@ void PhaseSource::Prefetch(host::db::Connection* via) {
   order_workers_ = {};
   cycle_workers_ = {};
   worker_lists_.clear();
+  order_id_shared_.clear();
+  cycle_id_shared_.clear();
   // Order phases: the order source's columns and joins, every key column.
   orders_ = connection.Execute(
       "SELECT PD2A_IDFASE, PD2A_INDUMLAV, PD2A_TMACLAV, PD2A_FORMLAV_PD24, PD2A_INDUMSETUP, PD2A_TMACSETUP, "
@@ -140,8 +142,16 @@ void PhaseSource::Prefetch(host::db::Connection* via) {
   // Sized ahead: an index that grows by itself is up to twice as large.
   order_by_id_.Reserve(o.RowCount());
   order_by_key_.Reserve(o.RowCount());
+  // A key added again marks both rows (and any later one) as sharing it.
+  const auto add_id = [](Index& index, std::vector<bool>& shared, const std::string& id, size_t row) {
+    if (const std::optional<int64_t> before = index.Add(id, row)) {
+      shared[row] = true;
+      if (*before >= 0) shared[static_cast<size_t>(*before)] = true;
+    }
+  };
+  order_id_shared_.assign(o.RowCount(), false);
   for (size_t r = 0; r < o.RowCount(); ++r) {
-    if (auto id = NumberPart(o.Get(r, o_id))) order_by_id_.Add(*id, r);
+    if (auto id = NumberPart(o.Get(r, o_id))) add_id(order_by_id_, order_id_shared_, *id, r);
     // The booking lookup also asks DO46_QTA1ORD > 0.
     const Variant qty = o.Get(r, o_qty);
     if (qty.IsNull() || host::CompareNumbers(qty, int16_t{0}) <= 0) continue;
@@ -155,8 +165,9 @@ void PhaseSource::Prefetch(host::db::Connection* via) {
                c_phase = col(c, "PD48_CODFASE_PD12"), c_bom = col(c, "PD48_IDDISBA_PD95"),
                c_found = col(c, "QV_IDDISBA"), c_cycle = col(c, "PD48_CICLO_PD52"),
                c_version = col(c, "PD48_VERSIONE_PD52");
+  cycle_id_shared_.assign(c.RowCount(), false);
   for (size_t r = 0; r < c.RowCount(); ++r) {
-    if (auto id = NumberPart(c.Get(r, c_id))) cycle_by_id_.Add(*id, r);
+    if (auto id = NumberPart(c.Get(r, c_id))) add_id(cycle_by_id_, cycle_id_shared_, *id, r);
     if (!c.Get(r, c_found).IsNull()) {
       if (auto key = Key({TextPart(c.Get(r, c_dept)), NumberPart(c.Get(r, c_phase)), NumberPart(c.Get(r, c_bom))})) {
         cycle_by_bom_.Add(*key, r);
@@ -217,6 +228,8 @@ void PhaseSource::Prefetch(host::db::Connection* via) {
   cycle_workers_.ShrinkToFit();
   orders_lot_ = o.FieldIndex("PD95_LOTTORIF");
   cycles_lot_ = c.FieldIndex("PD95_LOTTORIF");
+  orders_id_ = o.FieldIndex("PD2A_IDFASE");
+  cycles_id_ = c.FieldIndex("PD48_IDCICLO");
   prefetched_ = true;
 }
 
@@ -229,15 +242,29 @@ std::optional<PhaseRow> PhaseSource::Answer(const Index& index, const std::optio
     if (!key) return std::nullopt;
     const std::optional<int64_t> found = index.Find(*key);
     if (!found) return std::nullopt;
-    if (*found != KeyIndex::kSeveral) {
-      const host::Table& table = rows->Storage();
-      const auto row = static_cast<size_t>(*found);
-      const int lot = rows == orders_ ? orders_lot_ : cycles_lot_;
-      return PhaseRow{&table, row, zero_lot ? Variant(int32_t{0}) : table.Get(row, static_cast<size_t>(lot)),
-                      ColumnsOf(table)};
-    }
+    if (*found != KeyIndex::kSeveral) return BulkRow(rows, static_cast<size_t>(*found), zero_lot);
   }
   return FirstRow(sql());
+}
+
+PhaseRow PhaseSource::BulkRow(const host::RecordSetPtr& rows, size_t row, bool zero_lot) {
+  const host::Table& table = rows->Storage();
+  const int lot = rows == orders_ ? orders_lot_ : cycles_lot_;
+  return PhaseRow{&table, row, zero_lot ? Variant(int32_t{0}) : table.Get(row, static_cast<size_t>(lot)),
+                  ColumnsOf(table)};
+}
+
+std::optional<PhaseRow> PhaseSource::KnownRowById(bool order, const Variant& id, const host::Table* table,
+                                                  size_t row) {
+  if (!prefetched_ || id.IsNull() || id.IsEmpty() || !id.IsNumeric()) return std::nullopt;
+  const host::RecordSetPtr& rows = order ? orders_ : cycles_;
+  const std::vector<bool>& shared = order ? order_id_shared_ : cycle_id_shared_;
+  const int id_column = order ? orders_id_ : cycles_id_;
+  if (table != &rows->Storage() || row >= shared.size() || shared[row] || id_column < 0) return std::nullopt;
+  // Equal numbers are equal keys of the index (NumberPart).
+  const Variant own = table->Get(row, static_cast<size_t>(id_column));
+  if (own.IsNull() || own.IsEmpty() || !own.IsNumeric() || host::CompareNumbers(own, id) != 0) return std::nullopt;
+  return BulkRow(rows, row, false);
 }
 
 std::optional<PhaseRow> PhaseSource::OrderPhase(const std::string& numreg, const Variant& order_row,

@@ -47,6 +47,13 @@ class PhaseSource {
   // Phase rows by id (group totals) and workers by phase id.
   std::optional<PhaseRow> OrderPhaseById(const host::Variant& id);
   std::optional<PhaseRow> CyclePhaseById(const host::Variant& id);
+  // The row OrderPhaseById(id) (`order`) or CyclePhaseById(id) answers, when
+  // it is known to be row `row` of `table` without looking the id up: the
+  // source has prefetched, `table` is its bulk table of that kind, the row's
+  // id equals `id` and no other row has it. Nullopt when only the lookup can
+  // tell (it may still answer that row).
+  [[nodiscard]] std::optional<PhaseRow> KnownRowById(bool order, const host::Variant& id, const host::Table* table,
+                                                     size_t row);
   // The workers live as long as the source.
   const std::vector<WorkerRow>& OrderWorkers(const host::Variant& phase_id);
   const std::vector<WorkerRow>& CycleWorkers(const host::Variant& cycle_id);
@@ -83,6 +90,12 @@ class PhaseSource {
   const std::vector<WorkerRow> no_workers_;
   std::unordered_map<const host::Table*, std::unique_ptr<PhaseColumns>> columns_;
   int orders_lot_ = -1, cycles_lot_ = -1;  // PD95_LOTTORIF in the bulk tables
+  int orders_id_ = -1, cycles_id_ = -1;    // PD2A_IDFASE, PD48_IDCICLO in them
+  // Per row of the bulk tables: another row has its id (its lookup by id
+  // asks the query).
+  std::vector<bool> order_id_shared_, cycle_id_shared_;
+  // Row `row` of a bulk table as a lookup answers it.
+  PhaseRow BulkRow(const host::RecordSetPtr& rows, size_t row, bool zero_lot);
 };
 
 }  // namespace engine
