@@ -55,6 +55,7 @@ bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std:
 // bring to the shared pool (the order numbers of ten years run to millions).
 class TextColumn final : public Column {
  public:
+  void PrefetchRow(size_t row) const override { ids_.PrefetchAt(row); }
   TextColumn(const FieldDef& field, TextPool& pool) : field_(field), pool_(pool) {}
   void AppendNull() override { ids_.Push(TextPool::kNullId); }
   void PopBack() override { ids_.PopBack(); }
@@ -161,6 +162,7 @@ class TextColumn final : public Column {
 // dates (as seconds) share one adaptive integer store.
 class ScaledColumn final : public Column {
  public:
+  void PrefetchRow(size_t row) const override { values_.PrefetchAt(row); }
   explicit ScaledColumn(const FieldDef& field) : field_(field) {}
   void AppendNull() override {
     values_.Push(0);
@@ -321,6 +323,10 @@ class DoubleColumn final : public Column {
 // what does not fit 64 bits goes to a side list.
 class VariantColumn final : public Column {
  public:
+  void PrefetchRow(size_t row) const override {
+    tags_.PrefetchAt(row);
+    payload_.PrefetchAt(row);
+  }
   explicit VariantColumn(TextPool& pool) : pool_(pool) {}
   void AppendNull() override {
     tags_.Push(kNull);

@@ -63,6 +63,9 @@ class Column {
   // default nothing.
   virtual void Prefetch(const Variant& /*value*/, int /*stage*/) const {}
   [[nodiscard]] virtual Variant Get(size_t row) const = 0;
+  // Asks the processor to bring row `row`'s cell into its cache, for a
+  // caller that reads rows out of order and knows which come next.
+  virtual void PrefetchRow(size_t /*row*/) const {}
   // Set(row, Variant(value)) without making the Variant: how a statement's
   // whole numbers and texts are stored, row after row. Same results, same
   // errors.

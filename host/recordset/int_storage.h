@@ -58,6 +58,10 @@ class IntStorage {
   }
   [[nodiscard]] size_t Size() const { return size_; }
   [[nodiscard]] size_t MemoryBytes() const { return bytes_.capacity(); }
+  // Asks the processor to bring the value at `index` into its cache.
+  void PrefetchAt(size_t index) const {
+    if (width_ != 0 && index < size_) __builtin_prefetch(bytes_.data() + index * width_);
+  }
 
  private:
   static Int128 Decode(const uint8_t* p, size_t width) {

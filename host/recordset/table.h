@@ -74,6 +74,8 @@ class Table {
   void SetText(size_t row, size_t col, std::string_view text);
   void Set(size_t row, size_t col, const Variant& value);
   [[nodiscard]] const Column& ColumnAt(size_t col) const { return *columns_[col]; }
+  // Column::PrefetchRow of one cell.
+  void PrefetchCell(size_t row, size_t col) const { columns_[col]->PrefetchRow(row); }
 
   // The up-to-date equality index of a column: rows added since its last
   // use are indexed now; a change to an indexed cell had dropped it, so it is
