@@ -109,4 +109,13 @@ int ToleranceSide(const std::string& gap_percent_text, double tolerance) {
   return 0;
 }
 
+int FiguresSide(const Variant& planned, const Variant& booked, double tolerance) {
+  const auto number = [](const Variant& v) { return v.IsNull() || v.IsEmpty() ? host::Decimal() : v.ToDecimal(); };
+  if (number(planned).IsZero()) {
+    const host::Decimal b = number(booked);
+    return b.IsZero() ? 0 : (b < host::Decimal::FromInt(0) ? -1 : 1);
+  }
+  return ToleranceSide(GapPercentText(planned, booked), tolerance);
+}
+
 }  // namespace engine

@@ -74,6 +74,11 @@ std::string EfficiencyText(const host::Variant& planned, const host::Variant& bo
 // it, on its edge or without a percent. The shown text decides, so that a
 // cell reading "10.00" is never flagged against 10.
 int ToleranceSide(const std::string& gap_percent_text, double tolerance);
+// Where planned and booked figures lie against that band: by their gap %
+// as above; time booked without any plan has no percent, and all of it lies
+// beyond any band: +1 (-1 when what was booked is below 0). 0 when neither
+// planned nor booked; Null reads as 0.
+int FiguresSide(const host::Variant& planned, const host::Variant& booked, double tolerance);
 
 // The four texts of a category as every output shows them (the table, the
 // summary, the print; the records read through RecordDurations agree):

@@ -40,7 +40,19 @@ struct SheetLayout {
   std::vector<std::string> captions;  // one per sheet column
   size_t width = 0;                   // sheet columns
   std::vector<std::string> gap_percent_columns;  // their letters
+  std::vector<std::string> gap_columns;          // each one's gap (in hours when it has them), or ""
 };
+
+// The gap beside a gap % field (IsGapPercentField): ScostamentoPercX's is
+// ScostamentoOMSX, GAPPERCX's GAPX, SCOSTPERC's SCOST.
+std::string GapFieldOf(const std::string& percent_field) {
+  for (const auto& [percent, gap] : {std::pair<std::string_view, std::string_view>{"ScostamentoPerc", "ScostamentoOMS"},
+                                     {"GAPPERC", "GAP"},
+                                     {"SCOSTPERC", "SCOST"}}) {
+    if (percent_field.starts_with(percent)) return std::string(gap) + percent_field.substr(percent.size());
+  }
+  return {};
+}
 
 SheetLayout LayoutOf(const ExportTable& table, const std::string& hours_word) {
   SheetLayout layout;
@@ -53,6 +65,20 @@ SheetLayout LayoutOf(const ExportTable& table, const std::string& hours_word) {
       layout.captions.push_back(c.caption + " (" + hours_word + ")");
     }
     layout.columns.push_back(std::move(column));
+  }
+  // Each gap % column's gap, for the rows without a percent (no plan).
+  const auto name_of = [&](size_t field) { return table.records->Field(field).name; };
+  for (const SheetColumn& percent : layout.columns) {
+    if (std::find(layout.gap_percent_columns.begin(), layout.gap_percent_columns.end(), percent.name) ==
+        layout.gap_percent_columns.end()) {
+      continue;
+    }
+    const std::string gap = GapFieldOf(name_of(percent.field));
+    std::string letters;
+    for (const SheetColumn& c : layout.columns) {
+      if (!gap.empty() && name_of(c.field) == gap) letters = c.hours_name.empty() ? c.name : c.hours_name;
+    }
+    layout.gap_columns.push_back(letters);
   }
   return layout;
 }
@@ -211,7 +237,7 @@ void WriteSheet(ZipWriter& zip, const std::string& entry, const Sheet& sheet, co
         if (!GoOn(written_so_far.going_on, written_so_far.done, written_so_far.total)) throw Stopped();
       });
   xlsx::ToleranceBand band;
-  if (tolerance) band = {layout.gap_percent_columns, std::abs(*tolerance)};
+  if (tolerance) band = {layout.gap_percent_columns, std::abs(*tolerance), layout.gap_columns};
   const DeflatedPiece tail = DeflatePiece(xlsx::SheetTail(sheet.part, band), true);
   zip.AppendRaw(tail.data);
   AddPiece(whole, tail);

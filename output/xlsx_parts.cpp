@@ -192,6 +192,19 @@ std::string SheetTail(const SheetPart& sheet, const ToleranceBand& band) {
            "\"><cfRule type=\"cellIs\" dxfId=\"0\" priority=\"1\" operator=\"greaterThan\"><formula>" + limit +
            "</formula></cfRule><cfRule type=\"cellIs\" dxfId=\"1\" priority=\"2\" operator=\"lessThan\"><formula>" +
            FormulaNumber(band.tolerance == 0 ? 0.0 : -band.tolerance) + "</formula></cfRule></conditionalFormatting>";
+    // A rule's formula reads relative to its range's first cell: one range
+    // each.
+    int priority = 3;
+    for (size_t i = 0; i < band.columns.size() && i < band.gaps.size(); ++i) {
+      if (band.gaps[i].empty()) continue;
+      const std::string& column = band.columns[i];
+      const std::string empty = "AND(LEN(" + column + "2)=0,N(" + band.gaps[i] + "2)";
+      xml += "<conditionalFormatting sqref=\"" + column + "2:" + column + last_row +
+             "\"><cfRule type=\"expression\" dxfId=\"0\" priority=\"" + std::to_string(priority) + "\"><formula>" +
+             empty + "&gt;0)</formula></cfRule><cfRule type=\"expression\" dxfId=\"1\" priority=\"" +
+             std::to_string(priority + 1) + "\"><formula>" + empty + "&lt;0)</formula></cfRule></conditionalFormatting>";
+      priority += 2;
+    }
   }
   return xml + "<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
          "footer=\"0.3\"/></worksheet>";

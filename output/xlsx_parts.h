@@ -33,11 +33,14 @@ std::string SheetHead(const SheetPart& sheet, const std::vector<double>& widths)
 // The tolerance band of a sheet's gap % columns, as the results form colours
 // them: a value over +tolerance takes the over-plan format (orange, "▲"
 // before the number), one under -tolerance the under-plan format (blue,
-// "▼"); a value on the band's edge (exactly 10 with ±10) and an empty cell
-// take neither. No columns: no band.
+// "▼"); a value on the band's edge (exactly 10 with ±10) takes neither. An
+// empty cell (no plan) takes the over-plan format when its gap column is
+// given and holds more than 0 (time booked without a plan), the under-plan
+// one below 0, else neither. No columns: no band.
 struct ToleranceBand {
   std::vector<std::string> columns;  // the gap % columns' letters
   double tolerance = 10;             // in percent, not negative
+  std::vector<std::string> gaps;     // per column: its gap's letters, or "" (none: no rule for empty cells)
 };
 
 // After its last row: the auto-filter over the whole sheet, then the band's

@@ -18,11 +18,12 @@ CategoryModel::CategoryModel(int16_t unit, Translate translate, QObject* parent)
   negative_.resize(engine::kCategoryNames.size());
   seconds_.resize(engine::kCategoryNames.size());
   side_.resize(engine::kCategoryNames.size());
+  figures_.resize(engine::kCategoryNames.size());
 }
 
 void CategoryModel::SetTolerance(double percent) {
   tolerance_ = percent;
-  for (size_t i = 0; i < rows_.size(); ++i) side_[i] = engine::ToleranceSide(rows_[i][3].toStdString(), tolerance_);
+  for (size_t i = 0; i < rows_.size(); ++i) side_[i] = engine::FiguresSide(figures_[i].planned, figures_[i].booked, tolerance_);
   if (!rows_.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
@@ -37,6 +38,7 @@ void CategoryModel::Load(const host::RecordSet* prev) {
     negative_[i] = false;
     seconds_[i] = {};
     side_[i] = 0;
+    figures_[i] = {};
     if (prev == nullptr || prev->Bof() || prev->Eof()) continue;
     try {
       const auto c = engine::SecondsOf(*prev, {engine::kCategoryNames[i].suffix}, unit_);
@@ -44,7 +46,8 @@ void CategoryModel::Load(const host::RecordSet* prev) {
       rows_[i] = {LocalFigure(t.planned), LocalFigure(t.booked), LocalFigure(t.gap), LocalFigure(t.percent)};
       negative_[i] = c.booked.ToDecimal() < c.planned.ToDecimal();
       seconds_[i] = {c.planned.ToDecimal().ToDouble(), c.booked.ToDecimal().ToDouble()};
-      side_[i] = engine::ToleranceSide(rows_[i][3].toStdString(), tolerance_);
+      figures_[i] = c;
+      side_[i] = engine::FiguresSide(c.planned, c.booked, tolerance_);
     } catch (const host::Error&) {
       // A record without the category's fields shows empty cells.
     }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "engine/category_texts.h"
 #include "host/recordset/recordset.h"
 
 namespace results_form {
@@ -36,7 +37,8 @@ class CategoryModel : public QAbstractTableModel {
   Translate translate_;
   std::vector<std::array<QString, 4>> rows_;
   std::vector<bool> negative_;
-  std::vector<int> side_;  // engine::ToleranceSide of each row's gap %
+  std::vector<int> side_;  // engine::FiguresSide of each row's figures
+  std::vector<engine::CategorySeconds> figures_;
   double tolerance_ = 10;
   std::vector<std::pair<double, double>> seconds_;
 };

@@ -58,7 +58,7 @@ double Key(const engine::CategorySeconds& s, Figure figure) {
 }  // namespace
 
 int FigureSide(const engine::CategorySeconds& figures, double tolerance) {
-  return engine::ToleranceSide(engine::GapPercentText(figures.planned, figures.booked), tolerance);
+  return engine::FiguresSide(figures.planned, figures.booked, tolerance);
 }
 
 std::vector<RecordSetModel::Column> FigureColumns(const FigureSource& source, int16_t unit,

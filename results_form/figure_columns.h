@@ -30,7 +30,7 @@ struct FigureSource {
 std::vector<RecordSetModel::Column> FigureColumns(const FigureSource& source, int16_t unit,
                                                   const std::function<QString(const std::string&)>& translate);
 
-// The tolerance side of a category's figures (see engine::ToleranceSide).
+// The tolerance side of a category's figures (see engine::FiguresSide).
 int FigureSide(const engine::CategorySeconds& figures, double tolerance);
 
 }  // namespace results_form

@@ -617,6 +617,17 @@ QString FRMPD_MAVANZORDLAV::ShownCount() {
            locale.toString(static_cast<qulonglong>(groups_model_->Total())));
 }
 
+int FRMPD_MAVANZORDLAV::UnplannedSide(const host::RecordSet& rs, size_t position, size_t category) const {
+  try {
+    std::vector<host::Variant> values(rs.FieldCount());
+    for (size_t i = 0; i < values.size(); ++i) values[i] = rs.ValueAt(position, i);
+    const engine::CategorySeconds c = engine::SecondsOf(values, engine::TimeFieldIndex(rs), category, TipoTempo());
+    return engine::FiguresSide(c.planned, c.booked, tolerance_);
+  } catch (const host::Error&) {
+    return 0;  // a record without the category's fields: no flag
+  }
+}
+
 void FRMPD_MAVANZORDLAV::InitQGrid() {
   try {
     const Translate translate = [this](const std::string& s) { return Tr(s); };
@@ -626,13 +637,21 @@ void FRMPD_MAVANZORDLAV::InitQGrid() {
       if (c.field.rfind("GAPPERC", 0) != 0) continue;
       const auto text = c.text;
       const std::string field = c.field;
-      c.role_data = [this, text, field](const host::RecordSet& rs, size_t position, int role) -> QVariant {
+      size_t category = 0;
+      for (size_t k = 0; k < engine::kCategoryNames.size(); ++k) {
+        if (field == "GAPPERC" + std::string(engine::kCategoryNames[k].suffix)) category = k;
+      }
+      c.role_data = [this, text, field, category](const host::RecordSet& rs, size_t position, int role) -> QVariant {
         if (role != Qt::BackgroundRole && role != Qt::ForegroundRole) return {};
         const int index = rs.FieldIndex(field);
         if (index < 0) return {};
         const host::Variant v = rs.ValueAt(position, static_cast<size_t>(index));
-        if (v.IsNull() || v.IsEmpty() || !v.IsNumeric()) return {};
-        const int side = engine::ToleranceSide(v.ToDecimal().Round(2).ToFixed(2), tolerance_);
+        int side = 0;
+        if (v.IsNull() || v.IsEmpty()) {
+          side = UnplannedSide(rs, position, category);
+        } else if (v.IsNumeric()) {
+          side = engine::ToleranceSide(v.ToDecimal().Round(2).ToFixed(2), tolerance_);
+        }
         return role == Qt::BackgroundRole ? ToleranceBackground(side) : ToleranceForeground(side);
       };
     }

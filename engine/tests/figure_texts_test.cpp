@@ -36,5 +36,20 @@ TEST(FigureTexts, TheBandFlagsWhatTheGapPercentShows) {
   EXPECT_EQ(ToleranceSide("0.00", 0), 0);
 }
 
+// Figures flagged as the band takes them: by the percent with a plan; time
+// booked without any plan lies beyond every band (the "only outside
+// tolerance" filter keeps it), a correction below zero under it.
+TEST(FigureTexts, TimeBookedWithoutAPlanIsOutsideEveryBand) {
+  EXPECT_EQ(FiguresSide(int32_t{10000}, int32_t{11001}, 10), 1);
+  EXPECT_EQ(FiguresSide(int32_t{10000}, int32_t{11000}, 10), 0);
+  EXPECT_EQ(FiguresSide(int32_t{10000}, int32_t{8999}, 10), -1);
+  EXPECT_EQ(FiguresSide(int16_t{0}, int32_t{60}, 10), 1);
+  EXPECT_EQ(FiguresSide(int16_t{0}, int32_t{60}, 1000), 1);
+  EXPECT_EQ(FiguresSide(Seconds("0.00"), Seconds("-30"), 10), -1);
+  EXPECT_EQ(FiguresSide(int16_t{0}, int16_t{0}, 0), 0);
+  EXPECT_EQ(FiguresSide(host::Variant::Null(), int32_t{60}, 10), 1);
+  EXPECT_EQ(FiguresSide(host::Variant::Null(), host::Variant::Null(), 10), 0);
+}
+
 }  // namespace
 }  // namespace engine

@@ -7,15 +7,11 @@
 
 #include "engine/phase_source.h"
 #include "engine/tests/demo_db.h"
+#include "engine/tests/tiny_erp.h"
 #include "host/db/connection.h"
 
 namespace engine {
 namespace {
-
-void Exec(sqlite3* db, const std::string& sql) {
-  char* error = nullptr;
-  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "") << sql;
-}
 
 // Company 1's order phases, which the bulk table holds (the query's end).
 constexpr const char* kCompanyOrderPhases =
@@ -30,8 +26,8 @@ TEST(PhaseSource, KnownRowByIdOnlyForTheBulkRowOfAnIdNoOtherRowHas) {
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
   // The table made again without its key, so that the row can be there twice.
-  Exec(db, "ALTER TABLE PD2A_DETFASIDOC RENAME TO PD2A_KEYED");
-  Exec(db, "DROP INDEX PD2A_BY_DETAIL");
+  testing::Exec(db, "ALTER TABLE PD2A_DETFASIDOC RENAME TO PD2A_KEYED");
+  testing::Exec(db, "DROP INDEX PD2A_BY_DETAIL");
   sqlite3_stmt* schema = nullptr;
   ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE name = 'PD2A_KEYED'", -1, &schema, nullptr),
             SQLITE_OK);
@@ -40,9 +36,9 @@ TEST(PhaseSource, KnownRowByIdOnlyForTheBulkRowOfAnIdNoOtherRowHas) {
   sqlite3_finalize(schema);
   create.replace(create.find("PD2A_KEYED"), 10, "PD2A_DETFASIDOC");
   create.replace(create.find(" PRIMARY KEY"), 12, "");
-  Exec(db, create);
-  Exec(db, "INSERT INTO PD2A_DETFASIDOC SELECT * FROM PD2A_KEYED");
-  Exec(db, std::string("INSERT INTO PD2A_DETFASIDOC SELECT * FROM PD2A_KEYED WHERE PD2A_IDFASE = (SELECT MIN(") +
+  testing::Exec(db, create);
+  testing::Exec(db, "INSERT INTO PD2A_DETFASIDOC SELECT * FROM PD2A_KEYED");
+  testing::Exec(db, std::string("INSERT INTO PD2A_DETFASIDOC SELECT * FROM PD2A_KEYED WHERE PD2A_IDFASE = (SELECT MIN(") +
                kCompanyOrderPhases + ")");
   sqlite3_close(db);
 

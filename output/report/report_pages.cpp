@@ -441,9 +441,8 @@ std::vector<Line> ReportPages::Impl::GroupLines(int64_t g) const {
     booked_total.OREPREV = value("OreVersate");
     booked_total.MINPREV = value("MinVersati");
     booked_total.SECPREV = value("SecVersati");
-    const int side = engine::ToleranceSide(
-        engine::GapPercentText(engine::PlannedSeconds(planned_total, p.unit), engine::PlannedSeconds(booked_total, p.unit)),
-        p.tolerance);
+    const int side = engine::FiguresSide(engine::PlannedSeconds(planned_total, p.unit),
+                                         engine::PlannedSeconds(booked_total, p.unit), p.tolerance);
     if (side != 0) title = QString::fromUtf8(side > 0 ? "▲ " : "▼ ") + title;
   }
   lines.push_back({Line::GroupHeading, {title}});

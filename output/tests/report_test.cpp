@@ -164,7 +164,8 @@ TEST(Report, ThePreviewThePrinterAndThePdfHaveTheSamePages) {
 
 // A group's heading names the run's grouping dimensions only (never the
 // one booking's article beside a Reparto + Fase grouping), with the phase's
-// sequence; a gap % beyond the band marks it, 10.00 % against 10 does not.
+// sequence; a gap % beyond the band marks it, 10.00 % against 10 does not,
+// and so does time booked without a plan.
 TEST(Report, HeadingsNameTheGroupingAndMarkTheBand) {
   engine::testing::TempDir dir;
   const std::string db = engine::testing::TinyErp(dir);
@@ -186,6 +187,10 @@ TEST(Report, HeadingsNameTheGroupingAndMarkTheBand) {
   // A1: + 0:07:00 on 1:10:00, 10.00 %.
   EXPECT_EQ(heading_of({"Articolo"}, 10, "Articolo A1").find("▲"), std::string::npos);
   EXPECT_NE(heading_of({"Articolo"}, 9.99, "Articolo A1").find("▲"), std::string::npos);
+  // The booking without an article has no plan: all of its time is over
+  // plan, whatever the band (its group has no value to name it by).
+  const std::string unplanned = heading_of({"Articolo"}, 1000, "Gruppo ");
+  EXPECT_NE(unplanned.find("▲"), std::string::npos) << unplanned;
 }
 
 // The two optional sections: chosen, each group's months follow its

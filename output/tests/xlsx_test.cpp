@@ -256,8 +256,10 @@ host::RecordSetPtr Scostamenti() {
   records->AppendField(host::DecimalField("ScostamentoPerc", 8, 2));
   records->AppendField({"OMSVERS", host::FieldType::Text, 20});
   records->AppendField(host::DecimalField("ScostamentoPercLavoraz", 8, 2));
+  records->AppendField({"ScostamentoOMS", host::FieldType::Text, 20});
   records->Open();
   const char* values[][2] = {{"10.01", "-10.01"}, {"10.00", "-10.00"}, {"", "3.5"}};
+  const char* gaps[] = {"+ 0:06:00", "0:00:00", "+ 1:00:00"};  // the last: booked without a plan
   for (const auto& row : values) {
     records->AddNew();
     records->SetValue("Reparto", host::Variant(std::string("R01")));
@@ -266,6 +268,7 @@ host::RecordSetPtr Scostamenti() {
       records->SetValue(field, *row[k] == '\0' ? host::Variant::Null() : host::Variant(*host::Decimal::Parse(row[k])));
     }
     records->SetValue("OMSVERS", host::Variant(std::string("1:00:00")));
+    records->SetValue("ScostamentoOMS", host::Variant(std::string(gaps[&row - values])));
     records->Update();
   }
   return records;
@@ -274,13 +277,15 @@ host::RecordSetPtr Scostamenti() {
 // The gap % columns carry the tolerance band as conditional formatting a
 // spreadsheet program applies: over +N % orange with ▲, under -N % blue with
 // ▼, over the rows below the header of exactly those columns (the hours
-// column after a duration moves the second one to E). Without a tolerance,
-// and on a sheet of no rows, there is none.
+// column after a duration moves the second one to E). A gap % column whose
+// gap is in the sheet flags its empty cells by that gap's hours (time
+// booked without a plan). Without a tolerance, and on a sheet of no rows,
+// there is none.
 TEST(Workbook, GapPercentColumnsCarryTheToleranceBand) {
   engine::testing::TempDir dir;
   const auto fields = std::vector<std::pair<std::string, std::string>>{
       {"Reparto", "Reparto"}, {"ScostamentoPerc", "Scost. %"}, {"OMSVERS", "Versato"},
-      {"ScostamentoPercLavoraz", "Scost. % lav."}};
+      {"ScostamentoPercLavoraz", "Scost. % lav."}, {"ScostamentoOMS", "Scost."}};
   auto empty = host::RecordSet::Create();
   empty->AppendField(host::DecimalField("GAPPERC", 8, 2));
   empty->Open();
@@ -303,6 +308,9 @@ for ws in wb:
             "  B2:B4 E2:E4\n"
             "    cellIs greaterThan ['10'] 1 FFFFC496 FF141414 \"\u25B2 \"0.00\n"
             "    cellIs lessThan ['-10'] 2 FFA6CEFA FF141414 \"\u25BC \"0.00\n"
+            "  B2:B4\n"
+            "    expression None ['AND(LEN(B2)=0,N(G2)>0)'] 3 FFFFC496 FF141414 \"\u25B2 \"0.00\n"
+            "    expression None ['AND(LEN(B2)=0,N(G2)<0)'] 4 FFA6CEFA FF141414 \"\u25BC \"0.00\n"
             "Vuota [None] [None]\n");
   options.tolerance = 12.5;
   ASSERT_TRUE(testing::Written(WriteWorkbook(dir.File("12.xlsx"), tables, options)));

@@ -306,11 +306,13 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QVERIFY(Written(results->ExportTo(xlsx, false)));
     const QString rules = QString::fromStdString(output::testing::Command(
         "/usr/bin/python3 -c \"import sys, openpyxl; ws = openpyxl.load_workbook(sys.argv[1])['TempiDiLavorazione']; "
-        "print([(str(c.sqref).split()[0], [r.formula[0] for r in c.rules]) for c in ws.conditional_formatting])\" " +
+        "print([(str(c.sqref).split()[0], [r.formula[0] for r in c.rules]) for c in ws.conditional_formatting][:2])\" " +
         xlsx));
     // AM: the total's gap %, after the 26 fields of the group and 10 of its
     // figures, three of them durations with their hours beside; three groups.
-    QCOMPARE(rules.trimmed(), QString("[('AM2:AM4', ['7.5', '-7.5'])]"));
+    // Its empty cells (no plan) by the gap's hours in AL.
+    QCOMPARE(rules.trimmed(), QString("[('AM2:AM4', ['7.5', '-7.5']), ('AM2:AM4', ['AND(LEN(AM2)=0,N(AL2)>0)', "
+                                      "'AND(LEN(AM2)=0,N(AL2)<0)'])]"));
     results->SetTolerance(10);
     // The grids did not move.
     QCOMPARE(results->RSTempiVer()->AbsolutePosition(), int64_t{1});
@@ -470,9 +472,11 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(groups->model()->index(0, FieldColumn(groups, "FIG_EFF")).data().toString(), QString("50.33"));
     QCOMPARE(groups->model()->index(0, marker).data().toString(), QString::fromUtf8("▲"));
     QVERIFY(groups->model()->index(0, percent).data(Qt::BackgroundRole).isValid());
-    // No plan, no percent: last in a descending sort.
+    // No plan, no percent: last in a descending sort, and flagged over plan
+    // (all its time was booked without a plan).
     QCOMPARE(groups->model()->index(2, percent).data().toString(), QString());
-    QCOMPARE(groups->model()->index(2, marker).data().toString(), QString());
+    QCOMPARE(groups->model()->index(2, marker).data().toString(), QString::fromUtf8("▲"));
+    QVERIFY(groups->model()->index(2, FieldColumn(groups, "FIG_GAP")).data(Qt::BackgroundRole).isValid());
     // A click on the sorted row still moves the run's cursor there.
     groups->selectRow(0);
     QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A1"));
@@ -491,6 +495,14 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     // The summary of the current group flags its gap % too.
     QVERIFY(results->Summary()->data(results->Summary()->index(0, 3), Qt::DisplayRole).toString().startsWith(
         QString::fromUtf8("▲ ")));
+    // The group without a plan: its planned grid and its summary flag it too.
+    groups->selectRow(2);
+    const QModelIndex unplanned = prev->model()->index(0, FieldColumn(prev, "GAPPERC"));
+    QCOMPARE(unplanned.data().toString(), QString());
+    QVERIFY(unplanned.data(Qt::BackgroundRole).isValid());
+    QVERIFY(results->Summary()->data(results->Summary()->index(0, 3), Qt::DisplayRole).toString().startsWith(
+        QString::fromUtf8("▲")));
+    groups->selectRow(0);
     // The summary selects and copies with its captions.
     auto* summary = results->Window()->findChild<QTableView*>("GRD_Riepilogo");
     summary->selectionModel()->select(summary->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
@@ -541,11 +553,14 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     results->FilterBox()->clear();
     QCOMPARE(groups->model()->rowCount(), 3);
     // A1 at + 98.69 % is outside ±10 %, A2 at + 2.15 % (120 s over 5580 s)
-    // is not; the group without a plan has no percent and is not either.
+    // is not; the group without a plan has no percent, but every second of
+    // it is over plan: outside too.
     results->OutsideOnly()->setChecked(true);
-    QCOMPARE(groups->model()->rowCount(), 1);
+    QCOMPARE(groups->model()->rowCount(), 2);
     QCOMPARE(groups->model()->index(0, article).data().toString(), QString("A1"));
-    QCOMPARE(results->ShownCount(), QString("1 di 3 gruppi"));
+    QCOMPARE(groups->model()->index(1, FieldColumn(groups, "FIG_PREV")).data().toString(), QString());
+    QVERIFY(!groups->model()->index(1, FieldColumn(groups, "FIG_VERS")).data().toString().isEmpty());
+    QCOMPARE(results->ShownCount(), QString("2 di 3 gruppi"));
   }
 
   // A field beside the grouping holds one booking's value: the grid shows
