@@ -71,7 +71,10 @@ QVariant CategoryModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole: {
       const int side = side_[static_cast<size_t>(index.row())];
-      if (index.column() == 3 && side != 0) return ToleranceSymbol(side) + " " + Text(index.row(), 3);
+      if (index.column() == 3 && side != 0) {
+        const QString percent = Text(index.row(), 3);  // empty without a plan
+        return percent.isEmpty() ? ToleranceSymbol(side) : ToleranceSymbol(side) + " " + percent;
+      }
       return Text(index.row(), index.column());
     }
     case Qt::BackgroundRole:

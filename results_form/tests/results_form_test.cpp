@@ -500,8 +500,8 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     const QModelIndex unplanned = prev->model()->index(0, FieldColumn(prev, "GAPPERC"));
     QCOMPARE(unplanned.data().toString(), QString());
     QVERIFY(unplanned.data(Qt::BackgroundRole).isValid());
-    QVERIFY(results->Summary()->data(results->Summary()->index(0, 3), Qt::DisplayRole).toString().startsWith(
-        QString::fromUtf8("▲")));
+    QCOMPARE(results->Summary()->data(results->Summary()->index(0, 3), Qt::DisplayRole).toString(),
+             QString::fromUtf8("▲"));
     groups->selectRow(0);
     // The summary selects and copies with its captions.
     auto* summary = results->Window()->findChild<QTableView*>("GRD_Riepilogo");
