@@ -6,6 +6,7 @@
 
 #include <QDockWidget>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -48,8 +49,9 @@ MainWindow::MainWindow(ShellSettings settings, std::shared_ptr<host::MessagePres
   auto* production = menuBar()->addMenu(Tr("&Produzione"));
   module_action_ = production->addAction(Tr("Comparazione tempi lavorazione"));
   connect(module_action_, &QAction::triggered, this, &MainWindow::OpenModule);
-  auto* window_menu = menuBar()->addMenu(Tr("&Finestra"));
-  window_menu->addAction(Tr("Affianca"), mdi_, &QMdiArea::tileSubWindows);
+  window_menu_ = menuBar()->addMenu(Tr("&Finestra"));
+  connect(window_menu_, &QMenu::aboutToShow, this, &MainWindow::FillWindowMenu);
+  FillWindowMenu();
 
   auto* bar = addToolBar(Tr("Ditta"));
   bar->addWidget(new QLabel(" " + Tr("Ditta") + ": ", bar));
@@ -80,6 +82,28 @@ MainWindow::MainWindow(ShellSettings settings, std::shared_ptr<host::MessagePres
   // Never the password of the connection string.
   statusBar()->showMessage(Tr("Database") + ": " +
                            QString::fromStdString(host::db::ConnectionString::Redacted(settings_.connection)));
+}
+
+void MainWindow::FillWindowMenu() {
+  window_menu_->clear();
+  const QList<QMdiSubWindow*> windows = mdi_->subWindowList();
+  const bool any = !windows.isEmpty();
+  window_menu_->addAction(Tr("Affianca"), mdi_, &QMdiArea::tileSubWindows)->setEnabled(any);
+  window_menu_->addAction(Tr("Sovrapponi"), mdi_, &QMdiArea::cascadeSubWindows)->setEnabled(any);
+  QAction* next = window_menu_->addAction(Tr("Finestra successiva"), mdi_, &QMdiArea::activateNextSubWindow);
+  next->setShortcut(QKeySequence::NextChild);
+  next->setEnabled(windows.size() > 1);
+  // Each window closes as its own X closes it (the module asks first).
+  window_menu_->addAction(Tr("Chiudi tutte"), mdi_, &QMdiArea::closeAllSubWindows)->setEnabled(any);
+  if (!any) return;
+  window_menu_->addSeparator();
+  for (int i = 0; i < windows.size(); ++i) {
+    QMdiSubWindow* window = windows[i];
+    QAction* show = window_menu_->addAction(QString("&%1 %2").arg(i + 1).arg(window->widget()->windowTitle()));
+    show->setCheckable(true);
+    show->setChecked(window == mdi_->activeSubWindow());
+    connect(show, &QAction::triggered, this, [this, window] { mdi_->setActiveSubWindow(window); });
+  }
 }
 
 MainWindow::~MainWindow() {

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <memory>
 
@@ -52,6 +53,8 @@ class MainWindow : public QMainWindow {
   [[nodiscard]] host::Cinterface* Module() const { return module_.get(); }
   [[nodiscard]] QAction* DebugAction() const { return debug_action_; }
   [[nodiscard]] QAction* ConnectionAction() const { return connection_action_; }
+  // Finestra: the arrangements, then the open windows (made as it opens).
+  [[nodiscard]] QMenu* WindowMenu() const { return window_menu_; }
   [[nodiscard]] const std::string& Connection() const { return settings_.connection; }
 
   // A text of the shell in the user's language.
@@ -70,6 +73,8 @@ class MainWindow : public QMainWindow {
   QAction* module_action_ = nullptr;
   QAction* debug_action_ = nullptr;
   QAction* connection_action_ = nullptr;
+  QMenu* window_menu_ = nullptr;
+  void FillWindowMenu();
   QPlainTextEdit* debug_ = nullptr;
   QString current_company_;
 };

@@ -73,6 +73,34 @@ class HostShellTest : public QObject {
     QVERIFY(window.Module()->GetConnection() == nullptr);
   }
 
+  // Finestra arranges the windows, lists them with the active one checked,
+  // and closes them all as their X would.
+  void theWindowMenuListsArrangesAndClosesTheWindows() {
+    auto presenter = std::make_shared<host::RecordingPresenter>(7);
+    shell::MainWindow window({db_, "1", "it", QUARVELINDO_MODULE_PATH}, presenter);
+    window.show();
+    const auto texts = [&] {
+      emit window.WindowMenu()->aboutToShow();
+      QStringList shown;
+      for (QAction* a : window.WindowMenu()->actions()) {
+        if (a->isSeparator()) continue;
+        shown << a->text() + (a->isEnabled() ? "" : " -") + (a->isChecked() ? " *" : "");
+      }
+      return shown;
+    };
+    QCOMPARE(texts(), QStringList({"Affianca -", "Sovrapponi -", "Finestra successiva -", "Chiudi tutte -"}));
+    window.ModuleAction()->trigger();
+    QCOMPARE(texts(), QStringList({"Affianca", "Sovrapponi", "Finestra successiva -", "Chiudi tutte",
+                                   "&1 Comparazione tempi lavorazione *"}));
+    window.WindowMenu()->actions().last()->trigger();
+    QCOMPARE(window.Mdi()->activeSubWindow(), window.Mdi()->subWindowList().first());
+    for (QAction* a : window.WindowMenu()->actions()) {
+      if (a->text() == "Chiudi tutte") a->trigger();
+    }
+    QTRY_COMPARE(window.Mdi()->subWindowList().size(), 0);
+    QVERIFY(window.Module()->GetConnection() == nullptr);
+  }
+
   void theCompaniesComeFromTheDatabaseAndTheShellSpeaksEnglish() {
     auto presenter = std::make_shared<host::RecordingPresenter>(7);
     shell::MainWindow window({db_, "2", "en", QUARVELINDO_MODULE_PATH}, presenter);
