@@ -816,7 +816,11 @@ void FRMPD_MAVANZORDLAV::FillLabelRow() {
         host::Reported(*this, engine::LabelRowTexts(*this, *decode_, *RSTempiVer(), pairs_, grouping_fields_));
     for (const auto& text : texts) {
       for (auto& [pair, widgets] : labels_) {
-        if (pair == text.pair) widgets.second->setText(QString::fromStdString(text.value));
+        // A group of the bookings without the value (no article, no order)
+        // says so, not an empty box.
+        if (pair == text.pair) {
+          widgets.second->setText(text.value.empty() ? Tr("(nessuno)") : QString::fromStdString(text.value));
+        }
       }
     }
   } catch (...) {

@@ -145,6 +145,20 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QVERIFY(results->Window()->findChild<QLabel*>("LBL_cArticolo")->isHidden());
   }
 
+  // The bookings without an article are a group of their own: the label
+  // row says it has none rather than showing an empty box.
+  void aGroupWithoutTheGroupingsValueSaysSo() {
+    FormHarness harness(tiny_);
+    auto results = harness.Run({"Articolo"}, 0);
+    QVERIFY(results != nullptr);
+    auto* groups = results->GRD_VERS();
+    groups->selectRow(0);  // the Null article sorts first
+    QCOMPARE(groups->model()->index(0, FieldColumn(groups, "PD44_CODART_MG66")).data().toString(), QString());
+    QVERIFY2(results->LabelRowText().contains("Articolo: (nessuno)"), qPrintable(results->LabelRowText()));
+    groups->selectRow(1);
+    QVERIFY2(results->LabelRowText().contains("Articolo: A1"), qPrintable(results->LabelRowText()));
+  }
+
   void theBookingDetailShowsItsTexts() {
     FormHarness harness(tiny_);
     auto results = harness.Run({"Articolo"}, 0);
