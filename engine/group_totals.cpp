@@ -411,12 +411,16 @@ void PrefetchCells(const host::Table& table, size_t row, std::initializer_list<i
 void GroupTotals::SumPlannedRows(std::span<const uint32_t> rows, BookingSums& into) {
   const BookingFields& f = Bookings();
   const host::Table& bookings = records_.RSTempiVerDett->Storage();
+  // The per-booking records' table once PhaseOf has cloned it (the first
+  // booking summed).
+  const host::Table* planned = nullptr;
   for (size_t i = 0; i < rows.size(); ++i) {
+    if (planned == nullptr && prev_dett_lookup_) planned = &prev_dett_lookup_->Storage();
     if (i + kPrefetchAhead < rows.size()) {
       const uint32_t ahead = rows[i + kPrefetchAhead];
       PrefetchCells(bookings, ahead, {f.id, f.qty, f.article, f.option});
-      if (prev_dett_lookup_ && ahead < prev_dett_lookup_->Storage().RowCount()) {
-        PrefetchCells(prev_dett_lookup_->Storage(), ahead, {0, 1, 2});  // IDVERS, IDCICLO, QTAODL
+      if (planned != nullptr && ahead < planned->RowCount()) {
+        PrefetchCells(*planned, ahead, {0, 1, 2});  // IDVERS, IDCICLO, QTAODL
       }
     }
     AddBookingPlanned(rows[i], into);

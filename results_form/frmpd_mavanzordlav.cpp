@@ -619,9 +619,16 @@ QString FRMPD_MAVANZORDLAV::ShownCount() {
 
 int FRMPD_MAVANZORDLAV::UnplannedSide(const host::RecordSet& rs, size_t position, size_t category) const {
   try {
+    // The category's planned and booked hours, minutes and seconds only:
+    // this runs for a cell as it is painted.
+    const engine::TimeFieldIndex fields(rs);
     std::vector<host::Variant> values(rs.FieldCount());
-    for (size_t i = 0; i < values.size(); ++i) values[i] = rs.ValueAt(position, i);
-    const engine::CategorySeconds c = engine::SecondsOf(values, engine::TimeFieldIndex(rs), category, TipoTempo());
+    for (const engine::TimeFieldBase base :
+         {engine::kOrePrev, engine::kMinPrev, engine::kSecPrev, engine::kOreVers, engine::kMinVers, engine::kSecVers}) {
+      const size_t at = fields.At(category, base);
+      values[at] = rs.ValueAt(position, at);
+    }
+    const engine::CategorySeconds c = engine::SecondsOf(values, fields, category, TipoTempo());
     return engine::FiguresSide(c.planned, c.booked, tolerance_);
   } catch (const host::Error&) {
     return 0;  // a record without the category's fields: no flag
