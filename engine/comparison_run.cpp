@@ -381,7 +381,7 @@ struct ComparisonRun::PlannedPass {
     formula = [this](const std::string& code, const std::string& cycle, const std::array<Variant, 28>& values) {
       formula_evaluated = true;
       return ElaboraFormulaCicli(this->run.context_, *this->run.inputs_.production, code, article, option_text, cycle,
-                                 values);
+                                 values, &formula_failed);
     };
   }
 
@@ -404,10 +404,16 @@ struct ComparisonRun::PlannedPass {
       key.scale = q.Scale();
     }
     if (const std::optional<uint32_t> kept = computed.Find(key)) return *kept;
-    formula_evaluated = false;
+    formula_evaluated = formula_failed = false;
     const uint32_t kept = records->KeepTimes(ComputeOnce(row, kind, quantity, id));
     computed.Add(key, kept);
-    pass_times->Note(kept, row, kind == PhaseSourceKind::Order, quantity, own_lot, formula_evaluated);
+    // The group side evaluates the formulas with the row's own keys: the
+    // same computation when this booking's keys are those.
+    const bool formula_of_booking =
+        formula_evaluated &&
+        (formula_failed ||
+         !SameFormulaKeys(computed_keys, PhaseRowKeys(row, kind, std::string(), std::string()), kind));
+    pass_times->Note(kept, row, kind == PhaseSourceKind::Order, quantity, own_lot, formula_of_booking);
     return kept;
   }
 
@@ -415,9 +421,9 @@ struct ComparisonRun::PlannedPass {
     PhaseSource& phases = *run.phases_;
     const auto& workers = kind == PhaseSourceKind::Order ? phases.OrderWorkers(id) : phases.CycleWorkers(id);
     // What the formulas see of the booking: read only for a phase computed.
-    const BookingKeys keys{Read(bookings, f.numreg), Read(bookings, f.order_row), Read(bookings, f.phase),
-                           Read(bookings, f.department), article, option_text};
-    return ComputePhase(row, kind, workers, quantity, options, keys, formula);
+    computed_keys = BookingKeys{Read(bookings, f.numreg), Read(bookings, f.order_row), Read(bookings, f.phase),
+                                Read(bookings, f.department), article, option_text};
+    return ComputePhase(row, kind, workers, quantity, options, computed_keys, formula);
   }
 
   // A cycle phase as the host reconfigures it for the variant by date: the
@@ -540,6 +546,8 @@ struct ComparisonRun::PlannedPass {
   std::shared_ptr<PassTimes> pass_times;
   FormulaEvaluator formula;
   bool formula_evaluated = false;  // by the computation under way
+  bool formula_failed = false;     // a formula of the computation under way failed
+  BookingKeys computed_keys;       // what the last computation's formulas saw of its booking
   ComputedTimes computed;
   std::vector<std::string> left_out;
   // The bookings' texts that every booking's phase is found by.

@@ -18,13 +18,14 @@ using host::Variant;
 
 Variant ElaboraFormulaCicli(RunContext& context, host::ProductionServices& production, const std::string& formula,
                             const std::string& article, const std::string& option, const std::string& cycle,
-                            const std::array<Variant, 28>& values) {
+                            const std::array<Variant, 28>& values, bool* failed) {
   try {
     Variant result;
     production.ValutaFormula(formula, article, option, cycle, values, result);
     return ValoreNumerico(result);
   } catch (const std::exception&) {
     context.Caught("ElaboraFormulaCicli");
+    if (failed != nullptr) *failed = true;
     return int16_t{0};
   }
 }

@@ -29,10 +29,10 @@ class FashionCycleService {
 
 // The formula's result as a number: ValoreNumerico of what the evaluator
 // answers (0 for empty or non-numeric). A failure is reported as
-// "ElaboraFormulaCicli" and answers 0.
+// "ElaboraFormulaCicli" and answers 0 (and sets `*failed` when given).
 host::Variant ElaboraFormulaCicli(RunContext& context, host::ProductionServices& production, const std::string& formula,
                                   const std::string& article, const std::string& option, const std::string& cycle,
-                                  const std::array<host::Variant, 28>& values);
+                                  const std::array<host::Variant, 28>& values, bool* failed = nullptr);
 
 class ConfigurationValues {
  public:

@@ -133,21 +133,7 @@ PhaseOutputs GroupTotals::ComputeTempiFase(const Variant& phase_id, const Varian
     const auto row = order ? phases_.OrderPhaseById(phase_id) : phases_.CyclePhaseById(phase_id);
     const Variant q = order ? order_quantity : quantity;
     if (!row) return;
-    BookingKeys keys;
-    keys.article = article;
-    keys.option = option;
-    std::optional<PhaseColumns> found;
-    const PhaseColumns& at = row->columns != nullptr ? *row->columns : found.emplace(row->table);
-    const auto get = [&](int index) { return ColumnValue(row->table, row->row, index); };
-    if (order) {
-      keys.numreg = get(at.order_numreg);
-      keys.order_row = get(at.order_line);
-      keys.phase = get(at.order_phase);
-      keys.department = get(at.order_department);
-    } else {
-      keys.phase = get(at.cycle_phase);
-      keys.department = get(at.cycle_department);
-    }
+    const BookingKeys keys = PhaseRowKeys(*row, order ? PhaseSourceKind::Order : PhaseSourceKind::Cycle, article, option);
     const FormulaEvaluator formula = [&](const std::string& code, const std::string& cycle,
                                          const std::array<Variant, 28>& values) {
       return ElaboraFormulaCicli(context_, production_, code, article, option, cycle, values);

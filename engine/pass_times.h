@@ -10,8 +10,9 @@
 //    phase, or a cycle phase by bill of materials; the default cycle's
 //    query answers lot 0, a reconfigured cycle is the booking's own), and
 //    the group side's lookup by id answers that very row (TakeRow);
-//  - no formula was evaluated: a formula sees the booking's keys, which
-//    the group side reads from the phase row instead;
+//  - no formula was evaluated with keys of the booking other than the
+//    phase row's own (the group side reads them from the row), and none
+//    failed (the group side says a failure where it computes);
 //  - the group side's quantity is the same kind of number (whole or
 //    decimal) as the one computed with, and of the same value: the pass
 //    keeps one computation for quantities of equal value, a cycle phase's
@@ -41,7 +42,7 @@ class PassTimes {
 
   // The pass kept computation `times` from `row` with `quantity`; `own_lot`:
   // the row came with its own reference lot; `formula`: a formula was
-  // evaluated. Each number is noted once, when it is first kept.
+  // evaluated with keys of the booking that are not the row's, or failed. Each number is noted once, when it is first kept.
   void Note(uint32_t times, const PhaseRow& row, bool order, const host::Variant& quantity, bool own_lot,
             bool formula);
 

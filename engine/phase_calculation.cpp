@@ -96,6 +96,31 @@ Variant UnitFactor(const Variant& indicator) {
   }
 }
 
+BookingKeys PhaseRowKeys(const PhaseRow& row, PhaseSourceKind kind, std::string article, std::string option) {
+  BookingKeys keys;
+  keys.article = std::move(article);
+  keys.option = std::move(option);
+  std::optional<PhaseColumns> found;
+  const PhaseColumns& at = row.columns != nullptr ? *row.columns : found.emplace(row.table);
+  const auto get = [&](int index) { return ColumnValue(row.table, row.row, index); };
+  if (kind == PhaseSourceKind::Order) {
+    keys.numreg = get(at.order_numreg);
+    keys.order_row = get(at.order_line);
+    keys.phase = get(at.order_phase);
+    keys.department = get(at.order_department);
+  } else {
+    keys.phase = get(at.cycle_phase);
+    keys.department = get(at.cycle_department);
+  }
+  return keys;
+}
+
+bool SameFormulaKeys(const BookingKeys& a, const BookingKeys& b, PhaseSourceKind kind) {
+  // FormulaValues reads the order and line of an order phase only.
+  if (kind == PhaseSourceKind::Order && !(a.numreg == b.numreg && a.order_row == b.order_row)) return false;
+  return a.phase == b.phase && a.department == b.department;
+}
+
 PhaseTimes ComputePhase(const PhaseRow& row, PhaseSourceKind kind, const std::vector<WorkerRow>& workers,
                         const Variant& quantity, const PhaseOptions& options, const BookingKeys& booking,
                         const FormulaEvaluator& formula) {

@@ -69,6 +69,17 @@ struct PhaseTimes {
   [[nodiscard]] host::Variant Total() const;
 };
 
+// What a phase's formulas see when the phase is computed from its row alone
+// (a group's figures, which have no one booking): the row's own order,
+// line, phase and department (a cycle row: phase and department), with
+// `article` and `option`.
+BookingKeys PhaseRowKeys(const PhaseRow& row, PhaseSourceKind kind, std::string article, std::string option);
+
+// Whether a formula of a `kind` phase sees the same values under keys `a`
+// as under `b`: the keys it reads are equal, of the same type (article and
+// option are not compared).
+bool SameFormulaKeys(const BookingKeys& a, const BookingKeys& b, PhaseSourceKind kind);
+
 struct PhaseOptions {
   bool exclude_wait = false;   // EscludiAttesa
   bool exclude_queue = false;  // EscludiCoda
