@@ -131,9 +131,20 @@ host::RecordSetPtr NewRSStampa() {
 }
 
 struct PrintPreparation::Impl {
-  Impl(engine::Comparison& run, host::DecodeService& decode, PrintRecords& out)
-      : run(run), decode(decode), out(out) {}
+  Impl(engine::Comparison& run, host::DecodeService& decode, PrintRecords& out, std::vector<size_t> chosen)
+      : run(run), decode(decode), out(out), chosen(std::move(chosen)) {}
   void Begin();
+  // The groups' clone on the next group to prepare, and whether none is left.
+  void NextGroup() {
+    if (chosen.empty()) {
+      clones.RSTempiVer->MoveNext();
+    } else if (++next_chosen < chosen.size()) {
+      clones.RSTempiVer->SetAbsolutePosition(static_cast<int64_t>(chosen[next_chosen]) + 1);
+    }
+  }
+  [[nodiscard]] bool NoGroupLeft() const {
+    return chosen.empty() ? clones.RSTempiVer->Eof() : next_chosen >= chosen.size();
+  }
 
   engine::Comparison& run;
   host::DecodeService& decode;
@@ -154,6 +165,8 @@ struct PrintPreparation::Impl {
   std::array<Variant, kDescribing> first_value;
   std::array<bool, kDescribing> differ{};
   Variant value;
+  std::vector<size_t> chosen;  // the groups to prepare, in order (empty: all)
+  size_t next_chosen = 0;
   size_t all_bookings = 0;
   size_t bookings_done = 0;
   bool done = false;
@@ -214,12 +227,26 @@ void PrintPreparation::Impl::Begin() {
   for (size_t k = 0; k < kDescribing; ++k) describing_from[k] = bookings.FieldIndex(kDescribingFields[k].group_field);
   bookings.SetFilter("");  // a clone keeps the grid's filter; each group sets its own
   all_bookings = bookings.RecordCount();
+  const int64_t groups = clones.RSTempiVer->RecordCount();
+  std::erase_if(chosen, [groups](size_t position) { return position >= static_cast<size_t>(groups); });
+  if (!chosen.empty() && chosen.size() < static_cast<size_t>(groups)) {
+    // Some groups only: their bookings are what there is to prepare.
+    all_bookings = 0;
+    for (const size_t position : chosen) {
+      clones.RSTempiVer->SetAbsolutePosition(static_cast<int64_t>(position) + 1);
+      bookings.SetFilter(totals_of->GroupFilter());
+      all_bookings += static_cast<size_t>(bookings.RecordCount());
+    }
+    bookings.SetFilter("");
+  }
   clones.RSTempiVer->MoveFirst();
-  done = clones.RSTempiVer->Eof();
+  if (!chosen.empty()) clones.RSTempiVer->SetAbsolutePosition(static_cast<int64_t>(chosen.front()) + 1);
+  done = NoGroupLeft();
 }
 
-PrintPreparation::PrintPreparation(engine::Comparison& run, host::DecodeService& decode, PrintRecords& out)
-    : impl_(std::make_unique<Impl>(run, decode, out)) {
+PrintPreparation::PrintPreparation(engine::Comparison& run, host::DecodeService& decode, PrintRecords& out,
+                                   std::vector<size_t> groups)
+    : impl_(std::make_unique<Impl>(run, decode, out, std::move(groups))) {
   try {
     impl_->Begin();
   } catch (const std::exception&) {
@@ -266,7 +293,7 @@ bool PrintPreparation::Step(size_t count) {
     return true;
   };
   try {
-    for (size_t n = 0; n < count && !groups.Eof(); ++n, groups.MoveNext()) {
+    for (size_t n = 0; n < count && !m.NoGroupLeft(); ++n, m.NextGroup()) {
       if (totals.TempiPreventivi()) {
         failed = true;
         m.done = true;
@@ -380,7 +407,7 @@ bool PrintPreparation::Step(size_t count) {
       }
       head.Update();
     }
-    if (groups.Eof()) return finished();
+    if (m.NoGroupLeft()) return finished();
     return false;
   } catch (const std::exception&) {
     m.done = m.failed = true;
@@ -390,8 +417,8 @@ bool PrintPreparation::Step(size_t count) {
 }
 
 host::Status PreparaRSStampa(engine::Comparison& run, host::DecodeService& decode, bool /*for_export*/,
-                             PrintRecords& out, const GoingOn& going_on) {
-  PrintPreparation preparation(run, decode, out);
+                             PrintRecords& out, const GoingOn& going_on, std::vector<size_t> groups) {
+  PrintPreparation preparation(run, decode, out, std::move(groups));
   while (!preparation.Done()) {
     if (!GoOn(going_on, preparation.BookingsDone(), preparation.Bookings())) {
       return run.TakeStatus().Add(host::Status::Cancelled());

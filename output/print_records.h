@@ -14,6 +14,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/comparison.h"
 #include "host/value/status.h"
@@ -58,13 +59,19 @@ extern const PrintCategory kPrintCategories[7];
 // context as "PreparaRSStampa" (at once, or by the Step that meets it; the
 // caller takes it with the run's TakeStatus) and ends the work: Done() and
 // Failed(), the record sets as far as they were built.
+// `groups`, when not empty, are the groups to prepare and their order (as
+// the results grid shows them, sorted or searched): RSTempiVer's 0-based
+// positions through no filter, any beyond its records left out; the
+// bookings to prepare are then theirs. Empty: every group in RSTempiVer's
+// order.
 // The run and the record sets must outlive the object; nothing else may use
 // the run's record sets during a Step (same thread only). The groups'
 // filters it sets are not remembered by the run's rows: once the object and
 // the record sets are gone, nothing of the print stays with the run.
 class PrintPreparation {
  public:
-  PrintPreparation(engine::Comparison& run, host::DecodeService& decode, PrintRecords& out);
+  PrintPreparation(engine::Comparison& run, host::DecodeService& decode, PrintRecords& out,
+                   std::vector<size_t> groups = {});
   ~PrintPreparation();
   PrintPreparation(const PrintPreparation&) = delete;
   PrintPreparation& operator=(const PrintPreparation&) = delete;
@@ -92,8 +99,9 @@ class PrintPreparation {
 // leaves the record sets as far as they were built. `going_on` hears of
 // the bookings copied so far, group by group; when it answers false the
 // building stops there and answers cancelled (the user stopped it).
+// `groups`: as PrintPreparation's.
 host::Status PreparaRSStampa(engine::Comparison& run, host::DecodeService& decode, bool for_export,
-                             PrintRecords& out, const GoingOn& going_on = {});
+                             PrintRecords& out, const GoingOn& going_on = {}, std::vector<size_t> groups = {});
 
 // Reads the sections asked for into `out` and drops the others. A failure
 // answers failed under "PreparaSezioniStampa".

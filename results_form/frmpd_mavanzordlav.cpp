@@ -212,6 +212,7 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   auto* buttons = new QHBoxLayout();
   auto* stampa = new QPushButton(Tr("&Stampa"), w);
   stampa->setObjectName("CmdStampa");
+  cmd_stampa_ = stampa;
   QObject::connect(stampa, &QPushButton::clicked, w, [this] { Stampa(); });
   auto* esporta = new QPushButton(Tr("&Esporta"), w);
   esporta->setObjectName("KVL_EXPTOQV1");
@@ -568,7 +569,19 @@ void FRMPD_MAVANZORDLAV::ApplyRowFilter() {
       return false;
     });
   }
+  // A search that keeps no group leaves nothing to print.
+  cmd_stampa_->setEnabled(!NothingToPrint());
   UpdateTotalsRow();
+}
+
+bool FRMPD_MAVANZORDLAV::NothingToPrint() const { return groups_model_ != nullptr && groups_model_->Shown() == 0; }
+
+std::vector<size_t> FRMPD_MAVANZORDLAV::PrintedGroups() const {
+  std::vector<size_t> groups;
+  if (groups_model_ == nullptr || !groups_model_->Arranged()) return groups;
+  groups.reserve(groups_model_->Shown());
+  for (int row = 0; row < groups_model_->rowCount(); ++row) groups.push_back(groups_model_->PositionOf(row));
+  return groups;
 }
 
 void FRMPD_MAVANZORDLAV::UpdateTotalsRow() {
@@ -898,6 +911,10 @@ output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
   p.unbooked = options.unbooked;
   p.language = UserLanguage();
   if (!GiorniRelativi.empty()) p.grouping += " (" + QString::fromStdString(GiorniRelativi) + ")";
+  // A search prints the groups it keeps: the heading says so.
+  if (groups_model_ != nullptr && groups_model_->Shown() < groups_model_->Total()) {
+    p.grouping += QString::fromUtf8(" \u2014 ") + ShownCount();
+  }
   p.unit = TipoTempo();
   p.print_date = QDate::currentDate().toString("dd/MM/yyyy");
   return p;
@@ -905,8 +922,9 @@ output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
 
 host::Status FRMPD_MAVANZORDLAV::SavePdf(const std::string& path) {
   if (!Run() || !decode_) return output::WriteFailedUnless("no run to print");
+  if (NothingToPrint()) return output::WriteFailedUnless("no group to print: the search keeps none");
   const ReleaseOnExit release{*this};
-  host::Status status = output::PreparaRSStampa(*Run(), *decode_, false, print_records_);
+  host::Status status = output::PreparaRSStampa(*Run(), *decode_, false, print_records_, {}, PrintedGroups());
   if (!status.ok()) return status;
   const output::ReportParameters parameters = ReportParameters();
   status.Add(output::PreparaSezioniStampa(*Run(), parameters.trend, parameters.unbooked, print_records_));
@@ -916,10 +934,10 @@ host::Status FRMPD_MAVANZORDLAV::SavePdf(const std::string& path) {
 }
 
 std::unique_ptr<ReportPreview> FRMPD_MAVANZORDLAV::Anteprima() {
-  if (!Run() || !decode_) return nullptr;
+  if (!Run() || !decode_ || NothingToPrint()) return nullptr;
   // The preview opens on the first groups and prepares the others while it
   // is open: a year of bookings takes seconds to prepare.
-  auto preparation = std::make_shared<output::PrintPreparation>(*Run(), *decode_, print_records_);
+  auto preparation = std::make_shared<output::PrintPreparation>(*Run(), *decode_, print_records_, PrintedGroups());
   host::ReportStatus(*this, preparation->TakeStatus());
   if (preparation->Failed()) return nullptr;
   const output::ReportParameters parameters = ReportParameters();

@@ -146,8 +146,17 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   [[nodiscard]] int64_t DetailQueries() const;
   // Groups whose totals were computed (a revisit computes nothing).
   [[nodiscard]] int64_t GroupsComputed() const { return groups_computed_; }
-  // CmdStampa: the report in a print preview (print, or save as PDF).
+  // CmdStampa: the report in a print preview (print, or save as PDF), of
+  // the groups as the grid shows them: in its order, only those the search
+  // and "only outside tolerance" keep (the heading then says how many of
+  // all); disabled while the grid shows none.
   void Stampa();
+  // The groups the print lists, as RSTempiVer's positions in the grid's
+  // order; empty when the grid shows every group in the run's order.
+  [[nodiscard]] std::vector<size_t> PrintedGroups() const;
+  // The grid shows no group (a search that keeps none): Stampa and SavePdf
+  // have nothing to print.
+  [[nodiscard]] bool NothingToPrint() const;
   // What Stampa shows: the print record sets prepared (with a count and
   // Interrompi) and the report laid out; the preview, not shown yet, or
   // null when the preparation failed (reported) or the user stopped it.
@@ -222,6 +231,7 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   QTableView* grd_vers_dett_ = nullptr;
   QSplitter* outer_splitter_ = nullptr;
   QPushButton* cmd_exit_ = nullptr;
+  QPushButton* cmd_stampa_ = nullptr;
   output::PrintRecords print_records_;  // while a print or an export is prepared and written
   RecordSetModel* groups_model_ = nullptr;
   RecordSetModel* bookings_model_ = nullptr;

@@ -60,6 +60,9 @@ class RecordSetModel : public QAbstractTableModel {
   // Keeps only the positions for which `keep` answers true (null: all);
   // the rows keep the sort. Applied again by Refresh.
   void SetRowFilter(std::function<bool(size_t position)> keep);
+  // Whether the rows are sorted or filtered (else they are the record
+  // set's, in its order).
+  [[nodiscard]] bool Arranged() const { return sort_column_ >= 0 || keep_ != nullptr; }
   // Rows shown and rows of the record set's filter.
   [[nodiscard]] size_t Shown() const { return static_cast<size_t>(rowCount()); }
   [[nodiscard]] size_t Total() const { return count_; }

@@ -3,6 +3,8 @@
 // figures as the group totals have them, the page footer.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <QApplication>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -160,6 +162,37 @@ TEST(Report, ThePreviewThePrinterAndThePdfHaveTheSamePages) {
   QPdfWriter stopped(QString::fromStdString(dir.File("stopped.pdf")));
   stopped.setPageLayout(ReportPages::PageLayout());
   EXPECT_EQ(DrawPages(stopped, pages, 0, pdf_pages - 1, three), 3);
+}
+
+// The groups the caller chose (the grid's sort and search), in its order:
+// only theirs, with their bookings counted and copied; a position beyond
+// the groups is left out.
+TEST(Report, PreparesTheChosenGroupsInTheirOrder) {
+  engine::testing::TempDir dir;
+  PrintedRun printed(engine::testing::TinyErp(dir), {"Articolo"});
+  ASSERT_TRUE(printed.prepared);
+  // Every group in the run's order, and each one's bookings.
+  std::vector<std::string> ids;
+  std::map<std::string, size_t> bookings;
+  const auto ids_of = [](host::RecordSet& head) {
+    std::vector<std::string> out;
+    for (head.MoveFirst(); !head.Eof(); head.MoveNext()) out.push_back(head.Value("IDTESTATA").JoinedText());
+    return out;
+  };
+  ids = ids_of(*printed.print.RSStampa);
+  ASSERT_EQ(ids.size(), 3U);
+  host::RecordSet& all = *printed.print.RSReportDett;
+  for (all.MoveFirst(); !all.Eof(); all.MoveNext()) ++bookings[all.Value("IDTESTATA").JoinedText()];
+
+  PrintRecords chosen;
+  PrintPreparation preparation(*printed.run, printed.decode, chosen, {2, 0, 7});
+  EXPECT_EQ(preparation.Bookings(), bookings[ids[2]] + bookings[ids[0]]);
+  while (!preparation.Step(1)) {
+  }
+  EXPECT_FALSE(preparation.Failed());
+  EXPECT_EQ(ids_of(*chosen.RSStampa), (std::vector<std::string>{ids[2], ids[0]}));
+  EXPECT_EQ(chosen.RSReportDett->RecordCount(), static_cast<int64_t>(preparation.Bookings()));
+  EXPECT_EQ(preparation.BookingsDone(), preparation.Bookings());
 }
 
 // A group's heading names the run's grouping dimensions only (never the

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -33,6 +34,7 @@
 #include "results_form/tests/written.h"
 #include "host/framework/translation_service.h"
 #include "results_form/gap_chart.h"
+#include "results_form/report_preview.h"
 #include "results_form/group_chart.h"
 #include "results_form/grid_columns.h"
 #include "results_form/grid_definition.h"
@@ -575,6 +577,66 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(groups->model()->index(1, FieldColumn(groups, "FIG_PREV")).data().toString(), QString());
     QVERIFY(!groups->model()->index(1, FieldColumn(groups, "FIG_VERS")).data().toString().isEmpty());
     QCOMPARE(results->ShownCount(), QString("2 di 3 gruppi"));
+  }
+
+  // The print lists the groups as the grid shows them: sorted by gap %, A1
+  // (+ 98.69 %) before A2 (+ 2.15 %); searched, the one kept, and its
+  // heading says of how many; a search that keeps none leaves nothing to
+  // print. Unsorted and unsearched: the run's order again.
+  void thePrintListsTheGroupsAsTheGridShowsThem() {
+    FormHarness harness(tiny_);
+    auto results = harness.Run({"Articolo"}, 0);
+    QVERIFY(results != nullptr);
+    results->FinishFigures();
+    auto* groups = results->GRD_VERS();
+    const int article = FieldColumn(groups, "PD44_CODART_MG66");
+    const auto headings = [&](const std::string& pdf) {
+      QStringList found;
+      for (const QString& line : QString::fromStdString(output::testing::PdfText(pdf)).split('\n')) {
+        // "▲ Articolo A1 Albero": the band's marker, the article, its description.
+        QString heading = line.simplified();
+        if (heading.startsWith(QString::fromUtf8("\u25b2 ")) || heading.startsWith(QString::fromUtf8("\u25bc "))) {
+          heading = heading.mid(2);
+        }
+        if (heading.startsWith("Articolo ")) found << heading.section(' ', 1, 1);
+      }
+      return found;
+    };
+    const std::string unsorted = dir_.File("unsorted.pdf");
+    groups->sortByColumn(-1, Qt::AscendingOrder);  // as an earlier case's layout may have kept it
+    QVERIFY(results->PrintedGroups().empty());
+    QVERIFY(Written(results->SavePdf(unsorted)));
+    const QStringList run_order = headings(unsorted);
+    QCOMPARE(run_order.size(), 2);  // the group without an article has no article heading
+
+    groups->sortByColumn(FieldColumn(groups, "FIG_GAPPERC"), Qt::DescendingOrder);
+    QCOMPARE(groups->model()->index(0, article).data().toString(), QString("A1"));
+    QCOMPARE(results->PrintedGroups().size(), size_t{3});
+    const std::string sorted = dir_.File("sorted.pdf");
+    QVERIFY(Written(results->SavePdf(sorted)));
+    QCOMPARE(headings(sorted), QStringList({"A1", "A2"}));
+    QVERIFY(output::testing::PdfText(sorted).find("di 3 gruppi") == std::string::npos);
+
+    QTest::keyClicks(results->FilterBox(), "a2");
+    const std::string searched = dir_.File("searched.pdf");
+    QVERIFY(Written(results->SavePdf(searched)));
+    QCOMPARE(headings(searched), QStringList({"A2"}));
+    QVERIFY(output::testing::PdfText(searched).find("1 di 3 gruppi") != std::string::npos);
+    auto* stampa = results->Window()->findChild<QPushButton*>("CmdStampa");
+    QVERIFY(stampa->isEnabled());
+    QTest::keyClicks(results->FilterBox(), "zz");
+    QVERIFY(!stampa->isEnabled());
+    QVERIFY(results->Anteprima() == nullptr);
+    QVERIFY(!results->SavePdf(dir_.File("none.pdf")).ok());
+    QVERIFY(!std::filesystem::exists(dir_.File("none.pdf")));
+
+    results->FilterBox()->clear();
+    QVERIFY(stampa->isEnabled());
+    groups->sortByColumn(-1, Qt::AscendingOrder);
+    QVERIFY(results->PrintedGroups().empty());
+    const std::string again = dir_.File("again.pdf");
+    QVERIFY(Written(results->SavePdf(again)));
+    QCOMPARE(headings(again), run_order);
   }
 
   // A field beside the grouping holds one booking's value: the grid shows
