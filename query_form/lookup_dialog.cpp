@@ -36,6 +36,7 @@ LookupDialog::LookupDialog(host::LookupService& service, host::LookupDefinition 
   view_->setSelectionBehavior(QAbstractItemView::SelectRows);
   view_->setSelectionMode(QAbstractItemView::SingleSelection);
   view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  view_->setTabKeyNavigation(false);  // read only: Tab goes on to the buttons
   view_->verticalHeader()->hide();
   view_->horizontalHeader()->setStretchLastSection(true);
   view_->installEventFilter(this);

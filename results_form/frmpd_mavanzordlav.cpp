@@ -73,6 +73,8 @@ QTableView* NewGrid(const char* name, QWidget* parent) {
   grid->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
   grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Nothing to edit: Tab goes on to the next control, not to the next cell.
+  grid->setTabKeyNavigation(false);
   grid->setAlternatingRowColors(true);
   grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
   grid->verticalHeader()->hide();

@@ -45,6 +45,7 @@ TrendView::TrendView(Translate translate, std::string language, std::function<vo
   table_->setHorizontalHeaderLabels(
       {translate_("Mese"), translate_("Previsto"), translate_("Versato"), translate_("Scost. %")});
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->setTabKeyNavigation(false);  // read only: Tab leaves the table
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->verticalHeader()->hide();

@@ -28,6 +28,7 @@ UnbookedView::UnbookedView(Translate translate, QString layout_key, QWidget* par
   grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid_->setTabKeyNavigation(false);  // read only: Tab leaves the grid
   grid_->setAlternatingRowColors(true);
   grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
   grid_->verticalHeader()->hide();

@@ -532,6 +532,13 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(groups->selectionModel()->selectedRows().front().row(), 2);
     QTest::keyClick(groups, Qt::Key_Home, Qt::ControlModifier);
     QCOMPARE(groups->selectionModel()->selectedRows().front().row(), 0);
+    // Nothing to edit: Tab leaves the grid for the next control, the row stays.
+    QApplication::setActiveWindow(results->Window()->window());
+    groups->setFocus();
+    QVERIFY(groups->hasFocus());
+    QTest::keyClick(groups, Qt::Key_Tab);
+    QVERIFY(!groups->hasFocus());
+    QCOMPARE(groups->selectionModel()->selectedRows().front().row(), 0);
     QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A1"));
     // Sorted by article, a click and Ctrl+C keep the cursor in step: the
     // captions, then the selected row.
