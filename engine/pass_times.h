@@ -42,7 +42,8 @@ class PassTimes {
 
   // The pass kept computation `times` from `row` with `quantity`; `own_lot`:
   // the row came with its own reference lot; `formula`: a formula was
-  // evaluated with keys of the booking that are not the row's, or failed. Each number is noted once, when it is first kept.
+  // evaluated with keys of the booking that are not the row's, or failed.
+  // Each number is noted once, when it is first kept.
   void Note(uint32_t times, const PhaseRow& row, bool order, const host::Variant& quantity, bool own_lot,
             bool formula);
 

@@ -132,18 +132,18 @@ host::RecordSetPtr NewRSStampa() {
 
 struct PrintPreparation::Impl {
   Impl(engine::Comparison& run, host::DecodeService& decode, PrintRecords& out, std::vector<size_t> chosen)
-      : run(run), decode(decode), out(out), chosen(std::move(chosen)) {}
+      : run(run), decode(decode), out(out), chosen(std::move(chosen)), some(!this->chosen.empty()) {}
   void Begin();
   // The groups' clone on the next group to prepare, and whether none is left.
   void NextGroup() {
-    if (chosen.empty()) {
+    if (!some) {
       clones.RSTempiVer->MoveNext();
     } else if (++next_chosen < chosen.size()) {
       clones.RSTempiVer->SetAbsolutePosition(static_cast<int64_t>(chosen[next_chosen]) + 1);
     }
   }
   [[nodiscard]] bool NoGroupLeft() const {
-    return chosen.empty() ? clones.RSTempiVer->Eof() : next_chosen >= chosen.size();
+    return some ? next_chosen >= chosen.size() : clones.RSTempiVer->Eof();
   }
 
   engine::Comparison& run;
@@ -165,7 +165,8 @@ struct PrintPreparation::Impl {
   std::array<Variant, kDescribing> first_value;
   std::array<bool, kDescribing> differ{};
   Variant value;
-  std::vector<size_t> chosen;  // the groups to prepare, in order (empty: all)
+  std::vector<size_t> chosen;  // the groups to prepare, in order
+  bool some;                   // false: every group, in the record set's order
   size_t next_chosen = 0;
   size_t all_bookings = 0;
   size_t bookings_done = 0;
@@ -229,7 +230,7 @@ void PrintPreparation::Impl::Begin() {
   all_bookings = bookings.RecordCount();
   const int64_t groups = clones.RSTempiVer->RecordCount();
   std::erase_if(chosen, [groups](size_t position) { return position >= static_cast<size_t>(groups); });
-  if (!chosen.empty() && chosen.size() < static_cast<size_t>(groups)) {
+  if (some && chosen.size() < static_cast<size_t>(groups)) {
     // Some groups only: their bookings are what there is to prepare.
     all_bookings = 0;
     for (const size_t position : chosen) {

@@ -256,10 +256,10 @@ size_t OfferedByPass(const std::string& db) {
 // Order N1's phase with a run formula that reads the phase code (T + V11:
 // 90 + 10 s a lot of 10, for 20 pieces 200 s instead of 180). The booking's
 // keys are the phase row's own, so the pass's computation is the group
-// side's and is offered; a booking whose department is written with a
-// trailing blank (it still finds the phase) shows its formula other text
-// than the row would, and its computation is computed again by the group
-// side. The figures are the visits' either way.
+// side's and is offered. A booking whose department is written with a
+// trailing blank still finds the phase, but gave the formula a key other
+// than the row's: the group side computes that phase again. The figures
+// are the visits' either way.
 TEST(GroupFigures, AFormulaPhaseIsTakenFromThePassOnlyWhenItSawTheRowsOwnKeys) {
   testing::TempDir dir;
   const std::string plain = testing::TinyErp(dir);
