@@ -452,6 +452,14 @@ void FRMPD_MAVANZORDLAV::PreparaForm() {
     pairs_ = layout.pairs;
     grouping_fields_ = layout.grouping_fields;
     OrderLabelRow();
+    // The detail grids open on the first group and its first booking. Bound
+    // to all of the run's records first, their headers would lay out a
+    // section for each of a million rows only to drop them at once.
+    RSTempiVer()->MoveFirst();
+    if (Run() && !RSTempiVer()->Eof()) {
+      host::ReportStatus(*this, Run()->TempiPreventivi());
+      BookingRowChanged();
+    }
     InitQGrid();
     CaricaQGridVERSDett();
     // Every move of the groups shows the group: its bookings and totals.
