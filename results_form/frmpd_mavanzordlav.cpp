@@ -579,6 +579,12 @@ void FRMPD_MAVANZORDLAV::ApplyRowFilter() {
       return false;
     });
   }
+  // The details are of a group the grid shows: a search that hides the
+  // current group makes the first one it keeps current.
+  const int64_t at = RSTempiVer()->AbsolutePosition();
+  if (groups_model_->Shown() > 0 && (at < 1 || groups_model_->RowOfPosition(static_cast<size_t>(at - 1)) < 0)) {
+    RSTempiVer()->SetAbsolutePosition(static_cast<int64_t>(groups_model_->PositionOf(0)) + 1);
+  }
   // A search that keeps no group leaves nothing to print.
   cmd_stampa_->setEnabled(!NothingToPrint());
   UpdateTotalsRow();

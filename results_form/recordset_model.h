@@ -57,6 +57,8 @@ class RecordSetModel : public QAbstractTableModel {
   void Refresh();
   // The record set's 0-based position of a view row.
   [[nodiscard]] size_t PositionOf(int row) const;
+  // The view row of a 0-based position; -1 when the row filter hides it.
+  [[nodiscard]] int RowOfPosition(size_t position) const;
   // Keeps only the positions for which `keep` answers true (null: all);
   // the rows keep the sort. Applied again by Refresh.
   void SetRowFilter(std::function<bool(size_t position)> keep);
@@ -82,7 +84,6 @@ class RecordSetModel : public QAbstractTableModel {
   void OnMoveComplete();
   void SelectCurrent();
   void Resort();
-  [[nodiscard]] int RowOfPosition(size_t position) const;
 
   host::RecordSetPtr records_;
   std::vector<Column> columns_;

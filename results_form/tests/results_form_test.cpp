@@ -569,10 +569,20 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     auto* groups = results->GRD_VERS();
     const int article = FieldColumn(groups, "PD44_CODART_MG66");
     QCOMPARE(results->ShownCount(), QString("3 di 3 gruppi"));
+    // Another group current first (whatever order a saved layout gave the rows).
+    for (int r = 0; r < groups->model()->rowCount(); ++r) {
+      if (groups->model()->index(r, article).data().toString() == "A1") groups->selectRow(r);
+    }
+    QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A1"));
     QTest::keyClicks(results->FilterBox(), "a2");
     QCOMPARE(groups->model()->rowCount(), 1);
     QCOMPARE(groups->model()->index(0, article).data().toString(), QString("A2"));
     QCOMPARE(results->ShownCount(), QString("1 di 3 gruppi"));
+    // The group current before is hidden: the one kept is current, in the
+    // grid and in the details.
+    QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A2"));
+    QVERIFY2(results->LabelRowText().contains("A2"), qPrintable(results->LabelRowText()));
+    QCOMPARE(groups->selectionModel()->selectedRows().size(), 1);
     results->FilterBox()->clear();
     QCOMPARE(groups->model()->rowCount(), 3);
     // A1 at + 98.69 % is outside ±10 %, A2 at + 2.15 % (120 s over 5580 s)
