@@ -105,6 +105,16 @@ bool GroupMembership::Assign(size_t count) {
     Signature probe(n);
     std::vector<Part> alternative(n);
     std::vector<size_t> both;  // columns where a Null-like value also has a key some group asks for
+    // The bookings come ordered by their grouping: most repeat the values of
+    // the booking before, whose groups are known without hashing again.
+    Signature last_probe;
+    const std::vector<uint32_t>* last_groups = nullptr;
+    if (next_row_ == 0) members_.reserve(rows);  // most bookings belong to one group
+    const auto take = [&](const std::vector<uint32_t>& groups, size_t row) {
+      for (const uint32_t g : groups) {
+        if (Matches(groups_[g], row)) members_.emplace_back(g, static_cast<uint32_t>(row));
+      }
+    };
     for (size_t row = next_row_; row < end; ++row) {
       bool none = false;
       both.clear();
@@ -130,16 +140,22 @@ bool GroupMembership::Assign(size_t count) {
         }
       }
       if (none) continue;
+      if (both.empty()) {
+        if (last_probe.empty() || !(probe == last_probe)) {
+          const auto it = by_signature_.find(probe);
+          last_groups = it == by_signature_.end() ? nullptr : &it->second;
+          last_probe = probe;
+        }
+        if (last_groups != nullptr) take(*last_groups, row);
+        continue;
+      }
       const size_t combinations = size_t{1} << both.size();
       for (size_t mask = 0; mask < combinations; ++mask) {
         for (size_t b = 0; b < both.size(); ++b) {
           probe[both[b]] = ((mask >> b) & 1U) != 0 ? alternative[both[b]] : Part{true, {}};
         }
         const auto it = by_signature_.find(probe);
-        if (it == by_signature_.end()) continue;
-        for (const uint32_t g : it->second) {
-          if (Matches(groups_[g], row)) members_.emplace_back(g, static_cast<uint32_t>(row));
-        }
+        if (it != by_signature_.end()) take(it->second, row);
       }
     }
   }

@@ -13,7 +13,10 @@ BookingRecordFilter::BookingRecordFilter(host::RecordSetPtr records, const std::
   table_ = records_->SharedStorage();
   column_ = table_->FieldIndex(field);
   rows_ = table_->RowCount();
-  if (column_ < 0 || rows_ == 0) return;
+}
+
+void BookingRecordFilter::StartIndex() {
+  if (column_ < 0 || rows_ == 0 || building_.valid() || ready_) return;
   // The thread only reads the column, which nothing writes once the run is
   // over; the index it fills is this object's own, not the table's.
   const host::Column* column = &table_->ColumnAt(static_cast<size_t>(column_));

@@ -5,9 +5,9 @@
 // An equality filter builds its column's index the first time: over a run
 // of a million bookings that is half a second, spent in the middle of
 // opening the form, on the window's thread. Here the index is built on a
-// second thread from the moment the form is made (the run is over, the
-// second core is free); until it is there, a filter is answered by one scan
-// of the column, a few milliseconds. Either way the record set gets exactly
+// second thread once the owner says the cores are free (the form: after the
+// groups' figures, which use both); until it is there, a filter is answered
+// by one scan of the column, a few milliseconds. Either way the record set gets exactly
 // the rows its own filter would select, in the same order (handed over as
 // the table's remembered selection for that filter text), and its Filter()
 // reads the same text.
@@ -29,8 +29,7 @@ namespace results_form {
 
 class BookingRecordFilter {
  public:
-  // Starts building the index of `field` of `records` (nothing when the
-  // record set is empty or lacks the field).
+  // Filters `field` of `records` by scanning until StartIndex().
   BookingRecordFilter(host::RecordSetPtr records, const std::string& field);
   ~BookingRecordFilter();
   BookingRecordFilter(const BookingRecordFilter&) = delete;
@@ -39,6 +38,10 @@ class BookingRecordFilter {
   // Filters the record set with `criteria`, as SetFilter does (throws as it
   // would).
   void Apply(const std::string& criteria);
+
+  // Starts building the index on a second thread (nothing when the record
+  // set is empty or lacks the field, or when it is started already).
+  void StartIndex();
 
   // Whether the index built beside has come (for measurements and tests).
   [[nodiscard]] bool IndexReady();

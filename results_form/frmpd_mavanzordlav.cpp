@@ -194,8 +194,8 @@ QString FRMPD_MAVANZORDLAV::LayoutKey(const char* grid) const {
 }
 
 void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
-  // The second core builds the look-up of the bookings' planned records
-  // while this one lays the form out.
+  // The look-up of the bookings' planned records is built on a second core
+  // once the groups' figures, which take both, are there.
   if (RSTempiPrevDett() && !booking_filter_) {
     booking_filter_ = std::make_unique<BookingRecordFilter>(RSTempiPrevDett(), "IDVERS");
   }
@@ -472,7 +472,11 @@ void FRMPD_MAVANZORDLAV::PreparaForm() {
     figures_timer_ = new QTimer(Window());
     figures_timer_->setInterval(0);
     QObject::connect(figures_timer_, &QTimer::timeout, Window(), [this] { StepFigures(); });
-    if (figures_) figures_timer_->start();
+    if (figures_) {
+      figures_timer_->start();
+    } else if (booking_filter_) {
+      booking_filter_->StartIndex();
+    }
     UpdateTotalsRow();
   } catch (...) {
     host::ReportCurrentError(*this, "PreparaForm");
@@ -493,6 +497,7 @@ void FRMPD_MAVANZORDLAV::StepFigures() {
     if (done) {
       figures_timer_->stop();
       if (!run_totals_) run_totals_ = figures_->AllBookings();
+      if (booking_filter_) booking_filter_->StartIndex();
     }
     host::ReportStatus(*this, Run()->TakeStatus());
     // A repaint of the grid costs as much as a slice of figures: once a
@@ -518,6 +523,7 @@ void FRMPD_MAVANZORDLAV::StepFigures() {
     }
   } catch (...) {
     figures_timer_->stop();
+    if (booking_filter_) booking_filter_->StartIndex();
     host::ReportCurrentError(*this, "TempiPreventivi");
   }
 }

@@ -37,13 +37,14 @@ class ColumnIndex {
 
  private:
   struct Slot {
-    uint64_t hash = 0;
+    uint32_t hash = 0;  // the key's hash, low half: enough to place and to skip
     uint32_t first = kNoRow;
     uint32_t last = kNoRow;
     uint32_t count = 0;  // 0: free slot
   };
   [[nodiscard]] size_t Probe(const Column& column, const CellKey& key, uint64_t hash) const;
-  void Grow(const Column& column);
+  // Doubles the table, or sizes it at once for `expected_keys`.
+  void Grow(size_t expected_keys);
 
   std::vector<Slot> slots_;
   size_t used_ = 0;

@@ -106,5 +106,36 @@ TEST(EqualityIndex, KeepsEveryRowOfAValueHoweverWrittenAndWhereverItLies) {
   EXPECT_EQ(rows("D = NULL"), (std::vector<int>{9, 11}));
 }
 
+// An id column: the index is sized from its first rows, and a key that
+// comes back later, or in rows added after the first filter, is still found.
+TEST(EqualityIndex, AnIdColumnFindsKeysThatComeBackAndRowsAddedLater) {
+  const RecordSetPtr rs = RecordSet::Create();
+  rs->AppendField(FieldDef{"ID", FieldType::Integer});
+  rs->Open();
+  const auto add = [&](int from, int to) {
+    for (int id = from; id < to; ++id) {
+      rs->AddNew();
+      rs->SetValue("ID", id);
+      rs->Update();
+    }
+  };
+  add(0, 3000);
+  add(0, 3000);  // every id again: twice the keys the first rows foretold
+  const auto rows = [&](const char* filter) {
+    rs->SetFilter(filter);
+    std::vector<size_t> out;
+    for (; !rs->Eof(); rs->MoveNext()) out.push_back(rs->StorageRow());
+    return out;
+  };
+  EXPECT_EQ(rows("ID = 5"), (std::vector<size_t>{5, 3005}));
+  EXPECT_EQ(rows("ID = 2999"), (std::vector<size_t>{2999, 5999}));
+  rs->SetFilter("");
+  add(2990, 12000);
+  EXPECT_EQ(rows("ID = 2999"), (std::vector<size_t>{2999, 5999, 6009}));
+  EXPECT_EQ(rows("ID = 11999"), (std::vector<size_t>{15009}));
+  EXPECT_TRUE(rows("ID = 12000").empty());
+  EXPECT_EQ(rows("ID = NULL"), (std::vector<size_t>{0, 3000}));  // 0 is not above 0
+}
+
 }  // namespace
 }  // namespace host

@@ -175,6 +175,8 @@ class GridBehaviourTest : public QObject {
     QCOMPARE(QString::fromStdString(records->Filter()), QString("IDVERS = 7"));
     filter.Apply("IDVERS = NULL");
     QCOMPARE(rows(), QList<size_t>({0, 1, kRows, kRows + 1, kRows + 2}));
+    QVERIFY(!filter.IndexReady());
+    filter.StartIndex();
     while (!filter.IndexReady()) QThread::msleep(1);
     filter.Apply("IDVERS = 99999");
     QCOMPARE(rows(), QList<size_t>({kRows - 2, kRows - 1}));
