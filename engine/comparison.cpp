@@ -92,6 +92,10 @@ host::Status Comparison::ComputeAll(Progress& progress) {
   if (Empty()) return {};
   progress_.Target(&progress);
   progress_.Stage(RunStage::GroupTotals);
+  // Each phase worked out once for all the groups that count it, and taken
+  // from the run's pass where it computed exactly that phase already.
+  Totals().ReusePhases();
+  Totals().ReusePassTimes(reader_->KeptPassTimes());
   Totals().ComputeAll(progress_);
   progress_.Target(nullptr);
   host::Status status = context_.Take();

@@ -89,6 +89,24 @@ void ExpectSameFigures(const CategoryFigures& got, const host::RecordSet& record
   }
 }
 
+// Every time field of a group's stored totals in `got_run` as `want` has
+// it, value and type; false when either has no record.
+bool ExpectSameStored(Comparison& got_run, const host::RecordSetPtr& want, const TimeFieldIndex& fields,
+                      const std::string& what) {
+  if (want->Eof()) return false;
+  auto got = StoredTotals(got_run, want->Value("IDGRUPPO"));
+  if (got->Eof()) return false;
+  for (size_t c = 0; c < 7; ++c) {
+    for (size_t base = 0; base < 10; ++base) {
+      const size_t at = fields.At(c, base);
+      EXPECT_EQ(got->Value(at), want->Value(at)) << what << " field " << want->Field(at).name << ": "
+                                                 << got->Value(at).JoinedText() << " against "
+                                                 << want->Value(at).JoinedText();
+    }
+  }
+  return true;
+}
+
 // How many computations a run's pass offers to the group side.
 size_t OfferedBy(Comparison& run) {
   const std::shared_ptr<const PassTimes>& pass = run.Reader().KeptPassTimes();
@@ -140,17 +158,7 @@ size_t CompareEveryGroup(const std::string& db, const std::vector<std::string>& 
     const host::Variant id = groups->Value("IDGRUPPO");
     const std::string what = "group " + id.JoinedText();
     auto want = StoredTotals(*by_group, id);
-    auto got = StoredTotals(*one_pass, id);
-    if (want->Eof() || got->Eof()) continue;
-    // Every time field as the visit stored it, value and type.
-    for (size_t c = 0; c < 7; ++c) {
-      for (size_t base = 0; base < 10; ++base) {
-        const size_t at = fields.At(c, base);
-        EXPECT_EQ(got->Value(at), want->Value(at)) << what << " field " << b.RSTempiPrev->Field(at).name << ": "
-                                                   << got->Value(at).JoinedText() << " against "
-                                                   << want->Value(at).JoinedText();
-      }
-    }
+    if (!ExpectSameStored(*one_pass, want, fields, what)) continue;
     const CategoryFigures* f = figures.Of(id);
     EXPECT_NE(f, nullptr) << what;
     if (f != nullptr) ExpectSameFigures(*f, *want, unit, what);
@@ -202,6 +210,33 @@ TEST(GroupFigures, EveryGroupOfTheDemoAsItsVisitStoresIt) {
     EXPECT_EQ(CompareEveryGroup(db, {"-"}, unit, &all), 1U) << "unit " << unit;
     if (unit == 0) {
       EXPECT_GT(CompareEveryGroup(db, {"Dipendente", "Fase"}, unit, nullptr), 10U);
+    }
+  }
+}
+
+// The command line's totals of every group (ComputeAll: each phase once,
+// taken from the pass where it computed it) are what each group's visit
+// stores on an independent run.
+TEST(GroupFigures, ComputeAllStoresWhatEachVisitStores) {
+  for (const int unit : {0, 1}) {
+    for (const std::vector<std::string>& grouping : {std::vector<std::string>{"Reparto", "Fase"},
+                                                     std::vector<std::string>{}}) {
+      host::testing::FakeForm form_a, form_b;
+      auto all = RunOn(form_a, Demo20k(), grouping, unit);
+      auto by_group = RunOn(form_b, Demo20k(), grouping, unit);
+      NoProgress progress;
+      ASSERT_TRUE(all->ComputeAll(progress).ok());
+      EXPECT_GT(all->Totals().TakenFromPass(), 0);
+      auto& b = by_group->Records();
+      const TimeFieldIndex fields(*b.RSTempiPrev);
+      size_t compared = 0;
+      for (b.RSTempiVer->MoveFirst(); !b.RSTempiVer->Eof(); b.RSTempiVer->MoveNext()) {
+        EXPECT_FALSE(by_group->Totals().TempiPreventivi());
+        const host::Variant id = b.RSTempiVer->Value("IDGRUPPO");
+        compared += ExpectSameStored(*all, StoredTotals(*by_group, id), fields, "group " + id.JoinedText()) ? 1 : 0;
+      }
+      EXPECT_EQ(compared, b.RSTempiVer->RecordCount()) << "unit " << unit;
+      EXPECT_TRUE(form_a.errors.empty());
     }
   }
 }
