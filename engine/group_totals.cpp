@@ -555,7 +555,9 @@ void GroupTotals::AddBooking(size_t row, BookingSums& into) {
 
 void GroupTotals::AddBookingPlanned(size_t row, BookingSums& into) {
   const std::optional<BookingPhase> phase = PhaseOf(row);
-  if (phase && into.seen.TryEmplace(phase->key).second) {
+  if (!phase || phase->key == into.last_seen) return;
+  into.last_seen = phase->key;
+  if (into.seen.TryEmplace(phase->key).second) {
     uint32_t cached = kNotCached;
     PlannedOf(*phase, row, cached, planned_);
     AddPlanned(into, planned_);

@@ -133,6 +133,9 @@ class GroupTotals {
     // The phases already counted (the values unused).
     using Phase = PhaseKey;
     PhaseKeyMap seen;
+    // The phase added last: a group's bookings of one phase mostly come
+    // one after another, and are known counted without looking it up.
+    std::optional<Phase> last_seen;
     // The planned and booked hours, minutes and seconds of each category
     // as they are added up; `sums` holds them once Settle has run (its
     // other members and everything before are Empty).
