@@ -191,7 +191,9 @@ bool MeasurePreview(const std::string& db, bool sections, bool outside) {
   }
   auto results = std::make_shared<results_form::FRMPD_MAVANZORDLAV>(run);
   results->Show(nullptr);
-  while (!results->FiguresDone()) QApplication::processEvents();
+  // The look-up built beside once the figures are there would otherwise
+  // grow while the preview is measured.
+  while (!results->FiguresDone() || !results->BookingLookUpReady()) QApplication::processEvents();
   // The print options as the host hands them over.
   component::CLSPD_QUARVELINDO program({});
   auto global = std::make_shared<host::GlobalObject>();

@@ -7,10 +7,10 @@
 // opening the form, on the window's thread. Here the index is built on a
 // second thread once the owner says the cores are free (the form: after the
 // groups' figures, which use both); until it is there, a filter is answered
-// by one scan of the column, a few milliseconds. Either way the record set gets exactly
-// the rows its own filter would select, in the same order (handed over as
-// the table's remembered selection for that filter text), and its Filter()
-// reads the same text.
+// by one scan of the column, a few milliseconds. Either way the record set
+// gets exactly the rows its own filter would select, in the same order
+// (handed over as the table's remembered selection for that filter text),
+// and its Filter() reads the same text.
 //
 // A filter of any other shape (not one equality on the column) is the
 // record set's own SetFilter. The record set's rows must not change while

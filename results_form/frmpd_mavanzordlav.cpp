@@ -530,6 +530,8 @@ void FRMPD_MAVANZORDLAV::StepFigures() {
 
 bool FRMPD_MAVANZORDLAV::FiguresDone() const { return !figures_ || (figures_->Done() && run_totals_.has_value()); }
 
+bool FRMPD_MAVANZORDLAV::BookingLookUpReady() const { return !booking_filter_ || booking_filter_->IndexReady(); }
+
 void FRMPD_MAVANZORDLAV::FinishFigures() {
   while (figures_ && figures_timer_ != nullptr && figures_timer_->isActive()) StepFigures();
 }

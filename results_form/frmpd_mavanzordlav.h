@@ -131,6 +131,9 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   [[nodiscard]] bool FiguresDone() const;
   // Computes the remaining figures at once (tests, the bench).
   void FinishFigures();
+  // Whether the look-up of the bookings' planned records, built beside once
+  // the figures are there, has come (or is not needed): for measurements.
+  [[nodiscard]] bool BookingLookUpReady() const;
   // The tolerance band's half width in percent (default 10, remembered).
   [[nodiscard]] double Tolerance() const { return tolerance_; }
   void SetTolerance(double percent);
