@@ -2,9 +2,11 @@
 // SQLite back end and through ODBC with the SQLite driver: both must answer
 // the same rows, and the database must come out untouched.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <chrono>
 
+#include "engine/blank_variants.h"
 #include "engine/booking_queries.h"
 #include "engine/grouped_from_detail.h"
 #include "engine/planned_queries.h"
@@ -12,6 +14,7 @@
 #include "host/db/connection.h"
 #include "host/db/odbc_connection.h"
 #include "host/db/sqlite_connection.h"
+#include "host/db/sqlite_dialect.h"
 #include "host/services/production_services.h"
 #include "host/services/recordset_functions.h"
 
@@ -238,6 +241,38 @@ TEST_F(QueriesOnDemo, GroupedRowsFromTheBookingsAreTheGroupedQuerysRows) {
   in.ordering = "1";
   in.items.push_back({"PD18_CODCICLO", "Ciclo", true});
   EXPECT_FALSE(CanGroupFromDetail(in, "SQLite"));
+}
+
+// The bookings with a blank variant are read straight through the table:
+// through the company's index, on a database of one company, every booking
+// would be looked up on its own.
+TEST_F(QueriesOnDemo, BlankVariantsAreReadStraightThrough) {
+  const std::string sql = BlankVariantQuery("1");
+  EXPECT_EQ(sql,
+            "SELECT PD44_PRGMVORE_PD31 FROM PD44_VERSORE WITH(NOLOCK) WHERE +PD44_DITTA_CG18 = 1 AND PD44_OPZIONE "
+            "IS NOT NULL AND RTRIM(PD44_OPZIONE) = ''");
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  sqlite3_stmt* plan = nullptr;
+  const std::string explain = "EXPLAIN QUERY PLAN " + host::sql::SqliteDialect().Translate(sql).sql;
+  ASSERT_EQ(sqlite3_prepare_v2(db, explain.c_str(), -1, &plan, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  std::string steps;
+  while (sqlite3_step(plan) == SQLITE_ROW) steps += reinterpret_cast<const char*>(sqlite3_column_text(plan, 3));
+  sqlite3_finalize(plan);
+  sqlite3_close(db);
+  EXPECT_EQ(steps, "SCAN PD44_VERSORE");
+  // Company 1's blank variants only: the demo's company 2 has some too.
+  const RecordSetPtr rows = native_->Execute(sql);
+  const RecordSetPtr expected = native_->Execute(
+      "SELECT PD44_PRGMVORE_PD31 FROM PD44_VERSORE WHERE PD44_DITTA_CG18 = 1 AND PD44_OPZIONE IS NOT NULL AND "
+      "RTRIM(PD44_OPZIONE) = '' ORDER BY PD44_PRGMVORE_PD31");
+  ASSERT_GT(expected->RecordCount(), 0U);
+  ASSERT_GT(native_->Execute(BlankVariantQuery("2"))->RecordCount(), 0U);
+  const BlankVariants read = BlankVariants::Read(*rows);
+  EXPECT_EQ(read.Count(), expected->RecordCount());
+  for (; !expected->Eof(); expected->MoveNext()) {
+    EXPECT_TRUE(read.Holds(expected->Value(0).ToDecimal().TruncToInt64())) << expected->Value(0).ToText();
+  }
 }
 
 TEST_F(QueriesOnDemo, BookedTimesAddUpToTheTable) {
