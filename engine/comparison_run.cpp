@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <exception>
+#include <optional>
 #include <thread>
 
 #include "engine/booking_queries.h"
@@ -446,15 +447,28 @@ struct ComparisonRun::PlannedPass {
   // materials, of its default cycle, or of its cycle reconfigured.
   Planned FindPhase(size_t booking_row) {
     Planned planned;
-    const std::string& department = departments.At(booking_row);
+    const uint32_t department_number = departments.NumberAt(booking_row);
+    const std::string& department = departments.Text(department_number);
     const Variant phase = Read(bookings, f.phase);
     PhaseSource& phases = *run.phases_;
     if (host::CompareNumbers(ValoreNumerico(Read(bookings, f.bom)), int16_t{0}) > 0) {
-      if (auto row = phases.OrderPhase(orders.At(booking_row), Read(bookings, f.order_row), department, phase)) {
+      const uint32_t order_number = orders.NumberAt(booking_row);
+      const Variant order_row = Read(bookings, f.order_row);
+      // The bookings come grouped: most often the one before booked the
+      // same order phase for the same article and option, and this one
+      // plans what it planned (its times were kept under those keys).
+      if (last_order && last_order->order == order_number && last_order->department == department_number &&
+          last_order->article == article_number && last_order->option == option_number &&
+          last_order->order_row == order_row && last_order->phase == phase) {
+        return last_order->planned;
+      }
+      if (auto row = phases.OrderPhase(orders.Text(order_number), order_row, department, phase)) {
         planned.id_ciclo = row->Get(&PhaseColumns::phase_id, "PD2A_IDFASE");
         planned.qtaodl = row->Get(&PhaseColumns::order_quantity, "DO46_QTA1ORD");
         planned.times = TimesOf(*row, PhaseSourceKind::Order, planned.qtaodl, planned.id_ciclo, true);
       }
+      last_order = LastOrderPhase{order_number, department_number, article_number, option_number, order_row, phase,
+                                  planned};
       return planned;
     }
     if (article.empty()) return planned;
@@ -557,6 +571,13 @@ struct ComparisonRun::PlannedPass {
   // The current booking's article and option (the formulas read them) and their numbers.
   std::string article, option_text;
   uint32_t article_number = 0, option_number = 0;
+  // The last order phase a booking found, by what found it.
+  struct LastOrderPhase {
+    uint32_t order, department, article, option;
+    Variant order_row, phase;
+    Planned planned;
+  };
+  std::optional<LastOrderPhase> last_order;
 
   // Makes the booking at storage row `booking_row` (the current one) the pass's.
   void Select(size_t booking_row) {
