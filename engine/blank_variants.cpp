@@ -8,9 +8,9 @@ namespace engine {
 
 std::string BlankVariantQuery(const std::string& company) {
   // The unary plus keeps SQLite (the only back end that asks this) off the
-  // company's index: without statistics it takes that index for selective,
-  // and on a one-company database looks every booking up through it in
-  // date order, five times the time of reading the table straight through.
+  // company's index: it takes that index even where the company holds every
+  // booking, and then looks each one up through it in date order, five
+  // times the time of reading the table straight through.
   return "SELECT PD44_PRGMVORE_PD31 FROM PD44_VERSORE WITH(NOLOCK) WHERE +PD44_DITTA_CG18 = " + company +
          " AND PD44_OPZIONE IS NOT NULL AND RTRIM(PD44_OPZIONE) = ''";
 }
