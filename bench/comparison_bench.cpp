@@ -1,7 +1,7 @@
 // The whole comparison against reading the detailed booking query alone, on
 // the demo database, side by side in one process:
 //
-//   comparison_bench [--bookings N] [--db FILE] [--short] [--odbc]
+//   comparison_bench [--bookings N] [--db FILE] [--short] [--odbc] [--repeat R]
 //
 // It makes the demo database when FILE does not exist (N bookings, seed 1;
 // by default build/bench-demo-1m.db, build/bench-demo-10m.db…), then
@@ -17,6 +17,11 @@
 // own so that each has its own peak memory; first on every core, then kept
 // to the first one (as `taskset -c 0` would); it prints each back end's
 // whole / raw and ODBC / native for wall, CPU and peak.
+//
+// With --repeat R it measures R rounds, each a read alone followed at once by
+// its whole run, and prints the median of the rounds' ratios as well: the
+// machine's speed drifts by tens of per cent over minutes, and a ratio of two
+// steps run back to back drifts far less than either step.
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -104,6 +109,14 @@ void WarmPageCache(const std::string& path) {
 // Above this many bookings the default grouping is left out: it would double
 // a run that already takes minutes (ten years of bookings).
 constexpr size_t kLargestDefaultGrouping = 2000000;
+
+// The middle value (the mean of the middle two for an even count); 0 for none.
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t middle = values.size() / 2;
+  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
 
 struct BackEndRun {
   double wall = 0;  // the whole comparison, from its start to its totals
@@ -198,27 +211,48 @@ BackEndRun RunInChild(const std::string& connection_string, bool one_core = fals
   return run;
 }
 
-// Native against ODBC, side by side, on every core and on one.
-int CompareBackEnds(const std::string& db) {
+void PrintBackEndRun(const char* name, const BackEndRun& run) {
+  std::printf(
+      "  %s whole comparison: %.2f s wall, %.2f s CPU, peak RSS %ld MiB; raw step-and-read %.2f s wall, %.2f s "
+      "CPU; ratio whole / raw %.2f wall, %.2f CPU%s\n",
+      name, run.wall, run.cpu, run.peak_mib, run.raw_wall, run.raw_cpu, run.wall / run.raw_wall, run.cpu / run.raw_cpu,
+      run.ok ? "" : " (FAILED)");
+}
+
+// Native against ODBC, side by side, on every core and on one, `rounds` times each.
+int CompareBackEnds(const std::string& db, int rounds) {
   WarmPageCache(db);
   bool ok = true;
   const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
   for (const bool one_core : {false, true}) {
-    const BackEndRun native = RunInChild(Unhurried("Data Source=" + db), one_core);
-    const BackEndRun odbc = RunInChild(Unhurried("Driver=SQLite3;Database=" + db), one_core);
     std::printf("%s:\n", one_core ? "one core (the first)" : (std::to_string(cores) + " cores").c_str());
-    for (const auto& [name, run] : {std::pair{"native", native}, std::pair{"ODBC  ", odbc}}) {
-      std::printf(
-          "  %s whole comparison: %.2f s wall, %.2f s CPU, peak RSS %ld MiB; raw step-and-read %.2f s wall, %.2f s "
-          "CPU; ratio whole / raw %.2f wall, %.2f CPU%s\n",
-          name, run.wall, run.cpu, run.peak_mib, run.raw_wall, run.raw_cpu, run.wall / run.raw_wall,
-          run.cpu / run.raw_cpu, run.ok ? "" : " (FAILED)");
+    std::vector<double> native_wall, native_cpu, odbc_wall, odbc_cpu, between_wall, between_cpu, between_peak;
+    for (int round = 1; round <= rounds; ++round) {
+      const BackEndRun native = RunInChild(Unhurried("Data Source=" + db), one_core);
+      const BackEndRun odbc = RunInChild(Unhurried("Driver=SQLite3;Database=" + db), one_core);
+      if (rounds > 1) std::printf(" round %d\n", round);
+      PrintBackEndRun("native", native);
+      PrintBackEndRun("ODBC  ", odbc);
+      std::printf("  ratio ODBC / native: %.2f wall, %.2f CPU, %.2f peak memory\n", odbc.wall / native.wall,
+                  odbc.cpu / native.cpu, static_cast<double>(odbc.peak_mib) / static_cast<double>(native.peak_mib));
+      std::fflush(stdout);
+      native_wall.push_back(native.wall / native.raw_wall);
+      native_cpu.push_back(native.cpu / native.raw_cpu);
+      odbc_wall.push_back(odbc.wall / odbc.raw_wall);
+      odbc_cpu.push_back(odbc.cpu / odbc.raw_cpu);
+      between_wall.push_back(odbc.wall / native.wall);
+      between_cpu.push_back(odbc.cpu / native.cpu);
+      between_peak.push_back(static_cast<double>(odbc.peak_mib) / static_cast<double>(native.peak_mib));
+      ok = ok && native.ok && odbc.ok;
     }
-    std::printf("  ratio ODBC / native: %.2f wall, %.2f CPU, %.2f peak memory\n", odbc.wall / native.wall,
-                odbc.cpu / native.cpu,
-                static_cast<double>(odbc.peak_mib) / static_cast<double>(native.peak_mib));
-    std::fflush(stdout);
-    ok = ok && native.ok && odbc.ok;
+    if (rounds > 1) {
+      std::printf(
+          "  median of %d rounds: native whole / raw %.2f wall, %.2f CPU; ODBC whole / raw %.2f wall, %.2f CPU; "
+          "ODBC / native %.2f wall, %.2f CPU, %.2f peak memory\n",
+          rounds, Median(native_wall), Median(native_cpu), Median(odbc_wall), Median(odbc_cpu), Median(between_wall),
+          Median(between_cpu), Median(between_peak));
+      std::fflush(stdout);
+    }
   }
   return ok ? 0 : 1;
 }
@@ -259,6 +293,7 @@ int main(int argc, char** argv) {
   std::string db;
   bool is_short = false;
   bool odbc = false;
+  int rounds = 1;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--short") == 0) {
       is_short = true;
@@ -271,6 +306,8 @@ int main(int argc, char** argv) {
       bookings = std::atoll(argv[++i]);
     } else if (std::strcmp(argv[i], "--odbc") == 0) {
       odbc = true;
+    } else if (std::strcmp(argv[i], "--repeat") == 0 && i + 1 < argc) {
+      rounds = std::max(1, std::atoi(argv[++i]));
     } else if (std::strcmp(argv[i], "--db") == 0 && i + 1 < argc) {
       db = argv[++i];
     }
@@ -289,7 +326,7 @@ int main(int argc, char** argv) {
   }
   if (odbc) {
     std::fflush(stdout);
-    const int status = CompareBackEnds(db);
+    const int status = CompareBackEnds(db, rounds);
     if (is_short) std::filesystem::remove(db);
     return status;
   }
@@ -301,10 +338,24 @@ int main(int argc, char** argv) {
   engine::LoadGroupingFields(order);
   order.SetGrouping({"Reparto", "Fase"});
 
-  // 1. The detailed booking query alone, read into a record set.
-  {
-    const std::string detailed = DetailedQuery(*connection, order);
-    WarmPageCache(db);  // the run finds the file in the page cache, as the read alone did
+  engine::NoProgress progress;
+  const auto request_for = [&](const host::OrderControl& grouping) {
+    engine::ComparisonRequest request;
+    request.connection = connection;
+    request.company = "1";
+    request.query = query;
+    request.order = grouping;
+    return request;
+  };
+  const std::string detailed = DetailedQuery(*connection, order);
+  WarmPageCache(db);  // the run finds the file in the page cache, as the read alone did
+  std::vector<double> ratios_wall, ratios_cpu;
+  std::unique_ptr<engine::Comparison> run;
+  double last_whole = 0;  // of the last round, for the default grouping's
+  for (int round = 1; round <= rounds; ++round) {
+    const bool last = round == rounds;
+    if (rounds > 1) std::printf("round %d\n", round);
+    // 1. The detailed booking query alone, read into a record set.
     const auto start = Clock::now();
     const double cpu_start = CpuSeconds();
     auto rows = connection->Execute(detailed);
@@ -317,19 +368,11 @@ int main(int argc, char** argv) {
     const int64_t before = connection->StatementCount();
 
     // 2. The whole comparison, through the run object.
-    engine::NoProgress progress;
-    const auto request_for = [&](const host::OrderControl& grouping) {
-      engine::ComparisonRequest request;
-      request.connection = connection;
-      request.company = "1";
-      request.query = query;
-      request.order = grouping;
-      return request;
-    };
+    run.reset();
     ResetPeak();
     const auto run_start = Clock::now();
     const double run_cpu_start = CpuSeconds();
-    auto run = engine::Comparison::Make(form, request_for(order), progress);
+    run = engine::Comparison::Make(form, request_for(order), progress);
     const double planned = Seconds(run_start);
     run->ComputeAll(progress);
     const double whole = Seconds(run_start);
@@ -346,39 +389,48 @@ int main(int argc, char** argv) {
         "(phase rows %lld); errors %d\n",
         whole / read, whole_cpu / read_cpu, whole_cpu, read_cpu, static_cast<long long>(statements),
         static_cast<long long>(run->Reader().Phases().Statements()), form.Errors());
-    const bool consistent = Consistent(*run);
-    auto& r = run->Records();
-    std::printf("storage: RSTempiVerDett %zu MiB, RSTempiPrevDett %zu MiB, RSTempiVer %zu MiB, RSTempiPrev %zu MiB\n",
-                r.RSTempiVerDett->Storage().MemoryBytes() >> 20, r.RSTempiPrevDett->Storage().MemoryBytes() >> 20,
-                r.RSTempiVer->Storage().MemoryBytes() >> 20, r.RSTempiPrev->Storage().MemoryBytes() >> 20);
-    PrintLargestColumns("RSTempiVerDett", r.RSTempiVerDett->Storage());
-    PrintLargestColumns("RSTempiPrevDett", r.RSTempiPrevDett->Storage());
-    std::printf("peak RSS %ld MiB (of the whole comparison alone %ld MiB)\n", PeakRssMiB(), whole_peak);
-    const bool run_ok = !run->Failed();
-    std::fflush(stdout);
-
-    // 3. The same comparison grouped as the query form starts (every grouping
-    //    field it proposes): many more, smaller groups.
-    if (r.RSTempiVerDett->RecordCount() > kLargestDefaultGrouping) {
-      std::printf("default grouping left out above %zu bookings\n", kLargestDefaultGrouping);
-      const int status = form.Errors() == 0 && run_ok && consistent ? 0 : 1;
-      run.reset();
-      connection.reset();
-      return status;
+    last_whole = whole;
+    ratios_wall.push_back(whole / read);
+    ratios_cpu.push_back(whole_cpu / read_cpu);
+    if (last && rounds > 1) {
+      std::printf("median of %d rounds: ratio whole / raw %.2f wall, %.2f CPU\n", rounds, Median(ratios_wall),
+                  Median(ratios_cpu));
     }
+    if (last) std::printf("peak RSS of the whole comparison alone %ld MiB\n", whole_peak);
+    std::fflush(stdout);
+  }
+  const bool consistent = Consistent(*run);
+  auto& r = run->Records();
+  std::printf("storage: RSTempiVerDett %zu MiB, RSTempiPrevDett %zu MiB, RSTempiVer %zu MiB, RSTempiPrev %zu MiB\n",
+              r.RSTempiVerDett->Storage().MemoryBytes() >> 20, r.RSTempiPrevDett->Storage().MemoryBytes() >> 20,
+              r.RSTempiVer->Storage().MemoryBytes() >> 20, r.RSTempiPrev->Storage().MemoryBytes() >> 20);
+  PrintLargestColumns("RSTempiVerDett", r.RSTempiVerDett->Storage());
+  PrintLargestColumns("RSTempiPrevDett", r.RSTempiPrevDett->Storage());
+  std::printf("peak RSS %ld MiB\n", PeakRssMiB());
+  const bool run_ok = !run->Failed();
+  std::fflush(stdout);
+
+  // 3. The same comparison grouped as the query form starts (every grouping
+  //    field it proposes): many more, smaller groups.
+  if (r.RSTempiVerDett->RecordCount() > kLargestDefaultGrouping) {
+    std::printf("default grouping left out above %zu bookings\n", kLargestDefaultGrouping);
+    const int status = form.Errors() == 0 && run_ok && consistent ? 0 : 1;
     run.reset();
-    host::OrderControl default_order;
-    engine::LoadGroupingFields(default_order);
-    const auto default_start = Clock::now();
-    auto by_default = engine::Comparison::Make(form, request_for(default_order), progress);
-    by_default->ComputeAll(progress);
-    const double default_whole = Seconds(default_start);
-    std::printf("default grouping: %zu groups, whole comparison %.2f s = %.2f x the Reparto + Fase grouping\n",
-                by_default->Records().RSTempiVer->RecordCount(), default_whole, default_whole / whole);
-    const int status = form.Errors() == 0 && run_ok && !by_default->Failed() && consistent ? 0 : 1;
-    by_default.reset();
     connection.reset();
-    if (is_short) std::filesystem::remove(db);
     return status;
   }
+  run.reset();
+  host::OrderControl default_order;
+  engine::LoadGroupingFields(default_order);
+  const auto default_start = Clock::now();
+  auto by_default = engine::Comparison::Make(form, request_for(default_order), progress);
+  by_default->ComputeAll(progress);
+  const double default_whole = Seconds(default_start);
+  std::printf("default grouping: %zu groups, whole comparison %.2f s = %.2f x the Reparto + Fase grouping\n",
+              by_default->Records().RSTempiVer->RecordCount(), default_whole, default_whole / last_whole);
+  const int status = form.Errors() == 0 && run_ok && !by_default->Failed() && consistent ? 0 : 1;
+  by_default.reset();
+  connection.reset();
+  if (is_short) std::filesystem::remove(db);
+  return status;
 }
