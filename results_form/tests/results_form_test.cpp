@@ -179,7 +179,6 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(model->index(booking9, FieldColumn(detail, "PD44_INDTIPOCOSDQR")).data().toString(),
              QString("Straord. festivo"));
     QCOMPARE(model->index(booking9, FieldColumn(detail, "PD44_INDORA")).data().toString(), QString("Lavorazione"));
-    QCOMPARE(QString::fromStdString(results->EtichettaCampo("PD44_CODDIP_PD06")), QString("PD44_CODDIP_PD06"));
     QCOMPARE(QString::fromStdString(results->EtichettaCampo("DESCRDIP")), QString("Desc. dipendente"));
     // The selected booking's planned phases.
     detail->selectRow(booking9);
