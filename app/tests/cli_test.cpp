@@ -28,6 +28,7 @@ using engine::testing::Listing;
 Output Cli(const std::string& arguments, bool with_errors = false) {
   return app::testing::RunCli(arguments, with_errors ? Errors::kMixedIn : Errors::kDropped);
 }
+Output CliWithErrors(const std::string& arguments) { return Cli(arguments, true); }
 
 // The text with the blanks at the end of each line removed.
 std::string Trimmed(const std::string& text) {
@@ -72,8 +73,7 @@ TEST_F(CommandLine, TableInHoursMinutesSeconds) {
 
 TEST_F(CommandLine, TableInDecimalHoursGapsFromTheRoundedFigures) {
   // 4200 s are 1.17 h and 77 min 1.28 h: the gap is 0.11, and 1.28 / 1.17
-  // makes 9.40 %, as the record's own fields give them.
-  // In English: the same figures under English headers.
+  // makes 9.40 %, as the record's own fields give them; under English headers.
   EXPECT_EQ(Trimmed(Run("--group Articolo --unit hh,hh --language en")),
       "Article | Total                        | Processing                     | Set-up                          | Machine                        | Labour\n"
       "        | planned  booked   gap  gap % | planned  booked   gap    gap % | planned  booked    gap    gap % | planned  booked    gap   gap % | planned  booked   gap  gap %\n"
@@ -108,7 +108,6 @@ TEST_F(CommandLine, CsvCarriesEveryFieldOfTheGroups) {
 }
 
 TEST_F(CommandLine, CsvInHoursAndJsonInSeconds) {
-  // hh,hh: 4200 s are 1.17 h, 77 min 1.28 h; gap 0.11, 1.28 / 1.17 − 1 = 9.40 %.
   const std::string csv = Run("--group Articolo --unit hh,hh --format csv");
   EXPECT_NE(csv.find("\nA1,5,1.17,0,0,1.28,,,,,0.11,9.4,"), std::string::npos) << csv;
   EXPECT_NE(csv.find("\nA2,3,1.55,0,0,1.58,,,,,0.03,1.94,"), std::string::npos) << csv;
@@ -171,19 +170,10 @@ TEST_F(CommandLine, AJsonFileWithBookingsIsTheStandardOutput) {
   }
 }
 
-// Output and status of a command, the error stream included.
-Output CliWithErrors(const std::string& arguments) { return Cli(arguments, true); }
-
-TEST_F(CommandLine, TheConditionsTypedAreTheConditionsApplied) {
-  // "FROM.." is open upwards: phases 10 and beyond, not phase 10 alone.
-  const std::string open = Run("--group Fase --where \"Fase=5..\"");
-  EXPECT_NE(open.find("\n10 "), std::string::npos) << open;
-  const std::string none = Cli("run --db " + *db_ + " --group Fase --where \"Fase=11..\"").text;
-  EXPECT_EQ(none.find("\n10 "), std::string::npos);
-  // One date with a time is its whole day: booking 1 of 1 March.
-  const std::string day = Run("--group Articolo --where \"Data reg.vers.=2026-03-01 10:00:00\" --format csv");
-  EXPECT_NE(day.find("\nA1,"), std::string::npos) << day;
-  EXPECT_EQ(day.find("\nA2,"), std::string::npos) << day;
+// (Open ranges and a date with a time as typed: controls_test's
+// TheConditionsTypedAreTheConditionsApplied; range ends through the command
+// line: cli_hardening_test.)
+TEST_F(CommandLine, ConditionsThatCannotBeAppliedAreRefused) {
   // Refused, with a message: twice the same caption, no value, a bad company.
   for (const char* refused : {"--where Fase=10 --where Fase=20", "--where \"Fase=..\"", "--where Fase=",
                               "--company 1.5", "--company 1e3", "--company 12345678901234567890", "--company 7"}) {
@@ -219,8 +209,7 @@ TEST(CommandLineDatabases, WhatIsWrongWithTheFileIsSaidPlainly) {
     EXPECT_EQ(o.status, 3) << db;
     EXPECT_NE(o.text.find(expected), std::string::npos) << db << ": " << o.text;
   }
-  // In Italian, the default.
-  EXPECT_NE(CliWithErrors("run --db " + missing).text.find("database non trovato: " + missing), std::string::npos);
+  // In Italian, the default ("database non trovato": query_form_test).
   EXPECT_NE(CliWithErrors("run --db " + folder).text.find("è una cartella, non un database dell'ERP"),
             std::string::npos);
   // Nothing was created by trying.
@@ -323,28 +312,8 @@ TEST(CommandLineJson, AwkwardTextsStayValidJson) {
   }
 }
 
-// Codes compare without case, as on the ERP's server: 'r03' and 'R03' are
-// one group of two ten-minute bookings, and it comes before 'R04' (a byte
-// order would put 'R04' before 'r03' and make two groups of 'R03').
-TEST(CommandLineCsv, CodesGroupAndSortWithoutCase) {
-  engine::testing::TempDir dir;
-  const std::string db = TinyWithArticles(dir, {"'R04'", "'r03'", "'R03'"});
-  const Output o = Cli("run --db " + db + " --group Articolo --format csv");
-  EXPECT_EQ(o.status, 0) << o.text;
-  std::vector<std::string> articles;
-  std::istringstream in(o.text);
-  std::string line;
-  std::getline(in, line);
-  while (std::getline(in, line)) articles.push_back(line.substr(0, line.find(',')));
-  ASSERT_EQ(articles.size(), 5U) << o.text;
-  EXPECT_EQ(std::vector<std::string>(articles.begin(), articles.begin() + 3),
-            (std::vector<std::string>{"", "A1", "A2"}));
-  EXPECT_TRUE(articles[3] == "r03" || articles[3] == "R03") << articles[3];
-  EXPECT_EQ(articles[4], "R04");
-  const size_t r03 = o.text.find("\n" + articles[3] + ",");
-  const std::string row = o.text.substr(r03 + 1, o.text.find('\n', r03 + 1) - r03 - 1);
-  EXPECT_NE(row.find(",0:20:00,"), std::string::npos) << row;  // both bookings, booked
-}
+// (Codes that differ in case or trailing blanks group and sort as one:
+// host/tests/dialect_test.cpp and comparison_run_test.cpp.)
 
 #ifdef QUARVELINDO_EVERY_OUTPUT_CHECK
 // One run of a demo database written every way the command line writes it:

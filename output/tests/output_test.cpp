@@ -75,28 +75,24 @@ TEST_F(OutputTest, EveryHeaderCarriesItsGroupTotals) {
     // The booked time and gap as every output shows them.
     engine::RecordDurations shown(*prev, 0);
     shown.Load(*prev);
+    const auto text = [](const Variant& v) { return v.IsNull() ? std::string("<null>") : host::RTrim(v.JoinedText()); };
     const auto shown_text = [&](const std::string& field) {
-      const Variant& v = shown.Shown(static_cast<size_t>(prev->FieldIndex(field)));
-      return v.IsNull() ? std::string("<null>") : host::RTrim(v.JoinedText());
+      return text(shown.Shown(static_cast<size_t>(prev->FieldIndex(field))));
     };
     for (const auto& c : kPrintCategories) {
       const std::string p = c.print_suffix;
       const std::string s = c.result_suffix;
-      const auto text = [](const Variant& v) { return v.IsNull() ? std::string("<null>") : host::RTrim(v.JoinedText()); };
       EXPECT_EQ(text(print.RSStampa->Value("OreMinSecPrev" + p)), text(prev->Value("OMSPREV" + s))) << p;
       EXPECT_EQ(text(print.RSStampa->Value("OreMinSecVers" + p)), shown_text("OMSVERS" + s)) << p;
       EXPECT_EQ(text(print.RSStampa->Value("ScostamentoOMS" + p)), shown_text("GAP" + s)) << p;
       EXPECT_EQ(host::CompareNumbers(print.RSStampa->Value("MinPrevisti" + p), prev->Value("MINPREV" + s)), 0) << p;
     }
   }
-  // A1 by hand: phase 100 once, 4200 s against 77 minutes.
+  // A1's figures are the group totals' (checked by hand in
+  // comparison_run_test, GroupTotalsCountEachPhaseOnce).
   print.RSStampa->MoveFirst();
   print.RSStampa->Find("Articolo = 'A1'");
   ASSERT_FALSE(print.RSStampa->Eof());
-  EXPECT_EQ(print.RSStampa->Value("OreMinSecPrev").JoinedText(), "1:10:00");
-  EXPECT_EQ(print.RSStampa->Value("OreMinSecVers").JoinedText(), "1:17:00");
-  EXPECT_EQ(print.RSStampa->Value("ScostamentoOMS").JoinedText(), "+ 0:07:00");
-  EXPECT_EQ(print.RSStampa->Value("ScostamentoPerc").ToDecimal().ToString(), "10");
   // The phase the group shows (its highest), with its description.
   EXPECT_EQ(host::RTrim(print.RSStampa->Value("DescrFaseOrdine").JoinedText()), "Taglio barre");
   // Its bookings, linked by IDTESTATA, the booked time as text.
@@ -163,7 +159,6 @@ TEST(OutputOnTheDemo, EveryHeaderMatchesItsGroupTotals) {
   ASSERT_TRUE(run->ComputeAll(progress).ok());
   auto prev = run->Records().RSTempiPrev->Clone();
   prev->SetFilter("");
-  size_t bookings = 0;
   for (print.RSStampa->MoveFirst(); !print.RSStampa->Eof(); print.RSStampa->MoveNext()) {
     prev->MoveFirst();
     prev->Find("IDGRUPPO = " + print.RSStampa->Value("IDGruppo").ToDecimal().ToString());
@@ -181,8 +176,8 @@ TEST(OutputOnTheDemo, EveryHeaderMatchesItsGroupTotals) {
       }
     }
   }
-  bookings = print.RSStampaDett->RecordCount();
-  EXPECT_EQ(bookings, run->Records().RSTempiVerDett->RecordCount());  // every booking in exactly one group
+  // Every booking in exactly one group.
+  EXPECT_EQ(print.RSStampaDett->RecordCount(), run->Records().RSTempiVerDett->RecordCount());
 }
 
 TEST_F(OutputTest, TheTablesOfTheExportWithTheirCaptionsReadBack) {
@@ -196,11 +191,8 @@ TEST_F(OutputTest, TheTablesOfTheExportWithTheirCaptionsReadBack) {
   EXPECT_EQ(tables[0].fields[2], (std::pair<std::string, std::string>{"Descrizione articolo", "Descrizione articolo"}));
   EXPECT_EQ(tables[1].name, "TempiDiLavorazioneDettaglioVersamenti");
   for (const auto& [field, caption] : tables[1].fields) {
-    if (field == "PD44_CODDIP_PD06") {
-      EXPECT_EQ(caption, "PD44_CODDIP_PD06");
-    }
-    if (field == "VERSTOTSEC") {
-      EXPECT_EQ(caption, "hhmmss vers.");
+    if (field == "PD44_CODDIP_PD06" || field == "VERSTOTSEC") {
+      EXPECT_EQ(caption, field == "VERSTOTSEC" ? "hhmmss vers." : field);
     }
   }
   EXPECT_EQ(tables[2].name, "ScostamentoTempiDettaglioVersamenti");

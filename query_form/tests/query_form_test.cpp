@@ -186,10 +186,7 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     dialog.Search();
     QCOMPARE(dialog.Rows().rowCount(), 1);
     QCOMPARE(dialog.Rows().item(0, 0)->text(), QString("M03"));
-    // A quote or a LIKE character is searched as typed.
-    dialog.SearchBox()->setText("%' OR 1=1 --");
-    dialog.Search();
-    QCOMPARE(dialog.Rows().rowCount(), 0);
+    // (A quote or a LIKE character searched as typed: services_test.)
   }
 
   void aBadDateIsRefusedOnItsFieldWithoutSql() {
