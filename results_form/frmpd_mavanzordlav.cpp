@@ -401,6 +401,7 @@ void FRMPD_MAVANZORDLAV::PreparaForm() {
       }
       // The figures of every group, beside the grouping values.
       figures_ = std::make_unique<engine::GroupFigures>(*Run(), shared);
+      descriptions_.reset();  // of the run before, if any
       for (auto& column : model_columns) {
         const auto at = std::find_if(shared.begin(), shared.end(), [&](const std::string& name) {
           return host::UpperAscii(name) == host::UpperAscii(column.field);
@@ -561,28 +562,38 @@ void FRMPD_MAVANZORDLAV::ApplyRowFilter() {
   if (text.isEmpty() && !outside) {
     groups_model_->SetRowFilter(nullptr);
   } else {
-    // The grouping values as the grid shows them, each searched on its own.
-    std::vector<int> fields;
+    // The grouping values as the grid shows them, each searched on its own,
+    // and the names the window shows beside their codes (a department's,
+    // a machine's...): a controller looks for "Fresatura" as often as "R03".
+    std::vector<std::pair<int, std::string>> fields;
     if (Run()) {
       for (const auto& g : Run()->GroupingColumns()) {
         const int f = RSTempiVer()->FieldIndex(g);
-        if (f >= 0) fields.push_back(f);
+        if (f >= 0) fields.emplace_back(f, g);
+      }
+      if (!text.isEmpty() && !descriptions_ && RSTempiVerDett()) {
+        const host::qt::WaitPointer pointer;
+        descriptions_ =
+            std::make_unique<engine::GroupDescriptions>(RSTempiVerDett()->Storage(), Run()->GroupingColumns());
       }
     }
+    const engine::GroupDescriptions* names = descriptions_.get();
     const int id_field = RSTempiVer()->FieldIndex("IDGRUPPO");
     const host::RecordSet* rs = RSTempiVer().get();
     const double tolerance = tolerance_;
-    groups_model_->SetRowFilter([this, rs, fields, text, outside, id_field, tolerance](size_t position) {
+    groups_model_->SetRowFilter([this, rs, fields, names, text, outside, id_field, tolerance](size_t position) {
       if (outside) {
         const auto* f = figures_ && id_field >= 0 ? figures_->Of(rs->ValueAt(position, static_cast<size_t>(id_field)))
                                                   : nullptr;
         if (f == nullptr || FigureSide((*f)[0], tolerance) == 0) return false;
       }
       if (text.isEmpty()) return true;
-      for (const int field : fields) {
-        if (CellText(rs->ValueAt(position, static_cast<size_t>(field))).contains(text, Qt::CaseInsensitive)) {
-          return true;
-        }
+      for (const auto& [field, column] : fields) {
+        const host::Variant value = rs->ValueAt(position, static_cast<size_t>(field));
+        if (CellText(value).contains(text, Qt::CaseInsensitive)) return true;
+        if (names == nullptr) continue;
+        const std::string& name = names->Of(column, value);
+        if (!name.empty() && QString::fromStdString(name).contains(text, Qt::CaseInsensitive)) return true;
       }
       return false;
     });
@@ -1079,6 +1090,7 @@ void FRMPD_MAVANZORDLAV::Form_Unload() {
   for (RecordSetModel* model : {groups_model_, bookings_model_, prev_model_, prev_dett_model_}) delete model;
   groups_model_ = bookings_model_ = prev_model_ = prev_dett_model_ = nullptr;
   booking_texts_.reset();
+  descriptions_.reset();
 }
 
 }  // namespace results_form

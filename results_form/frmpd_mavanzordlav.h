@@ -23,6 +23,7 @@
 #include "host/services/decode_service.h"
 #include "host/services/lookup_service.h"
 #include "engine/presentation/booking_columns.h"
+#include "engine/presentation/group_descriptions.h"
 #include "engine/presentation/result_layout.h"
 #include "output/print_records.h"
 #include "output/report/comparison_report.h"
@@ -253,6 +254,9 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   bool in_move_ = false;
   int64_t groups_computed_ = 0;
   std::unique_ptr<engine::GroupFigures> figures_;
+  // The names beside the grouping codes, for the search: read from the
+  // bookings the first time a search is typed.
+  std::unique_ptr<engine::GroupDescriptions> descriptions_;
   // The planned record of the current booking, its index built beside.
   std::unique_ptr<BookingRecordFilter> booking_filter_;
   QTimer* figures_timer_ = nullptr;

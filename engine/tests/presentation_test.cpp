@@ -4,6 +4,7 @@
 
 #include "engine/comparison.h"
 #include "engine/presentation/booking_columns.h"
+#include "engine/presentation/group_descriptions.h"
 #include "engine/presentation/planned_columns.h"
 #include "engine/presentation/result_layout.h"
 #include "host/tests/fake_form.h"
@@ -186,6 +187,25 @@ TEST_F(ResultLayoutTest, NoPairWithoutAGroupingDimension) {
   empty->AppendField({"ALIAS", host::FieldType::Text, 50});
   empty->Open();
   EXPECT_TRUE(PreparaFormLayout(*r.RSTempiVer, *empty).pairs.empty());
+}
+
+// The names beside the grouping codes, read from the bookings: codes as the
+// groups compare them (case, trailing blanks, a phase by its value); a
+// grouping column without names, a code no booking has and a Null code
+// have none.
+TEST_F(ResultLayoutTest, TheGroupsCodesCarryTheNamesOfTheirBookings) {
+  auto run = Run({"Reparto", "Fase", "Articolo", "Dipendente", "Data consegna"});
+  const GroupDescriptions names(run->Records().RSTempiVerDett->Storage(), run->GroupingColumns());
+  EXPECT_EQ(names.Of("PD44_CODFORNREP", host::Variant("r01  ")), "Taglio");
+  EXPECT_EQ(names.Of("pd44_codfase_pd12", host::Variant(int32_t{10})), "Taglio barre");
+  EXPECT_EQ(names.Of("PD44_CODFASE_PD12", host::Variant(*host::Decimal::Parse("10.00"))), "Taglio barre");
+  EXPECT_EQ(names.Of("PD44_CODART_MG66", host::Variant("A2")), "Flangia");
+  EXPECT_EQ(names.Of("PD44_CODDIP_PD06", host::Variant("E1")), "Rossi Mario");
+  EXPECT_EQ(names.Of("PD44_CODART_MG66", host::Variant("A3")), "");
+  EXPECT_EQ(names.Of("PD44_CODART_MG66", host::Variant::Null()), "");
+  EXPECT_EQ(names.Of("DO31_DATACONS", host::Variant("A1")), "");
+  // Not grouped by machine: its names are not read.
+  EXPECT_EQ(names.Of("PD44_MACCHINA_PD08", host::Variant("M1")), "");
 }
 
 }  // namespace

@@ -571,6 +571,10 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A2"));
     QVERIFY2(results->LabelRowText().contains("A2"), qPrintable(results->LabelRowText()));
     QCOMPARE(groups->selectionModel()->selectedRows().size(), 1);
+    // By the name the window shows beside the code, too: A2 is "Flangia".
+    results->FilterBox()->setText("FLANG");
+    QCOMPARE(groups->model()->rowCount(), 1);
+    QCOMPARE(groups->model()->index(0, article).data().toString(), QString("A2"));
     results->FilterBox()->clear();
     QCOMPARE(groups->model()->rowCount(), 3);
     // A1 at + 98.69 % is outside ±10 %, A2 at + 2.15 % (120 s over 5580 s)
