@@ -570,9 +570,16 @@ Line ReportPages::Impl::BookingLine(int64_t g, size_t booking) const {
 void ReportPages::Impl::Frame(QPainter& painter, int number) const {
   painter.setFont(f.small);
   painter.setPen(Qt::black);
-  painter.drawText(QRectF(0, 0, width / 2, body * 1.5), Qt::AlignLeft | Qt::AlignVCenter, ShortenedTitle(p.titolo));
-  painter.drawText(QRectF(width / 2, 0, width / 2, body * 1.5), Qt::AlignRight | Qt::AlignVCenter,
-                   p.translate("Raggruppamento") + ": " + p.grouping);
+  const QString title = ShortenedTitle(p.titolo);
+  painter.drawText(QRectF(0, 0, width / 2, body * 1.5), Qt::AlignLeft | Qt::AlignVCenter, title);
+  // A grouping of many fields, with how many of its groups print, is wider
+  // than the room beside the title: its middle gives way ("…"), not its
+  // start or its count, and it never runs under the title.
+  const QFontMetrics metrics = painter.fontMetrics();
+  const double title_width = std::min<double>(metrics.horizontalAdvance(title), width / 2);
+  const int room = static_cast<int>(width - title_width - body);
+  painter.drawText(QRectF(0, 0, width, body * 1.5), Qt::AlignRight | Qt::AlignVCenter,
+                   metrics.elidedText(p.translate("Raggruppamento") + ": " + p.grouping, Qt::ElideMiddle, room));
   painter.drawLine(QPointF(0, body * 1.6), QPointF(width, body * 1.6));
   painter.drawLine(QPointF(0, bottom + body * 0.3), QPointF(width, bottom + body * 0.3));
   painter.drawText(QRectF(0, bottom + body * 0.4, width / 2, body * 1.4), Qt::AlignLeft | Qt::AlignVCenter,
