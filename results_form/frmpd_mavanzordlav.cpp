@@ -577,11 +577,10 @@ void FRMPD_MAVANZORDLAV::ApplyRowFilter() {
             std::make_unique<engine::GroupDescriptions>(RSTempiVerDett()->Storage(), Run()->GroupingColumns());
       }
     }
-    const engine::GroupDescriptions* names = descriptions_.get();
     const int id_field = RSTempiVer()->FieldIndex("IDGRUPPO");
     const host::RecordSet* rs = RSTempiVer().get();
     const double tolerance = tolerance_;
-    groups_model_->SetRowFilter([this, rs, fields, names, text, outside, id_field, tolerance](size_t position) {
+    groups_model_->SetRowFilter([this, rs, fields, text, outside, id_field, tolerance](size_t position) {
       if (outside) {
         const auto* f = figures_ && id_field >= 0 ? figures_->Of(rs->ValueAt(position, static_cast<size_t>(id_field)))
                                                   : nullptr;
@@ -591,8 +590,8 @@ void FRMPD_MAVANZORDLAV::ApplyRowFilter() {
       for (const auto& [field, column] : fields) {
         const host::Variant value = rs->ValueAt(position, static_cast<size_t>(field));
         if (CellText(value).contains(text, Qt::CaseInsensitive)) return true;
-        if (names == nullptr) continue;
-        const std::string& name = names->Of(column, value);
+        if (!descriptions_) continue;
+        const std::string& name = descriptions_->Of(column, value);
         if (!name.empty() && QString::fromStdString(name).contains(text, Qt::CaseInsensitive)) return true;
       }
       return false;
