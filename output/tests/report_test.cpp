@@ -91,27 +91,19 @@ TEST(Report, ThePdfReadsBack) {
   EXPECT_NE(line.find("+ 0:07:00"), std::string::npos) << line;
   EXPECT_NE(line.find("10.00"), std::string::npos) << line;
   EXPECT_FALSE(std::filesystem::exists(pdf + ".partial.pdf"));
-}
-
-// A grouping of many fields does not fit beside the title: its middle gives
-// way, its start and its count of groups stay whole.
-TEST(Report, ALongGroupingKeepsItsStartAndItsCount) {
-  engine::testing::TempDir dir;
-  PrintedRun printed(engine::testing::TinyErp(dir), {"Articolo"});
-  ASSERT_TRUE(printed.prepared);
-  ReportParameters parameters;
-  parameters.titolo = "Stampa comparazione tempi lavorazione";
+  // A grouping of many fields does not fit beside the title: its middle
+  // gives way, its start and its count of groups stay whole.
   parameters.grouping =
       "Articolo/Variante/Reparto/Macchina/Dipendente/Progetto/Sottoprogetto/Nodo/Commessa/Sottocommessa/Codice "
       "ordine/Data ordine/Sezionale ordine/Numero ordine/Riga ordine/Sequenza fase/Fase — 147 di 1.265 gruppi";
-  const std::string pdf = dir.File("long.pdf");
-  ASSERT_TRUE(testing::Written(WriteReportPdf(pdf, printed.print, parameters)));
-  const std::string text = PdfText(pdf);
-  const size_t start = text.find("Raggruppamento: Articolo/Variante/");
-  ASSERT_NE(start, std::string::npos) << text.substr(0, 400);
-  const std::string line = text.substr(start, text.find('\n', start) - start);
-  EXPECT_NE(line.find("…"), std::string::npos) << line;
-  EXPECT_NE(line.find("147 di 1.265 gruppi"), std::string::npos) << line;
+  const std::string long_pdf = dir.File("long.pdf");
+  ASSERT_TRUE(testing::Written(WriteReportPdf(long_pdf, printed.print, parameters)));
+  const std::string long_text = PdfText(long_pdf);
+  const size_t start = long_text.find("Raggruppamento: Articolo/Variante/");
+  ASSERT_NE(start, std::string::npos) << long_text.substr(0, 400);
+  const std::string heading = long_text.substr(start, long_text.find('\n', start) - start);
+  EXPECT_NE(heading.find("…"), std::string::npos) << heading;
+  EXPECT_NE(heading.find("147 di 1.265 gruppi"), std::string::npos) << heading;
 }
 
 // The preview (a printer at its high resolution), a printer at the screen's
