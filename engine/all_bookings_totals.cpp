@@ -94,9 +94,13 @@ bool GroupTotals::StepAllBookings(size_t count) {
 std::array<CategorySeconds, 7> GroupTotals::AllBookings() {
   while (!StepAllBookings(std::numeric_limits<size_t>::max())) {
   }
+  return FiguresOfSums(all_->sums);
+}
+
+std::array<CategorySeconds, 7> GroupTotals::FiguresOfSums(BookingSums& summed) {
   std::array<CategorySeconds, 7> out;
-  all_->sums.Settle();
-  const std::array<ValoriCategoria, 7>& sums = all_->sums.sums;
+  summed.Settle();
+  const std::array<ValoriCategoria, 7>& sums = summed.sums;
   // The planned members pass through the fields of a group's record, as a
   // run without grouping stores them (hours and minutes to two decimals):
   // the sums of decimal hours are binary numbers.

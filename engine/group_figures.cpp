@@ -149,9 +149,8 @@ bool GroupFigures::Step(size_t count) {
         if (groups.Eof()) stage_ = Stage::AllBookings;
         break;
       case Stage::AllBookings:
-        // The worker's jobs of the last groups read their rows until the
-        // step before ended.
-        membership_.reset();
+        // The groups' rows stay: the totals of the groups a search keeps
+        // are summed from them (GroupsAsOne).
         // Then all the bookings as one group, for the totals row; done once
         // the booked total read beside has come (AllBookings then waits for
         // nothing), waiting a little at a time meanwhile rather than spinning.

@@ -169,6 +169,10 @@ class GroupTotals {
   // Adds the bookings at storage rows `rows` of RSTempiVerDett, in that
   // order, as TempiPreventivi adds a group's filtered bookings.
   void SumRows(std::span<const uint32_t> rows, BookingSums& into);
+  // The seven categories' planned and booked seconds of `sums` (settled
+  // here), the planned ones carried as a group's are: what AllBookings
+  // answers, for any bookings summed as one group.
+  std::array<CategorySeconds, 7> FiguresOfSums(BookingSums& sums);
   // SumRows in two halves that may run at once on two threads, each adding
   // the rows in their order: the planned times of the bookings' phases into
   // `into`, and their booked times into `booked` (and, each booking once,

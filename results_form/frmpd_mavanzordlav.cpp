@@ -401,7 +401,9 @@ void FRMPD_MAVANZORDLAV::PreparaForm() {
       }
       // The figures of every group, beside the grouping values.
       figures_ = std::make_unique<engine::GroupFigures>(*Run(), shared);
-      descriptions_.reset();  // of the run before, if any
+      run_totals_.reset();  // of the run before, if any
+      shown_totals_.reset();
+      descriptions_.reset();
       for (auto& column : model_columns) {
         const auto at = std::find_if(shared.begin(), shared.end(), [&](const std::string& name) {
           return host::UpperAscii(name) == host::UpperAscii(column.field);
@@ -519,7 +521,11 @@ void FRMPD_MAVANZORDLAV::StepFigures() {
         // The fields beside the grouping read "(vari)" or their value only now.
         if (done) WidenToCaptions(grd_vers_, true);
       }
-      if (outside_only_->isChecked()) ApplyRowFilter();
+      if (outside_only_->isChecked()) {
+        ApplyRowFilter();
+      } else if (done) {
+        SumShownTotals();  // a search typed while the figures came
+      }
       UpdateTotalsRow();
     }
   } catch (...) {
@@ -605,7 +611,58 @@ void FRMPD_MAVANZORDLAV::ApplyRowFilter() {
   }
   // A search that keeps no group leaves nothing to print.
   cmd_stampa_->setEnabled(!NothingToPrint());
+  SumShownTotals();
   UpdateTotalsRow();
+}
+
+void FRMPD_MAVANZORDLAV::SumShownTotals() {
+  shown_totals_.reset();
+  if (shown_timer_ != nullptr) shown_timer_->stop();
+  if (!figures_ || !FiguresDone() || groups_model_ == nullptr) return;
+  const size_t shown = groups_model_->Shown();
+  if (shown == 0 || shown == groups_model_->Total()) return;
+  std::vector<size_t> positions;
+  positions.reserve(shown);
+  for (int row = 0; row < groups_model_->rowCount(); ++row) positions.push_back(groups_model_->PositionOf(row));
+  figures_->StartGroupsAsOne(std::move(positions));
+  if (shown_timer_ == nullptr) {
+    shown_timer_ = new QTimer(Window());
+    shown_timer_->setInterval(0);
+    QObject::connect(shown_timer_, &QTimer::timeout, Window(), [this] { StepShownTotals(40); });
+  }
+  // A search that keeps a few groups has their totals with its rows; a
+  // larger one's come between the keys typed next.
+  StepShownTotals(10);
+}
+
+void FRMPD_MAVANZORDLAV::StepShownTotals(qint64 budget_ms) {
+  if (!figures_ || !window_ || window_->closing) {
+    if (shown_timer_ != nullptr) shown_timer_->stop();
+    return;
+  }
+  QElapsedTimer slice;
+  slice.start();
+  bool done = false;
+  while (!done && slice.elapsed() < budget_ms) done = figures_->StepGroupsAsOne(4);
+  if (!done) {
+    if (!shown_timer_->isActive()) shown_timer_->start();
+    return;
+  }
+  shown_timer_->stop();
+  shown_totals_ = figures_->GroupsAsOne();
+  if (Run()) host::ReportStatus(*this, Run()->TakeStatus());
+  UpdateTotalsRow();
+}
+
+void FRMPD_MAVANZORDLAV::FinishShownTotals() {
+  while (shown_timer_ != nullptr && shown_timer_->isActive()) StepShownTotals(40);
+}
+
+const engine::CategoryFigures* FRMPD_MAVANZORDLAV::TotalsFigures() const {
+  if (groups_model_ != nullptr && groups_model_->Shown() < groups_model_->Total()) {
+    return groups_model_->Shown() > 0 && shown_totals_ ? &*shown_totals_ : nullptr;
+  }
+  return run_totals_ ? &*run_totals_ : nullptr;
 }
 
 bool FRMPD_MAVANZORDLAV::NothingToPrint() const { return groups_model_ != nullptr && groups_model_->Shown() == 0; }
@@ -622,7 +679,8 @@ void FRMPD_MAVANZORDLAV::UpdateTotalsRow() {
   if (totals_labels_.size() < 6) return;
   for (size_t i = 0; i < 5; ++i) {
     totals_labels_[i]->setText(TotalsText(static_cast<int>(i)));
-    const int side = i >= 2 && i <= 3 && run_totals_ ? FigureSide((*run_totals_)[0], tolerance_) : 0;
+    const engine::CategoryFigures* totals = TotalsFigures();
+    const int side = i >= 2 && i <= 3 && totals != nullptr ? FigureSide((*totals)[0], tolerance_) : 0;
     QPalette palette = totals_row_->palette();
     const QVariant background = ToleranceBackground(side);
     if (background.isValid()) palette.setColor(QPalette::Window, background.value<QColor>());
@@ -641,8 +699,9 @@ void FRMPD_MAVANZORDLAV::UpdateTotalsRow() {
 }
 
 QString FRMPD_MAVANZORDLAV::TotalsText(int figure) const {
-  if (!run_totals_) return {};
-  const engine::CategorySeconds& s = (*run_totals_)[0];
+  const engine::CategoryFigures* totals = TotalsFigures();
+  if (totals == nullptr) return {};
+  const engine::CategorySeconds& s = (*totals)[0];
   // As the grid above reads them: the one rule of every output, in the
   // interface's locale.
   const engine::FigureTexts t = engine::FigureTextsOf(s.planned, s.booked, TipoTempo());
@@ -1077,6 +1136,7 @@ void FRMPD_MAVANZORDLAV::Form_QueryUnload(int16_t& cancel, int16_t unload_mode) 
 
 void FRMPD_MAVANZORDLAV::Form_Unload() {
   if (figures_timer_ != nullptr) figures_timer_->stop();
+  if (shown_timer_ != nullptr) shown_timer_->stop();
   if (subscribed_ && subscription_ != 0) subscribed_->Unsubscribe(subscription_);
   subscription_ = 0;
   subscribed_.reset();

@@ -141,11 +141,15 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   // The groups grid's search text and "only outside tolerance".
   [[nodiscard]] QLineEdit* FilterBox() const { return filter_box_; }
   [[nodiscard]] QCheckBox* OutsideOnly() const { return outside_only_; }
-  // The totals row: the texts of all the run's bookings taken as one group
-  // (planned, booked, gap, gap %, efficiency %; empty until computed) and
-  // the count of the groups shown ("123 di 60.426 gruppi").
+  // The totals row: the texts of the bookings of the groups shown taken as
+  // one group, each phase once (planned, booked, gap, gap %, efficiency %;
+  // all the run's bookings while every group shows; empty until computed,
+  // and while none shows) and the count of the groups shown ("123 di 60.426
+  // gruppi"). A search's totals come a slice at a time after its rows.
   [[nodiscard]] QString TotalsText(int figure) const;
   [[nodiscard]] QString ShownCount();
+  // Sums the totals of the groups shown now (tests, the bench).
+  void FinishShownTotals();
   // The booking detail texts read so far (phase descriptions, supplier costs).
   [[nodiscard]] int64_t DetailQueries() const;
   // Groups whose totals were computed (a revisit computes nothing).
@@ -217,6 +221,14 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   void StepFigures();
   void ApplyRowFilter();
   void UpdateTotalsRow();
+  // The totals row's figures: the run's while every group shows, else
+  // those of the groups shown once summed; null while there are none.
+  [[nodiscard]] const std::array<engine::CategorySeconds, 7>* TotalsFigures() const;
+  // Starts summing the groups shown as one (once the figures are done and
+  // a search hides some) and sums a first slice at once.
+  void SumShownTotals();
+  // Sums for about `budget_ms`; the timer goes on with the rest.
+  void StepShownTotals(qint64 budget_ms);
   QString LayoutKey(const char* grid) const;
 
   std::shared_ptr<engine::Comparison> run_;
@@ -261,6 +273,9 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   std::unique_ptr<BookingRecordFilter> booking_filter_;
   QTimer* figures_timer_ = nullptr;
   std::optional<std::array<engine::CategorySeconds, 7>> run_totals_;
+  // The groups a search keeps, as one: summed by `shown_timer_`.
+  QTimer* shown_timer_ = nullptr;
+  std::optional<std::array<engine::CategorySeconds, 7>> shown_totals_;
   double tolerance_ = 10;
   QDoubleSpinBox* tolerance_box_ = nullptr;
   QLineEdit* filter_box_ = nullptr;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <set>
 #include <string>
 #include <vector>
@@ -316,6 +317,66 @@ UPDATE PD2A_DETFASIDOC SET PD2A_FORMLAV_PD24 = 'F_FASE' WHERE PD2A_IDFASE = 900;
   EXPECT_EQ(WithoutGrouping(padded, 0)[0].planned.ToDecimal(), after[0].planned.ToDecimal());
   EXPECT_EQ(OfferedByPass(padded), offered_plain - 1);
   EXPECT_EQ(CompareEveryGroup(padded, {"Articolo"}, 0, &after, false, 0), 3U);
+}
+
+// The groups a search keeps taken as one, by hand on the small database
+// grouped by worker: the group without a worker (bookings 1 and 5, A1's
+// phase 100) and E1's (bookings 2, 3 and 4: A1's phase 100 again, A2's
+// phase, one without article). Together they plan phase 100 once, with the
+// quantity of its first booking in the run's order (booking 1's 10: 4200 s),
+// and A2's 5580 s: 9780 s, where the two groups' own figures add it twice;
+// booked 25 + 40 + 95 + 60 + 12 minutes. One group alone is its own figures;
+// a group named twice or out of range adds nothing, none is nothing.
+TEST(GroupFigures, GroupsTakenAsOneCountAPhaseOfTwoOfThemOnce) {
+  testing::TempDir dir;
+  host::testing::FakeForm form;
+  auto run = RunOn(form, testing::TinyErp(dir), {"Dipendente"}, 0);
+  GroupFigures figures(*run, {});
+  Finish(figures);
+  auto groups = run->Records().RSTempiVer->Clone();
+  ASSERT_EQ(groups->RecordCount(), 2U);
+  groups->Find("PD44_CODDIP_PD06 = 'E1'");
+  ASSERT_FALSE(groups->Eof());
+  const auto e1 = static_cast<size_t>(groups->AbsolutePosition() - 1);
+  const CategoryFigures& own = *figures.Of(groups->Value("IDGRUPPO"));
+  figures.StartGroupsAsOne({e1, e1, 7});
+  const CategoryFigures alone = figures.GroupsAsOne();
+  for (size_t c = 0; c < own.size(); ++c) {
+    EXPECT_EQ(alone[c].planned.ToDecimal(), own[c].planned.ToDecimal()) << "category " << c;
+    EXPECT_EQ(alone[c].booked.ToDecimal(), own[c].booked.ToDecimal()) << "category " << c;
+  }
+  figures.StartGroupsAsOne({1, 0});
+  while (!figures.StepGroupsAsOne(1)) {
+  }
+  const CategoryFigures both = figures.GroupsAsOne();
+  EXPECT_EQ(both[0].planned.ToDecimal(), host::Decimal::FromInt(9780));
+  EXPECT_EQ(both[0].booked.ToDecimal(), host::Decimal::FromInt(232 * 60));
+  groups->MoveFirst();
+  const host::Decimal first = (*figures.Of(groups->Value("IDGRUPPO")))[0].planned.ToDecimal();
+  groups->MoveNext();
+  EXPECT_GT(first + (*figures.Of(groups->Value("IDGRUPPO")))[0].planned.ToDecimal(), both[0].planned.ToDecimal());
+  figures.StartGroupsAsOne({});
+  EXPECT_EQ(figures.GroupsAsOne()[0].planned.ToDecimal(), host::Decimal::FromInt(0));
+  EXPECT_EQ(figures.GroupsAsOne()[0].booked.ToDecimal(), host::Decimal::FromInt(0));
+  EXPECT_TRUE(form.errors.empty());
+}
+
+// Every group of the demo taken as one is all its bookings, as the totals
+// row has them.
+TEST(GroupFigures, EveryGroupTakenAsOneIsAllTheBookings) {
+  host::testing::FakeForm form;
+  auto run = RunOn(form, Demo20k(), {"Reparto", "Dipendente"}, 0);
+  GroupFigures figures(*run, {});
+  Finish(figures);
+  std::vector<size_t> every(figures.Total());
+  std::iota(every.begin(), every.end(), size_t{0});
+  figures.StartGroupsAsOne(every);
+  const CategoryFigures all = figures.AllBookings(), together = figures.GroupsAsOne();
+  for (size_t c = 0; c < all.size(); ++c) {
+    EXPECT_EQ(together[c].planned.ToDecimal(), all[c].planned.ToDecimal()) << "category " << c;
+    EXPECT_EQ(together[c].booked.ToDecimal(), all[c].booked.ToDecimal()) << "category " << c;
+  }
+  EXPECT_GT(all[0].planned.ToDecimal(), host::Decimal::FromInt(0));
 }
 
 // A booked time of an hour and a half: the totals row's booked total is then

@@ -557,6 +557,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     auto* groups = results->GRD_VERS();
     const int article = FieldColumn(groups, "PD44_CODART_MG66");
     QCOMPARE(results->ShownCount(), QString("3 di 3 gruppi"));
+    const QString run_planned = results->TotalsText(0);
     // Another group current first (whatever order a saved layout gave the rows).
     for (int r = 0; r < groups->model()->rowCount(); ++r) {
       if (groups->model()->index(r, article).data().toString() == "A1") groups->selectRow(r);
@@ -566,6 +567,13 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(groups->model()->rowCount(), 1);
     QCOMPARE(groups->model()->index(0, article).data().toString(), QString("A2"));
     QCOMPARE(results->ShownCount(), QString("1 di 3 gruppi"));
+    // The totals row is then A2's: 5580 s planned, 120 s more booked.
+    results->FinishShownTotals();
+    QCOMPARE(results->TotalsText(0), QString("1:33:00"));
+    QCOMPARE(results->TotalsText(1), QString("1:35:00"));
+    QCOMPARE(results->TotalsText(2), QString("+ 0:02:00"));
+    QCOMPARE(results->TotalsText(3), QString("2.15"));
+    QCOMPARE(results->TotalsText(4), QString("97.89"));
     // The group current before is hidden: the one kept is current, in the
     // grid and in the details.
     QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A2"));
@@ -575,8 +583,12 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     results->FilterBox()->setText("FLANG");
     QCOMPARE(groups->model()->rowCount(), 1);
     QCOMPARE(groups->model()->index(0, article).data().toString(), QString("A2"));
+    results->FilterBox()->setText("nessuno");
+    QCOMPARE(groups->model()->rowCount(), 0);
+    QCOMPARE(results->TotalsText(0), QString());
     results->FilterBox()->clear();
     QCOMPARE(groups->model()->rowCount(), 3);
+    QCOMPARE(results->TotalsText(0), run_planned);
     // A1 at + 98.69 % is outside ±10 %, A2 at + 2.15 % (120 s over 5580 s)
     // is not; the group without a plan has no percent, but every second of
     // it is over plan: outside too.
@@ -586,6 +598,9 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(groups->model()->index(1, FieldColumn(groups, "FIG_PREV")).data().toString(), QString());
     QVERIFY(!groups->model()->index(1, FieldColumn(groups, "FIG_VERS")).data().toString().isEmpty());
     QCOMPARE(results->ShownCount(), QString("2 di 3 gruppi"));
+    // Planned: A1's 4200 s alone.
+    results->FinishShownTotals();
+    QCOMPARE(results->TotalsText(0), QString("1:10:00"));
   }
 
   // The print lists the groups as the grid shows them: sorted by gap %, A1
