@@ -177,7 +177,10 @@ void GroupMembership::Finish() {
   for (const auto& [group, row] : members_) rows_[fill[group]++] = row;
   members_.clear();
   members_.shrink_to_fit();
+  // Only the rows are asked for from now on (they stay while the figures do).
   by_signature_.clear();
+  value_keys_.clear();
+  value_keys_.shrink_to_fit();
   for (size_t g = 0; g < groups_.size(); ++g) {
     Group& group = groups_[g];
     if (group.kind == Kind::Every && every_.size() != table_.RowCount()) {
