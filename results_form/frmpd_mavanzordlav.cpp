@@ -4,13 +4,6 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <set>
-#include <QDate>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileDialog>
-#include <QMenu>
-#include <QToolBar>
-#include <QUrl>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -27,15 +20,9 @@
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QLocale>
 #include <QTimer>
 
-#include <malloc.h>
-
 #include "engine/group_figures.h"
-#include "output/report/report_pages.h"
-#include "output/write_status.h"
-#include "results_form/report_preview.h"
 #include "engine/largest_gaps.h"
 #include "engine/monthly_trend.h"
 #include "engine/oms.h"
@@ -47,10 +34,7 @@
 #include "host/qt/dialog_presenter.h"
 #include "host/qt/user_settings.h"
 #include "host/qt/wait_pointer.h"
-#include "host/qt/work_progress.h"
 #include "host/value/scoped_flag.h"
-#include "output/export_tables.h"
-#include "output/table_writer.h"
 #include "results_form/category_model.h"
 #include "results_form/figure_columns.h"
 #include "results_form/gap_chart.h"
@@ -561,168 +545,6 @@ void FRMPD_MAVANZORDLAV::SetTolerance(double percent) {
   UpdateTotalsRow();
 }
 
-void FRMPD_MAVANZORDLAV::ApplyRowFilter() {
-  if (groups_model_ == nullptr || !RSTempiVer()) return;
-  const QString text = filter_box_->text().trimmed();
-  const bool outside = outside_only_->isChecked();
-  if (text.isEmpty() && !outside) {
-    groups_model_->SetRowFilter(nullptr);
-  } else {
-    // The grouping values as the grid shows them, each searched on its own,
-    // and the names the window shows beside their codes (a department's,
-    // a machine's...): a controller looks for "Fresatura" as often as "R03".
-    std::vector<std::pair<int, std::string>> fields;
-    if (Run()) {
-      for (const auto& g : Run()->GroupingColumns()) {
-        const int f = RSTempiVer()->FieldIndex(g);
-        if (f >= 0) fields.emplace_back(f, g);
-      }
-      if (!text.isEmpty() && !descriptions_ && RSTempiVerDett()) {
-        const host::qt::WaitPointer pointer;
-        descriptions_ =
-            std::make_unique<engine::GroupDescriptions>(RSTempiVerDett()->Storage(), Run()->GroupingColumns());
-      }
-    }
-    const int id_field = RSTempiVer()->FieldIndex("IDGRUPPO");
-    const host::RecordSet* rs = RSTempiVer().get();
-    const double tolerance = tolerance_;
-    groups_model_->SetRowFilter([this, rs, fields, text, outside, id_field, tolerance](size_t position) {
-      if (outside) {
-        const auto* f = figures_ && id_field >= 0 ? figures_->Of(rs->ValueAt(position, static_cast<size_t>(id_field)))
-                                                  : nullptr;
-        if (f == nullptr || FigureSide((*f)[0], tolerance) == 0) return false;
-      }
-      if (text.isEmpty()) return true;
-      for (const auto& [field, column] : fields) {
-        const host::Variant value = rs->ValueAt(position, static_cast<size_t>(field));
-        if (CellText(value).contains(text, Qt::CaseInsensitive)) return true;
-        if (!descriptions_) continue;
-        const std::string& name = descriptions_->Of(column, value);
-        if (!name.empty() && QString::fromStdString(name).contains(text, Qt::CaseInsensitive)) return true;
-      }
-      return false;
-    });
-  }
-  // The details are of a group the grid shows: a search that hides the
-  // current group makes the first one it keeps current.
-  const int64_t at = RSTempiVer()->AbsolutePosition();
-  if (groups_model_->Shown() > 0 && (at < 1 || groups_model_->RowOfPosition(static_cast<size_t>(at - 1)) < 0)) {
-    RSTempiVer()->SetAbsolutePosition(static_cast<int64_t>(groups_model_->PositionOf(0)) + 1);
-  }
-  // A search that keeps no group leaves nothing to print.
-  cmd_stampa_->setEnabled(!NothingToPrint());
-  SumShownTotals();
-  UpdateTotalsRow();
-}
-
-void FRMPD_MAVANZORDLAV::SumShownTotals() {
-  shown_totals_.reset();
-  if (shown_timer_ != nullptr) shown_timer_->stop();
-  if (!figures_ || !FiguresDone() || groups_model_ == nullptr) return;
-  const size_t shown = groups_model_->Shown();
-  if (shown == 0 || shown == groups_model_->Total()) return;
-  std::vector<size_t> positions;
-  positions.reserve(shown);
-  for (int row = 0; row < groups_model_->rowCount(); ++row) positions.push_back(groups_model_->PositionOf(row));
-  figures_->StartGroupsAsOne(std::move(positions));
-  if (shown_timer_ == nullptr) {
-    shown_timer_ = new QTimer(Window());
-    shown_timer_->setInterval(0);
-    QObject::connect(shown_timer_, &QTimer::timeout, Window(), [this] { StepShownTotals(40); });
-  }
-  // A search that keeps a few groups has their totals with its rows; a
-  // larger one's come between the keys typed next.
-  StepShownTotals(10);
-}
-
-void FRMPD_MAVANZORDLAV::StepShownTotals(qint64 budget_ms) {
-  if (!figures_ || !window_ || window_->closing) {
-    if (shown_timer_ != nullptr) shown_timer_->stop();
-    return;
-  }
-  QElapsedTimer slice;
-  slice.start();
-  bool done = false;
-  while (!done && slice.elapsed() < budget_ms) done = figures_->StepGroupsAsOne(4);
-  if (!done) {
-    if (!shown_timer_->isActive()) shown_timer_->start();
-    return;
-  }
-  shown_timer_->stop();
-  shown_totals_ = figures_->GroupsAsOne();
-  if (Run()) host::ReportStatus(*this, Run()->TakeStatus());
-  UpdateTotalsRow();
-}
-
-void FRMPD_MAVANZORDLAV::FinishShownTotals() {
-  while (shown_timer_ != nullptr && shown_timer_->isActive()) StepShownTotals(40);
-}
-
-const engine::CategoryFigures* FRMPD_MAVANZORDLAV::TotalsFigures() const {
-  if (groups_model_ != nullptr && groups_model_->Shown() < groups_model_->Total()) {
-    return groups_model_->Shown() > 0 && shown_totals_ ? &*shown_totals_ : nullptr;
-  }
-  return run_totals_ ? &*run_totals_ : nullptr;
-}
-
-bool FRMPD_MAVANZORDLAV::NothingToPrint() const { return groups_model_ != nullptr && groups_model_->Shown() == 0; }
-
-std::vector<size_t> FRMPD_MAVANZORDLAV::PrintedGroups() const {
-  std::vector<size_t> groups;
-  if (groups_model_ == nullptr || !groups_model_->Arranged()) return groups;
-  groups.reserve(groups_model_->Shown());
-  for (int row = 0; row < groups_model_->rowCount(); ++row) groups.push_back(groups_model_->PositionOf(row));
-  return groups;
-}
-
-void FRMPD_MAVANZORDLAV::UpdateTotalsRow() {
-  if (totals_labels_.size() < 6) return;
-  for (size_t i = 0; i < 5; ++i) {
-    totals_labels_[i]->setText(TotalsText(static_cast<int>(i)));
-    const engine::CategoryFigures* totals = TotalsFigures();
-    const int side = i >= 2 && i <= 3 && totals != nullptr ? FigureSide((*totals)[0], tolerance_) : 0;
-    QPalette palette = totals_row_->palette();
-    const QVariant background = ToleranceBackground(side);
-    if (background.isValid()) palette.setColor(QPalette::Window, background.value<QColor>());
-    totals_labels_[i]->setPalette(palette);
-    if (i == 3 && side != 0) totals_labels_[i]->setText(ToleranceSymbol(side) + " " + TotalsText(3));
-  }
-  // While every group's figures are worked out, how far that is.
-  if (figures_ && !figures_->Done()) {
-    const QLocale locale;
-    totals_labels_[5]->setText(Tr("totali dei gruppi") + " " +
-                               locale.toString(static_cast<qulonglong>(figures_->Computed())) + " / " +
-                               locale.toString(static_cast<qulonglong>(figures_->Total())));
-  } else {
-    totals_labels_[5]->setText(ShownCount());
-  }
-}
-
-QString FRMPD_MAVANZORDLAV::TotalsText(int figure) const {
-  const engine::CategoryFigures* totals = TotalsFigures();
-  if (totals == nullptr) return {};
-  const engine::CategorySeconds& s = (*totals)[0];
-  // As the grid above reads them: the one rule of every output, in the
-  // interface's locale.
-  const engine::FigureTexts t = engine::FigureTextsOf(s.planned, s.booked, TipoTempo());
-  switch (figure) {
-    case 0: return LocalFigure(t.planned);
-    case 1: return LocalFigure(t.booked);
-    case 2: return LocalFigure(t.gap);
-    case 3: return LocalFigure(t.percent);
-    case 4: return LocalFigure(engine::EfficiencyText(s.planned, s.booked));
-    default: return {};
-  }
-}
-
-QString FRMPD_MAVANZORDLAV::ShownCount() {
-  if (groups_model_ == nullptr) return {};
-  const QLocale locale;
-  return Tr("%1 di %2 gruppi")
-      .arg(locale.toString(static_cast<qulonglong>(groups_model_->Shown())),
-           locale.toString(static_cast<qulonglong>(groups_model_->Total())));
-}
-
 int FRMPD_MAVANZORDLAV::UnplannedSide(const host::RecordSet& rs, size_t position, size_t category) const {
   try {
     // The category's planned and booked hours, minutes and seconds only:
@@ -977,147 +799,6 @@ int64_t FRMPD_MAVANZORDLAV::DetailQueries() const { return booking_texts_ ? book
 
 std::string FRMPD_MAVANZORDLAV::EtichettaCampo(const std::string& field) const {
   return engine::EtichettaCampo(dizionario_etichette_, field);
-}
-
-output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
-  output::ReportParameters p;
-  p.translate = [this](const std::string& s) { return Tr(s); };
-  // PclsReport_BeforePrintReport.
-  p.titolo = output::ShortenedTitle(
-      QString::fromStdString(TestoLingua("Stampa comparazione tempi lavorazione", 74790, 0)));
-  p.ditta = QString::fromStdString(PvarCodDitta());
-  const auto global = ActiveInterface != nullptr ? ActiveInterface->GetClsGlobal() : nullptr;
-  const host::GlobalObject::PrintOptions options = global ? global->print_options : host::GlobalObject::PrintOptions{};
-  p.desditta = global ? QString::fromStdString(global->company.description) : QString();
-  // The section "RH" goes when the first option is off or the other two both are.
-  const bool header = options.header && (options.company_data || options.references);
-  p.report_header = header;
-  // PreparaNote: the texts only with the notes option, each when it is not empty.
-  const bool notes = header && options.notes;
-  p.eseg = notes ? QString::fromStdString(options.executing) : QString();
-  p.dest = notes ? QString::fromStdString(options.destination) : QString();
-  p.note = notes ? QString::fromStdString(options.note) : QString();
-  p.grouping = QString::fromStdString(DescrizioneGruppo());
-  if (Run()) p.grouping_fields = Run()->GroupingColumns();
-  p.tolerance = tolerance_;
-  p.trend = options.trend;
-  p.unbooked = options.unbooked;
-  p.language = UserLanguage();
-  if (!GiorniRelativi.empty()) p.grouping += " (" + QString::fromStdString(GiorniRelativi) + ")";
-  // A search prints the groups it keeps: the heading says so.
-  if (groups_model_ != nullptr && groups_model_->Shown() < groups_model_->Total()) {
-    p.grouping += QString::fromUtf8(" \u2014 ") + ShownCount();
-  }
-  p.unit = TipoTempo();
-  p.print_date = QDate::currentDate().toString("dd/MM/yyyy");
-  return p;
-}
-
-host::Status FRMPD_MAVANZORDLAV::SavePdf(const std::string& path) {
-  if (!Run() || !decode_) return output::WriteFailedUnless("no run to print");
-  if (NothingToPrint()) return output::WriteFailedUnless("no group to print: the search keeps none");
-  const ReleaseOnExit release{*this};
-  host::Status status = output::PreparaRSStampa(*Run(), *decode_, false, print_records_, {}, PrintedGroups());
-  if (!status.ok()) return status;
-  const output::ReportParameters parameters = ReportParameters();
-  status.Add(output::PreparaSezioniStampa(*Run(), parameters.trend, parameters.unbooked, print_records_));
-  if (!status.ok()) return status;
-  status.Add(output::WriteReportPdf(path, print_records_, parameters));
-  return status;
-}
-
-std::unique_ptr<ReportPreview> FRMPD_MAVANZORDLAV::Anteprima() {
-  if (!Run() || !decode_ || NothingToPrint()) return nullptr;
-  // The preview opens on the first groups and prepares the others while it
-  // is open: a year of bookings takes seconds to prepare.
-  auto preparation = std::make_shared<output::PrintPreparation>(*Run(), *decode_, print_records_, PrintedGroups());
-  host::ReportStatus(*this, preparation->TakeStatus());
-  if (preparation->Failed()) return nullptr;
-  const output::ReportParameters parameters = ReportParameters();
-  // The optional sections come whole before the layout: the pages place
-  // each group's months under its figures.
-  const host::Status sections =
-      output::PreparaSezioniStampa(*Run(), parameters.trend, parameters.unbooked, print_records_);
-  host::ReportStatus(*this, sections);
-  if (!sections.ok()) return nullptr;
-  auto pages = std::make_shared<output::ReportPages>(print_records_, parameters, preparation->Done());
-  const auto save_pdf = [this, parameters](QWidget* parent) {
-    const QString file = QFileDialog::getSaveFileName(parent, Tr("Salva come PDF"), "comparazione.pdf", "PDF (*.pdf)");
-    if (file.isEmpty()) return;
-    host::ReportStatus(*this, output::WriteReportPdf(file.toStdString(), print_records_, parameters));
-  };
-  auto preview = std::make_unique<ReportPreview>(std::move(pages), preparation,
-                                                 [this](const std::string& s) { return Tr(s); }, save_pdf, Window());
-  host::ReportStatus(*this, preparation->TakeStatus());  // what the first pages' groups said
-  if (preparation->Failed()) return nullptr;
-  return preview;
-}
-
-void FRMPD_MAVANZORDLAV::ReleaseReport() {
-  print_records_ = {};
-  malloc_trim(0);
-}
-
-void FRMPD_MAVANZORDLAV::Stampa() {
-  try {
-    std::unique_ptr<ReportPreview> preview = Anteprima();
-    if (!preview) return;
-    preview->exec();
-    host::ReportStatus(*this, preview->TakeStatus());  // what the pages prepared meanwhile said
-    preview.reset();
-    ReleaseReport();
-  } catch (...) {
-    while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
-    host::ReportCurrentError(*this, "Stampa");
-  }
-}
-
-host::Status FRMPD_MAVANZORDLAV::ExportTo(const std::string& path, bool csv, const output::GoingOn& preparing,
-                                          const output::GoingOn& writing) {
-  if (!Run() || !decode_) return output::WriteFailedUnless("no run to export");
-  const ReleaseOnExit release{*this};  // after the tables are gone, so that their memory is given back too
-  std::vector<output::ExportTable> tables;
-  host::Status status = output::KVL_EXPTOQV1_BeforeExportToQV(*Run(), *decode_, dizionario_etichette_,
-                                                              print_records_, tables, preparing);
-  if (!status.ok()) return status;
-  output::TableWriteOptions options{Tr("ore").toStdString(), output::kMostSheetRecords, writing};
-  options.tolerance = tolerance_;  // the workbook colours the gap % as the grid does
-  // CSV from the window is for the user's spreadsheet: in Italian ';' and
-  // decimal commas; in English commas and points. Both with a byte order
-  // mark, so that accented letters read right.
-  options.csv_style = UserLanguage() == "it" ? output::kCsvItalian : output::CsvStyle{',', '.', false, true};
-  status.Add(csv ? output::WriteCsvFiles(path, tables, options) : output::WriteWorkbook(path, tables, options));
-  return status;
-}
-
-void FRMPD_MAVANZORDLAV::Esporta() {
-  QMenu menu(Window());
-  QAction* workbook = menu.addAction(Tr("Cartella di lavoro Excel") + "...");
-  QAction* csv = menu.addAction(Tr("File CSV") + "...");
-  QAction* chosen = menu.exec(QCursor::pos());
-  if (chosen == nullptr) return;
-  const QString path = chosen == workbook
-                           ? QFileDialog::getSaveFileName(Window(), Tr("Esporta per analisi"), "comparazione.xlsx",
-                                                          "Excel (*.xlsx)")
-                           : QFileDialog::getExistingDirectory(Window(), Tr("Esporta per analisi"));
-  if (path.isEmpty()) return;
-  // A year of bookings takes a while to prepare and write: the count shows
-  // how far it is, and Interrompi leaves nothing half written.
-  host::qt::WorkProgress progress(Window(), QString::fromStdString(Caption()), Tr("&Interrompi"));
-  const host::Status exported = ExportTo(path.toStdString(), chosen == csv,
-                                        progress.Stage(Tr("Preparazione: versamenti")),
-                                        progress.Stage(Tr("Scrittura: righe")));
-  progress.Done();
-  host::ReportStatus(*this, exported);  // a stop has nothing to show: nothing was written
-  if (!exported.ok()) return;
-  // The CSV export writes three files: the question names their folder.
-  const QString question = chosen == csv ? Tr("I file CSV sono stati scritti nella cartella %1. Aprire la cartella?").arg(
-                                               QDir::toNativeSeparators(path))
-                                         : Tr("Il file è stato scritto. Aprirlo?");
-  if (MsgBoxLingua(question.toStdString(), 0, host::kMbYesNo | host::kMbIconQuestion, Caption()) ==
-      host::kMbAnswerYes) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-  }
 }
 
 void FRMPD_MAVANZORDLAV::Unload() {
