@@ -93,7 +93,11 @@ class GroupFigures {
   // order; a booking of two of them counts once) taken as one group, as
   // AllBookings takes them all: each phase once, with the planned times its
   // first booking in the run's order has; the booked figures the bookings'
-  // exact sum. For the totals row of the groups a search keeps. Summed a
+  // exact sum, except the total's: while no booking is in two of the
+  // groups, the sum of the groups' own booked totals, which under hours and
+  // minutes are rounded after each group's sum (so a group alone reads as
+  // its row, and the groups' column adds up to it). For the totals row of
+  // the groups a search keeps. Summed a
   // slice at a time: StartGroupsAsOne, then StepGroupsAsOne (about 1,024 ×
   // `count` bookings) until it answers true, then GroupsAsOne. After Done
   // only: before, nothing starts and GroupsAsOne answers zeros. A new start
@@ -176,6 +180,10 @@ class GroupFigures {
   // The sum of StartGroupsAsOne under way: its bookings' rows, increasing.
   struct AsOne {
     std::vector<uint32_t> rows;
+    std::vector<host::Variant> ids;  // of the groups, for their booked totals
+    // No booking in two of the groups, each group's id known: the total's
+    // booked time is the sum of theirs.
+    bool booked_from_groups = true;
     size_t next = 0;
     GroupTotals::BookingSums sums;
     std::optional<CategoryFigures> figures;  // once summed

@@ -361,6 +361,33 @@ TEST(GroupFigures, GroupsTakenAsOneCountAPhaseOfTwoOfThemOnce) {
   EXPECT_TRUE(form.errors.empty());
 }
 
+// A search that keeps one group: the totals row reads as that group's row
+// in every unit (its booked time summed from its bookings, the row's from
+// the grouped query's sums rounded in the unit).
+TEST(GroupFigures, OneGroupTakenAsOneReadsAsItsOwnRowInEveryUnit) {
+  for (const int unit : {0, 1, 2, 3}) {
+    host::testing::FakeForm form;
+    auto run = RunOn(form, Demo20k(), {"Reparto", "Fase"}, unit);
+    GroupFigures figures(*run, {});
+    Finish(figures);
+    auto groups = run->Records().RSTempiVer->Clone();
+    size_t position = 0;
+    for (groups->MoveFirst(); !groups->Eof(); groups->MoveNext(), ++position) {
+      const CategoryFigures& own = *figures.Of(groups->Value("IDGRUPPO"));
+      figures.StartGroupsAsOne({position});
+      const CategoryFigures alone = figures.GroupsAsOne();
+      for (size_t c = 0; c < own.size(); ++c) {
+        const std::string what = "unit " + std::to_string(unit) + " group " + std::to_string(position);
+        EXPECT_EQ(TimeText(alone[c].planned, static_cast<int16_t>(unit)), TimeText(own[c].planned, static_cast<int16_t>(unit)))
+            << what << " category " << c;
+        EXPECT_EQ(TimeText(alone[c].booked, static_cast<int16_t>(unit)), TimeText(own[c].booked, static_cast<int16_t>(unit)))
+            << what << " category " << c;
+      }
+    }
+    EXPECT_GT(position, 5U);
+  }
+}
+
 // Every group of the demo taken as one is all its bookings, as the totals
 // row has them.
 TEST(GroupFigures, EveryGroupTakenAsOneIsAllTheBookings) {
