@@ -325,6 +325,7 @@ void FRMPD_MAVANZORDLAV::Show(const host::HostObjectPtr& frame) {
   summary_tabs->addTab(unbooked_, Tr(engine::kUnbookedTitle));
   trend_ = new TrendView([this](const std::string& s) { return Tr(s); }, UserLanguage(),
                          [this](const std::string& month) { ShowMonth(month); }, summary_tabs);
+  trend_->SetTolerance(tolerance_);
   summary_tabs->addTab(trend_, Tr("Andamento"));
   QObject::connect(summary_tabs, &QTabWidget::currentChanged, summary_tabs, [this] {
     if (chart_->isVisible()) chart_->Load(*categories_model_);
@@ -539,6 +540,7 @@ void FRMPD_MAVANZORDLAV::SetTolerance(double percent) {
     }
   }
   categories_model_->SetTolerance(percent);
+  if (trend_ != nullptr) trend_->SetTolerance(percent);
   for (QTableView* grid : {grd_prev_, grd_prev_dett_}) {
     if (grid != nullptr) grid->viewport()->update();
   }

@@ -5,6 +5,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QtCharts/QAreaSeries>
+#include <QLocale>
 #include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
@@ -60,8 +61,11 @@ TrendView::TrendView(Translate translate, std::string language, std::function<vo
   auto* view = new QChartView(impl_->chart, split);
   view->setObjectName("ChartAndamento");
   view->setRenderHint(QPainter::Antialiasing);
+  // Lower than this, the chart cuts every label of its axes to "…".
+  view->setMinimumHeight(200);
   split->addWidget(table_);
   split->addWidget(view);
+  split->setCollapsible(1, false);
   // Room for a few months in the table above the chart.
   split->setSizes({150, 220});
   layout->addWidget(split);
@@ -159,7 +163,7 @@ void TrendView::Draw() {
   lower->append(-0.5, -tolerance_);
   lower->append(last + 0.5, -tolerance_);
   auto* band = new QAreaSeries(upper, lower);
-  band->setName(translate_("Tolleranza") + QString(" ±%1 %").arg(tolerance_, 0, 'f', 0));
+  band->setName(translate_("Tolleranza") + QString(" ±%1 %").arg(QLocale().toString(tolerance_, 'g', 4)));
   band->setColor(QColor(120, 190, 120, 70));
   band->setBorderColor(QColor(120, 190, 120, 140));
   chart->addSeries(band);
@@ -170,6 +174,9 @@ void TrendView::Draw() {
   points->setName(translate_("Mese"));
   double low = -tolerance_, high = tolerance_;
   for (size_t i = 0; i < gaps.size(); ++i) {
+    // A month without a plan has no gap %: a point at 0 would sit inside
+    // the band while all its time is over plan.
+    if (ShownGapPercent(months_[i].planned, months_[i].booked, unit_).empty()) continue;
     line->append(static_cast<double>(i), gaps[i]);
     points->append(static_cast<double>(i), gaps[i]);
     low = std::min(low, gaps[i]);
@@ -212,6 +219,14 @@ QStringList TrendView::AxisMonths() const {
     if (auto* months = qobject_cast<QCategoryAxis*>(axis)) return months->categoriesLabels();
   }
   return {};
+}
+
+std::vector<int> TrendView::DrawnMonths() const {
+  std::vector<int> drawn;
+  if (const auto* points = qobject_cast<const QScatterSeries*>(impl_->points)) {
+    for (const QPointF& at : points->points()) drawn.push_back(static_cast<int>(std::lround(at.x())));
+  }
+  return drawn;
 }
 
 QStringList TrendView::LegendEntries() const {

@@ -36,6 +36,8 @@ class TrendView : public QWidget {
   [[nodiscard]] QTableWidget* Table() const { return table_; }
   // The gap percent of each month (0 without a plan), as the chart draws it.
   [[nodiscard]] std::vector<double> GapPercents() const;
+  // The months the chart draws a point for (by index): those with a plan.
+  [[nodiscard]] std::vector<int> DrawnMonths() const;
   // The chart's month labels, in order, and its legend's entries.
   [[nodiscard]] QStringList AxisMonths() const;
   [[nodiscard]] QStringList LegendEntries() const;

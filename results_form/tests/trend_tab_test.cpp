@@ -9,6 +9,7 @@
 
 #include "demo/erp_database.h"
 #include "engine/tests/demo_db.h"
+#include "engine/tests/tiny_erp.h"
 #include "query_form/tests/form_harness.h"
 #include "results_form/frmpd_mavanzordlav.h"
 #include "results_form/trend_view.h"
@@ -55,6 +56,19 @@ class TrendTabTest : public QObject {
     QCOMPARE(axis.size(), static_cast<int>(months.size()));
     QCOMPARE(axis[0], QString(kMonths[std::stoi(months[0].month.substr(5, 2)) - 1]));
     QCOMPARE(trend->LegendEntries(), QStringList({"Tolleranza ±10 %", "Scost. %"}));
+    // A point for each month whose gap % the table gives, none for the others.
+    std::vector<int> with_percent;
+    for (int row = 1; row < trend->Table()->rowCount(); ++row) {
+      if (!trend->Table()->item(row, 3)->text().isEmpty()) with_percent.push_back(row - 1);
+    }
+    QCOMPARE(trend->DrawnMonths(), with_percent);
+    // The band follows the form's tolerance, in the interface's numbers.
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    results->SetTolerance(7.5);
+    QCOMPARE(trend->Tolerance(), 7.5);
+    QCOMPARE(trend->LegendEntries().front(), QString("Tolleranza ±7,5 %"));
+    QLocale::setDefault(QLocale::c());
+    results->SetTolerance(10);
     // A month's bookings, then all again.
     trend->Choose(1);
     QCOMPARE(static_cast<int64_t>(results->RSTempiVerDett()->RecordCount()), months[1].bookings);
@@ -68,6 +82,26 @@ class TrendTabTest : public QObject {
     int64_t second = 0;
     for (const auto& m : trend->Months()) second += m.bookings;
     QCOMPARE(second, static_cast<int64_t>(results->RSTempiVerDett()->RecordCount()));
+    results->Unload();
+  }
+
+  // The small database's booking without article has no plan: its month is
+  // listed, not drawn at 0 % in the band, where all its time is over plan.
+  void aMonthWithoutAPlanIsNotDrawnInsideTheBand() {
+    FormHarness harness(engine::testing::TinyErp(dir_));
+    auto results = harness.Run({"Articolo"});
+    QVERIFY(results != nullptr);
+    auto* tabs = results->Window()->findChild<QTabWidget*>("SummaryTabs");
+    results->Window()->show();
+    auto* trend = results->Trend();
+    tabs->setCurrentWidget(trend);
+    for (int row = 0; row < results->GRD_VERS()->model()->rowCount(); ++row) {
+      results->GRD_VERS()->selectRow(row);
+      if (results->RSTempiVer()->Value("PD44_CODART_MG66").IsNull()) break;
+    }
+    QVERIFY(results->RSTempiVer()->Value("PD44_CODART_MG66").IsNull());
+    QCOMPARE(trend->Months().size(), size_t{1});
+    QVERIFY(trend->DrawnMonths().empty());
     results->Unload();
   }
 
