@@ -213,7 +213,8 @@ ReportPreview::ReportPreview(std::shared_ptr<output::ReportPages> pages,
   bar->addSeparator();
   progress_ = new QLabel(bar);
   progress_->setObjectName("PreviewProgress");
-  bar->addWidget(progress_);
+  // A tool bar shows or hides its widgets through their actions.
+  progress_action_ = bar->addWidget(progress_);
   stop_ = add("PreviewStop", "&Interrompi", {}, [this] {
     stopped_ = true;
     if (preparing_ != nullptr) preparing_->stop();
@@ -272,7 +273,7 @@ void ReportPreview::UpdateState() {
   page_number_->setMaximum(PageCount());
   const QLocale locale;
   page_total_->setText(" " + tr_("di") + " " + locale.toString(PageCount()) + (complete ? " " : "… "));
-  progress_->setVisible(!complete);
+  progress_action_->setVisible(!complete);
   stop_->setVisible(!complete);
   if (!complete && preparation_) {
     progress_->setText(tr_("Preparazione: versamenti") + " " +

@@ -88,6 +88,7 @@ class ReportPreview : public QDialog {
   std::shared_ptr<output::PrintPreparation> preparation_;
   QTimer* preparing_ = nullptr;
   QLabel* progress_ = nullptr;
+  QAction* progress_action_ = nullptr;  // the tool bar's for progress_
   QAction* stop_ = nullptr;
   std::vector<QAction*> whole_report_;  // print, page setup, save: once complete
   bool stopped_ = false;

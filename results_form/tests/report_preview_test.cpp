@@ -89,6 +89,8 @@ class ReportPreviewTest : public QObject {
     QCOMPARE(preview->PageCount(), pdf_pages);
     QVERIFY(preview->findChild<QAction*>("PreviewPrint")->isEnabled());
     QVERIFY(!preview->findChild<QAction*>("PreviewStop")->isVisible());
+    // No count left behind once all is prepared.
+    QVERIFY(!preview->findChild<QLabel*>("PreviewProgress")->isVisible());
     QCOMPARE(preview->CurrentPage(), 0);
     auto* number = preview->findChild<QSpinBox*>("PreviewPageNumber");
     QVERIFY(number != nullptr);
