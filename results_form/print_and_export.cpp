@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QUrl>
 
+#include "engine/conditions_summary.h"
 #include "host/qt/work_progress.h"
 #include "output/export_tables.h"
 #include "output/report/report_pages.h"
@@ -51,6 +52,12 @@ output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
     p.grouping += QString::fromUtf8(" \u2014 ") + ShownCount();
   }
   p.unit = TipoTempo();
+  if (Run()) {
+    p.conditions = QString::fromStdString(
+        engine::ConditionsSummary(Run()->Query(), [this](const std::string& s) { return TraduciCaption(s); }));
+    p.exclude_wait = Run()->ExcludeWait();
+    p.exclude_queue = Run()->ExcludeQueue();
+  }
   p.print_date = QDate::currentDate().toString("dd/MM/yyyy");
   return p;
 }

@@ -339,6 +339,21 @@ TEST(EveryOutput, EachGroupsFiguresReadTheSameEverywhere) {
 }
 #endif
 
+// The report says what it covers: the run's conditions and unit, in the
+// language asked for.
+TEST(CommandLinePdf, TheReportHeaderNamesTheConditionsAndTheUnit) {
+  engine::testing::TempDir dir;
+  const std::string db = engine::testing::TinyErp(dir);
+  const std::string pdf = dir.File("report.pdf");
+  ASSERT_EQ(Cli("run --db " + db + " --where Reparto=R01 --where Articolo=A1..A2 --unit hh,hh --language en --pdf " +
+                pdf + " --out " + dir.File("table.txt"))
+                .status,
+            0);
+  const std::string text = app::testing::Shell("pdftotext -layout " + pdf + " - 2>&1").text;
+  EXPECT_NE(text.find("Conditions: Article A1 \u2013 A2; Department = R01"), std::string::npos) << text.substr(0, 600);
+  EXPECT_NE(text.find("Time mode: hh,hh"), std::string::npos) << text.substr(0, 600);
+}
+
 TEST(CommandLineTable, LongLabelsAndLineBreaksKeepTheRows) {
   engine::testing::TempDir dir;
   const std::string db = TinyWithArticles(dir, {"'A-VERY-LONG-ARTICLE-CODE-OF-40-CHARS-XY' || char(10) || 'Z'"});

@@ -33,6 +33,10 @@ struct ReportParameters {
   bool bookings = true;       // each group's bookings under its figures
   size_t max_groups = 0;      // the first groups only (0: all)
   QString grouping;   // DescrizioneGruppo
+  // The run's conditions (engine::ConditionsSummary) and options, in the
+  // report header beside its unit: what the report covers.
+  QString conditions;
+  bool exclude_wait = false, exclude_queue = false;
   // The run's grouping fields (the result's names, e.g. PD44_CODFORNREP):
   // a group's heading shows these dimensions only, each with every part
   // that tells groups apart (an order's code, n., sez., del, riga; a phase

@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <memory>
 
+#include "engine/conditions_summary.h"
 #include "output/report/comparison_report.h"
 
 namespace output {
@@ -33,6 +34,10 @@ host::Status WritePdfReport(const std::string& path, const output::PrintRecords&
   parameters.grouping = QString::fromStdString(run.DescrizioneGruppo());
   parameters.grouping_fields = run.GroupingColumns();  // headings name the grouping dimensions only
   parameters.unit = static_cast<int16_t>(run.Unit());
+  parameters.conditions = QString::fromStdString(
+      engine::ConditionsSummary(run.Query(), [language](const std::string& s) { return language.Caption(s); }));
+  parameters.exclude_wait = run.ExcludeWait();
+  parameters.exclude_queue = run.ExcludeQueue();
   parameters.trend = sections.trend;
   parameters.unbooked = sections.unbooked;
   parameters.tolerance = sections.tolerance;

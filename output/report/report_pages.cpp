@@ -8,6 +8,7 @@
 
 #include "engine/category_texts.h"
 #include "engine/group_totals.h"
+#include "engine/time_unit.h"
 #include "engine/monthly_trend.h"
 #include "engine/oms.h"
 #include "engine/presentation/grid_column.h"
@@ -289,6 +290,16 @@ ReportPages::ReportPages(const PrintRecords& records, const ReportParameters& pa
     if (!m.p.eseg.isEmpty()) m.header.push_back({Line::ReportInfo, {tr("Eseguito da") + ": " + m.p.eseg}});
     if (!m.p.dest.isEmpty()) m.header.push_back({Line::ReportInfo, {tr("Destinazione") + ": " + m.p.dest}});
     if (!m.p.note.isEmpty()) m.header.push_back({Line::ReportInfo, {tr("Note") + ": " + m.p.note}});
+    // What the report covers and in which unit its figures read.
+    if (!m.p.conditions.isEmpty()) m.header.push_back({Line::ReportInfo, {tr("Condizioni") + ": " + m.p.conditions}});
+    const auto unit = static_cast<size_t>(m.p.unit);
+    QString mode = tr("Modalità tempo") + ": " +
+                   (unit < engine::kTipoTempoCaptions.size() ? QString::fromUtf8(engine::kTipoTempoCaptions[unit].data(),
+                                                                                 static_cast<int>(engine::kTipoTempoCaptions[unit].size()))
+                                                             : QString());
+    if (m.p.exclude_wait) mode += "; " + tr("Escludi tempi attesa");
+    if (m.p.exclude_queue) mode += "; " + tr("Escludi tempi coda");
+    m.header.push_back({Line::ReportInfo, {mode}});
     m.header.push_back({Line::Gap, {}});
   }
   if (records.RSStampa) {
@@ -608,7 +619,9 @@ void ReportPages::Impl::DrawLine(QPainter& painter, const Line& line, double y) 
       break;
     case Line::ReportInfo:
       painter.setFont(f.body);
-      painter.drawText(QRectF(0, y, w, line_height), Qt::AlignLeft | Qt::AlignVCenter, line.cells[0]);
+      // Many conditions give way at their end, within the page.
+      painter.drawText(QRectF(0, y, w, line_height), Qt::AlignLeft | Qt::AlignVCenter,
+                       painter.fontMetrics().elidedText(line.cells[0], Qt::ElideRight, static_cast<int>(w)));
       break;
     case Line::SubHeading: {
       QFont font = f.body;

@@ -68,6 +68,8 @@ TEST(Report, ThePdfReadsBack) {
   parameters.desditta = "Officine Demo";
   parameters.note = "Riunione di produzione";
   parameters.grouping = "Articolo";
+  parameters.conditions = "Reparto R02 \u2013 R04";
+  parameters.exclude_queue = true;
   parameters.print_date = "06/12/2026";
   const std::string pdf = dir.File("report.pdf");
   ASSERT_TRUE(testing::Written(WriteReportPdf(pdf, printed.print, parameters)));
@@ -78,7 +80,8 @@ TEST(Report, ThePdfReadsBack) {
   const std::string text = PdfText(pdf);
   for (const char* expected :
        {"Stampa comparazione per ord.", "Ditta: 1 - Officine Demo", "Note: Riunione di produzione",
-        "Raggruppamento: Articolo", "Articolo A1 Albero", "Articolo A2 Flangia", "Pagina 1 di 2", "Pagina 2 di 2",
+        "Raggruppamento: Articolo", "Condizioni: Reparto R02 \u2013 R04", "Modalità tempo: hh:mm:ss; Escludi tempi coda",
+        "Articolo A1 Albero", "Articolo A2 Flangia", "Pagina 1 di 2", "Pagina 2 di 2",
         "06/12/2026", "0:25:00"}) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected;
   }
