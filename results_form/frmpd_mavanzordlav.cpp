@@ -388,6 +388,7 @@ void FRMPD_MAVANZORDLAV::PreparaForm() {
       figures_ = std::make_unique<engine::GroupFigures>(*Run(), shared);
       run_totals_.reset();  // of the run before, if any
       shown_totals_.reset();
+      if (shown_timer_ != nullptr) shown_timer_->stop();
       descriptions_.reset();
       for (auto& column : model_columns) {
         const auto at = std::find_if(shared.begin(), shared.end(), [&](const std::string& name) {
