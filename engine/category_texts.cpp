@@ -93,7 +93,7 @@ FigureTexts FigureTextsOf(const Variant& planned, const Variant& booked, int16_t
 }
 
 std::string EfficiencyText(const Variant& planned, const Variant& booked) {
-  if (booked.ToDecimal().IsZero()) return "";
+  if (booked.ToDecimal().IsZero() || planned.ToDecimal().IsZero()) return "";
   const host::Decimal p = planned.ToDecimal() / booked.ToDecimal() * host::Decimal::FromInt(100);
   return p.Round(2).ToFixed(2);
 }

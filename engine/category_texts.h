@@ -67,7 +67,9 @@ std::string GapText(const host::Variant& planned, const host::Variant& booked, i
 // (booked ÷ planned − 1) × 100 with two decimals, halves up as the records'
 // GAPPERC (RoundHalfUp: -0.625 reads "-0.62"); "" when planned is 0.
 std::string GapPercentText(const host::Variant& planned, const host::Variant& booked);
-// planned ÷ booked × 100 with two decimals; "" when booked is 0.
+// planned ÷ booked × 100 with two decimals; "" when booked is 0, and when
+// planned is: time booked without any plan has no efficiency, as it has no
+// gap % (a 0.00 would read as data).
 std::string EfficiencyText(const host::Variant& planned, const host::Variant& booked);
 // Where a gap % as GapPercentText writes it lies against the band
 // ±tolerance %: +1 beyond it over plan, -1 beyond it under plan, 0 inside

@@ -50,7 +50,7 @@ double Key(const engine::CategorySeconds& s, Figure figure) {
     case Figure::Booked: return booked;
     case Figure::Gap: return booked - planned;
     case Figure::GapPercent: return planned == 0 ? std::nan("") : (booked / planned - 1) * 100;
-    case Figure::Efficiency: return booked == 0 ? std::nan("") : planned / booked * 100;
+    case Figure::Efficiency: return booked == 0 || planned == 0 ? std::nan("") : planned / booked * 100;
   }
   return std::nan("");
 }

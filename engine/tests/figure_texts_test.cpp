@@ -15,7 +15,7 @@ TEST(FigureTexts, EfficiencyIsPlannedOverBooked) {
   EXPECT_EQ(EfficiencyText(int32_t{4200}, int32_t{8345}), "50.33");
   EXPECT_EQ(EfficiencyText(int32_t{3600}, int32_t{3600}), "100.00");
   EXPECT_EQ(EfficiencyText(int32_t{3600}, int32_t{0}), "");  // nothing booked: no figure
-  EXPECT_EQ(EfficiencyText(int32_t{0}, int32_t{60}), "0.00");
+  EXPECT_EQ(EfficiencyText(int32_t{0}, int32_t{60}), "");  // no plan: no figure, as no gap %
 }
 
 TEST(FigureTexts, TheBandFlagsWhatTheGapPercentShows) {
