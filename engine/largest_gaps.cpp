@@ -31,6 +31,8 @@ std::vector<GroupGap> LargestGaps(Comparison& run, size_t count, Progress& progr
       std::string text = v.IsNull() ? std::string() : host::RTrim(v.JoinedText());
       if (v.IsNumber()) text = v.ToDecimal().Normalized().ToString();
       if (v.IsDate()) text = v.Date().ToIsoText().substr(0, 10);
+      // No value reads as a dash: "R04/-", not "R04/" as if cut.
+      if (text.empty()) text.push_back('-');
       gap.label += (gap.label.empty() ? "" : "/") + text;
     }
     gap.planned = s.planned.ToDecimal().ToDouble();

@@ -15,7 +15,7 @@ namespace engine {
 
 struct GroupGap {
   host::Variant id;                 // IDGRUPPO
-  std::string label;                // the grouping values joined by "/"
+  std::string label;                // the grouping values joined by "/", "-" for one without a value
   double planned = 0, booked = 0;   // seconds
   [[nodiscard]] double Gap() const { return booked - planned; }
 };

@@ -242,7 +242,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(gaps.size(), size_t{3});
     QCOMPARE(QString::fromStdString(gaps[0].label), QString("A1"));
     QCOMPARE(gaps[0].Gap(), 4145.0);
-    QCOMPARE(QString::fromStdString(gaps[1].label), QString(""));
+    QCOMPARE(QString::fromStdString(gaps[1].label), QString("-"));
     QCOMPARE(gaps[1].Gap(), 3600.0);
     QCOMPARE(gaps[2].Gap(), 120.0);
     QCOMPARE(results->GroupsComputed(), computed);
