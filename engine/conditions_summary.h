@@ -1,5 +1,5 @@
-// The conditions and options of a run as the reader of its print reads
-// them, so that a report tells what it covers: each field with a value,
+// The conditions of a run as the reader of its print reads them, so that
+// a report tells what it covers: each field with a value,
 // "Reparto R02 – R04", "Articolo = A1", "Data reg.vers. ≥ 2026-01-01",
 // "Data consegna ≤ 2026-03-31" (its caption through `translate`, its values
 // as entered, a relative date as the day it was resolved to), in the

@@ -1,11 +1,11 @@
 #include "results_form/trend_view.h"
 
 #include <QHeaderView>
+#include <QLocale>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QtCharts/QAreaSeries>
-#include <QLocale>
 #include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
