@@ -293,10 +293,8 @@ ReportPages::ReportPages(const PrintRecords& records, const ReportParameters& pa
     // What the report covers and in which unit its figures read.
     if (!m.p.conditions.isEmpty()) m.header.push_back({Line::ReportInfo, {tr("Condizioni") + ": " + m.p.conditions}});
     const auto unit = static_cast<size_t>(m.p.unit);
-    QString mode = tr("Modalità tempo") + ": " +
-                   (unit < engine::kTipoTempoCaptions.size() ? QString::fromUtf8(engine::kTipoTempoCaptions[unit].data(),
-                                                                                 static_cast<int>(engine::kTipoTempoCaptions[unit].size()))
-                                                             : QString());
+    QString mode = tr("Modalità tempo") + ": ";
+    if (unit < engine::kTipoTempoCaptions.size()) mode += QString::fromStdString(std::string(engine::kTipoTempoCaptions[unit]));
     if (m.p.exclude_wait) mode += "; " + tr("Escludi tempi attesa");
     if (m.p.exclude_queue) mode += "; " + tr("Escludi tempi coda");
     m.header.push_back({Line::ReportInfo, {mode}});
