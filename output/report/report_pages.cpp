@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -267,6 +268,35 @@ struct ReportPages::Impl {
     return k == fixed ? Line::BookingHeader : Line::BookingRow;
   }
 
+  // A page that opens inside a group (or inside the section of the phases
+  // never booked) repeats the group's heading, marked as continued, and the
+  // header of the table its rows go on with: a page of bookings is never
+  // without its group and columns. `header`: that header's line in the
+  // group, or none when the page opens at a title or header itself.
+  struct Carried {
+    bool heading = false;
+    std::optional<size_t> header;
+  };
+  Carried CarriedAt(int64_t g, size_t k) const {
+    if (g < 0 || k == 0) return {};
+    const Line::Kind kind = KindOf(g, k);
+    Carried carried{true, std::nullopt};
+    if (IsSection(g)) {
+      if (kind == Line::UnbookedRow) carried.header = 1;
+    } else if (kind == Line::BookingRow) {
+      carried.header = FixedLinesOf(g);
+    } else if (kind == Line::TableRow) {
+      carried.header = k < kCategoryLines ? 1 : kCategoryLines + 2;
+    }
+    return carried;
+  }
+  double CarriedHeight(int64_t g, const Carried& carried) const {
+    return (carried.heading ? HeightOf(Line::SubHeading, f) : 0) +
+           (carried.header ? HeightOf(KindOf(g, *carried.header), f) : 0);
+  }
+  // Draws what CarriedAt(g, k) says at `y`; answers the height drawn.
+  double DrawCarried(QPainter& painter, int64_t g, size_t k, double y) const;
+
   void Layout(int64_t from, int64_t to);
   void TakeNew();
   std::vector<Line> GroupLines(int64_t g) const;
@@ -416,6 +446,7 @@ void ReportPages::Impl::Layout(int64_t from, int64_t to) {
       if (first_pending) {
         pages.back().first = {g, k};
         first_pending = false;
+        if (pages.size() > 1) y += CarriedHeight(g, CarriedAt(g, k));
       }
       ++pages.back().lines;
       y += line_height;
@@ -705,6 +736,21 @@ void ReportPages::Impl::DrawLine(QPainter& painter, const Line& line, double y) 
   }
 }
 
+double ReportPages::Impl::DrawCarried(QPainter& painter, int64_t g, size_t k, double y) const {
+  const Carried carried = CarriedAt(g, k);
+  if (!carried.heading) return 0;
+  const std::vector<Line> lines = IsSection(g) ? std::vector<Line>{SectionLine(0)} : GroupLines(g);
+  const double start = y;
+  DrawLine(painter, {Line::SubHeading, {lines[0].cells[0] + " (" + p.translate("segue") + ")"}}, y);
+  y += HeightOf(Line::SubHeading, f);
+  if (carried.header) {
+    const Line header = IsSection(g) ? SectionLine(*carried.header) : lines[*carried.header];
+    DrawLine(painter, header, y);
+    y += HeightOf(header.kind, f);
+  }
+  return y - start;
+}
+
 void ReportPages::Draw(QPainter& painter, int page) const {
   const Impl& m = *impl_;
   if (page < 0 || page >= Count()) return;
@@ -714,6 +760,7 @@ void ReportPages::Draw(QPainter& painter, int page) const {
   std::vector<Line> group_lines;  // the fixed lines of the group being drawn
   int64_t group_lines_of = -2;
   double y = m.top;
+  if (page > 0) y += m.DrawCarried(painter, pos.group, pos.line, y);
   for (size_t drawn = 0; drawn < spread.lines; ++drawn) {
     while (pos.line >= m.LinesOf(pos.group)) {
       ++pos.group;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
 
 #include <QApplication>
 #include <QPdfWriter>
@@ -149,6 +150,31 @@ TEST(Report, ThePreviewThePrinterAndThePdfHaveTheSamePages) {
               std::string::npos)
         << whole_page;
     EXPECT_EQ(DrawnText(pages, page, page, dir.File("alone.pdf")), whole_page);
+  }
+  // Every page after the first names its group first: a group's heading,
+  // or the heading of the group it goes on with, "(segue)", and then the
+  // header of the bookings' columns.
+  {
+    std::istringstream all(PdfText(pdf));
+    std::string page_text;
+    int page = 0, carried = 0;
+    while (page < pdf_pages && std::getline(all, page_text, '\f')) {
+      ++page;
+      std::istringstream lines(page_text);
+      std::vector<std::string> body;
+      for (std::string line; std::getline(lines, line);) {
+        if (line.find_first_not_of(' ') != std::string::npos) body.push_back(line);
+      }
+      if (page == 1) continue;
+      ASSERT_GE(body.size(), 3U) << page;
+      EXPECT_NE(body[1].find("Reparto "), std::string::npos) << "page " << page << ": " << body[1];
+      if (body[1].find("(segue)") == std::string::npos) continue;
+      ++carried;
+      EXPECT_NE(body[2].find("Data reg."), std::string::npos) << "page " << page << ": " << body[2];
+      EXPECT_NE(body[2].find("Tempo versato"), std::string::npos) << "page " << page << ": " << body[2];
+    }
+    EXPECT_EQ(page, pdf_pages);
+    EXPECT_GT(carried, pdf_pages / 2);
   }
   // Laid out while the record sets are prepared a few groups at a time:
   // before the end the footers have no count. (At the end, the same pages:
