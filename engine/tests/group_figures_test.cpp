@@ -90,6 +90,14 @@ void ExpectSameFigures(const CategoryFigures& got, const host::RecordSet& record
   }
 }
 
+// Two sets of figures alike, category by category, planned and booked.
+void ExpectSameCategories(const CategoryFigures& got, const CategoryFigures& want, const std::string& what = "") {
+  for (size_t c = 0; c < got.size(); ++c) {
+    EXPECT_EQ(got[c].planned.ToDecimal(), want[c].planned.ToDecimal()) << what << "category " << c;
+    EXPECT_EQ(got[c].booked.ToDecimal(), want[c].booked.ToDecimal()) << what << "category " << c;
+  }
+}
+
 // Every time field of a group's stored totals in `got_run` as `want` has
 // it, value and type; false when either has no record.
 bool ExpectSameStored(Comparison& got_run, const host::RecordSetPtr& want, const TimeFieldIndex& fields,
@@ -171,13 +179,7 @@ size_t CompareEveryGroup(const std::string& db, const std::vector<std::string>& 
   }
   EXPECT_EQ(compared, figures.Total());
   EXPECT_EQ(figures.Computed(), figures.Total());
-  if (all_bookings != nullptr) {
-    const CategoryFigures all = figures.AllBookings();
-    for (size_t c = 0; c < all.size(); ++c) {
-      EXPECT_EQ(all[c].planned.ToDecimal(), (*all_bookings)[c].planned.ToDecimal()) << "category " << c;
-      EXPECT_EQ(all[c].booked.ToDecimal(), (*all_bookings)[c].booked.ToDecimal()) << "category " << c;
-    }
-  }
+  if (all_bookings != nullptr) ExpectSameCategories(figures.AllBookings(), *all_bookings);
   return compared;
 }
 
@@ -340,11 +342,7 @@ TEST(GroupFigures, GroupsTakenAsOneCountAPhaseOfTwoOfThemOnce) {
   const auto e1 = static_cast<size_t>(groups->AbsolutePosition() - 1);
   const CategoryFigures& own = *figures.Of(groups->Value("IDGRUPPO"));
   figures.StartGroupsAsOne({e1, e1, 7});
-  const CategoryFigures alone = figures.GroupsAsOne();
-  for (size_t c = 0; c < own.size(); ++c) {
-    EXPECT_EQ(alone[c].planned.ToDecimal(), own[c].planned.ToDecimal()) << "category " << c;
-    EXPECT_EQ(alone[c].booked.ToDecimal(), own[c].booked.ToDecimal()) << "category " << c;
-  }
+  ExpectSameCategories(figures.GroupsAsOne(), own);
   figures.StartGroupsAsOne({1, 0});
   while (!figures.StepGroupsAsOne(1)) {
   }
@@ -391,11 +389,7 @@ TEST(GroupFigures, OneGroupTakenAsOneReadsAsItsOwnRowInEveryUnitAndAllAsTheRun) 
     std::vector<size_t> every(position);
     std::iota(every.begin(), every.end(), size_t{0});
     figures.StartGroupsAsOne(every);
-    const CategoryFigures all = figures.AllBookings(), together = figures.GroupsAsOne();
-    for (size_t c = 0; c < all.size(); ++c) {
-      EXPECT_EQ(together[c].planned.ToDecimal(), all[c].planned.ToDecimal()) << "category " << c;
-      EXPECT_EQ(together[c].booked.ToDecimal(), all[c].booked.ToDecimal()) << "category " << c;
-    }
+    ExpectSameCategories(figures.GroupsAsOne(), figures.AllBookings());
   }
 }
 

@@ -62,6 +62,15 @@ int FieldColumn(const QTableView* view, const std::string& field) {
   return -1;
 }
 
+// The last row of the view whose `field` reads `text`; -1 when none does.
+int RowWith(const QTableView* view, const std::string& field, const QString& text) {
+  int row = -1;
+  for (int r = 0; r < view->model()->rowCount(); ++r) {
+    if (view->model()->index(r, FieldColumn(view, field)).data().toString() == text) row = r;
+  }
+  return row;
+}
+
 }  // namespace
 
 class ResultsFormTest : public QObject {
@@ -131,10 +140,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     auto results = harness.Run({"Reparto", "Fase", "Sequenza fase"}, 0);
     QVERIFY(results != nullptr);
     auto* groups = results->GRD_VERS();
-    int row = -1;
-    for (int r = 0; r < groups->model()->rowCount(); ++r) {
-      if (groups->model()->index(r, FieldColumn(groups, "PD44_CODFASE_PD12")).data().toString() == "10") row = r;
-    }
+    const int row = RowWith(groups, "PD44_CODFASE_PD12", "10");
     QVERIFY(row >= 0);
     groups->selectRow(row);
     // In the grouping's order, as the grid's columns.
@@ -169,11 +175,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     auto* detail = results->GRD_VERSDett();
     QCOMPARE(detail->model()->rowCount(), 4);
     const auto* model = dynamic_cast<const RecordSetModel*>(detail->model());
-    const int id = FieldColumn(detail, "PD44_PRGMVORE_PD31");
-    int booking9 = -1;
-    for (int r = 0; r < 4; ++r) {
-      if (model->index(r, id).data().toString() == "9") booking9 = r;
-    }
+    const int booking9 = RowWith(detail, "PD44_PRGMVORE_PD31", "9");
     QVERIFY(booking9 >= 0);
     QCOMPARE(model->index(booking9, FieldColumn(detail, "VERSTOTSEC")).data().toString(), QString("1:02:05"));
     QCOMPARE(model->index(booking9, FieldColumn(detail, "PD44_INDTIPOCOSDQR")).data().toString(),
@@ -195,12 +197,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     auto* detail = results->GRD_VERSDett();
     QVERIFY(ColumnOf(detail->model(), "Employee name") >= 0);
     results->GRD_VERS()->selectRow(1);
-    bool ordinary = false;
-    const int kind = FieldColumn(detail, "PD44_INDORA");
-    for (int r = 0; r < detail->model()->rowCount(); ++r) {
-      ordinary = ordinary || detail->model()->index(r, kind).data().toString() == "Processing";
-    }
-    QVERIFY(ordinary);
+    QVERIFY(RowWith(detail, "PD44_INDORA", "Processing") >= 0);
     QVERIFY2(results->LabelRowText().startsWith("Article: A1"), qPrintable(results->LabelRowText()));
     harness.form->Unload();
     // The figures, the totals row and "(various)" in English; no caption cut.
@@ -210,11 +207,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     auto* groups = other->GRD_VERS();
     QVERIFY(ColumnOf(groups->model(), "Efficiency %") >= 0);
     QCOMPARE(other->ShownCount(), QString("2 of 2 groups"));
-    bool various = false;
-    for (int r = 0; r < groups->model()->rowCount(); ++r) {
-      various = various || groups->model()->index(r, FieldColumn(groups, "PD44_CODART_MG66")).data() == "(various)";
-    }
-    QVERIFY(various);
+    QVERIFY(RowWith(groups, "PD44_CODART_MG66", "(various)") >= 0);
     auto* prev = other->GRD_Prev();
     for (int c = 0; c < prev->model()->columnCount(); ++c) {
       if (prev->isColumnHidden(c)) continue;
@@ -559,9 +552,7 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(results->ShownCount(), QString("3 di 3 gruppi"));
     const QString run_planned = results->TotalsText(0);
     // Another group current first (whatever order a saved layout gave the rows).
-    for (int r = 0; r < groups->model()->rowCount(); ++r) {
-      if (groups->model()->index(r, article).data().toString() == "A1") groups->selectRow(r);
-    }
+    groups->selectRow(RowWith(groups, "PD44_CODART_MG66", "A1"));
     QCOMPARE(QString::fromStdString(results->RSTempiVer()->Value("PD44_CODART_MG66").JoinedText()), QString("A1"));
     QTest::keyClicks(results->FilterBox(), "a2");
     QCOMPARE(groups->model()->rowCount(), 1);
