@@ -338,28 +338,41 @@ std::optional<bool> GroupFigures::Differ(const host::Variant& id, size_t field) 
   return entry->differ[field] == 1;
 }
 
-bool GroupFigures::BookedTotalFromSums() const {
-  const auto unit = static_cast<int16_t>(run_.Unit());
-  return unit == kOreMinutiSecondi || unit == kSecondiDecimali;
-}
+namespace {
+
+// Under h:mm:ss and seconds a total booked time is the exact sum of the
+// bookings' own; under decimal hours and minutes each sum is rounded.
+bool BookedTotalFromSums(int16_t unit) { return unit == kOreMinutiSecondi || unit == kSecondiDecimali; }
+
+}  // namespace
+
+bool GroupFigures::BookedTotalFromSums() const { return engine::BookedTotalFromSums(static_cast<int16_t>(run_.Unit())); }
 
 CategoryFigures GroupFigures::AllBookings() {
   if (!totals_) return {};
-  CategoryFigures out = totals_->AllBookings();
-  const std::string& sql = run_.Reader().TotalQuery();
-  if (sql.empty() || (BookedTotalFromSums() && totals_->AllBookedWhole())) return out;
+  return RunAsOneGroup(run_, *totals_, [this]() -> host::RecordSetPtr {
+    return booked_total_.valid() ? booked_total_.get() : nullptr;
+  });
+}
+
+CategoryFigures RunAsOneGroup(Comparison& run, GroupTotals& totals,
+                              const std::function<host::RecordSetPtr()>& read_beside) {
+  CategoryFigures out = totals.AllBookings();
+  const std::string& sql = run.Reader().TotalQuery();
+  const auto unit = static_cast<int16_t>(run.Unit());
+  if (sql.empty() || (BookedTotalFromSums(unit) && totals.AllBookedWhole())) return out;
   try {
-    const host::RecordSetPtr rs = booked_total_.valid() ? booked_total_.get() : run_.Connection().Execute(sql);
+    host::RecordSetPtr rs = read_beside ? read_beside() : nullptr;
+    if (!rs) rs = run.Connection().Execute(sql);
     if (rs && !rs->Eof()) {
       const auto value = [&](const char* name) {
         const int i = rs->FieldIndex(name);
         return i < 0 ? host::Variant(int16_t{0}) : ValoreNumerico(rs->Value(static_cast<size_t>(i)));
       };
-      out[0].booked = PlannedSeconds(value("OREVERS"), value("MINVERS"), value("SECVERS"),
-                                     static_cast<int16_t>(run_.Unit()));
+      out[0].booked = PlannedSeconds(value("OREVERS"), value("MINVERS"), value("SECVERS"), unit);
     }
   } catch (const std::exception&) {
-    run_.Context().Caught("TempiPreventivi");
+    run.Context().Caught("TempiPreventivi");
   }
   return out;
 }

@@ -28,6 +28,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <memory>
 #include <optional>
@@ -195,5 +196,15 @@ class GroupFigures {
 
 // The key of an IDGRUPPO value in GroupFigures.
 int64_t GroupKey(const host::Variant& id);
+
+// All the run's bookings taken as one group, as the results form's totals
+// row and the report's total read them (GroupFigures::AllBookings says
+// how): `totals`' AllBookings, the total's booked time from the run's total
+// query where the bookings' own sums may differ from it. `read_beside`
+// answers that query's rows when they are being read already (null, or
+// answering null: read here on the run's connection). A failure of the
+// query is reported as "TempiPreventivi" and leaves the bookings' sum.
+CategoryFigures RunAsOneGroup(Comparison& run, GroupTotals& totals,
+                              const std::function<host::RecordSetPtr()>& read_beside = {});
 
 }  // namespace engine

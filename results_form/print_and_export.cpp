@@ -52,6 +52,10 @@ output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
     p.grouping += QString::fromUtf8(" \u2014 ") + ShownCount();
   }
   p.unit = TipoTempo();
+  // The total of the groups printed: the totals row's figures, once they
+  // are there (a search's are summed now if they are still being summed).
+  FinishShownTotals();
+  if (const auto* totals = TotalsFigures()) p.totals = *totals;
   if (Run()) {
     p.conditions = QString::fromStdString(
         engine::ConditionsSummary(Run()->Query(), [this](const std::string& s) { return TraduciCaption(s); }));

@@ -5,8 +5,10 @@ booked, gap and gap % read the same in all of them.
 
 DIR holds table.txt (the terminal table, unit hh:mm:ss), groups.csv,
 groups.json, tables/TempiDiLavorazione.csv, book.xlsx and report.pdf, all
-written by the command line for the same run. Prints "agree N groups" or the
-first differences, one a line.
+written by the command line for the same run. The report ends with the
+groups' total: every booking is in one group, so its booked time of each
+category is the sum of the groups'. Prints "agree N groups" or the first
+differences, one a line.
 """
 import csv
 import json
@@ -62,9 +64,14 @@ def from_records(rows, names):
 
 
 def from_pdf(path):
+    """The groups' figures, and the total's block after them."""
     text = subprocess.run(["pdftotext", "-layout", path, "-"], capture_output=True, text=True).stdout
     out = []
+    total = None
     for line in text.splitlines():
+        if re.match(r"^\s*(\u25b2 |\u25bc )?Totale \u2014 ", line):
+            total = len(out)
+            continue
         row = next((c for c, caption in enumerate(PRINT_ROWS) if line.startswith(caption + "  ")), None)
         if row is None:
             continue
@@ -77,7 +84,21 @@ def from_pdf(path):
             cells = ["", cells[0], cells[1], ""]
         cells += [""] * (4 - len(cells))
         out[-1][row] = figure(*cells)
-    return out
+    if total is None or total != len(out) - 1:
+        return out, None
+    return out[:-1], out[-1]
+
+
+def seconds(text):
+    """A booked time h:mm:ss as seconds (empty: 0)."""
+    if not text:
+        return 0
+    h, m, s = text.split(":")
+    return int(h) * 3600 + int(m) * 60 + int(s)
+
+
+def hms(total):
+    return "%d:%02d:%02d" % (total // 3600, total // 60 % 60, total % 60)
 
 
 def main(folder):
@@ -92,9 +113,16 @@ def main(folder):
     sheet = openpyxl.load_workbook(folder + "/book.xlsx", read_only=True)["TempiDiLavorazione"]
     rows = list(sheet.iter_rows(values_only=True))
     outputs["workbook"] = from_records([dict(zip(rows[0], r)) for r in rows[1:]], EXPORT_FIELDS)
-    outputs["pdf"] = from_pdf(folder + "/report.pdf")
+    outputs["pdf"], total = from_pdf(folder + "/report.pdf")
     reference = outputs["csv"]
     problems = []
+    if total is None:
+        problems.append("pdf: no total after the last group")
+    else:
+        for c, caption in enumerate(PRINT_ROWS):
+            summed = hms(sum(seconds(g[c][1]) for g in reference))
+            if total[c][1] != summed:
+                problems.append("pdf total %s: booked %s, the groups' %s" % (caption, total[c][1], summed))
     for name, figures in outputs.items():
         if len(figures) != len(reference):
             problems.append("%s: %d groups, csv %d" % (name, len(figures), len(reference)))

@@ -3,13 +3,15 @@
 // group (its grouping values with their descriptions, a table of the seven
 // categories: planned, booked, gap, gap %; with `trend`, the group's months
 // with planned, booked, gap and gap %, the ones beyond the tolerance band
-// marked ▲ or ▼) followed by the group's bookings; with `unbooked`, after the
-// groups, the section "Fasi senza versamenti";
+// marked ▲ or ▼) followed by the group's bookings; with `totals`, after the
+// groups, their total as one more block; with `unbooked`, after them, the
+// section "Fasi senza versamenti";
 // a page header with the grouping description and a footer "Pagina n di m"
 // with the print date. The same drawing serves the PDF file (QPdfWriter:
 // text stays text, fonts embedded), the printer and the print preview.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +21,7 @@
 #include <functional>
 #include <string>
 
+#include "engine/category_texts.h"
 #include "host/value/status.h"
 #include "output/print_records.h"
 
@@ -51,6 +54,10 @@ struct ReportParameters {
   // ±10 % without one.
   bool trend = false;
   bool unbooked = false;
+  // The groups printed taken as one (the results form's totals row,
+  // engine::RunAsOneGroup for all of them): after the last group, a block
+  // "Totale" with the seven categories as a group's. Unset: no such block.
+  std::optional<std::array<engine::CategorySeconds, 7>> totals;
   std::string language = "it";  // how a month reads ("mar 2026" / "2026-03")
   int16_t unit = 0;   // TipoTempo
   QString print_date;

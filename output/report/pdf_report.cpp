@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/conditions_summary.h"
+#include "engine/group_figures.h"
 #include "output/report/comparison_report.h"
 
 namespace output {
@@ -41,6 +42,8 @@ host::Status WritePdfReport(const std::string& path, const output::PrintRecords&
   parameters.trend = sections.trend;
   parameters.unbooked = sections.unbooked;
   parameters.tolerance = sections.tolerance;
+  // The groups' total as the results form's totals row reads it.
+  parameters.totals = engine::RunAsOneGroup(run, run.Totals());
   parameters.language = language.English() ? "en" : "it";
   parameters.print_date = QDate::currentDate().toString("dd/MM/yyyy");
   return output::WriteReportPdf(path, print, parameters);

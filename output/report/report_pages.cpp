@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -205,7 +206,8 @@ struct ReportPages::Impl {
   int head_id = -1, booking_id = -1, head_group = -1;
   bool complete = false;
   bool header_laid = false;
-  bool section_laid = false;  // the phases never booked, after the last group
+  bool total_laid = false;    // the groups' total, after the last group
+  bool section_laid = false;  // the phases never booked, after the total
 
   // A line: the group (-1: the report header) and its line in the group.
   struct Pos {
@@ -239,11 +241,15 @@ struct ReportPages::Impl {
     const size_t n = unbooked->RecordCount();
     return 1 + (n > 0 ? 1 + n : 1);
   }
-  bool IsSection(int64_t g) const { return section_laid && g == static_cast<int64_t>(groups); }
+  // After the groups: their total, then the phases never booked.
+  bool IsTotal(int64_t g) const { return total_laid && g == static_cast<int64_t>(groups); }
+  int64_t SectionAt() const { return static_cast<int64_t>(groups) + (total_laid ? 1 : 0); }
+  bool IsSection(int64_t g) const { return section_laid && g == SectionAt(); }
   // The fixed lines, the bookings' header and lines when there are any, a
   // gap.
   size_t LinesOf(int64_t g) const {
     if (g < 0) return header.size();
+    if (IsTotal(g)) return kCategoryLines + 1;
     if (IsSection(g)) return SectionLines();
     const size_t n = BookingsOf(g);
     return FixedLinesOf(g) + (n > 0 ? 1 + n : 0) + 1;
@@ -258,6 +264,7 @@ struct ReportPages::Impl {
     if (k == 0) return Line::GroupHeading;
     if (k == 1) return Line::TableHeader;
     if (k < kCategoryLines) return Line::TableRow;
+    if (IsTotal(g)) return Line::Gap;
     const size_t fixed = FixedLinesOf(g);
     if (k < fixed) {
       if (k == kCategoryLines) return Line::SubHeading;
@@ -278,7 +285,7 @@ struct ReportPages::Impl {
     std::optional<size_t> header;
   };
   Carried CarriedAt(int64_t g, size_t k) const {
-    if (g < 0 || k == 0) return {};
+    if (g < 0 || k == 0 || IsTotal(g)) return {};
     const Line::Kind kind = KindOf(g, k);
     Carried carried{true, std::nullopt};
     if (IsSection(g)) {
@@ -300,6 +307,18 @@ struct ReportPages::Impl {
   void Layout(int64_t from, int64_t to);
   void TakeNew();
   std::vector<Line> GroupLines(int64_t g) const;
+  // The heading and the category table of the groups' total.
+  std::vector<Line> TotalLines() const;
+  // The heading's band marker (▲/▼ and a space) of planned against booked
+  // seconds, empty within the band or without a tolerance.
+  QString BandMarker(const Variant& planned, const Variant& booked) const;
+  // The header of a table of figures whose rows are `first` (categories, months).
+  Line CategoryHeader(const QString& first) const {
+    const auto tr = p.translate;
+    return {Line::TableHeader, {first, tr("Previsto"), tr("Versato"), tr("Scostamento"), tr("Scost. %")}};
+  }
+  // A category's row: planned, booked, gap and gap % as every output reads them.
+  Line CategoryRow(size_t category, const Variant& planned, const Variant& booked) const;
   Line MonthLine(size_t position) const;
   TrendPoint MonthPoint(size_t position) const;
   Line BookingLine(int64_t g, size_t booking) const;
@@ -388,9 +407,13 @@ int ReportPages::Extend(bool complete) {
   m.header_laid = true;
   m.TakeNew();
   m.Layout(from, static_cast<int64_t>(m.groups));
+  if (complete && m.p.totals && m.head) {
+    m.total_laid = true;
+    m.Layout(static_cast<int64_t>(m.groups), static_cast<int64_t>(m.groups) + 1);
+  }
   if (complete && m.unbooked) {
     m.section_laid = true;
-    m.Layout(static_cast<int64_t>(m.groups), static_cast<int64_t>(m.groups) + 1);
+    m.Layout(m.SectionAt(), m.SectionAt() + 1);
   }
   m.complete = complete;
   return complete ? 0 : changed;  // complete: every footer gets its count
@@ -471,27 +494,12 @@ std::vector<Line> ReportPages::Impl::GroupLines(int64_t g) const {
     heading << text;
   }
   QString title = heading.isEmpty() ? tr("Gruppo") + " " + Text(value("IDGruppo")) : heading.join("   ");
-  if (p.tolerance > 0) {
-    // The group's band marker, from the total's figures as the table shows them.
-    engine::ValoriCategoria planned_total;
-    planned_total.OREPREV = value("OrePreviste");
-    planned_total.MINPREV = value("MinPrevisti");
-    planned_total.SECPREV = value("SecPrevisti");
-    engine::ValoriCategoria booked_total;
-    booked_total.OREPREV = value("OreVersate");
-    booked_total.MINPREV = value("MinVersati");
-    booked_total.SECPREV = value("SecVersati");
-    const int side = engine::FiguresSide(engine::PlannedSeconds(planned_total, p.unit),
-                                         engine::PlannedSeconds(booked_total, p.unit), p.tolerance);
-    if (side != 0) title = QString::fromUtf8(side > 0 ? "▲ " : "▼ ") + title;
-  }
-  lines.push_back({Line::GroupHeading, {title}});
-  lines.push_back({Line::TableHeader, {tr("Categoria"), tr("Previsto"), tr("Versato"), tr("Scostamento"), tr("Scost. %")}});
+  // The figures read as everywhere else (the terminal table, the results
+  // form): from the record's unit values, so a category without plan still
+  // shows what was booked.
+  std::array<Variant, 7> planned, booked;
   for (size_t i = 0; i < 7; ++i) {
     const std::string s = kPrintCategories[i].print_suffix;
-    // The figures read as everywhere else (the terminal table, the
-    // results form): from the record's unit values, so a category without
-    // plan still shows what was booked.
     engine::ValoriCategoria planned_values;
     planned_values.OREPREV = value("OrePreviste" + s);
     planned_values.MINPREV = value("MinPrevisti" + s);
@@ -500,23 +508,20 @@ std::vector<Line> ReportPages::Impl::GroupLines(int64_t g) const {
     booked_values.OREPREV = value("OreVersate" + s);
     booked_values.MINPREV = value("MinVersati" + s);
     booked_values.SECPREV = value("SecVersati" + s);
-    const Variant planned = engine::PlannedSeconds(planned_values, p.unit);
-    const Variant booked = engine::PlannedSeconds(booked_values, p.unit);
-    const engine::FigureTexts t = engine::FigureTextsOf(planned, booked, p.unit);
-    const QString gap = LocalFigure(t.gap);
-    Line row{Line::TableRow,
-             {tr(std::string(engine::kCategoryNames[i].caption)), LocalFigure(t.planned), LocalFigure(t.booked), gap,
-              LocalFigure(t.percent)}};
-    row.negative = gap.startsWith('-');
-    lines.push_back(std::move(row));
+    planned[i] = engine::PlannedSeconds(planned_values, p.unit);
+    booked[i] = engine::PlannedSeconds(booked_values, p.unit);
   }
+  // The group's band marker from its total, as the table shows it.
+  lines.push_back({Line::GroupHeading, {BandMarker(planned[0], booked[0]) + title}});
+  lines.push_back(CategoryHeader(tr("Categoria")));
+  for (size_t i = 0; i < 7; ++i) lines.push_back(CategoryRow(i, planned[i], booked[i]));
   if (MonthsOf(g) > 0) {
     lines.push_back({Line::SubHeading, {tr("Andamento")}});
     const auto& positions = month_slices.of_slice[months_of_group[at]];
     Line chart{Line::TrendChart, {}};
     for (const uint32_t position : positions) chart.chart.push_back(MonthPoint(position));
     lines.push_back(std::move(chart));
-    lines.push_back({Line::TableHeader, {tr("Mese"), tr("Previsto"), tr("Versato"), tr("Scostamento"), tr("Scost. %")}});
+    lines.push_back(CategoryHeader(tr("Mese")));
     for (const uint32_t position : positions) lines.push_back(MonthLine(position));
   }
   if (BookingsOf(g) > 0) {
@@ -524,6 +529,35 @@ std::vector<Line> ReportPages::Impl::GroupLines(int64_t g) const {
                      {tr("Data reg."), tr("Dipendente"), tr("Macchina"), tr("Fase"), tr("Tipo ora"), tr("Quantità"),
                       tr("Tempo versato")}});
   }
+  return lines;
+}
+
+QString ReportPages::Impl::BandMarker(const Variant& planned, const Variant& booked) const {
+  if (p.tolerance <= 0) return {};
+  const int side = engine::FiguresSide(planned, booked, p.tolerance);
+  return side == 0 ? QString() : QString::fromUtf8(side > 0 ? "▲ " : "▼ ");
+}
+
+Line ReportPages::Impl::CategoryRow(size_t category, const Variant& planned, const Variant& booked) const {
+  const engine::FigureTexts t = engine::FigureTextsOf(planned, booked, p.unit);
+  const QString gap = LocalFigure(t.gap);
+  Line row{Line::TableRow,
+           {p.translate(std::string(engine::kCategoryNames[category].caption)), LocalFigure(t.planned),
+            LocalFigure(t.booked), gap, LocalFigure(t.percent)}};
+  row.negative = gap.startsWith('-');
+  return row;
+}
+
+std::vector<Line> ReportPages::Impl::TotalLines() const {
+  const auto tr = p.translate;
+  const auto& totals = *p.totals;
+  std::vector<Line> lines;
+  lines.push_back({Line::GroupHeading,
+                   {BandMarker(totals[0].planned, totals[0].booked) + tr("Totale") + QString::fromUtf8(" \u2014 ") +
+                    (groups == 1 ? tr("1 gruppo")
+                                 : QLocale().toString(static_cast<qulonglong>(groups)) + " " + tr("gruppi"))}});
+  lines.push_back(CategoryHeader(tr("Categoria")));
+  for (size_t i = 0; i < totals.size(); ++i) lines.push_back(CategoryRow(i, totals[i].planned, totals[i].booked));
   return lines;
 }
 
@@ -775,7 +809,7 @@ void ReportPages::Draw(QPainter& painter, int page) const {
       m.DrawLine(painter, m.BookingLine(pos.group, pos.line - m.FixedLinesOf(pos.group) - 1), y);
     } else if (kind != Line::Gap) {
       if (group_lines_of != pos.group) {
-        group_lines = m.GroupLines(pos.group);
+        group_lines = m.IsTotal(pos.group) ? m.TotalLines() : m.GroupLines(pos.group);
         group_lines_of = pos.group;
       }
       m.DrawLine(painter, group_lines[pos.line], y);

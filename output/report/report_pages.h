@@ -11,7 +11,7 @@
 //
 // The optional sections (RSAndamento, RSFasiNonVersate) must be whole when
 // the pages are made; the phases never booked are laid out by the Extend
-// that completes the groups.
+// that completes the groups, as is the total.
 //
 // The pages read the record sets through clones of their own (no cursor of
 // the caller moves). The record sets may still be growing (a preparation

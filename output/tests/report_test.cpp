@@ -17,6 +17,7 @@
 #include "engine/tests/tiny_erp.h"
 #include "engine/tests/unbooked_erp.h"
 #include "engine/category_texts.h"
+#include "engine/group_figures.h"
 #include "output/report/comparison_report.h"
 #include "output/report/report_pages.h"
 #include "output/tests/pdf_text.h"
@@ -261,6 +262,51 @@ TEST(Report, HeadingsNameTheGroupingAndMarkTheBand) {
   // plan, whatever the band (its group has no value to name it by).
   const std::string unplanned = heading_of({"Articolo"}, 1000, "Gruppo ");
   EXPECT_NE(unplanned.find("▲"), std::string::npos) << unplanned;
+}
+
+// After the last group, the groups taken as one, as the results form's
+// totals row reads them (each phase once): the article groups A1, A2 and
+// the booking without an article.
+TEST(Report, EndsWithTheTotalOfTheGroups) {
+  engine::testing::TempDir dir;
+  PrintedRun printed(engine::testing::TinyErp(dir), {"Articolo"});
+  ASSERT_TRUE(printed.prepared);
+  ReportParameters parameters;
+  parameters.bookings = false;
+  parameters.tolerance = 10;
+  parameters.totals = engine::RunAsOneGroup(*printed.run, printed.run->Totals());
+  const std::string pdf = dir.File("total.pdf");
+  ASSERT_TRUE(testing::Written(WriteReportPdf(pdf, printed.print, parameters)));
+  const std::string text = PdfText(pdf);
+  // 232 minutes booked on 163 planned: beyond the band.
+  const size_t heading = text.find("\u25b2 Totale \u2014 3 gruppi");
+  ASSERT_NE(heading, std::string::npos) << text;
+  // Each category's plan and booked time added by hand from the groups'
+  // (the booking without an article has a total only).
+  const struct {
+    const char* category;
+    std::vector<std::string> figures;
+  } rows[] = {{"Totale", {"2:43:00", "3:52:00", "+ 1:09:00", "42.33"}},
+              {"Lavorazione", {"0:33:00", "2:12:00", "+ 1:39:00", "300.00"}},
+              {"Setup", {"1:10:00", "0:40:00", "- 0:30:00", "-42.86"}},
+              {"Macchina lavorazione", {"0:23:00", "2:12:00", "+ 1:49:00", "473.91"}},
+              {"Macchina setup", {"1:00:00", "0:00:00", "- 1:00:00", "-100.00"}},
+              {"Manodopera lavorazione", {"0:10:00", "1:35:00", "+ 1:25:00", "850.00"}},
+              {"Manodopera setup", {"0:10:00", "0:40:00", "+ 0:30:00", "300.00"}}};
+  for (const auto& row : rows) {
+    const std::string line = LineOf(text, std::string(row.category) + " ", text.find('\n', heading));
+    std::istringstream cells(line.substr(line.find(row.category) + std::string(row.category).size()));
+    std::vector<std::string> figures;
+    for (std::string cell; cells >> cell;) {
+      if ((cell == "+" || cell == "-") && cells >> std::ws) {
+        std::string rest;
+        cells >> rest;
+        cell += " " + rest;
+      }
+      figures.push_back(cell);
+    }
+    EXPECT_EQ(figures, row.figures) << line;
+  }
 }
 
 // The two optional sections: chosen, each group's months follow its

@@ -637,6 +637,17 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QVERIFY(Written(results->SavePdf(searched)));
     QCOMPARE(headings(searched), QStringList({"A2"}));
     QVERIFY(output::testing::PdfText(searched).find("1 di 3 gruppi") != std::string::npos);
+    // The report's total is the totals row's: A2's figures alone, then
+    // every group's.
+    const auto total_of = [](const std::string& pdf, const std::string& groups) {
+      const std::string text = output::testing::PdfText(pdf);
+      const size_t heading = text.find("Totale \u2014 " + groups);
+      return heading == std::string::npos ? std::string()
+                                          : QString::fromStdString(output::testing::LineOf(text, "Totale ", text.find('\n', heading)))
+                                                .simplified()
+                                                .toStdString();
+    };
+    QCOMPARE(total_of(searched, "1 gruppo"), std::string("Totale 1:33:00 1:35:00 + 0:02:00 2.15"));
     auto* stampa = results->Window()->findChild<QPushButton*>("CmdStampa");
     QVERIFY(stampa->isEnabled());
     QTest::keyClicks(results->FilterBox(), "zz");
@@ -652,6 +663,8 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     const std::string again = dir_.File("again.pdf");
     QVERIFY(Written(results->SavePdf(again)));
     QCOMPARE(headings(again), run_order);
+    // 1:00:00 + 2:19:05 + 1:35:00 booked on 1:10:00 + 1:33:00 planned.
+    QCOMPARE(total_of(again, "3 gruppi"), std::string("Totale 2:43:00 4:54:05 + 2:11:05 80.42"));
   }
 
   // A field beside the grouping holds one booking's value: the grid shows
