@@ -548,7 +548,27 @@ void FRMPD_MAVANZORDLAV::SetTolerance(double percent) {
   UpdateTotalsRow();
 }
 
-int FRMPD_MAVANZORDLAV::UnplannedSide(const host::RecordSet& rs, size_t position, size_t category) const {
+namespace {
+
+// The category (kCategoryNames' position) of a planned grid's field by its
+// longest suffix: "GAP_MACLAV" is machine processing's, "GAP" the total's.
+size_t CategoryOfField(const std::string& field) {
+  size_t category = 0, longest = 0;
+  for (size_t k = 1; k < engine::kCategoryNames.size(); ++k) {
+    const std::string_view suffix = engine::kCategoryNames[k].suffix;
+    if (suffix.size() > longest && field.size() > suffix.size() &&
+        field.compare(field.size() - suffix.size(), suffix.size(), suffix) == 0) {
+      category = k;
+      longest = suffix.size();
+    }
+  }
+  return category;
+}
+
+}  // namespace
+
+std::optional<engine::CategorySeconds> FRMPD_MAVANZORDLAV::CategoryAt(const host::RecordSet& rs, size_t position,
+                                                                      size_t category) const {
   try {
     // The category's planned and booked hours, minutes and seconds only:
     // this runs for a cell as it is painted.
@@ -559,26 +579,47 @@ int FRMPD_MAVANZORDLAV::UnplannedSide(const host::RecordSet& rs, size_t position
       const size_t at = fields.At(category, base);
       values[at] = rs.ValueAt(position, at);
     }
-    const engine::CategorySeconds c = engine::SecondsOf(values, fields, category, TipoTempo());
-    return engine::FiguresSide(c.planned, c.booked, tolerance_);
+    return engine::SecondsOf(values, fields, category, TipoTempo());
   } catch (const host::Error&) {
-    return 0;  // a record without the category's fields: no flag
+    return std::nullopt;  // a record without the category's fields
   }
+}
+
+int FRMPD_MAVANZORDLAV::UnplannedSide(const host::RecordSet& rs, size_t position, size_t category) const {
+  const std::optional<engine::CategorySeconds> c = CategoryAt(rs, position, category);
+  return c ? engine::FiguresSide(c->planned, c->booked, tolerance_) : 0;
 }
 
 void FRMPD_MAVANZORDLAV::InitQGrid() {
   try {
     const Translate translate = [this](const std::string& s) { return Tr(s); };
     auto columns = ModelColumns(engine::PlannedGridColumnsFor(TipoTempo()), translate, nullptr);
+    // A category booked without any plan keeps its booked time and gap out
+    // of the record (nothing to compare with), while the groups grid and
+    // the summary show them: here too, as they read there.
+    for (auto& c : columns) {
+      const bool booked = c.field.rfind("OMSVERS", 0) == 0;
+      const bool gap = c.field.rfind("GAP", 0) == 0 && c.field.rfind("GAPPERC", 0) != 0;
+      if (!booked && !gap) continue;
+      const size_t category = CategoryOfField(c.field);
+      const auto text = c.text;
+      c.row_text = [this, text, booked, category](const host::RecordSet& rs, size_t position,
+                                                  const host::Variant& v) -> QString {
+        if (!v.IsNull() && !v.IsEmpty() && !v.JoinedText().empty()) {
+          return text ? text(v) : QString::fromStdString(v.JoinedText());
+        }
+        const std::optional<engine::CategorySeconds> figures = CategoryAt(rs, position, category);
+        if (!figures || !figures->planned.ToDecimal().IsZero() || figures->booked.ToDecimal().IsZero()) return {};
+        const engine::FigureTexts t = engine::FigureTextsOf(figures->planned, figures->booked, TipoTempo());
+        return LocalFigure(booked ? t.booked : t.gap);
+      };
+    }
     // The gap % cells beyond the tolerance band, as in the groups grid.
     for (auto& c : columns) {
       if (c.field.rfind("GAPPERC", 0) != 0) continue;
       const auto text = c.text;
       const std::string field = c.field;
-      size_t category = 0;
-      for (size_t k = 0; k < engine::kCategoryNames.size(); ++k) {
-        if (field == "GAPPERC" + std::string(engine::kCategoryNames[k].suffix)) category = k;
-      }
+      const size_t category = CategoryOfField(field);
       c.role_data = [this, text, field, category](const host::RecordSet& rs, size_t position, int role) -> QVariant {
         if (role != Qt::BackgroundRole && role != Qt::ForegroundRole) return {};
         const int index = rs.FieldIndex(field);

@@ -450,6 +450,48 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     }
   }
 
+  // A category booked without any plan: the planned grid shows its booked
+  // time and gap as the groups grid and the summary do, not an empty cell
+  // (A2's labour processing: 1:35:00 booked on no plan; the booking
+  // without an article: 1:00:00 in the total only).
+  void theTimeBookedWithoutPlanShowsInThePlannedGrid() {
+    FormHarness harness(tiny_);
+    auto results = harness.Run({"Articolo"}, 0);
+    QVERIFY(results != nullptr);
+    results->FinishFigures();
+    auto* groups = results->GRD_VERS();
+    auto* planned = results->GRD_Prev();
+    const auto cell = [&](const std::string& field) {
+      return planned->model()->index(0, FieldColumn(planned, field)).data().toString();
+    };
+    groups->selectRow(RowWith(groups, "PD44_CODART_MG66", "A2"));
+    QCOMPARE(planned->model()->rowCount(), 1);
+    QCOMPARE(cell("OMSPREV_MANLAV"), QString());
+    QCOMPARE(cell("OMSVERS_MANLAV"), QString("1:35:00"));
+    QCOMPARE(cell("GAP_MANLAV"), QString("+ 1:35:00"));
+    QCOMPARE(cell("GAPPERC_MANLAV"), QString());
+    QCOMPARE(cell("OMSVERS_MACLAV"), QString("1:35:00"));  // the record's own, on 0:03:00 planned
+    QCOMPARE(cell("GAP_MACLAV"), QString("+ 1:32:00"));
+    QCOMPARE(cell("OMSVERS_MANSET"), QString());  // neither planned nor booked
+    QCOMPARE(cell("GAP_MANSET"), QString());
+    groups->selectRow(RowWith(groups, "PD44_CODART_MG66", ""));
+    QCOMPARE(cell("OMSPREV"), QString());
+    QCOMPARE(cell("OMSVERS"), QString("1:00:00"));
+    QCOMPARE(cell("GAP"), QString("+ 1:00:00"));
+    QCOMPARE(cell("OMSVERS_LAV"), QString());
+    // In decimal hours the gap reads as the record's own gaps do: 95 min.
+    FormHarness hours(tiny_);
+    auto decimal = hours.Run({"Articolo"}, 1);
+    QVERIFY(decimal != nullptr);
+    decimal->FinishFigures();
+    decimal->GRD_VERS()->selectRow(RowWith(decimal->GRD_VERS(), "PD44_CODART_MG66", "A2"));
+    const auto hours_cell = [&](const std::string& field) {
+      return decimal->GRD_Prev()->model()->index(0, FieldColumn(decimal->GRD_Prev(), field)).data().toString();
+    };
+    QCOMPARE(hours_cell("GAP_MANLAV"), QString("1.58"));
+    QCOMPARE(hours_cell("GAP_MACLAV"), QString("1.53"));
+  }
+
   // By hand on the small database, grouped by article: A1 has 4200 s
   // planned and 77 min + 1:02:05 booked (+ 98.69 %, efficiency 50.33 %);
   // A2 + 120 s; the booking without article has no plan (no percent).
