@@ -485,7 +485,16 @@ std::vector<Line> ReportPages::Impl::GroupLines(int64_t g) const {
   QStringList heading;
   for (const Part* part : parts) {
     const QString code = Text(value(part->field));
-    if (code.isEmpty()) continue;
+    if (code.isEmpty()) {
+      // A grouping dimension without a value says so, as the results form's
+      // label row does ("Fase (nessuno)"): left out, the group would read
+      // as the total of the dimensions before it. A part of a dimension
+      // (an order's n., a phase's seq.) goes with it.
+      if (p.grouping_fields && QChar::fromLatin1(part->caption[0]).isUpper()) {
+        heading << tr(part->caption) + " " + tr("(nessuno)");
+      }
+      continue;
+    }
     QString text = tr(part->caption) + " " + code;
     if (part->description != nullptr) {
       const QString description = Text(value(part->description));

@@ -259,9 +259,9 @@ TEST(Report, HeadingsNameTheGroupingAndMarkTheBand) {
   EXPECT_EQ(heading_of({"Articolo"}, 10, "Articolo A1").find("▲"), std::string::npos);
   EXPECT_NE(heading_of({"Articolo"}, 9.99, "Articolo A1").find("▲"), std::string::npos);
   // The booking without an article has no plan: all of its time is over
-  // plan, whatever the band (its group has no value to name it by).
-  const std::string unplanned = heading_of({"Articolo"}, 1000, "Gruppo ");
-  EXPECT_NE(unplanned.find("▲"), std::string::npos) << unplanned;
+  // plan, whatever the band; its heading says it has no article.
+  const std::string unplanned = heading_of({"Articolo"}, 1000, "Articolo (nessuno)");
+  EXPECT_NE(unplanned.find("▲ Articolo (nessuno)"), std::string::npos) << unplanned;
 }
 
 // After the last group, the groups taken as one, as the results form's
