@@ -489,8 +489,10 @@ std::vector<Line> ReportPages::Impl::GroupLines(int64_t g) const {
       // A grouping dimension without a value says so, as the results form's
       // label row does ("Fase (nessuno)"): left out, the group would read
       // as the total of the dimensions before it. A part of a dimension
-      // (an order's n., a phase's seq.) goes with it.
-      if (p.grouping_fields && QChar::fromLatin1(part->caption[0]).isUpper()) {
+      // (an order's n., a phase's seq.) goes with it; a blank variant is the
+      // article's own and says nothing.
+      const bool dimension = part->description != nullptr || std::string_view(part->field) == "CodiceOrdine";
+      if (p.grouping_fields && dimension) {
         heading << tr(part->caption) + " " + tr("(nessuno)");
       }
       continue;
