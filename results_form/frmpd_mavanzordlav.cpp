@@ -595,8 +595,9 @@ void FRMPD_MAVANZORDLAV::InitQGrid() {
     const Translate translate = [this](const std::string& s) { return Tr(s); };
     auto columns = ModelColumns(engine::PlannedGridColumnsFor(TipoTempo()), translate, nullptr);
     // A category booked without any plan keeps its booked time and gap out
-    // of the record (nothing to compare with), while the groups grid and
-    // the summary show them: here too, as they read there.
+    // of the record (nothing to compare with), as does one planned and not
+    // booked its booked 0:00:00, while the groups grid, the summary and the
+    // print show them: here too, as they read there.
     for (auto& c : columns) {
       const bool booked = c.field.rfind("OMSVERS", 0) == 0;
       const bool gap = c.field.rfind("GAP", 0) == 0 && c.field.rfind("GAPPERC", 0) != 0;
@@ -609,7 +610,7 @@ void FRMPD_MAVANZORDLAV::InitQGrid() {
           return text ? text(v) : QString::fromStdString(v.JoinedText());
         }
         const std::optional<engine::CategorySeconds> figures = CategoryAt(rs, position, category);
-        if (!figures || !figures->planned.ToDecimal().IsZero() || figures->booked.ToDecimal().IsZero()) return {};
+        if (!figures) return {};
         const engine::FigureTexts t = engine::FigureTextsOf(figures->planned, figures->booked, TipoTempo());
         return LocalFigure(booked ? t.booked : t.gap);
       };

@@ -451,9 +451,9 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
   }
 
   // A category booked without any plan: the planned grid shows its booked
-  // time and gap as the groups grid and the summary do, not an empty cell
-  // (A2's labour processing: 1:35:00 booked on no plan; the booking
-  // without an article: 1:00:00 in the total only).
+  // time and gap as the groups grid, the summary and the print do, not an
+  // empty cell (A2's labour processing: 1:35:00 booked on no plan; the
+  // booking without an article: 1:00:00 in the total only).
   void theTimeBookedWithoutPlanShowsInThePlannedGrid() {
     FormHarness harness(tiny_);
     auto results = harness.Run({"Articolo"}, 0);
@@ -472,6 +472,8 @@ INSERT INTO PD44_VERSORE (PD44_DITTA_CG18, PD44_PRGMVORE_PD31, PD44_DATAREG, PD4
     QCOMPARE(cell("GAPPERC_MANLAV"), QString());
     QCOMPARE(cell("OMSVERS_MACLAV"), QString("1:35:00"));  // the record's own, on 0:03:00 planned
     QCOMPARE(cell("GAP_MACLAV"), QString("+ 1:32:00"));
+    QCOMPARE(cell("OMSVERS_MACSET"), QString("0:00:00"));  // planned and never booked, as the print reads it
+    QCOMPARE(cell("GAP_MACSET"), QString("- 0:30:00"));
     QCOMPARE(cell("OMSVERS_MANSET"), QString());  // neither planned nor booked
     QCOMPARE(cell("GAP_MANSET"), QString());
     groups->selectRow(RowWith(groups, "PD44_CODART_MG66", ""));
