@@ -65,6 +65,29 @@ class ConditionDelegate : public QStyledItemDelegate {
   QString date_placeholder_;
 };
 
+// The condition grid: Tab and Shift+Tab go from value to value (a row's
+// from and to, then the next row's), past the captions and the
+// descriptions that nobody types into, editing or not.
+class ConditionTable : public QTableView {
+ public:
+  using QTableView::QTableView;
+
+ protected:
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
+    if ((action != MoveNext && action != MovePrevious) || model() == nullptr || !currentIndex().isValid()) {
+      return QTableView::moveCursor(action, modifiers);
+    }
+    const int columns = model()->columnCount();
+    const int step = action == MoveNext ? 1 : -1;
+    const int last = model()->rowCount() * columns;
+    for (int at = currentIndex().row() * columns + currentIndex().column() + step; at >= 0 && at < last; at += step) {
+      const QModelIndex next = model()->index(at / columns, at % columns);
+      if (next.flags() & Qt::ItemIsEditable) return next;
+    }
+    return currentIndex();  // the first or the last value already
+  }
+};
+
 // A click on the cell that is already the current one edits it at once.
 // (The view's own "selected clicked" waits a double-click interval first,
 // and what is typed in that interval goes to its keyboard search: lost.)
@@ -292,7 +315,7 @@ void FRMPD_QUARVELINDO::BuildWindow() {
   auto* frame4 = new QGroupBox(Tr("Condizioni"), general);
   frame4->setObjectName("WLFrame4");
   auto* frame4_layout = new QVBoxLayout(frame4);
-  condition_view_ = new QTableView(frame4);
+  condition_view_ = new ConditionTable(frame4);
   condition_view_->setObjectName("KVL_ADVQ");
   condition_view_->setItemDelegate(new ConditionDelegate(Tr("gg/mm/aaaa"), condition_view_));
   condition_view_->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
