@@ -1,11 +1,13 @@
 #include "query_form/lookup_dialog.h"
 
 #include <QCalendarWidget>
+#include <QDate>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -83,7 +85,8 @@ void LookupDialog::Search() {
         const host::Variant v = page->Value(c);
         QString text;
         if (v.IsDate()) {
-          text = QString::fromStdString(v.Date().ToIsoText().substr(0, 10));
+          // As a date is typed in the conditions (and chosen into them).
+          text = QDate(v.Date().Year(), v.Date().Month(), v.Date().Day()).toString("dd/MM/yyyy");
         } else if (v.IsNumber()) {
           text = QString::fromStdString(v.ToDecimal().Normalized().ToString());
         } else if (!v.IsNull()) {
@@ -93,13 +96,21 @@ void LookupDialog::Search() {
       }
       rows_.appendRow(items);
     }
-    status_->setText(rows_.rowCount() >= kPage ? QString("%1+").arg(kPage) : QString::number(rows_.rowCount()));
+    // How many codes the search found, or that it shows the first ones only.
+    const int found = rows_.rowCount();
+    const QString count = QLocale().toString(found);
+    status_->setText(found >= kPage ? translate_("Le prime %1 righe: scrivere per restringere la ricerca").arg(count)
+                     : found == 0 ? translate_("Nessuna riga trovata")
+                     : found == 1 ? translate_("1 riga")
+                                  : translate_("%1 righe").arg(count));
   } catch (const host::Error& e) {
     status_->setText(error_text_ ? error_text_(e) : QString::fromStdString(e.what()));
   }
   view_->resizeColumnToContents(0);
   if (rows_.rowCount() > 0) view_->selectRow(0);
 }
+
+QString LookupDialog::StatusText() const { return status_->text(); }
 
 void LookupDialog::Choose() {
   const QModelIndex current = view_->currentIndex();

@@ -34,6 +34,8 @@ class LookupDialog : public QDialog {
   void Search();
   [[nodiscard]] QStandardItemModel& Rows() { return rows_; }
   [[nodiscard]] QLineEdit* SearchBox() const { return search_; }
+  // What the search found ("12 righe"), or why it failed.
+  [[nodiscard]] QString StatusText() const;
   void Choose();
 
  protected:

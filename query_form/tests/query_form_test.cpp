@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTimer>
 #include <filesystem>
@@ -182,10 +183,23 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
         "", nullptr);
     const int all = dialog.Rows().rowCount();
     QVERIFY(all > 3);
+    QCOMPARE(dialog.StatusText(), QString("%1 righe").arg(all));
     QTest::keyClicks(dialog.SearchBox(), "M03");
     dialog.Search();
     QCOMPARE(dialog.Rows().rowCount(), 1);
     QCOMPARE(dialog.Rows().item(0, 0)->text(), QString("M03"));
+    QCOMPARE(dialog.StatusText(), QString("1 riga"));
+    QTest::keyClicks(dialog.SearchBox(), "X");
+    dialog.Search();
+    QCOMPARE(dialog.StatusText(), QString("Nessuna riga trovata"));
+    // An order's date reads as a date is typed in the conditions.
+    query_form::LookupDialog orders(
+        service, service.Documents(), [](const std::string& s) { return QString::fromStdString(s); },
+        {}, "", nullptr);
+    QVERIFY(orders.Rows().rowCount() > 0);
+    QCOMPARE(orders.Rows().horizontalHeaderItem(3)->text(), QString("Data"));
+    QVERIFY2(QRegularExpression("^\\d{2}/\\d{2}/\\d{4}$").match(orders.Rows().item(0, 3)->text()).hasMatch(),
+             qPrintable(orders.Rows().item(0, 3)->text()));
     // (A quote or a LIKE character searched as typed: services_test.)
   }
 
