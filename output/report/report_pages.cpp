@@ -552,9 +552,11 @@ QString ReportPages::Impl::BandMarker(const Variant& planned, const Variant& boo
 Line ReportPages::Impl::CategoryRow(size_t category, const Variant& planned, const Variant& booked) const {
   const engine::FigureTexts t = engine::FigureTextsOf(planned, booked, p.unit);
   const QString gap = LocalFigure(t.gap);
+  // A gap % beyond the band marked as on screen and in the months' table
+  // (time booked without plan: the marker alone).
   Line row{Line::TableRow,
            {p.translate(std::string(engine::kCategoryNames[category].caption)), LocalFigure(t.planned),
-            LocalFigure(t.booked), gap, LocalFigure(t.percent)}};
+            LocalFigure(t.booked), gap, (BandMarker(planned, booked) + LocalFigure(t.percent)).trimmed()}};
   row.negative = gap.startsWith('-');
   return row;
 }
