@@ -28,6 +28,7 @@
 #include "engine/oms.h"
 #include "engine/presentation/booking_texts.h"
 #include "engine/presentation/planned_columns.h"
+#include "engine/presentation/record_durations.h"
 #include "engine/time_buckets.h"
 #include "engine/unbooked_phases.h"
 #include "engine/value_helpers.h"
@@ -565,10 +566,35 @@ size_t CategoryOfField(const std::string& field) {
   return category;
 }
 
+// The planned grid's columns over `records` with the booked times and gaps
+// a record leaves empty filled in as every output shows them (a category
+// booked without plan, or planned and never booked): engine::RecordDurations.
+std::vector<RecordSetModel::Column> ShownAsEverywhere(std::vector<RecordSetModel::Column> columns,
+                                                      const host::RecordSet& records, int16_t unit) {
+  std::shared_ptr<engine::RecordDurations> durations;
+  try {
+    durations = std::make_shared<engine::RecordDurations>(records, unit);
+  } catch (const host::Error&) {
+    return columns;  // a record set without the time fields: as it is
+  }
+  for (auto& c : columns) {
+    const bool booked = c.field.rfind("OMSVERS", 0) == 0;
+    const bool gap = c.field.rfind("GAP", 0) == 0 && c.field.rfind("GAPPERC", 0) != 0;
+    const int index = records.FieldIndex(c.shown.empty() ? c.field : c.shown);
+    if ((!booked && !gap) || index < 0) continue;
+    const auto text = c.text;
+    c.row_text = [durations, text, index](const host::RecordSet& rs, size_t position, const host::Variant&) {
+      durations->LoadAt(rs, position);
+      const host::Variant& v = durations->Shown(static_cast<size_t>(index));
+      return text ? text(v) : QString::fromStdString(v.JoinedText());
+    };
+  }
+  return columns;
+}
+
 }  // namespace
 
-std::optional<engine::CategorySeconds> FRMPD_MAVANZORDLAV::CategoryAt(const host::RecordSet& rs, size_t position,
-                                                                      size_t category) const {
+int FRMPD_MAVANZORDLAV::UnplannedSide(const host::RecordSet& rs, size_t position, size_t category) const {
   try {
     // The category's planned and booked hours, minutes and seconds only:
     // this runs for a cell as it is painted.
@@ -579,42 +605,17 @@ std::optional<engine::CategorySeconds> FRMPD_MAVANZORDLAV::CategoryAt(const host
       const size_t at = fields.At(category, base);
       values[at] = rs.ValueAt(position, at);
     }
-    return engine::SecondsOf(values, fields, category, TipoTempo());
+    const engine::CategorySeconds c = engine::SecondsOf(values, fields, category, TipoTempo());
+    return engine::FiguresSide(c.planned, c.booked, tolerance_);
   } catch (const host::Error&) {
-    return std::nullopt;  // a record without the category's fields
+    return 0;  // a record without the category's fields: no flag
   }
-}
-
-int FRMPD_MAVANZORDLAV::UnplannedSide(const host::RecordSet& rs, size_t position, size_t category) const {
-  const std::optional<engine::CategorySeconds> c = CategoryAt(rs, position, category);
-  return c ? engine::FiguresSide(c->planned, c->booked, tolerance_) : 0;
 }
 
 void FRMPD_MAVANZORDLAV::InitQGrid() {
   try {
     const Translate translate = [this](const std::string& s) { return Tr(s); };
     auto columns = ModelColumns(engine::PlannedGridColumnsFor(TipoTempo()), translate, nullptr);
-    // A category booked without any plan keeps its booked time and gap out
-    // of the record (nothing to compare with), as does one planned and not
-    // booked its booked 0:00:00, while the groups grid, the summary and the
-    // print show them: here too, as they read there.
-    for (auto& c : columns) {
-      const bool booked = c.field.rfind("OMSVERS", 0) == 0;
-      const bool gap = c.field.rfind("GAP", 0) == 0 && c.field.rfind("GAPPERC", 0) != 0;
-      if (!booked && !gap) continue;
-      const size_t category = CategoryOfField(c.field);
-      const auto text = c.text;
-      c.row_text = [this, text, booked, category](const host::RecordSet& rs, size_t position,
-                                                  const host::Variant& v) -> QString {
-        if (!v.IsNull() && !v.IsEmpty() && !v.JoinedText().empty()) {
-          return text ? text(v) : QString::fromStdString(v.JoinedText());
-        }
-        const std::optional<engine::CategorySeconds> figures = CategoryAt(rs, position, category);
-        if (!figures) return {};
-        const engine::FigureTexts t = engine::FigureTextsOf(figures->planned, figures->booked, TipoTempo());
-        return LocalFigure(booked ? t.booked : t.gap);
-      };
-    }
     // The gap % cells beyond the tolerance band, as in the groups grid.
     for (auto& c : columns) {
       if (c.field.rfind("GAPPERC", 0) != 0) continue;
@@ -636,13 +637,14 @@ void FRMPD_MAVANZORDLAV::InitQGrid() {
       };
     }
     if (RSTempiPrev()) {
-      prev_model_ = new RecordSetModel(RSTempiPrev(), columns, grd_prev_);
+      prev_model_ = new RecordSetModel(RSTempiPrev(), ShownAsEverywhere(columns, *RSTempiPrev(), TipoTempo()), grd_prev_);
       prev_model_->Bind(grd_prev_);
       definitions_["GRD_Prev"] = new GridDefinition(grd_prev_, prev_model_, LayoutKey("GRD_Prev"), translate);
       WidenToCaptions(grd_prev_);
     }
     if (RSTempiPrevDett()) {
-      prev_dett_model_ = new RecordSetModel(RSTempiPrevDett(), columns, grd_prev_dett_);
+      prev_dett_model_ = new RecordSetModel(RSTempiPrevDett(), ShownAsEverywhere(columns, *RSTempiPrevDett(), TipoTempo()),
+                                            grd_prev_dett_);
       prev_dett_model_->Bind(grd_prev_dett_);
       definitions_["GRD_PrevDett"] =
           new GridDefinition(grd_prev_dett_, prev_dett_model_, LayoutKey("GRD_PrevDett"), translate);

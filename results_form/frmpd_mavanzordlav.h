@@ -212,11 +212,6 @@ class FRMPD_MAVANZORDLAV : public component::FormPort, public component::ModuleF
   // The band side of a category without a gap % in a record of the planned
   // grids: over plan when time was booked without any plan (FiguresSide).
   [[nodiscard]] int UnplannedSide(const host::RecordSet& rs, size_t position, size_t category) const;
-  // The planned and booked seconds of a category (engine::kCategoryNames'
-  // position) in a record of the planned grids; none for a record without
-  // its fields.
-  [[nodiscard]] std::optional<engine::CategorySeconds> CategoryAt(const host::RecordSet& rs, size_t position,
-                                                                  size_t category) const;
   void InitQGrid();
   void BookingRowChanged();
   // The current group's months into "Andamento"; a month chosen there keeps its bookings in GRD_VERSDett.

@@ -39,6 +39,16 @@ const std::vector<std::string>& RecordDurations::SecondsNames() {
 void RecordDurations::Load(const host::RecordSet& records) {
   values_.resize(records.FieldCount());
   for (size_t i = 0; i < values_.size(); ++i) records.ValueInto(i, values_[i]);
+  WorkOutFigures();
+}
+
+void RecordDurations::LoadAt(const host::RecordSet& records, size_t position) {
+  values_.resize(records.FieldCount());
+  for (size_t i = 0; i < values_.size(); ++i) values_[i] = records.ValueAt(position, i);
+  WorkOutFigures();
+}
+
+void RecordDurations::WorkOutFigures() {
   for (size_t c = 0; c < kCategoryNames.size(); ++c) {
     const CategorySeconds seconds = SecondsOf(values_, fields_, c, unit_);
     const host::Decimal planned = seconds.planned.ToDecimal();

@@ -6,8 +6,8 @@
 //     (0.00 in the decimal units) when nothing was booked, and its gap;
 //   - a category with neither shows nothing;
 //   - the gap percent is empty without a plan.
-// The command line's table, CSV and JSON, the print and the workbook read
-// records through it. The fields are found once for the layout, and a
+// The command line's table, CSV and JSON, the print, the workbook and the
+// results form's planned grids read records through it. The fields are found once for the layout, and a
 // record's seconds are worked out once for all its fields: the outputs read
 // a million records this way.
 #pragma once
@@ -36,6 +36,9 @@ class RecordDurations {
   // at construction) once. Throws like RecordSet::Value without a current
   // record.
   void Load(const host::RecordSet& records);
+  // The same for the record at `position` (from 0, in storage order, as
+  // RecordSet::ValueAt reads it): for a grid painting one row.
+  void LoadAt(const host::RecordSet& records, size_t position);
   // The loaded record's seconds field `k` (a position in SecondsNames).
   [[nodiscard]] host::Variant Seconds(size_t k) const;
   // Field `field` of the loaded record as the outputs show it: a category
@@ -52,6 +55,7 @@ class RecordDurations {
   int16_t unit_;
   TimeFieldIndex fields_;
   std::vector<FieldRole> roles_;
+  void WorkOutFigures();
   // Seconds(k) of the loaded record: planned, booked and gap of each category.
   std::array<host::Decimal, 21> figures_{};
   std::vector<host::Variant> values_;  // the loaded record, field by field
