@@ -26,7 +26,6 @@ TEST(FormatoDB, ARefusalIsAMessageInTheStatusNotADialog) {
   const host::Diagnostic& d = refused.status.diagnostics()[0];
   EXPECT_EQ(d.kind, host::Diagnostic::Kind::kMessage);
   EXPECT_EQ(d.number, kMsgNullNumber);
-  EXPECT_EQ(d.style, 48);
 }
 
 TEST(FormatoDB, TextsAreQuotedWithQuotesDoubled) {

@@ -85,7 +85,6 @@ TEST(InizializzaRS, CreatesTheThreeFixedLayoutsAndReleasesTheQueries) {
   ExpectField(*run.RSTempiPrevDett, 1, {"IDCICLO", FieldType::Decimal, 0, 18, 0});
   ExpectField(*run.RSTempiPrevDett, 2, {"QTAODL", FieldType::Decimal, 0, 14, 3});
   ExpectTimeFields(*run.RSTempiPrevDett, 3);
-  EXPECT_EQ(run.RSTempiPrevDett->Field(72).name, "GAPPERC_MANSET");
 }
 
 TEST(InizializzaRS, StoresOutOfScaleValuesRounded) {

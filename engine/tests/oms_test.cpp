@@ -86,21 +86,6 @@ TEST(ConvertiOMS, UnitZeroRoundsPlannedToWholeSeconds) {
   EXPECT_EQ(w.SECPREV.ToText(), "30");
 }
 
-TEST(ConvertiOMS, UnitZeroBookedEqualsPlannedAndPositiveGap) {
-  ValoriCategoria v = Preset();
-  v.MINVERS = int32_t{2};
-  v.SECVERS = int32_t{5};
-  Convert(int32_t{125}, kOreMinutiSecondi, v);
-  EXPECT_EQ(v.GAP, Variant("0:00:00"));
-  EXPECT_DOUBLE_EQ(v.GAPPERC.ToDouble(), 0);
-
-  ValoriCategoria w = Preset();
-  w.OREVERS = int32_t{4};
-  Convert(int32_t{3600}, kOreMinutiSecondi, w);
-  EXPECT_EQ(w.GAP, Variant("+ 3:00:00"));
-  EXPECT_DOUBLE_EQ(w.GAPPERC.ToDouble(), 300);
-}
-
 TEST(ConvertiOMS, UnitOneHoursWithTwoDecimals) {
   ValoriCategoria v = Preset();
   v.OREVERS = Dec("2.00");

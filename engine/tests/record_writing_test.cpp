@@ -91,12 +91,6 @@ TEST_F(TotalCategory, MinutesAndHoursUnits) {
                       {"GAPPERC", "<null>"}});  // no percent of nothing
 }
 
-TEST_F(TotalCategory, HoursMinutesSecondsWithoutPlan) {
-  Write(kOreMinutiSecondi, int16_t{0}, int32_t{2}, int32_t{5}, int32_t{0});
-  ExpectFields(*rs_, {{"OMSPREV", "<null>"}, {"OMSVERS", "2:05:00"}, {"GAP", "+ 2:05:00"}, {"GAPPERC", "<null>"},
-                      {"MINVERS", "5"}});
-}
-
 TEST(ValorizzaOMSLavorazSetup, SplitCategoriesOfAGroup) {
   host::testing::FakeForm form;
   RunContext context{form};
