@@ -193,15 +193,6 @@ print(ws.freeze_panes, ws.auto_filter.ref is not None)
             "A1 1:10:00 1.1667 int\n"
             "A2 True\n");
   EXPECT_FALSE(std::filesystem::exists(path + ".partial.xlsx"));
-  // And as CSV files, one per table.
-  const std::string dir = dir_.File("csv");
-  ASSERT_TRUE(testing::Written(WriteCsvFiles(dir, tables)));
-  std::ifstream in(dir + "/TempiDiLavorazione.csv");
-  std::string header;
-  std::getline(in, header);
-  EXPECT_EQ(header.substr(0, 48), "Articolo,Variante,Descrizione articolo,Reparto,D");
-  EXPECT_NE(header.find(",OreMinSecPrev,OreMinSecPrev (ore),"), std::string::npos);
-  EXPECT_TRUE(std::filesystem::exists(dir + "/ScostamentoTempiDettaglioVersamenti.csv"));
 }
 
 // Grouped by article, a group's describing fields are its own only where
