@@ -135,9 +135,6 @@ TEST(Report, ThePreviewThePrinterAndThePdfHaveTheSamePages) {
     printer.setOutputFileName(QString::fromStdString(dir.File("printer.pdf")));
     EXPECT_EQ(DrawReport(printer, print, parameters), pdf_pages) << printer.resolution() << " dpi";
   }
-  QPdfWriter fine(QString::fromStdString(dir.File("fine.pdf")));
-  fine.setResolution(1200);
-  EXPECT_EQ(DrawReport(fine, print, parameters), pdf_pages);
 
   // A page drawn on its own (as the preview draws the page looked at) reads
   // as the same page of the whole report: a group's bookings that go on from
