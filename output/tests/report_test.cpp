@@ -202,7 +202,7 @@ TEST(Report, ThePreviewThePrinterAndThePdfHaveTheSamePages) {
 // The groups the caller chose (the grid's sort and search), in its order:
 // only theirs, with their bookings counted and copied; a position beyond
 // the groups is left out.
-TEST(Report, PreparesTheChosenGroupsInTheirOrder) {
+TEST(Report, PreparesTheChosenGroupsInTheirOrderAndEndsWithTheirTotal) {
   engine::testing::TempDir dir;
   PrintedRun printed(engine::testing::TinyErp(dir), {"Articolo"});
   ASSERT_TRUE(printed.prepared);
@@ -228,46 +228,10 @@ TEST(Report, PreparesTheChosenGroupsInTheirOrder) {
   EXPECT_EQ(ids_of(*chosen.RSStampa), (std::vector<std::string>{ids[2], ids[0]}));
   EXPECT_EQ(chosen.RSReportDett->RecordCount(), static_cast<int64_t>(preparation.Bookings()));
   EXPECT_EQ(preparation.BookingsDone(), preparation.Bookings());
-}
 
-// A group's heading names the run's grouping dimensions only (never the
-// one booking's article beside a Reparto + Fase grouping), with the phase's
-// sequence; a gap % beyond the band marks it, 10.00 % against 10 does not,
-// and so does time booked without a plan.
-TEST(Report, HeadingsNameTheGroupingAndMarkTheBand) {
-  engine::testing::TempDir dir;
-  const std::string db = engine::testing::TinyErp(dir);
-  const auto heading_of = [&](const std::vector<std::string>& grouping, double tolerance, const std::string& start) {
-    PrintedRun printed(db, grouping);
-    EXPECT_TRUE(printed.prepared);
-    ReportParameters parameters;
-    parameters.grouping_fields = printed.run->GroupingColumns();
-    parameters.tolerance = tolerance;
-    parameters.bookings = false;
-    const std::string pdf = dir.File("heading.pdf");
-    EXPECT_TRUE(testing::Written(WriteReportPdf(pdf, printed.print, parameters)));
-    return LineOf(PdfText(pdf), start);
-  };
-  const std::string by_phase = heading_of({"Reparto", "Fase", "Sequenza fase"}, 0, "Fase 10");
-  EXPECT_NE(by_phase.find("Reparto R01 Taglio"), std::string::npos) << by_phase;
-  EXPECT_NE(by_phase.find("seq. 10"), std::string::npos) << by_phase;
-  EXPECT_EQ(by_phase.find("Articolo"), std::string::npos) << by_phase;
-  // A1: + 0:07:00 on 1:10:00, 10.00 %.
-  EXPECT_EQ(heading_of({"Articolo"}, 10, "Articolo A1").find("▲"), std::string::npos);
-  EXPECT_NE(heading_of({"Articolo"}, 9.99, "Articolo A1").find("▲"), std::string::npos);
-  // The booking without an article has no plan: all of its time is over
-  // plan, whatever the band; its heading says it has no article.
-  const std::string unplanned = heading_of({"Articolo"}, 1000, "Articolo (nessuno)");
-  EXPECT_NE(unplanned.find("▲ Articolo (nessuno)"), std::string::npos) << unplanned;
-}
-
-// After the last group, the groups taken as one, as the results form's
-// totals row reads them (each phase once): the article groups A1, A2 and
-// the booking without an article.
-TEST(Report, EndsWithTheTotalOfTheGroups) {
-  engine::testing::TempDir dir;
-  PrintedRun printed(engine::testing::TinyErp(dir), {"Articolo"});
-  ASSERT_TRUE(printed.prepared);
+  // After the last group, the groups taken as one, as the results form's
+  // totals row reads them (each phase once): the article groups A1, A2 and
+  // the booking without an article.
   ReportParameters parameters;
   parameters.bookings = false;
   parameters.tolerance = 10;
@@ -305,6 +269,37 @@ TEST(Report, EndsWithTheTotalOfTheGroups) {
     }
     EXPECT_EQ(figures, row.figures) << line;
   }
+}
+
+// A group's heading names the run's grouping dimensions only (never the
+// one booking's article beside a Reparto + Fase grouping), with the phase's
+// sequence; a gap % beyond the band marks it, 10.00 % against 10 does not,
+// and so does time booked without a plan.
+TEST(Report, HeadingsNameTheGroupingAndMarkTheBand) {
+  engine::testing::TempDir dir;
+  const std::string db = engine::testing::TinyErp(dir);
+  const auto heading_of = [&](const std::vector<std::string>& grouping, double tolerance, const std::string& start) {
+    PrintedRun printed(db, grouping);
+    EXPECT_TRUE(printed.prepared);
+    ReportParameters parameters;
+    parameters.grouping_fields = printed.run->GroupingColumns();
+    parameters.tolerance = tolerance;
+    parameters.bookings = false;
+    const std::string pdf = dir.File("heading.pdf");
+    EXPECT_TRUE(testing::Written(WriteReportPdf(pdf, printed.print, parameters)));
+    return LineOf(PdfText(pdf), start);
+  };
+  const std::string by_phase = heading_of({"Reparto", "Fase", "Sequenza fase"}, 0, "Fase 10");
+  EXPECT_NE(by_phase.find("Reparto R01 Taglio"), std::string::npos) << by_phase;
+  EXPECT_NE(by_phase.find("seq. 10"), std::string::npos) << by_phase;
+  EXPECT_EQ(by_phase.find("Articolo"), std::string::npos) << by_phase;
+  // A1: + 0:07:00 on 1:10:00, 10.00 %.
+  EXPECT_EQ(heading_of({"Articolo"}, 10, "Articolo A1").find("▲"), std::string::npos);
+  EXPECT_NE(heading_of({"Articolo"}, 9.99, "Articolo A1").find("▲"), std::string::npos);
+  // The booking without an article has no plan: all of its time is over
+  // plan, whatever the band; its heading says it has no article.
+  const std::string unplanned = heading_of({"Articolo"}, 1000, "Articolo (nessuno)");
+  EXPECT_NE(unplanned.find("▲ Articolo (nessuno)"), std::string::npos) << unplanned;
 }
 
 // The two optional sections: chosen, each group's months follow its
