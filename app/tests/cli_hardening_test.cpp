@@ -105,8 +105,6 @@ TEST(Timeouts, ATimeoutThatIsNoNumberOfSecondsIsRefused) {
     EXPECT_EQ(o.status, 2) << connection;
     EXPECT_TRUE(Has(o, said)) << connection << ": " << o.text;
   }
-  EXPECT_TRUE(Has(Cli("run --db \"" + cases[0].first + "\""),
-                  "LoginTimeout vuole un numero intero di secondi da 1 a 86400: 'abc' non lo è"));
   // A good one runs.
   EXPECT_EQ(Cli("run --db \"Data Source=" + db + ";QueryTimeout=30\"").status, 0);
 }
