@@ -98,8 +98,6 @@ TEST(Timeouts, ATimeoutThatIsNoNumberOfSecondsIsRefused) {
        "LoginTimeout takes a whole number of seconds from 1 to 86400: 'abc' is not one"},
       {"Driver=SQLite3;Database=" + db + ";QueryTimeout=0",
        "QueryTimeout takes a whole number of seconds from 1 to 86400: '0' is not one"},
-      {"Data Source=" + db + ";QueryTimeout=-5",
-       "QueryTimeout takes a whole number of seconds from 1 to 86400: '-5' is not one"},
       {"Driver=FreeTDS;Server=127.0.0.1;Port=1;LoginTimeout=10s",
        "LoginTimeout takes a whole number of seconds from 1 to 86400: '10s' is not one"}};
   for (const auto& [connection, said] : cases) {
@@ -107,8 +105,6 @@ TEST(Timeouts, ATimeoutThatIsNoNumberOfSecondsIsRefused) {
     EXPECT_EQ(o.status, 2) << connection;
     EXPECT_TRUE(Has(o, said)) << connection << ": " << o.text;
   }
-  EXPECT_TRUE(Has(Cli("run --db \"" + cases[0].first + "\""),
-                  "LoginTimeout vuole un numero intero di secondi da 1 a 86400: 'abc' non lo è"));
   // A good one runs.
   EXPECT_EQ(Cli("run --db \"Data Source=" + db + ";QueryTimeout=30\"").status, 0);
 }
@@ -314,11 +310,6 @@ TEST(Conditions, RangeEndsDatesLengthsAndDigitsAsAUserMeansThem) {
   const Output inside = run("Articolo=A?..B");
   EXPECT_EQ(inside.status, 2);
   EXPECT_TRUE(Has(inside, "\"Articolo\": 'A?' ha '*' o '?' all'interno")) << inside.text;
-  // A huge value is quoted cut.
-  const Output huge = run("Fase=" + std::string(100000, '9') + "x");  // (an argument holds at most 128 KiB)
-  EXPECT_EQ(huge.status, 2);
-  EXPECT_LT(huge.text.size(), 1000U);
-  EXPECT_TRUE(Has(huge, "'" + std::string(60, '9') + "…' non è un numero")) << huge.text.substr(0, 300);
 }
 
 // With too little memory a run says so plainly, in the user's language, and

@@ -84,12 +84,6 @@ TEST_F(CommandLine, TableInDecimalHoursGapsFromTheRoundedFigures) {
       "A cycle phase (planned from the routing) counts once per group, with the quantity of the group's first booking of it.\n");
 }
 
-TEST_F(CommandLine, TotalsInMinutes) {
-  const std::string minutes = Run("--group Articolo --unit mm,mm");
-  EXPECT_NE(minutes.find("A1       |    70.00    77.00    7.00    10.00 |"), std::string::npos) << minutes;
-  EXPECT_NE(minutes.find("A2       |    93.00    95.00    2.00     2.15 |"), std::string::npos) << minutes;
-}
-
 // The group fields, then every duration as seconds; the group without plan
 // shows its booked hour and gap as the table does.
 TEST_F(CommandLine, CsvCarriesEveryFieldOfTheGroups) {

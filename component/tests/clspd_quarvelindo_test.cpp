@@ -116,15 +116,12 @@ TEST_F(ModuleTest, PropertiesKeepTheirTypes) {
   EXPECT_EQ(module_->GetWindowState(), 2);
   module_->LetWindowState(40000);  // beyond 16 bits: the old value stays
   EXPECT_EQ(module_->GetWindowState(), 2);
-  module_->LetProgramMode(-32768);
-  EXPECT_EQ(module_->GetProgramMode(), -32768);
   module_->LetTop("120");
   EXPECT_EQ(module_->GetTop(), host::Variant(int32_t{120}));
   module_->LetTop("abc");
   EXPECT_EQ(module_->GetTop(), host::Variant(int32_t{120}));
   module_->LetLeft(7.6);
   EXPECT_EQ(module_->GetLeft(), host::Variant(int32_t{8}));
-  EXPECT_EQ(module_->GetActiveDll(), module_.get());
   std::vector<host::Variant> received;
   module_->OnDataTransfer([&](const host::Variant& v) { received.push_back(v); });
   EXPECT_TRUE(module_->TransferData("payload").IsEmpty());

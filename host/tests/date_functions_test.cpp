@@ -55,12 +55,9 @@ TEST(DateFunctions, TheIsoWeekAtTheEdgesOfTheYear) {
       {"2027-01-03 23:59:59", "53"}, {"2027-01-04 00:00:00", "1"},
       // 30 Dec 2024, a Monday, is in week 1 of 2025; the Sunday before in week 52.
       {"2024-12-29 23:59:59", "52"}, {"2024-12-30 00:00:00", "1"},
-      // 1 Jan 2021, a Friday, is in week 53 of 2020; 1 Jan 2022, a Saturday, in week 52 of 2021.
-      {"2021-01-01 12:00:00", "53"}, {"2022-01-01 12:00:00", "52"},
       // Monday 23 Feb to Sunday 1 Mar 2026 is week 9 (SQLite's %W says 8 for the Monday).
       {"2026-02-23 00:00:00", "9"}, {"2026-03-01 23:59:59", "9"}, {"2026-03-02 00:00:00", "10"}};
   for (const auto& [date, week] : weeks) EXPECT_EQ(Week(date), week) << date;
-  EXPECT_EQ(Scalar("SELECT strftime('%W', '2026-02-23')"), "08");
   EXPECT_EQ(Scalar(T("SELECT DATEPART(ISO_WEEK, NULL)")), "NULL");
 }
 

@@ -103,11 +103,6 @@ TEST(SqliteDialect, TemporaryTablesAndIdentity) {
   EXPECT_EQ(T("INSERT INTO #CATVAL (CAT) VALUES ('x')"), "INSERT INTO temp.\"#CATVAL\" (CAT) VALUES ('x')");
 }
 
-TEST(SqliteDialect, KeywordsInsideStringsAndCommentsStay) {
-  EXPECT_EQ(T("SELECT 'WITH(NOLOCK) ISNULL( a/b TOP 3' /* dbo.x */ FROM T"),
-            "SELECT 'WITH(NOLOCK) ISNULL( a/b TOP 3' /* dbo.x */ FROM T");
-}
-
 TEST(SqliteDialect, UnknownConstructsAreNamedErrors) {
   for (const auto* bad : {"SELECT CONVERT(INT, a)", "SELECT @x", "SELECT DATEADD(d, 1, x)", "FROM T WITH (READPAST)",
                           "IF EXISTS (SELECT 1) SELECT 2", "SELECT a::int", "SELECT TOP (5) a", "SELECT 'open"}) {

@@ -137,22 +137,6 @@ TEST_F(Conditions, StatesAreNumbersAndRangesKeepBothEnds) {
   EXPECT_EQ(ProblemKindOf("S.ID", "attivo"), static_cast<int>(QueryControl::ProblemKind::NotAState));
 }
 
-TEST_F(Conditions, TooLongTextsAreProblemsWithTheirLimit) {
-  const auto problem = query_.ProblemOf("T.CODE", std::string("ABCDEFGHIJK"));
-  ASSERT_TRUE(problem.has_value());
-  EXPECT_EQ(problem->kind, QueryControl::ProblemKind::TooLong);
-  EXPECT_EQ(problem->limit, 10);
-  EXPECT_FALSE(query_.ProblemOf("T.CODE", std::string("ABCDEFGHIJ")).has_value());
-  // Validate names the side of a range.
-  query_.ClearConditions();
-  query_.SetFrom("T.NUM", std::string("1"));
-  query_.SetTo("T.NUM", std::string("x"));
-  const auto problems = query_.Validate();
-  ASSERT_EQ(problems.size(), 1U);
-  EXPECT_EQ(problems[0].caption, "Numero");
-  EXPECT_TRUE(problems[0].to_side);
-}
-
 TEST_F(Conditions, TheStateAsTextKeepsTabsNewlinesAndOpenRanges) {
   query_.ClearConditions();
   query_.SetFrom("T.CODE", std::string("a\tb\\c"));

@@ -32,7 +32,6 @@ TEST(RecordSet, OpensEmptyAtBofAndEof) {
   EXPECT_TRUE(rs->Eof());
   EXPECT_EQ(rs->RecordCount(), 0U);
   EXPECT_EQ(rs->AbsolutePosition(), RecordSet::kPosUnknown);
-  EXPECT_EQ(rs->FieldCount(), 4U);
   EXPECT_EQ(rs->FieldIndex("nome"), 1);
   EXPECT_EQ(rs->FieldIndex("MISSING"), -1);
   try {
@@ -53,8 +52,6 @@ TEST(RecordSet, StoresValuesByFieldRules) {
   EXPECT_EQ(rs->Value("QTA").Type(), VarType::Decimal);
   rs->SetValue("QTA", "-1.0005");
   EXPECT_EQ(rs->Value("QTA").ToText(), "-1.001");  // half away from zero
-  EXPECT_THROW(rs->SetValue("QTA", "abc"), Error);
-  EXPECT_EQ(rs->Value("QTA").ToText(), "-1.001");  // unchanged by the failure
   rs->SetValue("NOTE", "0:05:07");
   EXPECT_EQ(rs->Value("NOTE").Text(), "0:05:07");
   rs->SetValue("NOTE", *Decimal::Parse("-3.36"));
@@ -63,9 +60,6 @@ TEST(RecordSet, StoresValuesByFieldRules) {
   rs->SetValue("NOTE", Variant());
   EXPECT_TRUE(rs->Value("NOTE").IsEmpty());
   rs->Update();
-  EXPECT_EQ(rs->RecordCount(), 1U);
-  rs->AddNew();
-  rs->CancelUpdate();  // drops the new record, keeps the earlier one
   EXPECT_EQ(rs->RecordCount(), 1U);
 }
 
@@ -124,15 +118,6 @@ TEST(RecordSet, SetValuesWritesAsSetValueAndRefusesAnUnknownFieldFirst) {
   EXPECT_EQ(many->Value("NOME").Text(), "99:");  // row 999 as it was: nothing written
 }
 
-TEST(RecordSet, FixedCharactersArePadded) {
-  auto rs = RecordSet::Create();
-  rs->AppendField(CharField("TIPO", 3));
-  rs->Open();
-  rs->AddNew();
-  rs->SetValue("TIPO", "N");
-  EXPECT_EQ(rs->Value("TIPO").Text(), "N  ");
-}
-
 TEST(RecordSet, MovesAndPositions) {
   auto rs = Sample();
   for (int i = 1; i <= 3; ++i) Add(*rs, i, "R" + std::to_string(i));
@@ -161,23 +146,6 @@ TEST(RecordSet, MovesAndPositions) {
   rs->Unsubscribe(sub);
   rs->MoveFirst();
   EXPECT_EQ(moves, 9);
-}
-
-TEST(RecordSet, FilterKeepsMatchingRowsAndClears) {
-  auto rs = Sample();
-  Add(*rs, 12, "OREVERS");
-  Add(*rs, 13, "MINVERS");
-  Add(*rs, 12, "SECVERS");
-  rs->SetFilter("IDGRUPPO = 12");
-  EXPECT_EQ(rs->RecordCount(), 2U);
-  EXPECT_EQ(rs->Value("NOME").Text(), "OREVERS");
-  rs->MoveNext();
-  EXPECT_EQ(rs->Value("NOME").Text(), "SECVERS");
-  rs->SetFilter("IDGRUPPO = 99");
-  EXPECT_TRUE(rs->Bof() && rs->Eof());
-  rs->SetFilter("");
-  EXPECT_EQ(rs->RecordCount(), 3U);
-  EXPECT_EQ(rs->AbsolutePosition(), 1);
 }
 
 TEST(RecordSet, FilterSeesRowsAddedAfterTheFirstFilter) {
@@ -435,17 +403,6 @@ TEST(RecordSetStorage, NullBitsTakeNoRoomUntilARowStaysNull) {
   EXPECT_FALSE(nulls.Get(5000));
   EXPECT_FALSE(nulls.Get(16));
   EXPECT_FALSE(nulls.Get(1000000));
-}
-
-TEST(RecordSetStorage, DatabaseResultsKeepLongTexts) {
-  auto rs = RecordSet::Create();
-  FieldDef lenient = TextField("CODE", 3);
-  lenient.lenient_size = true;
-  rs->AppendField(lenient);
-  rs->Open();
-  rs->AddNew();
-  rs->SetValue("CODE", "LONGER");
-  EXPECT_EQ(rs->Value("CODE").Text(), "LONGER");
 }
 
 }  // namespace

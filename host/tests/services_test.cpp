@@ -78,9 +78,5 @@ TEST_F(Services, LookUpPagesMatchCodeOrDescriptionLiterally) {
   EXPECT_FALSE(lookups.Definition("Nessuno").has_value());
 }
 
-TEST_F(Services, TheCompaniesOfTheDatabaseInOrder) {
-  EXPECT_EQ(CompaniesOf(*connection_), (std::vector<std::string>{"1", "7"}));
-}
-
 }  // namespace
 }  // namespace host

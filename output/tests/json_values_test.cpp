@@ -21,9 +21,6 @@ TEST(JsonValues, TextsAreEscapedWhicheverWayTheyAreWritten) {
   EXPECT_EQ(Written("R01   "), "\"R01\"");
   EXPECT_EQ(Written("A\\B"), "\"A\\\\B\"");  // a backslash alone
   EXPECT_EQ(Written("A\"B"), "\"A\\\"B\"");  // a quote alone
-  EXPECT_EQ(Written("A\tB"), "\"A\\tB\"");
-  EXPECT_EQ(Written("Città"), "\"Città\"");
-  EXPECT_EQ(Written(std::string("A\xFF" "B")), "\"A\xEF\xBF\xBD" "B\"");  // U+FFFD for a broken byte
   for (const char* text : {"R01", "A\\B", "A\"B", "A/B", "Città"}) {
     EXPECT_EQ(Written(text), Json(text).dump()) << text;
   }

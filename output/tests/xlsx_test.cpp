@@ -175,7 +175,7 @@ host::RecordSetPtr Righe(int rows) {
 // A table of 2,500 rows is three pieces a sheet, made on two threads: the
 // zip's CRCs hold, every row is where it belongs, and awkward values come
 // back as they went in (a date before 1900 as its text).
-TEST(Workbook, ManyPiecesReadBackInOrder) {
+TEST(Workbook, ManyPiecesReadBackInOrderAndALongTableGoesOnInFurtherSheets) {
   engine::testing::TempDir dir;
   const auto records = Righe(2500);
   const std::vector<ExportTable> tables{
@@ -199,24 +199,21 @@ print(sum(1 for r in range(2, 2502) if ws.cell(r, 1).value == r - 2))
             // program shows the control character and the literal text.
             "'a<b> & _x0001_ _x005F_x0041_' 1850-03-10 06:30:00 -0.25\n"
             "2500\n");
-}
 
-// A table longer than a sheet holds goes on in sheets named after it, each
-// with the header and its rows numbered from 2, its name cut to make room.
-TEST(Workbook, ALongTableGoesOnInFurtherSheets) {
-  engine::testing::TempDir dir;
-  const std::vector<ExportTable> tables{
-      {"Righe", Righe(2500), {{"N", "Numero"}, {"OMSVERS", "Tempo"}}},
+  // A table longer than a sheet holds goes on in sheets named after it, each
+  // with the header and its rows numbered from 2, its name cut to make room.
+  const std::vector<ExportTable> long_tables{
+      {"Righe", records, {{"N", "Numero"}, {"OMSVERS", "Tempo"}}},
       {"ScostamentoTempiDettaglioVersamenti", Righe(1001), {{"N", "Numero"}}}};
-  const std::string path = dir.File("righe.xlsx");
-  ASSERT_TRUE(testing::Written(WriteWorkbook(path, tables, {"ore", 1000, {}})));
-  const std::string script = dir.File("read.py");
-  std::ofstream(script) << R"(import sys, openpyxl
+  const std::string sheets = dir.File("sheets.xlsx");
+  ASSERT_TRUE(testing::Written(WriteWorkbook(sheets, long_tables, {"ore", 1000, {}})));
+  const std::string sheets_script = dir.File("sheets.py");
+  std::ofstream(sheets_script) << R"(import sys, openpyxl
 wb = openpyxl.load_workbook(sys.argv[1])
 for ws in wb:
     print(ws.title, ws.max_row, ws.auto_filter.ref, ws['A1'].value, ws['A2'].value, ws.cell(ws.max_row, 1).value)
 )";
-  EXPECT_EQ(Python(script, path),
+  EXPECT_EQ(Python(sheets_script, sheets),
             "Righe 1001 A1:C1001 Numero 0 999\n"
             "Righe (2) 1001 A1:C1001 Numero 1000 1999\n"
             "Righe (3) 501 A1:C501 Numero 2000 2499\n"
