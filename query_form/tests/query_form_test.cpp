@@ -194,7 +194,7 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     // (A quote or a LIKE character searched as typed: services_test.)
   }
 
-  void aBadDateIsRefusedOnItsFieldWithoutSql() {
+  void aBadValueIsRefusedOnItsFieldWithoutSqlAndStaysInSight() {
     FormHarness harness(tiny_);
     auto form = harness.Open();
     auto* model = form->Conditions();
@@ -207,15 +207,10 @@ INSERT INTO PD25_COMMESSA VALUES (1, 'C1', 0, 'Commessa uno'), (1, 'C1', 1, 'Pri
     QCOMPARE(harness.Shown().size(), 1);
     QVERIFY(harness.Shown()[0].contains("\"Data reg.vers.\""));
     QVERIFY(harness.Shown()[0].contains("'30/02/2026' non è una data valida (usare GG/MM/AAAA o AAAA-MM-GG)"));
-  }
-
-  // A bad value far down the grid: after the message its cell is current
-  // and in sight, the line under the form names it in one line, and the
-  // line goes once the value is right.
-  void aBadValueDownTheGridStaysInSightAndItsLineGoesOnceRight() {
-    FormHarness harness(tiny_);
-    auto form = harness.Open();
-    auto* model = form->Conditions();
+    model->setData(model->index(date, ConditionModel::kFrom), "", Qt::EditRole);
+    // A bad value far down the grid: after the message its cell is current
+    // and in sight, the line under the form names it in one line, and the
+    // line goes once the value is right.
     auto* view = form->ConditionView();
     const int number = model->RowOfColumn("DO11_NUMDOC");
     const QModelIndex cell = model->index(number, ConditionModel::kFrom);
