@@ -60,7 +60,7 @@ class ReportPreviewTest : public QObject {
     FRMPD_QUARVELINDO::SetSettingsFile(QString::fromStdString(dir_.File("settings.ini")));
   }
 
-  void opensOnPageOneAndDrawsOnlyThePagesLookedAt() {
+  void opensOnPageOneDrawsOnlyThePagesLookedAtAndInterrompiClosesIt() {
     FormHarness harness(demo_);
     auto results = harness.Run();
     QVERIFY(results != nullptr);
@@ -133,6 +133,20 @@ class ReportPreviewTest : public QObject {
     preview->findChild<QAction*>("PreviewFitWidth")->trigger();
     QVERIFY(qAbs(preview->Zoom() - zoom) < 1e-9);
     preview->close();
+
+    // Another preview, stopped while it is prepared: closed, nothing more
+    // prepared and nothing said.
+    preview = results->Anteprima();
+    QVERIFY(preview != nullptr);
+    preview->show();
+    QVERIFY(!preview->Complete());
+    preview->findChild<QAction*>("PreviewStop")->trigger();
+    QVERIFY(preview->Stopped());
+    QVERIFY(!preview->isVisible());
+    QCOMPARE(preview->result(), int(QDialog::Rejected));
+    QApplication::processEvents();
+    QVERIFY(!preview->Complete());
+    QCOMPARE(harness.Shown(), QStringList());
   }
 
   // Printing gives the pages of the PDF, in full or a range. With the
@@ -181,23 +195,6 @@ class ReportPreviewTest : public QObject {
     preview.reset();
     harness.global->print_options.trend = false;
     harness.global->print_options.unbooked = false;
-  }
-
-  void interrompiStopsThePreparationAndClosesThePreview() {
-    FormHarness harness(demo_);
-    auto results = harness.Run();
-    QVERIFY(results != nullptr);
-    std::unique_ptr<ReportPreview> preview = results->Anteprima();
-    QVERIFY(preview != nullptr);
-    preview->show();
-    QVERIFY(!preview->Complete());
-    preview->findChild<QAction*>("PreviewStop")->trigger();
-    QVERIFY(preview->Stopped());
-    QVERIFY(!preview->isVisible());
-    QCOMPARE(preview->result(), int(QDialog::Rejected));
-    QApplication::processEvents();
-    QVERIFY(!preview->Complete());  // nothing more was prepared
-    QCOMPARE(harness.Shown(), QStringList());  // and nothing was said
   }
 
   void theCaptionsFollowTheLanguage() {
