@@ -217,6 +217,33 @@ TEST(GroupFigures, EveryGroupOfTheDemoAsItsVisitStoresIt) {
   }
 }
 
+// The command line's totals of every group (ComputeAll: each phase once,
+// taken from the pass where it computed it) are what each group's visit
+// stores on an independent run.
+TEST(GroupFigures, ComputeAllStoresWhatEachVisitStores) {
+  for (const int unit : {0, 1}) {
+    for (const std::vector<std::string>& grouping : {std::vector<std::string>{"Reparto", "Fase"},
+                                                     std::vector<std::string>{}}) {
+      host::testing::FakeForm form_a, form_b;
+      auto all = RunOn(form_a, Demo20k(), grouping, unit);
+      auto by_group = RunOn(form_b, Demo20k(), grouping, unit);
+      NoProgress progress;
+      ASSERT_TRUE(all->ComputeAll(progress).ok());
+      EXPECT_GT(all->Totals().TakenFromPass(), 0);
+      auto& b = by_group->Records();
+      const TimeFieldIndex fields(*b.RSTempiPrev);
+      size_t compared = 0;
+      for (b.RSTempiVer->MoveFirst(); !b.RSTempiVer->Eof(); b.RSTempiVer->MoveNext()) {
+        EXPECT_FALSE(by_group->Totals().TempiPreventivi());
+        const host::Variant id = b.RSTempiVer->Value("IDGRUPPO");
+        compared += ExpectSameStored(*all, StoredTotals(*by_group, id), fields, "group " + id.JoinedText()) ? 1 : 0;
+      }
+      EXPECT_EQ(compared, b.RSTempiVer->RecordCount()) << "unit " << unit;
+      EXPECT_TRUE(form_a.errors.empty());
+    }
+  }
+}
+
 // Every computation the pass offers is split beside exactly as the group
 // side splits it, value and type; one not offered is not kept; a split
 // stopped at once keeps only whole blocks, still right.
