@@ -41,6 +41,7 @@ Comparison::Comparison(host::LanguageServices& language, ComparisonRequest reque
   inputs.production = production_.get();
   inputs.progress = &progress_;
   inputs.prefetch_from = request_.prefetch_from;
+  inputs.beside_from = request_.beside_from;
   reader_ = std::make_unique<ComparisonRun>(context_, inputs);
   for (const auto& item : request_.order.Items()) {
     if (item.use == host::OrderControl::Use::Grouping) grouping_columns_.push_back(item.column);

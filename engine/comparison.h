@@ -39,6 +39,9 @@ struct ComparisonRequest {
   bool fashion = false;        // the fashion-attributes flag
   // Bookings from which phase rows are read in bulk (see PhaseSource).
   int64_t prefetch_from = 2000;
+  // Bookings from which a second thread takes part in the planned times
+  // (see RunInputs); none: the default.
+  std::optional<int64_t> beside_from;
   // The order states that mean "closed" to this user (FasiNonVersate's
   // CHIUSA); none: nothing is said about closed.
   std::vector<int64_t> closed_states;

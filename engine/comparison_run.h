@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "engine/blank_variants.h"
@@ -44,6 +45,10 @@ struct RunInputs {
   // Bookings from which the phase rows are read in bulk (0: always, a huge
   // number: never).
   int64_t prefetch_from = 2000;
+  // Bookings from which, once the phase rows are read in bulk, a second
+  // thread answers the order phases of the later half of them
+  // (OrderPhasesBeside); none: the default (DefaultBesideFrom).
+  std::optional<int64_t> beside_from;
 };
 
 class ComparisonRun {

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/value_helpers.h"
+
 namespace engine {
 namespace {
 
@@ -13,6 +15,17 @@ uint64_t Mix(uint64_t h, uint64_t part) {
 }
 
 }  // namespace
+
+ComputationKey ComputationKeyOf(const host::Table* table, size_t row, const host::Variant& quantity,
+                                uint32_t article, uint32_t option) {
+  ComputationKey key{table, row, 0, 0, quantity.IsNull(), article, option};
+  if (!key.no_quantity) {
+    const host::Decimal q = ValoreNumerico(quantity).ToDecimal().Normalized();
+    key.quantity = q.Coefficient();
+    key.scale = q.Scale();
+  }
+  return key;
+}
 
 bool ComputedTimes::Entry::SameKey(const Entry& other) const {
   return quantity_low == other.quantity_low && quantity_high == other.quantity_high && row == other.row &&

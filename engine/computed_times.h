@@ -22,6 +22,7 @@
 
 #include "host/recordset/growing_bytes.h"
 #include "host/value/decimal.h"
+#include "host/value/variant.h"
 
 namespace host {
 class Table;
@@ -38,6 +39,12 @@ struct ComputationKey {
   uint32_t article = 0, option = 0;
   friend bool operator==(const ComputationKey&, const ComputationKey&) = default;
 };
+
+// The key of phase row `row` of `table` computed for `quantity` (a number,
+// or Null), article and option by number. Throws what reading the quantity
+// as a decimal throws.
+ComputationKey ComputationKeyOf(const host::Table* table, size_t row, const host::Variant& quantity,
+                                uint32_t article, uint32_t option);
 
 class ComputedTimes {
  public:

@@ -124,6 +124,12 @@ bool SameFormulaKeys(const BookingKeys& a, const BookingKeys& b, PhaseSourceKind
 PhaseTimes ComputePhase(const PhaseRow& row, PhaseSourceKind kind, const std::vector<WorkerRow>& workers,
                         const Variant& quantity, const PhaseOptions& options, const BookingKeys& booking,
                         const FormulaEvaluator& formula) {
+  return ComputePhase(row, kind, workers, quantity, options, [&]() -> const BookingKeys& { return booking; }, formula);
+}
+
+PhaseTimes ComputePhase(const PhaseRow& row, PhaseSourceKind kind, const std::vector<WorkerRow>& workers,
+                        const Variant& quantity, const PhaseOptions& options, const BookingKeysReader& booking,
+                        const FormulaEvaluator& formula) {
   // The columns' positions: the row's own, else found here.
   std::optional<PhaseColumns> found;
   const PhaseColumns& at = row.columns != nullptr ? *row.columns : found.emplace(row.table);
@@ -139,12 +145,12 @@ PhaseTimes ComputePhase(const PhaseRow& row, PhaseSourceKind kind, const std::ve
   const std::string setup_formula = host::RTrim(get(col.setup_formula).JoinedText());
   t.TSET = setup_formula.empty() ? num(col.setup_time)
                                  : formula(setup_formula, cycle,
-                                           FormulaValues(row, at, kind, booking, num(col.setup_time),
+                                           FormulaValues(row, at, kind, booking(), num(col.setup_time),
                                                          num(col.setup_pieces), quantity, 2));
   const std::string run_formula = host::RTrim(get(col.run_formula).JoinedText());
   t.TLAV = run_formula.empty() ? num(col.run_time)
                                : formula(run_formula, cycle,
-                                         FormulaValues(row, at, kind, booking, num(col.run_time),
+                                         FormulaValues(row, at, kind, booking(), num(col.run_time),
                                                        num(col.pieces_per_unit), quantity, 1));
   // Run time in seconds, per piece, times the quantity.
   if (Variant f = UnitFactor(get(col.run_unit)); !f.IsEmpty()) t.TLAV = host::Multiply(t.TLAV, f);

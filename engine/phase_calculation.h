@@ -91,5 +91,12 @@ host::Variant UnitFactor(const host::Variant& indicator);
 PhaseTimes ComputePhase(const PhaseRow& row, PhaseSourceKind kind, const std::vector<WorkerRow>& workers,
                         const host::Variant& quantity, const PhaseOptions& options, const BookingKeys& booking,
                         const FormulaEvaluator& formula);
+// The same, with the booking's keys read only if a formula is evaluated
+// (most phases have none, and the pass computes a phase for every few
+// bookings): `booking` is called at most once for each formula.
+using BookingKeysReader = std::function<const BookingKeys&()>;
+PhaseTimes ComputePhase(const PhaseRow& row, PhaseSourceKind kind, const std::vector<WorkerRow>& workers,
+                        const host::Variant& quantity, const PhaseOptions& options, const BookingKeysReader& booking,
+                        const FormulaEvaluator& formula);
 
 }  // namespace engine

@@ -97,6 +97,7 @@ void PhaseSource::Prefetch(host::db::Connection* via) {
   host::db::Connection& connection = via != nullptr ? *via : connection_;
   prefetched_ = false;
   columns_.clear();  // the tables they index go
+  orders_columns_ = nullptr;
   order_by_key_ = {};
   order_by_id_ = {};
   cycle_by_bom_ = {};
@@ -230,6 +231,7 @@ void PhaseSource::Prefetch(host::db::Connection* via) {
   cycles_lot_ = c.FieldIndex("PD95_LOTTORIF");
   orders_id_ = o.FieldIndex("PD2A_IDFASE");
   cycles_id_ = c.FieldIndex("PD48_IDCICLO");
+  orders_columns_ = ColumnsOf(o);
   prefetched_ = true;
 }
 
@@ -248,10 +250,16 @@ std::optional<PhaseRow> PhaseSource::Answer(const Index& index, const std::optio
 }
 
 PhaseRow PhaseSource::BulkRow(const host::RecordSetPtr& rows, size_t row, bool zero_lot) {
+  if (rows == orders_ && !zero_lot) return BulkOrderRow(row);
   const host::Table& table = rows->Storage();
   const int lot = rows == orders_ ? orders_lot_ : cycles_lot_;
   return PhaseRow{&table, row, zero_lot ? Variant(int32_t{0}) : table.Get(row, static_cast<size_t>(lot)),
                   ColumnsOf(table)};
+}
+
+PhaseRow PhaseSource::BulkOrderRow(size_t row) const {
+  const host::Table& table = orders_->Storage();
+  return PhaseRow{&table, row, table.Get(row, static_cast<size_t>(orders_lot_)), orders_columns_};
 }
 
 std::optional<PhaseRow> PhaseSource::KnownRowById(bool order, const Variant& id, const host::Table* table,
@@ -274,6 +282,21 @@ std::optional<PhaseRow> PhaseSource::OrderPhase(const std::string& numreg, const
                      NumberPart(ValoreNumerico(phase))}),
                 orders_, false,
                 [&] { return OrderPhaseQuery(company_, numreg, Number(order_row), department, Number(phase)); });
+}
+
+std::optional<std::optional<PhaseRow>> PhaseSource::BulkOrderPhase(const std::string& numreg,
+                                                                  const Variant& order_row,
+                                                                  const std::string& department,
+                                                                  const Variant& phase) const {
+  if (!prefetched_) return std::nullopt;
+  // As Answer does, without its query.
+  const std::optional<std::string> key = Key({TextPart(numreg), NumberPart(ValoreNumerico(order_row)),
+                                              TextPart(department), NumberPart(ValoreNumerico(phase))});
+  if (!key) return std::optional<PhaseRow>();
+  const std::optional<int64_t> found = order_by_key_.Find(*key);
+  if (!found) return std::optional<PhaseRow>();
+  if (*found == KeyIndex::kSeveral) return std::nullopt;
+  return std::optional<PhaseRow>(BulkOrderRow(static_cast<size_t>(*found)));
 }
 
 std::optional<PhaseRow> PhaseSource::CycleByBom(const std::string& department, const Variant& phase,
@@ -299,13 +322,16 @@ std::optional<PhaseRow> PhaseSource::CyclePhaseById(const Variant& id) {
 }
 
 const std::vector<WorkerRow>& PhaseSource::OrderWorkers(const Variant& phase_id) {
-  if (prefetched_) {
-    auto key = NumberPart(phase_id);
-    if (!key) return no_workers_;
-    const std::optional<int64_t> list = order_workers_.Find(*key);
-    return list ? worker_lists_[static_cast<size_t>(*list)] : no_workers_;
-  }
+  if (const std::vector<WorkerRow>* bulk = BulkOrderWorkers(phase_id)) return *bulk;
   return WorkersOf(OrderWorkersQuery(Number(phase_id)));
+}
+
+const std::vector<WorkerRow>* PhaseSource::BulkOrderWorkers(const Variant& phase_id) const {
+  if (!prefetched_) return nullptr;
+  auto key = NumberPart(phase_id);
+  if (!key) return &no_workers_;
+  const std::optional<int64_t> list = order_workers_.Find(*key);
+  return list ? &worker_lists_[static_cast<size_t>(*list)] : &no_workers_;
 }
 
 const std::vector<WorkerRow>& PhaseSource::CycleWorkers(const Variant& cycle_id) {

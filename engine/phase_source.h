@@ -58,6 +58,21 @@ class PhaseSource {
   const std::vector<WorkerRow>& OrderWorkers(const host::Variant& phase_id);
   const std::vector<WorkerRow>& CycleWorkers(const host::Variant& cycle_id);
 
+  // For a thread beside the one that looks up (they only read, and may run
+  // beside any lookup above, never beside Prefetch):
+  //  - what OrderPhase answers when the bulk tables alone tell it: a row, or
+  //    none for a key of no row; nullopt when only OrderPhase can tell (the
+  //    source has not prefetched, or several rows share the key);
+  [[nodiscard]] std::optional<std::optional<PhaseRow>> BulkOrderPhase(const std::string& numreg,
+                                                                      const host::Variant& order_row,
+                                                                      const std::string& department,
+                                                                      const host::Variant& phase) const;
+  //  - row `row` of the bulk order phases as BulkOrderPhase and OrderPhase
+  //    answer it (only after they answered a row);
+  [[nodiscard]] PhaseRow BulkOrderRow(size_t row) const;
+  //  - what OrderWorkers answers, once prefetched (before: null).
+  [[nodiscard]] const std::vector<WorkerRow>* BulkOrderWorkers(const host::Variant& phase_id) const;
+
   // Statements this source ran.
   [[nodiscard]] int64_t Statements() const { return statements_; }
 
@@ -89,6 +104,9 @@ class PhaseSource {
   std::unordered_map<std::string, std::vector<WorkerRow>> workers_by_text_;
   const std::vector<WorkerRow> no_workers_;
   std::unordered_map<const host::Table*, std::unique_ptr<PhaseColumns>> columns_;
+  // The bulk order phases' columns, found when they are read: looked at
+  // from a second thread, which must not look in the map above.
+  const PhaseColumns* orders_columns_ = nullptr;
   int orders_lot_ = -1, cycles_lot_ = -1;  // PD95_LOTTORIF in the bulk tables
   int orders_id_ = -1, cycles_id_ = -1;    // PD2A_IDFASE, PD48_IDCICLO in them
   // Per row of the bulk tables: another row has its id (its lookup by id

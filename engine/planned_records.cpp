@@ -144,6 +144,13 @@ uint32_t PlannedRecords::KeepTimes(const PhaseTimes& t) {
   return static_cast<uint32_t>(row);
 }
 
+uint32_t PlannedRecords::KeepTimesOf(const PlannedRecords& other, uint32_t times) {
+  const size_t row = plans_.AppendRow();
+  for (size_t c = 0; c < kStoredPlans; ++c) plans_.Set(row, c, other.plans_.Get(times, c));
+  largest_.push_back(other.largest_[times]);
+  return static_cast<uint32_t>(row);
+}
+
 Variant PlannedRecords::Plan(size_t times, size_t category) const {
   switch (category) {
     case 0: return plans_.Get(times, 0);

@@ -65,6 +65,9 @@ class PlannedRecords final : public host::RowFormula {
   // Keeps the planned times of one phase computation; answers their number.
   // Number 0 is kept from the start: nothing planned (every time 0).
   uint32_t KeepTimes(const PhaseTimes& times);
+  // Keeps here what `other` (records of the same unit) kept as its number
+  // `times`: the same values KeepTimes kept there, under a number of here.
+  uint32_t KeepTimesOf(const PlannedRecords& other, uint32_t times);
   // Record `row` (a storage row of RSTempiPrevDett) is the one of booking
   // `booking_row` with planned times `times` (or kWithoutTimes).
   void Place(size_t row, size_t booking_row, uint32_t times);

@@ -22,6 +22,7 @@ void Table::AddField(const FieldDef& field, bool unique) {
   by_name_.emplace(key, static_cast<int>(fields_.size()));  // keeps the first of a repeated name
   fields_.push_back(field);
   columns_.push_back(MakeColumn(field, *pool_));
+  kept_.push_back(columns_.back().get());
   indexes_.emplace_back();
   for (size_t r = 0; r < rows_; ++r) columns_.back()->AppendNull();
 }
@@ -45,6 +46,7 @@ void Table::ComputeFields(size_t first, const std::vector<std::string>& names,
   }
   auto columns = MakeComputedColumns(computed, std::move(formula));
   for (size_t k = 0; k < columns.size(); ++k) {
+    std::erase(kept_, columns_[first + k].get());
     columns_[first + k] = std::move(columns[k]);
     indexes_[first + k].reset();
   }
@@ -53,7 +55,7 @@ void Table::ComputeFields(size_t first, const std::vector<std::string>& names,
 
 size_t Table::AppendRow() {
   Changed();
-  for (auto& column : columns_) column->AppendNull();
+  for (Column* column : kept_) column->AppendNull();
   return rows_++;
 }
 
@@ -78,7 +80,7 @@ size_t Table::AppendRow(std::span<const Variant> values) {
 void Table::RemoveLastRow() {
   if (rows_ == 0) return;
   Changed();
-  for (auto& column : columns_) column->PopBack();
+  for (Column* column : kept_) column->PopBack();
   --rows_;
   for (auto& index : indexes_) {
     if (index && index->IndexedRows() > rows_) index.reset();
@@ -86,11 +88,11 @@ void Table::RemoveLastRow() {
 }
 
 void Table::Reserve(size_t rows) {
-  for (auto& column : columns_) column->Reserve(rows);
+  for (Column* column : kept_) column->Reserve(rows);
 }
 
 void Table::ShrinkToFit() {
-  for (auto& column : columns_) column->ShrinkToFit();
+  for (Column* column : kept_) column->ShrinkToFit();
 }
 
 void Table::Set(size_t row, size_t col, const Variant& value) {

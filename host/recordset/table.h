@@ -98,6 +98,10 @@ class Table {
 
   std::vector<FieldDef> fields_;
   std::vector<std::unique_ptr<Column>> columns_;
+  // The columns that keep their cells, in order: a computed one keeps none,
+  // and a row appended to a record of seventy computed fields should not
+  // call on each of them (a million records are appended one by one).
+  std::vector<Column*> kept_;
   std::unordered_map<std::string, int, FieldNameHash, FieldNameEqual> by_name_;
   std::unique_ptr<TextPool> pool_ = std::make_unique<TextPool>();
   std::vector<std::unique_ptr<ColumnIndex>> indexes_;

@@ -1,0 +1,118 @@
+#include "engine/order_phases_beside.h"
+
+#include <sched.h>
+
+#include <limits>
+#include <optional>
+#include <utility>
+
+#include "engine/trimmed_texts.h"
+#include "engine/value_helpers.h"
+
+namespace engine {
+
+using host::Variant;
+
+int64_t DefaultBesideFrom() {
+  cpu_set_t cores;
+  CPU_ZERO(&cores);
+  if (sched_getaffinity(0, sizeof cores, &cores) != 0 || CPU_COUNT(&cores) < 2) {
+    return std::numeric_limits<int64_t>::max();
+  }
+  return 10000;
+}
+
+OrderPhasesBeside::OrderPhasesBeside(std::shared_ptr<const host::Table> bookings, Columns columns,
+                                     const PhaseSource& phases, PhaseOptions options, int16_t unit, size_t first)
+    : bookings_(std::move(bookings)),
+      columns_(columns),
+      phases_(phases),
+      options_(options),
+      first_(first),
+      answers_(first < bookings_->RowCount() ? bookings_->RowCount() - first : 0, kAsk),
+      records_(unit, bookings_) {
+  thread_ = std::jthread([this](const std::stop_token& stop) { AnswerAll(stop); });
+}
+
+OrderPhasesBeside::~OrderPhasesBeside() {
+  thread_.request_stop();
+  if (thread_.joinable()) thread_.join();
+}
+
+void OrderPhasesBeside::Wait() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void OrderPhasesBeside::AnswerAll(const std::stop_token& stop) {
+  const host::Table& bookings = *bookings_;
+  const Columns& c = columns_;
+  const auto cell = [&](size_t row, int column) {
+    return column < 0 ? Variant() : bookings.Get(row, static_cast<size_t>(column));
+  };
+  TrimmedTexts articles{bookings, c.article}, variants{bookings, c.option}, departments{bookings, c.department},
+      orders{bookings, c.numreg};
+  ComputedTimes computed;
+  // The last booking's keys and answer: the bookings come grouped, and the
+  // next one most often books the same order phase.
+  struct Last {
+    uint32_t order, department, article, option;
+    Variant order_row, phase;
+    uint32_t answer;
+  };
+  std::optional<Last> last;
+  for (size_t row = first_; row < bookings.RowCount(); ++row) {
+    if ((row & 1023) == 0 && stop.stop_requested()) return;
+    try {
+      // As the pass finds an order phase; anything else is the pass's.
+      const uint32_t department = departments.NumberAt(row);
+      if (host::CompareNumbers(ValoreNumerico(cell(row, c.bom)), int16_t{0}) <= 0) continue;
+      const uint32_t order = orders.NumberAt(row);
+      const uint32_t article = articles.NumberAt(row);
+      const uint32_t option = variants.NumberAt(row);
+      const Variant order_row = cell(row, c.order_row);
+      const Variant phase = cell(row, c.phase);
+      if (last && last->order == order && last->department == department && last->article == article &&
+          last->option == option && last->order_row == order_row && last->phase == phase) {
+        answers_[row - first_] = last->answer;
+        continue;
+      }
+      uint32_t answer = kAsk;
+      if (const auto found =
+              phases_.BulkOrderPhase(orders.Text(order), order_row, departments.Text(department), phase)) {
+        answer = *found ? Computed(**found, article, option, computed) : kNoPhase;
+      }
+      last = Last{order, department, article, option, order_row, phase, answer};
+      answers_[row - first_] = answer;
+    } catch (...) {  // the thread's edge: the pass works this booking out and says what fails
+      last.reset();
+    }
+  }
+}
+
+uint32_t OrderPhasesBeside::Computed(const PhaseRow& row, uint32_t article, uint32_t option,
+                                     ComputedTimes& computed) {
+  const Variant id = row.Get(&PhaseColumns::phase_id, "PD2A_IDFASE");
+  const Variant quantity = row.Get(&PhaseColumns::order_quantity, "DO46_QTA1ORD");
+  const ComputationKey key = ComputationKeyOf(row.table, row.row, quantity, article, option);
+  if (const std::optional<uint32_t> known = computed.Find(key)) return *known;
+  // A formula is the pass's: it reads the booking and the host's services.
+  bool formula = false;
+  const FormulaEvaluator evaluator = [&formula](const std::string&, const std::string&,
+                                                const std::array<Variant, 28>&) {
+    formula = true;
+    return Variant(int16_t{0});
+  };
+  const std::vector<WorkerRow>* workers = phases_.BulkOrderWorkers(id);
+  if (workers == nullptr) return kAsk;
+  const PhaseTimes times = ComputePhase(row, PhaseSourceKind::Order, *workers, quantity, options_, BookingKeys{},
+                                        evaluator);
+  uint32_t answer = kAsk;
+  if (!formula) {
+    computations_.push_back({static_cast<uint32_t>(row.row), records_.KeepTimes(times)});
+    answer = static_cast<uint32_t>(computations_.size() - 1) + kFirstComputation;
+  }
+  computed.Add(key, answer);
+  return answer;
+}
+
+}  // namespace engine
