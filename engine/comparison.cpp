@@ -1,5 +1,8 @@
 #include "engine/comparison.h"
 
+#include "engine/free_cores.h"
+#include "engine/pass_splits.h"
+#include "engine/planned_phase_cache.h"
 #include "engine/value_helpers.h"
 
 namespace engine {
@@ -96,8 +99,17 @@ host::Status Comparison::ComputeAll(Progress& progress) {
   // Each phase worked out once for all the groups that count it, and taken
   // from the run's pass where it computed exactly that phase already.
   Totals().ReusePhases();
-  Totals().ReusePassTimes(reader_->KeptPassTimes());
+  const std::shared_ptr<const PassTimes>& pass = reader_->KeptPassTimes();
+  Totals().ReusePassTimes(pass);
+  // The pass's computations split into the unit's members on a second core
+  // meanwhile, from the last back, as this thread comes to them from the first.
+  std::shared_ptr<PassSplits> splits;
+  if (pass && FreeCores() >= 2 && !Totals().PhaseCache()->UsesPassSplits()) {
+    splits = std::make_shared<PassSplits>(pass, static_cast<int16_t>(request_.unit));
+    Totals().PhaseCache()->UsePassSplits(splits);
+  }
   Totals().ComputeAll(progress_);
+  if (splits) splits->Stop();  // what it split stays with the phase cache
   progress_.Target(nullptr);
   host::Status status = context_.Take();
   stopped_ = status.cancelled();

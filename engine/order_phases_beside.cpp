@@ -1,11 +1,10 @@
 #include "engine/order_phases_beside.h"
 
-#include <sched.h>
-
 #include <limits>
 #include <optional>
 #include <utility>
 
+#include "engine/free_cores.h"
 #include "engine/trimmed_texts.h"
 #include "engine/value_helpers.h"
 
@@ -13,14 +12,7 @@ namespace engine {
 
 using host::Variant;
 
-int64_t DefaultBesideFrom() {
-  cpu_set_t cores;
-  CPU_ZERO(&cores);
-  if (sched_getaffinity(0, sizeof cores, &cores) != 0 || CPU_COUNT(&cores) < 2) {
-    return std::numeric_limits<int64_t>::max();
-  }
-  return 10000;
-}
+int64_t DefaultBesideFrom() { return FreeCores() >= 2 ? 10000 : std::numeric_limits<int64_t>::max(); }
 
 OrderPhasesBeside::OrderPhasesBeside(std::shared_ptr<const host::Table> bookings, Columns columns,
                                      const PhaseSource& phases, PhaseOptions options, int16_t unit, size_t first)
@@ -89,8 +81,7 @@ void OrderPhasesBeside::AnswerAll(const std::stop_token& stop) {
   }
 }
 
-uint32_t OrderPhasesBeside::Computed(const PhaseRow& row, uint32_t article, uint32_t option,
-                                     ComputedTimes& computed) {
+uint32_t OrderPhasesBeside::Computed(const PhaseRow& row, uint32_t article, uint32_t option, ComputedTimes& computed) {
   const Variant id = row.Get(&PhaseColumns::phase_id, "PD2A_IDFASE");
   const Variant quantity = row.Get(&PhaseColumns::order_quantity, "DO46_QTA1ORD");
   const ComputationKey key = ComputationKeyOf(row.table, row.row, quantity, article, option);
@@ -104,8 +95,8 @@ uint32_t OrderPhasesBeside::Computed(const PhaseRow& row, uint32_t article, uint
   };
   const std::vector<WorkerRow>* workers = phases_.BulkOrderWorkers(id);
   if (workers == nullptr) return kAsk;
-  const PhaseTimes times = ComputePhase(row, PhaseSourceKind::Order, *workers, quantity, options_, BookingKeys{},
-                                        evaluator);
+  const PhaseTimes times =
+      ComputePhase(row, PhaseSourceKind::Order, *workers, quantity, options_, BookingKeys{}, evaluator);
   uint32_t answer = kAsk;
   if (!formula) {
     computations_.push_back({static_cast<uint32_t>(row.row), records_.KeepTimes(times)});

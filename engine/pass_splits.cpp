@@ -15,6 +15,7 @@ bool Silent(const host::Status& status) {
 
 PassSplits::PassSplits(std::shared_ptr<const PassTimes> pass, int16_t unit) : pass_(std::move(pass)), unit_(unit) {
   blocks_.resize((pass_->Size() + kBlock - 1) / kBlock);
+  first_published_.store(blocks_.size(), std::memory_order_relaxed);
   thread_ = std::thread([this] { Split(); });
 }
 
@@ -31,7 +32,7 @@ void PassSplits::Wait() {
 
 bool PassSplits::Has(uint32_t times) const {
   const size_t block = times / kBlock;
-  if (block >= published_.load(std::memory_order_acquire)) return false;
+  if (block >= blocks_.size() || block < first_published_.load(std::memory_order_acquire)) return false;
   return blocks_[block]->row[times % kBlock] != 0;
 }
 
@@ -43,7 +44,7 @@ void PassSplits::Read(uint32_t times, PhaseOutputs& out) const {
 void PassSplits::Split() {
   const size_t size = pass_->Size();
   try {
-    for (size_t b = 0; b < blocks_.size() && !stop_.load(std::memory_order_relaxed); ++b) {
+    for (size_t b = blocks_.size(); b-- > 0 && !stop_.load(std::memory_order_relaxed);) {
       auto block = std::make_unique<Block>();
       const size_t first = b * kBlock;
       const size_t end = std::min(size, first + kBlock);
@@ -68,7 +69,7 @@ void PassSplits::Split() {
         if (silent) block->row[t - first] = static_cast<uint32_t>(block->outputs.Append(out)) + 1;
       }
       blocks_[b] = std::move(block);
-      published_.store(b + 1, std::memory_order_release);
+      first_published_.store(b, std::memory_order_release);
     }
   } catch (const std::exception&) {
     // Out of memory: what is published stays; the rest is split by the caller.

@@ -3,9 +3,12 @@
 // group figures split every phase they take from the pass, and find most
 // of them split already while the window's thread sums the bookings.
 //
-// The thread splits the offered computations in their numbers' order, a
-// block at a time; a block is read only once it is published whole, and
-// never changes afterwards. A computation whose split says anything (a
+// The thread splits the offered computations from the last number back, a
+// block at a time: the group figures come to them from the first (the
+// pass numbered them in the bookings' order, which the groups keep), so
+// the two meet halfway instead of splitting the same ones side by side. A
+// block is read only once it is published whole, and never changes
+// afterwards. A computation whose split says anything (a
 // rounding that fails) or throws (a time too large to show) is not kept
 // here: the caller splits it itself, which reports it as before. What is
 // kept is exactly what that split gives.
@@ -52,7 +55,7 @@ class PassSplits {
   std::shared_ptr<const PassTimes> pass_;
   int16_t unit_;
   std::vector<std::unique_ptr<Block>> blocks_;  // sized before the thread starts
-  std::atomic<size_t> published_{0};            // blocks_[0, published_) are whole
+  std::atomic<size_t> first_published_{0};      // blocks_[first_published_, end) are whole
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };

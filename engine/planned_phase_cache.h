@@ -61,6 +61,8 @@ class PlannedPhaseCache {
   // From now on the pass's computations split in `splits` are numbered
   // here as they are (none is left out: those are not split there).
   void UsePassSplits(std::shared_ptr<const PassSplits> splits);
+  // Whether it does (numbers it gave read from them: they stay).
+  [[nodiscard]] bool UsesPassSplits() const { return splits_ != nullptr; }
   // The number of pass computation `times` if it is split already.
   [[nodiscard]] std::optional<uint32_t> SplitNumber(uint32_t times) const;
 

@@ -10,6 +10,7 @@
 #include "engine/comparison_run.h"
 #include "engine/field_lists.h"
 #include "engine/group_totals.h"
+#include "engine/order_phases_beside.h"
 #include "engine/tests/demo_db.h"
 #include "host/tests/fake_form.h"
 
@@ -39,7 +40,10 @@ struct DemoRun {
   std::unique_ptr<ComparisonRun> run;
   std::vector<std::string> grouping;
 
-  void Run(const std::string& unit, const std::vector<std::string>& captions, int64_t prefetch_from) {
+  // `beside_from`: the thread beside the pass from that many bookings (by
+  // default never, whatever the machine's cores).
+  void Run(const std::string& unit, const std::vector<std::string>& captions, int64_t prefetch_from,
+           int64_t beside_from = INT64_MAX) {
     LoadFilterFields(query, false);
     LoadGroupingFields(order);
     if (!captions.empty()) order.SetGrouping(captions);
@@ -55,6 +59,7 @@ struct DemoRun {
     in.production = &production;
     in.progress = &progress;
     in.prefetch_from = prefetch_from;
+    in.beside_from = beside_from;
     run = std::make_unique<ComparisonRun>(context, in);
     run->LeggiVersamentiTempi();
   }
@@ -102,44 +107,96 @@ TEST(GroupConsistency, EveryGroupKeepsExactlyItsBookings) {
   }
 }
 
-TEST(GroupConsistency, BulkPhaseRowsGiveTheSameNumbersAsTheQueries) {
+// Read in bulk, and with the thread beside the pass answering the order
+// phases of the later bookings: the same records and group totals, field by
+// field, as phase rows read by query.
+TEST(GroupConsistency, BulkPhaseRowsAndTheThreadBesideGiveTheSameNumbersAsTheQueries) {
   for (const std::string unit : {"0", "2"}) {
     DemoRun by_query;
     by_query.Run(unit, {"Reparto", "Fase"}, INT64_MAX);
     DemoRun bulk;
     bulk.Run(unit, {"Reparto", "Fase"}, 0);
+    DemoRun beside;
+    beside.Run(unit, {"Reparto", "Fase"}, 0, 0);
     ASSERT_TRUE(by_query.Shown().errors.empty());
-    ASSERT_TRUE(bulk.Shown().errors.empty());
     EXPECT_GT(by_query.run->Phases().Statements(), 100);
-    EXPECT_EQ(bulk.run->Phases().Statements(), 4);
-    auto a = by_query.run->Records().RSTempiPrevDett;
-    auto b = bulk.run->Records().RSTempiPrevDett;
-    ASSERT_EQ(a->RecordCount(), b->RecordCount());
-    int planned = 0;
-    for (a->MoveFirst(), b->MoveFirst(); !a->Eof(); a->MoveNext(), b->MoveNext()) {
-      for (size_t f = 0; f < a->FieldCount(); ++f) {
-        ASSERT_EQ(a->Value(f), b->Value(f))
-            << a->Field(f).name << " of " << a->Value(size_t{0}).ToText() << " unit " << unit << ": "
-            << a->Value(f).JoinedText() << " vs " << b->Value(f).JoinedText() << " cycle "
-            << a->Value(size_t{1}).JoinedText() << "/" << b->Value(size_t{1}).JoinedText() << " qty "
-            << a->Value(size_t{2}).JoinedText();
+    for (DemoRun* other : {&bulk, &beside}) {
+      ASSERT_TRUE(other->Shown().errors.empty());
+      EXPECT_EQ(other->run->Phases().Statements(), 4);
+      auto a = by_query.run->Records().RSTempiPrevDett;
+      auto b = other->run->Records().RSTempiPrevDett;
+      ASSERT_EQ(a->RecordCount(), b->RecordCount());
+      int planned = 0;
+      for (a->MoveFirst(), b->MoveFirst(); !a->Eof(); a->MoveNext(), b->MoveNext()) {
+        for (size_t f = 0; f < a->FieldCount(); ++f) {
+          ASSERT_EQ(a->Value(f), b->Value(f))
+              << a->Field(f).name << " of " << a->Value(size_t{0}).ToText() << " unit " << unit << ": "
+              << a->Value(f).JoinedText() << " vs " << b->Value(f).JoinedText() << " cycle "
+              << a->Value(size_t{1}).JoinedText() << "/" << b->Value(size_t{1}).JoinedText() << " qty "
+              << a->Value(size_t{2}).JoinedText() << (other == &beside ? " (beside)" : " (bulk)");
+        }
+        planned += a->Value("IDCICLO").IsNull() ? 0 : 1;
       }
-      planned += a->Value("IDCICLO").IsNull() ? 0 : 1;
+      EXPECT_GT(planned, static_cast<int>(a->RecordCount() * 8 / 10));
     }
-    EXPECT_GT(planned, static_cast<int>(a->RecordCount() * 8 / 10));
     // And the group totals agree too.
-    for (DemoRun* s : {&by_query, &bulk}) {
+    for (DemoRun* s : {&by_query, &bulk, &beside}) {
       GroupTotals totals(s->context, s->run->Records(), s->run->Phases(), s->production, Variant(unit).ToInt16(),
                          s->run->Options(), s->grouping);
       totals.ComputeAll(s->progress);
     }
-    auto ga = by_query.run->Records().RSTempiPrev;
-    auto gb = bulk.run->Records().RSTempiPrev;
-    ASSERT_EQ(ga->RecordCount(), gb->RecordCount());
-    for (ga->MoveFirst(), gb->MoveFirst(); !ga->Eof(); ga->MoveNext(), gb->MoveNext()) {
-      for (size_t f = 0; f < ga->FieldCount(); ++f) ASSERT_EQ(ga->Value(f), gb->Value(f)) << ga->Field(f).name;
+    for (DemoRun* other : {&bulk, &beside}) {
+      auto ga = by_query.run->Records().RSTempiPrev;
+      auto gb = other->run->Records().RSTempiPrev;
+      ASSERT_EQ(ga->RecordCount(), gb->RecordCount());
+      for (ga->MoveFirst(), gb->MoveFirst(); !ga->Eof(); ga->MoveNext(), gb->MoveNext()) {
+        for (size_t f = 0; f < ga->FieldCount(); ++f) ASSERT_EQ(ga->Value(f), gb->Value(f)) << ga->Field(f).name;
+      }
     }
   }
+}
+
+// What the thread beside answers for each booking is what the pass alone
+// planned for it: the same phase row and the same times where it computed,
+// nothing planned where it found no order phase (the demo has none), and a
+// cycle phase (or a formula) left to the pass.
+TEST(GroupConsistency, TheThreadBesideAnswersWhatThePassAlonePlans) {
+  DemoRun alone;
+  alone.Run("0", {"Reparto", "Fase"}, 0);
+  ASSERT_TRUE(alone.Shown().errors.empty());
+  host::RecordSet& bookings = *alone.run->Records().RSTempiVerDett;
+  const auto at = [&](const char* name) { return bookings.FieldIndex(name); };
+  const OrderPhasesBeside::Columns columns{at("DO30_IDDISBA_PD95"), at("PD44_NUMREG_CO99"),  at("PD44_PROGRIGA_DO30"),
+                                           at("PD44_CODFORNREP"),   at("PD44_CODFASE_PD12"), at("PD44_CODART_MG66"),
+                                           at("PD44_OPZIONE")};
+  OrderPhasesBeside beside(bookings.SharedStorage(), columns, alone.run->Phases(), alone.run->Options(), 0, 0);
+  beside.Wait();
+  const PassTimes& pass = *alone.run->KeptPassTimes();
+  host::RecordSet& records = *alone.run->Records().RSTempiPrevDett;
+  int computed = 0, none = 0, asked = 0;
+  for (records.MoveFirst(); !records.Eof(); records.MoveNext()) {
+    const size_t row = records.StorageRow();
+    const uint32_t answer = beside.AnswerAt(row);
+    const std::string id = records.Value(size_t{0}).ToText();
+    if (answer == OrderPhasesBeside::kAsk) {
+      ++asked;
+    } else if (answer == OrderPhasesBeside::kNoPhase) {
+      ++none;
+      EXPECT_TRUE(records.Value("IDCICLO").IsNull()) << id;
+    } else {
+      ++computed;
+      const OrderPhasesBeside::Computation& c = beside.ComputationOf(answer);
+      const PhaseRow phase = alone.run->Phases().BulkOrderRow(c.row);
+      EXPECT_EQ(records.Value("IDCICLO"), phase.Get("PD2A_IDFASE")) << id;
+      const std::optional<uint32_t> times = pass.Offered(row, true, records.Value("QTAODL"));
+      ASSERT_TRUE(times.has_value()) << id;
+      EXPECT_EQ(pass.Times(*times), beside.Records().KeptTimes(c.times)) << id;
+    }
+  }
+  // The demo's 3,000 bookings: about 2,100 order phases, 700 cycle phases.
+  EXPECT_GT(computed, 1500);
+  EXPECT_GT(asked, 500);
+  EXPECT_LT(beside.ComputationCount(), static_cast<size_t>(computed));  // each computation made once
 }
 
 }  // namespace
