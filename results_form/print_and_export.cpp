@@ -52,8 +52,11 @@ output::ReportParameters FRMPD_MAVANZORDLAV::ReportParameters() {
     p.grouping += QString::fromUtf8(" \u2014 ") + ShownCount();
   }
   p.unit = TipoTempo();
-  // The total of the groups printed: the totals row's figures, once they
-  // are there (a search's are summed now if they are still being summed).
+  // The total of the groups printed: the totals row's figures. Printed while
+  // the groups' figures still come, the report waits for them (a second or
+  // two on a year) rather than leave the total out; a search's are summed
+  // now if they are still being summed.
+  FinishFigures();
   FinishShownTotals();
   if (const auto* totals = TotalsFigures()) p.totals = *totals;
   if (Run()) {
