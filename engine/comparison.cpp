@@ -1,6 +1,6 @@
 #include "engine/comparison.h"
 
-#include "engine/free_cores.h"
+#include "host/framework/free_cores.h"
 #include "engine/pass_splits.h"
 #include "engine/planned_phase_cache.h"
 #include "engine/value_helpers.h"
@@ -104,7 +104,7 @@ host::Status Comparison::ComputeAll(Progress& progress) {
   // The pass's computations split into the unit's members on a second core
   // meanwhile, from the last back, as this thread comes to them from the first.
   std::shared_ptr<PassSplits> splits;
-  if (pass && FreeCores() >= 2 && !Totals().PhaseCache()->UsesPassSplits()) {
+  if (pass && host::FreeCores() >= 2 && !Totals().PhaseCache()->UsesPassSplits()) {
     splits = std::make_shared<PassSplits>(pass, static_cast<int16_t>(request_.unit));
     Totals().PhaseCache()->UsePassSplits(splits);
   }

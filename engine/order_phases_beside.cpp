@@ -4,7 +4,7 @@
 #include <optional>
 #include <utility>
 
-#include "engine/free_cores.h"
+#include "host/framework/free_cores.h"
 #include "engine/trimmed_texts.h"
 #include "engine/value_helpers.h"
 
@@ -12,7 +12,7 @@ namespace engine {
 
 using host::Variant;
 
-int64_t DefaultBesideFrom() { return FreeCores() >= 2 ? 10000 : std::numeric_limits<int64_t>::max(); }
+int64_t DefaultBesideFrom() { return host::FreeCores() >= 2 ? 10000 : std::numeric_limits<int64_t>::max(); }
 
 OrderPhasesBeside::OrderPhasesBeside(std::shared_ptr<const host::Table> bookings, Columns columns,
                                      const PhaseSource& phases, PhaseOptions options, int16_t unit, size_t first)

@@ -405,6 +405,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
       auto translation = dialect_.Translate(tsql);
       sql = std::move(translation.sql);
       hints = std::move(translation.column_hints);
+      if (sqlite3* db = h_->sqlite_db.load()) SortWorkers(db, translation.total_order);
     } catch (const Error& e) {
       Fail({kErrDatabase, e.what(), "SQLite dialect"});
     }

@@ -56,7 +56,8 @@ class OdbcConnection : public Connection {
   bool sqlite_ = false;
   std::unique_ptr<WalLeftovers> wal_leftovers_;  // through the SQLite driver; released after it disconnects
   SchemaCatalog catalog_;
-  sql::SqliteDialect dialect_{[this](std::string_view column) { return catalog_.IsTextColumn(column); }};
+  sql::SqliteDialect dialect_{[this](std::string_view column) { return catalog_.IsTextColumn(column); },
+                              [this](std::string_view table) { return catalog_.HasRowId(table); }};
   PlainDateService server_dates_;
   SqliteDateService sqlite_dates_;
   PlainNumberService numbers_;

@@ -59,10 +59,13 @@ FieldDef FieldFromDeclaredType(std::string name, std::string_view declared_type)
 }
 
 void SchemaCatalog::LoadFromSqlite(const std::function<Rows(const std::string&)>& query) {
-  const Rows objects = query("SELECT name FROM sqlite_master WHERE type IN ('table','view') ORDER BY type, name");
+  const Rows objects = query(
+      "SELECT name, type = 'table' AND upper(IFNULL(sql, '')) NOT LIKE '%WITHOUT ROWID%' FROM sqlite_master "
+      "WHERE type IN ('table','view') ORDER BY type, name");
   for (const auto& object : objects) {
     if (object.empty()) continue;
     tables_.insert(UpperAscii(object[0]));
+    if (object.size() > 1 && object[1] == "1") row_id_tables_.insert(UpperAscii(object[0]));
     // table_info columns: cid, name, type, notnull, default, pk
     for (const auto& column : query("PRAGMA table_info(\"" + ReplaceAll(object[0], "\"", "\"\"") + "\")")) {
       if (column.size() < 3) continue;

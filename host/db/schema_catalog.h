@@ -36,11 +36,14 @@ class SchemaCatalog {
   [[nodiscard]] bool IsTextColumn(std::string_view column) const;
   // Whether the loaded database has a table or view of that name (any case).
   [[nodiscard]] bool HasTable(std::string_view name) const { return tables_.count(UpperAscii(name)) != 0; }
+  // Whether it is a table with row ids (not a view, not WITHOUT ROWID).
+  [[nodiscard]] bool HasRowId(std::string_view name) const { return row_id_tables_.count(UpperAscii(name)) != 0; }
   [[nodiscard]] size_t Size() const { return columns_.size(); }
 
  private:
   std::unordered_map<std::string, FieldDef> columns_;  // upper-case name
   std::set<std::string> tables_;                        // upper-case names
+  std::set<std::string> row_id_tables_;                 // upper-case names
 };
 
 }  // namespace host::db

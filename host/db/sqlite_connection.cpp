@@ -13,6 +13,7 @@
 #include "host/db/connection_string.h"
 #include "host/db/result_reader.h"
 #include "host/db/sqlite_functions.h"
+#include "host/db/sqlite_library.h"
 #include "host/db/sqlite_rows.h"
 
 namespace host::db {
@@ -166,6 +167,7 @@ RecordSetPtr SqliteConnection::Run(std::string_view tsql, int64_t* changes) {
   } catch (const Error& e) {
     Fail({kErrDatabase, e.what(), "SQLite dialect"});
   }
+  SortWorkers(db_, translation.total_order);
   RecordSetPtr result;
   const char* tail = translation.sql.c_str();
   while (tail != nullptr && *tail != '\0') {

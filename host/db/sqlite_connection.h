@@ -63,7 +63,8 @@ class SqliteConnection : public Connection {
   sqlite3* db_ = nullptr;
   std::unique_ptr<WalLeftovers> wal_leftovers_;  // released after db_ closes
   SchemaCatalog catalog_;
-  sql::SqliteDialect dialect_{[this](std::string_view column) { return catalog_.IsTextColumn(column); }};
+  sql::SqliteDialect dialect_{[this](std::string_view column) { return catalog_.IsTextColumn(column); },
+                              [this](std::string_view table) { return catalog_.HasRowId(table); }};
   SqliteDateService dates_;
   PlainNumberService numbers_;
 };

@@ -7,6 +7,7 @@
 
 #include "host/db/date_functions.h"
 #include "host/db/sql_lexer.h"
+#include "host/db/stored_order.h"
 #include "host/recordset/table.h"
 #include "host/value/error.h"
 
@@ -640,6 +641,10 @@ class Rewriter {
 
 }  // namespace
 
-Translation SqliteDialect::Translate(std::string_view tsql) const { return Rewriter(tsql, is_text_column_).Run(); }
+Translation SqliteDialect::Translate(std::string_view tsql) const {
+  Translation out = Rewriter(tsql, is_text_column_).Run();
+  out.total_order = AppendStoredOrderTieBreak(&out.sql, has_row_id_);
+  return out;
+}
 
 }  // namespace host::sql

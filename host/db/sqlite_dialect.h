@@ -22,6 +22,8 @@
 //   COLLATE DATABASE_DEFAULT          dropped
 //   GROUP BY / ORDER BY terms, MIN(x) and MAX(x)
 //                                     x COLLATE QV_CI (codes without case, as the server)
+//   SELECT ... FROM T ... ORDER BY k  ... ORDER BY k, T.rowid (stored_order.h): equal
+//                                     keys in stored order, a sort on threads too
 // Anything else that is T-SQL only (variables, CONVERT, DATEADD, other table
 // hints, IF ...) is refused with host::Error (kErrDatabase) naming it.
 #pragma once
@@ -40,19 +42,26 @@ struct Translation {
   // Types that SQLite cannot report for computed columns, by upper-case alias:
   // a select item made of CAST(... AS DECIMAL(p,s)) terms is a decimal.
   std::unordered_map<std::string, FieldDef> column_hints;
+  // The text is one SELECT whose ORDER BY ends with its first table's row
+  // id: no two rows tie, so SQLite may sort it on helper threads and still
+  // give the order a sort on one thread gives.
+  bool total_order = false;
 };
 
 class SqliteDialect {
  public:
   // `is_text_column` tells whether a bare column name holds text, so that `+`
-  // between two text columns becomes a concatenation.
-  explicit SqliteDialect(std::function<bool(std::string_view)> is_text_column = {})
-      : is_text_column_(std::move(is_text_column)) {}
+  // between two text columns becomes a concatenation; `has_row_id` whether a
+  // table has row ids to settle an ORDER BY's ties (without it none is added).
+  explicit SqliteDialect(std::function<bool(std::string_view)> is_text_column = {},
+                         std::function<bool(std::string_view)> has_row_id = {})
+      : is_text_column_(std::move(is_text_column)), has_row_id_(std::move(has_row_id)) {}
 
   [[nodiscard]] Translation Translate(std::string_view tsql) const;
 
  private:
   std::function<bool(std::string_view)> is_text_column_;
+  std::function<bool(std::string_view)> has_row_id_;
 };
 
 }  // namespace host::sql

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include "host/framework/free_cores.h"
+
 namespace host::db {
 
 namespace {
@@ -13,10 +15,17 @@ namespace {
 // Nothing here asks SQLite how much memory it holds: counting it would take
 // a lock at every allocation, and the driver allocates for every value.
 [[maybe_unused]] const int kNoMemoryCount = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+constexpr unsigned kSortRunPages = 16384;
+[[maybe_unused]] const int kSortRuns = sqlite3_config(SQLITE_CONFIG_PMASZ, kSortRunPages);
 
 thread_local SqliteOpenWatch* current_watch = nullptr;
 
 }  // namespace
+
+void SortWorkers(sqlite3* db, bool total_order) {
+  if (db == nullptr) return;
+  sqlite3_limit(db, SQLITE_LIMIT_WORKER_THREADS, total_order && FreeCores() >= 2 ? 1 : 0);
+}
 
 SqliteOpenWatch::SqliteOpenWatch() : outer_(current_watch) { current_watch = this; }
 

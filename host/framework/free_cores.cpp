@@ -1,10 +1,10 @@
-#include "engine/free_cores.h"
+#include "host/framework/free_cores.h"
 
 #include <sched.h>
 
 #include <thread>
 
-namespace engine {
+namespace host {
 
 int FreeCores() {
   cpu_set_t cores;
@@ -17,4 +17,4 @@ int FreeCores() {
   return count < 1 ? 1 : count;
 }
 
-}  // namespace engine
+}  // namespace host

@@ -4,9 +4,9 @@
 // turns, and do some work twice.
 #pragma once
 
-namespace engine {
+namespace host {
 
 // At least 1.
 int FreeCores();
 
-}  // namespace engine
+}  // namespace host
