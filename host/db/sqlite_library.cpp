@@ -15,7 +15,7 @@ namespace {
 // Nothing here asks SQLite how much memory it holds: counting it would take
 // a lock at every allocation, and the driver allocates for every value.
 [[maybe_unused]] const int kNoMemoryCount = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
-constexpr unsigned kSortRunPages = 16384;
+constexpr unsigned kSortRunPages = 8192;
 [[maybe_unused]] const int kSortRuns = sqlite3_config(SQLITE_CONFIG_PMASZ, kSortRunPages);
 
 thread_local SqliteOpenWatch* current_watch = nullptr;
