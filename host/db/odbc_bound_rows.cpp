@@ -16,6 +16,8 @@ constexpr size_t kRowset = 256;
 constexpr SQLULEN kMaxBoundChars = 2000;
 // Bytes of one UTF-8 character at most.
 constexpr SQLLEN kBytesPerChar = 4;
+// The least buffer of a text whose size a driver does not keep.
+constexpr SQLLEN kLeastLooseBytes = 32;
 // The buffer of a text whose size is not known or too large.
 constexpr SQLLEN kUnsizedBytes = 1024;
 
@@ -31,7 +33,11 @@ OdbcBoundRows::OdbcBoundRows(SQLHSTMT stmt, const std::vector<Column>& columns, 
       case Kind::Timestamp: b.width = sizeof(SQL_TIMESTAMP_STRUCT); break;
       case Kind::Text:
         if (column.size > 0 && column.size <= kMaxBoundChars) {
-          b.width = static_cast<SQLLEN>(column.size) * kBytesPerChar + 1;
+          // A driver that keeps no sizes may hand a longer text anyway, read
+          // whole then: its buffer is for the usual text, not the widest, as
+          // the driver fills every byte of it on every fetch.
+          b.width = sizes_kept ? static_cast<SQLLEN>(column.size) * kBytesPerChar + 1
+                               : std::max(static_cast<SQLLEN>(column.size) + 1, kLeastLooseBytes);
           may_outgrow = may_outgrow || !sizes_kept;
         } else {
           b.width = kUnsizedBytes;
@@ -79,32 +85,14 @@ SQLRETURN OdbcBoundRows::Fetch() {
   return rc;
 }
 
-bool OdbcBoundRows::IsNull(size_t row, size_t col) const { return bound_[col].indicators[row] == SQL_NULL_DATA; }
-
-int64_t OdbcBoundRows::Integer(size_t row, size_t col) const {
-  int64_t value = 0;
-  std::copy_n(bound_[col].data.data() + row * sizeof value, sizeof value, reinterpret_cast<char*>(&value));
-  return value;
-}
-
-double OdbcBoundRows::Double(size_t row, size_t col) const {
-  double value = 0;
-  std::copy_n(bound_[col].data.data() + row * sizeof value, sizeof value, reinterpret_cast<char*>(&value));
-  return value;
-}
-
 std::optional<DateTime> OdbcBoundRows::Timestamp(size_t row, size_t col) const {
   SQL_TIMESTAMP_STRUCT t{};
   std::copy_n(bound_[col].data.data() + row * sizeof t, sizeof t, reinterpret_cast<char*>(&t));
   return DateTime::FromParts(t.year, t.month, t.day, t.hour, t.minute, t.second);
 }
 
-std::string_view OdbcBoundRows::Text(size_t row, size_t col) {
+std::string_view OdbcBoundRows::WholeText(size_t row, size_t col) {
   Bound& b = bound_[col];
-  const SQLLEN length = b.indicators[row];
-  const char* cell = b.data.data() + row * static_cast<size_t>(b.width);
-  if (length == SQL_NULL_DATA) return {};
-  if (length != SQL_NO_TOTAL && length < b.width) return {cell, static_cast<size_t>(length)};
   if (b.spilled_row == row) return b.spilled;
   // Longer than its buffer (on a one-row rowset): read whole, from its start.
   b.spilled.clear();

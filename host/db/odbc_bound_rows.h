@@ -20,6 +20,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,17 +53,35 @@ class OdbcBoundRows {
   [[nodiscard]] size_t Rows() const { return static_cast<size_t>(fetched_); }
   [[nodiscard]] size_t RowsPerFetch() const { return rowset_; }
 
-  [[nodiscard]] bool IsNull(size_t row, size_t col) const;
-  [[nodiscard]] int64_t Integer(size_t row, size_t col) const;
-  [[nodiscard]] double Double(size_t row, size_t col) const;
+  // Inline: a block of rows asks them of every cell.
+  [[nodiscard]] bool IsNull(size_t row, size_t col) const { return bound_[col].indicators[row] == SQL_NULL_DATA; }
+  [[nodiscard]] int64_t Integer(size_t row, size_t col) const { return Scalar<int64_t>(row, col); }
+  [[nodiscard]] double Double(size_t row, size_t col) const { return Scalar<double>(row, col); }
   // Null when the driver's timestamp is no date (month 0, ...).
   [[nodiscard]] std::optional<DateTime> Timestamp(size_t row, size_t col) const;
   // The whole text of a cell (asked again, the same text): a view of the
   // buffer, or of the text read whole when it outgrew it. Valid until the
   // next Fetch.
-  std::string_view Text(size_t row, size_t col);
+  std::string_view Text(size_t row, size_t col) {
+    const Bound& b = bound_[col];
+    const SQLLEN length = b.indicators[row];
+    if (length == SQL_NULL_DATA) return {};
+    if (length != SQL_NO_TOTAL && length < b.width) {
+      return {b.data.data() + row * static_cast<size_t>(b.width), static_cast<size_t>(length)};
+    }
+    return WholeText(row, col);
+  }
 
  private:
+  template <class T>
+  [[nodiscard]] T Scalar(size_t row, size_t col) const {
+    T value{};
+    std::memcpy(&value, bound_[col].data.data() + row * sizeof value, sizeof value);
+    return value;
+  }
+  // A text longer than its buffer, read whole.
+  std::string_view WholeText(size_t row, size_t col);
+
   struct Bound {
     Kind kind;
     SQLLEN width = 0;  // bytes of one cell's buffer

@@ -150,13 +150,17 @@ std::optional<int64_t> WholeNumber(std::string_view text) {
 
 // How a column of a settled field is bound: whole numbers, doubles and dates
 // in their own C types; decimals as their exact text; the rest as text.
-OdbcBoundRows::Kind BoundKind(FieldType type) {
+// The SQLite driver holds every value as text and splits a date into its
+// parts with a string call apiece on the thread every read waits for: there
+// a date comes as its text and is parsed where the rows are stored, as the
+// native back end parses it.
+OdbcBoundRows::Kind BoundKind(FieldType type, bool sqlite_driver) {
   switch (type) {
     case FieldType::SmallInt:
     case FieldType::Integer:
     case FieldType::BigInt: return OdbcBoundRows::Kind::Integer;
     case FieldType::Double: return OdbcBoundRows::Kind::Double;
-    case FieldType::Date: return OdbcBoundRows::Kind::Timestamp;
+    case FieldType::Date: return sqlite_driver ? OdbcBoundRows::Kind::Text : OdbcBoundRows::Kind::Timestamp;
     default: return OdbcBoundRows::Kind::Text;
   }
 }
@@ -526,7 +530,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
         const FieldDef as_text = ResolveField(infos[c], catalog, &hints, Variant(std::string()));
         settled.push_back(as_null.type == as_text.type);
         OdbcBoundRows::Column column;
-        column.kind = settled.back() ? BoundKind(as_null.type) : OdbcBoundRows::Kind::Text;
+        column.kind = settled.back() ? BoundKind(as_null.type, sqlite_) : OdbcBoundRows::Kind::Text;
         column.size = sizes[c];
         plan.push_back(column);
         fields.push_back(std::move(as_null));
@@ -588,6 +592,12 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
                   if (field.type == FieldType::Text || field.type == FieldType::Char) {
                     table->SetText(row, c, text);
                     break;
+                  }
+                  if (field.type == FieldType::Date) {
+                    if (const auto date = DateTime::Parse(text)) {
+                      table->Set(row, c, *date);
+                      break;
+                    }  // else refused below, with the text
                   }
                   // A whole number into a decimal field goes in as the native
                   // back end puts it, without a Variant or a Decimal.

@@ -45,8 +45,12 @@ void FetchedRows::Clear(size_t columns) {
 void FetchedRows::Append(OdbcBoundRows& bound, const std::vector<OdbcBoundRows::Kind>& kinds) {
   using Kind = OdbcBoundRows::Kind;
   for (size_t r = 0; r < bound.Rows(); ++r) {
+    // A row's slots at once: a fetch through the SQLite driver is one row
+    // of a hundred columns, copied on the thread every read waits for.
+    const size_t first = slots_.size();
+    slots_.resize(first + columns_);
     for (size_t c = 0; c < columns_; ++c) {
-      Slot& slot = slots_.emplace_back();
+      Slot& slot = slots_[first + c];
       if (bound.IsNull(r, c)) continue;
       slot.state = State::Value;
       switch (kinds[c]) {

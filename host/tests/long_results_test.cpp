@@ -70,6 +70,10 @@ TEST_F(LongResults, AFailureAfterTheFirstRowsIsSaidAsBefore) {
   // A value the record set cannot take, met while storing row 2,500.
   EXPECT_EQ(FailureOf("SELECT X, D FROM PD44_VERSORE ORDER BY X"),
             "The value 'not a date' of column D is not a date (column D)");
+  // Through the SQLite driver, which hands the date over as its text.
+  connection_ = OpenConnection("Driver=SQLite3;Database=" + path_);
+  EXPECT_EQ(FailureOf("SELECT X, D FROM PD44_VERSORE ORDER BY X"),
+            "The value 'not a date' of column D is not a date (column D)");
 }
 
 }  // namespace
