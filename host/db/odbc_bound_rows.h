@@ -9,6 +9,8 @@
 // UTF-8); else one row, as the rest of a long text can be read with
 // SQLGetData only on the row last fetched (the SQLite driver has no
 // SQLGetData on a block of rows, and places a block's cursor wrongly).
+// Where sizes are not kept the buffer holds the declared size in bytes (at
+// least 32): the usual text fits, a longer one is read whole as said.
 //
 // Errors: Fetch answers the driver's return code (the caller reads its
 // diagnostics); Text throws host::Error (kErrDatabase) when the rest of a
