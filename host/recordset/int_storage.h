@@ -101,19 +101,25 @@ class IntStorage {
       default: std::memcpy(p, &value, 16); break;
     }
   }
+  // Every cell written asks it: one 128-bit comparison, then 64-bit ones.
   static size_t WidthOf(Int128 v) {
-    if (v >= INT8_MIN && v <= INT8_MAX) return 1;
-    if (v >= INT16_MIN && v <= INT16_MAX) return 2;
-    if (v >= INT32_MIN && v <= INT32_MAX) return 4;
-    if (v >= INT64_MIN && v <= INT64_MAX) return 8;
-    return 16;
+    const auto low = static_cast<int64_t>(v);
+    if (static_cast<Int128>(low) != v) return 16;
+    if (low == static_cast<int8_t>(low)) return 1;
+    if (low == static_cast<int16_t>(low)) return 2;
+    if (low == static_cast<int32_t>(low)) return 4;
+    return 8;
+  }
+  void WidenFor(Int128 value) {
+    const size_t need = WidthOf(value);
+    if (need > width_) Widen(need);
   }
   // Re-encodes in place, last value first (a wider value never overwrites
   // one not yet moved): ten million rows widen without a copy of them all.
   // From no bytes (every value the same), the same value is written out.
-  void WidenFor(Int128 value) {
-    size_t need = WidthOf(value);
-    if (need <= width_) return;
+  // Apart from WidenFor, which is inlined in every write: this runs a few
+  // times a column.
+  [[gnu::noinline]] void Widen(size_t need) {
     if (width_ == 0) {
       need = std::max(need, WidthOf(same_));
       bytes_.resize(size_ * need);

@@ -297,6 +297,22 @@ TEST(RecordSetStorage, ManyValuesSurviveEveryWideningInPlace) {
   for (size_t i = 0; i < expected.size(); ++i) ASSERT_TRUE(storage.Get(i) == expected[i]) << i;
 }
 
+TEST(RecordSetStorage, EveryValueAtTheEdgeOfAWidthComesBackWhole) {
+  // Each width's last values and the first ones past it, both signs: a
+  // width judged one too narrow cuts the value.
+  std::vector<Int128> edges;
+  for (const Int128 max : {Int128{INT8_MAX}, Int128{INT16_MAX}, Int128{INT32_MAX}, Int128{INT64_MAX}}) {
+    for (const Int128 v : {max, max + 1, -max - 1, -max - 2}) edges.push_back(v);
+  }
+  for (const Int128 v : edges) {
+    IntStorage storage;
+    storage.Push(0);
+    storage.Push(v);
+    storage.Push(0);  // writes the held value out
+    ASSERT_TRUE(storage.Get(1) == v) << static_cast<double>(v);
+  }
+}
+
 TEST(RecordSetStorage, OneValueRepeatedTakesNoBytesUntilAnotherComes) {
   // A column every booking leaves at one value costs nothing; the first
   // other value, pushed or set, writes the repeated one out beside it.
