@@ -86,8 +86,7 @@ SQLRETURN OdbcBoundRows::Fetch() {
 }
 
 std::optional<DateTime> OdbcBoundRows::Timestamp(size_t row, size_t col) const {
-  SQL_TIMESTAMP_STRUCT t{};
-  std::copy_n(bound_[col].data.data() + row * sizeof t, sizeof t, reinterpret_cast<char*>(&t));
+  const auto t = Scalar<SQL_TIMESTAMP_STRUCT>(row, col);
   return DateTime::FromParts(t.year, t.month, t.day, t.hour, t.minute, t.second);
 }
 
