@@ -18,6 +18,7 @@
 #include "engine/cycle_formulas.h"
 #include "engine/run_context.h"
 #include "engine/layouts.h"
+#include "engine/order_phases_beside.h"
 #include "engine/pass_times.h"
 #include "engine/phase_source.h"
 #include "engine/planned_records.h"
@@ -73,9 +74,12 @@ class ComparisonRun {
   // What the last pass's kept planned times were computed from (null
   // before a pass), for the group totals.
   [[nodiscard]] const std::shared_ptr<const PassTimes>& KeptPassTimes() const { return pass_times_; }
-  // Seconds spent in the last run: grouped query, detailed query, planned times.
+  // Seconds spent in the last run: grouped query, detailed query, planned
+  // times; and the bookings whose order phases were answered while the
+  // detailed query read them.
   struct Timings {
     double grouped = 0, detailed = 0, planned = 0;
+    size_t answered_while_reading = 0;
   };
   [[nodiscard]] const Timings& LastTimings() const { return timings_; }
   // Stops the statements running for this run (any thread).
@@ -100,6 +104,11 @@ class ComparisonRun {
   // cannot tell the groups. No group, or a first group without an id above
   // 0, leaves the run empty as before the planned times.
   bool GroupBesidePlanned(const BookingQueryInput& query);
+  // Whether the run's thread answers order phases while the detailed query
+  // waits for rows (two cores or more, no reconfigured cycles).
+  [[nodiscard]] bool AnswersWhileReading() const;
+  // A little of that answering, on `rows` read so far; whether more is left.
+  bool AnswerWhileReading(const std::shared_ptr<const host::Table>& rows);
   // RSTempiVer's current group has an IDGRUPPO above 0.
   [[nodiscard]] bool FirstGroupHasId() const;
 
@@ -113,6 +122,10 @@ class ComparisonRun {
   Timings timings_;
   bool group_from_detail_ = false;  // this read asked only the grouped query's layout
   BlankVariants blank_variants_;    // of this read, when its groups take the variant's MAX()
+  // The order phases of the bookings, answered on the run's thread while
+  // the detailed query waited for its rows (null when none were).
+  std::unique_ptr<OrderPhasesBeside> read_beside_;
+  bool answering_failed_ = false;  // this read's answering gave up
   std::mutex sibling_mutex_;                   // guards sibling_ against Interrupt
   std::unique_ptr<host::db::Connection> sibling_;  // open while the detailed query runs beside
 };

@@ -1,5 +1,6 @@
 #include "engine/order_phases_beside.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -14,6 +15,30 @@ using host::Variant;
 
 int64_t DefaultBesideFrom() { return host::FreeCores() >= 2 ? 10000 : std::numeric_limits<int64_t>::max(); }
 
+OrderPhasesBeside::Columns OrderPhasesBeside::Columns::Of(const host::Table& bookings) {
+  const auto at = [&](const char* name) { return bookings.FieldIndex(name); };
+  return {at("DO30_IDDISBA_PD95"), at("PD44_NUMREG_CO99"), at("PD44_PROGRIGA_DO30"), at("PD44_CODFORNREP"),
+          at("PD44_CODFASE_PD12"), at("PD44_CODART_MG66"), at("PD44_OPZIONE")};
+}
+
+// The last booking's keys and answer: the bookings come grouped, and the
+// next one most often books the same order phase.
+struct OrderPhasesBeside::Walk {
+  Walk(const host::Table& bookings, const Columns& c)
+      : articles{bookings, c.article},
+        variants{bookings, c.option},
+        departments{bookings, c.department},
+        orders{bookings, c.numreg} {}
+  TrimmedTexts articles, variants, departments, orders;
+  ComputedTimes computed;
+  struct Last {
+    uint32_t order, department, article, option;
+    Variant order_row, phase;
+    uint32_t answer;
+  };
+  std::optional<Last> last;
+};
+
 OrderPhasesBeside::OrderPhasesBeside(std::shared_ptr<const host::Table> bookings, Columns columns,
                                      const PhaseSource& phases, PhaseOptions options, int16_t unit, size_t first)
     : bookings_(std::move(bookings)),
@@ -22,9 +47,20 @@ OrderPhasesBeside::OrderPhasesBeside(std::shared_ptr<const host::Table> bookings
       options_(options),
       first_(first),
       answers_(first < bookings_->RowCount() ? bookings_->RowCount() - first : 0, kAsk),
-      records_(unit, bookings_) {
+      records_(unit, bookings_),
+      walk_(std::make_unique<Walk>(*bookings_, columns_)) {
   thread_ = std::jthread([this](const std::stop_token& stop) { AnswerAll(stop); });
 }
+
+OrderPhasesBeside::OrderPhasesBeside(std::shared_ptr<const host::Table> bookings, Columns columns,
+                                     const PhaseSource& phases, PhaseOptions options, int16_t unit)
+    : bookings_(std::move(bookings)),
+      columns_(columns),
+      phases_(phases),
+      options_(options),
+      first_(0),
+      records_(unit, bookings_),
+      walk_(std::make_unique<Walk>(*bookings_, columns_)) {}
 
 OrderPhasesBeside::~OrderPhasesBeside() {
   thread_.request_stop();
@@ -36,48 +72,54 @@ void OrderPhasesBeside::Wait() {
 }
 
 void OrderPhasesBeside::AnswerAll(const std::stop_token& stop) {
+  for (size_t row = first_; row < bookings_->RowCount(); ++row) {
+    if ((row & 1023) == 0 && stop.stop_requested()) return;
+    AnswerRow(row);
+  }
+  answered_ = answers_.size();
+}
+
+bool OrderPhasesBeside::AnswerMore(size_t most) {
+  const size_t rows = bookings_->RowCount();
+  if (first_ + answered_ >= rows) return false;
+  answers_.resize(rows - first_, kAsk);
+  const size_t end = std::min(rows, first_ + answered_ + most);
+  for (size_t row = first_ + answered_; row < end; ++row) AnswerRow(row);
+  answered_ = end - first_;
+  return true;
+}
+
+void OrderPhasesBeside::AnswerRow(size_t row) {
   const host::Table& bookings = *bookings_;
   const Columns& c = columns_;
-  const auto cell = [&](size_t row, int column) {
+  Walk& w = *walk_;
+  const auto cell = [&](int column) {
     return column < 0 ? Variant() : bookings.Get(row, static_cast<size_t>(column));
   };
-  TrimmedTexts articles{bookings, c.article}, variants{bookings, c.option}, departments{bookings, c.department},
-      orders{bookings, c.numreg};
-  ComputedTimes computed;
-  // The last booking's keys and answer: the bookings come grouped, and the
-  // next one most often books the same order phase.
-  struct Last {
-    uint32_t order, department, article, option;
-    Variant order_row, phase;
-    uint32_t answer;
-  };
-  std::optional<Last> last;
-  for (size_t row = first_; row < bookings.RowCount(); ++row) {
-    if ((row & 1023) == 0 && stop.stop_requested()) return;
-    try {
-      // As the pass finds an order phase; anything else is the pass's.
-      const uint32_t department = departments.NumberAt(row);
-      if (host::CompareNumbers(ValoreNumerico(cell(row, c.bom)), int16_t{0}) <= 0) continue;
-      const uint32_t order = orders.NumberAt(row);
-      const uint32_t article = articles.NumberAt(row);
-      const uint32_t option = variants.NumberAt(row);
-      const Variant order_row = cell(row, c.order_row);
-      const Variant phase = cell(row, c.phase);
-      if (last && last->order == order && last->department == department && last->article == article &&
-          last->option == option && last->order_row == order_row && last->phase == phase) {
-        answers_[row - first_] = last->answer;
-        continue;
-      }
-      uint32_t answer = kAsk;
-      if (const auto found =
-              phases_.BulkOrderPhase(orders.Text(order), order_row, departments.Text(department), phase)) {
-        answer = *found ? Computed(**found, article, option, computed) : kNoPhase;
-      }
-      last = Last{order, department, article, option, order_row, phase, answer};
-      answers_[row - first_] = answer;
-    } catch (...) {  // the thread's edge: the pass works this booking out and says what fails
-      last.reset();
+  try {
+    // As the pass finds an order phase; anything else is the pass's.
+    const uint32_t department = w.departments.NumberAt(row);
+    if (host::CompareNumbers(ValoreNumerico(cell(c.bom)), int16_t{0}) <= 0) return;
+    const uint32_t order = w.orders.NumberAt(row);
+    const uint32_t article = w.articles.NumberAt(row);
+    const uint32_t option = w.variants.NumberAt(row);
+    const Variant order_row = cell(c.order_row);
+    const Variant phase = cell(c.phase);
+    const std::optional<Walk::Last>& last = w.last;
+    if (last && last->order == order && last->department == department && last->article == article &&
+        last->option == option && last->order_row == order_row && last->phase == phase) {
+      answers_[row - first_] = last->answer;
+      return;
     }
+    uint32_t answer = kAsk;
+    if (const auto found =
+            phases_.BulkOrderPhase(w.orders.Text(order), order_row, w.departments.Text(department), phase)) {
+      answer = *found ? Computed(**found, article, option, w.computed) : kNoPhase;
+    }
+    w.last = Walk::Last{order, department, article, option, order_row, phase, answer};
+    answers_[row - first_] = answer;
+  } catch (...) {  // the thread's edge: the pass works this booking out and says what fails
+    w.last.reset();
   }
 }
 

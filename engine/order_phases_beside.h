@@ -18,6 +18,11 @@
 //
 // The thread reads the bookings' rows, the bulk tables and nothing else; it
 // writes only its own records. One object, one use: start, Wait, read.
+//
+// Made without a thread, the object answers the same way on the caller's
+// thread, a few bookings at a time (AnswerMore), from the first booking on
+// and as far as the bookings go at the time: the read's thread answers the
+// bookings read so far while it waits for the next ones.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +46,8 @@ class OrderPhasesBeside {
   // The bookings' columns that find an order phase (-1: not there).
   struct Columns {
     int bom, numreg, order_row, department, phase, article, option;
+    // The bookings' own, by name.
+    static Columns Of(const host::Table& bookings);
   };
   // Answers: work it out; no order phase (nothing planned); else the number
   // of a computation + kFirstComputation.
@@ -56,6 +63,10 @@ class OrderPhasesBeside {
   // has prefetched and outlives this object, as `bookings` does.
   OrderPhasesBeside(std::shared_ptr<const host::Table> bookings, Columns columns, const PhaseSource& phases,
                     PhaseOptions options, int16_t unit, size_t first);
+  // Without a thread, for `bookings` still growing (a read under way):
+  // nothing is answered until AnswerMore; First() is 0.
+  OrderPhasesBeside(std::shared_ptr<const host::Table> bookings, Columns columns, const PhaseSource& phases,
+                    PhaseOptions options, int16_t unit);
   // Stops the thread where it is and waits for it.
   ~OrderPhasesBeside();
   OrderPhasesBeside(const OrderPhasesBeside&) = delete;
@@ -64,7 +75,14 @@ class OrderPhasesBeside {
   [[nodiscard]] size_t First() const { return first_; }
   // Waits until every booking is answered. Everything below only after.
   void Wait();
-  // The answer for storage row `row` (First() or later).
+  // Without a thread: answers up to `most` more of the bookings the table
+  // holds now, on this thread; false when every one it holds was answered
+  // already (nothing done).
+  bool AnswerMore(size_t most);
+  // The bookings answered, from First() on: all of them once Wait returned.
+  [[nodiscard]] size_t Answered() const { return answered_; }
+  [[nodiscard]] const host::Table& Bookings() const { return *bookings_; }
+  // The answer for storage row `row` (from First(), below First() + Answered()).
   [[nodiscard]] uint32_t AnswerAt(size_t row) const { return answers_[row - first_]; }
   [[nodiscard]] const Computation& ComputationOf(uint32_t answer) const {
     return computations_[answer - kFirstComputation];
@@ -73,7 +91,11 @@ class OrderPhasesBeside {
   [[nodiscard]] const PlannedRecords& Records() const { return records_; }
 
  private:
+  // Where the answering is: the texts numbered, the computations made,
+  // the last booking's keys and answer.
+  struct Walk;
   void AnswerAll(const std::stop_token& stop);
+  void AnswerRow(size_t row);
   // The answer for an order phase row found, article and option by number.
   uint32_t Computed(const PhaseRow& row, uint32_t article, uint32_t option, ComputedTimes& computed);
 
@@ -83,8 +105,10 @@ class OrderPhasesBeside {
   PhaseOptions options_;
   size_t first_;
   std::vector<uint32_t> answers_;  // per booking from first_, kAsk until answered
+  size_t answered_ = 0;
   std::vector<Computation> computations_;
   PlannedRecords records_;
+  std::unique_ptr<Walk> walk_;
   std::jthread thread_;
 };
 

@@ -6,6 +6,9 @@
 
 #include <numeric>
 #include <set>
+#include <thread>
+#include <chrono>
+#include <functional>
 
 #include "engine/comparison_run.h"
 #include "engine/field_lists.h"
@@ -19,6 +22,45 @@ namespace {
 
 using host::Variant;
 
+// The demo database, read as a slow back end reads it: a read that was
+// given work for its waits waits, once its rows are all stored, until that
+// work has done something and then has nothing left (as long as the run's
+// bulk read of phase rows beside it takes, the first wait).
+class SlowReadConnection : public host::db::Connection {
+ public:
+  explicit SlowReadConnection(std::unique_ptr<host::db::Connection> inner) : inner_(std::move(inner)) {}
+  void Open(const std::string& text) override { inner_->Open(text); }
+  void Close() override { inner_->Close(); }
+  [[nodiscard]] bool IsOpen() const override { return inner_->IsOpen(); }
+  void Interrupt() override { inner_->Interrupt(); }
+  [[nodiscard]] std::unique_ptr<host::db::Connection> OpenSibling() const override { return inner_->OpenSibling(); }
+  [[nodiscard]] std::string BackEnd() const override { return inner_->BackEnd(); }
+  host::DateService& Dates() override { return inner_->Dates(); }
+  host::NumberService& Numbers() override { return inner_->Numbers(); }
+
+ protected:
+  host::RecordSetPtr Run(std::string_view sql, int64_t* changes) override {
+    if (changes != nullptr) {
+      *changes = inner_->ExecuteNoRecords(sql);
+      return nullptr;
+    }
+    host::RecordSetPtr rows = inner_->Execute(sql);
+    if (HasWorkWhileWaiting()) {
+      const std::function<bool()> work = WorkWhileWaiting(rows->SharedStorage());
+      const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+      while (!work() && std::chrono::steady_clock::now() < give_up) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      while (work()) {
+      }
+    }
+    return rows;
+  }
+
+ private:
+  std::unique_ptr<host::db::Connection> inner_;
+};
+
 struct DemoRun {
   host::testing::FakeForm form;
   RunContext context{form};
@@ -30,8 +72,11 @@ struct DemoRun {
   NoProgress progress;
   std::unique_ptr<host::db::Connection> connection;
   std::unique_ptr<host::ProductionServices> production_holder;
-  DemoRun()
-      : connection(host::db::OpenConnection(testing::DemoDatabase())),
+  // `slow_read`: through a SlowReadConnection.
+  explicit DemoRun(bool slow_read = false)
+      : connection(slow_read
+                       ? std::make_unique<SlowReadConnection>(host::db::OpenConnection(testing::DemoDatabase()))
+                       : host::db::OpenConnection(testing::DemoDatabase())),
         production_holder(std::make_unique<host::ProductionServices>(*connection, "1")),
         production(*production_holder) {}
   host::ProductionServices& production;
@@ -107,9 +152,10 @@ TEST(GroupConsistency, EveryGroupKeepsExactlyItsBookings) {
   }
 }
 
-// Read in bulk, and with the thread beside the pass answering the order
-// phases of the later bookings: the same records and group totals, field by
-// field, as phase rows read by query.
+// Read in bulk, with the thread beside the pass answering the order phases
+// of the later bookings, and with every booking's answered while the
+// bookings were read: the same records and group totals, field by field,
+// as phase rows read by query.
 TEST(GroupConsistency, BulkPhaseRowsAndTheThreadBesideGiveTheSameNumbersAsTheQueries) {
   for (const std::string unit : {"0", "2"}) {
     DemoRun by_query;
@@ -118,9 +164,13 @@ TEST(GroupConsistency, BulkPhaseRowsAndTheThreadBesideGiveTheSameNumbersAsTheQue
     bulk.Run(unit, {"Reparto", "Fase"}, 0);
     DemoRun beside;
     beside.Run(unit, {"Reparto", "Fase"}, 0, 0);
+    DemoRun while_reading(true);
+    while_reading.Run(unit, {"Reparto", "Fase"}, 0, 0);
+    EXPECT_EQ(while_reading.run->LastTimings().answered_while_reading,
+              while_reading.run->Records().RSTempiVerDett->RecordCount());
     ASSERT_TRUE(by_query.Shown().errors.empty());
     EXPECT_GT(by_query.run->Phases().Statements(), 100);
-    for (DemoRun* other : {&bulk, &beside}) {
+    for (DemoRun* other : {&bulk, &beside, &while_reading}) {
       ASSERT_TRUE(other->Shown().errors.empty());
       EXPECT_EQ(other->run->Phases().Statements(), 4);
       auto a = by_query.run->Records().RSTempiPrevDett;
@@ -159,7 +209,8 @@ TEST(GroupConsistency, BulkPhaseRowsAndTheThreadBesideGiveTheSameNumbersAsTheQue
 // What the thread beside answers for each booking is what the pass alone
 // planned for it: the same phase row and the same times where it computed,
 // nothing planned where it found no order phase (the demo has none), and a
-// cycle phase (or a formula) left to the pass.
+// cycle phase (or a formula) left to the pass. Answered a few at a time on
+// this thread (as while the bookings are read), the same answers.
 TEST(GroupConsistency, TheThreadBesideAnswersWhatThePassAlonePlans) {
   DemoRun alone;
   alone.Run("0", {"Reparto", "Fase"}, 0);
@@ -171,6 +222,23 @@ TEST(GroupConsistency, TheThreadBesideAnswersWhatThePassAlonePlans) {
                                            at("PD44_OPZIONE")};
   OrderPhasesBeside beside(bookings.SharedStorage(), columns, alone.run->Phases(), alone.run->Options(), 0, 0);
   beside.Wait();
+  OrderPhasesBeside stepwise(bookings.SharedStorage(), OrderPhasesBeside::Columns::Of(bookings.Storage()),
+                             alone.run->Phases(), alone.run->Options(), 0);
+  int slices = 0;
+  while (stepwise.AnswerMore(100)) ++slices;
+  EXPECT_EQ(slices, static_cast<int>((bookings.RecordCount() + 99) / 100));
+  ASSERT_EQ(stepwise.Answered(), bookings.RecordCount());
+  ASSERT_EQ(stepwise.ComputationCount(), beside.ComputationCount());
+  for (size_t row = 0; row < bookings.RecordCount(); ++row) {
+    const uint32_t answer = beside.AnswerAt(row);
+    ASSERT_EQ(stepwise.AnswerAt(row), answer) << row;
+    if (answer >= OrderPhasesBeside::kFirstComputation) {
+      EXPECT_EQ(stepwise.ComputationOf(answer).row, beside.ComputationOf(answer).row) << row;
+      EXPECT_EQ(stepwise.Records().KeptTimes(stepwise.ComputationOf(answer).times),
+                beside.Records().KeptTimes(beside.ComputationOf(answer).times))
+          << row;
+    }
+  }
   const PassTimes& pass = *alone.run->KeptPassTimes();
   host::RecordSet& records = *alone.run->Records().RSTempiPrevDett;
   int computed = 0, none = 0, asked = 0;

@@ -49,7 +49,21 @@ class BlockStream {
   // The next block of at least one row, waiting for it; null when there
   // are no more. The block stays valid until the next call.
   const Block* Next() {
+    return Next([] { return false; });
+  }
+  // The same; while no block is ready it calls `idle()` on this thread,
+  // again and again, for as long as it answers true (it did a little work
+  // and has more), and only then waits. Each call should be short: a block
+  // that comes meanwhile waits for it.
+  template <class Idle>
+  const Block* Next(const Idle& idle) {
     std::unique_lock lock(mutex_);
+    while (filled_ <= read_ && !done_) {
+      lock.unlock();
+      const bool more = idle();
+      lock.lock();
+      if (!more) break;
+    }
     changed_.wait(lock, [&] { return filled_ > read_ || done_; });
     if (filled_ > read_) {
       const Block* block = &blocks_[read_ % kBlocks];

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -62,6 +63,16 @@ class Connection {
   // it: a progress counts a long read with it while the read goes on.
   [[nodiscard]] int64_t RowsRead() const { return rows_read_.load(std::memory_order_relaxed); }
 
+  // Work for the thread that runs a statement, done while its read waits
+  // for the back end's next rows: `work` gets the rows stored so far (every
+  // one whole; a batch's earlier results may come first) and answers
+  // whether it has more to do; it is called again at once while it does,
+  // else the read waits. Each call should take well under a millisecond:
+  // rows that come meanwhile wait for it. It must not throw, nor run
+  // statements on this connection. Null (the default): the read just waits.
+  using WhileWaiting = std::function<bool(const std::shared_ptr<const Table>& rows_so_far)>;
+  void SetWhileWaiting(WhileWaiting work) { while_waiting_ = std::move(work); }
+
   [[nodiscard]] const std::vector<DbError>& Errors() const { return errors_; }
   // Statements executed since opening (for measurements), with those of
   // siblings that handed theirs over.
@@ -85,11 +96,19 @@ class Connection {
   void ClearErrors() { errors_.clear(); }
   void CountStatement() { ++statements_; }
   void RowsReadSoFar(int64_t rows) { rows_read_.store(rows, std::memory_order_relaxed); }
+  // Whether work was given for a read's waits (SetWhileWaiting).
+  [[nodiscard]] bool HasWorkWhileWaiting() const { return static_cast<bool>(while_waiting_); }
+  // What a read calls while it waits for rows (see SetWhileWaiting).
+  [[nodiscard]] std::function<bool()> WorkWhileWaiting(const std::shared_ptr<const Table>& rows) const {
+    if (!while_waiting_) return [] { return false; };
+    return [this, rows] { return while_waiting_(rows); };
+  }
 
  private:
   std::vector<DbError> errors_;
   int64_t statements_ = 0;
   std::atomic<int64_t> rows_read_{0};
+  WhileWaiting while_waiting_;
 };
 
 // Opens the back end that a connection string names:

@@ -539,9 +539,10 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
       std::vector<OdbcBoundRows::Kind> kinds;
       for (const auto& column : plan) kinds.push_back(column.kind);
       OdbcRowStream stream(bound, std::move(kinds));
+      const std::function<bool()> idle = WorkWhileWaiting(table);
       const auto next_rows = [&] {
         try {
-          return stream.Next();
+          return stream.Next(idle);
         } catch (const Error& e) {
           Fail({e.Number(), e.what(), "ODBC"});
         }

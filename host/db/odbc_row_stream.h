@@ -76,6 +76,8 @@ class OdbcRowStream {
   // The next block of at least one row, waiting for it; null when there are
   // no more (see End()). The block stays valid until the next call.
   const FetchedRows* Next() { return blocks_.Next(); }
+  // The same, calling `idle` while no block is ready (see BlockStream).
+  const FetchedRows* Next(const std::function<bool()>& idle) { return blocks_.Next(idle); }
   // After Next() answered null: SQL_NO_DATA when every row came, else the
   // failing fetch's return code.
   [[nodiscard]] SQLRETURN End() const { return end_; }

@@ -246,7 +246,8 @@ RecordSetPtr SqliteConnection::Run(std::string_view tsql, int64_t* changes) {
     store(first);
     if (rc == SQLITE_ROW) {
       SqliteRowStream stream(s.stmt, static_cast<size_t>(columns), [this] { StartDeadline(); });
-      while (const SqliteRows* rows = stream.Next()) store(*rows);
+      const std::function<bool()> idle = WorkWhileWaiting(table);
+      while (const SqliteRows* rows = stream.Next(idle)) store(*rows);
       rc = stream.End();
     }
     if (rc != SQLITE_DONE) FailSqlite("SQL error");

@@ -78,6 +78,8 @@ class SqliteRowStream {
   SqliteRowStream(sqlite3_stmt* stmt, size_t columns, std::function<void()> on_row);
 
   const SqliteRows* Next() { return blocks_.Next(); }
+  // The same, calling `idle` while no block is ready (see BlockStream).
+  const SqliteRows* Next(const std::function<bool()>& idle) { return blocks_.Next(idle); }
   // After Next() answered null: SQLITE_DONE when every row came, else the
   // failing step's result code.
   [[nodiscard]] int End() const { return end_; }
