@@ -382,8 +382,10 @@ int main(int argc, char** argv) {
     std::printf("whole comparison: %.2f s (booking queries and planned times %.2f s, totals of %zu groups %.2f s)\n",
                 whole, planned, run->Records().RSTempiVer->RecordCount(), whole - planned);
     const auto& t = run->Reader().LastTimings();
-    std::printf("  grouped query %.2f s, detailed query %.2f s, planned times %.2f s\n", t.grouped, t.detailed,
-                t.planned);
+    std::printf(
+        "  grouped query %.2f s, detailed query %.2f s, planned times %.2f s (order phases of %zu bookings answered "
+        "while reading)\n",
+        t.grouped, t.detailed, t.planned, t.answered_while_reading);
     std::printf(
         "ratio whole / raw step-and-read: %.2f wall, %.2f CPU (%.2f s / %.2f s); SQL statements executed: %lld "
         "(phase rows %lld); errors %d\n",

@@ -254,6 +254,7 @@ void ComparisonRun::ReadBothQueries(const BookingQueryInput& query) {
     phases_ = std::make_unique<PhaseSource>(*inputs_.connection, inputs_.company);
   }
   if (detailed_error || grouped_error) read_beside_.reset();
+  if (read_beside_) read_beside_->EndAnswering();
   {
     std::lock_guard lock(sibling_mutex_);
     inputs_.connection->CountStatementsOf(*sibling_);

@@ -21,8 +21,7 @@ OrderPhasesBeside::Columns OrderPhasesBeside::Columns::Of(const host::Table& boo
           at("PD44_CODFASE_PD12"), at("PD44_CODART_MG66"), at("PD44_OPZIONE")};
 }
 
-// The last booking's keys and answer: the bookings come grouped, and the
-// next one most often books the same order phase.
+// Kept from one booking to the next, and from one AnswerMore to the next.
 struct OrderPhasesBeside::Walk {
   Walk(const host::Table& bookings, const Columns& c)
       : articles{bookings, c.article},
@@ -31,6 +30,8 @@ struct OrderPhasesBeside::Walk {
         orders{bookings, c.numreg} {}
   TrimmedTexts articles, variants, departments, orders;
   ComputedTimes computed;
+  // The last booking's keys and answer: the bookings come grouped, and the
+  // next one most often books the same order phase.
   struct Last {
     uint32_t order, department, article, option;
     Variant order_row, phase;
@@ -77,16 +78,23 @@ void OrderPhasesBeside::AnswerAll(const std::stop_token& stop) {
     AnswerRow(row);
   }
   answered_ = answers_.size();
+  walk_.reset();  // the rest of the run reads the answers only
 }
 
 bool OrderPhasesBeside::AnswerMore(size_t most) {
   const size_t rows = bookings_->RowCount();
-  if (first_ + answered_ >= rows) return false;
+  if (!walk_ || first_ + answered_ >= rows) return false;
   answers_.resize(rows - first_, kAsk);
   const size_t end = std::min(rows, first_ + answered_ + most);
   for (size_t row = first_ + answered_; row < end; ++row) AnswerRow(row);
   answered_ = end - first_;
   return true;
+}
+
+void OrderPhasesBeside::EndAnswering() {
+  walk_.reset();
+  answers_.resize(answered_);
+  answers_.shrink_to_fit();
 }
 
 void OrderPhasesBeside::AnswerRow(size_t row) {

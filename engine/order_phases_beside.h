@@ -79,6 +79,9 @@ class OrderPhasesBeside {
   // holds now, on this thread; false when every one it holds was answered
   // already (nothing done).
   bool AnswerMore(size_t most);
+  // Without a thread: no more answers wanted. What only answering needs
+  // (the texts numbered, the computations made) goes; the answers stay.
+  void EndAnswering();
   // The bookings answered, from First() on: all of them once Wait returned.
   [[nodiscard]] size_t Answered() const { return answered_; }
   [[nodiscard]] const host::Table& Bookings() const { return *bookings_; }

@@ -228,6 +228,9 @@ TEST(GroupConsistency, TheThreadBesideAnswersWhatThePassAlonePlans) {
   while (stepwise.AnswerMore(100)) ++slices;
   EXPECT_EQ(slices, static_cast<int>((bookings.RecordCount() + 99) / 100));
   ASSERT_EQ(stepwise.Answered(), bookings.RecordCount());
+  stepwise.EndAnswering();  // the answers stay
+  EXPECT_FALSE(stepwise.AnswerMore(100));
+  ASSERT_EQ(stepwise.Answered(), bookings.RecordCount());
   ASSERT_EQ(stepwise.ComputationCount(), beside.ComputationCount());
   for (size_t row = 0; row < bookings.RecordCount(); ++row) {
     const uint32_t answer = beside.AnswerAt(row);
