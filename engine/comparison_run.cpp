@@ -284,7 +284,8 @@ bool ComparisonRun::AnswersWhileReading() const {
 bool ComparisonRun::AnswerWhileReading(const std::shared_ptr<const host::Table>& rows) {
   // A few hundred bookings at a time: a tenth of a millisecond or so.
   constexpr size_t kAnsweredAtATime = 256;
-  if (answering_failed_) return false;
+  // Before the first rows a table may not have its fields yet.
+  if (answering_failed_ || rows->RowCount() == 0) return false;
   try {
     if (!read_beside_ || &read_beside_->Bookings() != rows.get()) {
       read_beside_ = std::make_unique<OrderPhasesBeside>(rows, OrderPhasesBeside::Columns::Of(*rows), *phases_,
