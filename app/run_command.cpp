@@ -461,8 +461,8 @@ int Run(const RunArgs& args, int64_t& bookings) {
     const auto& steps = run->Reader().LastTimings();
     std::cerr << "detailed query " << steps.detailed * 1000 << " ms, groups " << steps.grouped * 1000
               << " ms, planned times " << steps.planned * 1000 << " ms, order phases of "
-              << steps.answered_while_reading << " bookings answered while reading), group totals " << ms(read, computed)
-              << " ms; statements " << run->Connection().StatementCount() << "\n";
+              << steps.answered_while_reading << " bookings answered while reading), group totals "
+              << ms(read, computed) << " ms; statements " << run->Connection().StatementCount() << "\n";
   }
   return 0;
 }

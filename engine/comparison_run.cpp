@@ -579,8 +579,9 @@ struct ComparisonRun::PlannedPass {
     const size_t first = std::max(answered, count * 7 / 20 + answered * 5 / 8);
     if (first >= count) return nullptr;
     try {
-      return std::make_unique<OrderPhasesBeside>(bookings.SharedStorage(), OrderPhasesBeside::Columns::Of(bookings.Storage()),
-                                                 *run.phases_, options, run.Unit(), first);
+      return std::make_unique<OrderPhasesBeside>(bookings.SharedStorage(),
+                                                 OrderPhasesBeside::Columns::Of(bookings.Storage()), *run.phases_,
+                                                 options, run.Unit(), first);
     } catch (const std::system_error&) {
       return nullptr;  // no thread to be had: the pass works every booking out itself
     }
@@ -740,7 +741,7 @@ bool ComparisonRun::CalcolaTempiPreventiviDettagliati() {
       if (booking_row == beside_first) beside->Wait();
       try {
         pass.Select(booking_row);
-        pass.AddRecord(booking_row, booking_row < read_end       ? pass.FromBeside(*read, booking_row)
+        pass.AddRecord(booking_row, booking_row < read_end        ? pass.FromBeside(*read, booking_row)
                                     : booking_row >= beside_first ? pass.FromBeside(*beside, booking_row)
                                                                   : pass.FindPhase(booking_row));
       } catch (const host::Error& e) {

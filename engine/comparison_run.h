@@ -16,13 +16,13 @@
 #include "engine/blank_variants.h"
 #include "engine/booking_queries.h"
 #include "engine/cycle_formulas.h"
-#include "engine/run_context.h"
 #include "engine/layouts.h"
 #include "engine/order_phases_beside.h"
 #include "engine/pass_times.h"
 #include "engine/phase_source.h"
 #include "engine/planned_records.h"
 #include "engine/progress.h"
+#include "engine/run_context.h"
 #include "engine/time_unit.h"
 #include "host/controls/order_control.h"
 #include "host/controls/query_control.h"
@@ -125,7 +125,7 @@ class ComparisonRun {
   // The order phases of the bookings, answered on the run's thread while
   // the detailed query waited for its rows (null when none were).
   std::unique_ptr<OrderPhasesBeside> read_beside_;
-  bool answering_failed_ = false;  // this read's answering gave up
+  bool answering_failed_ = false;              // this read's answering gave up
   std::mutex sibling_mutex_;                   // guards sibling_ against Interrupt
   std::unique_ptr<host::db::Connection> sibling_;  // open while the detailed query runs beside
 };

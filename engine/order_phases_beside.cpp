@@ -5,9 +5,9 @@
 #include <optional>
 #include <utility>
 
-#include "host/framework/free_cores.h"
 #include "engine/trimmed_texts.h"
 #include "engine/value_helpers.h"
+#include "host/framework/free_cores.h"
 
 namespace engine {
 
@@ -84,8 +84,8 @@ void OrderPhasesBeside::AnswerAll(const std::stop_token& stop) {
 bool OrderPhasesBeside::AnswerMore(size_t most) {
   const size_t rows = bookings_->RowCount();
   if (!walk_ || first_ + answered_ >= rows) return false;
-  answers_.resize(rows - first_, kAsk);
   const size_t end = std::min(rows, first_ + answered_ + most);
+  answers_.resize(end - first_, kAsk);
   for (size_t row = first_ + answered_; row < end; ++row) AnswerRow(row);
   answered_ = end - first_;
   return true;
@@ -93,7 +93,6 @@ bool OrderPhasesBeside::AnswerMore(size_t most) {
 
 void OrderPhasesBeside::EndAnswering() {
   walk_.reset();
-  answers_.resize(answered_);
   answers_.shrink_to_fit();
 }
 
@@ -101,9 +100,7 @@ void OrderPhasesBeside::AnswerRow(size_t row) {
   const host::Table& bookings = *bookings_;
   const Columns& c = columns_;
   Walk& w = *walk_;
-  const auto cell = [&](int column) {
-    return column < 0 ? Variant() : bookings.Get(row, static_cast<size_t>(column));
-  };
+  const auto cell = [&](int column) { return column < 0 ? Variant() : bookings.Get(row, static_cast<size_t>(column)); };
   try {
     // As the pass finds an order phase; anything else is the pass's.
     const uint32_t department = w.departments.NumberAt(row);
@@ -126,7 +123,7 @@ void OrderPhasesBeside::AnswerRow(size_t row) {
     }
     w.last = Walk::Last{order, department, article, option, order_row, phase, answer};
     answers_[row - first_] = answer;
-  } catch (...) {  // the thread's edge: the pass works this booking out and says what fails
+  } catch (...) {  // the answering's edge: the pass works this booking out and says what fails
     w.last.reset();
   }
 }

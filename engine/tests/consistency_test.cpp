@@ -4,11 +4,11 @@
 // outputs carry every field of these records.)
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <numeric>
 #include <set>
 #include <thread>
-#include <chrono>
-#include <functional>
 
 #include "engine/comparison_run.h"
 #include "engine/field_lists.h"
@@ -74,9 +74,8 @@ struct DemoRun {
   std::unique_ptr<host::ProductionServices> production_holder;
   // `slow_read`: through a SlowReadConnection.
   explicit DemoRun(bool slow_read = false)
-      : connection(slow_read
-                       ? std::make_unique<SlowReadConnection>(host::db::OpenConnection(testing::DemoDatabase()))
-                       : host::db::OpenConnection(testing::DemoDatabase())),
+      : connection(slow_read ? std::make_unique<SlowReadConnection>(host::db::OpenConnection(testing::DemoDatabase()))
+                             : host::db::OpenConnection(testing::DemoDatabase())),
         production_holder(std::make_unique<host::ProductionServices>(*connection, "1")),
         production(*production_holder) {}
   host::ProductionServices& production;
