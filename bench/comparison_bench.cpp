@@ -16,7 +16,11 @@
 // SQLite ODBC driver (Driver=SQLite3;Database=FILE), each in a process of its
 // own so that each has its own peak memory; first on every core, then kept
 // to the first one (as `taskset -c 0` would); it prints each back end's
-// whole / raw and ODBC / native for wall, CPU and peak.
+// whole / raw and ODBC / native for wall, CPU and peak. Before the ODBC
+// read it fetches the detailed query's rows through the driver alone, with
+// nothing bound (driver_floor.h): no ODBC reader can be faster, so the
+// driver alone / native whole is the least ODBC / native there can be, and
+// ODBC whole / driver alone what the module adds to the driver.
 //
 // With --repeat R it measures R rounds, each a read alone followed at once by
 // its whole run, and prints the median of the rounds' ratios as well: the
@@ -40,6 +44,7 @@
 #include <vector>
 
 #include "app/console_form.h"
+#include "bench/driver_floor.h"
 #include "demo/erp_database.h"
 #include "engine/booking_queries.h"
 #include "engine/comparison.h"
@@ -124,6 +129,8 @@ struct BackEndRun {
   double raw_wall = 0;  // reading the detailed query's rows alone, before it
   double raw_cpu = 0;
   long peak_mib = 0;  // of the whole comparison alone
+  // Through ODBC: the driver alone handing over the detailed query's rows.
+  bench::DriverFloor driver;
   bool ok = false;
 };
 
@@ -150,15 +157,16 @@ std::string DetailedQuery(host::db::Connection& connection, const host::OrderCon
 }
 
 // In a child process through `connection_string` (on the first core only
-// when `one_core`): the detailed query's rows read alone, then the whole
-// comparison (Reparto + Fase).
-BackEndRun RunInChild(const std::string& connection_string, bool one_core = false) {
+// when `one_core`): through ODBC the driver alone on `db`, then the detailed
+// query's rows read alone, then the whole comparison (Reparto + Fase).
+BackEndRun RunInChild(const std::string& connection_string, const std::string& db, bool one_core = false) {
   int pipe_ends[2];
   if (pipe(pipe_ends) != 0) return {};
   const pid_t child = fork();
   if (child == 0) {
     close(pipe_ends[0]);
     BackEndRun run;
+    const bool through_driver = connection_string.rfind("Driver=", 0) == 0;
     try {
       if (one_core) {
         cpu_set_t first{};
@@ -175,6 +183,7 @@ BackEndRun RunInChild(const std::string& connection_string, bool one_core = fals
       order.SetGrouping({"Reparto", "Fase"});
       {
         const std::string detailed = DetailedQuery(*connection, order);
+        if (through_driver) run.driver = bench::FetchThroughDriverAlone(db, detailed);
         const auto start = Clock::now();
         const double cpu_start = CpuSeconds();
         connection->Execute(detailed).reset();
@@ -195,7 +204,7 @@ BackEndRun RunInChild(const std::string& connection_string, bool one_core = fals
       run.wall = Seconds(start);
       run.cpu = CpuSeconds() - cpu_start;
       run.peak_mib = PeakSinceResetMiB();
-      run.ok = !comparison->Failed() && form.Errors() == 0;
+      run.ok = !comparison->Failed() && form.Errors() == 0 && (!through_driver || run.driver.ok);
     } catch (const std::exception& e) {
       std::fprintf(stderr, "%s\n", e.what());
     }
@@ -227,14 +236,20 @@ int CompareBackEnds(const std::string& db, int rounds) {
   for (const bool one_core : {false, true}) {
     std::printf("%s:\n", one_core ? "one core (the first)" : (std::to_string(cores) + " cores").c_str());
     std::vector<double> native_wall, native_cpu, odbc_wall, odbc_cpu, between_wall, between_cpu, between_peak;
+    std::vector<double> floor_wall, over_floor_wall;
     for (int round = 1; round <= rounds; ++round) {
-      const BackEndRun native = RunInChild(Unhurried("Data Source=" + db), one_core);
-      const BackEndRun odbc = RunInChild(Unhurried("Driver=SQLite3;Database=" + db), one_core);
+      const BackEndRun native = RunInChild(Unhurried("Data Source=" + db), db, one_core);
+      const BackEndRun odbc = RunInChild(Unhurried("Driver=SQLite3;Database=" + db), db, one_core);
       if (rounds > 1) std::printf(" round %d\n", round);
       PrintBackEndRun("native", native);
       PrintBackEndRun("ODBC  ", odbc);
       std::printf("  ratio ODBC / native: %.2f wall, %.2f CPU, %.2f peak memory\n", odbc.wall / native.wall,
                   odbc.cpu / native.cpu, static_cast<double>(odbc.peak_mib) / static_cast<double>(native.peak_mib));
+      std::printf(
+          "  the driver alone (%ld rows fetched, nothing bound): %.2f s wall, %.2f s CPU; driver alone / native "
+          "whole %.2f wall (the least ODBC / native can be); ODBC whole / driver alone %.2f wall, %.2f CPU\n",
+          odbc.driver.rows, odbc.driver.wall, odbc.driver.cpu, odbc.driver.wall / native.wall,
+          odbc.wall / odbc.driver.wall, odbc.cpu / odbc.driver.cpu);
       std::fflush(stdout);
       native_wall.push_back(native.wall / native.raw_wall);
       native_cpu.push_back(native.cpu / native.raw_cpu);
@@ -243,14 +258,17 @@ int CompareBackEnds(const std::string& db, int rounds) {
       between_wall.push_back(odbc.wall / native.wall);
       between_cpu.push_back(odbc.cpu / native.cpu);
       between_peak.push_back(static_cast<double>(odbc.peak_mib) / static_cast<double>(native.peak_mib));
+      floor_wall.push_back(odbc.driver.wall / native.wall);
+      over_floor_wall.push_back(odbc.wall / odbc.driver.wall);
       ok = ok && native.ok && odbc.ok;
     }
     if (rounds > 1) {
       std::printf(
           "  median of %d rounds: native whole / raw %.2f wall, %.2f CPU; ODBC whole / raw %.2f wall, %.2f CPU; "
-          "ODBC / native %.2f wall, %.2f CPU, %.2f peak memory\n",
+          "ODBC / native %.2f wall, %.2f CPU, %.2f peak memory; driver alone / native whole %.2f wall; ODBC "
+          "whole / driver alone %.2f wall\n",
           rounds, Median(native_wall), Median(native_cpu), Median(odbc_wall), Median(odbc_cpu), Median(between_wall),
-          Median(between_cpu), Median(between_peak));
+          Median(between_cpu), Median(between_peak), Median(floor_wall), Median(over_floor_wall));
       std::fflush(stdout);
     }
   }
