@@ -22,6 +22,7 @@
 #include "host/db/result_reader.h"
 #include "host/db/sqlite_functions.h"
 #include "host/db/sqlite_library.h"
+#include "host/recordset/row_appender.h"
 #include "host/recordset/table.h"
 
 namespace host::db {
@@ -570,33 +571,35 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
       }
       RowsReadSoFar(0);
       while (rows != nullptr) {
+        RowAppender append(*table);
         for (size_t r = 0; r < rows->Rows(); ++r) {
-          const size_t row = table->AppendRow();
-          RowsReadSoFar(static_cast<int64_t>(row) + 1);
           for (size_t c = 0; c < infos.size(); ++c) {
-            if (rows->IsNull(r, c)) continue;  // what a new row already holds
+            if (rows->IsNull(r, c)) {
+              append.Null();
+              continue;
+            }
             const FieldDef& field = table->Field(c);
             try {
               switch (plan[c].kind) {
-                case OdbcBoundRows::Kind::Integer: table->SetInteger(row, c, rows->Integer(r, c)); break;
-                case OdbcBoundRows::Kind::Double: table->Set(row, c, rows->Double(r, c)); break;
+                case OdbcBoundRows::Kind::Integer: append.Integer(rows->Integer(r, c)); break;
+                case OdbcBoundRows::Kind::Double: append.Value(rows->Double(r, c)); break;
                 case OdbcBoundRows::Kind::Timestamp: {
                   const auto date = rows->Timestamp(r, c);
                   if (!date) {
                     throw Error(kErrTypeMismatch, "The value of column " + field.name + " is not a date", "ODBC");
                   }
-                  table->Set(row, c, *date);
+                  append.Value(*date);
                   break;
                 }
                 case OdbcBoundRows::Kind::Text: {
                   const std::string_view text = rows->Text(r, c);
                   if (field.type == FieldType::Text || field.type == FieldType::Char) {
-                    table->SetText(row, c, text);
+                    append.Text(text);
                     break;
                   }
                   if (field.type == FieldType::Date) {
                     if (const auto date = DateTime::Parse(text)) {
-                      table->Set(row, c, *date);
+                      append.Value(*date);
                       break;
                     }  // else refused below, with the text
                   }
@@ -604,7 +607,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
                   // back end puts it, without a Variant or a Decimal.
                   if (field.type == FieldType::Decimal) {
                     if (const auto whole = WholeNumber(text)) {
-                      table->SetInteger(row, c, *whole);
+                      append.Integer(*whole);
                       break;
                     }
                   }
@@ -620,7 +623,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
                       }
                     }
                   }
-                  table->Set(row, c, ConvertForField(raw, field));
+                  append.Value(ConvertForField(raw, field));
                   break;
                 }
               }
@@ -628,6 +631,7 @@ RecordSetPtr OdbcConnection::Run(std::string_view tsql, int64_t* changes) {
               Fail({e.Number(), std::string(e.what()) + " (column " + field.name + ")", "ODBC"});
             }
           }
+          RowsReadSoFar(static_cast<int64_t>(append.EndRow()) + 1);
         }
         rows = next_rows();
         // The timeout is for an answer that does not come, not for the whole

@@ -1,8 +1,5 @@
 #include "host/db/sqlite_connection.h"
 
-#include "host/db/data_messages.h"
-#include "host/db/database_file.h"
-
 #include <sqlite3.h>
 
 #include <array>
@@ -11,10 +8,13 @@
 #include <cstring>
 
 #include "host/db/connection_string.h"
+#include "host/db/data_messages.h"
+#include "host/db/database_file.h"
 #include "host/db/result_reader.h"
 #include "host/db/sqlite_functions.h"
 #include "host/db/sqlite_library.h"
 #include "host/db/sqlite_rows.h"
+#include "host/recordset/row_appender.h"
 
 namespace host::db {
 namespace {
@@ -212,24 +212,25 @@ RecordSetPtr SqliteConnection::Run(std::string_view tsql, int64_t* changes) {
       texts[col] = type == FieldType::Text || type == FieldType::Char;
     }
     const auto store = [&](const SqliteRows& rows) {
+      RowAppender append(*table);
       for (size_t r = 0; r < rows.Rows(); ++r) {
-        const size_t row = table->AppendRow();
-        RowsReadSoFar(static_cast<int64_t>(row) + 1);
         for (size_t col = 0; col < static_cast<size_t>(columns); ++col) {
           try {
             const int kind = rows.Type(r, col);
-            if (kind == SQLITE_NULL) continue;
-            if (kind == SQLITE_INTEGER && whole_numbers[col]) {
-              table->SetInteger(row, col, rows.Integer(r, col));
+            if (kind == SQLITE_NULL) {
+              append.Null();
+            } else if (kind == SQLITE_INTEGER && whole_numbers[col]) {
+              append.Integer(rows.Integer(r, col));
             } else if (kind == SQLITE_TEXT && texts[col]) {
-              table->SetText(row, col, rows.Text(r, col));
+              append.Text(rows.Text(r, col));
             } else {
-              table->Set(row, col, ConvertForField(rows.Raw(r, col), table->Field(col)));
+              append.Value(ConvertForField(rows.Raw(r, col), table->Field(col)));
             }
           } catch (const Error& e) {
             Fail({e.Number(), std::string(e.what()) + " (column " + table->Field(col).name + ")", "SQLite"});
           }
         }
+        RowsReadSoFar(static_cast<int64_t>(append.EndRow()) + 1);
       }
     };
     RowsReadSoFar(0);

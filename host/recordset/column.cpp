@@ -86,6 +86,18 @@ class TextColumn final : public Column {
     if (field_.size > 0 && !field_.lenient_size) CheckLength(Utf8Length(text));
     ids_.Set(row, InternRepeated(text));
   }
+  void AppendText(size_t row, std::string_view text) override {
+    if (field_.type == FieldType::Char && field_.size > 0) return Column::AppendText(row, text);  // padded
+    uint32_t id = TextPool::kNullId;
+    try {
+      if (field_.size > 0 && !field_.lenient_size) CheckLength(Utf8Length(text));
+      id = InternRepeated(text);
+    } catch (...) {  // the row is appended all the same, Null there
+      ids_.Push(TextPool::kNullId);
+      throw;
+    }
+    ids_.Push(id);
+  }
   [[nodiscard]] Variant Get(size_t row) const override {
     const auto id = Id(row);
     return id == TextPool::kNullId ? Variant::Null() : Variant(pool_.At(id));
@@ -187,23 +199,26 @@ class ScaledColumn final : public Column {
     nulls_.Set(row, false);
   }
   void SetInteger(size_t row, int64_t value) override {
-    Int128 stored = value;
-    switch (field_.type) {
-      case FieldType::SmallInt:
-        if (value < INT16_MIN || value > INT16_MAX) return Set(row, Variant(value));  // its overflow error
-        break;
-      case FieldType::Integer:
-        if (value < INT32_MIN || value > INT32_MAX) return Set(row, Variant(value));
-        break;
-      case FieldType::BigInt: break;
-      case FieldType::Decimal:
-        if (field_.scale > 18) return Set(row, Variant(value));
-        stored = static_cast<Int128>(value) * Pow10(field_.scale);
-        break;
-      default: return Set(row, Variant(value));  // Boolean, Date: converted
-    }
-    values_.Set(row, stored);
+    const std::optional<Int128> stored = Scaled(value);
+    if (!stored) return Set(row, Variant(value));  // converted, or its overflow error
+    values_.Set(row, *stored);
     nulls_.Set(row, false);
+  }
+  void AppendInteger(size_t row, int64_t value) override {
+    const std::optional<Int128> stored = Scaled(value);
+    if (!stored) return Column::AppendInteger(row, value);
+    values_.Push(*stored);  // not Null: no row past the last Null has its bit
+  }
+  void AppendValue(size_t /*row*/, const Variant& value) override {
+    if (value.IsNull() || value.IsEmpty()) return AppendNull();
+    Int128 stored = 0;
+    try {
+      stored = Encode(value);
+    } catch (...) {  // the row is appended all the same, Null there
+      AppendNull();
+      throw;
+    }
+    values_.Push(stored);
   }
   [[nodiscard]] Variant Get(size_t row) const override {
     if (nulls_.Get(row)) return Variant::Null();
@@ -237,6 +252,24 @@ class ScaledColumn final : public Column {
   [[nodiscard]] size_t MemoryBytes() const override { return values_.MemoryBytes() + nulls_.MemoryBytes(); }
 
  private:
+  // A whole number as the column stores it, when it is stored as it
+  // stands; none when it must be converted (Boolean, Date) or is out of the
+  // field's range.
+  [[nodiscard]] std::optional<Int128> Scaled(int64_t value) const {
+    switch (field_.type) {
+      case FieldType::SmallInt:
+        if (value < INT16_MIN || value > INT16_MAX) return std::nullopt;
+        return value;
+      case FieldType::Integer:
+        if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+        return value;
+      case FieldType::BigInt: return value;
+      case FieldType::Decimal:
+        if (field_.scale > 18) return std::nullopt;
+        return static_cast<Int128>(value) * Pow10(field_.scale);
+      default: return std::nullopt;
+    }
+  }
   [[nodiscard]] Variant Decode(Int128 v) const {
     switch (field_.type) {
       case FieldType::SmallInt: return static_cast<int16_t>(v);

@@ -53,6 +53,18 @@ class Column {
     AppendNull();
     Set(row, value);
   }
+  // Append the next row holding a whole number or a text, as AppendNull and
+  // SetInteger or SetText would (the row appended even when the value is
+  // refused, Null there, and then the failure thrown): one write where
+  // those take two, for the rows of a statement.
+  virtual void AppendInteger(size_t row, int64_t value) {
+    AppendNull();
+    SetInteger(row, value);
+  }
+  virtual void AppendText(size_t row, std::string_view text) {
+    AppendNull();
+    SetText(row, text);
+  }
   virtual void PopBack() = 0;
   virtual void Reserve(size_t rows) = 0;
   // Frees the room reserved or grown for rows to come; values unchanged.

@@ -94,6 +94,7 @@ class Table {
   void RememberSelection(const std::string& criteria, Selection rows);
 
  private:
+  friend class RowAppender;  // appends cells column by column, then the row
   void Changed();
 
   std::vector<FieldDef> fields_;
