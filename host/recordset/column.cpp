@@ -96,7 +96,7 @@ class TextColumn final : public Column {
       ids_.Push(TextPool::kNullId);
       throw;
     }
-    ids_.Push(id);
+    ids_.PushWritten(id);
   }
   [[nodiscard]] Variant Get(size_t row) const override {
     const auto id = Id(row);
@@ -207,7 +207,7 @@ class ScaledColumn final : public Column {
   void AppendInteger(size_t row, int64_t value) override {
     const std::optional<Int128> stored = Scaled(value);
     if (!stored) return Column::AppendInteger(row, value);
-    values_.Push(*stored);  // not Null: no row past the last Null has its bit
+    values_.PushWritten(*stored);  // not Null: no row past the last Null has its bit
   }
   void AppendValue(size_t /*row*/, const Variant& value) override {
     if (value.IsNull() || value.IsEmpty()) return AppendNull();
@@ -218,7 +218,7 @@ class ScaledColumn final : public Column {
       AppendNull();
       throw;
     }
-    values_.Push(stored);
+    values_.PushWritten(stored);
   }
   [[nodiscard]] Variant Get(size_t row) const override {
     if (nulls_.Get(row)) return Variant::Null();
